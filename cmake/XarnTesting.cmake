@@ -1,0 +1,14 @@
+# xarn_add_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [TIMEOUT <seconds>] [LABELS <labels...>])
+# Builds one GoogleTest program and registers it as one ctest entry; ctest runs it
+# under Wine through the cross-compiling emulator (tools/wine-run.sh).
+function(xarn_add_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 600)
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gmock gtest_main)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
+                                              LABELS "${XARN_ARCH};${T_LABELS}")
+endfunction()

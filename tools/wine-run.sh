@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine for ctest and the project's scripts.
+# The prefix is $WINEPREFIX when the caller made one (tools/test.sh makes one per test run);
+# otherwise a per-user prefix that is created once and reused. Exit codes pass through;
+# 77 means "skipped": the machine cannot run a 32-bit program.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+program=$1
+shift
+loader=$(xarn_wine_loader "$program") || exit 77
+xarn_wine_prefix_ready || exit 1
+exec "$loader" "$program" "$@"
