@@ -1,0 +1,23 @@
+// The volume calls of a real Windows drive: each one forwards to the Win32 call of its name.
+#pragma once
+
+#include "VolumeApi.h"
+
+class CWindowsVolumeApi final : public CVolumeApi {
+public:
+    HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
+                       DWORD flagsAndAttributes) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer, DWORD inBufferSize,
+                         void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned) override;
+    BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
+    HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
+    BOOL FindClose(HANDLE find) override;
+    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
+                               DWORD* serialNumber, DWORD* maxComponentLength,
+                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
+                               DWORD fileSystemNameSize) override;
+    BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                           DWORD* freeClusters, DWORD* totalClusters) override;
+};
