@@ -1,0 +1,93 @@
+// The one engine state of the service: what a run produces and what the RPC procedures read.
+//
+// Threads and rules:
+// - The worker thread (one run at a time) writes the statistics counters, the cells and the
+//   reports. RPC threads read them concurrently.
+// - statusLock guards every write of statistics.currentPath and every copy of the statistics
+//   for a client (SetCurrentPath, CopyStatistics). Counters are written without it, so a copy
+//   may show a counter one item behind.
+// - resultsLock guards the report list (append, count, read) and the cell array's existence
+//   (allocate, free, client copies). The worker writes cell contents without it: a client may
+//   see a half-updated cell, which is accepted. Cells are freed only while no worker runs.
+// - jobState and paused are atomics; pauseEvent and abortEvent are manual-reset events that the
+//   engine polls. All of them live as long as the process, so no thread can outlive them.
+//
+// The engine adds its own per-run fields (volume handle, run list, options) below the marked
+// line and frees what it owns in FreeDefragResults.
+#pragma once
+
+#include "DefragRecords.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One file's report as the service keeps it until the results are released.
+struct FileReport {
+    std::wstring path;
+    uint32_t isDirectory = 0;
+    uint32_t fragmentsBefore = 0;
+    uint32_t fragmentsAfter = 0;
+    uint64_t allocatedClusters = 0;
+    uint64_t totalClusters = 0;
+    uint64_t size = 0;
+    uint32_t status = kReportContiguous;
+};
+
+class DefragEngineState {
+public:
+    DefragEngineState();
+    ~DefragEngineState();
+    DefragEngineState(const DefragEngineState&) = delete;
+    DefragEngineState& operator=(const DefragEngineState&) = delete;
+
+    DefragStatistics statistics{};
+    std::mutex statusLock;
+
+    std::atomic<int32_t> jobState{kJobIdle};
+    std::atomic<int32_t> paused{0};
+    HANDLE pauseEvent = nullptr; // manual reset
+    HANDLE abortEvent = nullptr; // manual reset
+
+    // Cell count N of the current or last run; stays set after a release.
+    uint32_t cellCount = 0;
+    uint32_t clustersPerCell = 0;
+
+    // Statistics.
+    void SetCurrentPath(const wchar_t* path);
+    void CopyStatistics(DefragStatistics& out);
+    // Zeroes clusters per cell, the counters and the aborted flag.
+    void ResetStatusCounters();
+
+    // Cluster map. AllocateCells makes count zeroed cells and answers false when memory fails
+    // (the array is then absent). Cells() is for the worker: null when no array exists.
+    bool AllocateCells(uint32_t count);
+    ClusterMapBlock* Cells() { return cells_.empty() ? nullptr : cells_.data(); }
+    // Client copies of the whole map; both refuse (false, nothing copied) when no array exists
+    // or bytes ÷ 40 differs from the cell count. CopyCellsOut answers the bytes copied.
+    bool CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied);
+    bool CopyCellsIn(const void* buffer, uint64_t bytes);
+
+    // Reports.
+    void AddReport(FileReport report);
+    uint32_t ReportCount();
+    // Fills the wire record for report index; false for an index outside [0, count).
+    bool GetReportItem(uint32_t index, FileReportRecord& out);
+
+    // Frees the cells and the reports of a finished run.
+    void FreeDefragResults();
+
+    // ---- engine fields ----
+
+private:
+    std::mutex resultsLock_;
+    std::vector<ClusterMapBlock> cells_;
+    std::vector<FileReport> reports_;
+};
+
+// Built before the program's entry point runs.
+extern DefragEngineState g_defragEngineState;
