@@ -1,0 +1,9 @@
+// Items the engine never moves: boot files, the paging and hibernation files, boot-manager
+// files of other products and the bad-cluster file, recognised by their full path.
+#pragma once
+
+#include <string_view>
+
+// True when one of the unmovable-item patterns occurs in the lower-cased full path
+// ("D:\dir\name"). A pattern that begins with ":\" matches only at the volume root.
+bool IsUnmovablePath(std::wstring_view path);
