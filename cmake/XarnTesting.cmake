@@ -8,6 +8,12 @@ function(xarn_add_test)
     endif()
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gmock gtest_main)
+    # The project's DLLs that the test links go next to it, where Windows looks for them.
+    add_custom_command(TARGET ${T_NAME} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E
+                $<IF:$<BOOL:$<TARGET_RUNTIME_DLLS:${T_NAME}>>,copy_if_different,true>
+                $<TARGET_RUNTIME_DLLS:${T_NAME}> $<TARGET_FILE_DIR:${T_NAME}>
+        COMMAND_EXPAND_LISTS)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
                                               LABELS "${XARN_ARCH};${T_LABELS}")
