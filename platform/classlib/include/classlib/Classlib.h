@@ -11,3 +11,4 @@
 #include "Array.h"
 #include "List.h"
 #include "Map.h"
+#include "Time.h"
