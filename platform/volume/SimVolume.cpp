@@ -1,0 +1,780 @@
+#include "SimVolume.h"
+
+#include "SimLayout.h"
+
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint64_t kCopyChunkClusters = 256;
+constexpr DWORD kFileRecordBytes = 1024;
+
+// Splits "\a\b:stream" into its names and the stream text after the last name.
+bool SplitPath(const std::wstring& path, std::vector<std::wstring>* names, std::wstring* suffix) {
+    names->clear();
+    suffix->clear();
+    if (path.empty() || path[0] != L'\\') {
+        return false;
+    }
+    size_t at = 1;
+    while (at < path.size()) {
+        size_t next = path.find(L'\\', at);
+        if (next == std::wstring::npos) {
+            next = path.size();
+        }
+        std::wstring name = path.substr(at, next - at);
+        if (name.empty() || name == L"." || name == L"..") {
+            return false;
+        }
+        names->push_back(std::move(name));
+        at = next + 1;
+    }
+    if (!names->empty()) {
+        std::wstring& last = names->back();
+        const size_t colon = last.find(L':');
+        if (colon != std::wstring::npos) {
+            *suffix = last.substr(colon);
+            last.resize(colon);
+            if (last.empty()) {
+                return false;
+            }
+        }
+    }
+    for (const std::wstring& name : *names) {
+        if (name.find_first_of(L"*?\"<>|:/") != std::wstring::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+WIN32_FIND_DATAW MakeFindData(const std::wstring& name, const SimRecord& record) {
+    WIN32_FIND_DATAW data{};
+    data.dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
+    if (!record.IsDirectory() && !record.streams.empty()) {
+        const uint64_t size = record.streams.front().size;
+        data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(size);
+    }
+    if (record.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        data.dwReserved0 = IO_REPARSE_TAG_MOUNT_POINT;
+    }
+    const size_t length = std::min<size_t>(name.size(), MAX_PATH - 1);
+    std::memcpy(data.cFileName, name.data(), length * sizeof(wchar_t));
+    return data;
+}
+
+bool PathMatches(const std::wstring& filter, const std::wstring& path) {
+    return filter.empty() || SimFoldName(filter) == SimFoldName(path);
+}
+
+} // namespace
+
+std::unique_ptr<CSimVolume> CSimVolume::Create(const std::wstring& imagePath,
+                                               const SimGeometry& geometry, DWORD* error) {
+    if (geometry.totalClusters == 0 || geometry.bytesPerSector == 0 ||
+        geometry.bytesPerCluster % geometry.bytesPerSector != 0 ||
+        geometry.mftZoneStart > geometry.mftZoneEnd ||
+        geometry.mftZoneEnd > geometry.totalClusters) {
+        *error = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    std::unique_ptr<CSimVolume> volume(new CSimVolume());
+    SimVolumeContent& c = volume->content_;
+    c.geometry = geometry;
+    SimRecord root;
+    root.id = c.rootId = 5; // the root directory's record number on NTFS
+    root.parentId = root.id;
+    root.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    root.streams.push_back(SimStream{});
+    c.records.emplace(root.id, std::move(root));
+    c.nextRecordId = 64;
+    volume->image_ = CSimImage::Create(imagePath, c, error);
+    return volume->image_ ? std::move(volume) : nullptr;
+}
+
+std::unique_ptr<CSimVolume> CSimVolume::Open(const std::wstring& imagePath, DWORD* error) {
+    std::unique_ptr<CSimVolume> volume(new CSimVolume());
+    auto replay = [](SimVolumeContent& content, const SimJournalMove& move) {
+        std::vector<SimClusterCopy> copies;
+        if (SimCheckMove(content, move, &copies) != ERROR_SUCCESS) {
+            return false;
+        }
+        SimApplyMove(content, move, copies);
+        return true;
+    };
+    volume->image_ = CSimImage::Open(imagePath, &volume->content_, replay, error);
+    return volume->image_ ? std::move(volume) : nullptr;
+}
+
+CSimVolume::~CSimVolume() {
+    std::lock_guard lock(mutex_);
+    if (image_ && dirty_ && !image_->Crashed()) {
+        image_->Checkpoint(content_);
+    }
+}
+
+DWORD CSimVolume::CommitLocked() {
+    dirty_ = true;
+    if (batchDepth_ > 0) {
+        return ERROR_SUCCESS;
+    }
+    if (!image_->Checkpoint(content_)) {
+        return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
+    }
+    dirty_ = false;
+    return ERROR_SUCCESS;
+}
+
+void CSimVolume::BeginBatch() {
+    std::lock_guard lock(mutex_);
+    ++batchDepth_;
+}
+
+DWORD CSimVolume::EndBatch() {
+    std::lock_guard lock(mutex_);
+    if (batchDepth_ > 0) {
+        --batchDepth_;
+    }
+    return dirty_ ? CommitLocked() : ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::Flush() {
+    std::lock_guard lock(mutex_);
+    return CommitLocked();
+}
+
+DWORD CSimVolume::ResolveLocked(const std::wstring& path, uint64_t* recordId,
+                                std::wstring* streamKey) const {
+    std::vector<std::wstring> names;
+    std::wstring suffix;
+    if (!SplitPath(path, &names, &suffix)) {
+        return ERROR_INVALID_NAME;
+    }
+    uint64_t id = content_.rootId;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const SimRecord& directory = content_.records.at(id);
+        auto child = directory.children.find(SimFoldName(names[i]));
+        if (child == directory.children.end()) {
+            return i + 1 == names.size() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        }
+        id = child->second.recordId;
+        if (i + 1 < names.size() && !content_.records.at(id).IsDirectory()) {
+            return ERROR_PATH_NOT_FOUND;
+        }
+    }
+    if (!suffix.empty() && !content_.geometry.IsNtfs()) {
+        return ERROR_INVALID_NAME; // only NTFS has attribute streams
+    }
+    if (!SimStreamKey(suffix, streamKey)) {
+        return ERROR_INVALID_NAME;
+    }
+    *recordId = id;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::ResolveParentLocked(const std::wstring& path, SimRecord** parent,
+                                      std::wstring* name) {
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 >= path.size() ||
+        path.find(L':') != std::wstring::npos) {
+        return ERROR_INVALID_NAME;
+    }
+    uint64_t parentId = content_.rootId;
+    std::wstring key;
+    if (slash > 0) {
+        const DWORD error = ResolveLocked(path.substr(0, slash), &parentId, &key);
+        if (error != ERROR_SUCCESS) {
+            return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
+        }
+    }
+    SimRecord& directory = content_.records.at(parentId);
+    *name = path.substr(slash + 1);
+    if (!directory.IsDirectory() || name->find_first_of(L"*?\"<>|/") != std::wstring::npos) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    if (directory.children.count(SimFoldName(*name)) != 0) {
+        return ERROR_ALREADY_EXISTS;
+    }
+    *parent = &directory;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags) {
+    SimRecord* parent = nullptr;
+    std::wstring name;
+    const DWORD error = ResolveParentLocked(path, &parent, &name);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    SimRecord record;
+    record.id = content_.nextRecordId++;
+    record.parentId = parent->id;
+    record.name = name;
+    record.attributes = attributes;
+    record.flags = flags;
+    record.streams.push_back(SimStream{});
+    parent->children.emplace(SimFoldName(name), SimDirEntry{name, record.id});
+    content_.records.emplace(record.id, std::move(record));
+    return CommitLocked();
+}
+
+DWORD CSimVolume::AddDirectory(const std::wstring& path, DWORD attributes, uint32_t flags) {
+    std::lock_guard lock(mutex_);
+    return AddRecordLocked(path, attributes | FILE_ATTRIBUTE_DIRECTORY, flags);
+}
+
+DWORD CSimVolume::AddFile(const std::wstring& path, DWORD attributes, uint32_t flags) {
+    std::lock_guard lock(mutex_);
+    return AddRecordLocked(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), flags);
+}
+
+DWORD CSimVolume::SetStream(const std::wstring& path, const std::wstring& streamKey, uint64_t size,
+                            const std::vector<SimExtent>& extents,
+                            const std::vector<uint8_t>& data) {
+    std::lock_guard lock(mutex_);
+    uint64_t id = 0;
+    std::wstring ignored;
+    DWORD error = ResolveLocked(path, &id, &ignored);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
+    const uint64_t total = content_.geometry.totalClusters;
+    if (!data.empty() && data.size() != size) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    SimRecord& record = content_.records.at(id);
+    SimStream* stream = record.FindStream(streamKey);
+    if (stream == nullptr) {
+        record.streams.push_back(SimStream{streamKey, 0, {}, {}});
+        stream = &record.streams.back();
+    }
+    // The layout must run from VCN 0 without gaps and hold the size.
+    uint64_t vcn = 0;
+    for (const SimExtent& extent : extents) {
+        if (extent.vcn != vcn || extent.count == 0 ||
+            (extent.lcn != kSimSparseLcn &&
+             (extent.lcn < 0 || static_cast<uint64_t>(extent.lcn) >= total ||
+              extent.count > total - static_cast<uint64_t>(extent.lcn)))) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        vcn += extent.count;
+    }
+    if (!extents.empty() && vcn * bytesPerCluster < size) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    for (const SimExtent& extent : stream->extents) {
+        if (extent.lcn != kSimSparseLcn) {
+            content_.used.Remove(static_cast<uint64_t>(extent.lcn), extent.count);
+        }
+    }
+    const std::vector<SimExtent> old = std::move(stream->extents);
+    stream->extents.clear();
+    for (const SimExtent& extent : extents) {
+        if (extent.lcn != kSimSparseLcn &&
+            !content_.used.IsFree(static_cast<uint64_t>(extent.lcn), extent.count)) {
+            for (const SimExtent& back : stream->extents) { // undo: the target is taken
+                if (back.lcn != kSimSparseLcn) {
+                    content_.used.Remove(static_cast<uint64_t>(back.lcn), back.count);
+                }
+            }
+            for (const SimExtent& back : old) {
+                if (back.lcn != kSimSparseLcn) {
+                    content_.used.Add(static_cast<uint64_t>(back.lcn), back.count);
+                }
+            }
+            stream->extents = old;
+            return ERROR_ACCESS_DENIED;
+        }
+        if (extent.lcn != kSimSparseLcn) {
+            content_.used.Add(static_cast<uint64_t>(extent.lcn), extent.count);
+        }
+        SimAppendExtent(stream->extents, extent);
+    }
+    stream->size = size;
+    stream->residentData.clear();
+    if (extents.empty()) {
+        stream->residentData = data;
+        stream->residentData.resize(static_cast<size_t>(size));
+    } else if (!data.empty()) {
+        std::vector<uint8_t> cluster(bytesPerCluster);
+        for (const SimExtent& extent : stream->extents) {
+            if (extent.lcn == kSimSparseLcn) {
+                continue;
+            }
+            for (uint64_t i = 0; i < extent.count; ++i) {
+                const uint64_t offset = (extent.vcn + i) * bytesPerCluster;
+                std::fill(cluster.begin(), cluster.end(), 0);
+                if (offset < size) {
+                    const size_t n =
+                        static_cast<size_t>(std::min<uint64_t>(bytesPerCluster, size - offset));
+                    std::memcpy(cluster.data(), data.data() + offset, n);
+                }
+                if (!image_->WriteClusters(static_cast<uint64_t>(extent.lcn) + i, 1,
+                                           cluster.data())) {
+                    return ERROR_WRITE_FAULT;
+                }
+            }
+        }
+        if (!image_->Flush()) {
+            return ERROR_WRITE_FAULT;
+        }
+    }
+    return CommitLocked();
+}
+
+DWORD CSimVolume::AddHardLink(const std::wstring& existingPath, const std::wstring& newPath) {
+    std::lock_guard lock(mutex_);
+    uint64_t id = 0;
+    std::wstring key;
+    DWORD error = ResolveLocked(existingPath, &id, &key);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (!key.empty() || content_.records.at(id).IsDirectory()) {
+        return ERROR_ACCESS_DENIED; // directories and streams take no hard links
+    }
+    SimRecord* parent = nullptr;
+    std::wstring name;
+    error = ResolveParentLocked(newPath, &parent, &name);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    parent->children.emplace(SimFoldName(name), SimDirEntry{name, id});
+    ++content_.records.at(id).linkCount;
+    return CommitLocked();
+}
+
+DWORD CSimVolume::AddSystemFile(const std::wstring& name, const std::vector<SimExtent>& extents) {
+    std::lock_guard lock(mutex_);
+    const uint64_t total = content_.geometry.totalClusters;
+    SimRecord record;
+    record.id = content_.nextRecordId++;
+    record.parentId = content_.rootId;
+    record.name = name;
+    record.attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    record.flags = kSimImmovable;
+    SimStream stream;
+    for (const SimExtent& extent : extents) {
+        if (extent.lcn < 0 || static_cast<uint64_t>(extent.lcn) >= total ||
+            extent.count > total - static_cast<uint64_t>(extent.lcn) ||
+            !content_.used.IsFree(static_cast<uint64_t>(extent.lcn), extent.count)) {
+            return ERROR_ACCESS_DENIED;
+        }
+    }
+    uint64_t vcn = 0;
+    for (const SimExtent& extent : extents) {
+        content_.used.Add(static_cast<uint64_t>(extent.lcn), extent.count);
+        SimAppendExtent(stream.extents, SimExtent{vcn, extent.lcn, extent.count});
+        vcn += extent.count;
+    }
+    stream.size = vcn * content_.geometry.bytesPerCluster;
+    record.streams.push_back(std::move(stream));
+    content_.systemIds.push_back(record.id);
+    content_.records.emplace(record.id, std::move(record));
+    return CommitLocked();
+}
+
+DWORD CSimVolume::SetRecordFlags(const std::wstring& path, uint32_t flags) {
+    std::lock_guard lock(mutex_);
+    uint64_t id = 0;
+    std::wstring key;
+    const DWORD error = ResolveLocked(path, &id, &key);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    content_.records.at(id).flags = flags;
+    return CommitLocked();
+}
+
+void CSimVolume::FailMoves(const std::wstring& path, int count, DWORD error) {
+    std::lock_guard lock(mutex_);
+    moveFaults_.push_back(SimFault{path, count, error});
+}
+
+void CSimVolume::FailOpens(const std::wstring& path, int count, DWORD error) {
+    std::lock_guard lock(mutex_);
+    openFaults_.push_back(SimFault{path, count, error});
+}
+
+bool CSimVolume::TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error) {
+    for (auto it = faults.begin(); it != faults.end(); ++it) {
+        if (it->count != 0 && PathMatches(it->path, path)) {
+            *error = it->error;
+            if (it->count > 0 && --it->count == 0) {
+                faults.erase(it);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void CSimVolume::SetBeforeMoveHook(std::function<void(const SimMoveEvent&)> hook) {
+    std::lock_guard lock(mutex_);
+    beforeMove_ = std::move(hook);
+}
+
+void CSimVolume::SetAfterBitmapReadHook(std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    afterBitmapRead_ = std::move(hook);
+}
+
+void CSimVolume::ArmCrash(SimCrashPoint point, int occurrence) {
+    std::lock_guard lock(mutex_);
+    image_->ArmCrash(point, occurrence);
+}
+
+bool CSimVolume::Crashed() const {
+    std::lock_guard lock(mutex_);
+    return image_->Crashed();
+}
+
+void CSimVolume::SetDurable(bool durable) {
+    std::lock_guard lock(mutex_);
+    image_->SetDurable(durable);
+}
+
+void CSimVolume::MarkClusters(uint64_t lcn, uint64_t count, bool used) {
+    std::lock_guard lock(mutex_);
+    content_.used.Assign(lcn, count, used);
+    dirty_ = true;
+}
+
+DWORD CSimVolume::ReplaceExtents(const std::wstring& path, const std::wstring& streamKey,
+                                 const std::vector<SimExtent>& extents) {
+    std::lock_guard lock(mutex_);
+    uint64_t id = 0;
+    std::wstring ignored;
+    const DWORD error = ResolveLocked(path, &id, &ignored);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    SimStream* stream = content_.records.at(id).FindStream(streamKey);
+    if (stream == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    stream->extents = extents;
+    dirty_ = true;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data) {
+    std::lock_guard lock(mutex_);
+    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
+    if (data.size() % bytesPerCluster != 0 || lcn >= content_.geometry.totalClusters ||
+        data.size() / bytesPerCluster > content_.geometry.totalClusters - lcn) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return image_->WriteClusters(lcn, data.size() / bytesPerCluster, data.data())
+               ? ERROR_SUCCESS
+               : ERROR_WRITE_FAULT;
+}
+
+SimVolumeContent CSimVolume::CopyContent() const {
+    std::lock_guard lock(mutex_);
+    return content_;
+}
+
+SimGeometry CSimVolume::Geometry() const {
+    std::lock_guard lock(mutex_);
+    return content_.geometry;
+}
+
+uint64_t CSimVolume::UsedClusters() const {
+    std::lock_guard lock(mutex_);
+    return content_.used.UsedClusters();
+}
+
+DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,
+                             std::vector<uint8_t>* data) const {
+    std::lock_guard lock(mutex_);
+    auto found = content_.records.find(recordId);
+    const SimStream* stream =
+        found == content_.records.end() ? nullptr : found->second.FindStream(streamKey);
+    if (stream == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (stream->extents.empty()) {
+        *data = stream->residentData;
+        data->resize(static_cast<size_t>(stream->size));
+        return ERROR_SUCCESS;
+    }
+    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
+    data->assign(static_cast<size_t>(SimSpanClusters(*stream) * bytesPerCluster), 0);
+    for (const SimExtent& extent : stream->extents) {
+        if (extent.lcn != kSimSparseLcn &&
+            !image_->ReadClusters(static_cast<uint64_t>(extent.lcn), extent.count,
+                                  data->data() + extent.vcn * bytesPerCluster)) {
+            return ERROR_READ_FAULT;
+        }
+    }
+    data->resize(static_cast<size_t>(stream->size));
+    return ERROR_SUCCESS;
+}
+
+std::wstring CSimVolume::PathOf(uint64_t recordId) const {
+    std::lock_guard lock(mutex_);
+    return PathOfLocked(recordId);
+}
+
+std::wstring CSimVolume::PathOfLocked(uint64_t recordId) const {
+    std::wstring path;
+    uint64_t id = recordId;
+    // Bounded by the record count, so a damaged parent chain cannot loop.
+    for (size_t depth = 0; id != content_.rootId && depth < content_.records.size(); ++depth) {
+        auto found = content_.records.find(id);
+        if (found == content_.records.end()) {
+            break;
+        }
+        path = L"\\" + found->second.name + path;
+        id = found->second.parentId;
+    }
+    return path.empty() ? L"\\" : path;
+}
+
+DWORD CSimVolume::OpenItem(const std::wstring& path, DWORD flagsAndAttributes, SimItemRef* item) {
+    std::lock_guard lock(mutex_);
+    if (image_->Crashed()) {
+        return ERROR_NOT_READY;
+    }
+    uint64_t id = 0;
+    std::wstring key;
+    DWORD error = ResolveLocked(path, &id, &key);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    const SimRecord& record = content_.records.at(id);
+    if (record.IsDirectory() && key.empty() && !(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (record.FindStream(key) == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (record.flags & kSimLocked) {
+        return ERROR_SHARING_VIOLATION;
+    }
+    if (TakeFault(openFaults_, PathOfLocked(id), &error) ||
+        (PathOfLocked(id) != path && TakeFault(openFaults_, path, &error))) {
+        return error;
+    }
+    item->recordId = id;
+    item->streamKey = key;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
+    std::lock_guard lock(mutex_);
+    auto found = content_.records.find(item.recordId);
+    const SimStream* stream =
+        found == content_.records.end() ? nullptr : found->second.FindStream(item.streamKey);
+    if (stream == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    *size = found->second.IsDirectory() && item.streamKey.empty() ? 0 : stream->size;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::ListDirectory(const std::wstring& path,
+                                std::vector<WIN32_FIND_DATAW>* entries) const {
+    std::lock_guard lock(mutex_);
+    if (image_->Crashed()) {
+        return ERROR_NOT_READY;
+    }
+    uint64_t id = 0;
+    std::wstring key;
+    const DWORD error = ResolveLocked(path, &id, &key);
+    if (error != ERROR_SUCCESS) {
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
+    }
+    const SimRecord& directory = content_.records.at(id);
+    if (!directory.IsDirectory() || !key.empty()) {
+        return ERROR_DIRECTORY;
+    }
+    entries->clear();
+    if (id != content_.rootId) {
+        entries->push_back(MakeFindData(L".", directory));
+        entries->push_back(MakeFindData(L"..", content_.records.at(directory.parentId)));
+    }
+    for (const auto& [folded, entry] : directory.children) {
+        entries->push_back(MakeFindData(entry.name, content_.records.at(entry.recordId)));
+    }
+    return entries->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const {
+    std::lock_guard lock(mutex_);
+    const SimGeometry& g = content_.geometry;
+    if (!g.IsNtfs()) {
+        return ERROR_INVALID_FUNCTION;
+    }
+    if (out == nullptr || outSize < sizeof(NTFS_VOLUME_DATA_BUFFER)) {
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    NTFS_VOLUME_DATA_BUFFER data{};
+    data.VolumeSerialNumber.QuadPart = g.serialNumber;
+    data.NumberSectors.QuadPart =
+        static_cast<LONGLONG>(g.totalClusters * (g.bytesPerCluster / g.bytesPerSector));
+    data.TotalClusters.QuadPart = static_cast<LONGLONG>(g.totalClusters);
+    data.FreeClusters.QuadPart =
+        static_cast<LONGLONG>(g.totalClusters - content_.used.UsedClusters());
+    data.BytesPerSector = g.bytesPerSector;
+    data.BytesPerCluster = g.bytesPerCluster;
+    data.BytesPerFileRecordSegment = kFileRecordBytes;
+    data.ClustersPerFileRecordSegment =
+        g.bytesPerCluster <= kFileRecordBytes ? kFileRecordBytes / g.bytesPerCluster : 0;
+    data.MftValidDataLength.QuadPart =
+        static_cast<LONGLONG>(content_.nextRecordId * kFileRecordBytes);
+    data.MftStartLcn.QuadPart = static_cast<LONGLONG>(g.mftStartLcn);
+    data.Mft2StartLcn.QuadPart = static_cast<LONGLONG>(g.mft2StartLcn);
+    data.MftZoneStart.QuadPart = static_cast<LONGLONG>(g.mftZoneStart);
+    data.MftZoneEnd.QuadPart = static_cast<LONGLONG>(g.mftZoneEnd);
+    std::memcpy(out, &data, sizeof data);
+    *returned = sizeof data;
+    return ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize,
+                                  DWORD* returned) {
+    DWORD result = ERROR_SUCCESS;
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(mutex_);
+        if (in == nullptr || inSize < sizeof(STARTING_LCN_INPUT_BUFFER)) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        if (out == nullptr || outSize < sizeof(VOLUME_BITMAP_BUFFER)) {
+            return ERROR_INSUFFICIENT_BUFFER;
+        }
+        STARTING_LCN_INPUT_BUFFER start;
+        std::memcpy(&start, in, sizeof start);
+        const uint64_t total = content_.geometry.totalClusters;
+        if (start.StartingLcn.QuadPart < 0 ||
+            static_cast<uint64_t>(start.StartingLcn.QuadPart) >= total) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        const uint64_t first = static_cast<uint64_t>(start.StartingLcn.QuadPart) & ~7ull;
+        const uint64_t clusters = total - first;
+        const uint64_t room = outSize - offsetof(VOLUME_BITMAP_BUFFER, Buffer);
+        const uint64_t bytes = std::min((clusters + 7) / 8, room);
+        auto* buffer = static_cast<VOLUME_BITMAP_BUFFER*>(out);
+        buffer->StartingLcn.QuadPart = static_cast<LONGLONG>(first);
+        buffer->BitmapSize.QuadPart = static_cast<LONGLONG>(clusters);
+        content_.used.FillBitmap(first, std::min(clusters, bytes * 8), buffer->Buffer);
+        *returned = static_cast<DWORD>(offsetof(VOLUME_BITMAP_BUFFER, Buffer) + bytes);
+        result = bytes * 8 < clusters ? ERROR_MORE_DATA : ERROR_SUCCESS;
+        hook = afterBitmapRead_;
+    }
+    if (hook) {
+        hook();
+    }
+    return result;
+}
+
+DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize,
+                                       void* out, DWORD outSize, DWORD* returned) const {
+    std::lock_guard lock(mutex_);
+    if (in == nullptr || inSize < sizeof(STARTING_VCN_INPUT_BUFFER)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (out == nullptr || outSize < sizeof(RETRIEVAL_POINTERS_BUFFER)) {
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    auto found = content_.records.find(item.recordId);
+    const SimStream* stream =
+        found == content_.records.end() ? nullptr : found->second.FindStream(item.streamKey);
+    if (stream == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    STARTING_VCN_INPUT_BUFFER start;
+    std::memcpy(&start, in, sizeof start);
+    if (start.StartingVcn.QuadPart < 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const uint64_t vcn = static_cast<uint64_t>(start.StartingVcn.QuadPart);
+    // Resident and empty streams have no clusters at all.
+    if (vcn >= SimSpanClusters(*stream)) {
+        return ERROR_HANDLE_EOF;
+    }
+    auto extent =
+        std::upper_bound(stream->extents.begin(), stream->extents.end(), vcn,
+                         [](uint64_t value, const SimExtent& e) { return value < e.vcn; });
+    --extent; // the extent holding vcn: the answer starts at its first VCN, as NTFS rounds
+    const size_t header = offsetof(RETRIEVAL_POINTERS_BUFFER, Extents);
+    const size_t room = (outSize - header) / sizeof(RETRIEVAL_POINTERS_BUFFER::Extents[0]);
+    const size_t remaining = static_cast<size_t>(stream->extents.end() - extent);
+    const size_t count = std::min(room, remaining);
+    auto* buffer = static_cast<RETRIEVAL_POINTERS_BUFFER*>(out);
+    buffer->ExtentCount = static_cast<DWORD>(count);
+    buffer->StartingVcn.QuadPart = static_cast<LONGLONG>(extent->vcn);
+    for (size_t i = 0; i < count; ++i, ++extent) {
+        buffer->Extents[i].NextVcn.QuadPart = static_cast<LONGLONG>(extent->vcn + extent->count);
+        buffer->Extents[i].Lcn.QuadPart = extent->lcn;
+    }
+    *returned = static_cast<DWORD>(header + count * sizeof(RETRIEVAL_POINTERS_BUFFER::Extents[0]));
+    return count < remaining ? ERROR_MORE_DATA : ERROR_SUCCESS;
+}
+
+DWORD CSimVolume::MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn, uint32_t count) {
+    std::function<void(const SimMoveEvent&)> hook;
+    SimMoveEvent event;
+    {
+        std::lock_guard lock(mutex_);
+        hook = beforeMove_;
+        event = SimMoveEvent{PathOfLocked(item.recordId), item.streamKey,
+                             static_cast<uint64_t>(vcn), lcn, count};
+    }
+    if (hook) {
+        hook(event);
+    }
+    std::lock_guard lock(mutex_);
+    if (image_->Crashed()) {
+        return ERROR_NOT_READY;
+    }
+    DWORD error = ERROR_SUCCESS;
+    if (TakeFault(moveFaults_, event.path, &error)) {
+        return error;
+    }
+    if (vcn < 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const SimJournalMove move{item.recordId, item.streamKey, static_cast<uint64_t>(vcn), lcn,
+                              count};
+    std::vector<SimClusterCopy> copies;
+    error = SimCheckMove(content_, move, &copies);
+    if (error != ERROR_SUCCESS || copies.empty()) {
+        return error;
+    }
+    // 1. Copy the data into the free target clusters and make it durable.
+    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
+    std::vector<uint8_t> buffer(static_cast<size_t>(kCopyChunkClusters * bytesPerCluster));
+    for (const SimClusterCopy& copy : copies) {
+        for (uint64_t done = 0; done < copy.count; done += kCopyChunkClusters) {
+            const uint64_t n = std::min(kCopyChunkClusters, copy.count - done);
+            if (!image_->ReadClusters(copy.from + done, n, buffer.data()) ||
+                !image_->WriteClusters(copy.to + done, n, buffer.data())) {
+                return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
+            }
+        }
+    }
+    if (!image_->Flush() || image_->Reached(SimCrashPoint::AfterDataCopy)) {
+        return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
+    }
+    // 2. Commit the new mapping; 3. only then are the old clusters free.
+    if (!image_->AppendMove(move)) {
+        return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
+    }
+    SimApplyMove(content_, move, copies);
+    dirty_ = true;
+    if (image_->Crashed()) {
+        return ERROR_NOT_READY; // the move is durable, but the device is gone
+    }
+    if (image_->JournalIsLarge() && batchDepth_ == 0 && image_->Checkpoint(content_)) {
+        dirty_ = false;
+    }
+    return ERROR_SUCCESS;
+}

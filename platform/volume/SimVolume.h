@@ -1,0 +1,123 @@
+// A simulated volume: geometry, bitmap, master-file-table zone, directories, files and their
+// attribute streams with extents, whose data lies in the clusters of an image file (see
+// SimImage.h for its format and crash safety). Moves copy the clusters, commit the new
+// mapping in one journal record, then free the old clusters, and refuse targets in use as NTFS
+// does. Tests build volumes with CSimVolumeBuilder, inject faults here and verify the result
+// with CheckSimVolume.
+//
+// Paths here are relative to the volume's root: "\dir\name", "\dir\name::$BITMAP"; "\" is the
+// root. Every public call takes the volume's lock, so a worker and a test may share a volume;
+// hooks run outside it and may call back into the volume.
+#pragma once
+
+#include "SimImage.h"
+#include "SimVolumeModel.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One FSCTL_MOVE_FILE as it reaches the volume, before anything is checked.
+struct SimMoveEvent {
+    std::wstring path;
+    std::wstring streamKey;
+    uint64_t vcn = 0;
+    int64_t lcn = 0;
+    uint32_t count = 0;
+};
+
+// An armed fault: the next count matching calls fail with error.
+struct SimFault {
+    std::wstring path;
+    int count = 0;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// An opened file, directory or stream.
+struct SimItemRef {
+    uint64_t recordId = 0;
+    std::wstring streamKey;
+};
+
+class CSimVolume {
+public:
+    // An empty path keeps the volume in memory only.
+    static std::unique_ptr<CSimVolume> Create(const std::wstring& imagePath,
+                                              const SimGeometry& geometry, DWORD* error);
+    static std::unique_ptr<CSimVolume> Open(const std::wstring& imagePath, DWORD* error);
+    // Checkpoints what changed, unless the image has crashed.
+    ~CSimVolume();
+    CSimVolume(const CSimVolume&) = delete;
+    CSimVolume& operator=(const CSimVolume&) = delete;
+
+    // Building. Every change is committed at once, or by EndBatch inside a batch.
+    void BeginBatch();
+    DWORD EndBatch();
+    DWORD AddDirectory(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
+    DWORD AddFile(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
+    // Gives a stream (created if missing) its size and layout and writes its data (empty data
+    // leaves the clusters as they are). No extents and a non-zero size: resident data.
+    DWORD SetStream(const std::wstring& path, const std::wstring& streamKey, uint64_t size,
+                    const std::vector<SimExtent>& extents, const std::vector<uint8_t>& data);
+    DWORD AddHardLink(const std::wstring& existingPath, const std::wstring& newPath);
+    // A file system file reachable by no path and never moved ($MFT, $Bitmap ...).
+    DWORD AddSystemFile(const std::wstring& name, const std::vector<SimExtent>& extents);
+    DWORD SetRecordFlags(const std::wstring& path, uint32_t flags);
+    DWORD Flush();
+
+    // Faults. A count of -1 never runs out. An empty path matches every item.
+    void FailMoves(const std::wstring& path, int count, DWORD error = ERROR_ACCESS_DENIED);
+    void FailOpens(const std::wstring& path, int count, DWORD error = ERROR_SHARING_VIOLATION);
+    void SetBeforeMoveHook(std::function<void(const SimMoveEvent&)> hook);
+    void SetAfterBitmapReadHook(std::function<void()> hook);
+    void ArmCrash(SimCrashPoint point, int occurrence = 1);
+    bool Crashed() const;
+    // Without flushes the write order still holds for this process, not for the host's disk.
+    void SetDurable(bool durable);
+
+    // Raw edits that bypass every rule, to give the checker something to find.
+    void MarkClusters(uint64_t lcn, uint64_t count, bool used);
+    DWORD ReplaceExtents(const std::wstring& path, const std::wstring& streamKey,
+                         const std::vector<SimExtent>& extents);
+    DWORD WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data);
+
+    // Reading.
+    SimVolumeContent CopyContent() const;
+    SimGeometry Geometry() const;
+    uint64_t UsedClusters() const;
+    DWORD ReadStream(uint64_t recordId, const std::wstring& streamKey,
+                     std::vector<uint8_t>* data) const;
+    std::wstring PathOf(uint64_t recordId) const;
+
+    // The device calls behind CSimVolumeApi: ERROR_SUCCESS or the error the system gives.
+    DWORD OpenItem(const std::wstring& path, DWORD flagsAndAttributes, SimItemRef* item);
+    DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
+    DWORD ListDirectory(const std::wstring& path, std::vector<WIN32_FIND_DATAW>* entries) const;
+    DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
+    DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+    DWORD GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize, void* out,
+                               DWORD outSize, DWORD* returned) const;
+    DWORD MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn, uint32_t count);
+
+private:
+    CSimVolume() = default;
+    DWORD CommitLocked();
+    DWORD ResolveLocked(const std::wstring& path, uint64_t* recordId,
+                        std::wstring* streamKey) const;
+    DWORD ResolveParentLocked(const std::wstring& path, SimRecord** parent, std::wstring* name);
+    DWORD AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags);
+    std::wstring PathOfLocked(uint64_t recordId) const;
+    bool TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error);
+
+    mutable std::mutex mutex_;
+    SimVolumeContent content_;
+    std::unique_ptr<CSimImage> image_;
+    int batchDepth_ = 0;
+    bool dirty_ = false;
+    std::vector<SimFault> moveFaults_;
+    std::vector<SimFault> openFaults_;
+    std::function<void(const SimMoveEvent&)> beforeMove_;
+    std::function<void()> afterBitmapRead_;
+};

@@ -1,0 +1,316 @@
+#include "SimVolumeApi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+namespace {
+
+// "\\?\X:\..." names the same object as "X:\...".
+std::wstring WithoutLongPrefix(const wchar_t* path) {
+    std::wstring text = path != nullptr ? path : L"";
+    if (text.rfind(L"\\\\?\\", 0) == 0) {
+        text.erase(0, 4);
+    }
+    return text;
+}
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+wchar_t NormalLetter(wchar_t c) {
+    return static_cast<wchar_t>(std::towupper(c));
+}
+
+BOOL Fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+HANDLE FailHandle(DWORD error) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+DWORD Clamp32(uint64_t value) {
+    return static_cast<DWORD>(std::min<uint64_t>(value, 0xFFFFFFFFu));
+}
+
+} // namespace
+
+void CSimVolumeApi::Mount(wchar_t driveLetter, std::shared_ptr<CSimVolume> volume) {
+    std::lock_guard lock(mutex_);
+    volumes_[NormalLetter(driveLetter)] = std::move(volume);
+}
+
+DWORD CSimVolumeApi::MountImage(wchar_t driveLetter, const std::wstring& imagePath) {
+    DWORD error = ERROR_SUCCESS;
+    std::shared_ptr<CSimVolume> volume = CSimVolume::Open(imagePath, &error);
+    if (volume) {
+        Mount(driveLetter, std::move(volume));
+    }
+    return error;
+}
+
+std::shared_ptr<CSimVolume> CSimVolumeApi::VolumeAt(wchar_t driveLetter) const {
+    std::lock_guard lock(mutex_);
+    auto found = volumes_.find(NormalLetter(driveLetter));
+    return found == volumes_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<CSimVolume> CSimVolumeApi::VolumeOfRoot(const wchar_t* root) const {
+    const std::wstring text = WithoutLongPrefix(root);
+    if (text.size() != 3 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\') {
+        return nullptr;
+    }
+    return VolumeAt(text[0]);
+}
+
+HANDLE CSimVolumeApi::AddHandle(OpenHandle handle) {
+    std::lock_guard lock(mutex_);
+    const uintptr_t value = nextHandle_;
+    nextHandle_ += 4;
+    handles_.emplace(value, std::move(handle));
+    return reinterpret_cast<HANDLE>(value);
+}
+
+bool CSimVolumeApi::FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const {
+    std::lock_guard lock(mutex_);
+    auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == handles_.end() || found->second.kind != kind) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    out->kind = found->second.kind;
+    out->volume = found->second.volume;
+    out->item = found->second.item;
+    return true;
+}
+
+size_t CSimVolumeApi::OpenHandleCount() const {
+    std::lock_guard lock(mutex_);
+    return handles_.size();
+}
+
+HANDLE CSimVolumeApi::CreateFileW(const wchar_t* path, DWORD, DWORD, DWORD flagsAndAttributes) {
+    const std::wstring text = WithoutLongPrefix(path);
+    const std::wstring devicePrefix = L"\\\\.\\";
+    if (text.rfind(devicePrefix, 0) == 0) {
+        const std::wstring device = text.substr(devicePrefix.size());
+        std::shared_ptr<CSimVolume> volume;
+        if (device.size() == 2 && IsDriveLetter(device[0]) && device[1] == L':') {
+            volume = VolumeAt(device[0]);
+        }
+        if (!volume) {
+            return FailHandle(ERROR_FILE_NOT_FOUND);
+        }
+        OpenHandle handle;
+        handle.kind = HandleKind::Volume;
+        handle.volume = std::move(volume);
+        return AddHandle(std::move(handle));
+    }
+    if (text.size() < 3 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\') {
+        return FailHandle(ERROR_INVALID_NAME);
+    }
+    std::shared_ptr<CSimVolume> volume = VolumeAt(text[0]);
+    if (!volume) {
+        return FailHandle(ERROR_PATH_NOT_FOUND);
+    }
+    OpenHandle handle;
+    handle.kind = HandleKind::Item;
+    const DWORD error = volume->OpenItem(text.substr(2), flagsAndAttributes, &handle.item);
+    if (error != ERROR_SUCCESS) {
+        return FailHandle(error);
+    }
+    handle.volume = std::move(volume);
+    return AddHandle(std::move(handle));
+}
+
+BOOL CSimVolumeApi::CloseHandle(HANDLE handle) {
+    std::lock_guard lock(mutex_);
+    auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == handles_.end() || found->second.kind == HandleKind::Find) {
+        return Fail(ERROR_INVALID_HANDLE);
+    }
+    handles_.erase(found);
+    return TRUE;
+}
+
+BOOL CSimVolumeApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
+                                    DWORD inBufferSize, void* outBuffer, DWORD outBufferSize,
+                                    DWORD* bytesReturned) {
+    if (bytesReturned == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    *bytesReturned = 0;
+    OpenHandle target;
+    if (!FindHandle(device, HandleKind::Volume, &target) &&
+        !FindHandle(device, HandleKind::Item, &target)) {
+        return Fail(ERROR_INVALID_HANDLE);
+    }
+    const bool onVolume = target.kind == HandleKind::Volume;
+    DWORD error = ERROR_INVALID_FUNCTION;
+    switch (controlCode) {
+    case FSCTL_GET_NTFS_VOLUME_DATA:
+        error = onVolume ? target.volume->GetNtfsVolumeData(outBuffer, outBufferSize, bytesReturned)
+                         : ERROR_INVALID_PARAMETER;
+        break;
+    case FSCTL_GET_VOLUME_BITMAP:
+        error = onVolume ? target.volume->GetVolumeBitmap(inBuffer, inBufferSize, outBuffer,
+                                                          outBufferSize, bytesReturned)
+                         : ERROR_INVALID_PARAMETER;
+        break;
+    case FSCTL_GET_RETRIEVAL_POINTERS:
+        error = onVolume
+                    ? ERROR_INVALID_PARAMETER
+                    : target.volume->GetRetrievalPointers(target.item, inBuffer, inBufferSize,
+                                                          outBuffer, outBufferSize, bytesReturned);
+        break;
+    case FSCTL_MOVE_FILE: {
+        if (inBuffer == nullptr || inBufferSize < sizeof(MOVE_FILE_DATA)) {
+            error = ERROR_INVALID_PARAMETER;
+            break;
+        }
+        MOVE_FILE_DATA move;
+        std::memcpy(&move, inBuffer, sizeof move);
+        OpenHandle file;
+        if (!FindHandle(move.FileHandle, HandleKind::Item, &file)) {
+            error = ERROR_INVALID_HANDLE;
+        } else if (file.volume != target.volume) {
+            error = ERROR_INVALID_PARAMETER; // the file lies on another volume
+        } else {
+            error = file.volume->MoveClusters(file.item, move.StartingVcn.QuadPart,
+                                              move.StartingLcn.QuadPart, move.ClusterCount);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return error == ERROR_SUCCESS ? TRUE : Fail(error);
+}
+
+BOOL CSimVolumeApi::GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) {
+    OpenHandle handle;
+    if (!FindHandle(item, HandleKind::Item, &handle)) {
+        return FALSE;
+    }
+    uint64_t bytes = 0;
+    const DWORD error = handle.volume->ItemSize(handle.item, &bytes);
+    if (error != ERROR_SUCCESS) {
+        return Fail(error);
+    }
+    size->QuadPart = static_cast<LONGLONG>(bytes);
+    return TRUE;
+}
+
+HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
+    const std::wstring text = WithoutLongPrefix(pattern);
+    if (text.size() < 4 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\' ||
+        text.compare(text.size() - 2, 2, L"\\*") != 0) {
+        return FailHandle(ERROR_INVALID_PARAMETER); // only "X:\dir\*" is supported
+    }
+    std::shared_ptr<CSimVolume> volume = VolumeAt(text[0]);
+    if (!volume) {
+        return FailHandle(ERROR_PATH_NOT_FOUND);
+    }
+    std::wstring directory = text.substr(2, text.size() - 4);
+    if (directory.empty()) {
+        directory = L"\\";
+    }
+    OpenHandle handle;
+    handle.kind = HandleKind::Find;
+    const DWORD error = volume->ListDirectory(directory, &handle.entries);
+    if (error != ERROR_SUCCESS) {
+        return FailHandle(error);
+    }
+    *data = handle.entries.front();
+    handle.next = 1;
+    handle.volume = std::move(volume);
+    return AddHandle(std::move(handle));
+}
+
+BOOL CSimVolumeApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
+    std::lock_guard lock(mutex_);
+    auto found = handles_.find(reinterpret_cast<uintptr_t>(find));
+    if (found == handles_.end() || found->second.kind != HandleKind::Find) {
+        return Fail(ERROR_INVALID_HANDLE);
+    }
+    OpenHandle& handle = found->second;
+    if (handle.next >= handle.entries.size()) {
+        return Fail(ERROR_NO_MORE_FILES);
+    }
+    *data = handle.entries[handle.next++];
+    return TRUE;
+}
+
+BOOL CSimVolumeApi::FindClose(HANDLE find) {
+    std::lock_guard lock(mutex_);
+    auto found = handles_.find(reinterpret_cast<uintptr_t>(find));
+    if (found == handles_.end() || found->second.kind != HandleKind::Find) {
+        return Fail(ERROR_INVALID_HANDLE);
+    }
+    handles_.erase(found);
+    return TRUE;
+}
+
+BOOL CSimVolumeApi::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
+                                          DWORD volumeNameSize, DWORD* serialNumber,
+                                          DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                                          wchar_t* fileSystemName, DWORD fileSystemNameSize) {
+    std::shared_ptr<CSimVolume> volume = VolumeOfRoot(root);
+    if (!volume) {
+        return Fail(root != nullptr && WithoutLongPrefix(root).size() == 3 ? ERROR_PATH_NOT_FOUND
+                                                                           : ERROR_INVALID_NAME);
+    }
+    const SimGeometry g = volume->Geometry();
+    if ((volumeName != nullptr && volumeNameSize <= g.label.size()) ||
+        (fileSystemName != nullptr && fileSystemNameSize <= g.fileSystemName.size())) {
+        return Fail(ERROR_BAD_LENGTH);
+    }
+    if (volumeName != nullptr) {
+        std::wcscpy(volumeName, g.label.c_str());
+    }
+    if (fileSystemName != nullptr) {
+        std::wcscpy(fileSystemName, g.fileSystemName.c_str());
+    }
+    if (serialNumber != nullptr) {
+        *serialNumber = g.serialNumber;
+    }
+    if (maxComponentLength != nullptr) {
+        *maxComponentLength = 255;
+    }
+    if (fileSystemFlags != nullptr) {
+        *fileSystemFlags = g.IsNtfs() ? FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES |
+                                            FILE_UNICODE_ON_DISK | FILE_PERSISTENT_ACLS |
+                                            FILE_NAMED_STREAMS | FILE_SUPPORTS_SPARSE_FILES |
+                                            FILE_SUPPORTS_REPARSE_POINTS
+                                      : FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK;
+    }
+    return TRUE;
+}
+
+BOOL CSimVolumeApi::GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster,
+                                      DWORD* bytesPerSector, DWORD* freeClusters,
+                                      DWORD* totalClusters) {
+    std::shared_ptr<CSimVolume> volume = VolumeOfRoot(root);
+    if (!volume) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    const SimGeometry g = volume->Geometry();
+    const uint64_t used = volume->UsedClusters();
+    if (sectorsPerCluster != nullptr) {
+        *sectorsPerCluster = g.bytesPerCluster / g.bytesPerSector;
+    }
+    if (bytesPerSector != nullptr) {
+        *bytesPerSector = g.bytesPerSector;
+    }
+    if (freeClusters != nullptr) {
+        *freeClusters = Clamp32(g.totalClusters - used);
+    }
+    if (totalClusters != nullptr) {
+        *totalClusters = Clamp32(g.totalClusters);
+    }
+    return TRUE;
+}

@@ -1,0 +1,58 @@
+// The volume calls on simulated volumes mounted at drive letters: "\\.\T:" opens the volume
+// device of the volume mounted at T, "T:\dir\name" its items.
+#pragma once
+
+#include "SimVolume.h"
+#include "VolumeApi.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+class CSimVolumeApi final : public CVolumeApi {
+public:
+    // Mounts a volume at a drive letter (replacing any volume there); the api shares it.
+    void Mount(wchar_t driveLetter, std::shared_ptr<CSimVolume> volume);
+    // Opens the image file at path and mounts it; ERROR_SUCCESS or the error.
+    DWORD MountImage(wchar_t driveLetter, const std::wstring& imagePath);
+    std::shared_ptr<CSimVolume> VolumeAt(wchar_t driveLetter) const;
+
+    HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
+                       DWORD flagsAndAttributes) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer, DWORD inBufferSize,
+                         void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned) override;
+    BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
+    HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
+    BOOL FindClose(HANDLE find) override;
+    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
+                               DWORD* serialNumber, DWORD* maxComponentLength,
+                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
+                               DWORD fileSystemNameSize) override;
+    BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                           DWORD* freeClusters, DWORD* totalClusters) override;
+
+    // Handles not yet closed, so tests can see leaks.
+    size_t OpenHandleCount() const;
+
+private:
+    enum class HandleKind { Volume, Item, Find };
+    struct OpenHandle {
+        HandleKind kind = HandleKind::Volume;
+        std::shared_ptr<CSimVolume> volume;
+        SimItemRef item;
+        std::vector<WIN32_FIND_DATAW> entries;
+        size_t next = 0;
+    };
+
+    std::shared_ptr<CSimVolume> VolumeOfRoot(const wchar_t* root) const;
+    HANDLE AddHandle(OpenHandle handle);
+    // A copy of the handle's entry if it is open and of the kind; else sets the last error.
+    bool FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const;
+
+    mutable std::mutex mutex_;
+    std::map<wchar_t, std::shared_ptr<CSimVolume>> volumes_;
+    std::map<uintptr_t, OpenHandle> handles_;
+    uintptr_t nextHandle_ = 0x10000;
+};

@@ -1,0 +1,356 @@
+// The simulated volume seen through the volume calls, as the engine sees it.
+#include "SimTestSupport.h"
+#include "SimVolumeApi.h"
+#include "SimVolumeChecker.h"
+
+#include <vector>
+
+namespace {
+
+constexpr DWORD kAllSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class SimVolumeApiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DWORD error = 0;
+        volume_ = CSimVolume::Create(image_.Path(), SmallGeometry(), &error);
+        ASSERT_TRUE(volume_) << error;
+        AddFixtureItems(*volume_);
+        api_.Mount(L'T', volume_);
+        device_ =
+            api_.CreateFileW(L"\\\\.\\T:", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+        ASSERT_NE(INVALID_HANDLE_VALUE, device_);
+    }
+    void TearDown() override {
+        api_.CloseHandle(device_);
+        EXPECT_EQ(0u, api_.OpenHandleCount());
+    }
+
+    HANDLE OpenItem(const wchar_t* path, DWORD flags = FILE_FLAG_NO_BUFFERING) {
+        return api_.CreateFileW(path, FILE_READ_ATTRIBUTES, kAllSharing, flags);
+    }
+
+    // Calls the retrieval-pointers control; returns its last error (ERROR_SUCCESS on success).
+    DWORD Pointers(HANDLE item, LONGLONG vcn, std::vector<uint8_t>& out) {
+        STARTING_VCN_INPUT_BUFFER in{};
+        in.StartingVcn.QuadPart = vcn;
+        DWORD returned = 0;
+        const BOOL ok = api_.DeviceIoControl(item, FSCTL_GET_RETRIEVAL_POINTERS, &in, sizeof in,
+                                             out.data(), static_cast<DWORD>(out.size()), &returned);
+        return ok ? ERROR_SUCCESS : GetLastError();
+    }
+
+    DWORD Move(HANDLE item, LONGLONG vcn, LONGLONG lcn, DWORD count) {
+        MOVE_FILE_DATA move{};
+        move.FileHandle = item;
+        move.StartingVcn.QuadPart = vcn;
+        move.StartingLcn.QuadPart = lcn;
+        move.ClusterCount = count;
+        DWORD returned = 0;
+        return api_.DeviceIoControl(device_, FSCTL_MOVE_FILE, &move, sizeof move, nullptr, 0,
+                                    &returned)
+                   ? ERROR_SUCCESS
+                   : GetLastError();
+    }
+
+    std::vector<SimExtent> Layout(const wchar_t* path) {
+        const SimVolumeContent content = volume_->CopyContent();
+        uint64_t id = 0;
+        for (const auto& [recordId, record] : content.records) {
+            if (volume_->PathOf(recordId) == path) {
+                id = recordId;
+            }
+        }
+        return content.records.at(id).streams.front().extents;
+    }
+
+    CTempImage image_;
+    std::shared_ptr<CSimVolume> volume_;
+    CSimVolumeApi api_;
+    HANDLE device_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(SimVolumeApiTest, AnswersTheVolumeQueries) {
+    wchar_t fileSystem[128];
+    DWORD serial = 0;
+    ASSERT_TRUE(api_.GetVolumeInformationW(L"T:\\", nullptr, 0, &serial, nullptr, nullptr,
+                                           fileSystem, 128));
+    EXPECT_STREQ(L"NTFS", fileSystem);
+    EXPECT_FALSE(
+        api_.GetVolumeInformationW(L"T:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 4));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_LENGTH), GetLastError());
+    EXPECT_FALSE(api_.GetVolumeInformationW(L"Q:\\", nullptr, 0, nullptr, nullptr, nullptr,
+                                            fileSystem, 128));
+
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    ASSERT_TRUE(api_.GetDiskFreeSpaceW(L"T:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                       &totalClusters));
+    EXPECT_EQ(8u, sectorsPerCluster);
+    EXPECT_EQ(512u, bytesPerSector);
+    EXPECT_EQ(4096u, totalClusters);
+    const DWORD used = 4 + 2 + 3 + 2 + 5 + 1 + 2 + 2;
+    EXPECT_EQ(4096u - used, freeClusters);
+
+    NTFS_VOLUME_DATA_BUFFER data{};
+    DWORD returned = 0;
+    ASSERT_TRUE(api_.DeviceIoControl(device_, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, &data,
+                                     sizeof data, &returned));
+    EXPECT_EQ(96u, returned);
+    EXPECT_EQ(4096, data.TotalClusters.QuadPart);
+    EXPECT_EQ(4096 - static_cast<LONGLONG>(used), data.FreeClusters.QuadPart);
+    EXPECT_EQ(4096u, data.BytesPerCluster);
+    EXPECT_EQ(512u, data.BytesPerSector);
+    EXPECT_EQ(20, data.MftZoneStart.QuadPart);
+    EXPECT_EQ(40, data.MftZoneEnd.QuadPart);
+    EXPECT_FALSE(api_.DeviceIoControl(device_, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, &data, 95,
+                                      &returned));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+}
+
+TEST_F(SimVolumeApiTest, BitmapPagesFromARoundedStartingLcn) {
+    std::vector<uint8_t> whole(24 + 4096 / 8);
+    STARTING_LCN_INPUT_BUFFER in{};
+    DWORD returned = 0;
+    ASSERT_TRUE(api_.DeviceIoControl(device_, FSCTL_GET_VOLUME_BITMAP, &in, sizeof in, whole.data(),
+                                     static_cast<DWORD>(whole.size()), &returned));
+    EXPECT_EQ(16u + 512u, returned);
+    const auto* bitmap = reinterpret_cast<const VOLUME_BITMAP_BUFFER*>(whole.data());
+    EXPECT_EQ(4096, bitmap->BitmapSize.QuadPart);
+    EXPECT_EQ(0x0F, bitmap->Buffer[100 / 8] >> 4); // clusters 100..103 used, 96..99 free
+    EXPECT_EQ(0x00, bitmap->Buffer[24 / 8]);       // the MFT zone is free in the bitmap
+
+    // A start of 205 reads from 200; a 24-byte buffer holds 8 bitmap bytes, 20 bytes none.
+    in.StartingLcn.QuadPart = 205;
+    std::vector<uint8_t> small(20);
+    EXPECT_FALSE(api_.DeviceIoControl(device_, FSCTL_GET_VOLUME_BITMAP, &in, sizeof in,
+                                      small.data(), static_cast<DWORD>(small.size()), &returned));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    small.resize(24);
+    EXPECT_FALSE(api_.DeviceIoControl(device_, FSCTL_GET_VOLUME_BITMAP, &in, sizeof in,
+                                      small.data(), static_cast<DWORD>(small.size()), &returned));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), GetLastError());
+    EXPECT_EQ(24u, returned);
+    bitmap = reinterpret_cast<const VOLUME_BITMAP_BUFFER*>(small.data());
+    EXPECT_EQ(200, bitmap->StartingLcn.QuadPart);
+    EXPECT_EQ(4096 - 200, bitmap->BitmapSize.QuadPart);
+    EXPECT_EQ(0x03, bitmap->Buffer[0]); // 200, 201
+    for (int i = 1; i < 8; ++i) {
+        EXPECT_EQ(0, bitmap->Buffer[i]);
+    }
+
+    in.StartingLcn.QuadPart = 4096;
+    EXPECT_FALSE(api_.DeviceIoControl(device_, FSCTL_GET_VOLUME_BITMAP, &in, sizeof in,
+                                      whole.data(), static_cast<DWORD>(whole.size()), &returned));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST_F(SimVolumeApiTest, RetrievalPointersPageWithMoreData) {
+    HANDLE item = OpenItem(L"T:\\a.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, item);
+    // Room for one extent per call: the caller continues from the last NextVcn.
+    std::vector<uint8_t> out(32);
+    std::vector<std::pair<LONGLONG, LONGLONG>> seen;
+    LONGLONG vcn = 0;
+    DWORD result = ERROR_MORE_DATA;
+    while (result == ERROR_MORE_DATA) {
+        result = Pointers(item, vcn, out);
+        ASSERT_TRUE(result == ERROR_SUCCESS || result == ERROR_MORE_DATA) << result;
+        const auto* buffer = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+        ASSERT_EQ(1u, buffer->ExtentCount);
+        EXPECT_EQ(vcn, buffer->StartingVcn.QuadPart);
+        seen.emplace_back(buffer->Extents[0].NextVcn.QuadPart, buffer->Extents[0].Lcn.QuadPart);
+        vcn = buffer->Extents[0].NextVcn.QuadPart;
+    }
+    EXPECT_EQ((std::vector<std::pair<LONGLONG, LONGLONG>>{{4, 100}, {6, 200}, {9, 300}}), seen);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_HANDLE_EOF), Pointers(item, 9, out));
+
+    // A start inside an extent answers from that extent's first VCN.
+    out.resize(16 + 16 * 8);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Pointers(item, 5, out));
+    const auto* buffer = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+    EXPECT_EQ(4, buffer->StartingVcn.QuadPart);
+    EXPECT_EQ(2u, buffer->ExtentCount);
+
+    std::vector<uint8_t> tooSmall(31);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), Pointers(item, 0, tooSmall));
+    api_.CloseHandle(item);
+}
+
+TEST_F(SimVolumeApiTest, SparseRunsResidentAndEmptyStreams) {
+    std::vector<uint8_t> out(16396);
+    HANDLE sparse = OpenItem(L"T:\\sparse.bin");
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Pointers(sparse, 0, out));
+    const auto* buffer = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+    ASSERT_EQ(3u, buffer->ExtentCount);
+    EXPECT_EQ(-1, buffer->Extents[1].Lcn.QuadPart);
+    EXPECT_EQ(5, buffer->Extents[1].NextVcn.QuadPart);
+    api_.CloseHandle(sparse);
+
+    for (const wchar_t* path : {L"T:\\tiny.txt", L"T:\\empty.txt"}) {
+        HANDLE item = OpenItem(path);
+        ASSERT_NE(INVALID_HANDLE_VALUE, item);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_HANDLE_EOF), Pointers(item, 0, out)) << path;
+        LARGE_INTEGER size{};
+        EXPECT_TRUE(api_.GetFileSizeEx(item, &size));
+        EXPECT_EQ(path[3] == L't' ? 50 : 0, size.QuadPart);
+        api_.CloseHandle(item);
+    }
+}
+
+TEST_F(SimVolumeApiTest, MoveCopiesRemapsAndFrees) {
+    const SimDigests before = DigestSimVolume(*volume_);
+    HANDLE item = OpenItem(L"T:\\a.bin");
+    // The engine's way: 16-cluster chunks at most, here 9 clusters in chunks of 4, 4, 1.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Move(item, 0, 1000, 4));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Move(item, 4, 1004, 4));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Move(item, 8, 1008, 1));
+    EXPECT_EQ((std::vector<SimExtent>{{0, 1000, 9}}), Layout(L"\\a.bin"));
+    const SimVolumeContent content = volume_->CopyContent();
+    EXPECT_TRUE(content.used.IsFree(100, 4) && content.used.IsFree(200, 2) &&
+                content.used.IsFree(300, 3));
+    EXPECT_FALSE(content.used.IsFree(1000, 1) || content.used.IsFree(1008, 1));
+    EXPECT_TRUE(CheckSimVolume(*volume_, &before).empty());
+
+    // The handle given as the device works too, as NTFS allows.
+    MOVE_FILE_DATA move{item, {}, {}, 9};
+    move.StartingLcn.QuadPart = 2000;
+    DWORD returned = 0;
+    EXPECT_TRUE(
+        api_.DeviceIoControl(item, FSCTL_MOVE_FILE, &move, sizeof move, nullptr, 0, &returned));
+    EXPECT_EQ((std::vector<SimExtent>{{0, 2000, 9}}), Layout(L"\\a.bin"));
+    api_.CloseHandle(item);
+}
+
+TEST_F(SimVolumeApiTest, MoveRefusesUsedTargetsAndBadRanges) {
+    const SimVolumeContent before = volume_->CopyContent();
+    HANDLE item = OpenItem(L"T:\\a.bin");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), Move(item, 0, 498, 4)); // 500 is used
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), Move(item, 0, 102, 4)); // onto itself
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Move(item, 0, 4094, 4));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Move(item, 0, -1, 4));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Move(item, 7, 1000, 3));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Move(item, 9, 1000, 1));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Move(item, 0, 1000, 0));
+    HANDLE tiny = OpenItem(L"T:\\tiny.txt");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Move(tiny, 0, 1000, 1));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE),
+              Move(reinterpret_cast<HANDLE>(0x1234), 0, 1000, 1));
+    const SimVolumeContent after = volume_->CopyContent();
+    EXPECT_TRUE(before.used == after.used);
+    EXPECT_EQ(before.records.at(64).streams.front().extents,
+              after.records.at(64).streams.front().extents);
+    api_.CloseHandle(tiny);
+    api_.CloseHandle(item);
+}
+
+TEST_F(SimVolumeApiTest, SparseRangesStaySparseWhenMoved) {
+    const SimDigests before = DigestSimVolume(*volume_);
+    HANDLE item = OpenItem(L"T:\\sparse.bin");
+    // Target clusters under the sparse run need not be free: 1002..1004 are never written.
+    volume_->MarkClusters(1003, 1, true);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Move(item, 0, 1000, 7));
+    volume_->MarkClusters(1003, 1, false);
+    EXPECT_EQ((std::vector<SimExtent>{{0, 1000, 2}, {2, kSimSparseLcn, 3}, {5, 1005, 2}}),
+              Layout(L"\\sparse.bin"));
+    EXPECT_TRUE(CheckSimVolume(*volume_, &before).empty());
+    api_.CloseHandle(item);
+}
+
+TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    HANDLE dir = OpenItem(L"T:\\dir", FILE_FLAG_BACKUP_SEMANTICS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, dir);
+    LARGE_INTEGER size{};
+    EXPECT_TRUE(api_.GetFileSizeEx(dir, &size));
+    EXPECT_EQ(0, size.QuadPart);
+    api_.CloseHandle(dir);
+
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\nothing.bin"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\nowhere\\x.bin"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir\\b.bin::$BITMAP"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, api_.CreateFileW(L"\\\\.\\Q:", GENERIC_READ, 0, 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+
+    HANDLE stream = OpenItem(L"T:\\DIR\\B.BIN::$attribute_list");
+    ASSERT_NE(INVALID_HANDLE_VALUE, stream);
+    EXPECT_TRUE(api_.GetFileSizeEx(stream, &size));
+    EXPECT_EQ(300, size.QuadPart);
+    std::vector<uint8_t> out(64);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Pointers(stream, 0, out));
+    EXPECT_EQ(700,
+              reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(out.data())->Extents[0].Lcn.QuadPart);
+    api_.CloseHandle(stream);
+
+    ASSERT_EQ(ERROR_SUCCESS, volume_->SetRecordFlags(L"\\dir\\b.bin", kSimLocked));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir\\b.bin"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+
+    volume_->FailOpens(L"\\a.bin", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\a.bin"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    HANDLE again = OpenItem(L"T:\\a.bin");
+    EXPECT_NE(INVALID_HANDLE_VALUE, again); // the fault was used up
+    api_.CloseHandle(again);
+}
+
+TEST_F(SimVolumeApiTest, EnumeratesLikeNtfs) {
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddHardLink(L"\\a.bin", L"\\dir\\second.bin"));
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddDirectory(L"\\junction", FILE_ATTRIBUTE_REPARSE_POINT));
+    auto list = [&](const wchar_t* pattern) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data{};
+        HANDLE find = api_.FindFirstFileW(pattern, &data);
+        if (find == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        do {
+            names.push_back(data.cFileName);
+            if (names.back() == L"junction") {
+                EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+                EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+            }
+        } while (api_.FindNextFileW(find, &data));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
+        api_.FindClose(find);
+        return names;
+    };
+    EXPECT_EQ((std::vector<std::wstring>{L"a.bin", L"dir", L"empty.txt", L"junction", L"sparse.bin",
+                                         L"tiny.txt"}),
+              list(L"T:\\*"));
+    EXPECT_EQ((std::vector<std::wstring>{L".", L"..", L"b.bin", L"second.bin"}),
+              list(L"T:\\dir\\*"));
+    EXPECT_EQ((std::vector<std::wstring>{L".", L".."}), list(L"T:\\junction\\*"));
+    EXPECT_TRUE(list(L"T:\\missing\\*").empty());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_TRUE(CheckSimVolume(*volume_).empty());
+}
+
+TEST(SimVolumeApiFat, HasNoNtfsDataAndNoStreams) {
+    SimGeometry geometry = SmallGeometry();
+    geometry.fileSystemName = L"FAT32";
+    DWORD error = 0;
+    std::shared_ptr<CSimVolume> volume = CSimVolume::Create(L"", geometry, &error);
+    ASSERT_TRUE(volume);
+    ASSERT_EQ(ERROR_SUCCESS, volume->AddFile(L"\\f.bin"));
+    CSimVolumeApi api;
+    api.Mount(L'u', volume);
+    HANDLE device = api.CreateFileW(L"\\\\.\\U:", GENERIC_READ, 0, 0);
+    NTFS_VOLUME_DATA_BUFFER data{};
+    DWORD returned = 0;
+    EXPECT_FALSE(api.DeviceIoControl(device, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, &data,
+                                     sizeof data, &returned));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_FUNCTION), GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              api.CreateFileW(L"U:\\f.bin::$ATTRIBUTE_LIST", FILE_READ_ATTRIBUTES, 0, 0));
+    wchar_t fileSystem[16];
+    EXPECT_TRUE(
+        api.GetVolumeInformationW(L"u:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 16));
+    EXPECT_STREQ(L"FAT32", fileSystem);
+    api.CloseHandle(device);
+}
+
+} // namespace
