@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-void SimAppendExtent(std::vector<SimExtent>& extents, const SimExtent& extent) {
+void SimAppendExtent(std::vector<SimExtent>& extents, const SimExtent& extent, bool mayMerge) {
     if (extent.count == 0) {
         return;
     }
-    if (!extents.empty()) {
+    if (mayMerge && !extents.empty()) {
         SimExtent& last = extents.back();
         const bool bothSparse = last.lcn == kSimSparseLcn && extent.lcn == kSimSparseLcn;
         const bool continues = last.lcn != kSimSparseLcn && extent.lcn != kSimSparseLcn &&
@@ -70,6 +70,7 @@ void SimApplyMove(SimVolumeContent& content, const SimJournalMove& move,
     SimStream* stream = content.records.at(move.recordId).FindStream(move.streamKey);
     const uint64_t end = move.vcn + move.count;
     std::vector<SimExtent> remapped;
+    bool lastWasMoved = false;
     for (const SimExtent& extent : stream->extents) {
         const uint64_t extentEnd = extent.vcn + extent.count;
         // Up to three parts: before the range, inside it, after it.
@@ -86,7 +87,11 @@ void SimApplyMove(SimVolumeContent& content, const SimJournalMove& move,
             } else {
                 piece.lcn = extent.lcn + static_cast<int64_t>(piece.vcn - extent.vcn);
             }
-            SimAppendExtent(remapped, piece);
+            const bool moved = part == 1 && piece.count > 0;
+            SimAppendExtent(remapped, piece, moved || lastWasMoved);
+            if (piece.count > 0) {
+                lastWasMoved = moved;
+            }
         }
     }
     stream->extents = std::move(remapped);

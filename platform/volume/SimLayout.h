@@ -20,10 +20,11 @@ struct SimClusterCopy {
 DWORD SimCheckMove(const SimVolumeContent& content, const SimJournalMove& move,
                    std::vector<SimClusterCopy>* copies);
 
-// Remaps the moved range, merges runs that became adjacent, frees the old clusters and marks
-// the new ones used. The move must have passed SimCheckMove.
+// Remaps the moved range, merges the runs it touches where they became adjacent (runs the move
+// did not touch keep their boundaries), frees the old clusters and marks the new ones used. The
+// move must have passed SimCheckMove.
 void SimApplyMove(SimVolumeContent& content, const SimJournalMove& move,
                   const std::vector<SimClusterCopy>& copies);
 
-// Rebuilds a layout from runs in VCN order, merging neighbours that continue each other.
-void SimAppendExtent(std::vector<SimExtent>& extents, const SimExtent& extent);
+// Appends a run in VCN order; with mayMerge, into the last run when it continues it.
+void SimAppendExtent(std::vector<SimExtent>& extents, const SimExtent& extent, bool mayMerge);

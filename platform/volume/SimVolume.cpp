@@ -293,7 +293,7 @@ DWORD CSimVolume::SetStream(const std::wstring& path, const std::wstring& stream
         if (extent.lcn != kSimSparseLcn) {
             content_.used.Add(static_cast<uint64_t>(extent.lcn), extent.count);
         }
-        SimAppendExtent(stream->extents, extent);
+        stream->extents.push_back(extent); // as given: adjacent runs may stay apart
     }
     stream->size = size;
     stream->residentData.clear();
@@ -369,7 +369,7 @@ DWORD CSimVolume::AddSystemFile(const std::wstring& name, const std::vector<SimE
     uint64_t vcn = 0;
     for (const SimExtent& extent : extents) {
         content_.used.Add(static_cast<uint64_t>(extent.lcn), extent.count);
-        SimAppendExtent(stream.extents, SimExtent{vcn, extent.lcn, extent.count});
+        SimAppendExtent(stream.extents, SimExtent{vcn, extent.lcn, extent.count}, true);
         vcn += extent.count;
     }
     stream.size = vcn * content_.geometry.bytesPerCluster;
@@ -493,9 +493,7 @@ uint64_t CSimVolume::UsedClusters() const {
 DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,
                              std::vector<uint8_t>* data) const {
     std::lock_guard lock(mutex_);
-    auto found = content_.records.find(recordId);
-    const SimStream* stream =
-        found == content_.records.end() ? nullptr : found->second.FindStream(streamKey);
+    const SimStream* stream = StreamLocked(recordId, streamKey);
     if (stream == nullptr) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -515,6 +513,11 @@ DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,
     }
     data->resize(static_cast<size_t>(stream->size));
     return ERROR_SUCCESS;
+}
+
+const SimStream* CSimVolume::StreamLocked(uint64_t recordId, const std::wstring& key) const {
+    auto found = content_.records.find(recordId);
+    return found == content_.records.end() ? nullptr : found->second.FindStream(key);
 }
 
 std::wstring CSimVolume::PathOf(uint64_t recordId) const {
@@ -569,13 +572,13 @@ DWORD CSimVolume::OpenItem(const std::wstring& path, DWORD flagsAndAttributes, S
 
 DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
     std::lock_guard lock(mutex_);
-    auto found = content_.records.find(item.recordId);
-    const SimStream* stream =
-        found == content_.records.end() ? nullptr : found->second.FindStream(item.streamKey);
+    const SimStream* stream = StreamLocked(item.recordId, item.streamKey);
     if (stream == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
-    *size = found->second.IsDirectory() && item.streamKey.empty() ? 0 : stream->size;
+    *size = content_.records.at(item.recordId).IsDirectory() && item.streamKey.empty()
+                ? 0
+                : stream->size;
     return ERROR_SUCCESS;
 }
 
@@ -684,9 +687,7 @@ DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, D
     if (out == nullptr || outSize < sizeof(RETRIEVAL_POINTERS_BUFFER)) {
         return ERROR_INSUFFICIENT_BUFFER;
     }
-    auto found = content_.records.find(item.recordId);
-    const SimStream* stream =
-        found == content_.records.end() ? nullptr : found->second.FindStream(item.streamKey);
+    const SimStream* stream = StreamLocked(item.recordId, item.streamKey);
     if (stream == nullptr) {
         return ERROR_INVALID_HANDLE;
     }

@@ -58,7 +58,8 @@ public:
     DWORD AddDirectory(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
     DWORD AddFile(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
     // Gives a stream (created if missing) its size and layout and writes its data (empty data
-    // leaves the clusters as they are). No extents and a non-zero size: resident data.
+    // leaves the clusters as they are). No extents and a non-zero size: resident data. The
+    // runs stay as given, so two physically adjacent runs are reported as two extents.
     DWORD SetStream(const std::wstring& path, const std::wstring& streamKey, uint64_t size,
                     const std::vector<SimExtent>& extents, const std::vector<uint8_t>& data);
     DWORD AddHardLink(const std::wstring& existingPath, const std::wstring& newPath);
@@ -109,6 +110,8 @@ private:
     DWORD ResolveParentLocked(const std::wstring& path, SimRecord** parent, std::wstring* name);
     DWORD AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags);
     std::wstring PathOfLocked(uint64_t recordId) const;
+    // Null when the record (deleted under an open handle) or its stream is missing.
+    const SimStream* StreamLocked(uint64_t recordId, const std::wstring& key) const;
     bool TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error);
 
     mutable std::mutex mutex_;

@@ -75,3 +75,11 @@ inline void AddFixtureItems(CSimVolume& volume) {
     ASSERT_EQ(ERROR_SUCCESS, volume.SetStream(L"\\tiny.txt", L"", 50, {}, Pattern(50, 6)));
     ASSERT_EQ(ERROR_SUCCESS, volume.AddFile(L"\\empty.txt"));
 }
+
+// One FSCTL_MOVE_FILE straight on the volume, as the device call makes it.
+inline DWORD MoveChunk(CSimVolume& volume, const std::wstring& path, int64_t vcn, int64_t lcn,
+                       uint32_t count) {
+    SimItemRef item;
+    const DWORD error = volume.OpenItem(path, 0, &item);
+    return error != ERROR_SUCCESS ? error : volume.MoveClusters(item, vcn, lcn, count);
+}

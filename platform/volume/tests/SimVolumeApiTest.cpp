@@ -354,3 +354,45 @@ TEST(SimVolumeApiFat, HasNoNtfsDataAndNoStreams) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SimVolumeLayout, AdjacentRunsStayApartUntilAMoveJoinsThem) {
+    DWORD error = 0;
+    std::shared_ptr<CSimVolume> volume = CSimVolume::Create(L"", SmallGeometry(), &error);
+    ASSERT_EQ(ERROR_SUCCESS, volume->AddFile(L"\\two.bin"));
+    ASSERT_EQ(ERROR_SUCCESS, volume->SetStream(L"\\two.bin", L"", 5 * 4096,
+                                               {{0, 800, 2}, {2, 802, 3}}, Pattern(5 * 4096, 8)));
+    ASSERT_EQ(ERROR_SUCCESS, volume->AddFile(L"\\three.bin"));
+    ASSERT_EQ(ERROR_SUCCESS,
+              volume->SetStream(L"\\three.bin", L"", 6 * 4096,
+                                {{0, 850, 2}, {2, 852, 2}, {4, 854, 2}}, Pattern(6 * 4096, 9)));
+    CSimVolumeApi api;
+    api.Mount(L'T', volume);
+    HANDLE item = api.CreateFileW(L"T:\\two.bin", FILE_READ_ATTRIBUTES, 0, 0);
+    std::vector<uint8_t> out(16396);
+    STARTING_VCN_INPUT_BUFFER in{};
+    DWORD returned = 0;
+    ASSERT_TRUE(api.DeviceIoControl(item, FSCTL_GET_RETRIEVAL_POINTERS, &in, sizeof in, out.data(),
+                                    static_cast<DWORD>(out.size()), &returned));
+    EXPECT_EQ(2u, reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(out.data())->ExtentCount);
+    api.CloseHandle(item);
+
+    SimItemRef three;
+    ASSERT_EQ(ERROR_SUCCESS, volume->OpenItem(L"\\three.bin", 0, &three));
+    // Moving the last run next to nothing keeps the first two apart.
+    ASSERT_EQ(ERROR_SUCCESS, volume->MoveClusters(three, 4, 900, 2));
+    ASSERT_EQ(ERROR_SUCCESS, volume->MoveClusters(three, 2, 898, 2)); // now joins [898,4)
+    const SimVolumeContent content = volume->CopyContent();
+    const SimRecord* record = nullptr;
+    for (const auto& [id, r] : content.records) {
+        if (r.name == L"three.bin") {
+            record = &r;
+        }
+    }
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ((std::vector<SimExtent>{{0, 850, 2}, {2, 898, 4}}), record->streams[0].extents);
+    EXPECT_TRUE(CheckSimVolume(*volume).empty());
+}
+
+} // namespace

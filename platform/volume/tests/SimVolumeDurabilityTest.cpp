@@ -29,18 +29,27 @@ std::vector<SimExtent> LayoutOf(const CSimVolume& volume, const std::wstring& pa
     return volume.CopyContent().records.at(IdOf(volume, path)).streams.front().extents;
 }
 
-DWORD MoveChunk(CSimVolume& volume, const std::wstring& path, int64_t vcn, int64_t lcn,
-                uint32_t count) {
-    SimItemRef item;
-    const DWORD error = volume.OpenItem(path, 0, &item);
-    return error != ERROR_SUCCESS ? error : volume.MoveClusters(item, vcn, lcn, count);
-}
-
 std::unique_ptr<CSimVolume> Reopen(const CTempImage& image) {
     DWORD error = 0;
     std::unique_ptr<CSimVolume> volume = CSimVolume::Open(image.Path(), &error);
     EXPECT_TRUE(volume) << "open failed: " << error;
     return volume;
+}
+
+std::unique_ptr<CSimVolume> FixtureOn(const CTempImage& image) {
+    DWORD error = 0;
+    std::unique_ptr<CSimVolume> volume = CSimVolume::Create(image.Path(), SmallGeometry(), &error);
+    EXPECT_TRUE(volume) << "create failed: " << error;
+    AddFixtureItems(*volume);
+    return volume;
+}
+
+// The process dies while it closes the volume: its final checkpoint never lands.
+std::unique_ptr<CSimVolume> DieAndReopen(std::unique_ptr<CSimVolume> volume,
+                                         const CTempImage& image) {
+    volume->ArmCrash(SimCrashPoint::TornSnapshot);
+    volume.reset();
+    return Reopen(image);
 }
 
 TEST(SimVolumeDurability, BuiltVolumeSurvivesMovesAndReopening) {
@@ -73,17 +82,11 @@ TEST(SimVolumeDurability, BuiltVolumeSurvivesMovesAndReopening) {
 
 TEST(SimVolumeDurability, JournalledMovesReplayWithoutACheckpoint) {
     CTempImage image;
-    DWORD error = 0;
-    std::unique_ptr<CSimVolume> volume = CSimVolume::Create(image.Path(), SmallGeometry(), &error);
-    AddFixtureItems(*volume);
+    std::unique_ptr<CSimVolume> volume = FixtureOn(image);
     const SimDigests digests = DigestSimVolume(*volume);
     ASSERT_EQ(ERROR_SUCCESS, MoveChunk(*volume, L"\\a.bin", 0, 1000, 4));
     ASSERT_EQ(ERROR_SUCCESS, MoveChunk(*volume, L"\\a.bin", 4, 1004, 5));
-    // The process dies while it closes: the final checkpoint never lands.
-    volume->ArmCrash(SimCrashPoint::TornSnapshot);
-    volume.reset();
-
-    volume = Reopen(image);
+    volume = DieAndReopen(std::move(volume), image);
     ASSERT_TRUE(volume);
     EXPECT_EQ((std::vector<SimExtent>{{0, 1000, 9}}), LayoutOf(*volume, L"\\a.bin"));
     EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
@@ -105,10 +108,7 @@ TEST(SimVolumeDurability, ACrashAnywhereLeavesTheOldOrTheNewLayout) {
             SCOPED_TRACE(testing::Message()
                          << "point " << static_cast<int>(point) << ", occurrence " << occurrence);
             CTempImage image;
-            DWORD error = 0;
-            std::unique_ptr<CSimVolume> volume =
-                CSimVolume::Create(image.Path(), SmallGeometry(), &error);
-            AddFixtureItems(*volume);
+            std::unique_ptr<CSimVolume> volume = FixtureOn(image);
             const SimDigests digests = DigestSimVolume(*volume);
             volume->ArmCrash(point, occurrence);
             int done = 0;
@@ -133,9 +133,7 @@ TEST(SimVolumeDurability, ACrashAnywhereLeavesTheOldOrTheNewLayout) {
             EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
             // The reopened volume carries on journalling after the replayed records.
             EXPECT_EQ(ERROR_SUCCESS, MoveChunk(*volume, L"\\dir\\b.bin", 0, 2000, 5));
-            volume->ArmCrash(SimCrashPoint::TornSnapshot);
-            volume.reset();
-            volume = Reopen(image);
+            volume = DieAndReopen(std::move(volume), image);
             ASSERT_TRUE(volume);
             EXPECT_EQ((std::vector<SimExtent>{{0, 2000, 5}}), LayoutOf(*volume, L"\\dir\\b.bin"));
             EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
@@ -146,10 +144,7 @@ TEST(SimVolumeDurability, ACrashAnywhereLeavesTheOldOrTheNewLayout) {
 TEST(SimVolumeDurability, ATornCheckpointKeepsThePreviousGeneration) {
     for (SimCrashPoint point : {SimCrashPoint::TornSnapshot, SimCrashPoint::TornSuperblock}) {
         CTempImage image;
-        DWORD error = 0;
-        std::unique_ptr<CSimVolume> volume =
-            CSimVolume::Create(image.Path(), SmallGeometry(), &error);
-        AddFixtureItems(*volume);
+        std::unique_ptr<CSimVolume> volume = FixtureOn(image);
         const SimDigests digests = DigestSimVolume(*volume);
         ASSERT_EQ(ERROR_SUCCESS, MoveChunk(*volume, L"\\a.bin", 0, 1000, 9));
         volume->ArmCrash(point);

@@ -8,13 +8,6 @@
 
 namespace {
 
-DWORD MoveChunk(CSimVolume& volume, const std::wstring& path, int64_t vcn, int64_t lcn,
-                uint32_t count) {
-    SimItemRef item;
-    const DWORD error = volume.OpenItem(path, 0, &item);
-    return error != ERROR_SUCCESS ? error : volume.MoveClusters(item, vcn, lcn, count);
-}
-
 std::unique_ptr<CSimVolume> FixtureVolume() {
     DWORD error = 0;
     std::unique_ptr<CSimVolume> volume = CSimVolume::Create(L"", SmallGeometry(), &error);
