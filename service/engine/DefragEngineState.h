@@ -55,7 +55,7 @@ public:
 
     // Cell count N of the current or last run; stays set after a release.
     uint32_t cellCount = 0;
-    uint32_t clustersPerCell = 0;
+    uint64_t clustersPerCell = 0;
 
     // Statistics.
     void SetCurrentPath(const wchar_t* path);

@@ -2,6 +2,7 @@
 // retrieval pointers give them, with the running sums the moves need.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,88 @@
+// One run of the engine over one volume: reads the geometry and the bitmap, keeps the run list
+// and the cluster map, walks the directory tree and analyses, defragments or consolidates every
+// item, publishing statistics and reports in the engine state as it goes.
+//
+// Everything runs on the calling (worker) thread. Every platform call on the volume goes
+// through the CVolumeApi it is given, so the same code runs on a real drive and on a simulated
+// volume.
+#pragma once
+
+#include "ClusterMap.h"
+#include "DefragEngineState.h"
+#include "ExtentList.h"
+#include "RunList.h"
+#include "VolumeApi.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Runs the engine once: mode non-zero also consolidates contiguous items; without
+// analyseAndDefragment nothing is moved. The state's cells must have been allocated for the
+// command's block count. Returns 1 when the walk ran, 0 when the volume could not be read.
+int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
+              bool analyseAndDefragment);
+
+class CDefragRun {
+public:
+    CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly);
+    CDefragRun(const CDefragRun&) = delete;
+    CDefragRun& operator=(const CDefragRun&) = delete;
+    ~CDefragRun();
+
+    // The run over drive (a letter): open, map, walk, close. 1 when the walk ran.
+    int DefragVolume(wchar_t drive);
+
+    // Volume geometry and maps.
+    bool QueryVolumeInfo(wchar_t drive);
+    void BuildRunList();
+    void ReloadVolumeBitmap();
+    void MapRunListIntoClusterMap();
+    void ReserveMftZone();
+
+    // One item's extents and the strategies over them.
+    bool ReadFileExtents(ExtentList& list, HANDLE item);
+    void MapFileExtents(const ExtentList& list);
+    bool CheckPauseAbort();
+    bool MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index, uint64_t targetLcn,
+                     uint64_t clusters);
+    int DefragmentFile(ExtentList& list, HANDLE item);
+    int ConsolidateContiguousFile(ExtentList& list, HANDLE item);
+    int AnalyseFile(const ExtentList& list);
+    int ReportContiguousFile(const ExtentList& list);
+
+    // The walk.
+    int WalkDirectory(const std::wstring& root);
+    int ProcessFile(HANDLE item, bool unmovable);
+    void MoveDirectoryStreams(bool unmovable);
+
+private:
+    ClusterMapView Map() const;
+    bool ReadVolumeBitmap();
+    bool QueryNtfsVolumeData(NTFS_VOLUME_DATA_BUFFER& data);
+    void AccountMovedClusters(const Extent& extent, uint64_t moved, uint64_t targetLcn,
+                              bool fragmented);
+    void TransferJoinedExtents(const ExtentList& list, MapTransfer transfer);
+    FileReport PrepareReport(const ExtentList& list, uint32_t fragmentsBefore,
+                             uint32_t fragmentsAfter) const;
+    bool IsNonNtfsDirectory() const { return isDirectory_ && !ntfs_; }
+    void ReportItem(uint32_t status);
+    void ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
+    // path + suffix in the long-path form, valid until the next call.
+    const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
+
+    DefragEngineState& state_;
+    DefragStatistics& statistics_;
+    CVolumeApi& volume_;
+    const int32_t mode_;
+    const bool analyseOnly_;
+
+    HANDLE volumeHandle_ = INVALID_HANDLE_VALUE;
+    bool ntfs_ = false;
+    RunList runList_;
+
+    std::wstring currentPath_; // the item being processed: one heap buffer for the whole walk
+    std::wstring openPath_;
+    bool isDirectory_ = false;
+    std::vector<uint8_t> ioBuffer_; // retrieval pointers
+};

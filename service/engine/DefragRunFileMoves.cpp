@@ -1,0 +1,364 @@
+// One item's extents, the free-space decisions and the moves, with the run list, the cluster
+// map, the counters and the reports kept in step.
+#include "DefragRun.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kRetrievalBufferBytes = 16'396;
+constexpr uint64_t kClustersPerMove = 16; // keeps pause and abort prompt
+constexpr DWORD kPausePollMilliseconds = 100;
+constexpr int kMoveRetries = 2;
+
+} // namespace
+
+bool CDefragRun::ReadFileExtents(ExtentList& list, HANDLE item) {
+    list.Clear();
+    ioBuffer_.resize(kRetrievalBufferBytes);
+    STARTING_VCN_INPUT_BUFFER start{};
+    for (;;) {
+        DWORD returned = 0;
+        const BOOL done =
+            volume_.DeviceIoControl(item, FSCTL_GET_RETRIEVAL_POINTERS, &start, sizeof start,
+                                    ioBuffer_.data(), kRetrievalBufferBytes, &returned);
+        const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+        if (error == ERROR_HANDLE_EOF) {
+            return true; // resident or empty: no extents
+        }
+        if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
+            list.Clear();
+            return false;
+        }
+        const auto* pointers = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(ioBuffer_.data());
+        const uint64_t header = offsetof(RETRIEVAL_POINTERS_BUFFER, Extents);
+        const uint64_t fitting =
+            returned >= header ? (returned - header) / sizeof(pointers->Extents[0]) : 0;
+        const uint64_t count = std::min<uint64_t>(pointers->ExtentCount, fitting);
+        if (count == 0) {
+            return true;
+        }
+        LONGLONG vcn = start.StartingVcn.QuadPart;
+        for (uint64_t i = 0; i < count; ++i) {
+            const LONGLONG next = pointers->Extents[i].NextVcn.QuadPart;
+            if (next <= vcn) {
+                list.Clear(); // a layout that goes backwards cannot be trusted
+                return false;
+            }
+            const LONGLONG lcn = pointers->Extents[i].Lcn.QuadPart;
+            list.Append(lcn < 0 ? -1 : lcn, static_cast<uint64_t>(next - vcn));
+            vcn = next;
+        }
+        if (error == ERROR_SUCCESS) {
+            return true;
+        }
+        start.StartingVcn.QuadPart = vcn;
+    }
+}
+
+void CDefragRun::MapFileExtents(const ExtentList& list) {
+    const ClusterMapView map = Map();
+    const bool fragmented = list.fragmentCount > 1;
+    for (const Extent& extent : list.extents) {
+        if (!extent.IsSparse()) {
+            UpdateClusterMap(map, static_cast<uint64_t>(extent.lcn), extent.NextLcn() - 1,
+                             MapTransfer::FileExtent, fragmented);
+        }
+    }
+}
+
+// Physically adjacent extents are joined first, so each stretch of clusters is moved between
+// counts once.
+void CDefragRun::TransferJoinedExtents(const ExtentList& list, MapTransfer transfer) {
+    const ClusterMapView map = Map();
+    bool open = false;
+    uint64_t first = 0;
+    uint64_t next = 0;
+    for (const Extent& extent : list.extents) {
+        if (extent.IsSparse()) {
+            continue;
+        }
+        if (open && static_cast<uint64_t>(extent.lcn) == next) {
+            next = extent.NextLcn();
+            continue;
+        }
+        if (open) {
+            UpdateClusterMap(map, first, next - 1, transfer, false);
+        }
+        open = true;
+        first = static_cast<uint64_t>(extent.lcn);
+        next = extent.NextLcn();
+    }
+    if (open) {
+        UpdateClusterMap(map, first, next - 1, transfer, false);
+    }
+}
+
+bool CDefragRun::CheckPauseAbort() {
+    for (;;) {
+        if (::WaitForSingleObject(state_.abortEvent, 0) == WAIT_OBJECT_0) {
+            return false;
+        }
+        if (::WaitForSingleObject(state_.pauseEvent, 0) != WAIT_OBJECT_0) {
+            return true;
+        }
+        // Paused: wake at once when an abort comes, else look again after the poll interval.
+        ::WaitForSingleObject(state_.abortEvent, kPausePollMilliseconds);
+    }
+}
+
+// The clusters of an extent that did move, whether all of them or the chunks moved before an
+// abort or a failure: their old place becomes free and the new place used.
+void CDefragRun::AccountMovedClusters(const Extent& extent, uint64_t moved, uint64_t targetLcn,
+                                      bool fragmented) {
+    if (moved == 0) {
+        return;
+    }
+    const uint64_t from = static_cast<uint64_t>(extent.lcn);
+    runList_.SetRunRangeState(from, from + moved - 1, false);
+    runList_.SetRunRangeState(targetLcn, targetLcn + moved - 1, true);
+    const ClusterMapView map = Map();
+    UpdateClusterMap(map, from, from + moved - 1, MapTransfer::MovedFrom, fragmented);
+    UpdateClusterMap(map, targetLcn, targetLcn + moved - 1, MapTransfer::MovedTo, fragmented);
+}
+
+// Moves entries from index on to targetLcn until clusters have been moved, in chunks over each
+// entry's allocated clusters (the sparse virtual clusters after an entry have no clusters to
+// move). An abort returns true with the aborted flag set; a failed move reloads the bitmap and
+// returns false.
+bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
+                             uint64_t targetLcn, uint64_t clusters) {
+    const bool fragmented = list.fragmentCount > 1;
+    for (; index < list.ExtentCount() && clusters > 0; ++index) {
+        const Extent& extent = list.extents[index];
+        if (extent.IsSparse()) {
+            continue;
+        }
+        uint64_t moved = 0;
+        while (moved < extent.allocatedClusters) {
+            if (!CheckPauseAbort()) {
+                statistics_.aborted = 1;
+                AccountMovedClusters(extent, moved, targetLcn, fragmented);
+                return true;
+            }
+            const uint64_t chunk = std::min(kClustersPerMove, extent.allocatedClusters - moved);
+            MOVE_FILE_DATA move{};
+            move.FileHandle = item;
+            move.StartingVcn.QuadPart = static_cast<LONGLONG>(extent.startVcn + moved);
+            move.StartingLcn.QuadPart = static_cast<LONGLONG>(targetLcn + moved);
+            move.ClusterCount = static_cast<DWORD>(chunk);
+            DWORD returned = 0;
+            if (!volume_.DeviceIoControl(volumeHandle_, FSCTL_MOVE_FILE, &move, sizeof move,
+                                         nullptr, 0, &returned)) {
+                AccountMovedClusters(extent, moved, targetLcn, fragmented);
+                ReloadVolumeBitmap();
+                return false;
+            }
+            moved += chunk;
+            statistics_.currentItemPosition += chunk;
+            clusters -= std::min(clusters, chunk);
+        }
+        AccountMovedClusters(extent, moved, targetLcn, fragmented);
+        targetLcn += extent.allocatedClusters;
+    }
+    return true;
+}
+
+FileReport CDefragRun::PrepareReport(const ExtentList& list, uint32_t fragmentsBefore,
+                                     uint32_t fragmentsAfter) const {
+    FileReport report;
+    report.path = currentPath_;
+    report.isDirectory = isDirectory_ ? 1 : 0;
+    report.fragmentsBefore = fragmentsBefore;
+    report.fragmentsAfter = fragmentsAfter;
+    report.allocatedClusters = list.allocatedClusters;
+    report.totalClusters = list.totalClusters;
+    report.size = statistics_.currentItemSize;
+    report.status = kReportContiguous;
+    return report;
+}
+
+int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
+    if (list.fragmentCount < 2) {
+        return ConsolidateContiguousFile(list, item);
+    }
+    FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
+    if (IsNonNtfsDirectory()) {
+        ++statistics_.itemsNotDefragmented;
+        report.status = kReportNonNtfsDirectory;
+        state_.AddReport(std::move(report));
+        return 1;
+    }
+
+    int result = 1;
+    int retriesLeft = kMoveRetries;
+    bool moving = true;
+    while (moving) {
+        moving = false;
+        uint32_t d = list.FirstRealIndex();
+        while (d + 1 < list.ExtentCount()) {
+            if (!CheckPauseAbort()) {
+                statistics_.aborted = 1;
+                report.status = kReportAborted;
+                break;
+            }
+            // The fragments from d: the first two set the least worth moving, all of them the
+            // most.
+            uint32_t secondFragment = 0;
+            uint32_t afterSecondFragment = list.ExtentCount();
+            for (uint32_t i = d + 1; i < list.ExtentCount(); ++i) {
+                if (list.StartsFragment(i)) {
+                    if (secondFragment == 0) {
+                        secondFragment = i;
+                    } else {
+                        afterSecondFragment = i;
+                        break;
+                    }
+                }
+            }
+            if (secondFragment == 0) {
+                break; // one fragment left
+            }
+            uint64_t minimum = 0;
+            for (uint32_t i = d; i < afterSecondFragment; ++i) {
+                minimum += list.extents[i].allocatedClusters;
+            }
+            const uint64_t wanted = list.AllocatedFrom(d);
+
+            uint64_t runLcn = 0;
+            uint64_t runLength = 0;
+            uint32_t taken = 0;
+            uint32_t takenFragments = 0;
+            uint64_t moveClusters = 0;
+            if (runList_.FindFreeRun(minimum, wanted, runLcn, runLength)) {
+                uint64_t room = runLength;
+                for (uint32_t i = d;
+                     i < list.ExtentCount() && list.extents[i].allocatedClusters <= room; ++i) {
+                    room -= list.extents[i].allocatedClusters;
+                    moveClusters += list.extents[i].allocatedClusters;
+                    takenFragments += i == d || list.StartsFragment(i) ? 1 : 0;
+                    ++taken;
+                }
+            }
+            if (taken == 0) {
+                d = secondFragment; // no room for this fragment: try from the next one
+                continue;
+            }
+            if (takenFragments < 2) {
+                d += taken; // already one piece; moving it gains nothing
+                continue;
+            }
+            statistics_.currentItemClusters = list.totalClusters;
+            statistics_.currentItemPosition = list.extents[d].startVcn;
+            uint32_t index = d;
+            if (!MoveExtents(list, item, index, runLcn, moveClusters)) {
+                result = 0;
+                if (retriesLeft == 0) {
+                    report.status = kReportMoveFailed;
+                    break;
+                }
+                --retriesLeft;
+                if (!ReadFileExtents(list, item)) {
+                    report.status = kReportMoveFailed;
+                    state_.AddReport(std::move(report));
+                    return result;
+                }
+                moving = true; // again from the re-read layout
+                break;
+            }
+            result = 1;
+            if (statistics_.aborted) {
+                report.status = kReportAborted;
+                break;
+            }
+            d += taken;
+        }
+    }
+
+    const uint32_t fragmentsBefore = report.fragmentsBefore;
+    if (!ReadFileExtents(list, item)) {
+        // The item's layout is unknown now: report it as failed and leave the counters alone.
+        report.status = kReportMoveFailed;
+        state_.AddReport(std::move(report));
+        return result;
+    }
+    statistics_.fragmentsRemaining -=
+        std::min<uint64_t>(statistics_.fragmentsRemaining, fragmentsBefore);
+    const bool keepStatus = report.status == kReportMoveFailed || report.status == kReportAborted;
+    if (list.fragmentCount < 2) {
+        ++statistics_.filesMadeContiguous;
+        TransferJoinedExtents(list, MapTransfer::MadeContiguous);
+        if (!keepStatus) {
+            report.status = kReportContiguous;
+        }
+    } else {
+        statistics_.fragmentsRemaining += list.fragmentCount;
+        ++statistics_.itemsNotDefragmented;
+        if (!keepStatus) {
+            report.status = kReportFragmented;
+        }
+    }
+    report.fragmentsAfter = list.fragmentCount;
+    state_.AddReport(std::move(report));
+    return result;
+}
+
+int CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
+    if (mode_ == 0 || list.fragmentCount != 1 || IsNonNtfsDirectory()) {
+        return 1;
+    }
+    FileReport report = PrepareReport(list, 1, 1);
+    const uint32_t first = list.FirstRealIndex();
+    if (first < list.ExtentCount()) {
+        uint64_t targetLcn = 0;
+        const uint64_t clusters = list.AllocatedFrom(first);
+        if (!CheckPauseAbort()) {
+            statistics_.aborted = 1;
+            report.status = kReportAborted;
+        } else if (runList_.FindFreeRunBelow(static_cast<uint64_t>(list.extents[first].lcn),
+                                             clusters, targetLcn)) {
+            statistics_.currentItemClusters = list.totalClusters;
+            statistics_.currentItemPosition = list.extents[first].startVcn;
+            uint32_t index = first;
+            if (!MoveExtents(list, item, index, targetLcn, clusters)) {
+                ++statistics_.itemsNotDefragmented;
+                report.status = kReportMoveFailed;
+            } else if (statistics_.aborted) {
+                report.status = kReportAborted;
+            }
+        }
+    }
+    if (!ReadFileExtents(list, item)) {
+        report.status = kReportMoveFailed;
+        state_.AddReport(std::move(report));
+        return 1;
+    }
+    if (list.fragmentCount > 1) {
+        statistics_.fragmentsRemaining += list.fragmentCount;
+        ++statistics_.itemsNotDefragmented;
+        TransferJoinedExtents(list, MapTransfer::MadeFragmented);
+        report.fragmentsAfter = list.fragmentCount;
+        state_.AddReport(std::move(report));
+    }
+    return 1;
+}
+
+int CDefragRun::AnalyseFile(const ExtentList& list) {
+    if (list.fragmentCount < 2) {
+        return ReportContiguousFile(list);
+    }
+    FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
+    if (IsNonNtfsDirectory()) {
+        ++statistics_.itemsNotDefragmented;
+        report.status = kReportNonNtfsDirectory;
+    }
+    state_.AddReport(std::move(report));
+    return 1;
+}
+
+int CDefragRun::ReportContiguousFile(const ExtentList& list) {
+    if (mode_ != 0 && list.fragmentCount == 1 && !IsNonNtfsDirectory()) {
+        state_.AddReport(PrepareReport(list, 1, 0));
+    }
+    return 1;
+}

@@ -1,0 +1,237 @@
+// The run over one volume: the directory walk, unmovable items, NTFS attribute streams and the
+// per-item strategies.
+#include "DefragRun.h"
+
+#include "UnmovableItems.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The longest path an item may have: the current path and a report hold 32,767 units.
+constexpr size_t kMaxPathUnits = kPathUnits - 1;
+constexpr const wchar_t* kDirectoryStreams[] = {L"::$ATTRIBUTE_LIST", L"::$BITMAP"};
+// Opens and enumerations use the long-path form, so paths past MAX_PATH work too.
+constexpr wchar_t kLongPathPrefix[] = L"\\\\?\\";
+
+bool IsDotEntry(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
+}
+
+} // namespace
+
+int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
+              bool analyseAndDefragment) {
+    CDefragRun run(state, volume, mode, !analyseAndDefragment);
+    {
+        std::lock_guard lock(state.statusLock);
+        ::GetLocalTime(&state.statistics.startTime);
+    }
+    const int result = run.DefragVolume(drive);
+    std::lock_guard lock(state.statusLock);
+    ::GetLocalTime(&state.statistics.endTime);
+    return result;
+}
+
+CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly)
+    : state_(state), statistics_(state.statistics), volume_(volume), mode_(mode),
+      analyseOnly_(analyseOnly) {}
+
+CDefragRun::~CDefragRun() {
+    if (volumeHandle_ != INVALID_HANDLE_VALUE) {
+        volume_.CloseHandle(volumeHandle_);
+    }
+}
+
+int CDefragRun::DefragVolume(wchar_t drive) {
+    // Zeroed before anything can fail, so a failed run shows total clusters 0, not the last
+    // run's figures.
+    state_.ResetStatusCounters();
+    state_.SetCurrentPath(L"");
+    if (state_.Cells() == nullptr || state_.cellCount == 0) {
+        return 0; // the map could not be allocated
+    }
+    const wchar_t device[] = {L'\\', L'\\', L'.', L'\\', drive, L':', L'\0'};
+    volumeHandle_ =
+        volume_.CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    if (volumeHandle_ == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    if (!QueryVolumeInfo(drive)) {
+        volume_.CloseHandle(volumeHandle_);
+        volumeHandle_ = INVALID_HANDLE_VALUE;
+        return 0;
+    }
+    state_.clustersPerCell = ClustersPerCell(statistics_.totalClusters, state_.cellCount);
+    BuildRunList();
+    MapRunListIntoClusterMap();
+    ReserveMftZone();
+
+    const int result = WalkDirectory(std::wstring{drive, L':'});
+
+    statistics_.largestFreeRun = runList_.FindLargestFreeRun();
+    statistics_.clustersProcessed = statistics_.usedClusters;
+    state_.SetCurrentPath(L"");
+    volume_.CloseHandle(volumeHandle_);
+    volumeHandle_ = INVALID_HANDLE_VALUE;
+    runList_.Clear();
+    return result;
+}
+
+const wchar_t* CDefragRun::LongPath(const std::wstring& path, const wchar_t* suffix) {
+    openPath_.assign(kLongPathPrefix).append(path).append(suffix);
+    return openPath_.c_str();
+}
+
+void CDefragRun::ReportItem(uint32_t status) {
+    FileReport report;
+    report.path = currentPath_;
+    report.isDirectory = isDirectory_ ? 1 : 0;
+    report.status = status;
+    state_.AddReport(std::move(report));
+    ++statistics_.itemsNotDefragmented;
+}
+
+// Walks the tree below root depth first, each directory's entries before the next entry of its
+// parent. The open enumerations are kept on an explicit stack and the path in one string, so a
+// deep tree costs heap, not the worker's stack.
+int CDefragRun::WalkDirectory(const std::wstring& root) {
+    struct Level {
+        HANDLE find;
+        size_t pathUnits; // the directory's own path length in currentPath_
+    };
+    std::vector<Level> levels;
+    auto closeAll = [&] {
+        for (const Level& level : levels) {
+            volume_.FindClose(level.find);
+        }
+        levels.clear();
+    };
+
+    WIN32_FIND_DATAW entry{};
+    currentPath_ = root;
+    HANDLE find = volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    levels.push_back({find, currentPath_.size()});
+    bool haveEntry = true;
+    while (!levels.empty()) {
+        if (!haveEntry) {
+            volume_.FindClose(levels.back().find);
+            levels.pop_back();
+            haveEntry = !levels.empty() && volume_.FindNextFileW(levels.back().find, &entry);
+            continue;
+        }
+        currentPath_.resize(levels.back().pathUnits);
+        if (!CheckPauseAbort()) {
+            statistics_.aborted = 1;
+            closeAll();
+            return 1;
+        }
+        bool descend = false;
+        ProcessEntry(entry, descend);
+        if (descend) {
+            // A directory whose enumeration cannot start is skipped; it was already counted.
+            find = volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry);
+            if (find != INVALID_HANDLE_VALUE) {
+                levels.push_back({find, currentPath_.size()});
+                continue;
+            }
+        }
+        haveEntry = volume_.FindNextFileW(levels.back().find, &entry);
+    }
+    return 1;
+}
+
+// One directory entry: counts it, processes the item and its streams, reports it when it cannot
+// be opened or is unmovable. descend says whether the walk goes into it next.
+void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
+    descend = false;
+    if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return; // junctions and mount points are never followed
+    }
+    const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    statistics_.currentItemClusters = 0;
+    statistics_.currentItemPosition = 0;
+    currentPath_ += L'\\';
+    currentPath_ += entry.cFileName;
+    isDirectory_ = directory;
+    state_.SetCurrentPath(currentPath_.c_str());
+    const bool unmovable = IsUnmovablePath(currentPath_);
+    statistics_.streamFlag = 0;
+    ++(directory ? statistics_.directories : statistics_.files);
+
+    if (currentPath_.size() > kMaxPathUnits) {
+        ReportItem(kReportOpenFailed); // too long to name, let alone to open
+        return;
+    }
+    const HANDLE item = directory
+                            ? volume_.CreateFileW(LongPath(currentPath_), GENERIC_READ, kShareAll,
+                                                  FILE_FLAG_BACKUP_SEMANTICS)
+                            : volume_.CreateFileW(LongPath(currentPath_), FILE_READ_ATTRIBUTES,
+                                                  kShareAll, FILE_FLAG_NO_BUFFERING);
+    if (item == INVALID_HANDLE_VALUE) {
+        ReportItem(kReportOpenFailed);
+    } else {
+        ProcessFile(item, unmovable);
+        volume_.CloseHandle(item);
+        MoveDirectoryStreams(unmovable);
+    }
+    if (unmovable) {
+        ReportItem(kReportUnmovable);
+    }
+    descend = directory;
+}
+
+int CDefragRun::ProcessFile(HANDLE item, bool unmovable) {
+    LARGE_INTEGER size{};
+    if (!volume_.GetFileSizeEx(item, &size) || size.QuadPart < 0) {
+        size.QuadPart = 0;
+    }
+    statistics_.currentItemSize = static_cast<uint64_t>(size.QuadPart);
+    ExtentList list;
+    if (!ReadFileExtents(list, item)) {
+        return 0;
+    }
+    if (list.fragmentCount > 1) {
+        statistics_.fragmentsFound += list.fragmentCount;
+        statistics_.fragmentsRemaining += list.fragmentCount;
+        ++statistics_.fragmentedFiles;
+        statistics_.fragmentedBytes += statistics_.currentItemSize;
+    }
+    MapFileExtents(list);
+    if (unmovable) {
+        return 1;
+    }
+    const uint64_t allocated = list.allocatedClusters;
+    const int result = analyseOnly_ ? AnalyseFile(list) : DefragmentFile(list, item);
+    statistics_.clustersProcessed += allocated;
+    if (statistics_.streamFlag) {
+        statistics_.streamClusters += allocated;
+    }
+    return result;
+}
+
+// The NTFS attribute streams that hold an item's attribute list and index bitmap; their reports
+// carry the item's own path.
+void CDefragRun::MoveDirectoryStreams(bool unmovable) {
+    if (!ntfs_) {
+        return;
+    }
+    statistics_.streamFlag = 1;
+    for (const wchar_t* stream : kDirectoryStreams) {
+        if (currentPath_.size() + std::wcslen(stream) > kMaxPathUnits) {
+            continue;
+        }
+        const HANDLE item =
+            volume_.CreateFileW(LongPath(currentPath_, stream), FILE_READ_ATTRIBUTES, kShareAll,
+                                FILE_FLAG_NO_BUFFERING);
+        if (item != INVALID_HANDLE_VALUE) {
+            ProcessFile(item, unmovable);
+            volume_.CloseHandle(item);
+        }
+    }
+}
