@@ -182,14 +182,10 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
     if (list.fragmentCount < 2) {
         return ConsolidateContiguousFile(list, item);
     }
-    FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
     if (IsNonNtfsDirectory()) {
-        ++statistics_.itemsNotDefragmented;
-        report.status = kReportNonNtfsDirectory;
-        state_.AddReport(std::move(report));
-        return 1;
+        return AnalyseFile(list); // only reported, with status 5, as the analysis does
     }
-
+    FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
     int result = 1;
     int retriesLeft = kMoveRetries;
     bool moving = true;

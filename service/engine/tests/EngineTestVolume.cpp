@@ -87,12 +87,16 @@ void EngineTestVolume::Occupy(const std::vector<LayoutRun>& runs) {
 }
 
 int EngineTestVolume::Run(int32_t mode, bool analyseAndDefragment) {
+    return RunThrough(api_, mode, analyseAndDefragment);
+}
+
+int EngineTestVolume::RunThrough(CVolumeApi& api, int32_t mode, bool analyseAndDefragment) {
     digests_ = DigestSimVolume(*volume_);
     if (!state_.AllocateCells(kCells)) {
         ADD_FAILURE() << "no cells";
         return 0;
     }
-    return RunDefrag(state_, api_, mode, kDrive, analyseAndDefragment);
+    return RunDefrag(state_, api, mode, kDrive, analyseAndDefragment);
 }
 
 std::vector<LayoutRun> EngineTestVolume::LayoutOf(const std::wstring& path,

@@ -52,8 +52,10 @@ public:
     // Marks clusters used by a hidden system file, so free space has a chosen shape.
     void Occupy(const std::vector<LayoutRun>& runs);
 
-    // Runs the engine as the worker does; counts the moves per item path.
+    // Runs the engine as the worker does, through the volume's own calls or through api (which
+    // must reach this volume); counts the moves per item path.
     int Run(int32_t mode, bool analyseAndDefragment);
+    int RunThrough(CVolumeApi& api, int32_t mode, bool analyseAndDefragment);
 
     std::vector<LayoutRun> LayoutOf(const std::wstring& path, const std::wstring& streamKey = L"");
     std::vector<FileReport> Reports();

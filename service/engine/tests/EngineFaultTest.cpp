@@ -1,0 +1,163 @@
+// Runs whose volume calls fail or answer oddly: device controls that fail, a bitmap that changes
+// under the run, a re-read of an item that fails, and MFT zones out of shape.
+#include "EngineTestVolume.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Forwards every call to the simulated volume, failing chosen device controls.
+class CFaultingVolumeApi final : public CVolumeApi {
+public:
+    explicit CFaultingVolumeApi(CVolumeApi& inner) : inner_(inner) {}
+
+    // Calls with controlCode fail with error once skip matching calls have passed.
+    void FailControl(DWORD controlCode, int skip, DWORD error = ERROR_INVALID_FUNCTION) {
+        failCode_ = controlCode;
+        failSkip_ = skip;
+        failError_ = error;
+    }
+    // Edits the NTFS volume data the volume answers.
+    std::function<void(NTFS_VOLUME_DATA_BUFFER&)> editNtfsData;
+
+    HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD flags) override {
+        return inner_.CreateFileW(path, access, share, flags);
+    }
+    BOOL CloseHandle(HANDLE handle) override { return inner_.CloseHandle(handle); }
+    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                         DWORD outSize, DWORD* returned) override {
+        if (code == failCode_ && failSkip_-- <= 0) {
+            ::SetLastError(failError_);
+            return FALSE;
+        }
+        const BOOL done = inner_.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+        if (done && code == FSCTL_GET_NTFS_VOLUME_DATA && editNtfsData) {
+            editNtfsData(*static_cast<NTFS_VOLUME_DATA_BUFFER*>(out));
+        }
+        return done;
+    }
+    BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override {
+        return inner_.GetFileSizeEx(item, size);
+    }
+    HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override {
+        return inner_.FindFirstFileW(pattern, data);
+    }
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override {
+        return inner_.FindNextFileW(find, data);
+    }
+    BOOL FindClose(HANDLE find) override { return inner_.FindClose(find); }
+    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* name, DWORD nameSize, DWORD* serial,
+                               DWORD* maxComponent, DWORD* flags, wchar_t* fileSystem,
+                               DWORD fileSystemSize) override {
+        return inner_.GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags,
+                                            fileSystem, fileSystemSize);
+    }
+    BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                           DWORD* freeClusters, DWORD* totalClusters) override {
+        return inner_.GetDiskFreeSpaceW(root, sectorsPerCluster, bytesPerSector, freeClusters,
+                                        totalClusters);
+    }
+
+private:
+    CVolumeApi& inner_;
+    DWORD failCode_ = 0;
+    int failSkip_ = 0;
+    DWORD failError_ = ERROR_SUCCESS;
+};
+
+void AddTwoFragmentedFiles(EngineTestVolume& t) {
+    t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}, {3000, 5}});
+    t.AddFile(L"\\b.bin", {{1500, 8}, {1200, 8}});
+}
+
+TEST(EngineFaults, AFailedNtfsVolumeQueryEndsTheRunWithTotalClustersZero) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    AddTwoFragmentedFiles(t);
+    CFaultingVolumeApi api(t.Api());
+    api.FailControl(FSCTL_GET_NTFS_VOLUME_DATA, 0);
+    EXPECT_EQ(0, t.RunThrough(api, 0, true));
+    EXPECT_EQ(0u, t.Statistics().totalClusters);
+    EXPECT_EQ(0u, t.Statistics().files);
+    EXPECT_EQ(0, t.TotalMoves());
+    EXPECT_EQ(0u, t.Api().OpenHandleCount());
+}
+
+TEST(EngineFaults, AFailedBitmapReadMovesNothingButTheAnalysisRuns) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    AddTwoFragmentedFiles(t);
+    CFaultingVolumeApi api(t.Api());
+    api.FailControl(FSCTL_GET_VOLUME_BITMAP, 0);
+    EXPECT_EQ(1, t.RunThrough(api, 0, true));
+    EXPECT_EQ(0, t.TotalMoves());
+    EXPECT_EQ(2u, t.Statistics().fragmentedFiles);
+    EXPECT_EQ(0u, t.Statistics().largestFreeRun);
+    EXPECT_EQ(2u, t.Statistics().itemsNotDefragmented);
+    EXPECT_EQ(0u, t.Api().OpenHandleCount());
+}
+
+TEST(EngineFaults, AFailedReReadAfterTheMovesReportsStatus2AndLeavesTheCountersAlone) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}, {3000, 5}});
+    CFaultingVolumeApi api(t.Api());
+    // The first read maps the item; the second, after the moves, fails.
+    api.FailControl(FSCTL_GET_RETRIEVAL_POINTERS, 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(1, t.RunThrough(api, 0, true));
+    const std::optional<FileReport> a = t.ReportFor(L"T:\\a.bin");
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(static_cast<uint32_t>(kReportMoveFailed), a->status);
+    EXPECT_EQ(3u, a->fragmentsAfter);
+    EXPECT_EQ(0u, t.Statistics().filesMadeContiguous);
+    EXPECT_EQ(3u, t.Statistics().fragmentsRemaining);
+    t.ExpectSound();
+}
+
+TEST(EngineFaults, ClustersTakenAfterTheBitmapReadFailTheMoveWhichRetriesElsewhere) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    AddTwoFragmentedFiles(t);
+    bool taken = false;
+    t.Volume().SetAfterBitmapReadHook([&] {
+        if (!taken) {
+            taken = true;
+            t.Volume().MarkClusters(200, 100, true); // another program allocates there
+        }
+    });
+    EXPECT_EQ(1, t.Run(0, true));
+    EXPECT_EQ(1u, t.LayoutOf(L"\\a.bin").size());
+    EXPECT_EQ(1u, t.LayoutOf(L"\\b.bin").size());
+    EXPECT_EQ(300, t.LayoutOf(L"\\a.bin")[0].lcn);
+    EXPECT_EQ(static_cast<uint32_t>(kReportContiguous), t.ReportFor(L"T:\\a.bin")->status);
+    t.Volume().MarkClusters(200, 100, false); // give the checker a bitmap it can explain
+    t.ExpectSound();
+}
+
+TEST(EngineFaults, MftZonesOutOfShapeAreClampedOrIgnored) {
+    {
+        EngineTestVolume t(4096, L"NTFS", 10, 200);
+        AddTwoFragmentedFiles(t);
+        CFaultingVolumeApi api(t.Api());
+        api.editNtfsData = [](NTFS_VOLUME_DATA_BUFFER& data) {
+            data.MftZoneStart.QuadPart = 4000;
+            data.MftZoneEnd.QuadPart = 9000; // past the volume's end
+        };
+        EXPECT_EQ(1, t.RunThrough(api, 0, true));
+        EXPECT_EQ(96u, t.CellTotal(&ClusterMapBlock::mftZoneClusters));
+        t.ExpectSound();
+    }
+    {
+        EngineTestVolume t(4096, L"NTFS", 10, 200);
+        AddTwoFragmentedFiles(t);
+        CFaultingVolumeApi api(t.Api());
+        api.editNtfsData = [](NTFS_VOLUME_DATA_BUFFER& data) {
+            data.MftZoneStart.QuadPart = 300;
+            data.MftZoneEnd.QuadPart = 100; // ends before it starts
+        };
+        EXPECT_EQ(1, t.RunThrough(api, 0, true));
+        EXPECT_EQ(0u, t.CellTotal(&ClusterMapBlock::mftZoneClusters));
+        EXPECT_EQ(0, t.LayoutOf(L"\\a.bin")[0].lcn); // nothing reserved: first fit from 0
+        t.ExpectSound();
+    }
+}
+
+} // namespace
