@@ -19,7 +19,8 @@
 
 // Runs the engine once: mode non-zero also consolidates contiguous items; without
 // analyseAndDefragment nothing is moved. The state's cells must have been allocated for the
-// command's block count. Returns 1 when the walk ran, 0 when the volume could not be read.
+// command's block count. Returns 1 when the walk ran, 0 when the volume could not be read or
+// memory ran out.
 int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
               bool analyseAndDefragment);
 
@@ -54,6 +55,8 @@ public:
     // The walk.
     int WalkDirectory(const std::wstring& root);
     int ProcessFile(HANDLE item, bool unmovable);
+    // ProcessFile, then closes the item whatever happens.
+    void ProcessOpenItem(HANDLE item, bool unmovable);
     void MoveDirectoryStreams(bool unmovable);
 
 private:

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -29,7 +30,12 @@ int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_
         std::lock_guard lock(state.statusLock);
         ::GetLocalTime(&state.statistics.startTime);
     }
-    const int result = run.DefragVolume(drive);
+    int result = 0;
+    try {
+        result = run.DefragVolume(drive);
+    } catch (const std::bad_alloc&) {
+        state.SetCurrentPath(L""); // out of memory: the run ends here, its handles closed
+    }
     std::lock_guard lock(state.statusLock);
     ::GetLocalTime(&state.statistics.endTime);
     return result;
@@ -102,13 +108,20 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
         HANDLE find;
         size_t pathUnits; // the directory's own path length in currentPath_
     };
-    std::vector<Level> levels;
-    auto closeAll = [&] {
-        for (const Level& level : levels) {
-            volume_.FindClose(level.find);
+    // The open enumerations, closed however the walk ends.
+    struct Levels : std::vector<Level> {
+        CVolumeApi& volume;
+        explicit Levels(CVolumeApi& api) : volume(api) {}
+        ~Levels() {
+            while (!empty()) {
+                Pop();
+            }
         }
-        levels.clear();
-    };
+        void Pop() {
+            volume.FindClose(back().find);
+            pop_back();
+        }
+    } levels(volume_);
 
     WIN32_FIND_DATAW entry{};
     currentPath_ = root;
@@ -120,15 +133,13 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
     bool haveEntry = true;
     while (!levels.empty()) {
         if (!haveEntry) {
-            volume_.FindClose(levels.back().find);
-            levels.pop_back();
+            levels.Pop();
             haveEntry = !levels.empty() && volume_.FindNextFileW(levels.back().find, &entry);
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
         if (!CheckPauseAbort()) {
             statistics_.aborted = 1;
-            closeAll();
             return 1;
         }
         bool descend = false;
@@ -176,14 +187,22 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     if (item == INVALID_HANDLE_VALUE) {
         ReportItem(kReportOpenFailed);
     } else {
-        ProcessFile(item, unmovable);
-        volume_.CloseHandle(item);
+        ProcessOpenItem(item, unmovable);
         MoveDirectoryStreams(unmovable);
     }
     if (unmovable) {
         ReportItem(kReportUnmovable);
     }
     descend = directory;
+}
+
+void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable) {
+    struct Closer {
+        CVolumeApi& volume;
+        HANDLE item;
+        ~Closer() { volume.CloseHandle(item); }
+    } closer{volume_, item};
+    ProcessFile(item, unmovable);
 }
 
 int CDefragRun::ProcessFile(HANDLE item, bool unmovable) {
@@ -230,8 +249,7 @@ void CDefragRun::MoveDirectoryStreams(bool unmovable) {
             volume_.CreateFileW(LongPath(currentPath_, stream), FILE_READ_ATTRIBUTES, kShareAll,
                                 FILE_FLAG_NO_BUFFERING);
         if (item != INVALID_HANDLE_VALUE) {
-            ProcessFile(item, unmovable);
-            volume_.CloseHandle(item);
+            ProcessOpenItem(item, unmovable);
         }
     }
 }

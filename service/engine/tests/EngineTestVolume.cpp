@@ -169,6 +169,7 @@ uint64_t EngineTestVolume::CellTotal(uint64_t ClusterMapBlock::*count) {
 }
 
 void EngineTestVolume::ExpectSound() {
+    EXPECT_EQ(0u, api_.OpenHandleCount()) << "handles left open by the run";
     for (const std::wstring& problem : CheckSimVolume(*volume_, &digests_)) {
         ADD_FAILURE() << "volume: " << std::string(problem.begin(), problem.end());
     }

@@ -66,8 +66,8 @@ public:
     // Aborts the run just before the move with this number (1 = the first) reaches the volume.
     void AbortAtMove(int moveNumber) { abortAtMove_ = moveNumber; }
 
-    // Every stream's bytes as before the run, the checker green, the cells adding up to the
-    // clusters they cover, and their free counts matching the volume's bitmap.
+    // No handle left open, every stream's bytes as before the run, the checker green, the cells
+    // adding up to the clusters they cover, and their free counts matching the volume's bitmap.
     void ExpectSound();
     uint64_t CellTotal(uint64_t ClusterMapBlock::*count);
 
