@@ -11,6 +11,50 @@ constexpr uint64_t kClustersPerMove = 16; // keeps pause and abort prompt
 constexpr DWORD kPausePollMilliseconds = 100;
 constexpr int kMoveRetries = 2;
 
+// The fragments from entry first on: where the second one starts (0 when there is none) and
+// the allocated clusters up to the end of the second one, the least worth a move.
+struct LeadingFragments {
+    uint32_t secondStart = 0;
+    uint64_t clustersOfFirstTwo = 0;
+};
+
+LeadingFragments FindLeadingFragments(const ExtentList& list, uint32_t first) {
+    LeadingFragments found;
+    uint32_t end = list.ExtentCount();
+    for (uint32_t i = first + 1; i < list.ExtentCount(); ++i) {
+        if (list.StartsFragment(i)) {
+            if (found.secondStart != 0) {
+                end = i;
+                break;
+            }
+            found.secondStart = i;
+        }
+    }
+    for (uint32_t i = first; found.secondStart != 0 && i < end; ++i) {
+        found.clustersOfFirstTwo += list.extents[i].allocatedClusters;
+    }
+    return found;
+}
+
+// The entries from first on that fit, in order, into a free run of room clusters.
+struct FittingEntries {
+    uint32_t count = 0;
+    uint32_t fragments = 0;
+    uint64_t clusters = 0;
+};
+
+FittingEntries FindFittingEntries(const ExtentList& list, uint32_t first, uint64_t room) {
+    FittingEntries fitting;
+    for (uint32_t i = first;
+         i < list.ExtentCount() && list.extents[i].allocatedClusters <= room - fitting.clusters;
+         ++i) {
+        fitting.clusters += list.extents[i].allocatedClusters;
+        fitting.fragments += i == first || list.StartsFragment(i) ? 1 : 0;
+        ++fitting.count;
+    }
+    return fitting;
+}
+
 } // namespace
 
 bool CDefragRun::ReadFileExtents(ExtentList& list, HANDLE item) {
@@ -198,56 +242,29 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
                 report.status = kReportAborted;
                 break;
             }
-            // The fragments from d: the first two set the least worth moving, all of them the
-            // most.
-            uint32_t secondFragment = 0;
-            uint32_t afterSecondFragment = list.ExtentCount();
-            for (uint32_t i = d + 1; i < list.ExtentCount(); ++i) {
-                if (list.StartsFragment(i)) {
-                    if (secondFragment == 0) {
-                        secondFragment = i;
-                    } else {
-                        afterSecondFragment = i;
-                        break;
-                    }
-                }
-            }
-            if (secondFragment == 0) {
+            const LeadingFragments leading = FindLeadingFragments(list, d);
+            if (leading.secondStart == 0) {
                 break; // one fragment left
             }
-            uint64_t minimum = 0;
-            for (uint32_t i = d; i < afterSecondFragment; ++i) {
-                minimum += list.extents[i].allocatedClusters;
-            }
-            const uint64_t wanted = list.AllocatedFrom(d);
-
             uint64_t runLcn = 0;
             uint64_t runLength = 0;
-            uint32_t taken = 0;
-            uint32_t takenFragments = 0;
-            uint64_t moveClusters = 0;
-            if (runList_.FindFreeRun(minimum, wanted, runLcn, runLength)) {
-                uint64_t room = runLength;
-                for (uint32_t i = d;
-                     i < list.ExtentCount() && list.extents[i].allocatedClusters <= room; ++i) {
-                    room -= list.extents[i].allocatedClusters;
-                    moveClusters += list.extents[i].allocatedClusters;
-                    takenFragments += i == d || list.StartsFragment(i) ? 1 : 0;
-                    ++taken;
-                }
+            FittingEntries fitting;
+            if (runList_.FindFreeRun(leading.clustersOfFirstTwo, list.AllocatedFrom(d), runLcn,
+                                     runLength)) {
+                fitting = FindFittingEntries(list, d, runLength);
             }
-            if (taken == 0) {
-                d = secondFragment; // no room for this fragment: try from the next one
+            if (fitting.count == 0) {
+                d = leading.secondStart; // no room for these fragments: try from the next one
                 continue;
             }
-            if (takenFragments < 2) {
-                d += taken; // already one piece; moving it gains nothing
+            if (fitting.fragments < 2) {
+                d += fitting.count; // already one piece; moving it gains nothing
                 continue;
             }
             statistics_.currentItemClusters = list.totalClusters;
             statistics_.currentItemPosition = list.extents[d].startVcn;
             uint32_t index = d;
-            if (!MoveExtents(list, item, index, runLcn, moveClusters)) {
+            if (!MoveExtents(list, item, index, runLcn, fitting.clusters)) {
                 result = 0;
                 if (retriesLeft == 0) {
                     report.status = kReportMoveFailed;
@@ -267,7 +284,7 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
                 report.status = kReportAborted;
                 break;
             }
-            d += taken;
+            d += fitting.count;
         }
     }
 
