@@ -1,5 +1,5 @@
-# xarn_widl(<idl> <basename>): compiles an interface definition into a header and fully
-# interpreted (-Oicf) client and server stubs in the build folder; sets
+# xarn_widl(<idl> <basename> [widl options...]): compiles an interface definition into a
+# header and fully interpreted (-Oicf) client and server stubs in the build folder; sets
 # <basename>_HEADER, <basename>_CLIENT and <basename>_SERVER.
 function(xarn_widl idl base)
     get_filename_component(idl_abs ${idl} ABSOLUTE)
@@ -11,7 +11,7 @@ function(xarn_widl idl base)
     endif()
     add_custom_command(
         OUTPUT ${out}/${base}.h ${out}/${base}_c.c ${out}/${base}_s.c
-        COMMAND ${XARN_WIDL} ${widl_arch} -Oicf -I${CMAKE_CURRENT_SOURCE_DIR}
+        COMMAND ${XARN_WIDL} ${widl_arch} -Oicf ${ARGN} -I${CMAKE_CURRENT_SOURCE_DIR}
                 -h -H ${out}/${base}.h -c -C ${out}/${base}_c.c -s -S ${out}/${base}_s.c
                 ${idl_abs}
         DEPENDS ${idl_abs}

@@ -43,6 +43,9 @@ enum ReportStatus : uint32_t {
     kReportUnmovable = 6,        // matches an unmovable-item pattern
 };
 
+// The service's named pipe (protocol sequence "ncacn_np", this computer).
+inline constexpr wchar_t kDefragRpcEndpoint[] = L"\\pipe\\defrag_rpcechoxarn";
+
 // Every procedure answers 1 when it did its work and 0 when it refused.
 constexpr int32_t kRpcDone = 1;
 constexpr int32_t kRpcRefused = 0;

@@ -1,0 +1,26 @@
+// Runs one RPC client call so that an RPC exception (no server, an unbound handle, a broken
+// pipe) becomes the result 0 instead of ending the program.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int (*RpcGuardedCall)(void* context);
+
+// Answers call(context), or 0 when it raised an exception that the RPC runtime's filter lets
+// a client handle; faults such as access violations still reach the program's own handlers.
+// exceptionCode (may be null) receives the caught exception's code, or 0.
+// The unwind out of a failed call runs no C++ destructors: the call must keep only C frames
+// (or frames without objects to destroy) between itself and the stub.
+int RunGuardedRpcCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode);
+
+#ifdef __cplusplus
+}
+
+// C++ form: call is a lambda that makes one RPC call and owns nothing to destroy.
+template <typename Call> int RunGuarded(Call call, unsigned long* exceptionCode = nullptr) {
+    return RunGuardedRpcCall([](void* context) { return (*static_cast<Call*>(context))(); }, &call,
+                             exceptionCode);
+}
+#endif
