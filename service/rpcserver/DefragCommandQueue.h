@@ -1,0 +1,36 @@
+// Commands from the RPC procedure to the command loop, in the order they arrived. Each command
+// is copied in and out, so a later command never overwrites one not yet handled.
+#pragma once
+
+#include "DefragRecords.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <mutex>
+#include <optional>
+
+class DefragCommandQueue {
+public:
+    // Far more than a client sends between two turns of the loop; a flood is refused.
+    static constexpr size_t kCapacity = 64;
+
+    DefragCommandQueue();
+    ~DefragCommandQueue();
+    DefragCommandQueue(const DefragCommandQueue&) = delete;
+    DefragCommandQueue& operator=(const DefragCommandQueue&) = delete;
+
+    // Appends a copy and signals the event; false when the queue is full.
+    bool Post(const DefragCommand& command);
+    // The oldest command, if any.
+    std::optional<DefragCommand> Take();
+    // Auto-reset event, signalled by every Post.
+    HANDLE Event() const { return event_; }
+
+private:
+    std::mutex lock_;
+    std::deque<DefragCommand> pending_;
+    HANDLE event_;
+};
+
+extern DefragCommandQueue g_defragCommands;

@@ -1,0 +1,31 @@
+#include "DefragRpcListener.h"
+
+#include "DefragRecords.h"
+
+#include "DefragRpc.h"
+
+namespace {
+
+constexpr unsigned kMaxProtseqCalls = 10;
+constexpr unsigned kMinListenCalls = 1;
+constexpr unsigned kMaxListenCalls = 1234;
+
+RPC_WSTR WideRpcText(const wchar_t* text) {
+    return reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(text));
+}
+
+} // namespace
+
+int RunDefragRpcListener() {
+    if (RpcServerUseProtseqEpW(WideRpcText(L"ncacn_np"), kMaxProtseqCalls,
+                               WideRpcText(kDefragRpcEndpoint), nullptr) != RPC_S_OK)
+        return 0;
+    if (RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr) != RPC_S_OK)
+        return 0;
+    RpcServerRegisterAuthInfoW(nullptr, RPC_C_AUTHN_WINNT, nullptr, nullptr);
+    return RpcServerListen(kMinListenCalls, kMaxListenCalls, FALSE) == RPC_S_OK ? 1 : 0;
+}
+
+void StopDefragRpcListener() {
+    RpcMgmtStopServerListening(nullptr);
+}

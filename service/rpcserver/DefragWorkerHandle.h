@@ -1,0 +1,32 @@
+// The handle of the current run's worker thread. The command loop adopts and closes it; RPC
+// threads ask for the worker's priority at any time, so every use of the handle is locked.
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+
+class DefragWorkerHandle {
+public:
+    DefragWorkerHandle() = default;
+    ~DefragWorkerHandle() { Close(); }
+    DefragWorkerHandle(const DefragWorkerHandle&) = delete;
+    DefragWorkerHandle& operator=(const DefragWorkerHandle&) = delete;
+
+    // Takes ownership of a new worker's handle; closes any previous one.
+    void Adopt(HANDLE thread);
+    void Close();
+    bool Exists();
+    // True when a worker exists and has ended.
+    bool HasEnded();
+    // The worker's priority as the system reports it; THREAD_PRIORITY_ERROR_RETURN when none.
+    int Priority();
+    // Waits up to milliseconds for the worker to end; true when it has ended or none exists.
+    bool WaitForEnd(DWORD milliseconds);
+
+private:
+    std::mutex lock_;
+    HANDLE thread_ = nullptr;
+};
+
+extern DefragWorkerHandle g_defragWorker;
