@@ -332,7 +332,7 @@ bool CSimImage::AppendMove(const SimJournalMove& move) {
 }
 
 bool CSimImage::JournalIsLarge() const {
-    return journalEnd_ - journalOffset_ > std::max<uint64_t>(1u << 20, snapshotLength_);
+    return journalEnd_ - journalOffset_ > std::max<uint64_t>(256u << 10, snapshotLength_);
 }
 
 bool CSimImage::Checkpoint(const SimVolumeContent& content) {

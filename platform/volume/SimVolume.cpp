@@ -752,7 +752,11 @@ DWORD CSimVolume::MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn,
     }
     // 1. Copy the data into the free target clusters and make it durable.
     const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
-    std::vector<uint8_t> buffer(static_cast<size_t>(kCopyChunkClusters * bytesPerCluster));
+    uint64_t chunk = 0;
+    for (const SimClusterCopy& copy : copies) {
+        chunk = std::max(chunk, std::min(copy.count, kCopyChunkClusters));
+    }
+    std::vector<uint8_t> buffer(static_cast<size_t>(chunk * bytesPerCluster));
     for (const SimClusterCopy& copy : copies) {
         for (uint64_t done = 0; done < copy.count; done += kCopyChunkClusters) {
             const uint64_t n = std::min(kCopyChunkClusters, copy.count - done);

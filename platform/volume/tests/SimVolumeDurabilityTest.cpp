@@ -182,3 +182,42 @@ TEST(SimVolumeDurability, RefusesAFileThatIsNoImage) {
 }
 
 } // namespace
+
+namespace {
+
+// A long run of moves outgrows the journal: the volume checkpoints on its own, and a
+// checkpoint torn on the way loses no move.
+TEST(SimVolumeDurability, ALongJournalIsFoldedIntoCheckpoints) {
+    CTempImage image;
+    std::unique_ptr<CSimVolume> volume = FixtureOn(image);
+    volume->SetDurable(false);
+    const SimDigests digests = DigestSimVolume(*volume);
+    auto target = [](int move) { return move % 2 ? 1000 : 1010; };
+    constexpr int kMoves = 8000; // some 560 KB of journal records
+    volume->ArmCrash(SimCrashPoint::TornSnapshot);
+    int moved = 0;
+    while (moved < kMoves &&
+           MoveChunk(*volume, L"\\dir\\b.bin", 0, target(moved), 5) == ERROR_SUCCESS) {
+        ++moved;
+    }
+    ASSERT_LT(moved, kMoves) << "no checkpoint was attempted";
+    ASSERT_GT(moved, 0);
+    volume.reset();
+    volume = Reopen(image);
+    ASSERT_TRUE(volume);
+    EXPECT_EQ((std::vector<SimExtent>{{0, target(moved - 1), 5}}),
+              LayoutOf(*volume, L"\\dir\\b.bin"));
+    EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
+
+    volume->SetDurable(false);
+    for (int i = 0; i < kMoves; ++i) {
+        ASSERT_EQ(ERROR_SUCCESS, MoveChunk(*volume, L"\\dir\\b.bin", 0, target(moved + i), 5));
+    }
+    volume = DieAndReopen(std::move(volume), image);
+    ASSERT_TRUE(volume);
+    EXPECT_EQ((std::vector<SimExtent>{{0, target(moved + kMoves - 1), 5}}),
+              LayoutOf(*volume, L"\\dir\\b.bin"));
+    EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
+}
+
+} // namespace
