@@ -12,3 +12,13 @@
 #include "List.h"
 #include "Map.h"
 #include "Time.h"
+// The window half (DLL only).
+#include "MessageMap.h"
+#include "CmdTarget.h"
+#include "Window.h"
+#include "Gdi.h"
+#include "Menu.h"
+#include "Controls.h"
+#include "Dialog.h"
+#include "App.h"
+#include "Resources.h"

@@ -1,0 +1,113 @@
+#include "classlib/Controls.h"
+
+IMPLEMENT_DYNAMIC(CButton, CWnd)
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
+IMPLEMENT_DYNAMIC(CEdit, CWnd)
+IMPLEMENT_DYNAMIC(CComboBox, CWnd)
+IMPLEMENT_DYNAMIC(CListBox, CWnd)
+IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
+
+BEGIN_MESSAGE_MAP(CButton, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CStatic, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CEdit, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CComboBox, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CListBox, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CScrollBar, CWnd)
+END_MESSAGE_MAP()
+
+namespace {
+// Owner-draw messages go to the control's virtual painters; the rest to its reflect map.
+template <class Control>
+BOOL OwnerDrawChildNotify(Control* control, UINT message, LPARAM lParam, bool measures) {
+    if (message == WM_DRAWITEM) {
+        control->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        return TRUE;
+    }
+    if (measures && message == WM_MEASUREITEM) {
+        if constexpr (requires { control->MeasureItem(nullptr); })
+            control->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+} // namespace
+
+BOOL CButton::Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                     UINT nID) {
+    return CWnd::CreateEx(0, L"BUTTON", lpszCaption, dwStyle, rect, pParentWnd, nID);
+}
+
+void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
+
+BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (OwnerDrawChildNotify(this, message, lParam, false)) {
+        *pResult = TRUE;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CStatic::Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                     UINT nID) {
+    return CWnd::CreateEx(0, L"STATIC", lpszText, dwStyle, rect, pParentWnd, nID);
+}
+
+void CStatic::DrawItem(LPDRAWITEMSTRUCT) {}
+
+BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (OwnerDrawChildNotify(this, message, lParam, false)) {
+        *pResult = TRUE;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::CreateEx(0, L"EDIT", nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+BOOL CComboBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::CreateEx(0, L"COMBOBOX", nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+void CComboBox::GetLBText(int nIndex, CString& rString) const {
+    int length = GetLBTextLen(nIndex);
+    if (length < 0) {
+        rString.Empty();
+        return;
+    }
+    LPWSTR buffer = rString.GetBuffer(length + 1);
+    int copied = GetLBText(nIndex, buffer);
+    rString.ReleaseBuffer(copied < 0 ? 0 : copied);
+}
+
+void CComboBox::DrawItem(LPDRAWITEMSTRUCT) {}
+void CComboBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+BOOL CComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (OwnerDrawChildNotify(this, message, lParam, true)) {
+        *pResult = TRUE;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::CreateEx(0, L"LISTBOX", nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+void CListBox::DrawItem(LPDRAWITEMSTRUCT) {}
+void CListBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+BOOL CListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (OwnerDrawChildNotify(this, message, lParam, true)) {
+        *pResult = TRUE;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}

@@ -1,0 +1,67 @@
+// Process-wide handle maps and per-thread state of the window classes (internal).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <unordered_map>
+
+class CWnd;
+class CDC;
+class CMenu;
+class CGdiObject;
+class CWinThread;
+
+// Handle -> attached object, shared by all threads of the process.
+template <class H, class T> class PermanentMap {
+public:
+    T* Lookup(H h) {
+        AcquireSRWLockShared(&m_lock);
+        auto it = m_map.find(h);
+        T* p = it == m_map.end() ? nullptr : it->second;
+        ReleaseSRWLockShared(&m_lock);
+        return p;
+    }
+    // FALSE when the handle is already attached to an object.
+    bool Add(H h, T* p) {
+        AcquireSRWLockExclusive(&m_lock);
+        bool added = m_map.emplace(h, p).second;
+        ReleaseSRWLockExclusive(&m_lock);
+        return added;
+    }
+    void Remove(H h, T* p) {
+        AcquireSRWLockExclusive(&m_lock);
+        auto it = m_map.find(h);
+        if (it != m_map.end() && it->second == p)
+            m_map.erase(it);
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::unordered_map<H, T*> m_map;
+};
+
+PermanentMap<HWND, CWnd>& AfxWndMap();
+PermanentMap<HDC, CDC>& AfxDCMap();
+PermanentMap<HMENU, CMenu>& AfxMenuMap();
+PermanentMap<HGDIOBJ, CGdiObject>& AfxGdiMap();
+
+struct AfxThreadState {
+    MSG msgCur{};             // the message the pump fetched last
+    MSG lastSent{};           // the message being handled (for CWnd::Default)
+    CWnd* pWndInit = nullptr; // the object that the next created window attaches to
+    HHOOK hHookCbt = nullptr;
+    HMENU hTrackingMenu = nullptr; // the popup menu opened last (for WM_MEASUREITEM)
+    int nWaitCursorCount = 0;
+    HCURSOR hcurWaitRestore = nullptr;
+    CWinThread* pThread = nullptr; // the thread object running on this thread
+    // Temporary wrappers, freed when the thread is idle.
+    std::unordered_map<HWND, std::unique_ptr<CWnd>> tempWnds;
+    std::unordered_map<HDC, std::unique_ptr<CDC>> tempDCs;
+    std::unordered_map<HMENU, std::unique_ptr<CMenu>> tempMenus;
+    std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> tempGdi;
+    ~AfxThreadState();
+};
+
+AfxThreadState& AfxGetThreadState();
