@@ -84,6 +84,16 @@ TEST(EngineFaults, AFailedNtfsVolumeQueryEndsTheRunWithTotalClustersZero) {
     EXPECT_EQ(0u, t.Api().OpenHandleCount());
 }
 
+TEST(EngineFaults, WithoutACellArrayTheRunEndsAtOnce) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    AddTwoFragmentedFiles(t);
+    EXPECT_EQ(0, RunDefrag(t.State(), t.Api(), 0, EngineTestVolume::kDrive, true));
+    EXPECT_EQ(0, t.TotalMoves());
+    EXPECT_EQ(0u, t.Statistics().files);
+    EXPECT_EQ(0u, t.Statistics().totalClusters);
+    EXPECT_EQ(0u, t.Api().OpenHandleCount());
+}
+
 TEST(EngineFaults, AFailedBitmapReadMovesNothingButTheAnalysisRuns) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     AddTwoFragmentedFiles(t);
