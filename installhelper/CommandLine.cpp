@@ -2,12 +2,10 @@
 
 #include "ProductNames.h"
 
-#include <windows.h>
-
-#include <string>
+#include <classlib/Classlib.h>
 
 bool IsStopOnlyRequest(const wchar_t* arguments) {
-    std::wstring upper = arguments ? arguments : L"";
-    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    return upper.find(kStopOnlySwitchWord) != std::wstring::npos;
+    CString commandLine(arguments ? arguments : L"");
+    commandLine.MakeUpper();
+    return commandLine.Find(kStopOnlySwitchWord) >= 0;
 }

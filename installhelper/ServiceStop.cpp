@@ -2,9 +2,9 @@
 
 #include "ProductNames.h"
 
-#include <shellapi.h>
+#include <classlib/Classlib.h>
 
-#include <string>
+#include <shellapi.h>
 
 namespace {
 
@@ -34,27 +34,29 @@ ScopedServiceHandle OpenLocalServiceManager() {
     return ScopedServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | GENERIC_READ));
 }
 
-std::wstring SystemDirectory() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    return length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+CString SystemDirectory() {
+    CString folder;
+    const UINT length = GetSystemDirectoryW(folder.GetBuffer(MAX_PATH), MAX_PATH);
+    folder.ReleaseBuffer(length < MAX_PATH ? static_cast<int>(length) : 0);
+    return folder;
 }
 
 } // namespace
 
 void RunNetStop(const wchar_t* serviceName) {
-    const std::wstring systemDirectory = SystemDirectory();
-    const std::wstring program = systemDirectory + L"\\net.exe";
-    const std::wstring parameters = std::wstring(L" stop \"") + serviceName + L"\" /y ";
+    const CString systemDirectory = SystemDirectory();
+    const CString program = systemDirectory + L"\\net.exe";
+    CString parameters;
+    parameters.Format(L" stop \"%s\" /y ", serviceName);
 
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOZONECHECKS;
     execute.hwnd = GetDesktopWindow();
     execute.lpVerb = L"open";
-    execute.lpFile = program.c_str();
-    execute.lpParameters = parameters.c_str();
-    execute.lpDirectory = systemDirectory.c_str();
+    execute.lpFile = program.GetString();
+    execute.lpParameters = parameters.GetString();
+    execute.lpDirectory = systemDirectory.GetString();
     execute.nShow = SW_HIDE;
     const bool started = ShellExecuteExW(&execute) != FALSE;
 

@@ -268,7 +268,9 @@ class InstallHelper : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        // Task Scheduler 1.0 needs its Windows service, which a fresh Wine prefix does not start.
+        // Task Scheduler 1.0 needs its Windows service, which a fresh Wine prefix does not
+        // start; that service hangs in its start while the RPC service is not yet running.
+        ASSERT_TRUE(StartServiceAndWait(L"RpcSs"));
         ASSERT_TRUE(StartServiceAndWait(L"Schedule"));
         scheduler_ = std::make_unique<TaskScheduler>();
         ASSERT_EQ(0u, ServiceState()) << "a service is left from an earlier test";

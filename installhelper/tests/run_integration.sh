@@ -19,8 +19,13 @@ trap finish EXIT
 trap 'exit 143' TERM INT
 
 xarn_wine_prefix_ready || exit 1
+# On a busy machine the first boot of a prefix can leave a second service manager running,
+# which then never finishes starting services: start the prefix once more from nothing.
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1
+/usr/lib/wine/wineserver64 -w >/dev/null 2>&1
 # A persistent server started without our output, so no Wine process keeps the runner waiting.
 /usr/lib/wine/wineserver64 -p >/dev/null 2>&1 </dev/null
+"$XARN_WINE64" wineboot >/dev/null 2>&1 </dev/null
 
 folder="$WINEPREFIX/drive_c/xarntest"
 mkdir -p "$folder"
