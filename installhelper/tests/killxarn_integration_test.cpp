@@ -348,58 +348,44 @@ protected:
         }
     }
 
+    // With the service and the product's programs running and the tasks and autostart values
+    // in place, runs the helper: everything of the product stops, and its tasks and values are
+    // gone exactly when removal is expected; nothing else is touched.
+    void RunAgainstInstalledProduct(const std::wstring& arguments, bool removalExpected) {
+        ASSERT_NO_FATAL_FAILURE(InstallAndStartService());
+        const std::vector<RunningProgram*> product = StartProductPrograms();
+        const std::vector<RunningProgram*> unrelated = StartUnrelatedPrograms();
+        ASSERT_NO_FATAL_FAILURE(CreateTasks(true));
+        ASSERT_NO_FATAL_FAILURE(SetRunValues(true));
+
+        EXPECT_EQ(0u, RunInstallHelper(arguments));
+
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ServiceState());
+        for (const RunningProgram* program : product) {
+            EXPECT_TRUE(program->EndedWithCodeZero()) << Narrow(program->path());
+        }
+        for (const std::wstring& task : kProductTasks) {
+            EXPECT_EQ(!removalExpected, scheduler_->Exists(task)) << Narrow(task);
+        }
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            for (const std::wstring& value : kProductRunValues) {
+                EXPECT_EQ(!removalExpected, RunValueExists(root, value))
+                    << Narrow(RootName(root)) << " " << Narrow(value);
+            }
+        }
+        ExpectUnrelatedThingsKept(unrelated);
+    }
+
     std::unique_ptr<TaskScheduler> scheduler_;
     std::vector<std::unique_ptr<RunningProgram>> programs_;
 };
 
 TEST_F(InstallHelper, FullCleanupStopsEverythingAndRemovesTasksAndAutostartValues) {
-    ASSERT_NO_FATAL_FAILURE(InstallAndStartService());
-    const std::vector<RunningProgram*> product = StartProductPrograms();
-    const std::vector<RunningProgram*> unrelated = StartUnrelatedPrograms();
-    ASSERT_NO_FATAL_FAILURE(CreateTasks(true));
-    ASSERT_NO_FATAL_FAILURE(SetRunValues(true));
-
-    EXPECT_EQ(0u, RunInstallHelper(L""));
-
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ServiceState());
-    for (const RunningProgram* program : product) {
-        EXPECT_TRUE(program->EndedWithCodeZero()) << Narrow(program->path());
-    }
-    for (const std::wstring& task : kProductTasks) {
-        EXPECT_FALSE(scheduler_->Exists(task)) << Narrow(task);
-    }
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const std::wstring& value : kProductRunValues) {
-            EXPECT_FALSE(RunValueExists(root, value))
-                << Narrow(RootName(root)) << " " << Narrow(value);
-        }
-    }
-    ExpectUnrelatedThingsKept(unrelated);
+    RunAgainstInstalledProduct(L"", true);
 }
 
 TEST_F(InstallHelper, StopOnlySwitchStopsButRemovesNothing) {
-    ASSERT_NO_FATAL_FAILURE(InstallAndStartService());
-    const std::vector<RunningProgram*> product = StartProductPrograms();
-    const std::vector<RunningProgram*> unrelated = StartUnrelatedPrograms();
-    ASSERT_NO_FATAL_FAILURE(CreateTasks(true));
-    ASSERT_NO_FATAL_FAILURE(SetRunValues(true));
-
-    EXPECT_EQ(0u, RunInstallHelper(L"/StopOnly"));
-
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ServiceState());
-    for (const RunningProgram* program : product) {
-        EXPECT_TRUE(program->EndedWithCodeZero()) << Narrow(program->path());
-    }
-    for (const std::wstring& task : kProductTasks) {
-        EXPECT_TRUE(scheduler_->Exists(task)) << Narrow(task);
-    }
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const std::wstring& value : kProductRunValues) {
-            EXPECT_TRUE(RunValueExists(root, value))
-                << Narrow(RootName(root)) << " " << Narrow(value);
-        }
-    }
-    ExpectUnrelatedThingsKept(unrelated);
+    RunAgainstInstalledProduct(L"/StopOnly", false);
 }
 
 TEST_F(InstallHelper, NothingInstalledEndsCleanlyAndLeavesEverythingElse) {
