@@ -3,17 +3,20 @@
 # programs without windows.
 set(XARN_CLASSLIB_WINDOW_SOURCES
     src/App.cpp
+    src/AppEx.cpp
     src/CmdTarget.cpp
+    src/CommonControls.cpp
     src/Controls.cpp
     src/Dialog.cpp
     src/Gdi.cpp
     src/Menu.cpp
     src/Resources.cpp
+    src/ShellControls.cpp
     src/Wnd.cpp
     src/WindowState.cpp
 )
 target_sources(xarnclasslib PRIVATE ${XARN_CLASSLIB_WINDOW_SOURCES})
-target_link_libraries(xarnclasslib PRIVATE comctl32 msimg32 ole32 ws2_32 uuid)
+target_link_libraries(xarnclasslib PRIVATE comctl32 msimg32 ole32 shell32 ws2_32 uuid)
 
 # The program entry (WinMain -> AfxWinMain) that windowed programs link.
 add_library(xarnclasslib_winmain STATIC src/WinMain.cpp)
@@ -27,9 +30,19 @@ target_link_libraries(classlib_test_extension PRIVATE xarnclasslib)
 target_link_options(classlib_test_extension PRIVATE -static)
 set_target_properties(classlib_test_extension PROPERTIES PREFIX "")
 
+# A strip of three 15-pixel images (red, green, blue) for the image-list test.
+set(XARN_TEST_STRIP ${CMAKE_CURRENT_BINARY_DIR}/test_strip.bmp)
+add_custom_command(OUTPUT ${XARN_TEST_STRIP}
+                   COMMAND convert -size 15x15 "xc:#FF0000" "xc:#00FF00" "xc:#0000FF" +append
+                           -type TrueColor BMP3:${XARN_TEST_STRIP}
+                   VERBATIM)
+set_source_files_properties(tests/window/window_test.rc PROPERTIES OBJECT_DEPENDS
+                            ${XARN_TEST_STRIP})
+
 xarn_add_test(NAME classlib_window_test
               SOURCES tests/window/dispatch_test.cpp tests/window/dialog_test.cpp
-                      tests/window/resources_test.cpp tests/window/window_test.rc
-              LIBS xarnclasslib TIMEOUT 120)
-target_include_directories(classlib_window_test PRIVATE tests/window)
+                      tests/window/resources_test.cpp tests/window/controls_test.cpp
+                      tests/window/window_test.rc
+              LIBS xarnclasslib comctl32 ole32 TIMEOUT 120)
+target_include_directories(classlib_window_test PRIVATE tests/window ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(classlib_window_test classlib_test_extension)

@@ -1,6 +1,7 @@
 #include "classlib/Controls.h"
 
 IMPLEMENT_DYNAMIC(CButton, CWnd)
+IMPLEMENT_DYNAMIC(CBitmapButton, CButton)
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 IMPLEMENT_DYNAMIC(CEdit, CWnd)
 IMPLEMENT_DYNAMIC(CComboBox, CWnd)
@@ -8,6 +9,8 @@ IMPLEMENT_DYNAMIC(CListBox, CWnd)
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 
 BEGIN_MESSAGE_MAP(CButton, CWnd)
+END_MESSAGE_MAP()
+BEGIN_MESSAGE_MAP(CBitmapButton, CButton)
 END_MESSAGE_MAP()
 BEGIN_MESSAGE_MAP(CStatic, CWnd)
 END_MESSAGE_MAP()
@@ -110,4 +113,49 @@ BOOL CListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return TRUE;
     }
     return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CBitmapButton::LoadBitmaps(UINT nIDBitmapResource, UINT nIDBitmapResourceSel,
+                                UINT nIDBitmapResourceFocus, UINT nIDBitmapResourceDisabled) {
+    m_bitmap.DeleteObject();
+    m_bitmapSel.DeleteObject();
+    m_bitmapFocus.DeleteObject();
+    m_bitmapDisabled.DeleteObject();
+    if (!m_bitmap.LoadBitmap(nIDBitmapResource))
+        return FALSE;
+    BOOL all = TRUE;
+    if (nIDBitmapResourceSel != 0)
+        all &= m_bitmapSel.LoadBitmap(nIDBitmapResourceSel);
+    if (nIDBitmapResourceFocus != 0)
+        all &= m_bitmapFocus.LoadBitmap(nIDBitmapResourceFocus);
+    if (nIDBitmapResourceDisabled != 0)
+        all &= m_bitmapDisabled.LoadBitmap(nIDBitmapResourceDisabled);
+    return all;
+}
+
+void CBitmapButton::SizeToContent() {
+    BITMAP bm{};
+    if (m_bitmap.m_hObject != nullptr && m_bitmap.GetBitmap(&bm))
+        SetWindowPos(nullptr, 0, 0, bm.bmWidth, bm.bmHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CBitmapButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    CBitmap* bitmap = &m_bitmap;
+    UINT state = lpDrawItemStruct->itemState;
+    if ((state & ODS_SELECTED) && m_bitmapSel.m_hObject != nullptr)
+        bitmap = &m_bitmapSel;
+    else if ((state & ODS_FOCUS) && m_bitmapFocus.m_hObject != nullptr)
+        bitmap = &m_bitmapFocus;
+    else if ((state & ODS_DISABLED) && m_bitmapDisabled.m_hObject != nullptr)
+        bitmap = &m_bitmapDisabled;
+    if (bitmap->m_hObject == nullptr)
+        return;
+    HDC memory = ::CreateCompatibleDC(lpDrawItemStruct->hDC);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap->m_hObject);
+    const RECT& r = lpDrawItemStruct->rcItem;
+    ::BitBlt(lpDrawItemStruct->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
+             SRCCOPY);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
 }

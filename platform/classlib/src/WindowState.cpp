@@ -1,5 +1,6 @@
 #include "WindowState.h"
 
+#include "classlib/CommonControls.h"
 #include "classlib/Gdi.h"
 #include "classlib/Menu.h"
 #include "classlib/Window.h"
@@ -50,6 +51,9 @@ void AfxDeleteTempMaps() {
     for (auto& [handle, object] : state.tempGdi)
         object->m_hObject = nullptr;
     state.tempGdi.clear();
+    for (auto& [handle, list] : state.tempImageLists)
+        list->m_hImageList = nullptr;
+    state.tempImageLists.clear();
 }
 
 const MSG* AfxGetCurrentMessage() {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <unordered_map>
 
@@ -10,6 +12,7 @@ class CWnd;
 class CDC;
 class CMenu;
 class CGdiObject;
+class CImageList;
 class CWinThread;
 
 // Handle -> attached object, shared by all threads of the process.
@@ -48,9 +51,10 @@ PermanentMap<HMENU, CMenu>& AfxMenuMap();
 PermanentMap<HGDIOBJ, CGdiObject>& AfxGdiMap();
 
 struct AfxThreadState {
-    MSG msgCur{};             // the message the pump fetched last
-    MSG lastSent{};           // the message being handled (for CWnd::Default)
-    CWnd* pWndInit = nullptr; // the object that the next created window attaches to
+    MSG msgCur{};                 // the message the pump fetched last
+    MSG lastSent{};               // the message being handled (for CWnd::Default)
+    CWnd* pWndInit = nullptr;     // the object that the next created window attaches to
+    HWND hWndAttaching = nullptr; // the window being attached by the creation hook
     HHOOK hHookCbt = nullptr;
     HMENU hTrackingMenu = nullptr; // the popup menu opened last (for WM_MEASUREITEM)
     int nWaitCursorCount = 0;
@@ -61,6 +65,7 @@ struct AfxThreadState {
     std::unordered_map<HDC, std::unique_ptr<CDC>> tempDCs;
     std::unordered_map<HMENU, std::unique_ptr<CMenu>> tempMenus;
     std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> tempGdi;
+    std::unordered_map<HIMAGELIST, std::unique_ptr<CImageList>> tempImageLists;
     ~AfxThreadState();
 };
 

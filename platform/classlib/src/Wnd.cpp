@@ -107,7 +107,9 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
             CWnd* pWnd = state.pWndInit;
             state.pWndInit = nullptr;
             if (pWnd->Attach(hWnd)) {
+                state.hWndAttaching = hWnd;
                 pWnd->PreSubclassWindow();
+                state.hWndAttaching = nullptr;
                 SubclassAttached(pWnd);
             }
         }
@@ -128,6 +130,10 @@ BOOL AfxUnhookWindowCreate() {
     bool attached = state.pWndInit == nullptr;
     state.pWndInit = nullptr;
     return attached;
+}
+
+BOOL AfxIsWindowBeingCreated(HWND hWnd) {
+    return hWnd != nullptr && AfxGetThreadState().hWndAttaching == hWnd;
 }
 
 BOOL AfxRegisterClass(WNDCLASSW* lpWndClass) {

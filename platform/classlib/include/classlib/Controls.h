@@ -3,6 +3,7 @@
 // reflects to them.
 #pragma once
 
+#include "Gdi.h"
 #include "Window.h"
 
 class XARN_CLASSLIB_API CButton : public CWnd {
@@ -30,6 +31,24 @@ public:
     }
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+};
+
+// An owner-drawn button that shows one of up to four bitmaps (up, down, focused, disabled).
+class XARN_CLASSLIB_API CBitmapButton : public CButton {
+    DECLARE_DYNAMIC(CBitmapButton)
+    DECLARE_MESSAGE_MAP()
+public:
+    // From the module that holds each bitmap; 0 skips a state.
+    BOOL LoadBitmaps(UINT nIDBitmapResource, UINT nIDBitmapResourceSel = 0,
+                     UINT nIDBitmapResourceFocus = 0, UINT nIDBitmapResourceDisabled = 0);
+    // Sizes the button to its up bitmap.
+    void SizeToContent();
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+    CBitmap m_bitmap;
+    CBitmap m_bitmapSel;
+    CBitmap m_bitmapFocus;
+    CBitmap m_bitmapDisabled;
 };
 
 class XARN_CLASSLIB_API CStatic : public CWnd {

@@ -310,6 +310,9 @@ XARN_CLASSLIB_API LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wP
 XARN_CLASSLIB_API void AfxHookWindowCreate(CWnd* pWnd);
 // TRUE when the hook attached the window; clears a pending attach that did not happen.
 XARN_CLASSLIB_API BOOL AfxUnhookWindowCreate();
+// TRUE inside PreSubclassWindow of a window that is still being created (before WM_NCCREATE):
+// it cannot take control messages yet.
+XARN_CLASSLIB_API BOOL AfxIsWindowBeingCreated(HWND hWnd);
 // Registers a window class that uses AfxWndProc; returns its name (valid for the process).
 XARN_CLASSLIB_API LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr,
                                               HBRUSH hbrBackground = nullptr,
