@@ -11,6 +11,18 @@
 #include "Exceptions.h"
 #include "Object.h"
 #include "String.h"
+#include "Time.h"
+
+// What CFile::GetStatus reports of a file: times in local time (0 when not recorded),
+// size, attribute bits (FILE_ATTRIBUTE_*, low byte) and the full path.
+struct CFileStatus {
+    CTime m_ctime;
+    CTime m_mtime;
+    CTime m_atime;
+    ULONGLONG m_size = 0;
+    BYTE m_attribute = 0;
+    wchar_t m_szFullName[MAX_PATH] = {};
+};
 
 class CFile : public CObject {
     DECLARE_DYNAMIC_INLINE(CFile, CObject)
@@ -169,6 +181,33 @@ public:
         m_strFileName = lpszNewName;
     }
 
+    // The status of the open file; FALSE when Windows cannot tell it. A time that cannot be
+    // converted to local time throws CInvalidArgException.
+    BOOL GetStatus(CFileStatus& rStatus) const {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (m_hFile == hFileNull || !GetFileInformationByHandle(m_hFile, &info))
+            return FALSE;
+        FillStatus(rStatus, info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime,
+                   info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+        lstrcpynW(rStatus.m_szFullName, m_strFileName, MAX_PATH);
+        return TRUE;
+    }
+    // The status of a file or folder by name; FALSE when it does not exist or the name is bad.
+    static BOOL GetStatus(LPCWSTR lpszFileName, CFileStatus& rStatus) {
+        if (!lpszFileName || !*lpszFileName)
+            return FALSE;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        wchar_t fullName[MAX_PATH];
+        const DWORD n = GetFullPathNameW(lpszFileName, MAX_PATH, fullName, nullptr);
+        if (n == 0 || n >= MAX_PATH ||
+            !GetFileAttributesExW(lpszFileName, GetFileExInfoStandard, &data))
+            return FALSE;
+        FillStatus(rStatus, data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
+                   data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
+        lstrcpynW(rStatus.m_szFullName, fullName, MAX_PATH);
+        return TRUE;
+    }
+
     static void Remove(LPCWSTR lpszFileName) {
         if (!DeleteFileW(lpszFileName))
             CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), lpszFileName);
@@ -189,6 +228,18 @@ protected:
     CString m_strFileName;
 
 private:
+    static CTime TimeOrZero(const FILETIME& ft) {
+        return ft.dwLowDateTime == 0 && ft.dwHighDateTime == 0 ? CTime() : CTime(ft);
+    }
+    static void FillStatus(CFileStatus& rStatus, DWORD attributes, const FILETIME& created,
+                           const FILETIME& accessed, const FILETIME& written, DWORD sizeHigh,
+                           DWORD sizeLow) {
+        rStatus.m_ctime = TimeOrZero(created);
+        rStatus.m_atime = TimeOrZero(accessed);
+        rStatus.m_mtime = TimeOrZero(written);
+        rStatus.m_size = (static_cast<ULONGLONG>(sizeHigh) << 32) | sizeLow;
+        rStatus.m_attribute = static_cast<BYTE>(attributes);
+    }
     int LastSeparator() const {
         const int back = m_strFileName.ReverseFind(L'\\');
         const int forward = m_strFileName.ReverseFind(L'/');
