@@ -15,6 +15,7 @@
 #include "CmdTarget.h"
 #include "Geometry.h"
 #include "String.h"
+#include "Validation.h"
 
 class CDC;
 class CFont;
@@ -338,7 +339,3 @@ public:
 
 // Attaches rControl to the dialog's control nIDC the first time (a no-op once attached).
 XARN_CLASSLIB_API void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-
-// Readable or writable memory checks used by callers that receive foreign pointers.
-XARN_CLASSLIB_API BOOL AfxIsValidAddress(const void* p, UINT_PTR nBytes, BOOL bReadWrite = TRUE);
-XARN_CLASSLIB_API BOOL AfxIsValidString(LPCWSTR psz, int nLength = -1);
