@@ -101,6 +101,9 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
     if (!volume) {
         return nullptr;
     }
+    // Nothing is committed before the batch ends, and its checkpoint flushes everything
+    // written before it: the build needs no flush of its own.
+    volume->SetDurable(false);
     volume->BeginBatch();
     CPlacer placer(total, random, spec);
     auto fail = [&](DWORD code) {
@@ -301,6 +304,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             return fail(result);
         }
     }
+    volume->SetDurable(true);
     *error = volume->EndBatch();
     return *error == ERROR_SUCCESS ? std::move(volume) : nullptr;
 }
