@@ -1,0 +1,612 @@
+#include "access_rights.h"
+
+#include "file_info.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <new>
+
+extern CAccessRightsHelper g_accessRightsHelper;
+
+namespace {
+
+constexpr GENERIC_MAPPING kFileMapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE,
+                                          FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+constexpr GENERIC_MAPPING kKeyMapping = {KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
+
+constexpr ACCESS_MASK kFileWriteBits =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES;
+constexpr ACCESS_MASK kFileReadBits = FILE_READ_DATA | FILE_READ_EA | FILE_READ_ATTRIBUTES;
+constexpr ACCESS_MASK kKeyDeleteChildren = 0x40;
+constexpr ACCESS_MASK kKeyWriteGrant = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
+
+// The flags that do not depend on the object type.
+int CommonFlags(bool write, bool read, ACCESS_MASK mask, bool explicitMatch) {
+    int flags = 0;
+    if (write)
+        flags |= kAccessWrite;
+    if (read)
+        flags |= kAccessRead;
+    if (write && read)
+        flags |= kAccessReadWrite;
+    if (mask & DELETE)
+        flags |= kAccessDelete;
+    if (mask & WRITE_DAC)
+        flags |= kAccessChangePermissions;
+    if (mask & WRITE_OWNER)
+        flags |= kAccessTakeOwnership;
+    if (explicitMatch)
+        flags |= kAccessInheritableGroupEntry;
+    if (!write && !(mask & DELETE))
+        flags |= kAccessNoWriteNoDelete;
+    if (!read)
+        flags |= kAccessNotReadable;
+    return flags;
+}
+
+int FlagsFromFileMask(ACCESS_MASK mask, bool explicitMatch) {
+    mask &= 0xFFFFFF;
+    int flags = CommonFlags((mask & kFileWriteBits) == kFileWriteBits,
+                            (mask & kFileReadBits) == kFileReadBits, mask, explicitMatch);
+    if (mask & FILE_DELETE_CHILD)
+        flags |= kAccessDeleteChildren;
+    if (mask & FILE_EXECUTE)
+        flags |= kAccessExecute;
+    return flags;
+}
+
+int FlagsFromKeyMask(ACCESS_MASK mask, bool explicitMatch) {
+    int flags = CommonFlags((mask & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0,
+                            (mask & KEY_READ) != 0, mask, explicitMatch);
+    if (mask & kKeyDeleteChildren)
+        flags |= kAccessDeleteChildren;
+    return flags;
+}
+
+ACCESS_MASK MaskCommon(int flags) {
+    ACCESS_MASK mask = 0;
+    if (flags & kAccessDelete)
+        mask |= DELETE;
+    if (flags & kAccessChangePermissions)
+        mask |= WRITE_DAC;
+    if (flags & kAccessTakeOwnership)
+        mask |= WRITE_OWNER;
+    return mask;
+}
+
+ACCESS_MASK FileMaskFromFlags(int flags) {
+    ACCESS_MASK mask = MaskCommon(flags);
+    if (flags & (kAccessWrite | kAccessReadWrite))
+        mask |= GENERIC_WRITE;
+    if (flags & (kAccessRead | kAccessReadWrite))
+        mask |= GENERIC_READ;
+    if (flags & kAccessDeleteChildren)
+        mask |= FILE_DELETE_CHILD;
+    if (flags & kAccessExecute)
+        mask |= GENERIC_EXECUTE;
+    return mask;
+}
+
+ACCESS_MASK KeyMaskFromFlags(int flags) {
+    ACCESS_MASK mask = MaskCommon(flags);
+    if (flags & (kAccessWrite | kAccessReadWrite))
+        mask |= kKeyWriteGrant;
+    if (flags & (kAccessRead | kAccessReadWrite))
+        mask |= KEY_READ;
+    if (flags & kAccessDeleteChildren)
+        mask |= kKeyDeleteChildren;
+    return mask;
+}
+
+const wchar_t* RootKeyName(HKEY root) {
+    if (root == HKEY_CLASSES_ROOT)
+        return L"CLASSES_ROOT";
+    if (root == HKEY_CURRENT_USER)
+        return L"CURRENT_USER";
+    if (root == HKEY_LOCAL_MACHINE)
+        return L"MACHINE";
+    if (root == HKEY_USERS)
+        return L"USERS";
+    return L"";
+}
+
+// 0 missing, 1 folder, 2 anything else.
+int PathKind(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
+}
+
+// Reads a token's information block into the process heap; null on failure.
+template <typename Info> Info* ReadTokenInformation(TOKEN_INFORMATION_CLASS kind) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return nullptr;
+    DWORD bytes = 0;
+    GetTokenInformation(token, kind, nullptr, 0, &bytes);
+    Info* info = nullptr;
+    if (bytes != 0) {
+        info = static_cast<Info*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
+        if (info && !GetTokenInformation(token, kind, info, bytes, &bytes)) {
+            HeapFree(GetProcessHeap(), 0, info);
+            info = nullptr;
+        }
+    }
+    CloseHandle(token);
+    return info;
+}
+
+bool IsEveryone(PSID sid) {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+        return false;
+    const bool equal = EqualSid(sid, everyone);
+    FreeSid(everyone);
+    return equal;
+}
+
+class HeapBlock {
+public:
+    explicit HeapBlock(void* block) : block_(block) {}
+    ~HeapBlock() {
+        if (block_)
+            HeapFree(GetProcessHeap(), 0, block_);
+    }
+    HeapBlock(const HeapBlock&) = delete;
+    HeapBlock& operator=(const HeapBlock&) = delete;
+
+private:
+    void* block_;
+};
+
+class LocalBlock {
+public:
+    explicit LocalBlock(void* block) : block_(block) {}
+    ~LocalBlock() { LocalFree(block_); }
+    LocalBlock(const LocalBlock&) = delete;
+    LocalBlock& operator=(const LocalBlock&) = delete;
+
+private:
+    void* block_;
+};
+
+class KeyCloser {
+public:
+    explicit KeyCloser(HKEY key) : key_(key) {}
+    ~KeyCloser() { RegCloseKey(key_); }
+    KeyCloser(const KeyCloser&) = delete;
+    KeyCloser& operator=(const KeyCloser&) = delete;
+
+private:
+    HKEY key_;
+};
+
+// Runs one helper operation under its lock; an exception inside gives 0.
+template <typename Operation> int Guarded(Operation operation) {
+    try {
+        return operation(AccessRightsHelper());
+    } catch (CException* error) {
+        error->Delete();
+    } catch (...) {
+    }
+    return 0;
+}
+
+} // namespace
+
+CAccessRightsHelper& AccessRightsHelper() {
+    return g_accessRightsHelper;
+}
+
+CAccessRightsHelper::CAccessRightsHelper() : groups_(CurrentUserGroups()) {}
+
+CAccessRightsHelper::~CAccessRightsHelper() {
+    if (groups_)
+        HeapFree(GetProcessHeap(), 0, groups_);
+}
+
+TOKEN_USER* CAccessRightsHelper::CurrentUserSid() {
+    auto* user = ReadTokenInformation<TOKEN_USER>(TokenUser);
+    if (user && !IsValidSid(user->User.Sid)) {
+        HeapFree(GetProcessHeap(), 0, user);
+        return nullptr;
+    }
+    return user;
+}
+
+TOKEN_GROUPS* CAccessRightsHelper::CurrentUserGroups() {
+    return ReadTokenInformation<TOKEN_GROUPS>(TokenGroups);
+}
+
+bool CAccessRightsHelper::IsSidInUserGroups(PSID sid) const {
+    if (!groups_)
+        return false;
+    for (DWORD i = 0; i < groups_->GroupCount; ++i)
+        if (EqualSid(sid, groups_->Groups[i].Sid))
+            return true;
+    return false;
+}
+
+void CAccessRightsHelper::FormatErrorText(DWORD code) {
+    wchar_t* text = nullptr;
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                           FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                       reinterpret_cast<wchar_t*>(&text), 0, nullptr) &&
+        text) {
+        messages_.Add(text);
+    } else {
+        CString fallback;
+        fallback.Format(L"Error %lu.", code);
+        messages_.Add(fallback);
+    }
+    LocalFree(text);
+}
+
+PSID CAccessRightsHelper::LookupAccountSid(const wchar_t* account) {
+    if (!account || !*account) {
+        messages_.Add(L"Empty user name specified.");
+        return nullptr;
+    }
+    DWORD sidBytes = 0, domainChars = 0;
+    SID_NAME_USE use;
+    if (!LookupAccountNameW(nullptr, account, nullptr, &sidBytes, nullptr, &domainChars, &use) &&
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        FormatErrorText(GetLastError());
+        return nullptr;
+    }
+    PSID sid = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sidBytes);
+    if (!sid) {
+        messages_.Add(L"Failed to allocate memory for SID buffer.");
+        return nullptr;
+    }
+    auto* domain = static_cast<wchar_t*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (domainChars + 1) * sizeof(wchar_t)));
+    if (!domain) {
+        messages_.Add(L"Failed to allocate memory for domain name buffer.");
+        HeapFree(GetProcessHeap(), 0, sid);
+        return nullptr;
+    }
+    const BOOL found =
+        LookupAccountNameW(nullptr, account, sid, &sidBytes, domain, &domainChars, &use);
+    if (!found)
+        FormatErrorText(GetLastError());
+    HeapFree(GetProcessHeap(), 0, domain);
+    if (!found) {
+        HeapFree(GetProcessHeap(), 0, sid);
+        return nullptr;
+    }
+    return sid;
+}
+
+bool CAccessRightsHelper::GetFileDacl(const wchar_t* path, PSECURITY_DESCRIPTOR& descriptor,
+                                      PACL& dacl) {
+    descriptor = nullptr;
+    dacl = nullptr;
+    if (!path || !*path) {
+        messages_.Add(L"Empty file name specified.");
+        return false;
+    }
+    HANDLE file = CreateFileW(path, READ_CONTROL, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        FormatErrorText(GetLastError());
+        return false;
+    }
+    const DWORD result = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                         nullptr, &dacl, nullptr, &descriptor);
+    CloseHandle(file);
+    if (result != ERROR_SUCCESS) {
+        FormatErrorText(result);
+        descriptor = nullptr;
+        dacl = nullptr;
+        return false;
+    }
+    return true;
+}
+
+// The rights the access list gives the SID: its entries in order, a denied right never granted
+// later. The current user's entries count with every group of the process token; another
+// account's with its own SID and Everyone. Entries that only pass to children are skipped.
+ACCESS_MASK CAccessRightsHelper::GetEffectiveRights(PSID sid, const ACL* dacl,
+                                                    const GENERIC_MAPPING& mapping,
+                                                    bool& explicitMatch) {
+    explicitMatch = false;
+    if (!sid) {
+        messages_.Add(L"Null User SID specified.");
+        return 0;
+    }
+    if (!dacl) {
+        messages_.Add(L"Null ACL specified.");
+        return 0;
+    }
+    TOKEN_USER* user = CurrentUserSid();
+    HeapBlock userBlock(user);
+    const bool currentUser = user && EqualSid(sid, user->User.Sid);
+
+    ACCESS_MASK granted = 0, denied = 0;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(const_cast<ACL*>(dacl), i, &entry))
+            break;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE)
+            continue;
+        // Allowed and denied entries share one layout: header, mask, SID.
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        PSID aceSid = const_cast<DWORD*>(&ace->SidStart);
+
+        const bool inheritable = (header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE));
+        if (!explicitMatch && !(header->AceFlags & INHERITED_ACE) && inheritable &&
+            IsSidInUserGroups(aceSid))
+            explicitMatch = true;
+        if (header->AceFlags & INHERIT_ONLY_ACE)
+            continue;
+
+        bool applies = EqualSid(aceSid, sid) || (!currentUser && IsEveryone(aceSid));
+        if (!applies && currentUser && groups_) {
+            const bool deny = header->AceType == ACCESS_DENIED_ACE_TYPE;
+            for (DWORD g = 0; g < groups_->GroupCount && !applies; ++g) {
+                const DWORD attributes = groups_->Groups[g].Attributes;
+                const bool counts = (attributes & SE_GROUP_ENABLED) ||
+                                    (deny && (attributes & SE_GROUP_USE_FOR_DENY_ONLY));
+                applies = counts && EqualSid(aceSid, groups_->Groups[g].Sid);
+            }
+        }
+        if (!applies)
+            continue;
+        ACCESS_MASK mask = ace->Mask;
+        MapGenericMask(&mask, const_cast<GENERIC_MAPPING*>(&mapping));
+        if (header->AceType == ACCESS_DENIED_ACE_TYPE)
+            denied |= mask & ~granted;
+        else
+            granted |= mask & ~denied;
+    }
+    return granted;
+}
+
+void CAccessRightsHelper::GetFileRights(const wchar_t* path, ACCESS_MASK& mask,
+                                        bool& explicitMatch) {
+    mask = 0;
+    explicitMatch = false;
+    if (!path || !*path) {
+        messages_.Add(L"No file name specified.");
+        return;
+    }
+    TOKEN_USER* user = CurrentUserSid();
+    HeapBlock userBlock(user);
+    if (!user) {
+        messages_.Add(L"Failed to get user SID.");
+        messages_.Add(L"Failed to get user's SID.");
+        return;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    if (!GetFileDacl(path, descriptor, dacl)) {
+        messages_.Add(L"Failed to get file's DACL and SD.");
+        return;
+    }
+    LocalBlock descriptorBlock(descriptor);
+    // A null list lets everyone do everything; that is answered as "rights unknown" (0).
+    if (dacl)
+        mask = GetEffectiveRights(user->User.Sid, dacl, kFileMapping, explicitMatch);
+}
+
+int CAccessRightsHelper::FileAccessFlags(const wchar_t* path) {
+    CCritSecGuard guard(lock_);
+    ACCESS_MASK mask = 0;
+    bool explicitMatch = false;
+    GetFileRights(path, mask, explicitMatch);
+
+    if (explicitMatch && PathKind(path) == 1) {
+        CString folder(path);
+        if (folder.IsEmpty() || folder[folder.GetLength() - 1] != L'\\')
+            folder += L'\\';
+        CGlobalFileInfoArray items;
+        items.EnumFolder(FolderWalkRequest{folder, L"*.*", TRUE, 0, TRUE, nullptr, nullptr});
+        // One item the user may not read the attributes of keeps the folder from being deleted.
+        for (INT_PTR i = 0; i < items.GetSize(); ++i) {
+            ACCESS_MASK itemMask = 0;
+            bool itemMatch = false;
+            GetFileRights(items[i].path, itemMask, itemMatch);
+            if (!(itemMask & FILE_READ_EA)) {
+                mask &= ~(DELETE | FILE_DELETE_CHILD);
+                break;
+            }
+        }
+    }
+    return mask == 0 ? 0 : FlagsFromFileMask(mask, explicitMatch);
+}
+
+int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool inherit) {
+    CCritSecGuard guard(lock_);
+    const ACCESS_MASK mask = FileMaskFromFlags(flags);
+    const DWORD inheritance = inherit ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
+    TOKEN_USER* user = CurrentUserSid();
+    HeapBlock userBlock(user);
+    if (!user)
+        return 0;
+    messages_.RemoveAll();
+
+    PACL oldDacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &oldDacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return 0;
+    LocalBlock descriptorBlock(descriptor);
+
+    EXPLICIT_ACCESS_W access{};
+    access.grfAccessPermissions = mask;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = inheritance;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(user->User.Sid);
+    PACL newDacl = nullptr;
+    if (SetEntriesInAclW(1, &access, oldDacl, &newDacl) != ERROR_SUCCESS)
+        return 0;
+    LocalBlock newDaclBlock(newDacl);
+    return SetNamedSecurityInfoW(const_cast<LPWSTR>(path), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl,
+                                 nullptr) == ERROR_SUCCESS
+               ? 1
+               : 0;
+}
+
+int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
+                                           const wchar_t* account) {
+    CCritSecGuard guard(lock_);
+    const CString name = (account && *account) ? CString(account) : defaultAccountName_;
+    messages_.RemoveAll();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
+        return 0;
+    KeyCloser keyCloser(key);
+    DWORD bytes = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
+    if (bytes == 0) {
+        messages_.Add(L"RegGetKeySecurity failed");
+        return 0;
+    }
+    PSECURITY_DESCRIPTOR descriptor = LocalAlloc(LMEM_ZEROINIT, bytes);
+    if (!descriptor) {
+        messages_.Add(L"LocalAlloc failed");
+        return 0;
+    }
+    LocalBlock descriptorBlock(descriptor);
+    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor, &bytes) != ERROR_SUCCESS) {
+        messages_.Add(L"RegGetKeySecurity failed");
+        return 0;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
+        return 0;
+    PSID sid = LookupAccountSid(name);
+    if (!sid)
+        return 0;
+    HeapBlock sidBlock(sid);
+    bool explicitMatch = false;
+    const ACCESS_MASK mask = GetEffectiveRights(sid, dacl, kKeyMapping, explicitMatch);
+    return mask == 0 ? 0 : FlagsFromKeyMask(mask, explicitMatch);
+}
+
+// Merges one entry for the account into the key's access list; the other entries stay.
+int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags,
+                                                bool inherit, const wchar_t* account) {
+    CCritSecGuard guard(lock_);
+    const DWORD inheritance = inherit ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
+    const ACCESS_MASK mask = KeyMaskFromFlags(flags);
+    const CString name = (account && *account) ? CString(account) : defaultAccountName_;
+    messages_.RemoveAll();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey, 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
+        return 0;
+    KeyCloser keyCloser(key);
+    PSID sid = LookupAccountSid(name);
+    if (!sid)
+        return 0;
+    HeapBlock sidBlock(sid);
+
+    DWORD bytes = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
+    PSECURITY_DESCRIPTOR oldDescriptor = bytes ? LocalAlloc(LMEM_ZEROINIT, bytes) : nullptr;
+    LocalBlock oldDescriptorBlock(oldDescriptor);
+    PACL oldDacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!oldDescriptor ||
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, oldDescriptor, &bytes) != ERROR_SUCCESS ||
+        !GetSecurityDescriptorDacl(oldDescriptor, &present, &oldDacl, &defaulted)) {
+        messages_.Add(L"RegGetKeySecurity failed");
+        return 0;
+    }
+
+    EXPLICIT_ACCESS_W access{};
+    access.grfAccessPermissions = mask;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = inheritance;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+    PACL newDacl = nullptr;
+    if (SetEntriesInAclW(1, &access, present ? oldDacl : nullptr, &newDacl) != ERROR_SUCCESS) {
+        messages_.Add(L"Could not set permissions");
+        return 0;
+    }
+    LocalBlock newDaclBlock(newDacl);
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, newDacl, FALSE) ||
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
+        messages_.Add(L"Could not set permissions");
+        return 0;
+    }
+    CString keyName;
+    keyName.Format(L"%s\\%s", RootKeyName(root), subkey);
+    if (SetNamedSecurityInfoW(keyName.GetBuffer(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, newDacl, nullptr) != ERROR_SUCCESS) {
+        keyName.ReleaseBuffer();
+        messages_.Add(L"Error setting named security info.");
+        return 0;
+    }
+    keyName.ReleaseBuffer();
+    return 1;
+}
+
+int CAccessRightsHelper::ProcessElevation() {
+    CCritSecGuard guard(lock_);
+    messages_.RemoveAll();
+    return -1;
+}
+
+int IsNtfsVolume(const wchar_t* root) {
+    wchar_t fileSystem[12] = {};
+    return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 12) &&
+                   wcscmp(fileSystem, L"NTFS") == 0
+               ? 1
+               : 0;
+}
+
+int GetFileAccessFlags(const wchar_t* path, const wchar_t*, const wchar_t*) {
+    return Guarded([&](CAccessRightsHelper& helper) { return helper.FileAccessFlags(path); });
+}
+
+int GrantFileAccess(const wchar_t* path, int flags, int inherit, const wchar_t*) {
+    return Guarded([&](CAccessRightsHelper& helper) {
+        return helper.GrantFileAccess(path, flags, inherit != 0);
+    });
+}
+
+int GetRegistryKeyRights(HKEY root, const wchar_t* subkey, const wchar_t* account) {
+    return Guarded([&](CAccessRightsHelper& helper) {
+        return helper.RegistryKeyRights(root, subkey, account);
+    });
+}
+
+int GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags, int inherit,
+                           const wchar_t* account) {
+    return Guarded([&](CAccessRightsHelper& helper) {
+        return helper.GrantRegistryKeyAccess(root, subkey, flags, inherit != 0, account);
+    });
+}
+
+bool CheckFileAccess(const wchar_t* path) {
+    return Guarded([&](CAccessRightsHelper& helper) -> int {
+               const int flags = helper.FileAccessFlags(path);
+               if (flags != 0)
+                   return (flags & kAccessDelete) != 0;
+               const DWORD attributes = GetFileAttributesW(path);
+               return attributes != INVALID_FILE_ATTRIBUTES && SetFileAttributesW(path, attributes);
+           }) != 0;
+}
+
+int CanWriteFile(const wchar_t* path) {
+    return GetFileAccessFlags(path, L"", L"") & kAccessWrite;
+}
+
+int IsProcessElevated() {
+    return Guarded([](CAccessRightsHelper& helper) { return helper.ProcessElevation(); });
+}

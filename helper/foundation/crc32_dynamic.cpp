@@ -1,0 +1,160 @@
+#include "crc32_dynamic.h"
+
+#include "crc32_table.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+constexpr DWORD kReadFlags = FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_READONLY |
+                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+static_assert(kReadFlags == 0x08000027);
+
+HANDLE OpenForCrc(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,
+                       nullptr);
+}
+
+class HandleCloser {
+public:
+    explicit HandleCloser(HANDLE handle) : handle_(handle) {}
+    ~HandleCloser() {
+        if (handle_ && handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    HandleCloser(const HandleCloser&) = delete;
+    HandleCloser& operator=(const HandleCloser&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+} // namespace
+
+CCrc32Dynamic::CCrc32Dynamic() = default;
+
+CCrc32Dynamic::CCrc32Dynamic(const CCrc32Dynamic& other) {
+    *this = other;
+}
+
+CCrc32Dynamic& CCrc32Dynamic::operator=(const CCrc32Dynamic& other) {
+    if (this != &other) {
+        Free();
+        if (other.table_)
+            Init();
+    }
+    return *this;
+}
+
+CCrc32Dynamic::~CCrc32Dynamic() {
+    Free();
+}
+
+void CCrc32Dynamic::Init() {
+    Free();
+    table_ = new (std::nothrow) DWORD[256];
+    if (table_)
+        std::copy(xarn::kCrc32Table.begin(), xarn::kCrc32Table.end(), table_);
+}
+
+void CCrc32Dynamic::Free() {
+    delete[] table_;
+    table_ = nullptr;
+}
+
+void CCrc32Dynamic::UpdateByte(BYTE byte, DWORD& crc) const {
+    crc = (crc >> 8) ^ table_[(crc ^ byte) & 0xFF];
+}
+
+BOOL CCrc32Dynamic::GetFileSize64(HANDLE file, ULONGLONG& size) {
+    LARGE_INTEGER value{};
+    if (!GetFileSizeEx(file, &value)) {
+        size = 0;
+        return FALSE;
+    }
+    size = static_cast<ULONGLONG>(value.QuadPart);
+    return TRUE;
+}
+
+DWORD CCrc32Dynamic::TextCrc32(const wchar_t* text, DWORD& crc) const {
+    DWORD state = 0xFFFFFFFF;
+    DWORD result = kCrcNoTable;
+    if (table_ && text) {
+        for (const wchar_t* unit = text; *unit; ++unit)
+            UpdateByte(static_cast<BYTE>(*unit & 0xFF), state);
+        result = 0;
+    }
+    crc = ~state;
+    return result;
+}
+
+DWORD CCrc32Dynamic::FileCrc32(const wchar_t* path, DWORD& crc) const {
+    DWORD state = 0xFFFFFFFF;
+    DWORD result = kCrcNoTable;
+    if (table_) {
+        HANDLE file = OpenForCrc(path);
+        if (file == INVALID_HANDLE_VALUE) {
+            result = GetLastError();
+        } else {
+            HandleCloser closer(file);
+            BYTE block[4096];
+            DWORD read = 0;
+            result = 0;
+            for (;;) {
+                if (!ReadFile(file, block, sizeof block, &read, nullptr)) {
+                    result = GetLastError();
+                    break;
+                }
+                if (read == 0)
+                    break;
+                for (DWORD i = 0; i < read; ++i)
+                    UpdateByte(block[i], state);
+            }
+        }
+    }
+    crc = ~state;
+    return result;
+}
+
+DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
+    DWORD state = 0xFFFFFFFF;
+    DWORD result = kCrcNoTable;
+    if (table_) {
+        HANDLE file = OpenForCrc(path);
+        if (file == INVALID_HANDLE_VALUE) {
+            result = GetLastError();
+        } else {
+            HandleCloser file_closer(file);
+            ULONGLONG size = 0;
+            if (!GetFileSize64(file, size)) {
+                result = kCrcSizeUnknown;
+            } else if (size == 0) {
+                result = 0; // an empty file cannot be mapped
+            } else if (HANDLE mapping =
+                           CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)) {
+                HandleCloser mapping_closer(mapping);
+                constexpr ULONGLONG kViewBytes = 0xA00000;
+                result = 0;
+                for (ULONGLONG offset = 0; offset < size;) {
+                    const DWORD length = static_cast<DWORD>(std::min(kViewBytes, size - offset));
+                    const auto* view = static_cast<const BYTE*>(
+                        MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                      static_cast<DWORD>(offset), length));
+                    if (!view) {
+                        result = GetLastError();
+                        break;
+                    }
+                    for (DWORD i = 0; i < length; ++i)
+                        UpdateByte(view[i], state);
+                    UnmapViewOfFile(view);
+                    offset += length;
+                }
+            } else {
+                result = GetLastError();
+            }
+        }
+    }
+    crc = ~state;
+    return result;
+}

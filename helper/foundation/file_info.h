@@ -1,0 +1,100 @@
+// One file as a folder listing sees it, with two resumable content checks, and a sorted array
+// of such records filled by a recursive folder walk with progress and cancel.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/Array.h>
+#include <classlib/String.h>
+#include <classlib/Time.h>
+
+class CGlobalFileInfo {
+public:
+    CGlobalFileInfo() = default;
+    CGlobalFileInfo(const CGlobalFileInfo& other) = default;
+    CGlobalFileInfo& operator=(const CGlobalFileInfo& other) = default;
+
+    // The sum and CRC fields are left as they are.
+    void FillFromFindData(const WIN32_FIND_DATAW& found, const CString& folder, int tag);
+    // Leaves the record unchanged when nothing is found.
+    void FillFromPath(const CString& path);
+
+    ULONGLONG GetSize() const { return size; }
+    DWORD GetSize32() const { return static_cast<DWORD>(size); }
+    CTime& GetCreationTime() { return creationTime; }
+    CTime& GetLastAccessTime() { return lastAccessTime; }
+    CTime& GetLastWriteTime() { return lastWriteTime; }
+
+    DWORD IsDirectory() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
+    DWORD IsArchive() const { return attributes & FILE_ATTRIBUTE_ARCHIVE; }
+    DWORD IsReadOnly() const { return attributes & FILE_ATTRIBUTE_READONLY; }
+    DWORD IsCompressed() const { return attributes & FILE_ATTRIBUTE_COMPRESSED; }
+    DWORD IsSystem() const { return attributes & FILE_ATTRIBUTE_SYSTEM; }
+    DWORD IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
+    DWORD IsTemporary() const { return attributes & FILE_ATTRIBUTE_TEMPORARY; }
+    bool IsNormal() const { return attributes == 0; }
+
+    CString GetDrive() const;
+    CString GetDirectory() const;
+    CString GetTitle() const;
+    CString GetExtension() const;
+    CString GetFolder() const { return GetDrive() + GetDirectory(); }
+    CString GetFileName() const { return GetTitle() + GetExtension(); }
+
+    // Feed the file's first `limit` bytes (0: all) in steps that a later call continues;
+    // `reset` starts over. The progress counter grows by the bytes consumed.
+    DWORD ComputeContentSum(ULONGLONG limit, bool reset, const volatile LONG* cancel,
+                            volatile LONG* progress);
+    // A CRC-32 step per little-endian 32-bit word; the final (inverted) value once the whole
+    // file is consumed, the running state before that.
+    DWORD ComputeContentCrc(ULONGLONG limit, bool reset, const volatile LONG* cancel,
+                            volatile LONG* progress);
+
+    int tag = 0;
+    CString path;
+    DWORD attributes = 0xFFFFFFFF;
+    ULONGLONG size = 0;
+    CTime creationTime;
+    CTime lastAccessTime;
+    CTime lastWriteTime;
+    DWORD contentSum = 0;
+    DWORD contentCrc = 0xFFFFFFFF;
+    DWORD crcBytesConsumed = 0;
+    DWORD sumBytesConsumed = 0;
+};
+
+// File records hold texts and are not stored in archives.
+inline void SerializeElements(CArchive&, CGlobalFileInfo*, INT_PTR) {
+    AfxThrowArchiveException(CArchiveException::badClass);
+}
+
+// Sort orders of CGlobalFileInfoArray::AddSorted.
+enum FileSortOrder {
+    kSortNone = 0,
+    kSortSizeUp = 2,
+    kSortSizeDown = 3,
+    kSortPathUp = 4,
+    kSortPathDown = 5,
+};
+
+struct FolderWalkRequest {
+    CString folder; // ends in a backslash
+    CString mask;   // files only; folders are never filtered
+    BOOL recurse;
+    int sortOrder;
+    BOOL includeFolders;
+    const volatile LONG* cancel; // may be null; non-zero stops the walk
+    volatile LONG* progress;     // may be null; one more for every record added
+};
+
+class CGlobalFileInfoArray : public CArray<CGlobalFileInfo, CGlobalFileInfo&> {
+public:
+    CGlobalFileInfoArray();
+    ~CGlobalFileInfoArray() override;
+
+    // Inserts a copy before the first record of equal or later order; returns its index.
+    virtual INT_PTR AddSorted(CGlobalFileInfo& record, int sortOrder);
+    INT_PTR AddFile(const CString& path, int sortOrder);
+    // Subfolders are walked before a folder's own files; returns the records added.
+    int EnumFolder(FolderWalkRequest request);
+};

@@ -1,0 +1,118 @@
+#include "md5_checksum.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr ULONG Rotate(ULONG value, int bits) {
+    return (value << bits) | (value >> (32 - bits));
+}
+
+// Per-round shift amounts and the sine-derived constants of RFC 1321.
+constexpr int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
+constexpr ULONG kSine[64] = {
+    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
+    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
+    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
+    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
+    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
+    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
+    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
+    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
+
+} // namespace
+
+CMD5Checksum::CMD5Checksum() {
+    std::memset(buffer_, 0, sizeof buffer_);
+    count_[0] = count_[1] = 0;
+    state_[0] = 0x67452301;
+    state_[1] = 0xefcdab89;
+    state_[2] = 0x98badcfe;
+    state_[3] = 0x10325476;
+}
+
+void CMD5Checksum::Transform(const BYTE block[64]) {
+    ULONG x[16];
+    for (int i = 0; i < 16; ++i)
+        x[i] = ULONG{block[4 * i]} | (ULONG{block[4 * i + 1]} << 8) |
+               (ULONG{block[4 * i + 2]} << 16) | (ULONG{block[4 * i + 3]} << 24);
+    ULONG a = state_[0], b = state_[1], c = state_[2], d = state_[3];
+    for (int i = 0; i < 64; ++i) {
+        const int round = i / 16;
+        ULONG f;
+        int g;
+        switch (round) {
+        case 0:
+            f = (b & c) | (~b & d);
+            g = i;
+            break;
+        case 1:
+            f = (d & b) | (~d & c);
+            g = (5 * i + 1) % 16;
+            break;
+        case 2:
+            f = b ^ c ^ d;
+            g = (3 * i + 5) % 16;
+            break;
+        default:
+            f = c ^ (b | ~d);
+            g = (7 * i) % 16;
+            break;
+        }
+        const ULONG next = b + Rotate(a + f + kSine[i] + x[g], kShift[round][i % 4]);
+        a = d;
+        d = c;
+        c = b;
+        b = next;
+    }
+    state_[0] += a;
+    state_[1] += b;
+    state_[2] += c;
+    state_[3] += d;
+}
+
+void CMD5Checksum::Update(const BYTE* data, ULONG length) {
+    ULONG used = (count_[0] >> 3) & 63;
+    const ULONG low = count_[0] + (length << 3);
+    if (low < count_[0])
+        ++count_[1];
+    count_[0] = low;
+    count_[1] += length >> 29;
+
+    ULONG i = 0;
+    if (used + length >= 64) {
+        i = 64 - used;
+        std::memcpy(buffer_ + used, data, i);
+        Transform(buffer_);
+        for (; i + 63 < length; i += 64)
+            Transform(data + i);
+        used = 0;
+    }
+    std::memcpy(buffer_ + used, data + i, length - i);
+}
+
+CString CMD5Checksum::Final() {
+    BYTE length[8];
+    for (int i = 0; i < 8; ++i)
+        length[i] = static_cast<BYTE>(count_[i / 4] >> ((i % 4) * 8));
+    const ULONG used = (count_[0] >> 3) & 63;
+    BYTE padding[64] = {0x80};
+    Update(padding, used < 56 ? 56 - used : 120 - used);
+    Update(length, 8);
+
+    static constexpr wchar_t kHex[] = L"0123456789abcdef";
+    wchar_t text[33];
+    for (int i = 0; i < 16; ++i) {
+        const BYTE byte = static_cast<BYTE>(state_[i / 4] >> ((i % 4) * 8));
+        text[2 * i] = kHex[byte >> 4];
+        text[2 * i + 1] = kHex[byte & 15];
+    }
+    text[32] = L'\0';
+    return CString(text);
+}
+
+CString CMD5Checksum::GetMD5OfBuffer(const BYTE* data, ULONG length) {
+    CMD5Checksum checksum;
+    checksum.Update(data, length);
+    return checksum.Final();
+}

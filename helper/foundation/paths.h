@@ -1,0 +1,73 @@
+// Path texts, existence tests, folder creation, shell file operations, file-system
+// redirection, file versions and file-name patterns.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <classlib/String.h>
+
+// Appends `name` to `path` with exactly one backslash between them; always 1.
+int AppendPath(CString& path, const CString& name);
+// The base text with each further text (as many as `count` says, in decimal) appended by
+// AppendPath.
+CString JoinPaths(const wchar_t* count, const wchar_t* base, ...);
+// Removes one final backslash; with `keepShort`, only from texts longer than 2 characters.
+int RemoveTrailingBackslash(CString& path, bool keepShort);
+BOOL RemoveFileSpec(CString& path);
+// Drive and folder of the program file, with the final backslash.
+void GetExeFolder(CString& folder);
+int GetSpecialFolderPath(int csidl, CString& path);
+// A zero-filled copy with room for two more characters; the caller frees it with delete[].
+void AllocStringCopy(const CString& text, wchar_t** copy);
+
+// 1 when the path exists, 0 when not, -4 for an empty path, -1 on an exception.
+int PathExists(const CString& path);
+// 1 for a file, 0 for a folder or an empty text, -1 when the attributes cannot be read.
+int GetPathKind(const wchar_t* path);
+// 1 when the text names or begins with an existing file, 0 for a folder or no file path,
+// -1 for a file path that does not exist.
+int ClassifyFileReference(const wchar_t* text);
+int IsExistingFolder(CString path);
+// 1 locked, 0 free, -1 cannot be tested.
+int IsFileLocked(const wchar_t* path);
+// 1 when the folder exists at the end, 0 when not, -1 on an exception.
+int CreateDirectoryTree(CString path);
+
+int ShellDeleteFiles(const wchar_t* path, int length, bool toRecycleBin);
+int ShellMoveIntoFolder(const CString& file, const CString& folder);
+int ShellMoveFiles(const CString& source, const CString& target);
+void PumpPendingMessages();
+
+// The shell's file-operation record with the product's silent flags.
+class CShellFileOperation : public SHFILEOPSTRUCTW {
+public:
+    CShellFileOperation();
+    // Deletes into the recycle bin; a length above 260 is refused (result 0, nothing done).
+    int DeleteToRecycleBin(const wchar_t* path, int length);
+};
+
+BOOL DisableWow64Redirection(void** oldValue);
+BOOL RevertWow64Redirection(void* oldValue);
+
+// The version resource of one file.
+class FileVersionInfo {
+public:
+    FileVersionInfo() = default;
+    ~FileVersionInfo() { Release(); }
+    FileVersionInfo(const FileVersionInfo&) = delete;
+    FileVersionInfo& operator=(const FileVersionInfo&) = delete;
+
+    int Load(const wchar_t* path);
+    int GetFixedInfo(VS_FIXEDFILEINFO& info) const;
+    // "1.2.3.4"; empty when the file has no version.
+    CString GetFileVersionText() const;
+    void Release();
+
+private:
+    BYTE* buffer_ = nullptr;
+    DWORD translation_ = 0; // language in the high word, code page in the low word
+};
+
+// PathMatchSpecA of the file name against the pattern.
+bool MatchesFileSpecA(const char* spec, const char* file);

@@ -1,0 +1,177 @@
+#include "sha1.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+constexpr UINT32 Rotate(UINT32 value, int bits) {
+    return (value << bits) | (value >> (32 - bits));
+}
+
+class FileCloser {
+public:
+    explicit FileCloser(FILE* file) : file_(file) {}
+    ~FileCloser() { std::fclose(file_); }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
+
+private:
+    FILE* file_;
+};
+
+} // namespace
+
+CSHA1::CSHA1() {
+    std::memset(digest_, 0, sizeof digest_);
+    Reset();
+}
+
+void CSHA1::Reset() {
+    state_[0] = 0x67452301;
+    state_[1] = 0xEFCDAB89;
+    state_[2] = 0x98BADCFE;
+    state_[3] = 0x10325476;
+    state_[4] = 0xC3D2E1F0;
+    count_[0] = count_[1] = 0;
+    std::memset(buffer_, 0, sizeof buffer_);
+}
+
+void CSHA1::Transform(const BYTE block[64]) {
+    UINT32 w[80];
+    for (int i = 0; i < 16; ++i)
+        w[i] = (UINT32{block[4 * i]} << 24) | (UINT32{block[4 * i + 1]} << 16) |
+               (UINT32{block[4 * i + 2]} << 8) | UINT32{block[4 * i + 3]};
+    for (int i = 16; i < 80; ++i)
+        w[i] = Rotate(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
+
+    UINT32 a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
+    for (int i = 0; i < 80; ++i) {
+        UINT32 f, k;
+        if (i < 20) {
+            f = (b & c) | (~b & d);
+            k = 0x5A827999;
+        } else if (i < 40) {
+            f = b ^ c ^ d;
+            k = 0x6ED9EBA1;
+        } else if (i < 60) {
+            f = (b & c) | (b & d) | (c & d);
+            k = 0x8F1BBCDC;
+        } else {
+            f = b ^ c ^ d;
+            k = 0xCA62C1D6;
+        }
+        const UINT32 next = Rotate(a, 5) + f + e + k + w[i];
+        e = d;
+        d = c;
+        c = Rotate(b, 30);
+        b = a;
+        a = next;
+    }
+    state_[0] += a;
+    state_[1] += b;
+    state_[2] += c;
+    state_[3] += d;
+    state_[4] += e;
+    SecureZeroMemory(w, sizeof w);
+}
+
+void CSHA1::Update(const BYTE* data, UINT32 length) {
+    UINT32 used = (count_[0] >> 3) & 63;
+    const UINT32 low = count_[0] + (length << 3);
+    if (low < count_[0])
+        ++count_[1];
+    count_[0] = low;
+    count_[1] += length >> 29;
+
+    UINT32 i = 0;
+    if (used + length >= 64) {
+        i = 64 - used;
+        std::memcpy(buffer_ + used, data, i);
+        Transform(buffer_);
+        for (; i + 63 < length; i += 64)
+            Transform(data + i);
+        used = 0;
+    }
+    std::memcpy(buffer_ + used, data + i, length - i);
+}
+
+bool CSHA1::HashFile(const wchar_t* path) {
+    if (!path)
+        return false;
+    FILE* file = _wfopen(path, L"rb");
+    if (!file)
+        return false;
+    FileCloser closer(file);
+    if (_fseeki64(file, 0, SEEK_END) != 0)
+        return false;
+    const __int64 size = _ftelli64(file);
+    // The size is taken as a signed 32-bit offset: larger files are refused unread.
+    if (size < 0 || size > 0x7FFFFFFF || _fseeki64(file, 0, SEEK_SET) != 0)
+        return false;
+
+    constexpr UINT32 kBlock = 8000;
+    BYTE block[kBlock];
+    for (UINT32 left = static_cast<UINT32>(size); left > 0;) {
+        const UINT32 want = left < kBlock ? left : kBlock;
+        const size_t read = std::fread(block, 1, want, file);
+        if (read == 0)
+            return false;
+        Update(block, static_cast<UINT32>(read));
+        left -= static_cast<UINT32>(read);
+    }
+    return true;
+}
+
+void CSHA1::Final() {
+    BYTE length[8];
+    for (int i = 0; i < 8; ++i)
+        length[i] = static_cast<BYTE>(count_[i < 4 ? 1 : 0] >> ((3 - (i & 3)) * 8));
+    const BYTE pad_start = 0x80;
+    const BYTE zero = 0;
+    Update(&pad_start, 1);
+    while ((count_[0] & 504) != 448)
+        Update(&zero, 1);
+    Update(length, 8);
+    for (int i = 0; i < 20; ++i)
+        digest_[i] = static_cast<BYTE>(state_[i >> 2] >> ((3 - (i & 3)) * 8));
+
+    SecureZeroMemory(buffer_, sizeof buffer_);
+    SecureZeroMemory(state_, sizeof state_);
+    SecureZeroMemory(count_, sizeof count_);
+    SecureZeroMemory(length, sizeof length);
+}
+
+bool CSHA1::ReportHash(wchar_t* text, int form) const {
+    if (!text)
+        return false;
+    const wchar_t* first;
+    const wchar_t* next;
+    switch (form) {
+    case kHexWithSpaces:
+        first = L"%02X";
+        next = L" %02X";
+        break;
+    case kDecimalWithSpaces:
+        first = L"%u";
+        next = L" %u";
+        break;
+    case kHexPlain:
+        first = next = L"%02X";
+        break;
+    default:
+        return false;
+    }
+    constexpr size_t kRoom = 80;
+    size_t used = 0;
+    text[0] = L'\0';
+    for (int i = 0; i < 20; ++i) {
+        const int written = _snwprintf(text + used, kRoom - used, i == 0 ? first : next,
+                                       static_cast<unsigned>(digest_[i]));
+        if (written < 0)
+            return false;
+        used += static_cast<size_t>(written);
+    }
+    return true;
+}

@@ -1,0 +1,58 @@
+#include "size_texts.h"
+
+#include "ini_reader.h"
+
+#include <algorithm>
+
+void FormatSizeWithUnits(CString& text, bool wholeNumbers, ULONGLONG bytes) {
+    const CString bytesWord = L" " + GetLangString(L"IDS_BYTES_STR", L"Pelq");
+    const CString kilobytesWord = L" " + GetLangString(L"IDS_KB_STR", L"Pelq");
+    const CString megabytesWord = L" " + GetLangString(L"IDS_MB_STR", L"Pelq");
+    const CString gigabytesWord = L" " + GetLangString(L"IDS_GB_STR", L"Pelq");
+
+    // The first step up is at 1,204 bytes, not 1,024.
+    if (bytes < 1204) {
+        text.Format(L"%d", static_cast<int>(static_cast<DWORD>(bytes)));
+        text += bytesWord;
+        return;
+    }
+    const float kilobytes = static_cast<float>(bytes) / 1024.0f;
+    if (kilobytes < 1204.0f) {
+        if (wholeNumbers)
+            text.Format(L"%d", static_cast<int>(bytes / 1024));
+        else
+            text.Format(L"%0.2f", static_cast<double>(kilobytes));
+        text += kilobytesWord;
+        return;
+    }
+    const float megabytes = kilobytes / 1024.0f;
+    if (megabytes < 1024.0f) {
+        if (wholeNumbers)
+            text.Format(L"%d", static_cast<int>(bytes / 1048576));
+        else
+            text.Format(L"%0.2f", static_cast<double>(megabytes));
+        text += megabytesWord;
+        return;
+    }
+    text.Format(L"%0.2f", static_cast<double>(megabytes / 1024.0f));
+    text += gigabytesWord;
+}
+
+void SortStringArray(CStringArray& array, bool descending, bool caseSensitive) {
+    if (array.IsEmpty())
+        return;
+    CString* first = array.GetData();
+    std::stable_sort(first, first + array.GetSize(), [&](const CString& a, const CString& b) {
+        const int order = caseSensitive ? a.Compare(b) : a.CompareNoCase(b);
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+bool StringArrayContains(const CStringArray& array, LPCWSTR text, bool fromEnd) {
+    const INT_PTR count = array.GetSize();
+    for (INT_PTR i = 0; i < count; ++i) {
+        if (array[fromEnd ? count - 1 - i : i].CompareNoCase(text) == 0)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,13 @@
+// A byte size as text with its unit word from the language file, and two operations on
+// string arrays.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/Array.h>
+#include <classlib/String.h>
+
+// "1.18 KB"-style texts; with `wholeNumbers` bytes, KB and MB are shown without decimals.
+void FormatSizeWithUnits(CString& text, bool wholeNumbers, ULONGLONG bytes);
+void SortStringArray(CStringArray& array, bool descending, bool caseSensitive);
+bool StringArrayContains(const CStringArray& array, LPCWSTR text, bool fromEnd);
