@@ -16,7 +16,12 @@ CTime LocalTimeOf(const FILETIME& time) {
     if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &parts) ||
         parts.wYear < 1900)
         return CTime();
-    return CTime(parts);
+    try {
+        return CTime(parts);
+    } catch (CException* error) {
+        error->Delete();
+        return CTime();
+    }
 }
 
 struct PathParts {

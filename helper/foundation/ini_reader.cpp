@@ -7,6 +7,8 @@
 
 #include <shlwapi.h>
 
+#include <cstring>
+
 IMPLEMENT_DYNAMIC(CIniReader, CObject)
 
 CMapStringToString IniTextCache;
@@ -141,11 +143,17 @@ void CloseIniFile(CIniReader* reader) {
     delete reader;
 }
 
+// A reader is recognised by its table of virtual functions, so no call is made through a
+// pointer that may be anything.
 bool IsIniReader(const void* pointer) {
     if (!IsAccessibleBlock(pointer, sizeof(CIniReader), false))
         return false;
-    const auto* object = static_cast<const CObject*>(pointer);
-    return lstrcmpA(object->GetRuntimeClass()->m_lpszClassName, "CIniReader") == 0;
+    static const CIniReader probe(L"");
+    const void* table;
+    const void* readerTable;
+    memcpy(&table, pointer, sizeof table);
+    memcpy(&readerTable, static_cast<const void*>(&probe), sizeof readerTable);
+    return table == readerTable;
 }
 
 CString ReadLangText(LPCWSTR key, LPCWSTR section, CIniReader* reader, CIniReader* override) {

@@ -1,6 +1,6 @@
 // What happens when the library is loaded: its process-wide objects are made in this order
 // (one translation unit, so the order is the order of the definitions), then DllMain runs.
-//#include "access_rights.h"
+#include "access_rights.h"
 #include "product_identity.h"
 #include "protected_items.h"
 #include "shared_globals.h"
@@ -38,7 +38,7 @@ UINT g_msgSchedulerHandOff =
                            L"{969BB502-2ABB-40c4-BF80-F1530EFEB273}");
 HBRUSH g_hbrOffWhite = CreateSolidBrush(0xFBFBFB);
 UINT g_msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-// CAccessRightsHelper g_accessRightsHelper;
+CAccessRightsHelper g_accessRightsHelper;
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH)

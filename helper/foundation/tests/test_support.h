@@ -4,7 +4,19 @@
 
 #include <windows.h>
 
+#include <classlib/String.h>
+
+#include <ostream>
 #include <string>
+
+// Lets test failures show texts.
+inline void PrintTo(const CString& text, std::ostream* out) {
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), utf8.data(), bytes, nullptr, nullptr);
+    *out << '"' << utf8 << '"';
+}
 
 class TempFolder {
 public:
