@@ -40,6 +40,8 @@ HBRUSH g_hbrOffWhite = CreateSolidBrush(0xFBFBFB);
 UINT g_msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 CAccessRightsHelper g_accessRightsHelper;
 
+// The class library's extension-module steps (registering the library's classes, pointing its
+// resource handle at the resource library) belong to the window half and join this entry.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH)
         GetResourceInstance();
