@@ -69,6 +69,17 @@ ULONG_PTR ReadImageBase(DWORD processId, ULONG_PTR moduleBase) {
     return imageBase;
 }
 
+// A module snapshot of a process that is still loading can fail with ERROR_BAD_LENGTH; the
+// call is then repeated, as the snapshot functions ask.
+HANDLE ModuleSnapshot(DWORD processId) {
+    for (int attempt = 0;; ++attempt) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+        if (snapshot != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH || attempt == 20)
+            return snapshot;
+        Sleep(10);
+    }
+}
+
 void CopyName(wchar_t* target, const wchar_t* source) {
     wcsncpy(target, source, kEntryChars - 1);
     target[kEntryChars - 1] = L'\0';
@@ -158,7 +169,7 @@ BOOL CEnumProcess::GetModuleFirst(DWORD processId, CModuleEntry& entry) {
         return FALSE;
     if (moduleSnapshot_ != INVALID_HANDLE_VALUE)
         CloseHandle(moduleSnapshot_);
-    moduleSnapshot_ = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    moduleSnapshot_ = ModuleSnapshot(processId);
     if (moduleSnapshot_ == INVALID_HANDLE_VALUE)
         return FALSE;
     MODULEENTRY32W module{};
