@@ -92,7 +92,7 @@ int CWinThread::ExitInstance() {
 }
 
 BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
-    static thread_local POINT lastMouse{-1, -1};
+    POINT& lastMouse = AfxGetThreadState().lastMouse;
     if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
         bool same = pMsg->pt.x == lastMouse.x && pMsg->pt.y == lastMouse.y;
         lastMouse = pMsg->pt;

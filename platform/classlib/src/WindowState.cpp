@@ -25,20 +25,14 @@ PermanentMap<HGDIOBJ, CGdiObject>& AfxGdiMap() {
     return map;
 }
 
-AfxThreadState& AfxGetThreadState() {
-    thread_local AfxThreadState state;
-    return state;
-}
+namespace {
+// The per-thread state lives in a plain TLS slot, freed by DllMain when the thread (or the
+// process) detaches: C++ thread_local objects with destructors in a DLL keep the process
+// from exiting under Wine once a second thread has touched them.
+DWORD g_tlsIndex = TlsAlloc();
 
-AfxThreadState::~AfxThreadState() {
-    AfxDeleteTempMaps();
-    if (hHookCbt != nullptr)
-        UnhookWindowsHookEx(hHookCbt);
-}
-
-void AfxDeleteTempMaps() {
-    // The wrappers own no handle: clear each one before it is deleted.
-    AfxThreadState& state = AfxGetThreadState();
+// Clears the wrappers first: they own no handle and must not destroy one.
+void ClearTemporaries(AfxThreadState& state) {
     for (auto& [handle, wnd] : state.tempWnds)
         wnd->m_hWnd = nullptr;
     state.tempWnds.clear();
@@ -54,6 +48,42 @@ void AfxDeleteTempMaps() {
     for (auto& [handle, list] : state.tempImageLists)
         list->m_hImageList = nullptr;
     state.tempImageLists.clear();
+}
+
+void FreeThreadState() {
+    auto* state = static_cast<AfxThreadState*>(TlsGetValue(g_tlsIndex));
+    if (state == nullptr)
+        return;
+    TlsSetValue(g_tlsIndex, nullptr);
+    delete state;
+}
+} // namespace
+
+AfxThreadState& AfxGetThreadState() {
+    auto* state = static_cast<AfxThreadState*>(TlsGetValue(g_tlsIndex));
+    if (state == nullptr) {
+        state = new AfxThreadState;
+        TlsSetValue(g_tlsIndex, state);
+    }
+    return *state;
+}
+
+AfxThreadState::~AfxThreadState() {
+    ClearTemporaries(*this);
+    if (hHookCbt != nullptr)
+        UnhookWindowsHookEx(hHookCbt);
+}
+
+void AfxDeleteTempMaps() {
+    ClearTemporaries(AfxGetThreadState());
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_THREAD_DETACH)
+        FreeThreadState();
+    else if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
+        FreeThreadState(); // unloaded while the process goes on
+    return TRUE;
 }
 
 const MSG* AfxGetCurrentMessage() {

@@ -58,6 +58,7 @@ struct AfxThreadState {
     HHOOK hHookCbt = nullptr;
     HMENU hTrackingMenu = nullptr; // the popup menu opened last (for WM_MEASUREITEM)
     int nWaitCursorCount = 0;
+    POINT lastMouse{-1, -1}; // of the last mouse move the pump fetched
     HCURSOR hcurWaitRestore = nullptr;
     CWinThread* pThread = nullptr; // the thread object running on this thread
     // Temporary wrappers, freed when the thread is idle.
