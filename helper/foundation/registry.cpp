@@ -387,25 +387,31 @@ bool CRegistry::ReadSerialized(LPCWSTR name, RECT& rect) {
     return read;
 }
 
-bool CRegistry::EnumSubKeys(LPCWSTR path, CStringArray& names) {
+namespace {
+
+// The names of the subkeys (or values) of parent + path in index order; the first failing
+// step ends the walk with false. `openResult` receives the result of opening the key.
+bool EnumNames(HKEY parent, LPCWSTR path, REGSAM access, bool values, CStringArray& names,
+               LONG& openResult) {
     HKEY key = nullptr;
-    lastError_ = RegOpenKeyExW(key_, path, 0, access_, &key);
-    lastType_ = 0;
-    lastSize_ = 0;
-    if (lastError_ != ERROR_SUCCESS)
+    openResult = RegOpenKeyExW(parent, path, 0, access, &key);
+    if (openResult != ERROR_SUCCESS)
         return false;
     bool complete = false;
     DWORD count = 0;
     try {
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, values ? nullptr : &count, nullptr,
+                             nullptr, values ? &count : nullptr, nullptr, nullptr, nullptr,
+                             nullptr) == ERROR_SUCCESS) {
             names.RemoveAll();
             complete = true;
             for (DWORD i = 0; i < count && complete; ++i) {
-                wchar_t name[200];
-                DWORD chars = 200;
-                complete = RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr,
-                                         nullptr) == ERROR_SUCCESS;
+                wchar_t name[512];
+                DWORD chars = values ? 512 : 200;
+                complete = (values ? RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr,
+                                                   nullptr)
+                                   : RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr,
+                                                   nullptr)) == ERROR_SUCCESS;
                 if (complete)
                     names.Add(name);
             }
@@ -418,32 +424,17 @@ bool CRegistry::EnumSubKeys(LPCWSTR path, CStringArray& names) {
     return complete;
 }
 
+} // namespace
+
+bool CRegistry::EnumSubKeys(LPCWSTR path, CStringArray& names) {
+    lastType_ = 0;
+    lastSize_ = 0;
+    return EnumNames(key_, path, access_, false, names, lastError_);
+}
+
 bool CRegistry::EnumValues(LPCWSTR path, CStringArray& names) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(key_, path, 0, access_, &key) != ERROR_SUCCESS)
-        return false;
-    bool complete = false;
-    DWORD count = 0;
-    try {
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            names.RemoveAll();
-            complete = true;
-            for (DWORD i = 0; i < count && complete; ++i) {
-                wchar_t name[512];
-                DWORD chars = 512;
-                complete = RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr,
-                                         nullptr) == ERROR_SUCCESS;
-                if (complete)
-                    names.Add(name);
-            }
-        }
-    } catch (CException* error) {
-        error->Delete();
-        complete = false;
-    }
-    RegCloseKey(key);
-    return complete;
+    LONG openResult = ERROR_SUCCESS;
+    return EnumNames(key_, path, access_, true, names, openResult);
 }
 
 bool CRegistry::GetSubKeyCount(DWORD& count) {
