@@ -26,17 +26,21 @@ END_MESSAGE_MAP()
 namespace {
 // Owner-draw messages go to the control's virtual painters; the rest to its reflect map.
 template <class Control>
-BOOL OwnerDrawChildNotify(Control* control, UINT message, LPARAM lParam, bool measures) {
+BOOL OwnerDrawChildNotify(Control* control, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT* pResult) {
     if (message == WM_DRAWITEM) {
         control->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        *pResult = TRUE;
         return TRUE;
     }
-    if (measures && message == WM_MEASUREITEM) {
-        if constexpr (requires { control->MeasureItem(nullptr); })
+    if constexpr (requires { control->MeasureItem(nullptr); }) {
+        if (message == WM_MEASUREITEM) {
             control->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
-        return TRUE;
+            *pResult = TRUE;
+            return TRUE;
+        }
     }
-    return FALSE;
+    return control->CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
 } // namespace
 
@@ -48,11 +52,7 @@ BOOL CButton::Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd*
 void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
 
 BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (OwnerDrawChildNotify(this, message, lParam, false)) {
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    return OwnerDrawChildNotify(this, message, wParam, lParam, pResult);
 }
 
 BOOL CStatic::Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -63,11 +63,7 @@ BOOL CStatic::Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pP
 void CStatic::DrawItem(LPDRAWITEMSTRUCT) {}
 
 BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (OwnerDrawChildNotify(this, message, lParam, false)) {
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    return OwnerDrawChildNotify(this, message, wParam, lParam, pResult);
 }
 
 BOOL CEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
@@ -93,11 +89,7 @@ void CComboBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CComboBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
 BOOL CComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (OwnerDrawChildNotify(this, message, lParam, true)) {
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    return OwnerDrawChildNotify(this, message, wParam, lParam, pResult);
 }
 
 BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
@@ -108,11 +100,7 @@ void CListBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CListBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
 BOOL CListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (OwnerDrawChildNotify(this, message, lParam, true)) {
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    return OwnerDrawChildNotify(this, message, wParam, lParam, pResult);
 }
 
 BOOL CBitmapButton::LoadBitmaps(UINT nIDBitmapResource, UINT nIDBitmapResourceSel,
