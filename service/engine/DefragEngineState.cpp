@@ -15,6 +15,30 @@ DefragEngineState::~DefragEngineState() {
     CloseHandle(abortEvent);
 }
 
+void DefragEngineState::SetClientPause(bool pause) {
+    std::lock_guard lock(pauseLock_);
+    paused = pause ? 1 : 0;
+    ApplyPause();
+}
+
+void DefragEngineState::SetServicePause(bool pause) {
+    std::lock_guard lock(pauseLock_);
+    servicePaused_ = pause;
+    ApplyPause();
+}
+
+bool DefragEngineState::ServicePaused() {
+    std::lock_guard lock(pauseLock_);
+    return servicePaused_;
+}
+
+void DefragEngineState::ApplyPause() {
+    if (paused || servicePaused_)
+        SetEvent(pauseEvent);
+    else
+        ResetEvent(pauseEvent);
+}
+
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {
     const size_t units = path ? std::min(wcslen(path), kPathUnits - 1) : 0;
     std::lock_guard lock(statusLock);

@@ -11,6 +11,9 @@
 //   see a half-updated cell, which is accepted. Cells are freed only while no worker runs.
 // - jobState and paused are atomics; pauseEvent and abortEvent are manual-reset events that the
 //   engine polls. All of them live as long as the process, so no thread can outlive them.
+// - Two parties pause a run: a client over RPC (the paused flag) and the service manager. The
+//   pause event is set while either pause stands; change it only through SetClientPause and
+//   SetServicePause.
 //
 // The engine adds its own per-run fields (volume handle, run list, options) below the marked
 // line and frees what it owns in FreeDefragResults.
@@ -49,13 +52,17 @@ public:
     std::mutex statusLock;
 
     std::atomic<int32_t> jobState{kJobIdle};
-    std::atomic<int32_t> paused{0};
-    HANDLE pauseEvent = nullptr; // manual reset
-    HANDLE abortEvent = nullptr; // manual reset
+    std::atomic<int32_t> paused{0}; // the client's pause
+    HANDLE pauseEvent = nullptr;    // manual reset
+    HANDLE abortEvent = nullptr;    // manual reset
 
     // Cell count N of the current or last run; stays set after a release.
     uint32_t cellCount = 0;
     uint64_t clustersPerCell = 0;
+
+    void SetClientPause(bool pause);
+    void SetServicePause(bool pause);
+    bool ServicePaused();
 
     // Statistics.
     void SetCurrentPath(const wchar_t* path);
@@ -84,6 +91,10 @@ public:
     // ---- engine fields ----
 
 private:
+    void ApplyPause();
+
+    std::mutex pauseLock_;
+    bool servicePaused_ = false;
     std::mutex resultsLock_;
     std::vector<ClusterMapBlock> cells_;
     std::vector<FileReport> reports_;

@@ -57,8 +57,8 @@ protected:
         state.FreeDefragResults();
         state.cellCount = 0;
         state.jobState = kJobIdle;
-        state.paused = 0;
-        ResetEvent(state.pauseEvent);
+        state.SetClientPause(false);
+        state.SetServicePause(false);
         ResetEvent(state.abortEvent);
         while (g_defragCommands.Take()) {
         }
@@ -234,6 +234,17 @@ TEST_F(DefragRpcLoopback, PauseResumeAbort) {
     EXPECT_EQ(0, paused) << "aborting a paused run clears paused";
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+}
+
+TEST_F(DefragRpcLoopback, ServicePauseOutlastsAClientResume) {
+    state.SetServicePause(true);
+    ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
+    ASSERT_EQ(1, RunGuarded([&] { return RpcResumeDefrag(); }));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    ASSERT_EQ(1, RunGuarded([&] { return RpcAbortDefrag(); }));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+    state.SetServicePause(false);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
 }
 
 TEST_F(DefragRpcLoopback, BadSizesNeverHurtTheServer) {

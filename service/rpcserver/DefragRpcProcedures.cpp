@@ -87,23 +87,19 @@ int ServerRpcIsDefragPaused(int* paused) {
 }
 
 int ServerRpcPauseDefrag() {
-    SetEvent(State().pauseEvent);
-    State().paused = 1;
+    State().SetClientPause(true);
     return kRpcDone;
 }
 
 int ServerRpcResumeDefrag() {
-    ResetEvent(State().pauseEvent);
-    State().paused = 0;
+    State().SetClientPause(false);
     return kRpcDone;
 }
 
 int ServerRpcAbortDefrag() {
     // A paused worker would otherwise sleep on instead of seeing the abort.
-    if (State().paused) {
-        ResetEvent(State().pauseEvent);
-        State().paused = 0;
-    }
+    if (State().paused)
+        State().SetClientPause(false);
     SetEvent(State().abortEvent);
     return kRpcDone;
 }
