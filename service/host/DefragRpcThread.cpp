@@ -1,0 +1,7 @@
+#include "DefragRpcThread.h"
+
+#include "DefragRpcListener.h"
+
+DWORD CDefragRPC::Run() {
+    return static_cast<DWORD>(RunDefragRpcListener());
+}

@@ -1,0 +1,56 @@
+#include "DefragThread.h"
+
+#include "DefragRun.h"
+#include "DefragWorkerHandle.h"
+#include "WindowsVolumeApi.h"
+
+int ThreadPriorityOf(int32_t priority) {
+    switch (priority) {
+    case kPriorityIdle:
+        return THREAD_PRIORITY_IDLE;
+    case kPriorityLowest:
+        return THREAD_PRIORITY_LOWEST;
+    case kPriorityAboveNormal:
+        return THREAD_PRIORITY_ABOVE_NORMAL;
+    case kPriorityHighest:
+        return THREAD_PRIORITY_HIGHEST;
+    default:
+        return THREAD_PRIORITY_NORMAL;
+    }
+}
+
+bool CDefragThread::StartRun(const DefragCommand& command) {
+    int32_t idle = kJobIdle;
+    if (!state_.jobState.compare_exchange_strong(idle, kJobRunning))
+        return false;
+    command_ = command;
+    analyseAndDefragment_ = command.code == kCommandDefragment;
+    // Reset here, before the thread exists, so that an abort or pause that follows the start
+    // is never undone by a worker that starts late.
+    state_.SetClientPause(false);
+    ResetEvent(state_.abortEvent);
+    HANDLE thread = Start();
+    if (!thread) {
+        state_.jobState = kJobIdle;
+        return false;
+    }
+    g_defragWorker.Adopt(thread);
+    return true;
+}
+
+DWORD CDefragThread::Run() {
+    SetThreadPriority(GetCurrentThread(), ThreadPriorityOf(command_.priority));
+    if (state_.AllocateCells(static_cast<uint32_t>(command_.mapBlockCount)))
+        engine_(state_, command_, analyseAndDefragment_);
+    else
+        state_.ResetStatusCounters(); // no clusters: the client reads a failed run
+    state_.jobState = kJobFinished;
+    ResetEvent(state_.abortEvent);
+    return 0;
+}
+
+void CDefragThread::RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
+                                     bool analyseAndDefragment) {
+    CWindowsVolumeApi volume;
+    RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment);
+}

@@ -1,0 +1,108 @@
+#include "Service.h"
+
+#include "DefragRpcListener.h"
+#include "DefragWorkerHandle.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kCommandWaitMilliseconds = 100;
+constexpr DWORD kThreadStopMilliseconds = 10'000;
+
+CDefragRPC g_defragRpc;
+
+constexpr DWORD kListenerRetryMilliseconds = 100;
+
+DWORD TimeLeft(DWORD deadline) {
+    const int32_t left = static_cast<int32_t>(deadline - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
+// Waits for a thread within what is left of the stop budget; true when it has ended.
+bool WaitWithin(HANDLE thread, DWORD deadline, DWORD limit) {
+    return !thread ||
+           WaitForSingleObject(thread, std::min(TimeLeft(deadline), limit)) == WAIT_OBJECT_0;
+}
+
+} // namespace
+
+CDefragThread g_defragThread(g_defragEngineState);
+
+void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
+                         DefragEngineState& state) {
+    switch (command.code) {
+    case kCommandDefragment:
+    case kCommandAnalyse:
+        worker.StartRun(command); // refused while a run exists or waits to be released
+        break;
+    case kCommandRelease:
+        if (g_defragWorker.HasEnded()) {
+            state.FreeDefragResults();
+            state.ResetStatusCounters();
+            g_defragWorker.Close();
+            state.jobState = kJobIdle;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+CService::CService(HINSTANCE instance) : CServiceTemplate(instance, kServiceName, kServiceName) {}
+
+CService::~CService() {
+    if (rpcThread_)
+        CloseHandle(rpcThread_);
+    if (commandThread_)
+        CloseHandle(commandThread_);
+}
+
+BOOL CService::Init() {
+    g_defragRpc.SetStopEvent(serviceStopEvent_);
+    SetStopEvent(serviceStopEvent_);
+    rpcThread_ = g_defragRpc.Start();
+    commandThread_ = CThread::Start();
+    // Without its listener the service still runs and stops, but no client reaches it.
+    return commandThread_ != nullptr;
+}
+
+BOOL CService::Stop() {
+    const DWORD deadline = GetTickCount() + kStopMilliseconds;
+    // A stop that comes while the listener is still registering would be lost: ask again
+    // until the listener thread has ended.
+    do
+        StopDefragRpcListener();
+    while (rpcThread_ && !WaitWithin(rpcThread_, deadline, kListenerRetryMilliseconds) &&
+           TimeLeft(deadline) > 0);
+    // No run starts once the command loop has ended; then the running one is aborted.
+    SetEvent(serviceStopEvent_);
+    WaitWithin(commandThread_, deadline, kThreadStopMilliseconds);
+    SetEvent(g_defragEngineState.abortEvent);
+    if (g_defragWorker.WaitForEnd(TimeLeft(deadline)))
+        g_defragEngineState.FreeDefragResults();
+    return TRUE;
+}
+
+// The service manager's pause holds the worker at its next pause check and the command loop
+// at its next turn; no thread is suspended, so none can stop while it holds a lock.
+BOOL CService::Pause() {
+    g_defragEngineState.SetServicePause(true);
+    return TRUE;
+}
+
+BOOL CService::Continue() {
+    g_defragEngineState.SetServicePause(false);
+    return TRUE;
+}
+
+DWORD CService::Run() {
+    while (WaitForSingleObject(stopEvent_, 0) != WAIT_OBJECT_0) {
+        WaitForSingleObject(g_defragCommands.Event(), kCommandWaitMilliseconds);
+        if (g_defragEngineState.ServicePaused())
+            continue;
+        while (const auto command = g_defragCommands.Take())
+            HandleDefragCommand(*command, g_defragThread, g_defragEngineState);
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+// The defragmentation service: the RPC listener thread, the command loop and the worker.
+#pragma once
+
+#include "DefragCommandQueue.h"
+#include "DefragRpcThread.h"
+#include "DefragThread.h"
+#include "ServiceTemplate.h"
+#include "Thread.h"
+
+inline constexpr wchar_t kServiceName[] = L"XarnStellmark";
+
+class CService : public CServiceTemplate, public CThread {
+public:
+    explicit CService(HINSTANCE instance);
+    ~CService() override;
+
+    int ReportError(int code) override { return code; }
+    BOOL Pause() override;
+    BOOL Continue() override;
+    BOOL Init() override;
+    BOOL Stop() override;
+
+    // The command loop: hands every queued command to HandleCommand, in order, until the stop
+    // event; holds commands while the service is paused.
+    DWORD Run() override;
+
+    // The stop budget: the listener, the command loop and the worker all end within it.
+    static constexpr DWORD kStopMilliseconds = 20'000;
+
+private:
+    HANDLE rpcThread_ = nullptr;
+    HANDLE commandThread_ = nullptr;
+};
+
+// The service's one worker object.
+extern CDefragThread g_defragThread;
+
+// One command of the loop: 1 and 6 start a run unless one exists; 5 releases the results of a
+// run whose worker has ended; anything else does nothing.
+void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
+                         DefragEngineState& state);

@@ -1,0 +1,164 @@
+// The service host in one process: command line, the command loop's rules for starting and
+// releasing runs, the worker's set-up, and a stop during a run.
+#include "DefragRpcListener.h"
+#include "DefragWorkerHandle.h"
+#include "Service.h"
+#include "ServiceCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+std::atomic<int> g_engineRuns{0};
+std::atomic<bool> g_engineSawClientPause{false};
+HANDLE g_engineGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+// Stands in for the engine: holds the run until the gate opens or an abort comes.
+void GatedEngine(DefragEngineState& state, const DefragCommand& command, bool) {
+    ++g_engineRuns;
+    g_engineSawClientPause = state.paused != 0;
+    state.statistics.totalClusters = 1000;
+    state.Cells()[command.mapBlockCount - 1].freeClusters = 5;
+    state.AddReport({L"T:\\x", 0, 2, 1, 1, 1, 1, kReportFragmented});
+    const HANDLE waits[] = {g_engineGate, state.abortEvent};
+    WaitForMultipleObjects(2, waits, FALSE, 30'000);
+}
+
+bool WaitForJobState(int32_t wanted) {
+    for (int i = 0; i < 500; ++i) {
+        if (g_defragEngineState.jobState == wanted)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+class CommandLoop : public testing::Test {
+protected:
+    void SetUp() override {
+        g_defragThread.SetEngine(GatedEngine);
+        g_engineRuns = 0;
+        ResetEvent(g_engineGate);
+        ASSERT_EQ(kJobIdle, g_defragEngineState.jobState.load());
+    }
+    void TearDown() override {
+        SetEvent(g_engineGate);
+        WaitForJobState(kJobFinished);
+        Handle(kCommandRelease);
+        g_defragThread.SetEngine(CDefragThread::RunEngineOnDrive);
+    }
+    static void Handle(int32_t code, int32_t blocks = 248, int32_t priority = kPriorityNormal) {
+        HandleDefragCommand({code, L'T', blocks, priority, 0}, g_defragThread, g_defragEngineState);
+    }
+    DefragEngineState& state = g_defragEngineState;
+};
+
+// A service whose start can be driven without the service manager.
+class TestService : public CService {
+public:
+    TestService() : CService(GetModuleHandleW(nullptr)) {}
+    BOOL Begin() {
+        serviceStopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        return Init();
+    }
+};
+
+} // namespace
+
+TEST(ServiceCommandLine, SwitchesAndUnknownWords) {
+    EXPECT_EQ(ServiceCommand::Install, ParseServiceCommandLine(L"-install"));
+    EXPECT_EQ(ServiceCommand::Install, ParseServiceCommandLine(L"-INSTALL"));
+    EXPECT_EQ(ServiceCommand::Install, ParseServiceCommandLine(L"/Install"));
+    EXPECT_EQ(ServiceCommand::Remove, ParseServiceCommandLine(L"/remove"));
+    EXPECT_EQ(ServiceCommand::Remove, ParseServiceCommandLine(L"-ReMoVe"));
+    EXPECT_EQ(ServiceCommand::UnknownSwitch, ParseServiceCommandLine(L"-install now"));
+    EXPECT_EQ(ServiceCommand::UnknownSwitch, ParseServiceCommandLine(L"-x"));
+    EXPECT_EQ(ServiceCommand::UnknownSwitch, ParseServiceCommandLine(L"-"));
+    EXPECT_EQ(ServiceCommand::Run, ParseServiceCommandLine(L""));
+    EXPECT_EQ(ServiceCommand::Run, ParseServiceCommandLine(L"install"));
+    EXPECT_EQ(ServiceCommand::Run, ParseServiceCommandLine(nullptr));
+}
+
+TEST(ServiceTemplate, OneInstancePerProcess) {
+    CService first(GetModuleHandleW(nullptr));
+    try {
+        CService second(GetModuleHandleW(nullptr));
+        FAIL() << "a second instance was made";
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ("Second service instance is not allowed!", error.what());
+    }
+}
+
+TEST(DefragThread, PrioritiesOfCommands) {
+    EXPECT_EQ(THREAD_PRIORITY_IDLE, ThreadPriorityOf(0));
+    EXPECT_EQ(THREAD_PRIORITY_LOWEST, ThreadPriorityOf(1));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, ThreadPriorityOf(2));
+    EXPECT_EQ(THREAD_PRIORITY_ABOVE_NORMAL, ThreadPriorityOf(3));
+    EXPECT_EQ(THREAD_PRIORITY_HIGHEST, ThreadPriorityOf(4));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, ThreadPriorityOf(5));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, ThreadPriorityOf(-1));
+}
+
+TEST_F(CommandLoop, RunningFromTheCommandOnAndOneRunAtATime) {
+    state.SetClientPause(true);
+    SetEvent(state.abortEvent);
+    ResetEvent(state.abortEvent); // a stale abort would end the gated run at once
+    Handle(kCommandAnalyse, 100, kPriorityLowest);
+    EXPECT_EQ(kJobRunning, state.jobState.load()) << "running before the worker starts";
+    for (int i = 0; i < 500 && g_engineRuns == 0; ++i)
+        Sleep(10);
+    ASSERT_EQ(1, g_engineRuns.load());
+    EXPECT_FALSE(g_engineSawClientPause) << "a run starts unpaused";
+    EXPECT_EQ(100u, state.cellCount);
+    EXPECT_EQ(THREAD_PRIORITY_LOWEST, g_defragWorker.Priority());
+
+    Handle(kCommandDefragment);
+    Handle(kCommandRelease);
+    Handle(2);
+    EXPECT_EQ(kJobRunning, state.jobState.load()) << "no second run, no release while running";
+    EXPECT_EQ(1u, state.ReportCount());
+
+    SetEvent(g_engineGate);
+    ASSERT_TRUE(WaitForJobState(kJobFinished));
+    ASSERT_TRUE(g_defragWorker.WaitForEnd(5000));
+    Handle(kCommandAnalyse);
+    Sleep(100);
+    EXPECT_EQ(1, g_engineRuns.load()) << "results held: a start does nothing";
+    EXPECT_EQ(kJobFinished, state.jobState.load());
+
+    Handle(kCommandRelease);
+    EXPECT_EQ(kJobIdle, state.jobState.load());
+    EXPECT_EQ(0u, state.ReportCount());
+    EXPECT_EQ(nullptr, state.Cells());
+    EXPECT_EQ(0u, state.statistics.totalClusters);
+    EXPECT_FALSE(g_defragWorker.Exists());
+    Handle(kCommandRelease);
+    EXPECT_EQ(kJobIdle, state.jobState.load()) << "a release with no worker does nothing";
+}
+
+TEST_F(CommandLoop, ServicePauseHoldsTheWorkerWithoutSuspendingIt) {
+    TestService service;
+    ASSERT_TRUE(service.Begin());
+    EXPECT_TRUE(service.Pause());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    const DefragCommand analyse{kCommandAnalyse, L'T', 248, kPriorityNormal, 0};
+    ASSERT_TRUE(g_defragCommands.Post(analyse));
+    Sleep(400);
+    EXPECT_EQ(kJobIdle, state.jobState.load()) << "commands wait while the service is paused";
+    EXPECT_TRUE(service.Continue());
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_TRUE(WaitForJobState(kJobRunning));
+
+    // A stop during the run: the worker is aborted and waited for, then the results go.
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(service.Stop());
+    EXPECT_LT(GetTickCount() - start, CService::kStopMilliseconds);
+    EXPECT_TRUE(g_defragWorker.WaitForEnd(0));
+    EXPECT_EQ(kJobFinished, state.jobState.load());
+    EXPECT_EQ(nullptr, state.Cells());
+    EXPECT_EQ(RPC_S_NOT_LISTENING, RpcMgmtIsServerListening(nullptr));
+}
