@@ -3,5 +3,5 @@
 #include "DefragRpcListener.h"
 
 DWORD CDefragRPC::Run() {
-    return static_cast<DWORD>(RunDefragRpcListener());
+    return static_cast<DWORD>(RunDefragRpcListener(stopEvent_));
 }

@@ -1,6 +1,5 @@
 #include "Service.h"
 
-#include "DefragRpcListener.h"
 #include "DefragWorkerHandle.h"
 
 #include <algorithm>
@@ -11,8 +10,6 @@ constexpr DWORD kCommandWaitMilliseconds = 100;
 constexpr DWORD kThreadStopMilliseconds = 10'000;
 
 CDefragRPC g_defragRpc;
-
-constexpr DWORD kListenerRetryMilliseconds = 100;
 
 DWORD TimeLeft(DWORD deadline) {
     const int32_t left = static_cast<int32_t>(deadline - GetTickCount());
@@ -69,15 +66,11 @@ BOOL CService::Init() {
 
 BOOL CService::Stop() {
     const DWORD deadline = GetTickCount() + kStopMilliseconds;
-    // A stop that comes while the listener is still registering would be lost: ask again
-    // until the listener thread has ended.
-    do
-        StopDefragRpcListener();
-    while (rpcThread_ && !WaitWithin(rpcThread_, deadline, kListenerRetryMilliseconds) &&
-           TimeLeft(deadline) > 0);
-    // No run starts once the command loop has ended; then the running one is aborted.
+    // The listener stops listening and the command loop ends: no run starts after this.
     SetEvent(serviceStopEvent_);
+    WaitWithin(rpcThread_, deadline, kThreadStopMilliseconds);
     WaitWithin(commandThread_, deadline, kThreadStopMilliseconds);
+    // Then the running worker is aborted and waited for before its results go.
     SetEvent(g_defragEngineState.abortEvent);
     if (g_defragWorker.WaitForEnd(TimeLeft(deadline)))
         g_defragEngineState.FreeDefragResults();

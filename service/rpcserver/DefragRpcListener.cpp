@@ -16,16 +16,19 @@ RPC_WSTR WideRpcText(const wchar_t* text) {
 
 } // namespace
 
-int RunDefragRpcListener() {
+int RunDefragRpcListener(HANDLE stopEvent) {
     if (RpcServerUseProtseqEpW(WideRpcText(L"ncacn_np"), kMaxProtseqCalls,
                                WideRpcText(kDefragRpcEndpoint), nullptr) != RPC_S_OK)
         return 0;
     if (RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr) != RPC_S_OK)
         return 0;
     RpcServerRegisterAuthInfoW(nullptr, RPC_C_AUTHN_WINNT, nullptr, nullptr);
-    return RpcServerListen(kMinListenCalls, kMaxListenCalls, FALSE) == RPC_S_OK ? 1 : 0;
-}
-
-void StopDefragRpcListener() {
+    // Listening does not block here: the end comes from the stop event, so a stop that arrives
+    // while the listener is still registering is never lost (and Wine's blocking listen can
+    // miss a stop that comes just as it starts).
+    if (RpcServerListen(kMinListenCalls, kMaxListenCalls, TRUE) != RPC_S_OK)
+        return 0;
+    WaitForSingleObject(stopEvent, INFINITE);
     RpcMgmtStopServerListening(nullptr);
+    return 1;
 }

@@ -1,6 +1,5 @@
 // The service host in one process: command line, the command loop's rules for starting and
 // releasing runs, the worker's set-up, and a stop during a run.
-#include "DefragRpcListener.h"
 #include "DefragWorkerHandle.h"
 #include "Service.h"
 #include "ServiceCommandLine.h"
@@ -47,7 +46,8 @@ protected:
     }
     void TearDown() override {
         SetEvent(g_engineGate);
-        WaitForJobState(kJobFinished);
+        if (state.jobState == kJobRunning)
+            WaitForJobState(kJobFinished);
         Handle(kCommandRelease);
         g_defragThread.SetEngine(CDefragThread::RunEngineOnDrive);
     }
@@ -138,6 +138,17 @@ TEST_F(CommandLoop, RunningFromTheCommandOnAndOneRunAtATime) {
     EXPECT_FALSE(g_defragWorker.Exists());
     Handle(kCommandRelease);
     EXPECT_EQ(kJobIdle, state.jobState.load()) << "a release with no worker does nothing";
+}
+
+TEST(ServiceStop, AStopRightAfterTheStartIsNotLost) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        TestService service;
+        ASSERT_TRUE(service.Begin());
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(service.Stop());
+        EXPECT_LT(GetTickCount() - start, 5'000u) << "the listener and the loop end promptly";
+        EXPECT_EQ(RPC_S_NOT_LISTENING, RpcMgmtIsServerListening(nullptr));
+    }
 }
 
 TEST_F(CommandLoop, ServicePauseHoldsTheWorkerWithoutSuspendingIt) {
