@@ -572,6 +572,10 @@ DWORD CSimVolume::OpenItem(const std::wstring& path, DWORD flagsAndAttributes, S
 
 DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
     std::lock_guard lock(mutex_);
+    return ItemSizeLocked(item, size);
+}
+
+DWORD CSimVolume::ItemSizeLocked(const SimItemRef& item, uint64_t* size) const {
     const SimStream* stream = StreamLocked(item.recordId, item.streamKey);
     if (stream == nullptr) {
         return ERROR_INVALID_HANDLE;
@@ -579,6 +583,27 @@ DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
     *size = content_.records.at(item.recordId).IsDirectory() && item.streamKey.empty()
                 ? 0
                 : stream->size;
+    return ERROR_SUCCESS;
+}
+
+// A stream answers its record's identity, as NTFS does: every name and stream of a file shares
+// the volume serial number and the file index.
+DWORD CSimVolume::ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMATION* info) const {
+    std::lock_guard lock(mutex_);
+    uint64_t size = 0;
+    const DWORD error = ItemSizeLocked(item, &size);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    const SimRecord& record = content_.records.at(item.recordId);
+    *info = BY_HANDLE_FILE_INFORMATION{};
+    info->dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
+    info->dwVolumeSerialNumber = content_.geometry.serialNumber;
+    info->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    info->nFileSizeLow = static_cast<DWORD>(size);
+    info->nNumberOfLinks = record.linkCount;
+    info->nFileIndexHigh = static_cast<DWORD>(item.recordId >> 32);
+    info->nFileIndexLow = static_cast<DWORD>(item.recordId);
     return ERROR_SUCCESS;
 }
 

@@ -95,6 +95,7 @@ public:
     // The device calls behind CSimVolumeApi: ERROR_SUCCESS or the error the system gives.
     DWORD OpenItem(const std::wstring& path, DWORD flagsAndAttributes, SimItemRef* item);
     DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
+    DWORD ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMATION* info) const;
     DWORD ListDirectory(const std::wstring& path, std::vector<WIN32_FIND_DATAW>* entries) const;
     DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
     DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
@@ -112,6 +113,7 @@ private:
     std::wstring PathOfLocked(uint64_t recordId) const;
     // Null when the record (deleted under an open handle) or its stream is missing.
     const SimStream* StreamLocked(uint64_t recordId, const std::wstring& key) const;
+    DWORD ItemSizeLocked(const SimItemRef& item, uint64_t* size) const;
     bool TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error);
 
     mutable std::mutex mutex_;

@@ -205,6 +205,18 @@ BOOL CSimVolumeApi::GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) {
     return TRUE;
 }
 
+BOOL CSimVolumeApi::GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) {
+    OpenHandle handle;
+    if (!FindHandle(item, HandleKind::Item, &handle)) {
+        return FALSE;
+    }
+    if (info == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    const DWORD error = handle.volume->ItemInformation(handle.item, info);
+    return error == ERROR_SUCCESS ? TRUE : Fail(error);
+}
+
 HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
     const std::wstring text = WithoutLongPrefix(pattern);
     if (text.size() < 4 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\' ||

@@ -23,6 +23,7 @@ public:
     BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer, DWORD inBufferSize,
                          void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned) override;
     BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
+    BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) override;
     HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
     BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
     BOOL FindClose(HANDLE find) override;

@@ -51,6 +51,11 @@ public:
     // Size in bytes of the opened file or stream (0 for a directory).
     virtual BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) = 0;
 
+    // The identity of the opened item (volume serial number and file index, the same for every
+    // name of a hard-linked file and for each of its streams), its link count, attributes and
+    // the opened stream's size.
+    virtual BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) = 0;
+
     // Directory enumeration: pattern is "D:\dir\*". Entries come as WIN32_FIND_DATAW, with
     // "." and ".." first in every directory but the root, as NTFS lists them.
     virtual HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) = 0;

@@ -21,6 +21,10 @@ BOOL CWindowsVolumeApi::GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) {
     return ::GetFileSizeEx(item, size);
 }
 
+BOOL CWindowsVolumeApi::GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) {
+    return ::GetFileInformationByHandle(item, info);
+}
+
 HANDLE CWindowsVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
     return ::FindFirstFileW(pattern, data);
 }

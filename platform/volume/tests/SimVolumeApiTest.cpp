@@ -297,6 +297,55 @@ TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
     api_.CloseHandle(again);
 }
 
+TEST_F(SimVolumeApiTest, IdentifiesEveryNameAndStreamOfAFileAsOneItem) {
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddHardLink(L"\\dir\\b.bin", L"\\b-link.bin"));
+    const auto info = [this](const wchar_t* path, DWORD flags = FILE_FLAG_NO_BUFFERING) {
+        BY_HANDLE_FILE_INFORMATION answer{};
+        HANDLE item = OpenItem(path, flags);
+        EXPECT_NE(INVALID_HANDLE_VALUE, item) << path;
+        EXPECT_TRUE(api_.GetFileInformationByHandle(item, &answer)) << path;
+        api_.CloseHandle(item);
+        return answer;
+    };
+    const BY_HANDLE_FILE_INFORMATION b = info(L"T:\\dir\\b.bin");
+    const BY_HANDLE_FILE_INFORMATION link = info(L"T:\\B-LINK.BIN");
+    const BY_HANDLE_FILE_INFORMATION list = info(L"T:\\b-link.bin::$ATTRIBUTE_LIST");
+    const BY_HANDLE_FILE_INFORMATION a = info(L"T:\\a.bin");
+    const BY_HANDLE_FILE_INFORMATION dir = info(L"T:\\dir", FILE_FLAG_BACKUP_SEMANTICS);
+    for (const BY_HANDLE_FILE_INFORMATION* one : {&b, &link, &list, &a, &dir}) {
+        EXPECT_EQ(SmallGeometry().serialNumber, one->dwVolumeSerialNumber);
+    }
+    for (const BY_HANDLE_FILE_INFORMATION* name : {&link, &list}) {
+        EXPECT_EQ(b.nFileIndexLow, name->nFileIndexLow);
+        EXPECT_EQ(b.nFileIndexHigh, name->nFileIndexHigh);
+        EXPECT_EQ(2u, name->nNumberOfLinks);
+    }
+    EXPECT_EQ(2u, b.nNumberOfLinks);
+    EXPECT_EQ(5u * 4096u, b.nFileSizeLow);
+    EXPECT_EQ(300u, list.nFileSizeLow); // the opened stream's size, not the file's
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL), b.dwFileAttributes);
+
+    EXPECT_NE(b.nFileIndexLow, a.nFileIndexLow);
+    EXPECT_EQ(1u, a.nNumberOfLinks);
+    EXPECT_EQ(9u * 4096u - 100u, a.nFileSizeLow);
+    EXPECT_EQ(0u, a.nFileSizeHigh);
+    EXPECT_NE(0u, dir.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(0u, dir.nFileSizeLow);
+    EXPECT_EQ(1u, dir.nNumberOfLinks);
+    EXPECT_NE(dir.nFileIndexLow, b.nFileIndexLow);
+
+    BY_HANDLE_FILE_INFORMATION untouched{};
+    untouched.nNumberOfLinks = 77;
+    HANDLE closed = OpenItem(L"T:\\a.bin");
+    api_.CloseHandle(closed);
+    for (HANDLE bad : {reinterpret_cast<HANDLE>(0x1234), closed, INVALID_HANDLE_VALUE}) {
+        SetLastError(0);
+        EXPECT_FALSE(api_.GetFileInformationByHandle(bad, &untouched));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    }
+    EXPECT_EQ(77u, untouched.nNumberOfLinks);
+}
+
 TEST_F(SimVolumeApiTest, EnumeratesLikeNtfs) {
     ASSERT_EQ(ERROR_SUCCESS, volume_->AddHardLink(L"\\a.bin", L"\\dir\\second.bin"));
     ASSERT_EQ(ERROR_SUCCESS, volume_->AddDirectory(L"\\junction", FILE_ATTRIBUTE_REPARSE_POINT));

@@ -45,9 +45,50 @@ TEST(WindowsVolumeApi, EnumeratesAFolderAndSizesAFile) {
     LARGE_INTEGER size{};
     EXPECT_TRUE(api.GetFileSizeEx(item, &size));
     EXPECT_EQ(7, size.QuadPart);
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(api.GetFileInformationByHandle(item, &info));
+    EXPECT_EQ(7u, info.nFileSizeLow);
+    EXPECT_EQ(0u, info.nFileSizeHigh);
+    EXPECT_EQ(1u, info.nNumberOfLinks);
+    EXPECT_EQ(0u, info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(api.CloseHandle(item));
+    SetLastError(0);
+    EXPECT_FALSE(api.GetFileInformationByHandle(item, &info)); // closed now
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
     DeleteFileW(file.c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+TEST(WindowsVolumeApi, IdentifiesBothNamesOfAHardLinkedFileAsOneFile) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    const std::wstring file = std::wstring(temp) + L"xarn-volume-linked.bin";
+    const std::wstring link = std::wstring(temp) + L"xarn-volume-link.bin";
+    DeleteFileW(link.c_str());
+    HANDLE out = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, out);
+    ::CloseHandle(out);
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), file.c_str(), nullptr)) << GetLastError();
+
+    CWindowsVolumeApi api;
+    const auto identify = [&api](const std::wstring& path) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        HANDLE item = api.CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+        EXPECT_NE(INVALID_HANDLE_VALUE, item);
+        EXPECT_TRUE(api.GetFileInformationByHandle(item, &info));
+        api.CloseHandle(item);
+        return info;
+    };
+    const BY_HANDLE_FILE_INFORMATION first = identify(file);
+    const BY_HANDLE_FILE_INFORMATION second = identify(link);
+    EXPECT_EQ(2u, first.nNumberOfLinks);
+    EXPECT_EQ(2u, second.nNumberOfLinks);
+    EXPECT_EQ(first.dwVolumeSerialNumber, second.dwVolumeSerialNumber);
+    EXPECT_EQ(first.nFileIndexHigh, second.nFileIndexHigh);
+    EXPECT_EQ(first.nFileIndexLow, second.nFileIndexLow);
+    DeleteFileW(link.c_str());
+    DeleteFileW(file.c_str());
 }
 
 TEST(WindowsVolumeApi, AnswersTheVolumeQueries) {
