@@ -10,6 +10,7 @@
 #include "ClusterMap.h"
 #include "DefragEngineState.h"
 #include "ExtentList.h"
+#include "LinkedFileSet.h"
 #include "RunList.h"
 #include "VolumeApi.h"
 
@@ -54,9 +55,9 @@ public:
 
     // The walk.
     int WalkDirectory(const std::wstring& root);
-    int ProcessFile(HANDLE item, bool unmovable);
+    int ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
     // ProcessFile, then closes the item whatever happens.
-    void ProcessOpenItem(HANDLE item, bool unmovable);
+    void ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
     void MoveDirectoryStreams(bool unmovable);
 
 private:
@@ -69,6 +70,10 @@ private:
     FileReport PrepareReport(const ExtentList& list, uint32_t fragmentsBefore,
                              uint32_t fragmentsAfter) const;
     bool IsNonNtfsDirectory() const { return isDirectory_ && !ntfs_; }
+    // Whether the item's extents still have to enter the map: not when another name of the
+    // same hard-linked file has put this stream there already. Moves made under a later name
+    // still transfer their clusters, since they do change the volume.
+    bool IsFirstMapping(HANDLE item, ItemStream stream);
     void ReportItem(uint32_t status);
     void ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
     // path + suffix in the long-path form, valid until the next call.
@@ -83,6 +88,7 @@ private:
     HANDLE volumeHandle_ = INVALID_HANDLE_VALUE;
     bool ntfs_ = false;
     RunList runList_;
+    LinkedFileSet mappedLinkedFiles_;
 
     std::wstring currentPath_; // the item being processed: one heap buffer for the whole walk
     std::wstring openPath_;

@@ -13,7 +13,14 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The longest path an item may have: the current path and a report hold 32,767 units.
 constexpr size_t kMaxPathUnits = kPathUnits - 1;
-constexpr const wchar_t* kDirectoryStreams[] = {L"::$ATTRIBUTE_LIST", L"::$BITMAP"};
+struct AttributeStream {
+    const wchar_t* suffix;
+    ItemStream stream;
+};
+constexpr AttributeStream kDirectoryStreams[] = {
+    {L"::$ATTRIBUTE_LIST", ItemStream::AttributeList},
+    {L"::$BITMAP", ItemStream::Bitmap},
+};
 // Opens and enumerations use the long-path form, so paths past MAX_PATH work too.
 constexpr wchar_t kLongPathPrefix[] = L"\\\\?\\";
 
@@ -187,7 +194,7 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     if (item == INVALID_HANDLE_VALUE) {
         ReportItem(kReportOpenFailed);
     } else {
-        ProcessOpenItem(item, unmovable);
+        ProcessOpenItem(item, unmovable, ItemStream::Data);
         MoveDirectoryStreams(unmovable);
     }
     if (unmovable) {
@@ -196,16 +203,23 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     descend = directory;
 }
 
-void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable) {
+void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
     struct Closer {
         CVolumeApi& volume;
         HANDLE item;
         ~Closer() { volume.CloseHandle(item); }
     } closer{volume_, item};
-    ProcessFile(item, unmovable);
+    ProcessFile(item, unmovable, stream);
 }
 
-int CDefragRun::ProcessFile(HANDLE item, bool unmovable) {
+bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    // Without an identity the item is taken as having one name.
+    return !volume_.GetFileInformationByHandle(item, &info) ||
+           mappedLinkedFiles_.AddIfFirst(info, stream);
+}
+
+int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
     LARGE_INTEGER size{};
     if (!volume_.GetFileSizeEx(item, &size) || size.QuadPart < 0) {
         size.QuadPart = 0;
@@ -221,7 +235,10 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable) {
         ++statistics_.fragmentedFiles;
         statistics_.fragmentedBytes += statistics_.currentItemSize;
     }
-    MapFileExtents(list);
+    // Only items with clusters ask for their identity; the counters above stay per name.
+    if (!list.extents.empty() && IsFirstMapping(item, stream)) {
+        MapFileExtents(list);
+    }
     if (unmovable) {
         return 1;
     }
@@ -241,15 +258,15 @@ void CDefragRun::MoveDirectoryStreams(bool unmovable) {
         return;
     }
     statistics_.streamFlag = 1;
-    for (const wchar_t* stream : kDirectoryStreams) {
-        if (currentPath_.size() + std::wcslen(stream) > kMaxPathUnits) {
+    for (const AttributeStream& stream : kDirectoryStreams) {
+        if (currentPath_.size() + std::wcslen(stream.suffix) > kMaxPathUnits) {
             continue;
         }
         const HANDLE item =
-            volume_.CreateFileW(LongPath(currentPath_, stream), FILE_READ_ATTRIBUTES, kShareAll,
-                                FILE_FLAG_NO_BUFFERING);
+            volume_.CreateFileW(LongPath(currentPath_, stream.suffix), FILE_READ_ATTRIBUTES,
+                                kShareAll, FILE_FLAG_NO_BUFFERING);
         if (item != INVALID_HANDLE_VALUE) {
-            ProcessOpenItem(item, unmovable);
+            ProcessOpenItem(item, unmovable, stream.stream);
         }
     }
 }

@@ -41,6 +41,9 @@ public:
     BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override {
         return inner_.GetFileSizeEx(item, size);
     }
+    BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) override {
+        return inner_.GetFileInformationByHandle(item, info);
+    }
     HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override {
         return inner_.FindFirstFileW(pattern, data);
     }
