@@ -3,19 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "throws.h"
+
 #include <string>
 
 namespace {
-
-template <class F> bool ThrowsInvalidArg(F f) {
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
 
 TEST(CArrayTest, GrowsWithValueInitialisedElements) {
     CDWordArray a;
