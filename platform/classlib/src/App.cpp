@@ -17,8 +17,10 @@ unsigned __stdcall WorkerStart(void* pParam) {
     AfxGetThreadState().pThread = thread;
     UINT result = 0;
     try {
-        result = thread->m_pfnThreadProc(thread->m_pThreadParams);
-    } catch (...) {
+        result = thread->m_pfnGuard
+                     ? thread->m_pfnGuard(thread->m_pfnThreadProc, thread->m_pThreadParams)
+                     : thread->m_pfnThreadProc(thread->m_pThreadParams);
+    } catch (...) { // a worker made without a guard (CWinThread + CreateThread)
         AfxNoteHandlerException();
         result = static_cast<UINT>(-1);
     }
@@ -61,10 +63,11 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
     return TRUE;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
-                           UINT nStackSize, DWORD dwCreateFlags,
-                           LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+CWinThread* AfxBeginGuardedThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
+                                  AFX_THREADGUARD pfnGuard, int nPriority, UINT nStackSize,
+                                  DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
     auto* thread = new CWinThread(pfnThreadProc, pParam);
+    thread->m_pfnGuard = pfnGuard;
     if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
         delete thread;
         return nullptr;

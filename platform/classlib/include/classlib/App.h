@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include "CmdTarget.h"
+#include "Exceptions.h"
 #include "String.h"
 
 class CWnd;
 
 using AFX_THREADPROC = UINT(__cdecl*)(LPVOID);
+using AFX_THREADGUARD = UINT (*)(AFX_THREADPROC pfnThreadProc, LPVOID pParam);
 
 class XARN_CLASSLIB_API CWinThread : public CCmdTarget {
     DECLARE_DYNAMIC(CWinThread)
@@ -25,6 +27,8 @@ public:
     CWnd* m_pMainWnd = nullptr;
     AFX_THREADPROC m_pfnThreadProc = nullptr;
     LPVOID m_pThreadParams = nullptr;
+    // Runs m_pfnThreadProc in the module that started the worker; null: called directly.
+    AFX_THREADGUARD m_pfnGuard = nullptr;
 
     operator HANDLE() const { return m_hThread; }
     BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0,
@@ -48,11 +52,35 @@ public:
     virtual CWnd* GetMainWnd();
 };
 
-// A worker thread running pfnThreadProc(pParam); its exit code is the function's result.
-XARN_CLASSLIB_API CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
-                                             int nPriority = THREAD_PRIORITY_NORMAL,
-                                             UINT nStackSize = 0, DWORD dwCreateFlags = 0,
-                                             LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+// Runs a worker function and stops whatever escapes it. It must run in the worker's own
+// module (on i686 each module has its own unwinder, so a catch in this DLL would not see an
+// exception thrown in the program): AfxBeginThread below hands over this inline copy.
+inline UINT AfxRunWorkerGuarded(AFX_THREADPROC pfnThreadProc, LPVOID pParam) {
+    try {
+        return pfnThreadProc(pParam);
+    } catch (CException* e) {
+        e->Delete();
+    } catch (...) {
+    }
+    AfxNoteHandlerException();
+    return static_cast<UINT>(-1);
+}
+
+// Starts a worker whose function runs through pfnGuard (see AfxBeginThread).
+XARN_CLASSLIB_API CWinThread* AfxBeginGuardedThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
+                                                    AFX_THREADGUARD pfnGuard, int nPriority,
+                                                    UINT nStackSize, DWORD dwCreateFlags,
+                                                    LPSECURITY_ATTRIBUTES lpSecurityAttrs);
+
+// A worker thread running pfnThreadProc(pParam); its exit code is the function's result, or
+// (UINT)-1 when an exception escaped it (the exception is discarded and the thread ends).
+inline CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
+                                  int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
+                                  DWORD dwCreateFlags = 0,
+                                  LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr) {
+    return AfxBeginGuardedThread(pfnThreadProc, pParam, &AfxRunWorkerGuarded, nPriority, nStackSize,
+                                 dwCreateFlags, lpSecurityAttrs);
+}
 // The thread object of the calling thread (the application on the main thread), or null.
 XARN_CLASSLIB_API CWinThread* AfxGetThread();
 
