@@ -63,7 +63,8 @@ public:
 
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
-        SetWindowPos(nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // Topmost, so no window of another test can cover the pixels read below.
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
         HICON icon = ::LoadIconW(AfxFindResourceHandle(MAKEINTRESOURCEW(1294), RT_GROUP_ICON),
                                  MAKEINTRESOURCEW(1294));
         SendDlgItemMessage(kAttentionIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon));
@@ -71,7 +72,7 @@ public:
                          3004);
         animationOpened = animation.Open(1408);
         animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
-        SetTimer(1, 700, nullptr);
+        SetTimer(1, kPollMilliseconds, nullptr);
         return TRUE;
     }
 
@@ -91,9 +92,10 @@ protected:
         memory.SelectObject(previous);
         return TRUE;
     }
+    // The X server maps and paints asynchronously: read the screen until the skin's colours
+    // show or the time is up, whichever comes first.
     void OnTimer(UINT_PTR) {
-        KillTimer(1);
-        // Read the screen where the dialog and its button are.
+        ++m_polls;
         CRect window;
         GetWindowRect(&window);
         CRect buttonRect;
@@ -102,9 +104,17 @@ protected:
         background = ::GetPixel(screen, window.right - 5, window.bottom - 5);
         button = ::GetPixel(screen, buttonRect.CenterPoint().x, buttonRect.CenterPoint().y);
         ::ReleaseDC(nullptr, screen);
-        if (::GetEnvironmentVariableW(L"XARN_SKIN_PREVIEW_HOLD", nullptr, 0) == 0)
-            EndDialog(IDOK);
+        const bool painted = background == kPale && button == kBlue;
+        if (!painted && m_polls < kMaxPolls)
+            return;
+        if (::GetEnvironmentVariableW(L"XARN_SKIN_PREVIEW_HOLD", nullptr, 0) != 0)
+            return;
+        KillTimer(1);
+        EndDialog(IDOK);
     }
+    static constexpr UINT kPollMilliseconds = 200;
+    static constexpr int kMaxPolls = 100;
+    int m_polls = 0;
     DECLARE_MESSAGE_MAP()
 };
 
