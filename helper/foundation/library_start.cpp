@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <classlib/Resources.h>
+
 namespace {
 
 // Modules kept loaded for the life of the process; one that is missing is ignored.
@@ -26,6 +28,8 @@ struct ProtectedItemsAtLoad {
 };
 const ProtectedItemsAtLoad g_protectedItems;
 
+AFX_EXTENSION_MODULE g_extensionModule = {FALSE, nullptr, nullptr};
+
 } // namespace
 
 HBRUSH g_hbrWhite = CreateSolidBrush(0xFFFFFF);
@@ -40,10 +44,19 @@ HBRUSH g_hbrOffWhite = CreateSolidBrush(0xFBFBFB);
 UINT g_msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 CAccessRightsHelper g_accessRightsHelper;
 
-// The class library's extension-module steps (registering the library's classes, pointing its
-// resource handle at the resource library) belong to the window half and join this entry.
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH)
-        GetResourceInstance();
+// The library is an extension module of the class library whose resources come from the
+// resource library: what the program itself lacks is looked up there.
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_extensionModule.hResource = GetResourceInstance();
+        if (!AfxInitExtensionModule(g_extensionModule, hInstance))
+            return FALSE;
+        // AfxInitExtensionModule points the resources back at the library itself.
+        g_extensionModule.hResource = GetResourceInstance();
+        new CDynLinkLibrary(g_extensionModule); // deleted by AfxTermExtensionModule
+        return AfxSocketInit();
+    }
+    if (reason == DLL_PROCESS_DETACH)
+        AfxTermExtensionModule(g_extensionModule);
     return TRUE;
 }
