@@ -2,6 +2,8 @@
 
 #include "DefragRun.h"
 #include "DefragWorkerHandle.h"
+#include "SimVolumeApi.h"
+#include "SimulatedVolumeConfig.h"
 #include "WindowsVolumeApi.h"
 
 int ThreadPriorityOf(int32_t priority) {
@@ -51,6 +53,17 @@ DWORD CDefragThread::Run() {
 
 void CDefragThread::RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
                                      bool analyseAndDefragment) {
-    CWindowsVolumeApi volume;
+    const std::optional<std::wstring> image = FindSimulatedVolumeImage(command.drive);
+    if (!image) {
+        CWindowsVolumeApi volume;
+        RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment);
+        return;
+    }
+    // A drive configured for a simulated volume never falls back to its real device: when the
+    // image cannot be mounted nothing stands at the letter, and the run fails as for a volume
+    // that cannot be opened. The image is unmounted (and checkpointed) when the run ends.
+    CSimVolumeApi volume;
+    if (!image->empty())
+        volume.MountImage(command.drive, *image);
     RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment);
 }

@@ -22,7 +22,8 @@ public:
     bool StartRun(const DefragCommand& command);
     DWORD Run() override;
 
-    // The engine on the drive the command names.
+    // The engine on the drive the command names: on the simulated volume the service's
+    // configuration names for that drive (SimulatedVolumeConfig.h), else on its own volume.
     static void RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
                                  bool analyseAndDefragment);
 

@@ -1,136 +1,23 @@
 // The real service program under Wine's service manager, driven over its real pipe: command
 // line, exit codes and console texts, install, start, calls, pause, removal.
-#include "DefragRecords.h"
 #include "DefragRpcBinding.h"
 #include "RpcGuard.h"
-
-#include <windows.h>
+#include "ServiceTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kServiceName[] = L"XarnStellmark";
-// A folder with spaces: the service's command must be quoted to start the right program.
-constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Xarn Test";
-
-struct ProgramResult {
-    DWORD exitCode = 0;
-    std::string output;
-};
-
-std::wstring InstalledProgram() {
-    return std::wstring(kInstallFolder) + L"\\" + XARN_SERVICE_PROGRAM;
-}
-
-ProgramResult RunProgram(const std::wstring& arguments) {
-    ProgramResult result{~0u, {}};
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return result;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" + InstalledProgram() + L"\" " + arguments;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (started) {
-        char buffer[512];
-        DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
-            result.output.append(buffer, read);
-        if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &result.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(readEnd);
-    return result;
-}
-
-class ServiceHandle {
-public:
-    ServiceHandle() {
-        manager_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        if (manager_)
-            service_ = OpenServiceW(manager_, kServiceName, SERVICE_ALL_ACCESS);
-    }
-    ~ServiceHandle() {
-        if (service_)
-            CloseServiceHandle(service_);
-        if (manager_)
-            CloseServiceHandle(manager_);
-    }
-    SC_HANDLE get() const { return service_; }
-
-    DWORD State() const {
-        SERVICE_STATUS status{};
-        return QueryServiceStatus(service_, &status) ? status.dwCurrentState : 0;
-    }
-    bool WaitForState(DWORD wanted, DWORD milliseconds = 20'000) const {
-        for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-            if (State() == wanted)
-                return true;
-            Sleep(50);
-        }
-        return State() == wanted;
-    }
-
-private:
-    SC_HANDLE manager_ = nullptr;
-    SC_HANDLE service_ = nullptr;
-};
-
-int JobState() {
-    int state = -1;
-    int priority = 0;
-    return RunGuarded([&] { return RpcGetDefragState(&state, &priority); }) ? state : -1;
-}
-
-int Send(int32_t code, wchar_t drive = L'Q', int32_t blocks = 248, int size = 20) {
-    const DefragCommand command{code, drive, blocks, kPriorityNormal, 0};
-    return RunGuarded(
-        [&] { return RpcSendDefragCommand(size, reinterpret_cast<const byte*>(&command)); });
-}
-
-bool WaitForJobState(int wanted) {
-    for (int i = 0; i < 400; ++i) {
-        if (JobState() == wanted)
-            return true;
-        Sleep(50);
-    }
-    return false;
-}
-
 class ServiceProgram : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t own[MAX_PATH];
-        const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
-        std::wstring program(own, length);
-        program = program.substr(0, program.find_last_of(L'\\') + 1) + XARN_SERVICE_PROGRAM;
-        // Wine names a program outside every drive "unix\..."; the file calls want "\\?\unix\...".
-        if (program.rfind(L"unix\\", 0) == 0)
-            program = L"\\\\?\\" + program;
-        CreateDirectoryW(L"C:\\Program Files", nullptr);
-        CreateDirectoryW(kInstallFolder, nullptr);
-        ASSERT_TRUE(CopyFileW(program.c_str(), InstalledProgram().c_str(), FALSE))
-            << GetLastError() << " " << testing::PrintToString(program);
-        RunProgram(L"-remove"); // what an earlier, broken run may have left
+        RunProgram(L"-remove"); // what an earlier, broken run may have left running
+        ASSERT_TRUE(CopyProgramToInstallFolder()) << GetLastError();
     }
     static void TearDownTestSuite() { RunProgram(L"-remove"); }
 };

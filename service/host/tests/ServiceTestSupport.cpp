@@ -1,0 +1,115 @@
+#include "ServiceTestSupport.h"
+
+#include "DefragRpc.h"
+#include "RpcGuard.h"
+
+#include <cstring>
+
+std::wstring InstalledProgram() {
+    return std::wstring(kInstallFolder) + L"\\" + XARN_SERVICE_PROGRAM;
+}
+
+bool CopyProgramToInstallFolder() {
+    wchar_t own[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
+    std::wstring program(own, length);
+    program = program.substr(0, program.find_last_of(L'\\') + 1) + XARN_SERVICE_PROGRAM;
+    // Wine names a program outside every drive "unix\..."; the file calls want "\\?\unix\...".
+    if (program.rfind(L"unix\\", 0) == 0)
+        program = L"\\\\?\\" + program;
+    CreateDirectoryW(L"C:\\Program Files", nullptr);
+    CreateDirectoryW(kInstallFolder, nullptr);
+    return CopyFileW(program.c_str(), InstalledProgram().c_str(), FALSE);
+}
+
+ProgramResult RunProgram(const std::wstring& arguments) {
+    ProgramResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return result;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring command = L"\"" + InstalledProgram() + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        char buffer[512];
+        DWORD read = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+            result.output.append(buffer, read);
+        if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &result.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return result;
+}
+
+ServiceHandle::ServiceHandle() {
+    manager_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager_)
+        service_ = OpenServiceW(manager_, kTestServiceName, SERVICE_ALL_ACCESS);
+}
+
+ServiceHandle::~ServiceHandle() {
+    if (service_)
+        CloseServiceHandle(service_);
+    if (manager_)
+        CloseServiceHandle(manager_);
+}
+
+DWORD ServiceHandle::State() const {
+    SERVICE_STATUS status{};
+    return QueryServiceStatus(service_, &status) ? status.dwCurrentState : 0;
+}
+
+bool ServiceHandle::WaitForState(DWORD wanted, DWORD milliseconds) const {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (State() == wanted)
+            return true;
+        Sleep(50);
+    }
+    return State() == wanted;
+}
+
+int JobState() {
+    int state = -1;
+    int priority = 0;
+    return RunGuarded([&] { return RpcGetDefragState(&state, &priority); }) ? state : -1;
+}
+
+int Send(int32_t code, wchar_t drive, int32_t blocks, int size, int32_t mode) {
+    const DefragCommand command{code, drive, blocks, kPriorityNormal, mode};
+    // Room for the wrong sizes that tests send.
+    byte buffer[64]{};
+    std::memcpy(buffer, &command, sizeof command);
+    return RunGuarded([&] { return RpcSendDefragCommand(size, buffer); });
+}
+
+bool WaitForJobState(int wanted, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (JobState() == wanted)
+            return true;
+        Sleep(50);
+    }
+    return JobState() == wanted;
+}
+
+bool WaitForPipe(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (JobState() >= 0)
+            return true;
+        Sleep(50);
+    }
+    return JobState() >= 0;
+}
