@@ -18,8 +18,9 @@ set(XARN_CLASSLIB_WINDOW_SOURCES
 target_sources(xarnclasslib PRIVATE ${XARN_CLASSLIB_WINDOW_SOURCES})
 target_link_libraries(xarnclasslib PRIVATE comctl32 msimg32 ole32 shell32 ws2_32 uuid)
 
-# The program entry (WinMain -> AfxWinMain) that windowed programs link.
-add_library(xarnclasslib_winmain STATIC src/WinMain.cpp)
+# The program entry (WinMain -> AfxWinMain) that windowed programs link. An object library:
+# from an archive the linker would not take WinMain, which only the C runtime asks for.
+add_library(xarnclasslib_winmain OBJECT src/WinMain.cpp)
 target_link_libraries(xarnclasslib_winmain PUBLIC xarnclasslib)
 
 # Tests: a program with its own resources and an extension DLL with more.
