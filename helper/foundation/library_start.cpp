@@ -4,6 +4,8 @@
 #include "product_identity.h"
 #include "protected_items.h"
 #include "shared_globals.h"
+#include "vantorix_app.h"
+#include "xarnsys_binding.h"
 
 #include <windows.h>
 
@@ -37,6 +39,7 @@ HBRUSH g_hbrHollow = static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
 CString g_strUIFontFace(L"tahoma");
 const RECT g_rcLauncher[6] = {{15, 11, 67, 81},   {67, 12, 368, 35}, {359, 17, 376, 34},
                               {379, 17, 554, 70}, {67, 38, 368, 53}, {67, 54, 368, 70}};
+CString CVantorixApp::strCurLangPath = XarnSysLanguageName();
 UINT g_msgSchedulerHandOff =
     RegisterWindowMessageW(L"PELQ_SCHEDULER_MESSAGE_TO_BE_PASSED_TO_RUNNING_INSTANCE"
                            L"{969BB502-2ABB-40c4-BF80-F1530EFEB273}");

@@ -134,6 +134,31 @@ bool IsUserAdmin() {
     return granted != FALSE;
 }
 
+bool IsUserInAdminGroup() {
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token) &&
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return true;
+    // Sized to the token: a fixed buffer would fail for users in many groups.
+    DWORD bytes = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &bytes);
+    auto* groups = bytes != 0 ? static_cast<TOKEN_GROUPS*>(LocalAlloc(LPTR, bytes)) : nullptr;
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    bool member = true;
+    if (groups != nullptr && GetTokenInformation(token, TokenGroups, groups, bytes, &bytes) &&
+        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins)) {
+        member = false;
+        for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
+            member = EqualSid(groups->Groups[i].Sid, admins) != FALSE;
+        FreeSid(admins);
+    }
+    LocalFree(groups);
+    CloseHandle(token);
+    return member;
+}
+
 int FormatSizeKB(ULONGLONG bytes, wchar_t* buffer, int bufferChars) {
     if (buffer && bufferChars > 0) {
         const double kilobytes = static_cast<double>(bytes) / 1024.0;

@@ -13,6 +13,9 @@ bool IsWow64Cached();
 // The WOW64 system folder of a 32-bit process on 64-bit Windows, else empty.
 void GetSystemWow64Folder(CString& folder);
 bool IsUserAdmin();
+// Whether the token lists the administrators group, whether or not its rights are in effect;
+// true when the token cannot be read.
+bool IsUserInAdminGroup();
 // The byte count as kilobytes ("0.500 KB", "1.0 KB"); always returns 1.
 int FormatSizeKB(ULONGLONG bytes, wchar_t* buffer, int bufferChars);
 void FormatCurrentDateTime(CString& text);

@@ -1,11 +1,12 @@
-// The library's export table: ordinals only, exactly those of its module-definition file,
-// and a few ordinals called to show they lead where the file says.
+// The library's export table: exactly the ordinals of its module-definition file, names only
+// where the file gives them, and a few ordinals called to show they lead where the file says.
 #include "export_ordinals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -20,13 +21,17 @@ const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE module) {
 
 } // namespace
 
-TEST(ExportTable, OrdinalsOnlyAndExactlyThoseListed) {
+TEST(ExportTable, ExactlyTheListedOrdinalsAndNames) {
     const HMODULE library = LoadLibraryW(L"xarnhelper.dll");
     ASSERT_NE(nullptr, library);
     const IMAGE_EXPORT_DIRECTORY* exports = ExportDirectory(library);
-    EXPECT_EQ(0u, exports->NumberOfNames);
-
     const auto* base = reinterpret_cast<const BYTE*>(library);
+    const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    std::set<std::string> named;
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        named.insert(reinterpret_cast<const char*>(base + names[i]));
+    EXPECT_EQ(named, std::set<std::string>(std::begin(kNamedExports), std::end(kNamedExports)));
+
     const auto* functions = reinterpret_cast<const DWORD*>(base + exports->AddressOfFunctions);
     std::set<DWORD> present;
     for (DWORD i = 0; i < exports->NumberOfFunctions; ++i)

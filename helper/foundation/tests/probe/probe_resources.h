@@ -1,0 +1,4 @@
+// Resource ids of the probe program (read by the resource compiler too).
+#pragma once
+
+#define IDD_PROBE 100

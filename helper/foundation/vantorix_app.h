@@ -1,0 +1,51 @@
+// CVantorixApp: the application class the main program derives its own from. It decides
+// whether the process runs at all (one instance per title, switches handed to the running
+// one) and makes what every window needs before the first dialog opens: the language-text
+// reader, the settings cache, the UI font and the shared fonts.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/AppEx.h>
+#include <classlib/MessageMap.h>
+#include <classlib/String.h>
+
+class CConfigurationManager;
+class CIniReader;
+
+class CVantorixApp : public CWinAppEx {
+    DECLARE_DYNCREATE(CVantorixApp)
+    DECLARE_MESSAGE_MAP()
+public:
+    // Only the base and the value members: no reader, no title, no mutex name.
+    CVantorixApp();
+    // The title names the instance mutex and the settings key; the ini file holds the texts.
+    CVantorixApp(LPCWSTR title, LPCWSTR iniName);
+    ~CVantorixApp() override;
+
+    // FALSE when this process is not to run: another instance runs and was brought to the
+    // front, or took over this start's scheduling switches.
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    void WinHelp(DWORD_PTR dwData, UINT nCmd) override;
+    void HtmlHelp(DWORD_PTR dwData, UINT nCmd) override;
+    // Opens the support web page; both help entry points come here.
+    void ShowHelp(DWORD_PTR dwData, UINT nCmd);
+
+    void SetLangSection(LPCWSTR section);
+    // "Xarn_" + title + a fixed suffix.
+    const CString& GetInstanceMutexName() const { return m_strMutexName; }
+
+    // The current language's name; also the locale of the run-time library.
+    static CString strCurLangPath;
+
+    // Texts and settings through the application (app services)
+
+protected:
+    CIniReader* m_pLangReader = nullptr;
+    CString m_strLangSection;
+    CString m_strMutexName;
+    CConfigurationManager* m_pSettings = nullptr;
+};
+
+CVantorixApp* CreateVantorixApp();
