@@ -30,6 +30,26 @@ private:
     HANDLE handle_;
 };
 
+// Opens the file and hands it to `read`, which feeds its bytes into the running CRC and returns
+// 0 or an error code; a missing table and a file that cannot be opened answer alike for every
+// reader, and the final CRC is stored in every case.
+template <typename Read>
+DWORD CrcOfFile(bool haveTable, const wchar_t* path, DWORD& crc, Read read) {
+    DWORD state = 0xFFFFFFFF;
+    DWORD result = kCrcNoTable;
+    if (haveTable) {
+        HANDLE file = OpenForCrc(path);
+        if (file == INVALID_HANDLE_VALUE) {
+            result = GetLastError();
+        } else {
+            HandleCloser closer(file);
+            result = read(file, state);
+        }
+    }
+    crc = ~state;
+    return result;
+}
+
 } // namespace
 
 CCrc32Dynamic::CCrc32Dynamic() = default;
@@ -90,71 +110,44 @@ DWORD CCrc32Dynamic::TextCrc32(const wchar_t* text, DWORD& crc) const {
 }
 
 DWORD CCrc32Dynamic::FileCrc32(const wchar_t* path, DWORD& crc) const {
-    DWORD state = 0xFFFFFFFF;
-    DWORD result = kCrcNoTable;
-    if (table_) {
-        HANDLE file = OpenForCrc(path);
-        if (file == INVALID_HANDLE_VALUE) {
-            result = GetLastError();
-        } else {
-            HandleCloser closer(file);
-            BYTE block[4096];
-            DWORD read = 0;
-            result = 0;
-            for (;;) {
-                if (!ReadFile(file, block, sizeof block, &read, nullptr)) {
-                    result = GetLastError();
-                    break;
-                }
-                if (read == 0)
-                    break;
-                for (DWORD i = 0; i < read; ++i)
-                    UpdateByte(block[i], state);
-            }
+    return CrcOfFile(table_ != nullptr, path, crc, [this](HANDLE file, DWORD& state) -> DWORD {
+        BYTE block[4096];
+        DWORD read = 0;
+        for (;;) {
+            if (!ReadFile(file, block, sizeof block, &read, nullptr))
+                return GetLastError();
+            if (read == 0)
+                return 0;
+            for (DWORD i = 0; i < read; ++i)
+                UpdateByte(block[i], state);
         }
-    }
-    crc = ~state;
-    return result;
+    });
 }
 
 DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
-    DWORD state = 0xFFFFFFFF;
-    DWORD result = kCrcNoTable;
-    if (table_) {
-        HANDLE file = OpenForCrc(path);
-        if (file == INVALID_HANDLE_VALUE) {
-            result = GetLastError();
-        } else {
-            HandleCloser file_closer(file);
-            ULONGLONG size = 0;
-            if (!GetFileSize64(file, size)) {
-                result = kCrcSizeUnknown;
-            } else if (size == 0) {
-                result = 0; // an empty file cannot be mapped
-            } else if (HANDLE mapping =
-                           CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)) {
-                HandleCloser mapping_closer(mapping);
-                constexpr ULONGLONG kViewBytes = 0xA00000;
-                result = 0;
-                for (ULONGLONG offset = 0; offset < size;) {
-                    const DWORD length = static_cast<DWORD>(std::min(kViewBytes, size - offset));
-                    const auto* view = static_cast<const BYTE*>(
-                        MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
-                                      static_cast<DWORD>(offset), length));
-                    if (!view) {
-                        result = GetLastError();
-                        break;
-                    }
-                    for (DWORD i = 0; i < length; ++i)
-                        UpdateByte(view[i], state);
-                    UnmapViewOfFile(view);
-                    offset += length;
-                }
-            } else {
-                result = GetLastError();
-            }
+    return CrcOfFile(table_ != nullptr, path, crc, [this](HANDLE file, DWORD& state) -> DWORD {
+        ULONGLONG size = 0;
+        if (!GetFileSize64(file, size))
+            return kCrcSizeUnknown;
+        if (size == 0)
+            return 0; // an empty file cannot be mapped
+        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (!mapping)
+            return GetLastError();
+        HandleCloser mappingCloser(mapping);
+        constexpr ULONGLONG kViewBytes = 0xA00000;
+        for (ULONGLONG offset = 0; offset < size;) {
+            const DWORD length = static_cast<DWORD>(std::min(kViewBytes, size - offset));
+            const auto* view = static_cast<const BYTE*>(
+                MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                              static_cast<DWORD>(offset), length));
+            if (!view)
+                return GetLastError();
+            for (DWORD i = 0; i < length; ++i)
+                UpdateByte(view[i], state);
+            UnmapViewOfFile(view);
+            offset += length;
         }
-    }
-    crc = ~state;
-    return result;
+        return 0;
+    });
 }

@@ -1,5 +1,7 @@
 #include "md5_checksum.h"
 
+#include "block_buffer.h"
+
 #include <cstring>
 
 namespace {
@@ -72,23 +74,8 @@ void CMD5Checksum::Transform(const BYTE block[64]) {
 }
 
 void CMD5Checksum::Update(const BYTE* data, ULONG length) {
-    ULONG used = (count_[0] >> 3) & 63;
-    const ULONG low = count_[0] + (length << 3);
-    if (low < count_[0])
-        ++count_[1];
-    count_[0] = low;
-    count_[1] += length >> 29;
-
-    ULONG i = 0;
-    if (used + length >= 64) {
-        i = 64 - used;
-        std::memcpy(buffer_ + used, data, i);
-        Transform(buffer_);
-        for (; i + 63 < length; i += 64)
-            Transform(data + i);
-        used = 0;
-    }
-    std::memcpy(buffer_ + used, data + i, length - i);
+    UpdateBlockBuffer(buffer_, count_, data, length,
+                      [this](const BYTE* block) { Transform(block); });
 }
 
 CString CMD5Checksum::Final() {

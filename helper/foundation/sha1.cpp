@@ -1,5 +1,7 @@
 #include "sha1.h"
 
+#include "block_buffer.h"
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -78,23 +80,8 @@ void CSHA1::Transform(const BYTE block[64]) {
 }
 
 void CSHA1::Update(const BYTE* data, UINT32 length) {
-    UINT32 used = (count_[0] >> 3) & 63;
-    const UINT32 low = count_[0] + (length << 3);
-    if (low < count_[0])
-        ++count_[1];
-    count_[0] = low;
-    count_[1] += length >> 29;
-
-    UINT32 i = 0;
-    if (used + length >= 64) {
-        i = 64 - used;
-        std::memcpy(buffer_ + used, data, i);
-        Transform(buffer_);
-        for (; i + 63 < length; i += 64)
-            Transform(data + i);
-        used = 0;
-    }
-    std::memcpy(buffer_ + used, data + i, length - i);
+    UpdateBlockBuffer(buffer_, count_, data, length,
+                      [this](const BYTE* block) { Transform(block); });
 }
 
 bool CSHA1::HashFile(const wchar_t* path) {
