@@ -64,7 +64,17 @@ int FlagsFromKeyMask(ACCESS_MASK mask, bool explicitMatch) {
     return flags;
 }
 
-ACCESS_MASK MaskCommon(int flags) {
+// What a granted flag asks for on one type of object.
+struct GrantBits {
+    ACCESS_MASK write;
+    ACCESS_MASK read;
+    ACCESS_MASK deleteChildren;
+    ACCESS_MASK execute;
+};
+constexpr GrantBits kFileGrant = {GENERIC_WRITE, GENERIC_READ, FILE_DELETE_CHILD, GENERIC_EXECUTE};
+constexpr GrantBits kKeyGrant = {kKeyWriteGrant, KEY_READ, kKeyDeleteChildren, 0};
+
+ACCESS_MASK MaskFromFlags(int flags, const GrantBits& bits) {
     ACCESS_MASK mask = 0;
     if (flags & kAccessDelete)
         mask |= DELETE;
@@ -72,30 +82,14 @@ ACCESS_MASK MaskCommon(int flags) {
         mask |= WRITE_DAC;
     if (flags & kAccessTakeOwnership)
         mask |= WRITE_OWNER;
-    return mask;
-}
-
-ACCESS_MASK FileMaskFromFlags(int flags) {
-    ACCESS_MASK mask = MaskCommon(flags);
     if (flags & (kAccessWrite | kAccessReadWrite))
-        mask |= GENERIC_WRITE;
+        mask |= bits.write;
     if (flags & (kAccessRead | kAccessReadWrite))
-        mask |= GENERIC_READ;
+        mask |= bits.read;
     if (flags & kAccessDeleteChildren)
-        mask |= FILE_DELETE_CHILD;
+        mask |= bits.deleteChildren;
     if (flags & kAccessExecute)
-        mask |= GENERIC_EXECUTE;
-    return mask;
-}
-
-ACCESS_MASK KeyMaskFromFlags(int flags) {
-    ACCESS_MASK mask = MaskCommon(flags);
-    if (flags & (kAccessWrite | kAccessReadWrite))
-        mask |= kKeyWriteGrant;
-    if (flags & (kAccessRead | kAccessReadWrite))
-        mask |= KEY_READ;
-    if (flags & kAccessDeleteChildren)
-        mask |= kKeyDeleteChildren;
+        mask |= bits.execute;
     return mask;
 }
 
@@ -183,6 +177,42 @@ public:
 private:
     HKEY key_;
 };
+
+// The access-list part of the key's security descriptor in a LocalAlloc block; null, with the
+// step that failed in `failure`, when it cannot be read.
+PSECURITY_DESCRIPTOR ReadKeySecurity(HKEY key, const wchar_t*& failure) {
+    DWORD bytes = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
+    if (bytes == 0) {
+        failure = L"RegGetKeySecurity failed";
+        return nullptr;
+    }
+    PSECURITY_DESCRIPTOR descriptor = LocalAlloc(LMEM_ZEROINIT, bytes);
+    if (!descriptor) {
+        failure = L"LocalAlloc failed";
+        return nullptr;
+    }
+    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor, &bytes) != ERROR_SUCCESS) {
+        LocalFree(descriptor);
+        failure = L"RegGetKeySecurity failed";
+        return nullptr;
+    }
+    return descriptor;
+}
+
+// A copy of `oldDacl` (null: an empty list) with the SID's entry set to `mask`, the other
+// entries kept; the caller frees `newDacl` with LocalFree.
+DWORD MergeEntry(PACL oldDacl, PSID sid, ACCESS_MASK mask, bool inherit, PACL& newDacl) {
+    EXPLICIT_ACCESS_W access{};
+    access.grfAccessPermissions = mask;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = inherit ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+    newDacl = nullptr;
+    return SetEntriesInAclW(1, &access, oldDacl, &newDacl);
+}
 
 // Runs one helper operation under its lock; an exception inside gives 0.
 template <typename Operation> int Guarded(Operation operation) {
@@ -423,8 +453,7 @@ int CAccessRightsHelper::FileAccessFlags(const wchar_t* path) {
 
 int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool inherit) {
     CCritSecGuard guard(lock_);
-    const ACCESS_MASK mask = FileMaskFromFlags(flags);
-    const DWORD inheritance = inherit ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
+    const ACCESS_MASK mask = MaskFromFlags(flags, kFileGrant);
     TOKEN_USER* user = CurrentUserSid();
     HeapBlock userBlock(user);
     if (!user)
@@ -438,15 +467,8 @@ int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool in
         return 0;
     LocalBlock descriptorBlock(descriptor);
 
-    EXPLICIT_ACCESS_W access{};
-    access.grfAccessPermissions = mask;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = inheritance;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
-    access.Trustee.ptstrName = static_cast<LPWSTR>(user->User.Sid);
     PACL newDacl = nullptr;
-    if (SetEntriesInAclW(1, &access, oldDacl, &newDacl) != ERROR_SUCCESS)
+    if (MergeEntry(oldDacl, user->User.Sid, mask, inherit, newDacl) != ERROR_SUCCESS)
         return 0;
     LocalBlock newDaclBlock(newDacl);
     return SetNamedSecurityInfoW(const_cast<LPWSTR>(path), SE_FILE_OBJECT,
@@ -465,22 +487,13 @@ int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
     if (RegOpenKeyExW(root, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
         return 0;
     KeyCloser keyCloser(key);
-    DWORD bytes = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
-    if (bytes == 0) {
-        messages_.Add(L"RegGetKeySecurity failed");
-        return 0;
-    }
-    PSECURITY_DESCRIPTOR descriptor = LocalAlloc(LMEM_ZEROINIT, bytes);
+    const wchar_t* failure = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = ReadKeySecurity(key, failure);
     if (!descriptor) {
-        messages_.Add(L"LocalAlloc failed");
+        messages_.Add(failure);
         return 0;
     }
     LocalBlock descriptorBlock(descriptor);
-    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor, &bytes) != ERROR_SUCCESS) {
-        messages_.Add(L"RegGetKeySecurity failed");
-        return 0;
-    }
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
@@ -498,8 +511,7 @@ int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
 int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags,
                                                 bool inherit, const wchar_t* account) {
     CCritSecGuard guard(lock_);
-    const DWORD inheritance = inherit ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
-    const ACCESS_MASK mask = KeyMaskFromFlags(flags);
+    const ACCESS_MASK mask = MaskFromFlags(flags, kKeyGrant);
     const CString name = (account && *account) ? CString(account) : defaultAccountName_;
     messages_.RemoveAll();
     HKEY key = nullptr;
@@ -511,28 +523,19 @@ int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey
         return 0;
     HeapBlock sidBlock(sid);
 
-    DWORD bytes = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
-    PSECURITY_DESCRIPTOR oldDescriptor = bytes ? LocalAlloc(LMEM_ZEROINIT, bytes) : nullptr;
+    const wchar_t* failure = nullptr;
+    PSECURITY_DESCRIPTOR oldDescriptor = ReadKeySecurity(key, failure);
     LocalBlock oldDescriptorBlock(oldDescriptor);
     PACL oldDacl = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
     if (!oldDescriptor ||
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, oldDescriptor, &bytes) != ERROR_SUCCESS ||
         !GetSecurityDescriptorDacl(oldDescriptor, &present, &oldDacl, &defaulted)) {
         messages_.Add(L"RegGetKeySecurity failed");
         return 0;
     }
 
-    EXPLICIT_ACCESS_W access{};
-    access.grfAccessPermissions = mask;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = inheritance;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
-    access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
     PACL newDacl = nullptr;
-    if (SetEntriesInAclW(1, &access, present ? oldDacl : nullptr, &newDacl) != ERROR_SUCCESS) {
+    if (MergeEntry(present ? oldDacl : nullptr, sid, mask, inherit, newDacl) != ERROR_SUCCESS) {
         messages_.Add(L"Could not set permissions");
         return 0;
     }
