@@ -33,6 +33,13 @@ DWORD TypeOf(HKEY key, LPCWSTR name, DWORD& bytes) {
     return type;
 }
 
+// Stores the text with its terminating zero.
+bool SetTextValue(HKEY key, LPCWSTR name, LPCWSTR text, DWORD type) {
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text), bytes) ==
+           ERROR_SUCCESS;
+}
+
 } // namespace
 
 CRegistry::CRegistry(HKEY root) : key_(root) {}
@@ -148,17 +155,11 @@ bool CRegistry::ReadString(LPCWSTR name, CString& text) {
 }
 
 bool CRegistry::WriteString(LPCWSTR name, LPCWSTR text, bool expand) {
-    if (expand)
-        return WriteExpandString(name, text);
-    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
-           ERROR_SUCCESS;
+    return SetTextValue(key_, name, text, expand ? REG_EXPAND_SZ : REG_SZ);
 }
 
 bool CRegistry::WriteExpandString(LPCWSTR name, LPCWSTR text) {
-    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text),
-                          bytes) == ERROR_SUCCESS;
+    return SetTextValue(key_, name, text, REG_EXPAND_SZ);
 }
 
 bool CRegistry::ReadDword(LPCWSTR name, DWORD& value) {
@@ -254,44 +255,31 @@ bool CRegistry::ReadSerialized(LPCWSTR name, CStringList& list) {
     return ReadCollection(name, list);
 }
 
-namespace {
-
-template <typename Array> void ResizeQuietly(Array& array, INT_PTR count) {
+template <typename Array> bool CRegistry::ReadArray(LPCWSTR name, Array& array) {
+    const INT_PTR count = array.GetSize();
+    const bool read = ReadCollection(name, array);
     try {
         array.SetSize(count);
     } catch (CException* error) {
         error->Delete();
     }
+    return read;
 }
 
-} // namespace
-
 bool CRegistry::ReadSerialized(LPCWSTR name, CStringArray& array) {
-    const INT_PTR count = array.GetSize();
-    const bool read = ReadCollection(name, array);
-    ResizeQuietly(array, count);
-    return read;
+    return ReadArray(name, array);
 }
 
 bool CRegistry::ReadSerialized(LPCWSTR name, CByteArray& array) {
-    const INT_PTR count = array.GetSize();
-    const bool read = ReadCollection(name, array);
-    ResizeQuietly(array, count);
-    return read;
+    return ReadArray(name, array);
 }
 
 bool CRegistry::ReadSerialized(LPCWSTR name, CWordArray& array) {
-    const INT_PTR count = array.GetSize();
-    const bool read = ReadCollection(name, array);
-    ResizeQuietly(array, count);
-    return read;
+    return ReadArray(name, array);
 }
 
 bool CRegistry::ReadSerialized(LPCWSTR name, CDWordArray& array) {
-    const INT_PTR count = array.GetSize();
-    const bool read = ReadCollection(name, array);
-    ResizeQuietly(array, count);
-    return read;
+    return ReadArray(name, array);
 }
 
 bool CRegistry::WriteSerialized(LPCWSTR name, CStringList& list) {

@@ -83,6 +83,8 @@ private:
     void HoldKey(HKEY key);
     bool WriteCollection(LPCWSTR name, CObject& collection);
     bool ReadCollection(LPCWSTR name, CObject& collection);
+    // Reads an array's image; the array keeps the element count it had before.
+    template <typename Array> bool ReadArray(LPCWSTR name, Array& array);
     bool WriteFiveWords(LPCWSTR name, const DWORD (&words)[5], DWORD type);
     bool ReadFiveWords(LPCWSTR name, DWORD (&words)[5], DWORD type, DWORD size);
 
