@@ -85,6 +85,40 @@ void CopyName(wchar_t* target, const wchar_t* source) {
     target[kEntryChars - 1] = L'\0';
 }
 
+// Hands each entry of a ToolHelp snapshot to `take` and closes the snapshot; false when there
+// is no snapshot.
+template <typename Entry, typename Walk, typename Take>
+bool WalkSnapshot(HANDLE snapshot, Walk first, Walk next, Take take) {
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { CloseHandle(handle); }
+    } closer{snapshot};
+    Entry entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry))
+        take(entry);
+    return true;
+}
+
+// A new list filled by `fill`; null only when the list itself cannot be had. A fill that runs
+// out of memory leaves what it collected and kNoMemory.
+template <typename List, typename Fill> List* NewFilledList(DWORD& error, Fill fill) {
+    auto* list = new (std::nothrow) List;
+    if (!list) {
+        error = CProcessLister::kNoMemory;
+        return nullptr;
+    }
+    error = CProcessLister::kOk;
+    try {
+        fill(*list);
+    } catch (const std::bad_alloc&) {
+        error = CProcessLister::kNoMemory;
+    }
+    return list;
+}
+
 } // namespace
 
 CEnumProcess::CProcessEntry::CProcessEntry() : name(new wchar_t[kEntryChars]()) {}
@@ -262,20 +296,15 @@ void CProcessLister::FillProcessesWithPsapi(ProcessList& list) {
 }
 
 void CProcessLister::FillProcessesWithToolhelp(ProcessList& list) {
-    HANDLE snapshot = createSnapshot_(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const bool walked =
+        WalkSnapshot<PROCESSENTRY32W>(createSnapshot_(TH32CS_SNAPPROCESS, 0), process32First_,
+                                      process32Next_, [&](const PROCESSENTRY32W& process) {
+                                          ProcessRecord record{process.th32ProcessID, {}};
+                                          wcsncpy(record.name, process.szExeFile, MAX_PATH - 1);
+                                          list.records.push_back(record);
+                                      });
+    if (!walked)
         lastError_ = kEnumerationFailed;
-        return;
-    }
-    PROCESSENTRY32W process{};
-    process.dwSize = sizeof process;
-    for (BOOL more = process32First_(snapshot, &process); more;
-         more = process32Next_(snapshot, &process)) {
-        ProcessRecord record{process.th32ProcessID, {}};
-        wcsncpy(record.name, process.szExeFile, MAX_PATH - 1);
-        list.records.push_back(record);
-    }
-    CloseHandle(snapshot);
 }
 
 void CProcessLister::FillModulesWithPsapi(ModuleList& list, DWORD processId) {
@@ -306,61 +335,38 @@ void CProcessLister::FillModulesWithPsapi(ModuleList& list, DWORD processId) {
 }
 
 void CProcessLister::FillModulesWithToolhelp(ModuleList& list, DWORD processId) {
-    HANDLE snapshot = createSnapshot_(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const bool walked = WalkSnapshot<MODULEENTRY32W>(
+        createSnapshot_(TH32CS_SNAPMODULE, processId), module32First_, module32Next_,
+        [&](const MODULEENTRY32W& module) {
+            ModuleRecord record{
+                reinterpret_cast<ULONG_PTR>(module.modBaseAddr), module.modBaseSize, {}};
+            wcsncpy(record.path, module.szExePath, MAX_PATH - 1);
+            list.records.push_back(record);
+        });
+    if (!walked)
         lastError_ = kEnumerationFailed;
-        return;
-    }
-    MODULEENTRY32W module{};
-    module.dwSize = sizeof module;
-    for (BOOL more = module32First_(snapshot, &module); more;
-         more = module32Next_(snapshot, &module)) {
-        ModuleRecord record{
-            reinterpret_cast<ULONG_PTR>(module.modBaseAddr), module.modBaseSize, {}};
-        wcsncpy(record.path, module.szExePath, MAX_PATH - 1);
-        list.records.push_back(record);
-    }
-    CloseHandle(snapshot);
 }
 
 CProcessLister::ProcessList* CProcessLister::GetProcessList() {
-    auto* list = new (std::nothrow) ProcessList;
-    if (!list) {
-        lastError_ = kNoMemory;
-        return nullptr;
-    }
-    lastError_ = kOk;
-    try {
+    return NewFilledList<ProcessList>(lastError_, [&](ProcessList& list) {
         if (psapiBound_)
-            FillProcessesWithPsapi(*list);
+            FillProcessesWithPsapi(list);
         else if (toolhelpBound_)
-            FillProcessesWithToolhelp(*list);
+            FillProcessesWithToolhelp(list);
         else
             lastError_ = kNoFacility;
-    } catch (const std::bad_alloc&) {
-        lastError_ = kNoMemory;
-    }
-    return list;
+    });
 }
 
 CProcessLister::ModuleList* CProcessLister::GetModuleList(DWORD processId) {
-    auto* list = new (std::nothrow) ModuleList;
-    if (!list) {
-        lastError_ = kNoMemory;
-        return nullptr;
-    }
-    lastError_ = kOk;
-    try {
+    return NewFilledList<ModuleList>(lastError_, [&](ModuleList& list) {
         if (psapiBound_)
-            FillModulesWithPsapi(*list, processId);
+            FillModulesWithPsapi(list, processId);
         else if (toolhelpBound_)
-            FillModulesWithToolhelp(*list, processId);
+            FillModulesWithToolhelp(list, processId);
         else
             lastError_ = kNoFacility;
-    } catch (const std::bad_alloc&) {
-        lastError_ = kNoMemory;
-    }
-    return list;
+    });
 }
 
 void CProcessLister::FreeProcessList(ProcessList* list) {
