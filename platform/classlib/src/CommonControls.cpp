@@ -1,6 +1,7 @@
 #include "classlib/CommonControls.h"
 
 #include "classlib/Resources.h"
+#include "OwnerDraw.h"
 #include "WindowState.h"
 
 IMPLEMENT_DYNCREATE(CImageList, CObject)
@@ -34,6 +35,29 @@ namespace {
 BOOL CreateControl(CWnd* pWnd, LPCWSTR className, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                    UINT nID) {
     return pWnd->CWnd::CreateEx(0, className, nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+// The item data (lParam) of a list or tree item, through the view's get- and set-item
+// messages; `item` names the item and asks for its lParam.
+template <class Item> DWORD_PTR GetItemParam(HWND view, UINT getMessage, Item item) {
+    return ::SendMessageW(view, getMessage, 0, reinterpret_cast<LPARAM>(&item))
+               ? static_cast<DWORD_PTR>(item.lParam)
+               : 0;
+}
+
+template <class Item> BOOL SetItemParam(HWND view, UINT setMessage, Item item, DWORD_PTR data) {
+    item.lParam = static_cast<LPARAM>(data);
+    return static_cast<BOOL>(::SendMessageW(view, setMessage, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+// What lies under a client point of a list or tree view; the hit-test flags go to pFlags.
+template <class Info> LRESULT HitTestAt(HWND view, UINT message, POINT pt, UINT* pFlags) {
+    Info info{};
+    info.pt = pt;
+    const LRESULT hit = ::SendMessageW(view, message, 0, reinterpret_cast<LPARAM>(&info));
+    if (pFlags != nullptr)
+        *pFlags = info.flags;
+    return hit;
 }
 } // namespace
 
@@ -143,18 +167,11 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    return ListView_GetItem(m_hWnd, &item) ? static_cast<DWORD_PTR>(item.lParam) : 0;
+    return GetItemParam(m_hWnd, LVM_GETITEMW, LVITEMW{.mask = LVIF_PARAM, .iItem = nItem});
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    item.lParam = static_cast<LPARAM>(dwData);
-    return ListView_SetItem(m_hWnd, &item);
+    return SetItemParam(m_hWnd, LVM_SETITEMW, LVITEMW{.mask = LVIF_PARAM, .iItem = nItem}, dwData);
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
@@ -166,12 +183,7 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
 }
 
 int CListCtrl::HitTest(POINT pt, UINT* pFlags) const {
-    LVHITTESTINFO info{};
-    info.pt = pt;
-    int item = ListView_HitTest(m_hWnd, &info);
-    if (pFlags != nullptr)
-        *pFlags = info.flags;
-    return item;
+    return static_cast<int>(HitTestAt<LVHITTESTINFO>(m_hWnd, LVM_HITTEST, pt, pFlags));
 }
 
 CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType) {
@@ -187,17 +199,7 @@ void CListCtrl::DrawItem(LPDRAWITEMSTRUCT) {}
 void CListCtrl::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
 BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message == WM_DRAWITEM) {
-        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-        *pResult = TRUE;
-        return TRUE;
-    }
-    if (message == WM_MEASUREITEM) {
-        MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    return OwnerDrawChildNotify(this, message, wParam, lParam, pResult);
 }
 
 // ---- CTreeCtrl ----
@@ -234,27 +236,15 @@ BOOL CTreeCtrl::SetItemText(HTREEITEM hItem, LPCWSTR lpszItem) {
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
-    TVITEMW item{};
-    item.mask = TVIF_PARAM;
-    item.hItem = hItem;
-    return TreeView_GetItem(m_hWnd, &item) ? static_cast<DWORD_PTR>(item.lParam) : 0;
+    return GetItemParam(m_hWnd, TVM_GETITEMW, TVITEMW{.mask = TVIF_PARAM, .hItem = hItem});
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData) {
-    TVITEMW item{};
-    item.mask = TVIF_PARAM;
-    item.hItem = hItem;
-    item.lParam = static_cast<LPARAM>(dwData);
-    return TreeView_SetItem(m_hWnd, &item);
+    return SetItemParam(m_hWnd, TVM_SETITEMW, TVITEMW{.mask = TVIF_PARAM, .hItem = hItem}, dwData);
 }
 
 HTREEITEM CTreeCtrl::HitTest(POINT pt, UINT* pFlags) const {
-    TVHITTESTINFO info{};
-    info.pt = pt;
-    HTREEITEM item = TreeView_HitTest(m_hWnd, &info);
-    if (pFlags != nullptr)
-        *pFlags = info.flags;
-    return item;
+    return reinterpret_cast<HTREEITEM>(HitTestAt<TVHITTESTINFO>(m_hWnd, TVM_HITTEST, pt, pFlags));
 }
 
 CImageList* CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType) {

@@ -1,5 +1,7 @@
 #include "classlib/Controls.h"
 
+#include "OwnerDraw.h"
+
 IMPLEMENT_DYNAMIC(CButton, CWnd)
 IMPLEMENT_DYNAMIC(CBitmapButton, CButton)
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
@@ -22,27 +24,6 @@ BEGIN_MESSAGE_MAP(CListBox, CWnd)
 END_MESSAGE_MAP()
 BEGIN_MESSAGE_MAP(CScrollBar, CWnd)
 END_MESSAGE_MAP()
-
-namespace {
-// Owner-draw messages go to the control's virtual painters; the rest to its reflect map.
-template <class Control>
-BOOL OwnerDrawChildNotify(Control* control, UINT message, WPARAM wParam, LPARAM lParam,
-                          LRESULT* pResult) {
-    if (message == WM_DRAWITEM) {
-        control->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-        *pResult = TRUE;
-        return TRUE;
-    }
-    if constexpr (requires { control->MeasureItem(nullptr); }) {
-        if (message == WM_MEASUREITEM) {
-            control->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
-            *pResult = TRUE;
-            return TRUE;
-        }
-    }
-    return control->CWnd::OnChildNotify(message, wParam, lParam, pResult);
-}
-} // namespace
 
 BOOL CButton::Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                      UINT nID) {
