@@ -37,24 +37,32 @@ BOOL CreateControl(CWnd* pWnd, LPCWSTR className, DWORD dwStyle, const RECT& rec
     return pWnd->CWnd::CreateEx(0, className, nullptr, dwStyle, rect, pParentWnd, nID);
 }
 
-// The item data (lParam) of a list or tree item, through the view's get- and set-item
-// messages; `item` names the item and asks for its lParam.
+// A list or tree item that asks for its lParam: `key` (the item's index or handle) is stored
+// in the member `keyField`.
+template <class Item, class Key> Item ParamItem(UINT mask, Key Item::*keyField, Key key) {
+    Item item{};
+    item.mask = mask;
+    item.*keyField = key;
+    return item;
+}
+
+// The item data (lParam) of a list or tree item, through the view's get- and set-item messages.
 template <class Item> DWORD_PTR GetItemParam(HWND view, UINT getMessage, Item item) {
-    return ::SendMessageW(view, getMessage, 0, reinterpret_cast<LPARAM>(&item))
+    return SendControlMessage<BOOL>(view, getMessage, 0, &item)
                ? static_cast<DWORD_PTR>(item.lParam)
                : 0;
 }
 
 template <class Item> BOOL SetItemParam(HWND view, UINT setMessage, Item item, DWORD_PTR data) {
     item.lParam = static_cast<LPARAM>(data);
-    return static_cast<BOOL>(::SendMessageW(view, setMessage, 0, reinterpret_cast<LPARAM>(&item)));
+    return SendControlMessage<BOOL>(view, setMessage, 0, &item);
 }
 
 // What lies under a client point of a list or tree view; the hit-test flags go to pFlags.
 template <class Info> LRESULT HitTestAt(HWND view, UINT message, POINT pt, UINT* pFlags) {
     Info info{};
     info.pt = pt;
-    const LRESULT hit = ::SendMessageW(view, message, 0, reinterpret_cast<LPARAM>(&info));
+    const LRESULT hit = SendControlMessage(view, message, 0, &info);
     if (pFlags != nullptr)
         *pFlags = info.flags;
     return hit;
@@ -146,8 +154,7 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR lpszText) {
     LVITEMW item{};
     item.iSubItem = nSubItem;
     item.pszText = const_cast<LPWSTR>(lpszText);
-    return static_cast<BOOL>(
-        SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    return SendControlMessage<BOOL>(m_hWnd, LVM_SETITEMTEXTW, nItem, &item);
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
@@ -158,8 +165,7 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
         item.iSubItem = nSubItem;
         item.cchTextMax = size;
         item.pszText = text.GetBuffer(size);
-        int length = static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem),
-                                                  reinterpret_cast<LPARAM>(&item)));
+        int length = SendControlMessage<int>(m_hWnd, LVM_GETITEMTEXTW, nItem, &item);
         text.ReleaseBuffer(length);
         if (length < size - 1 || size >= (1 << 20))
             return text;
@@ -167,19 +173,19 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {
-    return GetItemParam(m_hWnd, LVM_GETITEMW, LVITEMW{.mask = LVIF_PARAM, .iItem = nItem});
+    return GetItemParam(m_hWnd, LVM_GETITEMW, ParamItem(LVIF_PARAM, &LVITEMW::iItem, nItem));
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) {
-    return SetItemParam(m_hWnd, LVM_SETITEMW, LVITEMW{.mask = LVIF_PARAM, .iItem = nItem}, dwData);
+    return SetItemParam(m_hWnd, LVM_SETITEMW, ParamItem(LVIF_PARAM, &LVITEMW::iItem, nItem),
+                        dwData);
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
     LVITEMW item{};
     item.state = nState;
     item.stateMask = nMask;
-    return static_cast<BOOL>(
-        SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    return SendControlMessage<BOOL>(m_hWnd, LVM_SETITEMSTATE, nItem, &item);
 }
 
 int CListCtrl::HitTest(POINT pt, UINT* pFlags) const {
@@ -236,11 +242,12 @@ BOOL CTreeCtrl::SetItemText(HTREEITEM hItem, LPCWSTR lpszItem) {
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
-    return GetItemParam(m_hWnd, TVM_GETITEMW, TVITEMW{.mask = TVIF_PARAM, .hItem = hItem});
+    return GetItemParam(m_hWnd, TVM_GETITEMW, ParamItem(TVIF_PARAM, &TVITEMW::hItem, hItem));
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData) {
-    return SetItemParam(m_hWnd, TVM_SETITEMW, TVITEMW{.mask = TVIF_PARAM, .hItem = hItem}, dwData);
+    return SetItemParam(m_hWnd, TVM_SETITEMW, ParamItem(TVIF_PARAM, &TVITEMW::hItem, hItem),
+                        dwData);
 }
 
 HTREEITEM CTreeCtrl::HitTest(POINT pt, UINT* pFlags) const {
@@ -265,8 +272,7 @@ BOOL CAnimateCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UIN
 BOOL CAnimateCtrl::Open(UINT nID) {
     LPCWSTR name = MAKEINTRESOURCEW(nID);
     HINSTANCE hInst = AfxFindResourceHandle(name, L"AVI");
-    return static_cast<BOOL>(
-        SendMessage(ACM_OPENW, reinterpret_cast<WPARAM>(hInst), reinterpret_cast<LPARAM>(name)));
+    return SendControlMessage<BOOL>(m_hWnd, ACM_OPENW, hInst, name);
 }
 
 BOOL CDateTimeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
@@ -310,7 +316,7 @@ BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCWSTR lpszText, LPCRECT lpRectTool, UIN
         return FALSE;
     TTTOOLINFOW info = ToolInfo(pWnd, nIDTool, lpRectTool);
     info.lpszText = const_cast<LPWSTR>(lpszText);
-    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+    return SendControlMessage<BOOL>(m_hWnd, TTM_ADDTOOLW, 0, &info);
 }
 
 BOOL CToolTipCtrl::AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
@@ -319,18 +325,18 @@ BOOL CToolTipCtrl::AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool, UINT_PT
     TTTOOLINFOW info = ToolInfo(pWnd, nIDTool, lpRectTool);
     info.hinst = AfxFindResourceHandle(MAKEINTRESOURCEW(nIDText / 16 + 1), RT_STRING);
     info.lpszText = MAKEINTRESOURCEW(nIDText);
-    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+    return SendControlMessage<BOOL>(m_hWnd, TTM_ADDTOOLW, 0, &info);
 }
 
 void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool) {
     TTTOOLINFOW info = ToolInfo(pWnd, nIDTool, nullptr);
-    SendMessage(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendControlMessage(m_hWnd, TTM_DELTOOLW, 0, &info);
 }
 
 void CToolTipCtrl::UpdateTipText(LPCWSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool) {
     TTTOOLINFOW info = ToolInfo(pWnd, nIDTool, nullptr);
     info.lpszText = const_cast<LPWSTR>(lpszText);
-    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    SendControlMessage(m_hWnd, TTM_UPDATETIPTEXTW, 0, &info);
 }
 
 // ---- toolbar ----

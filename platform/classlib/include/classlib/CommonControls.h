@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "ControlMessage.h"
 #include "Gdi.h"
 #include "Window.h"
 
@@ -203,24 +204,18 @@ public:
         SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
     }
     void SetRange32(int nLower, int nUpper) {
-        SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(nLower), nUpper);
+        SendControlMessage(m_hWnd, PBM_SETRANGE32, nLower, nUpper);
     }
-    int SetPos(int nPos) {
-        return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos)));
-    }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
-    int OffsetPos(int nPos) {
-        return static_cast<int>(SendMessage(PBM_DELTAPOS, static_cast<WPARAM>(nPos)));
-    }
-    int SetStep(int nStep) {
-        return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(nStep)));
-    }
-    int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
+    int SetPos(int nPos) { return SendControlMessage<int>(m_hWnd, PBM_SETPOS, nPos); }
+    int GetPos() const { return SendControlMessage<int>(m_hWnd, PBM_GETPOS); }
+    int OffsetPos(int nPos) { return SendControlMessage<int>(m_hWnd, PBM_DELTAPOS, nPos); }
+    int SetStep(int nStep) { return SendControlMessage<int>(m_hWnd, PBM_SETSTEP, nStep); }
+    int StepIt() { return SendControlMessage<int>(m_hWnd, PBM_STEPIT); }
     COLORREF SetBarColor(COLORREF clrBar) {
-        return static_cast<COLORREF>(SendMessage(PBM_SETBARCOLOR, 0, clrBar));
+        return SendControlMessage<COLORREF>(m_hWnd, PBM_SETBARCOLOR, 0, clrBar);
     }
     COLORREF SetBkColor(COLORREF clrNew) {
-        return static_cast<COLORREF>(SendMessage(PBM_SETBKCOLOR, 0, clrNew));
+        return SendControlMessage<COLORREF>(m_hWnd, PBM_SETBKCOLOR, 0, clrNew);
     }
 };
 
@@ -232,15 +227,15 @@ public:
     // The AVI resource from the module that holds it (resource type "AVI").
     BOOL Open(UINT nID);
     BOOL Open(LPCWSTR lpszFileName) {
-        return static_cast<BOOL>(SendMessage(ACM_OPENW, 0, reinterpret_cast<LPARAM>(lpszFileName)));
+        return SendControlMessage<BOOL>(m_hWnd, ACM_OPENW, 0, lpszFileName);
     }
     BOOL Play(UINT nFrom, UINT nTo, UINT nRep) {
-        return static_cast<BOOL>(SendMessage(ACM_PLAY, nRep, MAKELPARAM(nFrom, nTo)));
+        return SendControlMessage<BOOL>(m_hWnd, ACM_PLAY, nRep, MAKELPARAM(nFrom, nTo));
     }
-    BOOL Stop() { return static_cast<BOOL>(SendMessage(ACM_STOP)); }
-    BOOL Close() { return static_cast<BOOL>(SendMessage(ACM_OPENW)); }
+    BOOL Stop() { return SendControlMessage<BOOL>(m_hWnd, ACM_STOP); }
+    BOOL Close() { return SendControlMessage<BOOL>(m_hWnd, ACM_OPENW); }
     BOOL Seek(UINT nTo) {
-        return static_cast<BOOL>(SendMessage(ACM_PLAY, 1, MAKELPARAM(nTo, nTo)));
+        return SendControlMessage<BOOL>(m_hWnd, ACM_PLAY, 1, MAKELPARAM(nTo, nTo));
     }
 };
 
@@ -271,13 +266,11 @@ public:
     BOOL AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
     void DelTool(CWnd* pWnd, UINT_PTR nIDTool = 0);
     void UpdateTipText(LPCWSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
-    int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
-    void RelayEvent(LPMSG lpMsg) {
-        SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(lpMsg));
-    }
+    int GetToolCount() const { return SendControlMessage<int>(m_hWnd, TTM_GETTOOLCOUNT); }
+    void RelayEvent(LPMSG lpMsg) { SendControlMessage(m_hWnd, TTM_RELAYEVENT, 0, lpMsg); }
     void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
     int SetMaxTipWidth(int iWidth) {
-        return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, iWidth));
+        return SendControlMessage<int>(m_hWnd, TTM_SETMAXTIPWIDTH, 0, iWidth);
     }
     void SetDelayTime(UINT nDelay) { SendMessage(TTM_SETDELAYTIME, TTDT_AUTOMATIC, nDelay); }
 

@@ -3,6 +3,7 @@
 // reflects to them.
 #pragma once
 
+#include "ControlMessage.h"
 #include "Gdi.h"
 #include "Window.h"
 
@@ -13,21 +14,19 @@ public:
     CButton() = default;
     virtual BOOL Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                         UINT nID);
-    UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
+    UINT GetState() const { return SendControlMessage<UINT>(m_hWnd, BM_GETSTATE); }
     void SetState(BOOL bHighlight) { SendMessage(BM_SETSTATE, bHighlight); }
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+    int GetCheck() const { return SendControlMessage<int>(m_hWnd, BM_GETCHECK); }
+    void SetCheck(int nCheck) { SendControlMessage(m_hWnd, BM_SETCHECK, nCheck); }
     UINT GetButtonStyle() const { return static_cast<UINT>(GetStyle()) & 0xFFFF; }
     void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE) {
         SendMessage(BM_SETSTYLE, nStyle, bRedraw);
     }
     HBITMAP SetBitmap(HBITMAP hBitmap) {
-        return reinterpret_cast<HBITMAP>(
-            SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
+        return SendControlMessage<HBITMAP>(m_hWnd, BM_SETIMAGE, IMAGE_BITMAP, hBitmap);
     }
     HICON SetIcon(HICON hIcon) {
-        return reinterpret_cast<HICON>(
-            SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(hIcon)));
+        return SendControlMessage<HICON>(m_hWnd, BM_SETIMAGE, IMAGE_ICON, hIcon);
     }
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
@@ -58,13 +57,10 @@ public:
     CStatic() = default;
     virtual BOOL Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                         UINT nID = 0xFFFF);
-    HICON SetIcon(HICON hIcon) {
-        return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
-    }
-    HICON GetIcon() const { return reinterpret_cast<HICON>(SendMessage(STM_GETICON)); }
+    HICON SetIcon(HICON hIcon) { return SendControlMessage<HICON>(m_hWnd, STM_SETICON, hIcon); }
+    HICON GetIcon() const { return SendControlMessage<HICON>(m_hWnd, STM_GETICON); }
     HBITMAP SetBitmap(HBITMAP hBitmap) {
-        return reinterpret_cast<HBITMAP>(
-            SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
+        return SendControlMessage<HBITMAP>(m_hWnd, STM_SETIMAGE, IMAGE_BITMAP, hBitmap);
     }
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
@@ -77,19 +73,19 @@ public:
     CEdit() = default;
     virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     void SetLimitText(UINT nMax) { SendMessage(EM_LIMITTEXT, nMax); }
-    void LimitText(int nChars = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars)); }
+    void LimitText(int nChars = 0) { SendControlMessage(m_hWnd, EM_LIMITTEXT, nChars); }
     void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE) {
-        SendMessage(EM_SETSEL, static_cast<WPARAM>(nStartChar), nEndChar);
+        SendControlMessage(m_hWnd, EM_SETSEL, nStartChar, nEndChar);
         if (!bNoScroll)
             SendMessage(EM_SCROLLCARET);
     }
     void ReplaceSel(LPCWSTR lpszNewText, BOOL bCanUndo = FALSE) {
-        SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(lpszNewText));
+        SendControlMessage(m_hWnd, EM_REPLACESEL, bCanUndo, lpszNewText);
     }
     BOOL SetReadOnly(BOOL bReadOnly = TRUE) {
-        return static_cast<BOOL>(SendMessage(EM_SETREADONLY, bReadOnly));
+        return SendControlMessage<BOOL>(m_hWnd, EM_SETREADONLY, bReadOnly);
     }
-    int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
+    int GetLineCount() const { return SendControlMessage<int>(m_hWnd, EM_GETLINECOUNT); }
     void SetMargins(UINT nLeft, UINT nRight) {
         SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(nLeft, nRight));
     }
@@ -102,45 +98,39 @@ public:
     CComboBox() = default;
     virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     int AddString(LPCWSTR lpszString) {
-        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszString)));
+        return SendControlMessage<int>(m_hWnd, CB_ADDSTRING, 0, lpszString);
     }
     int InsertString(int nIndex, LPCWSTR lpszString) {
-        return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex),
-                                            reinterpret_cast<LPARAM>(lpszString)));
+        return SendControlMessage<int>(m_hWnd, CB_INSERTSTRING, nIndex, lpszString);
     }
-    int DeleteString(UINT nIndex) { return static_cast<int>(SendMessage(CB_DELETESTRING, nIndex)); }
+    int DeleteString(UINT nIndex) {
+        return SendControlMessage<int>(m_hWnd, CB_DELETESTRING, nIndex);
+    }
     void ResetContent() { SendMessage(CB_RESETCONTENT); }
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
-    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int SetCurSel(int nSelect) {
-        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-    }
+    int GetCount() const { return SendControlMessage<int>(m_hWnd, CB_GETCOUNT); }
+    int GetCurSel() const { return SendControlMessage<int>(m_hWnd, CB_GETCURSEL); }
+    int SetCurSel(int nSelect) { return SendControlMessage<int>(m_hWnd, CB_SETCURSEL, nSelect); }
     int GetLBText(int nIndex, LPWSTR lpszText) const {
-        return static_cast<int>(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex),
-                                            reinterpret_cast<LPARAM>(lpszText)));
+        return SendControlMessage<int>(m_hWnd, CB_GETLBTEXT, nIndex, lpszText);
     }
     void GetLBText(int nIndex, CString& rString) const;
     int GetLBTextLen(int nIndex) const {
-        return static_cast<int>(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex)));
+        return SendControlMessage<int>(m_hWnd, CB_GETLBTEXTLEN, nIndex);
     }
     int FindStringExact(int nIndexStart, LPCWSTR lpszFind) const {
-        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart),
-                                            reinterpret_cast<LPARAM>(lpszFind)));
+        return SendControlMessage<int>(m_hWnd, CB_FINDSTRINGEXACT, nIndexStart, lpszFind);
     }
     int SelectString(int nStartAfter, LPCWSTR lpszString) {
-        return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(nStartAfter),
-                                            reinterpret_cast<LPARAM>(lpszString)));
+        return SendControlMessage<int>(m_hWnd, CB_SELECTSTRING, nStartAfter, lpszString);
     }
     DWORD_PTR GetItemData(int nIndex) const {
-        return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(nIndex)));
+        return SendControlMessage<DWORD_PTR>(m_hWnd, CB_GETITEMDATA, nIndex);
     }
     int SetItemData(int nIndex, DWORD_PTR dwItemData) {
-        return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(nIndex),
-                                            static_cast<LPARAM>(dwItemData)));
+        return SendControlMessage<int>(m_hWnd, CB_SETITEMDATA, nIndex, dwItemData);
     }
     int SetItemHeight(int nIndex, UINT cyItemHeight) {
-        return static_cast<int>(
-            SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(nIndex), cyItemHeight));
+        return SendControlMessage<int>(m_hWnd, CB_SETITEMHEIGHT, nIndex, cyItemHeight);
     }
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
@@ -154,13 +144,11 @@ public:
     CListBox() = default;
     virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     int AddString(LPCWSTR lpszItem) {
-        return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszItem)));
+        return SendControlMessage<int>(m_hWnd, LB_ADDSTRING, 0, lpszItem);
     }
-    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
-    int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
-    int SetCurSel(int nSelect) {
-        return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-    }
+    int GetCount() const { return SendControlMessage<int>(m_hWnd, LB_GETCOUNT); }
+    int GetCurSel() const { return SendControlMessage<int>(m_hWnd, LB_GETCURSEL); }
+    int SetCurSel(int nSelect) { return SendControlMessage<int>(m_hWnd, LB_SETCURSEL, nSelect); }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
