@@ -42,7 +42,13 @@ bool FindAttributes(const wchar_t* path, DWORD& attributes) {
     return true;
 }
 
-int RunShellOperation(SHFILEOPSTRUCTW& operation) {
+// One shell file operation on double-null-ended lists; 1 done, 0 failed.
+int RunShellOperation(UINT function, const wchar_t* from, const wchar_t* to, FILEOP_FLAGS flags) {
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = function;
+    operation.pFrom = from;
+    operation.pTo = to;
+    operation.fFlags = flags;
     if (SHFileOperationW(&operation) == 0)
         return 1;
     PumpPendingMessages();
@@ -272,11 +278,8 @@ int CreateDirectoryTree(CString path) {
 int ShellDeleteFiles(const wchar_t* path, int length, bool toRecycleBin) {
     try {
         std::vector<wchar_t> source = DoubleNullPath(path, length);
-        SHFILEOPSTRUCTW operation{};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = source.data();
-        operation.fFlags = static_cast<FILEOP_FLAGS>(toRecycleBin ? 0x4454 : 0x4414);
-        return RunShellOperation(operation);
+        return RunShellOperation(FO_DELETE, source.data(), nullptr,
+                                 static_cast<FILEOP_FLAGS>(toRecycleBin ? 0x4454 : 0x4414));
     } catch (...) {
         return -1;
     }
@@ -292,12 +295,7 @@ int ShellMoveIntoFolder(const CString& file, const CString& folder) {
     target += extension;
     std::vector<wchar_t> source = DoubleNullPath(file);
     std::vector<wchar_t> destination = DoubleNullPath(target);
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_MOVE;
-    operation.pFrom = source.data();
-    operation.pTo = destination.data();
-    operation.fFlags = 0x465C;
-    return RunShellOperation(operation);
+    return RunShellOperation(FO_MOVE, source.data(), destination.data(), 0x465C);
 }
 
 int ShellMoveFiles(const CString& source, const CString& target) {
@@ -305,12 +303,7 @@ int ShellMoveFiles(const CString& source, const CString& target) {
     std::vector<wchar_t> to = DoubleNullPath(target);
     SetFileAttributesW(source, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_ARCHIVE);
     SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_ARCHIVE);
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_MOVE;
-    operation.pFrom = from.data();
-    operation.pTo = to.data();
-    operation.fFlags = 0x4614;
-    return RunShellOperation(operation);
+    return RunShellOperation(FO_MOVE, from.data(), to.data(), 0x4614);
 }
 
 void PumpPendingMessages() {
