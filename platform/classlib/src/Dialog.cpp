@@ -2,6 +2,7 @@
 
 #include "classlib/App.h"
 #include "classlib/Resources.h"
+#include "HookedCreate.h"
 #include "WindowState.h"
 
 #include <vector>
@@ -72,16 +73,10 @@ BOOL CDialog::CreateFromTemplate(LPCWSTR lpszTemplateName, HWND hWndParent, bool
         copy = HiddenTemplateCopy(pTemplate, ::SizeofResource(hInst, hResource));
         pTemplate = copy.data();
     }
-    AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateDialogIndirectParamW(hInst, static_cast<LPCDLGTEMPLATEW>(pTemplate),
-                                             hWndParent, &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
-    if (hWnd == nullptr) {
-        if (m_hWnd != nullptr)
-            Detach();
-        return FALSE;
-    }
-    return TRUE;
+    return CreateHooked(this, [&] {
+        return ::CreateDialogIndirectParamW(hInst, static_cast<LPCDLGTEMPLATEW>(pTemplate),
+                                            hWndParent, &AfxDlgProc, 0);
+    });
 }
 
 BOOL CDialog::Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd) {
@@ -102,14 +97,11 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
 BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd, HINSTANCE hInst) {
     if (pParentWnd != nullptr)
         m_pParentWnd = pParentWnd;
-    AfxHookWindowCreate(this);
-    HWND hWnd =
-        ::CreateDialogIndirectParamW(hInst ? hInst : AfxGetResourceHandle(), lpDialogTemplate,
-                                     HandleOf(m_pParentWnd), &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
-    if (hWnd == nullptr && m_hWnd != nullptr)
-        Detach();
-    return hWnd != nullptr;
+    return CreateHooked(this, [&] {
+        return ::CreateDialogIndirectParamW(hInst ? hInst : AfxGetResourceHandle(),
+                                            lpDialogTemplate, HandleOf(m_pParentWnd), &AfxDlgProc,
+                                            0);
+    });
 }
 
 INT_PTR CDialog::DoModal() {

@@ -2,6 +2,7 @@
 
 #include "classlib/Gdi.h"
 #include "classlib/Menu.h"
+#include "HookedCreate.h"
 #include "WindowState.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -200,18 +201,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
         PostNcDestroy();
         return FALSE;
     }
-    AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName,
-                                  static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
-                                  cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    AfxUnhookWindowCreate();
-    if (hWnd == nullptr) {
-        // A window that failed in WM_CREATE was attached and has been destroyed already.
-        if (m_hWnd != nullptr)
-            Detach();
-        return FALSE;
-    }
-    return TRUE;
+    return CreateHooked(this, [&] {
+        return ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName,
+                                 static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
+                                 cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    });
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
