@@ -233,8 +233,17 @@ protected:
     return &messageMap;                                                                            \
     }
 
-#define XARN_MSG_ENTRY(msg, thunk, fn)                                                             \
-    {AfxKindMessage, msg, 0, 0, 0, nullptr, &xarn_msgmap::thunk<fn>},
+// One map entry: what it matches (kind, message, notification code, id range) and the thunk
+// that calls the handler.
+#define XARN_MAP_ENTRY(kind, msg, code, id, idLast, thunk, fn)                                     \
+    {kind,                                                                                         \
+     msg,                                                                                          \
+     static_cast<UINT>(code),                                                                      \
+     static_cast<UINT>(id),                                                                        \
+     static_cast<UINT>(idLast),                                                                    \
+     nullptr,                                                                                      \
+     &xarn_msgmap::thunk<fn>},
+#define XARN_MSG_ENTRY(msg, thunk, fn) XARN_MAP_ENTRY(AfxKindMessage, msg, 0, 0, 0, thunk, fn)
 
 // ---- general entries ----
 
@@ -243,86 +252,32 @@ protected:
     {AfxKindRegistered, 0, 0, 0, 0, &nMessageVariable, &xarn_msgmap::ThunkResultWL<memberFxn>},
 
 #define ON_COMMAND(id, memberFxn)                                                                  \
-    {AfxKindCommand,                                                                               \
-     WM_COMMAND,                                                                                   \
-     CN_COMMAND,                                                                                   \
-     static_cast<UINT>(id),                                                                        \
-     static_cast<UINT>(id),                                                                        \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkVoid<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindCommand, WM_COMMAND, CN_COMMAND, id, id, ThunkVoid, memberFxn)
 #define ON_COMMAND_RANGE(id, idLast, memberFxn)                                                    \
-    {AfxKindCommand,                                                                               \
-     WM_COMMAND,                                                                                   \
-     CN_COMMAND,                                                                                   \
-     static_cast<UINT>(id),                                                                        \
-     static_cast<UINT>(idLast),                                                                    \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkCommandRange<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindCommand, WM_COMMAND, CN_COMMAND, id, idLast, ThunkCommandRange, memberFxn)
 #define ON_CONTROL(wNotifyCode, id, memberFxn)                                                     \
-    {AfxKindCommand,        WM_COMMAND, static_cast<UINT>(wNotifyCode),    static_cast<UINT>(id),  \
-     static_cast<UINT>(id), nullptr,    &xarn_msgmap::ThunkVoid<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindCommand, WM_COMMAND, wNotifyCode, id, id, ThunkVoid, memberFxn)
 #define ON_CONTROL_RANGE(wNotifyCode, id, idLast, memberFxn)                                       \
-    {AfxKindCommand,                                                                               \
-     WM_COMMAND,                                                                                   \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     static_cast<UINT>(id),                                                                        \
-     static_cast<UINT>(idLast),                                                                    \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkCommandRange<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindCommand, WM_COMMAND, wNotifyCode, id, idLast, ThunkCommandRange,         \
+                   memberFxn)
 #define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                      \
-    {AfxKindNotify,         WM_NOTIFY, static_cast<UINT>(wNotifyCode),      static_cast<UINT>(id), \
-     static_cast<UINT>(id), nullptr,   &xarn_msgmap::ThunkNotify<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindNotify, WM_NOTIFY, wNotifyCode, id, id, ThunkNotify, memberFxn)
 #define ON_NOTIFY_RANGE(wNotifyCode, id, idLast, memberFxn)                                        \
-    {AfxKindNotify,                                                                                \
-     WM_NOTIFY,                                                                                    \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     static_cast<UINT>(id),                                                                        \
-     static_cast<UINT>(idLast),                                                                    \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkNotifyRange<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindNotify, WM_NOTIFY, wNotifyCode, id, idLast, ThunkNotifyRange, memberFxn)
 
 // Reflected to the control that sent them; the _EX forms return FALSE to let the parent
 // handle the message too.
 #define ON_CONTROL_REFLECT(wNotifyCode, memberFxn)                                                 \
-    {AfxKindReflectCommand,                                                                        \
-     WM_COMMAND,                                                                                   \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     0,                                                                                            \
-     0,                                                                                            \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkVoid<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindReflectCommand, WM_COMMAND, wNotifyCode, 0, 0, ThunkVoid, memberFxn)
 #define ON_CONTROL_REFLECT_EX(wNotifyCode, memberFxn)                                              \
-    {AfxKindReflectCommand,                                                                        \
-     WM_COMMAND,                                                                                   \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     0,                                                                                            \
-     0,                                                                                            \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkBoolResult<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindReflectCommand, WM_COMMAND, wNotifyCode, 0, 0, ThunkBoolResult, memberFxn)
 #define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn)                                                  \
-    {AfxKindReflectNotify,                                                                         \
-     WM_NOTIFY,                                                                                    \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     0,                                                                                            \
-     0,                                                                                            \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkNotify<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindReflectNotify, WM_NOTIFY, wNotifyCode, 0, 0, ThunkNotify, memberFxn)
 #define ON_NOTIFY_REFLECT_EX(wNotifyCode, memberFxn)                                               \
-    {AfxKindReflectNotify,                                                                         \
-     WM_NOTIFY,                                                                                    \
-     static_cast<UINT>(wNotifyCode),                                                               \
-     0,                                                                                            \
-     0,                                                                                            \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkNotifyEx<memberFxn>},
+    XARN_MAP_ENTRY(AfxKindReflectNotify, WM_NOTIFY, wNotifyCode, 0, 0, ThunkNotifyEx, memberFxn)
 #define ON_WM_CTLCOLOR_REFLECT()                                                                   \
-    {AfxKindReflectMessage,                                                                        \
-     WM_CTLCOLOR,                                                                                  \
-     0,                                                                                            \
-     0,                                                                                            \
-     0,                                                                                            \
-     nullptr,                                                                                      \
-     &xarn_msgmap::ThunkCtlColorReflect<&ThisClass::CtlColor>},
+    XARN_MAP_ENTRY(AfxKindReflectMessage, WM_CTLCOLOR, 0, 0, 0, ThunkCtlColorReflect,              \
+                   &ThisClass::CtlColor)
 
 // ---- control notifications ----
 
