@@ -46,6 +46,13 @@ void SetKeyAcl(const wchar_t* path, const wchar_t* sddl) {
     LocalFree(descriptor);
 }
 
+void CreateKey(const wchar_t* path) {
+    HKEY created;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &created, nullptr));
+    RegCloseKey(created);
+}
+
 int KeyAceCount(const wchar_t* path) {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
@@ -80,10 +87,7 @@ TEST(AccessRights, FullControlOnAFileGivesEveryFlag) {
 // Key access lists are kept as set, so the walk of the list is checked on keys.
 TEST(AccessRights, EntriesInOrderDecideTheKeyRights) {
     TestRegistryKey key;
-    HKEY created;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.Path(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &created, nullptr));
-    RegCloseKey(created);
+    ASSERT_NO_FATAL_FAILURE(CreateKey(key.Path()));
     const std::wstring user = CurrentUserName();
     auto rightsWith = [&](const wchar_t* sddl) {
         SetKeyAcl(key.Path(), sddl);
@@ -117,10 +121,7 @@ TEST(AccessRights, GrantingAFileMergesTheEntry) {
 
 TEST(AccessRights, RegistryKeyRightsAndMergedGrant) {
     TestRegistryKey key;
-    HKEY created;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.Path(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &created, nullptr));
-    RegCloseKey(created);
+    ASSERT_NO_FATAL_FAILURE(CreateKey(key.Path()));
     const std::wstring user = CurrentUserName();
 
     EXPECT_EQ(0, GetRegistryKeyRights(HKEY_CURRENT_USER, key.Path(), L""));
