@@ -18,6 +18,14 @@ uint64_t AlignUp(uint64_t value, uint64_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
 
+// Positions one ReadFile or WriteFile at a byte offset of the image.
+OVERLAPPED OverlappedAt(uint64_t offset) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
 struct Superblock {
     uint64_t generation = 0;
     uint32_t bytesPerCluster = 0;
@@ -119,8 +127,7 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
     bool valid[2] = {false, false};
     for (int slot = 0; slot < 2; ++slot) {
         uint8_t raw[kSuperblockSize];
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(slot * kSuperblockSlotSize);
+        OVERLAPPED at = OverlappedAt(slot * kSuperblockSlotSize);
         DWORD read = 0;
         valid[slot] = ReadFile(file, raw, sizeof raw, &read, &at) && read == sizeof raw &&
                       DecodeSuperblock(raw, sizeof raw, &slots[slot]);
@@ -202,9 +209,7 @@ bool CSimImage::ReadAt(uint64_t offset, void* out, size_t size) {
     auto* bytes = static_cast<uint8_t*>(out);
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        OVERLAPPED at = OverlappedAt(offset);
         DWORD read = 0;
         if (!ReadFile(file_, bytes, chunk, &read, &at) && GetLastError() != ERROR_HANDLE_EOF) {
             return false;
@@ -229,9 +234,7 @@ bool CSimImage::WriteAt(uint64_t offset, const void* data, size_t size) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        OVERLAPPED at = OverlappedAt(offset);
         DWORD written = 0;
         if (!WriteFile(file_, bytes, chunk, &written, &at) || written != chunk) {
             return false;
