@@ -1,6 +1,7 @@
 #include "access_rights.h"
 
 #include "file_info.h"
+#include "scoped_release.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -142,42 +143,6 @@ bool IsEveryone(PSID sid) {
     return equal;
 }
 
-class HeapBlock {
-public:
-    explicit HeapBlock(void* block) : block_(block) {}
-    ~HeapBlock() {
-        if (block_)
-            HeapFree(GetProcessHeap(), 0, block_);
-    }
-    HeapBlock(const HeapBlock&) = delete;
-    HeapBlock& operator=(const HeapBlock&) = delete;
-
-private:
-    void* block_;
-};
-
-class LocalBlock {
-public:
-    explicit LocalBlock(void* block) : block_(block) {}
-    ~LocalBlock() { LocalFree(block_); }
-    LocalBlock(const LocalBlock&) = delete;
-    LocalBlock& operator=(const LocalBlock&) = delete;
-
-private:
-    void* block_;
-};
-
-class KeyCloser {
-public:
-    explicit KeyCloser(HKEY key) : key_(key) {}
-    ~KeyCloser() { RegCloseKey(key_); }
-    KeyCloser(const KeyCloser&) = delete;
-    KeyCloser& operator=(const KeyCloser&) = delete;
-
-private:
-    HKEY key_;
-};
-
 // The access-list part of the key's security descriptor in a LocalAlloc block; null, with the
 // step that failed in `failure`, when it cannot be read.
 PSECURITY_DESCRIPTOR ReadKeySecurity(HKEY key, const wchar_t*& failure) {
@@ -212,6 +177,10 @@ DWORD MergeEntry(PACL oldDacl, PSID sid, ACCESS_MASK mask, bool inherit, PACL& n
     access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
     newDacl = nullptr;
     return SetEntriesInAclW(1, &access, oldDacl, &newDacl);
+}
+
+void FreeHeapBlock(void* block) {
+    HeapFree(GetProcessHeap(), 0, block);
 }
 
 // Runs one helper operation under its lock; an exception inside gives 0.
@@ -354,7 +323,7 @@ ACCESS_MASK CAccessRightsHelper::GetEffectiveRights(PSID sid, const ACL* dacl,
         return 0;
     }
     TOKEN_USER* user = CurrentUserSid();
-    HeapBlock userBlock(user);
+    ScopedRelease userBlock(user, FreeHeapBlock);
     const bool currentUser = user && EqualSid(sid, user->User.Sid);
 
     ACCESS_MASK granted = 0, denied = 0;
@@ -407,7 +376,7 @@ void CAccessRightsHelper::GetFileRights(const wchar_t* path, ACCESS_MASK& mask,
         return;
     }
     TOKEN_USER* user = CurrentUserSid();
-    HeapBlock userBlock(user);
+    ScopedRelease userBlock(user, FreeHeapBlock);
     if (!user) {
         messages_.Add(L"Failed to get user SID.");
         messages_.Add(L"Failed to get user's SID.");
@@ -419,7 +388,7 @@ void CAccessRightsHelper::GetFileRights(const wchar_t* path, ACCESS_MASK& mask,
         messages_.Add(L"Failed to get file's DACL and SD.");
         return;
     }
-    LocalBlock descriptorBlock(descriptor);
+    ScopedRelease descriptorBlock(descriptor, LocalFree);
     // A null list lets everyone do everything; that is answered as "rights unknown" (0).
     if (dacl)
         mask = GetEffectiveRights(user->User.Sid, dacl, kFileMapping, explicitMatch);
@@ -455,7 +424,7 @@ int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool in
     CCritSecGuard guard(lock_);
     const ACCESS_MASK mask = MaskFromFlags(flags, kFileGrant);
     TOKEN_USER* user = CurrentUserSid();
-    HeapBlock userBlock(user);
+    ScopedRelease userBlock(user, FreeHeapBlock);
     if (!user)
         return 0;
     messages_.RemoveAll();
@@ -465,12 +434,12 @@ int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool in
     if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                               &oldDacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return 0;
-    LocalBlock descriptorBlock(descriptor);
+    ScopedRelease descriptorBlock(descriptor, LocalFree);
 
     PACL newDacl = nullptr;
     if (MergeEntry(oldDacl, user->User.Sid, mask, inherit, newDacl) != ERROR_SUCCESS)
         return 0;
-    LocalBlock newDaclBlock(newDacl);
+    ScopedRelease newDaclBlock(newDacl, LocalFree);
     return SetNamedSecurityInfoW(const_cast<LPWSTR>(path), SE_FILE_OBJECT,
                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl,
                                  nullptr) == ERROR_SUCCESS
@@ -486,14 +455,14 @@ int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
         return 0;
-    KeyCloser keyCloser(key);
+    ScopedRelease keyCloser(key, RegCloseKey);
     const wchar_t* failure = nullptr;
     PSECURITY_DESCRIPTOR descriptor = ReadKeySecurity(key, failure);
     if (!descriptor) {
         messages_.Add(failure);
         return 0;
     }
-    LocalBlock descriptorBlock(descriptor);
+    ScopedRelease descriptorBlock(descriptor, LocalFree);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
@@ -501,7 +470,7 @@ int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
     PSID sid = LookupAccountSid(name);
     if (!sid)
         return 0;
-    HeapBlock sidBlock(sid);
+    ScopedRelease sidBlock(sid, FreeHeapBlock);
     bool explicitMatch = false;
     const ACCESS_MASK mask = GetEffectiveRights(sid, dacl, kKeyMapping, explicitMatch);
     return mask == 0 ? 0 : FlagsFromKeyMask(mask, explicitMatch);
@@ -517,15 +486,15 @@ int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, subkey, 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
         return 0;
-    KeyCloser keyCloser(key);
+    ScopedRelease keyCloser(key, RegCloseKey);
     PSID sid = LookupAccountSid(name);
     if (!sid)
         return 0;
-    HeapBlock sidBlock(sid);
+    ScopedRelease sidBlock(sid, FreeHeapBlock);
 
     const wchar_t* failure = nullptr;
     PSECURITY_DESCRIPTOR oldDescriptor = ReadKeySecurity(key, failure);
-    LocalBlock oldDescriptorBlock(oldDescriptor);
+    ScopedRelease oldDescriptorBlock(oldDescriptor, LocalFree);
     PACL oldDacl = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
     if (!oldDescriptor ||
@@ -539,7 +508,7 @@ int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey
         messages_.Add(L"Could not set permissions");
         return 0;
     }
-    LocalBlock newDaclBlock(newDacl);
+    ScopedRelease newDaclBlock(newDacl, LocalFree);
     SECURITY_DESCRIPTOR descriptor;
     if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, newDacl, FALSE) ||

@@ -1,6 +1,7 @@
 #include "crc32_dynamic.h"
 
 #include "crc32_table.h"
+#include "scoped_release.h"
 
 #include <algorithm>
 #include <new>
@@ -16,20 +17,6 @@ HANDLE OpenForCrc(const wchar_t* path) {
                        nullptr);
 }
 
-class HandleCloser {
-public:
-    explicit HandleCloser(HANDLE handle) : handle_(handle) {}
-    ~HandleCloser() {
-        if (handle_ && handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    HandleCloser(const HandleCloser&) = delete;
-    HandleCloser& operator=(const HandleCloser&) = delete;
-
-private:
-    HANDLE handle_;
-};
-
 // Opens the file and hands it to `read`, which feeds its bytes into the running CRC and returns
 // 0 or an error code; a missing table and a file that cannot be opened answer alike for every
 // reader, and the final CRC is stored in every case.
@@ -42,7 +29,7 @@ DWORD CrcOfFile(bool haveTable, const wchar_t* path, DWORD& crc, Read read) {
         if (file == INVALID_HANDLE_VALUE) {
             result = GetLastError();
         } else {
-            HandleCloser closer(file);
+            ScopedRelease closer(file, CloseHandle);
             result = read(file, state);
         }
     }
@@ -134,7 +121,7 @@ DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
         HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
         if (!mapping)
             return GetLastError();
-        HandleCloser mappingCloser(mapping);
+        ScopedRelease mappingCloser(mapping, CloseHandle);
         constexpr ULONGLONG kViewBytes = 0xA00000;
         for (ULONGLONG offset = 0; offset < size;) {
             const DWORD length = static_cast<DWORD>(std::min(kViewBytes, size - offset));

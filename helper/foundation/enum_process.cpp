@@ -1,5 +1,7 @@
 #include "enum_process.h"
 
+#include "scoped_release.h"
+
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -91,10 +93,7 @@ template <typename Entry, typename Walk, typename Take>
 bool WalkSnapshot(HANDLE snapshot, Walk first, Walk next, Take take) {
     if (snapshot == INVALID_HANDLE_VALUE)
         return false;
-    struct Closer {
-        HANDLE handle;
-        ~Closer() { CloseHandle(handle); }
-    } closer{snapshot};
+    ScopedRelease closer(snapshot, CloseHandle);
     Entry entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry))

@@ -1,6 +1,7 @@
 #include "sha1.h"
 
 #include "block_buffer.h"
+#include "scoped_release.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,17 +12,6 @@ namespace {
 constexpr UINT32 Rotate(UINT32 value, int bits) {
     return (value << bits) | (value >> (32 - bits));
 }
-
-class FileCloser {
-public:
-    explicit FileCloser(FILE* file) : file_(file) {}
-    ~FileCloser() { std::fclose(file_); }
-    FileCloser(const FileCloser&) = delete;
-    FileCloser& operator=(const FileCloser&) = delete;
-
-private:
-    FILE* file_;
-};
 
 } // namespace
 
@@ -90,7 +80,7 @@ bool CSHA1::HashFile(const wchar_t* path) {
     FILE* file = _wfopen(path, L"rb");
     if (!file)
         return false;
-    FileCloser closer(file);
+    ScopedRelease closer(file, [](FILE* open) { std::fclose(open); });
     if (_fseeki64(file, 0, SEEK_END) != 0)
         return false;
     const __int64 size = _ftelli64(file);
