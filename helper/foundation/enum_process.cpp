@@ -87,6 +87,21 @@ void CopyName(wchar_t* target, const wchar_t* source) {
     target[kEntryChars - 1] = L'\0';
 }
 
+// Closes the snapshot held so far, takes a new one from `make` and reads its first entry; false
+// when there is no new snapshot or it is empty. A later call of the walk's next function
+// continues from `held`.
+template <typename Entry, typename Make, typename First>
+bool FirstOfNewSnapshot(HANDLE& held, Make make, First first, Entry& entry) {
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    held = make();
+    if (held == INVALID_HANDLE_VALUE)
+        return false;
+    entry = Entry{};
+    entry.dwSize = sizeof entry;
+    return first(held, &entry);
+}
+
 // Hands each entry of a ToolHelp snapshot to `take` and closes the snapshot; false when there
 // is no snapshot.
 template <typename Entry, typename Walk, typename Take>
@@ -167,16 +182,11 @@ int CEnumProcess::SetMethod(int method) {
 }
 
 BOOL CEnumProcess::GetProcessFirst(CProcessEntry& entry) {
-    if (method_ != kMethodToolHelp)
-        return FALSE;
-    if (processSnapshot_ != INVALID_HANDLE_VALUE)
-        CloseHandle(processSnapshot_);
-    processSnapshot_ = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (processSnapshot_ == INVALID_HANDLE_VALUE)
-        return FALSE;
-    PROCESSENTRY32W process{};
-    process.dwSize = sizeof process;
-    if (!Process32FirstW(processSnapshot_, &process))
+    PROCESSENTRY32W process;
+    if (method_ != kMethodToolHelp ||
+        !FirstOfNewSnapshot(
+            processSnapshot_, [] { return CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0); },
+            Process32FirstW, process))
         return FALSE;
     entry.processId = process.th32ProcessID;
     entry.moduleCount = 0;
@@ -198,16 +208,11 @@ BOOL CEnumProcess::GetProcessNext(CProcessEntry& entry) {
 }
 
 BOOL CEnumProcess::GetModuleFirst(DWORD processId, CModuleEntry& entry) {
-    if (method_ != kMethodToolHelp)
-        return FALSE;
-    if (moduleSnapshot_ != INVALID_HANDLE_VALUE)
-        CloseHandle(moduleSnapshot_);
-    moduleSnapshot_ = ModuleSnapshot(processId);
-    if (moduleSnapshot_ == INVALID_HANDLE_VALUE)
-        return FALSE;
-    MODULEENTRY32W module{};
-    module.dwSize = sizeof module;
-    if (!Module32FirstW(moduleSnapshot_, &module))
+    MODULEENTRY32W module;
+    if (method_ != kMethodToolHelp ||
+        !FirstOfNewSnapshot(
+            moduleSnapshot_, [processId] { return ModuleSnapshot(processId); }, Module32FirstW,
+            module))
         return FALSE;
     entry.baseAddress = module.modBaseAddr;
     CopyName(entry.path, module.szExePath);
