@@ -33,11 +33,23 @@ DWORD TypeOf(HKEY key, LPCWSTR name, DWORD& bytes) {
     return type;
 }
 
+// Reads a value into `data` (room for `bytes`, then the bytes read); true only when it was
+// read and is of the `wanted` type.
+bool QueryValueOfType(HKEY key, LPCWSTR name, DWORD wanted, BYTE* data, DWORD& bytes) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, name, nullptr, &type, data, &bytes) == ERROR_SUCCESS &&
+           type == wanted;
+}
+
+bool SetValue(HKEY key, LPCWSTR name, DWORD type, const void* data, DWORD bytes) {
+    return RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes) ==
+           ERROR_SUCCESS;
+}
+
 // Stores the text with its terminating zero.
 bool SetTextValue(HKEY key, LPCWSTR name, LPCWSTR text, DWORD type) {
-    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text), bytes) ==
-           ERROR_SUCCESS;
+    return SetValue(key, name, type, text,
+                    static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
 } // namespace
@@ -163,11 +175,8 @@ bool CRegistry::WriteExpandString(LPCWSTR name, LPCWSTR text) {
 }
 
 bool CRegistry::ReadDword(LPCWSTR name, DWORD& value) {
-    DWORD type = REG_NONE;
     DWORD bytes = sizeof value;
-    return RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD;
+    return QueryValueOfType(key_, name, REG_DWORD, reinterpret_cast<BYTE*>(&value), bytes);
 }
 
 bool CRegistry::ReadDwordValue(LPCWSTR name, DWORD& value) {
@@ -186,8 +195,7 @@ bool CRegistry::ReadBool(LPCWSTR name, bool& value) {
 }
 
 bool CRegistry::WriteDword(LPCWSTR name, const DWORD* value) {
-    return RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(value),
-                          sizeof(DWORD)) == ERROR_SUCCESS;
+    return SetValue(key_, name, REG_DWORD, value, sizeof(DWORD));
 }
 
 bool CRegistry::WriteDwordValue(LPCWSTR name, DWORD value) {
@@ -199,13 +207,11 @@ bool CRegistry::WriteBool(LPCWSTR name, bool value) {
 }
 
 bool CRegistry::ReadBinary(LPCWSTR name, BYTE* data, DWORD& size) {
-    DWORD type = REG_NONE;
-    return RegQueryValueExW(key_, name, nullptr, &type, data, &size) == ERROR_SUCCESS &&
-           type == REG_BINARY;
+    return QueryValueOfType(key_, name, REG_BINARY, data, size);
 }
 
 bool CRegistry::WriteBinary(LPCWSTR name, const BYTE* data, DWORD size) {
-    return RegSetValueExW(key_, name, 0, REG_BINARY, data, size) == ERROR_SUCCESS;
+    return SetValue(key_, name, REG_BINARY, data, size);
 }
 
 bool CRegistry::WriteCollection(LPCWSTR name, CObject& collection) {
