@@ -16,22 +16,22 @@ void FormatSizeWithUnits(CString& text, bool wholeNumbers, ULONGLONG bytes) {
         text += bytesWord;
         return;
     }
+    // Kilobytes and megabytes: whole units when asked for, two decimals otherwise.
+    auto inUnit = [&](ULONGLONG wholeUnits, float units, const CString& word) {
+        if (wholeNumbers)
+            text.Format(L"%d", static_cast<int>(wholeUnits));
+        else
+            text.Format(L"%0.2f", static_cast<double>(units));
+        text += word;
+    };
     const float kilobytes = static_cast<float>(bytes) / 1024.0f;
     if (kilobytes < 1204.0f) {
-        if (wholeNumbers)
-            text.Format(L"%d", static_cast<int>(bytes / 1024));
-        else
-            text.Format(L"%0.2f", static_cast<double>(kilobytes));
-        text += kilobytesWord;
+        inUnit(bytes / 1024, kilobytes, kilobytesWord);
         return;
     }
     const float megabytes = kilobytes / 1024.0f;
     if (megabytes < 1024.0f) {
-        if (wholeNumbers)
-            text.Format(L"%d", static_cast<int>(bytes / 1048576));
-        else
-            text.Format(L"%0.2f", static_cast<double>(megabytes));
-        text += megabytesWord;
+        inUnit(bytes / 1048576, megabytes, megabytesWord);
         return;
     }
     text.Format(L"%0.2f", static_cast<double>(megabytes / 1024.0f));
