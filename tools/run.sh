@@ -1,10 +1,23 @@
 #!/usr/bin/env bash
-# The main job: builds both architectures, installs the defragmentation service under Wine's
-# service manager, starts it, drives a run of a drive over its RPC interface (as the main
-# program does), prints what happened, and removes the service again.
-#   tools/run.sh [drive letter (default C)] [analyse|defragment (default analyse)]
+# The main job: builds both architectures, makes a simulated volume with fragmented files,
+# installs the defragmentation service under Wine's service manager with the volume named in
+# its Parameters key for a drive letter, starts it, analyses and defragments the drive over its
+# RPC interface (as the main program does), prints what happened, checks that the volume is
+# sound and every file's bytes are unchanged, and removes the service (and the value) again.
+#   tools/run.sh [drive letter (default S)] [analyse|defragment (default: both, in that order)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+drive=$(echo "${1:-S}" | tr '[:lower:]' '[:upper:]')
+case "$drive" in
+[A-Z]) ;;
+*) echo "usage: tools/run.sh [drive letter] [analyse|defragment]" >&2; exit 1 ;;
+esac
+case "${2:-both}" in
+analyse | defragment) jobs=$2 ;;
+both) jobs="analyse defragment" ;;
+*) echo "usage: tools/run.sh [drive letter] [analyse|defragment]" >&2; exit 1 ;;
+esac
+
 "$top/tools/build.sh" >/dev/null
 # shellcheck source=wine-env.sh
 . "$top/tools/wine-env.sh"
@@ -12,15 +25,44 @@ xarn_wine_prefix_ready
 
 # The service runs from the prefix's C: drive, as from its install folder.
 folder="$WINEPREFIX/drive_c/Program Files/Xarn"
-mkdir -p "$folder"
+mkdir -p "$folder" "$WINEPREFIX/drive_c/XarnRun"
 cp "$top/build/x86_64/service/host/XarnDefragSrv64.exe" \
-    "$top/build/x86_64/service/runclient/defrag_run_client.exe" "$folder/"
+    "$top/build/x86_64/service/runclient/defrag_run_client.exe" \
+    "$top/build/x86_64/platform/volume/xarnsimvol.exe" "$folder/"
 service="$folder/XarnDefragSrv64.exe"
+image="C:\\XarnRun\\$drive.img"
+digests="C:\\XarnRun\\$drive.dig"
+parameters='HKLM\SYSTEM\CurrentControlSet\Services\XarnStellmark\Parameters'
 
-remove() { "$XARN_WINE64" "$service" -remove 2>/dev/null | tr -d '\r' || true; }
-trap remove EXIT
-"$XARN_WINE64" "$service" -remove >/dev/null 2>&1 || true # a service left by a broken run
-"$XARN_WINE64" "$service" -install 2>/dev/null | tr -d '\r'
-"$XARN_WINE64" net start XarnStellmark >/dev/null 2>&1
-"$XARN_WINE64" "$folder/defrag_run_client.exe" "${1:-C}" "${2:-analyse}" 2>/dev/null | tr -d '\r'
-exit "${PIPESTATUS[0]}"
+wine() { "$XARN_WINE64" "$@" 2>/dev/null | tr -d '\r'; }
+finish() {
+    wine reg delete "$parameters" /v "SimulatedVolume$drive" /f >/dev/null || true
+    wine "$service" -remove || true
+    rm -rf "$WINEPREFIX/drive_c/XarnRun"
+}
+trap finish EXIT
+
+echo "== a simulated volume for $drive:"
+wine "$folder/xarnsimvol.exe" make "$image"
+wine "$folder/xarnsimvol.exe" digest "$image" "$digests"
+
+echo "== the service"
+wine "$service" -remove >/dev/null || true # a service left by a broken run
+wine "$service" -install
+wine reg add "$parameters" /v "SimulatedVolume$drive" /t REG_SZ /d "$image" /f >/dev/null
+echo "$parameters\\SimulatedVolume$drive = $image"
+for attempt in 1 2 3; do
+    wine net start XarnStellmark >/dev/null && break
+    [ "$attempt" -lt 3 ] && sleep 1
+done
+
+status=0
+for job in $jobs; do
+    echo "== $job"
+    wine "$folder/defrag_run_client.exe" "$drive" "$job" || status=$?
+done
+
+# The client released the results at its end, so the service holds the image no longer.
+echo "== the volume afterwards: sound, and every stream's bytes as before?"
+wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
+exit "$status"

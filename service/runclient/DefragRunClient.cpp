@@ -44,6 +44,15 @@ int JobState() {
     return RunGuarded([&] { return RpcGetDefragState(&state, &priority); }) ? state : -1;
 }
 
+bool WaitForService() {
+    for (DWORD waited = 0; waited <= kStartMilliseconds; waited += kPollMilliseconds) {
+        if (JobState() >= 0)
+            return true;
+        Sleep(kPollMilliseconds);
+    }
+    return false;
+}
+
 bool WaitForState(int wanted, DWORD milliseconds) {
     for (DWORD waited = 0; waited <= milliseconds; waited += kPollMilliseconds) {
         if (JobState() == wanted)
@@ -115,7 +124,8 @@ const char* StatusText(uint32_t status) {
     return status < std::size(texts) ? texts[status] : "unknown";
 }
 
-void PrintReports() {
+// An analysis reports fragmented items with status 0.
+void PrintReports(bool analysis) {
     int count = 0;
     if (!RunGuarded([&] { return RpcGetReportCount(&count); }))
         return;
@@ -128,8 +138,11 @@ void PrintReports() {
                                         reinterpret_cast<byte*>(record.get()));
             }))
             continue;
-        std::printf("  %-17s %u -> %u fragments  %s\n", StatusText(record->status),
-                    record->fragmentsBefore, record->fragmentsAfter, Utf8(record->path).c_str());
+        const bool fragmented =
+            analysis && record->status == kReportContiguous && record->fragmentsBefore > 1;
+        std::printf("  %-17s %u -> %u fragments  %s\n",
+                    fragmented ? "fragmented" : StatusText(record->status), record->fragmentsBefore,
+                    record->fragmentsAfter, Utf8(record->path).c_str());
     }
 }
 
@@ -180,7 +193,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool defragment = wcscmp(argv[2], L"defragment") == 0;
 
     DefragRpcBinding binding(kDefragRpcEndpoint);
-    if (binding.Status() != RPC_S_OK || JobState() < 0) {
+    // A service that has just started may still be registering its listener.
+    if (binding.Status() != RPC_S_OK || !WaitForService()) {
         std::printf("the service does not answer on %s\n", Utf8(kDefragRpcEndpoint).c_str());
         return 2;
     }
@@ -202,7 +216,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     PrintMap();
-    PrintReports();
+    PrintReports(!defragment);
     SendCommand(kCommandRelease, drive, 0);
     return 0;
 }
