@@ -463,6 +463,26 @@ uint64_t ExpectDefragmentationReports(const Pass& pass, const VolumeFacts& befor
     return notDefragmented;
 }
 
+// One defragmentation pass checked against the volume before and after it: the job states,
+// the image sound with every byte in place, and statistics, cells and reports that match it.
+// Answers the items not defragmented that the reports account for.
+uint64_t RunCheckedDefragmentation(const std::wstring& image, wchar_t drive,
+                                   const SimDigests& digests, Pass& pass) {
+    const VolumeFacts before = ReadVolumeFacts(image, drive);
+    pass = RunPass(kCommandDefragment, drive);
+    EXPECT_EQ((std::vector<int>{kJobIdle, kJobRunning, kJobFinished}), pass.states);
+    EXPECT_EQ(L'\0', pass.atStart->currentPath[0]) << "empty before the walk";
+    // Released, the service holds the image no longer.
+    EXPECT_EQ(kRpcDone, Send(kCommandRelease, drive));
+    EXPECT_TRUE(WaitForJobState(kJobIdle));
+    ExpectImageSound(image, digests);
+    const VolumeFacts after = ReadVolumeFacts(image, drive);
+    ExpectWalkCounts(*pass.statistics, before);
+    ExpectVolumeStatistics(*pass.statistics, after, drive, 512);
+    ExpectCellsMatch(pass.cells, after);
+    return ExpectDefragmentationReports(pass, before, after);
+}
+
 // A seeded NTFS volume with every kind of item a walk meets, but no hard links: the walk
 // counts of a pass that moves files are then those of the volume before it.
 SimBuildSpec SeededSpec(uint64_t seed, uint32_t files, uint64_t totalClusters) {
@@ -511,7 +531,7 @@ protected:
     }
     void TearDown() override {
         EndAnyRun();
-        for (wchar_t drive : {L'T', L'U', L'V', L'W'})
+        for (wchar_t drive : {L'C', L'T', L'U', L'V'})
             DeleteImageParameter(drive);
     }
 
@@ -540,6 +560,30 @@ bool WaitForProgress() {
         Sleep(10);
     }
     return false;
+}
+
+// A paused worker stands still: no item, chunk or path changes. Answers what it holds at.
+std::unique_ptr<DefragStatistics> ExpectWorkerHeld() {
+    Sleep(300); // the worker reaches its next check
+    auto held = ReadStatistics();
+    Sleep(600);
+    const auto stillHeld = ReadStatistics();
+    EXPECT_EQ(kJobRunning, JobState());
+    EXPECT_EQ(held->clustersProcessed, stillHeld->clustersProcessed);
+    EXPECT_EQ(held->currentItemPosition, stillHeld->currentItemPosition);
+    EXPECT_EQ(std::wstring(held->currentPath), std::wstring(stillHeld->currentPath));
+    return held;
+}
+
+void ExpectWorkerMovesOn(const DefragStatistics& held) {
+    bool moved = false;
+    for (int i = 0; i < 500 && !moved; ++i) {
+        Sleep(10);
+        const auto now = ReadStatistics();
+        moved = now->clustersProcessed != held.clustersProcessed ||
+                now->currentItemPosition != held.currentItemPosition;
+    }
+    EXPECT_TRUE(moved);
 }
 
 } // namespace
@@ -613,20 +657,9 @@ TEST_F(SimulatedDrives, TwoDefragmentationPassesMatchTheVolumeAndKeepEveryByte) 
 
     for (int number = 1; number <= 2; ++number) {
         SCOPED_TRACE("pass " + std::to_string(number));
-        const VolumeFacts before = ReadVolumeFacts(image, L'T');
-        const Pass pass = RunPass(kCommandDefragment, L'T');
-        EXPECT_EQ((std::vector<int>{kJobIdle, kJobRunning, kJobFinished}), pass.states);
-        EXPECT_EQ(L'\0', pass.atStart->currentPath[0]);
-        ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'T'));
-        ASSERT_TRUE(WaitForJobState(kJobIdle));
-        ExpectImageSound(image, digests);
-        const VolumeFacts after = ReadVolumeFacts(image, L'T');
-
+        Pass pass;
+        const uint64_t notDefragmented = RunCheckedDefragmentation(image, L'T', digests, pass);
         const DefragStatistics& s = *pass.statistics;
-        ExpectWalkCounts(s, before);
-        ExpectVolumeStatistics(s, after, L'T', 512);
-        ExpectCellsMatch(pass.cells, after);
-        const uint64_t notDefragmented = ExpectDefragmentationReports(pass, before, after);
         // Immovable files that consolidation tried to move count without a report.
         EXPECT_LE(notDefragmented, s.itemsNotDefragmented);
         EXPECT_GE(notDefragmented + 2, s.itemsNotDefragmented);
@@ -678,20 +711,11 @@ TEST_F(SimulatedDrives, AFullFatVolumeSkipsDirectoriesAndKeepsWhatCannotMove) {
         ASSERT_EQ(ERROR_SUCCESS, volume->AddSystemFile(L"$Filler", filler));
     }
     const SimDigests digests = DigestImage(image);
-    const VolumeFacts before = ReadVolumeFacts(image, L'U');
     SetImageParameter(L'U', image);
 
-    const Pass pass = RunPass(kCommandDefragment, L'U');
-    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'U'));
-    ASSERT_TRUE(WaitForJobState(kJobIdle));
-    ExpectImageSound(image, digests);
-    const VolumeFacts after = ReadVolumeFacts(image, L'U');
-
-    const DefragStatistics& s = *pass.statistics;
-    ExpectWalkCounts(s, before);
-    ExpectVolumeStatistics(s, after, L'U', 512);
-    ExpectCellsMatch(pass.cells, after);
-    EXPECT_EQ(ExpectDefragmentationReports(pass, before, after), s.itemsNotDefragmented);
+    Pass pass;
+    const uint64_t notDefragmented = RunCheckedDefragmentation(image, L'U', digests, pass);
+    EXPECT_EQ(notDefragmented, pass.statistics->itemsNotDefragmented);
     EXPECT_LT(0u, CountStatus(pass.reports, kReportNonNtfsDirectory));
     EXPECT_LT(0u, CountStatus(pass.reports, kReportFragmented));
     EXPECT_LT(0u, CountStatus(pass.reports, kReportOpenFailed));
@@ -743,26 +767,24 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
     EXPECT_EQ(1, IsPaused());
-    Sleep(300); // the worker reaches its next check
-    const auto held = ReadStatistics();
-    Sleep(600);
-    const auto stillHeld = ReadStatistics();
-    EXPECT_EQ(kJobRunning, JobState());
-    EXPECT_EQ(held->clustersProcessed, stillHeld->clustersProcessed);
-    EXPECT_EQ(held->currentItemPosition, stillHeld->currentItemPosition);
-    EXPECT_EQ(std::wstring(held->currentPath), std::wstring(stillHeld->currentPath));
-
+    const auto held = ExpectWorkerHeld();
     // Resumed, it goes on.
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcResumeDefrag(); }));
     EXPECT_EQ(0, IsPaused());
-    bool moved = false;
-    for (int i = 0; i < 500 && !moved; ++i) {
-        Sleep(10);
-        const auto now = ReadStatistics();
-        moved = now->clustersProcessed != held->clustersProcessed ||
-                now->currentItemPosition != held->currentItemPosition;
+    ExpectWorkerMovesOn(*held);
+
+    // The service manager's pause holds it too, and its continue lets it go.
+    {
+        ServiceHandle service;
+        SERVICE_STATUS status{};
+        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_PAUSE, &status));
+        EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
+        const auto heldByManager = ExpectWorkerHeld();
+        EXPECT_EQ(0, IsPaused()) << "the client's pause flag is its own";
+        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_CONTINUE, &status));
+        EXPECT_TRUE(service.WaitForState(SERVICE_RUNNING));
+        ExpectWorkerMovesOn(*heldByManager);
     }
-    EXPECT_TRUE(moved);
     ASSERT_EQ(kJobRunning, JobState()) << "the volume is too small to outlast the test";
 
     // Aborting a paused run clears the pause and ends the run at once.
@@ -805,8 +827,28 @@ TEST_F(SimulatedDrives, StopDuringARunEndsWithinTwentySecondsAndKeepsTheVolumeSo
         EXPECT_LT(GetTickCount() - stopAt, 20'000u);
     }
     ExpectImageSound(image, digests);
+
+    // A new service process starts idle and refuses what needs a run's results.
     StartInstalledService();
-    EXPECT_EQ(kJobIdle, JobState()) << "a new service process starts idle";
+    EXPECT_EQ(kJobIdle, JobState());
+    std::vector<byte> buffer(sizeof(DefragStatistics));
+    int len = 0;
+    EXPECT_EQ(kRpcRefused, RunGuarded([&] {
+                  return RpcGetClusterMap(kBlocks * sizeof(ClusterMapBlock), &len, buffer.data());
+              }));
+    EXPECT_EQ(kRpcRefused, RunGuarded([&] {
+                  return RpcSetClusterMap(kBlocks * sizeof(ClusterMapBlock), buffer.data());
+              }));
+    EXPECT_EQ(kRpcRefused, RunGuarded([&] {
+                  return RpcGetReportItem(0, sizeof(FileReportRecord), &len, buffer.data());
+              }));
+    EXPECT_EQ(0u, ReadStatistics()->files);
+    // Pause, resume and abort with no run do no harm: the next run starts unpaused.
+    EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
+    EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcAbortDefrag(); }));
+    EXPECT_EQ(0, IsPaused());
+    EXPECT_EQ(kRpcDone, Send(kCommandDefragment, L'V', kBlocks, sizeof(DefragCommand), 1));
+    EXPECT_TRUE(WaitForProgress()) << "a stale abort must not end the next run";
 }
 
 // A configured drive never falls back to its real device: a value that names no usable image
@@ -832,24 +874,26 @@ TEST_F(SimulatedDrives, UnusableImagesFailTheRunCleanly) {
 
     const DWORD number = 1;
     const std::vector<std::pair<std::string, std::function<void()>>> cases = {
-        {"missing", [&] { SetImageParameter(L'W', ImagePath(L"missing.img")); }},
-        {"corrupt", [&] { SetImageParameter(L'W', corrupt); }},
-        {"in use", [&] { SetImageParameter(L'W', inUse); }},
-        {"empty", [&] { SetImageParameter(L'W', L""); }},
-        {"not text", [&] { SetParameter(L'W', REG_DWORD, &number, sizeof number); }},
+        {"missing", [&] { SetImageParameter(L'C', ImagePath(L"missing.img")); }},
+        {"corrupt", [&] { SetImageParameter(L'C', corrupt); }},
+        {"in use", [&] { SetImageParameter(L'C', inUse); }},
+        {"empty", [&] { SetImageParameter(L'C', L""); }},
+        {"not text", [&] { SetParameter(L'C', REG_DWORD, &number, sizeof number); }},
     };
     for (const auto& [name, configure] : cases) {
         SCOPED_TRACE(name);
         configure();
-        const Pass pass = RunPass(kCommandDefragment, L'W');
+        const Pass pass = RunPass(kCommandDefragment, L'C');
         EXPECT_EQ(kJobFinished, pass.states.back());
         EXPECT_EQ(0u, pass.statistics->totalClusters) << "no clusters: a failed run";
+        // Wine opens C:'s own volume and names it; a run that never reached it names nothing.
+        EXPECT_NE(L'C', pass.statistics->drive) << "the real drive was used";
         EXPECT_EQ(0u, pass.statistics->files);
         EXPECT_EQ(0u, pass.statistics->directories);
         EXPECT_EQ(L'\0', pass.statistics->currentPath[0]);
         EXPECT_TRUE(pass.reports.empty());
     }
-    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'W'));
+    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'C'));
     ASSERT_TRUE(WaitForJobState(kJobIdle));
 
     std::string now(garbage.size() + 1, '\0');
