@@ -552,8 +552,12 @@ protected:
 
 std::unique_ptr<DefragRpcBinding> SimulatedDrives::binding_;
 
-// Polls until the worker has processed something, so that a run is surely under way.
-bool WaitForProgress() {
+// Starts a defragmentation of the long volume as the main program does, and waits until the
+// worker has processed something, so that the run is surely under way.
+bool StartLongRun() {
+    if (Send(kCommandRelease, L'V') != kRpcDone ||
+        Send(kCommandDefragment, L'V', kBlocks, sizeof(DefragCommand), 1) != kRpcDone)
+        return false;
     for (int i = 0; i < 2000; ++i) {
         if (JobState() == kJobRunning && ReadStatistics()->clustersProcessed > 0)
             return true;
@@ -724,9 +728,7 @@ TEST_F(SimulatedDrives, AFullFatVolumeSkipsDirectoriesAndKeepsWhatCannotMove) {
 TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
     SimDigests digests;
     const std::wstring image = MakeLongVolume(&digests);
-    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'V'));
-    ASSERT_EQ(kRpcDone, Send(kCommandDefragment, L'V', kBlocks, sizeof(DefragCommand), 1));
-    ASSERT_TRUE(WaitForProgress());
+    ASSERT_TRUE(StartLongRun());
     const SYSTEMTIME started = ReadStatistics()->startTime;
 
     // Commands that must change nothing while the run goes on.
@@ -814,9 +816,7 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
 TEST_F(SimulatedDrives, StopDuringARunEndsWithinTwentySecondsAndKeepsTheVolumeSound) {
     SimDigests digests;
     const std::wstring image = MakeLongVolume(&digests);
-    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'V'));
-    ASSERT_EQ(kRpcDone, Send(kCommandDefragment, L'V', kBlocks, sizeof(DefragCommand), 1));
-    ASSERT_TRUE(WaitForProgress());
+    ASSERT_TRUE(StartLongRun());
 
     {
         ServiceHandle service;
@@ -847,8 +847,7 @@ TEST_F(SimulatedDrives, StopDuringARunEndsWithinTwentySecondsAndKeepsTheVolumeSo
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcAbortDefrag(); }));
     EXPECT_EQ(0, IsPaused());
-    EXPECT_EQ(kRpcDone, Send(kCommandDefragment, L'V', kBlocks, sizeof(DefragCommand), 1));
-    EXPECT_TRUE(WaitForProgress()) << "a stale abort must not end the next run";
+    EXPECT_TRUE(StartLongRun()) << "a stale abort must not end the next run";
 }
 
 // A configured drive never falls back to its real device: a value that names no usable image
