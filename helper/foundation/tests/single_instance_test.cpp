@@ -338,6 +338,12 @@ protected:
         DeleteFileW(program_.c_str());
     }
 
+    static std::wstring SegoeFontFile() {
+        wchar_t windows[MAX_PATH] = {};
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        return std::wstring(windows) + L"\\FONTS\\SEGOEUI.TTF";
+    }
+
     static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\foundation_probe_xp.exe";
     std::wstring program_;
 };
@@ -347,10 +353,7 @@ TEST_F(WindowsXpProbe, TahomaWithArialForTheLargeFontsWhereSegoeIsMissing) {
     ASSERT_TRUE(RunReportingProbe(L"", report, program_));
     if (report.osMajor != 5)
         GTEST_SKIP() << "the system's version cannot be chosen for one program here";
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    if (GetFileAttributesW((std::wstring(windows) + L"\\FONTS\\SEGOEUI.TTF").c_str()) !=
-        INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(SegoeFontFile().c_str()) != INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "Segoe UI is installed";
     EXPECT_EQ(report.uiFace, L"tahoma");
     EXPECT_EQ(report.uiHeight, -11);
@@ -369,6 +372,29 @@ TEST_F(WindowsXpProbe, TahomaWithArialForTheLargeFontsWhereSegoeIsMissing) {
     EXPECT_EQ(Row(report, 22).weight, 400);
     EXPECT_EQ(Row(report, 23).weight, 500);
     EXPECT_EQ(Row(report, 24).weight, 700);
+}
+
+TEST_F(WindowsXpProbe, SegoeWhereItIsInstalledForEveryFont) {
+    // Only the file's presence counts; an empty one is never loaded as a font.
+    const std::wstring font = SegoeFontFile();
+    if (GetFileAttributesW(font.c_str()) != INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "a real Segoe UI is installed";
+    HANDLE file = CreateFileW(font.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    Report report;
+    const bool ran = RunReportingProbe(L"", report, program_);
+    DeleteFileW(font.c_str());
+    ASSERT_TRUE(ran);
+    if (report.osMajor != 5)
+        GTEST_SKIP() << "the system's version cannot be chosen for one program here";
+    EXPECT_EQ(report.uiFace, L"SEGOE UI");
+    EXPECT_EQ(report.uiHeight, -12);
+    ASSERT_EQ(report.fonts.size(), 24u);
+    for (size_t row = 1; row <= 24; ++row)
+        EXPECT_EQ(Row(report, row).face, L"SEGOE UI") << "row " << row;
+    EXPECT_EQ(Row(report, 5).height, -13);
+    EXPECT_EQ(Row(report, 6).weight, 400);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "app_state.h"
 #include "shared_globals.h"
 #include "single_instance.h"
+#include "system_info.h"
 #include "ui_fonts.h"
 #include "vantorix_app.h"
 
@@ -54,6 +55,26 @@ TEST(InstanceMutex, NameCarriesTheTitle) {
     EXPECT_TRUE(app.HasLanguageReader());
     EXPECT_EQ(g_bShowHeaderButtons, 1);
     EXPECT_EQ(CVantorixApp::strCurLangPath, L"English");
+}
+
+TEST(Construction, BareObjectIsCreatableAtRunTimeAndHasNoMutexName) {
+    CObject* object = RUNTIME_CLASS(CVantorixApp)->CreateObject();
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(object->IsKindOf(RUNTIME_CLASS(CWinAppEx)));
+    EXPECT_TRUE(static_cast<CVantorixApp*>(object)->GetInstanceMutexName().IsEmpty());
+    delete object;
+    CVantorixApp* made = CreateVantorixApp();
+    EXPECT_STREQ(made->GetRuntimeClass()->m_lpszClassName, "CVantorixApp");
+    delete made;
+}
+
+TEST(Construction, AdministratorStateUnderWine) {
+    // Wine's user is in the administrators group with its rights in effect.
+    EXPECT_TRUE(IsUserInAdminGroup());
+    TestApp app(L"Admin");
+    EXPECT_EQ(g_nAdminState, 1);
+    // From Vista on a lower-integrity sender may be allowed the hand-off message.
+    EXPECT_TRUE(AllowWindowMessage(g_msgSchedulerHandOff, MSGFLT_ADD));
 }
 
 TEST(InstanceMutex, FirstTestCreatesTheMutexAndKeepsItOpen) {
