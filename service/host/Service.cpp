@@ -8,6 +8,8 @@ namespace {
 
 constexpr DWORD kCommandWaitMilliseconds = 100;
 constexpr DWORD kThreadStopMilliseconds = 10'000;
+// A worker that has set finished has only its thread's end left to do.
+constexpr DWORD kWorkerEndMilliseconds = 5'000;
 
 CDefragRPC g_defragRpc;
 
@@ -34,7 +36,10 @@ void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
         worker.StartRun(command); // refused while a run exists or waits to be released
         break;
     case kCommandRelease:
-        if (g_defragWorker.HasEnded()) {
+        // A client releases as soon as it reads finished, which the worker sets as its last
+        // step: its thread may still be ending. Waiting for that keeps the release from being
+        // lost (the client would wait for idle in vain, and its next start be refused).
+        if (state.jobState == kJobFinished && g_defragWorker.HasEnded(kWorkerEndMilliseconds)) {
             state.FreeDefragResults();
             state.ResetStatusCounters();
             g_defragWorker.Close();

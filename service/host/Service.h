@@ -36,6 +36,6 @@ private:
 extern CDefragThread g_defragThread;
 
 // One command of the loop: 1 and 6 start a run unless one exists; 5 releases the results of a
-// run whose worker has ended; anything else does nothing.
+// finished run once its worker has ended; anything else does nothing.
 void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
                          DefragEngineState& state);

@@ -18,9 +18,8 @@ bool DefragWorkerHandle::Exists() {
     return thread_ != nullptr;
 }
 
-bool DefragWorkerHandle::HasEnded() {
-    std::lock_guard lock(lock_);
-    return thread_ && WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
+bool DefragWorkerHandle::HasEnded(DWORD milliseconds) {
+    return Exists() && WaitForEnd(milliseconds);
 }
 
 int DefragWorkerHandle::Priority() {

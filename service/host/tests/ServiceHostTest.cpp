@@ -27,6 +27,17 @@ void GatedEngine(DefragEngineState& state, const DefragCommand& command, bool) {
     WaitForMultipleObjects(2, waits, FALSE, 30'000);
 }
 
+DWORD WINAPI EndAfterAWhile(void*) {
+    Sleep(300);
+    return 0;
+}
+
+bool WaitForEngineRuns(int wanted) {
+    for (int i = 0; i < 500 && g_engineRuns < wanted; ++i)
+        Sleep(10);
+    return g_engineRuns == wanted;
+}
+
 bool WaitForJobState(int32_t wanted) {
     for (int i = 0; i < 500; ++i) {
         if (g_defragEngineState.jobState == wanted)
@@ -172,4 +183,42 @@ TEST_F(CommandLoop, ServicePauseHoldsTheWorkerWithoutSuspendingIt) {
     EXPECT_EQ(kJobFinished, state.jobState.load());
     EXPECT_EQ(nullptr, state.Cells());
     EXPECT_EQ(RPC_S_NOT_LISTENING, RpcMgmtIsServerListening(nullptr));
+}
+
+// The worker sets finished as its last step and its thread ends just after: a client that
+// releases at once must not have its release dropped.
+TEST_F(CommandLoop, AReleaseRightAfterFinishedWaitsForTheWorkersThreadToEnd) {
+    HANDLE ending = CreateThread(nullptr, 0, EndAfterAWhile, nullptr, 0, nullptr);
+    ASSERT_NE(nullptr, ending);
+    g_defragWorker.Adopt(ending);
+    ASSERT_TRUE(state.AllocateCells(248));
+    state.AddReport({L"T:\\x", 0, 2, 1, 1, 1, 1, kReportFragmented});
+    state.statistics.totalClusters = 1000;
+    state.jobState = kJobFinished;
+
+    Handle(kCommandRelease);
+    EXPECT_EQ(kJobIdle, state.jobState.load());
+    EXPECT_EQ(nullptr, state.Cells());
+    EXPECT_EQ(0u, state.ReportCount());
+    EXPECT_EQ(0u, state.statistics.totalClusters);
+    EXPECT_FALSE(g_defragWorker.Exists());
+}
+
+// A client's next pass sends a release and a start back to back: the loop carries out both, in
+// order, and the new worker runs the start command it was given.
+TEST_F(CommandLoop, AReleaseAndAStartSentTogetherAreBothCarriedOut) {
+    TestService service;
+    ASSERT_TRUE(service.Begin());
+    SetEvent(g_engineGate);
+    ASSERT_TRUE(g_defragCommands.Post({kCommandAnalyse, L'T', 248, kPriorityNormal, 0}));
+    ASSERT_TRUE(WaitForEngineRuns(1));
+    ASSERT_TRUE(WaitForJobState(kJobFinished));
+
+    ASSERT_TRUE(g_defragCommands.Post({kCommandRelease, L'T', 0, kPriorityNormal, 0}));
+    ASSERT_TRUE(g_defragCommands.Post({kCommandDefragment, L'T', 100, kPriorityLowest, 0}));
+    EXPECT_TRUE(WaitForEngineRuns(2)) << "the start after the release was lost";
+    EXPECT_TRUE(WaitForJobState(kJobFinished));
+    EXPECT_EQ(100u, state.cellCount);
+    EXPECT_EQ(1u, state.ReportCount()) << "the first run's results were released";
+    EXPECT_TRUE(service.Stop());
 }
