@@ -30,5 +30,8 @@ int RunDefragRpcListener(HANDLE stopEvent) {
         return 0;
     WaitForSingleObject(stopEvent, INFINITE);
     RpcMgmtStopServerListening(nullptr);
+    // Calls already in progress still use the engine state: the listener ends only after them,
+    // so whoever waits for it may free what they read.
+    RpcMgmtWaitServerListen();
     return 1;
 }

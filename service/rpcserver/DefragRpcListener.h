@@ -4,6 +4,6 @@
 #include <windows.h>
 
 // Registers the pipe endpoint and the interface, listens until stopEvent is signalled, then
-// stops listening; answers 1 after a normal end and 0 when a step fails. Failing to register
-// NTLM authentication is not a failure: calls need none.
+// stops listening and waits for the calls in progress; answers 1 after a normal end and 0 when a
+// step fails. Failing to register NTLM authentication is not a failure: calls need none.
 int RunDefragRpcListener(HANDLE stopEvent);

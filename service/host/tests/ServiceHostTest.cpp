@@ -1,14 +1,19 @@
 // The service host in one process: command line, the command loop's rules for starting and
 // releasing runs, the worker's set-up, and a stop during a run.
+#include "DefragRpcBinding.h"
 #include "DefragWorkerHandle.h"
+#include "RpcGuard.h"
 #include "Service.h"
 #include "ServiceCommandLine.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,6 +165,46 @@ TEST(ServiceStop, AStopRightAfterTheStartIsNotLost) {
         EXPECT_LT(GetTickCount() - start, 5'000u) << "the listener and the loop end promptly";
         EXPECT_EQ(RPC_S_NOT_LISTENING, RpcMgmtIsServerListening(nullptr));
     }
+}
+
+// A stop while a call is still being served: the listener's end, and so the stop, waits for the
+// call, which reads the engine state that the program frees after the stop.
+TEST(ServiceStop, WaitsForTheCallsInProgress) {
+    TestService service;
+    ASSERT_TRUE(service.Begin());
+    DefragRpcBinding binding(kDefragRpcEndpoint);
+    ASSERT_EQ(RPC_S_OK, binding.Status());
+    int count = 0;
+    bool connected = false;
+    for (int i = 0; i < 500 && !connected; ++i) { // the listener may still be registering
+        connected = RunGuarded([&] { return RpcGetReportCount(&count); }) == 1;
+        if (!connected)
+            Sleep(10);
+    }
+    ASSERT_TRUE(connected);
+
+    std::unique_lock held(g_defragEngineState.statusLock); // the call waits for it in the server
+    std::atomic<int> answer{-1};
+    std::thread client([&] {
+        std::vector<byte> buffer(sizeof(DefragStatistics));
+        int len = 0;
+        answer = RunGuarded(
+            [&] { return RpcGetDefragStatistics(sizeof(DefragStatistics), &len, buffer.data()); });
+    });
+    Sleep(1000); // ample for a call on a connected binding to reach the server
+    std::atomic<bool> released{false};
+    std::atomic<bool> stoppedFirst{false};
+    std::thread stopper([&] {
+        service.Stop();
+        stoppedFirst = !released;
+    });
+    Sleep(500);
+    released = true;
+    held.unlock();
+    stopper.join();
+    client.join();
+    EXPECT_FALSE(stoppedFirst) << "the stop ended while a call was still being served";
+    EXPECT_EQ(1, answer.load()) << "the call in progress was answered";
 }
 
 TEST_F(CommandLoop, ServicePauseHoldsTheWorkerWithoutSuspendingIt) {
