@@ -87,14 +87,19 @@ CServiceTemplate::~CServiceTemplate() {
     instance = nullptr;
 }
 
+// Both the service manager and the Run value take a command line: quoted, a path with spaces
+// ("C:\Program Files\...") can never start another program ("C:\Program.exe").
+std::wstring CServiceTemplate::QuotedProgramPath() const {
+    return L"\"" + programPath_ + L"\"";
+}
+
 int CServiceTemplate::Install() {
     if (IsConsumerWindows())
         return InstallRunValue();
     ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return ReportError(kExitNoManager);
-    // Quoted, so that a path with spaces can never start another program.
-    const std::wstring command = L"\"" + programPath_ + L"\"";
+    const std::wstring command = QuotedProgramPath();
     ScHandle service(CreateServiceW(manager, serviceName_.c_str(), displayName_.c_str(),
                                     SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
@@ -112,9 +117,10 @@ int CServiceTemplate::InstallRunValue() {
         MessageBoxW(nullptr, L"!!!", L"!!!", MB_OK);
         return kExitDone;
     }
+    const std::wstring command = QuotedProgramPath();
     RegSetValueExW(key, serviceName_.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(programPath_.c_str()),
-                   static_cast<DWORD>((programPath_.size() + 1) * sizeof(wchar_t)));
+                   reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return kExitDone;
 }

@@ -73,6 +73,7 @@ protected:
 private:
     static void WINAPI ServiceMain(DWORD argc, wchar_t** argv);
     static void WINAPI ServiceCtrlHandler(DWORD control);
+    std::wstring QuotedProgramPath() const;
     int InstallRunValue();
     int RemoveRunValue();
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +23,44 @@ protected:
     static void TearDownTestSuite() { RunProgram(L"-remove"); }
 };
 
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run value, or nullopt when there is none.
+std::optional<std::wstring> RunValue() {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD bytes = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kTestServiceName, RRF_RT_REG_SZ, nullptr, value,
+                     &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+// Wine answers a version per program name: the installed program runs as Windows 98.
+class ConsumerWindowsProgram : public ServiceProgram {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, versionKey_.c_str(), L"Version",
+                                                 REG_SZ, L"win98", sizeof L"win98"));
+    }
+    void TearDown() override {
+        RegDeleteKeyW(HKEY_CURRENT_USER, versionKey_.c_str());
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kTestServiceName);
+    }
+    const std::wstring versionKey_ =
+        std::wstring(L"Software\\Wine\\AppDefaults\\") + XARN_SERVICE_PROGRAM;
+};
+
 } // namespace
+
+TEST_F(ConsumerWindowsProgram, TheRunValueIsQuotedAndRemoved) {
+    ASSERT_EQ(0u, RunProgram(L"-install").exitCode);
+    const std::optional<std::wstring> command = RunValue();
+    if (!command)
+        GTEST_SKIP() << "the system's version cannot be chosen for one program here";
+    EXPECT_EQ(L"\"" + InstalledProgram() + L"\"", *command);
+    EXPECT_EQ(0u, RunProgram(L"-remove").exitCode);
+    EXPECT_FALSE(RunValue());
+}
 
 TEST_F(ServiceProgram, UnknownSwitchesAndRemovingWhatIsNotInstalled) {
     for (const wchar_t* arguments : {L"-x", L"-install now", L"/uninstall"}) {
