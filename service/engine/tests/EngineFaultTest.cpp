@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -21,6 +22,8 @@ public:
     }
     // Edits the NTFS volume data the volume answers.
     std::function<void(NTFS_VOLUME_DATA_BUFFER&)> editNtfsData;
+    // Edits the volume bitmap reply: its buffer, the buffer's size and the bytes returned.
+    std::function<void(uint8_t*, DWORD, DWORD&)> editBitmap;
 
     HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD flags) override {
         return inner_.CreateFileW(path, access, share, flags);
@@ -35,6 +38,9 @@ public:
         const BOOL done = inner_.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
         if (done && code == FSCTL_GET_NTFS_VOLUME_DATA && editNtfsData) {
             editNtfsData(*static_cast<NTFS_VOLUME_DATA_BUFFER*>(out));
+        }
+        if (done && code == FSCTL_GET_VOLUME_BITMAP && editBitmap) {
+            editBitmap(static_cast<uint8_t*>(out), outSize, *returned);
         }
         return done;
     }
@@ -143,6 +149,27 @@ TEST(EngineFaults, ClustersTakenAfterTheBitmapReadFailTheMoveWhichRetriesElsewhe
     EXPECT_EQ(static_cast<uint32_t>(kReportContiguous), t.ReportFor(L"T:\\a.bin")->status);
     t.Volume().MarkClusters(200, 100, false); // give the checker a bitmap it can explain
     t.ExpectSound();
+}
+
+// The reply covers the first 1,024 clusters while its bitmap size claims the whole volume: only
+// the returned bytes are read, the rest counts as used, and nothing is placed there.
+TEST(EngineFaults, ABitmapReplyShorterThanItsSizeIsReadOnlyAsFarAsItWasReturned) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    AddTwoFragmentedFiles(t);
+    CFaultingVolumeApi api(t.Api());
+    static constexpr DWORD kShortReply = offsetof(VOLUME_BITMAP_BUFFER, Buffer) + 1024 / 8;
+    api.editBitmap = [](uint8_t* out, DWORD outSize, DWORD& returned) {
+        ASSERT_GT(outSize, kShortReply);
+        std::memset(out + kShortReply, 0, outSize - kShortReply); // reads as all free
+        returned = kShortReply;
+    };
+    EXPECT_EQ(1, t.RunThrough(api, 0, true));
+    EXPECT_EQ((std::vector<LayoutRun>{{200, 15}}), t.LayoutOf(L"\\a.bin"));
+    EXPECT_EQ((std::vector<LayoutRun>{{215, 16}}), t.LayoutOf(L"\\b.bin"));
+    EXPECT_GE(t.Statistics().usedClusters, 4096u - 1024u);
+    // Free as the run sees it: [0, 10) and [231, 1024), a.bin's old place included.
+    EXPECT_EQ(1024u - 231u, t.Statistics().largestFreeRun);
+    t.ExpectSound(false); // the cells count the unread clusters as used
 }
 
 TEST(EngineFaults, MftZonesOutOfShapeAreClampedOrIgnored) {

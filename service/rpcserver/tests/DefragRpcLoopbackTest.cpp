@@ -143,11 +143,13 @@ TEST_F(DefragRpcLoopback, ClusterMapNeedsTheHeldCellCount) {
     EXPECT_EQ(0, RunGuarded([&] { return RpcGetClusterMap(247 * 40, &len, bytes); }));
     EXPECT_EQ(0, len);
     EXPECT_EQ(1u, cells[0].freeClusters) << "nothing copied";
-    ASSERT_EQ(1, RunGuarded([&] { return RpcGetClusterMap(248 * 40, &len, bytes); }));
-    EXPECT_EQ(248 * 40, len);
+    ASSERT_EQ(1, RunGuarded([&] { return RpcGetClusterMap(248 * 40 + 39, &len, bytes); }));
+    EXPECT_EQ(248 * 40, len) << "only the cells travel";
     EXPECT_EQ(555u, cells[5].contiguousClusters);
     EXPECT_EQ(0u, cells[0].freeClusters);
     EXPECT_EQ(1u, cells[248].freeClusters) << "nothing past the map";
+    ASSERT_EQ(1, RunGuarded([&] { return RpcGetClusterMap(248 * 40, &len, bytes); }));
+    EXPECT_EQ(248 * 40, len);
 
     cells[7].mftZoneClusters = 77;
     EXPECT_EQ(0, RunGuarded([&] { return RpcSetClusterMap(247 * 40, bytes); }));
@@ -193,7 +195,7 @@ TEST_F(DefragRpcLoopback, ReportItems) {
     EXPECT_EQ(2, count);
 
     constexpr int kSize = sizeof(FileReportRecord);
-    std::vector<byte> buffer(kSize, 0xCC);
+    std::vector<byte> buffer(kSize + 100, 0xCC);
     int len = -1;
     for (int index : {2, 3, -1, -2147483647 - 1}) {
         EXPECT_EQ(0,
@@ -204,8 +206,9 @@ TEST_F(DefragRpcLoopback, ReportItems) {
     EXPECT_EQ(0, RunGuarded([&] { return RpcGetReportItem(0, kSize - 1, &len, buffer.data()); }));
     EXPECT_EQ(0xCC, buffer[0]);
 
-    ASSERT_EQ(1, RunGuarded([&] { return RpcGetReportItem(1, kSize, &len, buffer.data()); }));
-    EXPECT_EQ(kSize, len);
+    ASSERT_EQ(1, RunGuarded([&] { return RpcGetReportItem(1, kSize + 100, &len, buffer.data()); }));
+    EXPECT_EQ(kSize, len) << "only the record travels";
+    EXPECT_EQ(0xCC, buffer[kSize]);
     auto record = std::make_unique<FileReportRecord>();
     std::memcpy(record.get(), buffer.data(), kSize);
     EXPECT_STREQ(L"T:\\dir", record->path);
