@@ -348,7 +348,11 @@ int CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
     }
     if (list.fragmentCount > 1) {
         statistics_.fragmentsRemaining += list.fragmentCount;
-        ++statistics_.itemsNotDefragmented;
+        // A failed move has counted the item already; its report keeps the failure.
+        if (report.status != kReportMoveFailed)
+            ++statistics_.itemsNotDefragmented;
+        if (report.status == kReportContiguous)
+            report.status = kReportFragmented;
         TransferJoinedExtents(list, MapTransfer::MadeFragmented);
         report.fragmentsAfter = list.fragmentCount;
         state_.AddReport(std::move(report));

@@ -6,7 +6,6 @@
 
 namespace {
 
-using Layout = std::vector<LayoutRun>;
 
 // A volume of 4,096 clusters with an MFT zone at [100, 200) and three files.
 void AddThreeFiles(EngineTestVolume& t) {

@@ -29,6 +29,8 @@ inline std::ostream& operator<<(std::ostream& out, const LayoutRun& run) {
     return out << "{" << run.lcn << ", " << run.count << "}";
 }
 
+using Layout = std::vector<LayoutRun>;
+
 class EngineTestVolume {
 public:
     static constexpr wchar_t kDrive = L'T';
