@@ -396,6 +396,14 @@ CString FileVersionInfo::GetFileVersionText() const {
     return text;
 }
 
+CString GetFileVersionText(const CString& path) {
+    if (!PathFileExistsW(path))
+        return CString(L"0");
+    FileVersionInfo version;
+    version.Load(path);
+    return version.GetFileVersionText();
+}
+
 void FileVersionInfo::Release() {
     delete[] buffer_;
     buffer_ = nullptr;

@@ -69,5 +69,8 @@ private:
     DWORD translation_ = 0; // language in the high word, code page in the low word
 };
 
+// "0" when the file does not exist; else its version ("1.2.3.4", empty without a version).
+CString GetFileVersionText(const CString& path);
+
 // PathMatchSpecA of the file name against the pattern.
 bool MatchesFileSpecA(const char* spec, const char* file);

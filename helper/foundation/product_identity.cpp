@@ -153,3 +153,8 @@ HINSTANCE GetResourceInstance() {
     static const HINSTANCE resources = LoadLibraryW(XarnSysResourceLibrary());
     return resources;
 }
+
+void LoadResourceText(CString& text, UINT id) {
+    if (!text.LoadString(GetResourceInstance(), id))
+        text.Empty();
+}

@@ -39,3 +39,5 @@ LPCWSTR GetModuleFolder(HMODULE module, CString& folder);
 HINSTANCE GetOwnModuleHandle();
 // The resource library named by xarnsys, loaded on first use.
 HINSTANCE GetResourceInstance();
+// The text of a string resource of the resource library; empty when it has none.
+void LoadResourceText(CString& text, UINT id);

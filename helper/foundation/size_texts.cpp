@@ -56,3 +56,29 @@ bool StringArrayContains(const CStringArray& array, LPCWSTR text, bool fromEnd) 
     }
     return false;
 }
+
+wchar_t* FormatNumberGrouped(LONGLONG value, wchar_t* buffer, int capacity) {
+    if (!buffer || capacity <= 0)
+        return buffer;
+    wchar_t leadingZero[4] = {};
+    wchar_t decimalSeparator[5] = {};
+    wchar_t thousandSeparator[5] = {};
+    wchar_t negativeOrder[4] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_ILZERO, leadingZero, 4);
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimalSeparator, 5);
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousandSeparator, 5);
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_INEGNUMBER, negativeOrder, 4);
+    NUMBERFMTW format{};
+    format.NumDigits = 0;
+    format.LeadingZero = static_cast<UINT>(_wtoi(leadingZero));
+    format.Grouping = 3;
+    format.lpDecimalSep = decimalSeparator;
+    format.lpThousandSep = thousandSeparator;
+    format.NegativeOrder = static_cast<UINT>(_wtoi(negativeOrder));
+    wchar_t digits[32];
+    _snwprintf(digits, 32, L"%I64d", value);
+    digits[31] = L'\0';
+    if (GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits, &format, buffer, capacity) == 0)
+        buffer[0] = L'\0';
+    return buffer;
+}

@@ -11,3 +11,7 @@
 void FormatSizeWithUnits(CString& text, bool wholeNumbers, ULONGLONG bytes);
 void SortStringArray(CStringArray& array, bool descending, bool caseSensitive);
 bool StringArrayContains(const CStringArray& array, LPCWSTR text, bool fromEnd);
+
+// The value with the user's digit grouping and no decimals ("1,234,567"); an empty text when
+// the buffer is too small.
+wchar_t* FormatNumberGrouped(LONGLONG value, wchar_t* buffer, int capacity);

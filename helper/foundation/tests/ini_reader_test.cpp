@@ -232,3 +232,23 @@ TEST(StringArrays, SortAndSearch) {
     SortStringArray(empty, false, false);
     EXPECT_FALSE(StringArrayContains(empty, L"a", false));
 }
+
+TEST(NumberTexts, GroupedByThousandsWithoutDecimals) {
+    // The test prefix runs with the English (United States) user locale.
+    wchar_t buffer[32];
+    EXPECT_STREQ(L"1,234,567", FormatNumberGrouped(1234567, buffer, 32));
+    EXPECT_STREQ(L"0", FormatNumberGrouped(0, buffer, 32));
+    EXPECT_STREQ(L"999", FormatNumberGrouped(999, buffer, 32));
+    EXPECT_STREQ(L"-1,000", FormatNumberGrouped(-1000, buffer, 32));
+    EXPECT_STREQ(L"9,223,372,036,854,775,807",
+                 FormatNumberGrouped(9223372036854775807LL, buffer, 32));
+    // Too small a buffer gives an empty text, not a cut number.
+    EXPECT_STREQ(L"", FormatNumberGrouped(1234567, buffer, 5));
+    EXPECT_EQ(nullptr, FormatNumberGrouped(1, nullptr, 10));
+}
+
+TEST(ResourceTexts, MissingStringIsEmpty) {
+    CString text(L"left over");
+    LoadResourceText(text, 65000);
+    EXPECT_TRUE(text.IsEmpty());
+}

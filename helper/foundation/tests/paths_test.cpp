@@ -147,6 +147,19 @@ TEST(FileVersions, FilesWithoutVersionGiveEmptyText) {
     EXPECT_EQ(3, dots.Remove(L'.'));
 }
 
+TEST(FileVersions, VersionTextOfAPath) {
+    TempFolder folder;
+    EXPECT_EQ(CString(L"0"), GetFileVersionText((folder / L"missing.dll").c_str()));
+    WriteBytes(folder / L"plain.txt", "x");
+    EXPECT_TRUE(GetFileVersionText((folder / L"plain.txt").c_str()).IsEmpty());
+    wchar_t kernel[MAX_PATH];
+    GetSystemDirectoryW(kernel, MAX_PATH);
+    wcscat(kernel, L"\\kernel32.dll");
+    FileVersionInfo info;
+    ASSERT_EQ(1, info.Load(kernel));
+    EXPECT_EQ(info.GetFileVersionText(), GetFileVersionText(kernel));
+}
+
 TEST(Identity, TextsAndProductKey) {
     EXPECT_EQ(CString(L"Halvenor\\Xarn"), GetCompanyProductPath());
     CString key;
