@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
 
 #include <cwchar>
 
@@ -26,18 +25,8 @@ protected:
         ASSERT_TRUE(CreateProcessW(path, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    nullptr, &startup, &target_));
         // Until the new process has loaded, it lists no modules.
-        for (int wait = 0; wait < 100 && !HasModules(target_.dwProcessId); ++wait)
+        for (int wait = 0; wait < 100 && !ProcessListsModules(target_.dwProcessId); ++wait)
             Sleep(50);
-    }
-    static bool HasModules(DWORD processId) {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-        if (snapshot == INVALID_HANDLE_VALUE)
-            return false;
-        MODULEENTRY32W module{};
-        module.dwSize = sizeof module;
-        const bool listed = Module32FirstW(snapshot, &module) != FALSE;
-        CloseHandle(snapshot);
-        return listed;
     }
     void TearDown() override {
         TerminateProcess(target_.hProcess, 1);

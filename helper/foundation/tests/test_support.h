@@ -3,8 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <classlib/String.h>
+
+#include "product_identity.h"
 
 #include <ostream>
 #include <string>
@@ -16,6 +19,30 @@ inline void PrintTo(const CString& text, std::ostream* out) {
     std::string utf8(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), utf8.data(), bytes, nullptr, nullptr);
     *out << '"' << utf8 << '"';
+}
+
+// The test program's folder without a final backslash. Under Wine a program started from a
+// path outside every drive gets a relative module name; GetModuleFolder falls back to the
+// command line then.
+inline std::wstring ProgramFolder() {
+    CString folder;
+    GetModuleFolder(nullptr, folder);
+    std::wstring path(folder.GetString());
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// Whether the process lists its modules yet: a new process lists none until it has loaded.
+inline bool ProcessListsModules(DWORD processId) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    const bool listed = Module32FirstW(snapshot, &module) != FALSE;
+    CloseHandle(snapshot);
+    return listed;
 }
 
 class TempFolder {
