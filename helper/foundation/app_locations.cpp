@@ -1,0 +1,37 @@
+#include "app_locations.h"
+
+#include "app_state.h"
+#include "paths.h"
+#include "product_identity.h"
+
+#include <classlib/Resources.h>
+
+#include <shellapi.h>
+
+CString GetAppRegistryKey() {
+    CString key(GetProductRegistryKey());
+    AppendPath(key, GetAppTitle());
+    return key;
+}
+
+CString GetAppDataFolder() {
+    CString folder = GetAppTitle();
+    if (!GetUserDataFolder(folder))
+        folder.Empty(); // never a bare title, which would name a folder below the current one
+    return folder;
+}
+
+CString GetAppModulePath() {
+    wchar_t path[1040] = {};
+    GetModuleFileNameW(AfxGetInstanceHandle(), path, 1039);
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
+        return CString(path);
+    CString first;
+    int count = 0;
+    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        if (count > 0)
+            first = arguments[0];
+        LocalFree(arguments);
+    }
+    return first;
+}
