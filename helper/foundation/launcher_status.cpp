@@ -1,0 +1,60 @@
+#include "launcher_status.h"
+
+#include "paths.h"
+#include "product_identity.h"
+#include "registry.h"
+
+namespace {
+
+struct ModuleKey {
+    int module;
+    const wchar_t* key;
+};
+
+// By tools-table row: the defragmenter, the duplicate finder and the junk cleaner, and the
+// maker's other tools.
+constexpr ModuleKey kModuleKeys[] = {
+    {3, L"SystemClean"}, {4, L"RegistryClean"},    {5, L"PrivacyClean"},  {6, L"StartupOptimize"},
+    {7, L"DiskDefrag"},  {8, L"InternetOptimize"}, {9, L"DupeFiles"},     {10, L"MemoryOptimize"},
+    {11, L"Restore"},    {12, L"Update"},          {15, L"Backup"},       {16, L"FileShred"},
+    {17, L"SysClean"},   {19, L"Uninstall"},       {23, L"BrowserClean"},
+};
+
+} // namespace
+
+CString GetModuleStatusKey(int module) {
+    for (const ModuleKey& entry : kModuleKeys)
+        if (entry.module == module)
+            return CString(entry.key);
+    return CString();
+}
+
+namespace {
+
+// Unknown modules would otherwise write into the parent key shared by all tools.
+bool LauncherStatusKey(int module, CString& key) {
+    const CString moduleKey = GetModuleStatusKey(module);
+    if (moduleKey.IsEmpty())
+        return false;
+    key = GetProductRegistryKey();
+    AppendPath(key, L"ScanStatusForLauncher");
+    AppendPath(key, moduleKey);
+    return true;
+}
+
+} // namespace
+
+void WriteLauncherStatus(int module, int iconStatus, CString pageMessage, CString homeMessage,
+                         COleDateTime lastRun) {
+    CString key;
+    if (!LauncherStatusKey(module, key))
+        return;
+    CRegistry registry(HKEY_CURRENT_USER);
+    if (!registry.Open(HKEY_CURRENT_USER, key, true))
+        return;
+    registry.WriteDwordValue(L"iconStatus", static_cast<DWORD>(iconStatus));
+    registry.WriteString(L"MSG", pageMessage);
+    registry.WriteString(L"MSGOnHome", homeMessage);
+    if (lastRun.m_dt != 0)
+        registry.WriteString(L"LastScanDateTime", lastRun.Format(0, LOCALE_USER_DEFAULT));
+}
