@@ -1,6 +1,7 @@
 // Finding and ending programs by a part of their file name, on copies of a test program with
 // names of this test's own; and starting programs through the shell.
 #include "app_locations.h"
+#include "app_state.h"
 #include "process_control.h"
 #include "shell_commands.h"
 #include "test_support.h"
@@ -21,7 +22,7 @@ std::wstring UniqueWord() {
 class TargetProgram {
 public:
     explicit TargetProgram(const std::wstring& path) : path_(path) {
-        CopyFileW((ProgramFolder() + L"\\foundation_process_target.exe").c_str(), path_.c_str(),
+        CopyFileW((ProgramFolder() + L"\\foundation_idle_target.exe").c_str(), path_.c_str(),
                   FALSE);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -124,7 +125,7 @@ TEST(ProcessKill, EndsEveryProcessWhoseNameHoldsThePart) {
 TEST(ShellCommands, RunShellCommandStartsAProgram) {
     const std::wstring word = UniqueWord();
     const std::wstring path = ProgramFolder() + L"\\Shell" + word + L".exe";
-    CopyFileW((ProgramFolder() + L"\\foundation_process_target.exe").c_str(), path.c_str(), FALSE);
+    CopyFileW((ProgramFolder() + L"\\foundation_idle_target.exe").c_str(), path.c_str(), FALSE);
     const HINSTANCE result =
         RunShellCommand(nullptr, L"open", path.c_str(), nullptr, ProgramFolder().c_str(), SW_HIDE);
     EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
@@ -144,23 +145,44 @@ TEST(ShellCommands, RunShellCommandStartsAProgram) {
     // A file that cannot be started is not tried here: the shell reports it in a message box.
 }
 
-TEST(ShellCommands, RelaunchStartsThisProgramAgainWithTheParameters) {
-    TempFolder folder;
-    const std::wstring report = folder / L"relaunched.xml";
-    const CString parameters(
-        (L"--gtest_filter=NoSuchTest.None --gtest_output=xml:" + report).c_str());
-    ASSERT_TRUE(RelaunchElevated(nullptr, parameters, false));
-    bool written = false;
-    for (int wait = 0; wait < 300 && !written; ++wait) {
-        written = GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES &&
-                  ReadBytes(report).find("</testsuites>") != std::string::npos;
-        if (!written)
+TEST(ShellCommands, RelaunchStartsTheProgramAgainWithTheParameters) {
+    // The log probe restarts itself with parameters that make the new process log a line.
+    const std::wstring title = L"XarnRelaunchTest" + std::to_wstring(GetCurrentProcessId());
+    g_strAppTitle = title.c_str();
+    const std::wstring folder = GetAppDataFolder().GetString();
+    g_strAppTitle.Empty();
+    ASSERT_FALSE(folder.empty());
+    const std::wstring probe = ProgramFolder() + L"\\foundation_log_probe.exe";
+    std::wstring command = L"\"" + probe + L"\" " + title + L" relaunch";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(probe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    DWORD code = 1;
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(0u, code);
+    bool logged = false;
+    for (int wait = 0; wait < 300 && !logged; ++wait) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\log_*.log").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            const std::string bytes = ReadBytes(folder + L"\\" + found.cFileName);
+            std::string text;
+            for (size_t at = 0; at + 1 < bytes.size(); at += 2)
+                text += bytes[at];
+            logged = text.find("\trelaunched\r\n") != std::string::npos &&
+                     text.find("Closing Log") != std::string::npos;
+        }
+        if (!logged)
             Sleep(100);
     }
-    EXPECT_TRUE(written);
-    // Let the new process go before the folder is removed.
-    for (int wait = 0; wait < 50 && !DeleteFileW(report.c_str()); ++wait)
-        Sleep(100);
+    EXPECT_TRUE(logged);
+    TempFolder::RemoveTree(folder);
 }
 
 TEST(AppLocations, ModulePathIsThisProgram) {
