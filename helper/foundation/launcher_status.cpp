@@ -1,8 +1,10 @@
 #include "launcher_status.h"
 
+#include "app_state.h"
 #include "paths.h"
 #include "product_identity.h"
 #include "registry.h"
+#include "vantorix_app.h"
 
 namespace {
 
@@ -42,7 +44,42 @@ bool LauncherStatusKey(int module, CString& key) {
     return true;
 }
 
+// The text key of a tool that has not run yet.
+LPCWSTR NotYetRunTextKey(int module) {
+    switch (module) {
+    case 15:
+        return L"IDS_NO_BACKUP";
+    case 10:
+        return L"IDS_MEM_NOTYET_OPT";
+    case 19:
+        return L"IDS_NO_UNINSTALL_PRFORM";
+    default:
+        return L"IDS_SCAN_YET_NOT_PERF";
+    }
+}
+
 } // namespace
+
+CString ReadLauncherStatus(int module, DWORD& iconStatus, bool home, bool wantDate) {
+    CString message;
+    CString lastRun;
+    CString key;
+    if (LauncherStatusKey(module, key)) {
+        CRegistry registry(HKEY_CURRENT_USER);
+        registry.SetAccess(KEY_READ);
+        if (registry.Open(HKEY_CURRENT_USER, key, false)) {
+            registry.ReadDwordValue(L"iconStatus", iconStatus);
+            registry.ReadString(home ? L"MSGOnHome" : L"MSG", message);
+            registry.ReadString(L"LastScanDateTime", lastRun);
+        }
+    }
+    if (message.IsEmpty() && !home) {
+        CWinApp* app = GetAppObject();
+        if (app && app->IsKindOf(RUNTIME_CLASS(CVantorixApp)))
+            message = static_cast<CVantorixApp*>(app)->GetLangString(NotYetRunTextKey(module));
+    }
+    return wantDate ? lastRun : message;
+}
 
 void WriteLauncherStatus(int module, int iconStatus, CString pageMessage, CString homeMessage,
                          COleDateTime lastRun) {

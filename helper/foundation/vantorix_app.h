@@ -40,6 +40,26 @@ public:
     static CString strCurLangPath;
 
     // Texts and settings through the application (app services)
+    // The text of `key` from the application's language file; no section: the current one.
+    CString GetLangString(LPCWSTR key, LPCWSTR section = nullptr);
+    // GetLangString of an ANSI key, in the current section.
+    CString GetLangStringA(LPCSTR key);
+    // The application's settings cache; 0, empty or false before InitInstance made it.
+    DWORD GetSettingDword(LPCWSTR name);
+    // Valid until eight further string reads of any settings cache.
+    LPCWSTR GetSettingString(LPCWSTR name);
+    bool SetSettingDword(LPCWSTR name, DWORD value);
+    bool SetSettingString(LPCWSTR name, LPCWSTR text);
+    bool ReadSettingDword(LPCWSTR name, DWORD& value);
+    bool ReadSettingString(LPCWSTR name, const CString& text);
+    ULONGLONG GetSettingQword(LPCWSTR name);
+    bool SetSettingQword(LPCWSTR name, ULONGLONG value);
+    // The string setting as a decimal number; 0 when empty.
+    int GetSettingInt(LPCWSTR name);
+    // The DWORD setting as decimal text, in one of five slots handed out in turn: up to five
+    // such texts stay valid at once.
+    LPCWSTR GetSettingNumberText(LPCWSTR name);
+    bool SetSettingInt(LPCWSTR name, int value);
 
 protected:
     CIniReader* m_pLangReader = nullptr;

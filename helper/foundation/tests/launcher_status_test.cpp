@@ -106,3 +106,9 @@ TEST_F(LauncherStatus, UnknownModuleWritesNothing) {
     std::wstring text;
     EXPECT_FALSE(ReadText(kLauncherKey, L"MSG", text));
 }
+
+TEST_F(LauncherStatus, WithoutApplicationNoNotYetText) {
+    DWORD icon = 3;
+    EXPECT_TRUE(ReadLauncherStatus(10, icon, false, false).IsEmpty());
+    EXPECT_EQ(3u, icon);
+}
