@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <gdiplus.h>
-#include <shellapi.h>
 
 #include <clocale>
 
@@ -15,6 +14,7 @@
 #include "paths.h"
 #include "product_identity.h"
 #include "shared_globals.h"
+#include "shell_commands.h"
 #include "single_instance.h"
 #include "system_info.h"
 #include "ui_fonts.h"
@@ -161,16 +161,8 @@ void CVantorixApp::HtmlHelp(DWORD_PTR dwData, UINT nCmd) {
 }
 
 void CVantorixApp::ShowHelp(DWORD_PTR, UINT) {
-    const CString page = GetSupportPageUrl();
-    SHELLEXECUTEINFOW execute = {};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOZONECHECKS | SEE_MASK_NOCLOSEPROCESS;
-    execute.hwnd = GetDesktopWindow();
-    execute.lpVerb = L"open";
-    execute.lpFile = page;
-    execute.nShow = SW_SHOWMAXIMIZED;
-    if (ShellExecuteExW(&execute) && execute.hProcess != nullptr)
-        CloseHandle(execute.hProcess);
+    RunShellCommand(GetDesktopWindow(), L"open", GetSupportPageUrl(), nullptr, nullptr,
+                    SW_SHOWMAXIMIZED);
 }
 
 void CVantorixApp::SetLangSection(LPCWSTR section) {

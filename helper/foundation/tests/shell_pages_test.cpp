@@ -3,6 +3,8 @@
 #include "app_locations.h"
 #include "app_state.h"
 #include "shell_commands.h"
+#include "product_identity.h"
+#include "vantorix_app.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -102,4 +104,22 @@ TEST_F(ShellPages, SupportMail) {
     SchemeHandler mail(L"mailto", Handler());
     OpenSupportMail();
     EXPECT_TRUE(Arrived("mailto:support@halvenor.com"));
+}
+
+TEST_F(ShellPages, BothHelpEntriesOfTheApplicationOpenTheSupportPage) {
+    SchemeHandler https(L"https", Handler());
+    const CString page = GetSupportPageUrl();
+    const std::string address(page.GetString(), page.GetString() + page.GetLength());
+    CVantorixApp app;
+    app.WinHelp(0, HELP_CONTEXT);
+    EXPECT_TRUE(Arrived(address));
+    app.HtmlHelp(0, 0);
+    const std::string line = "\t" + address + "\r\n";
+    bool twice = false;
+    for (int wait = 0; wait < 200 && !twice; ++wait, Sleep(100)) {
+        const std::string log = TodaysLog(folder_);
+        const size_t first = log.find(line);
+        twice = first != std::string::npos && log.find(line, first + 1) != std::string::npos;
+    }
+    EXPECT_TRUE(twice);
 }
