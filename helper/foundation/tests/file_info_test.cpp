@@ -98,19 +98,28 @@ TEST(FolderWalk, CancelStopsTheWalk) {
         for (int j = 0; j < 20; ++j)
             WriteBytes(sub + L"\\g" + std::to_wstring(j), "x");
     }
-    cancel = 0;
-    volatile LONG progress = 0;
-    std::thread canceller([&] {
-        while (progress < 30)
-            Sleep(0);
-        InterlockedExchange(&cancel, 1);
-    });
-    const int added = array.EnumFolder(FolderWalkRequest{
-        (folder.Path() + L"\\").c_str(), L"*", TRUE, kSortNone, TRUE, &cancel, &progress});
-    canceller.join();
-    EXPECT_GE(added, 30);
-    EXPECT_LT(added, 470);
-    EXPECT_EQ(added, static_cast<int>(progress));
+    // The walk may outrun a canceller that a loaded machine schedules late: a few tries, of
+    // which one must stop early; every one counts exactly what it added.
+    constexpr int kWholeTree = 470;
+    bool stoppedEarly = false;
+    for (int attempt = 0; attempt < 5 && !stoppedEarly; ++attempt) {
+        cancel = 0;
+        volatile LONG progress = 0;
+        std::thread canceller([&] {
+            while (progress < 30)
+                Sleep(0);
+            InterlockedExchange(&cancel, 1);
+        });
+        CGlobalFileInfoArray walked;
+        const int added = walked.EnumFolder(FolderWalkRequest{
+            (folder.Path() + L"\\").c_str(), L"*", TRUE, kSortNone, TRUE, &cancel, &progress});
+        canceller.join();
+        EXPECT_GE(added, 30);
+        EXPECT_LE(added, kWholeTree);
+        EXPECT_EQ(added, static_cast<int>(progress));
+        stoppedEarly = added < kWholeTree;
+    }
+    EXPECT_TRUE(stoppedEarly);
 }
 
 TEST(ContentChecks, SumRoundsTheLimitUpToWholeWords) {
