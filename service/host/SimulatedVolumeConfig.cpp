@@ -17,18 +17,20 @@ std::optional<std::wstring> ReadSimulatedVolumeImage(HKEY parameters, wchar_t dr
         return std::nullopt;
     const std::wstring name = SimulatedVolumeValueName(drive);
     DWORD bytes = 0;
-    LONG status =
+    const LONG status =
         RegGetValueW(parameters, nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
     if (status == ERROR_FILE_NOT_FOUND)
         return std::nullopt;
+    // A value that is there but unusable gives the empty path, which fails the run.
+    if (status != ERROR_SUCCESS)
+        return std::wstring();
     // RegGetValueW terminates what it reads, whatever the value holds.
-    std::wstring path(status == ERROR_SUCCESS ? bytes / sizeof(wchar_t) + 1 : 0, L'\0');
-    if (status == ERROR_SUCCESS) {
-        bytes = static_cast<DWORD>(path.size() * sizeof(wchar_t));
-        status = RegGetValueW(parameters, nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr,
-                              path.data(), &bytes);
-    }
-    path.resize(status == ERROR_SUCCESS ? wcsnlen(path.c_str(), path.size()) : 0);
+    std::wstring path(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    if (RegGetValueW(parameters, nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, path.data(),
+                     &bytes) != ERROR_SUCCESS)
+        return std::wstring();
+    path.resize(wcsnlen(path.c_str(), path.size()));
     return path;
 }
 
