@@ -1,24 +1,54 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build and test. Safe to run again.
+# Where the kernel refuses 32-bit programs (Wine's 32-bit loader is one), it also installs
+# qemu-user from the release's backports suite, whose i386 emulation the scripts register in a
+# private namespace (tools/wine-env.sh); XARN_I686_EMULATION=force installs it in any case.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 packages=(
-  cmake ninja-build clang
+  cmake ninja-build clang python3
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 winbind
   xvfb imagemagick googletest
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ "${#missing[@]}" -eq 0 ]; then
-  exit 0
-fi
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+if [ "${#missing[@]}" -ne 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+if { [ "${XARN_I686_EMULATION:-}" = force ] || ! xarn_can_run_32bit; } &&
+  [ ! -f "$XARN_QEMU_I386_BINFMT" ]; then
+  # The backports suite from the same archive as the machine's own release.
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  uris=$(grep -h -E '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null |
+    awk '{print $2}' | grep -v -E 'security' | head -n 1 || true)
+  [ -n "$uris" ] || uris=$(grep -h -E "^deb [^ ]+ $codename " /etc/apt/sources.list 2>/dev/null |
+    awk '{print $2}' | head -n 1 || true)
+  if [ -z "$uris" ]; then
+    echo "error: no Debian archive for $codename is configured; cannot add $codename-backports" >&2
+    exit 1
+  fi
+  keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+  printf 'Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\nSigned-By: %s\n' \
+    "$uris" "$codename" "$keyring" | $SUDO tee /etc/apt/sources.list.d/xarn-backports.sources >/dev/null
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+    -t "$codename-backports" qemu-user
+fi

@@ -6,16 +6,27 @@ export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/xarn-wine-$(id -u)}
 
 XARN_WINE64=/usr/lib/wine/wine64
 XARN_WINE32=/usr/lib/wine/wine
+XARN_QEMU_I386_BINFMT=/usr/share/qemu/binfmt.d/qemu-i386.conf
 
-# Prints the loader for a PE program (by its machine field), or fails when this machine
-# cannot run that architecture.
+# Prints the loader for a PE program (by its machine field), or fails with the reason when this
+# machine cannot run that architecture.
 xarn_wine_loader() {
     local machine
     machine=$(od -An -tx1 -j "$(($(od -An -tu4 -j60 -N4 "$1") + 4))" -N2 "$1" | tr -d ' ')
     case "$machine" in
         6486) echo "$XARN_WINE64" ;;
-        4c01) xarn_can_run_32bit && echo "$XARN_WINE32" ;;
-        *) return 1 ;;
+        4c01)
+            if xarn_can_run_32bit; then
+                echo "$XARN_WINE32"
+            else
+                echo "cannot run the 32-bit program $1: $(xarn_why_no_32bit)" >&2
+                return 1
+            fi
+            ;;
+        *)
+            echo "not a Windows program for i686 or x86_64: $1" >&2
+            return 1
+            ;;
     esac
 }
 
@@ -24,12 +35,58 @@ xarn_can_run_32bit() {
     "$XARN_WINE32" --version >/dev/null 2>&1
 }
 
-# Creates the prefix on first use: booted, warmed, drive Z: (the host's root) removed.
+xarn_why_no_32bit() {
+    if [ ! -x "$XARN_WINE32" ]; then
+        echo "wine32 is not installed (run tools/setup.sh)"
+    elif [ -n "${XARN_WINE_WORLD:-}" ]; then
+        echo "the kernel refuses 32-bit programs and the i386 emulation did not take"
+    elif [ ! -f "$XARN_QEMU_I386_BINFMT" ]; then
+        echo "the kernel refuses 32-bit programs and qemu-user is not installed (run tools/setup.sh)"
+    else
+        echo "the kernel refuses 32-bit programs (run the command through tools/test.sh or tools/run.sh)"
+    fi
+}
+
+# Runs a command where Wine's 32-bit loader works: as it is where the kernel runs 32-bit
+# programs, otherwise inside a private user and mount namespace in which qemu-user is registered
+# for i386 programs (nothing global changes). A wineserver outside that namespace cannot reach
+# the programs inside, so a script runs its whole Wine part, prefix creation included, through
+# one call. XARN_I686_EMULATION=force takes the namespace even where it is not needed.
+xarn_with_32bit() {
+    if [ -n "${XARN_WINE_WORLD:-}" ] ||
+        { [ "${XARN_I686_EMULATION:-}" != force ] && xarn_can_run_32bit; }; then
+        "$@"
+        return
+    fi
+    if [ ! -f "$XARN_QEMU_I386_BINFMT" ] || ! command -v unshare >/dev/null; then
+        echo "cannot run 32-bit programs: $(xarn_why_no_32bit)" >&2
+        return 1
+    fi
+    XARN_WINE_WORLD=emulated unshare --user --map-root-user --mount -- bash -c '
+        conf=$1
+        shift
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+            cat "$conf" >/proc/sys/fs/binfmt_misc/register || {
+            echo "cannot register the i386 emulation in a private namespace (Linux 6.7 or later needed)" >&2
+            exit 1
+        }
+        exec "$@"' xarn-i386 "$XARN_QEMU_I386_BINFMT" "$@"
+}
+
+# Creates the prefix on first use: booted, warmed, drive Z: (the host's root) removed. A prefix
+# made while 32-bit programs could not run has no 32-bit system and never gets one: it is made
+# anew.
 xarn_wine_prefix_ready() {
     local lock="$WINEPREFIX.lock"
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
+        if [ -f "$WINEPREFIX/.xarn-ready" ] &&
+            [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && xarn_can_run_32bit; then
+            echo "note: $WINEPREFIX has no 32-bit system; making it anew" >&2
+            /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
+            rm -rf "$WINEPREFIX"
+        fi
         if [ ! -f "$WINEPREFIX/.xarn-ready" ]; then
             "$XARN_WINE64" wineboot -i >/dev/null 2>&1 </dev/null
             "$XARN_WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
@@ -37,4 +94,55 @@ xarn_wine_prefix_ready() {
             touch "$WINEPREFIX/.xarn-ready"
         fi
     ) 9>"$lock"
+}
+
+# Runs a GoogleTest program under Wine and gives its own verdict. The program writes its XML
+# report as its last act, so a program that ends before its summary (a crash, an exit in the
+# middle, a hang cut short) has none and fails whatever its exit status; so does a report with a
+# failure or a test that did not run. With XARN_RESULTS_DIR set, the report is kept there for the
+# run's summary.
+#   xarn_run_gtest <program.exe> [arguments...]
+xarn_run_gtest() {
+    local program=$1 loader name results report status
+    shift
+    loader=$(xarn_wine_loader "$program") || return 1
+    name=$(basename "$program" .exe)
+    results=$(mktemp -d "$WINEPREFIX/drive_c/xarn-results.XXXXXX") || return 1
+    report="$results/$name.xml"
+    "$loader" "$program" "$@" "--gtest_output=xml:C:\\$(basename "$results")\\$name.xml" </dev/null
+    status=$?
+    xarn_gtest_verdict "$report" "$status" "$name"
+    status=$?
+    rm -rf "$results"
+    return $status
+}
+
+# The verdict on one GoogleTest report: 0 when the program ended with its summary, every test
+# in it ran (or skipped itself) and none failed. With XARN_RESULTS_DIR set, the report is kept
+# there for the run's summary.
+#   xarn_gtest_verdict <report.xml> <exit status> <name>
+xarn_gtest_verdict() {
+    local report=$1 status=$2 name=$3 tests failures errors disabled ran
+    if [ -s "$report" ] && [ -n "${XARN_RESULTS_DIR:-}" ]; then
+        mkdir -p "$XARN_RESULTS_DIR" && cp "$report" "$XARN_RESULTS_DIR/$name.xml"
+    fi
+    if [ ! -s "$report" ]; then
+        echo "$name: ended before its summary (exit status $status): failed"
+        return 1
+    fi
+    read -r tests failures errors disabled < <(sed -n 's/.*<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)" disabled="\([0-9]*\)" errors="\([0-9]*\)".*/\1 \2 \4 \3/p' "$report")
+    ran=$(grep -c '<testcase .*status="run"' "$report")
+    if [ -z "$tests" ]; then
+        echo "$name: its summary cannot be read: failed"
+        return 1
+    fi
+    if [ "$failures" -ne 0 ] || [ "$errors" -ne 0 ] || [ "$status" -ne 0 ]; then
+        echo "$name: $failures failed, $errors errors, exit status $status"
+        return 1
+    fi
+    if [ "$ran" -ne $((tests - disabled)) ]; then
+        echo "$name: $ran of $((tests - disabled)) tests ran: failed"
+        return 1
+    fi
+    return 0
 }

@@ -6,7 +6,7 @@ set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=../../tools/wine-env.sh
 . "$top/tools/wine-env.sh"
-loader=$(xarn_wine_loader "$1") || exit 77
+loader=$(xarn_wine_loader "$1") || exit 1
 
 run_dir=$(mktemp -d "${TMPDIR:-/tmp}/killxarn-test.XXXXXX")
 export WINEPREFIX="$run_dir/prefix" HOME="$run_dir/home"
@@ -35,5 +35,7 @@ cp "$3" "$folder/test_service.exe"
 cp "$4" "$folder/sleeper.exe"
 cd "$folder" || exit 1
 # In the background, so that a timeout's signal reaches the clean-up at once.
-"$loader" 'C:\xarntest\killxarn_integration_test.exe' --gtest_brief=1 </dev/null &
+"$loader" 'C:\xarntest\killxarn_integration_test.exe' --gtest_brief=1 \
+    '--gtest_output=xml:C:\xarntest\report.xml' </dev/null &
 wait $!
+xarn_gtest_verdict "$folder/report.xml" $? killxarn_integration_test

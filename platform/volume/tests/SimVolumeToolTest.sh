@@ -6,7 +6,7 @@ tool=$1
 top=$(cd "$(dirname "$0")/../../.." && pwd)
 # shellcheck source=../../../tools/wine-env.sh
 . "$top/tools/wine-env.sh"
-xarn_wine_loader "$tool" >/dev/null || exit 77
+xarn_wine_loader "$tool" >/dev/null || exit 1
 xarn_wine_prefix_ready || exit 1
 dir="xarnsimvol-test-$$"
 mkdir -p "$WINEPREFIX/drive_c/$dir"
