@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DefragRpc.h"
+#include "RpcGuard.h"
 
 class DefragRpcBinding {
 public:
@@ -28,3 +29,16 @@ public:
 private:
     RPC_STATUS status_;
 };
+
+// Runs one call of the interface through the guard (see RunGuarded). Without a binding it
+// answers 0 with RPC_S_INVALID_BINDING and makes no call: a call through an unbound implicit
+// handle is not refused by raising everywhere (under Wine it returns 0, and the process may end
+// later), so it is never made.
+template <typename Call> int RunDefragRpcCall(Call call, unsigned long* exceptionCode = nullptr) {
+    if (g_defragRpcBinding == nullptr) {
+        if (exceptionCode)
+            *exceptionCode = RPC_S_INVALID_BINDING;
+        return 0;
+    }
+    return RunGuarded(call, exceptionCode);
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds both architectures, makes a simulated volume with fragmented files,
-# installs the defragmentation service under Wine's service manager with the volume named in
-# its Parameters key for a drive letter, starts it, analyses and defragments the drive over its
+# The main job: installs what is missing, builds both architectures, makes a simulated volume
+# with fragmented files, installs the defragmentation service under Wine's service manager with
+# the volume named in its Parameters key for a drive letter, starts it, analyses and defragments the drive over its
 # RPC interface (as the main program does), prints what happened, checks that the volume is
 # sound and every file's bytes are unchanged, and removes the service (and the value) again.
 #   tools/run.sh [drive letter (default S)] [analyse|defragment (default: both, in that order)]
@@ -18,9 +18,15 @@ both) jobs="analyse defragment" ;;
 *) echo "usage: tools/run.sh [drive letter] [analyse|defragment]" >&2; exit 1 ;;
 esac
 
-"$top/tools/build.sh" >/dev/null
 # shellcheck source=wine-env.sh
 . "$top/tools/wine-env.sh"
+if [ "${XARN_RUN_STAGE:-}" != wine ]; then
+    "$top/tools/setup.sh"
+    "$top/tools/build.sh" >/dev/null
+    # The Wine part runs as one whole where 32-bit programs can run (see xarn_with_32bit).
+    XARN_RUN_STAGE=wine xarn_with_32bit "$0" "$@"
+    exit
+fi
 xarn_wine_prefix_ready
 
 # The service runs from the prefix's C: drive, as from its install folder.
@@ -60,6 +66,8 @@ status=0
 for job in $jobs; do
     echo "== $job"
     wine "$folder/defrag_run_client.exe" "$drive" "$job" || status=$?
+    # 2: the service never answered on its pipe; nothing more can be done.
+    [ "$status" -eq 2 ] && exit 2
 done
 
 # The client released the results at its end, so the service holds the image no longer.

@@ -90,6 +90,10 @@ xarn_wine_prefix_ready() {
         if [ ! -f "$WINEPREFIX/.xarn-ready" ]; then
             "$XARN_WINE64" wineboot -i >/dev/null 2>&1 </dev/null
             "$XARN_WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
+            # The first boot goes on in the background and may leave a second service manager
+            # that refuses every service: wait until the prefix has settled and stopped, so
+            # that the next program starts it from nothing.
+            timeout 120 /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 </dev/null
             rm -f "$WINEPREFIX/dosdevices/z:"
             touch "$WINEPREFIX/.xarn-ready"
         fi

@@ -28,7 +28,6 @@ add_library(classlib_test_extension SHARED tests/window/extension_library.cpp
                                            tests/window/extension_library.rc)
 target_include_directories(classlib_test_extension PRIVATE tests/window)
 target_link_libraries(classlib_test_extension PRIVATE xarnclasslib)
-target_link_options(classlib_test_extension PRIVATE -static)
 set_target_properties(classlib_test_extension PROPERTIES PREFIX "")
 
 # A strip of three 15-pixel images (red, green, blue) for the image-list test.

@@ -34,12 +34,23 @@ TEST(RpcGuard, CallToAnEndpointWithoutServerAnswersZero) {
     }
 }
 
-TEST(RpcGuard, UnboundHandleAnswersZero) {
+TEST(RpcGuard, UnboundHandleAnswersZeroWithoutCalling) {
     ASSERT_EQ(nullptr, g_defragRpcBinding);
-    int out[2] = {0, 0};
+    int out[2] = {-5, -5};
     unsigned long code = 0;
-    EXPECT_EQ(0, RunGuardedRpcCall(GetState, out, &code));
-    EXPECT_NE(0u, code);
+    EXPECT_EQ(0, RunDefragRpcCall([&] { return GetState(out); }, &code));
+    EXPECT_EQ(static_cast<unsigned long>(RPC_S_INVALID_BINDING), code);
+    EXPECT_EQ(-5, out[0]) << "no call was made";
+}
+
+TEST(RpcGuard, BoundCallsPassThroughTheGuard) {
+    DefragRpcBinding binding(L"\\pipe\\xarn_guard_test_nobody");
+    ASSERT_EQ(RPC_S_OK, binding.Status());
+    int out[2] = {-5, -5};
+    unsigned long code = 0;
+    EXPECT_EQ(0, RunDefragRpcCall([&] { return GetState(out); }, &code));
+    EXPECT_NE(0u, code) << "the call was made and raised";
+    EXPECT_NE(static_cast<unsigned long>(RPC_S_INVALID_BINDING), code);
 }
 
 TEST(RpcGuard, PassesTheResultAndCatchesRaisedCodes) {

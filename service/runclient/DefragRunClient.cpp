@@ -4,7 +4,6 @@
 // Exit codes: 0 done, 1 bad arguments, 2 the service does not answer, 3 the run failed.
 #include "DefragRecords.h"
 #include "DefragRpcBinding.h"
-#include "RpcGuard.h"
 
 #include <windows.h>
 
@@ -20,6 +19,8 @@ namespace {
 constexpr int kMapBlocks = 248; // what the main program's map asks for
 constexpr DWORD kPollMilliseconds = 200;
 constexpr DWORD kStartMilliseconds = 10'000;
+// A service just started in a new Wine prefix can take well over 10 s to listen.
+constexpr DWORD kServiceAnswerMilliseconds = 30'000;
 constexpr DWORD kRunMilliseconds = 30 * 60 * 1000;
 
 std::string Utf8(const wchar_t* text) {
@@ -32,7 +33,7 @@ std::string Utf8(const wchar_t* text) {
 
 bool SendCommand(int32_t code, wchar_t drive, int32_t mode) {
     const DefragCommand command{code, drive, kMapBlocks, kPriorityNormal, mode};
-    return RunGuarded([&] {
+    return RunDefragRpcCall([&] {
                return RpcSendDefragCommand(sizeof command, reinterpret_cast<const byte*>(&command));
            }) == kRpcDone;
 }
@@ -41,11 +42,11 @@ bool SendCommand(int32_t code, wchar_t drive, int32_t mode) {
 int JobState() {
     int state = -1;
     int priority = 0;
-    return RunGuarded([&] { return RpcGetDefragState(&state, &priority); }) ? state : -1;
+    return RunDefragRpcCall([&] { return RpcGetDefragState(&state, &priority); }) ? state : -1;
 }
 
 bool WaitForService() {
-    for (DWORD waited = 0; waited <= kStartMilliseconds; waited += kPollMilliseconds) {
+    for (DWORD waited = 0; waited <= kServiceAnswerMilliseconds; waited += kPollMilliseconds) {
         if (JobState() >= 0)
             return true;
         Sleep(kPollMilliseconds);
@@ -64,7 +65,7 @@ bool WaitForState(int wanted, DWORD milliseconds) {
 
 bool ReadStatistics(DefragStatistics& statistics) {
     int len = 0;
-    return RunGuarded([&] {
+    return RunDefragRpcCall([&] {
                return RpcGetDefragStatistics(sizeof statistics, &len,
                                              reinterpret_cast<byte*>(&statistics));
            }) == kRpcDone &&
@@ -96,7 +97,7 @@ bool WaitForRun(DefragStatistics& statistics) {
 void PrintMap() {
     std::vector<ClusterMapBlock> cells(kMapBlocks);
     int len = 0;
-    if (!RunGuarded([&] {
+    if (!RunDefragRpcCall([&] {
             return RpcGetClusterMap(kMapBlocks * sizeof(ClusterMapBlock), &len,
                                     reinterpret_cast<byte*>(cells.data()));
         })) {
@@ -127,13 +128,13 @@ const char* StatusText(uint32_t status) {
 // An analysis reports fragmented items with status 0.
 void PrintReports(bool analysis) {
     int count = 0;
-    if (!RunGuarded([&] { return RpcGetReportCount(&count); }))
+    if (!RunDefragRpcCall([&] { return RpcGetReportCount(&count); }))
         return;
     std::printf("reports: %d\n", count);
     auto record = std::make_unique<FileReportRecord>();
     for (int index = 0; index < count; ++index) {
         int len = 0;
-        if (!RunGuarded([&] {
+        if (!RunDefragRpcCall([&] {
                 return RpcGetReportItem(index, sizeof *record, &len,
                                         reinterpret_cast<byte*>(record.get()));
             }))

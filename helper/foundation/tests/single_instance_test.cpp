@@ -261,14 +261,15 @@ TEST(StartUp, SwitchesAndLoggingComeFromTheArgumentsOnly) {
     const std::wstring folder =
         std::wstring(temp) + L"tools -log -schedule " + std::to_wstring(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    // The probe with the libraries it loads.
-    const std::wstring files[] = {L"foundation_probe_app.exe",
-                                  L"xarnhelper.dll",
-                                  L"xarnclasslib.dll",
-                                  L"xarnres.dll",
-                                  L"xarnsys.dll",
-                                  L"pelqview.dll",
-                                  L"corvanesys.dll"};
+    // The probe with the libraries beside it, which it loads.
+    std::vector<std::wstring> files = {L"foundation_probe_app.exe"};
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((ProgramFolder() + L"\\*.dll").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do
+        files.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
     for (const std::wstring& file : files)
         ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\" + file).c_str(),
                               (folder + L"\\" + file).c_str(), FALSE))

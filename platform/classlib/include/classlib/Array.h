@@ -138,12 +138,14 @@ public:
             return;
         }
         const DWORD_PTR nCount = ar.ReadCount();
-        if (nCount > static_cast<DWORD_PTR>(INTPTR_MAX) / sizeof(TYPE))
-            AfxThrowArchiveException(CArchiveException::badIndex);
-        // Grow with the data actually read, so a damaged count cannot claim memory.
+        // Grow with the data actually read, so a damaged count cannot claim memory, and a count
+        // beyond the data ends at the end of the data on every architecture (even where no
+        // array could be that large).
         RemoveAll();
         for (DWORD_PTR done = 0; done < nCount;) {
             const DWORD_PTR chunk = nCount - done < kLoadChunk ? nCount - done : kLoadChunk;
+            if (done + chunk > static_cast<DWORD_PTR>(INTPTR_MAX) / sizeof(TYPE))
+                AfxThrowArchiveException(CArchiveException::badIndex);
             SetSize(static_cast<INT_PTR>(done + chunk));
             SerializeElements(ar, m_data.data() + done, static_cast<INT_PTR>(chunk));
             done += chunk;
