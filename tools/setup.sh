@@ -11,6 +11,8 @@ packages=(
   gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 winbind
   xvfb imagemagick googletest
+  libz-mingw-w64-dev unzip python3
+  jdupes rmlint fdupes
 )
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo

@@ -1,0 +1,391 @@
+#include "DupeFinder.h"
+
+#include "FileDigester.h"
+
+#include <app_locations.h>
+#include <paths.h>
+
+#include <commctrl.h>
+#include <process.h>
+
+#include <algorithm>
+#include <cstring>
+
+IMPLEMENT_DYNAMIC(CDupeFinder, CObject)
+
+namespace {
+
+// FILETIME ticks between 1601 and 1970, and per second.
+constexpr ULONGLONG kUnixEpochTicks = 116444736000000000ull;
+constexpr ULONGLONG kTicksPerSecond = 10000000ull;
+
+// Seconds since 1970 of a file time; false for a value no file time can hold.
+bool ToUnixSeconds(const FILETIME& time, __time64_t& seconds) {
+    const ULONGLONG ticks = (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    if (ticks > 0x7FFFFFFFFFFFFFFFull)
+        return false;
+    seconds = static_cast<__time64_t>(ticks / kTicksPerSecond) -
+              static_cast<__time64_t>(kUnixEpochTicks / kTicksPerSecond);
+    return true;
+}
+
+template <class T> int CompareValues(T left, T right) {
+    return left < right ? -1 : (right < left ? 1 : 0);
+}
+
+int Sign(int value) {
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+} // namespace
+
+DupeSet DupeSetOfCategory(int category) {
+    switch (category) {
+    case kDupeMusic:
+        return kSetMusic;
+    case kDupeVideo:
+        return kSetVideo;
+    case kDupeImage:
+        return kSetImage;
+    case kDupeDocument:
+        return kSetDocument;
+    case kDupeCompressed:
+        return kSetCompressed;
+    default:
+        return kSetAllFiles;
+    }
+}
+
+CDupeFinder::CDupeFinder() : m_strLastScanFolder(GetAppDataFolder()) {}
+
+CDupeFinder::~CDupeFinder() {
+    Reset();
+}
+
+void CDupeFinder::Reset() {
+    if (IsGrouping()) {
+        StopGrouping();
+        (void)WaitForGrouping(INFINITE);
+    }
+    m_locations.RemoveAll();
+    ClearRecords();
+    DeleteGroups();
+}
+
+void CDupeFinder::ClearRecords() {
+    for (auto& files : m_files)
+        files.clear();
+    for (auto& duplicates : m_duplicates)
+        duplicates.clear();
+    m_records.clear();
+    m_recordedIdentities.clear();
+    m_recordedPaths.clear();
+    m_nNextSerial = 0;
+}
+
+void CDupeFinder::DeleteGroups() {
+    for (auto& groups : m_groups)
+        groups.clear();
+}
+
+size_t CDupeFinder::TotalRecords() const {
+    size_t total = 0;
+    for (const auto& files : m_files)
+        total += files.size();
+    return total;
+}
+
+bool CDupeFinder::CreateDupeFileItem(const DupeFoundFile& found, const CString& folder) {
+    const DupeCategory category = DupeCategoryOfName(found.name);
+    if (found.size == 0 && m_options.content)
+        return false;
+    if (!m_searchedTypes.empty() && std::find(m_searchedTypes.begin(), m_searchedTypes.end(),
+                                              category) == m_searchedTypes.end())
+        return false;
+    __time64_t created, written;
+    if (!ToUnixSeconds(found.creationTime, created) || !ToUnixSeconds(found.lastWriteTime, written))
+        return false;
+
+    auto record = std::make_unique<CDupeFile>();
+    record->m_strFolder = folder;
+    record->m_strDisplayName = found.name;
+    record->m_strName = found.name;
+    record->m_strName.MakeLower();
+    // The same file reached twice (two masks, overlapping locations, another name of it)
+    // must never become two records, which would group as each other's duplicate.
+    if (found.identity.known) {
+        if (!m_recordedIdentities.insert(found.identity).second)
+            return false;
+    } else {
+        CString key = record->GetFullPath();
+        key.MakeLower();
+        if (!m_recordedPaths.insert(std::wstring(key.GetString())).second)
+            return false;
+    }
+    record->m_nCategory = category;
+    record->m_tCreation = created;
+    record->m_tLastWrite = written;
+    record->m_nSize = found.size;
+    record->m_identity = found.identity;
+    record->m_nSerial = m_nNextSerial++;
+    m_files[kSetAllFiles].push_back(record.get());
+    if (category != kDupeOther)
+        m_files[DupeSetOfCategory(category)].push_back(record.get());
+    m_records.push_back(std::move(record));
+    return true;
+}
+
+// ---- Comparison
+
+int CDupeFinder::CompareWithoutContent(const CDupeFile& left, const CDupeFile& right) const {
+    if (m_options.name) {
+        // Both names are lower case, so an ordinal comparison ignores letter case.
+        if (const int byName = Sign(wcscmp(left.m_strName, right.m_strName)))
+            return byName;
+    }
+    // Files of different lengths never have the same content.
+    if (m_options.size || m_options.content) {
+        if (const int bySize = CompareValues(left.m_nSize, right.m_nSize))
+            return bySize;
+    }
+    if (m_options.creationTime) {
+        if (const int byCreation = CompareValues(left.m_tCreation, right.m_tCreation))
+            return byCreation;
+    }
+    if (m_options.lastWriteTime) {
+        if (const int byWrite = CompareValues(left.m_tLastWrite, right.m_tLastWrite))
+            return byWrite;
+    }
+    return 0;
+}
+
+int CDupeFinder::Compare(const CDupeFile& left, const CDupeFile& right) const {
+    if (const int cheap = CompareWithoutContent(left, right))
+        return cheap;
+    if (!m_options.content)
+        return 0;
+    const bool leftComparable = left.HasComparableDigest();
+    const bool rightComparable = right.HasComparableDigest();
+    if (leftComparable && rightComparable)
+        return Sign(std::memcmp(left.m_digest, right.m_digest, sizeof left.m_digest));
+    // A file whose content could not be read equals no other file; such files come after the
+    // readable ones, in the order they were recorded, so the order stays consistent.
+    if (leftComparable != rightComparable)
+        return leftComparable ? -1 : 1;
+    return CompareValues(left.m_nSerial, right.m_nSerial);
+}
+
+// ---- Grouping
+
+void CDupeFinder::ReportProgress(int percent) {
+    m_nPercent = percent;
+    if (m_pfnCallback)
+        m_pfnCallback(FALSE, percent, m_pUserValue);
+}
+
+void CDupeFinder::SetProgressBar(int percent) const {
+    if (m_hGroupingProgressBar && IsWindow(m_hGroupingProgressBar))
+        SendMessageW(m_hGroupingProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void CDupeFinder::DigestOne(CDupeFile& file) {
+    const CString path = file.GetFullPath();
+    if (m_hDigestFileWindow && IsWindow(m_hDigestFileWindow))
+        SetWindowTextW(m_hDigestFileWindow, path);
+    if (m_options.sizeLimit && file.m_nSize > CDupeFile::kDigestSizeLimit) {
+        std::memset(file.m_digest, 0, sizeof file.m_digest);
+        file.m_digestState = CDupeFile::DigestState::kSkippedBySizeLimit;
+        return;
+    }
+    if (!m_digester)
+        m_digester = std::make_unique<FileDigester>();
+    const bool read = m_digester->Digest(
+        path, m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0, m_keepRunning, file.m_digest);
+    file.m_digestState = read ? CDupeFile::DigestState::kDone : CDupeFile::DigestState::kUnreadable;
+}
+
+bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
+    // Only files that meet an equal one under the cheap criteria need their content read.
+    std::vector<CDupeFile*> wanted;
+    for (size_t start = 0, end; start < files.size(); start = end) {
+        for (end = start + 1;
+             end < files.size() && CompareWithoutContent(*files[start], *files[end]) == 0; ++end) {
+        }
+        if (end - start < 2)
+            continue;
+        for (size_t i = start; i < end; ++i) {
+            if (files[i]->m_digestState == CDupeFile::DigestState::kNotTried)
+                wanted.push_back(files[i]);
+        }
+    }
+    m_nDigestsWanted = wanted.size();
+    m_nDigestsDone = 0;
+    for (CDupeFile* file : wanted) {
+        if (!m_keepRunning)
+            return false;
+        DigestOne(*file);
+        ++m_nDigestsDone;
+        const int percent = static_cast<int>(m_nDigestsDone * 100 / m_nDigestsWanted);
+        SetProgressBar(percent >= 100 ? 95 : percent);
+        ReportProgress(m_nPercent);
+    }
+    return m_keepRunning;
+}
+
+void CDupeFinder::GroupFiles(DupeSet set) {
+    std::vector<CDupeFile*>& files = m_files[set];
+    std::vector<CDupeGroup>& groups = m_groups[set];
+    if (files.empty())
+        return;
+    ReportProgress(m_nPercent);
+    // The comparison reads no file: content is compared from digests computed between the
+    // two sorts, so a stop can never leave a sort with an inconsistent order. A stop during
+    // the digests leaves the set sorted by the other criteria and without groups.
+    std::sort(files.begin(), files.end(), [this](const CDupeFile* left, const CDupeFile* right) {
+        return CompareWithoutContent(*left, *right) < 0;
+    });
+    if (files.size() < 2)
+        return;
+    if (m_options.content) {
+        if (!DigestCandidates(files))
+            return;
+        std::sort(files.begin(), files.end(),
+                  [this](const CDupeFile* left, const CDupeFile* right) {
+                      return Compare(*left, *right) < 0;
+                  });
+    }
+    if (m_keepRunning && m_pfnGroupingStep)
+        m_pfnGroupingStep(m_pGroupingStepContext);
+    size_t start = 0;
+    for (size_t i = 1; i <= files.size() && m_keepRunning; ++i) {
+        ++m_nGroupingSteps;
+        if (m_nTotalRecords != 0)
+            ReportProgress(static_cast<int>(m_nGroupingSteps * 100 / m_nTotalRecords));
+        if (i < files.size() && Compare(*files[i - 1], *files[i]) == 0)
+            continue;
+        if (i - start > 1)
+            groups.push_back(CDupeGroup{start, i - start});
+        start = i;
+    }
+}
+
+bool CDupeFinder::StartGrouping(DupeProgressCallback callback, LPVOID userValue, bool fromLoad) {
+    if (IsGrouping())
+        return false;
+    m_groupingThread.Reset();
+    auto params = std::make_unique<CDupeFinderCalculatorParams>();
+    params->pfnCallback = callback;
+    params->pUserValue = userValue;
+    params->pFinder = this;
+    params->fromLoad = fromLoad;
+    m_keepRunning = true;
+    const uintptr_t thread =
+        _beginthreadex(nullptr, 0, &CDupeFinder::GroupingThreadProc, params.get(), 0, nullptr);
+    if (thread == 0)
+        return false;
+    params.release(); // the thread deletes it
+    m_groupingThread = FileHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+unsigned __stdcall CDupeFinder::GroupingThreadProc(void* parameter) {
+    std::unique_ptr<CDupeFinderCalculatorParams> params(
+        static_cast<CDupeFinderCalculatorParams*>(parameter));
+    params->pFinder->RunGrouping(*params);
+    return 0;
+}
+
+void CDupeFinder::RunGrouping(const CDupeFinderCalculatorParams& params) {
+    m_pfnCallback = params.pfnCallback;
+    m_pUserValue = params.pUserValue;
+    m_keepRunning = true;
+    m_nGroupingSteps = 0;
+    m_nPercent = 0;
+    m_nTotalRecords = TotalRecords();
+    GroupFiles(kSetAllFiles);
+    if (!params.fromLoad) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        WriteLastScanFile(now);
+    }
+    for (DupeSet set : {kSetVideo, kSetMusic, kSetDocument, kSetImage, kSetCompressed})
+        GroupFiles(set);
+    m_nPercent = 100;
+    if (m_pfnCallback)
+        m_pfnCallback(TRUE, 100, m_pUserValue);
+}
+
+bool CDupeFinder::IsGrouping() const {
+    return m_groupingThread.IsValid() &&
+           WaitForSingleObject(m_groupingThread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool CDupeFinder::WaitForGrouping(DWORD timeoutMs) {
+    if (!m_groupingThread.IsValid())
+        return true;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG spent = GetTickCount64() - start;
+            if (spent >= timeoutMs)
+                return WaitForSingleObject(m_groupingThread.Get(), 0) == WAIT_OBJECT_0;
+            wait = static_cast<DWORD>(timeoutMs - spent);
+        }
+        HANDLE thread = m_groupingThread.Get();
+        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, wait, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1 && result != WAIT_TIMEOUT)
+            return false;
+        // Messages the thread sends to this thread's windows are handled by peeking.
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// ---- Handing over to the results page
+
+void CDupeFinder::FillSortedDupeFiles() {
+    bool anyGroup = false;
+    for (const auto& groups : m_groups)
+        anyGroup = anyGroup || !groups.empty();
+    if (!anyGroup)
+        return;
+    SetProgressBar(0);
+    for (int set = 0; set < kDupeSetCount; ++set) {
+        std::vector<CDupeFile*>& duplicates = m_duplicates[set];
+        duplicates.clear();
+        const std::vector<CDupeFile*>& files = m_files[set];
+        int number = 0;
+        for (const CDupeGroup& group : m_groups[set]) {
+            if (!m_keepRunning)
+                break;
+            ++number;
+            for (size_t i = group.first; i < group.first + group.count; ++i) {
+                CDupeFile* file = files[i];
+                if (file->m_nFirstGroup == -1)
+                    file->m_nFirstGroup = number;
+                else
+                    file->m_nSecondGroup = number;
+                duplicates.push_back(file);
+            }
+        }
+    }
+    // Records without any group (files without a duplicate) are not kept.
+    constexpr size_t kRecordsPerPump = 256;
+    const size_t total = m_records.size();
+    size_t done = 0;
+    std::vector<std::unique_ptr<CDupeFile>> kept;
+    for (auto& record : m_records) {
+        if (record->m_nFirstGroup != -1 || record->m_nSecondGroup != -1)
+            kept.push_back(std::move(record));
+        if (++done % kRecordsPerPump == 0 || done == total) {
+            PumpPendingMessages();
+            SetProgressBar(static_cast<int>(done * 100 / total));
+        }
+    }
+    m_records = std::move(kept);
+    for (auto& files : m_files)
+        files.clear();
+}

@@ -1,0 +1,54 @@
+// The walk of a duplicate scan: every eligible file of the chosen locations, by the chosen
+// masks, recorded in the finder, leaving out ignored folders and never entering reparse points.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/Array.h>
+#include <classlib/String.h>
+
+#include "DupeFinder.h"
+
+#include <atomic>
+#include <vector>
+
+// What the scan page is told while the walk runs (on the walk's thread).
+class DupeWalkObserver {
+public:
+    virtual ~DupeWalkObserver() = default;
+    virtual void OnFolderEntered(const CString& folder) = 0;
+    virtual void OnLocationDone(int index) = 0;
+};
+
+class CDupeFolderWalk {
+public:
+    // `ignoreList`: folder texts; a path that holds one (in any letter case) is left out.
+    // `masks`: file name patterns; none means "*.*".
+    CDupeFolderWalk(CDupeFinder& finder, const CStringArray& ignoreList, const CStringArray& masks,
+                    const std::atomic<bool>& stop, DupeWalkObserver* observer);
+
+    // Walks each location in turn (its files, then its subfolders, depth first) and marks it
+    // done; false when the stop flag ended the walk.
+    bool Walk(const CStringArray& locations);
+
+private:
+    struct FolderEntry {
+        DupeFoundFile file;
+        bool isFolder = false;
+    };
+
+    void WalkFolder(const CString& folder);
+    void RecordFiles(const CString& folder, const std::vector<FolderEntry>& entries);
+    void RecordFile(const CString& folder, const DupeFoundFile& found);
+    bool IsIgnored(const CString& lowerPath) const;
+
+    CDupeFinder& finder_;
+    std::vector<CString> ignored_; // lower case
+    std::vector<CString> masks_;
+    const std::atomic<bool>& stop_;
+    DupeWalkObserver* observer_;
+};
+
+// The entries of one folder with each file's identity (volume serial number and file number),
+// without "." and "..". False when the folder cannot be listed.
+bool ListFolderWithIdentities(const CString& folder, std::vector<DupeFoundFile>& entries);

@@ -1,0 +1,64 @@
+#include "FileDigester.h"
+
+#include "OwnedHandle.h"
+
+#include <md5_checksum.h>
+
+#include <cstring>
+
+namespace {
+
+int HexDigitValue(wchar_t digit) {
+    if (digit >= L'0' && digit <= L'9')
+        return digit - L'0';
+    if (digit >= L'a' && digit <= L'f')
+        return digit - L'a' + 10;
+    if (digit >= L'A' && digit <= L'F')
+        return digit - L'A' + 10;
+    return -1;
+}
+
+// The checksum class reports its digest as 32 hex digits.
+bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
+    if (hex.GetLength() != 32)
+        return false;
+    for (int i = 0; i < 16; ++i) {
+        const int high = HexDigitValue(hex[2 * i]);
+        const int low = HexDigitValue(hex[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        digest[i] = static_cast<BYTE>(high * 16 + low);
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
+                          const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
+    std::memset(digest, 0, sizeof digest);
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.IsValid())
+        return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) ||
+        (sizeLimit != 0 && static_cast<ULONGLONG>(size.QuadPart) > sizeLimit))
+        return false;
+    CMD5Checksum md5;
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), block_.data(), kBlockBytes, &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        md5.Update(block_.data(), read);
+        if (!keepRunning)
+            return false;
+    }
+    BYTE result[16];
+    if (!ParseDigest(md5.Final(), result))
+        return false;
+    std::memcpy(digest, result, sizeof digest);
+    return true;
+}

@@ -1,0 +1,25 @@
+// MD5 digests (RFC 1321) of whole files, read in 1 MiB blocks.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/String.h>
+
+#include <atomic>
+#include <vector>
+
+class FileDigester {
+public:
+    static constexpr DWORD kBlockBytes = 1048576;
+
+    FileDigester() : block_(kBlockBytes) {}
+
+    // The digest of the file at `path`, opened for reading while others may only read it.
+    // False (and a zero digest) when it cannot be opened or read, when `sizeLimit` is given and
+    // the file is larger, or when `keepRunning` turns off between blocks.
+    [[nodiscard]] bool Digest(const CString& path, ULONGLONG sizeLimit,
+                              const std::atomic<bool>& keepRunning, BYTE (&digest)[16]);
+
+private:
+    std::vector<BYTE> block_;
+};
