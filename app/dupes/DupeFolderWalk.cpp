@@ -89,7 +89,8 @@ bool ListFolderWithIdentities(const CString& folder, std::vector<DupeFoundFile>&
             found.size = static_cast<ULONGLONG>(entry->EndOfFile.QuadPart);
             found.identity.volumeSerial = info.dwVolumeSerialNumber;
             found.identity.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
-            found.identity.known = true;
+            // A file system that numbers no files reports 0: such files go by their path.
+            found.identity.known = entry->FileId.QuadPart != 0;
             if (!IsDotEntry(found.name))
                 entries.push_back(std::move(found));
             if (entry->NextEntryOffset == 0)

@@ -1,0 +1,391 @@
+// Grouping of the duplicate finder: each criterion and their combinations on made-up records,
+// and content, empty files, the size limit, unreadable files and files reached twice on
+// generated trees.
+#include "DupesTestSupport.h"
+
+#include <algorithm>
+
+namespace {
+
+ULONGLONG g_nextFileId = 1;
+
+DupeFoundFile Found(const wchar_t* name, ULONGLONG size, LONGLONG written = 1700000000,
+                    LONGLONG created = 1600000000) {
+    DupeFoundFile found;
+    found.name = name;
+    found.size = size;
+    found.lastWriteTime = FileTimeOf(written);
+    found.creationTime = FileTimeOf(created);
+    found.identity = DupeFileIdentity{7, g_nextFileId++, true};
+    return found;
+}
+
+// The groups of the all-files set after GroupFiles, as "folder\name" texts.
+std::vector<std::set<std::wstring>> GroupedNow(CDupeFinder& finder, DupeSet set) {
+    std::vector<std::set<std::wstring>> groups;
+    for (const CDupeGroup& group : finder.Groups(set)) {
+        std::set<std::wstring> members;
+        for (size_t i = group.first; i < group.first + group.count; ++i)
+            members.insert(finder.Files(set)[i]->GetFullPath().GetString());
+        groups.push_back(members);
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
+}
+
+class MadeUpRecords : public ::testing::Test {
+protected:
+    void SetUp() override {
+        finder.SetLastScanFolder(L"");
+        finder.SetKeepRunning(true);
+        finder.Options() = DupeMatchOptions{};
+        finder.Options().content = false;
+        // Same name and size in a, b and c; c written later; d same name, other size;
+        // e other name, same size; f created later than a.
+        finder.CreateDupeFileItem(Found(L"Report.doc", 100, 1000), L"C:\\a");
+        finder.CreateDupeFileItem(Found(L"report.DOC", 100, 1000), L"C:\\b");
+        finder.CreateDupeFileItem(Found(L"report.doc", 100, 2000), L"C:\\c");
+        finder.CreateDupeFileItem(Found(L"report.doc", 200, 1000), L"C:\\d");
+        finder.CreateDupeFileItem(Found(L"other.doc", 100, 1000), L"C:\\e");
+        finder.CreateDupeFileItem(Found(L"report.doc", 100, 1000, 1650000000), L"C:\\f");
+    }
+    std::vector<std::set<std::wstring>> Group() {
+        finder.DeleteGroups();
+        finder.GroupFiles(kSetAllFiles);
+        return GroupedNow(finder, kSetAllFiles);
+    }
+    CDupeFinder finder;
+};
+
+TEST_F(MadeUpRecords, NameAndSizeGroupNamesThatDifferOnlyInLetterCase) {
+    EXPECT_EQ(Group(),
+              (std::vector<std::set<std::wstring>>{{L"C:\\a\\Report.doc", L"C:\\b\\report.DOC",
+                                                    L"C:\\c\\report.doc", L"C:\\f\\report.doc"}}));
+}
+
+TEST_F(MadeUpRecords, EachCriterionAlone) {
+    finder.Options() = DupeMatchOptions{false, false, false, false, false, false, true};
+    finder.Options().name = true;
+    EXPECT_EQ(Group().size(), 1u);
+    EXPECT_EQ(Group()[0].size(), 5u); // every report.doc
+
+    finder.Options().name = false;
+    finder.Options().size = true;
+    EXPECT_EQ(Group(), (std::vector<std::set<std::wstring>>{
+                           {L"C:\\a\\Report.doc", L"C:\\b\\report.DOC", L"C:\\c\\report.doc",
+                            L"C:\\e\\other.doc", L"C:\\f\\report.doc"}}));
+
+    finder.Options().size = false;
+    finder.Options().lastWriteTime = true;
+    EXPECT_EQ(Group(), (std::vector<std::set<std::wstring>>{
+                           {L"C:\\a\\Report.doc", L"C:\\b\\report.DOC", L"C:\\d\\report.doc",
+                            L"C:\\e\\other.doc", L"C:\\f\\report.doc"}}));
+
+    finder.Options().lastWriteTime = false;
+    finder.Options().creationTime = true;
+    EXPECT_EQ(Group(), (std::vector<std::set<std::wstring>>{
+                           {L"C:\\a\\Report.doc", L"C:\\b\\report.DOC", L"C:\\c\\report.doc",
+                            L"C:\\d\\report.doc", L"C:\\e\\other.doc"}}));
+}
+
+TEST_F(MadeUpRecords, CombinedCriteriaNarrowTheGroups) {
+    finder.Options() = DupeMatchOptions{true, true, false, true, false, false, true};
+    EXPECT_EQ(Group(), (std::vector<std::set<std::wstring>>{
+                           {L"C:\\a\\Report.doc", L"C:\\b\\report.DOC", L"C:\\f\\report.doc"}}));
+    finder.Options().creationTime = true;
+    EXPECT_EQ(Group(),
+              (std::vector<std::set<std::wstring>>{{L"C:\\a\\Report.doc", L"C:\\b\\report.DOC"}}));
+}
+
+TEST_F(MadeUpRecords, EveryCriterionOffMakesOneGroupPerSet) {
+    finder.Options() = DupeMatchOptions{false, false, false, false, false, false, true};
+    EXPECT_EQ(Group().size(), 1u);
+    EXPECT_EQ(finder.Groups(kSetAllFiles)[0].count, 6u);
+    finder.GroupFiles(kSetDocument);
+    ASSERT_EQ(finder.Groups(kSetDocument).size(), 1u);
+    EXPECT_EQ(finder.Groups(kSetDocument)[0].count, 6u);
+}
+
+TEST(DupeRecords, OneRecordGetsNoGroup) {
+    CDupeFinder finder;
+    finder.SetKeepRunning(true);
+    finder.CreateDupeFileItem(Found(L"a.txt", 5), L"C:\\x");
+    finder.GroupFiles(kSetAllFiles);
+    EXPECT_TRUE(finder.Groups(kSetAllFiles).empty());
+}
+
+TEST(DupeRecords, FileTypesPickTheirSets) {
+    EXPECT_EQ(DupeCategoryOfName(L"CLIP.AVI"), kDupeVideo);
+    EXPECT_EQ(DupeCategoryOfName(L"song.mp3"), kDupeMusic);
+    EXPECT_EQ(DupeCategoryOfName(L"a.b.Jpeg"), kDupeImage);
+    EXPECT_EQ(DupeCategoryOfName(L"x.tar.gz"), kDupeCompressed);
+    EXPECT_EQ(DupeCategoryOfName(L"notes.TXT"), kDupeDocument);
+    EXPECT_EQ(DupeCategoryOfName(L"data.xyz"), kDupeOther);
+    EXPECT_EQ(DupeCategoryOfName(L"README"), kDupeOther);
+
+    CDupeFinder finder;
+    finder.CreateDupeFileItem(Found(L"CLIP.AVI", 5), L"C:\\x");
+    finder.CreateDupeFileItem(Found(L"data.xyz", 5), L"C:\\x");
+    EXPECT_EQ(finder.Files(kSetVideo).size(), 1u);
+    EXPECT_EQ(finder.Files(kSetMusic).size(), 0u);
+    EXPECT_EQ(finder.Files(kSetAllFiles).size(), 2u);
+    EXPECT_EQ(finder.TotalRecords(), 3u);
+}
+
+TEST(DupeRecords, SearchedTypesAndEmptyFiles) {
+    CDupeFinder finder;
+    finder.SetSearchedTypes({kDupeImage});
+    EXPECT_FALSE(finder.CreateDupeFileItem(Found(L"a.txt", 5), L"C:\\x"));
+    EXPECT_FALSE(finder.CreateDupeFileItem(Found(L"a.xyz", 5), L"C:\\x"));
+    EXPECT_TRUE(finder.CreateDupeFileItem(Found(L"a.png", 5), L"C:\\x"));
+    finder.SetSearchedTypes({});
+    finder.Options().content = true;
+    EXPECT_FALSE(finder.CreateDupeFileItem(Found(L"empty.txt", 0), L"C:\\x"));
+    finder.Options().content = false;
+    EXPECT_TRUE(finder.CreateDupeFileItem(Found(L"empty.txt", 0), L"C:\\x"));
+}
+
+TEST(DupeRecords, OneFileIsRecordedOnce) {
+    CDupeFinder finder;
+    DupeFoundFile file = Found(L"a.txt", 5);
+    EXPECT_TRUE(finder.CreateDupeFileItem(file, L"C:\\x"));
+    // The same file by another path (same volume and file number).
+    EXPECT_FALSE(finder.CreateDupeFileItem(file, L"C:\\y"));
+    // Files without identity are told apart by their path.
+    file.identity = DupeFileIdentity{};
+    EXPECT_TRUE(finder.CreateDupeFileItem(file, L"C:\\z"));
+    EXPECT_FALSE(finder.CreateDupeFileItem(file, L"c:\\Z"));
+    EXPECT_EQ(finder.Files(kSetAllFiles).size(), 2u);
+}
+
+// ---- Generated trees
+
+class DupeTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        finder.SetLastScanFolder(L"");
+        finder.Options() = DupeMatchOptions{};
+    }
+    std::wstring Path(const std::wstring& relative) const { return root / relative; }
+    void Make(const std::wstring& relative, const std::string& bytes,
+              LONGLONG written = 1700000000) {
+        const std::wstring path = Path(relative);
+        for (size_t slash = path.find(L'\\', root.Path().size() + 1); slash != std::wstring::npos;
+             slash = path.find(L'\\', slash + 1))
+            MakeFolder(path.substr(0, slash));
+        WriteFileAt(path, bytes, written);
+    }
+    std::set<std::wstring> Lowered(std::initializer_list<std::wstring> relatives) const {
+        std::set<std::wstring> paths;
+        for (const auto& relative : relatives)
+            paths.insert(Lower(Path(relative)));
+        return paths;
+    }
+    TempFolder root;
+    CDupeFinder finder;
+};
+
+TEST_F(DupeTree, ContentSplitsEqualSizesWithDifferentBytes) {
+    Make(L"a\\one.txt", "same bytes 1");
+    Make(L"b\\two.txt", "same bytes 1");
+    Make(L"c\\three.txt", "same bytes 2");
+    Make(L"d\\four.txt", "same bytes 2");
+    Make(L"e\\five.txt", "other bytes!");
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    auto groups = GroupsOf(finder, kSetAllFiles);
+    std::sort(groups.begin(), groups.end());
+    EXPECT_EQ(groups,
+              (std::vector<std::set<std::wstring>>{Lowered({L"a\\one.txt", L"b\\two.txt"}),
+                                                   Lowered({L"c\\three.txt", L"d\\four.txt"})}));
+    EXPECT_EQ(GroupsOf(finder, kSetDocument).size(), 2u);
+    for (const CDupeFile* file : finder.Duplicates(kSetAllFiles))
+        EXPECT_NE(file->m_nSecondGroup, -1);
+}
+
+TEST_F(DupeTree, WithoutContentEqualNameAndSizeGroupAndEmptyFilesGroup) {
+    Make(L"a\\x.jpg", "abc");
+    Make(L"b\\X.JPG", "xyz");
+    Make(L"a\\empty.dat", "");
+    Make(L"b\\empty.dat", "");
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    auto groups = GroupsOf(finder, kSetAllFiles);
+    std::sort(groups.begin(), groups.end());
+    EXPECT_EQ(groups,
+              (std::vector<std::set<std::wstring>>{Lowered({L"a\\empty.dat", L"b\\empty.dat"}),
+                                                   Lowered({L"a\\x.jpg", L"b\\X.JPG"})}));
+    EXPECT_EQ(GroupsOf(finder, kSetImage).size(), 1u);
+
+    finder.Options().content = true;
+    WalkInto(finder, {root.Path()});
+    EXPECT_EQ(finder.Files(kSetAllFiles).size(), 2u); // empty files are left out
+    GroupAndFill(finder);
+    EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+}
+
+TEST_F(DupeTree, UnreadableFileIsNeverEqualByContent) {
+    for (const wchar_t* folder : {L"a", L"b", L"c", L"d"})
+        Make(std::wstring(folder) + L"\\twin.txt", "identical content");
+    // Two of the four are held open by another handle that shares nothing.
+    HANDLE lockC = CreateFileW(Path(L"c\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    HANDLE lockD = CreateFileW(Path(L"d\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lockC, INVALID_HANDLE_VALUE);
+    ASSERT_NE(lockD, INVALID_HANDLE_VALUE);
+    finder.Options().content = true;
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    CloseHandle(lockC);
+    CloseHandle(lockD);
+    EXPECT_EQ(GroupsOf(finder, kSetAllFiles),
+              (std::vector<std::set<std::wstring>>{Lowered({L"a\\twin.txt", L"b\\twin.txt"})}));
+}
+
+TEST_F(DupeTree, OnlyUnreadableFilesMakeNoGroupAndSortConsistently) {
+    std::vector<HANDLE> locks;
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring relative = L"f" + std::to_wstring(i) + L"\\x.txt";
+        Make(relative, "same");
+        locks.push_back(CreateFileW(Path(relative).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
+    }
+    finder.Options() = DupeMatchOptions{true, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    finder.SetKeepRunning(true);
+    finder.GroupFiles(kSetAllFiles);
+    for (HANDLE lock : locks)
+        CloseHandle(lock);
+    EXPECT_TRUE(finder.Groups(kSetAllFiles).empty());
+    const auto& files = finder.Files(kSetAllFiles);
+    ASSERT_EQ(files.size(), 40u);
+    for (size_t i = 1; i < files.size(); ++i)
+        EXPECT_LT(files[i - 1]->m_nSerial, files[i]->m_nSerial);
+}
+
+TEST_F(DupeTree, SizeLimitDecidesWhetherLargeFilesAreRead) {
+    // Two sparse files of 129 MiB with the same name and size that differ in their last byte.
+    const LONGLONG size = 129ll * 1024 * 1024;
+    for (const wchar_t* folder : {L"a", L"b"}) {
+        MakeFolder(Path(folder));
+        const std::wstring path = Path(std::wstring(folder) + L"\\big.dat");
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER last;
+        last.QuadPart = size - 1;
+        SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+        const char byte = folder[0];
+        DWORD written = 0;
+        WriteFile(file, &byte, 1, &written, nullptr);
+        CloseHandle(file);
+    }
+    finder.Options() = DupeMatchOptions{true, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    EXPECT_EQ(GroupsOf(finder, kSetAllFiles).size(), 1u); // not read: counted as equal
+
+    finder.Options().sizeLimit = false;
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    EXPECT_TRUE(GroupsOf(finder, kSetAllFiles).empty());
+}
+
+TEST_F(DupeTree, FileReachedTwiceIsRecordedOnce) {
+    Make(L"top\\x.txt", "alone");
+    Make(L"top\\sub\\y.txt", "alone too");
+    // Two masks matching one file, and a location inside another location.
+    WalkInto(finder, {root / L"top", root / L"top\\sub"}, {L"*.txt", L"x*", L"*.*"});
+    EXPECT_EQ(finder.Files(kSetAllFiles).size(), 2u);
+    GroupAndFill(finder);
+    EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+
+    // Another name of the same file (a hard link) is the same file.
+    MakeFolder(Path(L"other"));
+    ASSERT_TRUE(
+        CreateHardLinkW(Path(L"other\\x.txt").c_str(), Path(L"top\\x.txt").c_str(), nullptr));
+    WalkInto(finder, {root.Path()});
+    EXPECT_EQ(finder.Files(kSetAllFiles).size(), 2u);
+    GroupAndFill(finder);
+    EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+}
+
+TEST_F(DupeTree, WalkDoesNotEnterLinkedFolders) {
+    Make(L"real\\x.txt", "content");
+    if (!CreateSymbolicLinkW(Path(L"link").c_str(), Path(L"real").c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY))
+        GTEST_SKIP() << "no directory links here (error " << GetLastError() << ")";
+    const DWORD attributes = GetFileAttributesW(Path(L"link").c_str());
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link is not reported as a reparse point";
+    WalkInto(finder, {root.Path()});
+    ASSERT_EQ(finder.Files(kSetAllFiles).size(), 1u);
+    EXPECT_EQ(Lower(finder.Files(kSetAllFiles)[0]->GetFullPath().GetString()),
+              Lower(Path(L"real\\x.txt")));
+}
+
+TEST_F(DupeTree, IgnoreListSkipsFoldersAndFilesInAnyLetterCase) {
+    Make(L"keep\\a.txt", "1");
+    Make(L"Skip.Me\\a.txt", "1");
+    Make(L"keep\\deep\\SKIP.me\\b.txt", "2");
+    Make(L"root-skip.me-file.txt", "3");
+    WalkInto(finder, {root.Path()}, {}, {L"skip.ME"});
+    ASSERT_EQ(finder.Files(kSetAllFiles).size(), 1u);
+    EXPECT_EQ(finder.Files(kSetAllFiles)[0]->m_strDisplayName, CString(L"a.txt"));
+}
+
+// ---- Stopping
+
+struct StopAfterCalls {
+    CDupeFinder* finder = nullptr;
+    std::atomic<int> calls{0};
+    int stopAt = 0;
+    std::atomic<bool> done{false};
+};
+
+void CountAndStop(BOOL done, int, LPVOID user) {
+    auto* state = static_cast<StopAfterCalls*>(user);
+    if (done)
+        state->done = true;
+    if (++state->calls == state->stopAt)
+        state->finder->StopGrouping();
+}
+
+TEST_F(DupeTree, StopDuringDigestsEndsWithoutGroups) {
+    // Equal sizes and different bytes: every file's content is read.
+    for (int i = 0; i < 60; ++i)
+        Make(L"f\\file" + std::to_wstring(i) + L".dat",
+             std::string(4096, 'a') + std::to_string(i % 10));
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    StopAfterCalls state;
+    state.finder = &finder;
+    state.stopAt = 5;
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(&CountAndStop, &state, true));
+    ASSERT_TRUE(finder.WaitForGrouping(60000));
+    EXPECT_TRUE(state.done);
+    EXPECT_FALSE(finder.KeepRunning());
+    for (int set = 0; set < kDupeSetCount; ++set)
+        EXPECT_TRUE(finder.Groups(static_cast<DupeSet>(set)).empty());
+    finder.FillSortedDupeFiles();
+    EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+}
+
+TEST_F(DupeTree, StopFollowedAtOnceByANewScanWaitsForTheGrouping) {
+    for (int i = 0; i < 200; ++i)
+        Make(L"f\\file" + std::to_wstring(i) + L".dat", std::string(65536, 'b'));
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, true};
+    for (int round = 0; round < 3; ++round) {
+        WalkInto(finder, {root.Path()});
+        finder.DeleteGroups();
+        ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+        finder.StopGrouping();
+        finder.Reset(); // a new scan: waits for the thread before it empties the finder
+        EXPECT_FALSE(finder.IsGrouping());
+        EXPECT_EQ(finder.TotalRecords(), 0u);
+    }
+}
+
+} // namespace
