@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 IMPLEMENT_DYNAMIC(CDupeFinder, CObject)
 
@@ -28,6 +29,10 @@ bool ToUnixSeconds(const FILETIME& time, __time64_t& seconds) {
               static_cast<__time64_t>(kUnixEpochTicks / kTicksPerSecond);
     return true;
 }
+
+// Digests run on this many helper threads at most, one for each so many files.
+constexpr unsigned kDigestHelperThreads = 3;
+constexpr size_t kFilesPerDigestHelper = 16;
 
 template <class T> int CompareValues(T left, T right) {
     return left < right ? -1 : (right < left ? 1 : 0);
@@ -188,19 +193,17 @@ void CDupeFinder::SetProgressBar(int percent) const {
         SendMessageW(m_hGroupingProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-void CDupeFinder::DigestOne(CDupeFile& file) {
+void CDupeFinder::DigestOne(FileDigester& digester, CDupeFile& file, bool showPath) {
     const CString path = file.GetFullPath();
-    if (m_hDigestFileWindow && IsWindow(m_hDigestFileWindow))
+    if (showPath && m_hDigestFileWindow && IsWindow(m_hDigestFileWindow))
         SetWindowTextW(m_hDigestFileWindow, path);
     if (m_options.sizeLimit && file.m_nSize > CDupeFile::kDigestSizeLimit) {
         std::memset(file.m_digest, 0, sizeof file.m_digest);
         file.m_digestState = CDupeFile::DigestState::kSkippedBySizeLimit;
         return;
     }
-    if (!m_digester)
-        m_digester = std::make_unique<FileDigester>();
-    const bool read = m_digester->Digest(
-        path, m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0, m_keepRunning, file.m_digest);
+    const bool read = digester.Digest(path, m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0,
+                                      m_keepRunning, file.m_digest);
     file.m_digestState = read ? CDupeFile::DigestState::kDone : CDupeFile::DigestState::kUnreadable;
 }
 
@@ -218,17 +221,36 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
                 wanted.push_back(files[i]);
         }
     }
-    m_nDigestsWanted = wanted.size();
-    m_nDigestsDone = 0;
-    for (CDupeFile* file : wanted) {
-        if (!m_keepRunning)
-            return false;
-        DigestOne(*file);
-        ++m_nDigestsDone;
-        const int percent = static_cast<int>(m_nDigestsDone * 100 / m_nDigestsWanted);
-        SetProgressBar(percent >= 100 ? 95 : percent);
-        ReportProgress(m_nPercent);
+    if (wanted.empty())
+        return m_keepRunning;
+    // A few helper threads digest beside this one; each record is digested by exactly one
+    // thread, and only this thread reports progress and touches the windows.
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
+    const auto digestSome = [&](FileDigester& digester, bool reporting) {
+        for (size_t i; m_keepRunning && (i = next++) < wanted.size();) {
+            DigestOne(digester, *wanted[i], reporting);
+            const size_t finished = ++done;
+            if (reporting) {
+                const int percent = static_cast<int>(finished * 100 / wanted.size());
+                SetProgressBar(percent >= 100 ? 95 : percent);
+                ReportProgress(m_nPercent);
+            }
+        }
+    };
+    const unsigned helpers = std::min<unsigned>(
+        kDigestHelperThreads, static_cast<unsigned>((wanted.size() - 1) / kFilesPerDigestHelper));
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < helpers; ++i) {
+        threads.emplace_back([&] {
+            FileDigester digester;
+            digestSome(digester, false);
+        });
     }
+    FileDigester digester;
+    digestSome(digester, true);
+    for (std::thread& thread : threads)
+        thread.join();
     return m_keepRunning;
 }
 

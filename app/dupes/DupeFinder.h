@@ -159,7 +159,8 @@ private:
     // Computes the digests of every run of files equal by the cheap criteria; false when the
     // grouping was stopped meanwhile.
     bool DigestCandidates(std::vector<CDupeFile*>& files);
-    void DigestOne(CDupeFile& file);
+    // Digests one file; `showPath` puts its path in the digest-file window.
+    void DigestOne(FileDigester& digester, CDupeFile& file, bool showPath);
     void ClearRecords();
 
     CStringArray m_locations;
@@ -181,7 +182,6 @@ private:
     DupeMatchOptions m_options;
     std::vector<int> m_searchedTypes;
     CString m_strLastScanFolder;
-    std::unique_ptr<FileDigester> m_digester; // made at the first digest
 
     FileHandle m_groupingThread;
     std::atomic<bool> m_keepRunning{false};
@@ -189,8 +189,6 @@ private:
     LPVOID m_pUserValue = nullptr;
     size_t m_nTotalRecords = 0;
     size_t m_nGroupingSteps = 0;
-    size_t m_nDigestsDone = 0;
-    size_t m_nDigestsWanted = 0;
     std::atomic<int> m_nPercent{0};
 
     HWND m_hDigestFileWindow = nullptr;

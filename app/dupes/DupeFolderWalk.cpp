@@ -54,18 +54,31 @@ bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries
     return true;
 }
 
-} // namespace
-
-bool ListFolderWithIdentities(const CString& folder, std::vector<DupeFoundFile>& entries) {
-    entries.clear();
+FileHandle OpenFolder(const CString& folder) {
     CString directory(folder);
     if (directory.IsEmpty() || directory[directory.GetLength() - 1] != L'\\')
         directory += L'\\';
-    FileHandle handle(CreateFileW(directory, FILE_LIST_DIRECTORY,
+    return FileHandle(CreateFileW(directory, FILE_LIST_DIRECTORY,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+} // namespace
+
+bool ReadVolumeSerial(const CString& folder, DWORD& serial) {
+    const FileHandle handle = OpenFolder(folder);
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle.IsValid() || !GetFileInformationByHandle(handle.Get(), &info))
+        return false;
+    serial = info.dwVolumeSerialNumber;
+    return true;
+}
+
+bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
+                              std::vector<DupeFoundFile>& entries) {
+    entries.clear();
+    const FileHandle handle = OpenFolder(folder);
+    if (!handle.IsValid())
         return ListFolderByFind(folder, entries);
     alignas(8) static thread_local BYTE buffer[kListingBufferBytes];
     FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
@@ -87,10 +100,12 @@ bool ListFolderWithIdentities(const CString& folder, std::vector<DupeFoundFile>&
             found.creationTime = ToFileTime(entry->CreationTime);
             found.lastWriteTime = ToFileTime(entry->LastWriteTime);
             found.size = static_cast<ULONGLONG>(entry->EndOfFile.QuadPart);
-            found.identity.volumeSerial = info.dwVolumeSerialNumber;
-            found.identity.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
             // A file system that numbers no files reports 0: such files go by their path.
-            found.identity.known = entry->FileId.QuadPart != 0;
+            if (volumeSerial && entry->FileId.QuadPart != 0) {
+                found.identity.volumeSerial = *volumeSerial;
+                found.identity.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
+                found.identity.known = true;
+            }
             if (!IsDotEntry(found.name))
                 entries.push_back(std::move(found));
             if (entry->NextEntryOffset == 0)
@@ -130,7 +145,10 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
         // The folder is kept as walked, without a final separator ("C:" for a drive's root).
         while (location.GetLength() > 1 && location[location.GetLength() - 1] == L'\\')
             location.Delete(location.GetLength() - 1);
-        WalkFolder(location);
+        // Below a location the volume stays the same: folders that lead elsewhere (junctions,
+        // mounted volumes) are reparse points, which the walk does not enter.
+        DWORD serial = 0;
+        WalkFolder(location, ReadVolumeSerial(location, serial) ? &serial : nullptr);
         if (observer_)
             observer_->OnLocationDone(static_cast<int>(i));
         if (stop_)
@@ -139,9 +157,9 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
     return !stop_;
 }
 
-void CDupeFolderWalk::WalkFolder(const CString& folder) {
+void CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSerial) {
     std::vector<DupeFoundFile> listed;
-    if (!ListFolderWithIdentities(folder, listed))
+    if (!ListFolderWithIdentities(folder, volumeSerial, listed))
         return; // a folder that cannot be listed holds nothing to record
     std::vector<FolderEntry> entries;
     entries.reserve(listed.size());
@@ -167,7 +185,7 @@ void CDupeFolderWalk::WalkFolder(const CString& folder) {
             continue;
         if (observer_)
             observer_->OnFolderEntered(path);
-        WalkFolder(path);
+        WalkFolder(path, volumeSerial);
     }
 }
 

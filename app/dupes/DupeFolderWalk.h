@@ -37,7 +37,7 @@ private:
         bool isFolder = false;
     };
 
-    void WalkFolder(const CString& folder);
+    void WalkFolder(const CString& folder, const DWORD* volumeSerial);
     void RecordFiles(const CString& folder, const std::vector<FolderEntry>& entries);
     void RecordFile(const CString& folder, const DupeFoundFile& found);
     bool IsIgnored(const CString& lowerPath) const;
@@ -49,6 +49,9 @@ private:
     DupeWalkObserver* observer_;
 };
 
-// The entries of one folder with each file's identity (volume serial number and file number),
-// without "." and "..". False when the folder cannot be listed.
-bool ListFolderWithIdentities(const CString& folder, std::vector<DupeFoundFile>& entries);
+// The serial number of the volume that holds the folder; false when it cannot be read.
+bool ReadVolumeSerial(const CString& folder, DWORD& serial);
+// The entries of one folder, without "." and "..", each with its identity (the given volume
+// serial number and its file number) when both are known. False when it cannot be listed.
+bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
+                              std::vector<DupeFoundFile>& entries);

@@ -46,13 +46,18 @@ bool FileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
         (sizeLimit != 0 && static_cast<ULONGLONG>(size.QuadPart) > sizeLimit))
         return false;
     CMD5Checksum md5;
-    for (;;) {
+    // The digest is of the bytes the file held when it was opened: reading stops there (or
+    // earlier, when the file was cut short meanwhile).
+    ULONGLONG left = static_cast<ULONGLONG>(size.QuadPart);
+    while (left != 0) {
+        const DWORD wanted = left < kBlockBytes ? static_cast<DWORD>(left) : kBlockBytes;
         DWORD read = 0;
-        if (!ReadFile(file.Get(), block_.data(), kBlockBytes, &read, nullptr))
+        if (!ReadFile(file.Get(), block_.data(), wanted, &read, nullptr))
             return false;
         if (read == 0)
             break;
         md5.Update(block_.data(), read);
+        left -= read;
         if (!keepRunning)
             return false;
     }
