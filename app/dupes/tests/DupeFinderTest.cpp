@@ -388,4 +388,32 @@ TEST_F(DupeTree, StopFollowedAtOnceByANewScanWaitsForTheGrouping) {
     }
 }
 
+TEST_F(DupeTree, GroupingWritesToThisThreadsWindowsWhileItIsWaitedFor) {
+    for (int i = 0; i < 30; ++i)
+        Make(L"f\\file" + std::to_wstring(i) + L".dat", std::string(20000, 'c'));
+    // Windows of the waiting thread: the grouping thread sends them its texts and positions,
+    // which only arrive while the wait handles sent messages.
+    HWND text =
+        CreateWindowW(L"STATIC", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND bar =
+        CreateWindowW(L"STATIC", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(text, nullptr);
+    finder.SetDigestFileWindow(text);
+    finder.SetGroupingProgressBar(bar);
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    EXPECT_TRUE(finder.WaitForGrouping(60000));
+    wchar_t shown[MAX_PATH] = {};
+    GetWindowTextW(text, shown, MAX_PATH);
+    EXPECT_NE(std::wstring(shown).find(L"file"), std::wstring::npos);
+    finder.FillSortedDupeFiles();
+    EXPECT_EQ(finder.Duplicates(kSetAllFiles).size(), 30u);
+    finder.SetDigestFileWindow(nullptr);
+    finder.SetGroupingProgressBar(nullptr);
+    DestroyWindow(text);
+    DestroyWindow(bar);
+}
+
 } // namespace
