@@ -18,11 +18,6 @@ bool IsGone(const CString& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Locked, missing, a folder, or a read-only file that cannot be made writable: left alone.
-bool IsUsable(const CString& path) {
-    return IsFileLocked(path) == 0;
-}
-
 struct FileStamp {
     ULONGLONG size = 0;
     FILETIME lastWrite = {};
@@ -74,6 +69,30 @@ void NoteRemoved(DupeRemovalOutcome& outcome, ULONGLONG size, DupeRemovalObserve
         observer->OnFileRemoved(outcome.removed);
 }
 
+// Runs `remove` on each checked file, in order, until `cancel` is set. A file that is locked,
+// missing, a folder or cannot be made writable is left alone and reported in use.
+template <class Remove>
+void ForEachUsableCheckedFile(const std::vector<CDupeFile*>& files, const std::atomic<bool>& cancel,
+                              DupeRemovalObserver* observer, DupeRemovalOutcome& outcome,
+                              Remove remove) {
+    for (const CDupeFile* file : files) {
+        if (cancel)
+            break;
+        if (!file->m_bRemovalMark)
+            continue;
+        const CString path = file->GetFullPath();
+        if (observer)
+            observer->OnFileStarted(path);
+        FileStamp stamp;
+        if (IsFileLocked(path) != 0 || !ReadStamp(path, stamp)) {
+            outcome.fileInUse = true;
+            ++outcome.kept;
+            continue;
+        }
+        remove(*file, path, stamp);
+    }
+}
+
 struct BackedUpFile {
     CString path;
     ULONGLONG size = 0;
@@ -123,26 +142,15 @@ DupeRemovalOutcome RemoveToRecycleBin(const std::vector<CDupeFile*>& files,
                                       const std::atomic<bool>& cancel,
                                       DupeRemovalObserver* observer) {
     DupeRemovalOutcome outcome;
-    for (const CDupeFile* file : files) {
-        if (cancel)
-            break;
-        if (!file->m_bRemovalMark)
-            continue;
-        const CString path = file->GetFullPath();
-        if (observer)
-            observer->OnFileStarted(path);
-        if (!IsUsable(path)) {
-            outcome.fileInUse = true;
-            ++outcome.kept;
-            continue;
-        }
-        CShellFileOperation operation;
-        const int result = operation.DeleteToRecycleBin(path, path.GetLength());
-        if (result == 0 && IsGone(path))
-            NoteRemoved(outcome, file->m_nSize, observer);
-        else
-            ++outcome.kept;
-    }
+    ForEachUsableCheckedFile(files, cancel, observer, outcome,
+                             [&](const CDupeFile& file, const CString& path, const FileStamp&) {
+                                 CShellFileOperation operation;
+                                 if (operation.DeleteToRecycleBin(path, path.GetLength()) == 0 &&
+                                     IsGone(path))
+                                     NoteRemoved(outcome, file.m_nSize, observer);
+                                 else
+                                     ++outcome.kept;
+                             });
     return outcome;
 }
 
@@ -152,33 +160,22 @@ DupeRemovalOutcome RemoveWithBackup(const std::vector<CDupeFile*>& files, HZIP a
     DupeRemovalOutcome outcome;
     std::vector<BackedUpFile> backedUp;
     std::set<std::wstring> folderEntries;
-    for (const CDupeFile* file : files) {
-        if (cancel)
-            break;
-        if (!file->m_bRemovalMark)
-            continue;
-        const CString path = file->GetFullPath();
-        if (observer)
-            observer->OnFileStarted(path);
-        FileStamp stamp;
-        if (!IsUsable(path) || !ReadStamp(path, stamp)) {
-            outcome.fileInUse = true;
-            ++outcome.kept;
-            continue;
-        }
-        // The archive keeps the folder tree without the drive; each folder is entered once.
-        const CString entryName = EntryNameOf(path);
-        const int separator = entryName.ReverseFind(L'\\');
-        if (separator > 0) {
-            const CString folderName = entryName.Left(separator + 1);
-            if (folderEntries.insert(std::wstring(folderName.GetString())).second)
-                (void)ZipAdd(archive, nullptr, folderName, kZipAddFolder);
-        }
-        if (ZipAdd(archive, path, entryName, kZipAddFile) == kZipOk)
-            backedUp.push_back(BackedUpFile{path, stamp.size, stamp});
-        else
-            ++outcome.kept;
-    }
+    ForEachUsableCheckedFile(
+        files, cancel, observer, outcome,
+        [&](const CDupeFile&, const CString& path, const FileStamp& stamp) {
+            // The archive keeps the folder tree without the drive; each folder is entered once.
+            const CString entryName = EntryNameOf(path);
+            const int separator = entryName.ReverseFind(L'\\');
+            if (separator > 0) {
+                const CString folderName = entryName.Left(separator + 1);
+                if (folderEntries.insert(std::wstring(folderName.GetString())).second)
+                    (void)ZipAdd(archive, nullptr, folderName, kZipAddFolder);
+            }
+            if (ZipAdd(archive, path, entryName, kZipAddFile) == kZipOk)
+                backedUp.push_back(BackedUpFile{path, stamp.size, stamp});
+            else
+                ++outcome.kept;
+        });
     outcome.archiveResult = archive ? ZipClose(archive) : kZipBadArgument;
     ZipFree(archive);
     if (outcome.archiveResult != kZipOk) {

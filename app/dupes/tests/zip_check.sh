@@ -9,7 +9,6 @@ fixture=$1
 mode=${2:-}
 # shellcheck source=../../../tools/wine-env.sh
 . "$top/tools/wine-env.sh"
-xarn_wine_loader "$fixture" >/dev/null || exit 77
 xarn_wine_prefix_ready
 name="xarn-zipcheck-$$-$RANDOM"
 dir="$WINEPREFIX/drive_c/$name"
