@@ -67,11 +67,16 @@ CDupeFinder::~CDupeFinder() {
     Reset();
 }
 
-void CDupeFinder::Reset() {
-    if (IsGrouping()) {
+void CDupeFinder::EndGrouping(bool stop) {
+    if (!IsGrouping())
+        return;
+    if (stop)
         StopGrouping();
-        (void)WaitForGrouping(INFINITE);
-    }
+    (void)WaitForGrouping(INFINITE);
+}
+
+void CDupeFinder::Reset() {
+    EndGrouping(true);
     m_locations.RemoveAll();
     ClearRecords();
     DeleteGroups();
@@ -89,6 +94,7 @@ void CDupeFinder::ClearRecords() {
 }
 
 void CDupeFinder::DeleteGroups() {
+    EndGrouping(true);
     for (auto& groups : m_groups)
         groups.clear();
 }
@@ -204,7 +210,11 @@ void CDupeFinder::DigestOne(FileDigester& digester, CDupeFile& file, bool showPa
     }
     const bool read = digester.Digest(path, m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0,
                                       m_keepRunning, file.m_digest);
-    file.m_digestState = read ? CDupeFile::DigestState::kDone : CDupeFile::DigestState::kUnreadable;
+    // A read cut short by a stop says nothing about the file: a later grouping reads it again.
+    if (read)
+        file.m_digestState = CDupeFile::DigestState::kDone;
+    else if (m_keepRunning)
+        file.m_digestState = CDupeFile::DigestState::kUnreadable;
 }
 
 bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
@@ -324,6 +334,11 @@ void CDupeFinder::RunGrouping(const CDupeFinderCalculatorParams& params) {
     m_nGroupingSteps = 0;
     m_nPercent = 0;
     m_nTotalRecords = TotalRecords();
+    // Files that could not be read last time are tried again by each new grouping.
+    for (CDupeFile* file : m_files[kSetAllFiles]) {
+        if (file->m_digestState == CDupeFile::DigestState::kUnreadable)
+            file->m_digestState = CDupeFile::DigestState::kNotTried;
+    }
     GroupFiles(kSetAllFiles);
     if (!params.fromLoad) {
         SYSTEMTIME now;
@@ -369,6 +384,8 @@ bool CDupeFinder::WaitForGrouping(DWORD timeoutMs) {
 // ---- Handing over to the results page
 
 void CDupeFinder::FillSortedDupeFiles() {
+    // The thread has reported its end when this runs, but may not have returned yet.
+    EndGrouping(false);
     bool anyGroup = false;
     for (const auto& groups : m_groups)
         anyGroup = anyGroup || !groups.empty();

@@ -83,7 +83,8 @@ public:
     // Empties the locations, records, lists and groups. A grouping that still runs is
     // stopped and waited for first, so its thread never reads a finder being emptied.
     void Reset();
-    // Deletes the groups of every set (before each new grouping).
+    // Deletes the groups of every set (before each new grouping); a grouping that still runs
+    // is stopped and waited for first.
     void DeleteGroups();
 
     // Records one file found in `folder`. False when it is left out: empty while content is
@@ -112,7 +113,7 @@ public:
     // Sorts one set's files and cuts runs of equal ones into its groups.
     void GroupFiles(DupeSet set);
     // Moves every grouped record into its set's duplicates list, numbering the groups, and
-    // deletes the records that have no duplicate.
+    // deletes the records that have no duplicate (after the grouping thread has returned).
     void FillSortedDupeFiles();
 
     // Where the grouping writes the last-scan file (the application's data folder by default).
@@ -149,6 +150,8 @@ public:
 private:
     static unsigned __stdcall GroupingThreadProc(void* params);
     void RunGrouping(const CDupeFinderCalculatorParams& params);
+    // Waits for a grouping that still runs, stopping it first when `stop` is set.
+    void EndGrouping(bool stop);
     void ReportProgress(int percent);
     void SetProgressBar(int percent) const;
 

@@ -244,6 +244,25 @@ TEST_F(DupeTree, UnreadableFileIsNeverEqualByContent) {
               (std::vector<std::set<std::wstring>>{Lowered({L"a\\twin.txt", L"b\\twin.txt"})}));
 }
 
+TEST_F(DupeTree, FileUnreadableOnceIsReadByTheNextGrouping) {
+    for (const wchar_t* folder : {L"a", L"b"})
+        Make(std::wstring(folder) + L"\\twin.txt", "identical content");
+    HANDLE lock = CreateFileW(Path(L"b\\twin.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    finder.Options().content = true;
+    WalkInto(finder, {root.Path()});
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    ASSERT_TRUE(finder.WaitForGrouping(60000));
+    EXPECT_TRUE(finder.Groups(kSetAllFiles).empty());
+    CloseHandle(lock);
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    ASSERT_TRUE(finder.WaitForGrouping(60000));
+    ASSERT_EQ(finder.Groups(kSetAllFiles).size(), 1u);
+    EXPECT_EQ(finder.Groups(kSetAllFiles)[0].count, 2u);
+}
+
 TEST_F(DupeTree, OnlyUnreadableFilesMakeNoGroupAndSortConsistently) {
     std::vector<HANDLE> locks;
     for (int i = 0; i < 40; ++i) {
@@ -386,6 +405,15 @@ TEST_F(DupeTree, StopFollowedAtOnceByANewScanWaitsForTheGrouping) {
         EXPECT_FALSE(finder.IsGrouping());
         EXPECT_EQ(finder.TotalRecords(), 0u);
     }
+    // A stop followed at once by a new grouping of the same files.
+    WalkInto(finder, {root.Path()});
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    finder.StopGrouping();
+    finder.DeleteGroups(); // waits for the stopped thread
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    ASSERT_TRUE(finder.WaitForGrouping(60000));
+    finder.FillSortedDupeFiles();
+    EXPECT_EQ(finder.Duplicates(kSetAllFiles).size(), 200u);
 }
 
 TEST_F(DupeTree, GroupingWritesToThisThreadsWindowsWhileItIsWaitedFor) {
