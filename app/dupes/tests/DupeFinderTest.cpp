@@ -225,6 +225,44 @@ TEST_F(DupeTree, WithoutContentEqualNameAndSizeGroupAndEmptyFilesGroup) {
     EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
 }
 
+TEST_F(DupeTree, LastWriteTimeSplitsEqualNamesAndSizes) {
+    Make(L"a\\x.txt", "same", 1600000000);
+    Make(L"b\\x.txt", "same", 1600000000);
+    Make(L"c\\x.txt", "same", 1600000100);
+    finder.Options().lastWriteTime = true;
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    EXPECT_EQ(GroupsOf(finder, kSetAllFiles),
+              (std::vector<std::set<std::wstring>>{Lowered({L"a\\x.txt", L"b\\x.txt"})}));
+}
+
+class StopAtFirstFolder : public DupeWalkObserver {
+public:
+    explicit StopAtFirstFolder(std::atomic<bool>& stop) : stop_(stop) {}
+    void OnFolderEntered(const CString&) override { stop_ = true; }
+    void OnLocationDone(int index) override { done.push_back(index); }
+    std::vector<int> done;
+
+private:
+    std::atomic<bool>& stop_;
+};
+
+TEST_F(DupeTree, StoppedWalkKeepsWhatItRecorded) {
+    Make(L"top.txt", "1");
+    Make(L"sub\\inner.txt", "2");
+    Make(L"sub2\\inner2.txt", "3");
+    std::atomic<bool> stop{false};
+    StopAtFirstFolder observer(stop);
+    CStringArray locations, none;
+    locations.Add(root.Path().c_str());
+    locations.Add(root.Path().c_str());
+    CDupeFolderWalk walk(finder, none, none, stop, &observer);
+    EXPECT_FALSE(walk.Walk(locations));
+    EXPECT_EQ(observer.done, std::vector<int>{0}); // the second location is never begun
+    ASSERT_GE(finder.Files(kSetAllFiles).size(), 1u);
+    EXPECT_LT(finder.Files(kSetAllFiles).size(), 3u);
+}
+
 TEST_F(DupeTree, UnreadableFileIsNeverEqualByContent) {
     for (const wchar_t* folder : {L"a", L"b", L"c", L"d"})
         Make(std::wstring(folder) + L"\\twin.txt", "identical content");
