@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 IMPLEMENT_DYNAMIC(CDupeFinder, CObject)
@@ -251,11 +252,15 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
     const unsigned helpers = std::min<unsigned>(
         kDigestHelperThreads, static_cast<unsigned>((wanted.size() - 1) / kFilesPerDigestHelper));
     std::vector<std::thread> threads;
-    for (unsigned i = 0; i < helpers; ++i) {
-        threads.emplace_back([&] {
-            FileDigester digester;
-            digestSome(digester, false);
-        });
+    try {
+        for (unsigned i = 0; i < helpers; ++i) {
+            threads.emplace_back([&] {
+                FileDigester digester;
+                digestSome(digester, false);
+            });
+        }
+    } catch (const std::system_error&) {
+        // Without more threads this one digests the rest.
     }
     FileDigester digester;
     digestSome(digester, true);
