@@ -134,23 +134,26 @@ int wmain(int argc, wchar_t** argv) {
     const ULONGLONG ticks1975 = (157766400ull + 11644473600ull) * 10000000ull;
     const FILETIME time1975 = {static_cast<DWORD>(ticks1975), static_cast<DWORD>(ticks1975 >> 32)};
     ok = ok && SetFileTime(old, nullptr, nullptr, &time1975) && CloseHandle(old);
-    ok = ok && WriteArchive(folder, L"small",
-                            {{L"Docs", L"", "folder"},
-                             {L"Docs\\notes.txt", L"src\\notes.txt", "deflated"},
-                             {L"Archive.ZIP", L"src\\Archive.ZIP", "stored"},
-                             {L"noise.bin", L"src\\noise.bin", "deflated"},
-                             {L"empty.txt", L"src\\empty.txt", "deflated"},
-                             {L"Nested Folder\\", L"", "folder"},
-                             {L"Nested Folder\\" + unicodeName,
-                              L"src\\Nested Folder\\" + unicodeName, "deflated"},
-                             {L"old.txt", L"src\\old.txt", "deflated"}});
+    std::vector<ManifestLine> small;
+    small.push_back({L"Docs", L"", "folder"});
+    small.push_back({L"Docs\\notes.txt", L"src\\notes.txt", "deflated"});
+    small.push_back({L"Archive.ZIP", L"src\\Archive.ZIP", "stored"});
+    small.push_back({L"noise.bin", L"src\\noise.bin", "deflated"});
+    small.push_back({L"empty.txt", L"src\\empty.txt", "deflated"});
+    small.push_back({L"Nested Folder\\", L"", "folder"});
+    small.push_back(
+        {L"Nested Folder\\" + unicodeName, L"src\\Nested Folder\\" + unicodeName, "deflated"});
+    small.push_back({L"old.txt", L"src\\old.txt", "deflated"});
+    ok = ok && WriteArchive(folder, L"small", small);
     if (ok && large) {
         const ULONGLONG huge = (4ull << 30) + 4097;
+        std::vector<ManifestLine> largeFile, largeArchive;
+        largeFile.push_back({L"huge.txt", L"src\\huge.txt", "deflated"});
+        largeArchive.push_back({L"huge.gz", L"src\\huge.txt", "stored"});
+        largeArchive.push_back({L"after.txt", L"src\\notes.txt", "deflated"});
         ok = WriteSparseFile(src + L"\\huge.txt", huge) &&
-             WriteArchive(folder, L"large-file", {{L"huge.txt", L"src\\huge.txt", "deflated"}}) &&
-             WriteArchive(folder, L"large-archive",
-                          {{L"huge.gz", L"src\\huge.txt", "stored"},
-                           {L"after.txt", L"src\\notes.txt", "deflated"}});
+             WriteArchive(folder, L"large-file", largeFile) &&
+             WriteArchive(folder, L"large-archive", largeArchive);
     }
     return ok ? 0 : 1;
 }
