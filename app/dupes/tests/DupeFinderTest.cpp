@@ -170,9 +170,7 @@ protected:
     void Make(const std::wstring& relative, const std::string& bytes,
               LONGLONG written = 1700000000) {
         const std::wstring path = Path(relative);
-        for (size_t slash = path.find(L'\\', root.Path().size() + 1); slash != std::wstring::npos;
-             slash = path.find(L'\\', slash + 1))
-            MakeFolder(path.substr(0, slash));
+        MakeFoldersBelow(root.Path(), path);
         WriteFileAt(path, bytes, written);
     }
     std::set<std::wstring> Lowered(std::initializer_list<std::wstring> relatives) const {

@@ -14,9 +14,7 @@ class Removal : public ::testing::Test {
 protected:
     CDupeFile* Add(const std::wstring& relative, const std::string& bytes, bool checked) {
         const std::wstring path = root / relative;
-        for (size_t slash = path.find(L'\\', root.Path().size() + 1); slash != std::wstring::npos;
-             slash = path.find(L'\\', slash + 1))
-            MakeFolder(path.substr(0, slash));
+        MakeFoldersBelow(root.Path(), path);
         WriteBytes(path, bytes);
         auto record = std::make_unique<CDupeFile>();
         const size_t slash = path.rfind(L'\\');

@@ -23,6 +23,13 @@ inline void MakeFolder(const std::wstring& path) {
     CreateDirectoryW(path.c_str(), nullptr);
 }
 
+// Makes the folders of `path` that lie below `root`.
+inline void MakeFoldersBelow(const std::wstring& root, const std::wstring& path) {
+    for (size_t slash = path.find(L'\\', root.size() + 1); slash != std::wstring::npos;
+         slash = path.find(L'\\', slash + 1))
+        MakeFolder(path.substr(0, slash));
+}
+
 // Seconds since 1970 as a file time.
 inline FILETIME FileTimeOf(LONGLONG unixSeconds) {
     const ULONGLONG ticks = static_cast<ULONGLONG>(unixSeconds + 11644473600LL) * 10000000ull;
