@@ -100,6 +100,7 @@ jdupesDupes=$(jdupes -r -q "$tree" | grep -c . || true)
 ourDupes=$(field content 5)
 
 printf 'tree: %s files, %s bytes (%s)\n' "$treeFiles" "$treeBytes" "$tree"
+printf 'machine: %s processors, load average %s\n' "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf 'grouped files: finder (size + content) %s, jdupes %s\n' "$ourDupes" "$jdupesDupes"
 printf '%-44s %9s %10s\n' "tool" "seconds" "/ jdupes"
 row() { printf '%-44s %9.3f %10.2f\n' "$1" "$2" "$(echo "$2 / $jdupesFull" | bc -l)"; }
