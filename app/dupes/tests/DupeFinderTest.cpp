@@ -106,6 +106,35 @@ TEST_F(MadeUpRecords, EveryCriterionOffMakesOneGroupPerSet) {
     EXPECT_EQ(finder.Groups(kSetDocument)[0].count, 6u);
 }
 
+struct GroupingReport {
+    std::vector<std::pair<BOOL, int>> calls;
+    int steps = 0;
+};
+
+void RecordCall(BOOL done, int percent, LPVOID user) {
+    static_cast<GroupingReport*>(user)->calls.emplace_back(done, percent);
+}
+
+void RecordStep(LPVOID user) {
+    ++static_cast<GroupingReport*>(user)->steps;
+}
+
+TEST_F(MadeUpRecords, GroupingReportsItsStepsAndEndsWithDone) {
+    GroupingReport report;
+    finder.SetGroupingStepHook(&RecordStep, &report);
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(&RecordCall, &report, true));
+    ASSERT_TRUE(finder.WaitForGrouping(60000));
+    // The all-files set and the document set hold two or more records each.
+    EXPECT_EQ(report.steps, 2);
+    ASSERT_FALSE(report.calls.empty());
+    EXPECT_EQ(report.calls.back(), std::make_pair(TRUE, 100));
+    for (size_t i = 0; i + 1 < report.calls.size(); ++i)
+        EXPECT_FALSE(report.calls[i].first);
+    EXPECT_EQ(finder.Groups(kSetAllFiles).size(), 1u);
+    EXPECT_EQ(finder.Groups(kSetDocument).size(), 1u);
+}
+
 TEST(DupeRecords, OneRecordGetsNoGroup) {
     CDupeFinder finder;
     finder.SetKeepRunning(true);
