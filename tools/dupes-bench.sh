@@ -86,6 +86,7 @@ finder() {
 wineStart=$(wall "$top/tools/wine-run.sh" "$bench" "$windowsTree" none)
 finder content
 finder names
+finder opens
 jdupesFull=$(wall jdupes -r -q "$tree")
 jdupesQuick=$(wall jdupes -r -q -Q "$tree")
 rmlintTime=$(wall rmlint -T df -o fdupes:/dev/null "$tree")
@@ -113,3 +114,4 @@ row "finder, size + content: walk + grouping" "$contentOwn"
 row "finder, name + size: whole Wine process" "$namesWall"
 row "finder, name + size: walk + grouping" "$namesOwn"
 printf '%-44s %9.3f\n' "Wine: starting and ending a program" "$wineStart"
+printf '%-44s %9.3f\n' "Wine: opening and closing each file once" "$(echo "$(field opens 3) / 1000" | bc -l)"
