@@ -19,7 +19,7 @@ done
 root="$WINEPREFIX/drive_c/xarn-bench"
 tree="$root/tree-$files"
 
-if [ ! -f "$tree/.complete" ]; then
+if [ ! -f "$tree.complete" ]; then
     rm -rf "$tree"
     python3 - "$tree" "$files" <<'PY'
 import os, random, sys
@@ -52,11 +52,11 @@ for i in range(count):
         out.write(data)
     made.append((name, data))
 PY
-    touch "$tree/.complete"
+    touch "$tree.complete"
 fi
 find "$tree" -type f -exec cat {} + >/dev/null # warm the page cache
-treeFiles=$(find "$tree" -type f ! -name .complete | wc -l)
-treeBytes=$(du -sb --exclude=.complete "$tree" | cut -f1)
+treeFiles=$(find "$tree" -type f | wc -l)
+treeBytes=$(du -sb "$tree" | cut -f1)
 windowsTree="C:\\xarn-bench\\tree-$files"
 
 now() { date +%s.%N; }
