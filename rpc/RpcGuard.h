@@ -1,5 +1,6 @@
-// Runs one RPC client call so that an RPC exception (no server, an unbound handle, a broken
-// pipe) becomes the result 0 instead of ending the program.
+// Runs one call so that an exception raised inside it becomes the result 0 instead of ending the
+// program: RPC exceptions for a client call (no server, an unbound handle, a broken pipe), or
+// every exception for the server's own code that must never leave a call half done.
 #pragma once
 
 #ifdef __cplusplus
@@ -15,12 +16,21 @@ typedef int (*RpcGuardedCall)(void* context);
 // (or frames without objects to destroy) between itself and the stub.
 int RunGuardedRpcCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode);
 
+// The same for every exception, access violations included; for the server's copies and
+// dispatch, where a fault must end one call and nothing else. Same rule on C++ frames.
+int RunFaultGuardedCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode);
+
 #ifdef __cplusplus
 }
 
-// C++ form: call is a lambda that makes one RPC call and owns nothing to destroy.
+// C++ forms: call is a lambda that owns nothing to destroy.
 template <typename Call> int RunGuarded(Call call, unsigned long* exceptionCode = nullptr) {
     return RunGuardedRpcCall([](void* context) { return (*static_cast<Call*>(context))(); }, &call,
                              exceptionCode);
+}
+
+template <typename Call> int RunFaultGuarded(Call call, unsigned long* exceptionCode = nullptr) {
+    return RunFaultGuardedCall([](void* context) { return (*static_cast<Call*>(context))(); },
+                               &call, exceptionCode);
 }
 #endif

@@ -5,15 +5,35 @@
 #include <windows.h>
 #include <rpc.h>
 
-int RunGuardedRpcCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode) {
+typedef int (*ExceptionFilter)(unsigned long code);
+
+static int AnyException(unsigned long code) {
+    (void)code;
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+static int RpcException(unsigned long code) {
+    return I_RpcExceptionFilter(code);
+}
+
+static int RunGuarded(RpcGuardedCall call, void* context, ExceptionFilter filter,
+                      unsigned long* exceptionCode) {
     unsigned long code = 0;
     int result = 0;
     __try {
         result = call(context);
-    } __except (I_RpcExceptionFilter(code = GetExceptionCode())) {
+    } __except (filter(code = GetExceptionCode())) {
         result = 0;
     }
     if (exceptionCode)
         *exceptionCode = code;
     return result;
+}
+
+int RunGuardedRpcCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode) {
+    return RunGuarded(call, context, RpcException, exceptionCode);
+}
+
+int RunFaultGuardedCall(RpcGuardedCall call, void* context, unsigned long* exceptionCode) {
+    return RunGuarded(call, context, AnyException, exceptionCode);
 }

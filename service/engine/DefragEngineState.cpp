@@ -1,8 +1,26 @@
 #include "DefragEngineState.h"
 
+#include "RpcGuard.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
+
+namespace {
+
+// The figures of a statistics block: everything before the current path, and the aborted flag.
+constexpr size_t kFiguresBytes = offsetof(DefragStatistics, currentPath);
+
+// Copies between the service's memory and a client's buffer; false when the copy faulted.
+[[nodiscard]] bool GuardedCopy(void* to, const void* from, size_t bytes) {
+    return RunFaultGuarded([=] {
+               std::memcpy(to, from, bytes);
+               return 1;
+           }) == 1;
+}
+
+} // namespace
 
 DefragEngineState g_defragEngineState;
 
@@ -39,23 +57,35 @@ void DefragEngineState::ApplyPause() {
         ResetEvent(pauseEvent);
 }
 
+void DefragEngineState::PublishFigures() {
+    std::memcpy(&published_, &statistics, kFiguresBytes);
+    published_.aborted = statistics.aborted;
+}
+
+void DefragEngineState::PublishStatistics() {
+    std::lock_guard lock(statusLock);
+    PublishFigures();
+}
+
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {
     const size_t units = path ? std::min(wcslen(path), kPathUnits - 1) : 0;
     std::lock_guard lock(statusLock);
+    PublishFigures();
     if (units != 0)
-        std::memcpy(statistics.currentPath, path, units * sizeof(wchar_t));
-    statistics.currentPath[units] = L'\0';
+        std::memcpy(published_.currentPath, path, units * sizeof(wchar_t));
+    published_.currentPath[units] = L'\0';
 }
 
-void DefragEngineState::CopyStatistics(DefragStatistics& out) {
+bool DefragEngineState::CopyStatistics(DefragStatistics& out) {
     std::lock_guard lock(statusLock);
-    std::memcpy(&out, &statistics, sizeof out);
+    return GuardedCopy(&out, &published_, sizeof out);
 }
 
 void DefragEngineState::ResetStatusCounters() {
     clustersPerCell = 0;
     std::memset(reinterpret_cast<char*>(&statistics) + kCountersOffset, 0, kCountersBytes);
     statistics.aborted = 0;
+    PublishStatistics();
 }
 
 bool DefragEngineState::AllocateCells(uint32_t count) {
@@ -64,10 +94,18 @@ bool DefragEngineState::AllocateCells(uint32_t count) {
     try {
         cells_.assign(count, ClusterMapBlock{});
     } catch (const std::bad_alloc&) {
-        cells_ = {};
+        std::vector<ClusterMapBlock>().swap(cells_);
+        return false;
+    } catch (const std::length_error&) { // more cells than a 32-bit process can address
+        std::vector<ClusterMapBlock>().swap(cells_);
         return false;
     }
     return true;
+}
+
+uint64_t DefragEngineState::CellBytes() {
+    std::lock_guard lock(resultsLock_);
+    return static_cast<uint64_t>(cells_.size()) * sizeof(ClusterMapBlock);
 }
 
 bool DefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied) {
@@ -75,8 +113,10 @@ bool DefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& cop
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
         return false;
-    copied = cells_.size() * sizeof(ClusterMapBlock);
-    std::memcpy(buffer, cells_.data(), copied);
+    const size_t cellBytes = cells_.size() * sizeof(ClusterMapBlock);
+    if (!GuardedCopy(buffer, cells_.data(), cellBytes))
+        return false;
+    copied = cellBytes;
     return true;
 }
 
@@ -84,8 +124,7 @@ bool DefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
         return false;
-    std::memcpy(cells_.data(), buffer, cells_.size() * sizeof(ClusterMapBlock));
-    return true;
+    return GuardedCopy(cells_.data(), buffer, cells_.size() * sizeof(ClusterMapBlock));
 }
 
 void DefragEngineState::AddReport(FileReport report) {
@@ -99,25 +138,38 @@ uint32_t DefragEngineState::ReportCount() {
 }
 
 bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
-    std::lock_guard lock(resultsLock_);
-    if (index >= reports_.size())
+    FileReport report;
+    try {
+        std::lock_guard lock(resultsLock_);
+        if (index >= reports_.size())
+            return false;
+        report = reports_[index];
+    } catch (const std::bad_alloc&) {
         return false;
-    const FileReport& report = reports_[index];
-    std::memset(&out, 0, sizeof out);
-    const size_t units = std::min(report.path.size(), kPathUnits - 1);
-    std::memcpy(out.path, report.path.data(), units * sizeof(wchar_t));
-    out.isDirectory = report.isDirectory;
-    out.fragmentsBefore = report.fragmentsBefore;
-    out.fragmentsAfter = report.fragmentsAfter;
-    out.allocatedClusters = report.allocatedClusters;
-    out.totalClusters = report.totalClusters;
-    out.size = report.size;
-    out.status = report.status;
-    return true;
+    }
+    // The client's record is written with no lock held.
+    return RunFaultGuarded([&] {
+               std::memset(&out, 0, sizeof out);
+               const size_t units = std::min(report.path.size(), kPathUnits - 1);
+               std::memcpy(out.path, report.path.data(), units * sizeof(wchar_t));
+               out.isDirectory = report.isDirectory;
+               out.fragmentsBefore = report.fragmentsBefore;
+               out.fragmentsAfter = report.fragmentsAfter;
+               out.allocatedClusters = report.allocatedClusters;
+               out.totalClusters = report.totalClusters;
+               out.size = report.size;
+               out.status = report.status;
+               return 1;
+           }) == 1;
 }
 
 void DefragEngineState::FreeDefragResults() {
-    std::lock_guard lock(resultsLock_);
-    cells_ = {};
-    reports_ = {};
+    std::vector<ClusterMapBlock> cells;
+    std::vector<FileReport> reports;
+    {
+        std::lock_guard lock(resultsLock_);
+        // Swapped out, not cleared: clearing keeps the capacity, gigabytes for a large map.
+        cells_.swap(cells);
+        reports_.swap(reports);
+    }
 }

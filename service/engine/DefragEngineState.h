@@ -3,12 +3,16 @@
 // Threads and rules:
 // - The worker thread (one run at a time) writes the statistics counters, the cells and the
 //   reports. RPC threads read them concurrently.
-// - statusLock guards every write of statistics.currentPath and every copy of the statistics
-//   for a client (SetCurrentPath, CopyStatistics). Counters are written without it, so a copy
-//   may show a counter one item behind.
+// - statistics is the worker's own block: the worker writes it without a lock (a release
+//   zeroes its counters while no worker runs). Clients never read it: PublishStatistics copies
+//   its figures under statusLock into the published block, which CopyStatistics copies out
+//   under the same lock; SetCurrentPath publishes the figures together with the path. So a
+//   client never sees a half-written counter, only figures as recent as the last publication.
 // - resultsLock guards the report list (append, count, read) and the cell array's existence
 //   (allocate, free, client copies). The worker writes cell contents without it: a client may
 //   see a half-updated cell, which is accepted. Cells are freed only while no worker runs.
+// - No lock is held across anything that can fault: copies to and from a client's buffer run
+//   under a fault guard inside the lock, so a fault fails one call and releases the lock.
 // - jobState and paused are atomics; pauseEvent and abortEvent are manual-reset events that the
 //   engine polls. All of them live as long as the process, so no thread can outlive them.
 // - Two parties pause a run: a client over RPC (the paused flag) and the service manager. The
@@ -65,34 +69,43 @@ public:
     bool ServicePaused();
 
     // Statistics.
+    void PublishStatistics();
     void SetCurrentPath(const wchar_t* path);
-    void CopyStatistics(DefragStatistics& out);
-    // Zeroes clusters per cell, the counters and the aborted flag.
+    // The published block; false (out partly written) when writing it faulted.
+    [[nodiscard]] bool CopyStatistics(DefragStatistics& out);
+    // Zeroes clusters per cell, the counters and the aborted flag, and publishes them.
     void ResetStatusCounters();
 
     // Cluster map. AllocateCells makes count zeroed cells and answers false when memory fails
     // (the array is then absent). Cells() is for the worker: null when no array exists.
     bool AllocateCells(uint32_t count);
     ClusterMapBlock* Cells() { return cells_.empty() ? nullptr : cells_.data(); }
+    // The cell array's bytes (cells × 40), 0 when no array exists.
+    uint64_t CellBytes();
     // Client copies of the whole map; both refuse (false, nothing copied) when no array exists
-    // or bytes ÷ 40 differs from the cell count. CopyCellsOut answers the bytes copied.
-    bool CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied);
-    bool CopyCellsIn(const void* buffer, uint64_t bytes);
+    // or bytes ÷ 40 differs from the cell count, and answer false when the copy faulted.
+    // CopyCellsOut answers the bytes copied.
+    [[nodiscard]] bool CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied);
+    [[nodiscard]] bool CopyCellsIn(const void* buffer, uint64_t bytes);
 
     // Reports.
     void AddReport(FileReport report);
     uint32_t ReportCount();
-    // Fills the wire record for report index; false for an index outside [0, count).
-    bool GetReportItem(uint32_t index, FileReportRecord& out);
+    // Fills the wire record for report index; false for an index outside [0, count), or when
+    // memory or writing the record failed.
+    [[nodiscard]] bool GetReportItem(uint32_t index, FileReportRecord& out);
 
-    // Frees the cells and the reports of a finished run.
+    // Frees the cells and the reports of a finished run, their capacity included.
     void FreeDefragResults();
 
     // ---- engine fields ----
 
 private:
     void ApplyPause();
+    // Copies the worker's figures into the published block; statusLock is held.
+    void PublishFigures();
 
+    DefragStatistics published_{};
     std::mutex pauseLock_;
     bool servicePaused_ = false;
     std::mutex resultsLock_;

@@ -200,6 +200,7 @@ bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& inde
             }
             moved += chunk;
             statistics_.currentItemPosition += chunk;
+            state_.PublishStatistics(); // a large file's progress, chunk by chunk
             clusters -= std::min(clusters, chunk);
         }
         AccountMovedClusters(extent, moved, targetLcn, fragmented);

@@ -33,18 +33,16 @@ bool IsDotEntry(const wchar_t* name) {
 int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
               bool analyseAndDefragment) {
     CDefragRun run(state, volume, mode, !analyseAndDefragment);
-    {
-        std::lock_guard lock(state.statusLock);
-        ::GetLocalTime(&state.statistics.startTime);
-    }
+    ::GetLocalTime(&state.statistics.startTime);
+    state.PublishStatistics();
     int result = 0;
     try {
         result = run.DefragVolume(drive);
     } catch (const std::bad_alloc&) {
         state.SetCurrentPath(L""); // out of memory: the run ends here, its handles closed
     }
-    std::lock_guard lock(state.statusLock);
     ::GetLocalTime(&state.statistics.endTime);
+    state.PublishStatistics();
     return result;
 }
 

@@ -1,8 +1,7 @@
 #include "DefragRpcListener.h"
 
 #include "DefragRecords.h"
-
-#include "DefragRpc.h"
+#include "DefragRpcDispatch.h"
 
 namespace {
 
@@ -20,7 +19,8 @@ int RunDefragRpcListener(HANDLE stopEvent) {
     if (RpcServerUseProtseqEpW(WideRpcText(L"ncacn_np"), kMaxProtseqCalls,
                                WideRpcText(kDefragRpcEndpoint), nullptr) != RPC_S_OK)
         return 0;
-    if (RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr) != RPC_S_OK)
+    const RPC_IF_HANDLE checkedInterface = CheckedDefragRpcInterface();
+    if (!checkedInterface || RpcServerRegisterIf(checkedInterface, nullptr, nullptr) != RPC_S_OK)
         return 0;
     RpcServerRegisterAuthInfoW(nullptr, RPC_C_AUTHN_WINNT, nullptr, nullptr);
     // Listening does not block here: the end comes from the stop event, so a stop that arrives

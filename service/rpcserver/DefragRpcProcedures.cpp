@@ -1,6 +1,8 @@
 // The server side of the interface's eleven procedures, over the engine state, the command
-// queue and the worker handle. Sizes come from the client and are never trusted: a buffer is
-// written only when it holds the whole record, and the reported length is what was written.
+// queue and the worker handle. Sizes come from the client and are never trusted: the dispatch
+// has checked them against what arrived and capped the out sizes (DefragRpcDispatch.h); a
+// buffer is written only when it holds the whole record, and the reported length is what was
+// written. Nothing here throws: every failure is a refusal.
 #include "DefragCommandQueue.h"
 #include "DefragEngineState.h"
 #include "DefragRpc.h"
@@ -60,7 +62,8 @@ int ServerRpcGetDefragStatistics(int size, int* len, byte statistics[]) {
     if (size < static_cast<int>(sizeof(DefragStatistics)))
         return kRpcRefused;
     // The stub's buffer comes from MIDL_user_allocate, aligned for any record.
-    State().CopyStatistics(*reinterpret_cast<DefragStatistics*>(statistics));
+    if (!State().CopyStatistics(*reinterpret_cast<DefragStatistics*>(statistics)))
+        return kRpcRefused;
     *len = sizeof(DefragStatistics);
     return kRpcDone;
 }

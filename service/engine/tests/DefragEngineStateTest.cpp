@@ -35,10 +35,10 @@ TEST(DefragEngineState, CurrentPathIsBoundAndTerminated) {
     const std::wstring longPath(40'000, L'a');
     state->SetCurrentPath(longPath.c_str());
     auto copy = std::make_unique<DefragStatistics>();
-    state->CopyStatistics(*copy);
+    ASSERT_TRUE(state->CopyStatistics(*copy));
     EXPECT_EQ(kPathUnits - 1, wcsnlen(copy->currentPath, kPathUnits));
     state->SetCurrentPath(nullptr);
-    state->CopyStatistics(*copy);
+    ASSERT_TRUE(state->CopyStatistics(*copy));
     EXPECT_EQ(L'\0', copy->currentPath[0]);
 }
 
