@@ -13,15 +13,17 @@ constexpr DWORD kWorkerEndMilliseconds = 5'000;
 
 CDefragRPC g_defragRpc;
 
+// A stop reports progress to the manager at least this often while it waits.
+constexpr DWORD kStopProgressMilliseconds = CServiceTemplate::kPendingWaitHint / 2;
+
 DWORD TimeLeft(DWORD deadline) {
     const int32_t left = static_cast<int32_t>(deadline - GetTickCount());
     return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
-// Waits for a thread within what is left of the stop budget; true when it has ended.
-bool WaitWithin(HANDLE thread, DWORD deadline, DWORD limit) {
-    return !thread ||
-           WaitForSingleObject(thread, std::min(TimeLeft(deadline), limit)) == WAIT_OBJECT_0;
+// Each thread gets its own limit within what is left of the stop budget.
+DWORD ThreadDeadline(DWORD deadline) {
+    return GetTickCount() + std::min(TimeLeft(deadline), kThreadStopMilliseconds);
 }
 
 } // namespace
@@ -69,15 +71,35 @@ BOOL CService::Init() {
     return commandThread_ != nullptr;
 }
 
+bool CService::WaitReportingProgress(const std::function<bool(DWORD)>& wait, DWORD deadline) {
+    for (;;) {
+        const DWORD left = TimeLeft(deadline);
+        if (wait(std::min(left, kStopProgressMilliseconds)))
+            return true;
+        if (left <= kStopProgressMilliseconds)
+            return false;
+        SetServiceState(SERVICE_STOP_PENDING, 0, kPendingWaitHint);
+    }
+}
+
+bool CService::WaitForThreadReportingProgress(HANDLE thread, DWORD deadline) {
+    return !thread || WaitReportingProgress(
+                          [thread](DWORD milliseconds) {
+                              return WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0;
+                          },
+                          deadline);
+}
+
 BOOL CService::Stop() {
     const DWORD deadline = GetTickCount() + kStopMilliseconds;
     // The listener stops listening and the command loop ends: no run starts after this.
     SetEvent(serviceStopEvent_);
-    WaitWithin(rpcThread_, deadline, kThreadStopMilliseconds);
-    WaitWithin(commandThread_, deadline, kThreadStopMilliseconds);
+    WaitForThreadReportingProgress(rpcThread_, ThreadDeadline(deadline));
+    WaitForThreadReportingProgress(commandThread_, ThreadDeadline(deadline));
     // Then the running worker is aborted and waited for before its results go.
     SetEvent(g_defragEngineState.abortEvent);
-    if (g_defragWorker.WaitForEnd(TimeLeft(deadline)))
+    if (WaitReportingProgress(
+            [](DWORD milliseconds) { return g_defragWorker.WaitForEnd(milliseconds); }, deadline))
         g_defragEngineState.FreeDefragResults();
     return TRUE;
 }

@@ -7,6 +7,8 @@
 #include "ServiceTemplate.h"
 #include "Thread.h"
 
+#include <functional>
+
 inline constexpr wchar_t kServiceName[] = L"XarnStellmark";
 
 class CService : public CServiceTemplate, public CThread {
@@ -28,6 +30,12 @@ public:
     static constexpr DWORD kStopMilliseconds = 20'000;
 
 private:
+    // Waits in steps (wait answers whether the end came within the milliseconds given) until
+    // the deadline, reporting stop-pending with a new check point after every step; true when
+    // the end came.
+    bool WaitReportingProgress(const std::function<bool(DWORD)>& wait, DWORD deadline);
+    bool WaitForThreadReportingProgress(HANDLE thread, DWORD deadline);
+
     HANDLE rpcThread_ = nullptr;
     HANDLE commandThread_ = nullptr;
 };

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr DWORD kPendingWaitHint = 1000;
 constexpr DWORD kStopPollMilliseconds = 500;
 // Removal gives up waiting for a service that never leaves stop-pending.
 constexpr int kMaxStopPolls = 120;
@@ -193,7 +192,8 @@ void CServiceTemplate::ServiceRun() {
         SetServiceState(SERVICE_RUNNING, 0, 0);
         WaitForSingleObject(serviceStopEvent_, INFINITE);
     } else {
-        ReportError(kExitInitFailed);
+        // The manager reports the code as the start's failure instead of a clean stop.
+        exitCode_ = static_cast<DWORD>(ReportError(kExitInitFailed));
     }
     SetServiceState(SERVICE_STOPPED, exitCode_, 0);
 }
@@ -205,8 +205,9 @@ void CServiceTemplate::SetServiceState(DWORD state, DWORD exitCode, DWORD waitHi
                          state == SERVICE_PAUSE_PENDING;
     status_.dwControlsAccepted =
         pending ? 0 : SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
-    status_.dwWin32ExitCode = exitCode;
-    status_.dwServiceSpecificExitCode = 0;
+    // The program's own codes are service-specific ones, not system error codes.
+    status_.dwWin32ExitCode = exitCode == 0 ? NO_ERROR : ERROR_SERVICE_SPECIFIC_ERROR;
+    status_.dwServiceSpecificExitCode = exitCode;
     status_.dwWaitHint = waitHint;
     const bool settled =
         state == SERVICE_STOPPED || state == SERVICE_RUNNING || state == SERVICE_PAUSED;

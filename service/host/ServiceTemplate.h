@@ -54,6 +54,12 @@ public:
     int Run();
     void ServiceRun();
 
+    // The service's state as last reported; exitCode_ in it is service-specific.
+    const SERVICE_STATUS& Status() const { return status_; }
+
+    // The longest a pending state goes without a new check point.
+    static constexpr DWORD kPendingWaitHint = 1000;
+
 protected:
     void SetServiceState(DWORD state, DWORD exitCode, DWORD waitHint);
     bool IsConsumerWindows() const { return osClass_ < kOsNt4; }
