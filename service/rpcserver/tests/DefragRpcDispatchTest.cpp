@@ -61,8 +61,7 @@ TEST(DefragRequestCheck, InArraysMustCarryWhatTheirSizeSays) {
             truncated.resize(length);
             EXPECT_EQ(RPC_X_BAD_STUB_DATA, Check(procNum, truncated)) << length;
         }
-        EXPECT_EQ(RPC_X_BAD_STUB_DATA,
-                  CheckDefragRequest(procNum, nullptr, 28, kLocal, kNoCells));
+        EXPECT_EQ(RPC_X_BAD_STUB_DATA, CheckDefragRequest(procNum, nullptr, 28, kLocal, kNoCells));
     }
 }
 

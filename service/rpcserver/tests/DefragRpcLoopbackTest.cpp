@@ -323,3 +323,52 @@ TEST_F(DefragRpcLoopback, ConcurrentCallersWhileTheResultsChange) {
     worker.join();
     EXPECT_EQ(0, failures.load());
 }
+
+// A fault inside a procedure, with the results lock held: pages inside the cell array are made
+// unreadable, so that the map's copies fault. The calls fail alone; the service still answers,
+// its lock is free for a release, and it stops (the environment's tear-down).
+TEST_F(DefragRpcLoopback, AFaultInsideAProcedureFailsOnlyThatCall) {
+    constexpr uint32_t kCells = 100'000; // 4 MB: pages of its own, past the heap's header
+    ASSERT_TRUE(state.AllocateCells(kCells));
+    state.AddReport({L"T:\\a", 0, 1, 1, 1, 1, 1, kReportContiguous});
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const uintptr_t page = system.dwPageSize;
+    const uintptr_t cells = reinterpret_cast<uintptr_t>(state.Cells());
+    void* const unreadable = reinterpret_cast<void*>((cells + 2 * page - 1) & ~(page - 1));
+    DWORD protection = 0;
+    ASSERT_TRUE(VirtualProtect(unreadable, 16 * page, PAGE_NOACCESS, &protection));
+
+    std::vector<byte> buffer(kCells * sizeof(ClusterMapBlock), 0x11);
+    int len = -1;
+    unsigned long code = 0;
+    EXPECT_EQ(
+        0, RunGuarded([&] { return RpcGetClusterMap(kCells * 40, &len, buffer.data()); }, &code));
+    EXPECT_EQ(0, len);
+    EXPECT_EQ(0, RunGuarded([&] { return RpcSetClusterMap(kCells * 40, buffer.data()); }));
+
+    int count = 0;
+    EXPECT_EQ(1, RunGuarded([&] { return RpcGetReportCount(&count); })) << "the lock is free";
+    EXPECT_EQ(1, count);
+    std::vector<byte> statistics(sizeof(DefragStatistics));
+    EXPECT_EQ(1, RunGuarded([&] {
+                  return RpcGetDefragStatistics(sizeof(DefragStatistics), &len, statistics.data());
+              }));
+
+    ASSERT_TRUE(VirtualProtect(unreadable, 16 * page, protection, &protection));
+    EXPECT_EQ(1, RunGuarded([&] { return RpcGetClusterMap(kCells * 40, &len, buffer.data()); }))
+        << "the same call, once the memory is readable again";
+    EXPECT_EQ(static_cast<int>(kCells * 40), len);
+
+    // The release takes the same lock; a lock left held would keep it waiting for good.
+    std::atomic<bool> released{false};
+    std::thread releaser([&] {
+        state.FreeDefragResults();
+        released = true;
+    });
+    for (int i = 0; i < 1000 && !released; ++i)
+        Sleep(10);
+    ASSERT_TRUE(released) << "the release is stuck";
+    releaser.join();
+    EXPECT_EQ(0, RunGuarded([&] { return RpcGetClusterMap(kCells * 40, &len, buffer.data()); }));
+}
