@@ -3,6 +3,8 @@
 #include "DefragRpc.h"
 #include "RpcGuard.h"
 
+#include <psapi.h>
+
 #include <cstring>
 
 std::wstring InstalledProgram() {
@@ -112,4 +114,48 @@ bool WaitForPipe(DWORD milliseconds) {
         Sleep(50);
     }
     return JobState() >= 0;
+}
+
+RawReply SendRawRequest(unsigned procNum, const std::vector<unsigned char>& request,
+                        unsigned long dataRepresentation) {
+    RawReply reply;
+    RPC_MESSAGE message{};
+    message.Handle = g_defragRpcBinding;
+    message.ProcNum = procNum;
+    message.RpcInterfaceInformation = DefragRpc_v1_0_c_ifspec;
+    message.BufferLength = static_cast<unsigned>(request.size());
+    reply.status = I_RpcGetBuffer(&message);
+    if (reply.status != RPC_S_OK)
+        return reply;
+    if (!request.empty())
+        std::memcpy(message.Buffer, request.data(), request.size());
+    message.DataRepresentation = dataRepresentation;
+    reply.status = I_RpcSendReceive(&message);
+    if (reply.status == RPC_S_OK) {
+        const auto* bytes = static_cast<const unsigned char*>(message.Buffer);
+        reply.bytes.assign(bytes, bytes + message.BufferLength);
+    }
+    // Also gives the connection back, whatever the call's outcome.
+    I_RpcFreeBuffer(&message);
+    return reply;
+}
+
+bool ReadServiceMemory(PROCESS_MEMORY_COUNTERS& counters) {
+    ServiceHandle service;
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    if (!service.get() ||
+        !QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
+                              reinterpret_cast<BYTE*>(&status), sizeof status, &needed) ||
+        status.dwProcessId == 0)
+        return false;
+    HANDLE process =
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, status.dwProcessId);
+    if (!process)
+        return false;
+    counters = {};
+    counters.cb = sizeof counters;
+    const bool read = GetProcessMemoryInfo(process, &counters, sizeof counters);
+    CloseHandle(process);
+    return read;
 }

@@ -5,9 +5,11 @@
 #include "DefragRecords.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 inline constexpr wchar_t kTestServiceName[] = L"XarnStellmark";
 // A folder with spaces: the service's command must be quoted to start the right program.
@@ -49,3 +51,17 @@ int Send(int32_t code, wchar_t drive = L'Q', int32_t blocks = 248, int size = 20
 bool WaitForJobState(int wanted, DWORD milliseconds = 20'000);
 // Waits until the service answers on its pipe (its listener may still be registering).
 bool WaitForPipe(DWORD milliseconds = 10'000);
+
+// One request of the interface as raw NDR bytes through the runtime's message calls, as no
+// generated stub would send it: status is RPC_S_OK with the reply's bytes, or the fault.
+struct RawReply {
+    RPC_STATUS status = RPC_S_OK;
+    std::vector<unsigned char> bytes;
+};
+RawReply SendRawRequest(unsigned procNum, const std::vector<unsigned char>& request,
+                        unsigned long dataRepresentation = NDR_LOCAL_DATA_REPRESENTATION);
+
+// The running service process's memory counters; false when it cannot be read. Its private
+// memory is PagefileUsage: the commit charge on Windows, the pages it touched under Wine
+// (which reports no private usage).
+bool ReadServiceMemory(PROCESS_MEMORY_COUNTERS& counters);
