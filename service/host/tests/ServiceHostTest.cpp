@@ -83,6 +83,18 @@ public:
     }
 };
 
+// A service whose Init fails, run as the dispatcher would run it (no manager behind it here).
+class FailingService : public CService {
+public:
+    FailingService() : CService(GetModuleHandleW(nullptr)) {}
+    BOOL Init() override { return FALSE; }
+};
+
+// Stands in for an engine that takes its time to see the abort.
+void SlowToAbortEngine(DefragEngineState&, const DefragCommand&, bool) {
+    Sleep(2'500);
+}
+
 } // namespace
 
 TEST(ServiceCommandLine, SwitchesAndUnknownWords) {
@@ -266,4 +278,50 @@ TEST_F(CommandLoop, AReleaseAndAStartSentTogetherAreBothCarriedOut) {
     EXPECT_EQ(100u, state.cellCount);
     EXPECT_EQ(1u, state.ReportCount()) << "the first run's results were released";
     EXPECT_TRUE(service.Stop());
+}
+
+TEST(ServiceTemplate, AFailedStartReportsItsCode) {
+    FailingService service;
+    service.ServiceRun();
+    const SERVICE_STATUS& status = service.Status();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), status.dwCurrentState);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR), status.dwWin32ExitCode)
+        << "not a clean stop";
+    EXPECT_EQ(static_cast<DWORD>(kExitInitFailed), status.dwServiceSpecificExitCode);
+}
+
+// A stop that waits seconds for the worker keeps telling the manager it is still stopping.
+TEST(ServiceStop, ReportsProgressUntilItEnds) {
+    g_defragThread.SetEngine(SlowToAbortEngine);
+    TestService service;
+    ASSERT_TRUE(service.Begin());
+    HandleDefragCommand({kCommandAnalyse, L'T', 248, kPriorityNormal, 0}, g_defragThread,
+                        g_defragEngineState);
+    ASSERT_EQ(kJobRunning, g_defragEngineState.jobState.load());
+
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        service.Stop();
+        stopped = true;
+    });
+    std::vector<DWORD> checkPoints;
+    while (!stopped) {
+        // Read while the stop writes it; a value a few steps old is all the test needs.
+        const SERVICE_STATUS status = service.Status();
+        if (status.dwCurrentState == SERVICE_STOP_PENDING &&
+            (checkPoints.empty() || checkPoints.back() != status.dwCheckPoint)) {
+            checkPoints.push_back(status.dwCheckPoint);
+            EXPECT_EQ(CServiceTemplate::kPendingWaitHint, status.dwWaitHint);
+            EXPECT_EQ(0u, status.dwControlsAccepted);
+        }
+        Sleep(20);
+    }
+    stopper.join();
+    EXPECT_GE(checkPoints.size(), 2u) << "new check points while the worker was waited for";
+    for (size_t i = 1; i < checkPoints.size(); ++i)
+        EXPECT_GT(checkPoints[i], checkPoints[i - 1]);
+    EXPECT_TRUE(g_defragWorker.WaitForEnd(0)) << "the stop waited for the worker";
+    g_defragThread.SetEngine(CDefragThread::RunEngineOnDrive);
+    g_defragEngineState.jobState = kJobIdle;
+    g_defragWorker.Close();
 }
