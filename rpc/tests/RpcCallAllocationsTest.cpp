@@ -2,8 +2,9 @@
 // of the call, what it gives back is not freed twice, and other threads are not affected.
 #include "RpcCallAllocations.h"
 
+#include "ProcessMemory.h"
+
 #include <rpc.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,8 @@
 
 namespace {
 
-// The process's private memory: its commit charge on Windows, the pages it touched under Wine
-// (which reports no private usage).
 SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
-    return counters.PagefileUsage;
+    return MemoryCountersOf(GetCurrentProcess()).PagefileUsage;
 }
 
 } // namespace

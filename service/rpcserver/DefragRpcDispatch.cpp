@@ -10,15 +10,6 @@
 
 namespace {
 
-enum Procedure : unsigned {
-    kSendDefragCommand = 1,
-    kSetClusterMap = 2,
-    kGetClusterMap = 3,
-    kGetDefragStatistics = 4,
-    kGetReportItem = 6,
-    kProcedureCount = 11,
-};
-
 // Bytes of the fixed arguments each request carries: the 32-bit integers, and the conformance
 // of an in array; NDR aligns each to 4 bytes, so they follow one another.
 constexpr std::array<unsigned, kProcedureCount> kFixedBytes = {0, 8, 8, 4, 4, 0, 8, 0, 0, 0, 0};

@@ -8,6 +8,18 @@
 
 #include <cstdint>
 
+// The interface's operation numbers that requests name.
+enum DefragProcedure : unsigned {
+    kGetDefragState = 0,
+    kSendDefragCommand = 1,
+    kSetClusterMap = 2,
+    kGetClusterMap = 3,
+    kGetDefragStatistics = 4,
+    kGetReportCount = 5,
+    kGetReportItem = 6,
+    kProcedureCount = 11,
+};
+
 // Checks one request (procedure procNum, its NDR bytes as received) and caps in place the out
 // size it asks for: RPC_S_OK, or the fault to answer with. A size argument must match its
 // array's conformance and the bytes that arrived; a request too short for its arguments, or

@@ -1,8 +1,7 @@
 // The engine state's rules for what clients read: counters reset, the current path bound,
 // refusals of the map and reports, and reads racing the worker's appends and a release.
 #include "DefragEngineState.h"
-
-#include <psapi.h>
+#include "ProcessMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +17,8 @@ std::unique_ptr<DefragEngineState> NewState() {
     return std::make_unique<DefragEngineState>();
 }
 
-// The process's private memory: its commit charge on Windows, the pages it touched under Wine
-// (which reports no private usage).
 SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
-    return counters.PagefileUsage;
+    return MemoryCountersOf(GetCurrentProcess()).PagefileUsage;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // by one that polls for long: every bad request is refused, the service's memory stays flat,
 // no request makes it allocate beyond what it can answer, and a release gives the memory back.
 #include "DefragRpcBinding.h"
+#include "DefragRpcDispatch.h"
 #include "RpcGuard.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"
@@ -27,16 +28,6 @@ constexpr SIZE_T kMegabyte = 1024 * 1024;
 // "Flat": what a heap may still move by after thousands of calls.
 constexpr SIZE_T kFlatBytes = 8 * kMegabyte;
 
-enum Procedure : unsigned {
-    kGetDefragState = 0,
-    kSendDefragCommand = 1,
-    kSetClusterMap = 2,
-    kGetClusterMap = 3,
-    kGetDefragStatistics = 4,
-    kGetReportItem = 6,
-    kProcedureCount = 11,
-};
-
 std::vector<unsigned char> Request(std::initializer_list<int32_t> integers, size_t bytes = 0,
                                    unsigned char fill = 0) {
     std::vector<unsigned char> request(integers.size() * 4 + bytes, fill);
@@ -54,15 +45,9 @@ std::vector<unsigned char> Truncated(std::vector<unsigned char> request, size_t 
 }
 
 SIZE_T ServiceMemory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    EXPECT_TRUE(ReadServiceMemory(counters));
-    return counters.PagefileUsage;
-}
-
-SIZE_T ServicePeakMemory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    EXPECT_TRUE(ReadServiceMemory(counters));
-    return counters.PeakPagefileUsage;
+    const SIZE_T bytes = ServiceMemoryCounters().PagefileUsage;
+    EXPECT_NE(0u, bytes) << "the service's memory cannot be read";
+    return bytes;
 }
 
 std::vector<ClusterMapBlock> ReadCells(int32_t blocks) {
@@ -264,7 +249,8 @@ TEST_F(ServiceRobustness, MemoryStaysFlatOverManyPolls) {
 
 TEST_F(ServiceRobustness, OutSizesAreCappedAtWhatTheServiceCanAnswer) {
     ASSERT_TRUE(Analyse(kSimulatedDrive, kBlocks));
-    const SIZE_T peakBefore = ServicePeakMemory();
+    const SIZE_T peakBefore = ServiceMemoryCounters().PeakPagefileUsage;
+    ASSERT_NE(0u, peakBefore);
     std::vector<std::thread> callers;
     for (int c = 0; c < 2; ++c) {
         callers.emplace_back([] {
@@ -287,7 +273,7 @@ TEST_F(ServiceRobustness, OutSizesAreCappedAtWhatTheServiceCanAnswer) {
     }
     for (auto& caller : callers)
         caller.join();
-    EXPECT_LT(ServicePeakMemory(), peakBefore + kFlatBytes)
+    EXPECT_LT(ServiceMemoryCounters().PeakPagefileUsage, peakBefore + kFlatBytes)
         << "a request made the service allocate";
     EXPECT_EQ(kBlocks * 40u, ReadCells(kBlocks).size() * sizeof(ClusterMapBlock));
 }

@@ -3,8 +3,6 @@
 #include "DefragRpc.h"
 #include "RpcGuard.h"
 
-#include <psapi.h>
-
 #include <cstring>
 
 std::wstring InstalledProgram() {
@@ -140,7 +138,7 @@ RawReply SendRawRequest(unsigned procNum, const std::vector<unsigned char>& requ
     return reply;
 }
 
-bool ReadServiceMemory(PROCESS_MEMORY_COUNTERS& counters) {
+PROCESS_MEMORY_COUNTERS ServiceMemoryCounters() {
     ServiceHandle service;
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
@@ -148,14 +146,12 @@ bool ReadServiceMemory(PROCESS_MEMORY_COUNTERS& counters) {
         !QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
                               reinterpret_cast<BYTE*>(&status), sizeof status, &needed) ||
         status.dwProcessId == 0)
-        return false;
+        return {};
     HANDLE process =
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, status.dwProcessId);
     if (!process)
-        return false;
-    counters = {};
-    counters.cb = sizeof counters;
-    const bool read = GetProcessMemoryInfo(process, &counters, sizeof counters);
+        return {};
+    const PROCESS_MEMORY_COUNTERS counters = MemoryCountersOf(process);
     CloseHandle(process);
-    return read;
+    return counters;
 }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "DefragRecords.h"
+#include "ProcessMemory.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdint>
 #include <string>
@@ -61,7 +61,6 @@ struct RawReply {
 RawReply SendRawRequest(unsigned procNum, const std::vector<unsigned char>& request,
                         unsigned long dataRepresentation = NDR_LOCAL_DATA_REPRESENTATION);
 
-// The running service process's memory counters; false when it cannot be read. Its private
-// memory is PagefileUsage: the commit charge on Windows, the pages it touched under Wine
-// (which reports no private usage).
-bool ReadServiceMemory(PROCESS_MEMORY_COUNTERS& counters);
+// The running service process's memory counters (ProcessMemory.h); all zero when they cannot
+// be read.
+PROCESS_MEMORY_COUNTERS ServiceMemoryCounters();
