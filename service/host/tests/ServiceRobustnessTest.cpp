@@ -79,9 +79,9 @@ bool Release() {
 class ServiceRobustness : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RunProgram(L"-remove"); // what an earlier, broken run may have left running
-        ASSERT_TRUE(CopyProgramToInstallFolder()) << GetLastError();
-        ASSERT_EQ(0u, RunProgram(L"-install").exitCode);
+        InstallServiceAfresh();
+        if (HasFatalFailure())
+            return;
         CreateDirectoryW(kImageFolder, nullptr);
         SimBuildSpec spec;
         spec.seed = 12;

@@ -507,9 +507,9 @@ SimBuildSpec SeededSpec(uint64_t seed, uint32_t files, uint64_t totalClusters) {
 class SimulatedDrives : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RunProgram(L"-remove"); // what an earlier, broken run may have left running
-        ASSERT_TRUE(CopyProgramToInstallFolder()) << GetLastError();
-        ASSERT_EQ(0u, RunProgram(L"-install").exitCode);
+        InstallServiceAfresh();
+        if (HasFatalFailure())
+            return;
         CreateDirectoryW(kImageFolder, nullptr);
         binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
         ASSERT_EQ(RPC_S_OK, binding_->Status());

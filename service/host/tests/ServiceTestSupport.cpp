@@ -3,6 +3,8 @@
 #include "DefragRpc.h"
 #include "RpcGuard.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 std::wstring InstalledProgram() {
@@ -53,6 +55,12 @@ ProgramResult RunProgram(const std::wstring& arguments) {
     }
     CloseHandle(readEnd);
     return result;
+}
+
+void InstallServiceAfresh() {
+    RunProgram(L"-remove");
+    ASSERT_TRUE(CopyProgramToInstallFolder()) << GetLastError();
+    ASSERT_EQ(0u, RunProgram(L"-install").exitCode);
 }
 
 ServiceHandle::ServiceHandle() {

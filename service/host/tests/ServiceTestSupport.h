@@ -26,6 +26,9 @@ std::wstring InstalledProgram();
 bool CopyProgramToInstallFolder();
 // Runs the installed program with arguments and waits for it (up to a minute).
 ProgramResult RunProgram(const std::wstring& arguments);
+// Removes what an earlier, broken run may have left installed or running, then installs the
+// program built beside the test; a fatal test failure when it cannot.
+void InstallServiceAfresh();
 
 // The service, opened with all access through the service manager for the object's lifetime.
 class ServiceHandle {
