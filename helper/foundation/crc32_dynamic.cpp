@@ -97,7 +97,7 @@ DWORD CCrc32Dynamic::TextCrc32(const wchar_t* text, DWORD& crc) const {
 }
 
 DWORD CCrc32Dynamic::FileCrc32(const wchar_t* path, DWORD& crc) const {
-    return CrcOfFile(table_ != nullptr, path, crc, [this](HANDLE file, DWORD& state) -> DWORD {
+    return CrcOfFile(table_ != nullptr, path, crc, [](HANDLE file, DWORD& state) -> DWORD {
         BYTE block[4096];
         DWORD read = 0;
         for (;;) {
@@ -105,14 +105,13 @@ DWORD CCrc32Dynamic::FileCrc32(const wchar_t* path, DWORD& crc) const {
                 return GetLastError();
             if (read == 0)
                 return 0;
-            for (DWORD i = 0; i < read; ++i)
-                UpdateByte(block[i], state);
+            state = xarn::Crc32Update(state, block, read);
         }
     });
 }
 
 DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
-    return CrcOfFile(table_ != nullptr, path, crc, [this](HANDLE file, DWORD& state) -> DWORD {
+    return CrcOfFile(table_ != nullptr, path, crc, [](HANDLE file, DWORD& state) -> DWORD {
         ULONGLONG size = 0;
         if (!GetFileSize64(file, size))
             return kCrcSizeUnknown;
@@ -130,8 +129,7 @@ DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
                               static_cast<DWORD>(offset), length));
             if (!view)
                 return GetLastError();
-            for (DWORD i = 0; i < length; ++i)
-                UpdateByte(view[i], state);
+            state = xarn::Crc32Update(state, view, length);
             UnmapViewOfFile(view);
             offset += length;
         }

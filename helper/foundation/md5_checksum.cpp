@@ -3,6 +3,7 @@
 #include "block_buffer.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,45 @@ constexpr ULONG kSine[64] = {
     0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
 
+// The message word step i reads.
+constexpr int WordIndex(int i) {
+    switch (i / 16) {
+    case 0:
+        return i;
+    case 1:
+        return (5 * i + 1) % 16;
+    case 2:
+        return (3 * i + 5) % 16;
+    default:
+        return (7 * i) % 16;
+    }
+}
+
+// One of the 64 steps. The four state words stay in place and the roles rotate instead, so with
+// i known at compile time every step is a handful of register operations.
+template <int i> [[gnu::always_inline]] inline void Step(ULONG (&v)[4], const ULONG (&x)[16]) {
+    ULONG& a = v[(64 - i) % 4];
+    const ULONG b = v[(65 - i) % 4];
+    const ULONG c = v[(66 - i) % 4];
+    const ULONG d = v[(67 - i) % 4];
+    ULONG f;
+    if constexpr (i < 16)
+        f = ((c ^ d) & b) ^ d; // (b & c) | (~b & d)
+    else if constexpr (i < 32)
+        f = ((b ^ c) & d) ^ c; // (d & b) | (~d & c)
+    else if constexpr (i < 48)
+        f = b ^ c ^ d;
+    else
+        f = c ^ (b | ~d);
+    a = b + Rotate(a + f + kSine[i] + x[WordIndex(i)], kShift[i / 16][i % 4]);
+}
+
+template <int... i>
+[[gnu::always_inline]] inline void Steps(ULONG (&v)[4], const ULONG (&x)[16],
+                                         std::integer_sequence<int, i...>) {
+    (Step<i>(v, x), ...);
+}
+
 } // namespace
 
 CMD5Checksum::CMD5Checksum() {
@@ -35,42 +75,13 @@ CMD5Checksum::CMD5Checksum() {
 
 void CMD5Checksum::Transform(const BYTE block[64]) {
     ULONG x[16];
-    for (int i = 0; i < 16; ++i)
-        x[i] = ULONG{block[4 * i]} | (ULONG{block[4 * i + 1]} << 8) |
-               (ULONG{block[4 * i + 2]} << 16) | (ULONG{block[4 * i + 3]} << 24);
-    ULONG a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    for (int i = 0; i < 64; ++i) {
-        const int round = i / 16;
-        ULONG f;
-        int g;
-        switch (round) {
-        case 0:
-            f = (b & c) | (~b & d);
-            g = i;
-            break;
-        case 1:
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-            break;
-        case 2:
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-            break;
-        default:
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-            break;
-        }
-        const ULONG next = b + Rotate(a + f + kSine[i] + x[g], kShift[round][i % 4]);
-        a = d;
-        d = c;
-        c = b;
-        b = next;
-    }
-    state_[0] += a;
-    state_[1] += b;
-    state_[2] += c;
-    state_[3] += d;
+    std::memcpy(x, block, sizeof x); // the words are little-endian, as on every Windows target
+    ULONG v[4] = {state_[0], state_[1], state_[2], state_[3]};
+    Steps(v, x, std::make_integer_sequence<int, 64>{});
+    state_[0] += v[0];
+    state_[1] += v[1];
+    state_[2] += v[2];
+    state_[3] += v[3];
 }
 
 void CMD5Checksum::Update(const BYTE* data, ULONG length) {

@@ -6,11 +6,47 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
 constexpr UINT32 Rotate(UINT32 value, int bits) {
     return (value << bits) | (value >> (32 - bits));
+}
+
+// One of the 80 steps. The five state words stay in place and the roles rotate instead, and the
+// schedule lives in a ring of 16 words; with i known at compile time every step is a handful of
+// register operations.
+template <int i> [[gnu::always_inline]] inline void Step(UINT32 (&v)[5], UINT32 (&w)[16]) {
+    const UINT32 a = v[(80 - i) % 5];
+    UINT32& b = v[(81 - i) % 5];
+    const UINT32 c = v[(82 - i) % 5];
+    const UINT32 d = v[(83 - i) % 5];
+    UINT32& e = v[(84 - i) % 5];
+    if constexpr (i >= 16)
+        w[i % 16] = Rotate(w[(i - 3) % 16] ^ w[(i - 8) % 16] ^ w[(i - 14) % 16] ^ w[i % 16], 1);
+    UINT32 f, k;
+    if constexpr (i < 20) {
+        f = ((c ^ d) & b) ^ d; // (b & c) | (~b & d)
+        k = 0x5A827999;
+    } else if constexpr (i < 40) {
+        f = b ^ c ^ d;
+        k = 0x6ED9EBA1;
+    } else if constexpr (i < 60) {
+        f = (b & c) | ((b | c) & d); // (b & c) | (b & d) | (c & d)
+        k = 0x8F1BBCDC;
+    } else {
+        f = b ^ c ^ d;
+        k = 0xCA62C1D6;
+    }
+    e += Rotate(a, 5) + f + k + w[i % 16];
+    b = Rotate(b, 30);
+}
+
+template <int... i>
+[[gnu::always_inline]] inline void Steps(UINT32 (&v)[5], UINT32 (&w)[16],
+                                         std::integer_sequence<int, i...>) {
+    (Step<i>(v, w), ...);
 }
 
 } // namespace
@@ -31,42 +67,21 @@ void CSHA1::Reset() {
 }
 
 void CSHA1::Transform(const BYTE block[64]) {
-    UINT32 w[80];
-    for (int i = 0; i < 16; ++i)
-        w[i] = (UINT32{block[4 * i]} << 24) | (UINT32{block[4 * i + 1]} << 16) |
-               (UINT32{block[4 * i + 2]} << 8) | UINT32{block[4 * i + 3]};
-    for (int i = 16; i < 80; ++i)
-        w[i] = Rotate(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-
-    UINT32 a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
-    for (int i = 0; i < 80; ++i) {
-        UINT32 f, k;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDC;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6;
-        }
-        const UINT32 next = Rotate(a, 5) + f + e + k + w[i];
-        e = d;
-        d = c;
-        c = Rotate(b, 30);
-        b = a;
-        a = next;
-    }
-    state_[0] += a;
-    state_[1] += b;
-    state_[2] += c;
-    state_[3] += d;
-    state_[4] += e;
-    SecureZeroMemory(w, sizeof w);
+    UINT32 w[16];
+    std::memcpy(w, block, sizeof w);
+    for (UINT32& word : w)
+        word = __builtin_bswap32(word); // the message words are big-endian
+    UINT32 v[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
+    Steps(v, w, std::make_integer_sequence<int, 80>{});
+    state_[0] += v[0];
+    state_[1] += v[1];
+    state_[2] += v[2];
+    state_[3] += v[3];
+    state_[4] += v[4];
+    // The schedule is wiped as the digest's other temporaries are; the barrier keeps the
+    // compiler from dropping the stores to a buffer that is about to die.
+    std::memset(w, 0, sizeof w);
+    asm volatile("" : : "r"(w) : "memory");
 }
 
 void CSHA1::Update(const BYTE* data, UINT32 length) {
