@@ -3,6 +3,7 @@
 // least n clusters" in logarithmic time, so the first-fit search never walks the whole list.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,9 +11,11 @@ class FreeRunIndex {
 public:
     static constexpr uint64_t kNone = UINT64_MAX;
 
-    // Sizes the tree for bucketCount leaves, all 0 (no free run).
+    // Sizes the tree for bucketCount leaves, all 0 (no free run), in the memory it already holds
+    // when that is large enough.
     void Reset(uint64_t bucketCount);
     void Release();
+    size_t ReservedBytes() const { return tree_.capacity() * sizeof(uint64_t); }
 
     void SetLeaf(uint64_t bucket, uint64_t longestFreeRun);
     // For bulk loading: raises a leaf without updating the nodes above it; one

@@ -46,10 +46,11 @@ uint64_t NextChange(const uint8_t* bitmap, uint64_t end, uint64_t lcn, bool used
 } // namespace
 
 void RunList::Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t totalClusters) {
-    Clear();
     if (totalClusters == 0) {
+        Clear();
         return;
     }
+    Reset();
     lastLcn_ = totalClusters - 1;
     buckets_.assign(static_cast<size_t>(BucketOf(lastLcn_) + 1), nullptr);
     freeIndex_.Reset(buckets_.size());
@@ -72,15 +73,26 @@ void RunList::Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t tot
     freeIndex_.RebuildInnerNodes();
 }
 
-void RunList::Clear() {
+void RunList::Reset() {
     head_ = tail_ = nullptr;
-    std::vector<RunNode*>().swap(buckets_);
-    freeIndex_.Release();
-    nodeBlocks_.clear();
+    blocksInUse_ = 0;
     nodesLeftInBlock_ = 0;
     freeNodes_ = nullptr;
     lastLcn_ = 0;
     usedSum_ = 0;
+}
+
+void RunList::Clear() {
+    Reset();
+    std::vector<RunNode*>().swap(buckets_);
+    freeIndex_.Release();
+    nodeBlocks_.clear();
+}
+
+size_t RunList::ReservedBytes() const {
+    return nodeBlocks_.size() * kNodesPerBlock * sizeof(RunNode) +
+           buckets_.capacity() * sizeof(RunNode*) + freeIndex_.ReservedBytes() +
+           touchedBuckets_.capacity() * sizeof(uint64_t);
 }
 
 RunNode* RunList::NewNode(uint64_t start, uint64_t end, uint32_t used) {
@@ -90,10 +102,13 @@ RunNode* RunList::NewNode(uint64_t start, uint64_t end, uint32_t used) {
         freeNodes_ = node->next;
     } else {
         if (nodesLeftInBlock_ == 0) {
-            nodeBlocks_.push_back(std::make_unique_for_overwrite<RunNode[]>(kNodesPerBlock));
+            if (blocksInUse_ == nodeBlocks_.size()) {
+                nodeBlocks_.push_back(std::make_unique_for_overwrite<RunNode[]>(kNodesPerBlock));
+            }
+            ++blocksInUse_;
             nodesLeftInBlock_ = kNodesPerBlock;
         }
-        node = nodeBlocks_.back().get() + (kNodesPerBlock - nodesLeftInBlock_--);
+        node = nodeBlocks_[blocksInUse_ - 1].get() + (kNodesPerBlock - nodesLeftInBlock_--);
     }
     *node = RunNode{nullptr, nullptr, start, end, used};
     return node;

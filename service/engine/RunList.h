@@ -30,9 +30,13 @@ public:
 
     // Builds the list for totalClusters clusters from a volume bitmap (bit set = used, least
     // significant bit first). Clusters the bitmap does not cover (bitmapClusters below
-    // totalClusters) are taken as used, so nothing is ever placed on them.
+    // totalClusters) are taken as used, so nothing is ever placed on them. A rebuild keeps the
+    // memory of the last build, so rebuilding a volume of the same size allocates nothing.
     void Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t totalClusters);
+    // Frees every node, the bucket index and the search tree.
     void Clear();
+    // Bytes held for nodes, bucket index and search tree, whether in use or kept for a rebuild.
+    size_t ReservedBytes() const;
 
     // Relabels [firstLcn, lastLcn]; false (nothing changed) when the range cannot be located.
     bool SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used);
@@ -65,6 +69,8 @@ private:
     RunNode* FindNodeContaining(uint64_t lcn) const;
     const RunNode* FirstFreeInBucket(uint64_t bucket, uint64_t minimumLength) const;
     void RefreshBucket(uint64_t bucket);
+    // Empties the list but keeps its memory for the next build.
+    void Reset();
 
     RunNode* head_ = nullptr;
     RunNode* tail_ = nullptr;
@@ -73,8 +79,10 @@ private:
     uint64_t usedSum_ = 0;
     FreeRunIndex freeIndex_;
 
-    // Nodes come from blocks owned by the list and are recycled through a free chain.
+    // Nodes come from blocks owned by the list and are recycled through a free chain; a rebuild
+    // hands the blocks out again from the first.
     std::vector<std::unique_ptr<RunNode[]>> nodeBlocks_;
+    size_t blocksInUse_ = 0;
     size_t nodesLeftInBlock_ = 0;
     RunNode* freeNodes_ = nullptr;
     std::vector<uint64_t> touchedBuckets_; // scratch of SetRunRangeState
