@@ -51,7 +51,9 @@ bool DefragEngineState::ServicePaused() {
 }
 
 void DefragEngineState::ApplyPause() {
-    if (paused || servicePaused_)
+    const bool pause = paused || servicePaused_;
+    pauseRequested_.store(pause, std::memory_order_release);
+    if (pause)
         SetEvent(pauseEvent);
     else
         ResetEvent(pauseEvent);
@@ -65,6 +67,18 @@ void DefragEngineState::PublishFigures() {
 void DefragEngineState::PublishStatistics() {
     std::lock_guard lock(statusLock);
     PublishFigures();
+}
+
+void DefragEngineState::RequestAbort() {
+    std::lock_guard lock(abortLock_);
+    abortRequested_.store(true, std::memory_order_release);
+    SetEvent(abortEvent);
+}
+
+void DefragEngineState::ClearAbort() {
+    std::lock_guard lock(abortLock_);
+    abortRequested_.store(false, std::memory_order_release);
+    ResetEvent(abortEvent);
 }
 
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {

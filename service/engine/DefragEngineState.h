@@ -13,8 +13,10 @@
 //   see a half-updated cell, which is accepted. Cells are freed only while no worker runs.
 // - No lock is held across anything that can fault: copies to and from a client's buffer run
 //   under a fault guard inside the lock, so a fault fails one call and releases the lock.
-// - jobState and paused are atomics; pauseEvent and abortEvent are manual-reset events that the
-//   engine polls. All of them live as long as the process, so no thread can outlive them.
+// - jobState and paused are atomics; pauseEvent and abortEvent are manual-reset events for those
+//   who wait on them. Each event has an atomic twin written with it, which the engine reads at
+//   every check, so a check costs no system call. Change the abort only through RequestAbort and
+//   ClearAbort. All of them live as long as the process, so no thread can outlive them.
 // - Two parties pause a run: a client over RPC (the paused flag) and the service manager. The
 //   pause event is set while either pause stands; change it only through SetClientPause and
 //   SetServicePause.
@@ -67,6 +69,11 @@ public:
     void SetClientPause(bool pause);
     void SetServicePause(bool pause);
     bool ServicePaused();
+    void RequestAbort();
+    void ClearAbort();
+    // What the events say, read without a system call.
+    bool AbortRequested() const { return abortRequested_.load(std::memory_order_acquire); }
+    bool PauseRequested() const { return pauseRequested_.load(std::memory_order_acquire); }
 
     // Statistics.
     void PublishStatistics();
@@ -108,6 +115,9 @@ private:
     DefragStatistics published_{};
     std::mutex pauseLock_;
     bool servicePaused_ = false;
+    std::atomic<bool> pauseRequested_{false};
+    std::mutex abortLock_; // keeps the abort event and its twin in step
+    std::atomic<bool> abortRequested_{false};
     std::mutex resultsLock_;
     std::vector<ClusterMapBlock> cells_;
     std::vector<FileReport> reports_;

@@ -138,12 +138,14 @@ void CDefragRun::TransferJoinedExtents(const ExtentList& list, MapTransfer trans
     }
 }
 
+// Called for every directory entry and every move chunk, so it reads the events' atomic twins
+// and makes a system call only while paused.
 bool CDefragRun::CheckPauseAbort() {
     for (;;) {
-        if (::WaitForSingleObject(state_.abortEvent, 0) == WAIT_OBJECT_0) {
+        if (state_.AbortRequested()) {
             return false;
         }
-        if (::WaitForSingleObject(state_.pauseEvent, 0) != WAIT_OBJECT_0) {
+        if (!state_.PauseRequested()) {
             return true;
         }
         // Paused: wake at once when an abort comes, else look again after the poll interval.

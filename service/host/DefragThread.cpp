@@ -30,7 +30,7 @@ bool CDefragThread::StartRun(const DefragCommand& command) {
     // Reset here, before the thread exists, so that an abort or pause that follows the start
     // is never undone by a worker that starts late.
     state_.SetClientPause(false);
-    ResetEvent(state_.abortEvent);
+    state_.ClearAbort();
     HANDLE thread = Start();
     if (!thread) {
         state_.jobState = kJobIdle;
@@ -47,7 +47,7 @@ DWORD CDefragThread::Run() {
     else
         state_.ResetStatusCounters(); // no clusters: the client reads a failed run
     state_.jobState = kJobFinished;
-    ResetEvent(state_.abortEvent);
+    state_.ClearAbort();
     return 0;
 }
 

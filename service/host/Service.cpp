@@ -97,7 +97,7 @@ BOOL CService::Stop() {
     WaitForThreadReportingProgress(rpcThread_, ThreadDeadline(deadline));
     WaitForThreadReportingProgress(commandThread_, ThreadDeadline(deadline));
     // Then the running worker is aborted and waited for before its results go.
-    SetEvent(g_defragEngineState.abortEvent);
+    g_defragEngineState.RequestAbort();
     if (WaitReportingProgress(
             [](DWORD milliseconds) { return g_defragWorker.WaitForEnd(milliseconds); }, deadline))
         g_defragEngineState.FreeDefragResults();

@@ -103,6 +103,6 @@ int ServerRpcAbortDefrag() {
     // A paused worker would otherwise sleep on instead of seeing the abort.
     if (State().paused)
         State().SetClientPause(false);
-    SetEvent(State().abortEvent);
+    State().RequestAbort();
     return kRpcDone;
 }

@@ -123,8 +123,8 @@ TEST(EngineRun, AbortDuringTheLastMoveOfAnItemIsStatus3NotFragmented) {
 TEST(EngineRun, AbortOfAPausedRunStopsWithoutWaiting) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     AddThreeFiles(t);
-    ::SetEvent(t.State().pauseEvent);
-    ::SetEvent(t.State().abortEvent);
+    t.State().SetClientPause(true);
+    t.State().RequestAbort();
     ASSERT_EQ(1, t.Run(0, true));
     EXPECT_EQ(1u, t.Statistics().aborted);
     EXPECT_EQ(0, t.TotalMoves());

@@ -55,7 +55,7 @@ void EngineTestVolume::Mount() {
     volume_->SetBeforeMoveHook([this](const SimMoveEvent& move) {
         ++moves_[move.path];
         if (++movesSeen_ == abortAtMove_) {
-            ::SetEvent(state_.abortEvent);
+            state_.RequestAbort();
         }
     });
 }

@@ -133,8 +133,8 @@ TEST(DefragThread, PrioritiesOfCommands) {
 
 TEST_F(CommandLoop, RunningFromTheCommandOnAndOneRunAtATime) {
     state.SetClientPause(true);
-    SetEvent(state.abortEvent);
-    ResetEvent(state.abortEvent); // a stale abort would end the gated run at once
+    state.RequestAbort();
+    state.ClearAbort(); // a stale abort would end the gated run at once
     Handle(kCommandAnalyse, 100, kPriorityLowest);
     EXPECT_EQ(kJobRunning, state.jobState.load()) << "running before the worker starts";
     for (int i = 0; i < 500 && g_engineRuns == 0; ++i)

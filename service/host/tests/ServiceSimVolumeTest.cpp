@@ -130,6 +130,14 @@ struct Pass {
     std::vector<Report> reports;
 };
 
+// The job states a pass went through, as polled: idle, running, finished. An analysis of a small
+// volume may start and finish between two polls, so running need not have been seen.
+void ExpectIdleRunningFinished(const std::vector<int>& states) {
+    const std::vector<int> all{kJobIdle, kJobRunning, kJobFinished};
+    const std::vector<int> quick{kJobIdle, kJobFinished};
+    EXPECT_TRUE(states == all || states == quick) << testing::PrintToString(states);
+}
+
 Pass RunPass(int32_t code, wchar_t drive) {
     Pass pass;
     EXPECT_EQ(kRpcDone, Send(kCommandRelease, drive));
@@ -470,7 +478,7 @@ uint64_t RunCheckedDefragmentation(const std::wstring& image, wchar_t drive,
                                    const SimDigests& digests, Pass& pass) {
     const VolumeFacts before = ReadVolumeFacts(image, drive);
     pass = RunPass(kCommandDefragment, drive);
-    EXPECT_EQ((std::vector<int>{kJobIdle, kJobRunning, kJobFinished}), pass.states);
+    ExpectIdleRunningFinished(pass.states);
     EXPECT_EQ(L'\0', pass.atStart->currentPath[0]) << "empty before the walk";
     // Released, the service holds the image no longer.
     EXPECT_EQ(kRpcDone, Send(kCommandRelease, drive));
@@ -600,7 +608,7 @@ TEST_F(SimulatedDrives, AnalysisMatchesTheVolumeAndMovesNothing) {
     SetImageParameter(L'T', image);
 
     const Pass pass = RunPass(kCommandAnalyse, L'T');
-    EXPECT_EQ((std::vector<int>{kJobIdle, kJobRunning, kJobFinished}), pass.states);
+    ExpectIdleRunningFinished(pass.states);
     EXPECT_EQ(L'\0', pass.atStart->currentPath[0]) << "empty before the walk";
     const DefragStatistics& s = *pass.statistics;
     ExpectWalkCounts(s, volume);

@@ -61,7 +61,7 @@ protected:
         state.jobState = kJobIdle;
         state.SetClientPause(false);
         state.SetServicePause(false);
-        ResetEvent(state.abortEvent);
+        state.ClearAbort();
         while (g_defragCommands.Take()) {
         }
     }
