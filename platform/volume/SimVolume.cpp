@@ -6,50 +6,58 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
 constexpr uint64_t kCopyChunkClusters = 256;
 constexpr DWORD kFileRecordBytes = 1024;
 
-// Splits "\a\b:stream" into its names and the stream text after the last name.
-bool SplitPath(const std::wstring& path, std::vector<std::wstring>* names, std::wstring* suffix) {
-    names->clear();
-    suffix->clear();
-    if (path.empty() || path[0] != L'\\') {
-        return false;
-    }
-    size_t at = 1;
-    while (at < path.size()) {
-        size_t next = path.find(L'\\', at);
-        if (next == std::wstring::npos) {
-            next = path.size();
-        }
-        std::wstring name = path.substr(at, next - at);
-        if (name.empty() || name == L"." || name == L"..") {
+// A path "\a\b:stream" read in place: its names and the stream text after the last name.
+class PathNames {
+public:
+    // False for a path that names nothing: no leading backslash, an empty, "." or ".." name, a
+    // name with a character names cannot hold, or a stream without an item's name.
+    bool Parse(std::wstring_view path) {
+        path_ = path;
+        suffix_ = {};
+        if (path.empty() || path[0] != L'\\') {
             return false;
         }
-        names->push_back(std::move(name));
-        at = next + 1;
-    }
-    if (!names->empty()) {
-        std::wstring& last = names->back();
-        const size_t colon = last.find(L':');
-        if (colon != std::wstring::npos) {
-            *suffix = last.substr(colon);
-            last.resize(colon);
-            if (last.empty()) {
+        nameEnd_ = path.size();
+        const size_t lastSlash = path.find_last_of(L'\\');
+        const size_t colon = path.find(L':', lastSlash);
+        if (colon != std::wstring_view::npos) {
+            if (colon == lastSlash + 1) {
                 return false;
             }
+            suffix_ = path.substr(colon);
+            nameEnd_ = colon;
         }
-    }
-    for (const std::wstring& name : *names) {
-        if (name.find_first_of(L"*?\"<>|:/") != std::wstring::npos) {
-            return false;
+        for (size_t at = 1; at < nameEnd_;) {
+            const std::wstring_view name = NameAt(at);
+            if (name.empty() || name == L"." || name == L".." ||
+                name.find_first_of(L"*?\"<>|:/") != std::wstring_view::npos) {
+                return false;
+            }
+            at += name.size() + 1;
         }
+        return true;
     }
-    return true;
-}
+    // The name that starts at offset at (1 for the first); the next one starts after it and
+    // its backslash, until nameEnd().
+    std::wstring_view NameAt(size_t at) const {
+        const size_t slash = path_.find(L'\\', at);
+        return path_.substr(at, std::min(slash, nameEnd_) - at);
+    }
+    size_t NameEnd() const { return nameEnd_; }
+    std::wstring_view Suffix() const { return suffix_; }
+
+private:
+    std::wstring_view path_;
+    std::wstring_view suffix_;
+    size_t nameEnd_ = 0;
+};
 
 WIN32_FIND_DATAW MakeFindData(const std::wstring& name, const SimRecord& record) {
     WIN32_FIND_DATAW data{};
@@ -147,29 +155,86 @@ DWORD CSimVolume::Flush() {
     return CommitLocked();
 }
 
-DWORD CSimVolume::ResolveLocked(const std::wstring& path, uint64_t* recordId,
+const SimRecord* CSimVolume::RecordLocked(uint64_t id) const {
+    if (id < recordIndex_.size() && recordIndex_[id] != nullptr) {
+        return recordIndex_[id];
+    }
+    auto found = content_.records.find(id);
+    if (found == content_.records.end()) {
+        return nullptr;
+    }
+    // Records are never removed and the map never moves them, so the pointer stays good. Ids
+    // are handed out in order; one far past the record count is looked up in the map each time.
+    if (id < 4 * content_.records.size() + 1024) {
+        if (id >= recordIndex_.size()) {
+            recordIndex_.resize(
+                static_cast<size_t>(std::max<uint64_t>(id + 1, 2 * recordIndex_.size())));
+        }
+        recordIndex_[id] = &found->second;
+    }
+    return &found->second;
+}
+
+SimRecord* CSimVolume::RecordLocked(uint64_t id) {
+    return const_cast<SimRecord*>(static_cast<const CSimVolume*>(this)->RecordLocked(id));
+}
+
+DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
                                 std::wstring* streamKey) const {
-    std::vector<std::wstring> names;
-    std::wstring suffix;
-    if (!SplitPath(path, &names, &suffix)) {
+    PathNames names;
+    if (!names.Parse(path)) {
         return ERROR_INVALID_NAME;
     }
+    // A walk opens an item and then its streams, and the items of one directory one after
+    // another: the last item and the last directory are remembered. Names are never removed, so
+    // what was found stays found.
+    const std::wstring_view itemPath = path.substr(0, names.NameEnd());
+    const size_t lastSlash = itemPath.find_last_of(L'\\');
     uint64_t id = content_.rootId;
-    for (size_t i = 0; i < names.size(); ++i) {
-        const SimRecord& directory = content_.records.at(id);
-        auto child = directory.children.find(SimFoldName(names[i]));
-        if (child == directory.children.end()) {
-            return i + 1 == names.size() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    size_t at = 1;
+    if (itemPath == lastItemPath_) {
+        id = lastItemId_;
+        at = names.NameEnd();
+    } else if (lastSlash > 0 && itemPath.substr(0, lastSlash) == lastDirectoryPath_) {
+        id = lastDirectoryId_;
+        at = lastSlash + 1;
+    }
+    while (at < names.NameEnd()) {
+        if (at == lastSlash + 1) {
+            lastDirectoryPath_.assign(itemPath.substr(0, lastSlash));
+            lastDirectoryId_ = id;
+        }
+        const std::wstring_view name = names.NameAt(at);
+        at += name.size() + 1;
+        const bool last = at >= names.NameEnd();
+        const SimRecord* directory = RecordLocked(id);
+        if (directory == nullptr) {
+            return ERROR_FILE_CORRUPT; // a name that leads to no record
+        }
+        foldScratch_.assign(name);
+        SimFoldNameInPlace(foldScratch_);
+        auto child = directory->children.find(foldScratch_);
+        if (child == directory->children.end()) {
+            return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
         }
         id = child->second.recordId;
-        if (i + 1 < names.size() && !content_.records.at(id).IsDirectory()) {
+        const SimRecord* record = RecordLocked(id);
+        if (record == nullptr) {
+            return ERROR_FILE_CORRUPT;
+        }
+        if (!last && !record->IsDirectory()) {
             return ERROR_PATH_NOT_FOUND;
         }
     }
-    if (!suffix.empty() && !content_.geometry.IsNtfs()) {
-        return ERROR_INVALID_NAME; // only NTFS has attribute streams
+    if (itemPath.size() > 1) {
+        lastItemPath_.assign(itemPath);
+        lastItemId_ = id;
     }
-    if (!SimStreamKey(suffix, streamKey)) {
+    if (names.Suffix().empty()) {
+        streamKey->clear();
+    } else if (!content_.geometry.IsNtfs()) {
+        return ERROR_INVALID_NAME; // only NTFS has attribute streams
+    } else if (!SimStreamKey(names.Suffix(), streamKey)) {
         return ERROR_INVALID_NAME;
     }
     *recordId = id;
@@ -301,23 +366,22 @@ DWORD CSimVolume::SetStream(const std::wstring& path, const std::wstring& stream
         stream->residentData = data;
         stream->residentData.resize(static_cast<size_t>(size));
     } else if (!data.empty()) {
-        std::vector<uint8_t> cluster(bytesPerCluster);
+        // One write per extent; the part of its last cluster past the size is zeros.
+        std::vector<uint8_t> clusters;
         for (const SimExtent& extent : stream->extents) {
             if (extent.lcn == kSimSparseLcn) {
                 continue;
             }
-            for (uint64_t i = 0; i < extent.count; ++i) {
-                const uint64_t offset = (extent.vcn + i) * bytesPerCluster;
-                std::fill(cluster.begin(), cluster.end(), 0);
-                if (offset < size) {
-                    const size_t n =
-                        static_cast<size_t>(std::min<uint64_t>(bytesPerCluster, size - offset));
-                    std::memcpy(cluster.data(), data.data() + offset, n);
-                }
-                if (!image_->WriteClusters(static_cast<uint64_t>(extent.lcn) + i, 1,
-                                           cluster.data())) {
-                    return ERROR_WRITE_FAULT;
-                }
+            const uint64_t offset = extent.vcn * bytesPerCluster;
+            clusters.assign(static_cast<size_t>(extent.count * bytesPerCluster), 0);
+            if (offset < size) {
+                std::memcpy(
+                    clusters.data(), data.data() + offset,
+                    static_cast<size_t>(std::min<uint64_t>(clusters.size(), size - offset)));
+            }
+            if (!image_->WriteClusters(static_cast<uint64_t>(extent.lcn), extent.count,
+                                       clusters.data())) {
+                return ERROR_WRITE_FAULT;
             }
         }
         if (!image_->Flush()) {
@@ -516,8 +580,8 @@ DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,
 }
 
 const SimStream* CSimVolume::StreamLocked(uint64_t recordId, const std::wstring& key) const {
-    auto found = content_.records.find(recordId);
-    return found == content_.records.end() ? nullptr : found->second.FindStream(key);
+    const SimRecord* record = RecordLocked(recordId);
+    return record == nullptr ? nullptr : record->FindStream(key);
 }
 
 std::wstring CSimVolume::PathOf(uint64_t recordId) const {
@@ -540,18 +604,18 @@ std::wstring CSimVolume::PathOfLocked(uint64_t recordId) const {
     return path.empty() ? L"\\" : path;
 }
 
-DWORD CSimVolume::OpenItem(const std::wstring& path, DWORD flagsAndAttributes, SimItemRef* item) {
+DWORD CSimVolume::OpenItem(std::wstring_view path, DWORD flagsAndAttributes, SimItemRef* item) {
     std::lock_guard lock(mutex_);
     if (image_->Crashed()) {
         return ERROR_NOT_READY;
     }
     uint64_t id = 0;
-    std::wstring key;
+    std::wstring& key = keyScratch_;
     DWORD error = ResolveLocked(path, &id, &key);
     if (error != ERROR_SUCCESS) {
         return error;
     }
-    const SimRecord& record = content_.records.at(id);
+    const SimRecord& record = *RecordLocked(id);
     if (record.IsDirectory() && key.empty() && !(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
         return ERROR_ACCESS_DENIED;
     }
@@ -561,9 +625,12 @@ DWORD CSimVolume::OpenItem(const std::wstring& path, DWORD flagsAndAttributes, S
     if (record.flags & kSimLocked) {
         return ERROR_SHARING_VIOLATION;
     }
-    if (TakeFault(openFaults_, PathOfLocked(id), &error) ||
-        (PathOfLocked(id) != path && TakeFault(openFaults_, path, &error))) {
-        return error;
+    if (!openFaults_.empty()) {
+        const std::wstring canonical = PathOfLocked(id);
+        if (TakeFault(openFaults_, canonical, &error) ||
+            (canonical != path && TakeFault(openFaults_, std::wstring(path), &error))) {
+            return error;
+        }
     }
     item->recordId = id;
     item->streamKey = key;
@@ -580,9 +647,7 @@ DWORD CSimVolume::ItemSizeLocked(const SimItemRef& item, uint64_t* size) const {
     if (stream == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
-    *size = content_.records.at(item.recordId).IsDirectory() && item.streamKey.empty()
-                ? 0
-                : stream->size;
+    *size = RecordLocked(item.recordId)->IsDirectory() && item.streamKey.empty() ? 0 : stream->size;
     return ERROR_SUCCESS;
 }
 
@@ -595,7 +660,7 @@ DWORD CSimVolume::ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMA
     if (error != ERROR_SUCCESS) {
         return error;
     }
-    const SimRecord& record = content_.records.at(item.recordId);
+    const SimRecord& record = *RecordLocked(item.recordId);
     *info = BY_HANDLE_FILE_INFORMATION{};
     info->dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
     info->dwVolumeSerialNumber = content_.geometry.serialNumber;
@@ -607,7 +672,7 @@ DWORD CSimVolume::ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMA
     return ERROR_SUCCESS;
 }
 
-DWORD CSimVolume::ListDirectory(const std::wstring& path,
+DWORD CSimVolume::ListDirectory(std::wstring_view path,
                                 std::vector<WIN32_FIND_DATAW>* entries) const {
     std::lock_guard lock(mutex_);
     if (image_->Crashed()) {
@@ -619,17 +684,21 @@ DWORD CSimVolume::ListDirectory(const std::wstring& path,
     if (error != ERROR_SUCCESS) {
         return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
     }
-    const SimRecord& directory = content_.records.at(id);
+    const SimRecord& directory = *RecordLocked(id);
     if (!directory.IsDirectory() || !key.empty()) {
         return ERROR_DIRECTORY;
     }
     entries->clear();
+    entries->reserve(directory.children.size() + 2);
     if (id != content_.rootId) {
+        const SimRecord* parent = RecordLocked(directory.parentId);
         entries->push_back(MakeFindData(L".", directory));
-        entries->push_back(MakeFindData(L"..", content_.records.at(directory.parentId)));
+        entries->push_back(MakeFindData(L"..", parent != nullptr ? *parent : directory));
     }
     for (const auto& [folded, entry] : directory.children) {
-        entries->push_back(MakeFindData(entry.name, content_.records.at(entry.recordId)));
+        if (const SimRecord* child = RecordLocked(entry.recordId)) {
+            entries->push_back(MakeFindData(entry.name, *child));
+        }
     }
     return entries->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One FSCTL_MOVE_FILE as it reaches the volume, before anything is checked.
@@ -93,10 +94,10 @@ public:
     std::wstring PathOf(uint64_t recordId) const;
 
     // The device calls behind CSimVolumeApi: ERROR_SUCCESS or the error the system gives.
-    DWORD OpenItem(const std::wstring& path, DWORD flagsAndAttributes, SimItemRef* item);
+    DWORD OpenItem(std::wstring_view path, DWORD flagsAndAttributes, SimItemRef* item);
     DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
     DWORD ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMATION* info) const;
-    DWORD ListDirectory(const std::wstring& path, std::vector<WIN32_FIND_DATAW>* entries) const;
+    DWORD ListDirectory(std::wstring_view path, std::vector<WIN32_FIND_DATAW>* entries) const;
     DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
     DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
     DWORD GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize, void* out,
@@ -106,8 +107,10 @@ public:
 private:
     CSimVolume() = default;
     DWORD CommitLocked();
-    DWORD ResolveLocked(const std::wstring& path, uint64_t* recordId,
-                        std::wstring* streamKey) const;
+    DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey) const;
+    // The record of an id, or null; found through an index that fills as records are asked for.
+    const SimRecord* RecordLocked(uint64_t id) const;
+    SimRecord* RecordLocked(uint64_t id);
     DWORD ResolveParentLocked(const std::wstring& path, SimRecord** parent, std::wstring* name);
     DWORD AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags);
     std::wstring PathOfLocked(uint64_t recordId) const;
@@ -118,6 +121,14 @@ private:
 
     mutable std::mutex mutex_;
     SimVolumeContent content_;
+    mutable std::vector<const SimRecord*> recordIndex_; // by id; see RecordLocked
+    // Of ResolveLocked: a scratch name, and the last item and directory it found.
+    mutable std::wstring foldScratch_;
+    mutable std::wstring lastItemPath_;
+    mutable uint64_t lastItemId_ = 0;
+    mutable std::wstring lastDirectoryPath_;
+    mutable uint64_t lastDirectoryId_ = 0;
+    std::wstring keyScratch_; // of OpenItem
     std::unique_ptr<CSimImage> image_;
     int batchDepth_ = 0;
     bool dirty_ = false;

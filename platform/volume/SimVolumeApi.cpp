@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <string_view>
 
 namespace {
 
 // "\\?\X:\..." names the same object as "X:\...".
-std::wstring WithoutLongPrefix(const wchar_t* path) {
-    std::wstring text = path != nullptr ? path : L"";
-    if (text.rfind(L"\\\\?\\", 0) == 0) {
-        text.erase(0, 4);
+std::wstring_view WithoutLongPrefix(const wchar_t* path) {
+    std::wstring_view text = path != nullptr ? path : L"";
+    if (text.starts_with(L"\\\\?\\")) {
+        text.remove_prefix(4);
     }
     return text;
 }
@@ -32,6 +33,9 @@ HANDLE FailHandle(DWORD error) {
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
 }
+
+constexpr uintptr_t kFirstHandle = 0x10000;
+constexpr uintptr_t kGenerations = 256;
 
 DWORD Clamp32(uint64_t value) {
     return static_cast<DWORD>(std::min<uint64_t>(value, 0xFFFFFFFFu));
@@ -60,7 +64,7 @@ std::shared_ptr<CSimVolume> CSimVolumeApi::VolumeAt(wchar_t driveLetter) const {
 }
 
 std::shared_ptr<CSimVolume> CSimVolumeApi::VolumeOfRoot(const wchar_t* root) const {
-    const std::wstring text = WithoutLongPrefix(root);
+    const std::wstring_view text = WithoutLongPrefix(root);
     if (text.size() != 3 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\') {
         return nullptr;
     }
@@ -69,35 +73,73 @@ std::shared_ptr<CSimVolume> CSimVolumeApi::VolumeOfRoot(const wchar_t* root) con
 
 HANDLE CSimVolumeApi::AddHandle(OpenHandle handle) {
     std::lock_guard lock(mutex_);
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
-    handles_.emplace(value, std::move(handle));
-    return reinterpret_cast<HANDLE>(value);
+    size_t index = slots_.size();
+    if (!freeSlots_.empty()) {
+        index = freeSlots_.back();
+        freeSlots_.pop_back();
+    } else {
+        slots_.emplace_back();
+    }
+    Slot& slot = slots_[index];
+    slot.handle = std::move(handle);
+    slot.open = true;
+    ++openCount_;
+    return reinterpret_cast<HANDLE>(kFirstHandle +
+                                    4 * (index * kGenerations + slot.generation % kGenerations));
+}
+
+const CSimVolumeApi::OpenHandle* CSimVolumeApi::OpenLocked(HANDLE handle) const {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+    if (value < kFirstHandle || value % 4 != 0) {
+        return nullptr;
+    }
+    const uintptr_t number = (value - kFirstHandle) / 4;
+    const size_t index = number / kGenerations;
+    if (index >= slots_.size() || !slots_[index].open ||
+        slots_[index].generation % kGenerations != number % kGenerations) {
+        return nullptr;
+    }
+    return &slots_[index].handle;
+}
+
+CSimVolumeApi::OpenHandle* CSimVolumeApi::OpenLocked(HANDLE handle) {
+    return const_cast<OpenHandle*>(static_cast<const CSimVolumeApi*>(this)->OpenLocked(handle));
+}
+
+void CSimVolumeApi::CloseLocked(HANDLE handle) {
+    const size_t index = (reinterpret_cast<uintptr_t>(handle) - kFirstHandle) / 4 / kGenerations;
+    Slot& slot = slots_[index];
+    slot.open = false;
+    ++slot.generation;
+    slot.handle.volume.reset();
+    std::vector<WIN32_FIND_DATAW>().swap(slot.handle.entries);
+    freeSlots_.push_back(index);
+    --openCount_;
 }
 
 bool CSimVolumeApi::FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const {
     std::lock_guard lock(mutex_);
-    auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
-    if (found == handles_.end() || found->second.kind != kind) {
+    const OpenHandle* found = OpenLocked(handle);
+    if (found == nullptr || found->kind != kind) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    out->kind = found->second.kind;
-    out->volume = found->second.volume;
-    out->item = found->second.item;
+    out->kind = found->kind;
+    out->volume = found->volume;
+    out->item = found->item;
     return true;
 }
 
 size_t CSimVolumeApi::OpenHandleCount() const {
     std::lock_guard lock(mutex_);
-    return handles_.size();
+    return openCount_;
 }
 
 HANDLE CSimVolumeApi::CreateFileW(const wchar_t* path, DWORD, DWORD, DWORD flagsAndAttributes) {
-    const std::wstring text = WithoutLongPrefix(path);
-    const std::wstring devicePrefix = L"\\\\.\\";
-    if (text.rfind(devicePrefix, 0) == 0) {
-        const std::wstring device = text.substr(devicePrefix.size());
+    const std::wstring_view text = WithoutLongPrefix(path);
+    constexpr std::wstring_view devicePrefix = L"\\\\.\\";
+    if (text.starts_with(devicePrefix)) {
+        const std::wstring_view device = text.substr(devicePrefix.size());
         std::shared_ptr<CSimVolume> volume;
         if (device.size() == 2 && IsDriveLetter(device[0]) && device[1] == L':') {
             volume = VolumeAt(device[0]);
@@ -129,11 +171,11 @@ HANDLE CSimVolumeApi::CreateFileW(const wchar_t* path, DWORD, DWORD, DWORD flags
 
 BOOL CSimVolumeApi::CloseHandle(HANDLE handle) {
     std::lock_guard lock(mutex_);
-    auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
-    if (found == handles_.end() || found->second.kind == HandleKind::Find) {
+    const OpenHandle* found = OpenLocked(handle);
+    if (found == nullptr || found->kind == HandleKind::Find) {
         return Fail(ERROR_INVALID_HANDLE);
     }
-    handles_.erase(found);
+    CloseLocked(handle);
     return TRUE;
 }
 
@@ -218,7 +260,7 @@ BOOL CSimVolumeApi::GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFOR
 }
 
 HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
-    const std::wstring text = WithoutLongPrefix(pattern);
+    const std::wstring_view text = WithoutLongPrefix(pattern);
     if (text.size() < 4 || !IsDriveLetter(text[0]) || text[1] != L':' || text[2] != L'\\' ||
         text.compare(text.size() - 2, 2, L"\\*") != 0) {
         return FailHandle(ERROR_INVALID_PARAMETER); // only "X:\dir\*" is supported
@@ -227,7 +269,7 @@ HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* d
     if (!volume) {
         return FailHandle(ERROR_PATH_NOT_FOUND);
     }
-    std::wstring directory = text.substr(2, text.size() - 4);
+    std::wstring_view directory = text.substr(2, text.size() - 4);
     if (directory.empty()) {
         directory = L"\\";
     }
@@ -245,11 +287,11 @@ HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* d
 
 BOOL CSimVolumeApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
     std::lock_guard lock(mutex_);
-    auto found = handles_.find(reinterpret_cast<uintptr_t>(find));
-    if (found == handles_.end() || found->second.kind != HandleKind::Find) {
+    OpenHandle* found = OpenLocked(find);
+    if (found == nullptr || found->kind != HandleKind::Find) {
         return Fail(ERROR_INVALID_HANDLE);
     }
-    OpenHandle& handle = found->second;
+    OpenHandle& handle = *found;
     if (handle.next >= handle.entries.size()) {
         return Fail(ERROR_NO_MORE_FILES);
     }
@@ -259,11 +301,11 @@ BOOL CSimVolumeApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
 
 BOOL CSimVolumeApi::FindClose(HANDLE find) {
     std::lock_guard lock(mutex_);
-    auto found = handles_.find(reinterpret_cast<uintptr_t>(find));
-    if (found == handles_.end() || found->second.kind != HandleKind::Find) {
+    const OpenHandle* found = OpenLocked(find);
+    if (found == nullptr || found->kind != HandleKind::Find) {
         return Fail(ERROR_INVALID_HANDLE);
     }
-    handles_.erase(found);
+    CloseLocked(find);
     return TRUE;
 }
 

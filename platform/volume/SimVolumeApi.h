@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class CSimVolumeApi final : public CVolumeApi {
 public:
@@ -46,14 +47,27 @@ private:
         std::vector<WIN32_FIND_DATAW> entries;
         size_t next = 0;
     };
+    // A handle's place in the table; the value also carries the slot's generation, so a closed
+    // handle does not name the next handle that takes its slot.
+    struct Slot {
+        OpenHandle handle;
+        uint32_t generation = 0;
+        bool open = false;
+    };
 
     std::shared_ptr<CSimVolume> VolumeOfRoot(const wchar_t* root) const;
     HANDLE AddHandle(OpenHandle handle);
     // A copy of the handle's entry if it is open and of the kind; else sets the last error.
     bool FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const;
+    // The open handle's entry, or null; under mutex_.
+    OpenHandle* OpenLocked(HANDLE handle);
+    const OpenHandle* OpenLocked(HANDLE handle) const;
+    void CloseLocked(HANDLE handle);
 
     mutable std::mutex mutex_;
     std::map<wchar_t, std::shared_ptr<CSimVolume>> volumes_;
-    std::map<uintptr_t, OpenHandle> handles_;
-    uintptr_t nextHandle_ = 0x10000;
+    // Slots are reused, so opening and closing costs no allocation once the table has grown.
+    std::vector<Slot> slots_;
+    std::vector<size_t> freeSlots_;
+    size_t openCount_ = 0;
 };

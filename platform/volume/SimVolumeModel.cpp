@@ -15,15 +15,36 @@ SimStream* SimRecord::FindStream(const std::wstring& key) {
     return const_cast<SimStream*>(static_cast<const SimRecord*>(this)->FindStream(key));
 }
 
+namespace {
+
+wchar_t FoldUnit(wchar_t c) {
+    if (c >= L'a' && c <= L'z') {
+        return static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return c < 0x80 ? c : static_cast<wchar_t>(std::towupper(c));
+}
+
+void AppendFolded(std::wstring& out, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        out.push_back(FoldUnit(c));
+    }
+}
+
+} // namespace
+
 std::wstring SimFoldName(const std::wstring& name) {
     std::wstring folded = name;
-    for (wchar_t& c : folded) {
-        c = static_cast<wchar_t>(std::towupper(c));
-    }
+    SimFoldNameInPlace(folded);
     return folded;
 }
 
-bool SimStreamKey(const std::wstring& suffix, std::wstring* key) {
+void SimFoldNameInPlace(std::wstring& name) {
+    for (wchar_t& c : name) {
+        c = FoldUnit(c);
+    }
+}
+
+bool SimStreamKey(std::wstring_view suffix, std::wstring* key) {
     if (suffix.empty()) {
         key->clear();
         return true;
@@ -32,18 +53,21 @@ bool SimStreamKey(const std::wstring& suffix, std::wstring* key) {
         return false;
     }
     const size_t typeColon = suffix.find(L':', 1);
-    const std::wstring name =
-        suffix.substr(1, typeColon == std::wstring::npos ? std::wstring::npos : typeColon - 1);
-    std::wstring type =
-        typeColon == std::wstring::npos ? L"$DATA" : SimFoldName(suffix.substr(typeColon + 1));
-    if (type.size() < 2 || type[0] != L'$' || type.find(L':') != std::wstring::npos ||
-        name.find_first_of(L"\\/*?") != std::wstring::npos) {
+    const std::wstring_view name = suffix.substr(
+        1, typeColon == std::wstring_view::npos ? std::wstring_view::npos : typeColon - 1);
+    const std::wstring_view type =
+        typeColon == std::wstring_view::npos ? L"$DATA" : suffix.substr(typeColon + 1);
+    if (type.size() < 2 || type[0] != L'$' || type.find(L':') != std::wstring_view::npos ||
+        name.find_first_of(L"\\/*?") != std::wstring_view::npos) {
         return false;
     }
-    if (name.empty() && type == L"$DATA") {
+    // Built in place, so a key the caller keeps costs no allocation once it has grown.
+    key->assign(1, L':');
+    AppendFolded(*key, name);
+    key->push_back(L':');
+    AppendFolded(*key, type);
+    if (name.empty() && *key == L"::$DATA") {
         key->clear();
-    } else {
-        *key = L":" + SimFoldName(name) + L":" + type;
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int64_t kSimSparseLcn = -1;
@@ -84,11 +85,12 @@ struct SimVolumeContent {
 
 // Upper-cases a name for comparisons, as the file system compares names.
 std::wstring SimFoldName(const std::wstring& name);
+void SimFoldNameInPlace(std::wstring& name);
 
 // The canonical stream key of the text after an item's name ("" for none): "::$DATA" and ""
 // are the default stream, ":s" and ":s:$DATA" the named stream s, types are upper-cased.
 // Returns false for text that names no stream.
-bool SimStreamKey(const std::wstring& suffix, std::wstring* key);
+bool SimStreamKey(std::wstring_view suffix, std::wstring* key);
 
 // Clusters a stream's extents span (sparse ones included) and how many are allocated.
 uint64_t SimSpanClusters(const SimStream& stream);
