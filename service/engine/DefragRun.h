@@ -94,4 +94,5 @@ private:
     std::wstring openPath_;
     bool isDirectory_ = false;
     std::vector<uint8_t> ioBuffer_; // retrieval pointers
+    ExtentList itemExtents_;        // the item in ProcessFile; its array serves every item
 };

@@ -223,7 +223,7 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
         size.QuadPart = 0;
     }
     statistics_.currentItemSize = static_cast<uint64_t>(size.QuadPart);
-    ExtentList list;
+    ExtentList& list = itemExtents_;
     if (!ReadFileExtents(list, item)) {
         return 0;
     }

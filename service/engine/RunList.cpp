@@ -86,7 +86,8 @@ void RunList::Clear() {
     Reset();
     std::vector<RunNode*>().swap(buckets_);
     freeIndex_.Release();
-    nodeBlocks_.clear();
+    std::vector<std::unique_ptr<RunNode[]>>().swap(nodeBlocks_);
+    std::vector<uint64_t>().swap(touchedBuckets_);
 }
 
 size_t RunList::ReservedBytes() const {

@@ -14,8 +14,10 @@ constexpr std::wstring_view kUnmovablePatterns[] = {
 } // namespace
 
 bool IsUnmovablePath(std::wstring_view path) {
-    // The patterns are ASCII, so lower-casing ASCII letters is enough to compare them.
-    std::wstring lower(path);
+    // The patterns are ASCII, so lower-casing ASCII letters is enough to compare them. The copy
+    // is made in one buffer per thread, since every item of a walk is tested.
+    thread_local std::wstring lower;
+    lower.assign(path);
     for (wchar_t& unit : lower) {
         if (unit >= L'A' && unit <= L'Z') {
             unit = static_cast<wchar_t>(unit - L'A' + L'a');

@@ -1,0 +1,233 @@
+// Pause and abort sent from another thread stop a running engine within 100 ms wherever the run
+// stands: early, midway and late in the walk of a volume of a million files (a tenth of that on
+// 32-bit builds, which run emulated), and among the moves of a defragmentation.
+#include "DefragEngineState.h"
+#include "DefragRun.h"
+#include "SimVolumeApi.h"
+#include "SimVolumeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+constexpr wchar_t kDrive = L'T';
+constexpr double kPromptMilliseconds = 100;
+// A loaded machine may leave a thread unscheduled for longer than the bound: a point passes
+// when one of a few tries is prompt.
+constexpr int kTries = 3;
+constexpr auto kRunLimit = std::chrono::seconds(120);
+
+std::shared_ptr<CSimVolume> BuildVolume(const SimBuildSpec& spec) {
+    DWORD error = ERROR_SUCCESS;
+    std::shared_ptr<CSimVolume> volume = BuildSimVolume(L"", spec, &error);
+    EXPECT_NE(nullptr, volume) << "error " << error;
+    return volume;
+}
+
+// Many small files of two to three fragments in a thousand directories.
+SimBuildSpec ManyFiles(uint32_t files) {
+    SimBuildSpec spec;
+    spec.seed = 13;
+    spec.fileCount = files;
+    spec.directoryCount = 1000;
+    spec.minFileBytes = spec.maxFileBytes = 3 * 4096;
+    spec.fragmentedShare = 1.0;
+    spec.maxFragments = 4;
+    spec.geometry.totalClusters = uint64_t{files} * 10 + 100'000;
+    spec.writeData = false;
+    return spec;
+}
+
+// Fragmented files of 16 to 64 clusters with room to gather them: a run of many moves.
+SimBuildSpec ManyMoves() {
+    SimBuildSpec spec;
+    spec.seed = 14;
+    spec.fileCount = 3000;
+    spec.minFileBytes = 16 * 4096;
+    spec.maxFileBytes = 64 * 4096;
+    spec.fragmentedShare = 1.0;
+    spec.maxFragments = 4;
+    spec.geometry.totalClusters = 1'000'000;
+    spec.writeData = false;
+    return spec;
+}
+
+// One run of the engine on its own thread.
+class EngineThread {
+public:
+    EngineThread(DefragEngineState& state, CVolumeApi& api, bool defragment)
+        : thread_([this, &state, &api, defragment] {
+              result_ = RunDefrag(state, api, 0, kDrive, defragment);
+              end_ = Clock::now();
+              done_ = true;
+          }) {}
+    ~EngineThread() { Join(); }
+    bool Done() const { return done_; }
+    // Waits for the run's end; its time.
+    Clock::time_point Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return end_;
+    }
+    int Result() const { return result_; }
+
+private:
+    std::atomic<bool> done_{false};
+    int result_ = 0;
+    Clock::time_point end_;
+    std::thread thread_;
+};
+
+// Waits until progress reaches at least target while the run goes on; false when it ended
+// first or the wait ran out.
+bool WaitForProgress(const EngineThread& run, const std::function<uint64_t()>& progress,
+                     uint64_t target) {
+    const Clock::time_point limit = Clock::now() + kRunLimit;
+    while (progress() < target) {
+        if (run.Done() || Clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+uint64_t ItemsWalked(DefragEngineState& state) {
+    DefragStatistics statistics;
+    state.CopyStatistics(statistics);
+    return statistics.files + statistics.directories;
+}
+
+class EngineStop : public testing::Test {
+protected:
+    uint32_t expectedFiles_ = 0; // on the volumes of this test
+    // From a request at progress target to the run's end.
+    double AbortDelay(CSimVolume& volume, bool defragment,
+                      const std::function<uint64_t(DefragEngineState&)>& progress,
+                      uint64_t target) {
+        CSimVolumeApi api;
+        api.Mount(kDrive, std::shared_ptr<CSimVolume>(&volume, [](CSimVolume*) {}));
+        DefragEngineState state;
+        if (!state.AllocateCells(1000)) {
+            ADD_FAILURE() << "no cells";
+            return 0;
+        }
+        EngineThread run(state, api, defragment);
+        if (!WaitForProgress(
+                run, [&] { return progress(state); }, target)) {
+            ADD_FAILURE() << "the run ended before reaching " << target;
+            return 0;
+        }
+        const Clock::time_point request = Clock::now();
+        state.RequestAbort();
+        const Clock::time_point end = run.Join();
+        EXPECT_EQ(1, run.Result());
+        EXPECT_EQ(1u, state.statistics.aborted);
+        return Milliseconds(end - request).count();
+    }
+
+    // From a pause at progress target to the last progress the run made. With finish the run
+    // then goes on to its end once the pause is lifted; else it is aborted.
+    double PauseDelay(CSimVolume& volume, bool defragment,
+                      const std::function<uint64_t(DefragEngineState&)>& progress, uint64_t target,
+                      bool finish) {
+        CSimVolumeApi api;
+        api.Mount(kDrive, std::shared_ptr<CSimVolume>(&volume, [](CSimVolume*) {}));
+        DefragEngineState state;
+        if (!state.AllocateCells(1000)) {
+            ADD_FAILURE() << "no cells";
+            return 0;
+        }
+        EngineThread run(state, api, defragment);
+        if (!WaitForProgress(
+                run, [&] { return progress(state); }, target)) {
+            ADD_FAILURE() << "the run ended before reaching " << target;
+            return 0;
+        }
+        state.SetClientPause(true);
+        const Clock::time_point request = Clock::now();
+        uint64_t seen = progress(state);
+        Clock::time_point lastChange = request;
+        // Watched for three times the bound: progress after the bound would show here.
+        while (Clock::now() - request < std::chrono::milliseconds(3 * 100)) {
+            const uint64_t now = progress(state);
+            if (now != seen) {
+                seen = now;
+                lastChange = Clock::now();
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        EXPECT_FALSE(run.Done()) << "a paused run ended";
+        if (!finish) {
+            state.RequestAbort();
+        }
+        state.SetClientPause(false);
+        run.Join();
+        EXPECT_EQ(1, run.Result());
+        EXPECT_EQ(finish ? 0u : 1u, state.statistics.aborted);
+        if (finish) {
+            EXPECT_EQ(expectedFiles_, state.statistics.files) << "a resumed run left items out";
+        }
+        return Milliseconds(lastChange - request).count();
+    }
+};
+
+// The smallest delay of a few tries.
+double Prompt(const std::function<double()>& delay) {
+    double best = delay();
+    for (int i = 1; i < kTries && best >= kPromptMilliseconds; ++i) {
+        best = std::min(best, delay());
+    }
+    return best;
+}
+
+TEST_F(EngineStop, AbortAndPauseEndTheWalkOfAMillionFilesPromptly) {
+    const uint32_t files = sizeof(void*) == 8 ? 1'000'000 : 100'000;
+    std::shared_ptr<CSimVolume> volume = BuildVolume(ManyFiles(files));
+    ASSERT_NE(nullptr, volume);
+    expectedFiles_ = files;
+    for (const uint64_t point : {uint64_t{1}, uint64_t{files / 2}, uint64_t{files - files / 20}}) {
+        const double abort = Prompt([&] { return AbortDelay(*volume, false, ItemsWalked, point); });
+        EXPECT_LT(abort, kPromptMilliseconds) << "abort at item " << point;
+        // One paused walk is resumed and must still cover the whole volume.
+        const bool finish = point == 1;
+        const double pause =
+            Prompt([&] { return PauseDelay(*volume, false, ItemsWalked, point, finish); });
+        EXPECT_LT(pause, kPromptMilliseconds) << "pause at item " << point;
+    }
+}
+
+TEST_F(EngineStop, AbortAndPauseStopTheMovesPromptly) {
+    std::atomic<uint64_t> moves{0};
+    expectedFiles_ = ManyMoves().fileCount;
+    auto movesMade = [&moves](DefragEngineState&) { return moves.load(); };
+    for (const uint64_t point : {uint64_t{1}, uint64_t{2000}, uint64_t{6000}}) {
+        // A fresh volume each time: a defragmentation leaves its volume with nothing to move.
+        auto fresh = [&] {
+            std::shared_ptr<CSimVolume> volume = BuildVolume(ManyMoves());
+            volume->SetBeforeMoveHook([&moves](const SimMoveEvent&) { ++moves; });
+            moves = 0;
+            return volume;
+        };
+        const double abort = Prompt([&] {
+            std::shared_ptr<CSimVolume> volume = fresh();
+            return volume ? AbortDelay(*volume, true, movesMade, point) : 0;
+        });
+        EXPECT_LT(abort, kPromptMilliseconds) << "abort at move " << point;
+        const double pause = Prompt([&] {
+            std::shared_ptr<CSimVolume> volume = fresh();
+            return volume ? PauseDelay(*volume, true, movesMade, point, true) : 0;
+        });
+        EXPECT_LT(pause, kPromptMilliseconds) << "pause at move " << point;
+    }
+}
+
+} // namespace
