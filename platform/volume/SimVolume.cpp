@@ -13,12 +13,29 @@ namespace {
 constexpr uint64_t kCopyChunkClusters = 256;
 constexpr DWORD kFileRecordBytes = 1024;
 
+// Whether a unit may stand in a name.
+bool IsNameUnit(wchar_t unit) {
+    switch (unit) {
+    case L'*':
+    case L'?':
+    case L'"':
+    case L'<':
+    case L'>':
+    case L'|':
+    case L':':
+    case L'/':
+        return false;
+    default:
+        return true;
+    }
+}
+
 // A path "\a\b:stream" read in place: its names and the stream text after the last name.
 class PathNames {
 public:
-    // False for a path that names nothing: no leading backslash, an empty, "." or ".." name, a
-    // name with a character names cannot hold, or a stream without an item's name.
-    bool Parse(std::wstring_view path) {
+    // Splits the names from the stream text. False for a path without a leading backslash or
+    // with a stream but no item's name.
+    bool Split(std::wstring_view path) {
         path_ = path;
         suffix_ = {};
         if (path.empty() || path[0] != L'\\') {
@@ -34,10 +51,14 @@ public:
             suffix_ = path.substr(colon);
             nameEnd_ = colon;
         }
-        for (size_t at = 1; at < nameEnd_;) {
+        return true;
+    }
+    // False when a name from offset at on is empty, "." or "..", or holds a unit names cannot.
+    bool ValidFrom(size_t at) const {
+        while (at < nameEnd_) {
             const std::wstring_view name = NameAt(at);
             if (name.empty() || name == L"." || name == L".." ||
-                name.find_first_of(L"*?\"<>|:/") != std::wstring_view::npos) {
+                !std::all_of(name.begin(), name.end(), IsNameUnit)) {
                 return false;
             }
             at += name.size() + 1;
@@ -182,7 +203,7 @@ SimRecord* CSimVolume::RecordLocked(uint64_t id) {
 DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
                                 std::wstring* streamKey) const {
     PathNames names;
-    if (!names.Parse(path)) {
+    if (!names.Split(path)) {
         return ERROR_INVALID_NAME;
     }
     // A walk opens an item and then its streams, and the items of one directory one after
@@ -199,6 +220,10 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
         id = lastDirectoryId_;
         at = lastSlash + 1;
     }
+    // What was found before was valid: only the names after it are checked.
+    if (!names.ValidFrom(at)) {
+        return ERROR_INVALID_NAME;
+    }
     while (at < names.NameEnd()) {
         if (at == lastSlash + 1) {
             lastDirectoryPath_.assign(itemPath.substr(0, lastSlash));
@@ -211,13 +236,17 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
         if (directory == nullptr) {
             return ERROR_FILE_CORRUPT; // a name that leads to no record
         }
-        foldScratch_.assign(name);
-        SimFoldNameInPlace(foldScratch_);
-        auto child = directory->children.find(foldScratch_);
-        if (child == directory->children.end()) {
-            return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        if (const SimDirEntry* listed = NextListedLocked(id, name)) {
+            id = listed->recordId;
+        } else {
+            foldScratch_.assign(name);
+            SimFoldNameInPlace(foldScratch_);
+            auto child = directory->children.find(foldScratch_);
+            if (child == directory->children.end()) {
+                return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+            }
+            id = child->second.recordId;
         }
-        id = child->second.recordId;
         const SimRecord* record = RecordLocked(id);
         if (record == nullptr) {
             return ERROR_FILE_CORRUPT;
@@ -239,6 +268,21 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
     }
     *recordId = id;
     return ERROR_SUCCESS;
+}
+
+const SimDirEntry* CSimVolume::NextListedLocked(uint64_t directoryId,
+                                                std::wstring_view name) const {
+    if (directoryId != listedDirectoryId_) {
+        return nullptr;
+    }
+    // The entry after the last one opened, or the one after it when an entry was passed over.
+    for (size_t at = listedNext_; at < listed_.size() && at < listedNext_ + 2; ++at) {
+        if (listed_[at]->name == name) {
+            listedNext_ = at + 1;
+            return listed_[at];
+        }
+    }
+    return nullptr;
 }
 
 DWORD CSimVolume::ResolveParentLocked(const std::wstring& path, SimRecord** parent,
@@ -695,9 +739,13 @@ DWORD CSimVolume::ListDirectory(std::wstring_view path,
         entries->push_back(MakeFindData(L".", directory));
         entries->push_back(MakeFindData(L"..", parent != nullptr ? *parent : directory));
     }
+    listedDirectoryId_ = id;
+    listed_.clear();
+    listedNext_ = 0;
     for (const auto& [folded, entry] : directory.children) {
         if (const SimRecord* child = RecordLocked(entry.recordId)) {
             entries->push_back(MakeFindData(entry.name, *child));
+            listed_.push_back(&entry);
         }
     }
     return entries->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;

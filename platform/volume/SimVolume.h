@@ -108,6 +108,9 @@ private:
     CSimVolume() = default;
     DWORD CommitLocked();
     DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey) const;
+    // The entry of directoryId named name when it is the next one of the directory listed last:
+    // a walk opens the entries of a listing in their order. Null otherwise.
+    const SimDirEntry* NextListedLocked(uint64_t directoryId, std::wstring_view name) const;
     // The record of an id, or null; found through an index that fills as records are asked for.
     const SimRecord* RecordLocked(uint64_t id) const;
     SimRecord* RecordLocked(uint64_t id);
@@ -128,6 +131,10 @@ private:
     mutable uint64_t lastItemId_ = 0;
     mutable std::wstring lastDirectoryPath_;
     mutable uint64_t lastDirectoryId_ = 0;
+    // The last listing, for NextListedLocked. Entries are never removed, so the pointers hold.
+    mutable uint64_t listedDirectoryId_ = 0;
+    mutable std::vector<const SimDirEntry*> listed_;
+    mutable size_t listedNext_ = 0;
     std::wstring keyScratch_; // of OpenItem
     std::unique_ptr<CSimImage> image_;
     int batchDepth_ = 0;

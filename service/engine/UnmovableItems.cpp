@@ -23,9 +23,15 @@ bool IsUnmovablePath(std::wstring_view path) {
             unit = static_cast<wchar_t>(unit - L'A' + L'a');
         }
     }
-    for (const std::wstring_view pattern : kUnmovablePatterns) {
-        if (lower.find(pattern) != std::wstring::npos) {
-            return true;
+    // Every pattern begins with ':', '\\' or '$': only those places can start a match.
+    const std::wstring_view text = lower;
+    for (size_t at = text.find_first_of(L":\\$"); at != std::wstring_view::npos;
+         at = text.find_first_of(L":\\$", at + 1)) {
+        const std::wstring_view rest = text.substr(at);
+        for (const std::wstring_view pattern : kUnmovablePatterns) {
+            if (pattern[0] == rest[0] && rest.starts_with(pattern)) {
+                return true;
+            }
         }
     }
     return false;
