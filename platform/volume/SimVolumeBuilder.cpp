@@ -89,6 +89,19 @@ std::vector<uint8_t> MakeData(uint64_t seed, size_t index, uint64_t size, uint64
 
 } // namespace
 
+SimBuildSpec SimManySmallFilesSpec(uint32_t fileCount) {
+    SimBuildSpec spec;
+    spec.seed = 13;
+    spec.fileCount = fileCount;
+    spec.directoryCount = 1000;
+    spec.minFileBytes = spec.maxFileBytes = 3 * uint64_t{spec.geometry.bytesPerCluster};
+    spec.fragmentedShare = 1.0;
+    spec.maxFragments = 4;
+    spec.geometry.totalClusters = uint64_t{fileCount} * 10 + 100'000;
+    spec.writeData = false;
+    return spec;
+}
+
 std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const SimBuildSpec& spec,
                                            DWORD* error) {
     std::mt19937_64 random(spec.seed);

@@ -35,6 +35,11 @@ struct SimBuildSpec {
     bool writeData = true;       // false: data stays zeros and is never written
 };
 
+// Many small files as a desktop's drive holds them, for runs at scale: files of three clusters in
+// two or three pieces (2.7 extents on average) with gaps between them, in a thousand
+// directories, on a volume with room to spare; no data is written.
+SimBuildSpec SimManySmallFilesSpec(uint32_t fileCount);
+
 // ERROR_DISK_FULL when the content does not fit; null and *error on failure.
 std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const SimBuildSpec& spec,
                                            DWORD* error);

@@ -445,3 +445,89 @@ TEST(SimVolumeLayout, AdjacentRunsStayApartUntilAMoveJoinsThem) {
 }
 
 } // namespace
+
+namespace {
+
+// The record a handle names, by its path on the volume.
+std::wstring PathOfHandle(CSimVolumeApi& api, CSimVolume& volume, HANDLE item) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!api.GetFileInformationByHandle(item, &info)) {
+        return L"?";
+    }
+    return volume.PathOf((uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+}
+
+} // namespace
+
+// Opens that follow a listing, repeat the last item or stay in the last directory are answered
+// from what the volume remembers; they must answer exactly as a first lookup does.
+TEST_F(SimVolumeApiTest, RememberedLookupsAnswerAsFirstOnes) {
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddDirectory(L"\\many"));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\many\\f" + std::to_wstring(i)));
+    }
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = api_.FindFirstFileW(L"T:\\many\\*", &entry);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    int opened = 0;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L".." || name == L"f3" || name == L"f4") {
+            continue; // two entries in a row passed over
+        }
+        if (name == L"f12") {
+            // Added while the directory is being listed: found, though the listing lacks it.
+            ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\many\\late"));
+            HANDLE late = OpenItem(L"T:\\many\\LATE");
+            EXPECT_EQ(L"\\many\\late", PathOfHandle(api_, *volume_, late));
+            api_.CloseHandle(late);
+        }
+        // Another case than listed, and the same item twice.
+        const std::wstring path = L"T:\\MANY\\" + name;
+        for (int time = 0; time < 2; ++time) {
+            HANDLE item = OpenItem(path.c_str());
+            ASSERT_NE(INVALID_HANDLE_VALUE, item) << name;
+            EXPECT_EQ(L"\\many\\" + name, PathOfHandle(api_, *volume_, item));
+            api_.CloseHandle(item);
+        }
+        EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem((path + L"::$BITMAP").c_str()));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+        ++opened;
+    } while (api_.FindNextFileW(find, &entry));
+    api_.FindClose(find);
+    EXPECT_EQ(18, opened);
+
+    // Out of the listing's order, and names that are bad below a remembered directory.
+    HANDLE first = OpenItem(L"T:\\many\\f0");
+    EXPECT_EQ(L"\\many\\f0", PathOfHandle(api_, *volume_, first));
+    api_.CloseHandle(first);
+    const std::pair<const wchar_t*, DWORD> refused[] = {
+        {L"T:\\many\\f*", ERROR_INVALID_NAME},      {L"T:\\many\\..", ERROR_INVALID_NAME},
+        {L"T:\\many\\f0\\x", ERROR_PATH_NOT_FOUND}, {L"T:\\many\\none", ERROR_FILE_NOT_FOUND},
+        {L"T:\\many\\f0:x:y", ERROR_INVALID_NAME},  {L"T:\\many\\:s", ERROR_INVALID_NAME},
+    };
+    for (const auto& [path, error] : refused) {
+        EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(path)) << path;
+        EXPECT_EQ(error, GetLastError()) << path;
+    }
+    HANDLE directory = OpenItem(L"T:\\many\\", FILE_FLAG_BACKUP_SEMANTICS);
+    EXPECT_EQ(L"\\many", PathOfHandle(api_, *volume_, directory));
+    api_.CloseHandle(directory);
+}
+
+// Handle slots are reused: a closed handle stays invalid when a new one takes its slot.
+TEST_F(SimVolumeApiTest, AClosedHandleDoesNotNameItsSuccessor) {
+    HANDLE closed = OpenItem(L"T:\\a.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, closed);
+    ASSERT_TRUE(api_.CloseHandle(closed));
+    HANDLE successor = OpenItem(L"T:\\dir\\b.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, successor);
+    EXPECT_NE(closed, successor);
+    LARGE_INTEGER size{};
+    EXPECT_FALSE(api_.GetFileSizeEx(closed, &size));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_FALSE(api_.CloseHandle(closed));
+    EXPECT_TRUE(api_.GetFileSizeEx(successor, &size));
+    EXPECT_EQ(5 * 4096, size.QuadPart);
+    api_.CloseHandle(successor);
+}

@@ -26,20 +26,9 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Files of three clusters in two or three fragments (2.7 extents on average), in a thousand
-// directories, with gaps between the pieces.
 std::shared_ptr<CSimVolume> MakeVolume(uint32_t files) {
-    SimBuildSpec spec;
-    spec.seed = 13;
-    spec.fileCount = files;
-    spec.directoryCount = 1000;
-    spec.minFileBytes = spec.maxFileBytes = 3 * 4096;
-    spec.fragmentedShare = 1.0;
-    spec.maxFragments = 4;
-    spec.geometry.totalClusters = uint64_t{files} * 10 + 100'000;
-    spec.writeData = false;
     DWORD error = ERROR_SUCCESS;
-    std::shared_ptr<CSimVolume> volume = BuildSimVolume(L"", spec, &error);
+    std::shared_ptr<CSimVolume> volume = BuildSimVolume(L"", SimManySmallFilesSpec(files), &error);
     if (!volume) {
         std::fprintf(stderr, "cannot build a volume of %u files: error %lu\n", files, error);
     }

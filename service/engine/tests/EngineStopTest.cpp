@@ -31,20 +31,6 @@ std::shared_ptr<CSimVolume> BuildVolume(const SimBuildSpec& spec) {
     return volume;
 }
 
-// Many small files of two to three fragments in a thousand directories.
-SimBuildSpec ManyFiles(uint32_t files) {
-    SimBuildSpec spec;
-    spec.seed = 13;
-    spec.fileCount = files;
-    spec.directoryCount = 1000;
-    spec.minFileBytes = spec.maxFileBytes = 3 * 4096;
-    spec.fragmentedShare = 1.0;
-    spec.maxFragments = 4;
-    spec.geometry.totalClusters = uint64_t{files} * 10 + 100'000;
-    spec.writeData = false;
-    return spec;
-}
-
 // Fragmented files of 16 to 64 clusters with room to gather them: a run of many moves.
 SimBuildSpec ManyMoves() {
     SimBuildSpec spec;
@@ -59,16 +45,32 @@ SimBuildSpec ManyMoves() {
     return spec;
 }
 
-// One run of the engine on its own thread.
-class EngineThread {
+using Progress = std::function<uint64_t(DefragEngineState&)>;
+
+uint64_t ItemsWalked(DefragEngineState& state) {
+    DefragStatistics statistics;
+    state.CopyStatistics(statistics);
+    return statistics.files + statistics.directories;
+}
+
+// One run of the engine over a volume on a thread of its own, with a state of its own.
+class EngineRun {
 public:
-    EngineThread(DefragEngineState& state, CVolumeApi& api, bool defragment)
-        : thread_([this, &state, &api, defragment] {
-              result_ = RunDefrag(state, api, 0, kDrive, defragment);
-              end_ = Clock::now();
-              done_ = true;
-          }) {}
-    ~EngineThread() { Join(); }
+    EngineRun(CSimVolume& volume, bool defragment) {
+        api_.Mount(kDrive, std::shared_ptr<CSimVolume>(&volume, [](CSimVolume*) {}));
+        if (!state_.AllocateCells(1000)) {
+            ADD_FAILURE() << "no cells";
+            return;
+        }
+        thread_ = std::thread([this, defragment] {
+            result_ = RunDefrag(state_, api_, 0, kDrive, defragment);
+            end_ = Clock::now();
+            done_ = true;
+        });
+    }
+    ~EngineRun() { Join(); }
+
+    DefragEngineState& State() { return state_; }
     bool Done() const { return done_; }
     // Waits for the run's end; its time.
     Clock::time_point Join() {
@@ -79,79 +81,60 @@ public:
     }
     int Result() const { return result_; }
 
+    // Waits until progress reaches at least target while the run goes on; false when it ended
+    // first or the wait ran out.
+    bool Reach(const Progress& progress, uint64_t target) {
+        const Clock::time_point limit = Clock::now() + kRunLimit;
+        while (thread_.joinable() && progress(state_) < target) {
+            if (done_ || Clock::now() > limit) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        const bool reached = thread_.joinable() && !done_ && progress(state_) >= target;
+        if (!reached) {
+            ADD_FAILURE() << "the run ended before reaching " << target;
+        }
+        return reached;
+    }
+
 private:
+    CSimVolumeApi api_;
+    DefragEngineState state_;
     std::atomic<bool> done_{false};
     int result_ = 0;
     Clock::time_point end_;
     std::thread thread_;
 };
 
-// Waits until progress reaches at least target while the run goes on; false when it ended
-// first or the wait ran out.
-bool WaitForProgress(const EngineThread& run, const std::function<uint64_t()>& progress,
-                     uint64_t target) {
-    const Clock::time_point limit = Clock::now() + kRunLimit;
-    while (progress() < target) {
-        if (run.Done() || Clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
-
-uint64_t ItemsWalked(DefragEngineState& state) {
-    DefragStatistics statistics;
-    state.CopyStatistics(statistics);
-    return statistics.files + statistics.directories;
-}
-
 class EngineStop : public testing::Test {
 protected:
     uint32_t expectedFiles_ = 0; // on the volumes of this test
+
     // From a request at progress target to the run's end.
-    double AbortDelay(CSimVolume& volume, bool defragment,
-                      const std::function<uint64_t(DefragEngineState&)>& progress,
+    double AbortDelay(CSimVolume& volume, bool defragment, const Progress& progress,
                       uint64_t target) {
-        CSimVolumeApi api;
-        api.Mount(kDrive, std::shared_ptr<CSimVolume>(&volume, [](CSimVolume*) {}));
-        DefragEngineState state;
-        if (!state.AllocateCells(1000)) {
-            ADD_FAILURE() << "no cells";
-            return 0;
-        }
-        EngineThread run(state, api, defragment);
-        if (!WaitForProgress(
-                run, [&] { return progress(state); }, target)) {
-            ADD_FAILURE() << "the run ended before reaching " << target;
+        EngineRun run(volume, defragment);
+        if (!run.Reach(progress, target)) {
             return 0;
         }
         const Clock::time_point request = Clock::now();
-        state.RequestAbort();
+        run.State().RequestAbort();
         const Clock::time_point end = run.Join();
         EXPECT_EQ(1, run.Result());
-        EXPECT_EQ(1u, state.statistics.aborted);
+        EXPECT_EQ(1u, run.State().statistics.aborted);
         return Milliseconds(end - request).count();
     }
 
     // From a pause at progress target to the last progress the run made. With finish the run
     // then goes on to its end once the pause is lifted; else it is aborted.
-    double PauseDelay(CSimVolume& volume, bool defragment,
-                      const std::function<uint64_t(DefragEngineState&)>& progress, uint64_t target,
-                      bool finish) {
-        CSimVolumeApi api;
-        api.Mount(kDrive, std::shared_ptr<CSimVolume>(&volume, [](CSimVolume*) {}));
-        DefragEngineState state;
-        if (!state.AllocateCells(1000)) {
-            ADD_FAILURE() << "no cells";
+    double PauseDelay(CSimVolume& volume, bool defragment, const Progress& progress,
+                      uint64_t target, bool finish) {
+        EngineRun run(volume, defragment);
+        if (!run.Reach(progress, target)) {
             return 0;
         }
-        EngineThread run(state, api, defragment);
-        if (!WaitForProgress(
-                run, [&] { return progress(state); }, target)) {
-            ADD_FAILURE() << "the run ended before reaching " << target;
-            return 0;
-        }
+        DefragEngineState& state = run.State();
         state.SetClientPause(true);
         const Clock::time_point request = Clock::now();
         uint64_t seen = progress(state);
@@ -191,7 +174,7 @@ double Prompt(const std::function<double()>& delay) {
 
 TEST_F(EngineStop, AbortAndPauseEndTheWalkOfAMillionFilesPromptly) {
     const uint32_t files = sizeof(void*) == 8 ? 1'000'000 : 100'000;
-    std::shared_ptr<CSimVolume> volume = BuildVolume(ManyFiles(files));
+    std::shared_ptr<CSimVolume> volume = BuildVolume(SimManySmallFilesSpec(files));
     ASSERT_NE(nullptr, volume);
     expectedFiles_ = files;
     for (const uint64_t point : {uint64_t{1}, uint64_t{files / 2}, uint64_t{files - files / 20}}) {
