@@ -80,8 +80,10 @@ private:
     size_t nameEnd_ = 0;
 };
 
-WIN32_FIND_DATAW MakeFindData(const std::wstring& name, const SimRecord& record) {
-    WIN32_FIND_DATAW data{};
+// Appends the entry of a listing in place: the records are large, and a listing holds many.
+void AddFindData(std::vector<WIN32_FIND_DATAW>& entries, const std::wstring& name,
+                 const SimRecord& record) {
+    WIN32_FIND_DATAW& data = entries.emplace_back();
     data.dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
     if (!record.IsDirectory() && !record.streams.empty()) {
         const uint64_t size = record.streams.front().size;
@@ -93,7 +95,6 @@ WIN32_FIND_DATAW MakeFindData(const std::wstring& name, const SimRecord& record)
     }
     const size_t length = std::min<size_t>(name.size(), MAX_PATH - 1);
     std::memcpy(data.cFileName, name.data(), length * sizeof(wchar_t));
-    return data;
 }
 
 bool PathMatches(const std::wstring& filter, const std::wstring& path) {
@@ -736,15 +737,15 @@ DWORD CSimVolume::ListDirectory(std::wstring_view path,
     entries->reserve(directory.children.size() + 2);
     if (id != content_.rootId) {
         const SimRecord* parent = RecordLocked(directory.parentId);
-        entries->push_back(MakeFindData(L".", directory));
-        entries->push_back(MakeFindData(L"..", parent != nullptr ? *parent : directory));
+        AddFindData(*entries, L".", directory);
+        AddFindData(*entries, L"..", parent != nullptr ? *parent : directory);
     }
     listedDirectoryId_ = id;
     listed_.clear();
     listedNext_ = 0;
     for (const auto& [folded, entry] : directory.children) {
         if (const SimRecord* child = RecordLocked(entry.recordId)) {
-            entries->push_back(MakeFindData(entry.name, *child));
+            AddFindData(*entries, entry.name, *child);
             listed_.push_back(&entry);
         }
     }
