@@ -117,10 +117,11 @@ void CSimVolumeApi::CloseLocked(HANDLE handle) {
     --openCount_;
 }
 
-bool CSimVolumeApi::FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const {
+bool CSimVolumeApi::FindHandle(HANDLE handle, std::initializer_list<HandleKind> kinds,
+                               OpenHandle* out) const {
     std::lock_guard lock(mutex_);
     const OpenHandle* found = OpenLocked(handle);
-    if (found == nullptr || found->kind != kind) {
+    if (found == nullptr || std::find(kinds.begin(), kinds.end(), found->kind) == kinds.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
@@ -187,8 +188,7 @@ BOOL CSimVolumeApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBu
     }
     *bytesReturned = 0;
     OpenHandle target;
-    if (!FindHandle(device, HandleKind::Volume, &target) &&
-        !FindHandle(device, HandleKind::Item, &target)) {
+    if (!FindHandle(device, {HandleKind::Volume, HandleKind::Item}, &target)) {
         return Fail(ERROR_INVALID_HANDLE);
     }
     const bool onVolume = target.kind == HandleKind::Volume;
@@ -217,7 +217,7 @@ BOOL CSimVolumeApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBu
         MOVE_FILE_DATA move;
         std::memcpy(&move, inBuffer, sizeof move);
         OpenHandle file;
-        if (!FindHandle(move.FileHandle, HandleKind::Item, &file)) {
+        if (!FindHandle(move.FileHandle, {HandleKind::Item}, &file)) {
             error = ERROR_INVALID_HANDLE;
         } else if (file.volume != target.volume) {
             error = ERROR_INVALID_PARAMETER; // the file lies on another volume
@@ -235,7 +235,7 @@ BOOL CSimVolumeApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBu
 
 BOOL CSimVolumeApi::GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) {
     OpenHandle handle;
-    if (!FindHandle(item, HandleKind::Item, &handle)) {
+    if (!FindHandle(item, {HandleKind::Item}, &handle)) {
         return FALSE;
     }
     uint64_t bytes = 0;
@@ -249,7 +249,7 @@ BOOL CSimVolumeApi::GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) {
 
 BOOL CSimVolumeApi::GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) {
     OpenHandle handle;
-    if (!FindHandle(item, HandleKind::Item, &handle)) {
+    if (!FindHandle(item, {HandleKind::Item}, &handle)) {
         return FALSE;
     }
     if (info == nullptr) {

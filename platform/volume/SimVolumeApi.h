@@ -5,6 +5,7 @@
 #include "SimVolume.h"
 #include "VolumeApi.h"
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,8 +58,9 @@ private:
 
     std::shared_ptr<CSimVolume> VolumeOfRoot(const wchar_t* root) const;
     HANDLE AddHandle(OpenHandle handle);
-    // A copy of the handle's entry if it is open and of the kind; else sets the last error.
-    bool FindHandle(HANDLE handle, HandleKind kind, OpenHandle* out) const;
+    // A copy of the handle's entry if it is open and of one of the kinds; else sets the last
+    // error.
+    bool FindHandle(HANDLE handle, std::initializer_list<HandleKind> kinds, OpenHandle* out) const;
     // The open handle's entry, or null; under mutex_.
     OpenHandle* OpenLocked(HANDLE handle);
     const OpenHandle* OpenLocked(HANDLE handle) const;
