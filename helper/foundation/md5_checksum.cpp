@@ -44,16 +44,19 @@ template <int i> [[gnu::always_inline]] inline void Step(ULONG (&v)[4], const UL
     const ULONG b = v[(65 - i) % 4];
     const ULONG c = v[(66 - i) % 4];
     const ULONG d = v[(67 - i) % 4];
-    ULONG f;
-    if constexpr (i < 16)
-        f = ((c ^ d) & b) ^ d; // (b & c) | (~b & d)
-    else if constexpr (i < 32)
-        f = ((b ^ c) & d) ^ c; // (d & b) | (~d & c)
-    else if constexpr (i < 48)
-        f = b ^ c ^ d;
-    else
-        f = c ^ (b | ~d);
-    a = b + Rotate(a + f + kSine[i] + x[WordIndex(i)], kShift[i / 16][i % 4]);
+    // What does not wait for b is added first, so less of each step waits for the one before.
+    ULONG sum = a + kSine[i] + x[WordIndex(i)];
+    if constexpr (i < 16) {
+        sum += ((c ^ d) & b) ^ d; // (b & c) | (~b & d)
+    } else if constexpr (i < 32) {
+        sum += ~d & c; // (d & b) | (~d & c): the two parts share no bit, so they add
+        sum += d & b;
+    } else if constexpr (i < 48) {
+        sum += (c ^ d) ^ b;
+    } else {
+        sum += c ^ (b | ~d);
+    }
+    a = b + Rotate(sum, kShift[i / 16][i % 4]);
 }
 
 template <int... i>
