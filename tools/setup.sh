@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64 winbind
   xvfb imagemagick googletest
   libz-mingw-w64-dev unzip python3
-  jdupes rmlint fdupes
+  jdupes rmlint fdupes fio
 )
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
