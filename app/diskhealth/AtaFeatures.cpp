@@ -2,7 +2,9 @@
 
 namespace {
 
-constexpr uint16_t Bit(int n) { return static_cast<uint16_t>(1u << n); }
+constexpr uint16_t Bit(int n) {
+    return static_cast<uint16_t>(1u << n);
+}
 
 // Supported flags take slots 0 to 28; the enabled flags of the rows that have one follow.
 int EnabledSlot(int row) {

@@ -12,7 +12,9 @@ namespace {
 constexpr size_t kSmartEntries = 30;
 constexpr size_t kSmartEntrySize = 12;
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Digits of the set bits 0 to 7 joined by ", ", and the highest set bit of 8 to 15 less 8.
 void DecodeDmaWord(uint16_t word, wchar_t (&supported)[128], wchar_t (&active)[128]) {
@@ -71,8 +73,7 @@ void SetDefaultModeTexts(PhysicalDriveInfo& drive) {
     SetField(drive.ataStandardText, L"N/A");
     for (wchar_t(*text)[128] :
          {&drive.pioModesSupported, &drive.pioModeActive, &drive.multiwordDmaModesSupported,
-          &drive.multiwordDmaModeActive, &drive.ultraDmaModesSupported,
-          &drive.ultraDmaModeActive})
+          &drive.multiwordDmaModeActive, &drive.ultraDmaModesSupported, &drive.ultraDmaModeActive})
         SetField(*text, L"-");
 }
 

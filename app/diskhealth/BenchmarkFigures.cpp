@@ -17,7 +17,8 @@ BenchmarkFigures SummarizeBenchmark(const BenchmarkResults& results, FILETIME cu
     if (results.sequentialRates) {
         uint32_t count = 0;
         double sum = 0;
-        for (; count < results.sequentialPointCount && results.sequentialRates[count] != 0; ++count) {
+        for (; count < results.sequentialPointCount && results.sequentialRates[count] != 0;
+             ++count) {
             const double rate = results.sequentialRates[count];
             figures.minimumRate = count == 0 ? rate : std::min(figures.minimumRate, rate);
             figures.maximumRate = std::max(figures.maximumRate, rate);

@@ -75,7 +75,9 @@ BenchmarkDrive BenchmarkDriveOf(const PhysicalDriveInfo& drive) {
     return {drive.driveNumber, drive.bytesPerSector, drive.totalSectors, drive.bufferSize};
 }
 
-CBenchmarkRun::~CBenchmarkRun() { Stop(); }
+CBenchmarkRun::~CBenchmarkRun() {
+    Stop();
+}
 
 bool CBenchmarkRun::Start(const BenchmarkDrive& drive, BenchmarkResults& results,
                           uint32_t samplePercent) {
@@ -141,11 +143,10 @@ void CBenchmarkRun::Run() {
     results_->driveNumber = drive_.driveNumber;
     wchar_t path[32];
     _snwprintf(path, 32, L"\\\\.\\PHYSICALDRIVE%d", drive_.driveNumber);
-    const CDiskHandle drive(api_, api_.CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                   FILE_FLAG_WRITE_THROUGH |
-                                                       FILE_FLAG_NO_BUFFERING |
-                                                       FILE_FLAG_RANDOM_ACCESS));
+    const CDiskHandle drive(
+        api_, api_.CreateFileW(
+                  path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_RANDOM_ACCESS));
     if (!drive.IsValid())
         return;
     results_->randomSampleCount = kRandomSampleCount;
@@ -260,10 +261,9 @@ void CBenchmarkRun::RandomPass(HANDLE drive) {
         return;
     const std::unique_ptr<HINSTANCE__, FreeLibraryDeleter> ntdll(LoadLibraryW(L"ntdll.dll"));
     using RtlRandomProc = ULONG(WINAPI*)(ULONG*);
-    const auto rtlRandom =
-        ntdll ? reinterpret_cast<RtlRandomProc>(
-                    reinterpret_cast<void*>(GetProcAddress(ntdll.get(), "RtlRandom")))
-              : nullptr;
+    const auto rtlRandom = ntdll ? reinterpret_cast<RtlRandomProc>(reinterpret_cast<void*>(
+                                       GetProcAddress(ntdll.get(), "RtlRandom")))
+                                 : nullptr;
     if (!rtlRandom)
         return;
     sink_.OnProgress();
@@ -277,11 +277,11 @@ void CBenchmarkRun::RandomPass(HANDLE drive) {
                                                   seed / 2147483647.0);
         DWORD read = 0;
         LONGLONG ticks = 0;
-        if (!TimedRead(drive, sector * drive_.bytesPerSector, buffer.get(),
-                       drive_.bytesPerSector, read, ticks))
+        if (!TimedRead(drive, sector * drive_.bytesPerSector, buffer.get(), drive_.bytesPerSector,
+                       read, ticks))
             break;
-        results_->randomSamples[i] = {
-            sector, static_cast<double>(std::max<LONGLONG>(ticks, 1)) / frequency_ * 1000.0};
+        results_->randomSamples[i] = {sector, static_cast<double>(std::max<LONGLONG>(ticks, 1)) /
+                                                  frequency_ * 1000.0};
         if (i % 100 != 0)
             sink_.OnProgress();
     }

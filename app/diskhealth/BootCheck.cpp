@@ -4,7 +4,8 @@
 #include <cwctype>
 
 std::wstring BootCheckEntry(wchar_t letter, bool thorough) {
-    return std::wstring(thorough ? L"autocheck autochk /r \\??\\" : L"autocheck autochk /p \\??\\") +
+    return std::wstring(thorough ? L"autocheck autochk /r \\??\\"
+                                 : L"autocheck autochk /p \\??\\") +
            letter + L':';
 }
 

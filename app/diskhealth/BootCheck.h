@@ -61,5 +61,5 @@ struct DiskCheckOutcome {
 // restart, schedules each drive, tells the user which drives could not be scheduled and records
 // the date only when at least one drive has its check.
 DiskCheckOutcome StartDiskCheck(const std::vector<wchar_t>& tickedLetters,
-                                    CDiskCheckDialogs& dialogs, CBootExecuteStore& store,
-                                    CLastScanDateWriter& lastScanDate);
+                                CDiskCheckDialogs& dialogs, CBootExecuteStore& store,
+                                CLastScanDateWriter& lastScanDate);

@@ -25,21 +25,23 @@ struct AtaCommand {
     DWORD outputBytes;
 };
 
-constexpr AtaCommand kSmartEnable{SMART_SEND_DRIVE_COMMAND, 0xD8, 1, 1, SMART_CYL_LOW,
-                                  SMART_CYL_HI, SMART_CMD, 0, 17};
+constexpr AtaCommand kSmartEnable{
+    SMART_SEND_DRIVE_COMMAND, 0xD8, 1, 1, SMART_CYL_LOW, SMART_CYL_HI, SMART_CMD, 0, 17};
 constexpr AtaCommand kReadAttributeValues{
-    SMART_RCV_DRIVE_DATA, 0xD0, 1, 1, SMART_CYL_LOW, SMART_CYL_HI, SMART_CMD, 512,
+    SMART_RCV_DRIVE_DATA,       0xD0, 1, 1, SMART_CYL_LOW, SMART_CYL_HI, SMART_CMD, 512,
     kAttributeValuesOutputBytes};
-constexpr AtaCommand kReadThresholds{SMART_RCV_DRIVE_DATA, 0xD1, 1, 1, SMART_CYL_LOW,
-                                     SMART_CYL_HI, SMART_CMD, 512, kThresholdsOutputBytes};
+constexpr AtaCommand kReadThresholds{SMART_RCV_DRIVE_DATA,  0xD1,         1,         1,
+                                     SMART_CYL_LOW,         SMART_CYL_HI, SMART_CMD, 512,
+                                     kThresholdsOutputBytes};
 
 // Sends one ATA command; the reply (zeroed first) is in `output`.
 bool SendAtaCommand(CDiskApi& api, HANDLE drive, int driveNumber, const AtaCommand& c,
                     std::vector<BYTE>& output) {
     SENDCMDINPARAMS input{};
     input.cBufferSize = c.bufferSize;
-    input.irDriveRegs = {c.features, c.count, c.number, c.cylLow, c.cylHigh,
-                         static_cast<BYTE>(driveNumber & 1 ? 0xB0 : 0xA0), c.command, 0};
+    input.irDriveRegs = {c.features, c.count,   c.number,
+                         c.cylLow,   c.cylHigh, static_cast<BYTE>(driveNumber & 1 ? 0xB0 : 0xA0),
+                         c.command,  0};
     input.bDriveNumber = static_cast<BYTE>(driveNumber);
     output.assign(c.outputBytes, 0);
     DWORD returned = 0;
@@ -63,13 +65,19 @@ bool ListsDrive(const VolumeEntry& entry, int driveNumber) {
 
 const wchar_t* FileSystemOfType(uint8_t type) {
     switch (type) {
-    case 1: return L"FAT12";
-    case 4: return L"FAT16";
-    case 6: return L"FAT";
-    case 7: return L"NTFS";
+    case 1:
+        return L"FAT12";
+    case 4:
+        return L"FAT16";
+    case 6:
+        return L"FAT";
+    case 7:
+        return L"NTFS";
     case 11:
-    case 12: return L"FAT32";
-    default: return L"N/A";
+    case 12:
+        return L"FAT32";
+    default:
+        return L"N/A";
     }
 }
 
@@ -96,19 +104,20 @@ void SetDescriptorName(CDiskApi& api, HANDLE drive, PhysicalDriveInfo& info,
     DWORD returned = 0;
     CString name;
     if (!api.DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query),
-                             descriptor.data(), static_cast<DWORD>(descriptor.size()),
-                             &returned) ||
+                             descriptor.data(), static_cast<DWORD>(descriptor.size()), &returned) ||
         returned < offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties)) {
         name.Format(L"HDD%u (%s)", static_cast<unsigned>(info.driveNumber), sizeText);
     } else {
         STORAGE_DEVICE_DESCRIPTOR header{};
-        memcpy(&header, descriptor.data(), offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
-        name.Format(L"%s %s %s (%s)",
-                    static_cast<LPCWSTR>(DescriptorString(descriptor, header.VendorIdOffset, returned)),
-                    static_cast<LPCWSTR>(DescriptorString(descriptor, header.ProductIdOffset, returned)),
-                    static_cast<LPCWSTR>(
-                        DescriptorString(descriptor, header.ProductRevisionOffset, returned)),
-                    sizeText);
+        memcpy(&header, descriptor.data(),
+               offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
+        name.Format(
+            L"%s %s %s (%s)",
+            static_cast<LPCWSTR>(DescriptorString(descriptor, header.VendorIdOffset, returned)),
+            static_cast<LPCWSTR>(DescriptorString(descriptor, header.ProductIdOffset, returned)),
+            static_cast<LPCWSTR>(
+                DescriptorString(descriptor, header.ProductRevisionOffset, returned)),
+            sizeText);
     }
     SetField(info.displayName, name);
 }
@@ -167,8 +176,14 @@ void ReadDrive(CDiskApi& api, int driveNumber, PhysicalDriveInfo& info,
     bool haveIdentify = false;
     if (haveVersion && SendAtaCommand(api, drive.Get(), driveNumber, kSmartEnable, identifyReply)) {
         const bool packet = (version.bIDEDeviceMap >> driveNumber) & 0x10;
-        const AtaCommand identify{SMART_RCV_DRIVE_DATA, 0, 1, 1, 0, 0,
-                                  static_cast<BYTE>(packet ? ATAPI_ID_CMD : ID_CMD), 512,
+        const AtaCommand identify{SMART_RCV_DRIVE_DATA,
+                                  0,
+                                  1,
+                                  1,
+                                  0,
+                                  0,
+                                  static_cast<BYTE>(packet ? ATAPI_ID_CMD : ID_CMD),
+                                  512,
                                   kIdentifyOutputBytes};
         haveIdentify = SendAtaCommand(api, drive.Get(), driveNumber, identify, identifyReply) &&
                        ReadSmartAttributes(api, drive.Get(), driveNumber, info.attributes);
@@ -220,7 +235,8 @@ void ReadPartitionLayout(CDiskApi& api, HANDLE drive, int driveNumber,
     memcpy(&count, buffer.data() + offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionCount),
            sizeof(count));
     // Only the entries that lie in what the call returned.
-    const size_t present = returned > header ? (returned - header) / sizeof(PARTITION_INFORMATION_EX) : 0;
+    const size_t present =
+        returned > header ? (returned - header) / sizeof(PARTITION_INFORMATION_EX) : 0;
     for (size_t i = 0; i < std::min<size_t>(count, present); ++i) {
         PARTITION_INFORMATION_EX entry{};
         memcpy(&entry, buffer.data() + header + i * sizeof(entry), sizeof(entry));

@@ -51,7 +51,7 @@ struct PhysicalDriveInfo {
 };
 
 struct VolumeEntry {
-    int32_t index; // the entry's own position; -1 = empty
+    int32_t index;                           // the entry's own position; -1 = empty
     int32_t diskNumbers[kMaxPhysicalDrives]; // -1 = none
     uint64_t totalBytes;
     uint64_t freeBytes;

@@ -43,8 +43,8 @@ std::unique_ptr<CDiskApi> CreateSimulatedDiskApi(HKEY key) {
         if (path.empty())
             continue;
         std::optional<SimDiskDescription> description = LoadSimDiskDescription(path);
-        if (description && api->AddDisk(static_cast<uint32_t>(number), std::move(*description)) !=
-                               ERROR_SUCCESS)
+        if (description &&
+            api->AddDisk(static_cast<uint32_t>(number), std::move(*description)) != ERROR_SUCCESS)
             continue; // its backing file cannot be opened: the drive stays empty
     }
     return configured ? std::move(api) : nullptr;

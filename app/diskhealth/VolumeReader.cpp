@@ -23,8 +23,8 @@ void ClearVolumeEntry(VolumeEntry& entry) {
 void ReadVolumePath(CDiskApi& api, VolumeEntry& entry, const wchar_t* name) {
     std::vector<wchar_t> paths(65536, L'\0');
     DWORD returned = 0;
-    if (!api.GetVolumePathNamesForVolumeNameW(name, paths.data(),
-                                              static_cast<DWORD>(paths.size()), &returned))
+    if (!api.GetVolumePathNamesForVolumeNameW(name, paths.data(), static_cast<DWORD>(paths.size()),
+                                              &returned))
         paths[0] = L'\0';
     SetField(entry.path, paths[0] ? paths.data() : name);
     DiskInfoTrace(L"%s; %s", name, paths.data());
@@ -39,8 +39,8 @@ bool ReadVolumeDetails(CDiskApi& api, const wchar_t* name, int k, VolumeEntry& e
     std::wstring device = name;
     if (!device.empty() && device.back() == L'\\')
         device.pop_back();
-    const CDiskHandle volume(api, api.CreateFileW(device.c_str(), GENERIC_READ,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
+    const CDiskHandle volume(
+        api, api.CreateFileW(device.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
     if (!volume.IsValid())
         return false;
     std::vector<BYTE> buffer(65536, 0);

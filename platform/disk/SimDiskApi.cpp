@@ -163,12 +163,14 @@ BOOL CSimDiskApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuff
     const OpenHandle& handle = found->second;
     if (handle.kind == HandleKind::Volume)
         return VolumeControl(handle.target, controlCode, outBuffer, outBufferSize, bytesReturned);
-    return DriveControl(disks_.at(handle.target.driveNumber), controlCode, inBuffer,
-                        inBufferSize, outBuffer, outBufferSize, bytesReturned);
+    return DriveControl(handle.target.driveNumber, disks_.at(handle.target.driveNumber),
+                        controlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                        bytesReturned);
 }
 
-BOOL CSimDiskApi::DriveControl(const Disk& disk, DWORD controlCode, const void* in, DWORD inSize,
-                               void* out, DWORD outSize, DWORD* returned) {
+BOOL CSimDiskApi::DriveControl(uint32_t driveNumber, const Disk& disk, DWORD controlCode,
+                               const void* in, DWORD inSize, void* out, DWORD outSize,
+                               DWORD* returned) {
     const SimDiskDescription& d = disk.description;
     const bool smart = d.smart && !d.usb;
     switch (controlCode) {
@@ -201,8 +203,9 @@ BOOL CSimDiskApi::DriveControl(const Disk& disk, DWORD controlCode, const void* 
         GETVERSIONINPARAMS version{};
         version.bVersion = 1;
         version.bRevision = 1;
-        // Bit 0 of the device map marks an ATA master, bit 4 an ATAPI one.
-        version.bIDEDeviceMap = d.atapi ? 0x10 : 0x01;
+        // Bit n of the device map marks ATA device n, bit n + 4 an ATAPI one (n below 4).
+        if (driveNumber < 4)
+            version.bIDEDeviceMap = static_cast<BYTE>((d.atapi ? 0x10 : 0x01) << driveNumber);
         version.fCapabilities = d.capabilities;
         return Answer(&version, sizeof(version), out, outSize, returned);
     }
@@ -274,9 +277,8 @@ BOOL CSimDiskApi::ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* 
         if (disk.description.failReads)
             return Fail(ERROR_CRC);
         const uint64_t sector = disk.description.bytesPerSector;
-        if (handle->unbuffered &&
-            (handle->position % sector || bytesToRead % sector ||
-             reinterpret_cast<uintptr_t>(buffer) % sector))
+        if (handle->unbuffered && (handle->position % sector || bytesToRead % sector ||
+                                   reinterpret_cast<uintptr_t>(buffer) % sector))
             return Fail(ERROR_INVALID_PARAMETER);
         diskBytes = disk.description.TotalBytes();
         position = handle->position;
@@ -302,8 +304,8 @@ BOOL CSimDiskApi::ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* 
     return TRUE;
 }
 
-BOOL CSimDiskApi::SetFilePointerEx(HANDLE file, LARGE_INTEGER distance,
-                                   LARGE_INTEGER* newPosition, DWORD moveMethod) {
+BOOL CSimDiskApi::SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition,
+                                   DWORD moveMethod) {
     std::lock_guard lock(mutex_);
     OpenHandle* handle = FindHandle(file, HandleKind::Drive);
     if (!handle)
@@ -312,7 +314,8 @@ BOOL CSimDiskApi::SetFilePointerEx(HANDLE file, LARGE_INTEGER distance,
     if (moveMethod == FILE_CURRENT)
         base = static_cast<LONGLONG>(handle->position);
     else if (moveMethod == FILE_END)
-        base = static_cast<LONGLONG>(disks_.at(handle->target.driveNumber).description.TotalBytes());
+        base =
+            static_cast<LONGLONG>(disks_.at(handle->target.driveNumber).description.TotalBytes());
     else if (moveMethod != FILE_BEGIN)
         return Fail(ERROR_INVALID_PARAMETER);
     const LONGLONG target = base + distance.QuadPart;

@@ -65,8 +65,8 @@ private:
     bool FindVolume(const wchar_t* root, VolumeRef& volume) const;
     HANDLE AddHandle(const OpenHandle& handle);
     OpenHandle* FindHandle(HANDLE handle, HandleKind kind);
-    BOOL DriveControl(const Disk& disk, DWORD controlCode, const void* in, DWORD inSize,
-                      void* out, DWORD outSize, DWORD* returned);
+    BOOL DriveControl(uint32_t driveNumber, const Disk& disk, DWORD controlCode, const void* in,
+                      DWORD inSize, void* out, DWORD outSize, DWORD* returned);
     BOOL VolumeControl(const VolumeRef& volume, DWORD controlCode, void* out, DWORD outSize,
                        DWORD* returned);
 

@@ -1,6 +1,5 @@
 #include "SimDiskDescription.h"
 
-#include <fstream>
 #include <sstream>
 
 #include <windows.h>
@@ -10,16 +9,17 @@ namespace {
 std::wstring Widen(const std::string& text) {
     if (text.empty())
         return {};
-    const int chars = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                          nullptr, 0);
+    const int chars =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(chars), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        chars);
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), chars);
     return wide;
 }
 
 // "-" stands for an empty field.
-std::wstring Field(const std::string& word) { return word == "-" ? std::wstring() : Widen(word); }
+std::wstring Field(const std::string& word) {
+    return word == "-" ? std::wstring() : Widen(word);
+}
 
 bool ParseNumber(const std::string& word, uint64_t& value) {
     if (word.empty())
@@ -155,7 +155,8 @@ std::optional<SimDiskDescription> ParseSimDiskDescription(const std::string& tex
             continue;
         const size_t blank = line.find(' ');
         const std::string key = line.substr(0, blank);
-        const std::string rest = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+        const std::string rest =
+            blank == std::string::npos ? std::string() : line.substr(blank + 1);
         if (!ParseLine(key, rest, disk)) {
             if (error)
                 *error = "line " + std::to_string(number) + ": " + line;
@@ -172,13 +173,24 @@ std::optional<SimDiskDescription> ParseSimDiskDescription(const std::string& tex
 
 std::optional<SimDiskDescription> LoadSimDiskDescription(const std::wstring& path,
                                                          std::string* error) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    if (!file) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         if (error)
             *error = "cannot open the description";
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseSimDiskDescription(text.str(), error);
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof(chunk), &read, nullptr) != FALSE) && read > 0)
+        text.append(chunk, read);
+    CloseHandle(file);
+    if (!ok) {
+        if (error)
+            *error = "cannot read the description";
+        return std::nullopt;
+    }
+    return ParseSimDiskDescription(text, error);
 }

@@ -4,7 +4,9 @@
 
 namespace {
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 StorageDevice DiskDriveDevice(uint32_t number, const SimDiskDescription& disk) {
     StorageDevice device;
@@ -13,7 +15,8 @@ StorageDevice DiskDriveDevice(uint32_t number, const SimDiskDescription& disk) {
     p.className = L"DiskDrive";
     p.classGuid = L"{4d36e967-e325-11ce-bfc1-08002be10318}";
     p.deviceDescription = L"Disk drive";
-    p.friendlyName = disk.model.empty() ? Widen(disk.vendor + " " + disk.product) : Widen(disk.model);
+    p.friendlyName =
+        disk.model.empty() ? Widen(disk.vendor + " " + disk.product) : Widen(disk.model);
     p.enumeratorName = disk.usb ? L"USBSTOR" : L"IDE";
     p.hardwareId = (disk.usb ? L"USBSTOR\\Disk" : L"IDE\\Disk") + p.friendlyName + L";GenDisk";
     p.service = L"disk";

@@ -123,8 +123,7 @@ std::vector<BYTE> BuildDriveLayout(const SimDiskDescription& disk) {
         entry.PartitionStyle = static_cast<PARTITION_STYLE>(layout->PartitionStyle);
         if (i < disk.partitions.size())
             entry = BuildPartitionInfo(disk, disk.partitions[i]);
-        memcpy(block.data() + header + i * sizeof(PARTITION_INFORMATION_EX), &entry,
-               sizeof(entry));
+        memcpy(block.data() + header + i * sizeof(PARTITION_INFORMATION_EX), &entry, sizeof(entry));
     }
     return block;
 }

@@ -6,13 +6,15 @@ HANDLE CWindowsDiskApi::CreateFileW(const wchar_t* path, DWORD access, DWORD sha
                          nullptr);
 }
 
-BOOL CWindowsDiskApi::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+BOOL CWindowsDiskApi::CloseHandle(HANDLE handle) {
+    return ::CloseHandle(handle);
+}
 
 BOOL CWindowsDiskApi::DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
                                       DWORD inBufferSize, void* outBuffer, DWORD outBufferSize,
                                       DWORD* bytesReturned) {
-    return ::DeviceIoControl(device, controlCode, inBuffer, inBufferSize, outBuffer,
-                             outBufferSize, bytesReturned, nullptr);
+    return ::DeviceIoControl(device, controlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                             bytesReturned, nullptr);
 }
 
 BOOL CWindowsDiskApi::ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead) {
@@ -32,19 +34,21 @@ BOOL CWindowsDiskApi::FindNextVolumeW(HANDLE find, wchar_t* name, DWORD nameChar
     return ::FindNextVolumeW(find, name, nameChars);
 }
 
-BOOL CWindowsDiskApi::FindVolumeClose(HANDLE find) { return ::FindVolumeClose(find); }
+BOOL CWindowsDiskApi::FindVolumeClose(HANDLE find) {
+    return ::FindVolumeClose(find);
+}
 
-BOOL CWindowsDiskApi::GetVolumePathNamesForVolumeNameW(const wchar_t* volumeName,
-                                                       wchar_t* paths, DWORD pathChars,
-                                                       DWORD* returnedChars) {
+BOOL CWindowsDiskApi::GetVolumePathNamesForVolumeNameW(const wchar_t* volumeName, wchar_t* paths,
+                                                       DWORD pathChars, DWORD* returnedChars) {
     return ::GetVolumePathNamesForVolumeNameW(volumeName, paths, pathChars, returnedChars);
 }
 
-UINT CWindowsDiskApi::GetDriveTypeW(const wchar_t* root) { return ::GetDriveTypeW(root); }
+UINT CWindowsDiskApi::GetDriveTypeW(const wchar_t* root) {
+    return ::GetDriveTypeW(root);
+}
 
-BOOL CWindowsDiskApi::GetVolumeInformationW(const wchar_t* root, wchar_t* label,
-                                            DWORD labelChars, wchar_t* fileSystem,
-                                            DWORD fileSystemChars) {
+BOOL CWindowsDiskApi::GetVolumeInformationW(const wchar_t* root, wchar_t* label, DWORD labelChars,
+                                            wchar_t* fileSystem, DWORD fileSystemChars) {
     return ::GetVolumeInformationW(root, label, labelChars, nullptr, nullptr, nullptr, fileSystem,
                                    fileSystemChars);
 }

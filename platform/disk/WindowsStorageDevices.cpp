@@ -95,8 +95,7 @@ bool IsListedClass(const std::wstring& className, bool usbOnly) {
 bool HasInterfacePath(HDEVINFO set, SP_DEVINFO_DATA& device) {
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(interfaceData);
-    if (!SetupDiCreateDeviceInterfaceW(set, &device, &device.ClassGuid, nullptr, 0,
-                                       &interfaceData))
+    if (!SetupDiCreateDeviceInterfaceW(set, &device, &device.ClassGuid, nullptr, 0, &interfaceData))
         return false;
     DWORD size = 0;
     SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, &size, nullptr);
@@ -125,8 +124,8 @@ bool CWindowsDiskApi::EnumerateStorageDevices(bool usbOnly, std::vector<StorageD
         DWORD size = 0;
         SetupDiGetClassDescriptionW(&device.ClassGuid, nullptr, 0, &size);
         std::wstring description(size + 1, L'\0');
-        if (size == 0 || !SetupDiGetClassDescriptionW(&device.ClassGuid, description.data(),
-                                                      size + 1, nullptr))
+        if (size == 0 ||
+            !SetupDiGetClassDescriptionW(&device.ClassGuid, description.data(), size + 1, nullptr))
             continue;
         description.resize(wcsnlen(description.c_str(), description.size()));
         size = 0;

@@ -83,16 +83,16 @@ TEST(SimDiskApiTest, AnswersTheDriveRequests) {
     SENDCMDINPARAMS command{};
     command.irDriveRegs.bCommandReg = ID_CMD;
     std::vector<BYTE> reply(528);
-    ASSERT_TRUE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32,
-                                    reply.data(), 528, &returned));
+    ASSERT_TRUE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32, reply.data(),
+                                    528, &returned));
     EXPECT_EQ(returned, 528u);
     // A packet command to an ATA drive is refused, as is a too small reply buffer.
     command.irDriveRegs.bCommandReg = ATAPI_ID_CMD;
-    EXPECT_FALSE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32,
-                                     reply.data(), 528, &returned));
+    EXPECT_FALSE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32, reply.data(),
+                                     528, &returned));
     command.irDriveRegs.bCommandReg = ID_CMD;
-    EXPECT_FALSE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32,
-                                     reply.data(), 100, &returned));
+    EXPECT_FALSE(api.DeviceIoControl(drive.Get(), SMART_RCV_DRIVE_DATA, &command, 32, reply.data(),
+                                     100, &returned));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 
     std::vector<BYTE> layout(65536);
@@ -199,8 +199,8 @@ TEST(SimDiskApiTest, EnumeratesVolumesWithTheirPartitionsAndExtents) {
     ASSERT_TRUE(volume.IsValid());
     VOLUME_DISK_EXTENTS extents{};
     DWORD returned = 0;
-    ASSERT_TRUE(api.DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr,
-                                    0, &extents, sizeof(extents), &returned));
+    ASSERT_TRUE(api.DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
+                                    &extents, sizeof(extents), &returned));
     EXPECT_EQ(extents.Extents[0].DiskNumber, 1u);
     PARTITION_INFORMATION_EX partition{};
     ASSERT_TRUE(api.DeviceIoControl(volume.Get(), IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0,

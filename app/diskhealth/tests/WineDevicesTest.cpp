@@ -1,0 +1,72 @@
+// The machine's own disks through the Windows backend: under Wine none answers, and the tables
+// and the devices list come back empty without a crash.
+#include <PhysicalDiskReader.h>
+#include <SimulatedDiskConfig.h>
+#include <WindowsDiskApi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+TEST(WindowsDisksTest, ReadsWhateverTheMachineHasWithoutACrash) {
+    CWindowsDiskApi api;
+    auto tables = std::make_unique<PhysicalDiskTables>();
+    EnumerateVolumes(api, tables->volumes);
+    EXPECT_EQ(ReadPhysicalDrivesInfo(api, tables->drives, tables->volumes), 1);
+    for (const PhysicalDriveInfo& drive : tables->drives) {
+        if (drive.driveNumber != -1) {
+            EXPECT_NE(drive.displayName[0], L'\0');
+        }
+    }
+    std::vector<StorageDevice> devices;
+    if (api.EnumerateStorageDevices(false, devices)) {
+        for (const StorageDevice& device : devices) {
+            EXPECT_FALSE(device.name.empty());
+        }
+    }
+}
+
+TEST(SimulatedDiskConfigTest, ValuesNameTheSimulatedDisks) {
+    const wchar_t kKey[] = L"Software\\XarnDiskHealthTest\\Config";
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(CreateSimulatedDiskApi(key), nullptr);
+
+    const char description[] = "geometry 512 63 255 10\nmodel SIMULATED\n";
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH - 20, path), 0u);
+    wcscat(path, L"xarn_config_disk.txt");
+    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, description, sizeof(description) - 1, &written, nullptr));
+    CloseHandle(file);
+    const std::wstring name = SimulatedDiskValueName(3);
+    EXPECT_EQ(name, L"SimulatedDisk3");
+    ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                             static_cast<DWORD>((wcslen(path) + 1) * 2)),
+              ERROR_SUCCESS);
+    // A value naming a missing description leaves its drive empty.
+    const wchar_t missing[] = L"C:\\no\\such\\disk.txt";
+    ASSERT_EQ(RegSetValueExW(key, L"SimulatedDisk1", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(missing), sizeof(missing)),
+              ERROR_SUCCESS);
+    const std::unique_ptr<CDiskApi> api = CreateSimulatedDiskApi(key);
+    RegCloseKey(key);
+    ASSERT_NE(api, nullptr);
+    auto tables = std::make_unique<PhysicalDiskTables>();
+    EnumerateVolumes(*api, tables->volumes);
+    ReadPhysicalDrivesInfo(*api, tables->drives, tables->volumes);
+    EXPECT_EQ(tables->drives[1].driveNumber, -1);
+    EXPECT_EQ(tables->drives[3].driveNumber, 3);
+    EXPECT_STREQ(tables->drives[3].model, L"SIMULATED");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest");
+    DeleteFileW(path);
+}
+
+} // namespace
