@@ -102,23 +102,25 @@ void SetDescriptorName(CDiskApi& api, HANDLE drive, PhysicalDriveInfo& info,
     query.QueryType = PropertyStandardQuery;
     std::vector<BYTE> descriptor(4096, 0);
     DWORD returned = 0;
-    CString name;
-    if (!api.DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query),
-                             descriptor.data(), static_cast<DWORD>(descriptor.size()), &returned) ||
-        returned < offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties)) {
-        name.Format(L"HDD%u (%s)", static_cast<unsigned>(info.driveNumber), sizeText);
-    } else {
+    CString vendor, product, revision;
+    if (api.DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query),
+                            descriptor.data(), static_cast<DWORD>(descriptor.size()), &returned) &&
+        returned >= offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties)) {
         STORAGE_DEVICE_DESCRIPTOR header{};
         memcpy(&header, descriptor.data(),
                offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
-        name.Format(
-            L"%s %s %s (%s)",
-            static_cast<LPCWSTR>(DescriptorString(descriptor, header.VendorIdOffset, returned)),
-            static_cast<LPCWSTR>(DescriptorString(descriptor, header.ProductIdOffset, returned)),
-            static_cast<LPCWSTR>(
-                DescriptorString(descriptor, header.ProductRevisionOffset, returned)),
-            sizeText);
+        vendor = DescriptorString(descriptor, header.VendorIdOffset, returned);
+        product = DescriptorString(descriptor, header.ProductIdOffset, returned);
+        revision = DescriptorString(descriptor, header.ProductRevisionOffset, returned);
     }
+    CString name;
+    // A descriptor without any string (Wine answers so) names the drive by its number, as a
+    // failed query does, rather than by blanks.
+    if (vendor.IsEmpty() && product.IsEmpty() && revision.IsEmpty())
+        name.Format(L"HDD%u (%s)", static_cast<unsigned>(info.driveNumber), sizeText);
+    else
+        name.Format(L"%s %s %s (%s)", static_cast<LPCWSTR>(vendor), static_cast<LPCWSTR>(product),
+                    static_cast<LPCWSTR>(revision), sizeText);
     SetField(info.displayName, name);
 }
 

@@ -185,6 +185,8 @@ TEST(PhysicalDiskTableTest, UsbStickWithoutSmart) {
     AddDisk(api, 2,
             "geometry 512 63 255 250\nbus usb\nvendor  SanDisk \nproduct Cruzer Blade\n"
             "revision 1.00\nmodel ignored\nword 88 0x203F\n");
+    AddDisk(api, 4, "geometry 512 63 255 250\nbus usb\n");
+    AddDisk(api, 6, "geometry 512 63 255 250\nbus usb\nvendor SanDisk\n");
     Tables tables;
     tables.Read(api);
     const PhysicalDriveInfo& d = tables.Drive(2);
@@ -200,6 +202,9 @@ TEST(PhysicalDiskTableTest, UsbStickWithoutSmart) {
     EXPECT_EQ(d.lbaSectorCount, 0u);
     for (const SmartAttributeText& slot : d.attributes)
         EXPECT_EQ(slot.id, -1);
+    // Without any descriptor string the drive is named by its number.
+    EXPECT_STREQ(tables.Drive(4).displayName, L"HDD4 (2.1 GB)");
+    EXPECT_STREQ(tables.Drive(6).displayName, L"SanDisk   (2.1 GB)");
 }
 
 TEST(PhysicalDiskTableTest, PartitionsWithoutVolumesAndUsedTexts) {

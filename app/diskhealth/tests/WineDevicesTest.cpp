@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -15,13 +16,24 @@ TEST(WindowsDisksTest, ReadsWhateverTheMachineHasWithoutACrash) {
     auto tables = std::make_unique<PhysicalDiskTables>();
     EnumerateVolumes(api, tables->volumes);
     EXPECT_EQ(ReadPhysicalDrivesInfo(api, tables->drives, tables->volumes), 1);
+    int present = 0;
     for (const PhysicalDriveInfo& drive : tables->drives) {
         if (drive.driveNumber != -1) {
+            ++present;
+            std::printf("drive %d: %ls, S.M.A.R.T. %d, %llu sectors\n", drive.driveNumber,
+                        drive.displayName, drive.smartCapable,
+                        static_cast<unsigned long long>(drive.totalSectors));
             EXPECT_NE(drive.displayName[0], L'\0');
         }
     }
+    int volumes = 0;
+    for (const VolumeEntry& volume : tables->volumes)
+        volumes += volume.index != -1;
+    std::printf("present drives: %d, listed volumes: %d\n", present, volumes);
     std::vector<StorageDevice> devices;
-    if (api.EnumerateStorageDevices(false, devices)) {
+    const bool listed = api.EnumerateStorageDevices(false, devices);
+    std::printf("device set built: %d, devices: %zu\n", listed, devices.size());
+    if (listed) {
         for (const StorageDevice& device : devices) {
             EXPECT_FALSE(device.name.empty());
         }
