@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 namespace {
 
 const wchar_t kTestKey[] = L"Software\\XarnDiskHealthTest\\Session Manager";
@@ -209,6 +211,29 @@ TEST_F(BootCheckTest, AKeyThatDoesNotOpenIsNeverWritten) {
     CRegistryBootExecuteStore readOnly(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest\\Missing");
     EXPECT_EQ(ScheduleBootCheck(readOnly, L'C', true), BootCheckResult::ReadFailed);
     EXPECT_EQ(Lines(), std::vector<std::wstring>{kDefaultLine});
+}
+
+TEST_F(BootCheckTest, AKeyThatRefusesWritesIsReportedAndKeepsItsValue) {
+    Seed({kDefaultLine});
+    // Everyone may read the key but not set its values.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    const LONG set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    RegCloseKey(key);
+    LocalFree(descriptor);
+    ASSERT_EQ(set, ERROR_SUCCESS);
+    EXPECT_EQ(ScheduleBootCheck(store, L'C', true), BootCheckResult::WriteFailed);
+    EXPECT_EQ(Lines(), std::vector<std::wstring>{kDefaultLine});
+
+    ScriptedDialogs dialogs;
+    CountingDate date;
+    const DiskCheckOutcome outcome = StartDiskCheck({L'C', L'D'}, dialogs, store, date);
+    EXPECT_EQ(dialogs.reported, (std::vector<wchar_t>{L'C', L'D'}));
+    EXPECT_EQ(date.writes, 0);
+    EXPECT_TRUE(outcome.scheduled.empty());
 }
 
 TEST_F(BootCheckTest, LastScanDateIsWrittenUnderTheGivenKey) {
