@@ -44,9 +44,9 @@ public:
     CBenchmarkRun(const CBenchmarkRun&) = delete;
     CBenchmarkRun& operator=(const CBenchmarkRun&) = delete;
 
-    // Starts the worker on the drive (a previous run is waited for first); `results` is zeroed
-    // by the worker and must outlive the run. samplePercent is the share of each sequential
-    // step that is read. False when the thread cannot be started.
+    // Starts the worker on the drive (a previous run is stopped and waited for first); `results`
+    // is zeroed by the worker and must outlive the run. samplePercent is the share of each
+    // sequential step that is read. False when the thread cannot be started.
     [[nodiscard]] bool Start(const BenchmarkDrive& drive, BenchmarkResults& results,
                              uint32_t samplePercent = 10);
     // Asks the worker to end before its next read and waits for it; the figures measured so far
