@@ -174,6 +174,52 @@ TEST_F(BenchmarkRunTest, ReadsAreWholeSectorsOnAlignedBuffersAndFailuresAreKept)
     EXPECT_FALSE(SummarizeBenchmark(results, {}, {}).hasRates);
 }
 
+// Forwards every notice to a window of the test's thread by SendMessage, as the page does.
+struct WindowSink : PageSink {
+    HWND window = nullptr;
+    void OnProgress() override {
+        PageSink::OnProgress();
+        SendMessageW(window, WM_USER + 1, 0, 0);
+    }
+};
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER + 1)
+        SetWindowLongPtrW(window, GWLP_USERDATA, GetWindowLongPtrW(window, GWLP_USERDATA) + 1);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(BenchmarkRunTest, StoppingFromTheWindowThreadWhileTheWorkerSendsToIt) {
+    AddBackedDisk(0, kDisk);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.lpszClassName = L"XarnBenchmarkTestPage";
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    RegisterClassW(&windowClass);
+    WindowSink sink;
+    sink.window = CreateWindowW(L"XarnBenchmarkTestPage", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                windowClass.hInstance, nullptr);
+    ASSERT_NE(sink.window, nullptr);
+    sink.signalAfterPoints = 3;
+    BenchmarkResults results;
+    CBenchmarkRun run(api, sink);
+    ASSERT_TRUE(run.Start(DriveOf(2048 * 512), results, 100));
+    // Wait as a window thread does: delivering the worker's messages.
+    const DWORD deadline = GetTickCount() + 60000;
+    while (MsgWaitForMultipleObjects(1, &sink.pointsIn, FALSE, 1000, QS_SENDMESSAGE) !=
+               WAIT_OBJECT_0 &&
+           GetTickCount() < deadline) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+    run.Stop();
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(sink.ends, 1);
+    EXPECT_GT(GetWindowLongPtrW(sink.window, GWLP_USERDATA), 3);
+    EXPECT_GT(results.sequentialRates[2], 0u);
+    DestroyWindow(sink.window);
+}
+
 TEST(BenchmarkFiguresTest, SpansOfZeroAndUnfinishedPasses) {
     BenchmarkResults results;
     results.sequentialPointCount = 4;
