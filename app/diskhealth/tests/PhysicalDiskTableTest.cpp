@@ -3,6 +3,7 @@
 
 #include <AtaFeatures.h>
 #include <DiskTexts.h>
+#include <DriveCombo.h>
 #include <PhysicalDiskReader.h>
 
 #include <string>
@@ -283,6 +284,50 @@ TEST(PhysicalDiskTableTest, ThirtyTwoDrivesAndTwoHundredFiftySixVolumesAtTheirCa
     for (int i = 0; i < kMaxVolumeEntries; ++i)
         EXPECT_EQ(tables.t->volumes[i].index, i);
     EXPECT_STREQ(tables.t->volumes[255].path, L"N/A");
+}
+
+TEST(PhysicalDiskTableTest, TheDriveComboListsPresentDrivesInTableOrder) {
+    CSimDiskApi api;
+    AddDisk(api, 3, kGeometry + "model Third\n");
+    AddDisk(api, 1, kGeometry + "model First\n");
+    AddDisk(api, 2, kGeometry + "model Unopenable\nfault open\n");
+    Tables tables;
+    tables.Read(api);
+    // Not sorted: the table's order is the combo's.
+    const HWND combo = CreateWindowW(L"COMBOBOX", L"", CBS_DROPDOWNLIST, 0, 0, 200, 200,
+                                     HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND tab = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(combo, nullptr);
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tables.t->selectedDrive, -1);
+    FillPhysicalDiskCombo(combo, *tables.t);
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+    wchar_t text[256];
+    SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"First (8.2 GB)");
+    EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 1, 0), 3);
+    EXPECT_EQ(tables.t->selectedDrive, 1);
+    SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    OnPhysicalDiskComboChange(combo, *tables.t, tab);
+    EXPECT_EQ(tables.t->selectedDrive, 3);
+    MSG message;
+    EXPECT_TRUE(
+        PeekMessageW(&message, tab, kDriveSelectionChanged, kDriveSelectionChanged, PM_REMOVE));
+    DestroyWindow(combo);
+    DestroyWindow(tab);
+
+    // No drive at all: the combo stays empty and nothing is selected.
+    CSimDiskApi none;
+    Tables empty;
+    empty.Read(none);
+    const HWND emptyCombo =
+        CreateWindowW(L"COMBOBOX", L"", CBS_DROPDOWNLIST, 0, 0, 200, 200, HWND_MESSAGE, nullptr,
+                      GetModuleHandleW(nullptr), nullptr);
+    FillPhysicalDiskCombo(emptyCombo, *empty.t);
+    EXPECT_EQ(SendMessageW(emptyCombo, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(empty.t->selectedDrive, -1);
+    DestroyWindow(emptyCombo);
 }
 
 TEST(PhysicalDiskTableTest, SizeTexts) {
