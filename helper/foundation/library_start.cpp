@@ -1,5 +1,7 @@
 // What happens when the library is loaded: its process-wide objects are made in this order
 // (one translation unit, so the order is the order of the definitions), then DllMain runs.
+#include "DownloadQueue.h"
+#include "WinInet.h"
 #include "access_rights.h"
 #include "product_identity.h"
 #include "protected_items.h"
@@ -46,6 +48,8 @@ UINT g_msgSchedulerHandOff =
 HBRUSH g_hbrOffWhite = CreateSolidBrush(0xFBFBFB);
 UINT g_msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 CAccessRightsHelper g_accessRightsHelper;
+CWinInet g_winInet;
+CDownloaderState g_downloader;
 
 // The library is an extension module of the class library whose resources come from the
 // resource library: what the program itself lacks is looked up there.

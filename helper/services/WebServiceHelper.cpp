@@ -1,0 +1,55 @@
+#include "WebServiceHelper.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "FeedbackEncoding.h"
+#include "ini_reader.h"
+#include "product_identity.h"
+
+CWebServiceHelper::CWebServiceHelper(LPCWSTR libraryName) : module_(LoadLibraryW(libraryName)) {
+    if (!module_)
+        return;
+    loaded_ = true;
+    upload_ = reinterpret_cast<UploadEntry>(
+        reinterpret_cast<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(14))));
+}
+
+CWebServiceHelper::~CWebServiceHelper() {
+    if (module_)
+        FreeLibrary(module_);
+}
+
+int CWebServiceHelper::Upload(const CString& payload, const CString& fileName) const {
+    if (!loaded_ || !upload_)
+        return 0;
+    return upload_(payload, fileName);
+}
+
+CString MakeFeedbackFileName() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    wchar_t stamp[64] = {};
+    if (localtime_s(&local, &now) == 0)
+        std::wcsftime(stamp, 64, L" %Y%m%dT%I_%M%S%p", &local);
+    std::srand(GetTickCount());
+    CString name;
+    name.Format(L"%s-Feedback%s %d.xml", GetProductShortName().GetString(), stamp, std::rand());
+    return name;
+}
+
+FeedbackUploadOutcome UploadFeedback(const CWebServiceHelper& network, const CString& xml) {
+    FeedbackUploadOutcome outcome;
+    CString report = xml;
+    report.Trim();
+    CString payload;
+    if (!report.IsEmpty() && EncodeFeedback(report, payload) &&
+        network.Upload(payload, MakeFeedbackFileName())) {
+        outcome.uploaded = true;
+        outcome.status = L"Feedback uploaded Successfully.";
+        outcome.message = L"Thank you for providing us the feedback";
+        return outcome;
+    }
+    outcome.status = outcome.message = GetLangString(L"IDS_FEEDBACK_FAILED", L"Pelq");
+    return outcome;
+}
