@@ -90,7 +90,7 @@ void CWindowlessDownload::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         OnText(static_cast<int>(wParam), TakePostedText(lParam));
         break;
     case DLM_LOGIN_REQUIRED:
-        AnswerPrompt(false);
+        AnswerPrompt(PromptForServerLogin(*reinterpret_cast<DownloadLogin*>(lParam)));
         break;
     default:
         break;

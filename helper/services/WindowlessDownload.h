@@ -20,6 +20,9 @@ protected:
     // request is to be sent again with the login now set on it. Asks the user with WinInet's
     // own dialog.
     virtual bool PromptForLogin(HINTERNET request);
+    // The answer to an FTP server's login refusal: true when `login` now holds the login to
+    // try instead. Nobody is asked here.
+    virtual bool PromptForServerLogin(DownloadLogin& /*login*/) { return false; }
     // The answer to a failure notice (its message-box style): IDRETRY runs the transfer
     // again. Nobody is asked here, so the run is not repeated.
     virtual int AnswerFailureNotice(int /*style*/) { return 0; }

@@ -95,6 +95,11 @@ TEST_F(DownloadTest, AFileArrivesByteExactWithItsProgress) {
         run.HasText(kControlFileCount, FormatPelqText(L"IDS_FILECOUNT", L"big.bin", L"1", L"1")));
     EXPECT_FALSE(run.texts[kControlSpeed].empty());
     EXPECT_FALSE(run.texts[kControlElapsed].empty());
+    // WinInet's own steps, with the details it gives as 8-bit text.
+    EXPECT_TRUE(run.HasText(kControlStatus, FormatPelqText(L"IDS_STATUS_SENDING_REQUEST")));
+    EXPECT_TRUE(run.HasText(kControlStatus, FormatPelqText(L"IDS_STATUS_RECEIVING")));
+    EXPECT_TRUE(run.HasText(kControlStatus,
+                            FormatPelqText(L"IDS_STATUS_CONNECTED_TO_SERVER", L"127.0.0.1")));
 }
 
 TEST_F(DownloadTest, AResumeAsksForTheRestAndA206Appends) {
@@ -461,6 +466,27 @@ TEST_F(DownloadTest, TwoFilesCountTowardsOneOverallSize) {
     EXPECT_EQ(8000, lastTotal.second);
     EXPECT_EQ(8000, GetOverallDownloadSize());
     EXPECT_TRUE(run.HasText(kControlFileCount, FormatPelqText(L"IDS_FILECOUNT", L"2", L"2", L"2")));
+}
+
+TEST_F(DownloadTest, AMissingEntryPointFailsBeforeAnyCall) {
+    CTestHttpServer server([](const HttpRequest&) { return HttpResponse::Status(200, "x"); });
+    ASSERT_TRUE(server.Start());
+    Queue(server.Url("/f.bin"), target_);
+    const auto openRequest = g_winInet.HttpOpenRequestW;
+    const auto connectedState = g_winInet.InternetGetConnectedState;
+    g_winInet.HttpOpenRequestW = nullptr;
+    g_winInet.InternetGetConnectedState = nullptr;
+    RecordingDownload run;
+    const bool fetched = run.Run(nullptr);
+    const bool connected = IsInternetConnected(); // the state cannot be asked: assumed
+    g_winInet.HttpOpenRequestW = openRequest;
+    g_winInet.InternetGetConnectedState = connectedState;
+    EXPECT_FALSE(fetched);
+    EXPECT_TRUE(connected);
+    CString reason;
+    FormatSystemError(reason, ERROR_PROC_NOT_FOUND, nullptr);
+    EXPECT_EQ(FormatPelqText(L"IDS_ERROR_CONNECT", reason), run.GetLastErrorText());
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(DownloadTest, ADoneOrEmptyQueueReturnsAtOnce) {

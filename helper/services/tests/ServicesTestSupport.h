@@ -55,6 +55,7 @@ inline ::testing::AssertionResult SameBytes(const std::string& expected,
 class RecordingDownload : public CWindowlessDownload {
 public:
     std::function<bool(HINTERNET)> answerLogin;
+    std::function<bool(DownloadLogin&)> answerServerLogin;
     std::function<int(int)> answerFailure;
     std::function<void(UINT, WPARAM, LPARAM)> onProgress;
     std::map<int, std::vector<CString>> texts;
@@ -75,6 +76,10 @@ protected:
     bool PromptForLogin(HINTERNET request) override {
         ++loginPrompts;
         return answerLogin && answerLogin(request);
+    }
+    bool PromptForServerLogin(DownloadLogin& login) override {
+        ++loginPrompts;
+        return answerServerLogin && answerServerLogin(login);
     }
     int AnswerFailureNotice(int style) override {
         ++failureNotices;

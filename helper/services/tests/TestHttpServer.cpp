@@ -1,10 +1,7 @@
 #include "TestHttpServer.h"
 
-#include <ws2tcpip.h>
-
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 
 namespace {
 
@@ -49,22 +46,6 @@ const char* ReasonOf(int status) {
     }
 }
 
-// Waits until the socket can be read, in slices that watch `stopping`.
-bool WaitReadable(SOCKET socket, const std::atomic<bool>& stopping) {
-    while (!stopping) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket, &readable);
-        timeval slice{0, kPollMs * 1000};
-        const int ready = select(0, &readable, nullptr, nullptr, &slice);
-        if (ready < 0)
-            return false;
-        if (ready > 0)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 std::string HttpRequest::Header(const std::string& name) const {
@@ -86,57 +67,6 @@ HttpResponse HttpResponse::Redirect(int status, const std::string& location) {
     return response;
 }
 
-CTestHttpServer::CTestHttpServer(Handler handler) : handler_(std::move(handler)) {
-    WSADATA data;
-    winsockReady_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-CTestHttpServer::~CTestHttpServer() {
-    Stop();
-    if (winsockReady_)
-        WSACleanup();
-}
-
-bool CTestHttpServer::Start() {
-    if (!winsockReady_)
-        return false;
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (listener_ == INVALID_SOCKET)
-        return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    int length = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_, SOMAXCONN) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return false;
-    port_ = ntohs(address.sin_port);
-    acceptor_ = std::thread([this] { AcceptLoop(); });
-    return true;
-}
-
-void CTestHttpServer::Stop() {
-    stopping_ = true;
-    if (acceptor_.joinable())
-        acceptor_.join();
-    std::vector<std::thread> connections;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        connections.swap(connections_);
-    }
-    for (std::thread& connection : connections)
-        connection.join();
-    if (listener_ != INVALID_SOCKET)
-        closesocket(listener_);
-    listener_ = INVALID_SOCKET;
-}
-
-std::string CTestHttpServer::Host() const {
-    return "127.0.0.1:" + std::to_string(port_);
-}
-
 std::string CTestHttpServer::Url(const std::string& path) const {
     return "http://" + Host() + path;
 }
@@ -146,31 +76,11 @@ std::vector<HttpRequest> CTestHttpServer::Requests() const {
     return requests_;
 }
 
-void CTestHttpServer::AcceptLoop() {
-    while (WaitReadable(listener_, stopping_)) {
-        const SOCKET connection = accept(listener_, nullptr, nullptr);
-        if (connection == INVALID_SOCKET)
-            continue;
-        std::lock_guard<std::mutex> lock(mutex_);
-        connections_.emplace_back([this, connection] { Serve(connection); });
-    }
-}
-
-bool CTestHttpServer::Pause(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (stopping_)
-            return false;
-        Sleep(std::min<DWORD>(kPollMs, static_cast<DWORD>(ms)));
-    }
-    return !stopping_;
-}
-
 bool CTestHttpServer::ReadRequest(SOCKET connection, HttpRequest& request) {
     std::string received;
     size_t end = std::string::npos;
     while ((end = received.find("\r\n\r\n")) == std::string::npos) {
-        if (received.size() > kMaxHeaderBytes || !WaitReadable(connection, stopping_))
+        if (received.size() > kMaxHeaderBytes || !WaitReadable(connection))
             return false;
         char buffer[4096];
         const int got = recv(connection, buffer, sizeof buffer, 0);
@@ -195,18 +105,6 @@ bool CTestHttpServer::ReadRequest(SOCKET connection, HttpRequest& request) {
         const size_t colon = line.find(':');
         if (colon != std::string::npos)
             request.headers[Lower(Trim(line.substr(0, colon)))] = Trim(line.substr(colon + 1));
-    }
-    return true;
-}
-
-bool CTestHttpServer::SendAll(SOCKET connection, const char* data, size_t length) {
-    while (length) {
-        const int sent =
-            send(connection, data, static_cast<int>(std::min<size_t>(length, 65536)), 0);
-        if (sent <= 0)
-            return false;
-        data += sent;
-        length -= static_cast<size_t>(sent);
     }
     return true;
 }
@@ -243,6 +141,4 @@ void CTestHttpServer::Serve(SOCKET connection) {
             }
         }
     }
-    shutdown(connection, SD_BOTH);
-    closesocket(connection);
 }

@@ -1,16 +1,13 @@
 // A scripted HTTP server on 127.0.0.1 for the downloader's tests: every request is answered
 // by the test's handler, one request per connection; answers can be slow, cut off or never
-// come. Every wait of the server is bounded by its stop.
+// come.
 #pragma once
 
-#include <winsock2.h>
+#include "TestSocketServer.h"
 
-#include <atomic>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct HttpRequest {
@@ -35,39 +32,22 @@ struct HttpResponse {
     static HttpResponse Redirect(int status, const std::string& location);
 };
 
-class CTestHttpServer {
+class CTestHttpServer : public CTestSocketServer {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;
 
-    explicit CTestHttpServer(Handler handler);
-    ~CTestHttpServer();
-    CTestHttpServer(const CTestHttpServer&) = delete;
-    CTestHttpServer& operator=(const CTestHttpServer&) = delete;
+    explicit CTestHttpServer(Handler handler) : handler_(std::move(handler)) {}
+    ~CTestHttpServer() override { Stop(); }
 
-    // Listens on a free port of 127.0.0.1; false when it cannot.
-    bool Start();
-    // Ends every connection and thread.
-    void Stop();
-    int Port() const { return port_; }
-    std::string Host() const;                       // "127.0.0.1:port"
     std::string Url(const std::string& path) const; // "http://127.0.0.1:port" + path
     std::vector<HttpRequest> Requests() const;
 
+protected:
+    void Serve(SOCKET connection) override;
+
 private:
-    void AcceptLoop();
-    void Serve(SOCKET connection);
     bool ReadRequest(SOCKET connection, HttpRequest& request);
-    bool SendAll(SOCKET connection, const char* data, size_t length);
-    // Sleeps up to `ms`; false when the server stops meanwhile.
-    bool Pause(int ms);
 
     Handler handler_;
-    SOCKET listener_ = INVALID_SOCKET;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::thread acceptor_;
-    mutable std::mutex mutex_;
-    std::vector<std::thread> connections_;
     std::vector<HttpRequest> requests_;
-    bool winsockReady_ = false;
 };
