@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "DecimalText.h"
 #include "DownloadMessages.h"
 #include "DownloadTexts.h"
 #include "size_texts.h"
@@ -26,12 +27,6 @@ CString FileNameOfUrl(const CString& url) {
     if (query >= 0)
         name = name.Left(query);
     return name.Mid(name.ReverseFind(L'/') + 1);
-}
-
-CString Decimal(UINT64 value) {
-    CString text;
-    text.Format(L"%llu", value);
-    return text;
 }
 
 CString ClockText(DWORD seconds) {
@@ -480,8 +475,9 @@ bool CDownload::FetchJob(DownloadJob& job, DWORD& allBytes) {
     int redirects = 0;
     visited[0] = url;
     for (;;) {
-        PostText(kControlFileCount, FormatPelqText(L"IDS_FILECOUNT", FileNameOfUrl(url),
-                                                   Decimal(fileNumber_), Decimal(fileCount_)));
+        PostText(kControlFileCount,
+                 FormatPelqText(L"IDS_FILECOUNT", FileNameOfUrl(url), DecimalText(fileNumber_),
+                                DecimalText(fileCount_)));
         if (abort_)
             return false;
         CrackedUrl parts;
@@ -607,7 +603,7 @@ bool CDownload::FetchJob(DownloadJob& job, DWORD& allBytes) {
             CloseTransferHandles();
             continue;
         }
-        return Fail(L"IDS_ERROR_HTTPOPEN", url, Decimal(status));
+        return Fail(L"IDS_ERROR_HTTPOPEN", url, DecimalText(status));
     }
     file.Close();
     CloseTransferHandles();
@@ -649,8 +645,8 @@ bool CDownload::ReadToFile(HANDLE file, DWORD fileSize, DWORD& allBytes, DWORD s
     // A body cut off before its announced length is not the file: the part stays for a
     // resume, and the run fails.
     if (fileSize && fileBytes < fileSize)
-        return Fail(L"IDS_ERROR_INCOMPLETE", currentDestination_, Decimal(fileBytes),
-                    Decimal(fileSize));
+        return Fail(L"IDS_ERROR_INCOMPLETE", currentDestination_, DecimalText(fileBytes),
+                    DecimalText(fileSize));
     job.size = static_cast<INT32>(fileBytes);
     overallSize_ = GetOverallDownloadSize();
     Post(DLM_FILE_PROGRESS, fileBytes, fileBytes);
@@ -674,17 +670,19 @@ void CDownload::ShowProgress(DWORD fileSize, DWORD fileBytes, DWORD allBytes, DW
     PostText(kControlSpeed, speedText);
 
     if (fileSize)
-        PostText(kControlFileBytes, FormatPelqText(L"IDS_BYTECOUNT2", Decimal(fileBytes / 1024),
-                                                   Decimal(fileSize / 1024),
-                                                   Decimal(UINT64{fileBytes} * 100 / fileSize)));
+        PostText(kControlFileBytes,
+                 FormatPelqText(L"IDS_BYTECOUNT2", DecimalText(fileBytes / 1024),
+                                DecimalText(fileSize / 1024),
+                                DecimalText(UINT64{fileBytes} * 100 / fileSize)));
     else
-        PostText(kControlFileBytes, FormatPelqText(L"IDS_BYTECOUNT1", Decimal(fileBytes / 1024)));
+        PostText(kControlFileBytes,
+                 FormatPelqText(L"IDS_BYTECOUNT1", DecimalText(fileBytes / 1024)));
     if (fileSize && overallKnown && overall)
-        PostText(kControlAllBytes, FormatPelqText(L"IDS_BYTECOUNT2", Decimal(allBytes / 1024),
-                                                  Decimal(overall / 1024),
-                                                  Decimal(UINT64{allBytes} * 100 / overall)));
+        PostText(kControlAllBytes, FormatPelqText(L"IDS_BYTECOUNT2", DecimalText(allBytes / 1024),
+                                                  DecimalText(overall / 1024),
+                                                  DecimalText(UINT64{allBytes} * 100 / overall)));
     else
-        PostText(kControlAllBytes, FormatPelqText(L"IDS_BYTECOUNT1", Decimal(allBytes / 1024)));
+        PostText(kControlAllBytes, FormatPelqText(L"IDS_BYTECOUNT1", DecimalText(allBytes / 1024)));
     PostText(kControlElapsed, ClockText(elapsed));
     if (fileSize && overallKnown && allBytes > 0 && runBytes_ > 0) {
         const UINT64 scaled = UINT64{elapsed} * allBytes / runBytes_;

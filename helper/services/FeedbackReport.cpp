@@ -2,22 +2,11 @@
 
 #include <classlib/Exceptions.h>
 
+#include "DecimalText.h"
 #include "GlobalUpdate.h"
 #include "xml_doc.h"
 
 namespace {
-
-CString Decimal(UINT64 value) {
-    CString text;
-    text.Format(L"%llu", value);
-    return text;
-}
-
-CString DecimalInt(int value) {
-    CString text;
-    text.Format(L"%d", value);
-    return text;
-}
 
 WORD ProcessorArchitecture() {
     SYSTEM_INFO info{};
@@ -48,9 +37,9 @@ void AppendDriveInfo(CXmlDoc& doc, wchar_t letter) {
     doc.AddChildElem(L"drive_info");
     doc.EnterElem();
     doc.AddChildElem(L"drive_name", root);
-    doc.AddChildElem(L"total_size_in_bytes", Decimal(total.QuadPart));
-    doc.AddChildElem(L"free_space_in_bytes", Decimal(free.QuadPart));
-    doc.AddChildElem(L"used_space_in_bytes", Decimal(total.QuadPart - free.QuadPart));
+    doc.AddChildElem(L"total_size_in_bytes", DecimalText(total.QuadPart));
+    doc.AddChildElem(L"free_space_in_bytes", DecimalText(free.QuadPart));
+    doc.AddChildElem(L"used_space_in_bytes", DecimalText(total.QuadPart - free.QuadPart));
     doc.LeaveElem();
 }
 
@@ -73,12 +62,12 @@ void AppendSystemInfo(CXmlDoc& doc, DWORD driveMask) {
         return;
     doc.AddChildElem(L"sys_info");
     doc.EnterElem();
-    doc.AddChildElem(L"os_major_version", Decimal(version.dwMajorVersion));
-    doc.AddChildElem(L"os_minor_version", Decimal(version.dwMinorVersion));
-    doc.AddChildElem(L"os_product_type", Decimal(version.wProductType));
-    doc.AddChildElem(L"os_architecture_type", Decimal(ProcessorArchitecture()));
-    doc.AddChildElem(L"service_pack_major_version", Decimal(version.wServicePackMajor));
-    doc.AddChildElem(L"service_pack_minor_version", Decimal(version.wServicePackMinor));
+    doc.AddChildElem(L"os_major_version", DecimalText(version.dwMajorVersion));
+    doc.AddChildElem(L"os_minor_version", DecimalText(version.dwMinorVersion));
+    doc.AddChildElem(L"os_product_type", DecimalText(version.wProductType));
+    doc.AddChildElem(L"os_architecture_type", DecimalText(ProcessorArchitecture()));
+    doc.AddChildElem(L"service_pack_major_version", DecimalText(version.wServicePackMajor));
+    doc.AddChildElem(L"service_pack_minor_version", DecimalText(version.wServicePackMinor));
 
     MEMORYSTATUSEX memory{};
     memory.dwLength = sizeof memory;
@@ -86,10 +75,10 @@ void AppendSystemInfo(CXmlDoc& doc, DWORD driveMask) {
         memory = MEMORYSTATUSEX{};
     doc.AddChildElem(L"memory_info");
     doc.EnterElem();
-    doc.AddChildElem(L"total_phy", Decimal(memory.ullTotalPhys));
-    doc.AddChildElem(L"avail_phy", Decimal(memory.ullAvailPhys));
-    doc.AddChildElem(L"total_page_file", Decimal(memory.ullTotalPageFile));
-    doc.AddChildElem(L"avail_page_file", Decimal(memory.ullAvailPageFile));
+    doc.AddChildElem(L"total_phy", DecimalText(memory.ullTotalPhys));
+    doc.AddChildElem(L"avail_phy", DecimalText(memory.ullAvailPhys));
+    doc.AddChildElem(L"total_page_file", DecimalText(memory.ullTotalPageFile));
+    doc.AddChildElem(L"avail_page_file", DecimalText(memory.ullAvailPageFile));
     doc.LeaveElem();
 
     wchar_t systemFolder[MAX_PATH + 1] = {};
@@ -131,7 +120,7 @@ int BuildFeedbackXml(const FeedbackForm& form, CString& xml, DWORD driveMask) {
         doc.AddChildElem(L"favorite_tools");
         doc.EnterElem();
         for (int tool : form.toolIds)
-            doc.AddChildElem(L"appid", DecimalInt(tool));
+            doc.AddChildElem(L"appid", DecimalText(static_cast<unsigned>(tool)));
         doc.LeaveElem();
         AppendSystemInfo(doc, driveMask);
         CGlobalUpdate update;
