@@ -36,6 +36,7 @@ CString ClockText(DWORD seconds) {
     return text;
 }
 
+// A handle that refuses a time-out keeps WinInet's own.
 void ApplyTimeouts(HINTERNET handle) {
     DWORD timeout = g_downloader.timeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
@@ -141,7 +142,6 @@ void CDownload::ThreadLoop() {
     for (;;) {
         CloseTransferHandles();
         mayRetry_ = true;
-        succeeded_ = false;
         succeeded_ = DownloadFile();
         if (succeeded_ || abort_)
             break;
@@ -265,10 +265,8 @@ bool CDownload::EnsureSession() {
         return Fail(L"IDS_ERROR_CONNECT", reason);
     }
     if (g_downloader.session) {
-        if (!callbackInstalled_) {
-            g_winInet.InternetSetStatusCallback(g_downloader.session, &StatusCallback);
-            callbackInstalled_ = true;
-        }
+        if (!callbackInstalled_)
+            InstallStatusCallback();
         return true;
     }
     INTERNET_CONNECTED_INFO connected{INTERNET_STATE_CONNECTED, 0};
@@ -282,9 +280,15 @@ bool CDownload::EnsureSession() {
     if (!g_downloader.session)
         return Fail(L"IDS_ERROR_CONNECT", InternetErrorText(GetLastError()));
     ApplyTimeouts(g_downloader.session);
-    g_winInet.InternetSetStatusCallback(g_downloader.session, &StatusCallback);
-    callbackInstalled_ = true;
+    InstallStatusCallback();
     return true;
+}
+
+void CDownload::InstallStatusCallback() {
+    // Without it the transfer runs the same, only without WinInet's status lines.
+    callbackInstalled_ =
+        g_winInet.InternetSetStatusCallback(g_downloader.session, &StatusCallback) !=
+        INTERNET_INVALID_STATUS_CALLBACK;
 }
 
 void CDownload::CloseTransferHandles() {

@@ -63,6 +63,7 @@ private:
 
     bool DownloadFile();
     bool EnsureSession();
+    void InstallStatusCallback();
     INT32 QueryRemoteFileInfo(CString url);
     bool FetchJob(DownloadJob& job, DWORD& allBytes);
     bool ReadToFile(HANDLE file, DWORD fileSize, DWORD& allBytes, DWORD startOffset,
