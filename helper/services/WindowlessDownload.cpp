@@ -5,11 +5,17 @@
 
 #include "DownloadMessages.h"
 #include "KernelHandle.h"
-#include "product_identity.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"XarnDownloadMessages";
+
+// The module that holds this code: its window class is its own.
+HINSTANCE CodeModule() {
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 void DispatchWaitingMessages() {
     MSG message;
@@ -31,12 +37,12 @@ bool CWindowlessDownload::Run(HWND promptOwner) {
     if (!window_) {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = &WindowProc;
-        windowClass.hInstance = GetOwnModuleHandle();
+        windowClass.hInstance = CodeModule();
         windowClass.lpszClassName = kWindowClass;
         if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             return false;
         window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetOwnModuleHandle(), nullptr);
+                                  CodeModule(), nullptr);
         if (!window_)
             return false;
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
