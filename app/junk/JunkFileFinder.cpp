@@ -1,0 +1,229 @@
+#include "JunkFileFinder.h"
+
+#include <shlwapi.h>
+
+#include "JunkMessages.h"
+#include "JunkTables.h"
+#include "protected_items.h"
+
+namespace {
+
+template <typename Array> void DeleteAllElements(Array& array) {
+    for (INT_PTR i = 0; i < array.GetSize(); ++i)
+        delete array.GetAt(i);
+    array.RemoveAll();
+}
+
+bool IsFolderLocation(const CString& location) {
+    return location.GetLength() > 1 && location[1] == L':';
+}
+
+CString WithoutTrailingBackslash(CString path) {
+    if (!path.IsEmpty() && path[path.GetLength() - 1] == L'\\')
+        path.Delete(path.GetLength() - 1);
+    return path;
+}
+
+} // namespace
+
+CJunkFileFinder::CJunkFileFinder()
+    : stopScanEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      stopDeleteEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+CJunkFileFinder::~CJunkFileFinder() {
+    RequestScanStop();
+    RequestDeleteStop();
+    WaitForWorker();
+    ReleaseFinishedWorkers();
+    DeleteAllElements(found_);
+    DeleteAllElements(masks_);
+    DeleteAllElements(drives_);
+    DeleteAllElements(tempFolders_);
+    if (stopScanEvent_)
+        CloseHandle(stopScanEvent_);
+    if (stopDeleteEvent_)
+        CloseHandle(stopDeleteEvent_);
+}
+
+void CJunkFileFinder::SetLocations(const CString& text) {
+    locations_.RemoveAll();
+    int start = 0;
+    for (int end = text.Find(L';'); end >= 0; end = text.Find(L';', start)) {
+        locations_.Add(text.Mid(start, end - start));
+        start = end + 1;
+    }
+}
+
+void CJunkFileFinder::SetOptions(const JunkScanOptions& options) {
+    zeroLength_ = options.zeroLength;
+    emptyFolders_ = options.emptyFolders;
+    skipSystem_ = options.skipSystem;
+    excludeRecent_ = options.excludeRecent;
+    directRemove_ = options.directRemove;
+}
+
+JunkScanOptions CJunkFileFinder::GetOptions() const {
+    return {zeroLength_, emptyFolders_, skipSystem_, excludeRecent_, directRemove_};
+}
+
+JunkScanOptions CJunkFileFinder::ReadScanOptions(CWinApp& app, bool unattended) {
+    JunkScanOptions options;
+    options.zeroLength = FALSE;
+    options.emptyFolders = FALSE;
+    options.excludeRecent = TRUE;
+    options.skipSystem = TRUE;
+    options.directRemove = FALSE;
+    if (unattended)
+        return options;
+    options.zeroLength = app.GetProfileInt(L"Advanced", L"ChkZeroLenght", 0) != 0;
+    options.emptyFolders = app.GetProfileInt(L"Advanced", L"ChkEmptyFolders", 0) != 0;
+    options.excludeRecent = app.GetProfileInt(L"Advanced", L"ChkExcludeRecentFiles", 1) != 0;
+    options.skipSystem = app.GetProfileInt(L"Advanced", L"ChkSkipSystemFiles", 1) != 0;
+    options.directRemove = app.GetProfileInt(L"Removal", L"DirectFastRemove", 0) != 0;
+    return options;
+}
+
+bool CJunkFileFinder::StartWorker(AFX_THREADPROC procedure, CWinThread*& thread) {
+    if (IsWorking())
+        return false;
+    ReleaseFinishedWorkers();
+    thread = AfxBeginThread(procedure, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (!thread)
+        return false;
+    // Kept after its end, so that the destructor can wait for it.
+    thread->m_bAutoDelete = FALSE;
+    thread->ResumeThread();
+    return true;
+}
+
+bool CJunkFileFinder::IsWorking() const {
+    for (CWinThread* thread : {scanThread_, deleteThread_})
+        if (thread && WaitForSingleObject(thread->m_hThread, 0) == WAIT_TIMEOUT)
+            return true;
+    return false;
+}
+
+void CJunkFileFinder::WaitForWorker() {
+    for (CWinThread* thread : {scanThread_, deleteThread_}) {
+        if (!thread)
+            continue;
+        // The worker sends its messages synchronously to a window of this thread: handle them
+        // while waiting, or both would wait for ever.
+        while (MsgWaitForMultipleObjects(1, &thread->m_hThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+}
+
+void CJunkFileFinder::ReleaseFinishedWorkers() {
+    for (CWinThread** thread : {&scanThread_, &deleteThread_}) {
+        if (*thread && WaitForSingleObject((*thread)->m_hThread, 0) != WAIT_TIMEOUT) {
+            delete *thread;
+            *thread = nullptr;
+        }
+    }
+}
+
+void CJunkFileFinder::RequestScanStop() {
+    scanStopRequested_ = true;
+    SetEvent(stopScanEvent_);
+}
+
+void CJunkFileFinder::RequestDeleteStop() {
+    SetEvent(stopDeleteEvent_);
+}
+
+bool CJunkFileFinder::IsDeleteStopRequested() {
+    if (!deleteStopSeen_ && WaitForSingleObject(stopDeleteEvent_, 0) == WAIT_OBJECT_0)
+        deleteStopSeen_ = true;
+    return deleteStopSeen_;
+}
+
+ULONGLONG CJunkFileFinder::GetSelectedSize() const {
+    ULONGLONG total = 0;
+    for (INT_PTR i = 0; i < found_.GetSize(); ++i)
+        if (found_[i] && found_[i]->checked)
+            total += found_[i]->size;
+    return total;
+}
+
+void CJunkFileFinder::ClearFoundItems() {
+    DeleteAllElements(found_);
+    found_.FreeExtra();
+    Sleep(0);
+}
+
+void CJunkFileFinder::AddFoundItem(CJunkItem* item) {
+    found_.Add(item);
+    SendMessageW(notifyWnd_, JunkMessages().itemFound, 0, 0);
+}
+
+bool CJunkFileFinder::MatchesJunkMask(const CString& name) const {
+    CString lowerName(name);
+    lowerName.MakeLower();
+    for (INT_PTR i = 0; i < activeMasks_.GetSize(); ++i)
+        if (PathMatchSpecW(lowerName, activeMasks_[i]))
+            return IsSafeToDelete(lowerName);
+    return false;
+}
+
+bool CJunkFileFinder::IsExcluded(const CString& path) const {
+    CString lowerPath(path);
+    lowerPath.MakeLower();
+    for (INT_PTR i = 0; i < activeExclusions_.GetSize(); ++i)
+        if (PathMatchSpecW(lowerPath, activeExclusions_[i]))
+            return true;
+    return false;
+}
+
+void CJunkFileFinder::PrepareMatching() {
+    activeMasks_.RemoveAll();
+    for (INT_PTR i = 0; i < masks_.GetSize(); ++i) {
+        if (masks_[i] && masks_[i]->IsEnabled()) {
+            CString mask(masks_[i]->text);
+            activeMasks_.Add(mask.MakeLower());
+        }
+    }
+    activeExclusions_.RemoveAll();
+    activeExclusions_.Append(ignoreList_);
+    if (unattended_)
+        activeExclusions_.Append(unattendedExclusions_);
+}
+
+bool CJunkFileFinder::IsSelectedLocation(const CString& path) const {
+    const CString folder = WithoutTrailingBackslash(path);
+    for (INT_PTR i = 0; i < locations_.GetSize(); ++i)
+        if (IsFolderLocation(locations_[i]) &&
+            WithoutTrailingBackslash(locations_[i]).CompareNoCase(folder) == 0)
+            return true;
+    return false;
+}
+
+bool CJunkFileFinder::IsUnderSelectedFolder(const CString& path) const {
+    const CString folder = WithoutTrailingBackslash(path) + L'\\';
+    for (INT_PTR i = 0; i < locations_.GetSize(); ++i) {
+        if (!IsFolderLocation(locations_[i]))
+            continue;
+        const CString location = WithoutTrailingBackslash(locations_[i]) + L'\\';
+        if (folder.Left(location.GetLength()).CompareNoCase(location) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CJunkFileFinder::IsRecentFile(bool isTemp, __int64 lastWrite) const {
+    const __int64 age = scanStart_ - lastWrite;
+    return age < (isTemp ? 86400 : 604800);
+}
+
+bool CJunkFileFinder::IsRemovableEmptyFolder(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const CString folder = WithoutTrailingBackslash(path) + L'\\';
+    return PathIsDirectoryEmptyW(folder) &&
+           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
+           SetFileAttributesW(path, attributes);
+}

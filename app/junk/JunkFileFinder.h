@@ -1,0 +1,185 @@
+// CJunkFileFinder: the junk cleaner's engine. It holds the scan locations, the masks, the ignore
+// lists and the options, walks the locations on a worker thread, keeps the found items, deletes
+// the chosen ones on a second worker thread, and reports both to a window by registered messages.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include <classlib/App.h>
+#include <classlib/Array.h>
+#include <classlib/String.h>
+
+#include "JunkItem.h"
+#include "JunkMask.h"
+#include "StringBool.h"
+
+class CRecycleBatch;
+
+using CJunkItemArray = CTypedPtrArray<CPtrArray, CJunkItem*>;
+using CJunkMaskArray = CTypedPtrArray<CPtrArray, CJunkMask*>;
+using CStringBoolArray = CTypedPtrArray<CPtrArray, CStringBool*>;
+using CIndexArray = CArray<int, int>;
+
+// The four scan options and the removal mode as the settings keep them.
+struct JunkScanOptions {
+    BOOL zeroLength = FALSE;
+    BOOL emptyFolders = FALSE;
+    BOOL skipSystem = TRUE;
+    BOOL excludeRecent = FALSE;
+    BOOL directRemove = FALSE;
+};
+
+class CJunkFileFinder {
+public:
+    CJunkFileFinder();
+    // Stops a running scan or deletion and waits for it before freeing what it uses.
+    ~CJunkFileFinder();
+    CJunkFileFinder(const CJunkFileFinder&) = delete;
+    CJunkFileFinder& operator=(const CJunkFileFinder&) = delete;
+
+    // Scanning
+    void SetNotifyWindow(HWND window) { notifyWnd_ = window; }
+    HWND GetNotifyWindow() const { return notifyWnd_; }
+    // Every piece followed by ";" becomes a location: a drive letter or a folder path.
+    void SetLocations(const CString& text);
+    const CStringArray& GetLocations() const { return locations_; }
+    void SetOptions(const JunkScanOptions& options);
+    JunkScanOptions GetOptions() const;
+    // Set for a scheduled or hidden scan: the unattended exclusions apply too.
+    void SetUnattended(bool unattended) { unattended_ = unattended; }
+    bool IsUnattended() const { return unattended_; }
+    // False when the thread cannot be made or a scan or deletion still runs.
+    [[nodiscard]] bool StartScan();
+    // Asks the scan to end; it notices between two folder entries.
+    void RequestScanStop();
+    // True while a scan or deletion thread runs.
+    bool IsWorking() const;
+    // Waits for the running thread to end, handling the messages it sends meanwhile.
+    void WaitForWorker();
+
+    // Found items
+    INT_PTR GetFoundCount() const { return found_.GetSize(); }
+    CJunkItem* GetFoundItem(INT_PTR index) const { return found_.GetAt(index); }
+    ULONGLONG GetSelectedSize() const;
+    void ClearFoundItems();
+
+    // Deletion of the found items at `indices` (ascending; the array stays the caller's and must
+    // live until the finished message). False when the thread cannot be made or one still runs.
+    [[nodiscard]] bool StartDeletion(const CIndexArray* indices);
+    void RequestDeleteStop();
+    // Whether a stop of the deletion was asked for; once seen it stays so for this run.
+    bool IsDeleteStopRequested();
+
+    // Masks
+    void LoadMasks();
+    bool ReadMaskValues();
+    [[nodiscard]] bool SaveMasks();
+    [[nodiscard]] bool WriteMaskValues(HKEY key);
+    INT_PTR AddMask(const CString& text, DWORD flags);
+    void ClearMasks();
+    INT_PTR GetMaskCount() const { return masks_.GetSize(); }
+    CJunkMask* GetMask(INT_PTR index) const { return masks_.GetAt(index); }
+    CString GetMaskText(INT_PTR index) const { return masks_.GetAt(index)->text; }
+    void ResetMasksToDefault();
+
+    // Ignore lists
+    void LoadIgnoreList();
+    [[nodiscard]] bool SaveIgnoreList();
+    [[nodiscard]] bool WriteIgnoreValues(HKEY key);
+    void MergeDefaultIgnoreList();
+    void AddSpecialFolderExclusions();
+    CStringArray& IgnoreList() { return ignoreList_; }
+    const CStringArray& UnattendedExclusions() const { return unattendedExclusions_; }
+
+    // Drives and temporary folders for the drive settings page
+    const CStringBoolArray& ListDrives();
+    const CStringBoolArray& GetTempFolders();
+    // False when the path was added; true when it is already there, empty or missing.
+    static bool AddUniquePath(CString path, CStringBoolArray& list, BOOL flag);
+    // A display name such as "Local Disk (C:)" without its bracket: "Local Disk".
+    static CString TrimDriveDisplayName(const CString& displayName);
+
+    // Registry paths of the lists under HKEY_CURRENT_USER.
+    static CString MaskListKey();
+    static CString IgnoreListKey();
+
+    // The scan options as the scan start reads them from the application's profile; an
+    // unattended scan uses fixed values instead.
+    static JunkScanOptions ReadScanOptions(CWinApp& app, bool unattended);
+
+    // Matching, as the scan applies it
+    bool MatchesJunkMask(const CString& name) const;
+    bool IsExcluded(const CString& path) const;
+    // The path, less its final backslash, is one of the folder locations.
+    bool IsSelectedLocation(const CString& path) const;
+    // The folder is a folder location or lies inside one (never a mere text prefix).
+    bool IsUnderSelectedFolder(const CString& path) const;
+    bool IsRecentFile(bool isTemp, __int64 lastWrite) const;
+    static bool IsRemovableEmptyFolder(const CString& path);
+
+private:
+    enum SearchResult { kSearchDone = 1, kSearchStopped = 2 };
+
+    static UINT __cdecl ScanThreadProc(LPVOID finder);
+    static UINT __cdecl DeleteThreadProc(LPVOID finder);
+    UINT RunScan();
+    UINT RunDeletion();
+    SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
+                              bool isFolderLocation);
+    void AddFoundItem(CJunkItem* item);
+    bool StartWorker(AFX_THREADPROC procedure, CWinThread*& thread);
+    void ReleaseFinishedWorkers();
+    void FillWindowsDir();
+    int ScanPercent() const;
+    void PrepareMatching();
+
+    // Deletion steps
+    void DeleteOneItem(CJunkItem& item, int index, int position, int count, CRecycleBatch& batch);
+    void NoteParentFolder(const CString& folder, CStringArray& list);
+    void RecycleRemainingItems();
+    void RemoveEmptyFolders();
+    void RestoreSurvivorAttributes();
+    void PurgeGoneItems();
+    void SendDeleteOutput(const CString& path, int percent);
+
+    CString windowsDir_;
+    CStringBoolArray drives_;
+    CStringBoolArray tempFolders_;
+    CStringArray locations_;
+    CJunkItemArray found_;
+    const CIndexArray* deleteIndices_ = nullptr;
+    CWinThread* scanThread_ = nullptr;
+    CWinThread* deleteThread_ = nullptr;
+    HANDLE stopScanEvent_;
+    HANDLE stopDeleteEvent_;
+    HWND notifyWnd_ = nullptr;
+    CJunkMaskArray masks_;
+    CStringArray ignoreList_;
+    CStringArray unattendedExclusions_;
+    BOOL zeroLength_ = FALSE;
+    BOOL emptyFolders_ = FALSE;
+    BOOL skipSystem_ = TRUE;
+    BOOL excludeRecent_ = FALSE;
+    BOOL directRemove_ = FALSE;
+    __int64 scanStart_ = 0;
+
+    ULONGLONG scannedBytes_ = 0;
+    ULONGLONG volumeFree_ = 0;
+    ULONGLONG volumeTotal_ = 0;
+    bool unattended_ = false;
+    std::atomic<bool> scanStopRequested_ = false;
+    bool deleteStopSeen_ = false;
+
+    // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
+    CStringArray activeMasks_;
+    CStringArray activeExclusions_;
+
+    // Deletion run state
+    CStringArray emptyNow_;
+    CStringArray parents_;
+    // Attributes of the items whose attributes the run changed, by found-list position.
+    CArray<DWORD, DWORD> savedAttributes_;
+    BOOL lastDirectResult_ = TRUE;
+};

@@ -1,0 +1,218 @@
+// The scan thread: walks the locations and collects the junk items.
+#include "JunkFileFinder.h"
+
+#include <shellapi.h>
+
+#include <ctime>
+
+#include "JunkMessages.h"
+#include "JunkTables.h"
+#include "LinkSafety.h"
+#include "access_rights.h"
+#include "app_state.h"
+#include "paths.h"
+#include "system_info.h"
+
+namespace {
+
+// A folder search handle that closes itself.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+bool HasProtectedExtension(const wchar_t* name) {
+    const wchar_t* dot = wcsrchr(name, L'.');
+    if (!dot)
+        return false;
+    CString extension(dot + 1);
+    extension.MakeLower();
+    extension.Trim();
+    return IsProtectedExtension(extension);
+}
+
+int SmallIconIndex(const wchar_t* path) {
+    SHFILEINFOW info = {};
+    return SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
+               ? info.iIcon
+               : 0;
+}
+
+CJunkItem* MakeItem(const CString& path, const WIN32_FIND_DATAW& entry, int locationIndex,
+                    int category) {
+    auto* item = new CJunkItem;
+    item->path = path;
+    item->created = FileTimeToLocalSeconds(entry.ftCreationTime);
+    item->accessed = FileTimeToLocalSeconds(entry.ftLastAccessTime);
+    item->written = FileTimeToLocalSeconds(entry.ftLastWriteTime);
+    item->iconIndex = SmallIconIndex(path);
+    item->locationIndex = locationIndex;
+    item->category = category;
+    return item;
+}
+
+} // namespace
+
+bool CJunkFileFinder::StartScan() {
+    if (IsWorking())
+        return false;
+    Sleep(100);
+    ClearFoundItems();
+    scannedBytes_ = 0;
+    MergeDefaultIgnoreList();
+    // Reset here, not in the thread, so that a stop asked for at once is not lost.
+    scanStopRequested_ = false;
+    ResetEvent(stopScanEvent_);
+    return StartWorker(&CJunkFileFinder::ScanThreadProc, scanThread_);
+}
+
+UINT __cdecl CJunkFileFinder::ScanThreadProc(LPVOID finder) {
+    return static_cast<CJunkFileFinder*>(finder)->RunScan();
+}
+
+UINT CJunkFileFinder::RunScan() {
+    // A short pause lets the page settle; a stop during it still ends with the finished message.
+    if (WaitForSingleObject(stopScanEvent_, 1024) == WAIT_OBJECT_0)
+        scanStopRequested_ = true;
+    ClearFoundItems();
+    PrepareMatching();
+    scanStart_ = _time64(nullptr);
+    scannedBytes_ = 0;
+    for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
+        if (notifyWnd_ && !IsWindow(notifyWnd_))
+            break;
+        const CString& location = locations_[i];
+        const bool isFolder = location.GetLength() != 1;
+        CString path = isFolder ? location : location + L":\\";
+        if (path[path.GetLength() - 1] != L'\\')
+            path += L'\\';
+        ULARGE_INTEGER available, total;
+        if (GetDiskFreeSpaceExW(path, &available, &total, nullptr)) {
+            volumeFree_ = available.QuadPart;
+            volumeTotal_ = total.QuadPart;
+        }
+        SendMessageW(notifyWnd_, JunkMessages().scanOutput,
+                     reinterpret_cast<WPARAM>(path.GetString()),
+                     volumeFree_ == 0 ? 0 : ScanPercent());
+        if (i > 0) {
+            SendMessageW(notifyWnd_, JunkMessages().locationChange,
+                         reinterpret_cast<WPARAM>(path.GetString()), 0);
+            scannedBytes_ = 0;
+        }
+        if (SearchFolder(path, static_cast<int>(i), false, isFolder) == kSearchStopped)
+            break;
+    }
+    PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
+    return 0;
+}
+
+int CJunkFileFinder::ScanPercent() const {
+    const ULONGLONG used = volumeTotal_ - volumeFree_;
+    if (volumeTotal_ <= volumeFree_ || used == 0)
+        return 0;
+    const ULONGLONG percent = scannedBytes_ * 100 / used;
+    return static_cast<int>(percent > 100 ? 100 : percent);
+}
+
+void CJunkFileFinder::FillWindowsDir() {
+    if (!windowsDir_.IsEmpty())
+        return;
+    wchar_t folder[MAX_PATH] = {};
+    if (GetWindowsDirectoryW(folder, MAX_PATH)) {
+        windowsDir_ = folder;
+        windowsDir_.MakeLower();
+    }
+}
+
+CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path, int locationIndex,
+                                                            bool underFolderLocation,
+                                                            bool isFolderLocation) {
+    CString lowerPath(path);
+    lowerPath.MakeLower();
+    if (GetOsMajorVersion() >= 6 && lowerPath.Find(L":\\users\\all users\\") >= 0)
+        return kSearchDone;
+    FillWindowsDir();
+    if (!isFolderLocation) {
+        if (IsSelectedLocation(path))
+            return kSearchDone;
+        if (!windowsDir_.IsEmpty() && lowerPath.Find(windowsDir_) >= 0 && g_nAdminState != 1)
+            return kSearchDone;
+    }
+
+    WIN32_FIND_DATAW entry;
+    FindHandle search(FindFirstFileW(path + L"*.*", &entry));
+    if (!search.IsValid())
+        return kSearchDone;
+    SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
+                 ScanPercent());
+
+    if (!underFolderLocation && path.GetLength() > 3)
+        underFolderLocation = IsUnderSelectedFolder(path);
+
+    if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259 && !IsExcluded(path) &&
+        IsRemovableEmptyFolder(path) && CheckFileAccess(path) && !IsReachedThroughLink(path)) {
+        CJunkItem* item = MakeItem(path, entry, locationIndex, kEmptyFolder);
+        item->checked = false;
+        AddFoundItem(item);
+    }
+
+    do {
+        if (IsDotEntry(entry.cFileName))
+            continue;
+        if (scanStopRequested_)
+            return kSearchStopped;
+        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const ULONGLONG size =
+            (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) + entry.nFileSizeLow;
+        if (!isFolder)
+            scannedBytes_ += size;
+        const CString full = path + entry.cFileName;
+        // A junction or symbolic link leads out of the location: never follow or take it.
+        if (IsReparsePointEntry(entry.dwFileAttributes) || IsExcluded(full))
+            continue;
+        if (isFolder) {
+            if (SearchFolder(full + L'\\', locationIndex, underFolderLocation, isFolderLocation) ==
+                kSearchStopped)
+                return kSearchStopped;
+            continue;
+        }
+        if (skipSystem_ &&
+            (entry.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+            continue;
+        if (HasProtectedExtension(entry.cFileName))
+            continue;
+        int category;
+        if (underFolderLocation)
+            category = isFolderLocation ? kTempFile : kJunkFile;
+        else if (MatchesJunkMask(entry.cFileName))
+            category = kJunkFile;
+        else if (zeroLength_ && size == 0)
+            category = kZeroLengthFile;
+        else
+            continue;
+        if (excludeRecent_ &&
+            IsRecentFile(category == kTempFile, FileTimeToLocalSeconds(entry.ftLastWriteTime)))
+            continue;
+        if (IsFileLocked(full) != 0 || IsReachedThroughLink(full))
+            continue;
+        CJunkItem* item = MakeItem(full, entry, locationIndex, category);
+        item->size = size;
+        AddFoundItem(item);
+    } while (FindNextFileW(search.Get(), &entry));
+    return kSearchDone;
+}

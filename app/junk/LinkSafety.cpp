@@ -1,0 +1,87 @@
+#include "LinkSafety.h"
+
+#include <iterator>
+
+#include <classlib/String.h>
+
+#include "../../helper/foundation/scoped_release.h"
+
+namespace {
+
+// The path without a final backslash (a drive root keeps it).
+CString WithoutTrailingBackslash(CString path) {
+    if (path.GetLength() > 3 && path[path.GetLength() - 1] == L'\\')
+        path.Delete(path.GetLength() - 1);
+    return path;
+}
+
+CString LongForm(const wchar_t* path) {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = GetLongPathNameW(path, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (length == 0 || length >= std::size(buffer))
+        return WithoutTrailingBackslash(path);
+    return WithoutTrailingBackslash(buffer);
+}
+
+CString FinalPathOf(HANDLE handle) {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle, buffer, static_cast<DWORD>(std::size(buffer)),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= std::size(buffer))
+        return CString();
+    CString path(buffer);
+    if (path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") == 0)
+        path = L"\\\\" + path.Mid(8);
+    else if (path.Left(4) == L"\\\\?\\")
+        path = path.Mid(4);
+    return WithoutTrailingBackslash(path);
+}
+
+// An open handle on the path itself (never on what a final reparse point names) reaches the
+// place the path names.
+bool HandleReachesOwnPath(HANDLE handle, const wchar_t* path) {
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        IsReparsePointEntry(basic.FileAttributes))
+        return false;
+    const CString finalPath = FinalPathOf(handle);
+    return !finalPath.IsEmpty() && finalPath.CompareNoCase(LongForm(path)) == 0;
+}
+
+HANDLE OpenOwnPath(const wchar_t* path, DWORD access) {
+    return CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+} // namespace
+
+bool IsReachedThroughLink(const wchar_t* path) {
+    const HANDLE handle = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE)
+        return true;
+    ScopedRelease closer(handle, CloseHandle);
+    return !HandleReachesOwnPath(handle, path);
+}
+
+BOOL DeleteFileNotThroughLink(const wchar_t* path) {
+    const HANDLE handle = OpenOwnPath(path, DELETE | FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ScopedRelease closer(handle, CloseHandle);
+    if (!HandleReachesOwnPath(handle, path)) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return FALSE;
+    }
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition);
+}
+
+bool IsPathGone(const wchar_t* path) {
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}

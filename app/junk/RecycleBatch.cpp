@@ -1,0 +1,62 @@
+#include "RecycleBatch.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include <classlib/String.h>
+
+namespace {
+
+CRecycleBatch::ShellOperation g_shellOperation = &SHFileOperationW;
+
+} // namespace
+
+void CRecycleBatch::SetShellOperation(ShellOperation operation) {
+    g_shellOperation = operation ? operation : &SHFileOperationW;
+}
+
+CRecycleBatch::CRecycleBatch(HWND owner)
+    : buffer_(kBufferBytes / sizeof(wchar_t), L'\0'), owner_(owner) {}
+
+bool CRecycleBatch::Add(const wchar_t* path) {
+    const size_t length = wcslen(path);
+    if (length == 0)
+        return true;
+    const size_t limitChars = kLimitBytes / sizeof(wchar_t);
+    // The path, its NUL and the list's closing NUL must stay inside the limit.
+    if (length + 2 > limitChars)
+        return false;
+    if (usedChars_ + length + 2 > limitChars)
+        Flush();
+    std::copy_n(path, length, buffer_.begin() + static_cast<ptrdiff_t>(usedChars_));
+    usedChars_ += length;
+    buffer_[usedChars_++] = L'\0';
+    ++count_;
+    if (count_ >= kMaxPaths)
+        Flush();
+    return true;
+}
+
+void CRecycleBatch::Flush() {
+    if (count_ == 0)
+        return;
+    buffer_[usedChars_] = L'\0'; // the list ends with a double NUL
+    CString title;
+    if (owner_) {
+        const int length = GetWindowTextLengthW(owner_);
+        GetWindowTextW(owner_, title.GetBuffer(length + 1), length + 1);
+        title.ReleaseBuffer();
+    }
+    SHFILEOPSTRUCTW operation = {};
+    operation.hwnd = owner_;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = buffer_.data();
+    operation.fFlags =
+        FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    operation.lpszProgressTitle = title;
+    // Failures are found afterwards: whatever is still there is retried or stays listed.
+    g_shellOperation(&operation);
+    std::fill_n(buffer_.begin(), usedChars_ + 1, L'\0');
+    usedChars_ = 0;
+    count_ = 0;
+}
