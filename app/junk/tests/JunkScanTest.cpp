@@ -1,0 +1,270 @@
+// The junk scan on generated trees on a test drive: found items and categories, location
+// matching, links, options, messages and stopping.
+#include <algorithm>
+#include <set>
+
+#include "JunkTestSupport.h"
+#include "app_state.h"
+#include "registry.h"
+
+using namespace junktest;
+
+namespace {
+
+const std::wstring kDriveFolder = L"C:\\xarn-junk-scan-drive";
+
+std::set<std::wstring> Lower(const std::vector<std::wstring>& paths) {
+    std::set<std::wstring> lower;
+    for (std::wstring path : paths) {
+        std::transform(path.begin(), path.end(), path.begin(), towlower);
+        lower.insert(path);
+    }
+    return lower;
+}
+
+class JunkScanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_strAppTitle = L"XarnJunkScanTest";
+        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey());
+        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey());
+        ASSERT_TRUE(drive_.IsMapped()) << "drive T: is not mapped to the test folder";
+        finder_.LoadMasks();
+        finder_.LoadIgnoreList();
+        JunkScanOptions options;
+        options.skipSystem = FALSE;
+        finder_.SetOptions(options);
+    }
+    void TearDown() override {
+        RemoveTree(L"T:\\tree");
+        RemoveTree(L"T:\\Temp");
+        RemoveTree(L"T:\\Temp2");
+        RemoveTree(L"T:\\TempData");
+        RemoveTree(L"T:\\outside");
+    }
+
+    std::set<std::wstring> Scan(const wchar_t* locations) {
+        finder_.SetLocations(locations);
+        EXPECT_TRUE(RunScan(finder_, recorder_)) << "no finished message";
+        return Lower(FoundPaths(finder_));
+    }
+    int CategoryOf(const std::wstring& path) {
+        for (INT_PTR i = 0; i < finder_.GetFoundCount(); ++i)
+            if (finder_.GetFoundItem(i)->path.CompareNoCase(path.c_str()) == 0)
+                return finder_.GetFoundItem(i)->category;
+        return -1;
+    }
+
+    TestDrive drive_{L'T', kDriveFolder};
+    MessageRecorder recorder_;
+    CJunkFileFinder finder_;
+};
+
+TEST_F(JunkScanTest, FindsJunkByMaskTempByLocationAndNeverProtectedExtensions) {
+    MakeFile(L"T:\\tree\\a\\old.tmp");
+    MakeFile(L"T:\\tree\\a\\~lock.txt");
+    MakeFile(L"T:\\tree\\a\\letter.txt");
+    MakeFile(L"T:\\tree\\a\\report.bak");
+    MakeFile(L"T:\\tree\\tool.tmp.exe");
+    MakeFile(L"T:\\Temp\\anything.txt");
+    MakeFile(L"T:\\Temp\\deep\\more.dat");
+    MakeFile(L"T:\\Temp\\setup.exe");
+    MakeFile(L"T:\\Temp2\\sibling.txt");
+    MakeFile(L"T:\\TempData\\data.txt");
+    MakeFile(L"T:\\Temp2\\cache.tmp");
+
+    const auto found = Scan(L"T;T:\\Temp;");
+    EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\tree\\a\\old.tmp", L"t:\\tree\\a\\~lock.txt",
+                                             L"t:\\temp2\\cache.tmp", L"t:\\temp\\anything.txt",
+                                             L"t:\\temp\\deep\\more.dat"}));
+    EXPECT_EQ(CategoryOf(L"T:\\tree\\a\\old.tmp"), kJunkFile);
+    EXPECT_EQ(CategoryOf(L"T:\\Temp2\\cache.tmp"), kJunkFile);
+    EXPECT_EQ(CategoryOf(L"T:\\Temp\\anything.txt"), kTempFile);
+    EXPECT_EQ(CategoryOf(L"T:\\Temp\\deep\\more.dat"), kTempFile);
+    for (INT_PTR i = 0; i < finder_.GetFoundCount(); ++i) {
+        EXPECT_TRUE(finder_.GetFoundItem(i)->checked);
+        EXPECT_EQ(finder_.GetFoundItem(i)->size, 10u);
+        EXPECT_NE(finder_.GetFoundItem(i)->written, 0);
+    }
+
+    // report.bak only once its mask is enabled.
+    for (INT_PTR i = 0; i < finder_.GetMaskCount(); ++i)
+        if (finder_.GetMaskText(i) == L"*.bak")
+            finder_.GetMask(i)->flags = 3;
+    EXPECT_TRUE(Scan(L"T;").count(L"t:\\tree\\a\\report.bak"));
+}
+
+TEST_F(JunkScanTest, AFolderLocationNeverMatchesASiblingByTextPrefix) {
+    MakeFile(L"T:\\Temp2\\x\\precious.doc");
+    MakeFile(L"T:\\TempData\\precious.txt");
+    MakeFile(L"T:\\Temp\\junk.txt");
+    // A drive scan with the folder location in the list: siblings are not temporary.
+    EXPECT_EQ(Scan(L"T;T:\\Temp;"), (std::set<std::wstring>{L"t:\\temp\\junk.txt"}));
+    // The location given in another letter case and with a final backslash.
+    EXPECT_EQ(Scan(L"T;t:\\TEMP\\;"), (std::set<std::wstring>{L"t:\\temp\\junk.txt"}));
+
+    finder_.SetLocations(L"C:\\Temp;");
+    EXPECT_FALSE(finder_.IsUnderSelectedFolder(L"C:\\Temp2\\x\\"));
+    EXPECT_FALSE(finder_.IsUnderSelectedFolder(L"C:\\TempData\\"));
+    EXPECT_TRUE(finder_.IsUnderSelectedFolder(L"c:\\temp\\"));
+    EXPECT_TRUE(finder_.IsUnderSelectedFolder(L"C:\\TEMP\\sub\\"));
+    EXPECT_TRUE(finder_.IsSelectedLocation(L"c:\\temp\\"));
+    EXPECT_FALSE(finder_.IsSelectedLocation(L"C:\\Temp2\\"));
+}
+
+TEST_F(JunkScanTest, LinksInsideATemporaryFolderAreNeitherFollowedNorTaken) {
+    MakeFile(L"T:\\outside\\documents\\thesis.doc");
+    MakeFile(L"T:\\outside\\documents\\notes.tmp");
+    MakeFile(L"T:\\outside\\single.txt");
+    MakeFile(L"T:\\Temp\\real.txt");
+    ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp\\linked", L"T:\\outside\\documents", true));
+    ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp\\linked.tmp", L"T:\\outside\\single.txt", false));
+    const bool junction = MakeJunction(L"T:\\Temp\\junction", L"T:\\outside\\documents");
+    if (!junction)
+        std::printf("note: this file system holds no junctions; the folder link stands for one\n");
+
+    EXPECT_EQ(Scan(L"T:\\Temp;"), (std::set<std::wstring>{L"t:\\temp\\real.txt"}));
+
+    // Cleaning what was found leaves everything behind the links in place.
+    JunkScanOptions options = finder_.GetOptions();
+    options.directRemove = TRUE;
+    options.emptyFolders = TRUE;
+    finder_.SetOptions(options);
+    CIndexArray indices;
+    ASSERT_TRUE(RunDeletion(finder_, recorder_, indices));
+    EXPECT_FALSE(Exists(L"T:\\Temp\\real.txt"));
+    EXPECT_TRUE(Exists(L"T:\\outside\\documents\\thesis.doc"));
+    EXPECT_TRUE(Exists(L"T:\\outside\\documents\\notes.tmp"));
+    EXPECT_TRUE(Exists(L"T:\\outside\\single.txt"));
+    EXPECT_TRUE(Exists(L"T:\\Temp\\linked"));
+}
+
+TEST_F(JunkScanTest, OptionsDecideZeroLengthEmptyFolderSystemAndRecentFiles) {
+    MakeFile(L"T:\\tree\\notes.txt", 0);
+    CreateDirectoryW(L"T:\\tree\\empty", nullptr);
+    MakeFile(L"T:\\tree\\guarded.tmp", 10, 24.0 * 30, FILE_ATTRIBUTE_READONLY);
+    MakeFile(L"T:\\tree\\recent.tmp", 10, 24.0 * 6);
+    MakeFile(L"T:\\tree\\weekold.tmp", 10, 24.0 * 8);
+    MakeFile(L"T:\\Temp\\hours23.txt", 10, 23);
+    MakeFile(L"T:\\Temp\\hours25.txt", 10, 25);
+
+    auto found = Scan(L"T;T:\\Temp;");
+    EXPECT_FALSE(found.count(L"t:\\tree\\notes.txt"));
+    EXPECT_FALSE(found.count(L"t:\\tree\\empty\\"));
+    EXPECT_TRUE(found.count(L"t:\\tree\\guarded.tmp"));
+    EXPECT_TRUE(found.count(L"t:\\tree\\recent.tmp"));
+    EXPECT_TRUE(found.count(L"t:\\temp\\hours23.txt"));
+
+    JunkScanOptions options;
+    options.zeroLength = TRUE;
+    options.emptyFolders = TRUE;
+    options.skipSystem = TRUE;
+    options.excludeRecent = TRUE;
+    finder_.SetOptions(options);
+    found = Scan(L"T;T:\\Temp;");
+    EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\tree\\notes.txt", L"t:\\tree\\empty\\",
+                                             L"t:\\tree\\weekold.tmp", L"t:\\temp\\hours25.txt"}));
+    EXPECT_EQ(CategoryOf(L"T:\\tree\\notes.txt"), kZeroLengthFile);
+    EXPECT_EQ(CategoryOf(L"T:\\tree\\empty\\"), kEmptyFolder);
+    for (INT_PTR i = 0; i < finder_.GetFoundCount(); ++i)
+        EXPECT_EQ(finder_.GetFoundItem(i)->checked,
+                  finder_.GetFoundItem(i)->category != kEmptyFolder);
+    EXPECT_EQ(finder_.GetSelectedSize(), 20u);
+}
+
+TEST_F(JunkScanTest, ALockedFileIsLeftAlone) {
+    MakeFile(L"T:\\Temp\\open.log");
+    MakeFile(L"T:\\Temp\\free.log");
+    const HANDLE held =
+        CreateFileW(L"T:\\Temp\\open.log", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const auto found = Scan(L"T:\\Temp;");
+    CloseHandle(held);
+    EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\temp\\free.log"}));
+}
+
+TEST_F(JunkScanTest, ExclusionsKeepFoldersOut) {
+    MakeFile(L"T:\\Temp\\keep\\a.txt");
+    MakeFile(L"T:\\Temp\\favorites\\b.txt");
+    MakeFile(L"T:\\Temp\\c.txt");
+    finder_.IgnoreList().Add(L"*\\keep\\*");
+    EXPECT_EQ(Scan(L"T:\\Temp;"), (std::set<std::wstring>{L"t:\\temp\\c.txt"}));
+}
+
+TEST_F(JunkScanTest, OddFileTimesNeitherEndTheScanNorHideTheItem) {
+    // Times the local conversion cannot express become 0.
+    EXPECT_EQ(FileTimeToLocalSeconds(FILETIME{0xFFFFFFFF, 0xFFFFFFFF}), 0);
+    EXPECT_EQ(FileTimeToLocalSeconds(FILETIME{0, 0}), 0);
+    SYSTEMTIME ancient = {1700, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME ancientTime;
+    ASSERT_TRUE(SystemTimeToFileTime(&ancient, &ancientTime));
+    EXPECT_EQ(FileTimeToLocalSeconds(ancientTime), 0);
+    SYSTEMTIME distant = {9000, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME farTime;
+    ASSERT_TRUE(SystemTimeToFileTime(&distant, &farTime));
+    EXPECT_EQ(FileTimeToLocalSeconds(farTime), 0);
+    SYSTEMTIME known = {2020, 1, 0, 2, 0, 0, 0, 0}; // TZ=UTC in the test run
+    FILETIME knownTime;
+    ASSERT_TRUE(SystemTimeToFileTime(&known, &knownTime));
+    EXPECT_EQ(FileTimeToLocalSeconds(knownTime), 1577923200);
+
+    MakeFile(L"T:\\Temp\\ancient.txt");
+    const HANDLE file = CreateFileW(L"T:\\Temp\\ancient.txt", FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, &ancientTime, &ancientTime, &ancientTime);
+    CloseHandle(file);
+    MakeFile(L"T:\\Temp\\later.txt");
+    EXPECT_EQ(Scan(L"T:\\Temp;"),
+              (std::set<std::wstring>{L"t:\\temp\\ancient.txt", L"t:\\temp\\later.txt"}));
+}
+
+TEST_F(JunkScanTest, MessagesFollowLocationsAndFolders) {
+    MakeFile(L"T:\\tree\\one.tmp");
+    MakeFile(L"T:\\Temp\\two.txt");
+    Scan(L"T;T:\\Temp;");
+    const JunkMessageIds& ids = JunkMessages();
+    EXPECT_EQ(recorder_.Count(ids.itemFound), 2u);
+    const auto changes = recorder_.Of(ids.locationChange);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].path, L"T:\\Temp\\");
+    bool sawTree = false;
+    for (const auto& record : recorder_.Of(ids.scanOutput)) {
+        sawTree = sawTree || record.path == L"T:\\tree\\";
+        EXPECT_GE(record.percent, 0);
+        EXPECT_LE(record.percent, 100);
+    }
+    EXPECT_TRUE(sawTree);
+    EXPECT_EQ(recorder_.Count(ids.scanFinished), 1u);
+}
+
+TEST_F(JunkScanTest, AStopEndsEveryLevelAndStillFinishes) {
+    for (int i = 0; i < 30; ++i)
+        MakeFile(L"T:\\Temp\\a\\b\\c\\d\\e\\f" + std::to_wstring(i) + L".txt");
+    recorder_.onRecord = [this](const MessageRecorder::Record& record) {
+        if (record.message == JunkMessages().itemFound)
+            finder_.RequestScanStop();
+    };
+    const auto found = Scan(L"T:\\Temp;T;");
+    EXPECT_EQ(found.size(), 1u);
+    EXPECT_EQ(recorder_.Count(JunkMessages().locationChange), 0u);
+}
+
+TEST_F(JunkScanTest, SetLocationsDropsAPieceWithoutItsSeparator) {
+    finder_.SetLocations(L"C;D");
+    ASSERT_EQ(finder_.GetLocations().GetSize(), 1);
+    EXPECT_EQ(finder_.GetLocations()[0], L"C");
+    finder_.SetLocations(L"C;D:\\Temp;");
+    EXPECT_EQ(finder_.GetLocations().GetSize(), 2);
+}
+
+TEST_F(JunkScanTest, ASecondStartWhileScanningIsRefused) {
+    finder_.SetLocations(L"T;");
+    finder_.SetNotifyWindow(recorder_.Window());
+    ASSERT_TRUE(finder_.StartScan());
+    EXPECT_FALSE(finder_.StartScan());
+    EXPECT_TRUE(recorder_.WaitFor(JunkMessages().scanFinished));
+    finder_.WaitForWorker();
+}
+
+} // namespace
