@@ -1,0 +1,247 @@
+// The junk cleaner's lists and settings: masks and ignore lists in the registry on the first
+// run and after edits, the option defaults, the drives and the temporary folders.
+#include <shlobj.h>
+
+#include <set>
+
+#include "JunkTables.h"
+#include "JunkTestSupport.h"
+#include "app_state.h"
+#include "registry.h"
+
+using namespace junktest;
+
+namespace {
+
+struct RegistryValue {
+    std::wstring name;
+    DWORD type;
+    DWORD number;
+};
+
+std::vector<RegistryValue> ReadValues(const CString& path) {
+    std::vector<RegistryValue> values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, number = 0, size = sizeof number;
+        BYTE data[64];
+        size = sizeof data;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_DWORD)
+            memcpy(&number, data, sizeof number);
+        values.push_back({name, type, number});
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+std::wstring SpecialFolderPattern(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || !*path)
+        return std::wstring();
+    CString lower(path);
+    lower.MakeLower();
+    return std::wstring(lower.GetString()) + L"*";
+}
+
+class JunkListsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_strAppTitle = L"XarnJunkListsTest";
+        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey());
+        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey());
+    }
+};
+
+TEST_F(JunkListsTest, TheFirstRunStoresTheDefaultMasksAndOnlyTheSpecialFolders) {
+    CJunkFileFinder finder;
+    finder.LoadMasks();
+    ASSERT_EQ(finder.GetMaskCount(), 41);
+    const auto masks = ReadValues(CJunkFileFinder::MaskListKey());
+    ASSERT_EQ(masks.size(), 41u);
+    int enabled = 0;
+    for (const RegistryValue& value : masks) {
+        EXPECT_EQ(value.type, DWORD(REG_DWORD));
+        enabled += value.number == 1;
+        EXPECT_LE(value.number, 1u);
+    }
+    EXPECT_EQ(enabled, 20);
+    EXPECT_EQ(finder.GetMaskText(0), L"*.---");
+    EXPECT_EQ(finder.GetMaskText(40), L"mscreate.dir");
+
+    finder.LoadIgnoreList();
+    std::set<std::wstring> specialFolders;
+    for (int csidl :
+         {CSIDL_CDBURN_AREA, CSIDL_FAVORITES, CSIDL_NETHOOD, CSIDL_PRINTHOOD, CSIDL_SENDTO}) {
+        const std::wstring pattern = SpecialFolderPattern(csidl);
+        if (!pattern.empty())
+            specialFolders.insert(pattern);
+    }
+    ASSERT_FALSE(specialFolders.empty());
+    std::set<std::wstring> stored;
+    for (const RegistryValue& value : ReadValues(CJunkFileFinder::IgnoreListKey())) {
+        EXPECT_EQ(value.type, DWORD(REG_SZ));
+        stored.insert(value.name);
+    }
+    EXPECT_EQ(stored, specialFolders);
+    EXPECT_EQ(finder.IgnoreList().GetSize(), INT_PTR(54 + specialFolders.size()));
+    EXPECT_EQ(finder.IgnoreList()[0], L"*\\application data\\microsoft\\*");
+
+    // A second start reads what the first stored.
+    CJunkFileFinder second;
+    second.LoadMasks();
+    EXPECT_EQ(second.GetMaskCount(), 41);
+    second.LoadIgnoreList();
+    EXPECT_EQ(second.IgnoreList().GetSize(), finder.IgnoreList().GetSize());
+}
+
+TEST_F(JunkListsTest, SavingTheIgnoreListNeverStoresABuiltInPattern) {
+    CJunkFileFinder finder;
+    finder.LoadIgnoreList();
+    finder.IgnoreList().Add(L"*\\my build\\*");
+    finder.IgnoreList().Add(L"*\\I386\\*");
+    ASSERT_TRUE(finder.SaveIgnoreList());
+    std::set<std::wstring> stored;
+    for (const RegistryValue& value : ReadValues(CJunkFileFinder::IgnoreListKey()))
+        stored.insert(value.name);
+    EXPECT_TRUE(stored.count(L"*\\my build\\*"));
+    for (const wchar_t* pattern : kBuiltInIgnorePatterns)
+        EXPECT_FALSE(stored.count(pattern));
+    EXPECT_FALSE(stored.count(L"*\\I386\\*"));
+
+    // A removed built-in pattern returns at the next scan start, and nothing is doubled.
+    finder.IgnoreList().RemoveAt(finder.IgnoreList().GetSize() - 1);
+    CStringArray& list = finder.IgnoreList();
+    for (INT_PTR i = 0; i < list.GetSize(); ++i)
+        if (list[i] == L"*\\quarantine\\*")
+            list.RemoveAt(i);
+    const INT_PTR before = list.GetSize();
+    finder.MergeDefaultIgnoreList();
+    EXPECT_EQ(list.GetSize(), before + 1);
+    finder.MergeDefaultIgnoreList();
+    EXPECT_EQ(list.GetSize(), before + 1);
+}
+
+TEST_F(JunkListsTest, MasksSurviveEditsAndResetRestoresTheDefaults) {
+    CJunkFileFinder finder;
+    finder.LoadMasks();
+    finder.ClearMasks();
+    finder.AddMask(L"*.cache", 3);
+    finder.AddMask(L"*.part", 4);
+    ASSERT_TRUE(finder.SaveMasks());
+    // A value that is not a DWORD is no mask.
+    RegWriteStringAt(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.text", L"1");
+
+    CJunkFileFinder reader;
+    reader.LoadMasks();
+    ASSERT_EQ(reader.GetMaskCount(), 2);
+    EXPECT_EQ(reader.GetMaskText(0), L"*.cache");
+    EXPECT_EQ(reader.GetMask(0)->flags, 3u);
+    EXPECT_TRUE(reader.GetMask(0)->IsEnabled());
+    EXPECT_FALSE(reader.GetMask(1)->IsEnabled());
+    EXPECT_FALSE(CJunkMask(L"x", 7).IsEnabled());
+
+    // An emptied list stays empty until the defaults are asked for.
+    reader.ClearMasks();
+    ASSERT_TRUE(reader.SaveMasks());
+    CJunkFileFinder empty;
+    empty.LoadMasks();
+    EXPECT_EQ(empty.GetMaskCount(), 0);
+    empty.ResetMasksToDefault();
+    EXPECT_EQ(empty.GetMaskCount(), 41);
+    EXPECT_EQ(ReadValues(CJunkFileFinder::MaskListKey()).size(), 41u);
+}
+
+TEST_F(JunkListsTest, ScanOptionsComeWithTheirDefaultsOrFixedForUnattendedScans) {
+    CWinApp app(L"XarnJunkListsTest");
+    app.SetRegistryKey(L"Halvenor\\XarnJunkListsTest");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\XarnJunkListsTest");
+    JunkScanOptions options = CJunkFileFinder::ReadScanOptions(app, false);
+    EXPECT_FALSE(options.zeroLength);
+    EXPECT_FALSE(options.emptyFolders);
+    EXPECT_TRUE(options.excludeRecent);
+    EXPECT_TRUE(options.skipSystem);
+    EXPECT_FALSE(options.directRemove);
+
+    app.WriteProfileInt(L"Advanced", L"ChkZeroLenght", 1);
+    app.WriteProfileInt(L"Advanced", L"ChkEmptyFolders", 1);
+    app.WriteProfileInt(L"Advanced", L"ChkExcludeRecentFiles", 0);
+    app.WriteProfileInt(L"Advanced", L"ChkSkipSystemFiles", 0);
+    app.WriteProfileInt(L"Removal", L"DirectFastRemove", 1);
+    options = CJunkFileFinder::ReadScanOptions(app, false);
+    EXPECT_TRUE(options.zeroLength && options.emptyFolders && options.directRemove);
+    EXPECT_FALSE(options.excludeRecent || options.skipSystem);
+
+    options = CJunkFileFinder::ReadScanOptions(app, true);
+    EXPECT_FALSE(options.zeroLength || options.emptyFolders || options.directRemove);
+    EXPECT_TRUE(options.excludeRecent && options.skipSystem);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\XarnJunkListsTest");
+}
+
+TEST_F(JunkListsTest, UnattendedScansAlsoExcludeProgramAndSystemFolders) {
+    CJunkFileFinder finder;
+    finder.AddSpecialFolderExclusions();
+    EXPECT_EQ(finder.UnattendedExclusions().GetSize(), 0);
+    finder.SetUnattended(true);
+    finder.AddSpecialFolderExclusions();
+    std::set<std::wstring> exclusions;
+    for (INT_PTR i = 0; i < finder.UnattendedExclusions().GetSize(); ++i)
+        exclusions.insert(finder.UnattendedExclusions()[i].GetString());
+    EXPECT_TRUE(exclusions.count(SpecialFolderPattern(CSIDL_PROGRAM_FILES)));
+    EXPECT_TRUE(exclusions.count(SpecialFolderPattern(CSIDL_SYSTEM)));
+}
+
+TEST_F(JunkListsTest, DrivesAndTemporaryFolders) {
+    EXPECT_EQ(CJunkFileFinder::TrimDriveDisplayName(L"Local Disk (C:)"), L"Local Disk");
+    EXPECT_EQ(CJunkFileFinder::TrimDriveDisplayName(L"Backup"), L"Backup");
+    EXPECT_EQ(CJunkFileFinder::TrimDriveDisplayName(L"(D:)"), L"");
+
+    CJunkFileFinder finder;
+    const CStringBoolArray& drives = finder.ListDrives();
+    bool systemDrive = false;
+    for (INT_PTR i = 0; i < drives.GetSize(); ++i) {
+        EXPECT_EQ(drives[i]->text.Mid(1, 2), L" (");
+        if (drives[i]->text[0] == L'C') {
+            systemDrive = drives[i]->flag != FALSE;
+        }
+    }
+    EXPECT_TRUE(systemDrive);
+
+    const CStringBoolArray& folders = finder.GetTempFolders();
+    ASSERT_GT(folders.GetSize(), 0);
+    wchar_t tempPath[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, tempPath);
+    CString expected(tempPath);
+    expected.MakeLower();
+    expected.Delete(expected.GetLength() - 1);
+    bool listed = false;
+    std::set<std::wstring> unique;
+    for (INT_PTR i = 0; i < folders.GetSize(); ++i) {
+        listed = listed || folders[i]->text == expected;
+        EXPECT_TRUE(unique.insert(folders[i]->text.GetString()).second) << "listed twice";
+    }
+    EXPECT_TRUE(listed);
+
+    CStringBoolArray list;
+    EXPECT_TRUE(CJunkFileFinder::AddUniquePath(L"C:\\no such folder here", list, TRUE));
+    EXPECT_TRUE(CJunkFileFinder::AddUniquePath(L"", list, TRUE));
+    EXPECT_FALSE(CJunkFileFinder::AddUniquePath(L"C:\\Windows\\", list, TRUE));
+    EXPECT_TRUE(CJunkFileFinder::AddUniquePath(L"c:\\WINDOWS", list, FALSE));
+    ASSERT_EQ(list.GetSize(), 1);
+    delete list[0];
+}
+
+TEST_F(JunkListsTest, FixedTables) {
+    EXPECT_TRUE(IsProtectedExtension(L"exe"));
+    EXPECT_TRUE(IsProtectedExtension(L"vsmacros"));
+    EXPECT_FALSE(IsProtectedExtension(L"tmp"));
+    EXPECT_TRUE(IsBuiltInIgnorePattern(L"*\\SYSTEM32\\CONFIG*"));
+    EXPECT_FALSE(IsBuiltInIgnorePattern(L"*\\mine\\*"));
+    EXPECT_EQ(std::wstring(kOverBroadMasks[2]), L"*.*");
+}
+
+} // namespace
