@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
+#include <string>
 
 #include <classlib/App.h>
 #include <classlib/Array.h>
@@ -134,6 +136,7 @@ private:
     void FillWindowsDir();
     int ScanPercent() const;
     void PrepareMatching();
+    int FileIconIndex(const CString& path, const wchar_t* name);
 
     // Deletion steps
     void DeleteOneItem(CJunkItem& item, int index, int position, int count, CRecycleBatch& batch);
@@ -175,6 +178,8 @@ private:
     // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
     CStringArray activeMasks_;
     CStringArray activeExclusions_;
+    // Small-icon indices by lower-case extension, for one scan.
+    std::map<std::wstring, int> iconCache_;
 
     // Deletion run state
     CStringArray emptyNow_;

@@ -54,19 +54,36 @@ int SmallIconIndex(const wchar_t* path) {
 }
 
 CJunkItem* MakeItem(const CString& path, const WIN32_FIND_DATAW& entry, int locationIndex,
-                    int category) {
+                    int category, int iconIndex) {
     auto* item = new CJunkItem;
     item->path = path;
     item->created = FileTimeToLocalSeconds(entry.ftCreationTime);
     item->accessed = FileTimeToLocalSeconds(entry.ftLastAccessTime);
     item->written = FileTimeToLocalSeconds(entry.ftLastWriteTime);
-    item->iconIndex = SmallIconIndex(path);
+    item->iconIndex = iconIndex;
     item->locationIndex = locationIndex;
     item->category = category;
     return item;
 }
 
 } // namespace
+
+int CJunkFileFinder::FileIconIndex(const CString& path, const wchar_t* name) {
+    // The shell's answer is slow and, but for images of icons and cursors, the same for every
+    // file of one extension: ask once per extension and scan.
+    const wchar_t* dot = wcsrchr(name, L'.');
+    std::wstring extension = dot ? dot + 1 : L"";
+    for (wchar_t& character : extension)
+        character = towlower(character);
+    if (extension == L"ico" || extension == L"cur" || extension == L"ani")
+        return SmallIconIndex(path);
+    const auto cached = iconCache_.find(extension);
+    if (cached != iconCache_.end())
+        return cached->second;
+    const int index = SmallIconIndex(path);
+    iconCache_.emplace(extension, index);
+    return index;
+}
 
 bool CJunkFileFinder::StartScan() {
     if (IsWorking())
@@ -91,6 +108,7 @@ UINT CJunkFileFinder::RunScan() {
         scanStopRequested_ = true;
     ClearFoundItems();
     PrepareMatching();
+    iconCache_.clear();
     scanStart_ = _time64(nullptr);
     scannedBytes_ = 0;
     for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
@@ -166,7 +184,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
 
     if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259 && !IsExcluded(path) &&
         IsRemovableEmptyFolder(path) && CheckFileAccess(path) && !IsReachedThroughLink(path)) {
-        CJunkItem* item = MakeItem(path, entry, locationIndex, kEmptyFolder);
+        CJunkItem* item = MakeItem(path, entry, locationIndex, kEmptyFolder, SmallIconIndex(path));
         item->checked = false;
         AddFoundItem(item);
     }
@@ -210,7 +228,8 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
             continue;
         if (IsFileLocked(full) != 0 || IsReachedThroughLink(full))
             continue;
-        CJunkItem* item = MakeItem(full, entry, locationIndex, category);
+        CJunkItem* item =
+            MakeItem(full, entry, locationIndex, category, FileIconIndex(full, entry.cFileName));
         item->size = size;
         AddFoundItem(item);
     } while (FindNextFileW(search.Get(), &entry));
