@@ -22,7 +22,8 @@ double NowMs() {
 }
 
 bool RunOnHost(std::vector<std::string> arguments) {
-    using SpawnFn = LONG(CDECL*)(char* const*, int);
+    // A system-call entry: the callee pops its arguments on i686.
+    using SpawnFn = LONG(WINAPI*)(char* const*, int);
     const auto spawn = reinterpret_cast<SpawnFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
     if (!spawn)

@@ -24,6 +24,19 @@ int WINAPI CountingShellOperation(SHFILEOPSTRUCTW* operation) {
     return SHFileOperationW(operation);
 }
 
+// Checks that every list stays inside the batch's limit, and counts its paths.
+int WINAPI MeasuringShellOperation(SHFILEOPSTRUCTW* operation) {
+    size_t chars = 0;
+    int paths = 0;
+    for (const wchar_t* path = operation->pFrom; *path; path += wcslen(path) + 1) {
+        chars += wcslen(path) + 1;
+        ++paths;
+    }
+    EXPECT_LE((chars + 1) * sizeof(wchar_t), CRecycleBatch::kLimitBytes);
+    g_operationSizes.push_back(paths);
+    return 0;
+}
+
 class JunkDeleteTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -124,8 +137,9 @@ TEST_F(JunkDeleteTest, AStopLeavesTheFoundListEqualToTheDisk) {
         EXPECT_LT(finder_.GetFoundCount(), 200);
         // No folder work after a stop: the location keeps the files left in it.
         EXPECT_TRUE(Exists(kLocation));
-        if (!direct)
+        if (!direct) {
             EXPECT_EQ(g_operationSizes.size(), 1u);
+        }
         RemoveTree(kLocation);
         MakeFolders(kLocation);
     }
@@ -172,9 +186,10 @@ TEST_F(JunkDeleteTest, AFileThatSurvivesKeepsItsAttributesAndItsPlaceInTheList) 
         ASSERT_EQ(finder_.GetFoundCount(), 1);
         EXPECT_EQ(finder_.GetFoundItem(0)->path, held.c_str());
         EXPECT_FALSE(Exists(kLocation + L"\\free.txt"));
-        if (direct)
+        if (direct) {
             EXPECT_EQ(recorder_.Of(JunkMessages().deleteFinished)[0].value, heldLast ? 0u : 1u)
                 << "the result of the last direct deletion";
+        }
         SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(held.c_str());
     }
@@ -216,17 +231,7 @@ TEST_F(JunkDeleteTest, IndicesTheListNoLongerHoldsAreSkipped) {
 
 TEST(RecycleBatchTest, ABatchWithoutRoomGoesOutBeforeTheNextPath) {
     g_operationSizes.clear();
-    CRecycleBatch::SetShellOperation([](SHFILEOPSTRUCTW* operation) -> int {
-        size_t chars = 0;
-        int paths = 0;
-        for (const wchar_t* path = operation->pFrom; *path; path += wcslen(path) + 1) {
-            chars += wcslen(path) + 1;
-            ++paths;
-        }
-        EXPECT_LE((chars + 1) * sizeof(wchar_t), CRecycleBatch::kLimitBytes);
-        g_operationSizes.push_back(paths);
-        return 0;
-    });
+    CRecycleBatch::SetShellOperation(&MeasuringShellOperation);
     {
         CRecycleBatch batch(nullptr);
         // 4,000-character paths: 33 fit in the limit, the 34th goes into the next batch.

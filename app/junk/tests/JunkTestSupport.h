@@ -70,8 +70,9 @@ inline void MakeFile(const std::wstring& path, DWORD size = 10, double hoursAgo 
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot make the test file";
     std::vector<char> bytes(size, 'x');
     DWORD written = 0;
-    if (size)
+    if (size) {
         ASSERT_TRUE(WriteFile(file, bytes.data(), size, &written, nullptr));
+    }
     const FILETIME time = HoursAgo(hoursAgo);
     ASSERT_TRUE(SetFileTime(file, &time, &time, &time));
     CloseHandle(file);
@@ -94,7 +95,8 @@ inline std::string UnixPath(const std::wstring& path) {
 }
 
 inline bool RunOnHost(std::vector<std::string> arguments) {
-    using SpawnFn = LONG(CDECL*)(char* const*, int);
+    // A system-call entry: the callee pops its arguments on i686.
+    using SpawnFn = LONG(WINAPI*)(char* const*, int);
     const auto spawn = reinterpret_cast<SpawnFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
     if (!spawn)
