@@ -3,25 +3,14 @@
 #include <shlwapi.h>
 
 #include "JunkMessages.h"
+#include "JunkPaths.h"
 #include "JunkTables.h"
 #include "protected_items.h"
 
 namespace {
 
-template <typename Array> void DeleteAllElements(Array& array) {
-    for (INT_PTR i = 0; i < array.GetSize(); ++i)
-        delete array.GetAt(i);
-    array.RemoveAll();
-}
-
 bool IsFolderLocation(const CString& location) {
     return location.GetLength() > 1 && location[1] == L':';
-}
-
-CString WithoutTrailingBackslash(CString path) {
-    if (!path.IsEmpty() && path[path.GetLength() - 1] == L'\\')
-        path.Delete(path.GetLength() - 1);
-    return path;
 }
 
 } // namespace
@@ -35,10 +24,10 @@ CJunkFileFinder::~CJunkFileFinder() {
     RequestDeleteStop();
     WaitForWorker();
     ReleaseFinishedWorkers();
-    DeleteAllElements(found_);
-    DeleteAllElements(masks_);
-    DeleteAllElements(drives_);
-    DeleteAllElements(tempFolders_);
+    DeleteElements(found_);
+    DeleteElements(masks_);
+    DeleteElements(drives_);
+    DeleteElements(tempFolders_);
     if (stopScanEvent_)
         CloseHandle(stopScanEvent_);
     if (stopDeleteEvent_)
@@ -150,7 +139,7 @@ ULONGLONG CJunkFileFinder::GetSelectedSize() const {
 }
 
 void CJunkFileFinder::ClearFoundItems() {
-    DeleteAllElements(found_);
+    DeleteElements(found_);
     found_.FreeExtra();
     Sleep(0);
 }
@@ -193,20 +182,20 @@ void CJunkFileFinder::PrepareMatching() {
 }
 
 bool CJunkFileFinder::IsSelectedLocation(const CString& path) const {
-    const CString folder = WithoutTrailingBackslash(path);
+    const CString folder = WithoutFinalBackslash(path);
     for (INT_PTR i = 0; i < locations_.GetSize(); ++i)
         if (IsFolderLocation(locations_[i]) &&
-            WithoutTrailingBackslash(locations_[i]).CompareNoCase(folder) == 0)
+            WithoutFinalBackslash(locations_[i]).CompareNoCase(folder) == 0)
             return true;
     return false;
 }
 
 bool CJunkFileFinder::IsUnderSelectedFolder(const CString& path) const {
-    const CString folder = WithoutTrailingBackslash(path) + L'\\';
+    const CString folder = WithoutFinalBackslash(path) + L'\\';
     for (INT_PTR i = 0; i < locations_.GetSize(); ++i) {
         if (!IsFolderLocation(locations_[i]))
             continue;
-        const CString location = WithoutTrailingBackslash(locations_[i]) + L'\\';
+        const CString location = WithoutFinalBackslash(locations_[i]) + L'\\';
         if (folder.Left(location.GetLength()).CompareNoCase(location) == 0)
             return true;
     }
@@ -222,7 +211,7 @@ bool CJunkFileFinder::IsRemovableEmptyFolder(const CString& path) {
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    const CString folder = WithoutTrailingBackslash(path) + L'\\';
+    const CString folder = WithoutFinalBackslash(path) + L'\\';
     return PathIsDirectoryEmptyW(folder) &&
            !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
            SetFileAttributesW(path, attributes);

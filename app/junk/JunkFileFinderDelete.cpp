@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "JunkMessages.h"
+#include "JunkPaths.h"
 #include "LinkSafety.h"
 #include "RecycleBatch.h"
 #include "access_rights.h"
@@ -28,12 +29,6 @@ public:
 private:
     bool initialised_;
 };
-
-CString WithoutTrailingBackslash(CString path) {
-    if (!path.IsEmpty() && path[path.GetLength() - 1] == L'\\')
-        path.Delete(path.GetLength() - 1);
-    return path;
-}
 
 bool IsEmptyFolder(const CString& folder) {
     return PathIsDirectoryEmptyW(folder) != FALSE;
@@ -134,7 +129,7 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
     } else {
         if (position % 21 == 0)
             SendDeleteOutput(path, (count - position) * 90 / count);
-        path = WithoutTrailingBackslash(path);
+        path = WithoutFinalBackslash(path);
         if (isFolder)
             RecycleOne(path);
         else
@@ -161,7 +156,7 @@ void CJunkFileFinder::RecycleRemainingItems() {
             savedAttributes_[k] == INVALID_FILE_ATTRIBUTES || !PathFileExistsW(item->path) ||
             IsReachedThroughLink(item->path))
             continue;
-        const CString path = WithoutTrailingBackslash(item->path);
+        const CString path = WithoutFinalBackslash(item->path);
         RecycleOne(path);
         SendDeleteOutput(path, static_cast<int>(90 + 5 * k / count));
     }
@@ -200,7 +195,7 @@ void CJunkFileFinder::RemoveEmptyFolders() {
             const CString& folder = emptyNow_[j];
             if (!folder.IsEmpty() && !IsSelectedLocation(folder) && PathFileExistsW(folder) &&
                 IsEmptyFolder(folder) && CheckFileAccess(folder) && !IsReachedThroughLink(folder)) {
-                const CString path = WithoutTrailingBackslash(folder);
+                const CString path = WithoutFinalBackslash(folder);
                 if (directRemove_) {
                     const DWORD attributes = GetFileAttributesW(path);
                     if (SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL) && !RemoveDirectoryW(path))

@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "JunkPaths.h"
 #include "JunkTables.h"
 #include "app_locations.h"
 #include "paths.h"
@@ -116,9 +117,7 @@ INT_PTR CJunkFileFinder::AddMask(const CString& text, DWORD flags) {
 }
 
 void CJunkFileFinder::ClearMasks() {
-    for (INT_PTR i = 0; i < masks_.GetSize(); ++i)
-        delete masks_[i];
-    masks_.RemoveAll();
+    DeleteElements(masks_);
 }
 
 void CJunkFileFinder::ResetMasksToDefault() {

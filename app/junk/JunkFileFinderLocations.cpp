@@ -6,22 +6,15 @@
 
 #include <vector>
 
+#include "JunkPaths.h"
 #include "system_info.h"
 
 namespace {
 
-template <typename Array> void FreeEntries(Array& array) {
-    for (INT_PTR i = 0; i < array.GetSize(); ++i)
-        delete array[i];
-    array.RemoveAll();
-}
-
 CString NormalisedPath(CString path) {
     path.MakeLower();
     path.Trim();
-    if (!path.IsEmpty() && path[path.GetLength() - 1] == L'\\')
-        path.Delete(path.GetLength() - 1);
-    return path;
+    return WithoutFinalBackslash(path);
 }
 
 CString ShortForm(const CString& path) {
@@ -87,7 +80,7 @@ CString CJunkFileFinder::TrimDriveDisplayName(const CString& displayName) {
 }
 
 const CStringBoolArray& CJunkFileFinder::ListDrives() {
-    FreeEntries(drives_);
+    DeleteElements(drives_);
     const DWORD needed = GetLogicalDriveStringsW(0, nullptr);
     if (needed == 0)
         return drives_;
@@ -131,7 +124,7 @@ bool CJunkFileFinder::AddUniquePath(CString path, CStringBoolArray& list, BOOL f
 }
 
 const CStringBoolArray& CJunkFileFinder::GetTempFolders() {
-    FreeEntries(tempFolders_);
+    DeleteElements(tempFolders_);
     FillWindowsDir();
     if (IsUserAdmin() && !windowsDir_.IsEmpty()) {
         CString windowsTemp;

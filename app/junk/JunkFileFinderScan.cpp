@@ -36,16 +36,6 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-bool HasProtectedExtension(const wchar_t* name) {
-    const wchar_t* dot = wcsrchr(name, L'.');
-    if (!dot)
-        return false;
-    CString extension(dot + 1);
-    extension.MakeLower();
-    extension.Trim();
-    return IsProtectedExtension(extension);
-}
-
 int SmallIconIndex(const wchar_t* path) {
     SHFILEINFOW info = {};
     return SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
@@ -212,7 +202,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (skipSystem_ &&
             (entry.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
             continue;
-        if (HasProtectedExtension(entry.cFileName))
+        if (IsProtectedExtension(entry.cFileName))
             continue;
         int category;
         if (underFolderLocation)

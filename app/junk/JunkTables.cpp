@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "protected_items.h"
+
 const DefaultJunkMask kDefaultJunkMasks[41] = {
     {L"*.---", 1},        {L"*.tmp", 1},    {L"*.temp", 1},   {L"*.chk", 1},  {L"*.old", 1},
     {L"*.gid", 1},        {L"*.nch", 0},    {L"*.wbk", 0},    {L"*.fts", 1},  {L"*.ftg", 0},
@@ -71,26 +73,25 @@ const wchar_t* const kBuiltInIgnorePatterns[54] = {
     L"*\\windows\\repair\\*",
 };
 
-const wchar_t* const kProtectedExtensions[98] = {
-    L"acm",      L"ade", L"adp", L"app", L"asa", L"asp", L"aspx", L"ax",  L"bas", L"bat", L"bin",
-    L"cer",      L"chm", L"clb", L"cmd", L"cnt", L"cnv", L"com",  L"cpl", L"cpx", L"crt", L"csh",
-    L"dll",      L"drv", L"dtd", L"exe", L"fxp", L"fon", L"fnt",  L"grp", L"h1s", L"hlp", L"hta",
-    L"ime",      L"inf", L"ins", L"isp", L"its", L"js",  L"jse",  L"ksh", L"lnk", L"mad", L"maf",
-    L"mag",      L"mam", L"man", L"maq", L"mar", L"mas", L"mat",  L"mau", L"mav", L"maw", L"mda",
-    L"mdb",      L"mde", L"mdt", L"mdw", L"mdz", L"msc", L"msi",  L"msp", L"mst", L"mui", L"nls",
-    L"ocx",      L"ops", L"pal", L"pcd", L"pif", L"prf", L"prg",  L"pst", L"rdp", L"reg", L"scf",
-    L"scr",      L"sct", L"shb", L"shs", L"sys", L"tlb", L"tsp",  L"url", L"vb",  L"vbe", L"vbs",
-    L"vsmacros", L"vss", L"vst", L"vsw", L"ws",  L"wsc", L"wsf",  L"wsh", L"xsd", L"xsl",
-};
+// Beside the foundation's risky types, three more types are never junk.
+const wchar_t* const kMoreProtectedExtensions[3] = {L"fon", L"fnt", L"rdp"};
 
 const wchar_t* const kOverBroadMasks[13] = {
     L"*",     L"*.",     L"*.*",  L"*.?",   L"*.??",  L"*.???", L"*.?*",
     L"*.??*", L"*.???*", L"*.?*", L"*.??*", L"*.*??", L"*.*??",
 };
 
-bool IsProtectedExtension(const wchar_t* lowerExtension) {
-    for (const wchar_t* extension : kProtectedExtensions)
-        if (wcscmp(extension, lowerExtension) == 0)
+bool IsProtectedExtension(const CString& fileName) {
+    if (IsRiskyExtension(fileName))
+        return true;
+    const int dot = fileName.ReverseFind(L'.');
+    if (dot < 0)
+        return false;
+    CString extension = fileName.Mid(dot + 1);
+    extension.Trim();
+    extension.MakeLower();
+    for (const wchar_t* more : kMoreProtectedExtensions)
+        if (extension == more)
             return true;
     return false;
 }

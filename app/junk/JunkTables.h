@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <classlib/String.h>
+
 struct DefaultJunkMask {
     const wchar_t* text;
     DWORD flags;
@@ -12,10 +14,9 @@ struct DefaultJunkMask {
 extern const DefaultJunkMask kDefaultJunkMasks[41];
 // Never stored in the registry; merged into the ignore list at every load and scan start.
 extern const wchar_t* const kBuiltInIgnorePatterns[54];
-// Lower case, without the dot: a file with one of them is never junk.
-extern const wchar_t* const kProtectedExtensions[98];
 // Refused by the add-mask dialog (compared exactly).
 extern const wchar_t* const kOverBroadMasks[13];
 
-bool IsProtectedExtension(const wchar_t* lowerExtension);
+// The 98 types that are never junk: the foundation's 95 risky types and three more.
+bool IsProtectedExtension(const CString& fileName);
 bool IsBuiltInIgnorePattern(const wchar_t* pattern);

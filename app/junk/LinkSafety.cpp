@@ -4,23 +4,17 @@
 
 #include <classlib/String.h>
 
-#include "../../helper/foundation/scoped_release.h"
+#include "JunkPaths.h"
+#include "scoped_release.h"
 
 namespace {
-
-// The path without a final backslash (a drive root keeps it).
-CString WithoutTrailingBackslash(CString path) {
-    if (path.GetLength() > 3 && path[path.GetLength() - 1] == L'\\')
-        path.Delete(path.GetLength() - 1);
-    return path;
-}
 
 CString LongForm(const wchar_t* path) {
     wchar_t buffer[MAX_PATH * 2];
     const DWORD length = GetLongPathNameW(path, buffer, static_cast<DWORD>(std::size(buffer)));
     if (length == 0 || length >= std::size(buffer))
-        return WithoutTrailingBackslash(path);
-    return WithoutTrailingBackslash(buffer);
+        return WithoutFinalBackslash(path);
+    return WithoutFinalBackslash(buffer);
 }
 
 CString FinalPathOf(HANDLE handle) {
@@ -35,7 +29,7 @@ CString FinalPathOf(HANDLE handle) {
         path = L"\\\\" + path.Mid(8);
     else if (path.Left(4) == L"\\\\?\\")
         path = path.Mid(4);
-    return WithoutTrailingBackslash(path);
+    return WithoutFinalBackslash(path);
 }
 
 // An open handle on the path itself (never on what a final reparse point names) reaches the

@@ -10,6 +10,7 @@
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
 #include "JunkTables.h"
+#include "WineHost.h"
 #include "app_state.h"
 
 namespace {
@@ -19,20 +20,6 @@ double NowMs() {
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-bool RunOnHost(std::vector<std::string> arguments) {
-    // A system-call entry: the callee pops its arguments on i686.
-    using SpawnFn = LONG(WINAPI*)(char* const*, int);
-    const auto spawn = reinterpret_cast<SpawnFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
-    if (!spawn)
-        return false;
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    return spawn(argv.data(), 1) == 0;
 }
 
 // The files and folders of a tree by FindFirstFileW/FindNextFileW alone.
@@ -96,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string findCommand =
         "find '" + hostTree + "' -type f \\( " + expression + " \\) | wc -l > '" + countFile + "'";
     double start = NowMs();
-    if (!RunOnHost({"/bin/sh", "-c", findCommand})) {
+    if (!junktest::RunOnHost({"/bin/sh", "-c", findCommand})) {
         std::printf("cannot run find on the host\n");
         return 1;
     }
@@ -108,7 +95,7 @@ int wmain(int argc, wchar_t** argv) {
             findCount = -1;
         std::fclose(counted);
     }
-    RunOnHost({"/bin/rm", "-f", countFile});
+    junktest::RunOnHost({"/bin/rm", "-f", countFile});
 
     size_t walked = 0;
     start = NowMs();

@@ -236,9 +236,11 @@ TEST_F(JunkListsTest, DrivesAndTemporaryFolders) {
 }
 
 TEST_F(JunkListsTest, FixedTables) {
-    EXPECT_TRUE(IsProtectedExtension(L"exe"));
-    EXPECT_TRUE(IsProtectedExtension(L"vsmacros"));
-    EXPECT_FALSE(IsProtectedExtension(L"tmp"));
+    for (const wchar_t* name :
+         {L"setup.exe", L"a.b.VSMACROS", L"font.fon", L"x.fnt", L"desk.rdp", L"report. js "})
+        EXPECT_TRUE(IsProtectedExtension(name)) << std::string(name, name + wcslen(name));
+    for (const wchar_t* name : {L"old.tmp", L"exe", L"archive.exe.bak", L"noextension"})
+        EXPECT_FALSE(IsProtectedExtension(name));
     EXPECT_TRUE(IsBuiltInIgnorePattern(L"*\\SYSTEM32\\CONFIG*"));
     EXPECT_FALSE(IsBuiltInIgnorePattern(L"*\\mine\\*"));
     EXPECT_EQ(std::wstring(kOverBroadMasks[2]), L"*.*");

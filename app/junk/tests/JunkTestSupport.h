@@ -15,6 +15,7 @@
 
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
+#include "WineHost.h"
 
 namespace junktest {
 
@@ -77,39 +78,6 @@ inline void MakeFile(const std::wstring& path, DWORD size = 10, double hoursAgo 
     ASSERT_TRUE(SetFileTime(file, &time, &time, &time));
     CloseHandle(file);
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes));
-}
-
-// Wine's own entries for reaching the host: the Unix name of a path and a host program run.
-inline std::string UnixPath(const std::wstring& path) {
-    using UnixNameFn = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName)
-        return std::string();
-    char* name = unixName(path.c_str());
-    if (!name)
-        return std::string();
-    std::string text(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
-
-inline bool RunOnHost(std::vector<std::string> arguments) {
-    // A system-call entry: the callee pops its arguments on i686.
-    using SpawnFn = LONG(WINAPI*)(char* const*, int);
-    const auto spawn = reinterpret_cast<SpawnFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
-    if (!spawn)
-        return false;
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    return spawn(argv.data(), 1) == 0;
-}
-
-inline bool RunsOnWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // The folder and everything below it, links removed without following them (Wine deletes
