@@ -111,7 +111,7 @@ public:
     // unattended scan uses fixed values instead.
     static JunkScanOptions ReadScanOptions(CWinApp& app, bool unattended);
 
-    // Matching, as the scan applies it
+    // Matching, with the enabled masks and the exclusions taken at the last scan start
     bool MatchesJunkMask(const CString& name) const;
     bool IsExcluded(const CString& path) const;
     // The path, less its final backslash, is one of the folder locations.
