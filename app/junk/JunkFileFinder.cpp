@@ -152,8 +152,8 @@ void CJunkFileFinder::AddFoundItem(CJunkItem* item) {
 bool CJunkFileFinder::MatchesJunkMask(const CString& name) const {
     CString lowerName(name);
     lowerName.MakeLower();
-    for (INT_PTR i = 0; i < activeMasks_.GetSize(); ++i)
-        if (PathMatchSpecW(lowerName, activeMasks_[i]))
+    for (const CJunkPattern& mask : activeMasks_)
+        if (mask.Matches(lowerName))
             return IsSafeToDelete(lowerName);
     return false;
 }
@@ -161,24 +161,23 @@ bool CJunkFileFinder::MatchesJunkMask(const CString& name) const {
 bool CJunkFileFinder::IsExcluded(const CString& path) const {
     CString lowerPath(path);
     lowerPath.MakeLower();
-    for (INT_PTR i = 0; i < activeExclusions_.GetSize(); ++i)
-        if (PathMatchSpecW(lowerPath, activeExclusions_[i]))
+    for (const CJunkPattern& exclusion : activeExclusions_)
+        if (exclusion.Matches(lowerPath))
             return true;
     return false;
 }
 
 void CJunkFileFinder::PrepareMatching() {
-    activeMasks_.RemoveAll();
-    for (INT_PTR i = 0; i < masks_.GetSize(); ++i) {
-        if (masks_[i] && masks_[i]->IsEnabled()) {
-            CString mask(masks_[i]->text);
-            activeMasks_.Add(mask.MakeLower());
-        }
-    }
-    activeExclusions_.RemoveAll();
-    activeExclusions_.Append(ignoreList_);
+    activeMasks_.clear();
+    for (INT_PTR i = 0; i < masks_.GetSize(); ++i)
+        if (masks_[i] && masks_[i]->IsEnabled())
+            activeMasks_.emplace_back(masks_[i]->text);
+    activeExclusions_.clear();
+    for (INT_PTR i = 0; i < ignoreList_.GetSize(); ++i)
+        activeExclusions_.emplace_back(ignoreList_[i]);
     if (unattended_)
-        activeExclusions_.Append(unattendedExclusions_);
+        for (INT_PTR i = 0; i < unattendedExclusions_.GetSize(); ++i)
+            activeExclusions_.emplace_back(unattendedExclusions_[i]);
 }
 
 bool CJunkFileFinder::IsSelectedLocation(const CString& path) const {

@@ -8,12 +8,14 @@
 #include <atomic>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <classlib/App.h>
 #include <classlib/Array.h>
 #include <classlib/String.h>
 
 #include "JunkItem.h"
+#include "JunkPattern.h"
 #include "JunkMask.h"
 #include "StringBool.h"
 
@@ -176,8 +178,8 @@ private:
     bool deleteStopSeen_ = false;
 
     // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
-    CStringArray activeMasks_;
-    CStringArray activeExclusions_;
+    std::vector<CJunkPattern> activeMasks_;
+    std::vector<CJunkPattern> activeExclusions_;
     // Small-icon indices by lower-case extension, for one scan.
     std::map<std::wstring, int> iconCache_;
 

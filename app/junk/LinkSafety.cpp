@@ -10,6 +10,10 @@
 namespace {
 
 CString LongForm(const wchar_t* path) {
+    // Generated short (8.3) aliases hold a "~"; asking costs a folder look-up per component. A
+    // path that still differs from its final form is taken for a link and left alone.
+    if (!wcschr(path, L'~'))
+        return WithoutFinalBackslash(path);
     wchar_t buffer[MAX_PATH * 2];
     const DWORD length = GetLongPathNameW(path, buffer, static_cast<DWORD>(std::size(buffer)));
     if (length == 0 || length >= std::size(buffer))

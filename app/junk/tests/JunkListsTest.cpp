@@ -1,9 +1,11 @@
 // The junk cleaner's lists and settings: masks and ignore lists in the registry on the first
 // run and after edits, the option defaults, the drives and the temporary folders.
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <set>
 
+#include "JunkPattern.h"
 #include "JunkTables.h"
 #include "JunkTestSupport.h"
 #include "app_state.h"
@@ -244,6 +246,70 @@ TEST_F(JunkListsTest, FixedTables) {
     EXPECT_TRUE(IsBuiltInIgnorePattern(L"*\\SYSTEM32\\CONFIG*"));
     EXPECT_FALSE(IsBuiltInIgnorePattern(L"*\\mine\\*"));
     EXPECT_EQ(std::wstring(kOverBroadMasks[2]), L"*.*");
+}
+
+TEST(JunkPatternTest, MatchesAsTheShellsPatternMatcherDoes) {
+    std::vector<CString> patterns = {L"c:\\users\\a\\favorites*",
+                                     L"*.*",
+                                     L" *.tmp",
+                                     L"*.a;*.b",
+                                     L"*\\x?y\\*",
+                                     L"*",
+                                     L"*.",
+                                     L"abc",
+                                     L"**",
+                                     L"*a*b*",
+                                     L"",
+                                     L"A*B",
+                                     L"*.TMP"};
+    for (const DefaultJunkMask& mask : kDefaultJunkMasks)
+        patterns.push_back(mask.text);
+    for (const wchar_t* pattern : kBuiltInIgnorePatterns)
+        patterns.push_back(pattern);
+    const wchar_t* texts[] = {L"old.tmp",
+                              L"a.tmp.txt",
+                              L"~x.y",
+                              L"x.~mp",
+                              L"chklist.ms",
+                              L"CHKLIST.MS",
+                              L"thumbs.db",
+                              L"c:\\windows\\system32\\config\\x",
+                              L"c:\\a\\symantec av\\b.txt",
+                              L"noext",
+                              L"x.",
+                              L".tmp",
+                              L"",
+                              L"c:\\users\\a\\favorites",
+                              L"c:\\users\\a\\favorites2\\x",
+                              L"abc",
+                              L"x.db$",
+                              L"f.$$$",
+                              L"x.---",
+                              L"c:\\x\\xay\\z",
+                              L"a.b",
+                              L"ab",
+                              L"c:\\$recycle.bin\\s",
+                              L"mscreate.dir",
+                              L"f.bak",
+                              L"log.txt",
+                              L"mylog.txt",
+                              L"e.ab$",
+                              L"e.a~",
+                              L"tmp",
+                              L"a.temp"};
+    for (const CString& pattern : patterns) {
+        const CJunkPattern compiled(pattern);
+        CString lowerPattern(pattern);
+        lowerPattern.MakeLower();
+        for (const wchar_t* text : texts) {
+            CString lowerText(text);
+            lowerText.MakeLower();
+            EXPECT_EQ(compiled.Matches(lowerText), PathMatchSpecW(lowerText, lowerPattern) != FALSE)
+                << "pattern " << std::wstring(pattern.GetString()).size() << " chars: "
+                << std::string(pattern.GetString(), pattern.GetString() + pattern.GetLength())
+                << " text: " << std::string(text, text + wcslen(text));
+        }
+    }
 }
 
 } // namespace
