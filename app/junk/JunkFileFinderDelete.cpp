@@ -10,7 +10,6 @@
 #include "LinkSafety.h"
 #include "RecycleBatch.h"
 #include "access_rights.h"
-#include "paths.h"
 #include "size_texts.h"
 
 namespace {
@@ -34,9 +33,16 @@ bool IsEmptyFolder(const CString& folder) {
     return PathIsDirectoryEmptyW(folder) != FALSE;
 }
 
-int RecycleOne(const CString& path) {
-    CShellFileOperation operation;
-    return operation.DeleteToRecycleBin(path, path.GetLength());
+// One path to the Recycle Bin as silently as the batches go: the shell's "delete for good
+// instead?" warning would stop an unattended clean on a question nobody answers.
+void RecycleOne(const CString& path, HWND owner) {
+    CRecycleBatch single(owner);
+    single.Add(path);
+    single.Flush();
+}
+
+HWND ShellOwner(HWND notifyWindow) {
+    return notifyWindow ? GetAncestor(notifyWindow, GA_ROOT) : nullptr;
 }
 
 } // namespace
@@ -69,7 +75,7 @@ UINT CJunkFileFinder::RunDeletion() {
         savedAttributes_[i] = INVALID_FILE_ATTRIBUTES;
     emptyNow_.RemoveAll();
     parents_.RemoveAll();
-    CRecycleBatch batch(notifyWnd_ ? GetAncestor(notifyWnd_, GA_ROOT) : nullptr);
+    CRecycleBatch batch(ShellOwner(notifyWnd_));
 
     const int count = static_cast<int>(deleteIndices_->GetSize());
     bool stopped = false;
@@ -131,7 +137,7 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
             SendDeleteOutput(path, (count - position) * 90 / count);
         path = WithoutFinalBackslash(path);
         if (isFolder)
-            RecycleOne(path);
+            RecycleOne(path, ShellOwner(notifyWnd_));
         else
             batch.Add(path);
     }
@@ -157,7 +163,7 @@ void CJunkFileFinder::RecycleRemainingItems() {
             IsReachedThroughLink(item->path))
             continue;
         const CString path = WithoutFinalBackslash(item->path);
-        RecycleOne(path);
+        RecycleOne(path, ShellOwner(notifyWnd_));
         SendDeleteOutput(path, static_cast<int>(90 + 5 * k / count));
     }
 }
@@ -201,7 +207,7 @@ void CJunkFileFinder::RemoveEmptyFolders() {
                     if (SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL) && !RemoveDirectoryW(path))
                         SetFileAttributesW(path, attributes);
                 } else {
-                    RecycleOne(path);
+                    RecycleOne(path, ShellOwner(notifyWnd_));
                 }
             }
             SendDeleteOutput(folder, static_cast<int>((round == 0 ? 93 : 95) + 4 * j / count));
