@@ -267,4 +267,18 @@ TEST_F(JunkScanTest, ASecondStartWhileScanningIsRefused) {
     finder_.WaitForWorker();
 }
 
+TEST_F(JunkScanTest, DestroyingTheFinderDuringAScanStopsItFirst) {
+    for (int i = 0; i < 40; ++i)
+        MakeFile(L"T:\\Temp\\f" + std::to_wstring(i) + L".txt");
+    MessageRecorder recorder;
+    auto* finder = new CJunkFileFinder;
+    finder->SetLocations(L"T:\\Temp;T;");
+    finder->SetNotifyWindow(recorder.Window());
+    ASSERT_TRUE(finder->StartScan());
+    ASSERT_TRUE(recorder.WaitFor(JunkMessages().itemFound));
+    delete finder; // signals the stop and handles the thread's messages until it ends
+    EXPECT_LT(recorder.Count(JunkMessages().itemFound), 40u);
+    EXPECT_TRUE(recorder.WaitFor(JunkMessages().scanFinished, 10000));
+}
+
 } // namespace
