@@ -130,6 +130,8 @@ private:
     static UINT __cdecl DeleteThreadProc(LPVOID finder);
     UINT RunScan();
     UINT RunDeletion();
+    void ScanLocations();
+    void DeleteChosenItems(CRecycleBatch& batch);
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
     void AddFoundItem(CJunkItem* item);

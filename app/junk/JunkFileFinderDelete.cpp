@@ -68,6 +68,30 @@ void CJunkFileFinder::SendDeleteOutput(const CString& path, int percent) {
 
 UINT CJunkFileFinder::RunDeletion() {
     ComApartment com;
+    CRecycleBatch batch(ShellOwner(notifyWnd_));
+    try {
+        DeleteChosenItems(batch);
+    } catch (CException* e) {
+        e->Delete();
+    } catch (...) {
+    }
+    // What was queued before a stop goes out before the list is purged, so that the list and
+    // the finished message tell what is really left.
+    try {
+        batch.Flush();
+        RestoreSurvivorAttributes();
+        PurgeGoneItems();
+    } catch (CException* e) {
+        e->Delete();
+    } catch (...) {
+    }
+    emptyNow_.RemoveAll();
+    parents_.RemoveAll();
+    SendMessageW(notifyWnd_, JunkMessages().deleteFinished, lastDirectResult_, 0);
+    return 0;
+}
+
+void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     lastDirectResult_ = TRUE;
     savedAttributes_.RemoveAll();
     savedAttributes_.SetSize(found_.GetSize());
@@ -75,7 +99,6 @@ UINT CJunkFileFinder::RunDeletion() {
         savedAttributes_[i] = INVALID_FILE_ATTRIBUTES;
     emptyNow_.RemoveAll();
     parents_.RemoveAll();
-    CRecycleBatch batch(ShellOwner(notifyWnd_));
 
     const int count = static_cast<int>(deleteIndices_->GetSize());
     bool stopped = false;
@@ -99,16 +122,6 @@ UINT CJunkFileFinder::RunDeletion() {
     }
     if (emptyFolders_ && !stopped && !IsDeleteStopRequested())
         RemoveEmptyFolders();
-
-    // What was queued before a stop goes out before the list is purged, so that the list and
-    // the finished message tell what is really left.
-    batch.Flush();
-    RestoreSurvivorAttributes();
-    PurgeGoneItems();
-    emptyNow_.RemoveAll();
-    parents_.RemoveAll();
-    SendMessageW(notifyWnd_, JunkMessages().deleteFinished, lastDirectResult_, 0);
-    return 0;
 }
 
 void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, int count,

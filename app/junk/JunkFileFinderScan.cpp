@@ -93,6 +93,18 @@ UINT __cdecl CJunkFileFinder::ScanThreadProc(LPVOID finder) {
 }
 
 UINT CJunkFileFinder::RunScan() {
+    try {
+        ScanLocations();
+    } catch (CException* e) {
+        e->Delete();
+    } catch (...) {
+    }
+    // However the walk ended, the page hears of its end.
+    PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
+    return 0;
+}
+
+void CJunkFileFinder::ScanLocations() {
     // A short pause lets the page settle; a stop during it still ends with the finished message.
     if (WaitForSingleObject(stopScanEvent_, 1024) == WAIT_OBJECT_0)
         scanStopRequested_ = true;
@@ -125,8 +137,6 @@ UINT CJunkFileFinder::RunScan() {
         if (SearchFolder(path, static_cast<int>(i), false, isFolder) == kSearchStopped)
             break;
     }
-    PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
-    return 0;
 }
 
 int CJunkFileFinder::ScanPercent() const {
