@@ -9,6 +9,8 @@
 #include "vantorix_app.h"
 #include "xarnsys_binding.h"
 
+#include "SkinMenu.h"
+
 #include <windows.h>
 
 #include <classlib/Resources.h>
@@ -50,6 +52,8 @@ UINT g_msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 CAccessRightsHelper g_accessRightsHelper;
 CWinInet g_winInet;
 CDownloaderState g_downloader;
+// The owner-drawn menus' system kind, fonts and image list, made last.
+SkinMenuShared CSkinMenu::s_shared;
 
 // The library is an extension module of the class library whose resources come from the
 // resource library: what the program itself lacks is looked up there.
