@@ -83,10 +83,10 @@ void WrapParagraph(CDC* dc, CString p, int width, const CString& breaks, CString
 IMPLEMENT_DYNAMIC(CFancyListCtrl, CListCtrl)
 
 BEGIN_MESSAGE_MAP(CFancyListCtrl, CListCtrl)
-    ON_NOTIFY_REFLECT(LVN_INSERTITEM, &CFancyListCtrl::OnInsertItem)
-    ON_NOTIFY_REFLECT(LVN_DELETEITEM, &CFancyListCtrl::OnDeleteItem)
-    XARN_MSG_ENTRY(WM_LBUTTONDOWN, ThunkMouse, &CFancyListCtrl::OnLButtonDown)
-    XARN_MSG_ENTRY(WM_LBUTTONDBLCLK, ThunkMouse, &CFancyListCtrl::OnLButtonDown)
+ON_NOTIFY_REFLECT(LVN_INSERTITEM, &CFancyListCtrl::OnInsertItem)
+ON_NOTIFY_REFLECT(LVN_DELETEITEM, &CFancyListCtrl::OnDeleteItem)
+XARN_MSG_ENTRY(WM_LBUTTONDOWN, ThunkMouse, &CFancyListCtrl::OnLButtonDown)
+XARN_MSG_ENTRY(WM_LBUTTONDBLCLK, ThunkMouse, &CFancyListCtrl::OnLButtonDown)
 END_MESSAGE_MAP()
 
 CFancyListCtrl::CFancyListCtrl() = default;
@@ -126,8 +126,7 @@ BOOL CFancyListCtrl::SetMaxLines(int lines) {
     return TRUE;
 }
 
-int CFancyListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width,
-                                 int subItem) {
+int CFancyListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width, int subItem) {
     const int index = CListCtrl::InsertColumn(column, heading, format, width, subItem);
     if (index < 0)
         return index;
@@ -167,8 +166,7 @@ int CFancyListCtrl::InsertImageColumn(int column, LPCWSTR heading, CImageList* l
     return index;
 }
 
-int CFancyListCtrl::InsertDescriptionColumn(int column, LPCWSTR heading, int width,
-                                            int subItem) {
+int CFancyListCtrl::InsertDescriptionColumn(int column, LPCWSTR heading, int width, int subItem) {
     if (m_nDescriptionColumn >= 0 || width <= 0)
         return -1;
     const int index = InsertColumn(column, heading, LVCFMT_LEFT, width, subItem);
@@ -465,10 +463,10 @@ void CFancyListCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
         const int w = GetColumnWidth(i);
         if (i == m_nCheckColumn) {
             if (!heading && m_checkImages.GetSafeHandle() != nullptr)
-                m_checkImages.Draw(dc, GetCheck(row) ? 1 : 0,
-                                   CPoint(x + w / 2 - 8,
-                                          item.top + (item.bottom - item.top) / 2 - 8),
-                                   ILD_TRANSPARENT);
+                m_checkImages.Draw(
+                    dc, GetCheck(row) ? 1 : 0,
+                    CPoint(x + w / 2 - 8, item.top + (item.bottom - item.top) / 2 - 8),
+                    ILD_TRANSPARENT);
         } else if (i == m_nImageColumn) {
             const int image = m_images[row];
             if (m_pImageList != nullptr && image >= 0 && image < m_pImageList->GetImageCount())

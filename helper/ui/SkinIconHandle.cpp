@@ -62,8 +62,8 @@ HICON CSkinIconHandle::MakeScaledIcon(HICON icon, int cx, int cy) {
     HIMAGELIST list = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 1);
     if (list == nullptr)
         return nullptr;
-    HICON scaled = ImageList_AddIcon(list, icon) >= 0 ? ImageList_GetIcon(list, 0, ILD_NORMAL)
-                                                       : nullptr;
+    HICON scaled =
+        ImageList_AddIcon(list, icon) >= 0 ? ImageList_GetIcon(list, 0, ILD_NORMAL) : nullptr;
     ImageList_Destroy(list);
     return scaled;
 }

@@ -94,9 +94,8 @@ bool MakeDerivedImages(HICON icon, CSize size, bool withDerived, CImageList& lis
         ::DrawIconEx(memory, 0, 0, icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
         const COLORREF deviceFace = DeviceColour(memory, face);
         if (kind == 1)
-            RecolourPixels(memory, size.cx, size.cy, deviceFace, [&](COLORREF) {
-                return BlendTowardWhite(shadow, shadowLight);
-            });
+            RecolourPixels(memory, size.cx, size.cy, deviceFace,
+                           [&](COLORREF) { return BlendTowardWhite(shadow, shadowLight); });
         else if (kind == 2)
             RecolourPixels(memory, size.cx, size.cy, deviceFace, [&](COLORREF pixel) {
                 const int grey = (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) / 3;
@@ -252,8 +251,8 @@ void CSkinMenu::SetImageSize(int width, int height) {
 BOOL CSkinMenu::IsClassicTheme() {
     static const BOOL classic = [] {
         wchar_t theme[130] = {};
-        if (!RegReadStringAt(HKEY_CURRENT_USER, L"Software\\Microsoft\\Plus!\\Themes\\Current",
-                             L"", theme, 130))
+        if (!RegReadStringAt(HKEY_CURRENT_USER, L"Software\\Microsoft\\Plus!\\Themes\\Current", L"",
+                             theme, 130))
             return FALSE;
         const CString name(theme);
         const CString ending(L"Windows Classic.theme");
@@ -587,15 +586,15 @@ void CSkinMenu::MeasureItem(LPMEASUREITEMSTRUCT mis) {
             CFont* previous = nullptr;
             if (IsNewShell() && GetSystemMenuFont(logFont) && menuFont.CreateFontIndirect(&logFont))
                 previous = dc->SelectObject(&menuFont);
-            textWidth = dc->GetTextExtent(record->GetText(),
-                                          static_cast<int>(wcslen(record->GetText())))
-                            .cx;
+            textWidth =
+                dc->GetTextExtent(record->GetText(), static_cast<int>(wcslen(record->GetText())))
+                    .cx;
             if (previous != nullptr)
                 dc->SelectObject(previous);
         }
     }
     mis->itemWidth = static_cast<UINT>(UsesXPLook() ? image.cx + pad + textWidth + 8
                                                     : 2 * image.cx + textWidth + 1);
-    mis->itemHeight =
-        static_cast<UINT>(std::max(::GetSystemMetrics(SM_CYMENU), static_cast<int>(image.cy) + pad));
+    mis->itemHeight = static_cast<UINT>(
+        std::max(::GetSystemMetrics(SM_CYMENU), static_cast<int>(image.cy) + pad));
 }

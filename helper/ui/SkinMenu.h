@@ -20,13 +20,13 @@ public:
     void SetText(LPCWSTR text);
     LPCWSTR GetText() const { return m_pszText; }
 
-    LPWSTR m_pszText = nullptr;          // owned; null for an item without text
-    int m_nOwnImageIndex = -1;           // in the item's own image list (unused)
-    int m_nSharedImageIndex = -1;        // first image in the class-wide list, or -1
-    int m_nImageResourceId = -1;         // the item's own image (unused)
-    UINT m_nFlags = 0;                   // MF_ flags the item was appended with
-    UINT_PTR m_nID = 0;                  // command id, or the sub-menu of a popup item
-    UINT m_reserved[3] = {};             // set by nothing
+    LPWSTR m_pszText = nullptr;            // owned; null for an item without text
+    int m_nOwnImageIndex = -1;             // in the item's own image list (unused)
+    int m_nSharedImageIndex = -1;          // first image in the class-wide list, or -1
+    int m_nImageResourceId = -1;           // the item's own image (unused)
+    UINT m_nFlags = 0;                     // MF_ flags the item was appended with
+    UINT_PTR m_nID = 0;                    // command id, or the sub-menu of a popup item
+    UINT m_reserved[3] = {};               // set by nothing
     CImageList* m_pOwnImageList = nullptr; // owned
     UINT m_reserved2 = 0;
 };

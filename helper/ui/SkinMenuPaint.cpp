@@ -182,8 +182,8 @@ void CSkinMenu::DrawItemXP(LPDRAWITEMSTRUCT dis) {
 
     const int index = record->m_nSharedImageIndex;
     const INT_PTR imageCount = s_shared.imageIds.GetSize();
-    const bool hasImage = index >= 0 && index < imageCount &&
-                          index < s_shared.images.GetImageCount();
+    const bool hasImage =
+        index >= 0 && index < imageCount && index < s_shared.images.GetImageCount();
     const UINT command = hasImage ? s_shared.imageIds[index] : 0;
     const bool threeD = hasImage && index + 3 < imageCount &&
                         s_shared.imageIds[index + 1] == command &&
@@ -246,8 +246,8 @@ void CSkinMenu::DrawItemXP(LPDRAWITEMSTRUCT dis) {
             DrawItemText(dc, record->GetText(), textRect, image.cx,
                          themed ? grey : BlendTowardWhite(grey, 0.4), nullptr);
         } else {
-            DrawItemText(dc, record->GetText(), textRect, image.cx,
-                         ::GetSysColor(COLOR_MENUTEXT), &s_shared.font);
+            DrawItemText(dc, record->GetText(), textRect, image.cx, ::GetSysColor(COLOR_MENUTEXT),
+                         &s_shared.font);
         }
     }
     if (previousFont != nullptr)

@@ -50,9 +50,9 @@ private:
 IMPLEMENT_DYNAMIC(CSkinTrayIcon, CWnd)
 
 BEGIN_MESSAGE_MAP(CSkinTrayIcon, CWnd)
-    ON_WM_TIMER()
-    ON_WM_SETTINGCHANGE()
-    ON_REGISTERED_MESSAGE(g_msgTaskbarCreated, &CSkinTrayIcon::OnTaskbarCreated)
+ON_WM_TIMER()
+ON_WM_SETTINGCHANGE()
+ON_REGISTERED_MESSAGE(g_msgTaskbarCreated, &CSkinTrayIcon::OnTaskbarCreated)
 END_MESSAGE_MAP()
 
 CSkinTrayIcon::CSkinTrayIcon() {
@@ -75,8 +75,8 @@ BOOL CSkinTrayIcon::Create(LPCWSTR tooltip, UINT, CWnd* owner, UINT iconId) {
     return Create(tooltip, owner, iconId, 0, 0, false);
 }
 
-BOOL CSkinTrayIcon::Create(LPCWSTR tooltip, CWnd* owner, UINT iconId, UINT menuId,
-                           UINT defaultItem, bool defaultByPosition) {
+BOOL CSkinTrayIcon::Create(LPCWSTR tooltip, CWnd* owner, UINT iconId, UINT menuId, UINT defaultItem,
+                           bool defaultByPosition) {
     if (owner == nullptr || owner->GetSafeHwnd() == nullptr)
         return FALSE;
     m_nDefaultIconId = iconId;
