@@ -17,8 +17,16 @@ namespace uitest {
 class HostWindow : public CWnd {
 public:
     bool Open(int width, int height, LPCWSTR title = L"UI test") {
-        return CreateEx(0, AfxRegisterWndClass(0, nullptr, ::GetSysColorBrush(COLOR_WINDOW)), title,
-                        WS_POPUP | WS_VISIBLE, 20, 20, width, height, nullptr, nullptr) != FALSE;
+        LPCWSTR windowClass = AfxRegisterWndClass(0, nullptr, ::GetSysColorBrush(COLOR_WINDOW));
+        if (windowClass == nullptr) {
+            fwprintf(stderr, L"window class not registered: %lu\n", ::GetLastError());
+            return false;
+        }
+        if (CreateEx(0, windowClass, title, WS_POPUP | WS_VISIBLE, 20, 20, width, height, nullptr,
+                     nullptr))
+            return true;
+        fwprintf(stderr, L"window not created: %lu\n", ::GetLastError());
+        return false;
     }
     ~HostWindow() override {
         if (m_hWnd != nullptr)
