@@ -8,6 +8,10 @@ HICON Duplicate(HICON icon) {
 }
 } // namespace
 
+CSkinIconHandle::CSkinIconHandle() = default;
+
+CSkinIconHandle::CSkinIconHandle(HICON icon) : m_hIcon(icon) {}
+
 CSkinIconHandle::CSkinIconHandle(const CSkinIconHandle& other)
     : m_hIcon(Duplicate(other.m_hIcon)) {}
 

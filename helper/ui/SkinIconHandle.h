@@ -7,9 +7,9 @@
 
 class CSkinIconHandle {
 public:
-    CSkinIconHandle() = default;
+    CSkinIconHandle();
     // Takes the icon over.
-    explicit CSkinIconHandle(HICON icon) : m_hIcon(icon) {}
+    explicit CSkinIconHandle(HICON icon);
     // A copy holds its own duplicate of the icon, so that each destroys only its own.
     CSkinIconHandle(const CSkinIconHandle& other);
     CSkinIconHandle& operator=(const CSkinIconHandle& other);

@@ -1,5 +1,7 @@
 #include "SkinModuleHandle.h"
 
+CSkinModuleHandle::CSkinModuleHandle() = default;
+
 CSkinModuleHandle::CSkinModuleHandle(LPCWSTR name) : m_strName(name) {
     m_hModule = ::GetModuleHandleW(name);
     if (m_hModule != nullptr) {

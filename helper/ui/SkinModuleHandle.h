@@ -10,7 +10,7 @@
 
 class CSkinModuleHandle {
 public:
-    CSkinModuleHandle() = default;
+    CSkinModuleHandle();
     // The module already loaded under that name, else loaded (and freed again later).
     explicit CSkinModuleHandle(LPCWSTR name);
     virtual ~CSkinModuleHandle();
