@@ -42,10 +42,11 @@ protected:
     }
     void OnInitMenuPopup(CMenu*, UINT, BOOL) {
         ++menusShown;
-        ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-            ::KillTimer(nullptr, id);
-            ::EndMenu();
-        });
+        ::SetTimer(nullptr, 0, 50, &EndMenuSoon);
+    }
+    static void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        ::EndMenu();
     }
     BOOL OnCommand(WPARAM wParam, LPARAM) override {
         lastCommand = LOWORD(wParam);
