@@ -53,9 +53,13 @@ BITMAPS = {
     1091: (4, 2, 1, [LINE]), 1098: (4, 2, 1, [LINE]), 1094: (600, 80, 1, [BLUE]),
     1096: (180, 600, 1, [PALE]), 1075: (32, 32, 1, [ORANGE]), 1170: (16, 16, 1, [DARK]),
     1142: (240, 60, 1, [BLUE]),
-    # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
-    1092: (15, 15, 3, [WHITE, GREEN, GREY]),
 }
+
+# The list check boxes (15 x 15 each, magenta mask round a 13 x 13 box): unchecked, checked
+# (a white tick on green), partly checked; made by make_check_strip.
+CHECK_STRIP = 1092
+CHECK_BORDER = "#7A8CA5"
+
 
 # PNG images: id -> (width, height, columns, rows, colours)
 PNGS = {
@@ -97,6 +101,17 @@ def frames_args(width, height, count, colours):
 
 def make_bitmap(path, width, height, count, colours):
     convert(*frames_args(width, height, count, colours), "-type", "TrueColor", f"BMP3:{path}")
+
+
+def make_check_strip(path):
+    box = ["-size", "15x15", f"xc:{MAGENTA}", "+antialias", "-strokewidth", "1"]
+    unchecked = ["(", *box, "-fill", WHITE, "-stroke", CHECK_BORDER, "-draw", "rectangle 1,1 13,13", ")"]
+    checked = ["(", *box, "-fill", GREEN, "-stroke", GREEN, "-draw", "rectangle 1,1 13,13",
+               "-fill", "none", "-stroke", WHITE, "-strokewidth", "2",
+               "-draw", "polyline 4,7 6,10 10,4", ")"]
+    partly = ["(", *box, "-fill", WHITE, "-stroke", CHECK_BORDER, "-draw", "rectangle 1,1 13,13",
+              "-fill", GREY, "-stroke", GREY, "-draw", "rectangle 4,4 10,10", ")"]
+    convert(*unchecked, *checked, *partly, "+append", "-type", "TrueColor", f"BMP3:{path}")
 
 
 def make_png(path, width, height, columns, rows, colours):
@@ -164,6 +179,8 @@ def main():
         name = f"bitmap_{rid}.bmp"
         make_bitmap(os.path.join(out, name), w, h, n, colours)
         rc.append(f'{rid} BITMAP "{name}"')
+    make_check_strip(os.path.join(out, f"bitmap_{CHECK_STRIP}.bmp"))
+    rc.append(f'{CHECK_STRIP} BITMAP "bitmap_{CHECK_STRIP}.bmp"')
     for rid, (w, h, cols, rows, colours) in sorted(PNGS.items()):
         name = f"png_{rid}.png"
         make_png(os.path.join(out, name), w, h, cols, rows, colours)

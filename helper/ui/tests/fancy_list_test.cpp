@@ -225,10 +225,10 @@ TEST_F(FancyList, PaintsChecksHeadingsStripesAndTexts) {
     CDC stripDC;
     stripDC.CreateCompatibleDC(nullptr);
     CBitmap* previous = stripDC.SelectObject(&strip);
-    const COLORREF checkedCentre = stripDC.GetPixel(15 + 7, 7);
-    const COLORREF uncheckedCentre = stripDC.GetPixel(7, 7);
+    const COLORREF checkedInside = stripDC.GetPixel(15 + 3, 3);
+    const COLORREF uncheckedInside = stripDC.GetPixel(3, 3);
     stripDC.SelectObject(previous);
-    ASSERT_NE(checkedCentre, uncheckedCentre);
+    ASSERT_NE(checkedInside, uncheckedInside);
 
     const int h = list.GetRowHeight();
     auto paint = [&](uitest::Canvas& canvas, int row, UINT state) {
@@ -241,11 +241,12 @@ TEST_F(FancyList, PaintsChecksHeadingsStripesAndTexts) {
         dis.rcItem = CRect(0, 0, 430, h);
         list.DrawItem(&dis);
     };
-    const CPoint checkCentre(30 / 2 - 8 + 7, h / 2 - 8 + 7);
+    // A point inside the box, away from the tick.
+    const CPoint checkInside(30 / 2 - 8 + 3, h / 2 - 8 + 3);
     {
         uitest::Canvas canvas(430, h);
         paint(canvas, normal, 0);
-        EXPECT_EQ(checkedCentre, canvas.At(checkCentre.x, checkCentre.y));
+        EXPECT_EQ(checkedInside, canvas.At(checkInside.x, checkInside.y));
         EXPECT_EQ(RGB(255, 255, 255), canvas.At(429, 1));
         // The title in its grey, a line below the top.
         EXPECT_GT(canvas.CountOther(CRect(35, 2, 430, h / 2), RGB(255, 255, 255)), 20);
@@ -253,7 +254,7 @@ TEST_F(FancyList, PaintsChecksHeadingsStripesAndTexts) {
     {
         uitest::Canvas canvas(430, h);
         paint(canvas, heading, 0);
-        EXPECT_EQ(RGB(255, 255, 255), canvas.At(checkCentre.x, checkCentre.y));
+        EXPECT_EQ(RGB(255, 255, 255), canvas.At(checkInside.x, checkInside.y));
     }
     {
         list.m_crBackground2 = RGB(1, 2, 3);
