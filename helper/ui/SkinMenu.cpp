@@ -1,6 +1,7 @@
 #include "SkinMenu.h"
 
 #include "registry.h"
+#include "scoped_release.h"
 
 #include <classlib/App.h>
 #include <classlib/Resources.h>
@@ -24,23 +25,6 @@ HWND MainOrDesktopWindow() {
     return main != nullptr && main->GetSafeHwnd() != nullptr ? main->GetSafeHwnd()
                                                              : ::GetDesktopWindow();
 }
-
-// A window's DC, released when the scope ends.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
-    ~WindowDC() {
-        if (m_dc != nullptr)
-            ::ReleaseDC(m_window, m_dc);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
 
 // The colour that a device of dc's kind gives back for colour: the form in which pixels of
 // that colour compare equal.
@@ -78,8 +62,8 @@ bool MakeDerivedImages(HICON icon, CSize size, bool withDerived, CImageList& lis
         return false;
     if (!withDerived)
         return true;
-    WindowDC screen(nullptr);
-    CDC* screenDC = CDC::FromHandle(screen.Get());
+    CClientDC screen(nullptr);
+    CDC* screenDC = &screen;
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
     const double shadowLight = CSkinMenu::IsThemedXP() ? 0.0 : 0.49;
@@ -107,22 +91,6 @@ bool MakeDerivedImages(HICON icon, CSize size, bool withDerived, CImageList& lis
     }
     return true;
 }
-
-// An icon taken out of an image list, destroyed with the scope.
-class ExtractedIcon {
-public:
-    ExtractedIcon(CImageList& list, int index) : m_icon(list.ExtractIcon(index)) {}
-    ~ExtractedIcon() {
-        if (m_icon != nullptr)
-            ::DestroyIcon(m_icon);
-    }
-    ExtractedIcon(const ExtractedIcon&) = delete;
-    ExtractedIcon& operator=(const ExtractedIcon&) = delete;
-    HICON Get() const { return m_icon; }
-
-private:
-    HICON m_icon;
-};
 
 // Reads one zero-terminated wide text of a menu template; false past the end.
 bool ReadTemplateText(const BYTE*& cursor, const BYTE* end, CString& text) {
@@ -346,8 +314,9 @@ int CSkinMenu::AddItemImages(UINT_PTR id, int iconId) {
     if (first < 0) {
         const int start = s_shared.images.GetImageCount();
         for (int i = 0; i < count; ++i) {
-            ExtractedIcon image(images, i);
-            if (image.Get() == nullptr || s_shared.images.Add(image.Get()) < 0)
+            const HICON image = images.ExtractIcon(i);
+            const ScopedRelease imageOwner(image, &::DestroyIcon);
+            if (image == nullptr || s_shared.images.Add(image) < 0)
                 return start == s_shared.images.GetImageCount() ? -1 : start;
             s_shared.imageIds.Add(command);
         }
@@ -358,9 +327,10 @@ int CSkinMenu::AddItemImages(UINT_PTR id, int iconId) {
                             s_shared.imageIds[first + 2] == command;
     const int replace = hasDerived && derived ? count : 1;
     for (int i = 0; i < replace; ++i) {
-        ExtractedIcon image(images, i);
-        if (image.Get() != nullptr)
-            s_shared.images.Replace(static_cast<int>(first) + i, image.Get());
+        const HICON image = images.ExtractIcon(i);
+        const ScopedRelease imageOwner(image, &::DestroyIcon);
+        if (image != nullptr)
+            s_shared.images.Replace(static_cast<int>(first) + i, image);
     }
     return static_cast<int>(first);
 }
@@ -502,10 +472,10 @@ void CSkinMenu::PadAccelerators() {
     if (!menuFont.CreateFontIndirect(&logFont))
         return;
     const HWND window = MainOrDesktopWindow();
-    WindowDC screen(window);
-    if (screen.Get() == nullptr)
+    CClientDC screen(CWnd::FromHandle(window));
+    if (screen.m_hDC == nullptr)
         return;
-    CDC* dc = CDC::FromHandle(screen.Get());
+    CDC* dc = &screen;
     CFont* previous = dc->SelectObject(&menuFont);
     auto widthBeforeTab = [&](const CString& text) {
         const int tab = text.Find(L'\t');
@@ -578,11 +548,11 @@ void CSkinMenu::MeasureItem(LPMEASUREITEMSTRUCT mis) {
     }
     int textWidth = 0;
     if (s_shared.osKind != kMenuOsWin32s && record->GetText() != nullptr) {
-        WindowDC screen(MainOrDesktopWindow());
+        CClientDC screen(CWnd::FromHandle(MainOrDesktopWindow()));
         LOGFONTW logFont{};
         CFont menuFont;
-        if (screen.Get() != nullptr) {
-            CDC* dc = CDC::FromHandle(screen.Get());
+        if (screen.m_hDC != nullptr) {
+            CDC* dc = &screen;
             CFont* previous = nullptr;
             if (IsNewShell() && GetSystemMenuFont(logFont) && menuFont.CreateFontIndirect(&logFont))
                 previous = dc->SelectObject(&menuFont);

@@ -1,6 +1,7 @@
 #include "SkinTrayIcon.h"
 
 #include "SkinModuleHandle.h"
+#include "scoped_release.h"
 #include "shared_globals.h"
 
 #include <classlib/Menu.h>
@@ -28,22 +29,10 @@ HICON LoadSmallIcon(LPCWSTR name) {
                                            ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
-// A menu resource, destroyed with the scope.
-class LoadedMenu {
-public:
-    explicit LoadedMenu(HMENU menu) : m_menu(menu) {}
-    ~LoadedMenu() {
-        if (m_menu != nullptr)
-            ::DestroyMenu(m_menu);
-    }
-    LoadedMenu(const LoadedMenu&) = delete;
-    LoadedMenu& operator=(const LoadedMenu&) = delete;
-    HMENU Get() const { return m_menu; }
-    HMENU Sub() const { return m_menu != nullptr ? ::GetSubMenu(m_menu, 0) : nullptr; }
-
-private:
-    HMENU m_menu;
-};
+// Sub-menu 0 of a menu, or null.
+HMENU FirstSubMenu(HMENU menu) {
+    return menu != nullptr ? ::GetSubMenu(menu, 0) : nullptr;
+}
 
 } // namespace
 
@@ -236,10 +225,11 @@ BOOL CSkinTrayIcon::SetMenuDefault(UINT item, bool byPosition) {
         return TRUE;
     m_nDefaultItem = item;
     m_bDefaultByPosition = byPosition;
-    const LoadedMenu menu(LoadContextMenu());
-    if (menu.Sub() == nullptr)
+    const HMENU menu = LoadContextMenu();
+    const ScopedRelease menuOwner(menu, &::DestroyMenu);
+    if (FirstSubMenu(menu) == nullptr)
         return FALSE;
-    ::SetMenuDefaultItem(menu.Sub(), item, byPosition);
+    ::SetMenuDefaultItem(FirstSubMenu(menu), item, byPosition);
     return TRUE;
 }
 
@@ -333,14 +323,16 @@ LRESULT CSkinTrayIcon::OnTrayNotification(WPARAM id, LPARAM message) {
     const UINT event = LOWORD(message);
     if (event == WM_RBUTTONUP || event == WM_CONTEXTMENU || event == NIN_SELECT ||
         event == NIN_KEYSELECT) {
-        const LoadedMenu menu(LoadContextMenu());
-        if (menu.Sub() == nullptr)
+        const HMENU menu = LoadContextMenu();
+        const ScopedRelease menuOwner(menu, &::DestroyMenu);
+        const HMENU popup = FirstSubMenu(menu);
+        if (popup == nullptr)
             return 0;
-        ::SetMenuDefaultItem(menu.Sub(), m_nDefaultItem, m_bDefaultByPosition);
+        ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
         POINT cursor{};
         ::GetCursorPos(&cursor);
         ::SetForegroundWindow(m_hOwner);
-        ::TrackPopupMenu(menu.Sub(), TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hOwner, nullptr);
+        ::TrackPopupMenu(popup, TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hOwner, nullptr);
         // Lets the menu close when the user clicks elsewhere.
         ::PostMessageW(m_hOwner, WM_NULL, 0, 0);
         ShellNotify(NIM_SETFOCUS);
@@ -350,10 +342,11 @@ LRESULT CSkinTrayIcon::OnTrayNotification(WPARAM id, LPARAM message) {
         ::SetForegroundWindow(m_hOwner);
         UINT command = m_nDefaultItem;
         if (m_bDefaultByPosition) {
-            const LoadedMenu menu(LoadContextMenu());
-            if (menu.Sub() == nullptr)
+            const HMENU menu = LoadContextMenu();
+            const ScopedRelease menuOwner(menu, &::DestroyMenu);
+            if (FirstSubMenu(menu) == nullptr)
                 return 0;
-            command = ::GetMenuItemID(menu.Sub(), static_cast<int>(m_nDefaultItem));
+            command = ::GetMenuItemID(FirstSubMenu(menu), static_cast<int>(m_nDefaultItem));
         }
         ::SendMessageW(m_hOwner, WM_COMMAND, command, 0);
         return 1;
