@@ -52,6 +52,16 @@ void Paint(CSkinMenu& menu, int position, UINT state, uitest::Canvas& canvas) {
     menu.DrawItem(&dis);
 }
 
+// Whether the item at a position is owner-drawn (GetMenuState puts a popup's item count where
+// that flag would be).
+bool IsOwnerDrawn(HMENU menu, int position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+    return (info.fType & MFT_OWNERDRAW) != 0;
+}
+
 MEASUREITEMSTRUCT Measure(CSkinMenu& menu, int position) {
     MEASUREITEMSTRUCT mis{};
     mis.CtlType = ODT_MENU;
@@ -126,14 +136,15 @@ TEST(SkinMenuBuild, ResourceMenuPadsTabbedTextsToTheWidestPart) {
     ASSERT_TRUE(menu.LoadMenu(kTestMenu));
     ASSERT_EQ(2, ::GetMenuItemCount(menu.m_hMenu));
     // The bar itself is plain text, its popups owner-drawn.
-    EXPECT_FALSE(::GetMenuState(menu.m_hMenu, 0, MF_BYPOSITION) & MF_OWNERDRAW);
+    EXPECT_FALSE(IsOwnerDrawn(menu.m_hMenu, 0));
+    EXPECT_FALSE(IsOwnerDrawn(menu.m_hMenu, 1));
     HMENU file = ::GetSubMenu(menu.m_hMenu, 0);
     ASSERT_NE(nullptr, file);
     auto* popup = static_cast<CSkinMenu*>(CMenu::FromHandlePermanent(file));
     ASSERT_NE(nullptr, popup);
     ASSERT_TRUE(popup->IsKindOf(RUNTIME_CLASS(CSkinMenu)));
     ASSERT_EQ(4, ::GetMenuItemCount(file));
-    EXPECT_TRUE(::GetMenuState(file, 0, MF_BYPOSITION) & MF_OWNERDRAW);
+    EXPECT_TRUE(IsOwnerDrawn(file, 0));
     EXPECT_TRUE(::GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR);
 
     LOGFONTW logFont{};
@@ -156,6 +167,21 @@ TEST(SkinMenuBuild, ResourceMenuPadsTabbedTextsToTheWidestPart) {
     }
     EXPECT_EQ(CString(L"E&xit"), Record(*popup, 3)->GetText());
     EXPECT_FALSE(menu.LoadMenu(9999));
+}
+
+TEST(SkinMenuBuild, PopupAppendedToALoadedMenuBarStaysPlainText) {
+    CSkinMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(kTestMenu));
+    CSkinMenu* help = menu.AppendODPopupMenu(L"&Help");
+    ASSERT_NE(nullptr, help);
+    ASSERT_TRUE(help->AppendODMenu(L"About", MF_OWNERDRAW, 501));
+    ASSERT_EQ(3, ::GetMenuItemCount(menu.m_hMenu));
+    EXPECT_TRUE(::GetMenuState(menu.m_hMenu, 2, MF_BYPOSITION) & MF_POPUP);
+    EXPECT_FALSE(IsOwnerDrawn(menu.m_hMenu, 2));
+    CString text;
+    menu.GetMenuString(2, text, MF_BYPOSITION);
+    EXPECT_EQ(CString(L"&Help"), text);
+    EXPECT_EQ(help->m_hMenu, ::GetSubMenu(menu.m_hMenu, 2));
 }
 
 TEST(SkinMenuMemDC, ReachesTheTargetOnlyWhenDestroyed) {

@@ -183,6 +183,23 @@ TEST_F(TrayIcon, AnimationWalksTheFramesAndStops) {
     EXPECT_EQ(L"Resting", tray.GetTipText());
 }
 
+TEST_F(TrayIcon, WindowGoesIntoTheTrayAndComesBack) {
+    ASSERT_TRUE(tray.Create(L"Stellmark", &owner, kRestingIcon, kTrayMenu, 0, false));
+    uitest::HostWindow window;
+    ASSERT_TRUE(window.Open(300, 200, L"Main window"));
+    tray.HideWindowToTray(&window);
+    EXPECT_FALSE(window.IsWindowVisible());
+    const HWND parent = ::GetAncestor(window.m_hWnd, GA_PARENT);
+    EXPECT_NE(::GetDesktopWindow(), parent);
+    EXPECT_FALSE(::IsWindowVisible(parent));
+    tray.RestoreWindowFromTray(&window);
+    EXPECT_TRUE(window.IsWindowVisible());
+    EXPECT_EQ(::GetDesktopWindow(), ::GetAncestor(window.m_hWnd, GA_PARENT));
+    RECT area{};
+    EXPECT_TRUE(CSkinTrayIcon::GetTrayWindowRect(&area));
+    EXPECT_FALSE(CSkinTrayIcon::GetTrayWindowRect(nullptr));
+}
+
 TEST(IconHandle, CopiesNeverShareTheIconTheyDestroy) {
     HICON original = ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION));
     ASSERT_NE(nullptr, original);
