@@ -209,6 +209,23 @@ TEST_F(FancyList, HeaderRefusesTooNarrowAndCheckColumnWidths) {
     EXPECT_EQ(0, changing(1, 50));
 }
 
+TEST_F(FancyList, NarrowerDescriptionColumnMakesRowsTallerAfterTracking) {
+    AddColumns();
+    CString text;
+    for (int i = 0; i < 6; ++i)
+        text += L"Files left behind by programs ";
+    AddRow(L"Row", text);
+    const int wide = list.GetRowHeight();
+    ASSERT_TRUE(list.SetColumnWidth(1, 150));
+    NMHEADERW notify{};
+    notify.hdr.hwndFrom = list.GetHeaderCtrl()->GetSafeHwnd();
+    notify.hdr.code = HDN_ENDTRACKW;
+    notify.iItem = 1;
+    list.SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+    EXPECT_GT(list.GetRowHeight(), wide);
+    EXPECT_EQ(list.GetRowHeight(), DrawnRowHeight(0));
+}
+
 TEST_F(FancyList, PaintsChecksHeadingsStripesAndTexts) {
     AddColumns();
     const int normal = AddRow(L"Checked row", L"Its description.");
