@@ -118,6 +118,25 @@ TEST_F(TrayIcon, AddedAgainWhenTheTaskbarIsMadeAgain) {
     EXPECT_FALSE(InTray());
 }
 
+TEST_F(TrayIcon, HiddenIconStaysRegisteredAndTakesChangesLater) {
+    ASSERT_TRUE(tray.Create(L"Stellmark", &owner, kRestingIcon, kTrayMenu, 0, false));
+    ASSERT_TRUE(tray.HideIcon());
+    EXPECT_TRUE(tray.Hidden());
+    EXPECT_FALSE(tray.Removed());
+    EXPECT_TRUE(InTray());
+    // While hidden the tip is only stored.
+    EXPECT_TRUE(tray.SetTipText(L"Later"));
+    EXPECT_EQ(L"Later", tray.GetTipText());
+    ASSERT_TRUE(tray.ShowIcon());
+    EXPECT_FALSE(tray.Hidden());
+    EXPECT_TRUE(tray.ShowIcon());
+    EXPECT_TRUE(tray.DeleteFromTray());
+    EXPECT_TRUE(tray.HideIcon());
+    ASSERT_TRUE(tray.ShowIcon());
+    EXPECT_FALSE(tray.Removed());
+    EXPECT_TRUE(InTray());
+}
+
 TEST_F(TrayIcon, BalloonGivesMillisecondsAndAnEmptyTitle) {
     ASSERT_TRUE(tray.Create(L"Stellmark", &owner, kRestingIcon, kTrayMenu, 0, false));
     EXPECT_FALSE(tray.ShowBalloonTip(nullptr, L"Title", NIIF_INFO, 10));
