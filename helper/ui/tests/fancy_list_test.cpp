@@ -325,6 +325,7 @@ TEST_F(FancyList, Picture) {
         list.ToggleCheckAt(r.CenterPoint().y);
     }
     list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    host.ShowWindow(SW_SHOW);
     list.SetFocus();
     list.Invalidate();
     host.UpdateWindow();

@@ -331,7 +331,7 @@ void CALLBACK TakeMenuShot(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(SkinMenuOnScreen, PopupInItsStates) {
     uitest::GdiPlus gdiplus;
     MenuOwner owner;
-    ASSERT_TRUE(owner.Open(400, 300)) << ::GetLastError();
+    ASSERT_TRUE(owner.Open(400, 300, L"Menu owner", true));
     CSkinMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
     ASSERT_TRUE(menu.AppendODMenu(L"Online help\tF1", MF_OWNERDRAW, 1009, kHelpIcon));

@@ -205,7 +205,7 @@ TEST_F(TrayIcon, AnimationWalksTheFramesAndStops) {
 TEST_F(TrayIcon, WindowGoesIntoTheTrayAndComesBack) {
     ASSERT_TRUE(tray.Create(L"Stellmark", &owner, kRestingIcon, kTrayMenu, 0, false));
     uitest::HostWindow window;
-    ASSERT_TRUE(window.Open(300, 200, L"Main window"));
+    ASSERT_TRUE(window.Open(300, 200, L"Main window", true));
     tray.HideWindowToTray(&window);
     EXPECT_FALSE(window.IsWindowVisible());
     const HWND parent = ::GetAncestor(window.m_hWnd, GA_PARENT);

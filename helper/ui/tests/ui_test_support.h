@@ -13,17 +13,18 @@
 
 namespace uitest {
 
-// A top-level window on the virtual display whose messages go through the class library.
+// A top-level window on the virtual display whose messages go through the class library. Shown
+// only when asked: without a window manager, Wine waits for every shown window to be unmapped.
 class HostWindow : public CWnd {
 public:
-    bool Open(int width, int height, LPCWSTR title = L"UI test") {
+    bool Open(int width, int height, LPCWSTR title = L"UI test", bool visible = false) {
         LPCWSTR windowClass = AfxRegisterWndClass(0, nullptr, ::GetSysColorBrush(COLOR_WINDOW));
         if (windowClass == nullptr) {
             fwprintf(stderr, L"window class not registered: %lu\n", ::GetLastError());
             return false;
         }
-        if (CreateEx(0, windowClass, title, WS_POPUP | WS_VISIBLE, 20, 20, width, height, nullptr,
-                     nullptr))
+        if (CreateEx(0, windowClass, title, WS_POPUP | (visible ? WS_VISIBLE : 0), 20, 20, width,
+                     height, nullptr, nullptr))
             return true;
         fwprintf(stderr, L"window not created: %lu\n", ::GetLastError());
         return false;
