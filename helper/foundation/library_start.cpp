@@ -2,6 +2,8 @@
 // (one translation unit, so the order is the order of the definitions), then DllMain runs.
 #include "DownloadQueue.h"
 #include "WinInet.h"
+#include "HyperLinkBtn.h"
+#include "SkinImages.h"
 #include "access_rights.h"
 #include "product_identity.h"
 #include "protected_items.h"
@@ -41,6 +43,23 @@ AFX_EXTENSION_MODULE g_extensionModule = {FALSE, nullptr, nullptr};
 HBRUSH g_hbrWhite = CreateSolidBrush(0xFFFFFF);
 HBRUSH g_hbrHollow = static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
 CString g_strUIFontFace(L"tahoma");
+// The link buttons' shared fonts and the side and launcher buttons' images: made empty here,
+// filled by the first button that needs them.
+CFont g_fontLinkBold;
+CFont g_fontLinkBoldUnderline;
+CFont g_fontLinkNormal;
+CFont g_fontLinkNormalUnderline;
+namespace {
+SharedSkinPngs g_skinPngs;
+CSTBitmap g_bmpLeftPanel;
+} // namespace
+SharedSkinPngs& SkinPngs() {
+    return g_skinPngs;
+}
+CSTBitmap& LeftPanelBitmap() {
+    return g_bmpLeftPanel;
+}
+CBitmap* g_pLauncherPanelBitmap = nullptr;
 const RECT g_rcLauncher[6] = {{15, 11, 67, 81},   {67, 12, 368, 35}, {359, 17, 376, 34},
                               {379, 17, 554, 70}, {67, 38, 368, 53}, {67, 54, 368, 70}};
 CString CVantorixApp::strCurLangPath = XarnSysLanguageName();

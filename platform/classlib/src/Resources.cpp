@@ -39,6 +39,13 @@ void AfxSetResourceHandle(HINSTANCE hInstResource) {
     State().hResource = hInstResource;
 }
 
+AFX_MODULE_STATE* AfxGetModuleState() {
+    static AFX_MODULE_STATE state{};
+    state.m_hCurrentInstanceHandle = AfxGetInstanceHandle();
+    state.m_hCurrentResourceHandle = AfxGetResourceHandle();
+    return &state;
+}
+
 HINSTANCE AfxFindResourceHandle(LPCWSTR lpszName, LPCWSTR lpszType) {
     HINSTANCE hProgram = AfxGetResourceHandle();
     if (HasResource(hProgram, lpszName, lpszType))

@@ -15,6 +15,15 @@ XARN_CLASSLIB_API void AfxSetResourceHandle(HINSTANCE hInstResource);
 // registered extension DLL's resource module; the program's resource handle when none has it.
 XARN_CLASSLIB_API HINSTANCE AfxFindResourceHandle(LPCWSTR lpszName, LPCWSTR lpszType);
 
+// The state of the module the calling code runs for: the program's instance and its resource
+// module (one state per process here: the class library is one DLL).
+struct AFX_MODULE_STATE {
+    HINSTANCE m_hCurrentInstanceHandle;
+    HINSTANCE m_hCurrentResourceHandle;
+};
+// The current module state, refreshed from the instance and resource handles on each call.
+XARN_CLASSLIB_API AFX_MODULE_STATE* AfxGetModuleState();
+
 // The state of an extension DLL. hResource is where the DLL's resources are looked up.
 struct AFX_EXTENSION_MODULE {
     BOOL bInitialized;

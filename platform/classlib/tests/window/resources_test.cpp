@@ -59,3 +59,15 @@ TEST(ResourceSearch, ResourceHandleCanBeMoved) {
     AfxSetResourceHandle(program);
     ::FreeLibrary(library);
 }
+
+TEST(ModuleState, CarriesTheProgramAndItsResourceModule) {
+    HMODULE library = ::LoadLibraryW(L"classlib_test_extension.dll");
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(AfxGetModuleState()->m_hCurrentInstanceHandle, ::GetModuleHandleW(nullptr));
+    HINSTANCE program = AfxGetResourceHandle();
+    AfxSetResourceHandle(library);
+    EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, library);
+    AfxSetResourceHandle(program);
+    EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, program);
+    ::FreeLibrary(library);
+}

@@ -1,0 +1,61 @@
+#include "BitmapDrawing.h"
+
+#include "DrawingScopes.h"
+#include "STBitmap.h"
+
+#include <classlib/Resources.h>
+
+namespace {
+constexpr UINT kFixedBitmapId = 1088;
+
+// Selects the bitmap into a memory context compatible with `dc` for one blit.
+template <typename Blit> void WithBitmapSelected(CDC* dc, CBitmap* bitmap, Blit blit) {
+    const CBitmapSourceDC source(dc->m_hDC, static_cast<HBITMAP>(bitmap->m_hObject));
+    if (source.Handle() != nullptr)
+        blit(source.Handle());
+}
+} // namespace
+
+void DrawBitmap(CDC* dc, int x, int y, int cx, int cy, CBitmap* bitmap, DWORD rop) {
+    WithBitmapSelected(dc, bitmap,
+                       [&](HDC memory) { ::BitBlt(dc->m_hDC, x, y, cx, cy, memory, 0, 0, rop); });
+}
+
+void DrawBitmapStretched(CDC* dc, int xDest, int yDest, int cxDest, int cyDest, int xSrc, int ySrc,
+                         int cxSrc, int cySrc, CBitmap* bitmap, DWORD rop) {
+    WithBitmapSelected(dc, bitmap, [&](HDC memory) {
+        ::StretchBlt(dc->m_hDC, xDest, yDest, cxDest, cyDest, memory, xSrc, ySrc, cxSrc, cySrc,
+                     rop);
+    });
+}
+
+void DrawBitmapPart(CDC* dc, int x, int y, int xSrc, int ySrc, int cx, int cy, CBitmap* bitmap,
+                    DWORD rop) {
+    WithBitmapSelected(dc, bitmap, [&](HDC memory) {
+        ::BitBlt(dc->m_hDC, x, y, cx, cy, memory, xSrc, ySrc, rop);
+    });
+}
+
+bool LoadBitmapWithSize(UINT id, CBitmap* bitmap, int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_BITMAP);
+    const HBITMAP loaded = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
+    if (!bitmap->Attach(loaded)) {
+        if (loaded != nullptr)
+            ::DeleteObject(loaded); // the object already holds a bitmap
+        return false;
+    }
+    BITMAP info{};
+    if (bitmap->GetBitmap(&info) == 0)
+        return false;
+    *width = info.bmWidth;
+    *height = info.bmHeight;
+    return true;
+}
+
+void CFixedBitmapPainter::PaintFixedBitmap(CDC* dc, int x, int y) {
+    CSTBitmap bitmap(kFixedBitmapId);
+    if (bitmap.m_hObject != nullptr)
+        DrawBitmap(dc, x, y, bitmap.GetWidth(), bitmap.GetHeight(), &bitmap, SRCCOPY);
+}

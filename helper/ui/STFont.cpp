@@ -1,0 +1,7 @@
+#include "STFont.h"
+
+CSTFont::CSTFont(const LOGFONTW* font) {
+    CreateFontIndirect(font);
+}
+
+CSTFont::~CSTFont() = default;

@@ -1,0 +1,15 @@
+#include "STLogFont.h"
+
+#include "ui_fonts.h"
+
+CSTLogFont::CSTLogFont() : LOGFONTW{} {
+    GetDefaultLogFont(this);
+}
+
+CSTLogFont::CSTLogFont(LPCWSTR face, LONG height, bool bold, BYTE underline) : LOGFONTW{} {
+    GetDefaultLogFont(this);
+    lstrcpynW(lfFaceName, face, LF_FACESIZE);
+    lfHeight = height;
+    lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lfUnderline = underline;
+}
