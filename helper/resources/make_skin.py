@@ -1,14 +1,28 @@
 #!/usr/bin/env python3
-"""Generates the skin's images (bitmaps, PNG strips, icons, animations) and the resource
-script that lists them. Plain solid colours of one palette, so that screenshots can be
-checked by colour. Usage: make_skin.py OUTPUT_DIR"""
+"""Generates the skin's images (bitmaps, PNG strips, icons, cursor, animations) and the resource
+script that lists them. One palette; buttons have a gentle gloss over a flat body, and every
+frame keeps a known colour at a known point for the pixel tests:
+
+- push-button and tab strips: the centre of each frame is the frame's state colour (normal,
+  pressed, hover, disabled): BLUE, NAVY, SKY, GREY on the blue strips, LIGHT, LIGHT_PRESSED,
+  LIGHT_HOVER, LIGHT_DISABLED on the light ones, TAB, BLUE, TAB_HOVER, TAB_DISABLED on tabs;
+- caption buttons: the point (width / 2, 2) of each frame is BLUE, NAVY, SKY (CLOSE_RED for the
+  hover frame of the close buttons);
+- panels, strips and backgrounds: their centre is their colour (PALE, BLUE, ...);
+- side-panel backgrounds: the centre of 1357 is LEFT_HOVER, of 1358 WHITE;
+- status images: the point (8, 2) is ORANGE, GREEN, RED;
+- list check boxes: the centre is WHITE, GREEN, GREY.
+Usage: make_skin.py OUTPUT_DIR"""
 import os
 import struct
 import subprocess
 import sys
 
+import skin_glyphs as glyphs
+from skin_raster import ERASE, Canvas, mix
+
 # The palette: every image is made of these.
-BLUE = "#2D6DB5"       # normal
+BLUE = "#2D6DB5"       # accent; normal state of the blue buttons
 NAVY = "#1F4E85"       # pressed, borders
 SKY = "#4A8AD4"        # hover
 GREY = "#B4B4B4"       # disabled
@@ -20,110 +34,207 @@ GREEN = "#00822C"      # good
 RED = "#A90101"        # bad
 DARK = "#40464F"       # overlay
 MAGENTA = "#FF00FF"    # image-list mask
+SLATE = "#5A6B7F"      # icons at rest
+LIGHT = "#F3F6FA"      # light buttons
+LIGHT_HOVER = "#E4EEFA"
+LIGHT_PRESSED = "#CFDFF2"
+LIGHT_DISABLED = "#EDEFF2"
+EDGE = "#C3CFDD"       # borders of light things
+TAB = "#E6EDF5"
+TAB_HOVER = "#F4F8FD"
+TAB_DISABLED = "#E9EBEE"
+LEFT_HOVER = "#DCE9F7"
+CLOSE_RED = "#D9453B"
 
-STATES = [BLUE, NAVY, SKY, GREY]
-
-# id: (width, height, frames, colours) -- frames side by side: normal, pressed, hover, disabled.
-BITMAPS = {
-    # push-button strips (text buttons, message-box buttons, the light and the dark look)
-    1051: (120, 28, 4, STATES), 1065: (120, 28, 4, STATES), 1074: (120, 28, 4, [PALE, LINE, WHITE, GREY]),
-    1076: (120, 28, 4, STATES), 1056: (120, 28, 4, STATES), 1100: (140, 28, 4, STATES),
-    1461: (1, 52, 1, [PALE]), 1077: (120, 28, 4, STATES), 1087: (120, 28, 4, STATES),
-    1088: (120, 28, 4, STATES), 1018: (120, 28, 4, STATES), 1036: (120, 28, 4, STATES),
-    1037: (120, 28, 4, STATES), 1039: (120, 28, 4, STATES), 1043: (120, 28, 4, STATES),
-    # caption buttons (close, minimise, header, maximise, restore)
-    1038: (23, 23, 3, STATES), 1057: (23, 23, 3, STATES), 1061: (23, 23, 3, STATES),
-    1062: (25, 18, 3, STATES), 1063: (25, 18, 3, STATES), 1064: (23, 23, 3, STATES),
-    # tab buttons (four frames)
-    1070: (110, 30, 4, STATES), 1462: (110, 30, 4, STATES), 1463: (110, 30, 4, STATES),
-    1464: (110, 30, 4, STATES),
-    # window border: corners and one-pixel edges
-    1109: (8, 30, 1, [NAVY]), 1110: (1, 30, 1, [NAVY]), 1111: (8, 30, 1, [NAVY]),
-    1107: (2, 1, 1, [NAVY]), 1108: (2, 1, 1, [NAVY]), 1104: (8, 8, 1, [NAVY]),
-    1105: (1, 8, 1, [NAVY]), 1106: (8, 8, 1, [NAVY]),
-    # caption strips of pop-ups and message boxes, bottom bars
-    1102: (1, 30, 1, [BLUE]), 1112: (1, 30, 1, [RED]), 1117: (1, 30, 1, [ORANGE]),
-    1118: (1, 30, 1, [GREEN]), 1103: (1, 45, 1, [PALE]), 1019: (1, 40, 1, [PALE]),
-    # page title frames: left cap, middle, right cap, piece (normal and highlighted)
-    1023: (10, 50, 1, [BLUE]), 1024: (1, 50, 1, [BLUE]), 1025: (10, 50, 1, [BLUE]),
-    1026: (1, 50, 1, [BLUE]), 1027: (1, 50, 1, [SKY]), 1028: (10, 50, 1, [SKY]),
-    1029: (1, 50, 1, [SKY]), 1030: (10, 50, 1, [SKY]),
-    # panel and table fills, separators, headers, backgrounds
-    1128: (545, 1, 1, [PALE]), 1089: (545, 1, 1, [WHITE]), 1090: (516, 2, 1, [LINE]),
-    1091: (4, 2, 1, [LINE]), 1098: (4, 2, 1, [LINE]), 1094: (600, 80, 1, [BLUE]),
-    1096: (180, 600, 1, [PALE]), 1075: (32, 32, 1, [ORANGE]), 1170: (16, 16, 1, [DARK]),
-    1142: (240, 60, 1, [BLUE]),
-}
-
-# The list check boxes (15 x 15 each, magenta mask round a 13 x 13 box): unchecked, checked
-# (a white tick on green), partly checked; made by make_check_strip.
-CHECK_STRIP = 1092
-CHECK_BORDER = "#7A8CA5"
+BLUE_STATES = [BLUE, NAVY, SKY, GREY]
+BLUE_EDGES = [NAVY, "#173B64", NAVY, "#9A9A9A"]
+LIGHT_STATES = [LIGHT, LIGHT_PRESSED, LIGHT_HOVER, LIGHT_DISABLED]
+LIGHT_EDGES = [EDGE, SKY, SKY, "#D5D9DE"]
 
 
-# PNG images: id -> (width, height, columns, rows, colours)
-PNGS = {
-    1348: (16, 16, 1, 1, [ORANGE]), 1352: (16, 16, 1, 1, [GREEN]), 1374: (16, 16, 1, 1, [RED]),
-    1353: (200, 60, 1, 1, [SKY]), 1354: (200, 60, 1, 1, [BLUE]), 1355: (166, 31, 1, 1, [SKY]),
-    1356: (166, 31, 1, 1, [BLUE]), 1357: (140, 40, 1, 1, [SKY]), 1358: (140, 40, 1, 1, [BLUE]),
-    1350: (24, 24, 8, 1, STATES * 2), 1364: (24, 24, 8, 3, STATES * 6),
-    1384: (32, 32, 1, 1, [BLUE]), 1386: (32, 32, 1, 1, [GREEN]),
-}
+# ---- push buttons, tabs and caption buttons ----
 
-# Icons: id -> colour (16 x 16 and 32 x 32 images)
-ICONS = {
-    148: BLUE, 1147: BLUE, 1155: BLUE, 1287: BLUE, 1113: RED, 1114: ORANGE, 1115: BLUE,
-    1116: SKY, 1288: GREEN, 1289: ORANGE, 1290: RED, 1292: GREY, 1294: ORANGE, 1297: SKY,
-    1300: GREEN, 1304: BLUE, 1308: NAVY, 1312: GREEN, 1313: ORANGE, 1314: RED, 1315: BLUE,
-    1316: SKY, 1317: GREY, 5087: BLUE,
-}
-
-# Animations: id -> (width, height, frames)
-ANIMATIONS = {1408: (134, 13, 8), 5021: (134, 13, 8)}
+def push_frame(width, height, fill, edge, pressed, disabled, ground=WHITE):
+    c = Canvas(width, height, ground)
+    c.round_rect(0, 0, width - 1, height - 1, 4, edge)
+    c.round_rect(1, 1, width - 2, height - 2, 3, fill)
+    if pressed:
+        c.rect(3, 1, width - 3, 2, mix(fill, "#000000", 0.15))
+    elif not disabled:
+        gloss_end = int(height * 0.42)
+        for y in range(2, gloss_end):
+            inset = 3 if y < 4 else 2
+            c.rect(inset, y, width - inset, y + 1,
+                   mix(fill, WHITE, 0.22 * (1 - (y - 2) / max(1, gloss_end - 2))))
+    return c
 
 
-def convert(*args):
-    subprocess.run(["convert", *args], check=True)
+def push_strip(width, height, frames, states, edges):
+    strip = Canvas(width * frames, height, WHITE)
+    for i in range(frames):
+        strip.paste(push_frame(width, height, states[i], edges[i], i == 1, i == 3), i * width, 0)
+    return strip
 
 
-def frames_args(width, height, count, colours):
-    """One solid frame per colour with a one-pixel border, side by side."""
-    args = []
+def tab_strip(width, height):
+    fills = [TAB, BLUE, TAB_HOVER, TAB_DISABLED]
+    edges = [EDGE, NAVY, SKY, "#D5D9DE"]
+    strip = Canvas(width * 4, height, WHITE)
+    for i in range(4):
+        c = Canvas(width, height, WHITE)
+        c.round_rect(0, 0, width - 1, height + 6, 5, edges[i])
+        c.round_rect(1, 1, width - 2, height + 6, 4, fills[i])
+        if i == 1:
+            for y in range(2, height // 2 - 2):
+                c.rect(2, y, width - 2, y + 1, mix(BLUE, WHITE, 0.2 * (1 - y / (height / 2))))
+        if i == 2:
+            c.rect(4, 1, width - 4, 3, SKY)
+        strip.paste(c, i * width, 0)
+    return strip
+
+
+def caption_strip(width, height, sign, close=False):
+    states = [BLUE, NAVY, CLOSE_RED if close else SKY]
+    strip = Canvas(width * 3, height, BLUE)
+    for i, fill in enumerate(states):
+        c = Canvas(width, height, BLUE)
+        if i:
+            c.round_rect(0, 0, width - 1, height - 1, 3, fill)
+        size = min(width, height)
+        sign(glyphs.Pen(c, (width - size) / 2, (height - size) / 2, size, WHITE))
+        strip.paste(c, i * width, 0)
+    return strip
+
+
+# ---- panels, strips and backgrounds ----
+
+def flat(width, height, colour):
+    return Canvas(width, height, colour)
+
+
+def caption_bar(width, height, colour):
+    """A bar that lightens towards its top edge; from the middle down its own colour."""
+    c = Canvas(width, height, colour)
+    for y in range(height // 2):
+        c.rect(0, y, width, y + 1, mix(colour, WHITE, 0.12 * (1 - y / (height / 2))))
+    return c
+
+
+def left_panel(width, height):
+    c = Canvas(width, height, PALE)
+    c.rect(width - 1, 0, width, height, "#D5E0EC")
+    return c
+
+
+def title_cap(width, height, colour, side):
+    c = Canvas(width, height, WHITE)
+    if side == "left":
+        c.round_rect(0, 0, width + 8, height - 1, 6, colour)
+    else:
+        c.round_rect(-8, 0, width - 1, height - 1, 6, colour)
+    return c
+
+
+def framed(width, height, count, colours):
+    """Plain frames with a one-pixel border: images whose use is their callers'."""
+    strip = Canvas(width * count, height, WHITE)
     for i in range(count):
         colour = colours[i % len(colours)]
+        c = Canvas(width, height, colour)
         if width > 2 and height > 2:
-            args += ["(", "-size", f"{width}x{height}", f"xc:{colour}", "-bordercolor", NAVY,
-                     "-shave", "1x1", "-border", "1x1", ")"]
-        else:
-            args += ["(", "-size", f"{width}x{height}", f"xc:{colour}", ")"]
-    return args + ["+append"]
+            for x in range(width):
+                c.set(x, 0, NAVY)
+                c.set(x, height - 1, NAVY)
+            for y in range(height):
+                c.set(0, y, NAVY)
+                c.set(width - 1, y, NAVY)
+        strip.paste(c, i * width, 0)
+    return strip
 
 
-def make_bitmap(path, width, height, count, colours):
-    convert(*frames_args(width, height, count, colours), "-type", "TrueColor", f"BMP3:{path}")
+def check_boxes():
+    strip = Canvas(45, 15, MAGENTA)
+    for i, (fill, edge) in enumerate([(WHITE, "#8A9BB0"), (GREEN, "#006322"),
+                                      (WHITE, "#8A9BB0")]):
+        c = Canvas(15, 15, MAGENTA)
+        c.round_rect(0, 0, 14, 14, 3, edge)
+        c.round_rect(1, 1, 13, 13, 2, fill)
+        if i == 1:
+            c.line([(3.5, 7.8), (6.3, 10.6), (11.5, 4.2)], 1.9, WHITE)
+            c.set(7, 7, GREEN)
+        if i == 2:
+            c.rect(4, 4, 11, 11, GREY)
+        strip.paste(c, i * 15, 0)
+    return strip
 
 
-def make_check_strip(path):
-    box = ["-size", "15x15", f"xc:{MAGENTA}", "+antialias", "-strokewidth", "1"]
-    unchecked = ["(", *box, "-fill", WHITE, "-stroke", CHECK_BORDER, "-draw", "rectangle 1,1 13,13", ")"]
-    checked = ["(", *box, "-fill", GREEN, "-stroke", GREEN, "-draw", "rectangle 1,1 13,13",
-               "-fill", "none", "-stroke", WHITE, "-strokewidth", "2",
-               "-draw", "polyline 4,7 6,10 10,4", ")"]
-    partly = ["(", *box, "-fill", WHITE, "-stroke", CHECK_BORDER, "-draw", "rectangle 1,1 13,13",
-              "-fill", GREY, "-stroke", GREY, "-draw", "rectangle 4,4 10,10", ")"]
-    convert(*unchecked, *checked, *partly, "+append", "-type", "TrueColor", f"BMP3:{path}")
+def title_icon():
+    c = Canvas(32, 32, WHITE)
+    c.round_rect(0, 0, 31, 31, 6, BLUE)
+    glyphs.defrag(glyphs.Pen(c, 4, 4, 24, WHITE), BLUE)
+    return c
 
 
-def make_png(path, width, height, columns, rows, colours):
-    lines = []
-    for r in range(rows):
-        lines += ["("] + frames_args(width, height, columns, colours[r * columns:]) + [")"]
-    convert(*lines, "-append", f"PNG32:{path}")
+# ---- PNG images ----
+
+def icon_grid(tools, rows):
+    """24 x 24 cells: one column per tool; row 0 at rest, row 1 selected, row 2 disabled."""
+    colours = [SLATE, BLUE, GREY]
+    c = Canvas(24 * len(tools), 24 * rows)
+    for row in range(rows):
+        for col, draw in enumerate(tools):
+            cell = Canvas(24, 24)
+            draw(glyphs.Pen(cell, 1, 1, 22, colours[row]), ERASE)
+            c.paste(cell, col * 24, row * 24)
+    return c
 
 
-def make_icon(path, colour):
-    convert("(", "-size", "32x32", f"xc:{colour}", "-bordercolor", NAVY, "-shave", "2x2",
-            "-border", "2x2", ")", "(", "-clone", "0", "-resize", "16x16", ")", path)
+def status_image(draw, colour):
+    c = Canvas(16, 16)
+    draw(glyphs.Pen(c, 0, 0, 16, colour), WHITE)
+    return c
+
+
+def rounded_background(width, height, fill, edge, accent=None):
+    c = Canvas(width, height)
+    c.round_rect(0, 0, width - 1, height - 1, 4, edge)
+    c.round_rect(1, 1, width - 2, height - 2, 3, fill)
+    if accent:
+        c.round_rect(1, 3, 3, height - 4, 1, accent)
+    return c
+
+
+def button_glyph(draw):
+    """The glyph drawn over the large start button: white, at its left."""
+    c = Canvas(222, 52)
+    draw(glyphs.Pen(c, 16, 10, 32, WHITE), ERASE)
+    return c
+
+
+def make_cursor(path):
+    """A pointing hand, hot spot at the finger's tip."""
+    c = Canvas(32, 32)
+    for colour, grow in (("#000000", 1.2), (WHITE, 0)):
+        finger = [(9.5, 1.5), (9.5, 14)]
+        c.line(finger, 3.6 + 2 * grow, colour)
+        for x, top in ((13.2, 10.5), (16.8, 11.5), (20.4, 13)):
+            c.line([(x, top), (x, 18)], 3.4 + 2 * grow, colour)
+        c.round_rect(7.7 - grow, 13 - grow, 22.2 + grow, 27 + grow, 4, colour)
+        c.line([(8, 18), (4.5, 14.5)], 3.4 + 2 * grow, colour)
+    c.write_cursor(path, 9, 1)
+
+
+def make_icon(path, colour, draw):
+    big = Canvas(32, 32)
+    big.round_rect(0.5, 0.5, 31.5, 31.5, 6, colour)
+    draw(glyphs.Pen(big, 5, 5, 22, WHITE), colour)
+    small = Canvas(16, 16)
+    small.round_rect(0, 0, 15.5, 15.5, 3.5, colour)
+    draw(glyphs.Pen(small, 2, 2, 12, WHITE), colour)
+    base = path[:-4]
+    big.write_png(base + "_32.png")
+    small.write_png(base + "_16.png")
+    subprocess.run(["convert", base + "_32.png", base + "_16.png", path], check=True)
 
 
 def make_avi(path, width, height, frames):
@@ -171,24 +282,124 @@ def make_avi(path, width, height, frames):
         out.write(b"RIFF" + struct.pack("<I", len(body)) + body)
 
 
+# Bitmaps: id -> function making the image.
+def blue_strip(width=120, height=28):
+    return lambda: push_strip(width, height, 4, BLUE_STATES, BLUE_EDGES)
+
+
+def light_strip(width=120, height=28):
+    return lambda: push_strip(width, height, 4, LIGHT_STATES, LIGHT_EDGES)
+
+
+def legacy(width, height, count, colours):
+    return lambda: framed(width, height, count, colours)
+
+
+BITMAPS = {
+    # text-button strips, four frames (load them with the disabled state enabled): blue ones
+    # carry light text, light ones dark text
+    1051: blue_strip(), 1074: blue_strip(), 1021: blue_strip(), 1100: blue_strip(222, 52),
+    1065: light_strip(), 1076: light_strip(), 1059: light_strip(),
+    # images whose look their callers decide
+    1056: legacy(120, 28, 4, BLUE_STATES), 1077: legacy(120, 28, 4, BLUE_STATES),
+    1087: legacy(120, 28, 4, BLUE_STATES), 1088: legacy(120, 28, 4, BLUE_STATES),
+    1018: legacy(120, 28, 4, BLUE_STATES), 1036: legacy(120, 28, 4, BLUE_STATES),
+    1037: legacy(120, 28, 4, BLUE_STATES), 1039: legacy(120, 28, 4, BLUE_STATES),
+    1043: legacy(120, 28, 4, BLUE_STATES),
+    # caption buttons, three frames (normal, pressed, hover) on the blue caption bar
+    1038: lambda: caption_strip(19, 19, glyphs.sign_close, close=True),
+    1042: lambda: caption_strip(19, 19, glyphs.sign_minimise),
+    1063: lambda: caption_strip(19, 19, glyphs.sign_maximise),
+    1062: lambda: caption_strip(19, 19, glyphs.sign_restore),
+    1061: lambda: caption_strip(23, 23, glyphs.sign_menu),
+    1057: lambda: caption_strip(23, 23, glyphs.sign_help),
+    1064: lambda: caption_strip(23, 23, glyphs.sign_close, close=True),
+    # tab buttons, four frames (the pressed one is the current tab, with white text)
+    1070: lambda: tab_strip(110, 30), 1462: lambda: tab_strip(110, 30),
+    1463: lambda: tab_strip(110, 30), 1464: lambda: tab_strip(110, 30),
+    # window border: corners and one-pixel edges
+    1109: lambda: flat(8, 30, NAVY), 1110: lambda: flat(1, 30, NAVY),
+    1111: lambda: flat(8, 30, NAVY), 1107: lambda: flat(2, 1, NAVY),
+    1108: lambda: flat(2, 1, NAVY), 1104: lambda: flat(8, 8, NAVY),
+    1105: lambda: flat(1, 8, NAVY), 1106: lambda: flat(8, 8, NAVY),
+    # caption strips of pop-ups and message boxes, bottom bars
+    1102: lambda: caption_bar(1, 30, BLUE), 1112: lambda: caption_bar(1, 30, RED),
+    1117: lambda: caption_bar(1, 30, ORANGE), 1118: lambda: caption_bar(1, 30, GREEN),
+    1103: lambda: flat(1, 45, PALE), 1019: lambda: flat(1, 40, PALE),
+    1461: lambda: flat(1, 52, PALE),
+    # page title frames: left cap, middle, right cap, piece (normal and highlighted)
+    1023: lambda: title_cap(10, 50, BLUE, "left"), 1024: lambda: flat(1, 50, BLUE),
+    1025: lambda: title_cap(10, 50, BLUE, "right"), 1026: lambda: flat(1, 50, BLUE),
+    1027: lambda: flat(1, 50, SKY), 1028: lambda: title_cap(10, 50, SKY, "left"),
+    1029: lambda: flat(1, 50, SKY), 1030: lambda: title_cap(10, 50, SKY, "right"),
+    # panel and table fills, separators, headers, backgrounds
+    1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
+    1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
+    1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
+    1096: lambda: left_panel(180, 600), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
+    1142: lambda: caption_bar(240, 60, BLUE),
+    # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
+    1092: check_boxes,
+}
+
+# PNG images: id -> function making the image.
+PNGS = {
+    # status images of the launcher's program rows
+    1348: lambda: status_image(glyphs.attention, ORANGE),
+    1352: lambda: status_image(glyphs.good, GREEN),
+    1374: lambda: status_image(glyphs.problem, RED),
+    # launcher backgrounds: large buttons and program rows, side buttons
+    1353: lambda: rounded_background(560, 86, "#EEF4FB", "#C9DCF1"),
+    1354: lambda: rounded_background(560, 86, "#E1ECF8", SKY),
+    1355: lambda: rounded_background(166, 31, LEFT_HOVER, "#C9DCF1"),
+    1356: lambda: rounded_background(166, 31, WHITE, "#C9D8EA", BLUE),
+    # the left panel's page buttons: hover and selected backgrounds, the tools' icons
+    1357: lambda: rounded_background(165, 26, LEFT_HOVER, "#C9DCF1"),
+    1358: lambda: rounded_background(165, 26, WHITE, "#C9D8EA", BLUE),
+    1364: lambda: icon_grid(glyphs.TOOLS, 3),
+    1350: lambda: icon_grid(glyphs.DISK_TOOLS, 2),
+    1373: lambda: icon_grid(glyphs.SERVICE_TOOLS, 2),
+    # glyphs over the large start button (1100)
+    1384: lambda: button_glyph(glyphs.folder),
+    1386: lambda: button_glyph(glyphs.defrag),
+}
+
+# Icons: id -> (colour, glyph) (16 x 16 and 32 x 32 images)
+ICONS = {
+    148: (BLUE, glyphs.defrag), 1147: (BLUE, glyphs.defrag), 1155: (BLUE, glyphs.defrag),
+    1287: (BLUE, glyphs.defrag), 1113: (ORANGE, glyphs.attention), 1114: (RED, glyphs.problem),
+    1115: (BLUE, glyphs.info), 1116: (GREEN, glyphs.good), 1288: (GREEN, glyphs.good),
+    1289: (ORANGE, glyphs.attention), 1290: (RED, glyphs.problem), 1292: (GREY, glyphs.info),
+    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.cleaner), 1300: (GREEN, glyphs.health),
+    1304: (BLUE, glyphs.duplicates), 1308: (NAVY, glyphs.schedule), 1312: (GREEN, glyphs.check),
+    1313: (ORANGE, glyphs.report), 1314: (RED, glyphs.benchmark), 1315: (BLUE, glyphs.drive),
+    1316: (SKY, glyphs.update), 1317: (GREY, glyphs.settings), 5087: (BLUE, glyphs.defrag),
+}
+
+# Animations: id -> (width, height, frames)
+ANIMATIONS = {1408: (134, 13, 8), 5021: (134, 13, 8)}
+
+HAND_CURSOR = 1228
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     rc = ["// Generated by make_skin.py: the skin's images."]
-    for rid, (w, h, n, colours) in sorted(BITMAPS.items()):
+    for rid, make in sorted(BITMAPS.items()):
         name = f"bitmap_{rid}.bmp"
-        make_bitmap(os.path.join(out, name), w, h, n, colours)
+        make().write_bmp(os.path.join(out, name))
         rc.append(f'{rid} BITMAP "{name}"')
-    make_check_strip(os.path.join(out, f"bitmap_{CHECK_STRIP}.bmp"))
-    rc.append(f'{CHECK_STRIP} BITMAP "bitmap_{CHECK_STRIP}.bmp"')
-    for rid, (w, h, cols, rows, colours) in sorted(PNGS.items()):
+    for rid, make in sorted(PNGS.items()):
         name = f"png_{rid}.png"
-        make_png(os.path.join(out, name), w, h, cols, rows, colours)
+        make().write_png(os.path.join(out, name))
         rc.append(f'{rid} PNG "{name}"')
-    for rid, colour in sorted(ICONS.items()):
+    for rid, (colour, draw) in sorted(ICONS.items()):
         name = f"icon_{rid}.ico"
-        make_icon(os.path.join(out, name), colour)
+        make_icon(os.path.join(out, name), colour, draw)
         rc.append(f'{rid} ICON "{name}"')
+    make_cursor(os.path.join(out, "cursor_hand.cur"))
+    rc.append(f'{HAND_CURSOR} CURSOR "cursor_hand.cur"')
     for rid, (w, h, n) in sorted(ANIMATIONS.items()):
         name = f"anim_{rid}.avi"
         make_avi(os.path.join(out, name), w, h, n)

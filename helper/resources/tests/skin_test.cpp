@@ -36,12 +36,12 @@ bool Has(UINT id, LPCWSTR type) {
     return ::FindResourceW(module, MAKEINTRESOURCEW(id), type) != nullptr;
 }
 
-// Paints the first frame (normal) of the dark button strip.
+// Paints the first frame (normal) of the blue button strip.
 class CStripButton : public CButton {
 public:
     void DrawItem(LPDRAWITEMSTRUCT dis) override {
         CBitmap strip;
-        if (!strip.LoadBitmap(1076))
+        if (!strip.LoadBitmap(1074))
             return;
         CDC memory;
         memory.CreateCompatibleDC(CDC::FromHandle(dis->hDC));
