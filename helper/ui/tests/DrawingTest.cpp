@@ -1,0 +1,127 @@
+// Memory drawing and bitmaps: the off-screen context's rectangle, fill and copy-back, bitmaps
+// that know their size (0 when missing), the blit helpers and images decoded through GDI+.
+#include "UiTestSupport.h"
+
+#include "BitmapDrawing.h"
+#include "GdiPlusBitmap.h"
+#include "STBitmap.h"
+#include "SkinMemDC.h"
+#include "product_identity.h"
+
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+constexpr COLORREF kBlue = RGB(0x2D, 0x6D, 0xB5);
+constexpr COLORREF kNavy = RGB(0x1F, 0x4E, 0x85);
+constexpr COLORREF kSky = RGB(0x4A, 0x8A, 0xD4);
+constexpr COLORREF kTarget = RGB(9, 9, 9);
+constexpr COLORREF kFill = RGB(200, 100, 50);
+} // namespace
+
+TEST(SkinMemDC, FillsItsRectangleAndCopiesItBackOnce) {
+    Canvas target(100, 80, kTarget);
+    {
+        CSkinMemDC memory(target.DC(), CRect(0, 0, 100, 80), kFill);
+        ASSERT_TRUE(memory.IsReady());
+        EXPECT_EQ(target.Pixel(50, 40), kTarget) << "nothing reaches the target before the end";
+        memory.SetPixel(3, 4, RGB(1, 2, 3));
+    }
+    EXPECT_EQ(target.Pixel(50, 40), kFill);
+    EXPECT_EQ(target.Pixel(3, 4), RGB(1, 2, 3));
+}
+
+TEST(SkinMemDC, OffsetRectangleFillsTheSameNumbersAndLandsAtItsCorner) {
+    Canvas target(100, 80, kTarget);
+    {
+        CSkinMemDC memory(target.DC(), CRect(20, 10, 60, 50), kFill);
+        ASSERT_TRUE(memory.IsReady());
+        EXPECT_EQ(memory.GetPixel(25, 15), kFill) << "the argument's numbers inside the bitmap";
+        EXPECT_NE(memory.GetPixel(5, 5), kFill) << "its top-left is not filled";
+        memory.SetPixel(0, 0, RGB(1, 2, 3));
+    }
+    EXPECT_EQ(target.Pixel(20, 10), RGB(1, 2, 3)) << "memory (0, 0) lands at (left, top)";
+    EXPECT_EQ(target.Pixel(45, 35), kFill);
+    EXPECT_EQ(target.Pixel(70, 60), kTarget) << "outside the rectangle";
+}
+
+TEST(SkinMemDC, EmptyRectangleCoversTheClipBoxAndFillsNothing) {
+    Canvas target(100, 80, kTarget);
+    ::IntersectClipRect(target.Handle(), 10, 10, 30, 30);
+    {
+        CSkinMemDC memory(target.DC(), CRect(), kFill);
+        ASSERT_TRUE(memory.IsReady());
+        ASSERT_TRUE(memory.CopyFromTarget());
+        memory.SetPixel(0, 0, RGB(1, 2, 3));
+    }
+    ::SelectClipRgn(target.Handle(), nullptr);
+    EXPECT_EQ(target.Pixel(10, 10), RGB(1, 2, 3));
+    EXPECT_EQ(target.Pixel(20, 20), kTarget) << "not filled: the target's own pixels back";
+}
+
+TEST(SkinMemDC, CancelledCopyLeavesTheTargetAndNullTargetDrawsNothing) {
+    Canvas target(50, 50, kTarget);
+    {
+        CSkinMemDC memory(target.DC(), CRect(0, 0, 50, 50), kFill);
+        memory.CancelCopyBack();
+        EXPECT_FALSE(memory.IsReady());
+    }
+    EXPECT_EQ(target.CountNot(kTarget), 0);
+    CSkinMemDC none(nullptr, CRect(0, 0, 10, 10), kFill);
+    EXPECT_FALSE(none.IsReady());
+    EXPECT_FALSE(none.CopyFromTarget());
+}
+
+TEST(Bitmaps, SizesAreKnownAfterALoadAndZeroWithout) {
+    CSTBitmap strip(1074);
+    EXPECT_EQ(strip.GetWidth(), 480);
+    EXPECT_EQ(strip.GetHeight(), 28);
+    CSTBitmap missing;
+    EXPECT_FALSE(missing.LoadBitmap(999));
+    EXPECT_EQ(missing.GetWidth(), 0);
+    EXPECT_EQ(missing.GetHeight(), 0);
+
+    CBitmap bitmap;
+    int width = -1, height = -1;
+    EXPECT_FALSE(LoadBitmapWithSize(999, &bitmap, &width, &height));
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+    EXPECT_TRUE(LoadBitmapWithSize(1074, &bitmap, &width, &height));
+    EXPECT_EQ(width, 480);
+    EXPECT_EQ(height, 28);
+    EXPECT_FALSE(LoadBitmapWithSize(1074, &bitmap, &width, &height)) << "already holds one";
+}
+
+TEST(Bitmaps, BlitHelpersTakeTheirArgumentsInOrder) {
+    CSTBitmap strip(1074);
+    Canvas canvas(200, 60, kTarget);
+    DrawBitmap(canvas.DC(), 10, 5, 120, 28, &strip, SRCCOPY);
+    EXPECT_EQ(canvas.Pixel(70, 19), kBlue);
+    EXPECT_EQ(canvas.Pixel(135, 19), kTarget);
+    // The source position (240, 0) comes before the size (20 x 10).
+    DrawBitmapPart(canvas.DC(), 150, 40, 290, 9, 20, 10, &strip, SRCCOPY);
+    EXPECT_EQ(canvas.Pixel(160, 45), kSky);
+    EXPECT_EQ(canvas.Pixel(175, 45), kTarget);
+    DrawBitmapStretched(canvas.DC(), 0, 40, 40, 20, 120, 0, 120, 28, &strip, SRCCOPY);
+    EXPECT_EQ(canvas.Pixel(20, 50), kNavy);
+    CFixedBitmapPainter().PaintFixedBitmap(canvas.DC(), 0, 0);
+}
+
+TEST(GdiPlusImages, ResourcesDecodeAndBadBytesLeaveNothing) {
+    CGdiPlusBitmapResource icons;
+    ASSERT_TRUE(icons.Load(1364, L"PNG", GetResourceInstance()));
+    ASSERT_NE(icons.m_pBitmap, nullptr);
+    EXPECT_EQ(icons.Width(), 192);
+    EXPECT_EQ(icons.Height(), 72);
+
+    CGdiPlusBitmapResource bad;
+    EXPECT_FALSE(bad.Load(9001, L"PNG", ::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(bad.m_pBitmap, nullptr);
+    EXPECT_FALSE(bad.Load(9002, L"PNG", ::GetModuleHandleW(nullptr)));
+    EXPECT_FALSE(icons.Load(9001, L"PNG", ::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(icons.m_pBitmap, nullptr) << "a failed load empties the object";
+    EXPECT_TRUE(icons.Load(1364, L"PNG", GetResourceInstance())) << "loads again after a failure";
+    CGdiPlusBitmap file;
+    EXPECT_FALSE(file.Load(L"C:\\no such image.png"));
+}
