@@ -90,9 +90,11 @@ TEST_F(GalleryShot, EveryStateShowsItsKnownColour) {
         EXPECT_EQ(At(image, x, kBlueButtonsTop + 14), blue[n]) << kStates[n];
         EXPECT_EQ(At(image, x, kLightButtonsTop + 14), light[n]) << kStates[n];
         EXPECT_EQ(At(image, x - 2, kTabsTop + 25), tabs[n]) << kStates[n];
-        if (n < 4) // normal, hover, pressed, disabled
-            EXPECT_EQ(At(image, kLeft + n * 232 + 150, kStartButtonsTop + 26), blue[n == 3 ? 4 : n])
+        if (n < 4) { // normal, hover, pressed, disabled
+            const COLORREF expected = blue[n == 3 ? 4 : n];
+            EXPECT_EQ(At(image, kLeft + n * 232 + 150, kStartButtonsTop + 26), expected)
                 << kStates[n];
+        }
     }
     EXPECT_EQ(At(image, 4, kCaptionBand + 2), kBlue);
     EXPECT_EQ(At(image, 8 + 160, kPanelTop + 8 + kSideButtonStep + 20), kLeftHover);
