@@ -3,10 +3,11 @@
 #pragma once
 
 #include "BaseGUIButton.h"
+#include "StateStrip.h"
 
 #include <classlib/Gdi.h>
 
-class CHoverButton : public CBaseGUIButton {
+class CHoverButton : public CBaseGUIButton, public CStateStripSkin {
     DECLARE_DYNAMIC(CHoverButton)
 public:
     CHoverButton();
@@ -24,21 +25,6 @@ public:
     // Frame order of a state strip.
     enum Frame { kNormal = 0, kPressed = 1, kHover = 2, kDisabled = 3 };
 
-    int m_nFrameWidth = 0;
-    int m_nFrameHeight = 0;
-    CBitmap m_bmpStrip;
-    // Off: DrawItem paints the three-part skin instead (the owner switches it off).
-    bool m_bSingleStrip = true;
-    CBitmap m_bmpLeft;
-    CBitmap m_bmpMiddle;
-    CBitmap m_bmpRight;
-    int m_nLeftWidth = 0;
-    int m_nMiddleWidth = 0;
-    int m_nRightWidth = 0;
-    int m_nLeftHeight = 0;
-    int m_nMiddleHeight = 0;
-    int m_nRightHeight = 0;
-    bool m_bHasDisabledState = false;
     // Drawn pressed whatever the mouse does.
     bool m_bPushed = false;
 };

@@ -1,14 +1,11 @@
 #include "HoverButtonWithText.h"
 
-#include "CaptionStyle.h"
 #include "DrawingScopes.h"
 #include "ui_fonts.h"
 
 IMPLEMENT_DYNAMIC(CHoverButtonWithText, CHoverButton)
 
-CHoverButtonWithText::CHoverButtonWithText() {
-    GetDefaultLogFont(&m_logFont);
-}
+CHoverButtonWithText::CHoverButtonWithText() = default;
 
 CHoverButtonWithText::~CHoverButtonWithText() = default;
 
@@ -21,12 +18,7 @@ void CHoverButtonWithText::DrawItem(LPDRAWITEMSTRUCT dis) {
     CHoverButton::DrawItem(dis);
     const HDC dc = dis->hDC;
     CRect rect(dis->rcItem);
-    UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    if (m_nCaptionX != -1) {
-        rect.left = m_nCaptionX;
-        rect.top = m_nCaptionY;
-        format = DT_SINGLELINE;
-    }
+    const UINT format = Place(rect);
     CString caption;
     GetWindowText(caption);
     ::SetBkMode(dc, TRANSPARENT);
@@ -34,12 +26,9 @@ void CHoverButtonWithText::DrawItem(LPDRAWITEMSTRUCT dis) {
     ::SetTextColor(dc, m_bUseDisabledColor && disabled && m_bHasDisabledState ? m_clrDisabled
                                                                               : m_clrText);
     const bool hovering = m_bHovering || m_bSelected;
-    const LONG keptWeight = PrepareCaptionFont(
-        {&m_logFont, m_bBoldAlways, m_bWeight500, hovering, m_bBoldOnHover, m_bUnderlineOnHover});
     if (hovering)
         ::SetTextColor(dc, m_clrHover);
-    const CSelectedFont font(dc, m_logFont);
-    m_logFont.lfWeight = keptWeight;
+    const CSelectedFont font(dc, StateFont(hovering));
     if (m_bShadow) {
         CRect shadow(rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1);
         const COLORREF previous = ::SetTextColor(dc, kCaptionShadowColour);

@@ -1,9 +1,9 @@
 #include "LauncherBigButtons.h"
 
 #include "DrawingScopes.h"
-#include "LauncherLeftSideBtns.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
+#include "SidePanelLook.h"
 #include "SkinMemDC.h"
 #include "product_identity.h"
 #include "ui_fonts.h"
@@ -14,24 +14,11 @@ namespace {
 constexpr UINT kHoverId = 1353;
 constexpr UINT kSelectedId = 1354;
 constexpr int kImageSize = 64;
-
-LOGFONTW UIFont(LONG height) {
-    LOGFONTW font{};
-    GetDefaultLogFont(&font);
-    lstrcpynW(font.lfFaceName, GetUIFontFace(), LF_FACESIZE);
-    font.lfWeight = 0;
-    font.lfHeight = height;
-    return font;
-}
+constexpr COLORREF kLauncherHover = RGB(9, 63, 153);
 } // namespace
 
 CLauncherBigButtons::CLauncherBigButtons() {
-    SetOwnFontHeight(*this, -13);
-    m_bTransparent = true;
-    m_clrText = RGB(18, 45, 54);
-    m_clrHover = RGB(9, 63, 153);
-    m_clrPressed = m_clrText;
-    m_bSelected = false;
+    StyleSidePanelButton(*this, &kLauncherHover);
     SharedSkinPngs& pngs = SkinPngs();
     LoadSkinPngOnce(pngs.bigButtonHover, kHoverId);
     LoadSkinPngOnce(pngs.bigButtonSelected, kSelectedId);
@@ -67,14 +54,14 @@ void CLauncherBigButtons::DrawItem(LPDRAWITEMSTRUCT dis) {
     DrawBackgroundAndIcon(&memory);
     ::SetBkMode(memory, TRANSPARENT);
     {
-        const CSelectedFont font(memory, UIFont(-16));
+        const CSelectedFont font(memory, LauncherFont(-16));
         CRect title(85, 12, 550, 38);
         ::SetTextColor(memory, m_bHovering ? RGB(12, 93, 25) : RGB(0, 150, 58));
         ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &title, m_nFormat);
         title.OffsetRect(-1, -1);
         ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &title, m_nFormat);
     }
-    const CSelectedFont font(memory, UIFont(-13));
+    const CSelectedFont font(memory, LauncherFont(-13));
     CRect description(85, 35, 550, 60);
     ::SetTextColor(memory, m_bHovering ? RGB(189, 198, 207) : RGB(198, 207, 216));
     ::DrawTextW(memory, m_strDescription, m_strDescription.GetLength(), &description, m_nFormat);

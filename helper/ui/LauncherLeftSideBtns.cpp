@@ -5,6 +5,7 @@
 #include "LeftSideBtns.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
+#include "SidePanelLook.h"
 #include "SkinMemDC.h"
 #include "ui_fonts.h"
 
@@ -13,22 +14,11 @@ IMPLEMENT_DYNAMIC(CLauncherLeftSideBtns, CHyperLinkBtn)
 namespace {
 constexpr UINT kHoverId = 1355;
 constexpr UINT kSelectedId = 1356;
+constexpr COLORREF kLauncherHover = RGB(9, 63, 153);
 } // namespace
 
-void SetOwnFontHeight(CHyperLinkBtn& button, int height) {
-    LOGFONTW font{};
-    GetDefaultLogFont(&font);
-    font.lfHeight = height;
-    button.SetLogFont(&font);
-}
-
 CLauncherLeftSideBtns::CLauncherLeftSideBtns() {
-    SetOwnFontHeight(*this, -13);
-    m_bTransparent = true;
-    m_clrText = RGB(18, 45, 54);
-    m_clrHover = RGB(9, 63, 153);
-    m_clrPressed = m_clrText;
-    m_bSelected = false;
+    StyleSidePanelButton(*this, &kLauncherHover);
     SharedSkinPngs& pngs = SkinPngs();
     LoadSkinPngOnce(pngs.launcherHover, kHoverId);
     LoadSkinPngOnce(pngs.launcherSelected, kSelectedId);

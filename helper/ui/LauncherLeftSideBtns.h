@@ -16,6 +16,3 @@ public:
     CRect m_rcInParent{0, 0, 0, 0};
     int m_nReserved[3] = {15, 0, 0};
 };
-
-// The default font record at `height`, made the button's own font.
-void SetOwnFontHeight(CHyperLinkBtn& button, int height);

@@ -1,9 +1,9 @@
 #include "LauncherProgBtns.h"
 
 #include "DrawingScopes.h"
-#include "LauncherLeftSideBtns.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
+#include "SidePanelLook.h"
 #include "SkinMemDC.h"
 #include "shared_globals.h"
 #include "ui_fonts.h"
@@ -20,28 +20,14 @@ constexpr UINT kGoodId = 1352;
 // Places in g_rcLauncher.
 enum { kIconRect, kTitleRect, kStatusRect, kActionRect, kLine1Rect, kLine2Rect };
 
-LOGFONTW UIFont(LONG height, bool underline) {
-    LOGFONTW font{};
-    GetDefaultLogFont(&font);
-    lstrcpynW(font.lfFaceName, GetUIFontFace(), LF_FACESIZE);
-    font.lfWeight = 0;
-    font.lfHeight = height;
-    font.lfUnderline = underline ? TRUE : FALSE;
-    return font;
-}
-
 void DrawLine(HDC dc, const CString& text, RECT rect, UINT format, bool underline) {
-    const CSelectedFont font(dc, UIFont(-11, underline));
+    const CSelectedFont font(dc, LauncherFont(-11, underline));
     ::DrawTextW(dc, text, text.GetLength(), &rect, format);
 }
 } // namespace
 
 CLauncherProgBtns::CLauncherProgBtns() {
-    SetOwnFontHeight(*this, -13);
-    m_bTransparent = true;
-    m_clrText = RGB(18, 45, 54);
-    m_clrPressed = m_clrText;
-    m_bSelected = false;
+    StyleSidePanelButton(*this, nullptr); // the hover colour stays the link's
     SharedSkinPngs& pngs = SkinPngs();
     LoadSkinPngOnce(pngs.programHover, kHoverId);
     LoadSkinPngOnce(pngs.statusGood, kGoodId);
@@ -100,7 +86,7 @@ void CLauncherProgBtns::DrawItem(LPDRAWITEMSTRUCT dis) {
 
     ::SetBkMode(memory, TRANSPARENT);
     {
-        const CSelectedFont font(memory, UIFont(-15, m_bHovering || m_bSelected));
+        const CSelectedFont font(memory, LauncherFont(-15, m_bHovering || m_bSelected));
         CRect title(g_rcLauncher[kTitleRect]);
         ::SetTextColor(memory, RGB(198, 207, 216));
         ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &title, m_nFormat);

@@ -4,6 +4,7 @@
 #include "DrawingScopes.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
+#include "SidePanelLook.h"
 #include "SkinMemDC.h"
 #include "product_identity.h"
 #include "ui_fonts.h"
@@ -16,6 +17,7 @@ constexpr UINT kHoverId = 1357;
 constexpr UINT kSelectedId = 1358;
 constexpr UINT kPanelId = 1096;
 constexpr int kIconCell = 24;
+constexpr COLORREF kPageHover = RGB(43, 83, 30);
 constexpr COLORREF kShadow = RGB(198, 207, 216);
 constexpr COLORREF kHoverShadow = RGB(189, 198, 207);
 } // namespace
@@ -28,15 +30,7 @@ void StoreRectInParent(CWnd& button, CRect& stored) {
 }
 
 CLeftSideBtns::CLeftSideBtns() : m_nUIFontHeight(GetUIFontHeight()) {
-    LOGFONTW font{};
-    GetDefaultLogFont(&font);
-    font.lfHeight = -13;
-    SetLogFont(&font);
-    m_bTransparent = true;
-    m_clrText = RGB(18, 45, 54);
-    m_clrHover = RGB(43, 83, 30);
-    m_clrPressed = m_clrText;
-    m_bSelected = false;
+    StyleSidePanelButton(*this, &kPageHover);
     SharedSkinPngs& pngs = SkinPngs();
     LoadSkinPngOnce(pngs.leftSideIcons, kIconStripId);
     LoadSkinPngOnce(pngs.leftSideHover, kHoverId);

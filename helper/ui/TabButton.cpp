@@ -1,6 +1,5 @@
 #include "TabButton.h"
 
-#include "CaptionStyle.h"
 #include "DrawingScopes.h"
 #include "HoverButton.h"
 #include "StateStrip.h"
@@ -14,9 +13,7 @@ constexpr int kTabFrames = 4;
 constexpr wchar_t kLeftAlignedCaption[] = L"Infos disque";
 } // namespace
 
-CTabButton::CTabButton() {
-    GetDefaultLogFont(&m_logFont);
-}
+CTabButton::CTabButton() = default;
 
 CTabButton::~CTabButton() = default;
 
@@ -61,21 +58,13 @@ void CTabButton::DrawCaption(LPDRAWITEMSTRUCT dis) {
         m_nCaptionX = 0;
     CRect rect(dis->rcItem);
     const bool positioned = m_nCaptionX != -1;
-    UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    if (positioned) {
-        rect.left = m_nCaptionX;
-        rect.top = m_nCaptionY;
-        format = DT_SINGLELINE;
-    }
+    const UINT format = Place(rect);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, m_clrText);
     const bool hovering = m_bHovering || m_bSelected;
-    const LONG keptWeight = PrepareCaptionFont(
-        {&m_logFont, m_bBoldAlways, m_bWeight500, hovering, m_bBoldOnHover, m_bUnderlineOnHover});
     if (hovering)
         ::SetTextColor(dc, m_clrHover);
-    const CSelectedFont font(dc, m_logFont);
-    m_logFont.lfWeight = keptWeight;
+    const CSelectedFont font(dc, StateFont(hovering));
 
     CRect shadow(rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1);
     if (positioned) {
