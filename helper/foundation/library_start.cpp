@@ -3,6 +3,7 @@
 #include "DownloadQueue.h"
 #include "WinInet.h"
 #include "HyperLinkBtn.h"
+#include "LauncherLeftSideBtns.h"
 #include "SkinImages.h"
 #include "access_rights.h"
 #include "product_identity.h"

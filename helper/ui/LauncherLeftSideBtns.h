@@ -2,6 +2,11 @@
 #pragma once
 
 #include "HyperLinkBtn.h"
+#include "xarnhelper_api.h"
+
+// The launcher panel's background behind its side buttons; null: white. Each new side button
+// resets it.
+extern XARNHELPER_DATA CBitmap* g_pLauncherPanelBitmap;
 
 class CLauncherLeftSideBtns : public CHyperLinkBtn {
     DECLARE_DYNAMIC(CLauncherLeftSideBtns)

@@ -26,6 +26,3 @@ SharedSkinPngs& SkinPngs();
 CSTBitmap& LeftPanelBitmap();
 // Loads `png` from the resource library unless it holds an image.
 void LoadSkinPngOnce(CGdiPlusBitmapResource& png, UINT id);
-
-// The launcher panel's background behind its side buttons; null: white.
-extern XARNHELPER_DATA CBitmap* g_pLauncherPanelBitmap;

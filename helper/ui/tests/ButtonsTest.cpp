@@ -7,11 +7,15 @@
 #include "HoverButtonTextPng.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"
+#include "LauncherBigButtons.h"
+#include "LauncherLeftSideBtns.h"
+#include "LauncherProgBtns.h"
 #include "LeftSideBtns.h"
 #include "MyHoverButton.h"
 #include "ParentBackground.h"
 #include "TabButton.h"
 #include "TextButtonStyle.h"
+#include "product_identity.h"
 
 #include <gtest/gtest.h>
 
@@ -439,6 +443,66 @@ TEST_F(ButtonTest, SidePanelButtonHoverWinsAndSelectedShowsTheSelectedIcon) {
     side.m_nIconIndex = -1;
     Draw(side, canvas, kNoState);
     EXPECT_EQ(canvas.Count(kSlate, icon), 0) << "no icon";
+}
+
+TEST_F(ButtonTest, LauncherButtonsShowTheirBackgroundsAndStatus) {
+    constexpr COLORREF kBigHover = RGB(0xEE, 0xF4, 0xFB);
+    constexpr COLORREF kGood = RGB(0x00, 0x82, 0x2C);
+    constexpr COLORREF kProblem = RGB(0xA9, 0x01, 0x01);
+    CLauncherLeftSideBtns side;
+    CreateOn(host, side, 100, {0, 40, 170, 71}, L"Updates");
+    EXPECT_EQ(side.m_clrHover, RGB(9, 63, 153));
+    EXPECT_EQ(g_pLauncherPanelBitmap, nullptr);
+    Canvas canvas(170, 31);
+    Draw(side, canvas, kNoState);
+    EXPECT_EQ(canvas.Pixel(160, 16), kWhite) << "no panel bitmap: white";
+    side.m_bHovering = true;
+    Draw(side, canvas, kNoState);
+    EXPECT_EQ(canvas.Pixel(160, 16), kLeftHover);
+    side.m_bSelected = true;
+    Draw(side, canvas, kNoState);
+    EXPECT_EQ(canvas.Pixel(160, 16), kWhite) << "selected wins over hover here";
+    EXPECT_GT(canvas.Count(kBlue, {4, 0, 10, 31}), 10) << "the selected accent";
+
+    CLauncherBigButtons big;
+    CreateOn(host, big, 101, {0, 80, 560, 166}, L"Defragment your drives");
+    big.SetDescription(L"Puts the pieces of your files back together.");
+    Canvas wide(560, 86);
+    Draw(big, wide, kNoState);
+    EXPECT_EQ(wide.Pixel(300, 80), kWhite);
+    big.m_bHovering = true;
+    Draw(big, wide, kNoState);
+    EXPECT_EQ(wide.Pixel(300, 80), kBigHover);
+    EXPECT_GT(wide.CountNear(RGB(12, 93, 25), {85, 12, 550, 38}), 20) << "title in hover colour";
+    EXPECT_FALSE(big.LoadPngImage(999));
+
+    CLauncherProgBtns program;
+    CreateOn(host, program, 102, {0, 170, 560, 256}, L"Disk Optimizer");
+    const HMODULE skin = GetResourceInstance();
+    EXPECT_FALSE(program.SetProgram(1386, skin, 2, L"", L"", 2, L"Run")) << "no first line";
+    EXPECT_FALSE(program.SetProgram(1386, skin, 2, L"Line", L"", 2, L"Run"))
+        << "the image was loaded by the call before";
+    CLauncherProgBtns fresh;
+    CreateOn(host, fresh, 103, {0, 260, 560, 346}, L"Cleaner");
+    EXPECT_TRUE(fresh.SetProgram(1386, skin, 1, L"Line", L"Second", 1, L"Run now"));
+    Draw(fresh, wide, kNoState);
+    EXPECT_EQ(wide.Pixel(367, 19), kProblem) << "status 1's image at (359, 17)";
+    fresh.m_nStatus = 2;
+    Draw(fresh, wide, kNoState);
+    EXPECT_EQ(wide.Pixel(367, 19), kGood);
+
+    fresh.OnMouseHover(0, CPoint(400, 30));
+    EXPECT_TRUE(fresh.m_bOverAction);
+    EXPECT_FALSE(fresh.m_bOverLine1);
+    fresh.OnMouseHover(0, CPoint(100, 60));
+    EXPECT_FALSE(fresh.m_bOverLine2) << "kind 1 has no second line";
+    fresh.m_nKind = 2;
+    fresh.OnMouseHover(0, CPoint(100, 60));
+    EXPECT_TRUE(fresh.m_bOverLine2);
+    EXPECT_TRUE(fresh.m_bHovering);
+    fresh.OnMouseLeave();
+    EXPECT_FALSE(fresh.m_bOverAction || fresh.m_bOverLine1 || fresh.m_bOverLine2 ||
+                 fresh.m_bHovering);
 }
 
 // On the screen: the button repaints itself as the mouse and the owner change its state.
