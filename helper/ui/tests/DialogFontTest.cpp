@@ -10,6 +10,7 @@
 #include "TransparentStatic2.h"
 #include "WindowUtilities.h"
 #include "WndClientRect.h"
+#include "product_identity.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,8 @@ INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
 // A modeless dialog from the test program's template.
 class TemplateDialog {
 public:
-    TemplateDialog(UINT id, HWND parent = nullptr)
-        : m_hWnd(::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent,
-                                      &QuietDialog, 0)) {}
+    TemplateDialog(UINT id, HWND parent = nullptr, HMODULE module = ::GetModuleHandleW(nullptr))
+        : m_hWnd(::CreateDialogParamW(module, MAKEINTRESOURCEW(id), parent, &QuietDialog, 0)) {}
     ~TemplateDialog() { ::DestroyWindow(m_hWnd); }
     HWND m_hWnd;
     // The font its first control was given (a dialog under Wine keeps answering WM_GETFONT
@@ -189,6 +189,18 @@ TEST(DialogFont, ChildPageKeepsItsPlaceInTheParent) {
     ::MapWindowPoints(nullptr, host.m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.left, 30);
     EXPECT_EQ(rect.top, 40);
+}
+
+TEST(DialogFont, ProductPanelTemplateFromTheResourceLibrary) {
+    HostWindow host;
+    const HMODULE skin = GetResourceInstance();
+    TemplateDialog panel(1272, host.m_hWnd, skin);
+    ASSERT_NE(panel.m_hWnd, nullptr);
+    CSTDialogFont font;
+    ASSERT_TRUE(font.Apply(skin, panel.m_hWnd, 1272, 96.0));
+    const SIZE units = BaseUnits(panel.m_hWnd, font.m_hFont);
+    EXPECT_TRUE(SameRect(panel.ItemRect(1181), Expected(units, 10, 300, 98, 12)));
+    EXPECT_TRUE(SameRect(panel.ItemRect(1197), Expected(units, 10, 280, 98, 12)));
 }
 
 TEST(DialogTemplateReading, DamagedTemplatesAreRefused) {
