@@ -58,6 +58,28 @@ struct Heading {
     LPCWSTR text;
 };
 
+// A small page to fade: a header band, a line of text and a button's colours.
+class CFadeSample : public CWnd {
+protected:
+    BOOL OnEraseBkgnd(CDC* dc) {
+        CRect client;
+        GetClientRect(&client);
+        dc->FillSolidRect(&client, kWhite);
+        dc->FillSolidRect(0, 0, client.Width(), 22, kBlue);
+        dc->FillSolidRect(12, 44, 90, 22, RGB(0x00, 0x82, 0x2C));
+        dc->FillSolidRect(112, 44, 90, 22, RGB(0xE0, 0x7B, 0x1A));
+        dc->SetBkMode(TRANSPARENT);
+        dc->SetTextColor(kWhite);
+        dc->TextOut(8, 4, L"A page behind a fade window");
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFadeSample, CWnd)
+ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
 // The left panel's background.
 class CPanelWnd : public CWnd {
 protected:
@@ -78,7 +100,7 @@ class CGalleryWnd : public CWnd {
 public:
     CGalleryWnd();
     BOOL Build();
-    // Photographs the window into a PNG file.
+    // Photographs the window as the screen shows it into a PNG file.
     [[nodiscard]] bool SaveShot(LPCWSTR path);
 
 protected:
@@ -122,6 +144,8 @@ private:
     CTransparentStatic2 m_label;
     CFont m_controlFont;
     CPanelWnd m_panel;
+    CFadeSample m_fadeSample;
+    CFadeWnd m_fade;
 };
 
 BEGIN_MESSAGE_MAP(CGalleryWnd, CWnd)
@@ -143,8 +167,15 @@ BOOL CGalleryWnd::Build() {
     BuildImageButtons();
     BuildLinksAndPanel();
     BuildTextAndControls();
+    m_headings.push_back({kFadeBox.left, kFadeBox.top - 20, L"Fade window"});
+    m_fadeSample.CreateEx(0, AfxRegisterWndClass(0), L"", WS_CHILD | WS_VISIBLE, kFadeBox.left,
+                          kFadeBox.top, kFadeBox.right - kFadeBox.left,
+                          kFadeBox.bottom - kFadeBox.top, m_hWnd, nullptr);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     m_label.ShowWindow(SW_SHOW);
+    // Faded to white and navy once it is on the screen.
+    m_fade.SetColors(kWhite, RGB(0x1F, 0x4E, 0x85));
+    (void)m_fade.Start(&m_fadeSample, FALSE, RECT{});
     return TRUE;
 }
 
@@ -350,14 +381,10 @@ void CGalleryWnd::OnDestroy() {
 bool CGalleryWnd::SaveShot(LPCWSTR path) {
     CRect window;
     GetWindowRect(&window);
-    const HDC source = ::GetWindowDC(m_hWnd);
-    const HDC memory = ::CreateCompatibleDC(source);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(source, window.Width(), window.Height());
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, window.Width(), window.Height(), source, 0, 0, SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(m_hWnd, source);
+    // From the screen, so that the fade window over the sample shows too.
+    const HBITMAP bitmap = CFadeWnd::CaptureScreen(&window);
+    if (bitmap == nullptr)
+        return false;
     // The PNG encoder's class id.
     CLSID png{};
     UINT count = 0, size = 0;

@@ -19,6 +19,8 @@ constexpr int kCaptionButtonsTop = kCaptionBand + 8;
 constexpr int kStartButtonsTop = 268;
 constexpr int kIconButtonsTop = 344;
 constexpr int kLinksTop = 396;
+// A small page that a fade window covers, right of the captioned buttons.
+constexpr RECT kFadeBox{712, 344, 936, 416};
 constexpr int kPanelTop = 444; // the left panel band and the launcher rows beside it
 constexpr int kPanelWidth = 180;
 constexpr int kSideButtonStep = 30;
