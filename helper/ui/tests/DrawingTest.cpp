@@ -4,6 +4,8 @@
 
 #include "BitmapDrawing.h"
 #include "GdiPlusBitmap.h"
+#include "HyperLinkBtn.h"
+#include "LauncherLeftSideBtns.h"
 #include "STBitmap.h"
 #include "SkinMemDC.h"
 #include "product_identity.h"
@@ -124,4 +126,18 @@ TEST(GdiPlusImages, ResourcesDecodeAndBadBytesLeaveNothing) {
     EXPECT_TRUE(icons.Load(1364, L"PNG", GetResourceInstance())) << "loads again after a failure";
     CGdiPlusBitmap file;
     EXPECT_FALSE(file.Load(L"C:\\no such image.png"));
+}
+
+TEST(LibraryStatics, LinkFontsAreMadeOnceByTheFirstLinkButton) {
+    EXPECT_EQ(g_fontLinkNormal.m_hObject, nullptr) << "made empty when the library loads";
+    EXPECT_EQ(g_pLauncherPanelBitmap, nullptr);
+    CreateLinkFonts();
+    const HGDIOBJ normal = g_fontLinkNormal.m_hObject;
+    ASSERT_NE(normal, nullptr);
+    LOGFONTW font{};
+    ASSERT_NE(::GetObjectW(g_fontLinkBoldUnderline.m_hObject, sizeof(font), &font), 0);
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_TRUE(font.lfUnderline);
+    CreateLinkFonts();
+    EXPECT_EQ(g_fontLinkNormal.m_hObject, normal) << "nothing after the first time";
 }
