@@ -1,0 +1,106 @@
+#include "ServiceControl.h"
+
+#include "paths.h"
+#include "shell_commands.h"
+#include "system_info.h"
+
+namespace {
+
+constexpr int kEnsureRounds = 10;
+constexpr DWORD kEnsureIntervalMs = 500;
+constexpr DWORD kInstallWaitMs = 2'048;
+
+// One service-manager handle, closed when it goes.
+class ScHandle {
+public:
+    explicit ScHandle(SC_HANDLE handle) : handle_(handle) {}
+    ~ScHandle() {
+        if (handle_)
+            CloseServiceHandle(handle_);
+    }
+    ScHandle(const ScHandle&) = delete;
+    ScHandle& operator=(const ScHandle&) = delete;
+    SC_HANDLE get() const { return handle_; }
+
+private:
+    SC_HANDLE handle_;
+};
+
+} // namespace
+
+const wchar_t* DefragServiceProgramName() {
+    const bool windows64 = sizeof(void*) == 8 || IsWow64Cached();
+    return windows64 ? L"XarnDefragSrv64.exe" : L"XarnDefragSrv.exe";
+}
+
+ServiceHandles::ServiceHandles()
+    : manager_(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
+
+ServiceHandles::~ServiceHandles() {
+    CloseService();
+    if (manager_)
+        CloseServiceHandle(manager_);
+}
+
+void ServiceHandles::CloseService() {
+    if (service_)
+        CloseServiceHandle(service_);
+    service_ = nullptr;
+}
+
+bool ServiceHandles::ReopenService() {
+    CloseService();
+    if (manager_)
+        service_ = OpenServiceW(manager_, kDefragServiceName, SERVICE_ALL_ACCESS);
+    return service_ != nullptr;
+}
+
+bool ConfigureService(const wchar_t* serviceName, ServiceConfigureMode mode) {
+    if (mode != kServiceStart)
+        return false;
+    const ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager.get())
+        return false;
+    const ScHandle service(OpenServiceW(manager.get(), serviceName, SERVICE_ALL_ACCESS));
+    if (!service.get())
+        return false;
+    SERVICE_STATUS status{};
+    if (!QueryServiceStatus(service.get(), &status))
+        return false;
+    switch (status.dwCurrentState) {
+    case SERVICE_STOPPED:
+        return ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+                                    SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, nullptr) &&
+               StartServiceW(service.get(), 0, nullptr);
+    case SERVICE_PAUSED:
+        return ControlService(service.get(), SERVICE_CONTROL_CONTINUE, &status) != FALSE;
+    default:
+        return true;
+    }
+}
+
+bool EnsureServiceRunning(SC_HANDLE service) {
+    for (int round = 0; round < kEnsureRounds; ++round) {
+        SERVICE_STATUS status{};
+        if (QueryServiceStatus(service, &status)) {
+            if (status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED)
+                return true;
+            // Whether the start was accepted shows in the next round's status.
+            if (status.dwCurrentState == SERVICE_STOPPED)
+                (void)StartServiceW(service, 0, nullptr);
+        }
+        Sleep(kEnsureIntervalMs);
+    }
+    return false;
+}
+
+bool InstallDefragService(const CString& programFolder) {
+    if (ConfigureService(kDefragServiceName, kServiceStart))
+        return true;
+    CString program = programFolder;
+    AppendPath(program, DefragServiceProgramName());
+    ShellExecuteSafe(nullptr, L"open", program, L"-install", nullptr, SW_HIDE);
+    Sleep(kInstallWaitMs);
+    return ConfigureService(kDefragServiceName, kServiceStart);
+}

@@ -1,0 +1,46 @@
+// Making sure the defragmentation service exists and runs before a command is sent.
+#pragma once
+
+#include <windows.h>
+
+#include <classlib/String.h>
+
+inline constexpr wchar_t kDefragServiceName[] = L"XarnStellmark";
+
+// The service program of this Windows: "XarnDefragSrv64.exe" on 64-bit Windows (a 32-bit build
+// under WOW64, or a 64-bit build), else "XarnDefragSrv.exe".
+const wchar_t* DefragServiceProgramName();
+
+// The main window's service record: the Service Control Manager opened with all access for the
+// record's lifetime, and the service opened anew before each command.
+class ServiceHandles {
+public:
+    ServiceHandles();
+    ~ServiceHandles();
+    ServiceHandles(const ServiceHandles&) = delete;
+    ServiceHandles& operator=(const ServiceHandles&) = delete;
+
+    // Opens the service with all access, replacing (and closing) the handle held before.
+    [[nodiscard]] bool ReopenService();
+    SC_HANDLE Service() const { return service_; }
+    SC_HANDLE Manager() const { return manager_; }
+
+private:
+    void CloseService();
+
+    SC_HANDLE service_ = nullptr;
+    SC_HANDLE manager_ = nullptr;
+};
+
+enum ServiceConfigureMode { kServiceStart = 0 };
+
+// Start mode: a stopped service is set to start automatically and started, a paused one is
+// continued, one running or changing state counts as done.
+[[nodiscard]] bool ConfigureService(const wchar_t* serviceName, ServiceConfigureMode mode);
+
+// Up to 10 rounds 500 ms apart: starts a stopped service, true once it runs or is paused.
+[[nodiscard]] bool EnsureServiceRunning(SC_HANDLE service);
+
+// Starts the service, or when that fails starts the service program in `programFolder` with
+// "-install", waits 2,048 ms and tries once more.
+[[nodiscard]] bool InstallDefragService(const CString& programFolder);

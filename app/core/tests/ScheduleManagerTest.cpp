@@ -1,0 +1,225 @@
+// Scheduled tasks written through the Task Scheduler 1.0 and read back through ITask.
+#include "ScheduleManager.h"
+
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr wchar_t kProgram[] = L"C:\\Program Files\\Xarn\\Xarn.exe";
+constexpr wchar_t kFolder[] = L"C:\\Program Files\\Xarn";
+
+struct StoredTask {
+    std::wstring application;
+    std::wstring parameters;
+    std::wstring workingFolder;
+    std::wstring comment;
+    DWORD flags = 0;
+    WORD triggerCount = 0;
+    TASK_TRIGGER trigger{};
+};
+
+std::wstring Take(LPWSTR text) {
+    std::wstring copy = text ? text : L"";
+    CoTaskMemFree(text);
+    return copy;
+}
+
+// Reads a stored task through the scheduler's own interfaces.
+bool ReadStoredTask(const wchar_t* name, StoredTask& stored) {
+    ComPtr<ITaskScheduler> scheduler;
+    ComPtr<ITask> task;
+    if (FAILED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_ITaskScheduler,
+                                reinterpret_cast<void**>(scheduler.GetAddressOf()))) ||
+        scheduler->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())) !=
+            S_OK)
+        return false;
+    LPWSTR text = nullptr;
+    task->GetApplicationName(&text);
+    stored.application = Take(text);
+    text = nullptr;
+    task->GetParameters(&text);
+    stored.parameters = Take(text);
+    text = nullptr;
+    task->GetWorkingDirectory(&text);
+    stored.workingFolder = Take(text);
+    text = nullptr;
+    task->GetComment(&text);
+    stored.comment = Take(text);
+    task->GetFlags(&stored.flags);
+    task->GetTriggerCount(&stored.triggerCount);
+    ComPtr<ITaskTrigger> trigger;
+    if (SUCCEEDED(task->GetTrigger(0, trigger.GetAddressOf()))) {
+        stored.trigger.cbTriggerSize = sizeof stored.trigger;
+        trigger->GetTrigger(&stored.trigger);
+    }
+    return true;
+}
+
+std::wstring JobFile(const wchar_t* name) {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\Tasks\\" + name + L".job";
+}
+
+SYSTEMTIME Day(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0) {
+    SYSTEMTIME time{};
+    time.wYear = year;
+    time.wMonth = month;
+    time.wDay = day;
+    time.wHour = hour;
+    time.wMinute = minute;
+    return time;
+}
+
+ScheduleChoice Choice(bool optimise, ScheduleMode mode) {
+    ScheduleChoice choice;
+    choice.optimise = optimise;
+    choice.drive = L'D';
+    choice.mode = mode;
+    choice.hour = 14;
+    choice.minute = 30;
+    choice.date = Day(2031, 5, 17);
+    choice.programPath = kProgram;
+    choice.workingFolder = kFolder;
+    return choice;
+}
+
+class ScheduleManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveTasks(); }
+    void TearDown() override { RemoveTasks(); }
+    void RemoveTasks() {
+        (void)manager_.DeleteTask(kOptimizeTaskName);
+        (void)manager_.DeleteTask(kCleanTaskName);
+    }
+    CScheduleManager manager_;
+    const SYSTEMTIME now_ = Day(2026, 12, 9, 7, 15);
+};
+
+TEST(TaskParameters, OneSwitchWordAndTheDrive) {
+    EXPECT_STREQ(L"-schedule -D", BuildTaskParameters(true, L'D', false, false).GetString());
+    EXPECT_STREQ(L" -autofix -C", BuildTaskParameters(true, L'C', true, false).GetString());
+    EXPECT_STREQ(L" -shutdown", BuildTaskParameters(false, L'C', true, true).GetString());
+    EXPECT_STREQ(L" -autofix", BuildTaskParameters(false, L'C', true, false).GetString());
+    EXPECT_STREQ(L"-schedule", BuildTaskParameters(false, L'C', false, false).GetString());
+}
+
+TEST_F(ScheduleManagerTest, WeeklyOptimiseTaskReadsBack) {
+    ScheduleChoice choice = Choice(true, ScheduleMode::kWeekly);
+    choice.weekDays = TASK_MONDAY | TASK_FRIDAY;
+    ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, choice, now_));
+
+    StoredTask stored;
+    ASSERT_TRUE(ReadStoredTask(kOptimizeTaskName, stored));
+    EXPECT_EQ(kProgram, stored.application);
+    EXPECT_EQ(L"-schedule -D", stored.parameters);
+    EXPECT_EQ(kFolder, stored.workingFolder);
+    EXPECT_EQ(kOptimizeTaskName, stored.comment);
+    EXPECT_EQ(kScheduledTaskFlags, stored.flags);
+    EXPECT_EQ(1, stored.triggerCount) << "exactly one trigger, also where new tasks carry one";
+    EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY, stored.trigger.TriggerType);
+    EXPECT_EQ(TASK_MONDAY | TASK_FRIDAY, stored.trigger.Type.Weekly.rgfDaysOfTheWeek);
+    EXPECT_EQ(1, stored.trigger.Type.Weekly.WeeksInterval);
+    EXPECT_EQ(14, stored.trigger.wStartHour);
+    EXPECT_EQ(30, stored.trigger.wStartMinute);
+    EXPECT_EQ(2026, stored.trigger.wBeginYear) << "weekly begins today";
+    EXPECT_EQ(9, stored.trigger.wBeginDay);
+
+    TASK_TRIGGER trigger{};
+    CString parameters;
+    EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY,
+              manager_.GetTaskTrigger(kOptimizeTaskName, trigger, parameters));
+    EXPECT_STREQ(L"-schedule -D", parameters.GetString());
+}
+
+TEST_F(ScheduleManagerTest, DailyAndOnceTriggers) {
+    ScheduleChoice daily = Choice(false, ScheduleMode::kDaily);
+    daily.autofix = true;
+    daily.shutdown = true;
+    ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, daily, now_));
+    StoredTask stored;
+    ASSERT_TRUE(ReadStoredTask(kCleanTaskName, stored));
+    EXPECT_EQ(L" -shutdown", stored.parameters);
+    EXPECT_EQ(TASK_TIME_TRIGGER_DAILY, stored.trigger.TriggerType);
+    EXPECT_EQ(1, stored.trigger.Type.Daily.DaysInterval);
+
+    // Saving again replaces the trigger instead of adding one.
+    ASSERT_EQ(ScheduleSaveResult::kSaved,
+              SaveSchedule(manager_, Choice(false, ScheduleMode::kOnce), now_));
+    ASSERT_TRUE(ReadStoredTask(kCleanTaskName, stored));
+    EXPECT_EQ(1, stored.triggerCount);
+    EXPECT_EQ(TASK_TIME_TRIGGER_ONCE, stored.trigger.TriggerType);
+    EXPECT_EQ(2031, stored.trigger.wBeginYear);
+    EXPECT_EQ(5, stored.trigger.wBeginMonth);
+    EXPECT_EQ(17, stored.trigger.wBeginDay);
+    EXPECT_EQ(L"-schedule", stored.parameters);
+}
+
+TEST_F(ScheduleManagerTest, RefusalsChangeNothing) {
+    ASSERT_EQ(ScheduleSaveResult::kSaved,
+              SaveSchedule(manager_, Choice(true, ScheduleMode::kDaily), now_));
+    EXPECT_EQ(ScheduleSaveResult::kNoWeekDays,
+              SaveSchedule(manager_, Choice(true, ScheduleMode::kWeekly), now_));
+    ScheduleChoice past = Choice(true, ScheduleMode::kOnce);
+    past.date = Day(2026, 12, 9);
+    past.hour = 7;
+    past.minute = 14;
+    EXPECT_EQ(ScheduleSaveResult::kTimeElapsed, SaveSchedule(manager_, past, now_));
+    StoredTask stored;
+    ASSERT_TRUE(ReadStoredTask(kOptimizeTaskName, stored));
+    EXPECT_EQ(TASK_TIME_TRIGGER_DAILY, stored.trigger.TriggerType);
+}
+
+TEST_F(ScheduleManagerTest, FailingSchedulerKeepsTheOldTask) {
+    ScheduleChoice weekly = Choice(true, ScheduleMode::kWeekly);
+    weekly.weekDays = TASK_SUNDAY;
+    ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, weekly, now_));
+    // The stored task is held open without sharing: the Task Scheduler cannot touch it.
+    HANDLE held = CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ScheduleChoice daily = Choice(true, ScheduleMode::kDaily);
+    daily.drive = L'E';
+    const ScheduleSaveResult result = SaveSchedule(manager_, daily, now_);
+    CloseHandle(held);
+    EXPECT_EQ(ScheduleSaveResult::kFailed, result);
+
+    StoredTask stored;
+    ASSERT_TRUE(ReadStoredTask(kOptimizeTaskName, stored));
+    EXPECT_EQ(L"-schedule -D", stored.parameters);
+    EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY, stored.trigger.TriggerType);
+    EXPECT_EQ(TASK_SUNDAY, stored.trigger.Type.Weekly.rgfDaysOfTheWeek);
+}
+
+TEST_F(ScheduleManagerTest, NotScheduledRemovesTheTask) {
+    ASSERT_EQ(ScheduleSaveResult::kSaved,
+              SaveSchedule(manager_, Choice(true, ScheduleMode::kDaily), now_));
+    EXPECT_TRUE(manager_.TaskExists(kOptimizeTaskName));
+    EXPECT_EQ(ScheduleSaveResult::kRemoved,
+              SaveSchedule(manager_, Choice(true, ScheduleMode::kNotScheduled), now_));
+    EXPECT_FALSE(manager_.TaskExists(kOptimizeTaskName));
+    EXPECT_EQ(ScheduleSaveResult::kRemoved,
+              SaveSchedule(manager_, Choice(true, ScheduleMode::kNotScheduled), now_))
+        << "nothing to remove";
+    TASK_TRIGGER trigger{};
+    CString parameters;
+    EXPECT_EQ(-1, manager_.GetTaskTrigger(kOptimizeTaskName, trigger, parameters));
+    EXPECT_TRUE(manager_.GetNextRunTime(kOptimizeTaskName).IsEmpty());
+}
+
+TEST_F(ScheduleManagerTest, NextRunTimeText) {
+    ScheduleChoice once = Choice(true, ScheduleMode::kOnce);
+    ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, once, now_));
+    const CString next = manager_.GetNextRunTime(kOptimizeTaskName);
+    if (next.IsEmpty())
+        GTEST_SKIP() << "this Task Scheduler gives no next run time";
+    EXPECT_STREQ(L"May 17, 2031 14:30:00 hours", next.GetString());
+}
+
+} // namespace
