@@ -3,6 +3,7 @@
 #include "MainUtilities.h"
 #include "paths.h"
 #include "shell_commands.h"
+#include "xml_doc.h"
 
 #include <shlobj.h>
 
@@ -160,29 +161,7 @@ void AddFailedFileList(ReportBuilder& report, const HtmlReportContent& content) 
 } // namespace
 
 CString EscapeHtml(const wchar_t* text) {
-    CString escaped;
-    for (const wchar_t* c = text; c && *c; ++c) {
-        switch (*c) {
-        case L'&':
-            escaped += L"&amp;";
-            break;
-        case L'<':
-            escaped += L"&lt;";
-            break;
-        case L'>':
-            escaped += L"&gt;";
-            break;
-        case L'"':
-            escaped += L"&quot;";
-            break;
-        case L'\'':
-            escaped += L"&#39;";
-            break;
-        default:
-            escaped += *c;
-        }
-    }
-    return escaped;
+    return CXmlDoc::EscapeText(text, true);
 }
 
 const wchar_t* ReportReasonText(uint32_t status) {

@@ -27,7 +27,7 @@ struct HtmlReportContent {
     HtmlReportTexts texts;
 };
 
-// Text with "&", "<", ">", '"' and "'" replaced by their references.
+// Text with "&", "<", ">", '"' and "'" replaced by their references (also fit for attributes).
 CString EscapeHtml(const wchar_t* text);
 
 // The reason shown for a file report's status.

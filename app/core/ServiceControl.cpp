@@ -1,5 +1,6 @@
 #include "ServiceControl.h"
 
+#include "ScHandle.h"
 #include "paths.h"
 #include "shell_commands.h"
 #include "system_info.h"
@@ -9,22 +10,6 @@ namespace {
 constexpr int kEnsureRounds = 10;
 constexpr DWORD kEnsureIntervalMs = 500;
 constexpr DWORD kInstallWaitMs = 2'048;
-
-// One service-manager handle, closed when it goes.
-class ScHandle {
-public:
-    explicit ScHandle(SC_HANDLE handle) : handle_(handle) {}
-    ~ScHandle() {
-        if (handle_)
-            CloseServiceHandle(handle_);
-    }
-    ScHandle(const ScHandle&) = delete;
-    ScHandle& operator=(const ScHandle&) = delete;
-    SC_HANDLE get() const { return handle_; }
-
-private:
-    SC_HANDLE handle_;
-};
 
 } // namespace
 

@@ -87,13 +87,13 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 TEST(HtmlReport, EscapesEveryInsertedText) {
-    EXPECT_STREQ(L"a &amp; b &lt;c&gt; &quot;d&quot; &#39;e&#39;",
+    EXPECT_STREQ(L"a &amp; b &lt;c&gt; &quot;d&quot; &apos;e&apos;",
                  EscapeHtml(L"a & b <c> \"d\" 'e'").GetString());
     const RunResults results = SampleResults();
     const std::string report = BuildHtmlReport(Content(results, true));
     Keep(report, "defragreport.html");
     EXPECT_NE(std::string::npos, report.find("Tom &amp; Jerry &lt;1&gt;.avi"));
-    EXPECT_NE(std::string::npos, report.find("&quot;quoted&quot; &amp; &#39;apos&#39;.doc"));
+    EXPECT_NE(std::string::npos, report.find("&quot;quoted&quot; &amp; &apos;apos&apos;.doc"));
     EXPECT_NE(std::string::npos, report.find("<title>Scan &amp; Report</title>"));
     EXPECT_NE(std::string::npos, report.find("&#169; Halvenor &amp; Sons"));
     EXPECT_EQ(std::string::npos, report.find("Tom & Jerry"));

@@ -4,6 +4,7 @@
 #include "DefragRpcClient.h"
 #include "FragmentationFigures.h"
 #include "HtmlReport.h"
+#include "STService.h"
 #include "ServiceControl.h"
 #include "SimVolumeBuilder.h"
 #include "SimVolumeChecker.h"
@@ -146,6 +147,17 @@ TEST_F(ServiceClientTest, MissingServiceIsInstalledStartedAndContinued) {
     ASSERT_TRUE(WaitForServiceState(SERVICE_PAUSED));
     EXPECT_TRUE(ConfigureService(kDefragServiceName, kServiceStart));
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING)) << "a paused service is continued";
+
+    // The schedule-service check leaves an active service alone and starts a stopped one.
+    EXPECT_TRUE(CSTService::IsServiceActive(kDefragServiceName));
+    EXPECT_FALSE(CSTService::StartScheduleService(kDefragServiceName, true));
+    EXPECT_FALSE(CSTService::StartScheduleService(L"XarnNoSuchService", true));
+    EXPECT_FALSE(CSTService::IsServiceActive(L"XarnNoSuchService"));
+    ControlDefragService(SERVICE_CONTROL_STOP);
+    ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED));
+    EXPECT_FALSE(CSTService::IsServiceActive(kDefragServiceName));
+    EXPECT_TRUE(CSTService::StartScheduleService(kDefragServiceName, true));
+    EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING));
 
     // Stopped but installed: the command starts it first.
     ControlDefragService(SERVICE_CONTROL_STOP);
