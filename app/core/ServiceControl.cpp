@@ -10,6 +10,7 @@ namespace {
 constexpr int kEnsureRounds = 10;
 constexpr DWORD kEnsureIntervalMs = 500;
 constexpr DWORD kInstallWaitMs = 2'048;
+constexpr DWORD kRestartReason = 16;
 
 } // namespace
 
@@ -88,4 +89,34 @@ bool InstallDefragService(const CString& programFolder) {
     ShellExecuteSafe(nullptr, L"open", program, L"-install", nullptr, SW_HIDE);
     Sleep(kInstallWaitMs);
     return ConfigureService(kDefragServiceName, kServiceStart);
+}
+
+bool EnableShutdownPrivilege(HANDLE token) {
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+        return false;
+    return AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+           GetLastError() == ERROR_SUCCESS;
+}
+
+void RestartWindows(HWND mainWindow) {
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    CString pending(windows, length < MAX_PATH ? static_cast<int>(length) : 0);
+    AppendPath(pending, L"winsxs\\pending.xml");
+    if (GetFileAttributesW(pending) != INVALID_FILE_ATTRIBUTES && GetOsMajorVersion() > 5) {
+        PostQuitMessage(kExitCodeUpdatesPending);
+        return;
+    }
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        // Without the privilege the request is made all the same; Windows then refuses it.
+        (void)EnableShutdownPrivilege(token);
+        CloseHandle(token);
+    }
+    (void)ExitWindowsEx(EWX_REBOOT, kRestartReason);
+    if (mainWindow)
+        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
 }

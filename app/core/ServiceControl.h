@@ -44,3 +44,14 @@ enum ServiceConfigureMode { kServiceStart = 0 };
 // Starts the service, or when that fails starts the service program in `programFolder` with
 // "-install", waits 2,048 ms and tries once more.
 [[nodiscard]] bool InstallDefragService(const CString& programFolder);
+
+// Exit code of the program when Windows is in the middle of installing updates.
+constexpr int kExitCodeUpdatesPending = 18;
+
+// When "winsxs\pending.xml" exists in the Windows folder on Windows Vista or later, posts the
+// quit message with exit code 18 and nothing else; otherwise restarts Windows (enabling the
+// shut-down privilege first) and posts WM_CLOSE to the main window.
+void RestartWindows(HWND mainWindow);
+
+// Enables "SeShutdownPrivilege" in the token; true when it could be enabled.
+[[nodiscard]] bool EnableShutdownPrivilege(HANDLE token);
