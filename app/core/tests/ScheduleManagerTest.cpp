@@ -181,9 +181,15 @@ TEST_F(ScheduleManagerTest, FailingSchedulerKeepsTheOldTask) {
     weekly.weekDays = TASK_SUNDAY;
     ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, weekly, now_));
     // The stored task is held open without sharing: the Task Scheduler cannot touch it.
-    HANDLE held = CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    // (Wine's scheduler service reads new job files itself: wait until it lets go.)
+    HANDLE held = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && held == INVALID_HANDLE_VALUE; ++attempt) {
+        held = CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+        if (held == INVALID_HANDLE_VALUE)
+            Sleep(50);
+    }
+    ASSERT_NE(INVALID_HANDLE_VALUE, held) << GetLastError();
     ScheduleChoice daily = Choice(true, ScheduleMode::kDaily);
     daily.drive = L'E';
     const ScheduleSaveResult result = SaveSchedule(manager_, daily, now_);
