@@ -162,7 +162,8 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
-        folder_ = CString(temp) + L"xarn-report-test";
+        // Two runs of this program may share the prefix (the XML check runs it again).
+        folder_.Format(L"%sxarn-report-test-%lu", temp, GetCurrentProcessId());
         CreateDirectoryW(folder_, nullptr);
         opened_.clear();
         SetReportBrowser([this](const CString& path) {
