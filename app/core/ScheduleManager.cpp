@@ -1,6 +1,9 @@
 #include "ScheduleManager.h"
 
+#include "app_locations.h"
 #include "app_state.h"
+#include "paths.h"
+#include "registry.h"
 #include "system_info.h"
 
 #include <wrl/client.h>
@@ -157,6 +160,21 @@ CString BuildTaskParameters(bool optimise, wchar_t drive, bool autofix, bool shu
         parameters += drive;
     }
     return parameters;
+}
+
+ScheduleOptions ScheduleOptionsFromParameters(const CString& parameters) {
+    if (parameters.Find(L"-autofix") >= 0)
+        return {true, false};
+    if (parameters.Find(L"-shutdown") >= 0)
+        return {true, true};
+    return {};
+}
+
+bool SaveScheduleStatusText(const wchar_t* taskName, const CString& text) {
+    CString path = GetAppRegistryKey();
+    AppendPath(path, L"Schedule");
+    CRegistry key(HKEY_CURRENT_USER);
+    return key.Open(HKEY_CURRENT_USER, path, true) && key.WriteString(taskName, text);
 }
 
 ScheduleSaveResult SaveSchedule(CScheduleManager& manager, const ScheduleChoice& choice,

@@ -49,6 +49,18 @@ private:
 // last winning), followed for the optimise task by " -" and the drive letter.
 CString BuildTaskParameters(bool optimise, wchar_t drive, bool autofix, bool shutdown);
 
+// The options a stored task's parameters carry: " -autofix" the automatic fix alone,
+// " -shutdown" the fix and the shut-down after it.
+struct ScheduleOptions {
+    bool autofix = false;
+    bool shutdown = false;
+};
+ScheduleOptions ScheduleOptionsFromParameters(const CString& parameters);
+
+// The page's next-run (or not-scheduled) text of a task, kept under the application's
+// "Schedule" key in a value named after the task; false when it could not be written.
+[[nodiscard]] bool SaveScheduleStatusText(const wchar_t* taskName, const CString& text);
+
 enum class ScheduleMode { kNotScheduled = 0, kOnce = 1, kDaily = 2, kWeekly = 3 };
 
 struct ScheduleChoice {

@@ -1,6 +1,9 @@
 // Scheduled tasks written through the Task Scheduler 1.0 and read back through ITask.
 #include "ScheduleManager.h"
 
+#include "app_locations.h"
+#include "paths.h"
+
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
@@ -108,6 +111,30 @@ TEST(TaskParameters, OneSwitchWordAndTheDrive) {
     EXPECT_STREQ(L" -shutdown", BuildTaskParameters(false, L'C', true, true).GetString());
     EXPECT_STREQ(L" -autofix", BuildTaskParameters(false, L'C', true, false).GetString());
     EXPECT_STREQ(L"-schedule", BuildTaskParameters(false, L'C', false, false).GetString());
+}
+
+TEST(TaskParameters, OptionsReadBack) {
+    const ScheduleOptions shutdown = ScheduleOptionsFromParameters(L" -shutdown -C");
+    EXPECT_TRUE(shutdown.autofix);
+    EXPECT_TRUE(shutdown.shutdown) << "a task saved with -shutdown shows both boxes checked";
+    const ScheduleOptions autofix = ScheduleOptionsFromParameters(L" -autofix");
+    EXPECT_TRUE(autofix.autofix);
+    EXPECT_FALSE(autofix.shutdown);
+    const ScheduleOptions plain = ScheduleOptionsFromParameters(L"-schedule -D");
+    EXPECT_FALSE(plain.autofix);
+    EXPECT_FALSE(plain.shutdown);
+}
+
+TEST(ScheduleStatusText, WrittenUnderTheTaskName) {
+    ASSERT_TRUE(SaveScheduleStatusText(kCleanTaskName, L"Not scheduled"));
+    CString path = GetAppRegistryKey();
+    AppendPath(path, L"Schedule");
+    wchar_t text[32]{};
+    DWORD size = sizeof text;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, path, kCleanTaskName, RRF_RT_REG_SZ,
+                                          nullptr, text, &size));
+    EXPECT_STREQ(L"Not scheduled", text);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path);
 }
 
 TEST_F(ScheduleManagerTest, WeeklyOptimiseTaskReadsBack) {
