@@ -97,7 +97,18 @@ TEST(FreeSpaceRule, UnreadableDriveRefuses) {
 
 // The prefix's drives: C: and, with XARN_TEST_DRIVE set, a test drive mapped to a folder by the
 // test's script (the host's root drive is not mapped).
+// Wine's mount manager learns of a new drive link a moment after the drive is first used.
+void WaitForTestDrive(const char* testDrive) {
+    if (!testDrive || !*testDrive)
+        return;
+    const wchar_t root[] = {static_cast<wchar_t>(*testDrive), L':', L'\\', L'\0'};
+    for (int attempt = 0; attempt < 100 && GetDriveTypeW(root) != DRIVE_FIXED; ++attempt)
+        Sleep(50);
+}
+
 TEST(DriveList, FixedDrivesInLetterOrderWithSizes) {
+    const char* testDrive = std::getenv("XARN_TEST_DRIVE");
+    WaitForTestDrive(testDrive);
     const DriveList drives = BuildDriveList();
     ASSERT_FALSE(drives.empty());
     wchar_t previous = L'B';
@@ -116,7 +127,6 @@ TEST(DriveList, FixedDrivesInLetterOrderWithSizes) {
         sawC = sawC || root[0] == L'C';
     }
     EXPECT_TRUE(sawC);
-    const char* testDrive = std::getenv("XARN_TEST_DRIVE");
     if (testDrive && *testDrive) {
         const wchar_t letter = static_cast<wchar_t>(*testDrive);
         bool sawTestDrive = false;
