@@ -182,6 +182,8 @@ CString ReportTimeText(const SYSTEMTIME& time) {
 }
 
 std::string BuildHtmlReport(const HtmlReportContent& content) {
+    if (content.results == nullptr)
+        return std::string();
     const DefragStatistics& s = *content.results->statistics;
     const ULONGLONG clusterBytes = static_cast<ULONGLONG>(s.sectorsPerCluster) * s.bytesPerSector;
     wchar_t fileSystem[kFileSystemNameUnits + 1]{};

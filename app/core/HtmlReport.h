@@ -36,7 +36,7 @@ const wchar_t* ReportReasonText(uint32_t status);
 // "%Y-%m-%d  %H:%M:%S" of a local time; empty for a year before 1900 or an invalid time.
 CString ReportTimeText(const SYSTEMTIME& time);
 
-// The whole document (well-formed XHTML) as UTF-8 bytes.
+// The whole document (well-formed XHTML) as UTF-8 bytes; empty without results.
 std::string BuildHtmlReport(const HtmlReportContent& content);
 
 enum class ReportOutcome {
