@@ -97,13 +97,22 @@ TEST(FreeSpaceRule, UnreadableDriveRefuses) {
 
 // The prefix's drives: C: and, with XARN_TEST_DRIVE set, a test drive mapped to a folder by the
 // test's script (the host's root drive is not mapped).
-// Wine's mount manager learns of a new drive link a moment after the drive is first used.
+// Wine's mount manager learns of a new drive link a moment after it appears.
 void WaitForTestDrive(const char* testDrive) {
     if (!testDrive || !*testDrive)
         return;
-    const wchar_t root[] = {static_cast<wchar_t>(*testDrive), L':', L'\\', L'\0'};
-    for (int attempt = 0; attempt < 100 && GetDriveTypeW(root) != DRIVE_FIXED; ++attempt)
+    const wchar_t letter = static_cast<wchar_t>(*testDrive);
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        wchar_t fileSystem[32];
+        ULARGE_INTEGER available{};
+        ULARGE_INTEGER total{};
+        if ((GetLogicalDrives() & (1u << (letter - L'A'))) && GetDriveTypeW(root) == DRIVE_FIXED &&
+            GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 32) &&
+            GetDiskFreeSpaceExW(root, &available, &total, nullptr))
+            return;
         Sleep(50);
+    }
 }
 
 TEST(DriveList, FixedDrivesInLetterOrderWithSizes) {
