@@ -6,7 +6,7 @@
 namespace {
 
 constexpr uint32_t kSnapshotMagic = 0x504E5358; // "XSNP"
-constexpr uint32_t kSnapshotVersion = 1;
+constexpr uint32_t kSnapshotVersion = 2;
 // A count read from a damaged image must not make us allocate without bound.
 constexpr uint64_t kMaxCount = 1ull << 32;
 
@@ -145,6 +145,12 @@ std::vector<uint8_t> SimEncodeContent(const SimVolumeContent& content) {
         w.U64(first);
         w.U64(end);
     }
+    w.U64(content.patternSeed);
+    w.U64(content.patterned.GetRuns().size());
+    for (const auto& [first, end] : content.patterned.GetRuns()) {
+        w.U64(first);
+        w.U64(end);
+    }
     return std::move(w.Buffer());
 }
 
@@ -213,6 +219,16 @@ bool SimDecodeContent(const uint8_t* data, size_t size, SimVolumeContent* conten
             return false;
         }
         c.used.Add(first, end - first);
+    }
+    c.patternSeed = r.U64();
+    const uint64_t patternedCount = r.U64();
+    for (uint64_t i = 0; i < patternedCount && i < kMaxCount && !r.Failed(); ++i) {
+        const uint64_t first = r.U64();
+        const uint64_t end = r.U64();
+        if (end <= first) {
+            return false;
+        }
+        c.patterned.Add(first, end - first);
     }
     if (r.Failed() || !r.AtEnd() || c.records.count(c.rootId) == 0) {
         return false;

@@ -100,5 +100,6 @@ void SimApplyMove(SimVolumeContent& content, const SimJournalMove& move,
     }
     for (const SimClusterCopy& copy : copies) {
         content.used.Add(copy.to, copy.count);
+        content.patterned.Assign(copy.to, copy.count, false); // they hold the copied data now
     }
 }

@@ -424,8 +424,8 @@ DWORD CSimVolume::SetStream(const std::wstring& path, const std::wstring& stream
                     clusters.data(), data.data() + offset,
                     static_cast<size_t>(std::min<uint64_t>(clusters.size(), size - offset)));
             }
-            if (!image_->WriteClusters(static_cast<uint64_t>(extent.lcn), extent.count,
-                                       clusters.data())) {
+            if (!WriteClustersLocked(static_cast<uint64_t>(extent.lcn), extent.count,
+                                     clusters.data())) {
                 return ERROR_WRITE_FAULT;
             }
         }
@@ -434,6 +434,63 @@ DWORD CSimVolume::SetStream(const std::wstring& path, const std::wstring& stream
         }
     }
     return CommitLocked();
+}
+
+void CSimVolume::SetPatternSeed(uint64_t seed) {
+    std::lock_guard lock(mutex_);
+    content_.patternSeed = seed;
+    dirty_ = true;
+}
+
+DWORD CSimVolume::FillStreamWithPattern(const std::wstring& path, const std::wstring& streamKey) {
+    std::lock_guard lock(mutex_);
+    uint64_t id = 0;
+    std::wstring ignored;
+    const DWORD error = ResolveLocked(path, &id, &ignored);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    const SimStream* stream = StreamLocked(id, streamKey);
+    if (stream == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    for (const SimExtent& extent : stream->extents) {
+        if (extent.lcn != kSimSparseLcn) {
+            content_.patterned.Assign(static_cast<uint64_t>(extent.lcn), extent.count, true);
+        }
+    }
+    return CommitLocked();
+}
+
+bool CSimVolume::ReadClustersLocked(uint64_t lcn, uint64_t count, uint8_t* out) const {
+    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
+    const CSimRunSet::Runs& runs = content_.patterned.GetRuns();
+    const uint64_t end = lcn + count;
+    while (lcn < end) {
+        auto next = runs.upper_bound(lcn);
+        if (next != runs.begin() && std::prev(next)->second > lcn) {
+            const uint64_t stop = std::min(end, std::prev(next)->second);
+            for (; lcn < stop; ++lcn, out += bytesPerCluster) {
+                SimFillPattern(content_.patternSeed, lcn, bytesPerCluster, out);
+            }
+            continue;
+        }
+        const uint64_t stop = next != runs.end() ? std::min(end, next->first) : end;
+        if (!image_->ReadClusters(lcn, stop - lcn, out)) {
+            return false;
+        }
+        out += (stop - lcn) * bytesPerCluster;
+        lcn = stop;
+    }
+    return true;
+}
+
+bool CSimVolume::WriteClustersLocked(uint64_t lcn, uint64_t count, const uint8_t* data) {
+    if (!image_->WriteClusters(lcn, count, data)) {
+        return false;
+    }
+    content_.patterned.Assign(lcn, count, false);
+    return true;
 }
 
 DWORD CSimVolume::AddHardLink(const std::wstring& existingPath, const std::wstring& newPath) {
@@ -579,7 +636,8 @@ DWORD CSimVolume::WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data) 
         data.size() / bytesPerCluster > content_.geometry.totalClusters - lcn) {
         return ERROR_INVALID_PARAMETER;
     }
-    return image_->WriteClusters(lcn, data.size() / bytesPerCluster, data.data())
+    dirty_ = true; // the clusters' pattern ended
+    return WriteClustersLocked(lcn, data.size() / bytesPerCluster, data.data())
                ? ERROR_SUCCESS
                : ERROR_WRITE_FAULT;
 }
@@ -615,8 +673,8 @@ DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,
     data->assign(static_cast<size_t>(SimSpanClusters(*stream) * bytesPerCluster), 0);
     for (const SimExtent& extent : stream->extents) {
         if (extent.lcn != kSimSparseLcn &&
-            !image_->ReadClusters(static_cast<uint64_t>(extent.lcn), extent.count,
-                                  data->data() + extent.vcn * bytesPerCluster)) {
+            !ReadClustersLocked(static_cast<uint64_t>(extent.lcn), extent.count,
+                                data->data() + extent.vcn * bytesPerCluster)) {
             return ERROR_READ_FAULT;
         }
     }
@@ -903,8 +961,8 @@ DWORD CSimVolume::MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn,
     for (const SimClusterCopy& copy : copies) {
         for (uint64_t done = 0; done < copy.count; done += kCopyChunkClusters) {
             const uint64_t n = std::min(kCopyChunkClusters, copy.count - done);
-            if (!image_->ReadClusters(copy.from + done, n, buffer.data()) ||
-                !image_->WriteClusters(copy.to + done, n, buffer.data())) {
+            if (!ReadClustersLocked(copy.from + done, n, buffer.data()) ||
+                !WriteClustersLocked(copy.to + done, n, buffer.data())) {
                 return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
             }
         }

@@ -63,6 +63,10 @@ public:
     // runs stay as given, so two physically adjacent runs are reported as two extents.
     DWORD SetStream(const std::wstring& path, const std::wstring& streamKey, uint64_t size,
                     const std::vector<SimExtent>& extents, const std::vector<uint8_t>& data);
+    // Gives the stream's clusters the volume's seeded pattern in place of written data (see
+    // SimVolumeContent::patterned); the seed is the volume's, set once before.
+    void SetPatternSeed(uint64_t seed);
+    DWORD FillStreamWithPattern(const std::wstring& path, const std::wstring& streamKey);
     DWORD AddHardLink(const std::wstring& existingPath, const std::wstring& newPath);
     // A file system file reachable by no path and never moved ($MFT, $Bitmap ...).
     DWORD AddSystemFile(const std::wstring& name, const std::vector<SimExtent>& extents);
@@ -120,6 +124,9 @@ private:
     // Null when the record (deleted under an open handle) or its stream is missing.
     const SimStream* StreamLocked(uint64_t recordId, const std::wstring& key) const;
     DWORD ItemSizeLocked(const SimItemRef& item, uint64_t* size) const;
+    // The clusters' data, patterned or from the image; a write ends their pattern.
+    bool ReadClustersLocked(uint64_t lcn, uint64_t count, uint8_t* out) const;
+    bool WriteClustersLocked(uint64_t lcn, uint64_t count, const uint8_t* data);
     bool TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error);
 
     mutable std::mutex mutex_;

@@ -70,24 +70,10 @@ struct PlannedStream {
     std::vector<uint64_t> pieceLcns;
 };
 
-std::vector<uint8_t> MakeData(uint64_t seed, size_t index, uint64_t size, uint64_t holeFrom,
-                              uint64_t holeTo) {
-    // SplitMix64, eight bytes a step: a volume's data is gigabytes, and any bytes that depend
-    // on the seed serve.
-    uint64_t state = seed * 0x9E3779B97F4A7C15ull + index;
+// The data of a resident stream: the seed's pattern, as clusters hold it.
+std::vector<uint8_t> MakeResidentData(uint64_t seed, uint32_t index, uint64_t size) {
     std::vector<uint8_t> data(static_cast<size_t>(size));
-    for (size_t i = 0; i < data.size(); i += sizeof(uint64_t)) {
-        uint64_t bytes = (state += 0x9E3779B97F4A7C15ull);
-        bytes = (bytes ^ (bytes >> 30)) * 0xBF58476D1CE4E5B9ull;
-        bytes = (bytes ^ (bytes >> 27)) * 0x94D049BB133111EBull;
-        bytes ^= bytes >> 31;
-        std::memcpy(data.data() + i, &bytes, std::min(sizeof bytes, data.size() - i));
-    }
-    if (holeFrom < holeTo && holeFrom < data.size()) {
-        std::fill(data.begin() + static_cast<ptrdiff_t>(holeFrom),
-                  data.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(holeTo, data.size())),
-                  0);
-    }
+    SimFillPattern(seed, ~uint64_t{index}, static_cast<uint32_t>(size), data.data());
     return data;
 }
 
@@ -130,6 +116,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
     // written before it: the build needs no flush of its own.
     volume->SetDurable(false);
     volume->BeginBatch();
+    volume->SetPatternSeed(spec.seed);
     CPlacer placer(total, random, spec);
     auto fail = [&](DWORD code) {
         volume->EndBatch();
@@ -250,7 +237,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         if (isResident) {
             const uint64_t size = 1 + random() % 600;
             const std::vector<uint8_t> data =
-                spec.writeData ? MakeData(spec.seed, planned.size() + index, size, 0, 0)
+                spec.writeData ? MakeResidentData(spec.seed, index, size)
                                : std::vector<uint8_t>{};
             volume->SetStream(path, L"", size, {}, data);
             continue;
@@ -319,12 +306,10 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             vcn += length;
             allocated += length;
         }
-        const uint64_t holeFrom = stream.holeAt * bytesPerCluster;
-        const uint64_t holeTo = (stream.holeAt + stream.holeClusters) * bytesPerCluster;
-        const std::vector<uint8_t> data =
-            spec.writeData ? MakeData(spec.seed, s, stream.size, holeFrom, holeTo)
-                           : std::vector<uint8_t>{};
-        const DWORD result = volume->SetStream(stream.path, stream.key, stream.size, extents, data);
+        DWORD result = volume->SetStream(stream.path, stream.key, stream.size, extents, {});
+        if (result == ERROR_SUCCESS && spec.writeData) {
+            result = volume->FillStreamWithPattern(stream.path, stream.key);
+        }
         if (result != ERROR_SUCCESS) {
             return fail(result);
         }

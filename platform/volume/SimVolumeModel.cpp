@@ -1,5 +1,7 @@
 #include "SimVolumeModel.h"
 
+#include <algorithm>
+#include <cstring>
 #include <cwctype>
 
 const SimStream* SimRecord::FindStream(const std::wstring& key) const {
@@ -84,4 +86,17 @@ uint64_t SimAllocatedClusters(const SimStream& stream) {
         }
     }
     return allocated;
+}
+
+void SimFillPattern(uint64_t seed, uint64_t lcn, uint32_t size, uint8_t* out) {
+    // SplitMix64, eight bytes a step: a volume's data is gigabytes, and any bytes that depend
+    // on the seed and the place serve.
+    uint64_t state = (seed * 0x9E3779B97F4A7C15ull) ^ (lcn * 0xD1B54A32D192ED03ull);
+    for (uint32_t i = 0; i < size; i += sizeof(uint64_t)) {
+        uint64_t bytes = (state += 0x9E3779B97F4A7C15ull);
+        bytes = (bytes ^ (bytes >> 30)) * 0xBF58476D1CE4E5B9ull;
+        bytes = (bytes ^ (bytes >> 27)) * 0x94D049BB133111EBull;
+        bytes ^= bytes >> 31;
+        std::memcpy(out + i, &bytes, std::min<size_t>(sizeof bytes, size - i));
+    }
 }

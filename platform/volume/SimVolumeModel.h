@@ -81,7 +81,15 @@ struct SimVolumeContent {
     std::map<uint64_t, SimRecord> records; // the tree, and the hidden system files
     std::vector<uint64_t> systemIds;       // records reachable by no path ($MFT, $Bitmap ...)
     CSimRunSet used;                       // the volume bitmap
+    // Clusters that hold their seeded pattern (SimFillPattern) until something is written to
+    // them: a built volume's data takes no room in the image until it is moved.
+    uint64_t patternSeed = 0;
+    CSimRunSet patterned;
 };
+
+// The first size bytes of the pattern a cluster holds in a volume of that seed: the same seed
+// and LCN always give the same bytes, and different LCNs different ones.
+void SimFillPattern(uint64_t seed, uint64_t lcn, uint32_t size, uint8_t* out);
 
 // Upper-cases a name for comparisons, as the file system compares names.
 std::wstring SimFoldName(const std::wstring& name);
