@@ -637,9 +637,8 @@ DWORD CSimVolume::WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data) 
         return ERROR_INVALID_PARAMETER;
     }
     dirty_ = true; // the clusters' pattern ended
-    return WriteClustersLocked(lcn, data.size() / bytesPerCluster, data.data())
-               ? ERROR_SUCCESS
-               : ERROR_WRITE_FAULT;
+    return WriteClustersLocked(lcn, data.size() / bytesPerCluster, data.data()) ? ERROR_SUCCESS
+                                                                                : ERROR_WRITE_FAULT;
 }
 
 SimVolumeContent CSimVolume::CopyContent() const {

@@ -237,8 +237,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         if (isResident) {
             const uint64_t size = 1 + random() % 600;
             const std::vector<uint8_t> data =
-                spec.writeData ? MakeResidentData(spec.seed, index, size)
-                               : std::vector<uint8_t>{};
+                spec.writeData ? MakeResidentData(spec.seed, index, size) : std::vector<uint8_t>{};
             volume->SetStream(path, L"", size, {}, data);
             continue;
         }
