@@ -80,22 +80,41 @@ private:
     size_t nameEnd_ = 0;
 };
 
-// Appends the entry of a listing in place: the records are large, and a listing holds many.
-void AddFindData(std::vector<WIN32_FIND_DATAW>& entries, const std::wstring& name,
-                 const SimRecord& record) {
-    WIN32_FIND_DATAW& data = entries.emplace_back();
-    data.dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
-    if (!record.IsDirectory() && !record.streams.empty()) {
-        const uint64_t size = record.streams.front().size;
-        data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-        data.nFileSizeLow = static_cast<DWORD>(size);
+// Appends an entry of a listing: a directory has no size of its own.
+void AddListed(SimListing& listing, std::wstring_view name, DWORD attributes, uint64_t dataSize) {
+    SimListedEntry& entry = listing.entries.emplace_back();
+    entry.attributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        entry.size = dataSize;
     }
-    if (record.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        data.dwReserved0 = IO_REPARSE_TAG_MOUNT_POINT;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        entry.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
     }
     const size_t length = std::min<size_t>(name.size(), MAX_PATH - 1);
-    std::memcpy(data.cFileName, name.data(), length * sizeof(wchar_t));
+    entry.nameOffset = static_cast<uint32_t>(listing.names.size());
+    entry.nameLength = static_cast<uint32_t>(length);
+    listing.names.append(name.substr(0, length));
 }
+
+void AddListed(SimListing& listing, std::wstring_view name, const SimRecord& record) {
+    AddListed(listing, name, record.attributes,
+              record.streams.empty() ? 0 : record.streams.front().size);
+}
+
+} // namespace
+
+void SimListing::Fill(size_t at, WIN32_FIND_DATAW* data) const {
+    const SimListedEntry& entry = entries[at];
+    *data = WIN32_FIND_DATAW{};
+    data->dwFileAttributes = entry.attributes;
+    data->nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(entry.size);
+    data->dwReserved0 = entry.reparseTag;
+    std::memcpy(data->cFileName, names.data() + entry.nameOffset,
+                entry.nameLength * sizeof(wchar_t));
+}
+
+namespace {
 
 bool PathMatches(const std::wstring& filter, const std::wstring& path) {
     return filter.empty() || SimFoldName(filter) == SimFoldName(path);
@@ -137,7 +156,11 @@ std::unique_ptr<CSimVolume> CSimVolume::Open(const std::wstring& imagePath, DWOR
         return true;
     };
     volume->image_ = CSimImage::Open(imagePath, &volume->content_, replay, error);
-    return volume->image_ ? std::move(volume) : nullptr;
+    if (!volume->image_) {
+        return nullptr;
+    }
+    volume->index_.Build(volume->content_);
+    return volume;
 }
 
 CSimVolume::~CSimVolume() {
@@ -147,7 +170,14 @@ CSimVolume::~CSimVolume() {
     }
 }
 
+void CSimVolume::ForgetIndexLocked() {
+    index_.Clear();
+    listedDirectoryId_ = 0;
+    listedNext_ = 0;
+}
+
 DWORD CSimVolume::CommitLocked() {
+    ForgetIndexLocked();
     dirty_ = true;
     if (batchDepth_ > 0) {
         return ERROR_SUCCESS;
@@ -169,7 +199,11 @@ DWORD CSimVolume::EndBatch() {
     if (batchDepth_ > 0) {
         --batchDepth_;
     }
-    return dirty_ ? CommitLocked() : ERROR_SUCCESS;
+    const DWORD error = dirty_ ? CommitLocked() : ERROR_SUCCESS;
+    if (batchDepth_ == 0 && !index_.Built()) {
+        index_.Build(content_); // a built volume is walked next
+    }
+    return error;
 }
 
 DWORD CSimVolume::Flush() {
@@ -233,13 +267,13 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
         const std::wstring_view name = names.NameAt(at);
         at += name.size() + 1;
         const bool last = at >= names.NameEnd();
-        const SimRecord* directory = RecordLocked(id);
-        if (directory == nullptr) {
-            return ERROR_FILE_CORRUPT; // a name that leads to no record
-        }
-        if (const SimDirEntry* listed = NextListedLocked(id, name)) {
-            id = listed->recordId;
+        if (const uint64_t listed = NextListedLocked(id, name); listed != 0) {
+            id = listed;
         } else {
+            const SimRecord* directory = RecordLocked(id);
+            if (directory == nullptr) {
+                return ERROR_FILE_CORRUPT; // a name that leads to no record
+            }
             foldScratch_.assign(name);
             SimFoldNameInPlace(foldScratch_);
             auto child = directory->children.find(foldScratch_);
@@ -248,11 +282,15 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
             }
             id = child->second.recordId;
         }
-        const SimRecord* record = RecordLocked(id);
-        if (record == nullptr) {
+        bool isDirectory = false;
+        if (const CSimVolumeIndex::Item* indexed = IndexedLocked(id)) {
+            isDirectory = indexed->IsDirectory();
+        } else if (const SimRecord* record = RecordLocked(id)) {
+            isDirectory = record->IsDirectory();
+        } else {
             return ERROR_FILE_CORRUPT;
         }
-        if (!last && !record->IsDirectory()) {
+        if (!last && !isDirectory) {
             return ERROR_PATH_NOT_FOUND;
         }
     }
@@ -271,19 +309,21 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
     return ERROR_SUCCESS;
 }
 
-const SimDirEntry* CSimVolume::NextListedLocked(uint64_t directoryId,
-                                                std::wstring_view name) const {
-    if (directoryId != listedDirectoryId_) {
-        return nullptr;
+uint64_t CSimVolume::NextListedLocked(uint64_t directoryId, std::wstring_view name) const {
+    const CSimVolumeIndex::Item* directory =
+        directoryId == listedDirectoryId_ ? IndexedLocked(directoryId) : nullptr;
+    if (directory == nullptr) {
+        return 0;
     }
     // The entry after the last one opened, or the one after it when an entry was passed over.
-    for (size_t at = listedNext_; at < listed_.size() && at < listedNext_ + 2; ++at) {
-        if (listed_[at]->name == name) {
+    const std::span<const CSimVolumeIndex::Entry> entries = index_.EntriesOf(*directory);
+    for (size_t at = listedNext_; at < entries.size() && at < listedNext_ + 2; ++at) {
+        if (index_.NameOf(entries[at]) == name) {
             listedNext_ = at + 1;
-            return listed_[at];
+            return entries[at].recordId;
         }
     }
-    return nullptr;
+    return 0;
 }
 
 DWORD CSimVolume::ResolveParentLocked(const std::wstring& path, SimRecord** parent,
@@ -625,6 +665,7 @@ DWORD CSimVolume::ReplaceExtents(const std::wstring& path, const std::wstring& s
         return ERROR_FILE_NOT_FOUND;
     }
     stream->extents = extents;
+    ForgetIndexLocked();
     dirty_ = true;
     return ERROR_SUCCESS;
 }
@@ -717,14 +758,20 @@ DWORD CSimVolume::OpenItem(std::wstring_view path, DWORD flagsAndAttributes, Sim
     if (error != ERROR_SUCCESS) {
         return error;
     }
-    const SimRecord& record = *RecordLocked(id);
-    if (record.IsDirectory() && key.empty() && !(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
+    // The index answers the default stream, and that a record has no other.
+    const CSimVolumeIndex::Item* indexed = IndexedLocked(id);
+    const SimRecord* record = indexed != nullptr ? nullptr : RecordLocked(id);
+    const bool isDirectory = indexed != nullptr ? indexed->IsDirectory() : record->IsDirectory();
+    if (isDirectory && key.empty() && !(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
         return ERROR_ACCESS_DENIED;
     }
-    if (record.FindStream(key) == nullptr) {
+    const bool hasStream = indexed != nullptr ? key.empty() || (indexed->streamCount > 1 &&
+                                                                RecordLocked(id)->FindStream(key))
+                                              : record->FindStream(key) != nullptr;
+    if (!hasStream) {
         return ERROR_FILE_NOT_FOUND;
     }
-    if (record.flags & kSimLocked) {
+    if ((indexed != nullptr ? indexed->flags : record->flags) & kSimLocked) {
         return ERROR_SHARING_VIOLATION;
     }
     if (!openFaults_.empty()) {
@@ -745,6 +792,12 @@ DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
 }
 
 DWORD CSimVolume::ItemSizeLocked(const SimItemRef& item, uint64_t* size) const {
+    const CSimVolumeIndex::Item* indexed =
+        item.streamKey.empty() ? IndexedLocked(item.recordId) : nullptr;
+    if (indexed != nullptr) {
+        *size = indexed->IsDirectory() ? 0 : indexed->dataSize;
+        return ERROR_SUCCESS;
+    }
     const SimStream* stream = StreamLocked(item.recordId, item.streamKey);
     if (stream == nullptr) {
         return ERROR_INVALID_HANDLE;
@@ -762,20 +815,21 @@ DWORD CSimVolume::ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMA
     if (error != ERROR_SUCCESS) {
         return error;
     }
-    const SimRecord& record = *RecordLocked(item.recordId);
+    const CSimVolumeIndex::Item* indexed = IndexedLocked(item.recordId);
+    const SimRecord* record = indexed != nullptr ? nullptr : RecordLocked(item.recordId);
+    const DWORD attributes = indexed != nullptr ? indexed->attributes : record->attributes;
     *info = BY_HANDLE_FILE_INFORMATION{};
-    info->dwFileAttributes = record.attributes != 0 ? record.attributes : FILE_ATTRIBUTE_NORMAL;
+    info->dwFileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
     info->dwVolumeSerialNumber = content_.geometry.serialNumber;
     info->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     info->nFileSizeLow = static_cast<DWORD>(size);
-    info->nNumberOfLinks = record.linkCount;
+    info->nNumberOfLinks = indexed != nullptr ? indexed->linkCount : record->linkCount;
     info->nFileIndexHigh = static_cast<DWORD>(item.recordId >> 32);
     info->nFileIndexLow = static_cast<DWORD>(item.recordId);
     return ERROR_SUCCESS;
 }
 
-DWORD CSimVolume::ListDirectory(std::wstring_view path,
-                                std::vector<WIN32_FIND_DATAW>* entries) const {
+DWORD CSimVolume::ListDirectory(std::wstring_view path, SimListing* listing) const {
     std::lock_guard lock(mutex_);
     if (image_->Crashed()) {
         return ERROR_NOT_READY;
@@ -790,23 +844,31 @@ DWORD CSimVolume::ListDirectory(std::wstring_view path,
     if (!directory.IsDirectory() || !key.empty()) {
         return ERROR_DIRECTORY;
     }
-    entries->clear();
-    entries->reserve(directory.children.size() + 2);
+    listing->Clear();
     if (id != content_.rootId) {
         const SimRecord* parent = RecordLocked(directory.parentId);
-        AddFindData(*entries, L".", directory);
-        AddFindData(*entries, L"..", parent != nullptr ? *parent : directory);
+        AddListed(*listing, L".", directory);
+        AddListed(*listing, L"..", parent != nullptr ? *parent : directory);
     }
-    listedDirectoryId_ = id;
-    listed_.clear();
+    if (!index_.Built()) {
+        index_.Build(content_);
+    }
     listedNext_ = 0;
-    for (const auto& [folded, entry] : directory.children) {
-        if (const SimRecord* child = RecordLocked(entry.recordId)) {
-            AddFindData(*entries, entry.name, *child);
-            listed_.push_back(&entry);
+    listedDirectoryId_ = 0;
+    if (const CSimVolumeIndex::Item* indexed = index_.Find(id)) {
+        listedDirectoryId_ = id;
+        for (const CSimVolumeIndex::Entry& entry : index_.EntriesOf(*indexed)) {
+            const CSimVolumeIndex::Item& child = *index_.Find(entry.recordId);
+            AddListed(*listing, index_.NameOf(entry), child.attributes, child.dataSize);
+        }
+    } else {
+        for (const auto& [folded, entry] : directory.children) {
+            if (const SimRecord* child = RecordLocked(entry.recordId)) {
+                AddListed(*listing, entry.name, *child);
+            }
         }
     }
-    return entries->empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    return listing->entries.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }
 
 DWORD CSimVolume::GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const {
@@ -887,8 +949,14 @@ DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, D
     if (out == nullptr || outSize < sizeof(RETRIEVAL_POINTERS_BUFFER)) {
         return ERROR_INSUFFICIENT_BUFFER;
     }
-    const SimStream* stream = StreamLocked(item.recordId, item.streamKey);
-    if (stream == nullptr) {
+    std::span<const SimExtent> extents;
+    const CSimVolumeIndex::Item* indexed =
+        item.streamKey.empty() ? IndexedLocked(item.recordId) : nullptr;
+    if (indexed != nullptr && !indexed->extentsStale) {
+        extents = index_.ExtentsOf(*indexed);
+    } else if (const SimStream* stream = StreamLocked(item.recordId, item.streamKey)) {
+        extents = stream->extents;
+    } else {
         return ERROR_INVALID_HANDLE;
     }
     STARTING_VCN_INPUT_BUFFER start;
@@ -898,16 +966,16 @@ DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, D
     }
     const uint64_t vcn = static_cast<uint64_t>(start.StartingVcn.QuadPart);
     // Resident and empty streams have no clusters at all.
-    if (vcn >= SimSpanClusters(*stream)) {
+    if (extents.empty() || vcn >= extents.back().vcn + extents.back().count) {
         return ERROR_HANDLE_EOF;
     }
     auto extent =
-        std::upper_bound(stream->extents.begin(), stream->extents.end(), vcn,
+        std::upper_bound(extents.begin(), extents.end(), vcn,
                          [](uint64_t value, const SimExtent& e) { return value < e.vcn; });
     --extent; // the extent holding vcn: the answer starts at its first VCN, as NTFS rounds
     const size_t header = offsetof(RETRIEVAL_POINTERS_BUFFER, Extents);
     const size_t room = (outSize - header) / sizeof(RETRIEVAL_POINTERS_BUFFER::Extents[0]);
-    const size_t remaining = static_cast<size_t>(stream->extents.end() - extent);
+    const size_t remaining = static_cast<size_t>(extents.end() - extent);
     const size_t count = std::min(room, remaining);
     auto* buffer = static_cast<RETRIEVAL_POINTERS_BUFFER*>(out);
     buffer->ExtentCount = static_cast<DWORD>(count);
@@ -974,6 +1042,7 @@ DWORD CSimVolume::MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn,
         return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
     }
     SimApplyMove(content_, move, copies);
+    index_.MarkExtentsStale(item.recordId);
     dirty_ = true;
     if (image_->Crashed()) {
         return ERROR_NOT_READY; // the move is durable, but the device is gone

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "SimImage.h"
+#include "SimVolumeIndex.h"
 #include "SimVolumeModel.h"
 
 #include <functional>
@@ -40,6 +41,26 @@ struct SimFault {
 struct SimItemRef {
     uint64_t recordId = 0;
     std::wstring streamKey;
+};
+
+// A directory's listing as FindFirstFileW and FindNextFileW hand it out, names in one text.
+struct SimListedEntry {
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+    uint64_t size = 0;
+    uint32_t nameOffset = 0;
+    uint32_t nameLength = 0;
+};
+struct SimListing {
+    std::vector<SimListedEntry> entries;
+    std::wstring names;
+
+    void Clear() {
+        entries.clear();
+        names.clear();
+    }
+    // Entry at as the system reports it.
+    void Fill(size_t at, WIN32_FIND_DATAW* data) const;
 };
 
 class CSimVolume {
@@ -101,7 +122,7 @@ public:
     DWORD OpenItem(std::wstring_view path, DWORD flagsAndAttributes, SimItemRef* item);
     DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
     DWORD ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMATION* info) const;
-    DWORD ListDirectory(std::wstring_view path, std::vector<WIN32_FIND_DATAW>* entries) const;
+    DWORD ListDirectory(std::wstring_view path, SimListing* listing) const;
     DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
     DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
     DWORD GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize, void* out,
@@ -112,9 +133,15 @@ private:
     CSimVolume() = default;
     DWORD CommitLocked();
     DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey) const;
-    // The entry of directoryId named name when it is the next one of the directory listed last:
-    // a walk opens the entries of a listing in their order. Null otherwise.
-    const SimDirEntry* NextListedLocked(uint64_t directoryId, std::wstring_view name) const;
+    // The record of directoryId's entry named name when it is the next one of the directory
+    // listed last: a walk opens the entries of a listing in their order. 0 otherwise.
+    uint64_t NextListedLocked(uint64_t directoryId, std::wstring_view name) const;
+    // A structural change: the index and the listing position no longer hold.
+    void ForgetIndexLocked();
+    // The index item of a record, or null when the index is not built or lacks it.
+    const CSimVolumeIndex::Item* IndexedLocked(uint64_t id) const {
+        return index_.Built() ? index_.Find(id) : nullptr;
+    }
     // The record of an id, or null; found through an index that fills as records are asked for.
     const SimRecord* RecordLocked(uint64_t id) const;
     SimRecord* RecordLocked(uint64_t id);
@@ -138,9 +165,10 @@ private:
     mutable uint64_t lastItemId_ = 0;
     mutable std::wstring lastDirectoryPath_;
     mutable uint64_t lastDirectoryId_ = 0;
-    // The last listing, for NextListedLocked. Entries are never removed, so the pointers hold.
+    // Built after a batch and by the first listing after a change; see CSimVolumeIndex.
+    mutable CSimVolumeIndex index_;
+    // The last listing, for NextListedLocked: the index's entries of listedDirectoryId_.
     mutable uint64_t listedDirectoryId_ = 0;
-    mutable std::vector<const SimDirEntry*> listed_;
     mutable size_t listedNext_ = 0;
     std::wstring keyScratch_; // of OpenItem
     std::unique_ptr<CSimImage> image_;

@@ -112,7 +112,7 @@ void CSimVolumeApi::CloseLocked(HANDLE handle) {
     slot.open = false;
     ++slot.generation;
     slot.handle.volume.reset();
-    std::vector<WIN32_FIND_DATAW>().swap(slot.handle.entries);
+    slot.handle.listing = SimListing{}; // a closed handle holds no listing
     freeSlots_.push_back(index);
     --openCount_;
 }
@@ -275,11 +275,11 @@ HANDLE CSimVolumeApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* d
     }
     OpenHandle handle;
     handle.kind = HandleKind::Find;
-    const DWORD error = volume->ListDirectory(directory, &handle.entries);
+    const DWORD error = volume->ListDirectory(directory, &handle.listing);
     if (error != ERROR_SUCCESS) {
         return FailHandle(error);
     }
-    *data = handle.entries.front();
+    handle.listing.Fill(0, data);
     handle.next = 1;
     handle.volume = std::move(volume);
     return AddHandle(std::move(handle));
@@ -292,10 +292,10 @@ BOOL CSimVolumeApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
         return Fail(ERROR_INVALID_HANDLE);
     }
     OpenHandle& handle = *found;
-    if (handle.next >= handle.entries.size()) {
+    if (handle.next >= handle.listing.entries.size()) {
         return Fail(ERROR_NO_MORE_FILES);
     }
-    *data = handle.entries[handle.next++];
+    handle.listing.Fill(handle.next++, data);
     return TRUE;
 }
 

@@ -45,7 +45,7 @@ private:
         HandleKind kind = HandleKind::Volume;
         std::shared_ptr<CSimVolume> volume;
         SimItemRef item;
-        std::vector<WIN32_FIND_DATAW> entries;
+        SimListing listing;
         size_t next = 0;
     };
     // A handle's place in the table; the value also carries the slot's generation, so a closed

@@ -1,0 +1,70 @@
+#include "SimVolumeIndex.h"
+
+void CSimVolumeIndex::Clear() {
+    built_ = false;
+    items_.clear();
+    entries_.clear();
+    names_.clear();
+    extents_.clear();
+}
+
+void CSimVolumeIndex::Build(const SimVolumeContent& content) {
+    Clear();
+    items_.resize(static_cast<size_t>(content.nextRecordId));
+    auto record = [&](uint64_t id) -> const SimRecord* {
+        auto found = content.records.find(id);
+        return found == content.records.end() || id >= items_.size() ? nullptr : &found->second;
+    };
+    auto add = [&](uint64_t id, const SimRecord& source) {
+        Item& item = items_[id];
+        item.attributes = source.attributes;
+        item.flags = source.flags;
+        item.linkCount = source.linkCount;
+        item.streamCount = static_cast<uint32_t>(source.streams.size());
+        if (!source.streams.empty()) {
+            const SimStream& data = source.streams.front();
+            item.dataSize = data.size;
+            item.firstExtent = static_cast<uint32_t>(extents_.size());
+            item.extentCount = static_cast<uint32_t>(data.extents.size());
+            extents_.insert(extents_.end(), data.extents.begin(), data.extents.end());
+        }
+    };
+    const SimRecord* root = record(content.rootId);
+    if (root == nullptr || root->streams.empty()) {
+        return;
+    }
+    add(content.rootId, *root);
+    // Depth first, a directory's entries side by side: the order a walk lists and opens them.
+    // Each directory is listed once, so a damaged tree with a loop ends too.
+    std::vector<bool> listed(items_.size());
+    listed[content.rootId] = true;
+    std::vector<uint64_t> pending = {content.rootId};
+    while (!pending.empty()) {
+        const uint64_t id = pending.back();
+        pending.pop_back();
+        const SimRecord& directory = *record(id);
+        const size_t first = entries_.size();
+        for (const auto& [folded, child] : directory.children) {
+            const SimRecord* target = record(child.recordId);
+            if (target == nullptr || target->streams.empty()) {
+                continue; // a damaged entry: the content answers it
+            }
+            entries_.push_back(Entry{child.recordId, static_cast<uint32_t>(names_.size()),
+                                     static_cast<uint32_t>(child.name.size())});
+            names_ += child.name;
+            if (items_[child.recordId].streamCount == 0) { // a hard link's record comes once
+                add(child.recordId, *target);
+            }
+        }
+        items_[id].firstEntry = static_cast<uint32_t>(first);
+        items_[id].entryCount = static_cast<uint32_t>(entries_.size() - first);
+        for (size_t at = entries_.size(); at > first; --at) {
+            const uint64_t childId = entries_[at - 1].recordId;
+            if (items_[childId].IsDirectory() && !listed[childId]) {
+                listed[childId] = true;
+                pending.push_back(childId);
+            }
+        }
+    }
+    built_ = true;
+}

@@ -1,0 +1,69 @@
+// A compact, read-only copy of what a walk asks of a simulated volume: each directory's entries
+// side by side in listing order with their names in one arena, and per record its attributes,
+// size and default stream's extents, laid out in the order a walk visits them. A walk of a
+// million files then reads memory in sequence instead of chasing a node per name and record.
+#pragma once
+
+#include "SimVolumeModel.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CSimVolumeIndex {
+public:
+    // One name in a directory.
+    struct Entry {
+        uint64_t recordId = 0;
+        uint32_t nameOffset = 0;
+        uint32_t nameLength = 0;
+    };
+    // A record reached by a path; the extents are its default stream's.
+    struct Item {
+        DWORD attributes = 0;
+        uint32_t flags = 0;
+        uint32_t linkCount = 0;
+        uint32_t streamCount = 0; // 0: the record is not indexed
+        uint64_t dataSize = 0;
+        uint32_t firstEntry = 0;
+        uint32_t entryCount = 0;
+        uint32_t firstExtent = 0;
+        uint32_t extentCount = 0;
+        bool extentsStale = false; // moved since: the content holds them
+
+        bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    };
+
+    // Indexes every record reachable from the root, depth first in listing order.
+    void Build(const SimVolumeContent& content);
+    void Clear();
+    bool Built() const { return built_; }
+    // Null for a record the index does not hold (a system file, or none at all).
+    const Item* Find(uint64_t id) const {
+        return id < items_.size() && items_[id].streamCount != 0 ? &items_[id] : nullptr;
+    }
+    std::span<const Entry> EntriesOf(const Item& item) const {
+        return {entries_.data() + item.firstEntry, item.entryCount};
+    }
+    std::wstring_view NameOf(const Entry& entry) const {
+        return {names_.data() + entry.nameOffset, entry.nameLength};
+    }
+    std::span<const SimExtent> ExtentsOf(const Item& item) const {
+        return {extents_.data() + item.firstExtent, item.extentCount};
+    }
+    // A move changed the record's layout; its extents are read from the content from now on.
+    void MarkExtentsStale(uint64_t id) {
+        if (id < items_.size()) {
+            items_[id].extentsStale = true;
+        }
+    }
+
+private:
+    bool built_ = false;
+    std::vector<Item> items_; // by record id
+    std::vector<Entry> entries_;
+    std::wstring names_;
+    std::vector<SimExtent> extents_;
+};
