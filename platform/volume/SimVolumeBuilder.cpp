@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -60,14 +61,34 @@ private:
 // One stream still to be laid out: its pieces get places in a shuffled order so that the
 // fragments of different items interleave.
 struct PlannedStream {
-    std::wstring path;
-    std::wstring key;
+    size_t path = 0; // in the build's CPathList
+    const wchar_t* key = L"";
     uint64_t size = 0;
     uint64_t clusters = 0; // allocated
     uint64_t holeAt = 0;   // a sparse run of holeClusters after this many allocated ones
     uint64_t holeClusters = 0;
-    std::vector<uint64_t> pieceLengths;
-    std::vector<uint64_t> pieceLcns;
+    size_t firstPiece = 0; // in the build's piece lists
+    size_t pieceCount = 0;
+};
+
+// The paths of a build in one text. A million paths and plans as separate blocks would leave
+// millions of freed blocks in the process's heap after the build, and every later allocation
+// of a walk would pay for searching past them.
+class CPathList {
+public:
+    size_t Add(std::wstring_view path) {
+        spans_.emplace_back(text_.size(), path.size());
+        text_ += path;
+        return spans_.size() - 1;
+    }
+    std::wstring operator[](size_t index) const {
+        return text_.substr(spans_[index].first, spans_[index].second);
+    }
+    size_t Size() const { return spans_.size(); }
+
+private:
+    std::wstring text_;
+    std::vector<std::pair<size_t, size_t>> spans_;
 };
 
 // The data of a resident stream: the seed's pattern, as clusters hold it.
@@ -142,8 +163,11 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         }
     }
 
+    CPathList paths;
     std::vector<PlannedStream> planned;
-    auto plan = [&](const std::wstring& path, const std::wstring& key, uint64_t size, bool sparse) {
+    std::vector<uint64_t> pieceLengths;
+    std::vector<uint64_t> pieceLcns;
+    auto plan = [&](size_t path, const wchar_t* key, uint64_t size, bool sparse) {
         PlannedStream stream;
         stream.path = path;
         stream.key = key;
@@ -169,18 +193,20 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         std::sort(cuts.begin(), cuts.end());
         uint64_t from = 0;
         cuts.push_back(stream.clusters);
+        stream.firstPiece = pieceLengths.size();
         for (uint64_t cut : cuts) {
             if (cut > from) {
-                stream.pieceLengths.push_back(cut - from);
+                pieceLengths.push_back(cut - from);
             }
             from = cut;
         }
-        stream.pieceLcns.assign(stream.pieceLengths.size(), 0);
-        planned.push_back(std::move(stream));
+        stream.pieceCount = pieceLengths.size() - stream.firstPiece;
+        planned.push_back(stream);
     };
 
     // Directories: a chain maxDepth deep first, then the rest under random earlier ones.
     std::vector<std::wstring> directories = {L""};
+    std::vector<size_t> directoryPaths = {paths.Add(L"\\")};
     for (uint32_t i = 0; i < spec.directoryCount; ++i) {
         const std::wstring& parent =
             i < spec.maxDepth ? directories.back() : directories[random() % directories.size()];
@@ -189,7 +215,8 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             return fail(ERROR_INVALID_PARAMETER);
         }
         directories.push_back(path);
-        plan(path, L"", (1 + random() % 4) * uint64_t{bytesPerCluster}, false);
+        directoryPaths.push_back(paths.Add(path));
+        plan(directoryPaths.back(), L"", (1 + random() % 4) * uint64_t{bytesPerCluster}, false);
     }
     for (uint32_t i = 0; i < spec.reparseCount; ++i) {
         const std::wstring path = L"\\junction" + std::to_wstring(i);
@@ -197,11 +224,11 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             volume->AddFile(path + L"\\behind.bin") != ERROR_SUCCESS) {
             return fail(ERROR_INVALID_PARAMETER);
         }
-        plan(path + L"\\behind.bin", L"", bytesPerCluster, false);
+        plan(paths.Add(path + L"\\behind.bin"), L"", bytesPerCluster, false);
     }
 
     // Files: the special kinds take the first indexes, ordinary ones the rest.
-    std::vector<std::wstring> files;
+    std::vector<size_t> files; // in paths
     const uint32_t bootFiles = std::min<uint32_t>(spec.bootFileCount, std::size(kBootFiles));
     for (uint32_t i = 0; i < bootFiles; ++i) {
         const std::wstring path = kBootFiles[i];
@@ -211,7 +238,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         if (volume->AddFile(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) != ERROR_SUCCESS) {
             return fail(ERROR_INVALID_PARAMETER);
         }
-        plan(path, L"", (1 + random() % 8) * uint64_t{bytesPerCluster}, false);
+        plan(paths.Add(path), L"", (1 + random() % 8) * uint64_t{bytesPerCluster}, false);
     }
     uint32_t index = 0;
     auto special = [](uint32_t& left) { return left > 0 ? (--left, true) : false; };
@@ -233,7 +260,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
                             flags) != ERROR_SUCCESS) {
             return fail(ERROR_INVALID_PARAMETER);
         }
-        files.push_back(path);
+        files.push_back(paths.Add(path));
         if (isResident) {
             const uint64_t size = 1 + random() % 600;
             const std::vector<uint8_t> data =
@@ -247,7 +274,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         if (isSparse) {
             size = std::max<uint64_t>(size, 3 * uint64_t{bytesPerCluster});
         }
-        plan(path, L"", std::max<uint64_t>(size, 1), isSparse);
+        plan(files.back(), L"", std::max<uint64_t>(size, 1), isSparse);
     }
     if (ntfs) {
         for (size_t i = 0; streams > 0 && i < files.size(); ++i, --streams) {
@@ -255,11 +282,11 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
                  false);
         }
         for (size_t i = 1; streams > 0 && i < directories.size(); ++i, --streams) {
-            plan(directories[i], L"::$BITMAP", bytesPerCluster, false);
+            plan(directoryPaths[i], L"::$BITMAP", bytesPerCluster, false);
         }
     }
     for (uint32_t i = 0; i < spec.hardLinkCount && !files.empty(); ++i) {
-        const std::wstring target = files[random() % files.size()];
+        const std::wstring target = paths[files[random() % files.size()]];
         const std::wstring link =
             directories[random() % directories.size()] + L"\\link" + std::to_wstring(i) + L".bin";
         volume->AddHardLink(target, link);
@@ -268,25 +295,26 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
     // Lay out every piece in a shuffled order, then write each stream.
     std::vector<std::pair<size_t, size_t>> pieces;
     for (size_t s = 0; s < planned.size(); ++s) {
-        for (size_t p = 0; p < planned[s].pieceLengths.size(); ++p) {
-            pieces.emplace_back(s, p);
+        for (size_t p = 0; p < planned[s].pieceCount; ++p) {
+            pieces.emplace_back(s, planned[s].firstPiece + p);
         }
     }
     std::shuffle(pieces.begin(), pieces.end(), random);
+    pieceLcns.assign(pieceLengths.size(), 0);
     for (const auto& [s, p] : pieces) {
         uint64_t lcn = 0;
-        if (!placer.Place(planned[s].pieceLengths[p], &lcn)) {
+        if (!placer.Place(pieceLengths[p], &lcn)) {
             return fail(ERROR_DISK_FULL);
         }
-        planned[s].pieceLcns[p] = lcn;
+        pieceLcns[p] = lcn;
     }
     for (size_t s = 0; s < planned.size(); ++s) {
         const PlannedStream& stream = planned[s];
         std::vector<SimExtent> extents;
         uint64_t vcn = 0, allocated = 0;
-        for (size_t p = 0; p < stream.pieceLengths.size(); ++p) {
-            uint64_t length = stream.pieceLengths[p];
-            uint64_t lcn = stream.pieceLcns[p];
+        for (size_t p = stream.firstPiece; p < stream.firstPiece + stream.pieceCount; ++p) {
+            uint64_t length = pieceLengths[p];
+            uint64_t lcn = pieceLcns[p];
             // A piece that crosses the hole is split around it.
             if (stream.holeClusters > 0 && allocated < stream.holeAt &&
                 allocated + length > stream.holeAt) {
@@ -305,9 +333,10 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             vcn += length;
             allocated += length;
         }
-        DWORD result = volume->SetStream(stream.path, stream.key, stream.size, extents, {});
+        const std::wstring path = paths[stream.path];
+        DWORD result = volume->SetStream(path, stream.key, stream.size, extents, {});
         if (result == ERROR_SUCCESS && spec.writeData) {
-            result = volume->FillStreamWithPattern(stream.path, stream.key);
+            result = volume->FillStreamWithPattern(path, stream.key);
         }
         if (result != ERROR_SUCCESS) {
             return fail(result);
