@@ -170,12 +170,6 @@ CSimVolume::~CSimVolume() {
     }
 }
 
-void CSimVolume::ForgetIndexLocked() {
-    index_.Clear();
-    listedDirectoryId_ = 0;
-    listedNext_ = 0;
-}
-
 DWORD CSimVolume::CommitLocked() {
     ForgetIndexLocked();
     dirty_ = true;
@@ -267,7 +261,8 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
         const std::wstring_view name = names.NameAt(at);
         at += name.size() + 1;
         const bool last = at >= names.NameEnd();
-        if (const uint64_t listed = NextListedLocked(id, name); listed != 0) {
+        const uint64_t listed = index_.Built() ? index_.NextListed(id, name) : 0;
+        if (listed != 0) {
             id = listed;
         } else {
             const SimRecord* directory = RecordLocked(id);
@@ -307,23 +302,6 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
     }
     *recordId = id;
     return ERROR_SUCCESS;
-}
-
-uint64_t CSimVolume::NextListedLocked(uint64_t directoryId, std::wstring_view name) const {
-    const CSimVolumeIndex::Item* directory =
-        directoryId == listedDirectoryId_ ? IndexedLocked(directoryId) : nullptr;
-    if (directory == nullptr) {
-        return 0;
-    }
-    // The entry after the last one opened, or the one after it when an entry was passed over.
-    const std::span<const CSimVolumeIndex::Entry> entries = index_.EntriesOf(*directory);
-    for (size_t at = listedNext_; at < entries.size() && at < listedNext_ + 2; ++at) {
-        if (index_.NameOf(entries[at]) == name) {
-            listedNext_ = at + 1;
-            return entries[at].recordId;
-        }
-    }
-    return 0;
 }
 
 DWORD CSimVolume::ResolveParentLocked(const std::wstring& path, SimRecord** parent,
@@ -853,10 +831,8 @@ DWORD CSimVolume::ListDirectory(std::wstring_view path, SimListing* listing) con
     if (!index_.Built()) {
         index_.Build(content_);
     }
-    listedNext_ = 0;
-    listedDirectoryId_ = 0;
+    index_.Rewind(id);
     if (const CSimVolumeIndex::Item* indexed = index_.Find(id)) {
-        listedDirectoryId_ = id;
         for (const CSimVolumeIndex::Entry& entry : index_.EntriesOf(*indexed)) {
             const CSimVolumeIndex::Item& child = *index_.Find(entry.recordId);
             AddListed(*listing, index_.NameOf(entry), child.attributes, child.dataSize);

@@ -133,11 +133,8 @@ private:
     CSimVolume() = default;
     DWORD CommitLocked();
     DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey) const;
-    // The record of directoryId's entry named name when it is the next one of the directory
-    // listed last: a walk opens the entries of a listing in their order. 0 otherwise.
-    uint64_t NextListedLocked(uint64_t directoryId, std::wstring_view name) const;
-    // A structural change: the index and the listing position no longer hold.
-    void ForgetIndexLocked();
+    // A structural change: the index no longer holds.
+    void ForgetIndexLocked() { index_.Clear(); }
     // The index item of a record, or null when the index is not built or lacks it.
     const CSimVolumeIndex::Item* IndexedLocked(uint64_t id) const {
         return index_.Built() ? index_.Find(id) : nullptr;
@@ -165,11 +162,9 @@ private:
     mutable uint64_t lastItemId_ = 0;
     mutable std::wstring lastDirectoryPath_;
     mutable uint64_t lastDirectoryId_ = 0;
-    // Built after a batch and by the first listing after a change; see CSimVolumeIndex.
+    // Built after a batch and by the first listing after a change; see CSimVolumeIndex. A walk
+    // opens the entries of a listing in their order: the index finds them without a lookup.
     mutable CSimVolumeIndex index_;
-    // The last listing, for NextListedLocked: the index's entries of listedDirectoryId_.
-    mutable uint64_t listedDirectoryId_ = 0;
-    mutable size_t listedNext_ = 0;
     std::wstring keyScratch_; // of OpenItem
     std::unique_ptr<CSimImage> image_;
     int batchDepth_ = 0;

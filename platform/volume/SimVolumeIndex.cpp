@@ -68,3 +68,19 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
     }
     built_ = true;
 }
+
+uint64_t CSimVolumeIndex::NextListed(uint64_t directoryId, std::wstring_view name) {
+    if (directoryId >= items_.size() || items_[directoryId].streamCount == 0) {
+        return 0;
+    }
+    Item& directory = items_[directoryId];
+    const std::span<const Entry> entries = EntriesOf(directory);
+    for (size_t at = directory.nextListed; at < entries.size() && at < directory.nextListed + 2;
+         ++at) {
+        if (NameOf(entries[at]) == name) {
+            directory.nextListed = static_cast<uint32_t>(at + 1);
+            return entries[at].recordId;
+        }
+    }
+    return 0;
+}

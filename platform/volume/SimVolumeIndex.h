@@ -31,6 +31,7 @@ public:
         uint32_t entryCount = 0;
         uint32_t firstExtent = 0;
         uint32_t extentCount = 0;
+        uint32_t nextListed = 0;   // directories: the entry a walk is expected to open next
         bool extentsStale = false; // moved since: the content holds them
 
         bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -52,6 +53,16 @@ public:
     }
     std::span<const SimExtent> ExtentsOf(const Item& item) const {
         return {extents_.data() + item.firstExtent, item.extentCount};
+    }
+    // The record of directoryId's entry named exactly name when it is the next one a walk
+    // opens (the one after the last opened, or the one after that when one was passed over);
+    // 0 otherwise. Every directory keeps its own place, so returning from a subdirectory costs
+    // nothing.
+    uint64_t NextListed(uint64_t directoryId, std::wstring_view name);
+    void Rewind(uint64_t directoryId) {
+        if (directoryId < items_.size()) {
+            items_[directoryId].nextListed = 0;
+        }
     }
     // A move changed the record's layout; its extents are read from the content from now on.
     void MarkExtentsStale(uint64_t id) {
