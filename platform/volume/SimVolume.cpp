@@ -834,7 +834,7 @@ DWORD CSimVolume::ListDirectory(std::wstring_view path, SimListing* listing) con
     index_.Rewind(id);
     if (const CSimVolumeIndex::Item* indexed = index_.Find(id)) {
         for (const CSimVolumeIndex::Entry& entry : index_.EntriesOf(*indexed)) {
-            const CSimVolumeIndex::Item& child = *index_.Find(entry.recordId);
+            const CSimVolumeIndex::Item& child = index_.ItemOf(entry);
             AddListed(*listing, index_.NameOf(entry), child.attributes, child.dataSize);
         }
     } else {

@@ -3,6 +3,7 @@
 void CSimVolumeIndex::Clear() {
     built_ = false;
     items_.clear();
+    places_.clear();
     entries_.clear();
     names_.clear();
     extents_.clear();
@@ -10,13 +11,14 @@ void CSimVolumeIndex::Clear() {
 
 void CSimVolumeIndex::Build(const SimVolumeContent& content) {
     Clear();
-    items_.resize(static_cast<size_t>(content.nextRecordId));
+    places_.assign(static_cast<size_t>(content.nextRecordId), kNone);
     auto record = [&](uint64_t id) -> const SimRecord* {
         auto found = content.records.find(id);
-        return found == content.records.end() || id >= items_.size() ? nullptr : &found->second;
+        return found == content.records.end() || id >= places_.size() ? nullptr : &found->second;
     };
     auto add = [&](uint64_t id, const SimRecord& source) {
-        Item& item = items_[id];
+        places_[id] = static_cast<uint32_t>(items_.size());
+        Item& item = items_.emplace_back();
         item.attributes = source.attributes;
         item.flags = source.flags;
         item.linkCount = source.linkCount;
@@ -36,7 +38,7 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
     add(content.rootId, *root);
     // Depth first, a directory's entries side by side: the order a walk lists and opens them.
     // Each directory is listed once, so a damaged tree with a loop ends too.
-    std::vector<bool> listed(items_.size());
+    std::vector<bool> listed(places_.size());
     listed[content.rootId] = true;
     std::vector<uint64_t> pending = {content.rootId};
     while (!pending.empty()) {
@@ -44,23 +46,25 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
         pending.pop_back();
         const SimRecord& directory = *record(id);
         const size_t first = entries_.size();
+        const uint32_t place = places_[id];
         for (const auto& [folded, child] : directory.children) {
             const SimRecord* target = record(child.recordId);
             if (target == nullptr || target->streams.empty()) {
                 continue; // a damaged entry: the content answers it
             }
-            entries_.push_back(Entry{child.recordId, static_cast<uint32_t>(names_.size()),
-                                     static_cast<uint32_t>(child.name.size())});
-            names_ += child.name;
-            if (items_[child.recordId].streamCount == 0) { // a hard link's record comes once
+            if (places_[child.recordId] == kNone) { // a hard link's record comes once
                 add(child.recordId, *target);
             }
+            entries_.push_back(Entry{child.recordId, places_[child.recordId],
+                                     static_cast<uint32_t>(names_.size()),
+                                     static_cast<uint32_t>(child.name.size())});
+            names_ += child.name;
         }
-        items_[id].firstEntry = static_cast<uint32_t>(first);
-        items_[id].entryCount = static_cast<uint32_t>(entries_.size() - first);
+        items_[place].firstEntry = static_cast<uint32_t>(first);
+        items_[place].entryCount = static_cast<uint32_t>(entries_.size() - first);
         for (size_t at = entries_.size(); at > first; --at) {
             const uint64_t childId = entries_[at - 1].recordId;
-            if (items_[childId].IsDirectory() && !listed[childId]) {
+            if (items_[entries_[at - 1].item].IsDirectory() && !listed[childId]) {
                 listed[childId] = true;
                 pending.push_back(childId);
             }
@@ -70,10 +74,11 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
 }
 
 uint64_t CSimVolumeIndex::NextListed(uint64_t directoryId, std::wstring_view name) {
-    if (directoryId >= items_.size() || items_[directoryId].streamCount == 0) {
+    Item* found = FindItem(directoryId);
+    if (found == nullptr) {
         return 0;
     }
-    Item& directory = items_[directoryId];
+    Item& directory = *found;
     const std::span<const Entry> entries = EntriesOf(directory);
     for (size_t at = directory.nextListed; at < entries.size() && at < directory.nextListed + 2;
          ++at) {

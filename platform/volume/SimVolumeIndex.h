@@ -17,6 +17,7 @@ public:
     // One name in a directory.
     struct Entry {
         uint64_t recordId = 0;
+        uint32_t item = 0; // its record's place in the items
         uint32_t nameOffset = 0;
         uint32_t nameLength = 0;
     };
@@ -25,7 +26,7 @@ public:
         DWORD attributes = 0;
         uint32_t flags = 0;
         uint32_t linkCount = 0;
-        uint32_t streamCount = 0; // 0: the record is not indexed
+        uint32_t streamCount = 0;
         uint64_t dataSize = 0;
         uint32_t firstEntry = 0;
         uint32_t entryCount = 0;
@@ -43,8 +44,9 @@ public:
     bool Built() const { return built_; }
     // Null for a record the index does not hold (a system file, or none at all).
     const Item* Find(uint64_t id) const {
-        return id < items_.size() && items_[id].streamCount != 0 ? &items_[id] : nullptr;
+        return id < places_.size() && places_[id] != kNone ? &items_[places_[id]] : nullptr;
     }
+    const Item& ItemOf(const Entry& entry) const { return items_[entry.item]; }
     std::span<const Entry> EntriesOf(const Item& item) const {
         return {entries_.data() + item.firstEntry, item.entryCount};
     }
@@ -60,20 +62,25 @@ public:
     // nothing.
     uint64_t NextListed(uint64_t directoryId, std::wstring_view name);
     void Rewind(uint64_t directoryId) {
-        if (directoryId < items_.size()) {
-            items_[directoryId].nextListed = 0;
+        if (Item* directory = FindItem(directoryId)) {
+            directory->nextListed = 0;
         }
     }
     // A move changed the record's layout; its extents are read from the content from now on.
     void MarkExtentsStale(uint64_t id) {
-        if (id < items_.size()) {
-            items_[id].extentsStale = true;
+        if (Item* item = FindItem(id)) {
+            item->extentsStale = true;
         }
     }
 
 private:
+    static constexpr uint32_t kNone = ~uint32_t{0};
+    Item* FindItem(uint64_t id) { return const_cast<Item*>(Find(id)); }
+
     bool built_ = false;
-    std::vector<Item> items_; // by record id
+    // In the order a walk reaches them, so that it reads them in sequence; places_ is by id.
+    std::vector<Item> items_;
+    std::vector<uint32_t> places_;
     std::vector<Entry> entries_;
     std::wstring names_;
     std::vector<SimExtent> extents_;
