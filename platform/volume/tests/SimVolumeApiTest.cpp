@@ -531,3 +531,65 @@ TEST_F(SimVolumeApiTest, AClosedHandleDoesNotNameItsSuccessor) {
     EXPECT_EQ(5 * 4096, size.QuadPart);
     api_.CloseHandle(successor);
 }
+
+namespace {
+
+// The names a listing of pattern gives, without "." and "..".
+std::vector<std::wstring> Listed(CSimVolumeApi& api, const wchar_t* pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = api.FindFirstFileW(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(name);
+        }
+    } while (api.FindNextFileW(find, &data));
+    api.FindClose(find);
+    return names;
+}
+
+} // namespace
+
+// A listing builds the walk's index; answers after moves and changes still follow the volume.
+TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"a.bin", L"dir", L"empty.txt", L"sparse.bin", L"tiny.txt"}),
+        Listed(api_, L"T:\\*"));
+    HANDLE item = OpenItem(L"T:\\a.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, item);
+    ASSERT_EQ(ERROR_SUCCESS, Move(item, 4, 1000, 2));
+    std::vector<uint8_t> out(4096);
+    ASSERT_EQ(ERROR_SUCCESS, Pointers(item, 0, out));
+    const auto* pointers = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+    ASSERT_EQ(3u, pointers->ExtentCount);
+    EXPECT_EQ(1000, pointers->Extents[1].Lcn.QuadPart);
+    EXPECT_EQ(Layout(L"\\a.bin")[1].lcn, pointers->Extents[1].Lcn.QuadPart);
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(api_.GetFileSizeEx(item, &size));
+    EXPECT_EQ(9 * 4096 - 100, size.QuadPart);
+    api_.CloseHandle(item);
+
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\dir\\late.bin"));
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddHardLink(L"\\a.bin", L"\\dir\\second.bin"));
+    EXPECT_EQ((std::vector<std::wstring>{L"b.bin", L"late.bin", L"second.bin"}),
+              Listed(api_, L"T:\\dir\\*"));
+    BY_HANDLE_FILE_INFORMATION info{};
+    item = OpenItem(L"T:\\dir\\second.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, item);
+    ASSERT_TRUE(api_.GetFileInformationByHandle(item, &info));
+    EXPECT_EQ(2u, info.nNumberOfLinks);
+    api_.CloseHandle(item);
+
+    ASSERT_EQ(ERROR_SUCCESS, volume_->SetRecordFlags(L"\\dir\\late.bin", kSimLocked));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir\\late.bin"));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    item = OpenItem(L"T:\\dir\\b.bin::$ATTRIBUTE_LIST");
+    ASSERT_NE(INVALID_HANDLE_VALUE, item);
+    ASSERT_TRUE(api_.GetFileSizeEx(item, &size));
+    EXPECT_EQ(300, size.QuadPart);
+    api_.CloseHandle(item);
+}
