@@ -93,6 +93,32 @@ std::vector<uint8_t> CSimReader::Bytes() {
     return bytes;
 }
 
+namespace {
+
+void WriteRuns(CSimWriter& w, const CSimRunSet& runs) {
+    w.U64(runs.GetRuns().size());
+    for (const auto& [first, end] : runs.GetRuns()) {
+        w.U64(first);
+        w.U64(end);
+    }
+}
+
+// False for an empty or reversed run.
+bool ReadRuns(CSimReader& r, CSimRunSet* runs) {
+    const uint64_t count = r.U64();
+    for (uint64_t i = 0; i < count && i < kMaxCount && !r.Failed(); ++i) {
+        const uint64_t first = r.U64();
+        const uint64_t end = r.U64();
+        if (end <= first) {
+            return false;
+        }
+        runs->Add(first, end - first);
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<uint8_t> SimEncodeContent(const SimVolumeContent& content) {
     CSimWriter w;
     w.U32(kSnapshotMagic);
@@ -140,17 +166,9 @@ std::vector<uint8_t> SimEncodeContent(const SimVolumeContent& content) {
             w.U64(entry.recordId);
         }
     }
-    w.U64(content.used.GetRuns().size());
-    for (const auto& [first, end] : content.used.GetRuns()) {
-        w.U64(first);
-        w.U64(end);
-    }
+    WriteRuns(w, content.used);
     w.U64(content.patternSeed);
-    w.U64(content.patterned.GetRuns().size());
-    for (const auto& [first, end] : content.patterned.GetRuns()) {
-        w.U64(first);
-        w.U64(end);
-    }
+    WriteRuns(w, content.patterned);
     return std::move(w.Buffer());
 }
 
@@ -211,26 +229,11 @@ bool SimDecodeContent(const uint8_t* data, size_t size, SimVolumeContent* conten
         }
         c.records.emplace(record.id, std::move(record));
     }
-    const uint64_t runCount = r.U64();
-    for (uint64_t i = 0; i < runCount && i < kMaxCount && !r.Failed(); ++i) {
-        const uint64_t first = r.U64();
-        const uint64_t end = r.U64();
-        if (end <= first) {
-            return false;
-        }
-        c.used.Add(first, end - first);
+    if (!ReadRuns(r, &c.used)) {
+        return false;
     }
     c.patternSeed = r.U64();
-    const uint64_t patternedCount = r.U64();
-    for (uint64_t i = 0; i < patternedCount && i < kMaxCount && !r.Failed(); ++i) {
-        const uint64_t first = r.U64();
-        const uint64_t end = r.U64();
-        if (end <= first) {
-            return false;
-        }
-        c.patterned.Add(first, end - first);
-    }
-    if (r.Failed() || !r.AtEnd() || c.records.count(c.rootId) == 0) {
+    if (!ReadRuns(r, &c.patterned) || r.Failed() || !r.AtEnd() || c.records.count(c.rootId) == 0) {
         return false;
     }
     *content = std::move(c);
