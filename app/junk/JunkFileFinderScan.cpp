@@ -8,6 +8,7 @@
 #include "JunkMessages.h"
 #include "JunkTables.h"
 #include "LinkSafety.h"
+#include "LockProbe.h"
 #include "access_rights.h"
 #include "app_state.h"
 #include "paths.h"
@@ -189,6 +190,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         AddFoundItem(item);
     }
 
+    CFolderReach folderReach(path);
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
@@ -226,7 +228,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (excludeRecent_ &&
             IsRecentFile(category == kTempFile, FileTimeToLocalSeconds(entry.ftLastWriteTime)))
             continue;
-        if (IsFileLocked(full) != 0 || IsReachedThroughLink(full))
+        if (!IsFreeAndReachedAsNamed(full, entry.cFileName, entry.dwFileAttributes, folderReach))
             continue;
         CJunkItem* item =
             MakeItem(full, entry, locationIndex, category, FileIconIndex(full, entry.cFileName));

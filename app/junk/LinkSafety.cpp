@@ -21,14 +21,17 @@ CString LongForm(const wchar_t* path) {
     return WithoutFinalBackslash(buffer);
 }
 
-CString FinalPathOf(HANDLE handle) {
+CString FinalPathOf(HANDLE handle, DWORD volumeForm) {
     wchar_t buffer[MAX_PATH * 2];
-    const DWORD length =
-        GetFinalPathNameByHandleW(handle, buffer, static_cast<DWORD>(std::size(buffer)),
-                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length = GetFinalPathNameByHandleW(
+        handle, buffer, static_cast<DWORD>(std::size(buffer)), FILE_NAME_NORMALIZED | volumeForm);
     if (length == 0 || length >= std::size(buffer))
         return CString();
-    CString path(buffer);
+    return CString(buffer);
+}
+
+CString FinalPathOf(HANDLE handle) {
+    CString path = FinalPathOf(handle, VOLUME_NAME_DOS);
     if (path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") == 0)
         path = L"\\\\" + path.Mid(8);
     else if (path.Left(4) == L"\\\\?\\")
@@ -36,16 +39,22 @@ CString FinalPathOf(HANDLE handle) {
     return WithoutFinalBackslash(path);
 }
 
+bool IsReparsePointHandle(HANDLE handle) {
+    FILE_BASIC_INFO basic = {};
+    return !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+           IsReparsePointEntry(basic.FileAttributes);
+}
+
 // An open handle on the path itself (never on what a final reparse point names) reaches the
 // place the path names.
 bool HandleReachesOwnPath(HANDLE handle, const wchar_t* path) {
-    FILE_BASIC_INFO basic = {};
-    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
-        IsReparsePointEntry(basic.FileAttributes))
+    if (IsReparsePointHandle(handle))
         return false;
     const CString finalPath = FinalPathOf(handle);
     return !finalPath.IsEmpty() && finalPath.CompareNoCase(LongForm(path)) == 0;
 }
+
+} // namespace
 
 HANDLE OpenOwnPath(const wchar_t* path, DWORD access) {
     return CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -53,7 +62,22 @@ HANDLE OpenOwnPath(const wchar_t* path, DWORD access) {
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-} // namespace
+bool CFolderReach::ReachesOwnPath(HANDLE file, const wchar_t* name) {
+    if (!folderKnown_) {
+        folderKnown_ = true;
+        const HANDLE folder = OpenOwnPath(folder_, FILE_READ_ATTRIBUTES);
+        if (folder != INVALID_HANDLE_VALUE) {
+            ScopedRelease closer(folder, CloseHandle);
+            // The volume's own name is cheap to ask for each file; the drive letter is not.
+            if (HandleReachesOwnPath(folder, folder_))
+                folderNtPath_ = WithoutFinalBackslash(FinalPathOf(folder, VOLUME_NAME_NONE));
+        }
+    }
+    if (folderNtPath_.IsEmpty() || IsReparsePointHandle(file))
+        return false;
+    const CString finalPath = FinalPathOf(file, VOLUME_NAME_NONE);
+    return !finalPath.IsEmpty() && finalPath.CompareNoCase(folderNtPath_ + L'\\' + name) == 0;
+}
 
 bool IsReachedThroughLink(const wchar_t* path) {
     const HANDLE handle = OpenOwnPath(path, FILE_READ_ATTRIBUTES);

@@ -4,7 +4,9 @@
 #include <set>
 
 #include "JunkTestSupport.h"
+#include "LockProbe.h"
 #include "app_state.h"
+#include "paths.h"
 #include "registry.h"
 
 using namespace junktest;
@@ -181,6 +183,63 @@ TEST_F(JunkScanTest, ALockedFileIsLeftAlone) {
     const auto found = Scan(L"T:\\Temp;");
     CloseHandle(held);
     EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\temp\\free.log"}));
+}
+
+TEST_F(JunkScanTest, ALocationThatIsItselfALinkGivesNothing) {
+    MakeFile(L"T:\\outside\\documents\\notes.tmp");
+    MakeFile(L"T:\\outside\\documents\\deeper\\draft.txt");
+    ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp", L"T:\\outside\\documents", true));
+    EXPECT_TRUE(Scan(L"T:\\Temp;").empty());
+}
+
+TEST_F(JunkScanTest, TheLockProbeAnswersAsTheFoundationsTest) {
+    MakeFile(L"T:\\Temp\\free.log");
+    MakeFile(L"T:\\Temp\\shared.log");
+    MakeFile(L"T:\\Temp\\written.log");
+    MakeFile(L"T:\\Temp\\readonly.log");
+    MakeFile(L"T:\\Temp\\held readonly.log");
+    MakeFile(L"T:\\Temp\\caf\u00e9.log");
+    ASSERT_TRUE(SetFileAttributesW(L"T:\\Temp\\readonly.log", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(L"T:\\Temp\\held readonly.log", FILE_ATTRIBUTE_READONLY));
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const auto hold = [&](const wchar_t* path, DWORD access) {
+        return CreateFileW(path, access, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    // Other holders that share everything still keep the file from an exclusive open.
+    const HANDLE reader = hold(L"T:\\Temp\\shared.log", GENERIC_READ);
+    const HANDLE writer = hold(L"T:\\Temp\\written.log", GENERIC_WRITE);
+    const HANDLE readOnlyReader = hold(L"T:\\Temp\\held readonly.log", GENERIC_READ);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    ASSERT_NE(readOnlyReader, INVALID_HANDLE_VALUE);
+    for (const wchar_t* path :
+         {L"T:\\Temp\\free.log", L"T:\\Temp\\shared.log", L"T:\\Temp\\written.log",
+          L"T:\\Temp\\readonly.log", L"T:\\Temp\\held readonly.log", L"T:\\Temp\\caf\u00e9.log",
+          L"T:\\Temp\\missing.log"}) {
+        const DWORD attributes = GetFileAttributesW(path);
+        const int expected = IsFileLocked(path);
+        EXPECT_EQ(ProbeFileLock(path, attributes) == 0, expected == 0) << path;
+    }
+    EXPECT_EQ(ProbeFileLock(L"T:\\Temp\\free.log", FILE_ATTRIBUTE_ARCHIVE), 0);
+    EXPECT_NE(ProbeFileLock(L"T:\\Temp\\shared.log", FILE_ATTRIBUTE_ARCHIVE), 0);
+    // The read-only file keeps its attributes after the test.
+    const DWORD readOnlyAttributes = GetFileAttributesW(L"T:\\Temp\\readonly.log");
+    EXPECT_EQ(ProbeFileLock(L"T:\\Temp\\readonly.log", readOnlyAttributes), 0);
+    EXPECT_EQ(GetFileAttributesW(L"T:\\Temp\\readonly.log"), readOnlyAttributes);
+    EXPECT_TRUE(readOnlyAttributes & FILE_ATTRIBUTE_READONLY);
+
+    const bool nonAsciiTestable = IsFileLocked(L"T:\\Temp\\caf\u00e9.log") == 0;
+    const auto found = Scan(L"T:\\Temp;");
+    CloseHandle(reader);
+    CloseHandle(writer);
+    CloseHandle(readOnlyReader);
+    SetFileAttributesW(L"T:\\Temp\\readonly.log", FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(L"T:\\Temp\\held readonly.log", FILE_ATTRIBUTE_NORMAL);
+    std::set<std::wstring> expected{L"t:\\temp\\free.log", L"t:\\temp\\readonly.log"};
+    // Whether a name beyond ASCII can be tested at all is the foundation's to say.
+    if (nonAsciiTestable)
+        expected.insert(L"t:\\temp\\caf\u00e9.log");
+    EXPECT_EQ(found, expected);
 }
 
 TEST_F(JunkScanTest, ExclusionsKeepFoldersOut) {

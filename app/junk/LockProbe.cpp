@@ -1,0 +1,57 @@
+#include "LockProbe.h"
+
+#include <cwchar>
+
+#include "LinkSafety.h"
+#include "paths.h"
+#include "scoped_release.h"
+
+namespace {
+
+bool IsAsciiText(const wchar_t* text) {
+    for (; *text; ++text) {
+        if (*text >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// A read-only file has to lose its attribute for the test, and a long or non-ASCII name may not
+// survive the foundation's multibyte form: those few take the foundation's own test.
+bool NeedsFoundationTest(const wchar_t* path, DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_READONLY) || wcslen(path) >= MAX_PATH || !IsAsciiText(path);
+}
+
+// The foundation's test rewrites the attributes and then opens the file for reading and writing
+// with no sharing; that open alone asks both (writing includes the attributes) without touching
+// the file. It opens the entry itself, never what a final reparse point names.
+HANDLE OpenExclusively(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+} // namespace
+
+int ProbeFileLock(const wchar_t* path, DWORD attributes) {
+    if (NeedsFoundationTest(path, attributes))
+        return IsFileLocked(path);
+    const HANDLE file = OpenExclusively(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    ScopedRelease closer(file, CloseHandle);
+    return 0;
+}
+
+bool IsFreeAndReachedAsNamed(const wchar_t* path, const wchar_t* name, DWORD attributes,
+                             CFolderReach& folder) {
+    const bool foundationTest = NeedsFoundationTest(path, attributes);
+    if (foundationTest && IsFileLocked(path) != 0)
+        return false;
+    // The exclusive open of the lock test is the handle the link test reads.
+    const HANDLE file =
+        foundationTest ? OpenOwnPath(path, FILE_READ_ATTRIBUTES) : OpenExclusively(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ScopedRelease closer(file, CloseHandle);
+    return folder.ReachesOwnPath(file, name);
+}
