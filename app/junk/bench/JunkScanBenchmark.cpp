@@ -23,7 +23,8 @@ double NowMs() {
 }
 
 // The files and folders of a tree by FindFirstFileW/FindNextFileW alone.
-void Walk(const std::wstring& folder, size_t& files) {
+void Walk(const std::wstring& folder, size_t& files, size_t& folders) {
+    ++folders;
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileW((folder + L"*.*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
@@ -33,7 +34,7 @@ void Walk(const std::wstring& folder, size_t& files) {
             (!entry.cFileName[1] || (entry.cFileName[1] == L'.' && !entry.cFileName[2])))
             continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            Walk(folder + entry.cFileName + L"\\", files);
+            Walk(folder + entry.cFileName + L"\\", files, folders);
         else
             ++files;
     } while (FindNextFileW(search, &entry));
@@ -56,6 +57,48 @@ LRESULT CALLBACK ClockProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (message >= 0xC000)
         return 1;
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+struct SendJob {
+    HWND window;
+    size_t count;
+};
+
+DWORD WINAPI SendItemMessages(LPVOID parameter) {
+    const SendJob& job = *static_cast<SendJob*>(parameter);
+    for (size_t i = 0; i < job.count; ++i)
+        SendMessageW(job.window, JunkMessages().itemFound, 0, 0);
+    PostMessageW(job.window, JunkMessages().scanFinished, 0, 0);
+    return 0;
+}
+
+// What Wine itself costs for the messages a scan sends: `count` sent from a worker thread to
+// the window this thread pumps, as the scan thread sends to its page.
+double TimeSentMessages(HWND window, size_t count) {
+    SendJob job{window, count};
+    g_clock.finished = 0;
+    const double start = NowMs();
+    const HANDLE sender = CreateThread(nullptr, 0, SendItemMessages, &job, 0, nullptr);
+    if (!sender)
+        return 0;
+    MSG message;
+    while (g_clock.finished == 0 && GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    WaitForSingleObject(sender, INFINITE);
+    CloseHandle(sender);
+    return g_clock.finished - start;
+}
+
+// What Wine itself costs for one exclusive open and close of each found file.
+double TimeOpens(const std::vector<std::wstring>& paths) {
+    const double start = NowMs();
+    for (const std::wstring& path : paths) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    return NowMs() - start;
 }
 
 } // namespace
@@ -97,9 +140,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     junktest::RunOnHost({"/bin/rm", "-f", countFile});
 
-    size_t walked = 0;
+    size_t walked = 0, folders = 0;
     start = NowMs();
-    Walk(root, walked);
+    Walk(root, walked, folders);
     const double walkMs = NowMs() - start;
 
     g_strAppTitle = L"XarnJunkScanBenchmark";
@@ -111,6 +154,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND window = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, windowClass.hInstance, nullptr);
     size_t found = 0;
+    std::vector<std::wstring> foundPaths;
     {
         CJunkFileFinder finder;
         for (const DefaultJunkMask& mask : kDefaultJunkMasks)
@@ -131,16 +175,27 @@ int wmain(int argc, wchar_t** argv) {
             DispatchMessageW(&message);
         finder.WaitForWorker();
         found = static_cast<size_t>(finder.GetFoundCount());
+        for (INT_PTR i = 0; i < finder.GetFoundCount(); ++i)
+            foundPaths.emplace_back(finder.GetFoundItem(i)->path.GetString());
     }
-    DestroyWindow(window);
     const double scanMs = g_clock.finished - g_clock.firstOutput;
+    // One message per folder and per item is what the pages are told; Wine's price for each.
+    const double messagesMs = TimeSentMessages(window, folders + found);
+    DestroyWindow(window);
+    const double opensMs = TimeOpens(foundPaths);
+    const double wineMs = walkMs + messagesMs + opensMs;
 
     std::printf("files in the tree:            %zu\n", walked);
     std::printf("find (host, same masks):      %8.1f ms, %ld files\n", findMs, findCount);
     std::printf("junk scan (engine):           %8.1f ms, %zu files\n", scanMs, found);
     std::printf("bare walk under Wine:         %8.1f ms\n", walkMs);
+    std::printf("Wine: %6zu sent messages:     %8.1f ms\n", folders + found, messagesMs);
+    std::printf("Wine: %6zu opens of items:    %8.1f ms\n", found, opensMs);
     std::printf("ratio scan / find:            %8.2f\n", scanMs / findMs);
     std::printf("  of which Wine's walk / find: %7.2f\n", walkMs / findMs);
-    std::printf("  engine's own / walk:         %7.2f\n", scanMs / walkMs);
+    std::printf("  Wine's walk, messages and opens / find: %5.2f\n", wineMs / findMs);
+    std::printf("  engine's own beyond them / find:        %5.2f\n", (scanMs - wineMs) / findMs);
+    std::printf("  per found item beyond the walk: %8.3f ms\n",
+                found ? (scanMs - walkMs) / static_cast<double>(found) : 0.0);
     return found == static_cast<size_t>(findCount) ? 0 : 3;
 }

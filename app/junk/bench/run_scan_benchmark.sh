@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes a tree of 10^5 files (1,000 folders of 100; one in 20 matches a default mask, one in 100
 # a disabled one) on a test drive, then times the junk scan against `find` with the same masks.
-#   app/junk/bench/run_scan_benchmark.sh [build/x86_64]
+#   app/junk/bench/run_scan_benchmark.sh [build/x86_64] [earlier JunkScanBenchmark.exe]
+# An earlier build's benchmark program, when given, runs first on the same tree, so that a
+# change is measured before and after in one run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${1:-$top/build/x86_64}
+earlier=${2:-}
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/xarn-junk-bench-$(id -u)}
 . "$top/tools/wine-env.sh"
 xarn_wine_prefix_ready
@@ -32,4 +35,10 @@ for top in range(100):
 PY
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
 trap 'rm -f "$WINEPREFIX/dosdevices/b:"; rm -rf "$tree"' EXIT
-"$(xarn_wine_loader "$build/bin/JunkScanBenchmark.exe")" "$build/bin/JunkScanBenchmark.exe" B "$tree" | tr -d '\r'
+run() { "$(xarn_wine_loader "$1")" "$1" B "$tree" | tr -d '\r'; }
+if [ -n "$earlier" ]; then
+    echo "== earlier: $earlier"
+    run "$earlier" || true
+    echo "== this build"
+fi
+run "$build/bin/JunkScanBenchmark.exe"
