@@ -3,11 +3,14 @@
 # the Wine prefix's drive C: so every tool reads the same files, page cache warm), with and
 # without content comparison. Prints the median of a few runs per tool and the ratios to
 # jdupes; the cost of merely starting a program under Wine is measured and shown apart.
-#   tools/dupes-bench.sh [files (default 12000)] [runs (default 3)]
+#   tools/dupes-bench.sh [files (default 12000)] [runs (default 3)] [earlier dupes_benchmark.exe]
+# An earlier build's benchmark program, when given, is timed too, so that a change is measured
+# before and after in one run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 files=${1:-12000}
 runs=${2:-3}
+earlier=${3:-}
 # shellcheck source=wine-env.sh
 . "$top/tools/wine-env.sh"
 xarn_wine_prefix_ready
@@ -73,19 +76,23 @@ wall() {
 }
 # The finder: wall seconds and its own walk + group milliseconds (medians).
 finder() {
-    local mode=$1 t0 t1 out
-    : >"$root/finder-$mode.times"
+    local mode=$1 program=${2:-$bench} tag=${3:-$1} t0 t1 out
+    : >"$root/finder-$tag.times"
     for _ in $(seq "$runs"); do
         t0=$(now)
-        out=$("$top/tools/wine-run.sh" "$bench" "$windowsTree" "$mode" | tr -d '\r' | tail -1)
+        out=$("$top/tools/wine-run.sh" "$program" "$windowsTree" "$mode" | tr -d '\r' | tail -1)
         t1=$(now)
-        echo "$(echo "$t1 - $t0" | bc -l) $out" >>"$root/finder-$mode.times"
+        echo "$(echo "$t1 - $t0" | bc -l) $out" >>"$root/finder-$tag.times"
     done
 }
 
 wineStart=$(wall "$top/tools/wine-run.sh" "$bench" "$windowsTree" none)
 finder content
 finder names
+if [ -n "$earlier" ]; then
+    finder content "$earlier" earlier-content
+    finder names "$earlier" earlier-names
+fi
 finder opens
 jdupesFull=$(wall jdupes -r -q "$tree")
 jdupesQuick=$(wall jdupes -r -q -Q "$tree")
@@ -113,5 +120,12 @@ row "finder, size + content: whole Wine process" "$contentWall"
 row "finder, size + content: walk + grouping" "$contentOwn"
 row "finder, name + size: whole Wine process" "$namesWall"
 row "finder, name + size: walk + grouping" "$namesOwn"
+if [ -n "$earlier" ]; then
+    for mode in content names; do
+        row "earlier finder, $mode: whole Wine process" "$(field "earlier-$mode" 1)"
+        row "earlier finder, $mode: walk + grouping" \
+            "$(echo "($(field "earlier-$mode" 2) + $(field "earlier-$mode" 3)) / 1000" | bc -l)"
+    done
+fi
 printf '%-44s %9.3f\n' "Wine: starting and ending a program" "$wineStart"
 printf '%-44s %9.3f\n' "Wine: opening and closing each file once" "$(echo "$(field opens 3) / 1000" | bc -l)"

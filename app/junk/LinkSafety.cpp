@@ -21,17 +21,14 @@ CString LongForm(const wchar_t* path) {
     return WithoutFinalBackslash(buffer);
 }
 
-CString FinalPathOf(HANDLE handle, DWORD volumeForm) {
+CString FinalPathOf(HANDLE handle) {
     wchar_t buffer[MAX_PATH * 2];
-    const DWORD length = GetFinalPathNameByHandleW(
-        handle, buffer, static_cast<DWORD>(std::size(buffer)), FILE_NAME_NORMALIZED | volumeForm);
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle, buffer, static_cast<DWORD>(std::size(buffer)),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0 || length >= std::size(buffer))
         return CString();
-    return CString(buffer);
-}
-
-CString FinalPathOf(HANDLE handle) {
-    CString path = FinalPathOf(handle, VOLUME_NAME_DOS);
+    CString path(buffer);
     if (path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") == 0)
         path = L"\\\\" + path.Mid(8);
     else if (path.Left(4) == L"\\\\?\\")
@@ -68,15 +65,19 @@ bool CFolderReach::ReachesOwnPath(HANDLE file, const wchar_t* name) {
         const HANDLE folder = OpenOwnPath(folder_, FILE_READ_ATTRIBUTES);
         if (folder != INVALID_HANDLE_VALUE) {
             ScopedRelease closer(folder, CloseHandle);
-            // The volume's own name is cheap to ask for each file; the drive letter is not.
             if (HandleReachesOwnPath(folder, folder_))
-                folderNtPath_ = WithoutFinalBackslash(FinalPathOf(folder, VOLUME_NAME_NONE));
+                folderFinalPath_ = FinalPathOf(folder);
         }
     }
-    if (folderNtPath_.IsEmpty() || IsReparsePointHandle(file))
+    // The folder's entry is reached as named when its final path is the folder's and its name.
+    if (folderFinalPath_.IsEmpty() || IsReparsePointHandle(file))
         return false;
-    const CString finalPath = FinalPathOf(file, VOLUME_NAME_NONE);
-    return !finalPath.IsEmpty() && finalPath.CompareNoCase(folderNtPath_ + L'\\' + name) == 0;
+    CString ownPath = folderFinalPath_;
+    if (ownPath[ownPath.GetLength() - 1] != L'\\')
+        ownPath += L'\\';
+    ownPath += name;
+    const CString finalPath = FinalPathOf(file);
+    return !finalPath.IsEmpty() && finalPath.CompareNoCase(ownPath) == 0;
 }
 
 bool IsReachedThroughLink(const wchar_t* path) {

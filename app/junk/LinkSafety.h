@@ -31,7 +31,7 @@ public:
 private:
     CString folder_;
     bool folderKnown_ = false;
-    CString folderNtPath_; // empty when the folder is reached through a link
+    CString folderFinalPath_; // empty when the folder is reached through a link
 };
 
 // Deletes a file for good through a handle opened on the path itself, after checking that the
