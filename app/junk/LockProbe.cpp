@@ -44,12 +44,21 @@ int ProbeFileLock(const wchar_t* path, DWORD attributes) {
 
 bool IsFreeAndReachedAsNamed(const wchar_t* path, const wchar_t* name, DWORD attributes,
                              CFolderReach& folder) {
-    const bool foundationTest = NeedsFoundationTest(path, attributes);
-    if (foundationTest && IsFileLocked(path) != 0)
-        return false;
+    if (NeedsFoundationTest(path, attributes)) {
+        // The link test comes first: the foundation's test rewrites the attributes of whatever
+        // the path reaches.
+        {
+            const HANDLE file = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
+            if (file == INVALID_HANDLE_VALUE)
+                return false;
+            ScopedRelease closer(file, CloseHandle);
+            if (!folder.ReachesOwnPath(file, name))
+                return false;
+        }
+        return IsFileLocked(path) == 0;
+    }
     // The exclusive open of the lock test is the handle the link test reads.
-    const HANDLE file =
-        foundationTest ? OpenOwnPath(path, FILE_READ_ATTRIBUTES) : OpenExclusively(path);
+    const HANDLE file = OpenExclusively(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     ScopedRelease closer(file, CloseHandle);

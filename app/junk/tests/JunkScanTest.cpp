@@ -121,6 +121,10 @@ TEST_F(JunkScanTest, LinksInsideATemporaryFolderAreNeitherFollowedNorTaken) {
     MakeFile(L"T:\\Temp\\real.txt");
     ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp\\linked", L"T:\\outside\\documents", true));
     ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp\\linked.tmp", L"T:\\outside\\single.txt", false));
+    // A read-only file takes the foundation's lock test, which must never reach behind a link.
+    MakeFile(L"T:\\outside\\kept.txt");
+    ASSERT_TRUE(SetFileAttributesW(L"T:\\outside\\kept.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(MakeSymbolicLink(L"T:\\Temp\\kept.txt", L"T:\\outside\\kept.txt", false));
     const bool junction = MakeJunction(L"T:\\Temp\\junction", L"T:\\outside\\documents");
     if (!junction)
         std::printf("note: this file system holds no junctions; the folder link stands for one\n");
@@ -138,6 +142,8 @@ TEST_F(JunkScanTest, LinksInsideATemporaryFolderAreNeitherFollowedNorTaken) {
     EXPECT_TRUE(Exists(L"T:\\outside\\documents\\thesis.doc"));
     EXPECT_TRUE(Exists(L"T:\\outside\\documents\\notes.tmp"));
     EXPECT_TRUE(Exists(L"T:\\outside\\single.txt"));
+    EXPECT_TRUE(GetFileAttributesW(L"T:\\outside\\kept.txt") & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(L"T:\\outside\\kept.txt", FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(Exists(L"T:\\Temp\\linked"));
 }
 
