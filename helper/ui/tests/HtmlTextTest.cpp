@@ -37,7 +37,7 @@ protected:
     int Height(LPCWSTR html, int width) {
         return PelqHtml_GetHTMLHeight(canvas.Handle(), html, nullptr, width);
     }
-    BOOL Render(LPCWSTR html, RECT rect, UINT mode = PELQHTML_TRANSPARENT) {
+    BOOL Render(LPCWSTR html, RECT rect, UINT mode = PELQ_HTML_TRANSPARENT) {
         return PelqHtml_RenderHTMLRect(canvas.Handle(), html, nullptr, mode, &rect);
     }
     Canvas canvas;
@@ -145,9 +145,9 @@ TEST_F(HtmlTest, CharacterEntities) {
 TEST_F(HtmlTest, ModesKeepOrFillTheBackground) {
     canvas.Fill(kGreen);
     ::SetBkColor(canvas.Handle(), RGB(0, 0, 200));
-    ASSERT_TRUE(Render(L"Hello", {10, 10, 110, 40}, PELQHTML_TRANSPARENT));
+    ASSERT_TRUE(Render(L"Hello", {10, 10, 110, 40}, PELQ_HTML_TRANSPARENT));
     EXPECT_EQ(canvas.Pixel(100, 35), kGreen);
-    ASSERT_TRUE(Render(L"Hello", {10, 10, 110, 40}, PELQHTML_OPAQUE));
+    ASSERT_TRUE(Render(L"Hello", {10, 10, 110, 40}, PELQ_HTML_OPAQUE));
     EXPECT_EQ(canvas.Pixel(100, 35), RGB(0, 0, 200));
     EXPECT_EQ(canvas.Pixel(5, 5), kGreen) << "outside the rectangle";
 

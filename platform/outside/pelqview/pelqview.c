@@ -656,10 +656,10 @@ BOOL WINAPI PelqHtml_RenderHTMLRect(HDC dc, LPCWSTR html, HINSTANCE module, UINT
     COLORREF previousColour;
     int height;
     (void)module;
-    if (!dc || !html || !rect || (mode != PELQHTML_OPAQUE && mode != PELQHTML_TRANSPARENT))
+    if (!dc || !html || !rect || (mode != PELQ_HTML_OPAQUE && mode != PELQ_HTML_TRANSPARENT))
         return FALSE;
     saved = SaveDC(dc);
-    if (mode == PELQHTML_OPAQUE) {
+    if (mode == PELQ_HTML_OPAQUE) {
         HBRUSH background = CreateSolidBrush(GetBkColor(dc));
         if (background) {
             FillRect(dc, rect, background);

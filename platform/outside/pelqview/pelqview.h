@@ -11,8 +11,8 @@ extern "C" {
 BOOL WINAPI PelqHtml_Initialize(HINSTANCE module);
 
 /* Modes of PelqHtml_RenderHTMLRect. */
-#define PELQHTML_OPAQUE 1      /* fills the rectangle with the context's background colour */
-#define PELQHTML_TRANSPARENT 5 /* leaves the background that is already there */
+#define PELQ_HTML_OPAQUE 1      /* fills the rectangle with the context's background colour */
+#define PELQ_HTML_TRANSPARENT 5 /* leaves the background that is already there */
 
 /* Draws the HTML text into the rectangle, wrapped at its width and clipped to it. The text
    starts in the context's font and text colour. Understood: <font face size color>, <b>,
