@@ -50,9 +50,9 @@ CFont g_fontLinkBold;
 CFont g_fontLinkBoldUnderline;
 CFont g_fontLinkNormal;
 CFont g_fontLinkNormalUnderline;
+CSTBitmap g_bmpLeftPanel;
 namespace {
 SharedSkinPngs g_skinPngs;
-CSTBitmap g_bmpLeftPanel;
 } // namespace
 SharedSkinPngs& SkinPngs() {
     return g_skinPngs;

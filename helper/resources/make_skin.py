@@ -283,6 +283,14 @@ def make_avi(path, width, height, frames):
 
 
 # Bitmaps: id -> function making the image.
+def message_icon(colour, draw):
+    """A message box's icon: the glyph on a rounded tile, on white."""
+    c = Canvas(32, 32)
+    c.round_rect(0.5, 0.5, 31.5, 31.5, 6, colour)
+    draw(glyphs.Pen(c, 5, 5, 22, WHITE), colour)
+    return c
+
+
 def blue_strip(width=120, height=28):
     return lambda: push_strip(width, height, 4, BLUE_STATES, BLUE_EDGES)
 
@@ -298,8 +306,8 @@ def legacy(width, height, count, colours):
 BITMAPS = {
     # text-button strips, four frames (load them with the disabled state enabled): blue ones
     # carry light text, light ones dark text
-    1051: blue_strip(), 1074: blue_strip(), 1021: blue_strip(), 1100: blue_strip(222, 52),
-    1065: light_strip(), 1076: light_strip(), 1059: light_strip(),
+    1051: blue_strip(79, 23), 1074: blue_strip(), 1021: blue_strip(), 1100: blue_strip(222, 52),
+    1065: light_strip(79, 23), 1076: light_strip(), 1059: light_strip(),
     # images whose look their callers decide
     1056: legacy(120, 28, 4, BLUE_STATES), 1077: legacy(120, 28, 4, BLUE_STATES),
     1087: legacy(120, 28, 4, BLUE_STATES), 1088: legacy(120, 28, 4, BLUE_STATES),
@@ -323,8 +331,8 @@ BITMAPS = {
     1108: lambda: flat(2, 1, NAVY), 1104: lambda: flat(8, 8, NAVY),
     1105: lambda: flat(1, 8, NAVY), 1106: lambda: flat(8, 8, NAVY),
     # caption strips of pop-ups and message boxes, bottom bars
-    1102: lambda: caption_bar(1, 30, BLUE), 1112: lambda: caption_bar(1, 30, RED),
-    1117: lambda: caption_bar(1, 30, ORANGE), 1118: lambda: caption_bar(1, 30, GREEN),
+    1102: lambda: caption_bar(1, 4, BLUE), 1112: lambda: caption_bar(1, 4, RED),
+    1117: lambda: caption_bar(1, 4, ORANGE), 1118: lambda: caption_bar(1, 4, GREEN),
     1103: lambda: flat(1, 45, PALE), 1019: lambda: flat(1, 40, PALE),
     1461: lambda: flat(1, 52, PALE),
     # page title frames: left cap, middle, right cap, piece (normal and highlighted)
@@ -340,6 +348,11 @@ BITMAPS = {
     1142: lambda: caption_bar(240, 60, BLUE),
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
+    # message-box icons (the icons of the same ids as 32 x 32 bitmaps)
+    1113: lambda: message_icon(ORANGE, glyphs.attention),
+    1114: lambda: message_icon(RED, glyphs.problem),
+    1115: lambda: message_icon(BLUE, glyphs.info),
+    1116: lambda: message_icon(GREEN, glyphs.good),
 }
 
 # PNG images: id -> function making the image.

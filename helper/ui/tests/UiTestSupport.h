@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <string>
 
 // GDI+ for the whole test program, as the application object starts it.
 class GdiPlusEnvironment : public ::testing::Environment {
@@ -151,3 +153,9 @@ protected:
     BOOL OnEraseBkgnd(CDC* dc);
     DECLARE_MESSAGE_MAP()
 };
+
+// The screen's pixels of `rect` saved as a PNG at `path`, after `retouch` (if any) drew on
+// the copy; false when nothing was written.
+bool SaveScreenPng(const RECT& rect, LPCWSTR path, const std::function<void(HDC)>& retouch = {});
+// A file beside the test program.
+std::wstring BesideProgram(LPCWSTR name);

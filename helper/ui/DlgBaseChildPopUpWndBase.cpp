@@ -1,0 +1,333 @@
+#include "DlgBaseChildPopUpWndBase.h"
+
+#include "BitmapDrawing.h"
+#include "DlgLeftSideChild.h"
+#include "DrawingScopes.h"
+#include "PopupServices.h"
+#include "STFont.h"
+#include "STLogFont.h"
+#include "SkinMemDC.h"
+#include "app_state.h"
+#include "ui_fonts.h"
+
+IMPLEMENT_DYNCREATE(CDlgBaseChildPopUpWndBase, CDlgBaseWnd)
+IMPLEMENT_DYNCREATE(CDlgBaseWndPopupNagBase, CDlgBaseChildPopUpWndBase)
+
+BEGIN_MESSAGE_MAP(CDlgBaseChildPopUpWndBase, CDlgBaseWnd)
+ON_WM_PAINT()
+ON_COMMAND(1184, &CDlgBaseChildPopUpWndBase::OnBtnClose)
+ON_COMMAND(1221, &CDlgBaseChildPopUpWndBase::ToggleMaximize)
+ON_WM_LBUTTONDOWN()
+ON_WM_SIZE()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_GETMINMAXINFO()
+ON_WM_SYSCOMMAND()
+ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CDlgBaseWndPopupNagBase, CDlgBaseChildPopUpWndBase)
+ON_COMMAND(IDOK, &CDlgBaseWndPopupNagBase::OnOK)
+ON_WM_SIZE()
+ON_COMMAND(IDCANCEL, &CDlgBaseWndPopupNagBase::OnCancel)
+END_MESSAGE_MAP()
+
+namespace {
+constexpr UINT kCloseBoxId = 1184;
+constexpr UINT kMaximizeId = 1221;
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+constexpr int kCaptionBand = 29;
+
+struct PopupEdges {
+    int left, right, top, bottom;
+};
+const PopupEdges& Edges() {
+    static const PopupEdges edges = [] {
+        CSTBitmap left(1107), right(1108), top(1110), bottom(1105);
+        return PopupEdges{left.GetWidth(), right.GetWidth(), top.GetHeight(), bottom.GetHeight()};
+    }();
+    return edges;
+}
+} // namespace
+
+CDlgBaseChildPopUpWndBase::CDlgBaseChildPopUpWndBase() = default;
+
+CDlgBaseChildPopUpWndBase::CDlgBaseChildPopUpWndBase(UINT templateId, CWnd* parent)
+    : CDlgBaseWnd(templateId, parent) {}
+
+CDlgBaseChildPopUpWndBase::~CDlgBaseChildPopUpWndBase() = default;
+
+void CDlgBaseChildPopUpWndBase::SetWindowSize(BOOL rounded, int width, int height) {
+    m_bRounded = rounded ? 1 : 0;
+    m_nWindowWidth = width;
+    m_nWindowHeight = height;
+}
+
+void CDlgBaseChildPopUpWndBase::SetCaptionStyle(int style) {
+    m_nCaptionStyle = style;
+    m_bmpCaptionStrip.DeleteObject();
+    UINT id = 1118;
+    switch (style) {
+    case 1:
+        id = 1102;
+        break;
+    case 2:
+        id = 1112;
+        break;
+    case 3:
+        id = 1117;
+        break;
+    default:
+        break;
+    }
+    m_bmpCaptionStrip.LoadBitmap(id);
+}
+
+int CDlgBaseChildPopUpWndBase::OnCreate(LPCREATESTRUCTW create) {
+    const int result = CDlgBaseWnd::OnCreate(create);
+    if (m_nWindowWidth != 0 && m_nWindowHeight != 0) {
+        CRect client;
+        GetClientRect(&client);
+        const CRect place(client.left, client.top, client.left + m_nWindowWidth,
+                          client.top + m_nWindowHeight);
+        MoveWindow(&place, TRUE);
+        if (m_bRounded)
+            SetWindowRgn(::CreateRoundRectRgn(place.left, place.top, place.right + 1,
+                                              place.bottom + 1, 9, 9),
+                         TRUE);
+    }
+    return result;
+}
+
+BOOL CDlgBaseChildPopUpWndBase::OnInitDialog() {
+    CDlgBaseWnd::OnInitDialog();
+    if (g_hAppIcon != nullptr)
+        TakeApplicationIdentity(this);
+    else
+        SetWindowText(GetAppTitle());
+    CRect client;
+    GetClientRect(&client);
+    const int w = client.Width();
+    const int t = client.top;
+    if (m_bHasCloseBox) {
+        if (m_closeBox.Create(L"", kButtonStyle, CRect(w - 30, t + 3, w - 7, t + 26), this,
+                              kCloseBoxId))
+            m_closeBox.LoadBitmap(m_bMaximizeAllowed ? 1038 : 1064);
+    } else {
+        m_bMaximizeAllowed = 0;
+    }
+    if (m_bMaximizeAllowed) {
+        const CRect place(w - 55, t + 2, w - 30, t + 20);
+        if (m_maximizeBox.Create(L"", kButtonStyle, place, this, kMaximizeId))
+            m_maximizeBox.LoadBitmap(1063);
+        if (m_restoreBox.Create(L"", kButtonStyle, place, this, kMaximizeId))
+            m_restoreBox.LoadBitmap(1062);
+        m_bMaximized = 0;
+        m_maximizeBox.ShowWindow(SW_SHOW);
+        m_restoreBox.ShowWindow(SW_HIDE);
+    }
+    SetCaptionStyle(m_nCaptionStyle);
+    return TRUE;
+}
+
+void CDlgBaseChildPopUpWndBase::OnOK() {
+    CDlgBaseWnd::OnOK();
+}
+
+void CDlgBaseChildPopUpWndBase::OnCancel() {
+    CDlgBaseWnd::OnCancel();
+}
+
+void CDlgBaseChildPopUpWndBase::OnBtnClose() {
+    if (m_bCloseCallbackEnabled && m_pCloseCallback != nullptr)
+        m_pCloseCallback(this);
+    else if (m_bOverOverlay)
+        CloseDialogOk(this);
+    else
+        CDlgBaseWnd::OnCancel();
+}
+
+void CDlgBaseChildPopUpWndBase::PlaceCaptionButtons(int boxTop) {
+    CRect client;
+    GetClientRect(&client);
+    const int w = client.Width();
+    const int t = client.top;
+    if (m_bHasCloseBox && m_closeBox.GetSafeHwnd() != nullptr)
+        m_closeBox.MoveWindow(w - 30, t + 3, 23, 23, TRUE);
+    if (m_bMaximizeAllowed) {
+        if (m_maximizeBox.GetSafeHwnd() != nullptr)
+            m_maximizeBox.MoveWindow(w - 53, t + boxTop, 23, 23, TRUE);
+        if (m_restoreBox.GetSafeHwnd() != nullptr)
+            m_restoreBox.MoveWindow(w - 53, t + boxTop, 23, 23, TRUE);
+    }
+}
+
+void CDlgBaseChildPopUpWndBase::OnSize(UINT type, int cx, int cy) {
+    CDlgBaseWnd::OnSize(type, cx, cy);
+    PlaceCaptionButtons(3);
+}
+
+bool CDlgBaseChildPopUpWndBase::InCaptionBand(CPoint point) {
+    CRect client;
+    GetClientRect(&client);
+    return CRect(0, 0, client.Width(), kCaptionBand).PtInRect(point) != FALSE;
+}
+
+void CDlgBaseChildPopUpWndBase::OnLButtonDown(UINT, CPoint point) {
+    if (!m_bOverOverlay && !m_bMaximized && InCaptionBand(point))
+        SendMessageW(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+    Default();
+}
+
+void CDlgBaseChildPopUpWndBase::OnLButtonDblClk(UINT, CPoint point) {
+    if (m_bMaximizeAllowed && InCaptionBand(point))
+        ToggleMaximize();
+    Default();
+}
+
+void CDlgBaseChildPopUpWndBase::ToggleMaximize() {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    m_bMaximized = m_bMaximized ? 0 : 1;
+    PostMessageW(WM_SYSCOMMAND, m_bMaximized ? SC_MAXIMIZE : SC_RESTORE,
+                 MAKELPARAM(cursor.x, cursor.y));
+    CHoverButton& shown = m_bMaximized ? m_restoreBox : m_maximizeBox;
+    CHoverButton& hidden = m_bMaximized ? m_maximizeBox : m_restoreBox;
+    if (hidden.GetSafeHwnd() != nullptr)
+        hidden.ShowWindow(SW_HIDE);
+    if (shown.GetSafeHwnd() != nullptr) {
+        shown.ShowWindow(SW_SHOW);
+        shown.SetFocus();
+    }
+}
+
+void CDlgBaseChildPopUpWndBase::OnSysCommand(UINT command, LPARAM lParam) {
+    switch (command & 0xFFF0) {
+    case SC_CLOSE:
+        // The close action alone: the default handling would close a second time past the
+        // close callback (and end an overlay twice).
+        OnBtnClose();
+        return;
+    case SC_RESTORE:
+        ShowWindow(SW_RESTORE);
+        break;
+    case SC_MAXIMIZE:
+        ShowWindow(SW_MAXIMIZE);
+        break;
+    default:
+        break;
+    }
+    CDlgBaseWnd::OnSysCommand(command, lParam);
+}
+
+void CDlgBaseChildPopUpWndBase::OnGetMinMaxInfo(MINMAXINFO* info) {
+    int taskbarHeight = 0;
+    if (const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"")) {
+        RECT client{};
+        if (::GetClientRect(taskbar, &client))
+            taskbarHeight = client.bottom - client.top;
+    }
+    info->ptMinTrackSize.x = m_nMinTrackWidth;
+    info->ptMinTrackSize.y = m_nMinTrackHeight;
+    info->ptMaxTrackSize.x = ::GetSystemMetrics(SM_CXMAXTRACK);
+    info->ptMaxTrackSize.y = ::GetSystemMetrics(SM_CYMAXTRACK) - taskbarHeight - 5;
+    CDlgBaseWnd::OnGetMinMaxInfo(info);
+}
+
+void CDlgBaseChildPopUpWndBase::OnPaint() {
+    CPaintDC paint(this);
+    CRect client;
+    GetClientRect(&client);
+    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    PaintWindowFrame(&dc, client);
+}
+
+void CDlgBaseChildPopUpWndBase::PaintWindowFrame(CDC* dc, const RECT& rect) {
+    const PopupEdges& edges = Edges();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (m_bBottomBar) {
+        static CSTBitmap bar(1019);
+        if (bar.GetWidth() > 0)
+            for (int x = rect.left + edges.left; x < width - edges.right; x += bar.GetWidth())
+                DrawBitmap(dc, x, height - bar.GetHeight() - edges.bottom, bar.GetWidth(),
+                           bar.GetHeight(), &bar, SRCCOPY);
+    }
+    DrawSkinFrame(dc, rect);
+    if (m_bmpCaptionStrip.GetWidth() > 0)
+        for (int x = rect.left + edges.left - 2; x < width + 2 - edges.right;
+             x += m_bmpCaptionStrip.GetWidth())
+            DrawBitmap(dc, x, rect.top + edges.top, m_bmpCaptionStrip.GetWidth(),
+                       m_bmpCaptionStrip.GetHeight(), &m_bmpCaptionStrip, SRCCOPY);
+    {
+        CSelectedFont font(dc->GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
+        dc->SetTextColor(0xFCFCFC);
+        dc->SetBkMode(TRANSPARENT);
+        CString text;
+        GetWindowText(text);
+        if (text.IsEmpty())
+            text = GetAppTitle();
+        static const CRect title(rect.left + 6, rect.top + 9, rect.left + 306, rect.top + 29);
+        CRect place = title;
+        dc->DrawText(text, &place, DT_WORDBREAK);
+    }
+    if (m_bPageTitle)
+        DrawPageTitle(dc, rect, m_bTitleSeparator);
+}
+
+void CDlgBaseChildPopUpWndBase::DrawPageTitle(CDC* dc, const RECT& rect, BOOL separator) {
+    static const CSTLogFont record(GetUIFontFace(), -15, true, FALSE);
+    static CSTFont font(&record);
+    if (separator && g_bmpTitleIcon.GetSafeHandle() == nullptr)
+        g_bmpTitleIcon.LoadBitmap(1075);
+    {
+        CSelectedFont selected(dc->GetSafeHdc(), static_cast<HFONT>(font.GetSafeHandle()));
+        const COLORREF previous = dc->SetTextColor(0xD8C6BD);
+        CString text;
+        GetWindowText(text);
+        CRect place(28, 54, 568, 74);
+        dc->DrawText(text, &place, DT_SINGLELINE);
+        dc->SetTextColor(0x323232);
+        dc->DrawText(text, &place, DT_SINGLELINE);
+        dc->SetTextColor(previous);
+    }
+    if (separator) {
+        static CSTBitmap line(1098);
+        if (line.GetWidth() > 0)
+            for (int x = 28; x < (rect.right - rect.left) - 28; x += line.GetWidth())
+                DrawBitmap(dc, x, 82, line.GetWidth(), line.GetHeight(), &line, SRCCOPY);
+    }
+}
+
+CDlgBaseWndPopupNagBase::CDlgBaseWndPopupNagBase() = default;
+
+CDlgBaseWndPopupNagBase::CDlgBaseWndPopupNagBase(UINT templateId, CWnd* parent)
+    : CDlgBaseChildPopUpWndBase(templateId, parent) {
+    m_bOverOverlay = 1;
+    m_bHasCloseBox = 0;
+    m_bBottomBar = 1;
+    m_bMaximizeAllowed = 0;
+    m_nCaptionStyle = 0;
+}
+
+CDlgBaseWndPopupNagBase::~CDlgBaseWndPopupNagBase() = default;
+
+void CDlgBaseWndPopupNagBase::SetResultAndClose(int code) {
+    m_nResultCode = code;
+    CloseDialogOk(this);
+}
+
+void CDlgBaseWndPopupNagBase::OnOK() {
+    SetResultAndClose(IDOK);
+}
+
+void CDlgBaseWndPopupNagBase::OnCancel() {
+    SetResultAndClose(IDCANCEL);
+}
+
+void CDlgBaseWndPopupNagBase::OnSize(UINT type, int cx, int cy) {
+    CDlgBaseWnd::OnSize(type, cx, cy);
+    CWnd* main = AfxGetMainWnd();
+    if (main != nullptr && ::IsWindow(main->GetSafeHwnd()))
+        CenterWindow(main);
+    PlaceCaptionButtons(9);
+}

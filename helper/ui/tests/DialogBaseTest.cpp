@@ -1,0 +1,345 @@
+// The dialog base, pages, the left panel and the restore-point wait dialog as real windows:
+// scaled placement, held keys, page painting, side buttons and pages, and the wait dialog's
+// outcome through the System Restore stand-in.
+#include "UiTestSupport.h"
+
+#include "DlgBaseWnd.h"
+#include "DlgCreateRestorePoint.h"
+#include "DlgLeftDlgBase.h"
+#include "DlgLeftSideChild.h"
+#include "ui_fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+constexpr UINT kPageTemplate = 9001;
+constexpr UINT kPanelTemplate = 1272;
+constexpr UINT kPopupTemplate = 9002;
+constexpr int kPageText = 1000;
+
+class SharedFonts : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SetUIFontFace(false, L"Tahoma");
+        SetUIFontHeight(-12);
+        CreateSharedFonts();
+    }
+};
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFonts);
+
+CRect RectInParent(CWnd* child) {
+    CRect rect;
+    child->GetWindowRect(&rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child->m_hWnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void PressKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// A modal dialog that asks itself to close while a key is held, then again once released.
+class HeldKeyDialog : public CDlgBaseWnd {
+public:
+    HeldKeyDialog(WORD key, bool ignoreHeld) : CDlgBaseWnd(kPopupTemplate, nullptr), m_key(key) {
+        m_bIgnoreHeldEnter = m_bIgnoreHeldEscape = ignoreHeld ? 1 : 0;
+    }
+    BOOL OnInitDialog() override {
+        CDlgBaseWnd::OnInitDialog();
+        PressKey(m_key, true);
+        SetTimer(1, 200, nullptr);
+        return TRUE;
+    }
+    void OnTimer(UINT_PTR id) {
+        if (++m_ticks == 1) {
+            PostMessageW(WM_COMMAND, m_key == VK_RETURN ? IDOK : IDCANCEL);
+        } else if (m_ticks == 3) {
+            m_openWhileHeld = ::IsWindowVisible(m_hWnd) != FALSE;
+            PressKey(m_key, false);
+        } else if (m_ticks == 5) {
+            PostMessageW(WM_COMMAND, m_key == VK_RETURN ? IDOK : IDCANCEL);
+        } else if (m_ticks > 20) {
+            KillTimer(id);
+            EndDialog(-5);
+        }
+    }
+    WORD m_key;
+    int m_ticks = 0;
+    bool m_openWhileHeld = false;
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HeldKeyDialog, CDlgBaseWnd)
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+int g_paintCalls = 0;
+int CountingPainter(CDlgBaseWnd*, int userValue, CDC*, RECT* client) {
+    g_paintCalls += userValue;
+    return client->right > 0 ? 1 : 0;
+}
+
+// A page that counts its destruction.
+class CountedPage : public CWnd {
+public:
+    explicit CountedPage(int* deaths) : m_deaths(deaths) {}
+    ~CountedPage() override { ++*m_deaths; }
+    int* m_deaths;
+};
+
+std::vector<int> g_actions;
+void RecordAction(CDlgLeftDlgBase*, int action) {
+    g_actions.push_back(action);
+}
+} // namespace
+
+TEST(DialogBase, MoveDlgItemScaledTurnsDialogUnitsIntoPixels) {
+    HostWindow host;
+    CDlgBaseWnd dialog(kPageTemplate, &host);
+    ASSERT_TRUE(dialog.Create(kPageTemplate, &host));
+    CWnd* text = dialog.GetDlgItem(kPageText);
+    ASSERT_NE(text, nullptr);
+    dialog.MoveDlgItemScaled(kPageText, 10, 10, 100, 20);
+    EXPECT_EQ(RectInParent(text), CRect(16, 17, 16 + 151, 17 + 33));
+    dialog.MoveDlgItemScaled(kPageText, 0, 1, 1, 0);
+    EXPECT_EQ(RectInParent(text), CRect(0, 2, 2, 2));
+    dialog.MoveDlgItemScaledPos(kPageText, 10, 10, 100, 20);
+    EXPECT_EQ(RectInParent(text), CRect(16, 17, 116, 37));
+    // A missing control is skipped.
+    dialog.MoveDlgItemScaled(4242, 1, 1, 1, 1);
+    dialog.DestroyWindow();
+}
+
+TEST(DialogBase, HeldEnterOrEscapeKeepsTheDialogOpen) {
+    for (WORD key : {WORD(VK_RETURN), WORD(VK_ESCAPE)}) {
+        HeldKeyDialog guarded(key, true);
+        EXPECT_EQ(guarded.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL);
+        EXPECT_TRUE(guarded.m_openWhileHeld) << key;
+        EXPECT_GE(guarded.m_ticks, 5);
+
+        HeldKeyDialog unguarded(key, false);
+        EXPECT_EQ(unguarded.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL);
+        EXPECT_LT(unguarded.m_ticks, 3) << "closed at once, key " << key;
+        PressKey(key, false);
+    }
+}
+
+TEST(DialogBase, SharedAttentionIconOutlivesEachDialog) {
+    HostWindow host;
+    {
+        CDlgBaseWnd first(kPageTemplate, &host);
+        ASSERT_TRUE(first.Create(kPageTemplate, &host));
+        first.DestroyWindow();
+    }
+    ASSERT_NE(g_hAttentionIcon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(g_hAttentionIcon, &info)) << "still a live icon";
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    const HICON before = g_hAttentionIcon;
+    CDlgBaseWnd second(kPageTemplate, &host);
+    ASSERT_TRUE(second.Create(kPageTemplate, &host));
+    EXPECT_EQ(g_hAttentionIcon, before) << "loaded once";
+    second.DestroyWindow();
+}
+
+TEST(Page, FixedSizeCaptionAndPaintCallback) {
+    HostWindow host(RGB(255, 255, 255), 640, 520);
+    CDlgLeftSideChild page(kPageTemplate, &host);
+    page.m_bBottomStrip = 1;
+    ASSERT_TRUE(page.Create(kPageTemplate, &host));
+    page.SetWindowText(L"Disk cleanup");
+    page.ShowWindow(SW_SHOW);
+    PumpFor(500);
+    CRect window;
+    page.GetWindowRect(&window);
+    EXPECT_EQ(window.Width(), 591);
+    EXPECT_EQ(window.Height(), 473);
+    EXPECT_EQ(page.m_rcPageAction, CRect(365, 430, 562, 462));
+
+    Canvas canvas(591, 473);
+    CRect client(0, 0, 591, 473);
+    page.DrawPageTitle(canvas.DC(), client, TRUE);
+    EXPECT_GT(canvas.CountNear(0x323232, RECT{22, 14, 300, 34}), 0) << "caption";
+    EXPECT_GT(canvas.CountNot(RGB(255, 255, 255), RECT{22, 42, 60, 80}), 0) << "title icon";
+    EXPECT_EQ(canvas.Pixel(590, 472), RGB(0xEA, 0xF1, 0xF9)) << "bottom strip to the edge";
+
+    // An empty caption still leaves the icon and the strip.
+    page.SetWindowText(L"");
+    Canvas untitled(591, 473);
+    page.DrawPageTitle(untitled.DC(), client, TRUE);
+    EXPECT_EQ(untitled.CountNot(RGB(255, 255, 255), RECT{60, 14, 560, 34}), 0);
+    EXPECT_GT(untitled.CountNot(RGB(255, 255, 255), RECT{22, 42, 60, 80}), 0);
+    page.SetWindowText(L"Disk cleanup");
+
+    page.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(300);
+    EXPECT_TRUE(SaveScreenPng(window, BesideProgram(L"page.png").c_str()));
+
+    // With an enabled callback the page paints nothing itself.
+    g_paintCalls = 0;
+    page.SetPaintCallback(&CountingPainter, TRUE, 1);
+    page.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(g_paintCalls, 1);
+    page.SetPaintCallback(&CountingPainter, FALSE, 1);
+    page.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(g_paintCalls, 1);
+    page.DestroyWindow();
+}
+
+TEST(LeftPanel, IconModeButtonsSelectionAndCallbacks) {
+    HostWindow host(RGB(255, 255, 255), 800, 520);
+    auto* panel = new CDlgLeftDlgBase(kPanelTemplate, &host);
+    panel->m_nLayoutMode = 2;
+    panel->m_bShowUpdateLink = 1;
+    panel->m_bRaisedLayout = 1;
+    panel->m_pActionCallback = &RecordAction;
+    auto* home = new CDlgLeftSideChild(kPageTemplate, &host);
+    auto* shared = new CDlgLeftSideChild(kPageTemplate, &host);
+    ASSERT_TRUE(home->Create(kPageTemplate, &host));
+    home->SetWindowText(L"Disk cleanup");
+    ASSERT_TRUE(shared->Create(kPageTemplate, &host));
+    home->MoveWindow(190, 0, 591, 473);
+    shared->MoveWindow(190, 0, 591, 473);
+    shared->SetWindowText(L"Settings");
+    shared->ShowWindow(SW_HIDE);
+    home->ShowWindow(SW_SHOW);
+    panel->m_pages[0] = home;
+    panel->m_pages[1] = shared;
+    panel->m_pages[2] = shared;
+    ASSERT_TRUE(panel->Create(kPanelTemplate, &host));
+    panel->MoveWindow(0, 0, 180, 480);
+    panel->ShowWindow(SW_SHOW);
+
+    CStringArray captions;
+    for (LPCWSTR caption : {L"Home", L"Analyse", L"Defragment", L"Results", L"Schedule",
+                            L"Settings", L"Help", L"Extra"})
+        captions.Add(caption);
+    panel->LayoutSideButtons(8, captions);
+    EXPECT_EQ(panel->GetSideButtonCount(), 8);
+    EXPECT_EQ(panel->GetDlgItem(1206), nullptr) << "seven buttons at most";
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_NE(panel->m_sideButtons[i].GetSafeHwnd(), nullptr) << i;
+        EXPECT_EQ(panel->m_sideButtons[i].m_nIconIndex, i < 6 ? i : 0) << i;
+        EXPECT_EQ(panel->m_sideButtons[i].IsWindowEnabled() != FALSE, i == 0) << i;
+        EXPECT_EQ(RectInParent(&panel->m_sideButtons[i]), CRect(1, 17 + 31 * i, 166, 48 + 31 * i));
+    }
+    EXPECT_TRUE(panel->m_sideButtons[0].m_bSelected);
+    CWnd* update = panel->GetDlgItem(1181);
+    ASSERT_NE(update, nullptr);
+    EXPECT_TRUE(update->IsWindowVisible());
+    EXPECT_EQ(RectInParent(update).TopLeft(), CPoint(28, 436));
+    CString text;
+    update->GetWindowText(text);
+    EXPECT_EQ(text, L"Get updates");
+
+    panel->EnableNavButtons(TRUE, TRUE, TRUE, TRUE, TRUE, TRUE, TRUE);
+    panel->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(300);
+    CRect shot;
+    host.GetWindowRect(&shot);
+    EXPECT_TRUE(SaveScreenPng(shot, BesideProgram(L"left_panel.png").c_str()));
+
+    g_actions.clear();
+    panel->SendMessageW(WM_COMMAND, 1200);
+    EXPECT_TRUE(shared->IsWindowVisible());
+    EXPECT_FALSE(home->IsWindowVisible());
+    EXPECT_TRUE(panel->m_sideButtons[1].m_bSelected);
+    EXPECT_FALSE(panel->m_sideButtons[0].m_bSelected);
+    // The second button of the shared page keeps it shown.
+    panel->SendMessageW(WM_COMMAND, 1201);
+    EXPECT_TRUE(shared->IsWindowVisible());
+    EXPECT_EQ(panel->m_pSelectedButton, &panel->m_sideButtons[2]);
+    // The selected button again, with another page: nothing changes.
+    panel->SelectPage(&panel->m_sideButtons[2], home);
+    EXPECT_TRUE(shared->IsWindowVisible());
+    EXPECT_FALSE(home->IsWindowVisible());
+    panel->SendMessageW(WM_COMMAND, 1197);
+    EXPECT_EQ(g_actions, (std::vector<int>{4, 5, 0}));
+
+    panel->DisableActionButtons();
+    EXPECT_FALSE(update->IsWindowEnabled());
+    panel->EnableActionButtons();
+    EXPECT_TRUE(update->IsWindowEnabled());
+    panel->DestroyWindow();
+    delete panel; // deletes home and shared
+}
+
+TEST(LeftPanel, EachSharedPageIsDeletedOnce) {
+    HostWindow host;
+    int deathsA = 0, deathsB = 0;
+    {
+        CDlgLeftDlgBase panel(kPanelTemplate, &host);
+        auto* a = new CountedPage(&deathsA);
+        auto* b = new CountedPage(&deathsB);
+        // Page 3 shares page 0's object, which a neighbours-only rule deletes twice.
+        CWnd* pages[] = {a, a, a, a, b, b, nullptr, b};
+        std::copy(std::begin(pages), std::end(pages), panel.m_pages);
+    }
+    EXPECT_EQ(deathsA, 1);
+    EXPECT_EQ(deathsB, 1);
+}
+
+TEST(LeftPanel, PlainLayoutHasEightEnabledButtonsWithoutIcons) {
+    HostWindow host;
+    CDlgLeftDlgBase panel(kPanelTemplate, &host);
+    ASSERT_TRUE(panel.Create(kPanelTemplate, &host));
+    CStringArray captions;
+    panel.LayoutSideButtons(0, captions);
+    EXPECT_EQ(panel.GetSideButtonCount(), 0);
+    for (LPCWSTR caption : {L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8"})
+        captions.Add(caption);
+    panel.LayoutAllSideButtons(8, captions);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(panel.m_sideButtons[i].m_nIconIndex, -1);
+        EXPECT_TRUE(panel.m_sideButtons[i].IsWindowEnabled());
+    }
+    EXPECT_FALSE(panel.GetDlgItem(1181)->IsWindowVisible()) << "update link hidden";
+    panel.DestroyWindow();
+}
+
+class RestorePointDialog : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::wstring folder = BesideProgram(L"");
+        folder = folder.substr(0, folder.rfind(L'\\', folder.size() - 2)) + L"\\standins";
+        ASSERT_TRUE(SetDllDirectoryW(folder.c_str()));
+    }
+    void SetUp() override { ClearRecord(); }
+    void TearDown() override {
+        ClearRecord();
+        SetEnvironmentVariableW(L"XARN_SRCLIENT_FAIL", nullptr);
+    }
+    static void ClearRecord() {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Halvenor\\Xarn\\SYSRES",
+                           L"LastRestorePointTime");
+    }
+};
+
+TEST_F(RestorePointDialog, EndsWithTheOutcome) {
+    CDlgCreateRestorePoint withoutText;
+    EXPECT_EQ(withoutText.DoModal(), static_cast<INT_PTR>(E_NOTIMPL));
+    EXPECT_EQ(withoutText.GetSafeHwnd(), nullptr);
+
+    CDlgCreateRestorePoint made;
+    EXPECT_EQ(made.DoModalWithText(L"Before cleaning"), IDOK);
+
+    ClearRecord();
+    SetEnvironmentVariableW(L"XARN_SRCLIENT_FAIL", L"begin");
+    CDlgCreateRestorePoint failed;
+    EXPECT_EQ(failed.DoModalWithText(L"Before cleaning"), CDlgCreateRestorePoint::kFailed);
+}
+
+TEST_F(RestorePointDialog, HeldEnterDoesNotKeepItOpen) {
+    PressKey(VK_RETURN, true);
+    CDlgCreateRestorePoint dialog;
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(dialog.DoModalWithText(L"Before cleaning"), IDOK);
+    PressKey(VK_RETURN, false);
+    EXPECT_LT(::GetTickCount64() - start, 30000u);
+}
