@@ -37,16 +37,6 @@ constexpr UINT kMaximizeId = 1221;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
 constexpr int kCaptionBand = 29;
 
-struct PopupEdges {
-    int left, right, top, bottom;
-};
-const PopupEdges& Edges() {
-    static const PopupEdges edges = [] {
-        CSTBitmap left(1107), right(1108), top(1110), bottom(1105);
-        return PopupEdges{left.GetWidth(), right.GetWidth(), top.GetHeight(), bottom.GetHeight()};
-    }();
-    return edges;
-}
 } // namespace
 
 CDlgBaseChildPopUpWndBase::CDlgBaseChildPopUpWndBase() = default;
@@ -242,7 +232,7 @@ void CDlgBaseChildPopUpWndBase::OnPaint() {
 }
 
 void CDlgBaseChildPopUpWndBase::PaintWindowFrame(CDC* dc, const RECT& rect) {
-    const PopupEdges& edges = Edges();
+    const SkinFrameEdges& edges = GetSkinFrameEdges();
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (m_bBottomBar) {

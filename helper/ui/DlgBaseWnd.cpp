@@ -91,6 +91,15 @@ void CDlgBaseWnd::ResetBase() {
     ClassLogFont();
 }
 
+const SkinFrameEdges& GetSkinFrameEdges() {
+    static const SkinFrameEdges edges = [] {
+        CSTBitmap left(1107), right(1108), top(1110), bottom(1105);
+        return SkinFrameEdges{left.GetWidth(), right.GetWidth(), top.GetHeight(),
+                              bottom.GetHeight()};
+    }();
+    return edges;
+}
+
 void TakeApplicationIdentity(CWnd* window) {
     CString title;
     LoadResourceText(title, kAppTitleStringId);

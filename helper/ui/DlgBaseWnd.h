@@ -26,6 +26,13 @@ extern XARNHELPER_DATA HICON g_hAttentionIcon;
 // The application's title (string resource AFX_IDS_APP_TITLE) and icon (g_hAppIcon).
 void TakeApplicationIdentity(CWnd* window);
 
+// The skin frame's edge sizes: widths of the left (1107) and right (1108) edges, heights of
+// the top (1110) and bottom (1105) ones; measured once.
+struct SkinFrameEdges {
+    int left, right, top, bottom;
+};
+const SkinFrameEdges& GetSkinFrameEdges();
+
 class CDlgBaseWnd : public CDialog {
     DECLARE_DYNCREATE(CDlgBaseWnd)
     DECLARE_MESSAGE_MAP()

@@ -59,17 +59,6 @@ CString EscapeForHtml(const CString& text) {
     return escaped;
 }
 
-// The cached edge sizes of the skin frame: left and right widths, top and bottom heights.
-struct FrameEdges {
-    int left, right, top, bottom;
-};
-const FrameEdges& Edges() {
-    static const FrameEdges edges = [] {
-        CSTBitmap left(1107), right(1108), top(1110), bottom(1105);
-        return FrameEdges{left.GetWidth(), right.GetWidth(), top.GetHeight(), bottom.GetHeight()};
-    }();
-    return edges;
-}
 } // namespace
 
 void SetMessageBoxAnswerHook(MessageBoxAnswerHook hook) {
@@ -417,7 +406,7 @@ void CDlgBaseMessageBoxWndBase::OnPaint() {
     GetClientRect(&client);
     CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
     DrawSkinFrame(&dc, client);
-    const FrameEdges& edges = Edges();
+    const SkinFrameEdges& edges = GetSkinFrameEdges();
     if (m_bmpCaptionStrip.GetWidth() > 0)
         for (int x = client.left + edges.left - 2; x < client.Width() + 2 - edges.right;
              x += m_bmpCaptionStrip.GetWidth())

@@ -19,15 +19,7 @@ constexpr UINT kPanelTemplate = 1272;
 constexpr UINT kPopupTemplate = 9002;
 constexpr int kPageText = 1000;
 
-class SharedFonts : public ::testing::Environment {
-public:
-    void SetUp() override {
-        SetUIFontFace(false, L"Tahoma");
-        SetUIFontHeight(-12);
-        CreateSharedFonts();
-    }
-};
-const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFonts);
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
 CRect RectInParent(CWnd* child) {
     CRect rect;

@@ -23,15 +23,7 @@ namespace {
 constexpr UINT kPopupTemplate = 9002;
 constexpr int kCheckBox = 1231;
 
-class SharedFonts : public ::testing::Environment {
-public:
-    void SetUp() override {
-        SetUIFontFace(false, L"Tahoma");
-        SetUIFontHeight(-12);
-        CreateSharedFonts();
-    }
-};
-const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFonts);
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
 enum class Answer { kEnter, kEscape, kClose, kButton0, kButton1, kButton2, kCheckThenButton0 };
 

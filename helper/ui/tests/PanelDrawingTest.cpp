@@ -16,15 +16,7 @@ constexpr COLORREF kBand = 0xD4F6E2;
 constexpr COLORREF kRowLine = 0xEDEDED;
 constexpr COLORREF kBarBlue = RGB(0x2D, 0x6D, 0xB5);
 
-class SharedFonts : public ::testing::Environment {
-public:
-    void SetUp() override {
-        SetUIFontFace(false, L"Tahoma");
-        SetUIFontHeight(-12);
-        CreateSharedFonts();
-    }
-};
-const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFonts);
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
 bool SamePixels(const Canvas& a, const Canvas& b) {
     for (int y = 0; y < a.Height(); ++y)

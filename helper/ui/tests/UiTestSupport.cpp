@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include "ui_fonts.h"
+
 #include <vector>
 
 BEGIN_MESSAGE_MAP(HostWindow, CWnd)
@@ -12,6 +14,12 @@ BOOL HostWindow::OnEraseBkgnd(CDC* dc) {
     GetClientRect(&client);
     dc->FillSolidRect(&client, m_background);
     return TRUE;
+}
+
+void SharedFontsEnvironment::SetUp() {
+    SetUIFontFace(false, L"Tahoma");
+    SetUIFontHeight(-12);
+    CreateSharedFonts();
 }
 
 namespace {

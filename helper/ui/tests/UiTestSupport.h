@@ -29,6 +29,12 @@ private:
     ULONG_PTR m_token = 0;
 };
 
+// The shared UI fonts, as the application object makes them at start-up (Tahoma, 12 pixels).
+class SharedFontsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override;
+};
+
 // A 32-bit memory bitmap selected into a memory context, filled with one colour.
 class Canvas {
 public:
