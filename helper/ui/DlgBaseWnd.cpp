@@ -74,10 +74,10 @@ CDlgBaseWnd::CDlgBaseWnd(UINT templateId, CWnd* parent)
 }
 
 CDlgBaseWnd::~CDlgBaseWnd() {
-    // The attention icon is shared by every dialog and kept for the process.
+    // The attention icon is shared by every dialog and kept for the process; the template
+    // font member gives the dialog its previous font back as it goes.
     if (m_toolTip.GetSafeHwnd())
         m_toolTip.DestroyWindow();
-    m_templateFont.Restore();
 }
 
 void CDlgBaseWnd::ResetBase() {

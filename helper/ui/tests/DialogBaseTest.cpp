@@ -121,6 +121,18 @@ TEST(DialogBase, HeldEnterOrEscapeKeepsTheDialogOpen) {
     }
 }
 
+TEST(DialogBase, TooltipControlOnlyWithTooltipsOn) {
+    HostWindow host;
+    for (BYTE on : {BYTE(0), BYTE(1)}) {
+        g_bShowToolTips = on;
+        CDlgBaseWnd dialog(kPageTemplate, &host);
+        ASSERT_TRUE(dialog.Create(kPageTemplate, &host));
+        EXPECT_EQ(dialog.m_toolTip.GetSafeHwnd() != nullptr, on != 0);
+        dialog.DestroyWindow();
+    }
+    g_bShowToolTips = 0;
+}
+
 TEST(DialogBase, SharedAttentionIconOutlivesEachDialog) {
     HostWindow host;
     {

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include "product_identity.h"
 #include "ui_fonts.h"
 
 #include <vector>
@@ -58,8 +59,12 @@ bool SaveScreenPng(const RECT& rect, LPCWSTR path, const std::function<void(HDC)
 }
 
 std::wstring BesideProgram(LPCWSTR name) {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
+    // Under Wine a program started from outside every drive has a relative module name; the
+    // library's folder look-up falls back to the command line then.
+    CString folder;
+    GetModuleFolder(nullptr, folder);
+    std::wstring path(folder.GetString());
+    if (!path.empty() && path.back() != L'\\')
+        path += L'\\';
+    return path + name;
 }
