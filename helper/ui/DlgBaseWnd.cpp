@@ -48,6 +48,12 @@ LOGFONTW& ClassLogFont() {
     return font;
 }
 
+// Only the key's down bit counts: the low bit says "pressed at some time since the last
+// query", which a key released long ago, even by another program, still sets once.
+bool IsKeyHeld(int key) {
+    return (::GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
 int ScaledUp(int value, double factor) {
     return static_cast<int>(std::ceil(value * factor));
 }
@@ -162,13 +168,13 @@ BOOL CDlgBaseWnd::PreTranslateMessage(MSG* msg) {
 }
 
 void CDlgBaseWnd::OnOK() {
-    if (m_bIgnoreHeldEnter && ::GetAsyncKeyState(VK_RETURN) != 0)
+    if (m_bIgnoreHeldEnter && IsKeyHeld(VK_RETURN))
         return;
     CDialog::OnOK();
 }
 
 void CDlgBaseWnd::OnCancel() {
-    if (m_bIgnoreHeldEscape && ::GetAsyncKeyState(VK_ESCAPE) != 0)
+    if (m_bIgnoreHeldEscape && IsKeyHeld(VK_ESCAPE))
         return;
     CDialog::OnCancel();
 }
