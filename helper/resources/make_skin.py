@@ -302,8 +302,8 @@ def tile_icon(size, colour, draw, ground=WHITE):
 
 def about_picture():
     """The About box's left column: the product's tile on a pale ground."""
-    c = Canvas(118, 236, PALE)
-    c.rect(117, 0, 118, 236, "#D5E0EC")
+    c = Canvas(118, 324, PALE)
+    c.rect(117, 0, 118, 324, "#D5E0EC")
     c.paste(tile_icon(72, BLUE, glyphs.defrag, PALE), 23, 24)
     return c
 
@@ -398,7 +398,7 @@ BITMAPS = {
     1087: lambda: tile_icon(48, BLUE, glyphs.feedback),
     1039: lambda: tool_icons(glyphs.TOOLS + glyphs.DISK_TOOLS),
     1041: lambda: publish_box(True), 1046: lambda: publish_box(False),
-    1142: lambda: tile_icon(20, BLUE, glyphs.check),
+    1142: lambda: tile_icon(20, SKY, glyphs.settings),
 }
 
 # PNG images: id -> function making the image.

@@ -30,7 +30,8 @@ constexpr UINT kCloseButtonId = 1184;
 constexpr int kWebSiteLinkId = 1017;
 constexpr int kSupportLinkId = 1457;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-constexpr COLORREF kLinkBackground = 0xF0FAF4;
+// The bottom bar's colour (1019), on which the links sit.
+constexpr COLORREF kLinkBackground = 0xF9F1EA;
 constexpr COLORREF kLinkText = 0xAC5F0A;
 
 CString PelqText(LPCWSTR key) {
@@ -83,6 +84,8 @@ BOOL CDlgAbout::OnInitDialog() {
     m_strVersion = FillTextSlots(PelqText(L"IDS_PELQ_VERSION"),
                                  {GetAppTitle(), GetHelperLibraryVersion(), m_strLegalNotice});
     m_strTrademarkOwners = PelqText(L"IDS_TRAD_OWNERS");
+    // The frame painter draws the window's text as the title, white in the caption.
+    SetWindowText(PelqText(L"IDS_ABOUT"));
     m_strWarning = PelqText(L"IDS_PELQ_WARNING");
 
     if (CWnd* main = AfxGetMainWnd(); main != nullptr && ::IsWindow(main->GetSafeHwnd()))
@@ -141,12 +144,6 @@ void CDlgAbout::OnPaint() {
 
     dc.SetBkMode(TRANSPARENT);
     {
-        CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
-        dc.SetTextColor(RGB(255, 255, 255));
-        CRect title(12, 9, 500, 30);
-        dc.DrawText(PelqText(L"IDS_ABOUT"), &title, DT_SINGLELINE);
-    }
-    {
         CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontPlus6Bold.GetSafeHandle()));
         dc.SetTextColor(0x404040);
         const CString heading =
@@ -167,6 +164,7 @@ void CDlgAbout::OnPaint() {
     CRect warning(135, 296, 600, 341);
     dc.DrawText(m_strWarning, &warning, DT_WORDBREAK | DT_CALCRECT);
     dc.DrawText(m_strWarning, &warning, DT_WORDBREAK);
-    CRect internet(135, 368, 200, 383);
-    dc.DrawText(PelqText(L"IDS_INTERNET"), &internet, DT_SINGLELINE);
+    // Right-aligned so that it ends before the link beside it.
+    CRect internet(120, 368, 182, 383);
+    dc.DrawText(PelqText(L"IDS_INTERNET"), &internet, DT_SINGLELINE | DT_RIGHT);
 }

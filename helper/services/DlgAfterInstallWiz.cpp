@@ -16,7 +16,6 @@
 #include <shellapi.h>
 
 #include <classlib/App.h>
-#include <classlib/Resources.h>
 
 IMPLEMENT_DYNAMIC(CDlgAfterInstallWiz, CDlgBaseWndPopupNagBase)
 
@@ -109,7 +108,8 @@ BOOL CDlgAfterInstallWiz::OnInitDialog() {
     SetDlgItemText(kSkipId, GetLangString(L"IDC_BTN_SKIP_STEP", L"IDD_AFTER_INSTALL_WIZARD_MAIN"));
     CenterWindow(AfxGetMainWnd());
     SetWindowRgn(::CreateRoundRectRgn(0, 0, kWidth + 1, kHeight + 1, 6, 6), TRUE);
-    m_bmpCaption.LoadBitmap(1118);
+    // The frame painter draws the title in the caption, over its strip (1118).
+    SetWindowText(PelqText(L"IDS_WLCM_WIZ"));
     m_bmpTask.LoadBitmap(1142);
     static_cast<void>(m_stepIcons.Load(kStepIconsResource, L"PNG", GetResourceInstance()));
     m_nextButton.m_bHasDisabledState = true;
@@ -123,7 +123,7 @@ BOOL CDlgAfterInstallWiz::OnInitDialog() {
     CRect client;
     GetClientRect(&client);
     m_animation.MoveWindow(client.Width() / 2 - 67, client.Height() - 50, 134, 13);
-    const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(kAnimationResource), L"AVI");
+    const HINSTANCE module = GetResourceInstance();
     if (m_animation.SendMessageW(ACM_OPENW, reinterpret_cast<WPARAM>(module),
                                  reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kAnimationResource))))
         m_animation.SendMessageW(ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
@@ -187,11 +187,11 @@ void CDlgAfterInstallWiz::StartScheduler() {
     CRect client;
     GetClientRect(&client);
     const int x = client.Width() - 225;
-    MoveAnimation(x, 145);
+    MoveAnimation(x, 128);
     static_cast<void>(StartHiddenScan());
     m_bBackupDone = true;
     Invalidate(FALSE);
-    MoveAnimation(x, 175);
+    MoveAnimation(x, 156);
     CreateInstallRestorePoint();
     const CString folder = ProgramFolder();
     SetCurrentDirectoryW(folder);
@@ -346,15 +346,7 @@ void CDlgAfterInstallWiz::OnPaint() {
     CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
     PaintWindowFrame(&dc, client);
     const int width = client.Width();
-    TileBitmapRow(&dc, &m_bmpCaption, m_bmpCaption.GetWidth(), m_bmpCaption.GetHeight(), 6,
-                  width - 6, 0);
     dc.SetBkMode(TRANSPARENT);
-    {
-        CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
-        dc.SetTextColor(0xFCFCFC);
-        CRect title(12, 0, width - 40, 21);
-        dc.DrawText(PelqText(L"IDS_WLCM_WIZ"), &title, DT_SINGLELINE | DT_VCENTER);
-    }
     {
         CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontPlus4Bold.GetSafeHandle()));
         dc.SetTextColor(0x323232);
@@ -368,7 +360,7 @@ void CDlgAfterInstallWiz::OnPaint() {
     dc.DrawText(m_strTexts[1], &introduction, DT_WORDBREAK);
     const bool done[2] = {m_bBackupDone, m_bServiceDone};
     for (int task = 0; task < 2; ++task) {
-        const int y = 141 + 30 * task;
+        const int y = 124 + 28 * task;
         if (m_bmpTask.GetWidth() > 0)
             DrawBitmap(&dc, 26, y, m_bmpTask.GetWidth(), m_bmpTask.GetHeight(), &m_bmpTask,
                        SRCCOPY);
@@ -383,6 +375,6 @@ void CDlgAfterInstallWiz::OnPaint() {
         }
     }
     dc.SetTextColor(0x444444);
-    CRect closing(26, 205, width - 26, 240);
+    CRect closing(26, 184, width - 26, 204);
     dc.DrawText(m_strTexts[4], &closing, DT_WORDBREAK);
 }

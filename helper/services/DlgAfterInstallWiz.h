@@ -70,7 +70,6 @@ public:
     CRect m_rcStatus[kStepCount];
     CString m_strTexts[5];
     CAnimateCtrl m_animation;
-    CSTBitmap m_bmpCaption;
     CSTBitmap m_bmpTask;
     bool m_bNext = false;
     bool m_bSkip = false;

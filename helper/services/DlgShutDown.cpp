@@ -74,6 +74,8 @@ BOOL CDlgShutDown::OnInitDialog() {
     CDlgBaseWndPopupNagBase::OnInitDialog();
     SetDlgItemText(IDOK, GetLangString(L"IDOK", L"IDD_DLG_SHUTDOWN"));
     SetDlgItemText(IDCANCEL, GetLangString(L"IDCANCEL", L"IDD_DLG_SHUTDOWN"));
+    // The frame painter draws the window's text as the title, white in the caption.
+    SetWindowText(PelqText(m_bRestart ? L"IDS_RESTART_ALERT" : L"IDS_SHUTDOWN_ALERT"));
     if (CWnd* main = AfxGetMainWnd(); main != nullptr && ::IsWindow(main->GetSafeHwnd()))
         CenterWindow(main);
 
@@ -85,7 +87,7 @@ BOOL CDlgShutDown::OnInitDialog() {
 
     m_okButton.m_bHasDisabledState = true;
     m_cancelButton.m_bHasDisabledState = true;
-    StyleTextButton(&m_okButton, true, true, false);
+    StyleTextButton(&m_okButton, true, false, false);
     StyleTextButton(&m_cancelButton, true, false, false);
     m_okButton.LoadBitmap(1065);
     m_cancelButton.LoadBitmap(1065);
@@ -124,6 +126,8 @@ void CDlgShutDown::OnTimer(UINT_PTR id) {
         CDlgBaseWndPopupNagBase::OnTimer(id);
         return;
     }
+    if (m_nMinutes == 0 && m_nSeconds == 0)
+        return; // the countdown has ended
     --m_nSeconds;
     if (m_nMinutes == 0 && m_nSeconds <= 0) {
         KillTimer(kCountdownTimer);
@@ -216,10 +220,6 @@ void CDlgShutDown::OnPaint() {
     dc.SetBkMode(TRANSPARENT);
     {
         CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
-        dc.SetTextColor(RGB(255, 255, 255));
-        CRect title(12, 9, 500, 30);
-        dc.DrawText(PelqText(m_bRestart ? L"IDS_RESTART_ALERT" : L"IDS_SHUTDOWN_ALERT"), &title,
-                    DT_SINGLELINE | DT_END_ELLIPSIS);
         dc.SetTextColor(kText);
         CRect message(80, 53, 500, 90);
         dc.DrawText(m_strMessage, &message, DT_WORDBREAK | DT_END_ELLIPSIS);
@@ -246,8 +246,9 @@ void CDlgShutDown::OnPaint() {
         CRect closing(70, 217, 500, 267);
         if (m_bFailed) {
             dc.SetTextColor(0x0000C8);
+            CRect failure(70, 167, 560, 207);
             dc.DrawText(PelqText(m_bRestart ? L"IDS_RESTART_FAILED" : L"IDS_SHUTDOWN_FAILED"),
-                        &closing, DT_WORDBREAK);
+                        &failure, DT_WORDBREAK);
         } else {
             dc.DrawText(m_strSentence, &sentence, DT_SINGLELINE);
             dc.DrawText(PelqText(L"IDS_SAVE_WORK"), &save, DT_SINGLELINE);
