@@ -247,7 +247,9 @@ def make_avi(path, width, height, frames):
         rows = bytearray()
         for _ in range(height):
             row = bytearray(stride)
-            for x in range(f * bar, min(width, (f + 1) * bar + bar)):
+            # Column 0 stays white: a transparent animation takes its first pixel as the
+            # colour to leave out.
+            for x in range(max(1, f * bar), min(width, (f + 1) * bar + bar)):
                 row[x] = 1
             rows += row
         frame_data.append(bytes(rows))
@@ -323,15 +325,6 @@ def tool_icons(tools):
     return c
 
 
-def publish_box(checked):
-    c = Canvas(15, 15, WHITE)
-    c.round_rect(0, 0, 14, 14, 3, GREEN if checked else "#8A9BB0")
-    c.round_rect(1, 1, 13, 13, 2, GREEN if checked else WHITE)
-    if checked:
-        c.line([(3.5, 7.8), (6.3, 10.6), (11.5, 4.2)], 1.9, WHITE)
-    return c
-
-
 def blue_strip(width=120, height=28):
     return lambda: push_strip(width, height, 4, BLUE_STATES, BLUE_EDGES)
 
@@ -391,13 +384,12 @@ BITMAPS = {
     1115: lambda: message_icon(BLUE, glyphs.info),
     1116: lambda: message_icon(GREEN, glyphs.good),
     # the information dialogs: About's picture, the shut-down alert, its separator and the
-    # mark on its bottom bar, the feedback picture, the tools' list icons, the publish box
-    # (checked, unchecked) and the after-install wizard's task icon
+    # mark on its bottom bar, the feedback picture, the tools' list icons and the after-install
+    # wizard's task icon
     1018: about_picture, 1036: lambda: tile_icon(48, ORANGE, glyphs.attention),
     1037: lambda: flat(1, 2, LINE), 1043: bottom_mark,
     1087: lambda: tile_icon(48, BLUE, glyphs.feedback),
     1039: lambda: tool_icons(glyphs.TOOLS + glyphs.DISK_TOOLS),
-    1041: lambda: publish_box(True), 1046: lambda: publish_box(False),
     1142: lambda: tile_icon(20, SKY, glyphs.settings),
 }
 

@@ -14,8 +14,8 @@ template <typename Draw> void WithPen(CDC* dc, COLORREF colour, bool hollow, Dra
     if (pen == nullptr)
         return;
     const HGDIOBJ previousPen = ::SelectObject(target, pen);
-    const HGDIOBJ previousBrush = hollow ? ::SelectObject(target, ::GetStockObject(NULL_BRUSH))
-                                         : nullptr;
+    const HGDIOBJ previousBrush =
+        hollow ? ::SelectObject(target, ::GetStockObject(NULL_BRUSH)) : nullptr;
     draw(target);
     if (previousBrush != nullptr)
         ::SelectObject(target, previousBrush);

@@ -17,7 +17,6 @@
 IMPLEMENT_DYNAMIC(CDlgAbout, CDlgBaseWndPopupNagBase)
 
 BEGIN_MESSAGE_MAP(CDlgAbout, CDlgBaseWndPopupNagBase)
-ON_WM_CREATE()
 ON_WM_PAINT()
 ON_BN_CLICKED(1184, &CDlgAbout::OnClose)
 ON_BN_CLICKED(IDOK, &CDlgAbout::OnClose)
@@ -52,6 +51,7 @@ void StyleLink(CHyperLinkBtn& link) {
 } // namespace
 
 CDlgAbout::CDlgAbout(CWnd* parent) : CDlgBaseWndPopupNagBase(kTemplate, parent) {
+    SetWindowSize(TRUE, kWidth, kHeight);
     m_pApp = AfxGetApp();
 }
 
@@ -64,17 +64,8 @@ void CDlgAbout::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, kSupportLinkId, m_supportLink);
 }
 
-int CDlgAbout::OnCreate(LPCREATESTRUCTW create) {
-    const int result = CDlgBaseWndPopupNagBase::OnCreate(create);
-    SetWindowPos(nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowRgn(::CreateRoundRectRgn(0, 0, kWidth + 1, kHeight + 1, 9, 9), TRUE);
-    return result;
-}
-
 BOOL CDlgAbout::OnInitDialog() {
     CDlgBaseWndPopupNagBase::OnInitDialog();
-    // The template may say otherwise: the box always has its own size.
-    SetWindowPos(nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
     SetDlgItemText(IDOK, GetLangString(L"IDOK", L"IDD_DLG_ABOUT"));
     SetDlgItemText(kWebSiteLinkId, GetLangString(L"ID_OPENWEBSITE", L"IDD_DLG_ABOUT"));
     SetDlgItemText(kSupportLinkId, GetLangString(L"IDC_BTN_SUPPORT", L"IDD_DLG_ABOUT"));
@@ -99,8 +90,8 @@ BOOL CDlgAbout::OnInitDialog() {
     m_okButton.LoadBitmap(1051);
     GetDefaultLogFont(&m_okButton.m_logFont);
     m_okButton.m_logFont.lfWeight = FW_BOLD;
-    m_okButton.m_clrText = m_okButton.m_clrHover = m_okButton.m_clrThird =
-        m_okButton.m_clrPressed = 0xFFFCFC;
+    m_okButton.m_clrText = m_okButton.m_clrHover = m_okButton.m_clrThird = m_okButton.m_clrPressed =
+        0xFFFCFC;
     m_okButton.SetWindowText(L"OK");
     m_okButton.MoveWindow(525, client.Height() - 43, 79, 23);
 

@@ -36,7 +36,6 @@ public:
     CWinApp* m_pApp = nullptr;
 
 protected:
-    int OnCreate(LPCREATESTRUCTW create);
     void OnPaint();
     void OnClose();
     void OnWebSite();

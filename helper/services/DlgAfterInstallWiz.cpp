@@ -82,12 +82,12 @@ CDlgAfterInstallWiz::CDlgAfterInstallWiz(CWnd* owner) : CDlgBaseWndPopupNagBase(
             m_strDescriptions[step] = FillTextSlots(m_strDescriptions[step], {kProductWord});
         m_strStatus[step] = PelqText(step == 0 ? L"IDS_STRSTATUSPROCESS" : L"IDS_STRSTATUSPENDING");
     }
-    static const LPCWSTR kTextKeys[5] = {L"IDS_M_STRSTEPDESCRIPTIONS0", L"IDS_M_STRSTEPDESCRIPTIONS1",
-                                         L"IDS_M_STRSTEPDESCRIPTIONS2", L"IDS_M_STRSTEPDESCRIPTIONS3",
-                                         L"IDS_M_STRSTEPDESCRIPTIONS4"};
+    static const LPCWSTR kTextKeys[5] = {
+        L"IDS_M_STRSTEPDESCRIPTIONS0", L"IDS_M_STRSTEPDESCRIPTIONS1", L"IDS_M_STRSTEPDESCRIPTIONS2",
+        L"IDS_M_STRSTEPDESCRIPTIONS3", L"IDS_M_STRSTEPDESCRIPTIONS4"};
     for (int i = 0; i < 5; ++i)
-        m_strTexts[i] = i < 2 ? FillTextSlots(PelqText(kTextKeys[i]), {kProductWord})
-                              : PelqText(kTextKeys[i]);
+        m_strTexts[i] =
+            i < 2 ? FillTextSlots(PelqText(kTextKeys[i]), {kProductWord}) : PelqText(kTextKeys[i]);
 }
 
 CDlgAfterInstallWiz::~CDlgAfterInstallWiz() {
@@ -133,9 +133,8 @@ BOOL CDlgAfterInstallWiz::OnInitDialog() {
 
 BOOL CDlgAfterInstallWiz::PreTranslateMessage(MSG* msg) {
     // The wizard cannot be dismissed from the keyboard.
-    if (msg->message == WM_KEYDOWN &&
-        (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE || msg->wParam == VK_F4 ||
-         msg->wParam == VK_SPACE))
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE ||
+                                       msg->wParam == VK_F4 || msg->wParam == VK_SPACE))
         return TRUE;
     if (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F4)
         return TRUE;
@@ -264,7 +263,8 @@ int CDlgAfterInstallWiz::RunAndWait(const CString& program, const CString& argum
 void CDlgAfterInstallWiz::CreateInstallRestorePoint() {
     if (AfxGetApp() == nullptr)
         return;
-    static_cast<void>(CreateRestorePoint(FillTextSlots(PelqText(L"IDS_FIRST_INSTL"), {kProductWord})));
+    static_cast<void>(
+        CreateRestorePoint(FillTextSlots(PelqText(L"IDS_FIRST_INSTL"), {kProductWord})));
 }
 
 bool CDlgAfterInstallWiz::UpdateDatabase() {

@@ -18,7 +18,6 @@
 IMPLEMENT_DYNAMIC(CDlgPelqFeedback, CDlgBaseWndPopupNagBase)
 
 BEGIN_MESSAGE_MAP(CDlgPelqFeedback, CDlgBaseWndPopupNagBase)
-ON_WM_CREATE()
 ON_WM_PAINT()
 ON_WM_SIZE()
 ON_WM_TIMER()
@@ -30,7 +29,7 @@ ON_BN_CLICKED(1215, &CDlgPelqFeedback::OnPublishClicked)
 ON_MESSAGE(CDlgPelqFeedback::kUploadDoneMessage, &CDlgPelqFeedback::OnUploadDone)
 END_MESSAGE_MAP()
 
-const int CDlgPelqFeedback::kToolIds[24] = {0, 3,  4,  7,  8,  5,  10, 11, 12, 18, 1,  16,
+const int CDlgPelqFeedback::kToolIds[24] = {0,  3,  4, 7, 8,  5,  10, 11, 12, 18, 1,  16,
                                             17, 23, 6, 9, 13, 14, 15, 19, 20, 21, 22, 24};
 
 namespace {
@@ -78,18 +77,17 @@ void CDlgPelqFeedback::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, kToolsId, m_tools);
 }
 
-int CDlgPelqFeedback::OnCreate(LPCREATESTRUCTW create) {
-    return CDlgBaseWndPopupNagBase::OnCreate(create);
-}
-
 BOOL CDlgPelqFeedback::OnInitDialog() {
     CDlgBaseWndPopupNagBase::OnInitDialog();
     const struct {
         int id;
         LPCWSTR key;
-    } captions[] = {{kSubmitId, L"ID_BTN_SUBMIT_FEEDBACK"}, {kPreviewId, L"IDC_BTN_VIEW_REPORT"},
-                    {IDCANCEL, L"IDCANCEL"},               {kEmailLabelId, L"IDC_ST_EMAIL"},
-                    {kTypeLabelId, L"IDC_ST_FEEDBACK_TYPE"}, {kLogId, L"IDC_BTN_VIEW_ATTACHED_LOG"}};
+    } captions[] = {{kSubmitId, L"ID_BTN_SUBMIT_FEEDBACK"},
+                    {kPreviewId, L"IDC_BTN_VIEW_REPORT"},
+                    {IDCANCEL, L"IDCANCEL"},
+                    {kEmailLabelId, L"IDC_ST_EMAIL"},
+                    {kTypeLabelId, L"IDC_ST_FEEDBACK_TYPE"},
+                    {kLogId, L"IDC_BTN_VIEW_ATTACHED_LOG"}};
     for (const auto& caption : captions)
         SetDlgItemText(caption.id, GetLangString(caption.key, L"IDD_PELQ_FEEDBACK"));
     if (CWnd* main = AfxGetMainWnd(); main != nullptr && ::IsWindow(main->GetSafeHwnd()))

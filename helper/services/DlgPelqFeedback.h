@@ -70,7 +70,6 @@ public:
     FeedbackUploadOutcome m_outcome;
 
 protected:
-    int OnCreate(LPCREATESTRUCTW create);
     void OnPaint();
     void OnSize(UINT type, int cx, int cy) override;
     void OnTimer(UINT_PTR id);

@@ -18,7 +18,6 @@
 IMPLEMENT_DYNAMIC(CDlgShutDown, CDlgBaseWndPopupNagBase)
 
 BEGIN_MESSAGE_MAP(CDlgShutDown, CDlgBaseWndPopupNagBase)
-ON_WM_CREATE()
 ON_WM_PAINT()
 ON_BN_CLICKED(IDOK, &CDlgShutDown::OnShutDownNow)
 ON_BN_CLICKED(IDCANCEL, &CDlgShutDown::OnBtnClose)
@@ -53,7 +52,9 @@ bool IsWindowsUpdatePending() {
 }
 } // namespace
 
-CDlgShutDown::CDlgShutDown(CWnd* parent) : CDlgBaseWndPopupNagBase(kTemplate, parent) {}
+CDlgShutDown::CDlgShutDown(CWnd* parent) : CDlgBaseWndPopupNagBase(kTemplate, parent) {
+    SetWindowSize(TRUE, m_nWidth, m_nHeight);
+}
 
 CDlgShutDown::~CDlgShutDown() = default;
 
@@ -61,13 +62,6 @@ void CDlgShutDown::DoDataExchange(CDataExchange* dx) {
     CDlgBaseWndPopupNagBase::DoDataExchange(dx);
     DDX_Control(dx, IDOK, m_okButton);
     DDX_Control(dx, IDCANCEL, m_cancelButton);
-}
-
-int CDlgShutDown::OnCreate(LPCREATESTRUCTW create) {
-    const int result = CDlgBaseWndPopupNagBase::OnCreate(create);
-    SetWindowPos(nullptr, 0, 0, m_nWidth, m_nHeight, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowRgn(::CreateRoundRectRgn(0, 0, m_nWidth + 1, m_nHeight + 1, 9, 9), TRUE);
-    return result;
 }
 
 BOOL CDlgShutDown::OnInitDialog() {

@@ -43,7 +43,6 @@ public:
     bool m_bFailed = false;
 
 protected:
-    int OnCreate(LPCREATESTRUCTW create);
     void OnPaint();
     void OnTimer(UINT_PTR id);
     void OnShutDownNow();

@@ -42,22 +42,22 @@ struct ControlPlace {
     int id, x, y, width, height;
 };
 constexpr ControlPlace kLayout[] = {
-    {1249, 24, 44, 472, 20},            // heading
-    {1250, 24, 74, 100, 16},            // "File:"
+    {1249, 24, 44, 472, 20}, // heading
+    {1250, 24, 74, 100, 16}, // "File:"
     {kControlFileCount, 128, 74, 368, 16},
-    {1255, 24, 96, 100, 16},            // "Status:"
+    {1255, 24, 96, 100, 16}, // "Status:"
     {kControlStatus, 128, 96, 368, 32},
-    {1252, 24, 134, 300, 16},           // "This file:"
+    {1252, 24, 134, 300, 16}, // "This file:"
     {kFileBarId, 24, 153, 472, 14},
     {kControlFileBytes, 24, 171, 472, 16},
-    {1251, 24, 199, 300, 16},           // "All files:"
+    {1251, 24, 199, 300, 16}, // "All files:"
     {kTotalBarId, 24, 218, 472, 14},
     {kControlAllBytes, 24, 236, 472, 16},
-    {1248, 24, 266, 100, 16},           // "Elapsed:"
+    {1248, 24, 266, 100, 16}, // "Elapsed:"
     {kControlElapsed, 128, 266, 150, 16},
-    {1253, 24, 286, 100, 16},           // "Remaining:"
+    {1253, 24, 286, 100, 16}, // "Remaining:"
     {kControlRemaining, 128, 286, 150, 16},
-    {1254, 24, 306, 100, 16},           // "Speed:"
+    {1254, 24, 306, 100, 16}, // "Speed:"
     {kControlSpeed, 128, 306, 150, 16},
 };
 
@@ -66,9 +66,9 @@ struct LabelText {
     LPCWSTR key;
 };
 constexpr LabelText kLabels[] = {
-    {1249, L"IDC_STATIC_FILE_LIC"},       {1254, L"IDC_STATIC_SPEED_LIC"},
-    {1255, L"IDC_STATIC_STATUS_LIC"},     {1248, L"IDC_STATIC_ELAPSED_LIC"},
-    {1253, L"IDC_STATIC_REMAINING_LIC"},  {1252, L"IDC_STATIC_PROGRESSFILE_LIC"},
+    {1249, L"IDC_STATIC_FILE_LIC"},        {1254, L"IDC_STATIC_SPEED_LIC"},
+    {1255, L"IDC_STATIC_STATUS_LIC"},      {1248, L"IDC_STATIC_ELAPSED_LIC"},
+    {1253, L"IDC_STATIC_REMAINING_LIC"},   {1252, L"IDC_STATIC_PROGRESSFILE_LIC"},
     {1251, L"IDC_STATIC_PROGRESSALL_LIC"}, {1250, L"IDC_STATIC_FILE2_LIC"},
 };
 } // namespace
@@ -77,9 +77,8 @@ CDownloadDlg::CDownloadDlg(CWnd* owner) : CDlgBaseChildPopUpWndBase(kTemplate, o
     const DownloadOptions& options = g_downloader.options;
     m_strTitle = options.title.IsEmpty() ? GetLangString(L"IDS_TITLE", L"Pelq") : options.title;
     m_strLabel = options.label.IsEmpty() ? GetLangString(L"IDS_LABEL", L"Pelq") : options.label;
-    m_strDescription = options.description.IsEmpty()
-                           ? GetLangString(L"IDS_DESCRIPTION", L"Pelq")
-                           : options.description;
+    m_strDescription = options.description.IsEmpty() ? GetLangString(L"IDS_DESCRIPTION", L"Pelq")
+                                                     : options.description;
     m_hWndToShow = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
 }
 
@@ -128,8 +127,8 @@ BOOL CDownloadDlg::OnInitDialog() {
     m_cancelButton.MoveWindow(client.right - 143, client.bottom - 41, 120, 28);
 
     SetOwnerWindow(m_hWnd);
-    m_worker.Reset(CreateThread(nullptr, 0, &CDownload::WorkerThread,
-                                static_cast<CDownload*>(this), 0, nullptr));
+    m_worker.Reset(CreateThread(nullptr, 0, &CDownload::WorkerThread, static_cast<CDownload*>(this),
+                                0, nullptr));
     if (!m_worker) {
         m_bWorkerFinished = true;
         EndDialog(IDOK);
@@ -249,8 +248,7 @@ void CDownloadDlg::OnPaint() {
 void CDownloadDlg::OnDestroy() {
     m_fileBar.UnsubclassWindow();
     m_totalBar.UnsubclassWindow();
-    if (m_hWndToShow != nullptr && m_hWndToShow != ::GetDesktopWindow() &&
-        ::IsWindow(m_hWndToShow))
+    if (m_hWndToShow != nullptr && m_hWndToShow != ::GetDesktopWindow() && ::IsWindow(m_hWndToShow))
         ::ShowWindow(m_hWndToShow, SW_SHOW);
     CDlgBaseChildPopUpWndBase::OnDestroy();
 }

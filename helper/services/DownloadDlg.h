@@ -64,4 +64,3 @@ private:
 
     CKernelHandle m_worker;
 };
-

@@ -22,8 +22,8 @@ bool EnableShutdownPrivilege() {
     return GetLastError() == ERROR_SUCCESS;
 }
 
-const InfoDialogActions kSystemActions{&EnableShutdownPrivilege, &ExitWindowsEx,
-                                       &OpenStoredWebPage, &OpenSupportMail};
+const InfoDialogActions kSystemActions{&EnableShutdownPrivilege, &ExitWindowsEx, &OpenStoredWebPage,
+                                       &OpenSupportMail};
 const InfoDialogActions* g_actions = &kSystemActions;
 
 } // namespace

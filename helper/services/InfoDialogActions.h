@@ -9,7 +9,7 @@ struct InfoDialogActions {
     // privilege was not granted.
     bool (*enableShutdownPrivilege)();
     // ExitWindowsEx.
-    BOOL (*exitWindows)(UINT flags, DWORD reason);
+    BOOL(WINAPI* exitWindows)(UINT flags, DWORD reason);
     void (*openWebPage)();
     void (*openSupportMail)();
 };

@@ -88,6 +88,23 @@ private:
     static inline std::vector<CString> s_texts;
 };
 
+inline BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM windows) {
+    if (::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+// The open (visible) dialog of type T of this thread, or null.
+template <typename T> T* FindOpenDialog() {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectVisibleWindow,
+                        reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows)
+        if (auto* dialog = dynamic_cast<T*>(CWnd::FromHandlePermanent(window)))
+            return dialog;
+    return nullptr;
+}
+
 inline CString ControlText(HWND dialog, int id) {
     wchar_t text[1024] = {};
     ::GetDlgItemTextW(dialog, id, text, 1024);

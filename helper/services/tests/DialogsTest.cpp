@@ -38,15 +38,15 @@ struct Recorded {
     static inline int mails = 0;
 
     static bool Privilege() { return privilegeGranted; }
-    static BOOL Exit(UINT flags, DWORD reason) {
+    static BOOL WINAPI Exit(UINT flags, DWORD reason) {
         exits.emplace_back(flags, reason);
         return exitAccepted;
     }
     static void WebPage() { ++webPages; }
     static void Mail() { ++mails; }
 };
-const InfoDialogActions kRecordedActions{&Recorded::Privilege, &Recorded::Exit,
-                                         &Recorded::WebPage, &Recorded::Mail};
+const InfoDialogActions kRecordedActions{&Recorded::Privilege, &Recorded::Exit, &Recorded::WebPage,
+                                         &Recorded::Mail};
 
 class InformationDialogs : public ::testing::Test {
 protected:
@@ -67,22 +67,6 @@ protected:
     HostWindow host_{RGB(240, 244, 250), 800, 600};
 };
 
-// The open dialog of type T of this thread, or null.
-template <typename T> T* FindDialog() {
-    T* found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) -> BOOL {
-            auto* dialog = dynamic_cast<T*>(CWnd::FromHandlePermanent(window));
-            if (dialog == nullptr || !IsWindowVisible(window))
-                return TRUE;
-            *reinterpret_cast<T**>(result) = dialog;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 CString PelqText(LPCWSTR key) {
     return GetLangString(key, L"Pelq");
 }
@@ -94,7 +78,7 @@ TEST_F(InformationDialogs, AboutShowsItsTextsAtItsOwnSizeAndOpensTheLinks) {
     CString version, description, webLink, okText;
     int mailsWhileOpen = -1;
     ScriptDriver driver([&] {
-        CDlgAbout* about = FindDialog<CDlgAbout>();
+        CDlgAbout* about = FindOpenDialog<CDlgAbout>();
         if (about == nullptr)
             return false;
         about->GetWindowRect(&window);
@@ -155,7 +139,7 @@ TEST_F(InformationDialogs, TheShutDownCountdownRunsFiveMinutesThenShutsWindowsDo
     std::vector<std::pair<UINT, DWORD>> exitsBeforeEnd;
     CString firstSentence;
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         // The test's ticks stand for the seconds: the dialog's own timer must not add any.
@@ -168,7 +152,7 @@ TEST_F(InformationDialogs, TheShutDownCountdownRunsFiveMinutesThenShutsWindowsDo
         exitsBeforeEnd = Recorded::exits;
         Tick(dialog, 1, seen);
         seen.sentence = dialog->m_strSentence;
-        Tick(dialog, 1, seen); // a late tick after the end does nothing more
+        Tick(dialog, 1, seen);           // a late tick after the end does nothing more
         Click(dialog->m_hWnd, IDCANCEL); // Windows is going: the test closes the dialog
         return true;
     });
@@ -198,7 +182,7 @@ TEST_F(InformationDialogs, TheShutDownCountdownRunsFiveMinutesThenShutsWindowsDo
 
 TEST_F(InformationDialogs, CancelEndsTheShutDownCountdownWithoutShuttingDown) {
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         Click(dialog->m_hWnd, IDCANCEL);
@@ -213,7 +197,7 @@ TEST_F(InformationDialogs, RestartModeCannotBeCancelledAndRestartsAtOnceOnReques
     bool cancelShown = true, cancelEnabled = true, openAfterKeys = false;
     CString countdown, okText;
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         const HWND window = dialog->m_hWnd;
@@ -227,7 +211,7 @@ TEST_F(InformationDialogs, RestartModeCannotBeCancelledAndRestartsAtOnceOnReques
         ::SendMessageW(window, WM_COMMAND, IDCANCEL, 0); // what Escape sends
         ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         PumpFor(100);
-        openAfterKeys = ::IsWindow(window) && FindDialog<CDlgShutDown>() == dialog;
+        openAfterKeys = ::IsWindow(window) && FindOpenDialog<CDlgShutDown>() == dialog;
         Click(window, IDOK);
         dialog->SetResultAndClose(IDOK); // Windows restarts: the test closes the dialog
         return true;
@@ -249,7 +233,7 @@ TEST_F(InformationDialogs, ARefusedRestartIsToldAndTheDialogCanBeClosed) {
     bool failed = false, closeShown = false, closeEnabled = false;
     CString closeText;
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         dialog->KillTimer(CDlgShutDown::kCountdownTimer);
@@ -277,7 +261,7 @@ TEST_F(InformationDialogs, WindowsRefusingTheShutDownIsToldToo) {
     Recorded::exitAccepted = FALSE;
     bool failed = false;
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         Click(dialog->m_hWnd, IDOK);
@@ -301,7 +285,7 @@ TEST_F(InformationDialogs, APendingWindowsUpdateQuitsWithCode18InsteadOfRestarti
         << "the prefix already holds a pending update";
     WriteBytes(pending, "<pending/>");
     ScriptDriver driver([&] {
-        CDlgShutDown* dialog = FindDialog<CDlgShutDown>();
+        CDlgShutDown* dialog = FindOpenDialog<CDlgShutDown>();
         if (dialog == nullptr)
             return false;
         Click(dialog->m_hWnd, IDOK);
@@ -348,7 +332,7 @@ TEST_F(FeedbackDialog, TheFormIsCheckedBeforeAnythingIsSent) {
     MessageBoxAnswers answers;
     bool enabledAfter = false, stillOpen = false;
     ScriptDriver driver([&] {
-        CDlgPelqFeedback* dialog = FindDialog<CDlgPelqFeedback>();
+        CDlgPelqFeedback* dialog = FindOpenDialog<CDlgPelqFeedback>();
         if (dialog == nullptr)
             return false;
         const HWND window = dialog->m_hWnd;
@@ -356,14 +340,15 @@ TEST_F(FeedbackDialog, TheFormIsCheckedBeforeAnythingIsSent) {
             LPCWSTR email;
             int type;
             LPCWSTR text;
-        } forms[] = {{L"", 1, L"x"},     {L"@example.com", 1, L"x"}, {L"user@", 1, L"x"},
-                     {L"user", 1, L"x"}, {L"u@example.com", 0, L"x"}, {L"u@example.com", 4, L"   "}};
+        } forms[] = {
+            {L"", 1, L"x"},     {L"@example.com", 1, L"x"},  {L"user@", 1, L"x"},
+            {L"user", 1, L"x"}, {L"u@example.com", 0, L"x"}, {L"u@example.com", 4, L"   "}};
         for (const auto& form : forms) {
             Fill(dialog, form.email, form.type, form.text);
             Click(window, 1001);
         }
         enabledAfter = ::IsWindowEnabled(window) && ::IsWindowEnabled(::GetDlgItem(window, 1001));
-        stillOpen = FindDialog<CDlgPelqFeedback>() == dialog;
+        stillOpen = FindOpenDialog<CDlgPelqFeedback>() == dialog;
         Click(window, IDCANCEL);
         return true;
     });
@@ -389,7 +374,7 @@ TEST_F(FeedbackDialog, AnAcceptedReportIsUploadedEncodedAndTheUserThanked) {
     CString status, statusWhileSending;
     int checkedTool = -1;
     ScriptDriver driver([&] {
-        CDlgPelqFeedback* dialog = FindDialog<CDlgPelqFeedback>();
+        CDlgPelqFeedback* dialog = FindOpenDialog<CDlgPelqFeedback>();
         if (dialog == nullptr)
             return false;
         Fill(dialog, L"ann@example.com", 4, L"  Fast & tidy <3  ");
@@ -432,7 +417,7 @@ TEST_F(FeedbackDialog, ARefusedReportTellsTheFailure) {
     standIn.setAnswer(0);
     MessageBoxAnswers answers;
     ScriptDriver driver([&] {
-        CDlgPelqFeedback* dialog = FindDialog<CDlgPelqFeedback>();
+        CDlgPelqFeedback* dialog = FindOpenDialog<CDlgPelqFeedback>();
         if (dialog == nullptr)
             return false;
         Fill(dialog, L"ann@example.com", 1, L"It works.");
@@ -454,8 +439,8 @@ protected:
         InformationDialogs::SetUp();
         SetEnvironmentVariableW(L"XARN_STANDIN_LOG", log_.c_str());
         SetEnvironmentVariableW(L"XARN_BACKUP_STANDIN_FAIL", nullptr);
-        RegDeleteKeyW(HKEY_CURRENT_USER, (CString(GetProductRegistryKey()) +
-                                          L"\\OneClickCure\\SysFileBackup"));
+        RegDeleteKeyW(HKEY_CURRENT_USER,
+                      (CString(GetProductRegistryKey()) + L"\\OneClickCure\\SysFileBackup"));
         RegWriteDwordAt(HKEY_CURRENT_USER, GetProductRegistryKey(), L"SysBackupSuccess", 0);
         GetCurrentDirectoryW(MAX_PATH, directory_);
     }
@@ -471,7 +456,7 @@ protected:
         CDlgAfterInstallWiz wizard(&host_);
         bool shotRunning = false;
         ScriptDriver driver([&] {
-            CDlgAfterInstallWiz* open = FindDialog<CDlgAfterInstallWiz>();
+            CDlgAfterInstallWiz* open = FindOpenDialog<CDlgAfterInstallWiz>();
             if (open == nullptr)
                 return false;
             // Neither key ends it.

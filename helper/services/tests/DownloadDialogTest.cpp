@@ -20,20 +20,10 @@ namespace {
 
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
-// The visible download dialog of this thread, or null.
+// The open download dialog of this thread, or null.
 HWND FindDownloadDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) -> BOOL {
-            if (!IsWindowVisible(window) ||
-                dynamic_cast<CDownloadDlg*>(CWnd::FromHandlePermanent(window)) == nullptr)
-                return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    CDownloadDlg* dialog = FindOpenDialog<CDownloadDlg>();
+    return dialog != nullptr ? dialog->m_hWnd : nullptr;
 }
 
 int BarPosition(HWND dialog, int bar) {
@@ -169,11 +159,13 @@ TEST_F(DownloadDialog, AFailureIsShownAndReportedAsAFailure) {
     const std::string url = server.Url("/missing.bin");
     Queue(url);
     CString status;
-    ScriptDriver driver([&] {
-        if (const HWND dialog = FindDownloadDialog())
-            status = ControlText(dialog, kControlStatus);
-        return false;
-    }, 10);
+    ScriptDriver driver(
+        [&] {
+            if (const HWND dialog = FindDownloadDialog())
+                status = ControlText(dialog, kControlStatus);
+            return false;
+        },
+        10);
     CDownloadDlg dialog(&host_);
     static_cast<void>(dialog.DoModal());
     EXPECT_FALSE(dialog.Succeeded());
@@ -226,10 +218,12 @@ TEST_F(DownloadDialog, AHiddenRunNeverShowsAWindowAndOnlyOneMeansHidden) {
     Queue(server.Url("/hidden.bin"));
     SetDownloadOption(L"hidden", L"1");
     bool seen = false;
-    ScriptDriver watch([&] {
-        seen = seen || FindDownloadDialog() != nullptr;
-        return false;
-    }, 10);
+    ScriptDriver watch(
+        [&] {
+            seen = seen || FindDownloadDialog() != nullptr;
+            return false;
+        },
+        10);
     EXPECT_EQ(1, RunDownloadDialog(host_.GetSafeHwnd()));
     EXPECT_FALSE(seen);
     EXPECT_TRUE(SameBytes(body, ReadBytes(target_)));

@@ -50,7 +50,6 @@ CString Content(const CXmlDoc& doc, int index) {
     return doc.GetDocument().Mid(at.startTagRight + 1, at.endTagLeft - at.startTagRight - 1);
 }
 
-
 CString AnsiMd5(const CString& text) {
     const int bytes =
         WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
@@ -231,7 +230,6 @@ TEST(FeedbackUpload, TheFileNameHasItsShape) {
     const CString second = MakeFeedbackFileName();
     EXPECT_TRUE(HasFileNameShape(second)) << Narrow(second);
 }
-
 
 TEST(FeedbackUpload, AnAcceptedReportReachesTheLibraryEncoded) {
     const CWebServiceHelper network;
