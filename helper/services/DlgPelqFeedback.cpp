@@ -143,7 +143,7 @@ void CDlgPelqFeedback::FillToolList() {
     m_tools.SetExtendedStyle(m_tools.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     static_cast<void>(m_tools.InsertCheckColumn(0, L"", 26));
     static_cast<void>(m_tools.InsertImageColumn(1, L"", &m_toolImages, 32));
-    static_cast<void>(m_tools.InsertDescriptionColumn(2, L"module name", 162));
+    static_cast<void>(m_tools.InsertDescriptionColumn(2, L"module name", 156));
     for (int row = 0; row < static_cast<int>(std::size(kToolIds)); ++row) {
         const int tool = kToolIds[row];
         const int inserted = m_tools.InsertItem(row, L"", tool % kToolIconCount);
