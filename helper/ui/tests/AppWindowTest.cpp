@@ -352,3 +352,25 @@ TEST(AppWindow, EscapeAndTheCloseButtonEndTheModalRun) {
             << command;
     }
 }
+
+TEST(AppWindow, Picture) {
+    g_bShowHeaderButtons = 1;
+    TestAppWindow window;
+    Open(window, TestLayout());
+    CDlgLeftDlgBase* panel = window.GetTabPanel(0);
+    ASSERT_NE(panel, nullptr);
+    panel->LoadSideButtonImages(1364);
+    panel->EnableNavButtons(TRUE, TRUE, TRUE, FALSE, FALSE, FALSE, FALSE);
+    const std::vector<CDlgLeftSideChild*> pages = AddPages(window, panel, 2);
+    pages[0]->SetWindowText(L"Defragment your drives");
+    window.RedrawWindow(nullptr, nullptr,
+                        RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(400);
+    CRect place;
+    window.GetWindowRect(&place);
+    EXPECT_TRUE(SaveScreenPng(place, BesideProgram(L"app_window.png").c_str()));
+    PostCommand(window, AppTabCommand::kFirst + 2);
+    PumpFor(300);
+    EXPECT_TRUE(SaveScreenPng(place, BesideProgram(L"app_window_tab3.png").c_str()));
+    window.DestroyWindow();
+}
