@@ -472,8 +472,8 @@ ICONS = {
     1287: (BLUE, glyphs.defrag), 1113: (ORANGE, glyphs.attention), 1114: (RED, glyphs.problem),
     1115: (BLUE, glyphs.info), 1116: (GREEN, glyphs.good), 1288: (GREEN, glyphs.good),
     1289: (ORANGE, glyphs.attention), 1290: (RED, glyphs.problem), 1292: (GREY, glyphs.info),
-    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.cleaner), 1300: (GREEN, glyphs.health),
-    1304: (BLUE, glyphs.duplicates), 1308: (NAVY, glyphs.schedule), 1312: (GREEN, glyphs.check),
+    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.play), 1300: (GREEN, glyphs.health),
+    1304: (BLUE, glyphs.online_help), 1308: (NAVY, glyphs.globe), 1312: (GREEN, glyphs.check),
     1313: (ORANGE, glyphs.report), 1314: (RED, glyphs.benchmark), 1315: (BLUE, glyphs.drive),
     1316: (SKY, glyphs.update), 1317: (GREY, glyphs.settings), 5087: (BLUE, glyphs.defrag),
 }
