@@ -329,7 +329,9 @@ def make_avi(path, width, height, frames):
         rows = bytearray()
         for _ in range(height):
             row = bytearray(stride)
-            for x in range(f * bar, min(width, (f + 1) * bar + bar)):
+            # Column 0 stays white: a transparent animation takes its first pixel as the
+            # colour to leave out.
+            for x in range(max(1, f * bar), min(width, (f + 1) * bar + bar)):
                 row[x] = 1
             rows += row
         frame_data.append(bytes(rows))
@@ -373,6 +375,38 @@ def message_icon(colour, draw):
     return c
 
 
+def tile_icon(size, colour, draw, ground=WHITE):
+    """A glyph on a rounded tile of `colour`."""
+    c = Canvas(size, size, ground)
+    c.round_rect(0.5, 0.5, size - 0.5, size - 0.5, size / 5, colour)
+    inset = size * 5 / 32
+    draw(glyphs.Pen(c, inset, inset, size - 2 * inset, WHITE), colour)
+    return c
+
+
+def about_picture():
+    """The About box's left column: the product's tile on a pale ground."""
+    c = Canvas(118, 324, PALE)
+    c.rect(117, 0, 118, 324, "#D5E0EC")
+    c.paste(tile_icon(72, BLUE, glyphs.defrag, PALE), 23, 24)
+    return c
+
+
+def bottom_mark():
+    """A small product tile on the bottom bar's ground."""
+    c = Canvas(24, 40, PALE)
+    c.paste(tile_icon(20, BLUE, glyphs.defrag, PALE), 2, 10)
+    return c
+
+
+def tool_icons(tools):
+    """24 x 24 list icons, one per tool, on white (the image list's mask colour)."""
+    c = Canvas(24 * len(tools), 24, WHITE)
+    for i, draw in enumerate(tools):
+        c.paste(tile_icon(22, BLUE if i % 2 == 0 else SKY, draw), i * 24 + 1, 1)
+    return c
+
+
 def blue_strip(width=120, height=28):
     return lambda: push_strip(width, height, 4, BLUE_STATES, BLUE_EDGES)
 
@@ -392,10 +426,7 @@ BITMAPS = {
     1065: light_strip(79, 23), 1076: light_strip(), 1059: light_strip(),
     # images whose look their callers decide
     1056: legacy(120, 28, 4, BLUE_STATES), 1077: legacy(120, 28, 4, BLUE_STATES),
-    1087: legacy(120, 28, 4, BLUE_STATES), 1088: legacy(120, 28, 4, BLUE_STATES),
-    1018: legacy(120, 28, 4, BLUE_STATES), 1036: legacy(120, 28, 4, BLUE_STATES),
-    1037: legacy(120, 28, 4, BLUE_STATES), 1039: legacy(120, 28, 4, BLUE_STATES),
-    1043: legacy(120, 28, 4, BLUE_STATES),
+    1088: legacy(120, 28, 4, BLUE_STATES),
     # caption buttons, three frames (normal, pressed, hover) on the blue caption bar
     1038: lambda: caption_strip(23, 23, glyphs.sign_close, close=True),
     1042: lambda: caption_strip(23, 23, glyphs.sign_minimise),
@@ -434,7 +465,6 @@ BITMAPS = {
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
     1096: lambda: left_panel(180, 600, 169), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
-    1142: lambda: caption_bar(240, 60, BLUE),
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
     # message-box icons (the icons of the same ids as 32 x 32 bitmaps)
@@ -442,6 +472,14 @@ BITMAPS = {
     1114: lambda: message_icon(RED, glyphs.problem),
     1115: lambda: message_icon(BLUE, glyphs.info),
     1116: lambda: message_icon(GREEN, glyphs.good),
+    # the information dialogs: About's picture, the shut-down alert, its separator and the
+    # mark on its bottom bar, the feedback picture, the tools' list icons and the after-install
+    # wizard's task icon
+    1018: about_picture, 1036: lambda: tile_icon(48, ORANGE, glyphs.attention),
+    1037: lambda: flat(1, 2, LINE), 1043: bottom_mark,
+    1087: lambda: tile_icon(48, BLUE, glyphs.feedback),
+    1039: lambda: tool_icons(glyphs.TOOLS + glyphs.DISK_TOOLS),
+    1142: lambda: tile_icon(20, SKY, glyphs.settings),
 }
 
 # PNG images: id -> function making the image.
@@ -479,7 +517,7 @@ ICONS = {
 }
 
 # Animations: id -> (width, height, frames)
-ANIMATIONS = {1408: (134, 13, 8), 5021: (134, 13, 8)}
+ANIMATIONS = {1408: (134, 13, 8), 5021: (134, 13, 8), 1398: (134, 13, 8)}
 
 HAND_CURSOR = 1228
 

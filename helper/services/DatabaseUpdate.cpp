@@ -11,7 +11,6 @@
 #include "UpdateIniReader.h"
 #include "UpdateServer.h"
 #include "WinInet.h"
-#include "WindowlessDownload.h"
 #include "paths.h"
 #include "sha1.h"
 

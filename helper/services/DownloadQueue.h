@@ -61,3 +61,7 @@ int SetDownloadOption(const CString& name, const CString& value);
 INT32 GetOverallDownloadSize();
 // Whether a queued job is still to be fetched.
 bool HasPendingDownloads();
+// Fetches every queued job that is not done yet in the download dialog (never shown with the
+// option "hidden" at "1"); 1 when all arrived (at once when none is left), else 0. The owner is
+// the given window, else the application's main window, else the desktop.
+int RunDownloadDialog(HWND parent);

@@ -14,7 +14,6 @@
 #include "UpdateServer.h"
 #include "VersionText.h"
 #include "WinInet.h"
-#include "WindowlessDownload.h"
 #include "paths.h"
 #include "product_identity.h"
 #include "registry.h"

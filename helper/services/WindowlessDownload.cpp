@@ -1,8 +1,5 @@
 #include "WindowlessDownload.h"
 
-#include <classlib/App.h>
-#include <classlib/Window.h>
-
 #include "DownloadMessages.h"
 #include "KernelHandle.h"
 
@@ -108,17 +105,4 @@ bool CWindowlessDownload::PromptForLogin(HINTERNET request) {
                         FLAGS_ERROR_UI_FLAGS_GENERATE_DATA;
     return g_winInet.InternetErrorDlg(promptOwner_, request, ERROR_INTERNET_INCORRECT_PASSWORD,
                                       flags, nullptr) == ERROR_INTERNET_FORCE_RETRY;
-}
-
-int RunDownloadDialog(HWND parent) {
-    if (!HasPendingDownloads())
-        return 1;
-    HWND owner = parent;
-    if (!owner || !IsWindow(owner)) {
-        CWnd* mainWindow = AfxGetMainWnd();
-        owner = mainWindow && IsWindow(mainWindow->GetSafeHwnd()) ? mainWindow->GetSafeHwnd()
-                                                                  : GetDesktopWindow();
-    }
-    CWindowlessDownload download;
-    return download.Run(owner) ? 1 : 0;
 }

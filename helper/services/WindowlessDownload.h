@@ -39,8 +39,3 @@ private:
     HWND window_ = nullptr;
     HWND promptOwner_ = nullptr;
 };
-
-// Fetches every queued job that is not done yet; 1 when all arrived (at once when none is
-// left), else 0. The owner is the given window, else the application's main window, else
-// the desktop.
-int RunDownloadDialog(HWND parent);

@@ -425,7 +425,9 @@ void CDlgMainWnd::OnDemoButton() {
     }
 }
 
-void CDlgMainWnd::OnAbout() {}
+void CDlgMainWnd::OnAbout() {
+    ShowAboutDialog(AfxGetMainWnd());
+}
 
 void CDlgMainWnd::OnOnlineHelp() {
     OpenOnlineHelp();
@@ -443,7 +445,9 @@ void CDlgMainWnd::OnCheckForUpdates() {
     LaunchUpdateCheck();
 }
 
-void CDlgMainWnd::OnReportFeedback() {}
+void CDlgMainWnd::OnReportFeedback() {
+    ShowFeedbackDialog(AfxGetMainWnd());
+}
 
 LRESULT CDlgMainWnd::OnKickIdle(WPARAM, LPARAM) {
     SendMessageToDescendants(WM_IDLEUPDATECMDUI, 0, 0, TRUE, TRUE);

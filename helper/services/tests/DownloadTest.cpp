@@ -9,8 +9,8 @@
 
 #include <chrono>
 
-#include "DownloadMessages.h"
 #include "DownloadQueue.h"
+#include "DownloadMessages.h"
 #include "DownloadTexts.h"
 #include "ServicesTestSupport.h"
 #include "WinInet.h"

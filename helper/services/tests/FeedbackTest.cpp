@@ -9,6 +9,7 @@
 #include "FeedbackEncoding.h"
 #include "FeedbackReport.h"
 #include "GlobalUpdate.h"
+#include "FeedbackTestSupport.h"
 #include "ServicesTestSupport.h"
 #include "WebServiceHelper.h"
 #include "ini_reader.h"
@@ -47,19 +48,6 @@ int ChildNamed(const CXmlDoc& doc, int index, LPCWSTR name) {
 CString Content(const CXmlDoc& doc, int index) {
     const CXmlDoc::ElemPos& at = doc.GetPosition(index);
     return doc.GetDocument().Mid(at.startTagRight + 1, at.endTagLeft - at.startTagRight - 1);
-}
-
-// Undoes EncodeFeedback's cipher: hexadecimal to bytes, RC4 with the product key, UTF-16.
-CString DecodeCipherText(const CString& hex) {
-    std::vector<BYTE> bytes;
-    for (int at = 0; at + 1 < hex.GetLength(); at += 2)
-        bytes.push_back(static_cast<BYTE>(std::stoi(Narrow(hex.Mid(at, 2)), nullptr, 16)));
-    Rc4Transform(reinterpret_cast<const BYTE*>(FeedbackKey()), strlen(FeedbackKey()), bytes.data(),
-                 bytes.size());
-    CString text;
-    for (size_t at = 0; at + 1 < bytes.size(); at += 2)
-        text += static_cast<wchar_t>(bytes[at] | (bytes[at + 1] << 8));
-    return text;
 }
 
 CString AnsiMd5(const CString& text) {
@@ -242,26 +230,6 @@ TEST(FeedbackUpload, TheFileNameHasItsShape) {
     const CString second = MakeFeedbackFileName();
     EXPECT_TRUE(HasFileNameShape(second)) << Narrow(second);
 }
-
-// The stand-in's own functions, exported by name.
-struct NetworkStandIn {
-    HMODULE module = GetModuleHandleW(L"Network.dll");
-    void (*setAnswer)(int) = reinterpret_cast<void (*)(int)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "NetworkStandInSetAnswer")));
-    int (*uploadCount)() = reinterpret_cast<int (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "NetworkStandInUploadCount")));
-    int (*lastUpload)(int, wchar_t*, int) = reinterpret_cast<int (*)(int, wchar_t*, int)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "NetworkStandInLastUpload")));
-
-    CString Last(int which) const {
-        const int length = lastUpload(which, nullptr, 0);
-        if (length < 0)
-            return CString();
-        std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
-        lastUpload(which, text.data(), length + 1);
-        return CString(text.data());
-    }
-};
 
 TEST(FeedbackUpload, AnAcceptedReportReachesTheLibraryEncoded) {
     const CWebServiceHelper network;

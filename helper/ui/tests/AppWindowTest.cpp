@@ -4,8 +4,10 @@
 // pixels and a picture of the window.
 #include "UiTestSupport.h"
 
+#include "DlgAbout.h"
 #include "DlgBaseAppDlg.h"
 #include "DlgLeftSideChild.h"
+#include "DlgPelqFeedback.h"
 #include "PelqMessageBox.h"
 #include "app_state.h"
 #include "product_identity.h"
@@ -722,4 +724,68 @@ TEST(MainWindow, DemoButtonStartsTheDemonstrationOnceInItsQuietTime) {
     EXPECT_EQ(::GetFileAttributesW(answer.c_str()), INVALID_FILE_ATTRIBUTES);
     window.DestroyWindow();
     ::DeleteFileW(demo.c_str());
+}
+
+namespace {
+BOOL CALLBACK CollectShownWindow(HWND window, LPARAM windows) {
+    if (::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+// The first shown window of this thread that is a `T`; null when none is.
+template <typename T> T* FindShown() {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectShownWindow,
+                        reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows)
+        if (auto* found = dynamic_cast<T*>(CWnd::FromHandlePermanent(window)))
+            return found;
+    return nullptr;
+}
+
+// Which pop-up a command opened over the main window; the pop-up is closed by Escape's command.
+struct PopupSeen {
+    bool about = false;
+    bool feedback = false;
+} g_popup;
+
+void CALLBACK ClosePopup(HWND, UINT, UINT_PTR id, DWORD) {
+    CDlgBaseWndPopupNagBase* popup = FindShown<CDlgBaseWndPopupNagBase>();
+    if (popup == nullptr)
+        return;
+    ::KillTimer(nullptr, id);
+    g_popup.about = dynamic_cast<CDlgAbout*>(popup) != nullptr;
+    g_popup.feedback = dynamic_cast<CDlgPelqFeedback*>(popup) != nullptr;
+    popup->PostMessageW(WM_COMMAND, IDCANCEL, 0);
+}
+
+PopupSeen RunCommand(CWnd& window, UINT message, UINT id) {
+    g_popup = PopupSeen{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, &ClosePopup);
+    window.PostMessageW(message, id, 0);
+    PumpFor(1500);
+    ::KillTimer(nullptr, timer);
+    return g_popup;
+}
+} // namespace
+
+TEST(MainWindow, HeaderAndMenuCommandsOpenAboutAndFeedbackOverTheMainWindow) {
+    CString title;
+    title.Format(L"Header commands %lu", ::GetCurrentProcessId());
+    LanguageApp app(title);
+    g_bShowHeaderButtons = 1;
+    TestAppWindow window;
+    Open(window, TestLayout());
+    app.m_pMainWnd = &window;
+    for (auto [message, id] : {std::pair<UINT, UINT>{WM_COMMAND, MainWndCommand::kHeaderAbout},
+                               {WM_COMMAND, MainWndCommand::kAboutMenu},
+                               {WM_SYSCOMMAND, MainWndCommand::kSystemMenuAbout}}) {
+        const PopupSeen seen = RunCommand(window, message, id);
+        EXPECT_TRUE(seen.about) << id;
+        EXPECT_TRUE(window.IsWindowVisible()) << id;
+    }
+    EXPECT_TRUE(RunCommand(window, WM_COMMAND, MainWndCommand::kReportFeedback).feedback);
+    app.m_pMainWnd = nullptr;
+    window.DestroyWindow();
 }
