@@ -352,12 +352,10 @@ void CDlgMainWnd::OnSysCommand(UINT command, LPARAM lParam) {
 
 void CDlgMainWnd::OnPaint() {
     CPaintDC paint(this);
+    if (PaintThroughCallback(&paint))
+        return;
     CRect client;
     GetClientRect(&client);
-    if (HasPaintCallback()) {
-        CallPaintCallback(&paint, &client);
-        return;
-    }
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     for (CHoverButton* button : {&m_btnClose, &m_btnMinimize, &m_btnMaximize})
         if (button->GetSafeHwnd() != nullptr)

@@ -156,8 +156,9 @@ TEST(AppWindow, TabsAndPanelsFollowTheLayout) {
         EXPECT_EQ(place.top, 55);
         EXPECT_EQ(place.bottom, 77);
         EXPECT_LE(place.Width(), 101);
-        if (i + 1 < kMaxAppTabs)
+        if (i + 1 < kMaxAppTabs) {
             EXPECT_LT(place.right, lefts[i + 1]) << i;
+        }
         EXPECT_LE(place.right, 768) << i;
         CString caption;
         tab.GetWindowText(caption);
@@ -495,8 +496,9 @@ void CALLBACK ReadHelpMenu(HWND, UINT, UINT_PTR id, DWORD) {
     for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
         g_menu.ids.push_back(::GetMenuItemID(menu, i));
     ::GetWindowRect(popup, &g_menu.place);
-    if (g_menu.shot != nullptr)
+    if (g_menu.shot != nullptr) {
         EXPECT_TRUE(SaveScreenPng(g_menu.place, BesideProgram(g_menu.shot).c_str()));
+    }
     g_menu.read = true;
     ::EndMenu();
 }
