@@ -754,7 +754,7 @@ template <typename T> T* FindShown() {
     return nullptr;
 }
 
-// Which pop-up a command opened over the main window; the pop-up is closed by Escape's command.
+// Which pop-up a command opened over the main window; the pop-up is closed as cancelled.
 struct PopupSeen {
     bool about = false;
     bool feedback = false;
@@ -767,7 +767,8 @@ void CALLBACK ClosePopup(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     g_popup.about = dynamic_cast<CDlgAbout*>(popup) != nullptr;
     g_popup.feedback = dynamic_cast<CDlgPelqFeedback*>(popup) != nullptr;
-    popup->PostMessageW(WM_COMMAND, IDCANCEL, 0);
+    // Closed without a key: a key another test left held could keep Escape from closing it.
+    popup->SetResultAndClose(IDCANCEL);
 }
 
 PopupSeen RunCommand(CWnd& window, UINT message, UINT id) {
