@@ -210,6 +210,15 @@ int CDlgBaseWnd::CallPaintCallback(CDC* dc, RECT* client) {
     return m_pPaintCallback(this, m_nPaintCallbackValue, dc, client);
 }
 
+bool CDlgBaseWnd::PaintThroughCallback(CDC* dc) {
+    if (!HasPaintCallback())
+        return false;
+    CRect client;
+    GetClientRect(&client);
+    CallPaintCallback(dc, &client);
+    return true;
+}
+
 void CDlgBaseWnd::StyleLightTextButton(CHoverButtonWithText* button) {
     StyleTextButtonLook(button, 0xFFFCFC, 0xFFFCFC, 0xA7A49E, FW_BOLD);
     button->m_bWeight500 = false;

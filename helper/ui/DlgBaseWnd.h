@@ -51,6 +51,9 @@ public:
     // True when the paint callback is set, enabled and points at accessible memory.
     bool HasPaintCallback() const;
     int CallPaintCallback(CDC* dc, RECT* client);
+    // Hands the painting of the client area to the paint callback when there is one; true
+    // when it took it.
+    bool PaintThroughCallback(CDC* dc);
 
     void StyleLightTextButton(CHoverButtonWithText* button);
     void StyleDarkTextButton(CHoverButtonWithText* button);

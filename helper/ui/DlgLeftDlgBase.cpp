@@ -121,22 +121,18 @@ void CDlgLeftDlgBase::OnSize(UINT type, int cx, int cy) {
 
 void CDlgLeftDlgBase::OnPaint() {
     CPaintDC paint(this);
+    if (PaintThroughCallback(&paint))
+        return;
     CRect client;
     GetClientRect(&client);
-    if (HasPaintCallback()) {
-        CallPaintCallback(&paint, &client);
-        return;
-    }
     PaintLeftPanel(&paint, client);
 }
 
 int CDlgLeftDlgBase::DrawPanel(CDC* dc) {
+    if (PaintThroughCallback(dc))
+        return 0;
     CRect client;
     GetClientRect(&client);
-    if (HasPaintCallback()) {
-        CallPaintCallback(dc, &client);
-        return 0;
-    }
     CSkinMemDC memory(dc, client, RGB(255, 255, 255));
     PaintLeftPanel(&memory, client);
     return 0;

@@ -76,12 +76,10 @@ BOOL CDlgLeftSideChild::OnInitDialog() {
 
 void CDlgLeftSideChild::OnPaint() {
     CPaintDC paint(this);
+    if (PaintThroughCallback(&paint))
+        return;
     CRect client;
     GetClientRect(&client);
-    if (HasPaintCallback()) {
-        CallPaintCallback(&paint, &client);
-        return;
-    }
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, TRUE);
 }
