@@ -34,12 +34,12 @@ CDiskDefragApp::CDiskDefragApp()
 CDiskDefragApp::~CDiskDefragApp() = default;
 
 BOOL CDiskDefragApp::InitInstance() {
-    const wchar_t* commandLine = GetCommandLineW();
+    const StartupSwitches switches = ReadStartupSwitches(GetCommandLineW());
     // A start with arguments (the scheduler's, a hidden scan) lets the system settle first.
-    if (!CommandLineElement(commandLine, 1).IsEmpty())
+    if (switches.hasArguments)
         Sleep(kArgumentStartDelayMs);
-    if (HasSchedulingSwitch(NormalizeCommandLine(commandLine)))
-        StoreScheduleDriveLetters();
+    m_strScheduleDriveLetters = switches.scheduleLetters;
+    StoreScheduleDriveLetters();
 
     if (!CVantorixApp::InitInstance())
         return FALSE;
@@ -47,7 +47,7 @@ BOOL CDiskDefragApp::InitInstance() {
     m_strDataFolder = GetAppDataFolder();
     if (!GetCommonDataSubFolder(m_strCommonDataFolder, kCommonDataSubFolder))
         m_strCommonDataFolder.Empty();
-    DecideRunModes();
+    DecideRunModes(switches.hiddenScan);
     SetLangSection(kDefragLangSection);
     BindServiceInterface();
     m_dupeFinder = std::make_unique<CDupeFinder>();
@@ -58,8 +58,6 @@ BOOL CDiskDefragApp::InitInstance() {
 }
 
 void CDiskDefragApp::StoreScheduleDriveLetters() {
-    m_strScheduleDriveLetters =
-        ScheduleLettersFromElement(CommandLineElement(GetCommandLineW(), 2));
     if (m_strScheduleDriveLetters.IsEmpty())
         return;
     CRegistry key(HKEY_CURRENT_USER);
@@ -67,8 +65,8 @@ void CDiskDefragApp::StoreScheduleDriveLetters() {
         (void)key.WriteString(kScheduleDriveLetterValue, m_strScheduleDriveLetters);
 }
 
-void CDiskDefragApp::DecideRunModes() {
-    m_bHiddenStart = IsHiddenScanElement(CommandLineElement(GetCommandLineW(), 1));
+void CDiskDefragApp::DecideRunModes(bool hiddenScan) {
+    m_bHiddenStart = hiddenScan;
     if (g_bScheduleSwitch) {
         m_bScheduledWithDrives = !m_strScheduleDriveLetters.IsEmpty();
         m_bScheduledWithoutDrives = !m_bScheduledWithDrives;
@@ -108,4 +106,60 @@ int CDiskDefragApp::ExitInstance() {
 
 void CDiskDefragApp::EndServiceProgram() {
     (void)KillProcessesByName(DefragServiceProgramName());
+}
+
+namespace {
+CString LangTexts(CDiskDefragApp& app, const wchar_t* key) {
+    return app.GetLangString(key, kDefragLangSection);
+}
+
+} // namespace
+
+// Tab captions and each tab's side-button texts, from "TABBTN1" and "TAB1LEFTBTN1" on.
+void CDiskDefragApp::BuildAppLayout(AppLayout& layout) {
+    CDiskDefragApp& app = *this;
+    struct TabShape {
+        int buttons;
+        int panelStyle;
+    };
+    constexpr TabShape kTabs[kMaxAppTabs] = {{5, 1}, {5, 1}, {6, 1}, {5, 0}, {3, 0}};
+    layout.hIcon = app.LoadIcon(kAppIconId);
+    layout.nLogoBitmapId = GetToolIconId(kDefragToolNumber);
+    layout.bMaximizeAllowed = 0;
+    layout.bShowToolTips = 0;
+    layout.nTabCount = kMaxAppTabs;
+    for (int tab = 0; tab < kMaxAppTabs; ++tab) {
+        CString key;
+        key.Format(L"TABBTN%d", tab + 1);
+        layout.tabCaptions.Add(LangTexts(app, key));
+    }
+    layout.bLayoutFlag = 1;
+    layout.strAboutText = CommandLineElement(GetCommandLineW(), 0);
+    layout.strAboutItemText = LangTexts(app, L"APPABOUT");
+    layout.strWindowTitle = GetToolCaption(kDefragToolNumber);
+    for (int tab = 0; tab < kMaxAppTabs; ++tab) {
+        AppTabRecord& record = layout.tabs[tab];
+        record.nButtonCount = kTabs[tab].buttons;
+        record.nPanelStyle = kTabs[tab].panelStyle;
+        for (int button = 1; button <= kTabs[tab].buttons; ++button) {
+            CString key;
+            key.Format(L"TAB%dLEFTBTN%d", tab + 1, button);
+            record.buttonKeys.Add(LangTexts(app, key));
+        }
+    }
+    layout.pTabSwitchCallback = &CDiskDefragDlg::OnTabSwitch;
+}
+
+void CDiskDefragApp::RunMainWindow() {
+    auto layout = std::make_unique<AppLayout>();
+    BuildAppLayout(*layout);
+    auto window = std::make_unique<CDiskDefragDlg>();
+    m_pMainWnd = window.get();
+    m_pMainDlg = window.get();
+    g_pDiskDefragDlg = window.get();
+    window->SetAppLayout(*layout);
+    window->DoModal();
+    g_pDiskDefragDlg = nullptr;
+    m_pMainDlg = nullptr;
+    m_pMainWnd = nullptr;
 }

@@ -17,6 +17,7 @@
 class CDupeFinder;
 class CDiskDefragDlg;
 class DefragRpcClientBinding;
+struct AppLayout;
 
 // The tools' language sections beside the program's own "DiskDefrag".
 inline constexpr wchar_t kDefragLangSection[] = L"DiskDefrag";
@@ -49,6 +50,8 @@ public:
     // Ends the service program unless the run was scheduled or another instance runs.
     int ExitInstance() override;
 
+    // The main window's layout: icon, tab captions and side-button texts of the five tabs.
+    void BuildAppLayout(AppLayout& layout);
     // The fixed drives, built once at start.
     void BuildDriveList();
     // The physical-disk and volume tables, read through the configured disk layer.
@@ -95,7 +98,7 @@ public:
 
 private:
     void StoreScheduleDriveLetters();
-    void DecideRunModes();
+    void DecideRunModes(bool hiddenScan);
     void BindServiceInterface();
     void RunMainWindow();
     // Ends every process of this Windows' service program.

@@ -14,10 +14,12 @@
 #include "ServiceControl.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class CDlgLeftDlgBase;
+class DefragHomeServices;
 class CDlgLeftSideChild;
 class CDlgDefragWelome;
 class CDlgDiskScanDefrag;
@@ -56,6 +58,20 @@ inline constexpr LRESULT kCopyDataDone = 17;
 // The text of "Scheduler Work Going on" that asks a visible window for the scheduled run.
 inline constexpr wchar_t kScheduleDefraggingText[] = L"ScheduleDefragging";
 
+// What the main window and the home page ask of pages that are joined to the window with
+// them; set where those pages are created, empty until then.
+struct DefragPageLinks {
+    // The progress page's StartOperation: non-zero when the job was sent.
+    std::function<int(DefragOperation operation, wchar_t drive, const CString& entryText)>
+        startOperation;
+    // The block count of the progress page's cluster map, sent with each command.
+    std::function<int32_t()> mapBlockCount;
+    // The analysis results page's defragment-now operation (automatic mode).
+    std::function<void()> defragmentNow;
+    // Fills the one-click scan summary and runs it modally over the window.
+    std::function<void(CWnd* parent)> runOneClickSummary;
+};
+
 class CDiskDefragDlg : public CDlgBaseAppDlg {
     DECLARE_MESSAGE_MAP()
 public:
@@ -75,10 +91,12 @@ public:
     // switch to a tab without a panel.
     static int OnTabSwitch(CDlgBaseAppDlg* window, int code);
 
-    // The left panel of a tab (0 to 4), or null when the tab has none.
-    CDlgLeftDlgBase* TabPanel(int tab) const;
     // Posts a page command (1199 + n) to the panel of a tab; false without a panel.
     bool ShowTabPage(int tab, UINT command);
+    // The page in a tab's slot (1 to 8), or null.
+    CWnd* PageInSlot(int tab, int slot) const;
+    // True while the job's progress page is shown in its panel (also in a hidden window).
+    bool IsJobRunning() const;
 
     // Last-scan values (the "LastScanStatus" key): each load sets its text(s) to
     // "IDS_NOT_PERFORMED" first; each save writes the text already put into m_lastScan
@@ -128,11 +146,14 @@ public:
     CDlgLeftSideChild* m_dupesPages[6] = {};
     CDlgLeftSideChild* m_diskToolsPages[5] = {};
     CWnd* m_optionsPages[3] = {};
+    DefragPageLinks m_pageLinks;
 
 protected:
-    // Creates a page in a tab's panel slot and keeps it until the window is destroyed;
-    // false when the tab has no panel or the page could not be created.
-    bool AddPage(int tab, std::unique_ptr<CWnd> page, UINT templateId);
+    // Creates a page in a tab's panel, puts it in a slot (1 to 8) and keeps it until the window
+    // is destroyed; false when the tab has no panel or the page could not be created.
+    bool AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId);
+    // Puts a page made before into one more slot of its tab's panel.
+    void PutPageInSlot(int tab, int slot, CWnd* page);
     // The pages of each tab; the one place where a tab's pages are made.
     void CreateDefragPages();
     void CreateJunkPages();
@@ -154,7 +175,8 @@ protected:
     LRESULT OnSchedulerWorkGoingOn(WPARAM wParam, LPARAM lParam);
 
 private:
-    std::vector<std::unique_ptr<CWnd>> m_ownedPages;
+    std::vector<std::unique_ptr<CDialog>> m_ownedPages;
+    std::unique_ptr<DefragHomeServices> m_homeServices;
 };
 
 // The main window while it runs; null before and after.

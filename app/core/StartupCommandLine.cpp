@@ -54,3 +54,13 @@ CString ScheduleLettersFromElement(const CString& element) {
 bool IsHiddenScanElement(const CString& element) {
     return WithoutSeparators(element).CompareNoCase(L"runhiddenScan") == 0;
 }
+
+StartupSwitches ReadStartupSwitches(const wchar_t* commandLine) {
+    StartupSwitches switches;
+    switches.hasArguments = !CommandLineElement(commandLine, 1).IsEmpty();
+    switches.scheduling = HasSchedulingSwitch(NormalizeCommandLine(commandLine));
+    if (switches.scheduling)
+        switches.scheduleLetters = ScheduleLettersFromElement(CommandLineElement(commandLine, 2));
+    switches.hiddenScan = IsHiddenScanElement(CommandLineElement(commandLine, 1));
+    return switches;
+}

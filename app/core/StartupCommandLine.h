@@ -14,3 +14,17 @@ CString CommandLineElement(const wchar_t* commandLine, int index);
 CString ScheduleLettersFromElement(const CString& element);
 // The element, without "\", "/" and "-", is "runhiddenScan" in any letter case.
 bool IsHiddenScanElement(const CString& element);
+
+// What the program's start reads of its own command line.
+struct StartupSwitches {
+    // " shutdown", " autofix" or " schedule" appears.
+    bool scheduling = false;
+    // The drive letters of a scheduled optimisation (the third element), only with a
+    // scheduling switch; empty when there is none.
+    CString scheduleLetters;
+    // The second element is "runhiddenScan".
+    bool hiddenScan = false;
+    // Anything follows the program's name.
+    bool hasArguments = false;
+};
+StartupSwitches ReadStartupSwitches(const wchar_t* commandLine);
