@@ -61,7 +61,7 @@ void CDiskDefragApp::StoreScheduleDriveLetters() {
     if (m_strScheduleDriveLetters.IsEmpty())
         return;
     CRegistry key(HKEY_CURRENT_USER);
-    if (key.Open(HKEY_CURRENT_USER, GetAppRegistryKey(), true))
+    if (key.Open(HKEY_CURRENT_USER, ::GetAppRegistryKey(), true))
         (void)key.WriteString(kScheduleDriveLetterValue, m_strScheduleDriveLetters);
 }
 

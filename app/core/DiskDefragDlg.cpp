@@ -11,6 +11,7 @@
 #include <paths.h>
 #include <product_identity.h>
 #include <registry.h>
+#include <shared_globals.h>
 
 #include <algorithm>
 

@@ -8,7 +8,10 @@
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
+#include <shared_globals.h>
 #include <ui_fonts.h>
+
+#include <cwctype>
 
 BEGIN_MESSAGE_MAP(CDlgDefragWelome, CDlgLeftSideChild)
 ON_CBN_SELCHANGE(IDC_CMB_DRIVES, &CDlgDefragWelome::UpdateCurrentDrive)
@@ -33,7 +36,7 @@ wchar_t SystemDriveLetter() {
     wchar_t folder[MAX_PATH] = {};
     if (GetSystemDirectoryW(folder, MAX_PATH) == 0)
         return 0;
-    return static_cast<wchar_t>(CharUpperW(reinterpret_cast<LPWSTR>(folder[0])));
+    return static_cast<wchar_t>(towupper(folder[0]));
 }
 
 CString DefragText(LPCWSTR key) {

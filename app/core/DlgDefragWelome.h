@@ -72,7 +72,7 @@ public:
     CStringArray m_summaryLabels;
     // Appended by the main window: date, drive, volume and data fragmentation of the last run.
     CStringArray m_summaryValues;
-    CArray<COLORREF, COLORREF> m_summaryColours;
+    CDWordArray m_summaryColours;
     CStatic m_heading;
     CHoverButtonTextPng m_startButton;
     // The whole text of the selected entry, e.g. "(D:)Data".
