@@ -76,18 +76,18 @@ struct WindowSearch {
     std::vector<HWND> windows;
 };
 
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->processId)
+        found->windows.push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
     WindowSearch search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* found = reinterpret_cast<WindowSearch*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == found->processId)
-                found->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.windows;
 }
 
