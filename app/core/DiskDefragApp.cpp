@@ -18,7 +18,7 @@
 // Binds the service interface's implicit handle to the service's pipe on this computer.
 class DefragRpcClientBinding : public DefragRpcBinding {
 public:
-    DefragRpcClientBinding() : DefragRpcBinding(L"\\pipe\\defrag_rpcechoxarn") {}
+    DefragRpcClientBinding() : DefragRpcBinding(kDefragRpcEndpoint) {}
 };
 
 BEGIN_MESSAGE_MAP(CDiskDefragApp, CVantorixApp)

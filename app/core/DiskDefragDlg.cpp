@@ -59,9 +59,8 @@ public:
     explicit MainWindowHomeServices(CDiskDefragDlg& window) : window_(window) {}
 
     bool SendReleaseCommand(wchar_t drive) override {
-        const int32_t blocks = window_.m_pageLinks.mapBlockCount
-                                   ? window_.m_pageLinks.mapBlockCount()
-                                   : 0;
+        const int32_t blocks =
+            window_.m_pageLinks.mapBlockCount ? window_.m_pageLinks.mapBlockCount() : 0;
         return window_.SendServiceCommand(blocks, kCommandRelease, drive, 0);
     }
     bool InstallService() override {
@@ -338,10 +337,9 @@ ReportOutcome CDiskDefragDlg::WriteHtmlReport(bool defragmentation, bool listFai
     content.results = &results;
     content.texts.title = theApp.GetLangString(
         defragmentation ? L"IDS_DEFRG_REPORT" : L"IDS_SCAN_REPORT", kDefragLangSection);
-    content.texts.heading =
-        theApp.GetLangString(defragmentation ? L"IDS_DEFRG_SUMMARY_REPORT"
-                                             : L"IDS_SCAN_SUMMARY_REPORT",
-                             kDefragLangSection);
+    content.texts.heading = theApp.GetLangString(defragmentation ? L"IDS_DEFRG_SUMMARY_REPORT"
+                                                                 : L"IDS_SCAN_SUMMARY_REPORT",
+                                                 kDefragLangSection);
     content.texts.timeLabel = theApp.GetLangString(
         defragmentation ? L"IDS_LASTDEFRG_TIME" : L"IDS_SCAN_TIME", kDefragLangSection);
     content.texts.companyName = GetCompanyKeyName();
@@ -488,8 +486,7 @@ LRESULT CDiskDefragDlg::OnCopyData(const COPYDATASTRUCT* data, bool& handled) {
 LRESULT CDiskDefragDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
         bool handled = false;
-        const LRESULT result =
-            OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), handled);
+        const LRESULT result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), handled);
         if (handled)
             return result;
     }

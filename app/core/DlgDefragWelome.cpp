@@ -138,7 +138,9 @@ void CDlgDefragWelome::FillDriveList() {
         if (letter == remembered)
             rememberedIndex = index;
     }
-    const int selection = systemIndex >= 0 ? systemIndex : rememberedIndex >= 0 ? rememberedIndex : 0;
+    const int selection = systemIndex >= 0       ? systemIndex
+                          : rememberedIndex >= 0 ? rememberedIndex
+                                                 : 0;
     m_driveCombo.SetCurSel(selection);
     UpdateCurrentDrive();
 }
@@ -240,8 +242,10 @@ bool CDlgDefragWelome::PrepareService(wchar_t drive) {
             m_pServices->RestartWindows();
         return false;
     }
-    // The second release clears a run that finished while the service was being started.
-    return m_pServices->SendReleaseCommand(drive);
+    // The second release clears a run that finished while the service was being started; a
+    // service that does not listen yet refuses it, and the job's own commands then tell.
+    (void)m_pServices->SendReleaseCommand(drive);
+    return true;
 }
 
 void CDlgDefragWelome::PostPageCommand(UINT command) {

@@ -235,14 +235,14 @@ TEST_F(MainWindow, FreeSpaceRuleDecidesWhetherAJobStarts) {
         bool readable, starts;
     };
     const Case cases[] = {
-        {7'900'000'000, 100 * kGB, true, true},  // 7 %, but at least 1 GiB
-        {900'000'000, 10 * kGB, true, true},     // 9 %
-        {790'000'000, 10 * kGB, true, false},    // 7 % and under 1 GiB
-        {kGiB - 1, kGiB * 100, true, false},     // just under both
-        {kGiB, kGiB * 1000, true, true},         // exactly 1 GiB
-        {0, 0, true, false},                     // a size of 0: no division, refused
+        {7'900'000'000, 100 * kGB, true, true}, // 7 %, but at least 1 GiB
+        {900'000'000, 10 * kGB, true, true},    // 9 %
+        {790'000'000, 10 * kGB, true, false},   // 7 % and under 1 GiB
+        {kGiB - 1, kGiB * 100, true, false},    // just under both
+        {kGiB, kGiB * 1000, true, true},        // exactly 1 GiB
+        {0, 0, true, false},                    // a size of 0: no division, refused
         {500, 0, true, false},
-        {50 * kGB, 100 * kGB, false, false},     // sizes unreadable
+        {50 * kGB, 100 * kGB, false, false}, // sizes unreadable
     };
     for (const Case& c : cases) {
         services_ = FakeHomeServices{};

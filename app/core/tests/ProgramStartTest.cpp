@@ -12,6 +12,8 @@
 #include <registry.h>
 #include <tools_table.h>
 
+#include "UnixPath.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -30,14 +32,6 @@ std::wstring ProgramFolder() {
     return path;
 }
 
-std::wstring UnixPath(const wchar_t* path) {
-    std::wstring dos = L"\\\\?\\unix" + std::wstring(path);
-    for (wchar_t& c : dos)
-        if (c == L'/')
-            c = L'\\';
-    return dos;
-}
-
 class Process {
 public:
     Process() = default;
@@ -46,8 +40,8 @@ public:
         if (!arguments.empty())
             line += L" " + arguments;
         STARTUPINFOW startup{sizeof startup};
-        started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                                  nullptr, nullptr, &startup, &info_) != FALSE;
+        started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &info_) != FALSE;
     }
     ~Process() {
         if (started_ && !HasEnded(0))
@@ -182,7 +176,8 @@ TEST_F(ProgramStart, HiddenStartNeverShowsTheMainWindow) {
 TEST_F(ProgramStart, ServiceProgramEndsAtANormalExitOnly) {
     CreateDirectoryW(kServiceStandInFolder, nullptr);
     const std::wstring standIn = std::wstring(kServiceStandInFolder) + L"\\XarnDefragSrv64.exe";
-    ASSERT_TRUE(CopyFileW(UnixPath(XARN_SERVICE_STAND_IN).c_str(), standIn.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW(WindowsPathOfUnixFile(XARN_SERVICE_STAND_IN).c_str(), standIn.c_str(), FALSE));
 
     {
         // A scheduled run (here the cleaning, without drive letters) keeps it.

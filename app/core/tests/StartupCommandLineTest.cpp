@@ -22,9 +22,9 @@ TEST(StartupCommandLine, ScheduledTasksStoreTheirDriveLetters) {
         const wchar_t* arguments;
         const wchar_t* letters;
     } cases[] = {
-        {L"-autofix -C", L"C"},     {L"/SCHEDULE /c/d", L"CD"}, {L"-shutdown -D", L"D"},
-        {L"-schedule -D", L"D"},    {L" -autofix -e", L"E"},    {L"-schedule \\f\\", L"F"},
-        {L"-schedule", L""},        {L"-schedule \"\"", L""},
+        {L"-autofix -C", L"C"},  {L"/SCHEDULE /c/d", L"CD"}, {L"-shutdown -D", L"D"},
+        {L"-schedule -D", L"D"}, {L" -autofix -e", L"E"},    {L"-schedule \\f\\", L"F"},
+        {L"-schedule", L""},     {L"-schedule \"\"", L""},
     };
     for (const auto& c : cases) {
         const StartupSwitches switches = Read(c.arguments);
