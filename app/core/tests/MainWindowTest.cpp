@@ -6,6 +6,7 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <HtmlReport.h>
 #include <LastScanValues.h>
 
 #include <DlgLeftDlgBase.h>
@@ -408,6 +409,42 @@ TEST_F(MainWindow, ScheduledStartDefragmentsTheScheduledDrive) {
     ASSERT_EQ(services_.jobs.size(), 1u);
     EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kDefragmentation);
     EXPECT_EQ(services_.jobs[0].drive, towupper(system[0]));
+}
+
+TEST_F(MainWindow, ScheduledCleaningShowsTheJunkCleanerTab) {
+    theApp.m_bScheduledWithoutDrives = true;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    PumpFor(300);
+    EXPECT_EQ(window_->GetCurrentPanel(), window_->GetTabPanel(1));
+    EXPECT_TRUE(services_.jobs.empty());
+}
+
+TEST_F(MainWindow, ATabWithoutAPanelIgnoresTheSwitch) {
+    AppLayout layout;
+    theApp.BuildAppLayout(layout);
+    layout.tabs[3].buttonKeys.RemoveAll(); // the disk tools get no panel
+    window_ = std::make_unique<CDiskDefragDlg>();
+    g_pDiskDefragDlg = window_.get();
+    window_->SetAppLayout(layout);
+    ASSERT_TRUE(window_->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
+    ASSERT_EQ(window_->GetTabPanel(3), nullptr);
+    EXPECT_EQ(CDiskDefragDlg::OnTabSwitch(window_.get(), kTabSwitchCode + 3), 0);
+    EXPECT_EQ(CDiskDefragDlg::OnTabSwitch(window_.get(), kTabSwitchCode + 4), 1);
+    window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst + 1, 0);
+    window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst + 3, 0);
+    EXPECT_EQ(window_->GetCurrentPanel(), window_->GetTabPanel(1));
+}
+
+TEST_F(MainWindow, AReportWithoutTheServicesResultsIsRefusedAndNotOpened) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    int opened = 0;
+    SetReportBrowser([&](const CString&) { return ++opened > 0; });
+    // No service answers: nothing is written, the user is told, no browser opens.
+    EXPECT_EQ(window_->WriteHtmlReport(false, false, 0, 0, 0, 0), ReportOutcome::kNoResults);
+    SetReportBrowser(nullptr);
+    EXPECT_EQ(opened, 0);
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_REPORT_NO_RESULTS"));
 }
 
 TEST_F(MainWindow, LastScanValuesFillTheHomeSummary) {
