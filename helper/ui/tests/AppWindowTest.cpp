@@ -564,19 +564,21 @@ TEST(MainWindow, VersionLineNamesTheProduct) {
 }
 
 namespace {
-// The product's message boxes asked during a test: their texts, answered with `g_boxAnswer`.
+// The product's message boxes asked during a test: their texts, answered by pressing a button
+// (a key another test left held would keep Enter and Escape from closing a box).
+constexpr int kFirstBoxButton = 1185;
+constexpr int kSecondBoxButton = 1186;
 std::vector<CString> g_boxTexts;
-UINT g_boxAnswer = IDOK;
-CDlgBaseMessageBoxWndBase* g_openBox = nullptr;
+int g_boxAnswer = kFirstBoxButton;
 
 void CALLBACK AnswerBoxLater(HWND box, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(box, id);
-    ::PostMessageW(box, WM_COMMAND, g_boxAnswer, 0);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(g_boxAnswer, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, g_boxAnswer)));
 }
 
 void AnswerBox(CDlgBaseMessageBoxWndBase* box) {
     g_boxTexts.push_back(box->m_strMessage);
-    g_openBox = box;
     box->SetTimer(77, 100, &AnswerBoxLater);
 }
 
@@ -644,14 +646,14 @@ TEST_F(LanguageSwitch, AsksWritesTheChoiceAndLetsTheNewInstanceStart) {
     EXPECT_TRUE(g_boxTexts.empty());
 
     // Declined: nothing written, nothing restarted.
-    g_boxAnswer = IDCANCEL;
+    g_boxAnswer = kSecondBoxButton;
     EXPECT_FALSE(window.SwitchLanguage(L"LANG2"));
     ASSERT_EQ(g_boxTexts.size(), 1u);
     EXPECT_GE(g_boxTexts[0].Find(L"The program restarts in the chosen language. Restart now?"), 0);
     EXPECT_EQ(g_restart.calls, 0);
 
     // Accepted without a language file: reported, nothing restarted.
-    g_boxAnswer = IDOK;
+    g_boxAnswer = kFirstBoxButton;
     g_boxTexts.clear();
     EXPECT_FALSE(window.SwitchLanguage(L"LANG2"));
     ASSERT_EQ(g_boxTexts.size(), 2u);
