@@ -2,7 +2,6 @@
 
 #include "DiskDefragApp.h"
 #include "DlgDefragWelome.h"
-#include "FreeSpaceRule.h"
 #include "MainUtilities.h"
 
 #include <DlgLeftDlgBase.h>
@@ -12,8 +11,6 @@
 #include <product_identity.h>
 #include <registry.h>
 #include <shared_globals.h>
-
-#include <algorithm>
 
 CDiskDefragDlg* g_pDiskDefragDlg = nullptr;
 HBRUSH g_hLegendLabelBrush = nullptr;

@@ -28,8 +28,8 @@ constexpr COLORREF kSummaryTextColour = 0x5A5148;
 constexpr UINT kStartButtonStrip = 1100;
 constexpr UINT kStartButtonGlyph = 1386;
 constexpr int kSummaryRows = 4;
-constexpr int kSystemDriveButtonWidth = 382;
-constexpr int kSystemDriveButtonHeight = 200;
+constexpr int kServiceBoxWidth = 382;
+constexpr int kServiceBoxHeight = 200;
 
 // The drive of the Windows system folder, upper-cased; 0 when it cannot be read.
 wchar_t SystemDriveLetter() {
@@ -235,7 +235,7 @@ bool CDlgDefragWelome::PrepareService(wchar_t drive) {
         CStringArray captions;
         captions.Add(DefragText(L"IDS_RESTART"));
         captions.Add(DefragText(L"IDS_CAN"));
-        const RECT box = {0, 0, kSystemDriveButtonWidth, kSystemDriveButtonHeight};
+        const RECT box = {0, 0, kServiceBoxWidth, kServiceBoxHeight};
         const int chosen = ShowMessageBoxEx(DefragText(L"IDS_SERVICE_MSG"), MB_ICONERROR, 2,
                                             &captions, box, FALSE, 0, this);
         if (chosen == 0)
