@@ -3,7 +3,10 @@
 # with fragmented files, installs the defragmentation service under Wine's service manager with
 # the volume named in its Parameters key for a drive letter, starts it, analyses and defragments the drive over its
 # RPC interface (as the main program does), prints what happened, checks that the volume is
-# sound and every file's bytes are unchanged, and removes the service (and the value) again.
+# sound and every file's bytes are unchanged, then starts the main program Xarn (the users' i686
+# build, from the install folder) with the drive in its drive list: on the user's display until
+# the user closes it, or without a display in a virtual one, where its main window is
+# photographed into the output folder; at last it removes the service (and the value) again.
 #   tools/run.sh [drive letter (default S)] [analyse|defragment (default: both, in that order)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,13 +38,22 @@ mkdir -p "$folder" "$WINEPREFIX/drive_c/XarnRun"
 cp "$top/build/x86_64/service/host/XarnDefragSrv64.exe" \
     "$top/build/x86_64/service/runclient/defrag_run_client.exe" \
     "$top/build/x86_64/platform/volume/xarnsimvol.exe" "$folder/"
+# The main program with its libraries, texts and report images beside it.
+bin="$top/build/i686/bin"
+cp "$bin/Xarn.exe" "$bin"/*.dll "$bin"/*.ini "$folder/"
+cp -r "$bin/DefragReport" "$folder/"
+output="$top/build/run"
+mkdir -p "$output"
 service="$folder/XarnDefragSrv64.exe"
 image="C:\\XarnRun\\$drive.img"
 digests="C:\\XarnRun\\$drive.dig"
 parameters='HKLM\SYSTEM\CurrentControlSet\Services\XarnStellmark\Parameters'
 
 wine() { "$XARN_WINE64" "$@" 2>/dev/null | tr -d '\r'; }
+drive_link="$WINEPREFIX/dosdevices/$(echo "$drive" | tr '[:upper:]' '[:lower:]'):"
 finish() {
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -f "$drive_link"
     wine reg delete "$parameters" /v "SimulatedVolume$drive" /f >/dev/null || true
     wine "$service" -remove || true
     rm -rf "$WINEPREFIX/drive_c/XarnRun"
@@ -73,4 +85,37 @@ done
 # The client released the results at its end, so the service holds the image no longer.
 echo "== the volume afterwards: sound, and every stream's bytes as before?"
 wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
+
+# The drive letter in the prefix (a fixed drive), so that the program lists it.
+mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
+ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
+xarn="C:\\Program Files\\Xarn\\Xarn.exe"
+if [ -n "${DISPLAY:-}" ]; then
+    echo "== Xarn on the display $DISPLAY: drive $drive: is in its list; close it to finish"
+    "$XARN_WINE32" "$xarn" 2>/dev/null || true
+else
+    display=""
+    for number in $(seq 120 159); do
+        [ -e "/tmp/.X11-unix/X$number" ] || { display=":$number"; break; }
+    done
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=$display
+    sleep 1
+    echo "== Xarn in the virtual display $display"
+    "$XARN_WINE32" "$xarn" 2>/dev/null &
+    xarn_pid=$!
+    # Time for the window to come up and draw (the program is not waited for by its window).
+    sleep 15
+    import -window root -crop 772x583+126+92 "$output/xarn-home.png" 2>/dev/null ||
+        echo "(no picture could be taken)"
+    # Closed as a user closes it (its window gets WM_CLOSE), within 30 s.
+    "$XARN_WINE64" taskkill /im Xarn.exe >/dev/null 2>&1 || true
+    for _ in $(seq 30); do
+        kill -0 "$xarn_pid" 2>/dev/null || break
+        sleep 1
+    done
+    kill "$xarn_pid" 2>/dev/null || true
+    echo "the main window's picture: $output/xarn-home.png"
+fi
 exit "$status"

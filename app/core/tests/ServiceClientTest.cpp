@@ -10,6 +10,8 @@
 #include "SimVolumeChecker.h"
 #include "SimulatedVolumeConfig.h"
 
+#include "UnixPath.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -26,11 +28,7 @@ constexpr DWORD kRunMilliseconds = 180'000;
 
 // The 64-bit service program as built (a path outside every drive).
 std::wstring BuiltServiceProgram() {
-    std::wstring path = L"\\\\?\\unix" + std::wstring(XARN_SERVICE64_PROGRAM);
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
+    return WindowsPathOfUnixFile(XARN_SERVICE64_PROGRAM);
 }
 
 DWORD ServiceState() {

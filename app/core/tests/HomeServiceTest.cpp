@@ -1,0 +1,174 @@
+// The home page's start against the real service program under Wine's service manager: the
+// page starts the installed but stopped service, releases, and the job it hands to the progress
+// page analyses the simulated volume the service was given for the drive.
+#include <windows.h>
+
+#include <DiskDefragApp.h>
+#include <DiskDefragDlg.h>
+#include <DlgDefragWelome.h>
+
+#include <DlgLeftDlgBase.h>
+#include <PelqMessageBox.h>
+#include <product_identity.h>
+
+#include "DefragRpcBinding.h"
+#include "FragmentationFigures.h"
+#include "SimVolumeBuilder.h"
+#include "SimulatedVolumeConfig.h"
+#include "UiTestSupport.h"
+
+#include "UnixPath.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+CDiskDefragApp theApp;
+
+namespace {
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
+
+constexpr wchar_t kImage[] = L"C:\\xarn-home-simvol.img";
+// The service program is installed from a folder of drive C:, as from the product's folder.
+constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Xarn Home Test";
+constexpr int32_t kBlocks = 1403;
+constexpr uint64_t kClusters = 8192;
+
+std::wstring BuiltServiceProgram() {
+    return WindowsPathOfUnixFile(XARN_SERVICE64_PROGRAM);
+}
+
+std::wstring InstalledServiceProgram() {
+    return std::wstring(kInstallFolder) + L"\\" + DefragServiceProgramName();
+}
+
+bool StopService() {
+    ServiceHandles handles;
+    if (!handles.ReopenService())
+        return false;
+    SERVICE_STATUS status{};
+    ControlService(handles.Service(), SERVICE_CONTROL_STOP, &status);
+    for (int wait = 0; wait < 200; ++wait) {
+        if (QueryServiceStatus(handles.Service(), &status) &&
+            status.dwCurrentState == SERVICE_STOPPED)
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void RemoveService() {
+    StopService();
+    ServiceHandles handles;
+    if (handles.ReopenService())
+        DeleteService(handles.Service());
+}
+
+void SetImageParameter(wchar_t drive, const wchar_t* image) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
+                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    const std::wstring name = SimulatedVolumeValueName(drive);
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(image),
+                             static_cast<DWORD>((lstrlenW(image) + 1) * sizeof(wchar_t))));
+    RegCloseKey(key);
+}
+
+int JobState() {
+    int state = -1;
+    int priority = 0;
+    return SafeRpcGetDefragState(state, priority) ? state : -1;
+}
+
+void FailOnAnyBox(CDlgBaseMessageBoxWndBase* box) {
+    const std::wstring text(box->m_strMessage.GetString());
+    ADD_FAILURE() << "a message box came up: " << std::string(text.begin(), text.end());
+    box->PostMessageW(WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume) {
+    theApp.SetLangSection(kDefragLangSection);
+    SetMessageBoxAnswerHook(&FailOnAnyBox);
+    RemoveService();
+    CreateDirectoryW(L"C:\\Program Files", nullptr);
+    CreateDirectoryW(kInstallFolder, nullptr);
+    ASSERT_TRUE(CopyFileW(BuiltServiceProgram().c_str(), InstalledServiceProgram().c_str(), FALSE));
+    ASSERT_TRUE(InstallDefragService(kInstallFolder));
+    ASSERT_TRUE(StopService());
+
+    auto binding = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
+    AppLayout layout;
+    theApp.BuildAppLayout(layout);
+    auto window = std::make_unique<CDiskDefragDlg>();
+    g_pDiskDefragDlg = window.get();
+    window->SetAppLayout(layout);
+    ASSERT_TRUE(window->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
+    CDlgDefragWelome& home = *window->m_pDefragHome;
+    const wchar_t drive = home.GetSelectedDriveLetter();
+    ASSERT_NE(drive, 0);
+
+    SimBuildSpec spec;
+    spec.seed = 106;
+    spec.geometry.totalClusters = kClusters;
+    spec.fileCount = 60;
+    spec.fragmentedShare = 0.5;
+    DeleteFileW(kImage);
+    DWORD error = 0;
+    ASSERT_NE(nullptr, BuildSimVolume(kImage, spec, &error)) << error;
+    SetImageParameter(drive, kImage);
+
+    // The progress page's part: the job's commands through the window's service record.
+    int jobs = 0;
+    window->m_pageLinks.mapBlockCount = [] { return kBlocks; };
+    window->m_pageLinks.startOperation = [&](DefragOperation operation, wchar_t letter,
+                                             const CString&) {
+        ++jobs;
+        ServiceCommandSender sender(window->m_service, kBlocks);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (StartDefragJob(sender, operation, letter))
+                return 1;
+            Sleep(200); // the listener registers just after the service runs
+        }
+        return 0;
+    };
+
+    home.SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED), 0);
+    PumpFor(200);
+    ASSERT_EQ(jobs, 1);
+    bool finished = false;
+    for (int poll = 0; poll < 900 && !finished; ++poll) {
+        finished = JobState() == kJobFinished;
+        Sleep(200);
+    }
+    ASSERT_TRUE(finished);
+    RunResults results;
+    FetchRunResults(results);
+    ASSERT_TRUE(results.statisticsRead);
+    EXPECT_EQ(kClusters, results.statistics->totalClusters);
+    EXPECT_EQ(drive, results.statistics->drive);
+    FragmentationFigures figures;
+    EXPECT_TRUE(ComputeFragmentation(results, figures));
+    EXPECT_GT(figures.diskBefore, 0.0);
+    EXPECT_TRUE(window->RefreshServiceState());
+    EXPECT_EQ(window->m_nServiceState, kJobFinished);
+
+    // Released, as the next job's start would.
+    EXPECT_TRUE(window->SendServiceCommand(kBlocks, kCommandRelease, drive, 0));
+    window->DestroyWindow();
+    window.reset();
+    g_pDiskDefragDlg = nullptr;
+    binding.reset();
+    RemoveService();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, &key) == 0) {
+        RegDeleteValueW(key, SimulatedVolumeValueName(drive).c_str());
+        RegCloseKey(key);
+    }
+    DeleteFileW(kImage);
+    DeleteFileW(InstalledServiceProgram().c_str());
+    RemoveDirectoryW(kInstallFolder);
+    SetMessageBoxAnswerHook(nullptr);
+}
+} // namespace
