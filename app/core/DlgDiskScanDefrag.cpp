@@ -1,5 +1,6 @@
 #include "DlgDiskScanDefrag.h"
 
+#include "DiskDefragDlg.h"
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 #include "MainUtilities.h"
@@ -465,7 +466,7 @@ void CDlgDiskScanDefrag::OnJobFinished() {
         FetchResults();
         if (!m_pHost->HiddenStart()) {
             m_pHost->ShowAnalysisResults();
-            PostCommandToParent(kPageAnalysisResults);
+            PostCommandToParent(kShowAnalysisResults);
         }
         return;
     }
@@ -497,7 +498,7 @@ void CDlgDiskScanDefrag::StartSecondPass() {
     if (!released || !Send(kCommandDefragment, 1)) {
         AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
         m_pHost->LockMainWindow(false);
-        PostCommandToParent(kPageDefragHome);
+        PostCommandToParent(kShowDefragHome);
         return;
     }
     ::Sleep(kSecondPassMilliseconds);
@@ -516,7 +517,7 @@ void CDlgDiskScanDefrag::FinishDefragmentation() {
 }
 
 void CDlgDiskScanDefrag::ShowCompletionMessage() {
-    PostCommandToParent(kPageDefragResults);
+    PostCommandToParent(kShowDefragResults);
     CString message;
     message.Format(Text(L"IDS_COMP_MSG"), m_entryText.GetString());
     AppMessageBox(message, MB_OK | MB_ICONINFORMATION, m_pHost->MainWindow(), nullptr, false);
@@ -549,7 +550,7 @@ void CDlgDiskScanDefrag::OnStop() {
         ::Sleep(kAbortMilliseconds);
     }
     m_pHost->LockMainWindow(false);
-    PostCommandToParent(kPageDefragHome);
+    PostCommandToParent(kShowDefragHome);
 }
 
 void CDlgDiskScanDefrag::FetchResults() {

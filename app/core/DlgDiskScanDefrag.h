@@ -20,15 +20,6 @@
 #include <array>
 #include <memory>
 
-// Page commands posted to the tab's panel (slot n + 1 for 1199 + n).
-enum DefragPageCommand : UINT {
-    kPageDefragHome = 1199,
-    kPageAnalysisProgress = 1200,
-    kPageAnalysisResults = 1201,
-    kPageDefragProgress = 1202,
-    kPageDefragResults = 1203,
-};
-
 class CDlgDiskScanDefrag : public CDlgLeftSideChild {
     DECLARE_DYNAMIC(CDlgDiskScanDefrag)
     DECLARE_MESSAGE_MAP()

@@ -3,6 +3,7 @@
 // read back as pixels; pictures of the page mid-run beside the program.
 #include "DefragProgress.h"
 #include "DefragRpcBinding.h"
+#include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "LastScanValues.h"
 #include "ServiceTestSupport.h"
@@ -119,7 +120,7 @@ public:
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
         const UINT id = LOWORD(wParam);
-        if (id >= kPageDefragHome && id <= kPageDefragResults) {
+        if (id >= kShowDefragHome && id <= kShowDefragResults) {
             commands.push_back(id);
             return TRUE;
         }
@@ -559,7 +560,7 @@ TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
             return !screen.parent.commands.empty();
         },
         kRunMilliseconds));
-    EXPECT_EQ((std::vector<UINT>{kPageAnalysisResults}), screen.parent.commands);
+    EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), screen.parent.commands);
     EXPECT_EQ((std::vector<std::wstring>{L"analysis results"}), screen.host.events);
     for (int position : positions) {
         EXPECT_GE(position, 0);
@@ -644,7 +645,7 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     EXPECT_EQ(1, screen.host.scheduledEnds);
     ASSERT_EQ(1u, g_boxTexts.size());
     EXPECT_EQ(CString(L"The defragmentation of (R:)Simulated is complete."), g_boxTexts[0]);
-    EXPECT_EQ((std::vector<UINT>{kPageDefragResults}), screen.parent.commands);
+    EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), screen.parent.commands);
     for (const auto& [pass, position] : samples) {
         if (pass == 0) {
             EXPECT_GE(position, 0);
@@ -694,7 +695,7 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     screen.page.SendDlgItemMessage(IDC_BTN_STOPDEFRAG, BM_CLICK);
     ASSERT_EQ(2u, g_boxTexts.size());
     EXPECT_TRUE(screen.page.StopRequested());
-    EXPECT_EQ((std::vector<UINT>{kPageDefragHome}), [&] {
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), [&] {
         PumpFor(200);
         return screen.parent.commands;
     }());
