@@ -229,7 +229,8 @@ void CDlgDiskScanDefrag::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    // No title icon: the description begins right below the title.
+    DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);
     CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
     memory.SetTextColor(kTextColour);
