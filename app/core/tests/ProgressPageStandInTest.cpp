@@ -1,0 +1,451 @@
+// The progress page against a scripted stand-in of the service built from the same interface:
+// the job's state moved by the test, so that every step is exact: the map's pixels of every
+// cell, the upload of the analysed map, the progress of each pass, hidden and automatic runs.
+#include "DefragRpcBinding.h"
+#include "DiskDefragDlg.h"
+#include "DlgDiskScanDefrag.h"
+#include "UiTestSupport.h"
+
+#include "PelqMessageBox.h"
+#include "ini_reader.h"
+#include "vantorix_app.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kStandInEndpoint[] = L"\\pipe\\xarn_progress_standin";
+constexpr int32_t kBlocks = 1403;
+constexpr wchar_t kEntry[] = L"(Q:)Data";
+
+class PageTestApp : public CVantorixApp {
+public:
+    PageTestApp() : CVantorixApp(L"Xarn Progress Stand-in Test", L"Stellmark.ini") {
+        SetLangSection(L"DiskDefrag");
+    }
+};
+PageTestApp g_app;
+
+// What the stand-in answers and what it saw; guarded by one lock.
+struct Script {
+    std::mutex lock;
+    std::vector<DefragCommand> commands;
+    int jobState = kJobIdle;
+    DefragStatistics statistics{};
+    std::vector<ClusterMapBlock> cells = std::vector<ClusterMapBlock>(kBlocks);
+    std::vector<int> uploadSizes;
+    int pauses = 0;
+    int resumes = 0;
+    int aborts = 0;
+};
+Script g_script;
+
+std::vector<std::wstring> g_missingTexts;
+void RecordMissingText(const CString& message) {
+    g_missingTexts.emplace_back(message.GetString());
+}
+
+class StandInServer : public testing::Environment {
+public:
+    void SetUp() override {
+        SetLangTextFailureReporter(&RecordMissingText);
+        ASSERT_EQ(RPC_S_OK,
+                  RpcServerUseProtseqEpW(
+                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(L"ncacn_np")),
+                      RPC_C_PROTSEQ_MAX_REQS_DEFAULT,
+                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(kStandInEndpoint)), nullptr));
+        ASSERT_EQ(RPC_S_OK, RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr));
+        ASSERT_EQ(RPC_S_OK, RpcServerListen(1, RPC_C_LISTEN_MAX_CALLS_DEFAULT, TRUE));
+        m_binding = std::make_unique<DefragRpcBinding>(kStandInEndpoint);
+        ASSERT_EQ(RPC_S_OK, m_binding->Status());
+    }
+    void TearDown() override {
+        m_binding.reset();
+        RpcMgmtStopServerListening(nullptr);
+        RpcMgmtWaitServerListen();
+        SetLangTextFailureReporter(nullptr);
+    }
+
+private:
+    std::unique_ptr<DefragRpcBinding> m_binding;
+};
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
+const auto* const g_server = ::testing::AddGlobalTestEnvironment(new StandInServer);
+
+} // namespace
+
+extern "C" {
+
+int ServerRpcGetDefragState(int* state, int* priority) {
+    std::lock_guard guard(g_script.lock);
+    *state = g_script.jobState;
+    *priority = THREAD_PRIORITY_NORMAL;
+    return 1;
+}
+
+int ServerRpcSendDefragCommand(int size, const byte* command) {
+    std::lock_guard guard(g_script.lock);
+    if (size != sizeof(DefragCommand))
+        return 0;
+    DefragCommand received;
+    std::memcpy(&received, command, sizeof received);
+    g_script.commands.push_back(received);
+    g_script.jobState = received.code == kCommandRelease ? kJobIdle : kJobRunning;
+    return 1;
+}
+
+int ServerRpcSetClusterMap(int size, const byte*) {
+    std::lock_guard guard(g_script.lock);
+    g_script.uploadSizes.push_back(size);
+    return 1;
+}
+
+int ServerRpcGetClusterMap(int size, int* len, byte* cells) {
+    std::lock_guard guard(g_script.lock);
+    *len = size;
+    if (size != kBlocks * static_cast<int>(sizeof(ClusterMapBlock)))
+        return 0;
+    std::memcpy(cells, g_script.cells.data(), size);
+    return 1;
+}
+
+int ServerRpcGetDefragStatistics(int size, int* len, byte* statistics) {
+    std::lock_guard guard(g_script.lock);
+    *len = size;
+    std::memcpy(statistics, &g_script.statistics, sizeof g_script.statistics);
+    return 1;
+}
+
+int ServerRpcGetReportCount(int* count) {
+    *count = 0;
+    return 1;
+}
+
+int ServerRpcGetReportItem(int, int size, int* len, byte*) {
+    *len = size;
+    return 0;
+}
+
+int ServerRpcIsDefragPaused(int* paused) {
+    std::lock_guard guard(g_script.lock);
+    *paused = g_script.pauses > g_script.resumes;
+    return 1;
+}
+
+int ServerRpcPauseDefrag() {
+    std::lock_guard guard(g_script.lock);
+    ++g_script.pauses;
+    return 1;
+}
+
+int ServerRpcResumeDefrag() {
+    std::lock_guard guard(g_script.lock);
+    ++g_script.resumes;
+    return 1;
+}
+
+int ServerRpcAbortDefrag() {
+    std::lock_guard guard(g_script.lock);
+    ++g_script.aborts;
+    g_script.resumes = g_script.pauses;
+    return 1;
+}
+
+} // extern "C"
+
+namespace {
+
+std::vector<CString> g_boxTexts;
+bool g_answerYes = false;
+CDlgBaseMessageBoxWndBase* g_box = nullptr;
+
+void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(box, id);
+    g_boxTexts.push_back(g_box->m_strMessage);
+    const CString& wanted = g_answerYes ? g_box->m_strYes : g_box->m_strNo;
+    for (int button = 1185; button < 1190; ++button) {
+        wchar_t text[64] = {};
+        const HWND control = ::GetDlgItem(box, button);
+        if (control != nullptr && ::GetWindowTextW(control, text, 64) > 0 && wanted == text) {
+            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(control));
+            return;
+        }
+    }
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+void AnsweringHook(CDlgBaseMessageBoxWndBase* box) {
+    g_box = box;
+    box->SetTimer(77, 100, &AnswerBox);
+}
+
+class PageParent : public CWnd {
+public:
+    PageParent() {
+        CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0), L"Xarn", WS_POPUP | WS_VISIBLE, 10, 10, 591,
+                 473, nullptr, nullptr);
+    }
+    ~PageParent() override { DestroyWindow(); }
+    std::vector<UINT> commands;
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        const UINT id = LOWORD(wParam);
+        if (id >= kShowDefragHome && id <= kShowDefragResults) {
+            commands.push_back(id);
+            return TRUE;
+        }
+        return CWnd::OnCommand(wParam, lParam);
+    }
+};
+
+class ScriptedHost : public PlainDefragPageHost {
+public:
+    void LockMainWindow(bool locked) override { locks.push_back(locked); }
+    bool HiddenStart() const override { return hidden; }
+    bool AutomaticMode() const override { return automatic; }
+    void ShowAnalysisResults() override { events.push_back(L"analysis results"); }
+    void ShowFirstPassResults() override { events.push_back(L"first pass"); }
+    void ShowDefragResults() override { events.push_back(L"defrag results"); }
+    void SaveLastScanValue(const wchar_t*, const CString&) override {}
+    CString SaveLastScanDate() override { return L"today"; }
+    bool ReadDriveSpace(wchar_t, ULONGLONG& free, ULONGLONG& total) override {
+        free = 50ull << 30;
+        total = 100ull << 30;
+        return true;
+    }
+    std::vector<bool> locks;
+    std::vector<std::wstring> events;
+    bool hidden = false;
+    bool automatic = false;
+};
+
+COLORREF LookColour(CellLook look) {
+    static const COLORREF colours[] = {RGB(0xD1, 0xCF, 0xD0), RGB(0x02, 0x4C, 0x95),
+                                       RGB(0x2C, 0xBA, 0x30), RGB(0xD1, 0x01, 0x01),
+                                       RGB(0xFD, 0x98, 0x14), RGB(0xF2, 0xEA, 0x32)};
+    return colours[look];
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    MSG msg;
+    while (::GetTickCount64() < end) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        ::Sleep(5);
+    }
+    return done();
+}
+
+class ProgressPageStandIn : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::lock_guard guard(g_script.lock);
+        g_script.commands.clear();
+        g_script.jobState = kJobIdle;
+        g_script.statistics = {};
+        g_script.uploadSizes.clear();
+        g_script.pauses = g_script.resumes = g_script.aborts = 0;
+        g_boxTexts.clear();
+        SetMessageBoxAnswerHook(&AnsweringHook);
+        ASSERT_TRUE(m_page.Create(CDlgDiskScanDefrag::IDD, &m_parent));
+        m_page.SetCommandSender(&m_sender);
+        m_page.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override {
+        m_page.DestroyWindow();
+        SetMessageBoxAnswerHook(nullptr);
+        EXPECT_TRUE(g_missingTexts.empty());
+    }
+    static std::vector<int> Codes() {
+        std::lock_guard guard(g_script.lock);
+        std::vector<int> codes;
+        for (const DefragCommand& command : g_script.commands)
+            codes.push_back(command.code);
+        return codes;
+    }
+    static size_t Uploads() {
+        std::lock_guard guard(g_script.lock);
+        return g_script.uploadSizes.size();
+    }
+    static void SetJob(int state, uint64_t used, uint64_t processed) {
+        std::lock_guard guard(g_script.lock);
+        g_script.jobState = state;
+        g_script.statistics.totalClusters = used * 2;
+        g_script.statistics.usedClusters = used;
+        g_script.statistics.clustersProcessed = processed;
+        wcscpy(g_script.statistics.currentPath, L"Q:\\Data\\report.docx");
+    }
+    int Position() {
+        return static_cast<int>(m_page.SendDlgItemMessage(IDC_SCAN_PROGRESS, PBM_GETPOS));
+    }
+    // Lets the page poll until the position is the one wanted.
+    bool PollUntilPosition(int wanted) {
+        return PumpUntil([&] { return Position() == wanted; }, 5'000);
+    }
+
+    PageParent m_parent;
+    ScriptedHost m_host;
+    CDlgDiskScanDefrag m_page{&m_parent, &m_host};
+    RpcCommandSender m_sender{kBlocks};
+};
+
+} // namespace
+
+TEST_F(ProgressPageStandIn, EveryCellDrawnInTheColourOfItsCounts) {
+    {
+        std::lock_guard guard(g_script.lock);
+        for (int i = 0; i < kBlocks; ++i) {
+            ClusterMapBlock& cell = g_script.cells[i];
+            cell = {};
+            switch (i % 7) {
+            case 0:
+                cell.freeClusters = 9;
+                break;
+            case 1:
+                cell.otherUsedClusters = 5;
+                cell.freeClusters = 5;
+                break;
+            case 2:
+                cell.contiguousClusters = 4;
+                cell.fragmentedClusters = 4;
+                break;
+            case 3:
+                cell.fragmentedClusters = 3;
+                cell.mftZoneClusters = 3;
+                break;
+            case 4:
+                cell.mftZoneClusters = 1;
+                break;
+            case 5:
+                break;
+            default:
+                cell.contiguousClusters = 2;
+                cell.freeClusters = 3;
+                break;
+            }
+        }
+    }
+    m_page.ClusterMap().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    CClientDC dc(&m_page.ClusterMap());
+    int mismatches = 0;
+    for (int row = 0; row < 23; ++row)
+        for (int column = 0; column < 61; ++column) {
+            const CellLook look = ChooseCellLook(g_script.cells[row * 61 + column]);
+            mismatches += dc.GetPixel(column * 9 + 5, row * 9 + 5) != LookColour(look) ? 1 : 0;
+            mismatches += dc.GetPixel(column * 9, row * 9 + 5) != RGB(255, 255, 255) ? 1 : 0;
+        }
+    EXPECT_EQ(0, mismatches);
+    EXPECT_EQ(RGB(0xD1, 0x01, 0x01), dc.GetPixel(3 * 9 + 5, 5)) << "fragmented over MFT";
+    EXPECT_EQ(RGB(0x2C, 0xBA, 0x30), dc.GetPixel(2 * 9 + 5, 5)) << "contiguous wins the tie";
+    EXPECT_EQ(static_cast<size_t>(kBlocks), TheStoredClusterMap().Cells().size());
+    m_parent.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(100);
+    CRect window;
+    m_parent.GetWindowRect(&window);
+    EXPECT_TRUE(SaveScreenPng(window, BesideProgram(L"progress_map_looks.png").c_str()));
+}
+
+TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
+    // Analysis of Q: 5, 5, 6; the progress from the floor towards the middle, then the end.
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    EXPECT_EQ((std::vector<int>{5, 5, 6}), Codes());
+    SetJob(kJobRunning, 1'000, 0);
+    EXPECT_TRUE(PollUntilPosition(250));
+    SetJob(kJobRunning, 1'000, 400);
+    EXPECT_TRUE(PollUntilPosition(200'000));
+    EXPECT_EQ(CString(L"Q:\\Data\\report.docx"), [&] {
+        CString path;
+        m_page.GetDlgItemText(IDC_ST_CURRENT_PATH, path);
+        return path;
+    }());
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000));
+    EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), m_parent.commands);
+    EXPECT_EQ(1'000'000, Position());
+    EXPECT_EQ(0u, Uploads()) << "an analysis uploads nothing";
+
+    // Defragmentation of the same drive: the analysed map before the first pass (twice) and
+    // again before the second.
+    m_parent.commands.clear();
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'Q', kEntry));
+    EXPECT_EQ(2u, Uploads());
+    EXPECT_EQ(kBlocks * 40, g_script.uploadSizes.front());
+    SetJob(kJobRunning, 1'000, 1'000);
+    EXPECT_TRUE(PollUntilPosition(500'000)) << "the first pass ends in the middle";
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return m_page.Pass() == 1; }, 5'000));
+    EXPECT_EQ(3u, Uploads());
+    EXPECT_EQ((std::vector<int>{5, 5, 6, 5, 5, 1, 5, 1}), Codes());
+    SetJob(kJobRunning, 1'000, 100);
+    EXPECT_TRUE(PollUntilPosition(550'000));
+    SetJob(kJobRunning, 1'000, 1'000);
+    EXPECT_TRUE(PollUntilPosition(950'000)) << "held below 95 %";
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !g_boxTexts.empty(); }, 5'000));
+    EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), m_parent.commands);
+    EXPECT_EQ((std::vector<std::wstring>{L"analysis results", L"first pass", L"defrag results"}),
+              m_host.events);
+
+    // Another drive: nothing uploaded.
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'P', L"(P:)Other"));
+    EXPECT_EQ(3u, Uploads());
+    m_page.KillTimer(CDlgDiskScanDefrag::kPollTimer);
+}
+
+TEST_F(ProgressPageStandIn, HiddenAnalysisAndAutomaticDefragmentationShowNoResults) {
+    m_host.hidden = true;
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return Position() == 1'000'000; }, 5'000));
+    PumpFor(300);
+    EXPECT_TRUE(m_parent.commands.empty()) << "a hidden run shows no page";
+    EXPECT_TRUE(m_host.events.empty());
+
+    m_host.hidden = false;
+    m_host.automatic = true;
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'Q', kEntry));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return m_page.Pass() == 1; }, 5'000));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !g_boxTexts.empty(); }, 5'000));
+    EXPECT_TRUE(m_host.events.empty()) << "the automatic mode skips the results pages";
+    EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), m_parent.commands);
+}
+
+TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    SetJob(kJobRunning, 1'000, 10);
+    ASSERT_TRUE(
+        PumpUntil([&] { return m_page.GetDlgItem(IDC_BTN_STOP)->IsWindowEnabled(); }, 5'000));
+    g_answerYes = false;
+    m_page.SendDlgItemMessage(IDC_BTN_STOP, BM_CLICK);
+    EXPECT_EQ(1, g_script.pauses);
+    EXPECT_EQ(1, g_script.resumes) << "No resumes";
+    EXPECT_EQ(0, g_script.aborts);
+    EXPECT_NE(-1, g_boxTexts.at(0).Find(L"stop the analysis"));
+
+    g_answerYes = true;
+    m_page.SendDlgItemMessage(IDC_BTN_STOP, BM_CLICK);
+    EXPECT_EQ(2, g_script.pauses);
+    EXPECT_EQ(1, g_script.aborts);
+    PumpFor(100);
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
+    EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
+    // The space bar presses no button of the page.
+    MSG space{m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd, WM_KEYDOWN, VK_SPACE, 0};
+    EXPECT_TRUE(m_page.PreTranslateMessage(&space));
+}
