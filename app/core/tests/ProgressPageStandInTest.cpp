@@ -4,9 +4,9 @@
 #include "DefragRpcBinding.h"
 #include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
+#include "ProgressPageTestSupport.h"
 #include "UiTestSupport.h"
 
-#include "PelqMessageBox.h"
 #include "ini_reader.h"
 #include "vantorix_app.h"
 
@@ -47,15 +47,10 @@ struct Script {
 };
 Script g_script;
 
-std::vector<std::wstring> g_missingTexts;
-void RecordMissingText(const CString& message) {
-    g_missingTexts.emplace_back(message.GetString());
-}
-
 class StandInServer : public testing::Environment {
 public:
     void SetUp() override {
-        SetLangTextFailureReporter(&RecordMissingText);
+        RecordMissingTexts();
         ASSERT_EQ(RPC_S_OK,
                   RpcServerUseProtseqEpW(
                       reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(L"ncacn_np")),
@@ -162,51 +157,6 @@ int ServerRpcAbortDefrag() {
 
 namespace {
 
-std::vector<CString> g_boxTexts;
-bool g_answerYes = false;
-CDlgBaseMessageBoxWndBase* g_box = nullptr;
-
-void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(box, id);
-    g_boxTexts.push_back(g_box->m_strMessage);
-    const CString& wanted = g_answerYes ? g_box->m_strYes : g_box->m_strNo;
-    for (int button = 1185; button < 1190; ++button) {
-        wchar_t text[64] = {};
-        const HWND control = ::GetDlgItem(box, button);
-        if (control != nullptr && ::GetWindowTextW(control, text, 64) > 0 && wanted == text) {
-            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(control));
-            return;
-        }
-    }
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
-void AnsweringHook(CDlgBaseMessageBoxWndBase* box) {
-    g_box = box;
-    box->SetTimer(77, 100, &AnswerBox);
-}
-
-class PageParent : public CWnd {
-public:
-    PageParent() {
-        CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0), L"Xarn", WS_POPUP | WS_VISIBLE, 10, 10, 591,
-                 473, nullptr, nullptr);
-    }
-    ~PageParent() override { DestroyWindow(); }
-    std::vector<UINT> commands;
-
-protected:
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-        const UINT id = LOWORD(wParam);
-        if (id >= kShowDefragHome && id <= kShowDefragResults) {
-            commands.push_back(id);
-            return TRUE;
-        }
-        return CWnd::OnCommand(wParam, lParam);
-    }
-};
-
 class ScriptedHost : public PlainDefragPageHost {
 public:
     void LockMainWindow(bool locked) override { locks.push_back(locked); }
@@ -228,28 +178,6 @@ public:
     bool automatic = false;
 };
 
-COLORREF LookColour(CellLook look) {
-    static const COLORREF colours[] = {RGB(0xD1, 0xCF, 0xD0), RGB(0x02, 0x4C, 0x95),
-                                       RGB(0x2C, 0xBA, 0x30), RGB(0xD1, 0x01, 0x01),
-                                       RGB(0xFD, 0x98, 0x14), RGB(0xF2, 0xEA, 0x32)};
-    return colours[look];
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    MSG msg;
-    while (::GetTickCount64() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        ::Sleep(5);
-    }
-    return done();
-}
-
 class ProgressPageStandIn : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -259,16 +187,13 @@ protected:
         g_script.statistics = {};
         g_script.uploadSizes.clear();
         g_script.pauses = g_script.resumes = g_script.aborts = 0;
-        g_boxTexts.clear();
-        SetMessageBoxAnswerHook(&AnsweringHook);
         ASSERT_TRUE(m_page.Create(CDlgDiskScanDefrag::IDD, &m_parent));
         m_page.SetCommandSender(&m_sender);
         m_page.ShowWindow(SW_SHOW);
     }
     void TearDown() override {
         m_page.DestroyWindow();
-        SetMessageBoxAnswerHook(nullptr);
-        EXPECT_TRUE(g_missingTexts.empty());
+        EXPECT_TRUE(MissingTexts().empty());
     }
     static std::vector<int> Codes() {
         std::lock_guard guard(g_script.lock);
@@ -297,6 +222,7 @@ protected:
         return PumpUntil([&] { return Position() == wanted; }, 5'000);
     }
 
+    AnsweredBoxes m_boxes;
     PageParent m_parent;
     ScriptedHost m_host;
     CDlgDiskScanDefrag m_page{&m_parent, &m_host};
@@ -395,7 +321,7 @@ TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
     SetJob(kJobRunning, 1'000, 1'000);
     EXPECT_TRUE(PollUntilPosition(950'000)) << "held below 95 %";
     SetJob(kJobFinished, 1'000, 1'000);
-    ASSERT_TRUE(PumpUntil([&] { return !g_boxTexts.empty(); }, 5'000));
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Texts().empty(); }, 5'000));
     EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), m_parent.commands);
     EXPECT_EQ((std::vector<std::wstring>{L"analysis results", L"first pass", L"defrag results"}),
               m_host.events);
@@ -421,7 +347,7 @@ TEST_F(ProgressPageStandIn, HiddenAnalysisAndAutomaticDefragmentationShowNoResul
     SetJob(kJobFinished, 1'000, 1'000);
     ASSERT_TRUE(PumpUntil([&] { return m_page.Pass() == 1; }, 5'000));
     SetJob(kJobFinished, 1'000, 1'000);
-    ASSERT_TRUE(PumpUntil([&] { return !g_boxTexts.empty(); }, 5'000));
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Texts().empty(); }, 5'000));
     EXPECT_TRUE(m_host.events.empty()) << "the automatic mode skips the results pages";
     EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), m_parent.commands);
 }
@@ -431,14 +357,14 @@ TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
     SetJob(kJobRunning, 1'000, 10);
     ASSERT_TRUE(
         PumpUntil([&] { return m_page.GetDlgItem(IDC_BTN_STOP)->IsWindowEnabled(); }, 5'000));
-    g_answerYes = false;
+    m_boxes.Answer(BoxAnswer::kNo);
     m_page.SendDlgItemMessage(IDC_BTN_STOP, BM_CLICK);
     EXPECT_EQ(1, g_script.pauses);
     EXPECT_EQ(1, g_script.resumes) << "No resumes";
     EXPECT_EQ(0, g_script.aborts);
-    EXPECT_NE(-1, g_boxTexts.at(0).Find(L"stop the analysis"));
+    EXPECT_NE(-1, m_boxes.Texts().at(0).Find(L"stop the analysis"));
 
-    g_answerYes = true;
+    m_boxes.Answer(BoxAnswer::kYes);
     m_page.SendDlgItemMessage(IDC_BTN_STOP, BM_CLICK);
     EXPECT_EQ(2, g_script.pauses);
     EXPECT_EQ(1, g_script.aborts);

@@ -6,12 +6,12 @@
 #include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "LastScanValues.h"
+#include "ProgressPageTestSupport.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"
 #include "SimVolumeChecker.h"
 #include "UiTestSupport.h"
 
-#include "PelqMessageBox.h"
 #include "ini_reader.h"
 #include "launcher_status.h"
 #include "vantorix_app.h"
@@ -44,15 +44,10 @@ public:
 };
 PageTestApp g_app;
 
-std::vector<std::wstring> g_missingTexts;
-void RecordMissingText(const CString& message) {
-    g_missingTexts.emplace_back(message.GetString());
-}
-
 class PageEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        SetLangTextFailureReporter(&RecordMissingText);
+        RecordMissingTexts();
         RegDeleteTreeW(HKEY_CURRENT_USER, LastScanKeyPath());
     }
     void TearDown() override {
@@ -62,71 +57,6 @@ public:
 };
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 const auto* const g_pageEnvironment = ::testing::AddGlobalTestEnvironment(new PageEnvironment);
-
-// Message boxes: answered once up; what they said is kept.
-enum class Answer { kOk, kYes, kNo };
-Answer g_answer = Answer::kOk;
-std::vector<CString> g_boxTexts;
-std::function<void()> g_whileBoxIsUp;
-CDlgBaseMessageBoxWndBase* g_box = nullptr;
-
-void ClickButtonCaptioned(HWND box, const CString& caption) {
-    for (int id = 1185; id < 1190; ++id) {
-        const HWND button = ::GetDlgItem(box, id);
-        wchar_t text[64] = {};
-        if (button != nullptr && ::GetWindowTextW(button, text, 64) > 0 && caption == text) {
-            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(button));
-            return;
-        }
-    }
-    ADD_FAILURE() << "no button " << caption.GetString();
-    ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-}
-
-void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(box, id);
-    g_boxTexts.push_back(g_box->m_strMessage);
-    if (g_whileBoxIsUp)
-        g_whileBoxIsUp();
-    switch (g_answer) {
-    case Answer::kOk:
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        break;
-    case Answer::kYes:
-        ClickButtonCaptioned(box, g_box->m_strYes);
-        break;
-    case Answer::kNo:
-        ClickButtonCaptioned(box, g_box->m_strNo);
-        break;
-    }
-}
-
-void AnsweringHook(CDlgBaseMessageBoxWndBase* box) {
-    g_box = box;
-    box->SetTimer(77, 100, &AnswerBox);
-}
-
-// The page's parent: a visible window that keeps the page commands posted to it.
-class PageParent : public CWnd {
-public:
-    PageParent() {
-        CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0), L"Xarn", WS_POPUP | WS_VISIBLE, 10, 10, 591,
-                 473, nullptr, nullptr);
-    }
-    ~PageParent() override { DestroyWindow(); }
-    std::vector<UINT> commands;
-
-protected:
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-        const UINT id = LOWORD(wParam);
-        if (id >= kShowDefragHome && id <= kShowDefragResults) {
-            commands.push_back(id);
-            return TRUE;
-        }
-        return CWnd::OnCommand(wParam, lParam);
-    }
-};
 
 // The main window's part, recorded.
 class TestHost : public PlainDefragPageHost {
@@ -198,29 +128,6 @@ public:
 private:
     DefragCommandSender& m_inner;
 };
-
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    MSG msg;
-    while (::GetTickCount64() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        ::Sleep(5);
-    }
-    return done();
-}
-
-// The colour at the point (5, 5) of each look of the cell strip.
-COLORREF LookColour(CellLook look) {
-    static const COLORREF colours[] = {RGB(0xD1, 0xCF, 0xD0), RGB(0x02, 0x4C, 0x95),
-                                       RGB(0x2C, 0xBA, 0x30), RGB(0xD1, 0x01, 0x01),
-                                       RGB(0xFD, 0x98, 0x14), RGB(0xF2, 0xEA, 0x32)};
-    return colours[look];
-}
 
 ClusterMapBlock Cell(uint64_t free, uint64_t other, uint64_t contiguous, uint64_t fragmented,
                      uint64_t mft) {
@@ -353,7 +260,7 @@ TEST(JobSummaries, TextsAndLauncherStatusAroundOnePercent) {
     analysis = SummariseJob(results, false, L"today", text);
     EXPECT_EQ(0, analysis.launcherStatus);
     EXPECT_EQ(CString(L"Your disk is 1.01% fragmented"), analysis.line2);
-    EXPECT_TRUE(g_missingTexts.empty());
+    EXPECT_TRUE(MissingTexts().empty());
 }
 
 // No service installed: the map asks, fails and draws every cell free; the layout, the legend
@@ -424,7 +331,7 @@ TEST(ProgressPageWithoutService, LayoutLegendAndAllFreeMap) {
         << stop.Width() << " x " << stop.Height();
     screen.RedrawMap();
     screen.Shoot(L"progress_page_idle.png");
-    EXPECT_TRUE(g_missingTexts.empty());
+    EXPECT_TRUE(MissingTexts().empty());
 }
 
 // The page against the real service on a simulated volume.
@@ -445,18 +352,8 @@ protected:
         RemoveService();
         DeleteFileW(kImage);
     }
-    void SetUp() override {
-        ASSERT_TRUE(installed_);
-        SetMessageBoxAnswerHook(&AnsweringHook);
-        g_boxTexts.clear();
-        g_answer = Answer::kOk;
-        g_whileBoxIsUp = nullptr;
-    }
-    void TearDown() override {
-        SetMessageBoxAnswerHook(nullptr);
-        g_whileBoxIsUp = nullptr;
-        EXPECT_TRUE(g_missingTexts.empty());
-    }
+    void SetUp() override { ASSERT_TRUE(installed_); }
+    void TearDown() override { EXPECT_TRUE(MissingTexts().empty()); }
     // A fresh volume for the drive; its digests for the check at the end.
     static SimDigests MakeVolume(uint32_t files, uint64_t clusters) {
         SimBuildSpec spec;
@@ -488,6 +385,7 @@ protected:
     static inline bool copied_ = false;
     static inline bool installed_ = false;
     static inline std::unique_ptr<DefragRpcBinding> binding_;
+    AnsweredBoxes boxes_;
 };
 
 TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
@@ -501,9 +399,9 @@ TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
     screen.host.totalBytes = 10 * kGiB;
     screen.host.freeBytes = 790ull * 1024 * 1024;
     EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kDefragmentation, kDrive, kEntry));
-    ASSERT_EQ(1u, g_boxTexts.size());
-    EXPECT_EQ(0, g_boxTexts[0].Find(kEntry));
-    EXPECT_NE(-1, g_boxTexts[0].Find(L"too little free space"));
+    ASSERT_EQ(1u, boxes_.Texts().size());
+    EXPECT_EQ(0, boxes_.Texts()[0].Find(kEntry));
+    EXPECT_NE(-1, boxes_.Texts()[0].Find(L"too little free space"));
     EXPECT_EQ((std::vector<int32_t>{kCommandRelease}), sender.codes) << "no job sent";
     EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks) << "the window is unlocked";
     const int reads = screen.host.stateReads;
@@ -517,7 +415,7 @@ TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
     screen.host.spaceReadable = false;
     screen.host.totalBytes = 100 * kGiB;
     EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
-    EXPECT_EQ(3u, g_boxTexts.size());
+    EXPECT_EQ(3u, boxes_.Texts().size());
     EXPECT_EQ(3, std::count(sender.codes.begin(), sender.codes.end(), kCommandRelease));
     EXPECT_EQ(3u, sender.codes.size());
 }
@@ -611,10 +509,10 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     screen.host.shutdown = true;
     int passAtCompletion = -1;
     size_t eventsAtCompletion = 0;
-    g_whileBoxIsUp = [&] {
+    boxes_.WhileUp([&] {
         passAtCompletion = screen.page.Pass();
         eventsAtCompletion = screen.host.events.size();
-    };
+    });
 
     ASSERT_EQ(1, screen.page.StartOperation(DefragOperation::kDefragmentation, kDrive, kEntry));
     EXPECT_TRUE(screen.Visible(IDC_BTN_STOPDEFRAG));
@@ -631,7 +529,7 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
                     shot = true;
                 }
             }
-            return !g_boxTexts.empty();
+            return !boxes_.Texts().empty();
         },
         kRunMilliseconds));
     EXPECT_EQ((std::vector<int32_t>{kCommandRelease, kCommandRelease, kCommandDefragment,
@@ -645,8 +543,8 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     EXPECT_EQ(CString(L"The defragmentation is complete. Windows will now shut down."),
               screen.host.shutdownText);
     EXPECT_EQ(1, screen.host.scheduledEnds);
-    ASSERT_EQ(1u, g_boxTexts.size());
-    EXPECT_EQ(CString(L"The defragmentation of (R:)Simulated is complete."), g_boxTexts[0]);
+    ASSERT_EQ(1u, boxes_.Texts().size());
+    EXPECT_EQ(CString(L"The defragmentation of (R:)Simulated is complete."), boxes_.Texts()[0]);
     EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), screen.parent.commands);
     for (const auto& [pass, position] : samples) {
         if (pass == 0) {
@@ -675,14 +573,14 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
 
     // No: the job was paused while the question was open and runs on.
     int pausedWhileAsked = -1;
-    g_whileBoxIsUp = [&] {
+    boxes_.WhileUp([&] {
         static_cast<void>(SafeRpcIsDefragPaused(pausedWhileAsked));
         screen.Shoot(L"progress_stop_question.png");
-    };
-    g_answer = Answer::kNo;
+    });
+    boxes_.Answer(BoxAnswer::kNo);
     screen.page.SendDlgItemMessage(IDC_BTN_STOPDEFRAG, BM_CLICK);
-    ASSERT_EQ(1u, g_boxTexts.size());
-    EXPECT_NE(-1, g_boxTexts[0].Find(L"stop the defragmentation"));
+    ASSERT_EQ(1u, boxes_.Texts().size());
+    EXPECT_NE(-1, boxes_.Texts()[0].Find(L"stop the defragmentation"));
     int paused = -1;
     ASSERT_EQ(1, SafeRpcIsDefragPaused(paused));
     EXPECT_EQ(1, pausedWhileAsked) << "paused while the question is open";
@@ -690,10 +588,10 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     EXPECT_FALSE(screen.page.StopRequested());
 
     // Yes: aborted, home page, window unlocked.
-    g_answer = Answer::kYes;
-    g_whileBoxIsUp = nullptr;
+    boxes_.Answer(BoxAnswer::kYes);
+    boxes_.WhileUp(nullptr);
     screen.page.SendDlgItemMessage(IDC_BTN_STOPDEFRAG, BM_CLICK);
-    ASSERT_EQ(2u, g_boxTexts.size());
+    ASSERT_EQ(2u, boxes_.Texts().size());
     EXPECT_TRUE(screen.page.StopRequested());
     EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), [&] {
         PumpFor(200);
@@ -704,7 +602,7 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     const int reads = screen.host.stateReads;
     PumpFor(500);
     EXPECT_EQ(reads, screen.host.stateReads) << "polling ended";
-    EXPECT_EQ(2u, g_boxTexts.size()) << "no completion message after a stop";
+    EXPECT_EQ(2u, boxes_.Texts().size()) << "no completion message after a stop";
     ExpectVolumeUnchanged(digests);
 }
 
@@ -718,8 +616,8 @@ TEST_F(ProgressPageService, ServiceFailuresKeepTheLastValues) {
     sender.refuse = kCommandAnalyse;
     screen.host.SetCurrentDrive(kDrive);
     EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
-    ASSERT_EQ(1u, g_boxTexts.size());
-    EXPECT_NE(-1, g_boxTexts[0].Find(L"did not take the job"));
+    ASSERT_EQ(1u, boxes_.Texts().size());
+    EXPECT_NE(-1, boxes_.Texts()[0].Find(L"did not take the job"));
     EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks);
     EXPECT_TRUE(screen.parent.commands.empty());
 
