@@ -5,6 +5,7 @@
 #include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "ProgressPageTestSupport.h"
+#include "StandInServer.h"
 #include "UiTestSupport.h"
 
 #include "ini_reader.h"
@@ -47,32 +48,16 @@ struct Script {
 };
 Script g_script;
 
-class StandInServer : public testing::Environment {
+// The language file's missing texts are recorded from the start.
+class MissingTextsRecorded : public testing::Environment {
 public:
-    void SetUp() override {
-        RecordMissingTexts();
-        ASSERT_EQ(RPC_S_OK,
-                  RpcServerUseProtseqEpW(
-                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(L"ncacn_np")),
-                      RPC_C_PROTSEQ_MAX_REQS_DEFAULT,
-                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(kStandInEndpoint)), nullptr));
-        ASSERT_EQ(RPC_S_OK, RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr));
-        ASSERT_EQ(RPC_S_OK, RpcServerListen(1, RPC_C_LISTEN_MAX_CALLS_DEFAULT, TRUE));
-        m_binding = std::make_unique<DefragRpcBinding>(kStandInEndpoint);
-        ASSERT_EQ(RPC_S_OK, m_binding->Status());
-    }
-    void TearDown() override {
-        m_binding.reset();
-        RpcMgmtStopServerListening(nullptr);
-        RpcMgmtWaitServerListen();
-        SetLangTextFailureReporter(nullptr);
-    }
-
-private:
-    std::unique_ptr<DefragRpcBinding> m_binding;
+    void SetUp() override { RecordMissingTexts(); }
+    void TearDown() override { SetLangTextFailureReporter(nullptr); }
 };
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
-const auto* const g_server = ::testing::AddGlobalTestEnvironment(new StandInServer);
+const auto* const g_server =
+    ::testing::AddGlobalTestEnvironment(new StandInServer(kStandInEndpoint));
+const auto* const g_texts = ::testing::AddGlobalTestEnvironment(new MissingTextsRecorded);
 
 } // namespace
 
