@@ -363,6 +363,7 @@ int CDlgDiskScanDefrag::SendJob(wchar_t drive, const CString& entryText) {
             AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
             return 0;
         }
+        MarkJobRunning();
         g_lastAnalysedDrive = drive;
         ::Sleep(kAnalysisStartMilliseconds);
         return 1;
@@ -371,6 +372,7 @@ int CDlgDiskScanDefrag::SendJob(wchar_t drive, const CString& entryText) {
         AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
         return 0;
     }
+    MarkJobRunning();
     for (int round = 0; round < 2; ++round) {
         ::Sleep(kDefragStartMilliseconds);
         PumpOneMessage();
@@ -502,8 +504,15 @@ void CDlgDiskScanDefrag::StartSecondPass() {
         PostCommandToParent(kShowDefragHome);
         return;
     }
+    MarkJobRunning();
     ::Sleep(kSecondPassMilliseconds);
     UploadMapOfAnalysedDrive();
+}
+
+void CDlgDiskScanDefrag::MarkJobRunning() {
+    // The service took the job: until a poll reads otherwise it runs, so a poll that fails
+    // keeps polling instead of taking the last job's end for this one's.
+    m_pHost->StoreJobState(kJobRunning, 0);
 }
 
 void CDlgDiskScanDefrag::FinishDefragmentation() {

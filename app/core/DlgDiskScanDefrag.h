@@ -82,6 +82,7 @@ private:
     void ShowControl(int id, bool shown, bool enabled);
     void SetPathLine(const CString& text);
     void UploadMapOfAnalysedDrive();
+    void MarkJobRunning();
     // The job did not start or stopped short: the poll ends, the user is told, the window
     // is unlocked and the home page shown.
     void AbandonJob(const wchar_t* messageKey, UINT type);

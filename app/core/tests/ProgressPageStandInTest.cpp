@@ -45,6 +45,7 @@ struct Script {
     int pauses = 0;
     int resumes = 0;
     int aborts = 0;
+    bool stateQueriesFail = false; // the state procedure raises, as a lost pipe does
 };
 Script g_script;
 
@@ -64,6 +65,8 @@ const auto* const g_texts = ::testing::AddGlobalTestEnvironment(new MissingTexts
 extern "C" {
 
 int ServerRpcGetDefragState(int* state, int* priority) {
+    if (g_script.stateQueriesFail)
+        RpcRaiseException(RPC_S_CALL_FAILED);
     std::lock_guard guard(g_script.lock);
     *state = g_script.jobState;
     *priority = THREAD_PRIORITY_NORMAL;
@@ -172,6 +175,7 @@ protected:
         g_script.statistics = {};
         g_script.uploadSizes.clear();
         g_script.pauses = g_script.resumes = g_script.aborts = 0;
+        g_script.stateQueriesFail = false;
         ASSERT_TRUE(m_page.Create(CDlgDiskScanDefrag::IDD, &m_parent));
         m_page.SetCommandSender(&m_sender);
         m_page.ShowWindow(SW_SHOW);
@@ -359,4 +363,18 @@ TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
     // The space bar presses no button of the page.
     MSG space{m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd, WM_KEYDOWN, VK_SPACE, 0};
     EXPECT_TRUE(m_page.PreTranslateMessage(&space));
+}
+
+TEST_F(ProgressPageStandIn, FailedPollsOfANewJobKeepItRunning) {
+    // The last job ended: the kept state says finished. The new job's polls fail.
+    m_host.StoreJobState(kJobFinished, 0);
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    g_script.stateQueriesFail = true;
+    PumpFor(1'000);
+    EXPECT_TRUE(m_parent.commands.empty()) << "not taken for finished";
+    EXPECT_EQ(kJobRunning, m_host.LastJobState());
+    g_script.stateQueriesFail = false;
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000)) << "still polling";
+    EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), m_parent.commands);
 }
