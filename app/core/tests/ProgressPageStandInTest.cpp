@@ -153,8 +153,13 @@ public:
     void ShowAnalysisResults() override { events.push_back(L"analysis results"); }
     void ShowFirstPassResults() override { events.push_back(L"first pass"); }
     void ShowDefragResults() override { events.push_back(L"defrag results"); }
-    void SaveLastScanValue(const wchar_t*, const CString&) override {}
-    CString SaveLastScanDate() override { return L"today"; }
+    void SaveLastScanValue(const wchar_t* name, const CString&) override {
+        saved.emplace_back(name);
+    }
+    CString SaveLastScanDate() override {
+        saved.emplace_back(L"date");
+        return L"today";
+    }
     bool ReadDriveSpace(wchar_t, ULONGLONG& free, ULONGLONG& total) override {
         free = 50ull << 30;
         total = 100ull << 30;
@@ -162,6 +167,7 @@ public:
     }
     std::vector<bool> locks;
     std::vector<std::wstring> events;
+    std::vector<std::wstring> saved;
     bool hidden = false;
     bool automatic = false;
 };
@@ -377,4 +383,21 @@ TEST_F(ProgressPageStandIn, FailedPollsOfANewJobKeepItRunning) {
     SetJob(kJobFinished, 1'000, 1'000);
     ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000)) << "still polling";
     EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), m_parent.commands);
+}
+
+TEST_F(ProgressPageStandIn, AFailedRunIsNotRecordedAsTheDisksState) {
+    // The service ends a run it could not do with zero clusters.
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    SetJob(kJobFinished, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000));
+    EXPECT_TRUE(m_host.saved.empty()) << "no drive, date or 0.00 % results saved";
+    EXPECT_EQ((std::vector<std::wstring>{L"analysis results"}), m_host.events)
+        << "the results page says that it failed";
+
+    m_parent.commands.clear();
+    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000));
+    EXPECT_EQ((std::vector<std::wstring>{L"LastScanDrive", L"date", L"VolFragRes", L"DataFragRes"}),
+              m_host.saved);
 }
