@@ -134,12 +134,11 @@ BOOL CDiskDefragDlg::OnInitDialog() {
 
 bool CDiskDefragDlg::AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId) {
     CDlgLeftDlgBase* panel = GetTabPanel(tab);
-    if (panel == nullptr || page == nullptr)
+    if (panel == nullptr || page == nullptr || slot < 1 || slot > CDlgLeftDlgBase::kMaxSideButtons)
         return false;
     if (!CreateLeftSideChild(panel, page.get(), templateId))
         return false;
-    PutPageInSlot(tab, slot, page.get());
-    m_ownedPages.push_back(std::move(page));
+    PutPageInSlot(tab, slot, page.release());
     return true;
 }
 

@@ -93,6 +93,8 @@ public:
 
     // Posts a page command (1199 + n) to the panel of a tab; false without a panel.
     bool ShowTabPage(int tab, UINT command);
+    // Puts a page into a slot (1 to 8) of its tab's panel (the progress page takes two).
+    void PutPageInSlot(int tab, int slot, CWnd* page);
     // The page in a tab's slot (1 to 8), or null.
     CWnd* PageInSlot(int tab, int slot) const;
     // True while the job's progress page is shown in its panel (also in a hidden window).
@@ -149,11 +151,11 @@ public:
     DefragPageLinks m_pageLinks;
 
 protected:
-    // Creates a page in a tab's panel, puts it in a slot (1 to 8) and keeps it until the window
-    // is destroyed; false when the tab has no panel or the page could not be created.
+    // Creates a page in a tab's panel and puts it in a slot (1 to 8); the panel owns it from
+    // then on. False (the page deleted) when the tab has no panel, the slot does not exist or
+    // the page could not be created.
     bool AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId);
-    // Puts a page made before into one more slot of its tab's panel.
-    void PutPageInSlot(int tab, int slot, CWnd* page);
+
     // The pages of each tab; the one place where a tab's pages are made.
     void CreateDefragPages();
     void CreateJunkPages();
@@ -175,7 +177,6 @@ protected:
     LRESULT OnSchedulerWorkGoingOn(WPARAM wParam, LPARAM lParam);
 
 private:
-    std::vector<std::unique_ptr<CDialog>> m_ownedPages;
     std::unique_ptr<DefragHomeServices> m_homeServices;
 };
 

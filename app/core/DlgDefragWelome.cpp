@@ -277,7 +277,8 @@ void CDlgDefragWelome::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    // Without the title icon: the description begins where it would sit.
+    DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);
     CFont* previous = memory.SelectObject(&g_fontUI);
     memory.SetTextColor(kSummaryTextColour);

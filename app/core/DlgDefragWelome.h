@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <DlgLeftSideChild.h>
-#include <HoverButtonTextPng.h>
+#include "CaptionPngButton.h"
 #include <classlib/Array.h>
 #include <classlib/Controls.h>
 #include <classlib/MessageMap.h>
@@ -74,7 +74,7 @@ public:
     CStringArray m_summaryValues;
     CDWordArray m_summaryColours;
     CStatic m_heading;
-    CHoverButtonTextPng m_startButton;
+    CCaptionPngButton m_startButton;
     // The whole text of the selected entry, e.g. "(D:)Data".
     CString m_strSelectedEntry;
     CButton m_defragAfterAnalysis;

@@ -179,7 +179,6 @@ void CDlgBaseAppDlg::CreateTabButton(CTabButton* button, LPCWSTR caption, UINT i
 
 void CDlgBaseAppDlg::CreateTabButtons(int count, const CStringArray& captions) {
     m_nTabCount = std::clamp(count, 0, kMaxAppTabs);
-    static constexpr int kCaptionX[kMaxAppTabs] = {-1, 13, 0, 6, 9};
     int x = kFirstTabLeft;
     for (int i = 0; i < m_nTabCount; ++i) {
         const int step = i == 0 ? kStepAfterFirstTab : kStepAfterOtherTabs;
@@ -192,7 +191,8 @@ void CDlgBaseAppDlg::CreateTabButtons(int count, const CStringArray& captions) {
         CreateTabButton(&button, caption, AppTabCommand::kFirst + i, place, type);
         if (button.GetSafeHwnd() != nullptr)
             button.MoveWindow(&place, TRUE);
-        button.m_nCaptionX = kCaptionX[i];
+        // Centred: tabs that no longer overlap have no hidden part for a caption to avoid.
+        button.m_nCaptionX = -1;
         x += step;
     }
     if (m_nTabCount > 0) {

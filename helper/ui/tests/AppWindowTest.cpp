@@ -352,3 +352,372 @@ TEST(AppWindow, EscapeAndTheCloseButtonEndTheModalRun) {
             << command;
     }
 }
+
+TEST(AppWindow, Picture) {
+    g_bShowHeaderButtons = 1;
+    TestAppWindow window;
+    Open(window, TestLayout());
+    CDlgLeftDlgBase* panel = window.GetTabPanel(0);
+    ASSERT_NE(panel, nullptr);
+    panel->LoadSideButtonImages(1364);
+    panel->EnableNavButtons(TRUE, TRUE, TRUE, FALSE, FALSE, FALSE, FALSE);
+    const std::vector<CDlgLeftSideChild*> pages = AddPages(window, panel, 2);
+    pages[0]->SetWindowText(L"Defragment your drives");
+    window.RedrawWindow(nullptr, nullptr,
+                        RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(400);
+    CRect place;
+    window.GetWindowRect(&place);
+    EXPECT_TRUE(SaveScreenPng(place, BesideProgram(L"app_window.png").c_str()));
+    PostCommand(window, AppTabCommand::kFirst + 2);
+    PumpFor(300);
+    EXPECT_TRUE(SaveScreenPng(place, BesideProgram(L"app_window_tab3.png").c_str()));
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, CaptionBandDragsOnlyWhileNotMaximised) {
+    TestAppWindow window;
+    Open(window, TestLayout());
+    auto press = [&window](int y) {
+        window.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, y));
+        window.SendMessageW(WM_LBUTTONUP, 0, MAKELPARAM(300, y));
+    };
+    press(10);
+    press(28);
+    EXPECT_EQ(window.m_drags, 2);
+    press(29);
+    EXPECT_EQ(window.m_drags, 2) << "below the band";
+    window.m_bMaximized = 1;
+    press(10);
+    EXPECT_EQ(window.m_drags, 2) << "maximised";
+    window.m_bMaximized = 0;
+    // Without maximising allowed a double click in the band is an ordinary one.
+    window.SendMessageW(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, 10));
+    PumpFor(200);
+    EXPECT_EQ(window.m_bMaximized, 0);
+    CRect place;
+    window.GetWindowRect(&place);
+    EXPECT_EQ(place.Width(), 772);
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, DoubleClickInTheBandTogglesMaximisedWhenAllowed) {
+    TestAppWindow window;
+    TestLayout layout;
+    layout.bMaximizeAllowed = 1;
+    Open(window, layout);
+    EXPECT_TRUE(window.m_btnMaximize.IsWindowVisible());
+    EXPECT_FALSE(window.m_btnRestore.IsWindowVisible());
+    window.SendMessageW(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, 29));
+    PumpFor(200);
+    EXPECT_EQ(window.m_bMaximized, 0);
+    window.SendMessageW(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, 28));
+    PumpFor(300);
+    EXPECT_EQ(window.m_bMaximized, 1);
+    EXPECT_FALSE(window.m_btnMaximize.IsWindowVisible());
+    EXPECT_TRUE(window.m_btnRestore.IsWindowVisible());
+    CRect place;
+    window.GetWindowRect(&place);
+    EXPECT_EQ(place.Width(), ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(place.Height(), ::GetSystemMetrics(SM_CYSCREEN) - 25);
+    window.SendMessageW(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(300, 28));
+    PumpFor(300);
+    EXPECT_EQ(window.m_bMaximized, 0);
+    EXPECT_TRUE(window.m_btnMaximize.IsWindowVisible());
+    window.GetWindowRect(&place);
+    EXPECT_EQ(place.Width(), 772);
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, SystemMenuIsRebuiltAndClosesOnce) {
+    TestAppWindow window;
+    Open(window, TestLayout());
+    CMenu* menu = window.GetSystemMenu(FALSE);
+    ASSERT_NE(menu, nullptr);
+    const UINT ids[] = {
+        MainWndCommand::kSystemMenuAbout, SC_RESTORE, SC_MINIMIZE, SC_MOVE, 0, SC_CLOSE};
+    const LPCWSTR texts[] = {L"About Stellmark", L"Restore", L"Minimize", L"Move", L"", L"Close"};
+    ASSERT_EQ(menu->GetMenuItemCount(), std::size(ids));
+    for (UINT i = 0; i < std::size(ids); ++i) {
+        EXPECT_EQ(menu->GetMenuItemID(i), ids[i]) << i;
+        CString text;
+        menu->GetMenuString(i, text, MF_BYPOSITION);
+        EXPECT_EQ(text, texts[i]) << i;
+    }
+    // One close request, not a second one from the default handling.
+    window.SendMessageW(WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpFor(200);
+    EXPECT_EQ(window.m_closes, 1);
+    EXPECT_EQ(window.m_bSysCommandSeen, 1);
+    window.SendMessageW(WM_SYSCOMMAND, 0x8001, 0);
+    PumpFor(200);
+    EXPECT_TRUE(window.IsIconic());
+    window.SendMessageW(WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(200);
+    EXPECT_FALSE(window.IsIconic());
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, TrackingSizesKeepAboveTheTaskbar) {
+    TestAppWindow window;
+    Open(window, TestLayout());
+    MINMAXINFO info{};
+    window.SendMessageW(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 772);
+    EXPECT_EQ(info.ptMinTrackSize.y, 583);
+    int taskbar = 0;
+    if (const HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        CRect client;
+        ::GetClientRect(tray, &client);
+        taskbar = client.Height();
+    }
+    EXPECT_EQ(info.ptMaxTrackSize.x, ::GetSystemMetrics(SM_CXMAXTRACK));
+    EXPECT_EQ(info.ptMaxTrackSize.y, ::GetSystemMetrics(SM_CYMAXTRACK) - taskbar - 5);
+    window.DestroyWindow();
+}
+
+namespace {
+struct MenuSeen {
+    std::vector<UINT> ids;
+    CRect place;
+    const wchar_t* shot = nullptr;
+    bool read = false;
+} g_menu;
+
+void CALLBACK ReadHelpMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    const HWND popup = ::FindWindowW(L"#32768", nullptr);
+    if (popup == nullptr || !::IsWindowVisible(popup))
+        return;
+    ::KillTimer(nullptr, id);
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+        g_menu.ids.push_back(::GetMenuItemID(menu, i));
+    ::GetWindowRect(popup, &g_menu.place);
+    if (g_menu.shot != nullptr)
+        EXPECT_TRUE(SaveScreenPng(g_menu.place, BesideProgram(g_menu.shot).c_str()));
+    g_menu.read = true;
+    ::EndMenu();
+}
+
+std::vector<UINT> OpenHelpMenu(TestAppWindow& window, const wchar_t* shot) {
+    g_menu = MenuSeen{};
+    g_menu.shot = shot;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, &ReadHelpMenu);
+    window.SetForegroundWindow();
+    window.OnHelpMenuButton();
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_menu.read);
+    return g_menu.ids;
+}
+} // namespace
+
+TEST(MainWindow, HelpMenuOpensUnderItsButtonWithItsItems) {
+    g_bShowHeaderButtons = 1;
+    TestAppWindow window;
+    Open(window, TestLayout());
+    const std::vector<UINT> plain = OpenHelpMenu(window, L"app_help_menu.png");
+    EXPECT_EQ(plain,
+              (std::vector<UINT>{MainWndCommand::kOnlineHelp, MainWndCommand::kCompanySite}));
+    CRect button;
+    window.m_btnHelpMenu.GetWindowRect(&button);
+    EXPECT_EQ(g_menu.place.TopLeft(), CPoint(button.left - 181, button.top + 22));
+    // The demonstration item needs both the window's and the program's permission.
+    window.m_bDemoItemAllowed = 1;
+    EXPECT_EQ(OpenHelpMenu(window, nullptr).size(), 2u);
+    g_bShowDemoMenu = 1;
+    EXPECT_EQ(OpenHelpMenu(window, nullptr),
+              (std::vector<UINT>{MainWndCommand::kOnlineHelp, MainWndCommand::kCompanySite,
+                                 MainWndCommand::kDemoMenu}));
+    g_bShowDemoMenu = 0;
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, FrameAndLogo) {
+    TestAppWindow window;
+    Open(window, TestLayout());
+    Canvas canvas(772, 583, RGB(1, 2, 3));
+    const CRect client(0, 0, 772, 583);
+    window.m_nLogoBitmapId = 0;
+    window.DrawMainFrame(canvas.DC(), client);
+    const COLORREF blue = RGB(0x2D, 0x6D, 0xB5);
+    const COLORREF navy = RGB(0x1F, 0x4E, 0x85);
+    EXPECT_EQ(canvas.Pixel(386, 20), blue);
+    EXPECT_EQ(canvas.Pixel(386, 77), blue) << "the line under the tabs";
+    EXPECT_EQ(canvas.Pixel(0, 60), navy);
+    EXPECT_EQ(canvas.Pixel(0, 300), navy) << "left edge";
+    EXPECT_EQ(canvas.Pixel(771, 300), navy) << "right edge";
+    EXPECT_EQ(canvas.Pixel(386, 582), navy) << "bottom edge";
+    EXPECT_EQ(canvas.Pixel(386, 300), RGB(1, 2, 3)) << "the inside is the caller's";
+    EXPECT_EQ(canvas.Pixel(20, 20), blue) << "no logo with id 0";
+    window.m_nLogoBitmapId = 1147;
+    window.DrawMainFrame(canvas.DC(), client);
+    EXPECT_EQ(canvas.Pixel(20, 20), kWhite) << "the logo's tile";
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, VersionLineNamesTheProduct) {
+    TestAppWindow window;
+    Open(window, TestLayout());
+    EXPECT_EQ(g_strVersionText.Find(GetProductShortName()), 0) << g_strVersionText.GetString();
+    EXPECT_GT(g_strVersionText.Find(L" version "), 0);
+    window.DestroyWindow();
+}
+
+namespace {
+// The product's message boxes asked during a test: their texts, answered with `g_boxAnswer`.
+std::vector<CString> g_boxTexts;
+UINT g_boxAnswer = IDOK;
+CDlgBaseMessageBoxWndBase* g_openBox = nullptr;
+
+void CALLBACK AnswerBoxLater(HWND box, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(box, id);
+    ::PostMessageW(box, WM_COMMAND, g_boxAnswer, 0);
+}
+
+void AnswerBox(CDlgBaseMessageBoxWndBase* box) {
+    g_boxTexts.push_back(box->m_strMessage);
+    g_openBox = box;
+    box->SetTimer(77, 100, &AnswerBoxLater);
+}
+
+// What a restart would have started, and what the new instance would have found.
+struct RestartSeen {
+    int calls = 0;
+    CString program;
+    bool instanceMutexGone = false;
+    bool windowHidden = false;
+} g_restart;
+CString g_mutexName;
+HWND g_switchingWindow = nullptr;
+
+void RecordRestart(const CString& program) {
+    ++g_restart.calls;
+    g_restart.program = program;
+    const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, g_mutexName);
+    g_restart.instanceMutexGone = mutex == nullptr;
+    if (mutex != nullptr)
+        ::CloseHandle(mutex);
+    g_restart.windowHidden = !::IsWindowVisible(g_switchingWindow);
+}
+
+class LanguageApp : public CVantorixApp {
+public:
+    explicit LanguageApp(LPCWSTR title) : CVantorixApp(title, L"pelq.ini") {}
+};
+
+CString ReadChoice(const std::wstring& path) {
+    wchar_t text[32] = {};
+    ::GetPrivateProfileStringW(L"LANGUAGE", L"CURRENTLANG", L"", text, 32, path.c_str());
+    return text;
+}
+
+class LanguageSwitch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageBoxAnswerHook(&AnswerBox);
+        SetProgramRestartHook(&RecordRestart);
+        g_boxTexts.clear();
+        g_restart = RestartSeen{};
+        ::DeleteFileW(m_choice.c_str());
+    }
+    void TearDown() override {
+        SetMessageBoxAnswerHook(nullptr);
+        SetProgramRestartHook(nullptr);
+        ::DeleteFileW(m_choice.c_str());
+    }
+    const std::wstring m_choice = BesideProgram(L"lang.lng");
+};
+} // namespace
+
+TEST_F(LanguageSwitch, AsksWritesTheChoiceAndLetsTheNewInstanceStart) {
+    CString title;
+    title.Format(L"Language switch %lu", ::GetCurrentProcessId());
+    LanguageApp app(title);
+    ASSERT_FALSE(IsAnotherInstanceRunning(&app));
+    g_mutexName = app.GetInstanceMutexName();
+    TestAppWindow window;
+    Open(window, TestLayout());
+    g_switchingWindow = window.GetSafeHwnd();
+
+    // The current language is English: choosing it again asks nothing.
+    PostCommand(window, MainWndCommand::kLanguageEnglish);
+    EXPECT_TRUE(g_boxTexts.empty());
+
+    // Declined: nothing written, nothing restarted.
+    g_boxAnswer = IDCANCEL;
+    EXPECT_FALSE(window.SwitchLanguage(L"LANG2"));
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_GE(g_boxTexts[0].Find(L"The program restarts in the chosen language. Restart now?"), 0);
+    EXPECT_EQ(g_restart.calls, 0);
+
+    // Accepted without a language file: reported, nothing restarted.
+    g_boxAnswer = IDOK;
+    g_boxTexts.clear();
+    EXPECT_FALSE(window.SwitchLanguage(L"LANG2"));
+    ASSERT_EQ(g_boxTexts.size(), 2u);
+    EXPECT_GE(g_boxTexts[1].Find(L"Failed to load Language File:"), 0);
+    EXPECT_GT(g_boxTexts[1].Find(L"lang.lng"), 0);
+    EXPECT_EQ(g_restart.calls, 0);
+
+    // With the file: the choice is written and the program starts again, after this instance
+    // gave up its instance mutex and hid its window.
+    ASSERT_TRUE(
+        ::WritePrivateProfileStringW(L"LANGUAGE", L"CURRENTLANG", L"LANG1", m_choice.c_str()));
+    g_boxTexts.clear();
+    PostCommand(window, MainWndCommand::kLanguageFrench);
+    PumpFor(500);
+    EXPECT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(ReadChoice(m_choice), L"LANG2");
+    ASSERT_EQ(g_restart.calls, 1);
+    EXPECT_EQ(g_restart.program.Left(1), L"\"");
+    EXPECT_EQ(g_restart.program.Right(5), L".exe\"");
+    EXPECT_TRUE(g_restart.instanceMutexGone);
+    EXPECT_TRUE(g_restart.windowHidden);
+    window.DestroyWindow();
+}
+
+TEST(MainWindow, DemoButtonStartsTheDemonstrationOnceInItsQuietTime) {
+    const std::wstring demo = BesideProgram(L"XarnDemo.exe");
+    const std::wstring answer = BesideProgram(L"demo_args.txt");
+    // The build's stand-ins lie beside the programs' folder ("\\?\\" paths take no "..").
+    std::wstring standIn = BesideProgram(L"");
+    standIn.resize(standIn.find_last_of(L'\\', standIn.size() - 2) + 1);
+    standIn += L"standins\\ui_demo_standin.exe";
+    ASSERT_TRUE(::CopyFileW(standIn.c_str(), demo.c_str(), FALSE)) << ::GetLastError();
+    ::DeleteFileW(answer.c_str());
+    TestAppWindow window;
+    Open(window, TestLayout());
+    ASSERT_TRUE(window.m_btnDemo.Create(L"Demo", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                                        CRect(20, 60, 120, 80), &window,
+                                        MainWndCommand::kDemoButton));
+    EXPECT_EQ(g_strDemoArgument, L"XRN");
+
+    ULONGLONG start = ::GetTickCount64();
+    window.OnDemoButton();
+    EXPECT_GE(::GetTickCount64() - start, 500u) << "the button rests while the program starts";
+    EXPECT_TRUE(window.m_btnDemo.IsWindowEnabled());
+    CString arguments;
+    for (int i = 0; i < 100 && arguments.IsEmpty(); ++i) {
+        PumpFor(100);
+        HANDLE handle = ::CreateFileW(answer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            continue;
+        wchar_t text[64] = {};
+        DWORD read = 0;
+        EXPECT_TRUE(::ReadFile(handle, text, sizeof(text) - sizeof(wchar_t), &read, nullptr));
+        ::CloseHandle(handle);
+        arguments = text;
+    }
+    EXPECT_EQ(arguments, L"XRN");
+
+    // A second press in the quiet time starts nothing and does not rest.
+    ::DeleteFileW(answer.c_str());
+    start = ::GetTickCount64();
+    window.PostMessageW(WM_COMMAND, MainWndCommand::kDemoMenu, 0);
+    PumpFor(1500);
+    EXPECT_LT(::GetTickCount64() - start, 1900u);
+    EXPECT_EQ(::GetFileAttributesW(answer.c_str()), INVALID_FILE_ATTRIBUTES);
+    window.DestroyWindow();
+    ::DeleteFileW(demo.c_str());
+}
