@@ -5,7 +5,6 @@
 #include "FreeSpaceRule.h"
 
 #include "DlgLeftDlgBase.h"
-#include "PopupServices.h"
 #include "app_state.h"
 
 namespace {
@@ -57,7 +56,8 @@ void MainWindowDefragHost::EndScheduledRun() {
 }
 
 void MainWindowDefragHost::ShowShutdownDialog(const CString& text) {
-    ::ShowShutdownDialog(&m_window, text, 0, false);
+    if (showShutdownDialog)
+        showShutdownDialog(text);
 }
 
 void MainWindowDefragHost::LockMainWindow(bool locked) {

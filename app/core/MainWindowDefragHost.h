@@ -1,6 +1,6 @@
 // The progress page's host in the program: the application's run modes and current drive,
 // the main window's service record, state, lock and last-scan values, and the results pages
-// reached through the hand-overs their creator sets.
+// and the shut-down dialog reached through the hand-overs their creator sets.
 #pragma once
 
 #include "DefragPageHost.h"
@@ -17,6 +17,9 @@ public:
     std::function<void()> showAnalysisResults;
     std::function<void()> showFirstPassResults;
     std::function<void()> showDefragResults;
+    // The shut-down dialog in shut-down mode over the main window (the information dialogs'
+    // ShowShutdownDialog); empty until the program links them.
+    std::function<void(const CString& text)> showShutdownDialog;
 
     ServiceHandles& ServiceRecord() override;
     void StoreJobState(int state, int priority) override;
