@@ -212,6 +212,14 @@ protected:
     int Position() {
         return static_cast<int>(m_page.SendDlgItemMessage(IDC_SCAN_PROGRESS, PBM_GETPOS));
     }
+    // The page in its parent, as the screen shows it, beside the program.
+    void Shoot(const wchar_t* name) {
+        m_parent.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpFor(100);
+        CRect window;
+        m_parent.GetWindowRect(&window);
+        EXPECT_TRUE(SaveScreenPng(window, BesideProgram(name).c_str())) << name;
+    }
     // Lets the page poll until the position is the one wanted.
     bool PollUntilPosition(int wanted) {
         return PumpUntil([&] { return Position() == wanted; }, 5'000);
@@ -273,11 +281,7 @@ TEST_F(ProgressPageStandIn, EveryCellDrawnInTheColourOfItsCounts) {
     EXPECT_EQ(RGB(0xD1, 0x01, 0x01), dc.GetPixel(3 * 9 + 5, 5)) << "fragmented over MFT";
     EXPECT_EQ(RGB(0x2C, 0xBA, 0x30), dc.GetPixel(2 * 9 + 5, 5)) << "contiguous wins the tie";
     EXPECT_EQ(static_cast<size_t>(kBlocks), TheStoredClusterMap().Cells().size());
-    m_parent.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpFor(100);
-    CRect window;
-    m_parent.GetWindowRect(&window);
-    EXPECT_TRUE(SaveScreenPng(window, BesideProgram(L"progress_map_looks.png").c_str()));
+    Shoot(L"progress_map_looks.png");
 }
 
 TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
@@ -288,6 +292,7 @@ TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
     EXPECT_TRUE(PollUntilPosition(250));
     SetJob(kJobRunning, 1'000, 400);
     EXPECT_TRUE(PollUntilPosition(200'000));
+    Shoot(L"progress_analysis_running.png");
     EXPECT_EQ(CString(L"Q:\\Data\\report.docx"), [&] {
         CString path;
         m_page.GetDlgItemText(IDC_ST_CURRENT_PATH, path);

@@ -445,17 +445,12 @@ TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
     }());
 
     std::vector<int> positions;
-    bool shot = false;
+    // A small volume's analysis may end within the page's start-up wait: the positions of the
+    // polls that saw it running, if any.
     ASSERT_TRUE(PumpUntil(
         [&] {
-            if (screen.host.LastJobState() == kJobRunning) {
+            if (screen.host.LastJobState() == kJobRunning)
                 positions.push_back(screen.ProgressPosition());
-                if (!shot && positions.back() > 250 &&
-                    screen.ItemText(IDC_ST_CURRENT_PATH) != L"") {
-                    screen.Shoot(L"progress_analysis_running.png");
-                    shot = true;
-                }
-            }
             return !screen.parent.commands.empty();
         },
         kRunMilliseconds));
