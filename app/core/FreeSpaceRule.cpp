@@ -1,13 +1,15 @@
 #include "FreeSpaceRule.h"
 
-namespace {
-
-bool ReadDriveSpace(wchar_t drive, ULARGE_INTEGER& available, ULARGE_INTEGER& total) {
+bool ReadDriveFreeSpace(wchar_t drive, ULONGLONG& availableBytes, ULONGLONG& totalBytes) {
     const wchar_t root[] = {drive, L':', L'\\', L'\0'};
-    return GetDiskFreeSpaceExW(root, &available, &total, nullptr) != FALSE;
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    if (!GetDiskFreeSpaceExW(root, &available, &total, nullptr))
+        return false;
+    availableBytes = available.QuadPart;
+    totalBytes = total.QuadPart;
+    return true;
 }
-
-} // namespace
 
 bool HasEnoughFreeSpace(ULONGLONG freeBytes, ULONGLONG totalBytes) {
     if (totalBytes == 0)
@@ -19,14 +21,13 @@ bool HasEnoughFreeSpace(ULONGLONG freeBytes, ULONGLONG totalBytes) {
 }
 
 bool DriveHasEnoughFreeSpace(wchar_t drive) {
-    ULARGE_INTEGER available{};
-    ULARGE_INTEGER total{};
-    return ReadDriveSpace(drive, available, total) &&
-           HasEnoughFreeSpace(available.QuadPart, total.QuadPart);
+    ULONGLONG available = 0;
+    ULONGLONG total = 0;
+    return ReadDriveFreeSpace(drive, available, total) && HasEnoughFreeSpace(available, total);
 }
 
 ULONGLONG DriveTotalBytes(wchar_t drive) {
-    ULARGE_INTEGER available{};
-    ULARGE_INTEGER total{};
-    return ReadDriveSpace(drive, available, total) ? total.QuadPart : 0;
+    ULONGLONG available = 0;
+    ULONGLONG total = 0;
+    return ReadDriveFreeSpace(drive, available, total) ? total : 0;
 }

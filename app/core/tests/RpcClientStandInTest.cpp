@@ -3,6 +3,7 @@
 #include "DefragRpcBinding.h"
 #include "DefragRpcClient.h"
 #include "FragmentationFigures.h"
+#include "StandInServer.h"
 
 #include <gtest/gtest.h>
 
@@ -40,30 +41,8 @@ void RaiseIfScripted() {
         RpcRaiseException(RPC_S_CALL_FAILED);
 }
 
-class StandInServer : public testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_EQ(RPC_S_OK,
-                  RpcServerUseProtseqEpW(
-                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(L"ncacn_np")),
-                      RPC_C_PROTSEQ_MAX_REQS_DEFAULT,
-                      reinterpret_cast<RPC_WSTR>(const_cast<wchar_t*>(kStandInEndpoint)), nullptr));
-        ASSERT_EQ(RPC_S_OK, RpcServerRegisterIf(ServerDefragRpc_v1_0_s_ifspec, nullptr, nullptr));
-        ASSERT_EQ(RPC_S_OK, RpcServerListen(1, RPC_C_LISTEN_MAX_CALLS_DEFAULT, TRUE));
-        binding_ = std::make_unique<DefragRpcBinding>(kStandInEndpoint);
-        ASSERT_EQ(RPC_S_OK, binding_->Status());
-    }
-    void TearDown() override {
-        binding_.reset();
-        RpcMgmtStopServerListening(nullptr);
-        RpcMgmtWaitServerListen();
-    }
-
-private:
-    std::unique_ptr<DefragRpcBinding> binding_;
-};
-
-const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new StandInServer);
+const auto* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new StandInServer(kStandInEndpoint));
 
 } // namespace
 

@@ -6,11 +6,9 @@
 #include "HtmlReport.h"
 #include "STService.h"
 #include "ServiceControl.h"
+#include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"
 #include "SimVolumeChecker.h"
-#include "SimulatedVolumeConfig.h"
-
-#include "UnixPath.h"
 
 #include <gtest/gtest.h>
 
@@ -26,89 +24,11 @@ constexpr wchar_t kBrokenDrive = L'P';
 constexpr int32_t kBlocks = 1403;
 constexpr DWORD kRunMilliseconds = 180'000;
 
-// The 64-bit service program as built (a path outside every drive).
-std::wstring BuiltServiceProgram() {
-    return WindowsPathOfUnixFile(XARN_SERVICE64_PROGRAM);
-}
-
-DWORD ServiceState() {
-    ServiceHandles handles;
-    SERVICE_STATUS status{};
-    if (!handles.ReopenService() || !QueryServiceStatus(handles.Service(), &status))
-        return 0;
-    return status.dwCurrentState;
-}
-
-bool WaitForServiceState(DWORD wanted, DWORD milliseconds = 30'000) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        if (ServiceState() == wanted)
-            return true;
-        Sleep(100);
-    }
-    return false;
-}
-
-void ControlDefragService(DWORD control) {
-    ServiceHandles handles;
-    SERVICE_STATUS status{};
-    if (handles.ReopenService())
-        ControlService(handles.Service(), control, &status);
-}
-
-void RemoveService() {
-    ControlDefragService(SERVICE_CONTROL_STOP);
-    WaitForServiceState(SERVICE_STOPPED, 20'000);
-    ServiceHandles handles;
-    if (handles.ReopenService())
-        DeleteService(handles.Service());
-}
-
-int JobState() {
-    int state = -1;
-    int priority = 0;
-    return SafeRpcGetDefragState(state, priority) ? state : -1;
-}
-
-bool WaitForJobState(int wanted, DWORD milliseconds = kRunMilliseconds) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 200) {
-        if (JobState() == wanted)
-            return true;
-        Sleep(200);
-    }
-    return false;
-}
-
-// A command sent once the service's listener answers (it registers just after the service
-// reports that it runs).
-bool SendWhenListening(ServiceHandles& handles, int32_t code, wchar_t drive, int32_t mode) {
-    for (int attempt = 0; attempt < 150; ++attempt) {
-        if (SendDefragCommand(handles, kBlocks, code, drive, mode) == 1)
-            return true;
-        Sleep(200);
-    }
-    return false;
-}
-
-void SetImageParameter(wchar_t drive, const std::wstring& image) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
-                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, SimulatedVolumeValueName(drive).c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(image.c_str()),
-                             static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t))));
-    RegCloseKey(key);
-}
-
 class ServiceClientTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         RemoveService();
-        CreateDirectoryW(L"C:\\Program Files", nullptr);
-        CreateDirectoryW(kInstallFolder, nullptr);
-        const std::wstring target =
-            std::wstring(kInstallFolder) + L"\\" + DefragServiceProgramName();
-        copied_ = CopyFileW(BuiltServiceProgram().c_str(), target.c_str(), FALSE) != FALSE;
+        copied_ = CopyBuiltServiceProgram(kInstallFolder);
         binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
     }
     static void TearDownTestSuite() {
@@ -162,7 +82,7 @@ TEST_F(ServiceClientTest, MissingServiceIsInstalledStartedAndContinued) {
     ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED));
     (void)SendDefragCommand(handles, kBlocks, kCommandRelease, kDrive, 0);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState());
-    EXPECT_TRUE(SendWhenListening(handles, kCommandRelease, kDrive, 0));
+    EXPECT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0));
 }
 
 TEST_F(ServiceClientTest, AnalysisAndTwoPassDefragmentationOfASimulatedVolume) {
@@ -185,12 +105,12 @@ TEST_F(ServiceClientTest, AnalysisAndTwoPassDefragmentationOfASimulatedVolume) {
     SetImageParameter(kDrive, kImage);
 
     ServiceHandles handles;
-    ASSERT_TRUE(SendWhenListening(handles, kCommandRelease, kDrive, 0));
+    ASSERT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0));
     ServiceCommandSender sender(handles, kBlocks);
 
     // Analysis: 5, 5, 6.
     ASSERT_TRUE(StartDefragJob(sender, DefragOperation::kAnalysis, kDrive));
-    ASSERT_TRUE(WaitForJobState(kJobFinished));
+    ASSERT_TRUE(WaitForJobState(kJobFinished, kRunMilliseconds));
     RunResults analysis;
     FetchRunResults(analysis);
     ASSERT_TRUE(analysis.statisticsRead);
@@ -221,13 +141,13 @@ TEST_F(ServiceClientTest, AnalysisAndTwoPassDefragmentationOfASimulatedVolume) {
 
     // Defragmentation: 5, 5, 1, then 5, 1 for the second pass.
     ASSERT_TRUE(StartDefragJob(sender, DefragOperation::kDefragmentation, kDrive));
-    ASSERT_TRUE(WaitForJobState(kJobFinished));
+    ASSERT_TRUE(WaitForJobState(kJobFinished, kRunMilliseconds));
     RunResults firstPass;
     FetchRunResults(firstPass);
     FragmentationFigures first;
     ASSERT_TRUE(ComputeFragmentation(firstPass, first));
     ASSERT_TRUE(StartSecondPass(sender, kDrive));
-    ASSERT_TRUE(WaitForJobState(kJobFinished));
+    ASSERT_TRUE(WaitForJobState(kJobFinished, kRunMilliseconds));
     RunResults secondPass;
     FetchRunResults(secondPass);
     FragmentationFigures second;
@@ -249,10 +169,10 @@ TEST_F(ServiceClientTest, UnreadableVolumeIsAFailedRunNotACleanDisk) {
     ASSERT_TRUE(InstallDefragService(kInstallFolder));
     SetImageParameter(kBrokenDrive, L"C:\\no such image.img");
     ServiceHandles handles;
-    ASSERT_TRUE(SendWhenListening(handles, kCommandRelease, kBrokenDrive, 0));
+    ASSERT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kBrokenDrive, 0));
     ServiceCommandSender sender(handles, kBlocks);
     ASSERT_TRUE(StartDefragJob(sender, DefragOperation::kAnalysis, kBrokenDrive));
-    ASSERT_TRUE(WaitForJobState(kJobFinished));
+    ASSERT_TRUE(WaitForJobState(kJobFinished, kRunMilliseconds));
     RunResults results;
     FetchRunResults(results);
     EXPECT_TRUE(results.statisticsRead);

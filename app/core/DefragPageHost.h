@@ -1,0 +1,85 @@
+// What the defragmentation progress page needs of the program around it: the service record,
+// the application's run modes and current drive, the main window's lock and last state, the
+// last-scan values and the results pages. The program's main window provides it; the plain
+// host below keeps everything itself, which is all a page needs outside the main window.
+#pragma once
+
+#include "ServiceControl.h"
+
+#include <classlib/App.h>
+#include <classlib/String.h>
+#include <classlib/Window.h>
+
+#include <memory>
+
+class DefragPageHost {
+public:
+    virtual ~DefragPageHost() = default;
+
+    // The main window's service record, through which commands reopen the service.
+    virtual ServiceHandles& ServiceRecord() = 0;
+    // The job state and worker priority the last poll read (kept by the main window).
+    virtual void StoreJobState(int state, int priority) = 0;
+    virtual int LastJobState() const = 0;
+
+    // The application's drive of the current or last job.
+    virtual wchar_t CurrentDrive() const = 0;
+    virtual void SetCurrentDrive(wchar_t drive) = 0;
+    // Run modes set at start-up.
+    virtual bool HiddenStart() const = 0;
+    virtual bool AutomaticMode() const = 0;
+    virtual bool ShutdownSwitch() const = 0;
+    // A scheduled optimisation has ended: the scheduled-with-drives mode is cleared.
+    virtual void EndScheduledRun() = 0;
+    // The shut-down dialog in shut-down mode over the main window.
+    virtual void ShowShutdownDialog(const CString& text) = 0;
+
+    // Greys (or restores) the main window's close controls, its tab buttons and the
+    // defragmentation tab's left-panel buttons while a job runs.
+    virtual void LockMainWindow(bool locked) = 0;
+    // The window message boxes belong to and that is repainted when a job is stopped.
+    virtual CWnd* MainWindow() = 0;
+
+    // Last-scan values (the registry's and the main window's copies).
+    virtual void SaveLastScanValue(const wchar_t* valueName, const CString& text) = 0;
+    // Saves the current time as the last-scan date and answers its text.
+    virtual CString SaveLastScanDate() = 0;
+
+    // The results pages fill themselves from the service.
+    virtual void ShowAnalysisResults() = 0;
+    virtual void ShowFirstPassResults() = 0;
+    virtual void ShowDefragResults() = 0;
+
+    // The bytes available to the user and the volume's size; false when they cannot be read.
+    virtual bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) = 0;
+};
+
+// A host that keeps its own service record and state: no main window, no results pages, no
+// run modes; last-scan values go to the registry only.
+class PlainDefragPageHost : public DefragPageHost {
+public:
+    ServiceHandles& ServiceRecord() override;
+    void StoreJobState(int state, int priority) override;
+    int LastJobState() const override { return m_state; }
+    wchar_t CurrentDrive() const override { return m_drive; }
+    void SetCurrentDrive(wchar_t drive) override { m_drive = drive; }
+    bool HiddenStart() const override { return false; }
+    bool AutomaticMode() const override { return false; }
+    bool ShutdownSwitch() const override { return false; }
+    void EndScheduledRun() override {}
+    void ShowShutdownDialog(const CString&) override {}
+    void LockMainWindow(bool) override {}
+    CWnd* MainWindow() override { return AfxGetMainWnd(); }
+    void SaveLastScanValue(const wchar_t* valueName, const CString& text) override;
+    CString SaveLastScanDate() override;
+    void ShowAnalysisResults() override {}
+    void ShowFirstPassResults() override {}
+    void ShowDefragResults() override {}
+    bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
+
+private:
+    std::unique_ptr<ServiceHandles> m_service;
+    int m_state = 0;
+    int m_priority = 0;
+    wchar_t m_drive = 0;
+};

@@ -1,0 +1,118 @@
+#include "MainWindowDefragHost.h"
+
+#include "DiskDefragApp.h"
+#include "DiskDefragDlg.h"
+#include "FreeSpaceRule.h"
+
+#include "DlgLeftDlgBase.h"
+#include "app_state.h"
+
+namespace {
+
+constexpr int kDefragTab = 0;
+
+void Run(const std::function<void()>& handOver) {
+    if (handOver)
+        handOver();
+}
+
+} // namespace
+
+ServiceHandles& MainWindowDefragHost::ServiceRecord() {
+    return m_window.m_service;
+}
+
+void MainWindowDefragHost::StoreJobState(int state, int priority) {
+    m_window.m_nServiceState = state;
+    m_window.m_nServicePriority = priority;
+}
+
+int MainWindowDefragHost::LastJobState() const {
+    return m_window.m_nServiceState;
+}
+
+wchar_t MainWindowDefragHost::CurrentDrive() const {
+    return theApp.m_chCurrentDrive;
+}
+
+void MainWindowDefragHost::SetCurrentDrive(wchar_t drive) {
+    theApp.m_chCurrentDrive = drive;
+}
+
+bool MainWindowDefragHost::HiddenStart() const {
+    return theApp.m_bHiddenStart;
+}
+
+bool MainWindowDefragHost::AutomaticMode() const {
+    return theApp.m_bAutomaticMode;
+}
+
+bool MainWindowDefragHost::ShutdownSwitch() const {
+    return g_bShutdownSwitch != 0;
+}
+
+void MainWindowDefragHost::EndScheduledRun() {
+    theApp.m_bScheduledWithDrives = false;
+}
+
+void MainWindowDefragHost::ShowShutdownDialog(const CString& text) {
+    if (showShutdownDialog)
+        showShutdownDialog(text);
+}
+
+void MainWindowDefragHost::LockMainWindow(bool locked) {
+    const BOOL enabled = locked ? FALSE : TRUE;
+    if (locked)
+        m_window.DisableCloseControls();
+    else
+        m_window.EnableCloseControls();
+    m_window.EnableTabButtons(enabled, enabled, enabled, enabled, enabled);
+    if (CDlgLeftDlgBase* panel = m_window.GetTabPanel(kDefragTab)) {
+        if (locked)
+            panel->DisableActionButtons();
+        else
+            panel->EnableActionButtons();
+        panel->EnableNavButtons(enabled, enabled, enabled, enabled, enabled, enabled, enabled);
+    }
+}
+
+CWnd* MainWindowDefragHost::MainWindow() {
+    return &m_window;
+}
+
+void MainWindowDefragHost::SaveLastScanValue(const wchar_t* valueName, const CString& text) {
+    const CString name(valueName);
+    LastScanTexts& texts = m_window.m_lastScan;
+    if (name == kLastScanDrive) {
+        texts.drive = text;
+        m_window.SaveLastScanDrive();
+    } else if (name == kLastScanVolumeResult) {
+        texts.volumeResult = text;
+        m_window.SaveVolumeFragmentation();
+    } else if (name == kLastScanDataResult) {
+        texts.dataResult = text;
+        m_window.SaveDataFragmentation();
+    }
+}
+
+CString MainWindowDefragHost::SaveLastScanDate() {
+    m_window.SaveLastScanDate();
+    return m_window.m_lastScan.date;
+}
+
+void MainWindowDefragHost::ShowAnalysisResults() {
+    Run(showAnalysisResults);
+}
+
+void MainWindowDefragHost::ShowFirstPassResults() {
+    Run(showFirstPassResults);
+}
+
+void MainWindowDefragHost::ShowDefragResults() {
+    Run(showDefragResults);
+}
+
+bool MainWindowDefragHost::ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes,
+                                          ULONGLONG& totalBytes) {
+    return ReadDriveFreeSpace(drive, freeBytes, totalBytes);
+}

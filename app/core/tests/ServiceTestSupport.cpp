@@ -1,0 +1,89 @@
+#include "ServiceTestSupport.h"
+
+#include "DefragRpcClient.h"
+#include "ServiceControl.h"
+#include "SimulatedVolumeConfig.h"
+#include "UnixPath.h"
+
+#include <gtest/gtest.h>
+
+std::wstring BuiltServiceProgram() {
+    return WindowsPathOfUnixFile(XARN_SERVICE64_PROGRAM);
+}
+
+bool CopyBuiltServiceProgram(const wchar_t* folder) {
+    CreateDirectoryW(L"C:\\Program Files", nullptr);
+    CreateDirectoryW(folder, nullptr);
+    const std::wstring target = std::wstring(folder) + L"\\" + DefragServiceProgramName();
+    return CopyFileW(BuiltServiceProgram().c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+DWORD ServiceState() {
+    ServiceHandles handles;
+    SERVICE_STATUS status{};
+    if (!handles.ReopenService() || !QueryServiceStatus(handles.Service(), &status))
+        return 0;
+    return status.dwCurrentState;
+}
+
+bool WaitForServiceState(DWORD wanted, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
+        if (ServiceState() == wanted)
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void ControlDefragService(DWORD control) {
+    ServiceHandles handles;
+    SERVICE_STATUS status{};
+    if (handles.ReopenService())
+        ControlService(handles.Service(), control, &status);
+}
+
+void RemoveService() {
+    if (ServiceState() == 0)
+        return; // not installed
+    ControlDefragService(SERVICE_CONTROL_STOP);
+    WaitForServiceState(SERVICE_STOPPED, 20'000);
+    ServiceHandles handles;
+    if (handles.ReopenService())
+        DeleteService(handles.Service());
+}
+
+bool SendWhenListening(ServiceHandles& handles, int32_t blocks, int32_t code, wchar_t drive,
+                       int32_t mode) {
+    for (int attempt = 0; attempt < 150; ++attempt) {
+        if (SendDefragCommand(handles, blocks, code, drive, mode) == 1)
+            return true;
+        Sleep(200);
+    }
+    return false;
+}
+
+int JobState() {
+    int state = -1;
+    int priority = 0;
+    return SafeRpcGetDefragState(state, priority) ? state : -1;
+}
+
+bool WaitForJobState(int wanted, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 200) {
+        if (JobState() == wanted)
+            return true;
+        Sleep(200);
+    }
+    return false;
+}
+
+void SetImageParameter(wchar_t drive, const std::wstring& image) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
+                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, SimulatedVolumeValueName(drive).c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(image.c_str()),
+                             static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t))));
+    RegCloseKey(key);
+}

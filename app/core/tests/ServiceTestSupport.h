@@ -1,0 +1,33 @@
+// What the tests that run the real service program share: the built program installed under
+// the service manager, its states waited for, a drive pointed at a simulated volume.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The 64-bit service program as built (a path outside every drive).
+std::wstring BuiltServiceProgram();
+// Copies the built program into `folder` under the name this Windows uses; false on failure.
+bool CopyBuiltServiceProgram(const wchar_t* folder);
+
+// The service's state as the manager reports it; 0 when it cannot be queried.
+DWORD ServiceState();
+bool WaitForServiceState(DWORD wanted, DWORD milliseconds = 30'000);
+void ControlDefragService(DWORD control);
+// Stops and deletes the service when it exists.
+void RemoveService();
+
+class ServiceHandles;
+// A command sent once the service's listener answers (it registers just after the service
+// reports that it runs); false after 30 s.
+bool SendWhenListening(ServiceHandles& handles, int32_t blocks, int32_t code, wchar_t drive,
+                       int32_t mode);
+
+// The job state the service answers; -1 when the call failed.
+int JobState();
+bool WaitForJobState(int wanted, DWORD milliseconds);
+
+// The service reads the drive from the simulated volume image.
+void SetImageParameter(wchar_t drive, const std::wstring& image);
