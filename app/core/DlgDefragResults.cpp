@@ -148,8 +148,13 @@ void CDlgDefragResults::OnPaint() {
     DrawSummaryPanel(m_rows.Layout(&memory, 22, 127, 248, 545, 150));
 }
 
-void CDlgDefragResults::OnSize(UINT type, int cx, int cy) {
-    CDlgLeftSideChild::OnSize(type, cx, cy);
+void CDlgDefragResults::OnSize(UINT type, int, int) {
+    CDlgLeftSideChild::OnSize(type, 0, 0);
+    // The base posts a size of its template's that may arrive after the page was resized.
+    CRect client;
+    GetClientRect(&client);
+    const int cx = client.Width();
+    const int cy = client.Height();
     PlaceResultButton(m_btnReport, cx, cy, 272);
     PlaceResultButton(m_btnBack, cx, cy, 141);
 }

@@ -151,8 +151,13 @@ void CDlgScanResults::OnPaint() {
     DrawSummaryPanel(m_rows.Layout(&memory, 22, 127, 188, 545, 150));
 }
 
-void CDlgScanResults::OnSize(UINT type, int cx, int cy) {
-    CDlgLeftSideChild::OnSize(type, cx, cy);
+void CDlgScanResults::OnSize(UINT type, int, int) {
+    CDlgLeftSideChild::OnSize(type, 0, 0);
+    // The base posts a size of its template's that may arrive after the page was resized.
+    CRect client;
+    GetClientRect(&client);
+    const int cx = client.Width();
+    const int cy = client.Height();
     PlaceResultButton(m_btnBack, cx, cy, 403);
     PlaceResultButton(m_btnReport, cx, cy, 272);
     PlaceResultButton(m_btnDefragment, cx, cy, 141);

@@ -133,8 +133,9 @@ void CDlgScheduleChild::PlaceControls() {
         MoveItem(kWeekDayBoxes[day], 325, 200 + 25 * day, day == 3 ? 80 : 70, 20);
     for (int day = 4; day < 7; ++day)
         MoveItem(kWeekDayBoxes[day], 440, 200 + 25 * (day - 4), 70, 20);
-    MoveItem(IDC_ST_SELECTDRIVE, 34, 290, 110, 20);
-    MoveItem(IDC_CMB_SCHEDULE_DRIVE, 150, 287, 300, 200);
+    // Beside the week days' right column, clear of the left one.
+    MoveItem(IDC_ST_SELECTDRIVE, 34, 290, 60, 20);
+    MoveItem(IDC_CMB_SCHEDULE_DRIVE, 95, 287, 215, 200);
     MoveItem(IDC_CHK_FIXERR_AUTO, 20, 355, 217, 17);
     MoveItem(IDC_CHK_SYSREBOOT_AFTER_FIX, 240, 355, 350, 17);
     CRect client;
@@ -142,8 +143,13 @@ void CDlgScheduleChild::PlaceControls() {
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
 }
 
-void CDlgScheduleChild::OnSize(UINT type, int cx, int cy) {
-    CDlgBaseWnd::OnSize(type, cx, cy);
+void CDlgScheduleChild::OnSize(UINT type, int, int) {
+    CDlgBaseWnd::OnSize(type, 0, 0);
+    // The base posts a size of its template's that may arrive after the page was resized.
+    CRect client;
+    GetClientRect(&client);
+    const int cx = client.Width();
+    const int cy = client.Height();
     PlaceResultButton(m_btnApply, cx, cy, 141);
 }
 

@@ -1,5 +1,7 @@
 #include "DlgScheduler.h"
 
+#include "PageTexts.h"
+
 BEGIN_MESSAGE_MAP(CDlgScheduler, CDlgLeftSideChild)
 ON_WM_SIZE()
 END_MESSAGE_MAP()
@@ -19,6 +21,7 @@ CDlgScheduler::~CDlgScheduler() {
 
 BOOL CDlgScheduler::OnInitDialog() {
     const BOOL result = CDlgLeftSideChild::OnInitDialog();
+    SetWindowText(AppText(L"TAB5LEFTBTN3"));
     m_child = std::make_unique<CDlgScheduleChild>(this, m_services);
     if (m_child->Create(kScheduleChildTemplateId, this)) {
         CRect client;
@@ -29,8 +32,17 @@ BOOL CDlgScheduler::OnInitDialog() {
     return result;
 }
 
-void CDlgScheduler::OnSize(UINT type, int cx, int cy) {
-    CDlgLeftSideChild::OnSize(type, cx, cy);
+void CDlgScheduler::DrawPageTitle(CDC* dc, const RECT& client, BOOL) {
+    CDlgLeftSideChild::DrawPageTitle(dc, client, FALSE);
+}
+
+void CDlgScheduler::OnSize(UINT type, int, int) {
+    CDlgLeftSideChild::OnSize(type, 0, 0);
+    // The base posts a size of its template's that may arrive after the page was resized.
+    CRect client;
+    GetClientRect(&client);
+    const int cx = client.Width();
+    const int cy = client.Height();
     if (m_child && m_child->GetSafeHwnd() != nullptr)
         m_child->MoveWindow(0, kTitleBand, cx, cy - kTitleBand, TRUE);
 }

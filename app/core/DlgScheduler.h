@@ -24,6 +24,9 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
+    // The title alone: the schedule body covers the band below it.
+    void DrawPageTitle(CDC* dc, const RECT& client, BOOL drawIcon) override;
+
     CDlgScheduleChild* Child() const { return m_child.get(); }
 
 protected:
