@@ -377,25 +377,6 @@ struct SummaryDriver {
         // The close box (1184) ends the overlay.
         ::SendMessageW(popup, WM_COMMAND, MAKEWPARAM(1184, BN_CLICKED), 0);
     }
-
-    // The virtual display composes no translucency: the overlay's colour blended at its alpha.
-    static void DimAround(HDC dc, CSize size, const CRect& keep) {
-        constexpr COLORREF kOverlay = RGB(0x40, 0x46, 0x4F);
-        constexpr int kAlpha = 171;
-        auto blend = [](int over, int under) {
-            return (over * kAlpha + under * (255 - kAlpha)) / 255;
-        };
-        for (int y = 0; y < size.cy; ++y)
-            for (int x = 0; x < size.cx; ++x) {
-                if (keep.PtInRect(CPoint(x, y)))
-                    continue;
-                const COLORREF under = ::GetPixel(dc, x, y);
-                ::SetPixelV(dc, x, y,
-                            RGB(blend(GetRValue(kOverlay), GetRValue(under)),
-                                blend(GetGValue(kOverlay), GetGValue(under)),
-                                blend(GetBValue(kOverlay), GetBValue(under))));
-            }
-    }
 };
 } // namespace
 
