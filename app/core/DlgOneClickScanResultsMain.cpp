@@ -85,7 +85,6 @@ void CDlgOneClickScanResultsMain::OnPaint() {
     DrawPageTitle(&memory, client, FALSE);
     DrawPanelFrameEx(&memory, 28, 97, TRUE, client.Width() - 56);
     m_strHeadline = CutSentence(m_strHeadline);
-    memory.SetBkMode(TRANSPARENT);
     DrawResultText(memory, m_strHeadline, kAttentionColour, CRect(93, 107, 580, 208));
     DrawSummaryPanel(m_rows.Layout(&memory, 28, 167, 309, client.Width() - 59, 152));
 }

@@ -6,8 +6,6 @@
 
 #include <SkinMemDC.h>
 
-#include <iterator>
-
 BEGIN_MESSAGE_MAP(CDlgScanResults, CDlgLeftSideChild)
 ON_WM_PAINT()
 ON_WM_SIZE()
@@ -26,8 +24,8 @@ CString ResultsDriveText(wchar_t drive) {
     wchar_t root[] = L"?:\\";
     root[0] = drive;
     wchar_t label[256] = L"";
-    wchar_t fileSystem[256] = L"";
-    if (!::GetVolumeInformationW(root, label, 256, nullptr, nullptr, nullptr, fileSystem, 256))
+    // A label that cannot be read shows as none.
+    if (!::GetVolumeInformationW(root, label, 256, nullptr, nullptr, nullptr, nullptr, 0))
         label[0] = L'\0';
     wchar_t system[MAX_PATH] = L"";
     const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);

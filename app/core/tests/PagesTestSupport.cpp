@@ -2,6 +2,7 @@
 
 #include "LastScanValues.h"
 
+#include <app_locations.h>
 #include <ini_reader.h>
 #include <ui_fonts.h>
 #include <vantorix_app.h>
@@ -30,6 +31,8 @@ public:
     }
     void TearDown() override {
         SetLangTextFailureReporter(nullptr);
+        // The settings the pages wrote under the test's own application key.
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, GetAppRegistryKey());
         app_.reset();
     }
 
