@@ -31,6 +31,7 @@ SKY = "#4A8AD4"        # hover
 GREY = "#B4B4B4"       # disabled
 WHITE = "#FFFFFF"
 PALE = "#EAF1F9"       # panels
+ATTENTION_TINT = "#FBEDED"  # a result bar that calls for attention
 LINE = "#DEDEDE"       # separators
 ORANGE = "#E07B1A"     # attention
 GREEN = "#00822C"      # good
@@ -456,10 +457,11 @@ BITMAPS = {
     1103: lambda: flat(1, 45, PALE), 1019: lambda: flat(1, 40, PALE),
     1461: lambda: flat(1, 52, PALE),
     # page title frames: left cap, middle, right cap, piece (normal and highlighted)
-    1023: lambda: title_cap(10, 50, BLUE, "left"), 1024: lambda: flat(1, 50, BLUE),
-    1025: lambda: title_cap(10, 50, BLUE, "right"), 1026: lambda: flat(1, 50, BLUE),
-    1027: lambda: flat(1, 50, SKY), 1028: lambda: title_cap(10, 50, SKY, "left"),
-    1029: lambda: flat(1, 50, SKY), 1030: lambda: title_cap(10, 50, SKY, "right"),
+    # result bars: pale, or tinted when the result calls for attention; coloured text sits on them
+    1023: lambda: title_cap(10, 50, PALE, "left"), 1024: lambda: flat(1, 50, PALE),
+    1025: lambda: title_cap(10, 50, PALE, "right"), 1026: lambda: flat(1, 50, PALE),
+    1027: lambda: flat(1, 50, ATTENTION_TINT), 1028: lambda: title_cap(10, 50, ATTENTION_TINT, "left"),
+    1029: lambda: flat(1, 50, ATTENTION_TINT), 1030: lambda: title_cap(10, 50, ATTENTION_TINT, "right"),
     # panel and table fills, separators, headers, backgrounds
     1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
@@ -509,11 +511,13 @@ ICONS = {
     148: (BLUE, glyphs.defrag), 1147: (BLUE, glyphs.defrag), 1155: (BLUE, glyphs.defrag),
     1287: (BLUE, glyphs.defrag), 1113: (ORANGE, glyphs.attention), 1114: (RED, glyphs.problem),
     1115: (BLUE, glyphs.info), 1116: (GREEN, glyphs.good), 1288: (GREEN, glyphs.good),
-    1289: (ORANGE, glyphs.attention), 1290: (RED, glyphs.problem), 1292: (GREY, glyphs.info),
-    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.play), 1300: (GREEN, glyphs.health),
+    1289: (ORANGE, glyphs.attention), 1292: (GREY, glyphs.info),
+    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.play),
     1304: (BLUE, glyphs.online_help), 1308: (NAVY, glyphs.globe), 1312: (GREEN, glyphs.check),
-    1313: (ORANGE, glyphs.report), 1314: (RED, glyphs.benchmark), 1315: (BLUE, glyphs.drive),
+    1313: (ORANGE, glyphs.report), 1315: (BLUE, glyphs.drive),
     1316: (SKY, glyphs.update), 1317: (GREY, glyphs.settings), 5087: (BLUE, glyphs.defrag),
+    # the result screens' rows: good (1314), calls for attention (1300), a plain count (1290)
+    1314: (GREEN, glyphs.good), 1300: (RED, glyphs.attention), 1290: (BLUE, glyphs.info),
 }
 
 # Animations: id -> (width, height, frames)

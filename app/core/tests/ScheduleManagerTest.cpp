@@ -1,5 +1,6 @@
 // Scheduled tasks written through the Task Scheduler 1.0 and read back through ITask.
 #include "ScheduleManager.h"
+#include "StoredTask.h"
 
 #include "app_locations.h"
 #include "paths.h"
@@ -10,65 +11,12 @@
 #include <string>
 
 using Microsoft::WRL::ComPtr;
+using namespace stored_task;
 
 namespace {
 
 constexpr wchar_t kProgram[] = L"C:\\Program Files\\Xarn\\Xarn.exe";
 constexpr wchar_t kFolder[] = L"C:\\Program Files\\Xarn";
-
-struct StoredTask {
-    std::wstring application;
-    std::wstring parameters;
-    std::wstring workingFolder;
-    std::wstring comment;
-    DWORD flags = 0;
-    WORD triggerCount = 0;
-    TASK_TRIGGER trigger{};
-};
-
-std::wstring Take(LPWSTR text) {
-    std::wstring copy = text ? text : L"";
-    CoTaskMemFree(text);
-    return copy;
-}
-
-// Reads a stored task through the scheduler's own interfaces.
-bool ReadStoredTask(const wchar_t* name, StoredTask& stored) {
-    ComPtr<ITaskScheduler> scheduler;
-    ComPtr<ITask> task;
-    if (FAILED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ITaskScheduler,
-                                reinterpret_cast<void**>(scheduler.GetAddressOf()))) ||
-        scheduler->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(task.GetAddressOf())) !=
-            S_OK)
-        return false;
-    LPWSTR text = nullptr;
-    task->GetApplicationName(&text);
-    stored.application = Take(text);
-    text = nullptr;
-    task->GetParameters(&text);
-    stored.parameters = Take(text);
-    text = nullptr;
-    task->GetWorkingDirectory(&text);
-    stored.workingFolder = Take(text);
-    text = nullptr;
-    task->GetComment(&text);
-    stored.comment = Take(text);
-    task->GetFlags(&stored.flags);
-    task->GetTriggerCount(&stored.triggerCount);
-    ComPtr<ITaskTrigger> trigger;
-    if (SUCCEEDED(task->GetTrigger(0, trigger.GetAddressOf()))) {
-        stored.trigger.cbTriggerSize = sizeof stored.trigger;
-        trigger->GetTrigger(&stored.trigger);
-    }
-    return true;
-}
-
-std::wstring JobFile(const wchar_t* name) {
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return std::wstring(windows) + L"\\Tasks\\" + name + L".job";
-}
 
 SYSTEMTIME Day(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0) {
     SYSTEMTIME time{};

@@ -338,22 +338,6 @@ TEST_F(MessageBoxes, ScreenshotOfEveryStyle) {
 }
 
 namespace {
-void DimAround(HDC dc, CSize size, const CRect& keep) {
-    constexpr COLORREF kOverlay = RGB(0x40, 0x46, 0x4F);
-    constexpr int kAlpha = CDlgParentTransculent::kAlpha;
-    auto blend = [](int over, int under) { return (over * kAlpha + under * (255 - kAlpha)) / 255; };
-    for (int y = 1; y < size.cy - 1; ++y)
-        for (int x = 1; x < size.cx - 1; ++x) {
-            if (keep.PtInRect(CPoint(x, y)))
-                continue;
-            const COLORREF under = ::GetPixel(dc, x, y);
-            ::SetPixelV(dc, x, y,
-                        RGB(blend(GetRValue(kOverlay), GetRValue(under)),
-                            blend(GetGValue(kOverlay), GetGValue(under)),
-                            blend(GetBValue(kOverlay), GetBValue(under))));
-        }
-}
-
 // A pop-up over the overlay that records what it sees and answers by a script.
 class ScriptedPopup : public CDlgBaseWndPopupNagBase {
 public:

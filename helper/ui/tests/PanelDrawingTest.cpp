@@ -14,7 +14,7 @@ constexpr COLORREF kPale = RGB(0xEA, 0xF1, 0xF9);
 constexpr COLORREF kPlainFill = 0xFBFBFB;
 constexpr COLORREF kBand = 0xD4F6E2;
 constexpr COLORREF kRowLine = 0xEDEDED;
-constexpr COLORREF kBarBlue = RGB(0x2D, 0x6D, 0xB5);
+constexpr COLORREF kBarFill = RGB(0xEA, 0xF1, 0xF9);
 
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
@@ -52,7 +52,7 @@ TEST(PanelDrawing, BarFrameWithTheFullWidthIsTheFixedOneWithItsPiece) {
     DrawPanelFrame(fixed.DC(), 5, 5, FALSE, TRUE);
     DrawPanelFrameEx(variable.DC(), 5, 5, FALSE, 548);
     EXPECT_TRUE(SamePixels(fixed, variable));
-    EXPECT_EQ(fixed.Pixel(300, 30), kBarBlue);
+    EXPECT_EQ(fixed.Pixel(300, 30), kBarFill);
     EXPECT_EQ(fixed.Pixel(554, 30), kWhite);
 }
 

@@ -163,5 +163,8 @@ protected:
 // The screen's pixels of `rect` saved as a PNG at `path`, after `retouch` (if any) drew on
 // the copy; false when nothing was written.
 bool SaveScreenPng(const RECT& rect, LPCWSTR path, const std::function<void(HDC)>& retouch = {});
+// The dimming overlay's colour blended at its alpha over everything outside `keep`, as a
+// composing desktop shows it (the virtual display composes no translucency).
+void DimAround(HDC dc, CSize size, const CRect& keep);
 // A file beside the test program.
 std::wstring BesideProgram(LPCWSTR name);

@@ -1,0 +1,5 @@
+#include "ResultsPageServices.h"
+
+void ResultsPageServices::FetchRunResults(RunResults& results) {
+    ::FetchRunResults(results);
+}

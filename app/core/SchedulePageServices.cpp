@@ -1,0 +1,16 @@
+#include "SchedulePageServices.h"
+
+#include "STService.h"
+
+#include <product_identity.h>
+
+CString SchedulePageServices::ProgramFolder() {
+    CString folder;
+    GetModuleFolder(nullptr, folder);
+    return folder;
+}
+
+void SchedulePageServices::StartTaskSchedulerService() {
+    // False also when it already runs: nothing to tell the user either way.
+    static_cast<void>(CSTService::StartScheduleService(L"schedule", true));
+}

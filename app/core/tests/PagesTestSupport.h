@@ -1,0 +1,109 @@
+// What the page tests share: the application object with the program's language file (a text
+// looked up but missing fails the test), the pages' services as tests give them, and pictures
+// and pixels of what a window shows.
+#pragma once
+
+#include <windows.h>
+
+#include "ResultsPageServices.h"
+#include "SchedulePageServices.h"
+
+#include <UiTestSupport.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Every language key looked up that the files do not hold, in the order met.
+std::vector<std::wstring>& MissingTexts();
+
+// A statistics block of a finished run and its file reports.
+struct ScriptedRun {
+    bool statisticsRead = true;
+    uint64_t totalClusters = 0;
+    uint64_t usedClusters = 0;
+    uint64_t files = 0;
+    uint64_t fragmentedFiles = 0;
+    uint64_t filesMadeContiguous = 0;
+    uint64_t largestFreeRun = 0;
+    struct File {
+        const wchar_t* path;
+        uint32_t before;
+        uint32_t after;
+        uint64_t clusters;
+        uint32_t status;
+    };
+    std::vector<File> reports;
+};
+
+// The results pages' services: runs handed out in order, calls recorded; reports are written
+// by the real writer into a folder of the test and opened through the browser seam.
+class FakeResultsServices : public ResultsPageServices {
+public:
+    FakeResultsServices();
+    ~FakeResultsServices() override;
+
+    wchar_t CurrentDrive() override { return drive; }
+    void FetchRunResults(RunResults& results) override;
+    void SaveLastScanText(const wchar_t* valueName, const CString& text) override;
+    CString SaveLastScanDate() override;
+    void SetFirstPassFragmentedFiles(uint64_t count) override { firstPassFiles = count; }
+    void UnlockMainWindow(const NavigationPattern& navigation) override;
+    bool SendReleaseCommand(wchar_t releaseDrive) override;
+    void ConfigureService() override { ++configureCalls; }
+    void ShowHomePage(wchar_t homeDrive) override { homePageDrive = homeDrive; }
+    int StartDefragmentation(wchar_t defragDrive, const CString& driveText) override;
+    ReportOutcome WriteReport(bool defragmentation, bool listFailedFiles,
+                              const FragmentationFigures& figures) override;
+
+    wchar_t drive = L'C';
+    std::vector<ScriptedRun> runs;
+    size_t runsFetched = 0;
+    std::map<std::wstring, std::wstring> saved;
+    int dateSaves = 0;
+    uint64_t firstPassFiles = 0;
+    int unlocks = 0;
+    NavigationPattern navigation{};
+    bool releaseAccepted = true;
+    std::vector<wchar_t> releases;
+    int configureCalls = 0;
+    wchar_t homePageDrive = 0;
+    wchar_t defragDrive = 0;
+    CString defragDriveText;
+    bool reportDefragmentation = false;
+    bool reportListsFiles = false;
+    FragmentationFigures reportFigures;
+    std::vector<std::wstring> browserOpened;
+    std::wstring reportFolder;
+
+private:
+    RunResults lastFetched_;
+};
+
+class FakeScheduleServices : public SchedulePageServices {
+public:
+    void GetDriveEntries(CStringArray& entries) override;
+    void SetMainHeading(const CString& heading) override { this->heading = heading; }
+    void StartTaskSchedulerService() override { ++serviceStarts; }
+
+    std::vector<CString> drives;
+    CString heading;
+    int serviceStarts = 0;
+};
+
+// The window's pixels as the screen shows them.
+class WindowPixels {
+public:
+    explicit WindowPixels(HWND window);
+    // Pixels of the rectangle (window coordinates) within 40 of the colour in each channel.
+    int CountNear(COLORREF colour, const RECT& area) const {
+        return canvas_.CountNear(colour, area);
+    }
+    COLORREF At(int x, int y) const { return canvas_.Pixel(x, y); }
+
+private:
+    Canvas canvas_;
+};
+
+// Paints the window and what it holds now, then a picture of it beside the test program.
+bool PhotographWindow(HWND window, const wchar_t* fileName);
