@@ -61,13 +61,14 @@ BOOL CDlgCleanOptions::OnInitDialog() {
     }
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     SelectTab(1);
     return TRUE;
 }
 
 void CDlgCleanOptions::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     for (int i = 0; i < kTabCount; ++i)
         if (m_tabButtons[i].GetSafeHwnd())
             m_tabButtons[i].SetWindowPos(nullptr, 180 + 78 * i, 16, 78, 29, SWP_NOZORDER);

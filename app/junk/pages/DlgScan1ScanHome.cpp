@@ -30,6 +30,23 @@ constexpr UINT kSeparatorBitmap = 1090;
 constexpr int kTableTop = 318;
 } // namespace
 
+void CStartScanButton::DrawItem(LPDRAWITEMSTRUCT dis) {
+    CHoverButtonTextPng::DrawItem(dis);
+    CString caption;
+    GetWindowText(caption);
+    CDC* dc = CDC::FromHandle(dis->hDC);
+    CSelectedFont font(dis->hDC, static_cast<HFONT>(g_fontPlus4Bold.GetSafeHandle()));
+    const int mode = dc->SetBkMode(TRANSPARENT);
+    const COLORREF colour = dc->SetTextColor((dis->itemState & ODS_DISABLED) ? RGB(230, 230, 230)
+                                                                              : RGB(255, 255, 255));
+    // Right of the glyph, which takes the strip's first 64 pixels.
+    CRect text(dis->rcItem);
+    text.left += 64;
+    dc->DrawText(caption, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    dc->SetTextColor(colour);
+    dc->SetBkMode(mode);
+}
+
 CDlgScan1ScanHome::CDlgScan1ScanHome(CWnd* parent)
     : CDlgLeftSideChild(IDD_SCANTAB1_SCANHOME, parent) {
     m_strLastScan = JunkText(L"IDS_NOT_SCAN_YET");
@@ -97,7 +114,8 @@ void CDlgScan1ScanHome::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    // The description starts below the title, where the title icon would stand.
+    DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);
     memory.SetTextColor(kTextColour);
     {

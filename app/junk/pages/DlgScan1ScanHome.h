@@ -12,6 +12,12 @@
 
 #include "JunkWizard.h"
 
+// The start button: the skin's strip and glyph, and the caption beside the glyph.
+class CStartScanButton : public CHoverButtonTextPng {
+public:
+    void DrawItem(LPDRAWITEMSTRUCT dis) override;
+};
+
 class CDlgScan1ScanHome : public CDlgLeftSideChild, public CDlgBaseUIGuidelines {
     DECLARE_MESSAGE_MAP()
 public:
@@ -27,7 +33,7 @@ public:
     // The four values of the summary table, as painted.
     CStringArray& SummaryValues();
 
-    CHoverButtonTextPng m_startButton;
+    CStartScanButton m_startButton;
     CString m_strLastScan;
     CString m_strSchedule;
     CDWordArray m_colours;

@@ -388,7 +388,8 @@ void CDlgScan2Scanning::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    // The description starts below the title, where the title icon would stand.
+    DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);
     memory.SetTextColor(kTextColour);
     CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));

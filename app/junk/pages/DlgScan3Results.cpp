@@ -22,6 +22,7 @@ BEGIN_MESSAGE_MAP(CDlgScan3Results, CDlgLeftSideChild)
 ON_WM_PAINT()
 ON_WM_SIZE()
 ON_WM_SHOWWINDOW()
+ON_WM_CTLCOLOR()
 ON_BN_CLICKED(IDC_CHK_JUNK, &CDlgScan3Results::OnJunkCheck)
 ON_BN_CLICKED(IDC_CHK_TEMP, &CDlgScan3Results::OnTempCheck)
 ON_BN_CLICKED(IDC_CHK_FOLDERS, &CDlgScan3Results::OnFoldersCheck)
@@ -38,6 +39,8 @@ constexpr wchar_t kSection[] = L"IDD_SCANTAB3_RESULTS";
 constexpr COLORREF kTextColour = RGB(72, 81, 90);
 constexpr COLORREF kHeadingColour = RGB(171, 0, 0);
 constexpr UINT kSeparatorBitmap = 1090;
+// The rounded panel's fill, behind the group check boxes and links.
+constexpr COLORREF kPanelColour = RGB(234, 241, 249);
 constexpr wchar_t kBottomNoteCacheKey[] = L"SYSCLEAN_SCANTAB3BOTDESC";
 
 void DrawGroupCount(CDC& dc, int checked, int total, CRect rect) {
@@ -97,19 +100,21 @@ BOOL CDlgScan3Results::OnInitDialog() {
     CHyperLinkBtn* links[] = {&m_junkLink, &m_tempLink, &m_foldersLink};
     for (int i = 0; i < 3; ++i) {
         links[i]->SetTextColor(RGB(18, 54, 135));
+        links[i]->SetBkColor(kPanelColour);
         links[i]->SetWindowPos(nullptr, 63, linkTops[i], 125, 14, SWP_NOZORDER);
     }
     m_allLink.SetTextColor(RGB(18, 54, 252));
     m_allLink.SetWindowPos(nullptr, 39, 395, 54, 14, SWP_NOZORDER);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     m_junkCheck.SetFocus();
     return FALSE;
 }
 
 void CDlgScan3Results::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (m_cleanButton.GetSafeHwnd())
         m_cleanButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
     if (m_cancelButton.GetSafeHwnd())
@@ -122,6 +127,16 @@ void CDlgScan3Results::OnShowWindow(BOOL show, UINT status) {
         return;
     CountJunkItemsByCategory();
     RefreshControls();
+}
+
+HBRUSH CDlgScan3Results::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
+    if (control && (control->m_hWnd == m_junkCheck.m_hWnd || control->m_hWnd == m_tempCheck.m_hWnd ||
+                    control->m_hWnd == m_foldersCheck.m_hWnd)) {
+        static const HBRUSH panel = ::CreateSolidBrush(kPanelColour);
+        dc->SetBkColor(kPanelColour);
+        return panel;
+    }
+    return CDlgLeftSideChild::OnCtlColor(dc, control, type);
 }
 
 void CDlgScan3Results::RefreshControls() {

@@ -46,6 +46,7 @@ protected:
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
     void OnShowWindow(BOOL show, UINT status);
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);
     void OnGroupCheck(JunkGroup group, CButton& box);
     void OnJunkCheck() { OnGroupCheck(JunkGroup::kJunk, m_junkCheck); }
     void OnTempCheck() { OnGroupCheck(JunkGroup::kTemp, m_tempCheck); }

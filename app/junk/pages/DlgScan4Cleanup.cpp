@@ -59,7 +59,7 @@ BOOL CDlgScan4Cleanup::OnInitDialog() {
     m_progress.SetRange(0, 100);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     g_junkPages.cleanup = this;
     m_progress.SetFocus();
     return FALSE;
@@ -67,15 +67,18 @@ BOOL CDlgScan4Cleanup::OnInitDialog() {
 
 void CDlgScan4Cleanup::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (m_stopButton.GetSafeHwnd())
         m_stopButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
 }
 
 HBRUSH CDlgScan4Cleanup::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
     if (control && control->m_hWnd == m_currentFile.m_hWnd) {
+        // The label lies on the rounded panel: its fill makes it look transparent.
+        static const HBRUSH panel = ::CreateSolidBrush(RGB(234, 241, 249));
         dc->SetBkMode(TRANSPARENT);
         dc->SetTextColor(RGB(0, 0, 0));
-        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+        return panel;
     }
     return CDlgLeftSideChild::OnCtlColor(dc, control, type);
 }

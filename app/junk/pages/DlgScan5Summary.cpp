@@ -50,13 +50,14 @@ BOOL CDlgScan5Summary::OnInitDialog() {
                        MAKEINTRESOURCEW(kIconIds[i]), IMAGE_ICON, 16, 16, 0));
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     m_continueButton.SetFocus();
     return FALSE;
 }
 
 void CDlgScan5Summary::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (m_continueButton.GetSafeHwnd())
         m_continueButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
 }

@@ -107,7 +107,7 @@ BOOL CDlgSetting1Drives::OnInitDialog() {
     m_folderList.SetImageList(&m_images, LVSIL_SMALL);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     CRect listClient;
     m_driveList.GetClientRect(&listClient);
     const int width = listClient.Width() - 18;
@@ -123,6 +123,7 @@ BOOL CDlgSetting1Drives::OnInitDialog() {
 
 void CDlgSetting1Drives::OnSize(UINT type, int cx, int cy) {
     CJunkSettingsTab::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (!m_driveList.GetSafeHwnd())
         return;
     m_driveList.SetWindowPos(nullptr, 32, 75, 524, 118, SWP_NOZORDER);

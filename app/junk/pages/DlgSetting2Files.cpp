@@ -55,7 +55,7 @@ BOOL CDlgSetting2Files::OnInitDialog() {
     m_list.SetImageList(&m_images, LVSIL_SMALL);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     CRect listClient;
     m_list.GetClientRect(&listClient);
     m_list.InsertColumn(0, L"", LVCFMT_LEFT, listClient.Width() - 18);
@@ -66,6 +66,7 @@ BOOL CDlgSetting2Files::OnInitDialog() {
 
 void CDlgSetting2Files::OnSize(UINT type, int cx, int cy) {
     CJunkSettingsTab::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (!m_list.GetSafeHwnd())
         return;
     m_selectAll.SetWindowPos(nullptr, 37, 67, 15, 15, SWP_NOZORDER);

@@ -45,7 +45,7 @@ BOOL CDlgSetting4Advanced::OnInitDialog() {
     LoadBoxes(0, 1, 1, 1);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     return TRUE;
 }
 
@@ -64,6 +64,7 @@ void CDlgSetting4Advanced::LoadBoxes(int zeroLength, int emptyFolders, int exclu
 
 void CDlgSetting4Advanced::OnSize(UINT type, int cx, int cy) {
     CJunkSettingsTab::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     const int tops[] = {71, 106, 141, 176};
     CWnd* boxes[] = {&m_zeroLength, &m_excludeRecent, &m_skipSystem, &m_emptyFolders};
     for (int i = 0; i < 4; ++i)
@@ -78,7 +79,7 @@ bool CDlgSetting4Advanced::Save() {
     bool written = true;
     const struct {
         LPCWSTR name;
-        CTransparentCheckRadio* box;
+        CButton* box;
     } values[] = {{kZeroLength, &m_zeroLength},
                   {kEmptyFolders, &m_emptyFolders},
                   {kExcludeRecent, &m_excludeRecent},

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <TransparentCheckRadio.h>
+#include <classlib/Controls.h>
 
 #include "JunkSettingsTab.h"
 
@@ -20,10 +20,10 @@ public:
     // The boxes from the stored values, each with its default when absent.
     void LoadBoxes(int zeroLength, int emptyFolders, int excludeRecent, int skipSystem);
 
-    CTransparentCheckRadio m_zeroLength;
-    CTransparentCheckRadio m_excludeRecent;
-    CTransparentCheckRadio m_skipSystem;
-    CTransparentCheckRadio m_emptyFolders;
+    CButton m_zeroLength;
+    CButton m_excludeRecent;
+    CButton m_skipSystem;
+    CButton m_emptyFolders;
 
 protected:
     void PaintContent(CDC& dc, const CRect& client) override;

@@ -51,12 +51,13 @@ BOOL CDlgSetting5Cleanup::OnInitDialog() {
     m_recycleRadio.SetCheck(direct ? BST_UNCHECKED : BST_CHECKED);
     CRect client;
     GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     return TRUE;
 }
 
 void CDlgSetting5Cleanup::OnSize(UINT type, int cx, int cy) {
     CJunkSettingsTab::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (m_directRadio.GetSafeHwnd())
         m_directRadio.SetWindowPos(nullptr, 63, 126, 15, 15, SWP_NOZORDER);
     if (m_recycleRadio.GetSafeHwnd())

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <TransparentCheckRadio.h>
+#include <classlib/Controls.h>
 
 #include "JunkSettingsTab.h"
 
@@ -20,8 +20,8 @@ public:
     // Whether the system deletes instead of recycling ("NukeOnDelete").
     static bool RecycleBinBypassed();
 
-    CTransparentCheckRadio m_directRadio;
-    CTransparentCheckRadio m_recycleRadio;
+    CButton m_directRadio;
+    CButton m_recycleRadio;
 
 protected:
     void OnApply() override;

@@ -59,6 +59,7 @@ void CJunkSettingsTab::OnLoadDefaults() {
 
 void CJunkSettingsTab::OnSize(UINT type, int cx, int cy) {
     CDlgBaseWnd::OnSize(type, cx, cy);
+    TakeCurrentClientSize(this, cx, cy);
     if (m_applyButton.GetSafeHwnd())
         m_applyButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
     if (m_defaultsButton.GetSafeHwnd())
@@ -68,8 +69,12 @@ void CJunkSettingsTab::OnSize(UINT type, int cx, int cy) {
 HBRUSH CJunkSettingsTab::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
     HBRUSH brush = CDlgBaseWnd::OnCtlColor(dc, control, type);
     if (type == CTLCOLOR_BTN || type == CTLCOLOR_STATIC) {
+        // The tabs' check boxes and radio buttons stand on the rounded panels.
+        static const HBRUSH panel = ::CreateSolidBrush(kListBackground);
         dc->SetBkMode(TRANSPARENT);
+        dc->SetBkColor(kListBackground);
         dc->SetTextColor(kSettingsTextColour);
+        return panel;
     }
     return brush;
 }

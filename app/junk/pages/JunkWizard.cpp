@@ -129,3 +129,11 @@ void ShowJunkPage(UINT command) {
     if (CDlgLeftDlgBase* panel = JunkServices().Panel())
         panel->PostMessage(WM_COMMAND, command, 0);
 }
+
+void TakeCurrentClientSize(CWnd* window, int& cx, int& cy) {
+    RECT client{};
+    if (::GetClientRect(window->GetSafeHwnd(), &client)) {
+        cx = client.right;
+        cy = client.bottom;
+    }
+}

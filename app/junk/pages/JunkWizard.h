@@ -114,6 +114,9 @@ class CVantorixApp* JunkApp();
 LPCWSTR ItemWord(int count);
 // The skin's text button: light (blue strip 1074, light text) or dark (strip 1076).
 void StyleJunkButton(CHoverButtonWithText& button, bool light);
+// The window's client size now, for WM_SIZE handlers: the dialog base posts a WM_SIZE of the
+// template's size, which arrives after the page took its own size.
+void TakeCurrentClientSize(CWnd* window, int& cx, int& cy);
 // Posts a page command to the junk tab's panel.
 void ShowJunkPage(UINT command);
 

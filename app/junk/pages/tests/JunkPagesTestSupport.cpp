@@ -145,6 +145,11 @@ void Photograph(HWND window, LPCWSTR name) {
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(name).c_str())) << name;
 }
 
+void PhotographPopup(HWND popup, LPCWSTR name) {
+    ::SetWindowPos(popup, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    Photograph(popup, name);
+}
+
 void Click(HWND dialog, int id) {
     const HWND button = ::GetDlgItem(dialog, id);
     ASSERT_NE(button, nullptr) << id;

@@ -77,6 +77,8 @@ void DriveWindowWhenUp(int controlId, std::function<void(HWND)> drive, HWND exce
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
 // The window's screen rectangle saved as a PNG beside the program.
 void Photograph(HWND window, LPCWSTR name);
+// A pop-up brought on screen above the (topmost) host first, then photographed.
+void PhotographPopup(HWND popup, LPCWSTR name);
 // Clicks a button as the user does (BN_CLICKED through BM_CLICK).
 void Click(HWND dialog, int id);
 std::wstring WindowText(HWND window);

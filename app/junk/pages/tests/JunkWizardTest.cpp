@@ -267,7 +267,7 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
             }
         }
         header = WindowText(::GetDlgItem(popup, IDC_TOP_INFO));
-        Photograph(popup, L"junk_details_popup.png");
+        PhotographPopup(popup, L"junk_details_popup.png");
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
     });
     Click(results_->m_hWnd, IDC_BTN_CLICK_HERE);
