@@ -66,6 +66,10 @@ BOOL CDlgCleanOptions::OnInitDialog() {
     return TRUE;
 }
 
+void CDlgCleanOptions::DrawPageTitle(CDC* dc, const RECT& client, BOOL) {
+    CDlgLeftSideChild::DrawPageTitle(dc, client, FALSE);
+}
+
 void CDlgCleanOptions::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
     TakeCurrentClientSize(this, cx, cy);

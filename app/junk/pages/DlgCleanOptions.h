@@ -24,6 +24,8 @@ public:
     ~CDlgCleanOptions() override;
 
     BOOL OnInitDialog() override;
+    // The title without the icon: the tab buttons stand where it would.
+    void DrawPageTitle(CDC* dc, const RECT& client, BOOL drawIcon) override;
     void OnOK() override {}
     void OnCancel() override {}
 

@@ -16,6 +16,7 @@ BEGIN_MESSAGE_MAP(CDlgDetails, CDlgBaseChildPopUpWndBase)
 ON_WM_PAINT()
 ON_WM_SIZE()
 ON_WM_TIMER()
+ON_WM_CTLCOLOR()
 ON_NOTIFY(LVN_ITEMCHANGING, IDC_DETAILS_LIST, &CDlgDetails::OnItemChanging)
 ON_NOTIFY(LVN_ITEMCHANGED, IDC_DETAILS_LIST, &CDlgDetails::OnItemChanged)
 ON_NOTIFY(NM_RCLICK, IDC_DETAILS_LIST, &CDlgDetails::OnRightClick)
@@ -198,6 +199,16 @@ void CDlgDetails::OnTimer(UINT_PTR id) {
     KillTimer(id);
     if (id == kForegroundTimer)
         ForceForegroundWindow(m_hWnd);
+}
+
+HBRUSH CDlgDetails::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
+    if (control && control->m_hWnd == m_selectAll.m_hWnd) {
+        // The box stands on the bottom bar.
+        static const HBRUSH bar = ::CreateSolidBrush(RGB(234, 241, 249));
+        dc->SetBkColor(RGB(234, 241, 249));
+        return bar;
+    }
+    return CDlgBaseChildPopUpWndBase::OnCtlColor(dc, control, type);
 }
 
 void CDlgDetails::UpdateSelectAllBox() {

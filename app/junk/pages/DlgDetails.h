@@ -57,6 +57,7 @@ protected:
     void SetAllChecks(bool checked);
     void UpdateSelectAllBox();
     void OnPaint();
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);
     void OnTimer(UINT_PTR id);
     void OnItemChanging(NMHDR* header, LRESULT* result);
     void OnItemChanged(NMHDR* header, LRESULT* result);

@@ -197,9 +197,8 @@ void CDlgScan2Scanning::StartScan() {
     ShowFoundCount();
     m_nCurrentRow = 0;
 
-    CString locations = JunkLocationText(false);
-    if (unattended && locations.IsEmpty())
-        locations = JunkLocationText(true);
+    // Unattended, the drive settings' lists are refilled from the store first.
+    const CString locations = JunkLocationText(unattended);
     if (locations.IsEmpty() && !unattended) {
         AppMessageBox(JunkText(L"SCANTAB_SELECT_DRIVES"), MB_ICONERROR, this, nullptr, false);
         services.SetJobFlags(false, false, false);

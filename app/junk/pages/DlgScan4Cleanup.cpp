@@ -10,6 +10,7 @@
 #include "JunkPagesResource.h"
 #include "app_state.h"
 #include "product_identity.h"
+#include "size_texts.h"
 #include "ui_fonts.h"
 #include "vantorix_app.h"
 
@@ -126,6 +127,8 @@ void CDlgScan4Cleanup::StartCleaning() {
         static_cast<void>(services.CreateRestorePoint(this, description));
         m_stopButton.EnableWindow(TRUE);
     }
+    // Taken here too: an unattended run never paints the results page that computes it.
+    FormatSizeWithUnits(g_junkRun.savingsText, false, g_pJunkFinder->GetSelectedSize());
     m_progress.SetPos(0);
     m_stopButton.EnableWindow(TRUE);
     m_stopButton.SetFocus();

@@ -147,6 +147,8 @@ void CDlgSetting1Drives::FillLists() {
             continue;
         CString text = entry->text;
         text.Insert(1, L':');
+        // A drive without a display name: "C:" rather than "C: ()".
+        text.Replace(L" ()", L"");
         const wchar_t letter = towupper(text[0]);
         const int row =
             m_driveList.InsertItem(m_driveList.GetItemCount(), text,

@@ -48,9 +48,9 @@ protected:
 inline constexpr COLORREF kSettingsTextColour = RGB(72, 81, 90);
 inline constexpr COLORREF kSettingsLineColour = RGB(230, 230, 230);
 // The extended list styles of the settings lists: check boxes, full-row select, info tips,
-// double buffering, single row and transparent background.
+// double buffering and single row; the lists paint the panel's colour themselves.
 inline constexpr DWORD kSettingsListStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
                                              LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER |
-                                             LVS_EX_SINGLEROW | LVS_EX_TRANSPARENTBKGND;
+                                             LVS_EX_SINGLEROW;
 // A horizontal line in the colour at y from x1 to x2.
 void DrawSettingsLine(CDC& dc, int x1, int x2, int y, COLORREF colour);

@@ -73,6 +73,12 @@ BOOL COptions2Junk2DlgAdd::OnInitDialog() {
                             SWP_NOZORDER);
     m_cancelButton.SetWindowPos(nullptr, client.Width() - 264, client.Height() - 41, 120, 28,
                                 SWP_NOZORDER);
+    const int width = client.Width() - 40;
+    m_title.SetWindowPos(nullptr, 20, 45, width, 18, SWP_NOZORDER);
+    m_maskEdit.SetWindowPos(nullptr, 20, 68, width, 24, SWP_NOZORDER);
+    m_folderEdit.SetWindowPos(nullptr, 20, 68, width - 36, 24, SWP_NOZORDER);
+    m_browseButton.SetWindowPos(nullptr, 20 + width - 30, 68, 30, 24, SWP_NOZORDER);
+    m_explanation.SetWindowPos(nullptr, 20, 102, width, 40, SWP_NOZORDER);
     m_bSettingText = true;
     if (m_bFolderMode) {
         m_maskEdit.ShowWindow(SW_HIDE);

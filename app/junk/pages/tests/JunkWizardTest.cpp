@@ -431,6 +431,7 @@ TEST_F(JunkWizardTest, ScheduledCleanRunsWithNobodyThereAndShutsDown) {
     EXPECT_TRUE(Exists(std::wstring(kTempFolder) + L"\\recent.dat")) << "recent files stay";
     EXPECT_TRUE(Exists(drive_->Root() + L"emptydir")) << "no empty folders when unattended";
     EXPECT_EQ(g_junkRun.found, g_junkRun.cleaned);
+    EXPECT_EQ(std::wstring(g_junkRun.savingsText), L"6.74 KB") << "the summary's size";
 }
 
 TEST_F(JunkWizardTest, ScheduledRunThatFindsNothingShutsDownAfterTheScan) {
