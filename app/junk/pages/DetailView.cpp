@@ -60,8 +60,8 @@ CString CDetailView::FormatItemTime(__int64 seconds) {
     return text;
 }
 
-void CDetailView::ShowItem(const CString& path, ULONGLONG size, __int64 created,
-                           __int64 accessed, __int64 modified) {
+void CDetailView::ShowItem(const CString& path, ULONGLONG size, __int64 created, __int64 accessed,
+                           __int64 modified) {
     CString trimmed = path;
     trimmed.TrimRight(L'\\');
     m_strName = PathFindFileNameW(trimmed);
@@ -109,8 +109,8 @@ void CDetailView::OnPaint() {
     }
     format = JunkText(L"IDS_DLG_DETAILS_STR_TIME");
     format.Replace(L"\\n", L"\n");
-    text.Format(format, m_strCreated.GetString(),
-                m_strAccessed.GetString(), m_strModified.GetString());
+    text.Format(format, m_strCreated.GetString(), m_strAccessed.GetString(),
+                m_strModified.GetString());
     CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
     CRect rect(67 + a, 11, 53 + a + (width - 65) * 5 / 7, client.Height() - 11);
     memory.DrawText(text, &rect, DT_WORDBREAK | DT_NOPREFIX);

@@ -165,8 +165,7 @@ void CDlgDetails::FillList() {
 
 void CDlgDetails::ShowRowDetails(int row) {
     if (const CJunkItem* item = RowItem(m_list, row))
-        m_detailView.ShowItem(item->path, item->size, item->created, item->accessed,
-                              item->written);
+        m_detailView.ShowItem(item->path, item->size, item->created, item->accessed, item->written);
 }
 
 void CDlgDetails::OnSize(UINT type, int cx, int cy) {
@@ -357,12 +356,12 @@ void CDlgDetails::OnRightClick(NMHDR*, LRESULT* result) {
     const struct {
         UINT id;
         CString text;
-    } items[] = {{ID_DETAILS_SELECTALL, selectAll},
-                 {ID_DETAILS_UNSELECTALL, JunkText(L"IDS_MENU_DETAILS_UNSELECTALLFILES")},
-                 {ID_DETAILS_OPEN, JunkText(L"IDS_MENU_DETAILS_OPEN")},
-                 {ID_DETAILS_OPENCONTAININGFOLDER,
-                  JunkText(L"IDS_MENU_DETAILS_OPENCONTAININGFOLDER")},
-                 {ID_DETAILS_PROPERTIES, JunkText(L"IDS_MENU_DETAILS_PROPERTIES")}};
+    } items[] = {
+        {ID_DETAILS_SELECTALL, selectAll},
+        {ID_DETAILS_UNSELECTALL, JunkText(L"IDS_MENU_DETAILS_UNSELECTALLFILES")},
+        {ID_DETAILS_OPEN, JunkText(L"IDS_MENU_DETAILS_OPEN")},
+        {ID_DETAILS_OPENCONTAININGFOLDER, JunkText(L"IDS_MENU_DETAILS_OPENCONTAININGFOLDER")},
+        {ID_DETAILS_PROPERTIES, JunkText(L"IDS_MENU_DETAILS_PROPERTIES")}};
     for (const auto& item : items)
         ModifyMenuW(popup, item.id, MF_BYCOMMAND | MF_STRING, item.id, item.text);
     m_nMenuRow = -1;

@@ -37,8 +37,8 @@ void CStartScanButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     CDC* dc = CDC::FromHandle(dis->hDC);
     CSelectedFont font(dis->hDC, static_cast<HFONT>(g_fontPlus4Bold.GetSafeHandle()));
     const int mode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF colour = dc->SetTextColor((dis->itemState & ODS_DISABLED) ? RGB(230, 230, 230)
-                                                                              : RGB(255, 255, 255));
+    const COLORREF colour =
+        dc->SetTextColor((dis->itemState & ODS_DISABLED) ? RGB(230, 230, 230) : RGB(255, 255, 255));
     // Right of the glyph, which takes the strip's first 64 pixels.
     CRect text(dis->rcItem);
     text.left += 64;
@@ -124,8 +124,8 @@ void CDlgScan1ScanHome::OnPaint() {
         memory.DrawText(JunkText(L"SCANTAB1DESC"), &description, DT_WORDBREAK);
     }
     static CSTBitmap separator(kSeparatorBitmap);
-    DrawBitmap(&memory, 22, rows * 15 + 69, separator.GetWidth(), separator.GetHeight(),
-               &separator, SRCAND);
+    DrawBitmap(&memory, 22, rows * 15 + 69, separator.GetWidth(), separator.GetHeight(), &separator,
+               SRCAND);
     CStringArray labels;
     labels.Add(JunkText(L"IDS_SYSCL_LASTREGSCAN"));
     labels.Add(JunkText(L"IDS_SYSCL_LASTSCANRESULT"));

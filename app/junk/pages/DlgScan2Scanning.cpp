@@ -167,8 +167,8 @@ void CDlgScan2Scanning::FillLocationList(const CString& locations) {
         if (location.GetLength() == 1) {
             text = location + L":\\";
             wchar_t label[MAX_PATH + 1] = {};
-            if (GetVolumeInformationW(text, label, MAX_PATH + 1, nullptr, nullptr, nullptr,
-                                      nullptr, 0))
+            if (GetVolumeInformationW(text, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
+                                      0))
                 text += CString(L"  ( ") + label + L" ) ";
         } else {
             text = location;

@@ -130,8 +130,9 @@ void CDlgScan3Results::OnShowWindow(BOOL show, UINT status) {
 }
 
 HBRUSH CDlgScan3Results::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
-    if (control && (control->m_hWnd == m_junkCheck.m_hWnd || control->m_hWnd == m_tempCheck.m_hWnd ||
-                    control->m_hWnd == m_foldersCheck.m_hWnd)) {
+    if (control &&
+        (control->m_hWnd == m_junkCheck.m_hWnd || control->m_hWnd == m_tempCheck.m_hWnd ||
+         control->m_hWnd == m_foldersCheck.m_hWnd)) {
         static const HBRUSH panel = ::CreateSolidBrush(kPanelColour);
         dc->SetBkColor(kPanelColour);
         return panel;
@@ -140,7 +141,7 @@ HBRUSH CDlgScan3Results::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDlgScan3Results::RefreshControls() {
-    CWnd* controls[] = {&m_junkCheck, &m_tempCheck, &m_junkLink,     &m_tempLink,
+    CWnd* controls[] = {&m_junkCheck, &m_tempCheck,   &m_junkLink,     &m_tempLink,
                         &m_allLink,   &m_cleanButton, &m_foldersCheck, &m_foldersLink};
     for (CWnd* control : controls)
         control->EnableWindow(FALSE);
@@ -153,10 +154,10 @@ void CDlgScan3Results::RefreshControls() {
         CButton* box;
         CWnd* link;
     };
-    const GroupControls groups[] = {{run.junkTotal, run.junkChecked, &m_junkCheck, &m_junkLink},
-                                    {run.tempTotal, run.tempChecked, &m_tempCheck, &m_tempLink},
-                                    {run.foldersTotal, run.foldersChecked, &m_foldersCheck,
-                                     &m_foldersLink}};
+    const GroupControls groups[] = {
+        {run.junkTotal, run.junkChecked, &m_junkCheck, &m_junkLink},
+        {run.tempTotal, run.tempChecked, &m_tempCheck, &m_tempLink},
+        {run.foldersTotal, run.foldersChecked, &m_foldersCheck, &m_foldersLink}};
     for (const GroupControls& group : groups) {
         if (group.total <= 0)
             continue;
@@ -202,8 +203,8 @@ void CDlgScan3Results::OnClean() {
     CVantorixApp* app = JunkApp();
     const bool direct = app && app->GetProfileInt(L"Removal", L"DirectFastRemove", 0) != 0;
     if (direct && !JunkServices().IsHiddenStart() && !g_bScheduleSwitch &&
-        AppMessageBox(JunkText(L"IDS_MSG_PROMPT_DIRECT_RECOVERY"), MB_YESNO | MB_ICONQUESTION,
-                      this, nullptr, false) != IDYES)
+        AppMessageBox(JunkText(L"IDS_MSG_PROMPT_DIRECT_RECOVERY"), MB_YESNO | MB_ICONQUESTION, this,
+                      nullptr, false) != IDYES)
         return;
     StartCleaning();
 }
@@ -247,8 +248,8 @@ void CDlgScan3Results::OnPaint() {
     {
         CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
         CRect savings(261, 1, client.Width() - 29, 32);
-        memory.DrawText(JunkText(L"SCANTAB3TRSPACESAVINGLABEL") + L" " + run.savingsText,
-                        &savings, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+        memory.DrawText(JunkText(L"SCANTAB3TRSPACESAVINGLABEL") + L" " + run.savingsText, &savings,
+                        DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
     }
     DrawRoundedPanel(&memory, 21, 140, 369, 545);
     {

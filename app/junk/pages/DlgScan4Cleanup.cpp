@@ -225,9 +225,9 @@ void CDlgScan4Cleanup::OnPaint() {
     {
         CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
         CRect description = m_descriptionRect;
-        memory.DrawText(JunkText(m_bDirectRemove ? L"IDS_DLG4_SYSCLEAN_DESC_DR"
-                                                 : L"IDS_DLG4_SYSCLEAN_DESC_RB"),
-                        &description, DT_WORDBREAK);
+        memory.DrawText(
+            JunkText(m_bDirectRemove ? L"IDS_DLG4_SYSCLEAN_DESC_DR" : L"IDS_DLG4_SYSCLEAN_DESC_RB"),
+            &description, DT_WORDBREAK);
         CPen pen(PS_SOLID, 1, RGB(237, 237, 237));
         CPen* previous = memory.SelectObject(&pen);
         memory.MoveTo(30, 230);

@@ -129,8 +129,8 @@ void CDlgScan5Summary::OnPaint() {
     value.Format(L"%d ", run.found);
     rows[0] = {kDoneIcon, found, value + found.Left(found.GetLength() - 1), RGB(0, 0, 0)};
     value.Format(L"%d ", run.cleaned);
-    rows[1] = {kDoneIcon, JunkText(L"IDS_DLG5SUMM_ERRORFIXED"),
-               value + JunkText(L"IDS_STR_FILES"), RGB(45, 152, 83)};
+    rows[1] = {kDoneIcon, JunkText(L"IDS_DLG5SUMM_ERRORFIXED"), value + JunkText(L"IDS_STR_FILES"),
+               RGB(45, 152, 83)};
     value.Format(L"%d ", left);
     rows[2] = {kRemainingIcon, JunkText(L"IDS_DLG5SUMM_ERRORREMANING"),
                value + JunkText(L"IDS_STR_JUNKDATAREM"), RGB(179, 13, 13)};

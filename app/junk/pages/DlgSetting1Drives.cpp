@@ -150,9 +150,8 @@ void CDlgSetting1Drives::FillLists() {
         // A drive without a display name: "C:" rather than "C: ()".
         text.Replace(L" ()", L"");
         const wchar_t letter = towupper(text[0]);
-        const int row =
-            m_driveList.InsertItem(m_driveList.GetItemCount(), text,
-                                   letter == windowsDrive ? kWindowsDriveImage : 0);
+        const int row = m_driveList.InsertItem(m_driveList.GetItemCount(), text,
+                                               letter == windowsDrive ? kWindowsDriveImage : 0);
         CString root;
         root.Format(L"%c:\\", letter);
         ULARGE_INTEGER available{}, total{};

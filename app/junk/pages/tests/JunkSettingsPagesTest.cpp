@@ -340,8 +340,9 @@ TEST_F(JunkSettingsTest, ExcludedFolderIsAddedInItsLongAndShortForms) {
 
 TEST_F(JunkSettingsTest, RecycleBinWarningComesOncePerRun) {
     HKEY volume = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kBitBucketVolume) + L"\\{test}").c_str(),
-                              0, nullptr, 0, KEY_WRITE, nullptr, &volume, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
+                              (std::wstring(kBitBucketVolume) + L"\\{test}").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &volume, nullptr),
               ERROR_SUCCESS);
     const DWORD nuke = 1;
     RegSetValueExW(volume, L"NukeOnDelete", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nuke),

@@ -57,9 +57,8 @@ protected:
         summary_ = std::make_unique<CDlgScan5Summary>(host_.get());
         CDlgLeftSideChild* pages[] = {home_.get(), scanning_.get(), results_.get(), cleanup_.get(),
                                       summary_.get()};
-        const UINT templates[] = {IDD_SCANTAB1_SCANHOME, IDD_SCANTAB2_SCANING,
-                                  IDD_SCANTAB3_RESULTS, IDD_SCANTAB4_CLEANUP,
-                                  IDD_SCANTAB5_SUMMARY};
+        const UINT templates[] = {IDD_SCANTAB1_SCANHOME, IDD_SCANTAB2_SCANING, IDD_SCANTAB3_RESULTS,
+                                  IDD_SCANTAB4_CLEANUP, IDD_SCANTAB5_SUMMARY};
         panel_ = std::make_unique<CDlgLeftDlgBase>(kPanelTemplate, host_.get());
         for (int i = 0; i < 5; ++i) {
             ASSERT_TRUE(pages[i]->Create(templates[i], host_.get())) << templates[i];
@@ -202,8 +201,9 @@ TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
     EXPECT_EQ(app->GetSettingDword(L"PF_3"), 6u);
     EXPECT_FALSE(std::wstring(app->GetSettingString(L"PF_1")).empty());
     DWORD icon = 9;
-    EXPECT_NE(std::wstring(ReadLauncherStatus(17, icon, true, false)).find(L"6 junk items detected"),
-              std::wstring::npos);
+    EXPECT_NE(
+        std::wstring(ReadLauncherStatus(17, icon, true, false)).find(L"6 junk items detected"),
+        std::wstring::npos);
     EXPECT_EQ(icon, 0u);
 
     EXPECT_TRUE(Checked(IDC_CHK_JUNK));
