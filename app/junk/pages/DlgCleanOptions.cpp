@@ -59,9 +59,7 @@ BOOL CDlgCleanOptions::OnInitDialog() {
         CJunkSettingsTab* tab = Tab(i);
         tab->Create(tab->m_nTemplateId, this);
     }
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     SelectTab(1);
     return TRUE;
 }

@@ -122,9 +122,7 @@ BOOL CDlgDetails::OnInitDialog() {
 
     m_bBulkChange = false;
     m_bSyncEnabled = true;
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     m_closeButton.SetWindowPos(nullptr, 612, 531, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     StyleJunkButton(m_closeButton, true);
     m_closeButton.ShowWindow(SW_SHOW);

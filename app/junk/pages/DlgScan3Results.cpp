@@ -105,9 +105,7 @@ BOOL CDlgScan3Results::OnInitDialog() {
     }
     m_allLink.SetTextColor(RGB(18, 54, 252));
     m_allLink.SetWindowPos(nullptr, 39, 395, 54, 14, SWP_NOZORDER);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     m_junkCheck.SetFocus();
     return FALSE;
 }
@@ -115,10 +113,8 @@ BOOL CDlgScan3Results::OnInitDialog() {
 void CDlgScan3Results::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
     TakeCurrentClientSize(this, cx, cy);
-    if (m_cleanButton.GetSafeHwnd())
-        m_cleanButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
-    if (m_cancelButton.GetSafeHwnd())
-        m_cancelButton.SetWindowPos(nullptr, cx - 268, cy - 40, 120, 28, SWP_NOZORDER);
+    PlaceBottomButton(m_cleanButton, cx, cy, 141);
+    PlaceBottomButton(m_cancelButton, cx, cy, 268);
 }
 
 void CDlgScan3Results::OnShowWindow(BOOL show, UINT status) {
@@ -232,16 +228,10 @@ void CDlgScan3Results::OnPaint() {
     DrawPageTitle(&memory, client, TRUE);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;
-    {
-        CSelectedFont font(memory.GetSafeHdc(),
-                           static_cast<HFONT>(g_fontPlus6Bold.GetSafeHandle()));
-        CString heading;
-        heading.Format(JunkText(L"SCANTAB3ERRCOUNT"),
-                       g_pJunkFinder ? static_cast<int>(g_pJunkFinder->GetFoundCount()) : 0);
-        memory.SetTextColor(kHeadingColour);
-        CRect rect(97, 65, 561, 115);
-        memory.DrawText(heading, &rect, DT_SINGLELINE | DT_VCENTER);
-    }
+    CString heading;
+    heading.Format(JunkText(L"SCANTAB3ERRCOUNT"),
+                   g_pJunkFinder ? static_cast<int>(g_pJunkFinder->GetFoundCount()) : 0);
+    DrawPageHeading(memory, heading, kHeadingColour, CRect(97, 65, 561, 115));
     FormatSizeWithUnits(g_junkRun.savingsText, false,
                         g_pJunkFinder ? g_pJunkFinder->GetSelectedSize() : 0);
     memory.SetTextColor(kTextColour);

@@ -58,9 +58,7 @@ BOOL CDlgScan4Cleanup::OnInitDialog() {
     m_currentFile.SetWindowPos(nullptr, 62, 355, 470, 40, SWP_NOZORDER);
     m_animation.SetWindowPos(nullptr, 62, 251, 65, 65, SWP_NOZORDER);
     m_progress.SetRange(0, 100);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     g_junkPages.cleanup = this;
     m_progress.SetFocus();
     return FALSE;
@@ -69,8 +67,7 @@ BOOL CDlgScan4Cleanup::OnInitDialog() {
 void CDlgScan4Cleanup::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
     TakeCurrentClientSize(this, cx, cy);
-    if (m_stopButton.GetSafeHwnd())
-        m_stopButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
+    PlaceBottomButton(m_stopButton, cx, cy, 141);
 }
 
 HBRUSH CDlgScan4Cleanup::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
@@ -203,15 +200,10 @@ void CDlgScan4Cleanup::OnPaint() {
     DrawPageTitle(&memory, client, TRUE);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;
-    {
-        CSelectedFont font(memory.GetSafeHdc(),
-                           static_cast<HFONT>(g_fontPlus6Bold.GetSafeHandle()));
-        CString heading;
-        heading.Format(L"%d ", run.Total());
-        memory.SetTextColor(RGB(168, 0, 0));
-        CRect rect(100, 75, 500, 102);
-        memory.DrawText(heading + JunkText(L"IDS_DLG4_JIF"), &rect, DT_SINGLELINE);
-    }
+    CString heading;
+    heading.Format(L"%d ", run.Total());
+    DrawPageHeading(memory, heading + JunkText(L"IDS_DLG4_JIF"), RGB(168, 0, 0),
+                    CRect(100, 75, 500, 102));
     DrawRoundedPanel(&memory, 21, 130, 400, 545);
     memory.SetTextColor(kTextColour);
     {

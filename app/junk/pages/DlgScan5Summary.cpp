@@ -48,9 +48,7 @@ BOOL CDlgScan5Summary::OnInitDialog() {
         m_icons[i] = static_cast<HICON>(
             LoadImageW(AfxFindResourceHandle(MAKEINTRESOURCEW(kIconIds[i]), RT_GROUP_ICON),
                        MAKEINTRESOURCEW(kIconIds[i]), IMAGE_ICON, 16, 16, 0));
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     m_continueButton.SetFocus();
     return FALSE;
 }
@@ -58,8 +56,7 @@ BOOL CDlgScan5Summary::OnInitDialog() {
 void CDlgScan5Summary::OnSize(UINT type, int cx, int cy) {
     CDlgLeftSideChild::OnSize(type, cx, cy);
     TakeCurrentClientSize(this, cx, cy);
-    if (m_continueButton.GetSafeHwnd())
-        m_continueButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
+    PlaceBottomButton(m_continueButton, cx, cy, 141);
 }
 
 void CDlgScan5Summary::OnContinue() {
@@ -86,21 +83,16 @@ void CDlgScan5Summary::OnPaint() {
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;
     const int left = run.found - run.cleaned;
-    {
-        CSelectedFont font(memory.GetSafeHdc(),
-                           static_cast<HFONT>(g_fontPlus6Bold.GetSafeHandle()));
-        CString heading;
-        if (left < 1) {
-            heading = JunkText(L"IDS_DLG5SUMMRY_HEADING_FIXPROB");
-            memory.SetTextColor(RGB(14, 112, 36));
-        } else {
-            heading.Format(L"%d ", left);
-            heading += JunkText(L"IDS_DLG5SUMM_HEADING");
-            memory.SetTextColor(RGB(168, 0, 0));
-        }
-        CRect rect(100, 75, 500, 102);
-        memory.DrawText(heading, &rect, DT_SINGLELINE);
+    CString heading;
+    COLORREF headingColour = RGB(14, 112, 36);
+    if (left < 1) {
+        heading = JunkText(L"IDS_DLG5SUMMRY_HEADING_FIXPROB");
+    } else {
+        heading.Format(L"%d ", left);
+        heading += JunkText(L"IDS_DLG5SUMM_HEADING");
+        headingColour = RGB(168, 0, 0);
     }
+    DrawPageHeading(memory, heading, headingColour, CRect(100, 75, 500, 102));
     DrawRoundedPanel(&memory, 21, 130, 310, 545);
     memory.SetTextColor(kTextColour);
     {

@@ -105,9 +105,7 @@ BOOL CDlgSetting1Drives::OnInitDialog() {
         m_images.Add(AfxGetApp()->LoadIcon(icon));
     m_driveList.SetImageList(&m_images, LVSIL_SMALL);
     m_folderList.SetImageList(&m_images, LVSIL_SMALL);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     CRect listClient;
     m_driveList.GetClientRect(&listClient);
     const int width = listClient.Width() - 18;

@@ -53,9 +53,7 @@ BOOL CDlgSetting2Files::OnInitDialog() {
     for (UINT icon : kKindIcons)
         m_images.Add(AfxGetApp()->LoadIcon(icon));
     m_list.SetImageList(&m_images, LVSIL_SMALL);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     CRect listClient;
     m_list.GetClientRect(&listClient);
     m_list.InsertColumn(0, L"", LVCFMT_LEFT, listClient.Width() - 18);

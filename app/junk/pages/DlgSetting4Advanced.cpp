@@ -43,9 +43,7 @@ BOOL CDlgSetting4Advanced::OnInitDialog() {
     for (int i = 0; i < 4; ++i)
         boxes[i]->SetWindowPos(nullptr, 41, tops[i], 504, 27, SWP_NOZORDER);
     LoadBoxes(0, 1, 1, 1);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     return TRUE;
 }
 

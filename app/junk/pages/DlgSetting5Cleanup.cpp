@@ -49,9 +49,7 @@ BOOL CDlgSetting5Cleanup::OnInitDialog() {
     const bool direct = app && app->GetProfileInt(kRemovalSection, kDirectRemove, 0) != 0;
     m_directRadio.SetCheck(direct ? BST_CHECKED : BST_UNCHECKED);
     m_recycleRadio.SetCheck(direct ? BST_UNCHECKED : BST_CHECKED);
-    CRect client;
-    GetClientRect(&client);
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    LayOutNow(this);
     return TRUE;
 }
 

@@ -60,10 +60,8 @@ void CJunkSettingsTab::OnLoadDefaults() {
 void CJunkSettingsTab::OnSize(UINT type, int cx, int cy) {
     CDlgBaseWnd::OnSize(type, cx, cy);
     TakeCurrentClientSize(this, cx, cy);
-    if (m_applyButton.GetSafeHwnd())
-        m_applyButton.SetWindowPos(nullptr, cx - 141, cy - 40, 120, 28, SWP_NOZORDER);
-    if (m_defaultsButton.GetSafeHwnd())
-        m_defaultsButton.SetWindowPos(nullptr, cx - 268, cy - 40, 120, 28, SWP_NOZORDER);
+    PlaceBottomButton(m_applyButton, cx, cy, 141);
+    PlaceBottomButton(m_defaultsButton, cx, cy, 268);
 }
 
 HBRUSH CJunkSettingsTab::OnCtlColor(CDC* dc, CWnd* control, UINT type) {

@@ -6,7 +6,9 @@
 
 #include "DlgLeftDlgBase.h"
 #include "HoverButtonWithText.h"
+#include "DrawingScopes.h"
 #include "TextButtonStyle.h"
+#include "ui_fonts.h"
 #include "vantorix_app.h"
 
 CJunkFileFinder* g_pJunkFinder = nullptr;
@@ -136,4 +138,22 @@ void TakeCurrentClientSize(CWnd* window, int& cx, int& cy) {
         cx = client.right;
         cy = client.bottom;
     }
+}
+
+void PlaceBottomButton(CWnd& button, int cx, int cy, int fromRight) {
+    if (button.GetSafeHwnd())
+        button.SetWindowPos(nullptr, cx - fromRight, cy - 40, 120, 28, SWP_NOZORDER);
+}
+
+void LayOutNow(CWnd* window) {
+    RECT client{};
+    ::GetClientRect(window->GetSafeHwnd(), &client);
+    window->SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
+void DrawPageHeading(CDC& dc, const CString& text, COLORREF colour, CRect rect) {
+    CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontPlus6Bold.GetSafeHandle()));
+    const COLORREF previous = dc.SetTextColor(colour);
+    dc.DrawText(text, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    dc.SetTextColor(previous);
 }

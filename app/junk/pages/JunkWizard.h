@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <classlib/Geometry.h>
 #include <classlib/String.h>
 
 #include "JunkFileFinder.h"
 
+class CDC;
 class CDlgLeftDlgBase;
 class CWnd;
 class CHoverButtonWithText;
@@ -117,6 +119,13 @@ void StyleJunkButton(CHoverButtonWithText& button, bool light);
 // The window's client size now, for WM_SIZE handlers: the dialog base posts a WM_SIZE of the
 // template's size, which arrives after the page took its own size.
 void TakeCurrentClientSize(CWnd* window, int& cx, int& cy);
+// A page's 120 x 28 button in the bottom row, `fromRight` pixels left of the client's right
+// edge (141 the rightmost, 268 the one beside it); nothing before the button exists.
+void PlaceBottomButton(CWnd& button, int cx, int cy, int fromRight);
+// Lays the window out now for its current client size (a WM_SIZE of that size).
+void LayOutNow(CWnd* window);
+// A page's heading line: the large bold font, one line, in the colour.
+void DrawPageHeading(CDC& dc, const CString& text, COLORREF colour, CRect rect);
 // Posts a page command to the junk tab's panel.
 void ShowJunkPage(UINT command);
 

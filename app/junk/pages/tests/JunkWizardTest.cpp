@@ -218,9 +218,11 @@ TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
 
     // Unchecking a group unchecks each of its items; the line reads 0 of its total.
     Click(results_->m_hWnd, IDC_CHK_JUNK);
-    for (CJunkItem* item : Items())
-        if (GroupOf(*item) == JunkGroup::kJunk)
+    for (CJunkItem* item : Items()) {
+        if (GroupOf(*item) == JunkGroup::kJunk) {
             EXPECT_FALSE(item->checked) << Narrow(item->path.GetString());
+        }
+    }
     EXPECT_EQ(g_junkRun.junkChecked, 0);
     EXPECT_EQ(g_junkRun.junkTotal, 3);
     EXPECT_FALSE(Checked(IDC_CHK_JUNK));
