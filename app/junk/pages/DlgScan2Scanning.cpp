@@ -208,7 +208,7 @@ void CDlgScan2Scanning::StartScan() {
             panel->EnableActionButtons();
         }
         if (CWnd* main = services.MainWindow())
-            main->PostMessage(WM_COMMAND, kJunkTabCommand, 0);
+            main->PostMessage(WM_COMMAND, kMainWindowJunkTab, 0);
         ShowJunkPage(kJunkHomePage);
         if (g_junkPages.home)
             g_junkPages.home->SetFocus();

@@ -30,7 +30,7 @@ enum JunkPageCommand : UINT {
     kJunkSummaryPage = 1203,
 };
 // The main window's command that selects the junk tab.
-inline constexpr UINT kJunkTabCommand = 1260;
+inline constexpr UINT kMainWindowJunkTab = 1260;
 // The timer on the scanning page that starts a scan, and on the clean-up page the cleaning.
 inline constexpr UINT_PTR kStartScanTimer = 102;
 inline constexpr UINT_PTR kStartCleaningTimer = 101;
