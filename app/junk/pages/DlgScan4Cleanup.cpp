@@ -129,7 +129,7 @@ void CDlgScan4Cleanup::StartCleaning() {
     m_progress.SetPos(0);
     m_stopButton.EnableWindow(TRUE);
     m_stopButton.SetFocus();
-    g_junkRun.cleaned = 0;
+    m_nItemsBefore = static_cast<int>(g_pJunkFinder->GetFoundCount());
     if (!g_pJunkFinder->StartDeletion(m_selection.get())) {
         // No worker: finish at once so that the page never waits for one.
         OnDeleteFinished(TRUE, 0);
@@ -175,9 +175,12 @@ LRESULT CDlgScan4Cleanup::OnDeleteFinished(WPARAM, LPARAM) {
     const int left = g_pJunkFinder ? static_cast<int>(g_pJunkFinder->GetFoundCount()) : 0;
     // Counted from what is really gone: the engine keeps every item whose file survived.
     g_junkRun.cleaned = g_junkRun.found - left;
+    // The running total grows by what this cleaning removed: a second cleaning of the same
+    // scan's results must not count the first one's items again.
+    const int removedNow = m_nItemsBefore - left;
     if (CVantorixApp* app = JunkApp())
         static_cast<void>(
-            app->SetSettingDword(L"PF_4", app->GetSettingDword(L"PF_4") + g_junkRun.cleaned));
+            app->SetSettingDword(L"PF_4", app->GetSettingDword(L"PF_4") + removedNow));
     CString message;
     message.Format(L"%d junk %s detected, %d cleaned\r\n%s", g_junkRun.found,
                    ItemWord(g_junkRun.found), g_junkRun.cleaned,

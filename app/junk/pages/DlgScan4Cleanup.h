@@ -49,6 +49,8 @@ protected:
 
 private:
     std::unique_ptr<CIndexArray> m_selection;
+    // The found list's length when this cleaning started.
+    int m_nItemsBefore = 0;
 };
 
 // The restore point is offered once per program run; tests reset it.

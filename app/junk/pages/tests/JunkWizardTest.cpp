@@ -368,6 +368,7 @@ TEST_F(JunkWizardTest, CleaningToTheRecycleBinRemovesOnlyTheCheckedItems) {
     EXPECT_EQ(services_.restorePoints.size(), 1u);
     EXPECT_FALSE(Exists(std::wstring(kTempFolder) + L"\\b.txt"));
     EXPECT_EQ(g_junkRun.found - g_junkRun.cleaned, 0);
+    EXPECT_EQ(JunkApp()->GetSettingDword(L"PF_4"), 5u) << "the first cleaning's 4 counted once";
     Photograph(host_->m_hWnd, L"junk_page5_summary_done.png");
     Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
     EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000)) << "all cleaned: home";
