@@ -181,7 +181,8 @@ void CDlgScan2Scanning::FillLocationList(const CString& locations) {
 }
 
 void CDlgScan2Scanning::StartScan() {
-    if (!g_pJunkFinder)
+    // A second start while the engine works would report the running scan as finished.
+    if (!g_pJunkFinder || g_pJunkFinder->IsWorking())
         return;
     JunkPageServices& services = JunkServices();
     const bool unattended = services.IsHiddenStart() || g_bScheduleSwitch;

@@ -93,6 +93,9 @@ void CDlgScan4Cleanup::OnTimer(UINT_PTR id) {
 }
 
 void CDlgScan4Cleanup::StartCleaning() {
+    // The running worker reads the selection: a second start must not replace it.
+    if (g_pJunkFinder && g_pJunkFinder->IsWorking())
+        return;
     JunkPageServices& services = JunkServices();
     services.EnableTabButtons(false);
     services.EnableCloseControls(false);

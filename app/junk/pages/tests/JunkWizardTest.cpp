@@ -472,6 +472,20 @@ TEST_F(JunkWizardTest, StoppedScanStillEndsOnTheResults) {
     EXPECT_EQ(g_junkRun.found, static_cast<int>(g_pJunkFinder->GetFoundCount()));
 }
 
+TEST_F(JunkWizardTest, SecondStartWhileScanningIsIgnored) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(PumpUntil([&] { return g_pJunkFinder->IsWorking(); }, 5000));
+    scanning_->StartScan();
+    EXPECT_FALSE(Shown(*results_)) << "the running scan is not reported finished";
+    EXPECT_TRUE(services_.flags[0]) << "still scanning";
+    ASSERT_TRUE(WaitForPage(*results_));
+    EXPECT_EQ(g_junkRun.found, 5);
+    EXPECT_EQ(scanning_->m_nFound, 5);
+}
+
 TEST(JunkScanningPage, LongPathsWrapInTheCurrentItemLabel) {
     const CString path(L'a', 200);
     const CString wrapped = CDlgScan2Scanning::WrapPathText(path);
