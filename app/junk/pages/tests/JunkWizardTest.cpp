@@ -480,6 +480,7 @@ TEST_F(JunkWizardTest, SecondStartWhileScanningIsIgnored) {
     ASSERT_TRUE(PumpUntil([&] { return g_pJunkFinder->IsWorking(); }, 5000));
     scanning_->StartScan();
     EXPECT_FALSE(Shown(*results_)) << "the running scan is not reported finished";
+    Photograph(host_->m_hWnd, L"junk_page2_scanning_running.png");
     EXPECT_TRUE(services_.flags[0]) << "still scanning";
     ASSERT_TRUE(WaitForPage(*results_));
     EXPECT_EQ(g_junkRun.found, 5);
