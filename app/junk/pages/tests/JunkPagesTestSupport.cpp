@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 #include "configuration_manager.h"
 #include "ini_reader.h"
+#include "launcher_status.h"
 #include "vantorix_app.h"
 
 namespace junkpages {
@@ -84,8 +85,11 @@ void CALLBACK LookForWindow(HWND, UINT, UINT_PTR id, DWORD) {
 } // namespace
 
 void ClearStore() {
+    // Only the tests' own keys: other tests may use the product key beside them.
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\XarnJunkPagesTest");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\Xarn");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\Xarn\\XarnJunkPagesTest");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvenor\\Xarn\\ScanStatusForLauncher\\" +
+                                          GetModuleStatusKey(kJunkLauncherModule));
 }
 
 DWORD ProfileDword(LPCWSTR section, LPCWSTR name, DWORD fallback) {

@@ -120,7 +120,7 @@ protected:
     }
 
     void ChooseLocations() {
-        SetProfileString(L"LocationDrives", L"0", L"T: (Test)");
+        SetProfileString(L"LocationDrives", L"0", L"J: (Test)");
         SetProfileString(L"LocationFolders", L"0", kTempFolder);
     }
 
@@ -164,7 +164,7 @@ protected:
     std::unique_ptr<CDlgScan3Results> results_;
     std::unique_ptr<CDlgScan4Cleanup> cleanup_;
     std::unique_ptr<CDlgScan5Summary> summary_;
-    std::unique_ptr<TestDrive> drive_ = std::make_unique<TestDrive>(L'T', kDriveFolder);
+    std::unique_ptr<TestDrive> drive_ = std::make_unique<TestDrive>(L'J', kDriveFolder);
 };
 } // namespace
 
@@ -440,7 +440,7 @@ TEST_F(JunkWizardTest, ScheduledCleanRunsWithNobodyThereAndShutsDown) {
 TEST_F(JunkWizardTest, ScheduledRunThatFindsNothingShutsDownAfterTheScan) {
     ASSERT_TRUE(drive_->IsMapped());
     MakeFile(drive_->Root() + L"notes.txt", 10, kOld);
-    SetProfileString(L"LocationDrives", L"0", L"T: (Test)");
+    SetProfileString(L"LocationDrives", L"0", L"J: (Test)");
     g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 1;
     scanning_->SetTimer(kStartScanTimer, 1, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return !services_.shutdowns.empty(); }, 30000));
