@@ -320,6 +320,47 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     EXPECT_NE(services_.shell.back().find(L"emptydir"), std::wstring::npos);
 }
 
+TEST_F(JunkWizardTest, DetailsSelectAllOnManyRowsAndAnEmptyList) {
+    for (int i = 0; i < 500; ++i)
+        MakeFile(std::wstring(kTempFolder) + L"\\t" + std::to_wstring(i) + L".dat", 1, kOld);
+    SetProfileString(L"LocationFolders", L"0", kTempFolder);
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 500);
+    for (CJunkItem* item : Items())
+        item->checked = false;
+
+    bool allChecked = false;
+    bool clearedByOne = false;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        Click(popup, IDC_CHK_SELECTALL);
+        allChecked = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_CHECKED;
+        ListView_SetCheckState(list, 250, FALSE);
+        PumpFor(50);
+        clearedByOne = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_UNCHECKED;
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_TEMP_FILES);
+    EXPECT_TRUE(allChecked);
+    EXPECT_TRUE(clearedByOne);
+    EXPECT_EQ(g_junkRun.tempChecked, 499);
+
+    // No empty folders were looked for: the list is empty and the actions do nothing.
+    const size_t actions = services_.shell.size();
+    int rows = -1;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        rows = ListView_GetItemCount(list);
+        Click(popup, IDC_BTN_OPENFILE);
+        Click(popup, IDC_BTN_EXPLOREFILE);
+        Click(popup, IDC_BTN_FILE_PROPERTIES);
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    results_->ShowDetails(2);
+    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(services_.shell.size(), actions);
+}
+
 TEST_F(JunkWizardTest, CleaningToTheRecycleBinRemovesOnlyTheCheckedItems) {
     ASSERT_TRUE(drive_->IsMapped());
     MakeTree();
