@@ -484,6 +484,23 @@ BITMAPS = {
     1142: lambda: tile_icon(20, SKY, glyphs.settings),
 }
 
+def glyph_picture(width, height, radius, glyph, ground, ink):
+    """A glyph centred on a rounded tile."""
+    c = Canvas(width, height, WHITE)
+    c.round_rect(0, 0, width - 1, height - 1, radius, ground)
+    size = min(width, height) * 3 // 5
+    glyph(glyphs.Pen(c, (width - size) // 2, (height - size) // 2, size, ink), ground)
+    return c
+
+
+# The junk cleaner's pictures: the summary page's picture, the removal tab's heading image and
+# the settings host's tab buttons.
+BITMAPS.update({
+    5031: lambda: glyph_picture(106, 110, 12, glyphs.cleaner, PALE, BLUE),
+    5024: lambda: glyph_picture(24, 24, 4, glyphs.cleaner, BLUE, WHITE),
+    8098: lambda: tab_strip(78, 29),
+})
+
 # PNG images: id -> function making the image.
 PNGS = {
     # status images of the launcher's program rows

@@ -1,0 +1,538 @@
+// The junk scan wizard driven as a user drives it: a scan of a generated tree with its
+// progress, the results' group check boxes, the details pop-up, cleaning to the Recycle Bin
+// and for good with the summary's figures checked against the disk, a scheduled clean that
+// runs with nobody there, and the pages' pictures.
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <DlgLeftDlgBase.h>
+#include <launcher_status.h>
+
+#include "DlgScan1ScanHome.h"
+#include "DlgScan2Scanning.h"
+#include "DlgScan3Results.h"
+#include "DlgScan4Cleanup.h"
+#include "DlgScan5Summary.h"
+#include "JunkPagesResource.h"
+#include "JunkPagesTestSupport.h"
+#include "JunkTestSupport.h"
+#include "UiTestSupport.h"
+#include "app_state.h"
+#include "vantorix_app.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace junkpages;
+using junktest::Exists;
+using junktest::MakeFile;
+using junktest::MakeFolders;
+using junktest::TestDrive;
+
+namespace {
+constexpr UINT kPanelTemplate = 1272;
+constexpr wchar_t kDriveFolder[] = L"C:\\junkpages-drive";
+constexpr wchar_t kTempFolder[] = L"C:\\junkpages-temp";
+constexpr double kOld = 24.0 * 30;
+
+class JunkWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearStore();
+        MessageBoxTexts().clear();
+        MissingTexts().clear();
+        AnswerMessageBoxes(true);
+        g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 0;
+        g_bJunkRestorePointOffered = false;
+        SetJunkPageServices(&services_);
+        host_ = std::make_unique<HostWindow>(RGB(255, 255, 255), 790, 480);
+        services_.main = host_.get();
+
+        scanning_ = std::make_unique<CDlgScan2Scanning>(host_.get());
+        home_ = std::make_unique<CDlgScan1ScanHome>(host_.get());
+        results_ = std::make_unique<CDlgScan3Results>(host_.get());
+        cleanup_ = std::make_unique<CDlgScan4Cleanup>(host_.get());
+        summary_ = std::make_unique<CDlgScan5Summary>(host_.get());
+        CDlgLeftSideChild* pages[] = {home_.get(), scanning_.get(), results_.get(), cleanup_.get(),
+                                      summary_.get()};
+        const UINT templates[] = {IDD_SCANTAB1_SCANHOME, IDD_SCANTAB2_SCANING, IDD_SCANTAB3_RESULTS,
+                                  IDD_SCANTAB4_CLEANUP, IDD_SCANTAB5_SUMMARY};
+        panel_ = std::make_unique<CDlgLeftDlgBase>(kPanelTemplate, host_.get());
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_TRUE(pages[i]->Create(templates[i], host_.get())) << templates[i];
+            pages[i]->MoveWindow(190, 0, 591, 473);
+            pages[i]->ShowWindow(i == 0 ? SW_SHOW : SW_HIDE);
+            panel_->m_pages[i] = pages[i];
+        }
+        ASSERT_TRUE(panel_->Create(kPanelTemplate, host_.get()));
+        panel_->MoveWindow(0, 0, 180, 480);
+        panel_->ShowWindow(SW_SHOW);
+        CStringArray captions;
+        for (LPCWSTR caption : {L"Home", L"Scan", L"Results", L"Clean", L"Summary"})
+            captions.Add(caption);
+        panel_->LayoutSideButtons(5, captions);
+        services_.panel = panel_.get();
+        ASSERT_NE(g_pJunkFinder, nullptr);
+    }
+
+    void TearDown() override {
+        if (g_pJunkFinder)
+            g_pJunkFinder->WaitForWorker();
+        std::fill(std::begin(panel_->m_pages), std::end(panel_->m_pages), nullptr);
+        panel_->DestroyWindow();
+        for (CWnd* page : std::initializer_list<CWnd*>{home_.get(), scanning_.get(), results_.get(),
+                                                       cleanup_.get(), summary_.get()})
+            page->DestroyWindow();
+        summary_.reset();
+        cleanup_.reset();
+        results_.reset();
+        home_.reset();
+        scanning_.reset();
+        EXPECT_EQ(g_pJunkFinder, nullptr) << "the scanning page ends the engine";
+        panel_.reset();
+        host_.reset();
+        SetJunkPageServices(nullptr);
+        g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 0;
+        junktest::RemoveTree(kTempFolder);
+        for (const std::wstring& missing : MissingTexts())
+            ADD_FAILURE() << "language text missing: " << Narrow(missing.c_str());
+    }
+
+    // The tree: on the test drive three junk files, a file no enabled mask matches, a disabled
+    // mask's file, an empty file and an empty folder; in the temporary folder two old files, a
+    // recent one and a program.
+    void MakeTree() {
+        const std::wstring t = drive_->Root();
+        MakeFile(t + L"old.tmp", 1000, kOld);
+        MakeFile(t + L"~draft.doc", 2000, kOld);
+        MakeFile(t + L"sub\\cache.old", 3000, kOld);
+        MakeFile(t + L"sub\\keep.dat", 10, kOld);
+        MakeFile(t + L"notes.txt", 10, kOld);
+        MakeFile(t + L"backup.bak", 10, kOld);
+        MakeFile(t + L"zero.txt", 0, kOld);
+        MakeFolders(t + L"emptydir");
+        MakeFile(std::wstring(kTempFolder) + L"\\a.dat", 400, kOld);
+        MakeFile(std::wstring(kTempFolder) + L"\\b.txt", 500, kOld);
+        MakeFile(std::wstring(kTempFolder) + L"\\recent.dat", 600, 1.0);
+        MakeFile(std::wstring(kTempFolder) + L"\\tool.exe", 700, kOld);
+    }
+
+    void ChooseLocations() {
+        SetProfileString(L"LocationDrives", L"0", L"J: (Test)");
+        SetProfileString(L"LocationFolders", L"0", kTempFolder);
+    }
+
+    bool Shown(CWnd& page) { return page.IsWindowVisible() != FALSE; }
+    bool WaitForPage(CWnd& page) {
+        return PumpUntil([&] { return Shown(page) && !g_pJunkFinder->IsWorking(); }, 30000);
+    }
+    void Scan() {
+        Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+        ASSERT_TRUE(WaitForPage(*results_)) << "the scan ends on the results page";
+        PumpFor(100);
+    }
+    void Clean() {
+        Click(results_->m_hWnd, IDC_BTN_CLEAN_SYSTEM);
+        ASSERT_TRUE(WaitForPage(*summary_)) << "the cleaning ends on the summary page";
+    }
+    std::vector<CJunkItem*> Items() {
+        std::vector<CJunkItem*> items;
+        for (INT_PTR i = 0; i < g_pJunkFinder->GetFoundCount(); ++i)
+            items.push_back(g_pJunkFinder->GetFoundItem(i));
+        return items;
+    }
+    CJunkItem* ItemNamed(const std::wstring& name) {
+        for (CJunkItem* item : Items())
+            if (std::wstring(item->GetFileName()) == name)
+                return item;
+        return nullptr;
+    }
+    bool Checked(int id) { return results_->IsDlgButtonChecked(id) == BST_CHECKED; }
+    bool Enabled(CWnd& page, int id) { return ::IsWindowEnabled(::GetDlgItem(page.m_hWnd, id)); }
+    void ShowPage(UINT command) {
+        panel_->SendMessageW(WM_COMMAND, command);
+        PumpFor(100);
+    }
+
+    RecordingServices services_;
+    std::unique_ptr<HostWindow> host_;
+    std::unique_ptr<CDlgLeftDlgBase> panel_;
+    std::unique_ptr<CDlgScan1ScanHome> home_;
+    std::unique_ptr<CDlgScan2Scanning> scanning_;
+    std::unique_ptr<CDlgScan3Results> results_;
+    std::unique_ptr<CDlgScan4Cleanup> cleanup_;
+    std::unique_ptr<CDlgScan5Summary> summary_;
+    std::unique_ptr<TestDrive> drive_ = std::make_unique<TestDrive>(L'J', kDriveFolder);
+};
+} // namespace
+
+TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    SetProfileDword(L"Advanced", L"ChkEmptyFolders", 1);
+    Photograph(host_->m_hWnd, L"junk_page1_home.png");
+    Scan();
+
+    // Three junk files, two old temporary files and the empty folder (unchecked).
+    EXPECT_EQ(g_junkRun.found, 6);
+    EXPECT_EQ(g_junkRun.junkTotal, 3);
+    EXPECT_EQ(g_junkRun.junkChecked, 3);
+    EXPECT_EQ(g_junkRun.tempTotal, 2);
+    EXPECT_EQ(g_junkRun.tempChecked, 2);
+    EXPECT_EQ(g_junkRun.foldersTotal, 1);
+    EXPECT_EQ(g_junkRun.foldersChecked, 0);
+    EXPECT_EQ(ItemNamed(L"recent.dat"), nullptr) << "written an hour ago";
+    EXPECT_EQ(ItemNamed(L"tool.exe"), nullptr) << "a protected type";
+    EXPECT_EQ(ItemNamed(L"backup.bak"), nullptr) << "its mask is off";
+    EXPECT_EQ(WindowText(scanning_->m_foundCount.m_hWnd), L"6");
+    EXPECT_EQ(scanning_->m_progress.GetPos(), 100);
+    ASSERT_EQ(scanning_->m_locationList.GetItemCount(), 2);
+    EXPECT_EQ(std::wstring(scanning_->m_locationList.GetItemText(1, 1)), L"Completed");
+    EXPECT_TRUE(services_.flags[2]);
+    EXPECT_EQ(services_.tabsEnabled, 1);
+    EXPECT_EQ(services_.closeEnabled, 1);
+
+    // Statistics and the launcher status.
+    CVantorixApp* app = JunkApp();
+    EXPECT_EQ(std::wstring(app->GetSettingString(L"PF_2")), L"6");
+    EXPECT_EQ(app->GetSettingDword(L"PF_3"), 6u);
+    EXPECT_FALSE(std::wstring(app->GetSettingString(L"PF_1")).empty());
+    DWORD icon = 9;
+    EXPECT_NE(
+        std::wstring(ReadLauncherStatus(17, icon, true, false)).find(L"6 junk items detected"),
+        std::wstring::npos);
+    EXPECT_EQ(icon, 0u);
+
+    EXPECT_TRUE(Checked(IDC_CHK_JUNK));
+    EXPECT_TRUE(Checked(IDC_CHK_TEMP));
+    EXPECT_FALSE(Checked(IDC_CHK_FOLDERS));
+    EXPECT_TRUE(Enabled(*results_, IDC_CHK_FOLDERS));
+    EXPECT_TRUE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM));
+    Photograph(host_->m_hWnd, L"junk_page3_results.png");
+    ShowPage(kJunkScanningPage);
+    Photograph(host_->m_hWnd, L"junk_page2_scanning.png");
+    ShowPage(kJunkResultsPage);
+
+    // Unchecking a group unchecks each of its items; the line reads 0 of its total.
+    Click(results_->m_hWnd, IDC_CHK_JUNK);
+    for (CJunkItem* item : Items()) {
+        if (GroupOf(*item) == JunkGroup::kJunk) {
+            EXPECT_FALSE(item->checked) << Narrow(item->path.GetString());
+        }
+    }
+    EXPECT_EQ(g_junkRun.junkChecked, 0);
+    EXPECT_EQ(g_junkRun.junkTotal, 3);
+    EXPECT_FALSE(Checked(IDC_CHK_JUNK));
+    EXPECT_TRUE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM)) << "the temporary files are checked";
+    Click(results_->m_hWnd, IDC_CHK_TEMP);
+    EXPECT_FALSE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM)) << "nothing checked";
+    Click(results_->m_hWnd, IDC_CHK_FOLDERS);
+    EXPECT_TRUE(ItemNamed(L"")->checked) << "the empty folder";
+    EXPECT_TRUE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM));
+    Click(results_->m_hWnd, IDC_CHK_FOLDERS);
+    Click(results_->m_hWnd, IDC_CHK_JUNK);
+    Click(results_->m_hWnd, IDC_CHK_TEMP);
+    EXPECT_EQ(g_junkRun.Checked(), 5);
+
+    // Cancel empties the results and goes home.
+    Click(results_->m_hWnd, IDC_BTN_CANCEL_RES);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000));
+    EXPECT_EQ(g_pJunkFinder->GetFoundCount(), 0);
+    for (const wchar_t* name : {L"old.tmp", L"~draft.doc", L"sub\\cache.old"})
+        EXPECT_TRUE(Exists(drive_->Root() + name)) << "nothing is removed by a scan";
+}
+
+TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    SetProfileDword(L"Advanced", L"ChkEmptyFolders", 1);
+    Scan();
+
+    int rows = -1;
+    bool selectAllChecked = false;
+    std::wstring folderRowName;
+    std::wstring header;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        rows = ListView_GetItemCount(list);
+        selectAllChecked = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_CHECKED;
+        wchar_t text[MAX_PATH] = {};
+        for (int row = 0; row < rows; ++row) {
+            ListView_GetItemText(list, row, 1, text, MAX_PATH);
+            if (std::wstring(text).find(L"emptydir") != std::wstring::npos) {
+                ListView_GetItemText(list, row, 0, text, MAX_PATH);
+                folderRowName = text;
+            }
+        }
+        header = WindowText(::GetDlgItem(popup, IDC_TOP_INFO));
+        PhotographPopup(popup, L"junk_details_popup.png");
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_CLICK_HERE);
+    EXPECT_EQ(rows, 6) << "every item";
+    EXPECT_FALSE(selectAllChecked) << "the empty folder is unchecked";
+    EXPECT_EQ(folderRowName, L"Clean Now") << "an empty folder shows the clean button's text";
+    EXPECT_FALSE(header.empty());
+
+    // Junk only: unchecking a row unchecks its item at once; select all checks every row.
+    std::vector<std::wstring> names;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        wchar_t text[MAX_PATH] = {};
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            ListView_GetItemText(list, row, 0, text, MAX_PATH);
+            names.emplace_back(text);
+        }
+        ListView_SetCheckState(list, 0, FALSE);
+        PumpFor(50);
+        Click(popup, IDC_CHK_SELECTALL);
+        PumpFor(50);
+        selectAllChecked = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_CHECKED;
+        ListView_SetCheckState(list, 1, FALSE);
+        PumpFor(50);
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_JUNK_FILES);
+    ASSERT_EQ(names.size(), 3u);
+    for (const std::wstring& name : names)
+        EXPECT_NE(ItemNamed(name), nullptr) << Narrow(name.c_str());
+    EXPECT_TRUE(selectAllChecked);
+    EXPECT_FALSE(ItemNamed(names[1])->checked) << "the pop-up writes into the item";
+    EXPECT_TRUE(ItemNamed(names[0])->checked);
+    EXPECT_EQ(g_junkRun.junkChecked, 2) << "the results recount after the pop-up";
+
+    // The shell actions go to the seam with the row's path; a folder row opens Explorer.
+    std::vector<std::wstring> before = services_.shell;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Click(popup, IDC_BTN_OPENFILE);
+        Click(popup, IDC_BTN_FILE_PROPERTIES);
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_EMPTY_FOLDERS);
+    ASSERT_EQ(services_.shell.size(), before.size() + 1) << "no properties for a folder";
+    EXPECT_NE(services_.shell.back().find(L"explorer.exe"), std::wstring::npos);
+    EXPECT_NE(services_.shell.back().find(L"emptydir"), std::wstring::npos);
+}
+
+TEST_F(JunkWizardTest, DetailsSelectAllOnManyRowsAndAnEmptyList) {
+    for (int i = 0; i < 500; ++i)
+        MakeFile(std::wstring(kTempFolder) + L"\\t" + std::to_wstring(i) + L".dat", 1, kOld);
+    SetProfileString(L"LocationFolders", L"0", kTempFolder);
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 500);
+    for (CJunkItem* item : Items())
+        item->checked = false;
+
+    bool allChecked = false;
+    bool clearedByOne = false;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        Click(popup, IDC_CHK_SELECTALL);
+        allChecked = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_CHECKED;
+        ListView_SetCheckState(list, 250, FALSE);
+        PumpFor(50);
+        clearedByOne = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_UNCHECKED;
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_TEMP_FILES);
+    EXPECT_TRUE(allChecked);
+    EXPECT_TRUE(clearedByOne);
+    EXPECT_EQ(g_junkRun.tempChecked, 499);
+
+    // No empty folders were looked for: the list is empty and the actions do nothing.
+    const size_t actions = services_.shell.size();
+    int rows = -1;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        rows = ListView_GetItemCount(list);
+        Click(popup, IDC_BTN_OPENFILE);
+        Click(popup, IDC_BTN_EXPLOREFILE);
+        Click(popup, IDC_BTN_FILE_PROPERTIES);
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    results_->ShowDetails(2);
+    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(services_.shell.size(), actions);
+}
+
+TEST_F(JunkWizardTest, CleaningToTheRecycleBinRemovesOnlyTheCheckedItems) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 5);
+    // The user keeps one temporary file.
+    Click(results_->m_hWnd, IDC_CHK_TEMP);
+    Click(results_->m_hWnd, IDC_CHK_TEMP);
+    ItemNamed(L"b.txt")->checked = false;
+    Clean();
+
+    EXPECT_EQ(services_.restorePoints.size(), 1u);
+    for (const wchar_t* name : {L"old.tmp", L"~draft.doc", L"sub\\cache.old"})
+        EXPECT_FALSE(Exists(drive_->Root() + name)) << Narrow(name);
+    EXPECT_FALSE(Exists(std::wstring(kTempFolder) + L"\\a.dat"));
+    for (const wchar_t* name : {L"sub\\keep.dat", L"notes.txt", L"backup.bak", L"zero.txt"})
+        EXPECT_TRUE(Exists(drive_->Root() + name)) << Narrow(name);
+    EXPECT_TRUE(Exists(std::wstring(kTempFolder) + L"\\b.txt")) << "unchecked";
+    EXPECT_TRUE(Exists(std::wstring(kTempFolder) + L"\\recent.dat"));
+    EXPECT_EQ(g_junkRun.cleaned, 4);
+    EXPECT_EQ(g_pJunkFinder->GetFoundCount(), 1) << "what is left stays in the results";
+    EXPECT_EQ(JunkApp()->GetSettingDword(L"PF_4"), 4u);
+    EXPECT_EQ(cleanup_->m_progress.GetPos(), 100);
+    EXPECT_EQ(WindowText(cleanup_->m_currentFile.m_hWnd), L"Cleaning completed.");
+    DWORD icon = 9;
+    EXPECT_NE(std::wstring(ReadLauncherStatus(17, icon, false, false))
+                  .find(L"5 junk items detected, 4 cleaned"),
+              std::wstring::npos);
+    EXPECT_EQ(icon, 0u) << "an item is left";
+    EXPECT_FALSE(cleanup_->m_bDirectRemove);
+    Photograph(host_->m_hWnd, L"junk_page5_summary_left.png");
+    ShowPage(kJunkCleanupPage);
+    Photograph(host_->m_hWnd, L"junk_page4_cleanup.png");
+    ShowPage(kJunkSummaryPage);
+
+    // Something is left: Continue goes back to the results, which show it.
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
+    EXPECT_EQ(g_junkRun.Total(), 1);
+
+    // A second cleaning in the same run offers no second restore point.
+    ItemNamed(L"b.txt")->checked = true;
+    results_->RefreshControls();
+    Clean();
+    EXPECT_EQ(services_.restorePoints.size(), 1u);
+    EXPECT_FALSE(Exists(std::wstring(kTempFolder) + L"\\b.txt"));
+    EXPECT_EQ(g_junkRun.found - g_junkRun.cleaned, 0);
+    EXPECT_EQ(JunkApp()->GetSettingDword(L"PF_4"), 5u) << "the first cleaning's 4 counted once";
+    Photograph(host_->m_hWnd, L"junk_page5_summary_done.png");
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000)) << "all cleaned: home";
+}
+
+TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    SetProfileDword(L"Removal", L"DirectFastRemove", 1);
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 5);
+
+    // Answered No: nothing changes.
+    AnswerMessageBoxes(false);
+    Click(results_->m_hWnd, IDC_BTN_CLEAN_SYSTEM);
+    PumpFor(500);
+    ASSERT_EQ(MessageBoxTexts().size(), 1u);
+    EXPECT_NE(MessageBoxTexts()[0].find(L"deleted for good"), std::wstring::npos);
+    EXPECT_TRUE(Shown(*results_));
+    EXPECT_TRUE(Exists(drive_->Root() + L"old.tmp"));
+
+    // A file held open by another program cannot be deleted: it is not counted as cleaned.
+    const std::wstring held = drive_->Root() + L"~draft.doc";
+    const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    AnswerMessageBoxes(true);
+    Clean();
+    CloseHandle(holder);
+    EXPECT_TRUE(cleanup_->m_bDirectRemove);
+    EXPECT_TRUE(Exists(held));
+    EXPECT_FALSE(Exists(drive_->Root() + L"old.tmp"));
+    EXPECT_FALSE(Exists(std::wstring(kTempFolder) + L"\\a.dat"));
+    EXPECT_EQ(g_junkRun.cleaned, 4);
+    EXPECT_EQ(g_pJunkFinder->GetFoundCount(), 1);
+    EXPECT_EQ(std::wstring(g_pJunkFinder->GetFoundItem(0)->path), held);
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
+}
+
+TEST_F(JunkWizardTest, ScheduledCleanRunsWithNobodyThereAndShutsDown) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    // The stored choices an unattended run ignores.
+    SetProfileDword(L"Advanced", L"ChkExcludeRecentFiles", 0);
+    SetProfileDword(L"Advanced", L"ChkEmptyFolders", 1);
+    g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 1;
+    // As the main window's timer 1127 does.
+    scanning_->SetTimer(kStartScanTimer, 252, nullptr);
+    panel_->PostMessageW(WM_COMMAND, kJunkScanningPage);
+    ASSERT_TRUE(PumpUntil([&] { return !services_.shutdowns.empty(); }, 30000));
+    PumpUntil([&] { return Shown(*summary_); }, 5000);
+
+    EXPECT_TRUE(MessageBoxTexts().empty()) << "nobody is there to answer";
+    EXPECT_TRUE(g_pJunkFinder->IsUnattended());
+    EXPECT_EQ(services_.shutdowns.size(), 1u);
+    EXPECT_NE(services_.shutdowns[0].find(L"shut down"), std::wstring::npos);
+    EXPECT_FALSE(g_bShutdownSwitch);
+    for (const wchar_t* name : {L"old.tmp", L"~draft.doc", L"sub\\cache.old"})
+        EXPECT_FALSE(Exists(drive_->Root() + name)) << Narrow(name);
+    EXPECT_TRUE(Exists(std::wstring(kTempFolder) + L"\\recent.dat")) << "recent files stay";
+    EXPECT_TRUE(Exists(drive_->Root() + L"emptydir")) << "no empty folders when unattended";
+    EXPECT_EQ(g_junkRun.found, g_junkRun.cleaned);
+    EXPECT_EQ(std::wstring(g_junkRun.savingsText), L"6.74 KB") << "the summary's size";
+}
+
+TEST_F(JunkWizardTest, ScheduledRunThatFindsNothingShutsDownAfterTheScan) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeFile(drive_->Root() + L"notes.txt", 10, kOld);
+    SetProfileString(L"LocationDrives", L"0", L"J: (Test)");
+    g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 1;
+    scanning_->SetTimer(kStartScanTimer, 1, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return !services_.shutdowns.empty(); }, 30000));
+    EXPECT_EQ(g_junkRun.found, 0);
+    EXPECT_TRUE(services_.restorePoints.empty()) << "no cleaning";
+    EXPECT_TRUE(Exists(drive_->Root() + L"notes.txt"));
+}
+
+TEST_F(JunkWizardTest, NoLocationChosenReturnsHome) {
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(PumpUntil([&] { return !MessageBoxTexts().empty(); }, 5000));
+    EXPECT_NE(MessageBoxTexts()[0].find(L"choose at least one drive"), std::wstring::npos);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000));
+    EXPECT_FALSE(g_pJunkFinder->IsWorking());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(panel_->m_sideButtons[i].IsWindowEnabled()) << i;
+    EXPECT_EQ(services_.tabsEnabled, 1);
+}
+
+TEST_F(JunkWizardTest, StoppedScanStillEndsOnTheResults) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(PumpUntil([&] { return g_pJunkFinder->IsWorking(); }, 5000));
+    Click(scanning_->m_hWnd, IDC_STOP_SCAN);
+    ASSERT_TRUE(WaitForPage(*results_));
+    EXPECT_LT(g_junkRun.found, 5);
+    EXPECT_EQ(g_junkRun.found, static_cast<int>(g_pJunkFinder->GetFoundCount()));
+}
+
+TEST_F(JunkWizardTest, SecondStartWhileScanningIsIgnored) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(PumpUntil([&] { return g_pJunkFinder->IsWorking(); }, 5000));
+    scanning_->StartScan();
+    EXPECT_FALSE(Shown(*results_)) << "the running scan is not reported finished";
+    Photograph(host_->m_hWnd, L"junk_page2_scanning_running.png");
+    EXPECT_TRUE(services_.flags[0]) << "still scanning";
+    ASSERT_TRUE(WaitForPage(*results_));
+    EXPECT_EQ(g_junkRun.found, 5);
+    EXPECT_EQ(scanning_->m_nFound, 5);
+}
+
+TEST(JunkScanningPage, LongPathsWrapInTheCurrentItemLabel) {
+    const CString path(L'a', 200);
+    const CString wrapped = CDlgScan2Scanning::WrapPathText(path);
+    ASSERT_EQ(wrapped.GetLength(), 202);
+    EXPECT_EQ(wrapped[90], L' ');
+    EXPECT_EQ(wrapped[171], L' ');
+    EXPECT_EQ(CDlgScan2Scanning::WrapPathText(L"C:\\short\\"), L"C:\\short\\");
+}
