@@ -65,7 +65,11 @@ void CDlgAddOption::OnPaint() {
     PaintWindowFrame(&memory, client);
 }
 
-void CDlgAddOption::OnSize(UINT type, int cx, int cy) {
+void CDlgAddOption::OnSize(UINT type, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     CDlgBaseChildPopUpWndBase::OnSize(type, cx, cy);
     if (m_btnOk.GetSafeHwnd() == nullptr)
         return;

@@ -36,9 +36,7 @@ BOOL CDlgDFCleaning::OnInitDialog() {
     m_btnCancel.LoadBitmap(1074);
     StyleLightTextButton(&m_btnCancel);
     SetCaptions(this, kSection, {{IDC_BTN_CANCEL_DUPP, L"IDC_BTN_CANCEL_DUPP"}});
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     return TRUE;
 }
 
@@ -83,7 +81,7 @@ void CDlgDFCleaning::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"IDS_DUPREM_DESC"), RECT{22, 54, 570, 100}, kDupeTextColour);
     DrawPageText(&memory, DupeText(L"IDS_DUPREM_STAT_HEAD"), RECT{22, 110, 570, 130},
                  kDupeHeadingColour, DT_SINGLELINE);
@@ -96,7 +94,11 @@ void CDlgDFCleaning::OnPaint() {
     DrawPageText(&memory, DupeText(L"IDS_NOTE_CLENING_PROCESS"), m_rcNote, kDupeTextColour);
 }
 
-void CDlgDFCleaning::OnSize(UINT, int cx, int cy) {
+void CDlgDFCleaning::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnCancel.GetSafeHwnd() == nullptr)
         return;
     m_animation.MoveWindow(22, 196, 134, 13);

@@ -62,9 +62,7 @@ BOOL CDlgDFFinish::OnInitDialog() {
     StyleDarkTextButton(&m_btnNonAction);
     m_btnAction.SetWindowText(DupeCaption(L"IDC_BTN_ACTION", kSection));
     m_btnNonAction.SetWindowText(DupeCaption(L"IDC_BTN_NON_ACTION", kSection));
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     return TRUE;
 }
 
@@ -102,17 +100,17 @@ void CDlgDFFinish::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPanelFrame(&memory, 22, 57, m_bAllRemoved ? FALSE : TRUE, FALSE);
     const COLORREF colour = m_bAllRemoved ? kGreen : kRed;
-    DrawPageText(&memory, m_strHeading, RECT{40, 62, 560, 80}, colour,
-                 DT_SINGLELINE | DT_END_ELLIPSIS);
+    DrawPageText(&memory, m_strHeading, RECT{40, 57, 550, 107}, RGB(255, 255, 255),
+                 DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     CString status;
     if (m_bAllRemoved)
         status = DupeText(L"IDS_ALL_FILES_REMOVED");
     else
         status.Format(DupeText(L"IDS_RENAMING_FILES"), m_strRemaining.GetString());
-    DrawPageText(&memory, CutTo50(status), RECT{40, 82, 560, 104}, colour);
+    DrawPageText(&memory, CutTo50(status), RECT{22, 108, 570, 126}, colour, DT_SINGLELINE);
     SummaryLayout layout;
     layout.dc = &memory;
     layout.x = 22;
@@ -128,7 +126,11 @@ void CDlgDFFinish::OnPaint() {
     DrawSummaryPanel(layout);
 }
 
-void CDlgDFFinish::OnSize(UINT, int cx, int cy) {
+void CDlgDFFinish::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnAction.GetSafeHwnd() == nullptr)
         return;
     m_btnAction.MoveWindow(cx - 141, cy - 40, 120, 28);

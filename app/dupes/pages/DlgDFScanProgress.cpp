@@ -59,8 +59,7 @@ BOOL CDlgDFScanProgress::OnInitDialog() {
                 {{IDC_STOP_SCAN_DUPP, L"IDC_STOP_SCAN_DUPP"},
                  {IDC_CURRENT_SCAN_ITEM_DUPP, L"IDC_CURRENT_SCAN_ITEM_DUPP"}});
     CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     m_list.GetClientRect(&client);
     m_list.InsertColumn(0, DupeText(L"SCANTAB2LS1"), LVCFMT_LEFT, client.Width() * 2 / 3 - 18);
     m_list.InsertColumn(1, DupeText(L"SCANTAB2LS2"), LVCFMT_LEFT, client.Width() / 3);
@@ -217,7 +216,7 @@ void CDlgDFScanProgress::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANPROGRESS_DESC"), RECT{22, 54, 570, 90},
                  kDupeTextColour);
     DrawPageText(&memory, DupeText(L"IDS_CURRSCANNING"), RECT{22, 318, 570, 336},
@@ -227,7 +226,11 @@ void CDlgDFScanProgress::OnPaint() {
     DrawPageText(&memory, DupeText(L"SCANPROGFRESS_NOTE"), m_rcNote, kDupeTextColour);
 }
 
-void CDlgDFScanProgress::OnSize(UINT, int cx, int cy) {
+void CDlgDFScanProgress::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnStop.GetSafeHwnd() == nullptr)
         return;
     m_list.MoveWindow(22, 96, 548, 210);

@@ -108,7 +108,7 @@ BOOL CDlgDFScanResult::OnInitDialog() {
                                          L"IDS_TOOLTIP_DOCS", L"IDS_TOOLTIP_COMPRSS"};
     for (int i = 0; i < 6; ++i) {
         m_filterButtons[i].SubclassDlgItem(IDC_BTN_ALL + i, this);
-        m_filterButtons[i].LoadBitmap(1056);
+        m_filterButtons[i].LoadBitmap(1076);
         StyleDarkTextButton(&m_filterButtons[i]);
         if (m_toolTip.GetSafeHwnd() != nullptr)
             m_toolTip.AddTool(&m_filterButtons[i], DupeText(kTips[i]));
@@ -124,8 +124,7 @@ BOOL CDlgDFScanResult::OnInitDialog() {
                  {IDC_BTN_COMPRESSED, L"IDC_BTN_COMPRESSED"},
                  {IDC_BTN_CANCEL_DUPP_RES, L"IDC_BTN_CANCEL_DUPP_RES"}});
     CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     m_list.GetClientRect(&client);
     const int width = client.Width();
     m_list.InsertColumn(0, DupeText(L"IDS_FN"), LVCFMT_LEFT, width * 24 / 100);
@@ -216,6 +215,7 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     m_btnClean.EnableWindow(FALSE);
     m_btnCancel.EnableWindow(FALSE);
     for (int i = 0; i < 6; ++i) {
+        m_filterButtons[i].m_bPushed = kFilterOfButton[i] == filter;
         m_filterButtons[i].m_clrText =
             kFilterOfButton[i] == filter ? kSelectedFilterText : kDupeTextColour;
         m_filterButtons[i].Invalidate();
@@ -239,7 +239,8 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     if (filter == kFilterAll && welcome != nullptr) {
         welcome->m_strStatusLine1 = FormatGroupedCount(L"IDS_DUPP_STRING", m_nDuplicates);
         welcome->StoreErrorString(FormatGroupedCount(L"IDS_NUM_FILES", m_nDuplicates));
-        welcome->m_strStatusLine2 = ByteSizeText(m_nListedBytes);
+        welcome->m_strStatusLine2 =
+            m_nDuplicates > 0 ? ByteSizeText(m_nListedBytes) : L"0 " + DupeText(L"IDS_BYTES_STR");
         welcome->StoreStatusLines();
     }
     CString now;
@@ -595,7 +596,7 @@ void CDlgDFScanResult::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, m_strScanStatus, RECT{22, 46, 300, 64}, m_clrScanStatus,
                  DT_SINGLELINE);
     DrawPageText(&memory, m_strHeading, RECT{300, 46, 570, 64}, kDupeHeadingColour,
@@ -604,7 +605,11 @@ void CDlgDFScanResult::OnPaint() {
                  RECT{22, client.Height() - 34, 300, client.Height() + 6}, kDupeTextColour);
 }
 
-void CDlgDFScanResult::OnSize(UINT, int cx, int cy) {
+void CDlgDFScanResult::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnClean.GetSafeHwnd() == nullptr)
         return;
     for (int i = 0; i < 6; ++i)

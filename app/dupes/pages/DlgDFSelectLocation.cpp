@@ -100,8 +100,8 @@ BOOL CDlgDFSelectLocation::OnInitDialog() {
                  {IDC_BTN_SCAN, L"IDC_BTN_SCAN"}});
     m_btnArrow.LoadStrip(7063);
     SetWindowText(DupeText(L"SELECT_LOCATION_HEADING"));
-    m_btnAddFromEdit.LoadBitmap(1056);
-    m_btnRemove.LoadBitmap(1056);
+    m_btnAddFromEdit.LoadBitmap(1076);
+    m_btnRemove.LoadBitmap(1076);
     m_btnScan.LoadBitmap(1074);
     StyleDarkTextButton(&m_btnAddFromEdit);
     StyleDarkTextButton(&m_btnRemove);
@@ -110,6 +110,7 @@ BOOL CDlgDFSelectLocation::OnInitDialog() {
     m_btnRemove.m_clrText = kDupeTextColour;
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_BUTTON_ADD_SELECTED), SW_HIDE);
 
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     CRect client;
     m_list.GetClientRect(&client);
     m_list.InsertColumn(0, L"Selected Locations to scan", LVCFMT_LEFT, client.Width() - 18);
@@ -127,8 +128,6 @@ BOOL CDlgDFSelectLocation::OnInitDialog() {
         m_toolTip.AddTool(&m_btnArrow, DupeText(L"IDS_TOOLTIP_ARROW"));
         m_toolTip.AddTool(&m_btnRemove, DupeText(L"IDS_TOOLTIP_REMOVE_BTN"));
     }
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
     UpdateAddButtons();
     return TRUE;
 }
@@ -322,7 +321,7 @@ void CDlgDFSelectLocation::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SELECT_LOCATION_DESC1"), RECT{22, 54, 285, 74},
                  kDupeTextColour, DT_SINGLELINE);
     DrawPageText(&memory, DupeText(L"SELECT_LOCATION_DESC2"), RECT{349, 54, 570, 74},
@@ -337,7 +336,11 @@ void CDlgDFSelectLocation::OnPaint() {
     DrawFrameAround(&memory, this, &m_list);
 }
 
-void CDlgDFSelectLocation::OnSize(UINT, int cx, int cy) {
+void CDlgDFSelectLocation::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnScan.GetSafeHwnd() == nullptr)
         return;
     m_tree.MoveWindow(22, 80, 275, 285);

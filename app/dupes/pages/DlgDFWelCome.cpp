@@ -57,9 +57,7 @@ BOOL CDlgDFWelCome::OnInitDialog() {
     m_values.Add(m_strStatusLine1);
     m_values.Add(m_strStatusLine2);
     m_values.Add(m_strCleanedTotal);
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     return TRUE;
 }
 
@@ -150,7 +148,7 @@ void CDlgDFWelCome::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANWELCOME_DESC"), RECT{22, 54, 570, 204}, kDupeTextColour);
     DrawLabelValueTable(&memory, 22, 319, 4, DupeText(L"IDS_DFF_SYSTEMSUMMARY"), m_labels,
                         m_values, m_colours);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <DlgLeftSideChild.h>
-#include <HoverButtonTextPng.h>
+#include "DupeStartButton.h"
 
 #include <classlib/Array.h>
 
@@ -41,5 +41,5 @@ protected:
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
 
-    CHoverButtonTextPng m_btnSelectLocations;
+    CDupeStartButton m_btnSelectLocations;
 };

@@ -52,9 +52,7 @@ BOOL CDlgDuppOptions::OnInitDialog() {
     m_ignoreList.Create(IDD_DLG_DF_IGNORELIST, this);
     m_removal.Create(IDD_DLG_DF_REMOVER, this);
     m_lastScans.Create(IDD_DLG_DF_LAST_SCAN_RESULTS, this);
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);
     SelectTab(0);
     return TRUE;
 }
@@ -84,7 +82,11 @@ void CDlgDuppOptions::SelectTab(int index) {
     page->ShowWindow(SW_SHOW);
 }
 
-void CDlgDuppOptions::OnSize(UINT, int cx, int cy) {
+void CDlgDuppOptions::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_tabButtons[0].GetSafeHwnd() == nullptr)
         return;
     for (int i = 0; i < kTabCount; ++i)

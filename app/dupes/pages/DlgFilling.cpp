@@ -109,7 +109,11 @@ void CDlgFilling::OnPaint() {
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
 }
 
-void CDlgFilling::OnSize(UINT, int cx, int cy) {
+void CDlgFilling::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     const HRGN region = ::CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 18, 18);
     if (region != nullptr && ::SetWindowRgn(m_hWnd, region, TRUE) == 0)
         ::DeleteObject(region);

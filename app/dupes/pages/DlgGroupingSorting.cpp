@@ -157,7 +157,11 @@ void CDlgGroupingSorting::OnPaint() {
     DrawPageText(&memory, DupeText(L"IDS_STOP_GRPING_NOTE"), m_rcNote, kDupeTextColour);
 }
 
-void CDlgGroupingSorting::OnSize(UINT type, int cx, int cy) {
+void CDlgGroupingSorting::OnSize(UINT type, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     CDlgBaseChildPopUpWndBase::OnSize(type, cx, cy);
     if (m_btnStop.GetSafeHwnd() == nullptr)
         return;

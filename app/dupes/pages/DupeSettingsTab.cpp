@@ -129,7 +129,11 @@ void CDupeSettingsTab::OnPaint() {
     }
 }
 
-void CDupeSettingsTab::OnSize(UINT, int cx, int cy) {
+void CDupeSettingsTab::OnSize(UINT, int, int) {
+    // A size posted while the window was made may be stale: the window\'s own counts.
+    const CSize client = ClientSizeOf(this);
+    const int cx = client.cx;
+    const int cy = client.cy;
     if (m_btnSave.GetSafeHwnd() == nullptr)
         return;
     m_btnSave.MoveWindow(cx - 141, cy - 40, 120, 28);

@@ -114,3 +114,9 @@ void TrackTextMenu(UINT menuId, std::initializer_list<DupeMenuEntry> entries, HW
                      nullptr);
     ::DestroyMenu(menu);
 }
+
+CSize ClientSizeOf(CWnd* window) {
+    CRect client;
+    window->GetClientRect(&client);
+    return client.Size();
+}

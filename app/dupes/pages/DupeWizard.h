@@ -86,6 +86,10 @@ void DrawPageText(CDC* dc, LPCWSTR text, RECT rect, COLORREF colour, UINT format
 // `text` cut to its first 50 characters followed by " ..." when it is longer.
 CString CutTo50(const CString& text);
 
+// The fixed size of a page beside the left panel.
+inline constexpr int kDupePageWidth = 591;
+inline constexpr int kDupePageHeight = 473;
+
 // Colours of the finder's pages (COLORREF).
 inline constexpr COLORREF kDupeTextColour = 0x5A5148;
 inline constexpr COLORREF kDupeHeadingColour = 0x323232;
@@ -106,3 +110,5 @@ struct DupeMenuEntry {
 };
 void TrackTextMenu(UINT menuId, std::initializer_list<DupeMenuEntry> entries, HWND owner,
                    POINT screen);
+// The client area's size of a window.
+CSize ClientSizeOf(CWnd* window);
