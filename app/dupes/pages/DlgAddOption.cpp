@@ -29,7 +29,7 @@ BOOL CDlgAddOption::OnInitDialog() {
     m_path.SubclassDlgItem(IDC_EDIT_FOLDER, this);
     m_path.EnableFolderBrowseButton();
     m_btnOk.SubclassDlgItem(IDOK, this);
-    m_btnOk.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnOk, 1074);
     StyleLightTextButton(&m_btnOk);
     CRect client;
     GetClientRect(&client);

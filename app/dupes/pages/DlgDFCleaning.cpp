@@ -33,7 +33,7 @@ BOOL CDlgDFCleaning::OnInitDialog() {
     m_progress.SubclassDlgItem(IDC_PROGRESS_CLEANING, this);
     m_animation.SubclassDlgItem(IDC_ANIMATE_DUPP, this);
     m_btnCancel.SubclassDlgItem(IDC_BTN_CANCEL_DUPP, this);
-    m_btnCancel.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnCancel, 1074);
     StyleLightTextButton(&m_btnCancel);
     SetCaptions(this, kSection, {{IDC_BTN_CANCEL_DUPP, L"IDC_BTN_CANCEL_DUPP"}});
     OnSize(SIZE_RESTORED, kDupePageWidth, kDupePageHeight);

@@ -56,8 +56,8 @@ BOOL CDlgDFFinish::OnInitDialog() {
     m_values[4] = ByteSizeText(0);
     m_btnAction.SubclassDlgItem(IDC_BTN_ACTION, this);
     m_btnNonAction.SubclassDlgItem(IDC_BTN_NON_ACTION, this);
-    m_btnAction.LoadBitmap(1074);
-    m_btnNonAction.LoadBitmap(1076);
+    LoadFourFrameStrip(m_btnAction, 1074);
+    LoadFourFrameStrip(m_btnNonAction, 1076);
     StyleLightTextButton(&m_btnAction);
     StyleDarkTextButton(&m_btnNonAction);
     m_btnAction.SetWindowText(DupeCaption(L"IDC_BTN_ACTION", kSection));

@@ -59,7 +59,7 @@ BOOL CDlgDFIgnoreList::OnInitDialog() {
                    {&m_btnRemove, L"IDS_TOOLTIP_REMOVE_FROM_IGNORELIST"},
                    {&m_btnDefault, L"IDS_TOOLTIP_DEFAULT_IGNORELIST"}};
     for (const auto& entry : buttons) {
-        entry.button->LoadBitmap(1076);
+        LoadFourFrameStrip(*entry.button, 1076);
         StyleDarkTextButton(entry.button);
         if (m_toolTip.GetSafeHwnd() != nullptr)
             m_toolTip.AddTool(entry.button, DupeText(entry.tip));

@@ -53,7 +53,7 @@ BOOL CDlgDFScanProgress::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_LIST_SCAN_DUPP, this);
     m_animation.SubclassDlgItem(IDC_ANIMATE_DUPP, this);
     m_btnStop.SubclassDlgItem(IDC_STOP_SCAN_DUPP, this);
-    m_btnStop.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnStop, 1074);
     StyleLightTextButton(&m_btnStop);
     SetCaptions(this, kSection,
                 {{IDC_STOP_SCAN_DUPP, L"IDC_STOP_SCAN_DUPP"},

@@ -99,8 +99,8 @@ BOOL CDlgDFScanResult::OnInitDialog() {
     m_groupingBar.SubclassDlgItem(IDC_PROGRESS_GROUPING, this);
     m_btnClean.SubclassDlgItem(IDC_BTN_CLEAN_SYSTEM_DUPP, this);
     m_btnCancel.SubclassDlgItem(IDC_BTN_CANCEL_DUPP_RES, this);
-    m_btnClean.LoadBitmap(1074);
-    m_btnCancel.LoadBitmap(1076);
+    LoadFourFrameStrip(m_btnClean, 1074);
+    LoadFourFrameStrip(m_btnCancel, 1076);
     StyleLightTextButton(&m_btnClean);
     StyleDarkTextButton(&m_btnCancel);
     static constexpr LPCWSTR kTips[6] = {L"IDS_TOOLTIP_ALL",  L"IDS_TOOLTIP_IMAGES",
@@ -108,7 +108,7 @@ BOOL CDlgDFScanResult::OnInitDialog() {
                                          L"IDS_TOOLTIP_DOCS", L"IDS_TOOLTIP_COMPRSS"};
     for (int i = 0; i < 6; ++i) {
         m_filterButtons[i].SubclassDlgItem(IDC_BTN_ALL + i, this);
-        m_filterButtons[i].LoadBitmap(1076);
+        LoadFourFrameStrip(m_filterButtons[i], 1076);
         StyleDarkTextButton(&m_filterButtons[i]);
         if (m_toolTip.GetSafeHwnd() != nullptr)
             m_toolTip.AddTool(&m_filterButtons[i], DupeText(kTips[i]));
@@ -218,6 +218,7 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
         m_filterButtons[i].m_bPushed = kFilterOfButton[i] == filter;
         m_filterButtons[i].m_clrText =
             kFilterOfButton[i] == filter ? kSelectedFilterText : kDupeTextColour;
+        m_filterButtons[i].m_clrPressed = m_filterButtons[i].m_clrText;
         m_filterButtons[i].Invalidate();
     }
     m_nFilter = filter;

@@ -100,9 +100,9 @@ BOOL CDlgDFSelectLocation::OnInitDialog() {
                  {IDC_BTN_SCAN, L"IDC_BTN_SCAN"}});
     m_btnArrow.LoadStrip(7063);
     SetWindowText(DupeText(L"SELECT_LOCATION_HEADING"));
-    m_btnAddFromEdit.LoadBitmap(1076);
-    m_btnRemove.LoadBitmap(1076);
-    m_btnScan.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnAddFromEdit, 1076);
+    LoadFourFrameStrip(m_btnRemove, 1076);
+    LoadFourFrameStrip(m_btnScan, 1074);
     StyleDarkTextButton(&m_btnAddFromEdit);
     StyleDarkTextButton(&m_btnRemove);
     StyleLightTextButton(&m_btnScan);

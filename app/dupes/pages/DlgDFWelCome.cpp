@@ -42,7 +42,7 @@ BOOL CDlgDFWelCome::OnInitDialog() {
     CDlgLeftSideChild::OnInitDialog();
     SetWindowText(DupeText(L"SCANWELCOME_HEADING"));
     m_btnSelectLocations.SubclassDlgItem(IDC_BTN_SEL_LCOATIONS_TO_SCAN, this);
-    m_btnSelectLocations.LoadBitmap(1100);
+    LoadFourFrameStrip(m_btnSelectLocations, 1100);
     m_btnSelectLocations.LoadPng(1384);
     m_btnSelectLocations.SetWindowText(DupeCaption(L"IDC_BTN_SEL_LCOATIONS_TO_SCAN", kSection));
     if (m_toolTip.GetSafeHwnd() != nullptr)

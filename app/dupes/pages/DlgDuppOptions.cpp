@@ -3,6 +3,8 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
+#include <SkinMemDC.h>
+
 namespace {
 constexpr UINT kTabBitmap = 6053;
 const struct {
@@ -19,6 +21,7 @@ IMPLEMENT_DYNAMIC(CDlgDuppOptions, CDlgLeftSideChild)
 
 BEGIN_MESSAGE_MAP(CDlgDuppOptions, CDlgLeftSideChild)
 ON_WM_SIZE()
+ON_WM_PAINT()
 ON_COMMAND_RANGE(IDC_TAB_BTN_FIRST, IDC_TAB_BTN_FIRST + CDlgDuppOptions::kTabCount - 1,
                  &CDlgDuppOptions::OnTabButton)
 END_MESSAGE_MAP()
@@ -43,8 +46,10 @@ BOOL CDlgDuppOptions::OnInitDialog() {
     CDlgLeftSideChild::OnInitDialog();
     for (int i = 0; i < kTabCount; ++i) {
         m_tabButtons[i].SubclassDlgItem(IDC_TAB_BTN_FIRST + i, this);
-        m_tabButtons[i].LoadBitmap(kTabBitmap);
+        LoadFourFrameStrip(m_tabButtons[i], kTabBitmap);
         m_tabButtons[i].m_clrText = RGB(255, 255, 255);
+        m_tabButtons[i].m_clrHover = RGB(255, 255, 255);
+        m_tabButtons[i].m_clrPressed = RGB(255, 255, 255);
         m_tabButtons[i].SetWindowText(DupeText(kTabs[i].caption));
     }
     m_matchCriteria.Create(IDD_DLG_DF_FILEMATCHCRITERIA, this);
@@ -80,6 +85,14 @@ void CDlgDuppOptions::SelectTab(int index) {
         m_pShownPage->ShowWindow(SW_HIDE);
     m_pShownPage = page;
     page->ShowWindow(SW_SHOW);
+}
+
+void CDlgDuppOptions::OnPaint() {
+    CPaintDC paint(this);
+    CRect client;
+    GetClientRect(&client);
+    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    DrawPageTitle(&memory, client, FALSE);
 }
 
 void CDlgDuppOptions::OnSize(UINT, int, int) {

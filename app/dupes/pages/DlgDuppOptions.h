@@ -35,6 +35,7 @@ public:
 protected:
     void OnTabButton(UINT id);
     void OnSize(UINT type, int cx, int cy);
+    void OnPaint();
     CWnd* Page(int index);
 
     CHoverButtonWithText m_tabButtons[kTabCount];

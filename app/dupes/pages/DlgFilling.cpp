@@ -38,7 +38,7 @@ BOOL CDlgFilling::OnInitDialog() {
     m_progress.SubclassDlgItem(IDC_PROGRESS_FILLING, this);
     m_animation.SubclassDlgItem(IDC_ANIMATE_DUPP, this);
     m_btnCancel.SubclassDlgItem(IDC_BTN_CANCEL_DUPP, this);
-    m_btnCancel.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnCancel, 1074);
     StyleLightTextButton(&m_btnCancel);
     m_btnCancel.ShowWindow(SW_HIDE);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_ST_PLS_WAIT_DUPP), SW_HIDE);

@@ -47,7 +47,7 @@ BOOL CDlgGroupingSorting::OnInitDialog() {
                  {IDC_STATIC_CRC_FILE_NAME, L"IDC_STATIC_CRC_FILE_NAME"},
                  {IDC_BTN_STOP_DUPP, L"IDC_BTN_STOP_DUPP"}});
     m_btnStop.SubclassDlgItem(IDC_BTN_STOP_DUPP, this);
-    m_btnStop.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnStop, 1074);
     StyleLightTextButton(&m_btnStop);
     SetWindowText(DupeText(L"IDS_GRP_HEAD"));
     m_stepBar.SubclassDlgItem(IDC_PROGRESS_STEPS, this);

@@ -36,7 +36,7 @@ BOOL CDlgLastScanResults::OnInitDialog() {
     m_btnLoad.SubclassDlgItem(IDC_BUTTON_LOAD, this);
     m_btnRemove.SubclassDlgItem(IDC_BUTTON_REMOVE, this);
     for (CHoverButtonWithText* button : {&m_btnLoad, &m_btnRemove}) {
-        button->LoadBitmap(1076);
+        LoadFourFrameStrip(*button, 1076);
         StyleDarkTextButton(button);
     }
     SetCaptions(this, kSection,

@@ -61,10 +61,12 @@ CDupeSettingsTab::~CDupeSettingsTab() {
 BOOL CDupeSettingsTab::OnInitDialog() {
     CDlgBaseWnd::OnInitDialog();
     m_btnSave.SubclassDlgItem(IDC_BTN_SAVE, this);
-    m_btnSave.LoadBitmap(1074);
+    LoadFourFrameStrip(m_btnSave, 1074);
     StyleLightTextButton(&m_btnSave);
     m_linkScan.SubclassDlgItem(IDC_BTN_SCAN, this);
-    m_linkScan.SetBkColor(RGB(255, 255, 255)).SetTextColor(0xAB6B2F).SetHoverTextColor(0x7F4A1C);
+    // A link low on the tab sits on the bottom strip.
+    const COLORREF linkGround = m_look.scanTop > -40 ? RGB(0xEA, 0xF1, 0xF9) : RGB(255, 255, 255);
+    m_linkScan.SetBkColor(linkGround).SetTextColor(0xAB6B2F).SetHoverTextColor(0x7F4A1C);
     SetCaptions(this, m_pszSection,
                 {{IDC_BTN_SAVE, L"IDC_BTN_SAVE"}, {IDC_BTN_SCAN, L"IDC_BTN_SCAN"}});
     m_linkScan.SetLinkText(DupeCaption(L"IDC_BTN_SCAN", m_pszSection));

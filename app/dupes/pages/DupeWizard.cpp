@@ -1,6 +1,7 @@
 #include "DupeWizard.h"
 
 #include <DlgLeftDlgBase.h>
+#include <HoverButton.h>
 #include <DrawingScopes.h>
 #include <PopupServices.h>
 
@@ -119,4 +120,9 @@ CSize ClientSizeOf(CWnd* window) {
     CRect client;
     window->GetClientRect(&client);
     return client.Size();
+}
+
+void LoadFourFrameStrip(CHoverButton& button, UINT stripId) {
+    button.m_bHasDisabledState = true;
+    button.LoadBitmap(stripId);
 }

@@ -112,3 +112,6 @@ void TrackTextMenu(UINT menuId, std::initializer_list<DupeMenuEntry> entries, HW
                    POINT screen);
 // The client area's size of a window.
 CSize ClientSizeOf(CWnd* window);
+// Loads a button's state strip of four frames (normal, pressed, hover, disabled).
+class CHoverButton;
+void LoadFourFrameStrip(CHoverButton& button, UINT stripId);

@@ -452,7 +452,6 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
         if (!groupingSeen) {
             if (HWND grouping = FindOwnWindow(host.Text(L"IDS_GRP_HEAD", nullptr))) {
                 groupingSeen = true;
-                ShootHandle(mainWindow->m_hWnd, L"dupes_progress.png");
                 ShootHandle(grouping, L"dupes_grouping.png");
                 CRect rect;
                 ::GetWindowRect(grouping, &rect);
@@ -468,7 +467,15 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
             }
         }
     };
-    ScanToResults();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &WhileModal);
+    Click(locations, IDC_BTN_SCAN);
+    // The search page as the walk begins (photographed before any message is handled).
+    panel->SendMessageW(WM_COMMAND, 1201);
+    ShootHandle(panel->m_hWnd, L"dupes_progress.png");
+    EXPECT_TRUE(PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; },
+                          60000));
+    ::KillTimer(nullptr, timer);
+    PumpFor(200);
     EXPECT_TRUE(groupingSeen);
     EXPECT_TRUE(fillingSeen);
     EXPECT_FALSE(host.finder.KeepRunning());
@@ -581,17 +588,11 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     g_messages.clear();
-    bool cleaningShot = false;
     g_whileModal = nullptr;
     Click(results, IDC_BTN_CLEAN_SYSTEM_DUPP);
-    if (cleaning->IsWindowVisible()) {
-        Shoot(panel, L"dupes_cleaning.png");
-        cleaningShot = true;
-    }
     ASSERT_TRUE(results->WaitForCleaning(30000));
     ASSERT_TRUE(PumpUntil([&] { return finish->IsWindowVisible() != FALSE; }, 10000));
     ::CloseHandle(held);
-    EXPECT_TRUE(cleaningShot);
 
     EXPECT_FALSE(Exists(rows[1].first)) << "backed up, then deleted";
     EXPECT_TRUE(Exists(rows[3].first)) << "held open: kept";
@@ -643,6 +644,14 @@ TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
     EXPECT_FALSE(cleaning->IsWindowVisible());
     for (const auto& row : ResultRows())
         EXPECT_TRUE(Exists(row.first)) << "nothing removed";
+
+    // The cleaning page as the removal shows it.
+    cleaning->Prepare(3);
+    cleaning->OnFileStarted((tree + L"\\b\\photo.jpg").c_str());
+    cleaning->OnFileRemoved(1);
+    panel->SendMessageW(WM_COMMAND, 1203);
+    Shoot(panel, L"dupes_cleaning.png");
+    EXPECT_EQ(cleaning->m_nRemoved.load(), 1);
 }
 
 TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
