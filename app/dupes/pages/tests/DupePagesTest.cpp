@@ -159,46 +159,37 @@ void CALLBACK WhileModal(HWND, UINT, UINT_PTR, DWORD) {
         g_whileModal();
 }
 
+// The first visible window of this thread that `matches`.
+struct WindowSearch {
+    std::function<bool(HWND)> matches;
+    HWND found = nullptr;
+};
+BOOL CALLBACK TestWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    if (::IsWindowVisible(window) && search->matches(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND FindOwnWindow(const std::function<bool(HWND)>& matches) {
+    WindowSearch search{matches};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &TestWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // A visible window of this thread whose text is `title`.
 HWND FindOwnWindow(const CString& title) {
-    struct Search {
-        CString title;
-        HWND found = nullptr;
-    } search{title};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t text[128] = {};
-            ::GetWindowTextW(window, text, 128);
-            if (::IsWindowVisible(window) && s->title == text) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindOwnWindow([&](HWND window) {
+        wchar_t text[128] = {};
+        ::GetWindowTextW(window, text, 128);
+        return title == text;
+    });
 }
 
 // A visible window of this thread that holds the control `id`.
 HWND FindOwnWindowWith(int id) {
-    struct Search {
-        int id;
-        HWND found = nullptr;
-    } search{id};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (::IsWindowVisible(window) && ::GetDlgItem(window, s->id) != nullptr) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindOwnWindow([&](HWND window) { return ::GetDlgItem(window, id) != nullptr; });
 }
 
 // The wizard in a stand-in of the main window: the duplicate-files tab's panel with its six
