@@ -23,6 +23,7 @@
 #include <app_locations.h>
 #include <app_state.h>
 #include <ini_reader.h>
+#include <launcher_status.h>
 #include <vantorix_app.h>
 
 #include "test_support.h"
@@ -370,6 +371,18 @@ TEST_F(DupeWizard, FreshWelcomeAndTheWayToTheLocations) {
         EXPECT_EQ(button.top, 433);
     }
     Shoot(welcome, L"dupes_welcome.png");
+    EXPECT_EQ(CutTo50(CString(L'x', 60)), CString(L'x', 50) + L" ...");
+    EXPECT_EQ(CutTo50(CString(L'x', 50)), CString(L'x', 50));
+
+    // A cleaning that removed nothing adds nothing and tells the launcher so.
+    finish->m_nDuplicatesFound = 4;
+    finish->FinishComputation(3, 0);
+    EXPECT_EQ(welcome->m_nCleanedTotal, 0u);
+    EXPECT_EQ(finish->m_values[3], L"3");
+    EXPECT_FALSE(finish->m_bAllRemoved);
+    DWORD iconStatus = 0;
+    ReadLauncherStatus(9, iconStatus, false, false);
+    EXPECT_EQ(iconStatus, 1u);
 
     Click(welcome, IDC_BTN_SEL_LCOATIONS_TO_SCAN);
     ASSERT_TRUE(PumpUntil([&] { return locations->IsWindowVisible() != FALSE; }, 5000));
@@ -620,13 +633,38 @@ TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
     panel->SendMessageW(WM_COMMAND, 1200);
     PumpFor(100);
     AddLocation(tree);
+    int twoStepHeight = 0;
+    bool fileLineShown = true;
+    g_whileModal = [&] {
+        if (twoStepHeight != 0)
+            return;
+        if (HWND grouping = FindOwnWindow(host.Text(L"IDS_GRP_HEAD", nullptr))) {
+            CRect rect;
+            ::GetWindowRect(grouping, &rect);
+            twoStepHeight = rect.Height();
+            fileLineShown =
+                ::IsWindowVisible(::GetDlgItem(grouping, IDC_STATIC_CRC_FILE_NAME)) != FALSE;
+            ShootHandle(grouping, L"dupes_grouping_two_steps.png");
+        }
+    };
     ScanToResults();
     // Without contents compared the photo of other bytes joins its group of name and size, and
     // the two empty files make a group of their own.
     ASSERT_EQ(results->m_list.GetItemCount(), 7);
-    SelectRow(0);
+    EXPECT_EQ(twoStepHeight, 296) << "two steps without contents compared";
+    EXPECT_FALSE(fileLineShown) << "no file-name line without contents compared";
+    // A group of three: all but the first checks two rows; unselecting clears all three.
+    int photo = 0;
+    while (photo < 7 && results->m_list.GetItemText(photo, 0) != L"photo.jpg")
+        ++photo;
+    ASSERT_LT(photo, 5);
+    SelectRow(photo);
     results->SendMessageW(WM_COMMAND, IDM_SELECT_ALL_BUT_FIRST);
-    ASSERT_GT(results->m_nChecked, 0);
+    EXPECT_EQ(results->m_nChecked, 2);
+    results->SendMessageW(WM_COMMAND, IDM_UNSELECT_GROUP);
+    EXPECT_EQ(results->m_nChecked, 0);
+    results->SendMessageW(WM_COMMAND, IDM_SELECT_ALL_BUT_FIRST);
+    ASSERT_EQ(results->m_nChecked, 2);
     g_messages.clear();
     Click(results, IDC_BTN_CLEAN_SYSTEM_DUPP);
     PumpFor(200);
