@@ -22,7 +22,7 @@ DupePagesHost& DupeHost() {
 }
 
 CString DupeText(LPCWSTR key) {
-    return DupeHost().Text(key, nullptr);
+    return DupeHost().Text(key, kDupeTextSection);
 }
 
 CString DupeCaption(LPCWSTR key, LPCWSTR section) {

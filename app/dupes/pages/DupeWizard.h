@@ -29,7 +29,7 @@ public:
     // The application's per-user data folder, where the last-scan files live.
     virtual CString DataFolder() = 0;
     virtual CWnd* MainWindow() = 0;
-    // The text of `key` in `section`, or in the application's current section when null.
+    // The text of `key` in `section` of the program's language file.
     virtual CString Text(LPCWSTR key, LPCWSTR section) = 0;
     // The main window's close controls and its five tab buttons, together.
     virtual void EnableMainControls(bool enable) = 0;
@@ -54,7 +54,10 @@ struct DupePages {
 DupePages& TheDupePages();
 DupePagesHost& DupeHost();
 
-// The text of `key` from the application's current section.
+// The language-file section of the finder's texts (control captions have their template's).
+inline constexpr wchar_t kDupeTextSection[] = L"DuplicateFiles";
+
+// The text of `key` from the finder's section.
 CString DupeText(LPCWSTR key);
 // The text of `key` from a dialog template's section ("IDD_...").
 CString DupeCaption(LPCWSTR key, LPCWSTR section);

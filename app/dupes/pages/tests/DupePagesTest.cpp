@@ -83,7 +83,7 @@ class AppEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         m_app = new CVantorixApp(L"XarnDupesPagesTest", L"Stellmark.ini");
-        m_app->SetLangSection(L"DiskDefrag");
+        m_app->SetLangSection(L"DiskDefrag"); // the program's own section
         SetLangTextFailureReporter(&RecordMissingText);
         SetMessageBoxAnswerHook(&AnswerWithOk);
     }
@@ -320,7 +320,7 @@ protected:
     }
 
     bool Said(LPCWSTR key) {
-        const std::wstring text = host.Text(key, nullptr).GetString();
+        const std::wstring text = DupeText(key).GetString();
         for (const std::wstring& message : g_messages)
             if (message == text)
                 return true;
@@ -352,12 +352,12 @@ protected:
 } // namespace
 
 TEST_F(DupeWizard, FreshWelcomeAndTheWayToTheLocations) {
-    const CString notScanned = host.Text(L"IDS_NOT_SCANNED", nullptr);
+    const CString notScanned = DupeText(L"IDS_NOT_SCANNED");
     ASSERT_EQ(welcome->m_values.GetSize(), 4);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(welcome->m_values[row], notScanned) << row;
     EXPECT_EQ(welcome->m_nCleanedTotal, 0u);
-    EXPECT_EQ(TextOf(welcome), host.Text(L"SCANWELCOME_HEADING", nullptr));
+    EXPECT_EQ(TextOf(welcome), DupeText(L"SCANWELCOME_HEADING"));
     for (CWnd* page : std::initializer_list<CWnd*>{welcome, locations, progress, results, cleaning, finish}) {
         CRect client;
         page->GetClientRect(&client);
@@ -454,7 +454,7 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     bool fillingSeen = false;
     g_whileModal = [&] {
         if (!groupingSeen) {
-            if (HWND grouping = FindOwnWindow(host.Text(L"IDS_GRP_HEAD", nullptr))) {
+            if (HWND grouping = FindOwnWindow(DupeText(L"IDS_GRP_HEAD"))) {
                 groupingSeen = true;
                 ShootHandle(grouping, L"dupes_grouping.png");
                 CRect rect;
@@ -486,7 +486,7 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     EXPECT_TRUE(host.mainControlsEnabled);
     CListCtrl* walked = static_cast<CListCtrl*>(progress->GetDlgItem(IDC_LIST_SCAN_DUPP));
     ASSERT_EQ(walked->GetItemCount(), 1);
-    EXPECT_EQ(walked->GetItemText(0, 1), host.Text(L"IDS_ANALYZED", nullptr));
+    EXPECT_EQ(walked->GetItemText(0, 1), DupeText(L"IDS_ANALYZED"));
 
     // Two groups: the photos with equal bytes and the songs; the other photo, the single file
     // and the empty files (not recorded while contents are compared) are not listed.
@@ -504,7 +504,7 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     EXPECT_EQ(results->m_list.GetItemText(0, 4), results->m_list.GetItemText(1, 4));
     EXPECT_NE(results->m_list.GetItemText(1, 4), results->m_list.GetItemText(2, 4));
     EXPECT_FALSE(results->GetDlgItem(IDC_BTN_CLEAN_SYSTEM_DUPP)->IsWindowEnabled());
-    EXPECT_EQ(results->m_strScanStatus, host.Text(L"IDS_SCAN_COMPLETE", nullptr));
+    EXPECT_EQ(results->m_strScanStatus, DupeText(L"IDS_SCAN_COMPLETE"));
 
     // All but the first of each group.
     SelectRow(0);
@@ -559,7 +559,7 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     EXPECT_EQ(finish->m_values[3], L"0");
     EXPECT_EQ(finish->m_values[4], ByteSizeText(8000));
     EXPECT_TRUE(finish->m_bAllRemoved);
-    EXPECT_EQ(finish->m_strHeading, host.Text(L"IDS_DUPFILE_CLEAN_COMPLETE", nullptr));
+    EXPECT_EQ(finish->m_strHeading, DupeText(L"IDS_DUPFILE_CLEAN_COMPLETE"));
     EXPECT_EQ(StoredDword(kLastScanStatusKey, L"NumOfFilesCleanedTillDate"), 2u);
     EXPECT_EQ(welcome->m_nCleanedTotal, 2u);
     Shoot(panel, L"dupes_finish.png");
@@ -608,7 +608,7 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     EXPECT_EQ(finish->m_values[3], L"1");
     EXPECT_EQ(finish->m_values[4], ByteSizeText(3000));
     EXPECT_FALSE(finish->m_bAllRemoved);
-    EXPECT_EQ(finish->m_strHeading, host.Text(L"IDS_DUPFILE_CLEAN_ABORTED", nullptr));
+    EXPECT_EQ(finish->m_strHeading, DupeText(L"IDS_DUPFILE_CLEAN_ABORTED"));
     Shoot(panel, L"dupes_finish_aborted.png");
 
     // The archive holds the removed photo with its folder tree, without the drive.
@@ -638,7 +638,7 @@ TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
     g_whileModal = [&] {
         if (twoStepHeight != 0)
             return;
-        if (HWND grouping = FindOwnWindow(host.Text(L"IDS_GRP_HEAD", nullptr))) {
+        if (HWND grouping = FindOwnWindow(DupeText(L"IDS_GRP_HEAD"))) {
             CRect rect;
             ::GetWindowRect(grouping, &rect);
             twoStepHeight = rect.Height();
@@ -700,7 +700,7 @@ TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
     g_whileModal = [&] {
         if (stopped)
             return;
-        if (HWND grouping = FindOwnWindow(host.Text(L"IDS_GRP_HEAD", nullptr))) {
+        if (HWND grouping = FindOwnWindow(DupeText(L"IDS_GRP_HEAD"))) {
             stopped = true;
             ::SendMessageW(grouping, WM_COMMAND, MAKEWPARAM(IDC_BTN_STOP_DUPP, BN_CLICKED), 0);
         }
