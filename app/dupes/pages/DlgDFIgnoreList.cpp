@@ -74,8 +74,8 @@ BOOL CDlgDFIgnoreList::OnInitDialog() {
     CRect client;
     m_list.GetClientRect(&client);
     m_list.InsertColumn(0, L"Ignore Locations", LVCFMT_LEFT, client.Width() - 17);
-    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES |
-                            LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
+                            LVS_EX_INFOTIP);
     m_list.SetBkColor(RGB(0xFB, 0xFB, 0xFB));
     m_list.SetTextBkColor(RGB(0xFB, 0xFB, 0xFB));
     MakeIconList(m_icons, {1292});
@@ -159,7 +159,8 @@ bool CDlgDFIgnoreList::SaveSettings() {
         return false;
     bool saved = true;
     for (int row = 0; row < m_list.GetItemCount(); ++row)
-        saved = registry.WriteDwordValue(m_list.GetItemText(row, 0), m_list.GetCheck(row) ? 1 : 0) &&
-                saved;
+        saved =
+            registry.WriteDwordValue(m_list.GetItemText(row, 0), m_list.GetCheck(row) ? 1 : 0) &&
+            saved;
     return saved;
 }

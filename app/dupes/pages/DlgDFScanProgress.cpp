@@ -217,8 +217,7 @@ void CDlgDFScanProgress::OnPaint() {
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, FALSE);
-    DrawPageText(&memory, DupeText(L"SCANPROGRESS_DESC"), RECT{22, 54, 570, 90},
-                 kDupeTextColour);
+    DrawPageText(&memory, DupeText(L"SCANPROGRESS_DESC"), RECT{22, 54, 570, 90}, kDupeTextColour);
     DrawPageText(&memory, DupeText(L"IDS_CURRSCANNING"), RECT{22, 318, 570, 336},
                  kDupeHeadingColour, DT_SINGLELINE);
     if (m_rcNote.IsRectEmpty())

@@ -39,8 +39,12 @@ DupeSet SetOfFilter(int filter) {
 }
 
 // Filters in the order of their buttons (7074 to 7079).
-constexpr int kFilterOfButton[6] = {CDlgDFScanResult::kFilterAll, kDupeImage, kDupeMusic,
-                                    kDupeVideo, kDupeDocument, kDupeCompressed};
+constexpr int kFilterOfButton[6] = {CDlgDFScanResult::kFilterAll,
+                                    kDupeImage,
+                                    kDupeMusic,
+                                    kDupeVideo,
+                                    kDupeDocument,
+                                    kDupeCompressed};
 
 CString TimeText(__time64_t time) {
     tm local{};
@@ -103,9 +107,9 @@ BOOL CDlgDFScanResult::OnInitDialog() {
     LoadFourFrameStrip(m_btnCancel, 1076);
     StyleLightTextButton(&m_btnClean);
     StyleDarkTextButton(&m_btnCancel);
-    static constexpr LPCWSTR kTips[6] = {L"IDS_TOOLTIP_ALL",  L"IDS_TOOLTIP_IMAGES",
+    static constexpr LPCWSTR kTips[6] = {L"IDS_TOOLTIP_ALL",   L"IDS_TOOLTIP_IMAGES",
                                          L"IDS_TOOLTIP_MUSIC", L"IDS_TOOLTIP_VIDEO",
-                                         L"IDS_TOOLTIP_DOCS", L"IDS_TOOLTIP_COMPRSS"};
+                                         L"IDS_TOOLTIP_DOCS",  L"IDS_TOOLTIP_COMPRSS"};
     for (int i = 0; i < 6; ++i) {
         m_filterButtons[i].SubclassDlgItem(IDC_BTN_ALL + i, this);
         LoadFourFrameStrip(m_filterButtons[i], 1076);
@@ -132,8 +136,8 @@ BOOL CDlgDFScanResult::OnInitDialog() {
     m_list.InsertColumn(2, DupeText(L"IDS_FS"), LVCFMT_LEFT, width * 10 / 100);
     m_list.InsertColumn(3, DupeText(L"IDS_TIME"), LVCFMT_LEFT, width * 25 / 100);
     m_list.InsertColumn(kGroupColumn, L"Group", LVCFMT_LEFT, width / 1000);
-    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES |
-                            LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
+                            LVS_EX_INFOTIP);
     m_rowIcons.Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8);
     m_list.SetImageList(&m_rowIcons, LVSIL_SMALL);
     if (m_toolTip.GetSafeHwnd() != nullptr)
@@ -224,9 +228,8 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     m_nFilter = filter;
     const std::vector<CDupeFile*>& shown = ShownList();
     m_nDuplicates = static_cast<int>(shown.size());
-    m_strHeading = m_nDuplicates > 0
-                       ? FormatGroupedCount(L"IDS_DUP_NUM_FILES_FOUND", m_nDuplicates)
-                       : DupeText(L"IDS_NO_DUP_FILES_FOUND");
+    m_strHeading = m_nDuplicates > 0 ? FormatGroupedCount(L"IDS_DUP_NUM_FILES_FOUND", m_nDuplicates)
+                                     : DupeText(L"IDS_NO_DUP_FILES_FOUND");
     m_bSuppressItemChange = true;
     m_list.DeleteAllItems();
     m_bSuppressItemChange = false;
@@ -470,8 +473,8 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
     const std::vector<CDupeFile*>& all = DupeHost().Finder().Duplicates(kSetAllFiles);
     m_nChecked = CountCheckedFiles(all);
     m_nCheckedBytes = SumCheckedBytes(all);
-    if (m_nChecked == 0 || m_cleaner.IsValid() &&
-                               ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT)
+    if (m_nChecked == 0 ||
+        m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT)
         return;
     m_nRemovalOption = ReadRemovalOption();
     m_hArchive = nullptr;
@@ -598,8 +601,7 @@ void CDlgDFScanResult::OnPaint() {
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, FALSE);
-    DrawPageText(&memory, m_strScanStatus, RECT{22, 46, 300, 64}, m_clrScanStatus,
-                 DT_SINGLELINE);
+    DrawPageText(&memory, m_strScanStatus, RECT{22, 46, 300, 64}, m_clrScanStatus, DT_SINGLELINE);
     DrawPageText(&memory, m_strHeading, RECT{300, 46, 570, 64}, kDupeHeadingColour,
                  DT_SINGLELINE | DT_RIGHT);
     DrawPageText(&memory, DupeText(L"IDS_VIEW_RES_NOTE"),

@@ -327,8 +327,7 @@ void CDlgDFSelectLocation::OnPaint() {
     DrawPageText(&memory, DupeText(L"SELECT_LOCATION_DESC2"), RECT{349, 54, 570, 74},
                  kDupeTextColour, DT_SINGLELINE);
     DrawPageText(&memory, DupeText(L"IDS_EDIT_MSG"), RECT{22, 373, 372, 393}, kDupeTextColour);
-    DrawPageText(&memory, DupeText(L"IDS_REMOVE_MSG"), RECT{349, 373, 699, 393},
-                 kDupeTextColour);
+    DrawPageText(&memory, DupeText(L"IDS_REMOVE_MSG"), RECT{349, 373, 699, 393}, kDupeTextColour);
     if (m_rcNote.IsRectEmpty())
         m_rcNote = CRect(22, client.Height() - 34, 400, client.Height() + 6);
     DrawPageText(&memory, DupeText(L"IDS_NOTE_SEL_LOCATION"), m_rcNote, kDupeTextColour);

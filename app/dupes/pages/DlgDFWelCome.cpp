@@ -150,8 +150,8 @@ void CDlgDFWelCome::OnPaint() {
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANWELCOME_DESC"), RECT{22, 54, 570, 204}, kDupeTextColour);
-    DrawLabelValueTable(&memory, 22, 319, 4, DupeText(L"IDS_DFF_SYSTEMSUMMARY"), m_labels,
-                        m_values, m_colours);
+    DrawLabelValueTable(&memory, 22, 319, 4, DupeText(L"IDS_DFF_SYSTEMSUMMARY"), m_labels, m_values,
+                        m_colours);
 }
 
 void CDlgDFWelCome::OnSize(UINT, int, int) {

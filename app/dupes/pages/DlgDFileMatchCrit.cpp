@@ -62,7 +62,10 @@ BOOL CDlgDFileMatchCrit::OnInitDialog() {
 }
 
 void CDlgDFileMatchCrit::LayoutControls() {
-    PlaceControls({{58, 79, 500, 18}, {58, 115, 500, 18}, {58, 151, 500, 18}, {58, 187, 500, 18},
+    PlaceControls({{58, 79, 500, 18},
+                   {58, 115, 500, 18},
+                   {58, 151, 500, 18},
+                   {58, 187, 500, 18},
                    {58, 223, 500, 18}},
                   {IDC_CHK_NAMES, IDC_CHK_TIME, IDC_CHK_SAMESIZE, IDC_CHK_BINCOMPARE,
                    IDC_CHK_CRC_FILE_SIZE_LIMIT});
@@ -127,7 +130,7 @@ bool CDlgDFileMatchCrit::SaveSettings() {
     saved = WriteFindOption(L"FILESIZE", IsChecked(IDC_CHK_SAMESIZE) ? 1 : 0) && saved;
     saved = WriteFindOption(L"FILETIME", IsChecked(IDC_CHK_TIME) ? 1 : 0) && saved;
     saved = WriteFindOption(L"FILECRC", IsChecked(IDC_CHK_BINCOMPARE) ? 1 : 0) && saved;
-    saved = WriteFindOption(L"CRCSIZELIMIT", IsChecked(IDC_CHK_CRC_FILE_SIZE_LIMIT) ? 1 : 0) &&
-            saved;
+    saved =
+        WriteFindOption(L"CRCSIZELIMIT", IsChecked(IDC_CHK_CRC_FILE_SIZE_LIMIT) ? 1 : 0) && saved;
     return saved;
 }

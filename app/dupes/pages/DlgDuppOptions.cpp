@@ -26,8 +26,7 @@ ON_COMMAND_RANGE(IDC_TAB_BTN_FIRST, IDC_TAB_BTN_FIRST + CDlgDuppOptions::kTabCou
                  &CDlgDuppOptions::OnTabButton)
 END_MESSAGE_MAP()
 
-CDlgDuppOptions::CDlgDuppOptions(CWnd* parent)
-    : CDlgLeftSideChild(IDD_DLG_DUPP_OPTIONS, parent) {
+CDlgDuppOptions::CDlgDuppOptions(CWnd* parent) : CDlgLeftSideChild(IDD_DLG_DUPP_OPTIONS, parent) {
     TheDupePages().options = this;
 }
 

@@ -121,11 +121,12 @@ void CDlgFilling::OnSize(UINT, int, int) {
         return;
     const struct {
         int id, x, y, w, h;
-    } places[] = {{IDC_ST_PLS_WAIT_DUPP, 53, 95, 120, 28}, {IDC_ST_GRP_DP_FILES, 52, 85, 500, 28},
-                  {IDC_PROGRESS_FILLING, 24, 120, 490, 15}, {IDC_ST_PERC, 375, 141, 28, 20},
-                  {IDC_ST_GROUPED, 403, 140, 120, 20},     {IDC_DUP_FOUND_HEAD, 25, 141, 124, 35},
-                  {IDC_ST_FILLING_HEADING, 149, 141, 200, 20}, {IDC_BTN_CANCEL_DUPP, 375, 209, 120, 28},
-                  {IDC_ANIMATE_DUPP, 25, 81, 25, 36}};
+    } places[] = {
+        {IDC_ST_PLS_WAIT_DUPP, 53, 95, 120, 28},     {IDC_ST_GRP_DP_FILES, 52, 85, 500, 28},
+        {IDC_PROGRESS_FILLING, 24, 120, 490, 15},    {IDC_ST_PERC, 375, 141, 28, 20},
+        {IDC_ST_GROUPED, 403, 140, 120, 20},         {IDC_DUP_FOUND_HEAD, 25, 141, 124, 35},
+        {IDC_ST_FILLING_HEADING, 149, 141, 200, 20}, {IDC_BTN_CANCEL_DUPP, 375, 209, 120, 28},
+        {IDC_ANIMATE_DUPP, 25, 81, 25, 36}};
     for (const auto& place : places) {
         if (CWnd* control = GetDlgItem(place.id))
             control->MoveWindow(place.x, place.y, place.w, place.h);

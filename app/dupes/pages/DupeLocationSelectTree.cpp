@@ -3,7 +3,6 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
-
 IMPLEMENT_DYNAMIC(CDupeLocationSelectTree, CMFCShellTreeCtrl)
 
 BEGIN_MESSAGE_MAP(CDupeLocationSelectTree, CMFCShellTreeCtrl)

@@ -19,8 +19,8 @@ constexpr UINT kBottomStripBitmap = 1019;
 void DrawBottomStrip(CDC* dc, const CRect& client) {
     static CSTBitmap strip(kBottomStripBitmap);
     for (int x = 0; strip.GetWidth() > 0 && x < client.Width(); x += strip.GetWidth())
-        DrawBitmap(dc, x, client.Height() - strip.GetHeight(), strip.GetWidth(),
-                   strip.GetHeight(), &strip, SRCCOPY);
+        DrawBitmap(dc, x, client.Height() - strip.GetHeight(), strip.GetWidth(), strip.GetHeight(),
+                   &strip, SRCCOPY);
 }
 bool IsCheckOrRadio(CWnd* control) {
     wchar_t className[16] = {};
@@ -49,8 +49,7 @@ ON_BN_CLICKED(IDC_BTN_SAVE, &CDupeSettingsTab::OnSave)
 ON_BN_CLICKED(IDC_BTN_SCAN, &CDupeSettingsTab::OnScan)
 END_MESSAGE_MAP()
 
-CDupeSettingsTab::CDupeSettingsTab(UINT templateId, CWnd* parent, LPCWSTR section,
-                                   DupeTabLook look)
+CDupeSettingsTab::CDupeSettingsTab(UINT templateId, CWnd* parent, LPCWSTR section, DupeTabLook look)
     : CDlgBaseWnd(templateId, parent), m_pszSection(section), m_look(std::move(look)) {}
 
 CDupeSettingsTab::~CDupeSettingsTab() {
@@ -112,8 +111,8 @@ void CDupeSettingsTab::OnPaint() {
                      RECT{22, 4, 570, m_look.descriptionBottom}, kDupeTextColour);
     DrawRoundedPanelPlain(&memory, 22, m_look.panelTop, m_look.panelBottom, 545);
     if (m_hIcon != nullptr)
-        ::DrawIconEx(memory.GetSafeHdc(), m_look.icon.x, m_look.icon.y, m_hIcon, 16, 16, 0,
-                     nullptr, DI_NORMAL);
+        ::DrawIconEx(memory.GetSafeHdc(), m_look.icon.x, m_look.icon.y, m_hIcon, 16, 16, 0, nullptr,
+                     DI_NORMAL);
     if (m_look.headingKey != nullptr)
         DrawPageText(&memory, DupeText(m_look.headingKey), m_look.heading, kDupeHeadingColour,
                      DT_SINGLELINE);

@@ -111,8 +111,7 @@ void TrackTextMenu(UINT menuId, std::initializer_list<DupeMenuEntry> entries, HW
     const HMENU popup = ::GetSubMenu(menu, 0);
     for (const DupeMenuEntry& entry : entries)
         ::ModifyMenuW(popup, entry.id, MF_BYCOMMAND | MF_STRING, entry.id, DupeText(entry.key));
-    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, owner,
-                     nullptr);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, owner, nullptr);
     ::DestroyMenu(menu);
 }
 

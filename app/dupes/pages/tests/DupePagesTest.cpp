@@ -219,9 +219,9 @@ protected:
         std::copy(std::begin(pages), std::end(pages), panel->m_pages);
         ASSERT_TRUE(panel->Create(kPanelTemplate, mainWindow.get()));
         panel->MoveWindow(0, 0, kPanelWidth + 600, 490);
-        const UINT templates[] = {IDD_DLG_DF_WELCOME,    IDD_DLG_DF_SELECTLOCATION,
+        const UINT templates[] = {IDD_DLG_DF_WELCOME,      IDD_DLG_DF_SELECTLOCATION,
                                   IDD_DLG_DF_SCANPROGRESS, IDD_DLG_DF_SCANRESULT,
-                                  IDD_DLG_DF_CLEANING,   IDD_DLG_DF_FINISH};
+                                  IDD_DLG_DF_CLEANING,     IDD_DLG_DF_FINISH};
         for (int i = 0; i < 6; ++i) {
             auto* page = static_cast<CDlgBaseWnd*>(pages[i]);
             ASSERT_TRUE(page->Create(templates[i], panel)) << i;
@@ -265,7 +265,8 @@ protected:
         TheDupePages().host = nullptr;
         ::RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
         ::RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
-        EXPECT_TRUE(g_missingTexts.empty()) << "missing text: " << testing::PrintToString(g_missingTexts);
+        EXPECT_TRUE(g_missingTexts.empty())
+            << "missing text: " << testing::PrintToString(g_missingTexts);
     }
 
     void StoreFindOptions(DWORD name, DWORD size, DWORD time, DWORD content) {
@@ -295,8 +296,8 @@ protected:
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &WhileModal);
         Click(locations, IDC_BTN_SCAN);
         EXPECT_TRUE(PumpUntil([&] { return results->IsWindowVisible() != FALSE; }, 60000));
-        EXPECT_TRUE(PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; },
-                              60000));
+        EXPECT_TRUE(
+            PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; }, 60000));
         ::KillTimer(nullptr, timer);
         PumpFor(200);
     }
@@ -305,8 +306,8 @@ protected:
     std::vector<std::pair<std::wstring, bool>> ResultRows() {
         std::vector<std::pair<std::wstring, bool>> rows;
         for (int row = 0; row < results->m_list.GetItemCount(); ++row) {
-            CString path = results->m_list.GetItemText(row, 1) + L"\\" +
-                           results->m_list.GetItemText(row, 0);
+            CString path =
+                results->m_list.GetItemText(row, 1) + L"\\" + results->m_list.GetItemText(row, 0);
             path.MakeLower();
             rows.emplace_back(path.GetString(), results->m_list.GetCheck(row) != FALSE);
         }
@@ -330,8 +331,8 @@ protected:
     DWORD StoredDword(LPCWSTR subkey, LPCWSTR name) {
         DWORD value = 0xFFFFFFFF;
         DWORD size = sizeof value;
-        ::RegGetValueW(HKEY_CURRENT_USER, (appKey + L"\\" + subkey).c_str(), name,
-                       RRF_RT_REG_DWORD, nullptr, &value, &size);
+        ::RegGetValueW(HKEY_CURRENT_USER, (appKey + L"\\" + subkey).c_str(), name, RRF_RT_REG_DWORD,
+                       nullptr, &value, &size);
         return value;
     }
 
@@ -358,7 +359,8 @@ TEST_F(DupeWizard, FreshWelcomeAndTheWayToTheLocations) {
         EXPECT_EQ(welcome->m_values[row], notScanned) << row;
     EXPECT_EQ(welcome->m_nCleanedTotal, 0u);
     EXPECT_EQ(TextOf(welcome), DupeText(L"SCANWELCOME_HEADING"));
-    for (CWnd* page : std::initializer_list<CWnd*>{welcome, locations, progress, results, cleaning, finish}) {
+    for (CWnd* page :
+         std::initializer_list<CWnd*>{welcome, locations, progress, results, cleaning, finish}) {
         CRect client;
         page->GetClientRect(&client);
         EXPECT_EQ(client.Size(), CSize(591, 473)) << "a page keeps its size";
@@ -476,8 +478,8 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     // The search page as the walk begins (photographed before any message is handled).
     panel->SendMessageW(WM_COMMAND, 1201);
     ShootHandle(panel->m_hWnd, L"dupes_progress.png");
-    EXPECT_TRUE(PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; },
-                          60000));
+    EXPECT_TRUE(
+        PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; }, 60000));
     ::KillTimer(nullptr, timer);
     PumpFor(200);
     EXPECT_TRUE(groupingSeen);
@@ -499,8 +501,9 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     wchar_t shortTree[MAX_PATH] = {};
     ASSERT_NE(::GetShortPathNameW(tree.c_str(), shortTree, MAX_PATH), 0u);
     const std::wstring lowerTree = Lower(shortTree);
-    EXPECT_EQ(listed, (std::set<std::wstring>{lowerTree + L"\\a\\photo.jpg", lowerTree + L"\\b\\photo.jpg",
-                                              lowerTree + L"\\a\\song.mp3", lowerTree + L"\\b\\song.mp3"}));
+    EXPECT_EQ(listed,
+              (std::set<std::wstring>{lowerTree + L"\\a\\photo.jpg", lowerTree + L"\\b\\photo.jpg",
+                                      lowerTree + L"\\a\\song.mp3", lowerTree + L"\\b\\song.mp3"}));
     EXPECT_EQ(results->m_list.GetItemText(0, 4), results->m_list.GetItemText(1, 4));
     EXPECT_NE(results->m_list.GetItemText(1, 4), results->m_list.GetItemText(2, 4));
     EXPECT_FALSE(results->GetDlgItem(IDC_BTN_CLEAN_SYSTEM_DUPP)->IsWindowEnabled());
@@ -588,8 +591,8 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     ASSERT_TRUE(rows[1].second && rows[3].second);
 
     // The checked song is held open by another program: it stays and is reported.
-    const HANDLE held = ::CreateFileW(rows[3].first.c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+    const HANDLE held =
+        ::CreateFileW(rows[3].first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     g_messages.clear();
     g_whileModal = nullptr;
@@ -621,8 +624,8 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     for (char& c : narrowEntry)
         if (c == '\\')
             c = '/';
-    EXPECT_NE(Lower(std::wstring(archive.begin(), archive.end())).find(
-                  std::wstring(narrowEntry.begin(), narrowEntry.end())),
+    EXPECT_NE(Lower(std::wstring(archive.begin(), archive.end()))
+                  .find(std::wstring(narrowEntry.begin(), narrowEntry.end())),
               std::wstring::npos);
 }
 
@@ -744,8 +747,8 @@ TEST_F(DupeWizard, SavedResultLoadsAgainIntoTheResultsPage) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &WhileModal);
     results->m_nFilter = CDlgDFScanResult::kFilterNone;
     options.m_lastScans.SendMessageW(WM_COMMAND, MAKEWPARAM(IDC_BUTTON_LOAD, BN_CLICKED));
-    EXPECT_TRUE(PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; },
-                          30000));
+    EXPECT_TRUE(
+        PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; }, 30000));
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(results->m_list.GetItemCount(), 4);
     EXPECT_GE(host.duplicatesTabShown, 1);
@@ -797,8 +800,8 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     types.CheckDlgButton(IDC_CHK_SEARCH_ALL, BST_UNCHECKED);
     Click(&types, IDC_CHK_SEARCH_ALL);
     EXPECT_TRUE(types.GetDlgItem(IDC_CHK_MUSIC_FILES)->IsWindowEnabled());
-    for (int id : {IDC_CHK_MUSIC_FILES, IDC_CHK_VIDEO_FILES, IDC_CHK_IMAGE_FILES,
-                   IDC_CHK_DOC_FILES, IDC_CHK_COMPRESS_FILES})
+    for (int id : {IDC_CHK_MUSIC_FILES, IDC_CHK_VIDEO_FILES, IDC_CHK_IMAGE_FILES, IDC_CHK_DOC_FILES,
+                   IDC_CHK_COMPRESS_FILES})
         types.CheckDlgButton(id, BST_UNCHECKED);
     Click(&types, IDC_BTN_SAVE);
     PumpFor(200);
