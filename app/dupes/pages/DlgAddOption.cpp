@@ -34,14 +34,7 @@ BOOL CDlgAddOption::OnInitDialog() {
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
-    if (CWnd* main = DupeHost().MainWindow()) {
-        CRect mainRect, rect;
-        main->GetWindowRect(&mainRect);
-        GetWindowRect(&rect);
-        SetWindowPos(nullptr, mainRect.left + (mainRect.Width() - rect.Width()) / 2,
-                     mainRect.top + (mainRect.Height() - rect.Height()) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    CentreOverMainWindow(this);
     return TRUE;
 }
 

@@ -41,6 +41,14 @@ bool ReadStoredPath(HKEY key, LPCWSTR name, CString& path) {
     return !path.IsEmpty();
 }
 
+// The short (8.3) form of a path, or the path when it has none.
+CString ShortFormOf(const CString& path) {
+    wchar_t shortPath[MAX_PATH] = {};
+    if (::GetShortPathNameW(path, shortPath, MAX_PATH) != 0 && shortPath[0] != L'\0')
+        return shortPath;
+    return path;
+}
+
 void DrawFrameAround(CDC* dc, CWnd* page, CWnd* control) {
     CRect rect;
     control->GetWindowRect(&rect);
@@ -198,22 +206,23 @@ bool CDlgDFSelectLocation::IsInWindowsFolder(const CString& path) {
     return lowerPath.Find(lowerWindows) == 0;
 }
 
+void CDlgDFSelectLocation::Refuse(LPCWSTR messageKey) {
+    DupeMessage(messageKey, MB_ICONHAND);
+    SetDlgItemText(IDC_EDIT_LOCATION, L"");
+}
+
 void CDlgDFSelectLocation::AddFromEdit() {
     CString path;
     GetDlgItemText(IDC_EDIT_LOCATION, path);
     if (path.IsEmpty() || !IsExistingFolder(path))
         return;
-    wchar_t shortPath[MAX_PATH] = {};
-    if (::GetShortPathNameW(path, shortPath, MAX_PATH) != 0 && shortPath[0] != L'\0')
-        path = shortPath;
+    path = ShortFormOf(path);
     if (OverlapsListed(path)) {
-        DupeMessage(L"IDS_EXISTS", MB_ICONHAND);
-        SetDlgItemText(IDC_EDIT_LOCATION, L"");
+        Refuse(L"IDS_EXISTS");
         return;
     }
     if (IsInWindowsFolder(path)) {
-        DupeMessage(L"IDS_WIN_CANT_ADD", MB_ICONHAND);
-        SetDlgItemText(IDC_EDIT_LOCATION, L"");
+        Refuse(L"IDS_WIN_CANT_ADD");
         return;
     }
     if (!path.IsEmpty() && ::PathFileExistsW(path)) {
@@ -228,16 +237,12 @@ void CDlgDFSelectLocation::AddFromTree() {
     if (!m_tree.GetItemPath(path) || path.IsEmpty() || !IsExistingFolder(path))
         return;
     if (IsInWindowsFolder(path)) {
-        DupeMessage(L"IDS_WIN_CANT_ADD", MB_ICONHAND);
-        SetDlgItemText(IDC_EDIT_LOCATION, L"");
+        Refuse(L"IDS_WIN_CANT_ADD");
         return;
     }
-    wchar_t shortPath[MAX_PATH] = {};
-    if (::GetShortPathNameW(path, shortPath, MAX_PATH) != 0 && shortPath[0] != L'\0')
-        path = shortPath;
+    path = ShortFormOf(path);
     if (OverlapsListed(path)) {
-        DupeMessage(L"IDS_EXISTS", MB_ICONHAND);
-        SetDlgItemText(IDC_EDIT_LOCATION, L"");
+        Refuse(L"IDS_EXISTS");
     } else {
         AddRow(path);
     }

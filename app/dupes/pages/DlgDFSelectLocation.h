@@ -33,6 +33,8 @@ public:
 
 protected:
     void AddRow(const CString& path);
+    // Shows the message of `messageKey` and empties the path box.
+    void Refuse(LPCWSTR messageKey);
     void AddFromEdit();
     void AddFromTree();
     void RemoveSelected();

@@ -62,14 +62,7 @@ BOOL CDlgGroupingSorting::OnInitDialog() {
     SetDlgItemText(IDC_STATIC_CRC_FILE_NAME, L"");
     finder.SetDigestFileWindow(::GetDlgItem(m_hWnd, IDC_STATIC_CRC_FILE_NAME));
     finder.SetGroupingStepHook(&CDlgGroupingSorting::OnGroupingWalkBegins, m_hWnd);
-    if (CWnd* main = DupeHost().MainWindow()) {
-        CRect mainRect, rect;
-        main->GetWindowRect(&mainRect);
-        GetWindowRect(&rect);
-        SetWindowPos(nullptr, mainRect.left + (mainRect.Width() - rect.Width()) / 2,
-                     mainRect.top + (mainRect.Height() - rect.Height()) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    CentreOverMainWindow(this);
     CDlgDFScanResult* results = TheDupePages().results;
     if (results != nullptr)
         results->AttachGroupingWindow(this, &m_percentBar);

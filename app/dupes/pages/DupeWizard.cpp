@@ -125,3 +125,15 @@ void LoadFourFrameStrip(CHoverButton& button, UINT stripId) {
     button.m_bHasDisabledState = true;
     button.LoadBitmap(stripId);
 }
+
+void CentreOverMainWindow(CWnd* popup) {
+    CWnd* main = DupeHost().MainWindow();
+    if (main == nullptr || main->GetSafeHwnd() == nullptr)
+        return;
+    CRect mainRect, rect;
+    main->GetWindowRect(&mainRect);
+    popup->GetWindowRect(&rect);
+    popup->SetWindowPos(nullptr, mainRect.left + (mainRect.Width() - rect.Width()) / 2,
+                        mainRect.top + (mainRect.Height() - rect.Height()) / 2, 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

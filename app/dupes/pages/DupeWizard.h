@@ -118,3 +118,5 @@ CSize ClientSizeOf(CWnd* window);
 // Loads a button's state strip of four frames (normal, pressed, hover, disabled).
 class CHoverButton;
 void LoadFourFrameStrip(CHoverButton& button, UINT stripId);
+// Centres a pop-up over the main window.
+void CentreOverMainWindow(CWnd* popup);
