@@ -30,9 +30,11 @@
 
 #include <sddl.h>
 
+#include <atomic>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -699,19 +701,25 @@ TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
     panel->SendMessageW(WM_COMMAND, 1200);
     PumpFor(100);
     AddLocation(many);
-    bool stopped = false;
-    g_whileModal = [&] {
-        if (stopped)
-            return;
-        if (HWND grouping = FindOwnWindow(DupeText(L"IDS_GRP_HEAD"))) {
-            stopped = true;
-            ::SendMessageW(grouping, WM_COMMAND, MAKEWPARAM(IDC_BTN_STOP_DUPP, BN_CLICKED), 0);
+    // A watcher presses Stop as soon as the grouping window is up: a posted click comes before
+    // the timers, which the grouping's stream of progress messages holds back.
+    std::atomic<bool> stopped{false};
+    const CString title = DupeText(L"IDS_GRP_HEAD");
+    std::thread watcher([&] {
+        const ULONGLONG end = ::GetTickCount64() + 60000;
+        while (!stopped && ::GetTickCount64() < end) {
+            if (HWND grouping = ::FindWindowW(nullptr, title)) {
+                ::PostMessageW(grouping, WM_COMMAND, MAKEWPARAM(IDC_BTN_STOP_DUPP, BN_CLICKED), 0);
+                stopped = true;
+            }
+            ::Sleep(1);
         }
-    };
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &WhileModal);
+    });
     Click(locations, IDC_BTN_SCAN);
-    ASSERT_TRUE(PumpUntil([&] { return stopped && welcome->IsWindowVisible() != FALSE; }, 60000));
-    ::KillTimer(nullptr, timer);
+    const bool back =
+        PumpUntil([&] { return stopped && welcome->IsWindowVisible() != FALSE; }, 60000);
+    watcher.join();
+    ASSERT_TRUE(back);
     EXPECT_TRUE(host.mainControlsEnabled) << "Stop gives the main window back";
     EXPECT_EQ(results->m_nFilter, CDlgDFScanResult::kFilterNone) << "nothing listed";
 
