@@ -760,6 +760,27 @@ TEST_F(DupeWizard, SavedResultLoadsAgainIntoTheResultsPage) {
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(results->m_list.GetItemCount(), 4);
     EXPECT_GE(host.duplicatesTabShown, 1);
+
+    // A damaged result file (a count of records that are not there) is refused and said so;
+    // the finder keeps what it holds.
+    WriteBytes(data / L"LastScan_1_1_1_1_1_2020.dat", std::string("\x09\0\0\0\1\1\0\0\0\1\1", 11));
+    options.SelectTab(0);
+    options.SelectTab(4);
+    ASSERT_EQ(options.m_lastScans.m_list.GetItemCount(), 2);
+    int damaged = 0;
+    while (damaged < 2 &&
+           options.m_lastScans.m_list.GetItemText(damaged, 0) != L"LastScan_1_1_1_1_1_2020")
+        ++damaged;
+    ASSERT_LT(damaged, 2);
+    options.m_lastScans.m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    options.m_lastScans.m_list.SetItemState(damaged, LVIS_SELECTED, LVIS_SELECTED);
+    g_messages.clear();
+    const size_t held = host.finder.Duplicates(kSetAllFiles).size();
+    options.m_lastScans.SendMessageW(WM_COMMAND, MAKEWPARAM(IDC_BUTTON_LOAD, BN_CLICKED));
+    PumpFor(200);
+    EXPECT_TRUE(Said(L"IDS_LAST_SCAN_NOT_LOADED"));
+    EXPECT_EQ(host.finder.Duplicates(kSetAllFiles).size(), held);
+    EXPECT_EQ(results->m_list.GetItemCount(), 4);
     options.DestroyWindow();
 }
 
