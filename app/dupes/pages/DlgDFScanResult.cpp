@@ -263,9 +263,7 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     }
 }
 
-void CDlgDFScanResult::AttachFillingWindow(CDlgFilling* window, CProgressCtrl* bar,
-                                           CWnd* percentText) {
-    m_pFilling = window;
+void CDlgDFScanResult::AttachFillingWindow(CProgressCtrl* bar, CWnd* percentText) {
     m_pFillingBar = bar;
     m_pFillingPercent = percentText;
 }

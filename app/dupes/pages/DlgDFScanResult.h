@@ -18,7 +18,6 @@
 #include <vector>
 
 class CDlgGroupingSorting;
-class CDlgFilling;
 
 class CDlgDFScanResult : public CDlgLeftSideChild {
     DECLARE_DYNAMIC(CDlgDFScanResult)
@@ -39,7 +38,8 @@ public:
     // The grouping's progress (on the grouping thread); `page` is this page.
     static void GroupingCallback(BOOL done, int percent, LPVOID page);
     void AttachGroupingWindow(CDlgGroupingSorting* window, CProgressCtrl* percentBar);
-    void AttachFillingWindow(CDlgFilling* window, CProgressCtrl* bar, CWnd* percentText);
+    // The filling window's progress bar and percentage text (null when it closes).
+    void AttachFillingWindow(CProgressCtrl* bar, CWnd* percentText);
     // Fills the list from the current filter's duplicates; true when done (also when stopped).
     bool FillingProcess();
     // The walk's outcome line.
@@ -105,7 +105,6 @@ protected:
     std::atomic<HWND> m_hGroupingWindow{nullptr};
     std::atomic<HWND> m_hGroupingBar{nullptr};
     std::atomic<int> m_nLastPercent{-1};
-    CDlgFilling* m_pFilling = nullptr;
     CProgressCtrl* m_pFillingBar = nullptr;
     CWnd* m_pFillingPercent = nullptr;
     HZIP m_hArchive = nullptr;

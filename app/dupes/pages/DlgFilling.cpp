@@ -65,7 +65,7 @@ void CDlgFilling::OnShowWindow(BOOL show, UINT status) {
     m_animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
     m_progress.SetRange(0, 100);
     if (CDlgDFScanResult* results = TheDupePages().results) {
-        results->AttachFillingWindow(this, &m_progress, GetDlgItem(IDC_ST_PERC));
+        results->AttachFillingWindow(&m_progress, GetDlgItem(IDC_ST_PERC));
         SetDlgItemText(IDC_ST_FILLING_HEADING, results->m_strHeading);
     }
 }
@@ -77,7 +77,7 @@ void CDlgFilling::OnTimer(UINT_PTR id) {
     CDlgDFScanResult* results = TheDupePages().results;
     if (results == nullptr || results->FillingProcess()) {
         if (results != nullptr) {
-            results->AttachFillingWindow(nullptr, nullptr, nullptr);
+            results->AttachFillingWindow(nullptr, nullptr);
             results->ShowList(true);
         }
         EndDialog(IDOK);

@@ -21,10 +21,8 @@ public:
 
     BOOL OnInitDialog() override;
     void SetStep(int stepType);
-    int StepCount() const { return m_nStepCount; }
     // The step the grouping walk of each set is in (2 of 2, or 2 of 3).
     int GroupingStep() const { return m_nStepCount == 2 ? 1 : 2; }
-    int LastStep() const { return m_nStepCount; }
     void OnStop();
 
     int m_nStepCount = 2;
