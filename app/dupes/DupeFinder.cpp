@@ -335,7 +335,8 @@ unsigned __stdcall CDupeFinder::GroupingThreadProc(void* parameter) {
 void CDupeFinder::RunGrouping(const CDupeFinderCalculatorParams& params) {
     m_pfnCallback = params.pfnCallback;
     m_pUserValue = params.pUserValue;
-    m_keepRunning = true;
+    // The keep-running flag was set by StartGrouping: a stop that came before this thread
+    // began must hold.
     m_nGroupingSteps = 0;
     m_nPercent = 0;
     m_nTotalRecords = TotalRecords();

@@ -45,17 +45,11 @@ constexpr const wchar_t* kBuiltInIgnoreFolders[] = {
     L"\\msocache\\",
 };
 
-CString SubkeyPath(LPCWSTR subkey) {
-    CString path = GetAppRegistryKey();
-    AppendPath(path, subkey);
-    return path;
-}
-
 // The read-with-default rule: a missing value is stored as the default; a key that cannot be
 // opened or created gives the default and stores nothing.
 DWORD ReadWithDefault(LPCWSTR subkey, LPCWSTR name, DWORD defaultValue) {
     CRegistry registry(HKEY_CURRENT_USER);
-    if (!registry.Open(HKEY_CURRENT_USER, SubkeyPath(subkey), true))
+    if (!registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(subkey), true))
         return defaultValue;
     if (registry.ValueExists(name)) {
         DWORD value = 0;
@@ -67,11 +61,17 @@ DWORD ReadWithDefault(LPCWSTR subkey, LPCWSTR name, DWORD defaultValue) {
 
 bool WriteDwordAt(LPCWSTR subkey, LPCWSTR name, DWORD value) {
     CRegistry registry(HKEY_CURRENT_USER);
-    return registry.Open(HKEY_CURRENT_USER, SubkeyPath(subkey), true) &&
+    return registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(subkey), true) &&
            registry.WriteDwordValue(name, value);
 }
 
 } // namespace
+
+CString DupeSettingsKeyPath(LPCWSTR subkey) {
+    CString path = GetAppRegistryKey();
+    AppendPath(path, subkey);
+    return path;
+}
 
 DWORD ReadFindOption(LPCWSTR name, DWORD defaultValue) {
     return ReadWithDefault(kFindOptionsKey, name, defaultValue);
@@ -125,7 +125,7 @@ void ReadIgnoreListForScan(CStringArray& list) {
     list.RemoveAll();
     CRegistry registry(HKEY_CURRENT_USER);
     registry.SetAccess(KEY_READ);
-    if (registry.Open(HKEY_CURRENT_USER, SubkeyPath(kIgnoreListKey), false) &&
+    if (registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(kIgnoreListKey), false) &&
         EnumRegValueNames(registry.GetKey(), list) > 0)
         return;
     list.RemoveAll();
@@ -143,7 +143,7 @@ bool WriteRemovalOption(DWORD option) {
 CString ReadBackupFolder() {
     CRegistry registry(HKEY_CURRENT_USER);
     CString folder;
-    if (!registry.Open(HKEY_CURRENT_USER, SubkeyPath(kRemovalOptionsKey), true) ||
+    if (!registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(kRemovalOptionsKey), true) ||
         !registry.ValueExists(L"Location_Name") || !registry.ReadString(L"Location_Name", folder))
         return CString();
     return folder;
@@ -151,7 +151,7 @@ CString ReadBackupFolder() {
 
 bool WriteBackupFolder(LPCWSTR folder) {
     CRegistry registry(HKEY_CURRENT_USER);
-    return registry.Open(HKEY_CURRENT_USER, SubkeyPath(kRemovalOptionsKey), true) &&
+    return registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(kRemovalOptionsKey), true) &&
            registry.WriteString(L"Location_Name", folder);
 }
 

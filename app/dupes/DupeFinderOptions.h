@@ -17,6 +17,11 @@ inline constexpr wchar_t kFindOptionsKey[] = L"FindOptions";
 inline constexpr wchar_t kFilesToSearchKey[] = L"FilesToSearch";
 inline constexpr wchar_t kIgnoreListKey[] = L"IgnoreListDupp";
 inline constexpr wchar_t kRemovalOptionsKey[] = L"RemovalOptions";
+inline constexpr wchar_t kSelectedLocationsKey[] = L"Selected";
+inline constexpr wchar_t kLastScanStatusKey[] = L"LastScanStatusDFR";
+
+// The path of a subkey of the application's key (under HKEY_CURRENT_USER).
+CString DupeSettingsKeyPath(LPCWSTR subkey);
 
 // Removal choices.
 enum DupeRemovalOption : DWORD { kRemoveToRecycleBin = 1, kRemoveWithZipBackup = 2 };

@@ -540,6 +540,32 @@ ICONS = {
 # Animations: id -> (width, height, frames)
 ANIMATIONS = {1408: (134, 13, 8), 5021: (134, 13, 8), 1398: (134, 13, 8)}
 
+# The duplicate finder: the locations page's arrow button (four frames: normal, pressed,
+# hover, disabled, a right arrow on each), the finish page's summary header, the settings
+# host's tab buttons and the scan and cleaning animations.
+def arrow_strip(width, height):
+    strip = push_strip(width, height, 4, BLUE_STATES, BLUE_EDGES)
+    for i in range(4):
+        pen = glyphs.Pen(strip, i * width + (width - 16) / 2, (height - 16) / 2, 16, WHITE)
+        pen.line([(5, 12), (18, 12)], 3)
+        pen.line([(12, 6), (18, 12), (12, 18)], 3)
+    return strip
+
+
+def summary_picture(size):
+    """The duplicates glyph on white (drawn with SRCAND beside the summary's rows)."""
+    c = Canvas(size, size, WHITE)
+    glyphs.duplicates(glyphs.Pen(c, size * 0.1, size * 0.1, size * 0.8, BLUE), WHITE)
+    return c
+
+
+BITMAPS.update({
+    7063: lambda: arrow_strip(27, 24),
+    7070: lambda: summary_picture(96),
+    6053: blue_strip(78, 29),
+})
+ANIMATIONS.update({1399: (134, 13, 8), 1401: (134, 13, 8)})
+
 HAND_CURSOR = 1228
 
 
