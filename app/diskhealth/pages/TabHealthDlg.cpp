@@ -1,0 +1,80 @@
+#include "TabHealthDlg.h"
+
+#include "DiskPageTexts.h"
+#include "DiskPagesResource.h"
+#include "DriveCombo.h"
+#include "PhysicalDiskReader.h"
+#include "SmartAttributeNames.h"
+
+namespace {
+constexpr wchar_t kSection[] = L"IDD_HEALTH_TAB";
+} // namespace
+
+BEGIN_MESSAGE_MAP(CTabHealthDlg, CDiskToolsPage)
+ON_WM_SIZE()
+ON_CBN_SELCHANGE(IDC_COMBO_PHYSICAL_DISK, &CTabHealthDlg::OnDriveComboChange)
+ON_MESSAGE(kDriveSelectionChanged, &CTabHealthDlg::OnDriveSelectionChanged)
+ON_BN_CLICKED(IDC_REFRESHATTR, &CTabHealthDlg::OnRefresh)
+END_MESSAGE_MAP()
+
+CTabHealthDlg::CTabHealthDlg(CWnd* parent) : CDiskToolsPage(IDD_HEALTH_TAB, parent) {}
+
+BOOL CTabHealthDlg::OnInitDialog() {
+    CDiskToolsPage::OnInitDialog();
+    SetWindowText(AppText(L"TOOLTAB2DESC", kDiskToolsSection));
+    SetUpTextButton(m_refreshButton, IDC_REFRESHATTR, L"IDC_REFRESHATTR", kSection);
+    SetUpDriveCombo(kSection);
+    SetUpReportList(m_attributeList, IDC_LIST_ATTRIBUTES,
+                    {{L"IDS_ID_DI", 190, LVCFMT_LEFT},
+                     {L"IDS_CURRENT_DI", 50, LVCFMT_LEFT},
+                     {L"IDS_WORST_DI", 50, LVCFMT_LEFT},
+                     {L"IDS_THRESHOLD_DI", 50, LVCFMT_LEFT},
+                     {L"IDS_DATA_DI", 100, LVCFMT_LEFT},
+                     {L"IDS_FLAGS_DI", 50, LVCFMT_LEFT},
+                     {L"IDS_STATUS_DI", 50, LVCFMT_LEFT}});
+    CRect client;
+    GetClientRect(&client);
+    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    FillSmartAttributes();
+    return TRUE;
+}
+
+void CTabHealthDlg::OnSize(UINT, int cx, int cy) {
+    if (!m_attributeList.GetSafeHwnd())
+        return;
+    PlaceControl(IDC_LIST_ATTRIBUTES, 22, 72, cx - 44, cy - 72 - 52);
+    PlaceControl(IDC_REFRESHATTR, cx - 137, cy - 41, 120, 28);
+}
+
+LRESULT CTabHealthDlg::OnDriveSelectionChanged(WPARAM, LPARAM) {
+    FillSmartAttributes();
+    return 0;
+}
+
+void CTabHealthDlg::OnRefresh() {
+    DiskToolsState& state = GetDiskToolsState();
+    if (state.tables && state.api) {
+        CWaitCursor wait;
+        static_cast<void>(EnumerateVolumes(*state.api, state.tables->volumes));
+        static_cast<void>(
+            ReadPhysicalDrivesInfo(*state.api, state.tables->drives, state.tables->volumes));
+    }
+    FillSmartAttributes();
+}
+
+void CTabHealthDlg::FillSmartAttributes() {
+    m_attributeList.DeleteAllItems();
+    const PhysicalDriveInfo* drive = SelectedDrive();
+    if (!drive)
+        return;
+    for (const SmartAttributeText& slot : drive->attributes) {
+        if (slot.id == -1)
+            continue;
+        AppendListRow(m_attributeList, {SmartAttributeName(slot.id), slot.current, slot.worst,
+                                        slot.threshold, slot.rawData, slot.flags, slot.status});
+    }
+    if (m_attributeList.GetItemCount() == 0) {
+        AppendListRow(m_attributeList, {AppText(L"IDS_NO_SMART_DATA", L"")});
+        AppendListRow(m_attributeList, {AppText(L"IDS_CAUSES_SMART_DATA", L"")});
+    }
+}
