@@ -9,6 +9,7 @@
 
 BEGIN_MESSAGE_MAP(CDiskToolsPage, CDlgLeftSideChild)
 ON_WM_PAINT()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 const PhysicalDriveInfo* CDiskToolsPage::SelectedDrive() {
@@ -24,6 +25,17 @@ void CDiskToolsPage::OnPaint() {
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, FALSE);
+}
+
+void CDiskToolsPage::LayOutPage() {
+    CRect client;
+    GetClientRect(&client);
+    Layout(client.Width(), client.Height());
+}
+
+// A late WM_SIZE may still carry the template's size: the real client area counts.
+void CDiskToolsPage::OnSize(UINT, int, int) {
+    LayOutPage();
 }
 
 void CDiskToolsPage::PlaceControl(int id, int x, int y, int width, int height) {

@@ -29,6 +29,10 @@ public:
 
 protected:
     void OnPaint();
+    // Places the page's controls for its client area (on every size change).
+    virtual void Layout(int cx, int cy) = 0;
+    void LayOutPage();
+    void OnSize(UINT type, int cx, int cy);
     void PlaceControl(int id, int x, int y, int width, int height);
     // Grid lines and full-row selection, then the columns.
     void SetUpReportList(CListCtrl& list, int id, std::initializer_list<ListColumn> columns);

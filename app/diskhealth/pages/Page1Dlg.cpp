@@ -79,7 +79,6 @@ private:
 
 BEGIN_MESSAGE_MAP(CPage1Dlg, CDiskToolsPage)
 ON_WM_PAINT()
-ON_WM_SIZE()
 ON_BN_CLICKED(IDC_BTN_START_DISKDOC, &CPage1Dlg::OnBnClickedStartDiskCheck)
 END_MESSAGE_MAP()
 
@@ -123,7 +122,7 @@ BOOL CPage1Dlg::OnInitDialog() {
     }
     FillDriveList();
     RestoreCheckedDrives();
-    Layout();
+    LayOutPage();
     return TRUE;
 }
 
@@ -182,21 +181,15 @@ void CPage1Dlg::OnBnClickedStartDiskCheck() {
     CRegistryBootExecuteStore store;
     CRegistryLastScanDate lastScanDate;
     m_lastOutcome = StartDiskCheck(TickedLetters(), dialogs, store, lastScanDate);
-    Layout();
+    LayOutPage();
 }
 
-void CPage1Dlg::OnSize(UINT, int, int) {
-    Layout();
-}
-
-void CPage1Dlg::Layout() {
+void CPage1Dlg::Layout(int cx, int) {
     if (!m_driveList.GetSafeHwnd())
         return;
-    CRect client;
-    GetClientRect(&client);
-    PlaceControl(IDC_ST_DRIVE, 27, 100, client.Width() - 52, 30);
-    PlaceControl(IDC_LIST_CHECK_DRIVES, 27, 132, client.Width() - 52, 90);
-    PlaceControl(IDC_ST_PAGE1_LABEL, 27, 224, client.Width() - 52, 18);
+    PlaceControl(IDC_ST_DRIVE, 27, 100, cx - 52, 30);
+    PlaceControl(IDC_LIST_CHECK_DRIVES, 27, 132, cx - 52, 90);
+    PlaceControl(IDC_ST_PAGE1_LABEL, 27, 224, cx - 52, 18);
     PlaceControl(IDC_BTN_START_DISKDOC, 185, 248, 222, 52);
 }
 

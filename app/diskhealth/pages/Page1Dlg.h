@@ -28,7 +28,6 @@ public:
 
 protected:
     void OnPaint();
-    void OnSize(UINT type, int cx, int cy);
+    void Layout(int cx, int cy) override;
     void OnBnClickedStartDiskCheck();
-    void Layout();
 };

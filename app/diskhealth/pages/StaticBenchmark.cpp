@@ -18,7 +18,9 @@ constexpr uint64_t kScaleStep = 10485760; // 10 MiB/s
 constexpr uint64_t kGridStep = 5242880;   // 5 MiB/s
 constexpr uint64_t kEmptyScale = 52428800;
 constexpr int kLeftMargin = 34;
-constexpr int kRightMargin = 34;
+constexpr int kRightMargin = 46;
+// More bands than this would run together: the band then spans several grid steps.
+constexpr uint64_t kMostBands = 20;
 constexpr int kTopMargin = 10;
 constexpr int kBottomMargin = 8;
 
@@ -94,8 +96,9 @@ void CStaticBenchmark::Draw(CDC& dc, const CRect& client) {
 
     // Horizontal grid in the two greys in turn, labelled in MB/s on the left.
     dc.SetTextColor(kGrey);
+    const uint64_t bandStep = kGridStep * ((scale / kGridStep + kMostBands - 1) / kMostBands);
     int band = 0;
-    for (uint64_t rate = 0; rate <= scale; rate += kGridStep, ++band) {
+    for (uint64_t rate = 0; rate <= scale; rate += bandStep, ++band) {
         const int y = yOfRate(rate);
         PenOf pen(dc, band % 2 ? kLightGrey : kGrey);
         Line(dc, plot.left, y, plot.right, y);

@@ -38,7 +38,6 @@ FILETIME Now() {
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTabBenchmarkDlg, CDiskToolsPage)
-ON_WM_SIZE()
 ON_WM_DESTROY()
 ON_WM_SHOWWINDOW()
 ON_WM_ERASEBKGND()
@@ -68,14 +67,12 @@ BOOL CTabBenchmarkDlg::OnInitDialog() {
         state.benchmark->Clear();
     if (state.api)
         m_run = std::make_unique<CBenchmarkRun>(*state.api, static_cast<CBenchmarkSink&>(*this));
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    LayOutPage();
     OnDriveSelected();
     return TRUE;
 }
 
-void CTabBenchmarkDlg::OnSize(UINT, int cx, int cy) {
+void CTabBenchmarkDlg::Layout(int cx, int cy) {
     if (!m_graph.GetSafeHwnd())
         return;
     PlaceControl(IDC_BENCHMARK_GRAPH, 22, 72, kFigureColumn - 22 - 12, cy - 72 - 52);

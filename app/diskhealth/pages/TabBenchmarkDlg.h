@@ -31,7 +31,7 @@ public:
     CHoverButtonWithText m_startButton;
 
 protected:
-    void OnSize(UINT type, int cx, int cy);
+    void Layout(int cx, int cy) override;
     void OnDestroy();
     void OnShowWindow(BOOL show, UINT status);
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }

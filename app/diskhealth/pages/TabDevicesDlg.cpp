@@ -9,7 +9,6 @@ constexpr wchar_t kSection[] = L"IDD_DEVICES_TAB";
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTabDevicesDlg, CDiskToolsPage)
-ON_WM_SIZE()
 ON_BN_CLICKED(IDC_REFRESDEVICE, &CTabDevicesDlg::OnRefresh)
 ON_BN_CLICKED(IDC_USBONLY, &CTabDevicesDlg::OnRefresh)
 ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_DEVICES, &CTabDevicesDlg::OnDeviceItemChanged)
@@ -31,14 +30,12 @@ BOOL CTabDevicesDlg::OnInitDialog() {
                     {{L"IDS_TYPE_DD", 200, LVCFMT_LEFT}, {L"IDS_NAME_DD", 300, LVCFMT_LEFT}});
     SetUpReportList(m_propertyList, IDC_LIST_DEVICE_PROPERTIES,
                     {{L"IDS_PROPERTY_DD", 150, LVCFMT_LEFT}, {L"IDS_TYPE_DD", 350, LVCFMT_LEFT}});
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    LayOutPage();
     EnumerateStorageDevices(false);
     return TRUE;
 }
 
-void CTabDevicesDlg::OnSize(UINT, int cx, int cy) {
+void CTabDevicesDlg::Layout(int cx, int cy) {
     if (!m_propertyList.GetSafeHwnd())
         return;
     PlaceControl(IDC_USBONLY, 22, 44, 300, 20);

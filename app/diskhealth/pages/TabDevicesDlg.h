@@ -26,7 +26,7 @@ public:
     std::vector<StorageDevice> m_devices;
 
 protected:
-    void OnSize(UINT type, int cx, int cy);
+    void Layout(int cx, int cy) override;
     void OnRefresh();
     void OnDeviceItemChanged(NMHDR* header, LRESULT* result);
 };

@@ -11,7 +11,6 @@ constexpr wchar_t kSection[] = L"IDD_HEALTH_TAB";
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTabHealthDlg, CDiskToolsPage)
-ON_WM_SIZE()
 ON_CBN_SELCHANGE(IDC_COMBO_PHYSICAL_DISK, &CTabHealthDlg::OnDriveComboChange)
 ON_MESSAGE(kDriveSelectionChanged, &CTabHealthDlg::OnDriveSelectionChanged)
 ON_BN_CLICKED(IDC_REFRESHATTR, &CTabHealthDlg::OnRefresh)
@@ -32,14 +31,12 @@ BOOL CTabHealthDlg::OnInitDialog() {
                      {L"IDS_DATA_DI", 100, LVCFMT_LEFT},
                      {L"IDS_FLAGS_DI", 50, LVCFMT_LEFT},
                      {L"IDS_STATUS_DI", 50, LVCFMT_LEFT}});
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    LayOutPage();
     FillSmartAttributes();
     return TRUE;
 }
 
-void CTabHealthDlg::OnSize(UINT, int cx, int cy) {
+void CTabHealthDlg::Layout(int cx, int cy) {
     if (!m_attributeList.GetSafeHwnd())
         return;
     PlaceControl(IDC_LIST_ATTRIBUTES, 22, 72, cx - 44, cy - 72 - 52);

@@ -17,7 +17,7 @@ public:
     CHoverButtonWithText m_refreshButton;
 
 protected:
-    void OnSize(UINT type, int cx, int cy);
+    void Layout(int cx, int cy) override;
     LRESULT OnDriveSelectionChanged(WPARAM, LPARAM);
     // Reads the volumes and drives again, then refills.
     void OnRefresh();

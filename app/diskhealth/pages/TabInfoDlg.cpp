@@ -40,7 +40,6 @@ CString Number(const wchar_t* format, uint64_t value) {
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTabInfoDlg, CDiskToolsPage)
-ON_WM_SIZE()
 ON_WM_SHOWWINDOW()
 ON_CBN_SELCHANGE(IDC_COMBO_PHYSICAL_DISK, &CTabInfoDlg::OnDriveComboChange)
 ON_MESSAGE(kDriveSelectionChanged, &CTabInfoDlg::OnDriveSelectionChanged)
@@ -70,14 +69,12 @@ BOOL CTabInfoDlg::OnInitDialog() {
                     {{L"IDS_FEATURE_DI", 220, LVCFMT_LEFT},
                      {L"IDS_SUPPORTED_DI", 120, LVCFMT_LEFT},
                      {L"IDS_ENABLED_DI", 60, LVCFMT_LEFT}});
-    CRect client;
-    GetClientRect(&client);
-    OnSize(SIZE_RESTORED, client.Width(), client.Height());
+    LayOutPage();
     FillDriveInfo();
     return TRUE;
 }
 
-void CTabInfoDlg::OnSize(UINT, int cx, int) {
+void CTabInfoDlg::Layout(int cx, int) {
     if (!m_featureList.GetSafeHwnd())
         return;
     const int width = cx - 44;

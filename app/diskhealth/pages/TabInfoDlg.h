@@ -17,7 +17,7 @@ public:
     CListCtrl m_featureList;
 
 protected:
-    void OnSize(UINT type, int cx, int cy);
+    void Layout(int cx, int cy) override;
     void OnShowWindow(BOOL show, UINT status);
     LRESULT OnDriveSelectionChanged(WPARAM, LPARAM);
     void OnFeatureItemChanged(NMHDR*, LRESULT* result) { *result = 0; }

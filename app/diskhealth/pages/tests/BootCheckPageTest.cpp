@@ -103,8 +103,9 @@ protected:
     void TearDown() override {
         SetMessageBoxAnswerHook(nullptr);
         CRegistryBootExecuteStore store;
-        if (hadValue_)
+        if (hadValue_) {
             EXPECT_TRUE(store.Write(saved_));
+        }
     }
     // The page in a host window, with the drives ticked as given (row order).
     void Open(std::initializer_list<bool> ticks = {}) {
@@ -139,7 +140,7 @@ TEST_F(DiskCheckPage, RowsSizesAndTheSystemDriveTickedFirst) {
     EXPECT_EQ(ListText(list, 0, 1), L"500 MB");
     EXPECT_EQ(ListText(list, 0, 2), L"191 MB");
     EXPECT_EQ(ListText(list, 1, 1), L"286 102 MB");
-    EXPECT_EQ(ListText(list, 2, 2), L"1 177 375 MB");
+    EXPECT_EQ(ListText(list, 2, 2), L"1 177 376 MB");
     // Nothing stored: the drive of the Windows folder.
     wchar_t windows[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
