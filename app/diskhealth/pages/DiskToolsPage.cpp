@@ -68,9 +68,11 @@ void CDiskToolsPage::OnDriveComboChange() {
 }
 
 void CDiskToolsPage::SetUpTextButton(CHoverButtonWithText& button, int id, LPCWSTR key,
-                                     LPCWSTR section) {
+                                     LPCWSTR section, UINT strip) {
     button.SubclassDlgItem(id, this);
     StyleTextButton(&button, true, true, false);
+    if (strip != 0)
+        button.LoadBitmap(strip);
     button.SetWindowText(AppText(key, section));
 }
 

@@ -41,8 +41,10 @@ protected:
     void SetUpDriveCombo(LPCWSTR section);
     // Stores the combo's choice as the selected drive and posts kDriveSelectionChanged.
     void OnDriveComboChange();
-    // A skinned text button in place of the template's, with its caption from `section`.
-    void SetUpTextButton(CHoverButtonWithText& button, int id, LPCWSTR key, LPCWSTR section);
+    // A skinned text button in place of the template's, with its caption from `section`; the
+    // skin's 120 x 28 strip unless another is given.
+    void SetUpTextButton(CHoverButtonWithText& button, int id, LPCWSTR key, LPCWSTR section,
+                         UINT strip = 0);
 
     CComboBox m_driveCombo;
 };

@@ -26,6 +26,8 @@ constexpr wchar_t kSection[] = L"IDD_PAGE1";
 constexpr wchar_t kSettingsSection[] = L"Settings";
 constexpr wchar_t kCheckedDrivesEntry[] = L"CheckedDrives";
 constexpr COLORREF kDescriptionColour = 0x5A5148;
+// The skin's 222 x 52 blue button.
+constexpr UINT kLargeButtonStrip = 1100;
 
 CString MegabytesText(ULONGLONG bytes) {
     CString number;
@@ -101,7 +103,8 @@ BOOL CPage1Dlg::OnInitDialog() {
         GetDlgItem(id)->ShowWindow(SW_HIDE);
         GetDlgItem(id)->EnableWindow(FALSE);
     }
-    SetUpTextButton(m_startButton, IDC_BTN_START_DISKDOC, L"IDC_BTN_START_DISKDOC", kSection);
+    SetUpTextButton(m_startButton, IDC_BTN_START_DISKDOC, L"IDC_BTN_START_DISKDOC", kSection,
+                    kLargeButtonStrip);
 
     m_driveList.SubclassDlgItem(IDC_LIST_CHECK_DRIVES, this);
     m_driveList.SetExtendedStyle(m_driveList.GetExtendedStyle() | LVS_EX_CHECKBOXES |

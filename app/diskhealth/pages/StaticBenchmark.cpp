@@ -21,7 +21,7 @@ constexpr int kLeftMargin = 34;
 constexpr int kRightMargin = 46;
 // More bands than this would run together: the band then spans several grid steps.
 constexpr uint64_t kMostBands = 20;
-constexpr int kTopMargin = 10;
+constexpr int kTopMargin = 22;
 constexpr int kBottomMargin = 8;
 
 struct PenOf {
@@ -109,6 +109,8 @@ void CStaticBenchmark::Draw(CDC& dc, const CRect& client) {
             dc.DrawText(label, &text, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
         }
     }
+    CRect unit(0, 0, plot.left + 40, plot.top - 6);
+    dc.DrawText(L"MB/s", &unit, DT_LEFT | DT_SINGLELINE | DT_BOTTOM);
     // Vertical grid at every 5 % of the width.
     {
         PenOf pen(dc, kLightGrey);

@@ -12,15 +12,15 @@ constexpr int kFigureColumn = 455;
 struct FigureField {
     int labelId, valueId;
     const wchar_t* labelKey;
-    int top, labelWidth, labelHeight;
+    int top, labelWidth;
 };
 constexpr FigureField kFigureFields[] = {
-    {IDC_STATIC_BENCHMIN, IDC_BENCHMIN, L"IDC_STATIC_BENCHMIN", 75, 117, 20},
-    {IDC_STATIC_BENCHMAX, IDC_BENCHMAX, L"IDC_STATIC_BENCHMAX", 128, 117, 20},
-    {IDC_STATIC_BENCHAVRG, IDC_BENCHAVRG, L"IDC_STATIC_BENCHAVRG", 181, 137, 20},
-    {IDC_STATIC_BENCHATIME, IDC_BENCHATIME, L"IDC_STATIC_BENCHATIME", 234, 117, 20},
-    {IDC_STATIC_BENCHBURST, IDC_BENCHBURST, L"IDC_STATIC_BENCHBURST", 287, 137, 35},
-    {IDC_STATIC_BENCHCPU, IDC_BENCHCPU, L"IDC_STATIC_BENCHCPU", 340, 117, 20},
+    {IDC_STATIC_BENCHMIN, IDC_BENCHMIN, L"IDC_STATIC_BENCHMIN", 75, 117},
+    {IDC_STATIC_BENCHMAX, IDC_BENCHMAX, L"IDC_STATIC_BENCHMAX", 128, 117},
+    {IDC_STATIC_BENCHAVRG, IDC_BENCHAVRG, L"IDC_STATIC_BENCHAVRG", 181, 137},
+    {IDC_STATIC_BENCHATIME, IDC_BENCHATIME, L"IDC_STATIC_BENCHATIME", 234, 117},
+    {IDC_STATIC_BENCHBURST, IDC_BENCHBURST, L"IDC_STATIC_BENCHBURST", 287, 137},
+    {IDC_STATIC_BENCHCPU, IDC_BENCHCPU, L"IDC_STATIC_BENCHCPU", 340, 117},
 };
 
 CString Megabytes(double bytesPerSecond) {
@@ -77,9 +77,8 @@ void CTabBenchmarkDlg::Layout(int cx, int cy) {
         return;
     PlaceControl(IDC_BENCHMARK_GRAPH, 22, 72, kFigureColumn - 22 - 12, cy - 72 - 52);
     for (const FigureField& field : kFigureFields) {
-        PlaceControl(field.labelId, kFigureColumn, field.top, field.labelWidth,
-                     field.labelHeight);
-        PlaceControl(field.valueId, kFigureColumn, field.top + field.labelHeight, 117, 20);
+        PlaceControl(field.labelId, kFigureColumn, field.top, field.labelWidth, 20);
+        PlaceControl(field.valueId, kFigureColumn, field.top + 20, 117, 20);
     }
     PlaceControl(IDC_STARTBENCH, cx - 137, cy - 41, 120, 28);
 }

@@ -8,12 +8,16 @@
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_HEALTH_TAB";
+constexpr int kStatusColumn = 6;
+// The attention colour of the result screens.
+constexpr COLORREF kAttention = RGB(0xA9, 0x01, 0x01);
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTabHealthDlg, CDiskToolsPage)
 ON_CBN_SELCHANGE(IDC_COMBO_PHYSICAL_DISK, &CTabHealthDlg::OnDriveComboChange)
 ON_MESSAGE(kDriveSelectionChanged, &CTabHealthDlg::OnDriveSelectionChanged)
 ON_BN_CLICKED(IDC_REFRESHATTR, &CTabHealthDlg::OnRefresh)
+ON_NOTIFY(NM_CUSTOMDRAW, IDC_LIST_ATTRIBUTES, &CTabHealthDlg::OnAttributeCustomDraw)
 END_MESSAGE_MAP()
 
 CTabHealthDlg::CTabHealthDlg(CWnd* parent) : CDiskToolsPage(IDD_HEALTH_TAB, parent) {}
@@ -24,12 +28,12 @@ BOOL CTabHealthDlg::OnInitDialog() {
     SetUpTextButton(m_refreshButton, IDC_REFRESHATTR, L"IDC_REFRESHATTR", kSection);
     SetUpDriveCombo(kSection);
     SetUpReportList(m_attributeList, IDC_LIST_ATTRIBUTES,
-                    {{L"IDS_ID_DI", 190, LVCFMT_LEFT},
-                     {L"IDS_CURRENT_DI", 50, LVCFMT_LEFT},
-                     {L"IDS_WORST_DI", 50, LVCFMT_LEFT},
-                     {L"IDS_THRESHOLD_DI", 50, LVCFMT_LEFT},
-                     {L"IDS_DATA_DI", 100, LVCFMT_LEFT},
-                     {L"IDS_FLAGS_DI", 50, LVCFMT_LEFT},
+                    {{L"IDS_ID_DI", 182, LVCFMT_LEFT},
+                     {L"IDS_CURRENT_DI", 56, LVCFMT_LEFT},
+                     {L"IDS_WORST_DI", 46, LVCFMT_LEFT},
+                     {L"IDS_THRESHOLD_DI", 70, LVCFMT_LEFT},
+                     {L"IDS_DATA_DI", 94, LVCFMT_LEFT},
+                     {L"IDS_FLAGS_DI", 44, LVCFMT_LEFT},
                      {L"IDS_STATUS_DI", 50, LVCFMT_LEFT}});
     LayOutPage();
     FillSmartAttributes();
@@ -73,5 +77,18 @@ void CTabHealthDlg::FillSmartAttributes() {
     if (m_attributeList.GetItemCount() == 0) {
         AppendListRow(m_attributeList, {AppText(L"IDS_NO_SMART_DATA", L"")});
         AppendListRow(m_attributeList, {AppText(L"IDS_CAUSES_SMART_DATA", L"")});
+    }
+}
+
+void CTabHealthDlg::OnAttributeCustomDraw(NMHDR* header, LRESULT* result) {
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+    *result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *result = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+        // An attribute past its threshold stands out.
+        if (m_attributeList.GetItemText(row, kStatusColumn) == L"BAD")
+            draw->clrText = kAttention;
     }
 }

@@ -21,4 +21,5 @@ protected:
     LRESULT OnDriveSelectionChanged(WPARAM, LPARAM);
     // Reads the volumes and drives again, then refills.
     void OnRefresh();
+    void OnAttributeCustomDraw(NMHDR* header, LRESULT* result);
 };

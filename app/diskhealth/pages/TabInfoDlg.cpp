@@ -130,8 +130,10 @@ void CTabInfoDlg::FillFields(const PhysicalDriveInfo* drive) {
             SetDlgItemText(field.valueId, L"");
         return;
     }
-    SetDlgItemText(IDC_FIRMWARE, drive->firmwareRevision);
-    SetDlgItemText(IDC_SERIAL, drive->serialNumber);
+    // Without IDENTIFY data the identity strings are empty.
+    auto identity = [](const wchar_t* text) { return *text ? text : L"N/A"; };
+    SetDlgItemText(IDC_FIRMWARE, identity(drive->firmwareRevision));
+    SetDlgItemText(IDC_SERIAL, identity(drive->serialNumber));
     SetDlgItemText(IDC_CAPACITY, drive->capacityText);
     SetDlgItemText(IDC_BUFFER, drive->bufferSizeText);
     SetDlgItemText(IDC_STANDART, drive->ataStandardText);
