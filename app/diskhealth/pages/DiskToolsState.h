@@ -22,3 +22,8 @@ struct DiskToolsState {
 void SetDiskToolsState(DiskToolsState* state);
 // The registered state, or an empty one (no tables, no drives) when none is registered.
 DiskToolsState& GetDiskToolsState();
+
+// Registers the application's tables and fixed drives with a disk layer configured as the one
+// that read the tables (simulated disks when configured) and the benchmark's figures, both kept
+// for the rest of the process.
+void RegisterApplicationDiskTools(PhysicalDiskTables& tables, const DriveList& drives);

@@ -225,3 +225,17 @@ TEST(DevicesTab, TheMachinesOwnDevicesWithoutACrash) {
     PumpFor(100);
     Photograph(&tab.page, L"disk_devices_tab_machine.png");
 }
+
+TEST(DiskToolsState, TheApplicationsTablesAndDrivesWithALayerAndFigures) {
+    EXPECT_EQ(GetDiskToolsState().tables, nullptr) << "nothing registered";
+    auto tables = std::make_unique<PhysicalDiskTables>();
+    DriveList drives;
+    RegisterApplicationDiskTools(*tables, drives);
+    EXPECT_EQ(GetDiskToolsState().tables, tables.get());
+    EXPECT_EQ(GetDiskToolsState().drives, &drives);
+    EXPECT_NE(GetDiskToolsState().api, nullptr);
+    EXPECT_NE(GetDiskToolsState().benchmark, nullptr);
+    EXPECT_EQ(GetDiskToolsState().sampleSharePercent, 10u);
+    SetDiskToolsState(nullptr);
+    EXPECT_EQ(GetDiskToolsState().tables, nullptr);
+}
