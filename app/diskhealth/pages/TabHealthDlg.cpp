@@ -9,6 +9,7 @@
 namespace {
 constexpr wchar_t kSection[] = L"IDD_HEALTH_TAB";
 constexpr int kStatusColumn = 6;
+constexpr int kNameColumnWidth = 182;
 // The attention colour of the result screens.
 constexpr COLORREF kAttention = RGB(0xA9, 0x01, 0x01);
 } // namespace
@@ -28,7 +29,7 @@ BOOL CTabHealthDlg::OnInitDialog() {
     SetUpTextButton(m_refreshButton, IDC_REFRESHATTR, L"IDC_REFRESHATTR", kSection);
     SetUpDriveCombo(kSection);
     SetUpReportList(m_attributeList, IDC_LIST_ATTRIBUTES,
-                    {{L"IDS_ID_DI", 182, LVCFMT_LEFT},
+                    {{L"IDS_ID_DI", kNameColumnWidth, LVCFMT_LEFT},
                      {L"IDS_CURRENT_DI", 56, LVCFMT_LEFT},
                      {L"IDS_WORST_DI", 46, LVCFMT_LEFT},
                      {L"IDS_THRESHOLD_DI", 70, LVCFMT_LEFT},
@@ -65,6 +66,7 @@ void CTabHealthDlg::OnRefresh() {
 
 void CTabHealthDlg::FillSmartAttributes() {
     m_attributeList.DeleteAllItems();
+    m_attributeList.SetColumnWidth(0, kNameColumnWidth);
     const PhysicalDriveInfo* drive = SelectedDrive();
     if (!drive)
         return;
@@ -77,6 +79,8 @@ void CTabHealthDlg::FillSmartAttributes() {
     if (m_attributeList.GetItemCount() == 0) {
         AppendListRow(m_attributeList, {AppText(L"IDS_NO_SMART_DATA", L"")});
         AppendListRow(m_attributeList, {AppText(L"IDS_CAUSES_SMART_DATA", L"")});
+        // The explanations are whole sentences: the first column takes the room they need.
+        m_attributeList.SetColumnWidth(0, LVSCW_AUTOSIZE);
     }
 }
 

@@ -77,6 +77,13 @@ TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
     PumpFor(200);
     EXPECT_NE(Field(IDC_BENCHMIN), L"") << "the figures measured stay";
     EXPECT_NE(Field(IDC_BENCHBURST), L"");
+    ASSERT_TRUE(disks_.benchmark.sequentialRates);
+    EXPECT_NE(disks_.benchmark.sequentialRates[0], 0u);
+    EXPECT_TRUE(!disks_.benchmark.randomSamples ||
+                disks_.benchmark.randomSamples[CBenchmarkRun::kRandomSampleCount - 1]
+                        .milliseconds == 0)
+        << "stopped before the end";
+    EXPECT_EQ(disks_.api.OpenHandleCount(), 0u);
     Photograph(&page_, L"disk_benchmark_tab_stopped.png");
 
     // A drive that cannot be opened: every figure empty, the button back to Start.

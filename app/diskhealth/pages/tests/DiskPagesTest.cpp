@@ -47,6 +47,7 @@ TEST(InfoTab, IdentityVolumesAndFeaturesOfTheChosenDrive) {
     EXPECT_EQ(WindowText(tab.Item(IDC_TRACKS)), L"16");
     EXPECT_EQ(WindowText(tab.Item(IDC_CYLINDERS)), L"2000");
     EXPECT_EQ(WindowText(tab.Item(IDC_BUFFER)), L"8.0 MB");
+    EXPECT_EQ(WindowText(tab.Item(IDC_MAXLBA)), L"2016000");
 
     // Two volumes and the partition without one, whose name comes from its type.
     const HWND volumes = tab.Item(IDC_LIST_VOLUMES);
@@ -137,6 +138,7 @@ TEST(HealthTab, AttributesWithNamesAndStates) {
     // A reallocated sector count at its threshold is BAD.
     ChooseComboItem(&tab.page, IDC_COMBO_PHYSICAL_DISK, 3);
     ASSERT_EQ(ListRows(list), 3);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), 182);
     EXPECT_EQ(ListText(list, 1, 0), L"(05) Reallocated Sector Count");
     EXPECT_EQ(ListText(list, 1, 6), L"BAD");
     EXPECT_EQ(ListText(list, 0, 6), L"OK");
@@ -148,6 +150,7 @@ TEST(HealthTab, AttributesWithNamesAndStates) {
         ASSERT_EQ(ListRows(list), 2) << item;
         EXPECT_EQ(ListText(list, 0, 0), L"This disk reports no S.M.A.R.T. data.");
         EXPECT_NE(ListText(list, 1, 0), L"");
+        EXPECT_GT(ListView_GetColumnWidth(list, 0), 300) << "the sentences are not cut";
     }
     Photograph(&tab.page, L"disk_health_tab_usb.png");
 }

@@ -38,6 +38,8 @@ serial WD-WCC6Y3KJ1234
 firmware 01.01A01
 word 21 16384
 word 49 0x0200
+word 100 0xC300
+word 101 0x001E
 word 63 0x0407
 word 64 0x0003
 word 80 0x00F0
