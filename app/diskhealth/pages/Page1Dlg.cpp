@@ -44,8 +44,8 @@ class CPageDiskCheckDialogs final : public CDiskCheckDialogs {
 public:
     explicit CPageDiskCheckDialogs(CWnd* page) : page_(page) {}
     void ShowNoDriveTicked() override {
-        static_cast<void>(AppMessageBox(AppText(L"SCANTAB1DRIVE", kDiskToolsSection),
-                                        MB_ICONERROR, page_, nullptr, false));
+        static_cast<void>(AppMessageBox(AppText(L"SCANTAB1DRIVE", kDiskToolsSection), MB_ICONERROR,
+                                        page_, nullptr, false));
     }
     bool ChooseMode(bool& thorough) override {
         CWnd* over = AfxGetMainWnd() ? AfxGetMainWnd() : page_->GetTopLevelParent();
@@ -110,10 +110,10 @@ BOOL CPage1Dlg::OnInitDialog() {
     m_driveList.SetExtendedStyle(m_driveList.GetExtendedStyle() | LVS_EX_CHECKBOXES |
                                  LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     m_driveList.InsertColumn(0, AppText(L"IDS_NAME_PAGE1", kDiskToolsSection), LVCFMT_LEFT, 270);
-    m_driveList.InsertColumn(1, AppText(L"IDS_TOTAL_SIZE_PAGE1", kDiskToolsSection),
-                             LVCFMT_RIGHT, 108);
-    m_driveList.InsertColumn(2, AppText(L"IDS_FREE_SPACE_PAGE1", kDiskToolsSection),
-                             LVCFMT_RIGHT, 108);
+    m_driveList.InsertColumn(1, AppText(L"IDS_TOTAL_SIZE_PAGE1", kDiskToolsSection), LVCFMT_RIGHT,
+                             108);
+    m_driveList.InsertColumn(2, AppText(L"IDS_FREE_SPACE_PAGE1", kDiskToolsSection), LVCFMT_RIGHT,
+                             108);
     if (m_driveImages.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1)) {
         SHFILEINFOW info{};
         if (SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) &&
@@ -135,8 +135,7 @@ void CPage1Dlg::FillDriveList() {
     if (!drives)
         return;
     for (const auto& drive : *drives) {
-        const int row =
-            m_driveList.InsertItem(m_driveList.GetItemCount(), drive->DisplayName(), 0);
+        const int row = m_driveList.InsertItem(m_driveList.GetItemCount(), drive->DisplayName(), 0);
         m_driveList.SetItemText(row, 1, MegabytesText(drive->TotalBytes()));
         m_driveList.SetItemText(row, 2, MegabytesText(drive->FreeBytes()));
         m_driveList.SetItemData(row, reinterpret_cast<DWORD_PTR>(drive.get()));
@@ -153,9 +152,9 @@ void CPage1Dlg::RestoreCheckedDrives() {
     for (int row = 0; row < m_driveList.GetItemCount(); ++row) {
         const wchar_t letter =
             DriveLetterOf(*reinterpret_cast<const CDrive*>(m_driveList.GetItemData(row)));
-        const bool tick = letter != L'\0' && (checked.IsEmpty()
-                                                   ? towupper(letter) == towupper(systemLetter)
-                                                   : checked.Find(letter) >= 0);
+        const bool tick =
+            letter != L'\0' && (checked.IsEmpty() ? towupper(letter) == towupper(systemLetter)
+                                                  : checked.Find(letter) >= 0);
         m_driveList.SetCheck(row, tick);
     }
 }
@@ -207,16 +206,14 @@ void CPage1Dlg::OnPaint() {
         CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
         memory.SetTextColor(kDescriptionColour);
         CRect description(22, 44, 561, 98);
-        memory.DrawText(AppText(L"SCANTAB1DESC", kDiskToolsSection), &description,
-                        DT_WORDBREAK);
+        memory.DrawText(AppText(L"SCANTAB1DESC", kDiskToolsSection), &description, DT_WORDBREAK);
     }
     DrawRoundedPanel(&memory, 22, 316, 455, client.Width() - 44);
     ::DrawIconEx(memory.GetSafeHdc(), 30, 325, CDlgBaseWnd::AttentionIcon(), 24, 24, 0, nullptr,
                  DI_NORMAL);
     memory.SetTextColor(0x323232);
     {
-        CSelectedFont font(memory.GetSafeHdc(),
-                           static_cast<HFONT>(g_fontUILarge.GetSafeHandle()));
+        CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUILarge.GetSafeHandle()));
         CRect heading(57, 329, 400, 349);
         memory.DrawText(AppText(L"IDS_DD_ACTION_REQUIRED", kDiskToolsSection), &heading,
                         DT_SINGLELINE);

@@ -142,8 +142,8 @@ void CStaticBenchmark::Draw(CDC& dc, const CRect& client) {
                 const int x = plot.left + static_cast<int>(static_cast<double>(plot.Width()) *
                                                            static_cast<double>(sample.sector) /
                                                            static_cast<double>(m_totalSectors));
-                const int y = plot.bottom -
-                              static_cast<int>(sample.milliseconds * height / msScale);
+                const int y =
+                    plot.bottom - static_cast<int>(sample.milliseconds * height / msScale);
                 CRect dot(x, y - 1, x + 2, y + 1);
                 dc.FillSolidRect(&dot, kDot);
             }

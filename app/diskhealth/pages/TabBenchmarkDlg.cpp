@@ -159,8 +159,8 @@ void CTabBenchmarkDlg::UpdateFigures() {
     const BenchmarkResults* results = GetDiskToolsState().benchmark;
     if (!results)
         return;
-    const BenchmarkFigures figures = SummarizeBenchmark(
-        *results, m_run ? m_run->WorkerKernelTime() : FILETIME{}, Now());
+    const BenchmarkFigures figures =
+        SummarizeBenchmark(*results, m_run ? m_run->WorkerKernelTime() : FILETIME{}, Now());
     auto show = [this](int id, bool shown, const CString& text) {
         SetDlgItemText(id, shown ? text : CString());
     };

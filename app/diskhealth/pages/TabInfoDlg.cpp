@@ -146,15 +146,15 @@ void CTabInfoDlg::FillFields(const PhysicalDriveInfo* drive) {
 }
 
 void CTabInfoDlg::FillFeatures(const PhysicalDriveInfo& drive) {
-    AppendListRow(m_featureList, {L"Ultra DMA Modes", drive.ultraDmaModesSupported,
-                                  drive.ultraDmaModeActive});
+    AppendListRow(m_featureList,
+                  {L"Ultra DMA Modes", drive.ultraDmaModesSupported, drive.ultraDmaModeActive});
     AppendListRow(m_featureList, {L"Multi Word DMA Modes", drive.multiwordDmaModesSupported,
                                   drive.multiwordDmaModeActive});
     AppendListRow(m_featureList, {L"PIO Modes", drive.pioModesSupported, drive.pioModeActive});
     for (int row = 0; row < kAtaFeatureRows; ++row) {
         const int enabled = FeatureEnabledState(drive, row);
-        AppendListRow(m_featureList, {kAtaFeatureRowTable[row].name,
-                                      YesNoText(IsFeatureSupported(drive, row)),
-                                      enabled < 0 ? CString(L"-") : YesNoText(enabled == 1)});
+        AppendListRow(m_featureList,
+                      {kAtaFeatureRowTable[row].name, YesNoText(IsFeatureSupported(drive, row)),
+                       enabled < 0 ? CString(L"-") : YesNoText(enabled == 1)});
     }
 }

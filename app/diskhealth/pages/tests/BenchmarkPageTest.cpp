@@ -19,9 +19,7 @@ protected:
     void TearDown() override { page_.DestroyWindow(); }
     HWND Item(int id) const { return ::GetDlgItem(page_.m_hWnd, id); }
     std::wstring Field(int id) const { return WindowText(Item(id)); }
-    void Click() {
-        SendMessageW(Item(IDC_STARTBENCH), BM_CLICK, 0, 0);
-    }
+    void Click() { SendMessageW(Item(IDC_STARTBENCH), BM_CLICK, 0, 0); }
     bool WaitForEnd(DWORD milliseconds) {
         return PumpUntil([this] { return !page_.IsRunning() && Field(IDC_STARTBENCH) == L"Start"; },
                          milliseconds);
@@ -79,9 +77,9 @@ TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
     EXPECT_NE(Field(IDC_BENCHBURST), L"");
     ASSERT_TRUE(disks_.benchmark.sequentialRates);
     EXPECT_NE(disks_.benchmark.sequentialRates[0], 0u);
-    EXPECT_TRUE(!disks_.benchmark.randomSamples ||
-                disks_.benchmark.randomSamples[CBenchmarkRun::kRandomSampleCount - 1]
-                        .milliseconds == 0)
+    EXPECT_TRUE(
+        !disks_.benchmark.randomSamples ||
+        disks_.benchmark.randomSamples[CBenchmarkRun::kRandomSampleCount - 1].milliseconds == 0)
         << "stopped before the end";
     EXPECT_EQ(disks_.api.OpenHandleCount(), 0u);
     Photograph(&page_, L"disk_benchmark_tab_stopped.png");
@@ -94,8 +92,8 @@ TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
     disks_.tables->selectedDrive = 1;
     Click();
     ASSERT_TRUE(WaitForEnd(10000));
-    for (int id : {IDC_BENCHMIN, IDC_BENCHMAX, IDC_BENCHAVRG, IDC_BENCHATIME, IDC_BENCHBURST,
-                   IDC_BENCHCPU})
+    for (int id :
+         {IDC_BENCHMIN, IDC_BENCHMAX, IDC_BENCHAVRG, IDC_BENCHATIME, IDC_BENCHBURST, IDC_BENCHCPU})
         EXPECT_EQ(Field(id), L"") << id;
     EXPECT_FALSE(disks_.benchmark.sequentialRates);
 }

@@ -13,9 +13,9 @@
 namespace {
 
 struct Answers {
-    bool yes = true;          // the restart question
-    bool cancelMode = false;  // the options pop-up closed without a choice
-    bool thorough = false;    // the mode chosen in it
+    bool yes = true;                 // the restart question
+    bool cancelMode = false;         // the options pop-up closed without a choice
+    bool thorough = false;           // the mode chosen in it
     std::vector<std::wstring> boxes; // the texts of the message boxes shown
     bool sawPopup = false;
     LPCWSTR popupShot = nullptr;
@@ -145,8 +145,8 @@ TEST_F(DiskCheckPage, RowsSizesAndTheSystemDriveTickedFirst) {
     wchar_t windows[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(page_.m_driveList.GetCheck(row) != FALSE,
-                  towupper(windows[0]) == L"CDF"[row]) << row;
+        EXPECT_EQ(page_.m_driveList.GetCheck(row) != FALSE, towupper(windows[0]) == L"CDF"[row])
+            << row;
     Photograph(&page_, L"disk_check_page.png");
     page_.DestroyWindow();
 
@@ -179,16 +179,16 @@ TEST_F(DiskCheckPage, ThoroughCheckOfOneDriveGoesFirst) {
     EXPECT_TRUE(g_answers.sawPopup);
     ASSERT_EQ(g_answers.boxes.size(), 1u);
     EXPECT_NE(g_answers.boxes[0].find(L"thorough check of the drive "), std::wstring::npos);
-    EXPECT_EQ(BootExecuteEntries(),
-              (std::vector<std::wstring>{L"autocheck autochk /r \\??\\C:", L"autocheck autochk *"}));
+    EXPECT_EQ(BootExecuteEntries(), (std::vector<std::wstring>{L"autocheck autochk /r \\??\\C:",
+                                                               L"autocheck autochk *"}));
     EXPECT_TRUE(LastScanDateExists());
     EXPECT_EQ(AfxGetApp()->GetProfileString(L"Settings", L"CheckedDrives", L""), L"C");
 
     // Again normally: the thorough line stays, no second line.
     g_answers = Answers{};
     Start();
-    EXPECT_EQ(BootExecuteEntries(),
-              (std::vector<std::wstring>{L"autocheck autochk /r \\??\\C:", L"autocheck autochk *"}));
+    EXPECT_EQ(BootExecuteEntries(), (std::vector<std::wstring>{L"autocheck autochk /r \\??\\C:",
+                                                               L"autocheck autochk *"}));
 }
 
 TEST_F(DiskCheckPage, TwoDrivesNormallyInRowOrder) {
@@ -198,9 +198,9 @@ TEST_F(DiskCheckPage, TwoDrivesNormallyInRowOrder) {
     EXPECT_NE(g_answers.boxes[0].find(L"check of the drives"), std::wstring::npos);
     EXPECT_EQ(g_answers.boxes[0].find(L"thorough"), std::wstring::npos);
     // Each new line goes to the front.
-    EXPECT_EQ(BootExecuteEntries(),
-              (std::vector<std::wstring>{L"autocheck autochk /p \\??\\F:",
-                                         L"autocheck autochk /p \\??\\D:", L"autocheck autochk *"}));
+    EXPECT_EQ(BootExecuteEntries(), (std::vector<std::wstring>{L"autocheck autochk /p \\??\\F:",
+                                                               L"autocheck autochk /p \\??\\D:",
+                                                               L"autocheck autochk *"}));
 }
 
 TEST_F(DiskCheckPage, AnsweringNoOrCancellingSchedulesAndRecordsNothing) {
@@ -222,11 +222,12 @@ TEST_F(DiskCheckPage, AnsweringNoOrCancellingSchedulesAndRecordsNothing) {
 
 TEST_F(DiskCheckPage, AnOtherToolsLowerCaseEntryBlocksTheDrive) {
     CRegistryBootExecuteStore store;
-    ASSERT_TRUE(store.Write(MultiString({L"autocheck autochk /p \\??\\c:", L"autocheck autochk *"})));
+    ASSERT_TRUE(
+        store.Write(MultiString({L"autocheck autochk /p \\??\\c:", L"autocheck autochk *"})));
     Open({true, false, false});
     Start();
-    EXPECT_EQ(BootExecuteEntries(),
-              (std::vector<std::wstring>{L"autocheck autochk /p \\??\\c:", L"autocheck autochk *"}));
+    EXPECT_EQ(BootExecuteEntries(), (std::vector<std::wstring>{L"autocheck autochk /p \\??\\c:",
+                                                               L"autocheck autochk *"}));
     // Already scheduled counts as scheduled: no complaint, the date recorded.
     EXPECT_EQ(g_answers.boxes.size(), 1u);
     EXPECT_TRUE(LastScanDateExists());

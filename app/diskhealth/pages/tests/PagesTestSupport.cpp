@@ -112,8 +112,8 @@ SimulatedDisks::SimulatedDisks() {
         for (size_t i = 0; i < data.size(); ++i)
             data[i] = static_cast<char>(i * 7);
         DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written,
-                              nullptr));
+        EXPECT_TRUE(
+            WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
         CloseHandle(file);
     }
     std::string backing(backingFile.begin(), backingFile.end());
@@ -139,9 +139,9 @@ SimulatedDisks::SimulatedDisks() {
 
 SimulatedDisks::~SimulatedDisks() {
     SetDiskToolsState(nullptr);
-    EXPECT_TRUE(MissingTexts().empty()) << "missing text: " << testing::PrintToString(
-                                               MissingTexts().empty() ? std::wstring()
-                                                                      : MissingTexts().front());
+    EXPECT_TRUE(MissingTexts().empty())
+        << "missing text: "
+        << testing::PrintToString(MissingTexts().empty() ? std::wstring() : MissingTexts().front());
     DeleteFileW(backingFile.c_str());
 }
 
