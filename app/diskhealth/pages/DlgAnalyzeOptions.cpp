@@ -29,13 +29,8 @@ CDlgAnalyzeOptions::CDlgAnalyzeOptions(CWnd* owner)
 BOOL CDlgAnalyzeOptions::OnInitDialog() {
     CDlgBaseWndPopupNagBase::OnInitDialog();
     SetWindowText(AppText(L"ID_BTN_HEAD_DLG_ANALYZE_OPTIONS", kDiskToolsSection));
-    SetControlTexts(this, kSection,
-                    {{IDC_ST_DLG_HEADING, L"IDC_ST_DLG_HEADING"},
-                     {IDC_RADIO_NORMAL, L"IDC_RADIO_NORMAL"},
-                     {IDC_ST_NORMAL_ANALYSIS, L"IDC_ST_NORMAL_ANALYSIS"},
-                     {IDC_RADIO_THOROUGH, L"IDC_RADIO_THOROUGH"},
-                     {IDC_ST_THOROUGH_ANA, L"IDC_ST_THOROUGH_ANA"},
-                     {IDC_ST_LOCATES_BAD_SEC, L"IDC_ST_LOCATES_BAD_SEC"}});
+    SetControlTexts(this, kSection, kDiskCheckModeTexts);
+    SetDlgItemText(IDC_ST_DLG_HEADING, AppText(L"IDC_ST_DLG_HEADING", kSection));
     m_defaultButton.SubclassDlgItem(ID_BTN_DEFAULT_DISKDOC, this);
     StyleTextButton(&m_defaultButton, true, false, false);
     m_defaultButton.SetWindowText(AppText(L"ID_BTN_DEFAULT_DISKDOC", kSection));

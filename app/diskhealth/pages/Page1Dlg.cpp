@@ -88,20 +88,14 @@ CPage1Dlg::CPage1Dlg(CWnd* parent) : CDiskToolsPage(IDD_PAGE1, parent) {}
 
 BOOL CPage1Dlg::OnInitDialog() {
     CDiskToolsPage::OnInitDialog();
-    SetControlTexts(this, kSection,
-                    {{IDC_ST_LOCATES_BAD_SEC, L"IDC_ST_LOCATES_BAD_SEC"},
-                     {IDC_ST_THOROUGH_ANA, L"IDC_ST_THOROUGH_ANA"},
-                     {IDC_RADIO_NORMAL, L"IDC_RADIO_NORMAL"},
-                     {IDC_RADIO_THOROUGH, L"IDC_RADIO_THOROUGH"},
-                     {IDC_ST_NORMAL_ANALYSIS, L"IDC_ST_NORMAL_ANALYSIS"},
-                     {IDC_ST_DRIVE, L"IDC_ST_DRIVE"}});
+    SetControlTexts(this, kSection, kDiskCheckModeTexts);
+    SetDlgItemText(IDC_ST_DRIVE, AppText(L"IDC_ST_DRIVE", kSection));
     SetWindowText(AppText(L"SCANTAB1H", kDiskToolsSection));
     SetDlgItemText(IDC_ST_PAGE1_LABEL, AppText(L"SCANTAB1LABEL", kDiskToolsSection));
     // The pop-up carries the mode; the page's own copies stay out of sight.
-    for (int id : {IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH, IDC_ST_NORMAL_ANALYSIS,
-                   IDC_ST_THOROUGH_ANA, IDC_ST_LOCATES_BAD_SEC}) {
-        GetDlgItem(id)->ShowWindow(SW_HIDE);
-        GetDlgItem(id)->EnableWindow(FALSE);
+    for (const ControlTextKey& mode : kDiskCheckModeTexts) {
+        GetDlgItem(mode.id)->ShowWindow(SW_HIDE);
+        GetDlgItem(mode.id)->EnableWindow(FALSE);
     }
     SetUpTextButton(m_startButton, IDC_BTN_START_DISKDOC, L"IDC_BTN_START_DISKDOC", kSection,
                     kLargeButtonStrip);
