@@ -72,3 +72,16 @@ CString MakeDataSubfolder(const CString& base, const CString& name) {
         (void)CreateDirectoryTree(folder);
     return folder;
 }
+
+void PumpWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Leave the quit for the message loop that owns it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}

@@ -27,3 +27,6 @@ void SplitPathInto(SplitPathRecord& record, const wchar_t* path);
 
 // base\name\ (one backslash between and one at the end), created when missing.
 CString MakeDataSubfolder(const CString& base, const CString& name);
+
+// Dispatches every message waiting in the thread's queue.
+void PumpWaitingMessages();

@@ -9,6 +9,8 @@
 
 namespace {
 constexpr wchar_t kDialogClass[] = L"#32770";
+// The instance mutex of this process, open while it is the running instance.
+HANDLE g_instanceMutex = nullptr;
 
 LPCWSTR StrongestSwitch() {
     if (g_bShutdownSwitch)
@@ -27,10 +29,19 @@ bool IsAnotherInstanceRunning(CVantorixApp* app) {
     SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, TRUE, app->GetInstanceMutexName());
     const DWORD error = GetLastError();
-    // Never closed: the name must exist for as long as this process runs.
-    if (mutex != nullptr)
+    // Kept open: the name must exist for as long as this process runs as the instance.
+    if (mutex != nullptr) {
         ReleaseMutex(mutex);
+        ReleaseInstanceMutex();
+        g_instanceMutex = mutex;
+    }
     return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
+void ReleaseInstanceMutex() {
+    if (g_instanceMutex != nullptr)
+        CloseHandle(g_instanceMutex);
+    g_instanceMutex = nullptr;
 }
 
 CString GetApplicationArguments(const CWinApp* app) {

@@ -12,8 +12,11 @@ class CVantorixApp;
 CString GetApplicationArguments(const CWinApp* app);
 
 // True when the application's instance mutex already exists (or exists but may not be
-// opened). The mutex stays open for the life of the process.
+// opened). The mutex stays open until ReleaseInstanceMutex or the end of the process.
 bool IsAnotherInstanceRunning(CVantorixApp* app);
+// Closes this process's handle of the instance mutex, so that a new instance started while
+// this one ends (a language switch) finds no running instance.
+void ReleaseInstanceMutex();
 // Reads "schedule", "autofix" and "shutdown" (with '-' or '/') from the application's
 // arguments into the three switch flags; each stronger switch implies the weaker ones.
 void ParseCommandLineSwitches(CVantorixApp* app);

@@ -10,6 +10,9 @@ frame keeps a known colour at a known point for the pixel tests:
   hover frame of the close buttons);
 - panels, strips and backgrounds: their centre is their colour (PALE, BLUE, ...);
 - side-panel backgrounds: the centre of 1357 is LEFT_HOVER, of 1358 WHITE;
+- the application window's header 1152: (386, 20) and the tab line (386, 77) are BLUE, the
+  side borders (0, 60) and (771, 60) NAVY; its edges' and corners' outer pixels are NAVY, their
+  inner ones WHITE; the logo 1147's (2, 2) is BLUE;
 - status images: the point (8, 2) is ORANGE, GREEN, RED;
 - list check boxes: the centre is WHITE, GREEN, GREY.
 Usage: make_skin.py OUTPUT_DIR"""
@@ -120,9 +123,10 @@ def caption_bar(width, height, colour):
     return c
 
 
-def left_panel(width, height):
+def left_panel(width, height, edge_x):
+    """The side buttons' ground; the application window's pages begin right of `edge_x`."""
     c = Canvas(width, height, PALE)
-    c.rect(width - 1, 0, width, height, "#D5E0EC")
+    c.rect(edge_x, 0, edge_x + 1, height, "#D5E0EC")
     return c
 
 
@@ -172,6 +176,84 @@ def title_icon():
     c = Canvas(32, 32, WHITE)
     c.round_rect(0, 0, 31, 31, 6, BLUE)
     glyphs.defrag(glyphs.Pen(c, 4, 4, 24, WHITE), BLUE)
+    return c
+
+
+# ---- the application window: header, frame edges and corners, tabs, logo ----
+
+HEADER_BAND = 48   # the blue band with the logo and the caption buttons
+TAB_LINE = 77      # the line the tabs stand on
+
+
+def main_header(width, height):
+    """The band (BLUE, its top rows lighter), the light area of the tabs, the line under the
+    tabs and the side borders."""
+    c = Canvas(width, height, WHITE)
+    c.rect(0, 0, width, HEADER_BAND, BLUE)
+    for y in range(3):
+        c.rect(0, y, width, y + 1, mix(BLUE, WHITE, 0.18 * (3 - y) / 3))
+    c.rect(0, HEADER_BAND - 1, width, HEADER_BAND, NAVY)
+    for y in range(HEADER_BAND, TAB_LINE):
+        c.rect(0, y, width, y + 1, mix(PALE, WHITE, (y - HEADER_BAND) / (TAB_LINE - HEADER_BAND)))
+    c.rect(4, TAB_LINE, width - 4, TAB_LINE + 2, BLUE)
+    c.rect(0, HEADER_BAND, 1, height, NAVY)
+    c.rect(width - 1, HEADER_BAND, width, height, NAVY)
+    return c
+
+
+def frame_side(width, border_x):
+    """One row of a side edge: WHITE with the NAVY border at `border_x`."""
+    c = Canvas(width, 1, WHITE)
+    c.set(border_x, 0, NAVY)
+    return c
+
+
+def frame_bottom(height):
+    c = Canvas(1, height, WHITE)
+    c.set(0, height - 1, NAVY)
+    return c
+
+
+def frame_corner(size, side, radius=9):
+    """A bottom corner: the NAVY border on the arc the window's rounded region cuts."""
+    c = Canvas(size, size, WHITE)
+    x0 = 0 if side == "left" else -size
+    c.round_rect(x0, -size, x0 + 2 * size - 1, size - 1, radius, NAVY)
+    c.round_rect(x0 + 1, -size, x0 + 2 * size - 2, size - 2, radius - 1, WHITE)
+    return c
+
+
+# A stroke alphabet for the logo's name: each letter a width and its polylines in a box one
+# unit high.
+LETTERS = {
+    "S": (0.78, [[(0.86, 0.16), (0.72, 0.04), (0.48, 0.0), (0.24, 0.05), (0.1, 0.18),
+                  (0.12, 0.34), (0.3, 0.45), (0.5, 0.5), (0.7, 0.56), (0.88, 0.68),
+                  (0.88, 0.84), (0.74, 0.96), (0.5, 1.0), (0.26, 0.96), (0.1, 0.84)]]),
+    "T": (0.8, [[(0.0, 0.0), (1.0, 0.0)], [(0.5, 0.0), (0.5, 1.0)]]),
+    "E": (0.7, [[(0.92, 0.0), (0.0, 0.0), (0.0, 1.0), (0.92, 1.0)], [(0.0, 0.5), (0.78, 0.5)]]),
+    "L": (0.62, [[(0.0, 0.0), (0.0, 1.0), (0.62, 1.0)]]),
+    "M": (0.96, [[(0.0, 1.0), (0.0, 0.0), (0.5, 0.66), (1.0, 0.0), (1.0, 1.0)]]),
+    "A": (0.9, [[(0.0, 1.0), (0.5, 0.0), (1.0, 1.0)], [(0.2, 0.64), (0.8, 0.64)]]),
+    "R": (0.78, [[(0.0, 1.0), (0.0, 0.0), (0.6, 0.0), (0.84, 0.07), (0.94, 0.25), (0.84, 0.43),
+                  (0.6, 0.5), (0.0, 0.5)], [(0.52, 0.5), (0.98, 1.0)]]),
+    "K": (0.8, [[(0.0, 0.0), (0.0, 1.0)], [(0.94, 0.0), (0.0, 0.62)], [(0.3, 0.42), (0.98, 1.0)]]),
+}
+
+
+def stroke_text(c, text, x, y, height, stroke, colour):
+    for letter in text:
+        width, strokes = LETTERS[letter]
+        for points in strokes:
+            c.line([(x + px * height, y + py * height) for px, py in points], stroke, colour)
+        x += (width + 0.34) * height
+
+
+def product_logo():
+    """The product's tile and name on the header's band; (2, 2) is BLUE."""
+    c = Canvas(250, HEADER_BAND - 1, BLUE)
+    c.round_rect(2, 8, 33, 39, 6, WHITE)
+    glyphs.defrag(glyphs.Pen(c, 5.5, 11.5, 24, BLUE), WHITE)
+    stroke_text(c, "STELLMARK", 46, 16, 15, 2.6, WHITE)
     return c
 
 
@@ -315,16 +397,23 @@ BITMAPS = {
     1037: legacy(120, 28, 4, BLUE_STATES), 1039: legacy(120, 28, 4, BLUE_STATES),
     1043: legacy(120, 28, 4, BLUE_STATES),
     # caption buttons, three frames (normal, pressed, hover) on the blue caption bar
-    1038: lambda: caption_strip(19, 19, glyphs.sign_close, close=True),
-    1042: lambda: caption_strip(19, 19, glyphs.sign_minimise),
+    1038: lambda: caption_strip(23, 23, glyphs.sign_close, close=True),
+    1042: lambda: caption_strip(23, 23, glyphs.sign_minimise),
     1063: lambda: caption_strip(19, 19, glyphs.sign_maximise),
     1062: lambda: caption_strip(19, 19, glyphs.sign_restore),
     1061: lambda: caption_strip(23, 23, glyphs.sign_menu),
     1057: lambda: caption_strip(23, 23, glyphs.sign_help),
     1064: lambda: caption_strip(23, 23, glyphs.sign_close, close=True),
     # tab buttons, four frames (the pressed one is the current tab, with white text)
-    1070: lambda: tab_strip(110, 30), 1462: lambda: tab_strip(110, 30),
-    1463: lambda: tab_strip(110, 30), 1464: lambda: tab_strip(110, 30),
+    1070: lambda: tab_strip(110, 30),
+    # the application window's tabs: the first one, the middle ones, the last one
+    1464: lambda: tab_strip(101, 22), 1463: lambda: tab_strip(84, 22),
+    1462: lambda: tab_strip(84, 22),
+    # the application window's header, frame edges and corners, and the product's logo
+    1152: lambda: main_header(772, 94), 1095: lambda: frame_side(4, 0),
+    1125: lambda: frame_side(4, 3), 1049: lambda: frame_bottom(4),
+    1048: lambda: frame_corner(10, "left"), 1050: lambda: frame_corner(10, "right"),
+    1147: product_logo,
     # window border: corners and one-pixel edges
     1109: lambda: flat(8, 30, NAVY), 1110: lambda: flat(1, 30, NAVY),
     1111: lambda: flat(8, 30, NAVY), 1107: lambda: flat(2, 1, NAVY),
@@ -344,7 +433,7 @@ BITMAPS = {
     1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
-    1096: lambda: left_panel(180, 600), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
+    1096: lambda: left_panel(180, 600, 169), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
     1142: lambda: caption_bar(240, 60, BLUE),
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
@@ -383,8 +472,8 @@ ICONS = {
     1287: (BLUE, glyphs.defrag), 1113: (ORANGE, glyphs.attention), 1114: (RED, glyphs.problem),
     1115: (BLUE, glyphs.info), 1116: (GREEN, glyphs.good), 1288: (GREEN, glyphs.good),
     1289: (ORANGE, glyphs.attention), 1290: (RED, glyphs.problem), 1292: (GREY, glyphs.info),
-    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.cleaner), 1300: (GREEN, glyphs.health),
-    1304: (BLUE, glyphs.duplicates), 1308: (NAVY, glyphs.schedule), 1312: (GREEN, glyphs.check),
+    1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.play), 1300: (GREEN, glyphs.health),
+    1304: (BLUE, glyphs.online_help), 1308: (NAVY, glyphs.globe), 1312: (GREEN, glyphs.check),
     1313: (ORANGE, glyphs.report), 1314: (RED, glyphs.benchmark), 1315: (BLUE, glyphs.drive),
     1316: (SKY, glyphs.update), 1317: (GREY, glyphs.settings), 5087: (BLUE, glyphs.defrag),
 }

@@ -159,6 +159,31 @@ def feedback(pen, hole):
         pen.line([(6.5, y), (17.5, y)], 1.5, hole)
 
 
+def online_help(pen, hole):
+    """A question mark in a circle."""
+    pen.circle(12, 12, 9.5)
+    pen.ring(12, 9.6, 3.4, 2.2, hole, 160, 400)
+    pen.line([(14.4, 11.9), (12, 13.4), (12, 14.8)], 2.2, hole)
+    pen.circle(12, 17.4, 1.4, hole)
+
+
+def globe(pen, hole):
+    """The web: a globe with its equator, two latitudes and a meridian."""
+    pen.circle(12, 12, 9.5)
+    for y, half in ((12, 9.5), (7.4, 7.7), (16.6, 7.7)):
+        pen.line([(12 - half, y), (12 + half, y)], 1.2, hole)
+    pen.line([(12 + 4.6 * math.cos(t / 12 * math.pi), 12 + 9.5 * math.sin(t / 12 * math.pi))
+              for t in range(-6, 7)], 1.2, hole)
+    pen.line([(12 - 4.6 * math.cos(t / 12 * math.pi), 12 + 9.5 * math.sin(t / 12 * math.pi))
+              for t in range(-6, 7)], 1.2, hole)
+
+
+def play(pen, hole):
+    """A demonstration: the play sign in a circle."""
+    pen.circle(12, 12, 9.5)
+    pen.poly([(9.6, 7.4), (17, 12), (9.6, 16.6)], hole)
+
+
 def attention(pen, hole):
     pen.circle(12, 12, 11)
     pen.rrect(10.6, 5, 13.4, 14.5, 0.8, hole)

@@ -7,6 +7,7 @@
 #include "STFont.h"
 #include "STLogFont.h"
 #include "SkinMemDC.h"
+#include "WindowUtilities.h"
 #include "app_state.h"
 #include "ui_fonts.h"
 
@@ -210,16 +211,7 @@ void CDlgBaseChildPopUpWndBase::OnSysCommand(UINT command, LPARAM lParam) {
 }
 
 void CDlgBaseChildPopUpWndBase::OnGetMinMaxInfo(MINMAXINFO* info) {
-    int taskbarHeight = 0;
-    if (const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"")) {
-        RECT client{};
-        if (::GetClientRect(taskbar, &client))
-            taskbarHeight = client.bottom - client.top;
-    }
-    info->ptMinTrackSize.x = m_nMinTrackWidth;
-    info->ptMinTrackSize.y = m_nMinTrackHeight;
-    info->ptMaxTrackSize.x = ::GetSystemMetrics(SM_CXMAXTRACK);
-    info->ptMaxTrackSize.y = ::GetSystemMetrics(SM_CYMAXTRACK) - taskbarHeight - 5;
+    SetTrackSizesAboveTaskbar(info, m_nMinTrackWidth, m_nMinTrackHeight);
     CDlgBaseWnd::OnGetMinMaxInfo(info);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <classlib/Array.h>
+#include <classlib/String.h>
 #include <classlib/Window.h>
 
 class CDlgBaseWndPopupNagBase;
@@ -25,3 +26,10 @@ int ShowMessageBoxEx(LPCWSTR text, UINT iconType, int buttonCount, const CString
 int RunPopupOverParent(CWnd* parent, CDlgBaseWndPopupNagBase* popup, UINT templateId);
 // Ends the overlay the pop-up runs over (its parent dialog), as OK.
 void CloseDialogOk(CWnd* popup);
+
+// The information pop-ups over the dimming overlay of `parent`; each returns when it closes.
+void ShowAboutDialog(CWnd* parent);
+// The shut-down countdown with `text` as its message: restarts Windows when `restart`, else
+// shuts it down. `unused` is kept for callers that pass it; nothing reads it.
+void ShowShutdownDialog(CWnd* parent, CString text, int unused, bool restart);
+void ShowFeedbackDialog(CWnd* parent);

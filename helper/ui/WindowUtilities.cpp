@@ -48,3 +48,16 @@ bool ForceForegroundWindow(HWND wnd) {
 void SelectListCtrlItem(CListCtrl* list, int item) {
     list->SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
+
+void SetTrackSizesAboveTaskbar(MINMAXINFO* info, int minWidth, int minHeight) {
+    int taskbarHeight = 0;
+    if (const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        RECT client{};
+        if (::GetClientRect(taskbar, &client))
+            taskbarHeight = client.bottom - client.top;
+    }
+    info->ptMinTrackSize.x = minWidth;
+    info->ptMinTrackSize.y = minHeight;
+    info->ptMaxTrackSize.x = ::GetSystemMetrics(SM_CXMAXTRACK);
+    info->ptMaxTrackSize.y = ::GetSystemMetrics(SM_CYMAXTRACK) - taskbarHeight - 5;
+}

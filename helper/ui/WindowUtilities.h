@@ -11,3 +11,6 @@ BOOL SetWindowTransparency(HWND wnd, BYTE alpha);
 // Also when another thread owns the foreground window; whether SetForegroundWindow worked.
 bool ForceForegroundWindow(HWND wnd);
 void SelectListCtrlItem(CListCtrl* list, int item);
+// The given minimum tracking size and the largest the screen allows above the taskbar
+// (the client height of "Shell_TrayWnd", 0 without one) less 5 pixels.
+void SetTrackSizesAboveTaskbar(MINMAXINFO* info, int minWidth, int minHeight);

@@ -89,6 +89,21 @@ TEST(InstanceMutex, FirstTestCreatesTheMutexAndKeepsItOpen) {
     EXPECT_TRUE(IsAnotherInstanceRunning(&app));
 }
 
+TEST(InstanceMutex, ReleasedMutexLetsTheNextInstanceStart) {
+    TestApp app(UniqueTitle(L"release"));
+    EXPECT_FALSE(IsAnotherInstanceRunning(&app));
+    // A second test keeps the name alive through its own handle, as a second start would.
+    EXPECT_TRUE(IsAnotherInstanceRunning(&app));
+    ReleaseInstanceMutex();
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, app.GetInstanceMutexName());
+    EXPECT_EQ(mutex, nullptr);
+    if (mutex != nullptr)
+        CloseHandle(mutex);
+    EXPECT_FALSE(IsAnotherInstanceRunning(&app));
+    ReleaseInstanceMutex();
+    ReleaseInstanceMutex();
+}
+
 TEST(InstanceMutex, MutexThatMayNotBeOpenedCountsAsRunning) {
     TestApp app(UniqueTitle(L"denied"));
     // An empty access list lets nobody open the mutex.

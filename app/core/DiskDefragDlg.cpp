@@ -1,0 +1,506 @@
+#include "DiskDefragDlg.h"
+
+#include "DiskDefragApp.h"
+#include "DlgDefragWelome.h"
+#include "FreeSpaceRule.h"
+#include "MainUtilities.h"
+
+#include <DlgLeftDlgBase.h>
+#include <PopupServices.h>
+#include <app_locations.h>
+#include <paths.h>
+#include <product_identity.h>
+#include <registry.h>
+#include <shared_globals.h>
+
+#include <algorithm>
+
+CDiskDefragDlg* g_pDiskDefragDlg = nullptr;
+HBRUSH g_hLegendLabelBrush = nullptr;
+const UINT g_uSchedulerWorkMessage = RegisterWindowMessageW(kSchedulerWorkMessageName);
+
+BEGIN_MESSAGE_MAP(CDiskDefragDlg, CDlgBaseAppDlg)
+ON_WM_WINDOWPOSCHANGING()
+ON_WM_TIMER()
+ON_REGISTERED_MESSAGE(g_uSchedulerWorkMessage, &CDiskDefragDlg::OnSchedulerWorkGoingOn)
+// A second start of the program hands its scheduling switches over by the library's message.
+ON_REGISTERED_MESSAGE(g_msgSchedulerHandOff, &CDiskDefragDlg::OnSchedulerWorkGoingOn)
+END_MESSAGE_MAP()
+
+namespace {
+constexpr COLORREF kLegendLabelColour = 0xFFF9F3;
+constexpr UINT kScheduledStartDelayMs = 32;
+constexpr UINT kHiddenStartDelayMs = 128;
+constexpr UINT kHandOffStartDelayMs = 128;
+constexpr UINT_PTR kJunkScanStartTimer = 102;
+constexpr UINT kJunkScanStartDelayMs = 252;
+constexpr int kDefragTab = 0;
+constexpr int kJunkTab = 1;
+constexpr int kTabCount = 5;
+constexpr UINT kDiskToolsButtonImages = 1350;
+constexpr UINT kOptionsButtonImages = 1373;
+constexpr wchar_t kReportImageMarker[] = L"footer_left.jpg";
+
+// The text a hand-off carries: the name of the global atom in lParam (a pointer into another
+// process would mean nothing here).
+CString HandOffText(LPARAM lParam) {
+    wchar_t text[256] = {};
+    const ATOM atom = static_cast<ATOM>(lParam);
+    if (lParam == 0 || static_cast<LPARAM>(atom) != lParam)
+        return CString();
+    if (GlobalGetAtomNameW(atom, text, 256) == 0)
+        return CString();
+    return text;
+}
+
+// The home page's way to the service, the system and the progress page.
+class MainWindowHomeServices : public DefragHomeServices {
+public:
+    explicit MainWindowHomeServices(CDiskDefragDlg& window) : window_(window) {}
+
+    bool SendReleaseCommand(wchar_t drive) override {
+        const int32_t blocks = window_.m_pageLinks.mapBlockCount
+                                   ? window_.m_pageLinks.mapBlockCount()
+                                   : 0;
+        return window_.SendServiceCommand(blocks, kCommandRelease, drive, 0);
+    }
+    bool InstallService() override {
+        CString folder;
+        GetModuleFolder(nullptr, folder);
+        return InstallDefragService(folder);
+    }
+    void RestartWindows() override { ::RestartWindows(window_.GetSafeHwnd()); }
+    int StartOperation(DefragOperation operation, wchar_t drive,
+                       const CString& entryText) override {
+        if (!window_.m_pageLinks.startOperation)
+            return 0;
+        return window_.m_pageLinks.startOperation(operation, drive, entryText);
+    }
+
+private:
+    CDiskDefragDlg& window_;
+};
+} // namespace
+
+CDiskDefragDlg::CDiskDefragDlg(CWnd* parent)
+    : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {}
+
+CDiskDefragDlg::~CDiskDefragDlg() {
+    if (g_hLegendLabelBrush != nullptr) {
+        DeleteObject(g_hLegendLabelBrush);
+        g_hLegendLabelBrush = nullptr;
+    }
+}
+
+BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
+    return CDlgBaseAppDlg::Create(templateId, parent);
+}
+
+BOOL CDiskDefragDlg::OnInitDialog() {
+    const BOOL result = CDlgBaseAppDlg::OnInitDialog();
+    if (g_hLegendLabelBrush == nullptr)
+        g_hLegendLabelBrush = CreateSolidBrush(kLegendLabelColour);
+
+    m_nServiceState = 0;
+    (void)RefreshServiceState();
+
+    CreateDefragPages();
+    CreateJunkPages();
+    CreateDupesPages();
+    CreateDiskToolsPages();
+    CreateOptionsPages();
+
+    LoadLastScanStatusLines();
+    LoadLastScanDate();
+    LoadLastScanDrive();
+    LoadVolumeFragmentation();
+    LoadDataFragmentation();
+    AppendSummaryToHomePage();
+
+    if (theApp.m_bHiddenStart) {
+        ShowWindow(SW_HIDE);
+        SetTimer(kHiddenAnalysisTimer, kHiddenStartDelayMs, nullptr);
+    } else {
+        CopyReportImages();
+    }
+    if (theApp.m_bScheduledWithDrives)
+        SetTimer(kScheduledDefragTimer, kScheduledStartDelayMs, nullptr);
+    else if (theApp.m_bScheduledWithoutDrives)
+        SetTimer(kScheduledCleanTimer, kScheduledStartDelayMs, nullptr);
+    return result;
+}
+
+// ---- pages ----
+
+bool CDiskDefragDlg::AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId) {
+    CDlgLeftDlgBase* panel = GetTabPanel(tab);
+    if (panel == nullptr || page == nullptr || slot < 1 || slot > CDlgLeftDlgBase::kMaxSideButtons)
+        return false;
+    if (!CreateLeftSideChild(panel, page.get(), templateId))
+        return false;
+    PutPageInSlot(tab, slot, page.release());
+    return true;
+}
+
+void CDiskDefragDlg::PutPageInSlot(int tab, int slot, CWnd* page) {
+    CDlgLeftDlgBase* panel = GetTabPanel(tab);
+    if (panel != nullptr && slot >= 1 && slot <= CDlgLeftDlgBase::kMaxSideButtons)
+        panel->m_pages[slot - 1] = page;
+}
+
+CWnd* CDiskDefragDlg::PageInSlot(int tab, int slot) const {
+    const CDlgLeftDlgBase* panel = GetTabPanel(tab);
+    if (panel == nullptr || slot < 1 || slot > CDlgLeftDlgBase::kMaxSideButtons)
+        return nullptr;
+    return panel->m_pages[slot - 1];
+}
+
+void CDiskDefragDlg::ShowFirstPage(int tab) {
+    CWnd* page = PageInSlot(tab, 1);
+    if (page == nullptr || page->GetSafeHwnd() == nullptr)
+        return;
+    page->EnableWindow(TRUE);
+    page->ShowWindow(SW_SHOW);
+    if (CDlgLeftDlgBase* panel = GetTabPanel(tab))
+        panel->m_pCurrentPage = page;
+}
+
+bool CDiskDefragDlg::ShowTabPage(int tab, UINT command) {
+    CDlgLeftDlgBase* panel = GetTabPanel(tab);
+    if (panel == nullptr)
+        return false;
+    panel->PostMessageW(WM_COMMAND, command, 0);
+    return true;
+}
+
+void CDiskDefragDlg::CreateDefragPages() {
+    auto home = std::make_unique<CDlgDefragWelome>();
+    CDlgDefragWelome* homePage = home.get();
+    homePage->SetServices(m_homeServices.get());
+    if (AddPage(kDefragTab, 1, std::move(home), kDefragHomeTemplateId))
+        m_pDefragHome = homePage;
+    // The progress page (slots 2 and 4), the analysis results (slot 3) and the
+    // defragmentation results (slot 5) join here, with m_pageLinks.
+    ShowFirstPage(kDefragTab);
+}
+
+// The junk cleaner's five wizard pages join here.
+void CDiskDefragDlg::CreateJunkPages() {
+    ShowFirstPage(kJunkTab);
+}
+
+// The duplicate finder's six pages join here.
+void CDiskDefragDlg::CreateDupesPages() {
+    ShowFirstPage(2);
+}
+
+// The disk tools' five pages join here.
+void CDiskDefragDlg::CreateDiskToolsPages() {
+    if (CDlgLeftDlgBase* panel = GetTabPanel(3))
+        panel->LoadSideButtonImages(kDiskToolsButtonImages);
+    ShowFirstPage(3);
+}
+
+// The junk and duplicate options and the schedule page join here.
+void CDiskDefragDlg::CreateOptionsPages() {
+    if (CDlgLeftDlgBase* panel = GetTabPanel(4))
+        panel->LoadSideButtonImages(kOptionsButtonImages);
+    ShowFirstPage(4);
+}
+
+int CDiskDefragDlg::OnTabSwitch(CDlgBaseAppDlg* window, int code) {
+    const int tab = code - kTabSwitchCode;
+    if (tab < 0 || tab >= kTabCount)
+        return 1;
+    // A tab without a panel ignores the switch.
+    return window != nullptr && window->GetTabPanel(tab) != nullptr ? 1 : 0;
+}
+
+bool CDiskDefragDlg::IsJobRunning() const {
+    // The window's own visibility does not count: a hidden start runs its job unseen.
+    const CWnd* progress = PageInSlot(kDefragTab, 2);
+    return progress != nullptr && progress->GetSafeHwnd() != nullptr &&
+           (progress->GetStyle() & WS_VISIBLE) != 0;
+}
+
+// ---- last-scan values ----
+
+void CDiskDefragDlg::AppendSummaryToHomePage() {
+    if (m_pDefragHome == nullptr)
+        return;
+    m_pDefragHome->m_summaryValues.Add(m_lastScan.date);
+    m_pDefragHome->m_summaryValues.Add(m_lastScan.drive);
+    m_pDefragHome->m_summaryValues.Add(m_lastScan.volumeResult);
+    m_pDefragHome->m_summaryValues.Add(m_lastScan.dataResult);
+}
+
+namespace {
+CString NotPerformedText() {
+    return theApp.GetLangString(L"IDS_NOT_PERFORMED", kDefragLangSection);
+}
+
+// One value of the key into its text, which holds "IDS_NOT_PERFORMED" when the value is missing.
+void LoadOneText(const wchar_t* valueName, CString& text) {
+    LastScanTexts loaded;
+    LoadLastScanTexts(loaded, NotPerformedText());
+    const struct {
+        const wchar_t* name;
+        const CString* value;
+    } values[] = {{kLastScanStatusLine1, &loaded.statusLine1},
+                  {kLastScanStatusLine2, &loaded.statusLine2},
+                  {kLastScanDate, &loaded.date},
+                  {kLastScanDrive, &loaded.drive},
+                  {kLastScanVolumeResult, &loaded.volumeResult},
+                  {kLastScanDataResult, &loaded.dataResult}};
+    for (const auto& value : values)
+        if (lstrcmpW(value.name, valueName) == 0)
+            text = *value.value;
+}
+} // namespace
+
+void CDiskDefragDlg::LoadLastScanStatusLines() {
+    LoadOneText(kLastScanStatusLine1, m_lastScan.statusLine1);
+    LoadOneText(kLastScanStatusLine2, m_lastScan.statusLine2);
+}
+
+void CDiskDefragDlg::LoadLastScanDate() {
+    LoadOneText(kLastScanDate, m_lastScan.date);
+}
+
+void CDiskDefragDlg::LoadLastScanDrive() {
+    LoadOneText(kLastScanDrive, m_lastScan.drive);
+}
+
+void CDiskDefragDlg::LoadVolumeFragmentation() {
+    LoadOneText(kLastScanVolumeResult, m_lastScan.volumeResult);
+}
+
+void CDiskDefragDlg::LoadDataFragmentation() {
+    LoadOneText(kLastScanDataResult, m_lastScan.dataResult);
+}
+
+void CDiskDefragDlg::SaveLastScanStatusLines() {
+    (void)SaveLastScanText(kLastScanStatusLine1, m_lastScan.statusLine1);
+    (void)SaveLastScanText(kLastScanStatusLine2, m_lastScan.statusLine2);
+}
+
+void CDiskDefragDlg::SaveLastScanDate() {
+    (void)::SaveLastScanDate(m_lastScan.date);
+    if (m_pDefragHome)
+        m_pDefragHome->SetSummaryValue(0, m_lastScan.date);
+}
+
+void CDiskDefragDlg::SaveLastScanDrive() {
+    (void)SaveLastScanText(kLastScanDrive, m_lastScan.drive);
+    if (m_pDefragHome)
+        m_pDefragHome->SetSummaryValue(1, m_lastScan.drive);
+}
+
+void CDiskDefragDlg::SaveVolumeFragmentation() {
+    (void)SaveLastScanText(kLastScanVolumeResult, m_lastScan.volumeResult);
+    if (m_pDefragHome)
+        m_pDefragHome->SetSummaryValue(2, m_lastScan.volumeResult);
+}
+
+void CDiskDefragDlg::SaveDataFragmentation() {
+    (void)SaveLastScanText(kLastScanDataResult, m_lastScan.dataResult);
+    if (m_pDefragHome)
+        m_pDefragHome->SetSummaryValue(3, m_lastScan.dataResult);
+}
+
+// ---- the service ----
+
+bool CDiskDefragDlg::RefreshServiceState() {
+    int state = m_nServiceState;
+    int priority = m_nServicePriority;
+    if (SafeRpcGetDefragState(state, priority) == 0)
+        return false;
+    m_nServiceState = state;
+    m_nServicePriority = priority;
+    return true;
+}
+
+bool CDiskDefragDlg::SendServiceCommand(int32_t mapBlockCount, int32_t code, wchar_t drive,
+                                        int32_t mode) {
+    return SendDefragCommand(m_service, mapBlockCount, code, drive, mode) != 0;
+}
+
+ReportOutcome CDiskDefragDlg::WriteHtmlReport(bool defragmentation, bool listFailedFiles,
+                                              double diskBefore, double dataBefore,
+                                              double diskAfter, double dataAfter) {
+    RunResults results;
+    FetchRunResults(results);
+    HtmlReportContent content;
+    content.defragmentation = defragmentation;
+    content.listFailedFiles = listFailedFiles;
+    content.figures = {diskBefore, dataBefore, diskAfter, dataAfter};
+    content.firstPassFragmentedFiles = m_firstPassFragmentedFiles;
+    content.results = &results;
+    content.texts.title = theApp.GetLangString(
+        defragmentation ? L"IDS_DEFRG_REPORT" : L"IDS_SCAN_REPORT", kDefragLangSection);
+    content.texts.heading =
+        theApp.GetLangString(defragmentation ? L"IDS_DEFRG_SUMMARY_REPORT"
+                                             : L"IDS_SCAN_SUMMARY_REPORT",
+                             kDefragLangSection);
+    content.texts.timeLabel = theApp.GetLangString(
+        defragmentation ? L"IDS_LASTDEFRG_TIME" : L"IDS_SCAN_TIME", kDefragLangSection);
+    content.texts.companyName = GetCompanyKeyName();
+    const ReportOutcome outcome = ::WriteHtmlReport(theApp.m_strCommonDataFolder, content);
+    const wchar_t* failureKey = outcome == ReportOutcome::kNoResults     ? L"IDS_REPORT_NO_RESULTS"
+                                : outcome == ReportOutcome::kWriteFailed ? L"IDS_REPORT_NOT_WRITTEN"
+                                                                         : nullptr;
+    if (failureKey != nullptr)
+        AppMessageBox(theApp.GetLangString(failureKey, kDefragLangSection), MB_ICONERROR, this,
+                      nullptr, false);
+    return outcome;
+}
+
+// ---- start-up jobs ----
+
+void CDiskDefragDlg::CopyReportImages() {
+    CString reportFolder = theApp.m_strCommonDataFolder;
+    if (reportFolder.IsEmpty())
+        return;
+    AppendPath(reportFolder, kDefragReportFolder);
+    CString marker = reportFolder;
+    AppendPath(marker, kReportImageMarker);
+    if (PathExists(marker))
+        return;
+    const CString target = MakeDataSubfolder(theApp.m_strCommonDataFolder, kDefragReportFolder);
+    CString source;
+    GetModuleFolder(nullptr, source);
+    AppendPath(source, kDefragReportFolder);
+    CString pattern = source;
+    AppendPath(pattern, L"*.jpg");
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (found.dwFileAttributes &
+            (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        CString from = source;
+        AppendPath(from, found.cFileName);
+        (void)CopyFileW(from, target + found.cFileName, FALSE);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void CDiskDefragDlg::StartScheduledDefragmentation() {
+    if (m_pDefragHome == nullptr)
+        return;
+    m_pDefragHome->SelectDrive(theApp.m_strScheduleDriveLetters);
+    m_pDefragHome->StartDefragmentation();
+}
+
+void CDiskDefragDlg::StartHiddenAnalysis() {
+    PumpWaitingMessages();
+    if (m_pDefragHome != nullptr)
+        m_pDefragHome->StartAnalysis();
+    PumpWaitingMessages();
+}
+
+void CDiskDefragDlg::StartScheduledCleaning() {
+    PostMessageW(WM_COMMAND, kJunkTabCommand, 0);
+    CWnd* scanning = PageInSlot(kJunkTab, 2);
+    if (scanning == nullptr || scanning->GetSafeHwnd() == nullptr)
+        return;
+    scanning->SetTimer(kJunkScanStartTimer, kJunkScanStartDelayMs, nullptr);
+    ShowTabPage(kJunkTab, kShowAnalysisProgress);
+}
+
+void CDiskDefragDlg::OnTimer(UINT_PTR id) {
+    KillTimer(id);
+    switch (id) {
+    case kScheduledDefragTimer:
+        StartScheduledDefragmentation();
+        break;
+    case kHiddenAnalysisTimer:
+        StartHiddenAnalysis();
+        break;
+    case kScheduledCleanTimer:
+        StartScheduledCleaning();
+        break;
+    default:
+        CDlgBaseAppDlg::OnTimer(id);
+        break;
+    }
+}
+
+void CDiskDefragDlg::OnWindowPosChanging(WINDOWPOS* position) {
+    CDlgBaseAppDlg::OnWindowPosChanging(position);
+    if (theApp.m_bHiddenStart)
+        position->flags &= ~SWP_SHOWWINDOW;
+}
+
+LRESULT CDiskDefragDlg::OnSchedulerWorkGoingOn(WPARAM, LPARAM lParam) {
+    const CString text = HandOffText(lParam);
+    if (IsWindowVisible() && text.CompareNoCase(kScheduleDefraggingText) != 0)
+        return 0;
+    ShowWindow(SW_RESTORE);
+    BringWindowToTop();
+    SetForegroundWindow();
+    if (IsJobRunning()) {
+        (void)SafeRpcPauseDefrag();
+        AppMessageBox(theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN", kDefragLangSection),
+                      MB_ICONERROR, this, nullptr, false);
+        (void)SafeRpcResumeDefrag();
+        return 0;
+    }
+    CRegistry key(HKEY_CURRENT_USER);
+    key.SetAccess(KEY_READ);
+    CString letters;
+    if (key.Open(HKEY_CURRENT_USER, GetAppRegistryKey(), false) &&
+        key.ReadString(kScheduleDriveLetterValue, letters))
+        theApp.m_strScheduleDriveLetters = letters;
+    SetTimer(kScheduledDefragTimer, kHandOffStartDelayMs, nullptr);
+    return 0;
+}
+
+// ---- messages of other programs ----
+
+LRESULT CDiskDefragDlg::OnCopyData(const COPYDATASTRUCT* data, bool& handled) {
+    handled = false;
+    if (data == nullptr)
+        return 0;
+    switch (data->dwData) {
+    case kCopyDataOneClickSummary:
+        if (!m_pageLinks.runOneClickSummary)
+            return 0;
+        handled = true;
+        m_pageLinks.runOneClickSummary(this);
+        return kCopyDataSummaryShown;
+    case kCopyDataAutoDefrag:
+        handled = true;
+        theApp.m_bAutomaticMode = true;
+        if (m_pageLinks.defragmentNow)
+            m_pageLinks.defragmentNow();
+        return kCopyDataDone;
+    case kCopyDataNothing:
+        handled = true;
+        return kCopyDataDone;
+    default:
+        return 0;
+    }
+}
+
+LRESULT CDiskDefragDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        bool handled = false;
+        const LRESULT result =
+            OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), handled);
+        if (handled)
+            return result;
+    }
+    return CDlgBaseAppDlg::WindowProc(message, wParam, lParam);
+}
+
+void CDiskDefragDlg::OnAppClose() {
+    CloseApplication();
+}
+
+void CDiskDefragDlg::CloseApplication() {
+    PostMessageW(WM_CLOSE, 0, 0);
+    PostQuitMessage(0);
+}

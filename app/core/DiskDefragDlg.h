@@ -1,0 +1,189 @@
+// CDiskDefragDlg: the program's main window: the pages of the five tabs, the service record,
+// the last polled job state, the scheduled and hidden runs and the messages other programs send.
+#pragma once
+
+#include <windows.h>
+
+#include <DlgBaseAppDlg.h>
+#include <classlib/Array.h>
+#include <classlib/MessageMap.h>
+#include <classlib/String.h>
+
+#include "HtmlReport.h"
+#include "LastScanValues.h"
+#include "ServiceControl.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CDlgLeftDlgBase;
+class DefragHomeServices;
+class CDlgLeftSideChild;
+class CDlgDefragWelome;
+class CDlgDiskScanDefrag;
+class CDlgScanResults;
+class CDlgDefragResults;
+
+// Commands posted to the defragmentation tab's panel: the page of slot n + 1 for 1199 + n.
+enum DefragPageCommand : UINT {
+    kShowDefragHome = 1199,
+    kShowAnalysisProgress = 1200,
+    kShowAnalysisResults = 1201,
+    kShowDefragProgress = 1202,
+    kShowDefragResults = 1203,
+};
+
+// The tab buttons' commands posted to the main window (1259 the first tab).
+inline constexpr UINT kFirstTabCommand = 1259;
+inline constexpr UINT kJunkTabCommand = 1260;
+
+// Timers of the main window; each fires once.
+enum MainWindowTimer : UINT_PTR {
+    kScheduledDefragTimer = 1125, // optimise the scheduled drives
+    kHiddenAnalysisTimer = 1126,  // analyse while hidden
+    kScheduledCleanTimer = 1127,  // run the junk cleaning
+};
+
+// Data codes of WM_COPYDATA another program may send, and what the window answers.
+enum CopyDataCode : ULONG_PTR {
+    kCopyDataOneClickSummary = 10, // runs the one-click scan summary; answers 16
+    kCopyDataAutoDefrag = 20,      // automatic defragmentation; answers 17
+    kCopyDataNothing = 30,         // answers 17
+};
+inline constexpr LRESULT kCopyDataSummaryShown = 16;
+inline constexpr LRESULT kCopyDataDone = 17;
+
+// The text of "Scheduler Work Going on" that asks a visible window for the scheduled run.
+inline constexpr wchar_t kScheduleDefraggingText[] = L"ScheduleDefragging";
+
+// What the main window and the home page ask of pages that are joined to the window with
+// them; set where those pages are created, empty until then.
+struct DefragPageLinks {
+    // The progress page's StartOperation: non-zero when the job was sent.
+    std::function<int(DefragOperation operation, wchar_t drive, const CString& entryText)>
+        startOperation;
+    // The block count of the progress page's cluster map, sent with each command.
+    std::function<int32_t()> mapBlockCount;
+    // The analysis results page's defragment-now operation (automatic mode).
+    std::function<void()> defragmentNow;
+    // Fills the one-click scan summary and runs it modally over the window.
+    std::function<void(CWnd* parent)> runOneClickSummary;
+};
+
+class CDiskDefragDlg : public CDlgBaseAppDlg {
+    DECLARE_MESSAGE_MAP()
+public:
+    explicit CDiskDefragDlg(CWnd* parent = nullptr);
+    ~CDiskDefragDlg() override;
+    CDiskDefragDlg(const CDiskDefragDlg&) = delete;
+    CDiskDefragDlg& operator=(const CDiskDefragDlg&) = delete;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL Create(UINT templateId, CWnd* parent = nullptr) override;
+    BOOL OnInitDialog() override;
+    // The close button: posts WM_CLOSE and ends the message loop.
+    void OnAppClose() override;
+    void CloseApplication();
+
+    // The tab-switch callback of the layout: codes 11 to 15 for the five tabs; 0 refuses a
+    // switch to a tab without a panel.
+    static int OnTabSwitch(CDlgBaseAppDlg* window, int code);
+
+    // Posts a page command (1199 + n) to the panel of a tab; false without a panel.
+    bool ShowTabPage(int tab, UINT command);
+    // Puts a page into a slot (1 to 8) of its tab's panel (the progress page takes two).
+    void PutPageInSlot(int tab, int slot, CWnd* page);
+    // The page in a tab's slot (1 to 8), or null.
+    CWnd* PageInSlot(int tab, int slot) const;
+    // True while the job's progress page is shown in its panel (also in a hidden window).
+    bool IsJobRunning() const;
+
+    // Last-scan values (the "LastScanStatus" key): each load sets its text(s) to
+    // "IDS_NOT_PERFORMED" first; each save writes the text already put into m_lastScan
+    // (the date takes the current time) and updates the home page's summary.
+    void LoadLastScanStatusLines();
+    void LoadLastScanDate();
+    void LoadLastScanDrive();
+    void LoadVolumeFragmentation();
+    void LoadDataFragmentation();
+    void SaveLastScanStatusLines();
+    void SaveLastScanDate();
+    void SaveLastScanDrive();
+    void SaveVolumeFragmentation();
+    void SaveDataFragmentation();
+
+    // Fetches the last run from the service, writes the analysis or defragmentation report
+    // into the common data folder and opens it; a failure is shown to the user and answered.
+    ReportOutcome WriteHtmlReport(bool defragmentation, bool listFailedFiles, double diskBefore,
+                                  double dataBefore, double diskAfter, double dataAfter);
+
+    // Asks the service for its job state and worker priority into the two members; false
+    // (members unchanged) when the call failed.
+    [[nodiscard]] bool RefreshServiceState();
+    // Sends one command through the service record, starting the service first when needed.
+    [[nodiscard]] bool SendServiceCommand(int32_t mapBlockCount, int32_t code, wchar_t drive,
+                                          int32_t mode);
+
+    // The six last-scan texts: the two status lines, date, drive, volume and data results.
+    LastScanTexts m_lastScan;
+    // The service "XarnStellmark" and the Service Control Manager, opened with all access.
+    ServiceHandles m_service;
+    // The worker priority and the job state (0 idle, 1 running, 2 finished) last reported.
+    int m_nServicePriority = 0;
+    int m_nServiceState = 0;
+    // The home page's drive entries, one per fixed drive.
+    CStringArray m_driveTexts;
+    // The fragmented-file count at the end of a defragmentation's first pass (its report).
+    uint64_t m_firstPassFragmentedFiles = 0;
+
+    // Pages of the defragmentation tab.
+    CDlgDefragWelome* m_pDefragHome = nullptr;
+    CDlgDiskScanDefrag* m_pDiskScanDefrag = nullptr;
+    CDlgScanResults* m_pScanResults = nullptr;
+    CDlgDefragResults* m_pDefragResults = nullptr;
+    // Pages of the other tabs, in their slots; null until created.
+    CDlgLeftSideChild* m_junkPages[5] = {};
+    CDlgLeftSideChild* m_dupesPages[6] = {};
+    CDlgLeftSideChild* m_diskToolsPages[5] = {};
+    CWnd* m_optionsPages[3] = {};
+    DefragPageLinks m_pageLinks;
+
+protected:
+    // Creates a page in a tab's panel and puts it in a slot (1 to 8); the panel owns it from
+    // then on. False (the page deleted) when the tab has no panel, the slot does not exist or
+    // the page could not be created.
+    bool AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId);
+
+    // The pages of each tab; the one place where a tab's pages are made.
+    void CreateDefragPages();
+    void CreateJunkPages();
+    void CreateDupesPages();
+    void CreateDiskToolsPages();
+    void CreateOptionsPages();
+    // Enables and shows the first page of a tab.
+    void ShowFirstPage(int tab);
+
+    void CopyReportImages();
+    void AppendSummaryToHomePage();
+    void StartScheduledDefragmentation();
+    void StartHiddenAnalysis();
+    void StartScheduledCleaning();
+    LRESULT OnCopyData(const COPYDATASTRUCT* data, bool& handled);
+
+    void OnTimer(UINT_PTR id);
+    void OnWindowPosChanging(WINDOWPOS* position);
+    LRESULT OnSchedulerWorkGoingOn(WPARAM wParam, LPARAM lParam);
+
+private:
+    std::unique_ptr<DefragHomeServices> m_homeServices;
+};
+
+// The main window while it runs; null before and after.
+extern CDiskDefragDlg* g_pDiskDefragDlg;
+// Brush of colour 0xFFF9F3 under the progress page's legend labels; made by the main window.
+extern HBRUSH g_hLegendLabelBrush;
+// The registered message "Scheduler Work Going on" (registered when the program loads).
+extern const UINT g_uSchedulerWorkMessage;
+inline constexpr wchar_t kSchedulerWorkMessageName[] = L"Scheduler Work Going on";

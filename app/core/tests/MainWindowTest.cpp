@@ -1,0 +1,455 @@
+// The main window and the defragmentation home page on the virtual display: pages and texts,
+// the free-space rule and the service's refusal as the user meets them, the messages other
+// programs send, the hidden and scheduled starts, and a picture of the home page.
+#include <windows.h>
+
+#include <DiskDefragApp.h>
+#include <DiskDefragDlg.h>
+#include <DlgDefragWelome.h>
+#include <LastScanValues.h>
+
+#include <DlgLeftDlgBase.h>
+#include <PelqMessageBox.h>
+#include <app_locations.h>
+#include <app_state.h>
+#include <shared_globals.h>
+#include <ini_reader.h>
+#include <registry.h>
+
+#include "UiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+CDiskDefragApp theApp;
+
+void PrintTo(const CString& text, std::ostream* out) {
+    const std::wstring wide(text.GetString());
+    *out << '"' << std::string(wide.begin(), wide.end()) << '"';
+}
+
+namespace {
+const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
+
+constexpr ULONGLONG kGiB = 1'073'741'824;
+constexpr ULONGLONG kGB = 1'000'000'000;
+
+// Every key the language files did not hold, as the library reports it.
+std::set<std::wstring> g_missingTexts;
+void CollectMissingText(const CString& message) {
+    g_missingTexts.insert(message.GetString());
+}
+
+// What the product's message boxes showed, and the button index each is answered with.
+std::vector<std::wstring> g_boxTexts;
+int g_boxAnswer = 1;
+void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(box, id);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(1185 + g_boxAnswer, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, 1185 + g_boxAnswer)));
+}
+void RecordAndAnswer(CDlgBaseMessageBoxWndBase* box) {
+    g_boxTexts.emplace_back(box->m_strMessage.GetString());
+    box->SetTimer(77, 50, &AnswerBox);
+}
+
+struct StartedJob {
+    DefragOperation operation;
+    wchar_t drive;
+    std::wstring entry;
+};
+
+// The service, the system and the progress page as the tests want them.
+class FakeHomeServices : public DefragHomeServices {
+public:
+    bool QueryDriveSpace(wchar_t, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override {
+        ++spaceQueries;
+        freeBytes = free;
+        totalBytes = total;
+        return spaceReadable;
+    }
+    bool SendReleaseCommand(wchar_t drive) override {
+        releases.push_back(drive);
+        return releases.size() > failingReleases;
+    }
+    bool InstallService() override {
+        ++installs;
+        return installWorks;
+    }
+    void RestartWindows() override { ++restarts; }
+    int StartOperation(DefragOperation operation, wchar_t drive, const CString& entry) override {
+        jobs.push_back({operation, drive, entry.GetString()});
+        return operationStarts ? 1 : 0;
+    }
+
+    ULONGLONG free = 50 * kGB;
+    ULONGLONG total = 100 * kGB;
+    bool spaceReadable = true;
+    size_t failingReleases = 0;
+    bool installWorks = true;
+    bool operationStarts = true;
+    int spaceQueries = 0;
+    int installs = 0;
+    int restarts = 0;
+    std::vector<wchar_t> releases;
+    std::vector<StartedJob> jobs;
+};
+
+// A page standing in for the progress page in its slot.
+class StandInPage : public CDialog {};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_missingTexts.clear();
+        g_boxTexts.clear();
+        g_boxAnswer = 1;
+        SetLangTextFailureReporter(&CollectMissingText);
+        SetMessageBoxAnswerHook(&RecordAndAnswer);
+        theApp.SetLangSection(kDefragLangSection);
+        theApp.m_bHiddenStart = false;
+        theApp.m_bAutomaticMode = false;
+        theApp.m_bScheduledWithDrives = false;
+        theApp.m_bScheduledWithoutDrives = false;
+        theApp.m_strScheduleDriveLetters.Empty();
+    }
+    void TearDown() override {
+        if (window_) {
+            window_->DestroyWindow();
+            window_.reset();
+        }
+        g_pDiskDefragDlg = nullptr;
+        SetMessageBoxAnswerHook(nullptr);
+        SetLangTextFailureReporter(nullptr);
+    }
+
+    // The main window as the program makes it, modeless, with the fake services on its home
+    // page before any timer fires.
+    void Open() {
+        AppLayout layout;
+        theApp.BuildAppLayout(layout);
+        window_ = std::make_unique<CDiskDefragDlg>();
+        g_pDiskDefragDlg = window_.get();
+        window_->SetAppLayout(layout);
+        ASSERT_TRUE(window_->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
+        ASSERT_NE(window_->m_pDefragHome, nullptr);
+        home().SetServices(&services_);
+        if (!theApp.m_bHiddenStart)
+            window_->ShowWindow(SW_SHOW);
+        PumpFor(100);
+    }
+    CDlgDefragWelome& home() { return *window_->m_pDefragHome; }
+    CDlgLeftDlgBase* panel() { return window_->GetTabPanel(0); }
+    // The defragmentation panel's slot shown last (1 the home page).
+    int SelectedSlot() {
+        CDlgLeftDlgBase* p = panel();
+        return static_cast<int>(p->m_pSelectedButton - &p->m_sideButtons[0]) + 1;
+    }
+    void ClickStart() {
+        home().SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(home().m_startButton.GetSafeHwnd()));
+        PumpFor(100);
+    }
+    LRESULT SendCopyData(ULONG_PTR code) {
+        COPYDATASTRUCT data{code, 0, nullptr};
+        return window_->SendMessageW(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    void SendSchedulerWork(const wchar_t* text) {
+        const ATOM atom = GlobalAddAtomW(text);
+        window_->SendMessageW(g_uSchedulerWorkMessage, 0, atom);
+        GlobalDeleteAtom(atom);
+        PumpFor(400);
+    }
+
+    std::unique_ptr<CDiskDefragDlg> window_;
+    FakeHomeServices services_;
+};
+
+TEST_F(MainWindow, EveryTabAndDefragmentationPageShowsWithEveryText) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (UINT tab = AppTabCommand::kFirst; tab <= AppTabCommand::kLast; ++tab) {
+        window_->SendMessageW(WM_COMMAND, tab, 0);
+        PumpFor(50);
+        EXPECT_NE(window_->GetCurrentPanel(), nullptr);
+    }
+    window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst, 0);
+    // Every page the tab holds in this program (the panel shows nothing for an empty slot).
+    for (UINT page = kShowDefragHome; page <= kShowDefragResults; ++page)
+        if (window_->PageInSlot(0, static_cast<int>(page - kShowDefragHome) + 1) != nullptr)
+            panel()->SendMessageW(WM_COMMAND, page, 0);
+    panel()->SendMessageW(WM_COMMAND, kShowDefragHome, 0);
+    PumpFor(100);
+    EXPECT_TRUE(home().IsWindowVisible());
+    for (const std::wstring& missing : g_missingTexts)
+        ADD_FAILURE() << "text missing from the language files: "
+                      << std::string(missing.begin(), missing.end());
+
+    // The window title is the one a second start finds the running instance by.
+    CString title;
+    window_->GetWindowText(title);
+    EXPECT_EQ(title, GetAppTitle());
+    CString pageTitle;
+    home().GetWindowText(pageTitle);
+    EXPECT_FALSE(pageTitle.IsEmpty());
+
+    window_->SetForegroundWindow();
+    PumpFor(300);
+    CRect rect;
+    window_->GetWindowRect(&rect);
+    EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(L"main_window_home.png").c_str()));
+}
+
+TEST_F(MainWindow, DriveListSelectsTheSystemDriveAndKeepsTheMainWindowsTexts) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const int count = home().m_driveCombo.GetCount();
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(window_->m_driveTexts.GetSize(), count);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(home().GetSelectedDriveLetter(), towupper(system[0]));
+    EXPECT_EQ(theApp.m_chCurrentDrive, towupper(system[0]));
+    EXPECT_EQ(home().m_strSelectedEntry[1], towupper(system[0]));
+    // The system drive's entry names itself so.
+    EXPECT_GE(home().m_strSelectedEntry.Find(L") "), 0);
+    EXPECT_GE(home().m_strSelectedEntry.Find(theApp.GetLangString(L"IDS_SYS_DRIVE")), 0);
+    // Letters that match no entry (also two letters) leave the selection alone.
+    home().SelectDrive(L"Q");
+    home().SelectDrive(L"CD");
+    EXPECT_EQ(home().GetSelectedDriveLetter(), towupper(system[0]));
+}
+
+TEST(DriveEntry, OtherDrivesHaveNoBlankAfterTheParenthesis) {
+    EXPECT_EQ(MakeDriveEntryText(L'D', L"Data", false, L"System drive"), L"(D:)Data");
+    EXPECT_EQ(MakeDriveEntryText(L'C', L"Win", true, L"System drive"), L"(C:) Win (System drive)");
+    EXPECT_EQ(MakeDriveEntryText(L'E', L"", false, L"x"), L"(E:)");
+}
+
+TEST_F(MainWindow, FreeSpaceRuleDecidesWhetherAJobStarts) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    struct Case {
+        ULONGLONG free, total;
+        bool readable, starts;
+    };
+    const Case cases[] = {
+        {7'900'000'000, 100 * kGB, true, true},  // 7 %, but at least 1 GiB
+        {900'000'000, 10 * kGB, true, true},     // 9 %
+        {790'000'000, 10 * kGB, true, false},    // 7 % and under 1 GiB
+        {kGiB - 1, kGiB * 100, true, false},     // just under both
+        {kGiB, kGiB * 1000, true, true},         // exactly 1 GiB
+        {0, 0, true, false},                     // a size of 0: no division, refused
+        {500, 0, true, false},
+        {50 * kGB, 100 * kGB, false, false},     // sizes unreadable
+    };
+    for (const Case& c : cases) {
+        services_ = FakeHomeServices{};
+        services_.free = c.free;
+        services_.total = c.total;
+        services_.spaceReadable = c.readable;
+        g_boxTexts.clear();
+        ClickStart();
+        SCOPED_TRACE(testing::Message() << c.free << " of " << c.total);
+        EXPECT_EQ(services_.jobs.size(), c.starts ? 1u : 0u);
+        if (c.starts) {
+            EXPECT_EQ(services_.releases.size(), 2u);
+            EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kAnalysis);
+            EXPECT_TRUE(g_boxTexts.empty());
+        } else {
+            EXPECT_TRUE(services_.releases.empty());
+            ASSERT_EQ(g_boxTexts.size(), 1u);
+            const CString expected =
+                home().m_strSelectedEntry + theApp.GetLangString(L"IDS_WARNING_LOW_FREESPACE");
+            EXPECT_EQ(CString(g_boxTexts[0].c_str()), expected);
+        }
+    }
+}
+
+TEST_F(MainWindow, StartButtonRunsTheJobAndShowsItsPage) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ClickStart();
+    ASSERT_EQ(services_.jobs.size(), 1u);
+    EXPECT_EQ(services_.jobs[0].drive, home().GetSelectedDriveLetter());
+    EXPECT_EQ(CString(services_.jobs[0].entry.c_str()), home().m_strSelectedEntry);
+    EXPECT_EQ(SelectedSlot(), 2); // command 1200
+
+    // Clicking the label ticks the box: the same button now defragments (slot 4, 1202).
+    panel()->SendMessageW(WM_COMMAND, kShowDefragHome, 0);
+    home().SendMessageW(WM_COMMAND, MAKEWPARAM(6018, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(home().m_defragAfterLabel.GetSafeHwnd()));
+    EXPECT_EQ(home().m_defragAfterAnalysis.GetCheck(), BST_CHECKED);
+    ClickStart();
+    ASSERT_EQ(services_.jobs.size(), 2u);
+    EXPECT_EQ(services_.jobs[1].operation, DefragOperation::kDefragmentation);
+    EXPECT_EQ(SelectedSlot(), 4);
+
+    // A job the progress page refuses leaves the home page shown.
+    services_.operationStarts = false;
+    ClickStart();
+    EXPECT_EQ(SelectedSlot(), 1);
+}
+
+TEST_F(MainWindow, AServiceThatCannotStartAsksToRestartWindows) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    // The first release fails, installing works: the job goes on after a second release.
+    services_.failingReleases = 1;
+    ClickStart();
+    EXPECT_EQ(services_.installs, 1);
+    EXPECT_EQ(services_.releases.size(), 2u);
+    EXPECT_EQ(services_.jobs.size(), 1u);
+
+    // Nothing works: the restart question; the second button leaves everything as it was.
+    services_ = FakeHomeServices{};
+    services_.failingReleases = 99;
+    services_.installWorks = false;
+    g_boxAnswer = 1;
+    ClickStart();
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    // (This box shows its text as HTML.)
+    EXPECT_GE(CString(g_boxTexts[0].c_str()).Find(theApp.GetLangString(L"IDS_SERVICE_MSG")), 0);
+    EXPECT_EQ(services_.restarts, 0);
+    EXPECT_TRUE(services_.jobs.empty());
+    EXPECT_EQ(services_.releases.size(), 1u);
+    // The first button restarts.
+    g_boxAnswer = 0;
+    ClickStart();
+    EXPECT_EQ(services_.restarts, 1);
+    EXPECT_TRUE(services_.jobs.empty());
+}
+
+TEST_F(MainWindow, CopyDataCodesAnswerAsOtherProgramsExpect) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    int defragmentNow = 0;
+    int summaries = 0;
+    EXPECT_EQ(SendCopyData(kCopyDataNothing), kCopyDataDone);
+    EXPECT_FALSE(theApp.m_bAutomaticMode);
+    EXPECT_EQ(SendCopyData(99), 0);
+
+    window_->m_pageLinks.defragmentNow = [&] { ++defragmentNow; };
+    window_->m_pageLinks.runOneClickSummary = [&](CWnd* parent) {
+        EXPECT_EQ(parent, window_.get());
+        ++summaries;
+    };
+    EXPECT_EQ(SendCopyData(kCopyDataAutoDefrag), kCopyDataDone);
+    EXPECT_TRUE(theApp.m_bAutomaticMode);
+    EXPECT_EQ(defragmentNow, 1);
+    EXPECT_EQ(SendCopyData(kCopyDataOneClickSummary), kCopyDataSummaryShown);
+    EXPECT_EQ(summaries, 1);
+}
+
+TEST_F(MainWindow, SchedulerWorkStartsTheStoredDrivesOnlyWhenAskedSo) {
+    CRegistry key(HKEY_CURRENT_USER);
+    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, GetAppRegistryKey(), true));
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const wchar_t letter[] = {static_cast<wchar_t>(towupper(system[0])), 0};
+    ASSERT_TRUE(key.WriteString(kScheduleDriveLetterValue, letter));
+    ASSERT_NO_FATAL_FAILURE(Open());
+
+    // Visible: any other text, or a pointer from another process, does nothing.
+    SendSchedulerWork(L"schedulescan");
+    window_->SendMessageW(g_uSchedulerWorkMessage, 0, static_cast<LPARAM>(0x7FFE0000));
+    PumpFor(300);
+    EXPECT_TRUE(services_.jobs.empty());
+
+    SendSchedulerWork(L"scheduledefragging");
+    ASSERT_EQ(services_.jobs.size(), 1u);
+    EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kDefragmentation);
+    EXPECT_EQ(theApp.m_strScheduleDriveLetters, letter);
+
+    // Hidden: any text starts it (the library's hand-off of a second start too).
+    window_->ShowWindow(SW_HIDE);
+    theApp.m_bHiddenStart = true; // keeps the restored window hidden
+    services_.jobs.clear();
+    const ATOM atom = GlobalAddAtomW(L"schedulescan");
+    window_->SendMessageW(g_msgSchedulerHandOff, 0, atom);
+    GlobalDeleteAtom(atom);
+    PumpFor(400);
+    EXPECT_EQ(services_.jobs.size(), 1u);
+    EXPECT_FALSE(window_->IsWindowVisible());
+}
+
+TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    auto* progress = new StandInPage;
+    ASSERT_TRUE(window_->CreateLeftSideChild(panel(), progress, kDefragHomeTemplateId));
+    window_->PutPageInSlot(0, 2, progress); // the panel deletes it
+    panel()->SendMessageW(WM_COMMAND, kShowAnalysisProgress, 0);
+    // The job runs in a hidden window: the page counts as shown all the same.
+    window_->ShowWindow(SW_HIDE);
+    EXPECT_TRUE(window_->IsJobRunning());
+    SendSchedulerWork(L"ScheduleDefragging");
+    EXPECT_TRUE(services_.jobs.empty());
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN"));
+}
+
+TEST_F(MainWindow, HiddenStartNeverShowsTheWindowAndAnalyses) {
+    theApp.m_bHiddenStart = true;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    window_->ShowWindow(SW_SHOW);
+    window_->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    window_->ShowWindow(SW_RESTORE);
+    PumpFor(400);
+    EXPECT_FALSE(window_->IsWindowVisible());
+    ASSERT_EQ(services_.jobs.size(), 1u);
+    EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kAnalysis);
+}
+
+TEST_F(MainWindow, ScheduledStartDefragmentsTheScheduledDrive) {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    theApp.m_bScheduledWithDrives = true;
+    theApp.m_strScheduleDriveLetters = CString(static_cast<wchar_t>(towupper(system[0])));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    PumpFor(300);
+    ASSERT_EQ(services_.jobs.size(), 1u);
+    EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kDefragmentation);
+    EXPECT_EQ(services_.jobs[0].drive, towupper(system[0]));
+}
+
+TEST_F(MainWindow, LastScanValuesFillTheHomeSummary) {
+    CRegistry::DeleteKey(HKEY_CURRENT_USER, LastScanKeyPath());
+    ASSERT_TRUE(SaveLastScanText(kLastScanDrive, L"D:\\"));
+    ASSERT_TRUE(SaveLastScanText(kLastScanDataResult, L""));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const CString notPerformed = theApp.GetLangString(L"IDS_NOT_PERFORMED");
+    ASSERT_EQ(home().m_summaryValues.GetSize(), 4);
+    EXPECT_EQ(home().m_summaryValues[0], notPerformed);
+    EXPECT_EQ(home().m_summaryValues[1], L"D:\\");
+    EXPECT_EQ(home().m_summaryValues[2], notPerformed);
+    EXPECT_EQ(home().m_summaryValues[3], L""); // present but empty
+    window_->m_lastScan.volumeResult = L"12.34%";
+    window_->SaveVolumeFragmentation();
+    EXPECT_EQ(home().m_summaryValues[2], L"12.34%");
+    CRegistry::DeleteKey(HKEY_CURRENT_USER, LastScanKeyPath());
+}
+
+TEST_F(MainWindow, ReportImagesAreCopiedOnlyWhileTheFooterIsMissing) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    CString common = temp;
+    common += L"xarn_main_window_common";
+    const CString reports = common + L"\\DefragReport\\";
+    SHFILEOPSTRUCTW remove{nullptr, FO_DELETE, nullptr, nullptr,
+                           FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI};
+    const CString doubleNull = common + L'\0';
+    remove.pFrom = doubleNull.GetString();
+    SHFileOperationW(&remove);
+    CreateDirectoryW(common, nullptr);
+    theApp.m_strCommonDataFolder = common;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_NE(GetFileAttributesW(reports + L"footer_left.jpg"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(reports + L"Report_header_leftText.jpg"), INVALID_FILE_ATTRIBUTES);
+    window_->DestroyWindow();
+    window_.reset();
+
+    // With the footer there, nothing is copied again.
+    ASSERT_TRUE(DeleteFileW(reports + L"line3px_Blue.jpg"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(GetFileAttributesW(reports + L"line3px_Blue.jpg"), INVALID_FILE_ATTRIBUTES);
+    theApp.m_strCommonDataFolder.Empty();
+}
+} // namespace

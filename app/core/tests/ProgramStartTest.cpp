@@ -1,0 +1,213 @@
+// The program Xarn started as the scheduler, a user and other programs start it: the drive
+// letters its command line stores, the hidden start that never shows a window, a second
+// instance, and the service program's process at a normal and at a scheduled exit.
+#include <windows.h>
+
+#include <DiskDefragApp.h>
+#include <DiskDefragDlg.h>
+
+#include <app_locations.h>
+#include <app_state.h>
+#include <product_identity.h>
+#include <registry.h>
+#include <tools_table.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+constexpr DWORD kCloseButton = 1182;
+constexpr wchar_t kServiceStandInFolder[] = L"C:\\xarn-start-test";
+
+std::wstring ProgramFolder() {
+    CString folder;
+    GetModuleFolder(nullptr, folder);
+    std::wstring path(folder.GetString());
+    if (!path.empty() && path.back() != L'\\')
+        path += L'\\';
+    return path;
+}
+
+std::wstring UnixPath(const wchar_t* path) {
+    std::wstring dos = L"\\\\?\\unix" + std::wstring(path);
+    for (wchar_t& c : dos)
+        if (c == L'/')
+            c = L'\\';
+    return dos;
+}
+
+class Process {
+public:
+    Process() = default;
+    explicit Process(const std::wstring& program, const std::wstring& arguments = L"") {
+        std::wstring line = L"\"" + program + L"\"";
+        if (!arguments.empty())
+            line += L" " + arguments;
+        STARTUPINFOW startup{sizeof startup};
+        started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                  nullptr, nullptr, &startup, &info_) != FALSE;
+    }
+    ~Process() {
+        if (started_ && !HasEnded(0))
+            TerminateProcess(info_.hProcess, 99);
+        if (started_) {
+            CloseHandle(info_.hThread);
+            CloseHandle(info_.hProcess);
+        }
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Started() const { return started_; }
+    DWORD Id() const { return info_.dwProcessId; }
+    bool HasEnded(DWORD milliseconds) const {
+        return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION info_{};
+};
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->processId)
+        found->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+// The program's main window: the dialog a second start finds by the application's title.
+HWND MainWindowOf(const Process& program, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        for (HWND window : TopLevelWindowsOf(program.Id())) {
+            wchar_t title[64] = {};
+            wchar_t kind[16] = {};
+            GetWindowTextW(window, title, 64);
+            GetClassNameW(window, kind, 16);
+            if (GetAppTitle() == title && lstrcmpW(kind, L"#32770") == 0)
+                return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Answers every box of the program with Escape and presses the main window's close button;
+// true once the program has ended.
+bool CloseProgram(const Process& program) {
+    const HWND main = MainWindowOf(program, 0);
+    for (int round = 0; round < 100; ++round) {
+        for (HWND window : TopLevelWindowsOf(program.Id()))
+            if (window != main && IsWindowVisible(window))
+                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        if (main != nullptr && round % 10 == 0)
+            PostMessageW(main, WM_COMMAND, kCloseButton, 0);
+        if (program.HasEnded(200))
+            return true;
+    }
+    return false;
+}
+
+CString StoredLetters() {
+    CRegistry key(HKEY_CURRENT_USER);
+    CString letters;
+    if (!key.Open(HKEY_CURRENT_USER, GetAppRegistryKey(), true) ||
+        !key.ReadString(kScheduleDriveLetterValue, letters))
+        return L"(none)";
+    return letters;
+}
+
+void StoreLetters(const wchar_t* letters) {
+    CRegistry key(HKEY_CURRENT_USER);
+    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, GetAppRegistryKey(), true));
+    ASSERT_TRUE(key.WriteString(kScheduleDriveLetterValue, letters));
+}
+
+class ProgramStart : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { g_strAppTitle = GetToolTitle(kDefragToolNumber); }
+    const std::wstring program_ = ProgramFolder() + L"Xarn.exe";
+};
+
+TEST_F(ProgramStart, ScheduledCommandLinesStoreTheirDriveLetters) {
+    const struct {
+        const wchar_t* arguments;
+        const wchar_t* stored;
+    } cases[] = {{L"-autofix -C", L"C"},
+                 {L"/SCHEDULE /c/d", L"CD"},
+                 {L"-shutdown -D", L"D"},
+                 {L"-schedule", L"X"}}; // no letters: the value stays
+    for (const auto& c : cases) {
+        const std::wstring arguments(c.arguments);
+        SCOPED_TRACE(std::string(arguments.begin(), arguments.end()));
+        StoreLetters(L"X");
+        Process xarn(program_, c.arguments);
+        ASSERT_TRUE(xarn.Started());
+        ASSERT_NE(MainWindowOf(xarn, 20'000), nullptr);
+        EXPECT_STREQ(StoredLetters(), c.stored);
+        EXPECT_TRUE(CloseProgram(xarn));
+    }
+}
+
+TEST_F(ProgramStart, HiddenStartNeverShowsTheMainWindow) {
+    Process xarn(program_, L"runhiddenScan");
+    ASSERT_TRUE(xarn.Started());
+    const ULONGLONG started = GetTickCount64();
+    const HWND main = MainWindowOf(xarn, 20'000);
+    ASSERT_NE(main, nullptr);
+    // It waited before it started, as every start with arguments does.
+    EXPECT_GE(GetTickCount64() - started, 4000u);
+    for (int poll = 0; poll < 30; ++poll) {
+        ASSERT_FALSE(IsWindowVisible(main));
+        Sleep(100);
+    }
+    EXPECT_TRUE(CloseProgram(xarn));
+}
+
+TEST_F(ProgramStart, ServiceProgramEndsAtANormalExitOnly) {
+    CreateDirectoryW(kServiceStandInFolder, nullptr);
+    const std::wstring standIn = std::wstring(kServiceStandInFolder) + L"\\XarnDefragSrv64.exe";
+    ASSERT_TRUE(CopyFileW(UnixPath(XARN_SERVICE_STAND_IN).c_str(), standIn.c_str(), FALSE));
+
+    {
+        // A scheduled run (here the cleaning, without drive letters) keeps it.
+        Process service(standIn);
+        ASSERT_TRUE(service.Started());
+        Process xarn(program_, L"-schedule");
+        ASSERT_NE(MainWindowOf(xarn, 20'000), nullptr);
+        ASSERT_TRUE(CloseProgram(xarn));
+        EXPECT_FALSE(service.HasEnded(1000));
+    }
+    {
+        // A second start hands over and ends; neither it nor the first ends the service.
+        Process service(standIn);
+        Process first(program_);
+        ASSERT_NE(MainWindowOf(first, 20'000), nullptr);
+        Process second(program_);
+        ASSERT_TRUE(second.Started());
+        EXPECT_TRUE(second.HasEnded(20'000));
+        EXPECT_FALSE(first.HasEnded(0));
+        EXPECT_FALSE(service.HasEnded(500));
+        // A normal run ends it.
+        ASSERT_TRUE(CloseProgram(first));
+        EXPECT_TRUE(service.HasEnded(10'000));
+    }
+    DeleteFileW(standIn.c_str());
+    RemoveDirectoryW(kServiceStandInFolder);
+}
+} // namespace
