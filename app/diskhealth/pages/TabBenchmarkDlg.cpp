@@ -185,5 +185,5 @@ void CTabBenchmarkDlg::OnProgress() {
 }
 
 void CTabBenchmarkDlg::OnRunEnded() {
-    PostMessage(kBenchmarkEnded, m_runNumber);
+    PostMessage(kBenchmarkEnded, m_runNumber.load());
 }

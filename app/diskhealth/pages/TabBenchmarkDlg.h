@@ -6,6 +6,7 @@
 #include "DiskToolsPage.h"
 #include "StaticBenchmark.h"
 
+#include <atomic>
 #include <memory>
 
 // Sent by the worker: new figures to draw; once at the start of a run: set the point count.
@@ -48,5 +49,5 @@ protected:
 
     std::unique_ptr<CBenchmarkRun> m_run;
     // Numbers the runs, so that the end of a stopped run does not end its successor.
-    WPARAM m_runNumber = 0;
+    std::atomic<WPARAM> m_runNumber{0};
 };
