@@ -32,3 +32,21 @@ void DiskInfoTrace(const wchar_t* format, ...) {
     line += L"\r\n";
     OutputDebugStringW(line);
 }
+
+CString InsertThousandSeparators(const CString& number) {
+    CString text(number);
+    if (text.GetLength() > 3) {
+        int counter = 1;
+        for (int i = text.GetLength() - 1; i >= 0; --i) {
+            if (text[i] == L'.')
+                counter = 0;
+            if (counter == 3) {
+                text.Insert(i, L' ');
+                counter = 0;
+            }
+            ++counter;
+        }
+    }
+    text.Trim(L' ');
+    return text;
+}

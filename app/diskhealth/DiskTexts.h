@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include <classlib/String.h>
+
 #include <windows.h>
 
 // "%0.0f B" below base, then "%0.1f KB", "MB", "GB" and "TB" (base 1000 or 1024).
@@ -15,3 +17,7 @@ template <size_t N> void SetField(wchar_t (&field)[N], const wchar_t* text) {
 
 // Formats at most 4,093 characters, appends "\r\n" and writes the line to the debugger output.
 void DiskInfoTrace(const wchar_t* format, ...);
+
+// Blanks between groups of three digits, counted from the end or from a "." ("1234567" gives
+// "1 234 567"); blanks at both ends trimmed.
+CString InsertThousandSeparators(const CString& number);

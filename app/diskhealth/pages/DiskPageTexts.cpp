@@ -1,0 +1,26 @@
+#include "DiskPageTexts.h"
+
+#include <ini_reader.h>
+#include <vantorix_app.h>
+
+#include <classlib/App.h>
+
+CString AppText(LPCWSTR key, LPCWSTR section) {
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->IsKindOf(RUNTIME_CLASS(CVantorixApp)))
+        return CString();
+    return static_cast<CVantorixApp*>(app)->GetLangString(key, section);
+}
+
+CString PelqText(LPCWSTR key) {
+    return GetLangString(key, L"Pelq");
+}
+
+CString YesNoText(bool yes) {
+    return PelqText(yes ? L"IDS_YES" : L"IDS_NO");
+}
+
+void SetControlTexts(CWnd* page, LPCWSTR section, const ControlTextKey* keys, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        page->SetDlgItemText(keys[i].id, AppText(keys[i].key, section));
+}

@@ -1,0 +1,78 @@
+// Template and control identifiers of the disk tools' pages (DiskPages.rc).
+#pragma once
+
+#define IDD_BENCHMARK_TAB 8078
+#define IDD_DEVICES_TAB 8079
+#define IDD_HEALTH_TAB 8082
+#define IDD_INFO_TAB 8083
+#define IDD_PAGE1 8085
+#define IDD_DLG_ANALYZE_OPTIONS 8086
+
+// Shared by the tabs: the physical drive combo and its label.
+#define IDC_COMBO_PHYSICAL_DISK 8100
+#define IDC_STATIC_PHYSICAL_DISK 8101
+
+// Disk check page and its options pop-up.
+#define IDC_LIST_CHECK_DRIVES 8110
+#define IDC_ST_DRIVE 8111
+#define IDC_BTN_START_DISKDOC 8112
+#define IDC_RADIO_NORMAL 8113
+#define IDC_RADIO_THOROUGH 8114
+#define IDC_ST_NORMAL_ANALYSIS 8115
+#define IDC_ST_LOCATES_BAD_SEC 8116
+#define IDC_ST_THOROUGH_ANA 8117
+#define IDC_ST_PAGE1_LABEL 8118
+#define IDC_ST_DLG_HEADING 8119
+#define ID_BTN_DEFAULT_DISKDOC 8120
+#define IDBTN_SCANNOW_DISKDOC 8121
+
+// Information tab: the lists, then each field's label and value.
+#define IDC_LIST_VOLUMES 8130
+#define IDC_LIST_FEATURES 8131
+#define IDC_STATIC_PROPERTIES 8132
+#define IDC_STATIC_FIRMVERSION 8133
+#define IDC_FIRMWARE 8134
+#define IDC_STATIC_SERIALNO 8135
+#define IDC_SERIAL 8136
+#define IDC_STATIC_CAPACITY 8137
+#define IDC_CAPACITY 8138
+#define IDC_STATIC_BUFFER 8139
+#define IDC_BUFFER 8140
+#define IDC_STATIC_STANDARD 8141
+#define IDC_STANDART 8142
+#define IDC_STATIC_BYTE_SEC 8143
+#define IDC_BYTESSECTOR 8144
+#define IDC_STATIC_SEC_TRACK 8145
+#define IDC_SECTORS 8146
+#define IDC_STATIC_TRACK_CYLINDER 8147
+#define IDC_TRACKS 8148
+#define IDC_STATIC_CYLINDER 8149
+#define IDC_CYLINDERS 8150
+#define IDC_STATIC_MAX_LBA 8151
+#define IDC_MAXLBA 8152
+
+// Health tab.
+#define IDC_LIST_ATTRIBUTES 8160
+#define IDC_REFRESHATTR 8161
+
+// Benchmark tab: the graph, the labels and their values, the start button.
+#define IDC_BENCHMARK_GRAPH 8170
+#define IDC_STATIC_BENCHMIN 8171
+#define IDC_STATIC_BENCHMAX 8172
+#define IDC_STATIC_BENCHAVRG 8173
+#define IDC_STATIC_BENCHATIME 8174
+#define IDC_STATIC_BENCHBURST 8175
+#define IDC_STATIC_BENCHCPU 8176
+#define IDC_BENCHMIN 8177
+#define IDC_BENCHMAX 8178
+#define IDC_BENCHAVRG 8179
+#define IDC_BENCHATIME 8180
+#define IDC_BENCHBURST 8181
+#define IDC_BENCHCPU 8182
+#define IDC_STARTBENCH 8183
+
+// Devices tab.
+#define IDC_LIST_DEVICES 8190
+#define IDC_LIST_DEVICE_PROPERTIES 8191
+#define IDC_USBONLY 8192
+#define IDC_REFRESDEVICE 8193

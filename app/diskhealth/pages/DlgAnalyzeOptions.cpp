@@ -1,0 +1,82 @@
+#include "DlgAnalyzeOptions.h"
+
+#include "DiskPageTexts.h"
+#include "DiskPagesResource.h"
+
+#include <SkinMemDC.h>
+#include <TextButtonStyle.h>
+
+#include <DrawingScopes.h>
+#include <ui_fonts.h>
+
+namespace {
+constexpr wchar_t kSection[] = L"IDD_DLG_ANALYZE_OPTIONS";
+constexpr int kWidth = 540;
+constexpr int kHeight = 325;
+} // namespace
+
+BEGIN_MESSAGE_MAP(CDlgAnalyzeOptions, CDlgBaseWndPopupNagBase)
+ON_WM_PAINT()
+ON_BN_CLICKED(ID_BTN_DEFAULT_DISKDOC, &CDlgAnalyzeOptions::OnDefault)
+ON_BN_CLICKED(IDBTN_SCANNOW_DISKDOC, &CDlgAnalyzeOptions::OnScanNow)
+END_MESSAGE_MAP()
+
+CDlgAnalyzeOptions::CDlgAnalyzeOptions(CWnd* owner)
+    : CDlgBaseWndPopupNagBase(IDD_DLG_ANALYZE_OPTIONS, owner) {
+    SetWindowSize(TRUE, kWidth, kHeight);
+}
+
+BOOL CDlgAnalyzeOptions::OnInitDialog() {
+    CDlgBaseWndPopupNagBase::OnInitDialog();
+    SetWindowText(AppText(L"ID_BTN_HEAD_DLG_ANALYZE_OPTIONS", kDiskToolsSection));
+    SetControlTexts(this, kSection, kDiskCheckModeTexts);
+    SetDlgItemText(IDC_ST_DLG_HEADING, AppText(L"IDC_ST_DLG_HEADING", kSection));
+    m_defaultButton.SubclassDlgItem(ID_BTN_DEFAULT_DISKDOC, this);
+    StyleTextButton(&m_defaultButton, true, false, false);
+    m_defaultButton.SetWindowText(AppText(L"ID_BTN_DEFAULT_DISKDOC", kSection));
+    m_scanNowButton.SubclassDlgItem(IDBTN_SCANNOW_DISKDOC, this);
+    StyleTextButton(&m_scanNowButton, true, true, false);
+    m_scanNowButton.SetWindowText(AppText(L"IDBTN_SCANNOW_DISKDOC", kSection));
+
+    auto place = [this](int id, int x, int y, int width, int height) {
+        if (CWnd* control = GetDlgItem(id))
+            control->MoveWindow(x, y, width, height);
+    };
+    place(IDC_ST_DLG_HEADING, 30, 85, 480, 38);
+    place(IDC_RADIO_NORMAL, 30, 136, 400, 21);
+    place(IDC_ST_NORMAL_ANALYSIS, 50, 159, 400, 21);
+    place(IDC_RADIO_THOROUGH, 30, 193, 400, 21);
+    place(IDC_ST_THOROUGH_ANA, 50, 216, 400, 21);
+    place(IDC_ST_LOCATES_BAD_SEC, 50, 239, 400, 21);
+    place(ID_BTN_DEFAULT_DISKDOC, 260, 280, 120, 28);
+    place(IDBTN_SCANNOW_DISKDOC, 390, 280, 120, 28);
+    CheckRadioButton(IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH, IDC_RADIO_NORMAL);
+    return TRUE;
+}
+
+void CDlgAnalyzeOptions::OnPaint() {
+    CPaintDC paint(this);
+    CRect client;
+    GetClientRect(&client);
+    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    PaintWindowFrame(&memory, client);
+    CString title;
+    GetWindowText(title);
+    CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUILarge.GetSafeHandle()));
+    memory.SetBkMode(TRANSPARENT);
+    memory.SetTextColor(0x323232);
+    CRect titleRect(30, 47, 380, 72);
+    memory.DrawText(title, &titleRect, DT_SINGLELINE | DT_VCENTER);
+    CRect separator(30, 76, client.right - 30, 77);
+    memory.FillSolidRect(&separator, 0xDEDEDE);
+}
+
+void CDlgAnalyzeOptions::OnDefault() {
+    CheckRadioButton(IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH, IDC_RADIO_NORMAL);
+}
+
+void CDlgAnalyzeOptions::OnScanNow() {
+    m_normal = IsDlgButtonChecked(IDC_RADIO_NORMAL) == BST_CHECKED;
+    m_thorough = IsDlgButtonChecked(IDC_RADIO_THOROUGH) == BST_CHECKED;
+    OnOK();
+}
