@@ -48,12 +48,6 @@ LOGFONTW& ClassLogFont() {
     return font;
 }
 
-// Only the key's down bit counts: the low bit says "pressed at some time since the last
-// query", which a key released long ago, even by another program, still sets once.
-bool IsKeyHeld(int key) {
-    return (::GetAsyncKeyState(key) & 0x8000) != 0;
-}
-
 int ScaledUp(int value, double factor) {
     return static_cast<int>(std::ceil(value * factor));
 }
@@ -165,6 +159,10 @@ BOOL CDlgBaseWnd::PreTranslateMessage(MSG* msg) {
         }
     }
     return CDialog::PreTranslateMessage(msg);
+}
+
+bool CDlgBaseWnd::IsKeyHeld(int virtualKey) const {
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
 void CDlgBaseWnd::OnOK() {

@@ -82,6 +82,9 @@ public:
 
 protected:
     void ResetBase();
+    // Whether the key is held down now (its down bit; the "pressed since the last query" bit
+    // is set once even by a key released long ago, also by another program).
+    virtual bool IsKeyHeld(int virtualKey) const;
     HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);
     BOOL OnHelpInfo(HELPINFO* info);
 };

@@ -36,7 +36,9 @@ void PressKey(WORD key, bool down) {
     ::SendInput(1, &input, sizeof(input));
 }
 
-// A modal dialog that asks itself to close while a key is held, then again once released.
+// A modal dialog that asks itself to close while its key is held, then again once released.
+// The key's state is the dialog's own: keys pressed through the system's input queue would stay
+// in the desktop's key state for every later program of the session.
 class HeldKeyDialog : public CDlgBaseWnd {
 public:
     HeldKeyDialog(WORD key, bool ignoreHeld) : CDlgBaseWnd(kPopupTemplate, nullptr), m_key(key) {
@@ -44,7 +46,7 @@ public:
     }
     BOOL OnInitDialog() override {
         CDlgBaseWnd::OnInitDialog();
-        PressKey(m_key, true);
+        m_held = true;
         SetTimer(1, 200, nullptr);
         return TRUE;
     }
@@ -53,7 +55,7 @@ public:
             PostMessageW(WM_COMMAND, m_key == VK_RETURN ? IDOK : IDCANCEL);
         } else if (m_ticks == 3) {
             m_openWhileHeld = ::IsWindowVisible(m_hWnd) != FALSE;
-            PressKey(m_key, false);
+            m_held = false;
         } else if (m_ticks == 5) {
             PostMessageW(WM_COMMAND, m_key == VK_RETURN ? IDOK : IDCANCEL);
         } else if (m_ticks > 20) {
@@ -62,8 +64,12 @@ public:
         }
     }
     WORD m_key;
+    bool m_held = false;
     int m_ticks = 0;
     bool m_openWhileHeld = false;
+
+protected:
+    bool IsKeyHeld(int virtualKey) const override { return m_held && virtualKey == m_key; }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(HeldKeyDialog, CDlgBaseWnd)
@@ -117,7 +123,6 @@ TEST(DialogBase, HeldEnterOrEscapeKeepsTheDialogOpen) {
         HeldKeyDialog unguarded(key, false);
         EXPECT_EQ(unguarded.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL);
         EXPECT_LT(unguarded.m_ticks, 3) << "closed at once, key " << key;
-        PressKey(key, false);
     }
 }
 
