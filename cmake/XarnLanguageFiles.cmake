@@ -2,10 +2,12 @@
 # fragments of the subsystems that use it, merged by section, so that each subsystem keeps its
 # texts beside its code. Subsystems call xarn_language_texts; the top level writes the files
 # once every subsystem is added.
-function(xarn_language_texts file fragment)
-    get_filename_component(fragment_path ${fragment} ABSOLUTE)
+function(xarn_language_texts file)
     set_property(GLOBAL APPEND PROPERTY XARN_LANGUAGE_FILES ${file})
-    set_property(GLOBAL APPEND PROPERTY XARN_LANGUAGE_FRAGMENTS_${file} ${fragment_path})
+    foreach(fragment IN LISTS ARGN)
+        get_filename_component(fragment_path ${fragment} ABSOLUTE)
+        set_property(GLOBAL APPEND PROPERTY XARN_LANGUAGE_FRAGMENTS_${file} ${fragment_path})
+    endforeach()
 endfunction()
 
 function(xarn_write_language_files)

@@ -2,6 +2,7 @@
 
 #include "DefragRpcBinding.h"
 #include "DiskDefragDlg.h"
+#include "DiskToolsState.h"
 #include "DupeFinder.h"
 #include "PhysicalDiskReader.h"
 #include "ServiceControl.h"
@@ -53,6 +54,7 @@ BOOL CDiskDefragApp::InitInstance() {
     m_dupeFinder = std::make_unique<CDupeFinder>();
     BuildDriveList();
     InitPhysicalDiskTables();
+    RegisterApplicationDiskTools(m_physicalDisks, m_drives);
     RunMainWindow();
     return FALSE;
 }

@@ -3,6 +3,8 @@
 #include "DiskDefragApp.h"
 #include "DlgDefragWelome.h"
 #include "MainUtilities.h"
+#include "MainWindowDefragHost.h"
+#include "MainWindowPageServices.h"
 
 #include <DlgLeftDlgBase.h>
 #include <PopupServices.h>
@@ -34,8 +36,6 @@ constexpr UINT kJunkScanStartDelayMs = 252;
 constexpr int kDefragTab = 0;
 constexpr int kJunkTab = 1;
 constexpr int kTabCount = 5;
-constexpr UINT kDiskToolsButtonImages = 1350;
-constexpr UINT kOptionsButtonImages = 1373;
 constexpr wchar_t kReportImageMarker[] = L"footer_left.jpg";
 
 // The text a hand-off carries: the name of the global atom in lParam (a pointer into another
@@ -167,41 +167,6 @@ bool CDiskDefragDlg::ShowTabPage(int tab, UINT command) {
         return false;
     panel->PostMessageW(WM_COMMAND, command, 0);
     return true;
-}
-
-void CDiskDefragDlg::CreateDefragPages() {
-    auto home = std::make_unique<CDlgDefragWelome>();
-    CDlgDefragWelome* homePage = home.get();
-    homePage->SetServices(m_homeServices.get());
-    if (AddPage(kDefragTab, 1, std::move(home), kDefragHomeTemplateId))
-        m_pDefragHome = homePage;
-    // The progress page (slots 2 and 4), the analysis results (slot 3) and the
-    // defragmentation results (slot 5) join here, with m_pageLinks.
-    ShowFirstPage(kDefragTab);
-}
-
-// The junk cleaner's five wizard pages join here.
-void CDiskDefragDlg::CreateJunkPages() {
-    ShowFirstPage(kJunkTab);
-}
-
-// The duplicate finder's six pages join here.
-void CDiskDefragDlg::CreateDupesPages() {
-    ShowFirstPage(2);
-}
-
-// The disk tools' five pages join here.
-void CDiskDefragDlg::CreateDiskToolsPages() {
-    if (CDlgLeftDlgBase* panel = GetTabPanel(3))
-        panel->LoadSideButtonImages(kDiskToolsButtonImages);
-    ShowFirstPage(3);
-}
-
-// The junk and duplicate options and the schedule page join here.
-void CDiskDefragDlg::CreateOptionsPages() {
-    if (CDlgLeftDlgBase* panel = GetTabPanel(4))
-        panel->LoadSideButtonImages(kOptionsButtonImages);
-    ShowFirstPage(4);
 }
 
 int CDiskDefragDlg::OnTabSwitch(CDlgBaseAppDlg* window, int code) {

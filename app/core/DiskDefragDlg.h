@@ -25,6 +25,9 @@ class CDlgDefragWelome;
 class CDlgDiskScanDefrag;
 class CDlgScanResults;
 class CDlgDefragResults;
+class MainWindowDefragHost;
+class MainWindowResultsServices;
+class MainWindowScheduleServices;
 
 // Commands posted to the defragmentation tab's panel: the page of slot n + 1 for 1199 + n.
 enum DefragPageCommand : UINT {
@@ -156,8 +159,14 @@ protected:
     // the page could not be created.
     bool AddPage(int tab, int slot, std::unique_ptr<CDialog> page, UINT templateId);
 
+    // AddPage for a page made here from the arguments; the page, or null when it was not made.
+    template <class Page, class... Arguments>
+    Page* AddNewPage(int tab, int slot, UINT templateId, Arguments&&... arguments);
+
     // The pages of each tab; the one place where a tab's pages are made.
     void CreateDefragPages();
+    // What the home page, the progress page and the results pages reach of each other.
+    void LinkDefragPages();
     void CreateJunkPages();
     void CreateDupesPages();
     void CreateDiskToolsPages();
@@ -178,6 +187,9 @@ protected:
 
 private:
     std::unique_ptr<DefragHomeServices> m_homeServices;
+    std::unique_ptr<MainWindowDefragHost> m_defragHost;
+    std::unique_ptr<MainWindowResultsServices> m_resultsServices;
+    std::unique_ptr<MainWindowScheduleServices> m_scheduleServices;
 };
 
 // The main window while it runs; null before and after.

@@ -204,6 +204,38 @@ TEST_F(MainWindow, EveryTabAndDefragmentationPageShowsWithEveryText) {
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(L"main_window_home.png").c_str()));
 }
 
+// Every page of every tab in its place, photographed as "main_tab<tab>_page<slot>.png".
+TEST_F(MainWindow, EveryPageOfEveryTabShowsInItsPlace) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    window_->SetForegroundWindow();
+    for (int tab = 0; tab < kMaxAppTabs; ++tab) {
+        window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst + tab, 0);
+        CDlgLeftDlgBase* tabPanel = window_->GetTabPanel(tab);
+        ASSERT_NE(tabPanel, nullptr) << tab;
+        for (int slot = 1; slot <= CDlgLeftDlgBase::kMaxSideButtons; ++slot) {
+            CWnd* page = window_->PageInSlot(tab, slot);
+            if (page == nullptr)
+                continue;
+            tabPanel->SendMessageW(WM_COMMAND, kShowDefragHome + slot - 1, 0);
+            PumpFor(150);
+            EXPECT_TRUE(page->IsWindowVisible()) << "tab " << tab << " slot " << slot;
+            CRect pageRect;
+            page->GetWindowRect(&pageRect);
+            CRect panelRect;
+            tabPanel->GetWindowRect(&panelRect);
+            EXPECT_TRUE(CRect().IntersectRect(&pageRect, &panelRect)) << tab << "/" << slot;
+            CRect rect;
+            window_->GetWindowRect(&rect);
+            const std::wstring name =
+                L"main_tab" + std::to_wstring(tab + 1) + L"_page" + std::to_wstring(slot) + L".png";
+            EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(name.c_str()).c_str()));
+        }
+    }
+    window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst, 0);
+    panel()->SendMessageW(WM_COMMAND, kShowDefragHome, 0);
+    PumpFor(100);
+}
+
 TEST_F(MainWindow, DriveListSelectsTheSystemDriveAndKeepsTheMainWindowsTexts) {
     ASSERT_NO_FATAL_FAILURE(Open());
     const int count = home().m_driveCombo.GetCount();
@@ -359,6 +391,8 @@ TEST_F(MainWindow, SchedulerWorkStartsTheStoredDrivesOnlyWhenAskedSo) {
     ASSERT_EQ(services_.jobs.size(), 1u);
     EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kDefragmentation);
     EXPECT_EQ(theApp.m_strScheduleDriveLetters, letter);
+    // The stand-in job ends at once: back to the home page, where the progress page had gone.
+    panel()->SendMessageW(WM_COMMAND, kShowDefragHome, 0);
 
     // Hidden: any text starts it (the library's hand-off of a second start too).
     window_->ShowWindow(SW_HIDE);

@@ -5,13 +5,6 @@
 
 #include <classlib/App.h>
 
-CString AppText(LPCWSTR key, LPCWSTR section) {
-    CWinApp* app = AfxGetApp();
-    if (!app || !app->IsKindOf(RUNTIME_CLASS(CVantorixApp)))
-        return CString();
-    return static_cast<CVantorixApp*>(app)->GetLangString(key, section);
-}
-
 CString PelqText(LPCWSTR key) {
     return GetLangString(key, L"Pelq");
 }

@@ -5,10 +5,10 @@
 #include <classlib/String.h>
 #include <classlib/Window.h>
 
+#include <PageTexts.h>
+
 inline constexpr wchar_t kDiskToolsSection[] = L"DISKDOC";
 
-// The application's language file; an empty section is the application's current one.
-CString AppText(LPCWSTR key, LPCWSTR section);
 // The library's language file, section "Pelq" ("IDS_YES", "IDS_NO", "IDS_MB_STR").
 CString PelqText(LPCWSTR key);
 // "IDS_YES" or "IDS_NO".

@@ -40,12 +40,6 @@ CString FormatGroupedCount(LPCWSTR formatKey, LONGLONG count) {
     return text;
 }
 
-CString ByteSizeText(ULONGLONG bytes) {
-    wchar_t buffer[64] = {};
-    ::StrFormatByteSizeW(static_cast<LONGLONG>(bytes), buffer, 64);
-    return buffer;
-}
-
 void SetCaptions(CWnd* dialog, LPCWSTR section, const DupeCaptionEntry* entries, size_t count) {
     for (size_t i = 0; i < count; ++i)
         ::SetDlgItemTextW(dialog->m_hWnd, entries[i].id, DupeCaption(entries[i].key, section));

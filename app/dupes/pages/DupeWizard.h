@@ -8,6 +8,8 @@
 #include <classlib/String.h>
 #include <classlib/Window.h>
 
+#include <MainUtilities.h>
+
 #include <initializer_list>
 
 class CDupeFinder;
@@ -65,8 +67,6 @@ CString DupeCaption(LPCWSTR key, LPCWSTR section);
 CString FormatGroupedCount(LPCWSTR formatKey, LONGLONG count);
 // The number with the user's digit grouping.
 CString GroupedNumber(LONGLONG count);
-// The system's short size text ("1.50 MB").
-CString ByteSizeText(ULONGLONG bytes);
 // Sets each listed control's caption from the template section.
 struct DupeCaptionEntry {
     int id;

@@ -1,0 +1,45 @@
+// The main window's side of the results pages, the one-click summary and the schedule page:
+// the application's drive, the last-scan values through the progress page's host, the lock of
+// the window, the home and progress pages, the reports and the drive list.
+#pragma once
+
+#include "ResultsPageServices.h"
+#include "SchedulePageServices.h"
+
+class CDiskDefragDlg;
+class MainWindowDefragHost;
+
+class MainWindowResultsServices : public ResultsPageServices {
+public:
+    MainWindowResultsServices(CDiskDefragDlg& window, MainWindowDefragHost& host)
+        : m_window(window), m_host(host) {}
+
+    wchar_t CurrentDrive() override;
+    void SaveLastScanText(const wchar_t* valueName, const CString& text) override;
+    CString SaveLastScanDate() override;
+    void SetFirstPassFragmentedFiles(uint64_t count) override;
+    void UnlockMainWindow(const NavigationPattern& navigation) override;
+    [[nodiscard]] bool SendReleaseCommand(wchar_t drive) override;
+    void ConfigureService() override;
+    void ShowHomePage(wchar_t drive) override;
+    int StartDefragmentation(wchar_t drive, const CString& driveText) override;
+    ReportOutcome WriteReport(bool defragmentation, bool listFailedFiles,
+                              const FragmentationFigures& figures) override;
+
+private:
+    CDiskDefragDlg& m_window;
+    MainWindowDefragHost& m_host;
+};
+
+class MainWindowScheduleServices : public SchedulePageServices {
+public:
+    explicit MainWindowScheduleServices(CDiskDefragDlg& window) : m_window(window) {}
+
+    void GetDriveEntries(CStringArray& entries) override;
+    // The main window has no heading of its own above the pages: the page's title says which
+    // schedule it shows.
+    void SetMainHeading(const CString& /*heading*/) override {}
+
+private:
+    CDiskDefragDlg& m_window;
+};
