@@ -141,7 +141,7 @@ protected:
 
 TEST_F(SchedulePageTest, OptimiseWeeklyAppliedAsTheUserChoseAndReadBack) {
     EXPECT_EQ(1, services_.serviceStarts);
-    EXPECT_STREQ(L"Schedule Optimize", services_.heading);
+    EXPECT_STREQ(L"Scheduler Defragment", services_.heading);
     EXPECT_EQ(ScheduleMode::kNotScheduled, child_->Mode());
     EXPECT_TRUE(Checked(IDC_RD_DONTSCHEDULE));
     EXPECT_FALSE(Enabled(IDC_DTP_TIME));
@@ -250,7 +250,7 @@ TEST_F(SchedulePageTest, RunOnceInThePastIsRefusedAndNotScheduledRemovesTheTask)
 
 TEST_F(SchedulePageTest, CleanTaskOptionsAndTheWayBackToOptimise) {
     Click(IDC_TABBTN_CLEAN);
-    EXPECT_STREQ(L"Schedule Clean", services_.heading);
+    EXPECT_STREQ(L"Scheduler Clean Up", services_.heading);
     EXPECT_STREQ(L"Xarn-Clean", child_->TaskName());
     EXPECT_FALSE(Visible(IDC_CMB_SCHEDULE_DRIVE));
     EXPECT_FALSE(Visible(IDC_ST_SELECTDRIVE));

@@ -101,6 +101,8 @@ TEST_F(InformationDialogs, AboutShowsItsTextsAtItsOwnSizeAndOpensTheLinks) {
     EXPECT_EQ(FillTextSlots(PelqText(L"IDS_PELQ_VERSION"),
                             {GetAppTitle(), GetHelperLibraryVersion(), GetOwnershipNotice()}),
               version);
+    // The library's own version resource, in points.
+    EXPECT_EQ(CString(L"3.0.0.0"), GetHelperLibraryVersion());
     EXPECT_NE(-1, version.Find(GetHelperLibraryVersion()));
     EXPECT_NE(-1, description.Find(GetProductName()));
     EXPECT_EQ(-1, description.Find(L"%s"));
