@@ -1,0 +1,342 @@
+// The scheduled tasks' runs from end to end: each task saved through the schedule manager, read
+// back through ITask and its program started with the task's own application, parameters and
+// folder, as the Task Scheduler starts it (Wine's stores tasks but never runs them). The
+// optimise task defragments drive R:, a simulated volume of the real service, with nobody
+// there; the clean task cleans the temporary folder; "-shutdown" ends at the shut-down dialog,
+// which is cancelled; the install helper removes both tasks. Everything is watched from outside
+// the program: its windows, the service, the volume and the files. Runs in a prefix of its own
+// with a fixed drive R: (the clean and the install helper act on the whole prefix).
+#include <windows.h>
+
+#include <DiskDefragApp.h>
+
+#include <app_state.h>
+#include <ini_reader.h>
+#include <tools_table.h>
+
+#include "DefragRecords.h"
+#include "DefragRpcBinding.h"
+#include "Drive.h"
+#include "JunkTestSupport.h"
+#include "LastScanValues.h"
+#include "ProgramTestSupport.h"
+#include "ScheduleManager.h"
+#include "ServiceControl.h"
+#include "ServiceTestSupport.h"
+#include "SimVolumeBuilder.h"
+#include "SimVolumeChecker.h"
+#include "SimulatedVolumeConfig.h"
+#include "StoredTask.h"
+#include "UnixPath.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using stored_task::ReadStoredTask;
+using stored_task::StoredTask;
+
+namespace {
+
+constexpr wchar_t kDrive = L'R';
+constexpr wchar_t kImage[] = L"C:\\xarn-scheduled-simvol.img";
+constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Xarn Scheduled Test";
+constexpr wchar_t kHelperFolder[] = L"C:\\xarn-scheduled-helper";
+constexpr int32_t kBlocks = 1403;
+// A run: the program's start delay, two passes over a small volume, the pages' sleeps.
+constexpr DWORD kRunMilliseconds = 240'000;
+constexpr double kOldHours = 24.0 * 30;
+
+// A file of the volume whose data lies in more than one place.
+bool IsFragmented(const SimRecord& record) {
+    if (record.IsDirectory() || record.streams.empty())
+        return false;
+    const std::vector<SimExtent>& extents = record.streams.front().extents;
+    for (size_t i = 1; i < extents.size(); ++i)
+        if (extents[i].lcn != kSimSparseLcn && extents[i - 1].lcn != kSimSparseLcn &&
+            extents[i].lcn != extents[i - 1].lcn + static_cast<int64_t>(extents[i - 1].count))
+            return true;
+    return false;
+}
+
+int FragmentedFiles(const CSimVolume& volume) {
+    int count = 0;
+    for (const auto& [id, record] : volume.CopyContent().records)
+        count += IsFragmented(record) ? 1 : 0;
+    return count;
+}
+
+// The dialogs the program shows besides its main window, visible ones only.
+std::vector<HWND> OtherDialogsOf(const Process& program, HWND main) {
+    std::vector<HWND> dialogs;
+    for (HWND window : TopLevelWindowsOf(program.Id())) {
+        wchar_t kind[16] = {};
+        GetClassNameW(window, kind, 16);
+        if (window != main && IsWindowVisible(window) && lstrcmpW(kind, L"#32770") == 0)
+            dialogs.push_back(window);
+    }
+    return dialogs;
+}
+
+std::wstring TitleOf(HWND window) {
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    return title;
+}
+
+// Polls every 200 ms until `done` or the time is up.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 200) {
+        if (done())
+            return true;
+        Sleep(200);
+    }
+    return false;
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// The program as the Task Scheduler starts a stored task.
+std::unique_ptr<Process> StartAsTheSchedulerDoes(const StoredTask& task) {
+    return std::make_unique<Process>(task.application, task.parameters, task.workingFolder);
+}
+
+class ScheduledRuns : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_strAppTitle = GetToolTitle(kDefragToolNumber);
+        RemoveService();
+        binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
+        if (!CopyBuiltServiceProgram(kInstallFolder))
+            problem_ = "the service program cannot be copied";
+        else if (!InstallDefragService(kInstallFolder))
+            problem_ = "the service cannot be installed and started";
+        else if (ServiceHandles handles;
+                 !SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0))
+            problem_ = "the service does not answer";
+    }
+    static void TearDownTestSuite() {
+        RemoveService();
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueW(key, SimulatedVolumeValueName(kDrive).c_str());
+            RegCloseKey(key);
+        }
+        DeleteFileW(kImage);
+        binding_.reset();
+    }
+    void SetUp() override {
+        ASSERT_EQ("", problem_);
+        bool offered = false;
+        for (const auto& drive : BuildDriveList())
+            offered = offered || drive->RootPath().CompareNoCase(L"R:\\") == 0;
+        // The prefix has it from its start (see run-gtest-own-prefix.sh --drive).
+        ASSERT_TRUE(offered) << "R: is among the program's fixed drives";
+    }
+    void TearDown() override {
+        (void)manager_.DeleteTask(kOptimizeTaskName);
+        (void)manager_.DeleteTask(kCleanTaskName);
+    }
+
+    // A fresh fragmented volume for R:; its digests and fragmented files before the run.
+    void MakeVolume() {
+        SimBuildSpec spec;
+        spec.seed = 124;
+        spec.geometry.totalClusters = 65'536;
+        spec.fileCount = 600;
+        spec.fragmentedShare = 0.5;
+        spec.maxFragments = 8;
+        DeleteFileW(kImage);
+        DWORD error = 0;
+        const std::unique_ptr<CSimVolume> volume = BuildSimVolume(kImage, spec, &error);
+        ASSERT_NE(nullptr, volume) << error;
+        digests_ = DigestSimVolume(*volume);
+        fragmentedBefore_ = FragmentedFiles(*volume);
+        ASSERT_GT(fragmentedBefore_, 100);
+        SetImageParameter(kDrive, kImage);
+    }
+    // Sound, every file's data unchanged, and fewer fragmented files than before.
+    void ExpectVolumeDefragmented() {
+        LastScanTexts recorded;
+        LoadLastScanTexts(recorded, L"");
+        EXPECT_STREQ(L"R:\\", recorded.drive) << "the program's record of the run";
+        DWORD error = 0;
+        const std::unique_ptr<CSimVolume> volume = CSimVolume::Open(kImage, &error);
+        ASSERT_NE(nullptr, volume) << error;
+        const std::vector<std::wstring> problems = CheckSimVolume(*volume, &digests_);
+        EXPECT_TRUE(problems.empty())
+            << problems.size() << " problems, first " << Narrow(problems.front());
+        const int after = FragmentedFiles(*volume);
+        EXPECT_LT(after * 4, fragmentedBefore_)
+            << after << " of " << fragmentedBefore_ << " fragmented files are left";
+    }
+
+    // The page's choice saved for this program, then read back as the scheduler would.
+    StoredTask SaveAndReadBack(ScheduleChoice choice) {
+        choice.programPath = (ProgramFolder() + L"Xarn.exe").c_str();
+        choice.workingFolder = ProgramFolder().c_str();
+        choice.mode = ScheduleMode::kDaily;
+        choice.hour = 3;
+        choice.minute = 30;
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        EXPECT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, choice, now));
+        StoredTask stored;
+        EXPECT_TRUE(ReadStoredTask(choice.optimise ? kOptimizeTaskName : kCleanTaskName, stored));
+        EXPECT_EQ(ProgramFolder() + L"Xarn.exe", stored.application);
+        return stored;
+    }
+
+    static inline std::unique_ptr<DefragRpcBinding> binding_;
+    static inline std::string problem_;
+    CScheduleManager manager_;
+    SimDigests digests_;
+    int fragmentedBefore_ = 0;
+};
+
+TEST_F(ScheduledRuns, OptimiseTaskDefragmentsItsDriveWithNobodyThereAndKeepsTheService) {
+    MakeVolume();
+    ScheduleChoice choice;
+    choice.optimise = true;
+    choice.drive = kDrive;
+    const StoredTask task = SaveAndReadBack(choice);
+    ASSERT_EQ(L"-schedule -R", task.parameters);
+
+    const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
+    ASSERT_TRUE(xarn->Started());
+    const HWND main = MainWindowOf(*xarn, 30'000);
+    ASSERT_NE(nullptr, main);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10'000))
+        << "a scheduled run shows its window";
+
+    // Both passes run without an answer from anyone; the first dialog the program shows is the
+    // completion message after the second pass.
+    std::vector<HWND> shown;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            shown = OtherDialogsOf(*xarn, main);
+            return !shown.empty() || xarn->HasEnded(0);
+        },
+        kRunMilliseconds))
+        << "no end of the run";
+    ASSERT_FALSE(xarn->HasEnded(0));
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(kJobFinished, JobState());
+    ExpectVolumeDefragmented();
+
+    // The run was scheduled: closing the program leaves the service running.
+    EXPECT_TRUE(CloseProgram(*xarn));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState());
+    ServiceHandles handles;
+    EXPECT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0))
+        << "the service still answers";
+}
+
+TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
+    MakeVolume();
+    ScheduleChoice choice;
+    choice.optimise = true;
+    choice.drive = kDrive;
+    choice.autofix = true;
+    choice.shutdown = true;
+    const StoredTask task = SaveAndReadBack(choice);
+    ASSERT_EQ(L" -shutdown -R", task.parameters);
+
+    const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
+    const HWND main = MainWindowOf(*xarn, 30'000);
+    ASSERT_NE(nullptr, main);
+    std::vector<HWND> shown;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            shown = OtherDialogsOf(*xarn, main);
+            return !shown.empty() || xarn->HasEnded(0);
+        },
+        kRunMilliseconds));
+    ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message";
+    const HWND dialog = shown.front();
+    EXPECT_EQ(std::wstring(GetLangString(L"IDS_SHUTDOWN_ALERT", L"PELQ").GetString()),
+              TitleOf(dialog));
+    ExpectVolumeDefragmented();
+
+    // Cancelled long before its countdown ends: nothing shuts down, the completion follows.
+    const HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    ASSERT_NE(nullptr, cancel);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(cancel));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10'000));
+    EXPECT_TRUE(WaitUntil([&] { return !OtherDialogsOf(*xarn, main).empty(); }, 10'000))
+        << "the completion message";
+    EXPECT_FALSE(xarn->HasEnded(0));
+    EXPECT_TRUE(CloseProgram(*xarn));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState());
+}
+
+TEST_F(ScheduledRuns, CleanTaskCleansTheTemporaryFolderWithNobodyThere) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    const std::wstring folder = std::wstring(temp) + L"xarn-scheduled-clean\\";
+    junktest::RemoveTree(folder);
+    // Old files are the temporary folder's junk; a recent one and a program are not chosen.
+    junktest::MakeFile(folder + L"old.dat", 400, kOldHours);
+    junktest::MakeFile(folder + L"old.txt", 500, kOldHours);
+    junktest::MakeFile(folder + L"recent.dat", 600, 1.0);
+    junktest::MakeFile(folder + L"tool.exe", 700, kOldHours);
+
+    ScheduleChoice choice;
+    choice.optimise = false;
+    choice.autofix = true;
+    const StoredTask task = SaveAndReadBack(choice);
+    ASSERT_EQ(L" -autofix", task.parameters);
+
+    const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
+    const HWND main = MainWindowOf(*xarn, 30'000);
+    ASSERT_NE(nullptr, main);
+    const bool cleaned = WaitUntil(
+        [&] {
+            return !junktest::Exists(folder + L"old.dat") && !junktest::Exists(folder + L"old.txt");
+        },
+        kRunMilliseconds);
+    for (HWND dialog : OtherDialogsOf(*xarn, main))
+        ADD_FAILURE() << "a dialog waits: " << Narrow(TitleOf(dialog));
+    EXPECT_TRUE(cleaned) << "the old temporary files are gone";
+    EXPECT_TRUE(junktest::Exists(folder + L"recent.dat"));
+    EXPECT_TRUE(junktest::Exists(folder + L"tool.exe"));
+    EXPECT_FALSE(xarn->HasEnded(0));
+    EXPECT_TRUE(CloseProgram(*xarn));
+    junktest::RemoveTree(folder);
+}
+
+// Last: it stops the service and ends the product's programs.
+TEST_F(ScheduledRuns, InstallHelperRemovesBothTasks) {
+    ScheduleChoice optimise;
+    optimise.drive = kDrive;
+    (void)SaveAndReadBack(optimise);
+    ScheduleChoice clean;
+    clean.optimise = false;
+    (void)SaveAndReadBack(clean);
+    ASSERT_TRUE(manager_.TaskExists(kOptimizeTaskName));
+    ASSERT_TRUE(manager_.TaskExists(kCleanTaskName));
+
+    CreateDirectoryW(kHelperFolder, nullptr);
+    const std::wstring helper = std::wstring(kHelperFolder) + L"\\KillXarnProcesses.exe";
+    ASSERT_TRUE(
+        CopyFileW(WindowsPathOfUnixFile(XARN_KILL_PROCESSES).c_str(), helper.c_str(), FALSE));
+    {
+        Process run(helper);
+        ASSERT_TRUE(run.Started());
+        EXPECT_TRUE(run.HasEnded(60'000));
+    }
+    EXPECT_FALSE(manager_.TaskExists(kOptimizeTaskName));
+    EXPECT_FALSE(manager_.TaskExists(kCleanTaskName));
+    EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 20'000)) << "the service is stopped";
+    DeleteFileW(helper.c_str());
+    RemoveDirectoryW(kHelperFolder);
+}
+
+} // namespace
