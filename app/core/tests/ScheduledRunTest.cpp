@@ -101,6 +101,66 @@ std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }
 
+std::wstring ShutDownDialogTitle() {
+    return GetLangString(L"IDS_SHUTDOWN_ALERT", L"PELQ").GetString();
+}
+
+// Presses its Cancel button as a user would and waits until it is gone.
+void CancelShutDownDialog(HWND dialog) {
+    const HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    ASSERT_NE(nullptr, cancel);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(cancel));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10'000));
+}
+
+// Files planted in the prefix's temporary folder: old ones are its junk; a recent one and a
+// program are not chosen by the cleaner's settings.
+struct PlantedFiles {
+    std::wstring folder;
+    std::vector<std::wstring> junk;
+    std::vector<std::wstring> kept;
+};
+
+PlantedFiles PlantTemporaryFiles(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    PlantedFiles planted;
+    planted.folder = std::wstring(temp) + L"xarn-scheduled-" + tag + L"\\";
+    planted.junk = {tag + L"-old.dat", tag + L"-old.txt"};
+    planted.kept = {tag + L"-recent.dat", tag + L"-tool.exe"};
+    junktest::RemoveTree(planted.folder);
+    for (const std::wstring& name : planted.junk)
+        junktest::MakeFile(planted.folder + name, 400, kOldHours);
+    junktest::MakeFile(planted.folder + planted.kept[0], 600, 1.0);
+    junktest::MakeFile(planted.folder + planted.kept[1], 700, kOldHours);
+    return planted;
+}
+
+bool JunkGone(const PlantedFiles& planted) {
+    for (const std::wstring& name : planted.junk)
+        if (junktest::Exists(planted.folder + name))
+            return false;
+    return true;
+}
+
+// Wine's Recycle Bin is the trash folder of the Unix home.
+bool InRecycleBin(const std::wstring& name) {
+    wchar_t home[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH) == 0)
+        return false;
+    std::wstring path = home; // "\??\unix\..."
+    path.replace(0, 4, L"\\\\?\\");
+    return junktest::Exists(path + L"\\.local\\share\\Trash\\files\\" + name);
+}
+
+void ExpectCleanedToTheRecycleBin(const PlantedFiles& planted) {
+    for (const std::wstring& name : planted.junk)
+        EXPECT_TRUE(InRecycleBin(name)) << Narrow(name);
+    for (const std::wstring& name : planted.kept)
+        EXPECT_TRUE(junktest::Exists(planted.folder + name)) << Narrow(name) << " stays";
+}
+
 // The program as the Task Scheduler starts a stored task.
 std::unique_ptr<Process> StartAsTheSchedulerDoes(const StoredTask& task) {
     return std::make_unique<Process>(task.application, task.parameters, task.workingFolder);
@@ -260,16 +320,11 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
         kRunMilliseconds));
     ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message";
     const HWND dialog = shown.front();
-    EXPECT_EQ(std::wstring(GetLangString(L"IDS_SHUTDOWN_ALERT", L"PELQ").GetString()),
-              TitleOf(dialog));
+    EXPECT_EQ(ShutDownDialogTitle(), TitleOf(dialog));
     ExpectVolumeDefragmented();
 
     // Cancelled long before its countdown ends: nothing shuts down, the completion follows.
-    const HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    ASSERT_NE(nullptr, cancel);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(cancel));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10'000));
+    CancelShutDownDialog(dialog);
     EXPECT_TRUE(WaitUntil([&] { return !OtherDialogsOf(*xarn, main).empty(); }, 10'000))
         << "the completion message";
     EXPECT_FALSE(xarn->HasEnded(0));
@@ -278,16 +333,7 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
 }
 
 TEST_F(ScheduledRuns, CleanTaskCleansTheTemporaryFolderWithNobodyThere) {
-    wchar_t temp[MAX_PATH] = {};
-    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
-    const std::wstring folder = std::wstring(temp) + L"xarn-scheduled-clean\\";
-    junktest::RemoveTree(folder);
-    // Old files are the temporary folder's junk; a recent one and a program are not chosen.
-    junktest::MakeFile(folder + L"old.dat", 400, kOldHours);
-    junktest::MakeFile(folder + L"old.txt", 500, kOldHours);
-    junktest::MakeFile(folder + L"recent.dat", 600, 1.0);
-    junktest::MakeFile(folder + L"tool.exe", 700, kOldHours);
-
+    const PlantedFiles planted = PlantTemporaryFiles(L"clean");
     ScheduleChoice choice;
     choice.optimise = false;
     choice.autofix = true;
@@ -297,19 +343,47 @@ TEST_F(ScheduledRuns, CleanTaskCleansTheTemporaryFolderWithNobodyThere) {
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
     const HWND main = MainWindowOf(*xarn, 30'000);
     ASSERT_NE(nullptr, main);
-    const bool cleaned = WaitUntil(
-        [&] {
-            return !junktest::Exists(folder + L"old.dat") && !junktest::Exists(folder + L"old.txt");
-        },
-        kRunMilliseconds);
+    const bool cleaned = WaitUntil([&] { return JunkGone(planted); }, kRunMilliseconds);
     for (HWND dialog : OtherDialogsOf(*xarn, main))
         ADD_FAILURE() << "a dialog waits: " << Narrow(TitleOf(dialog));
     EXPECT_TRUE(cleaned) << "the old temporary files are gone";
-    EXPECT_TRUE(junktest::Exists(folder + L"recent.dat"));
-    EXPECT_TRUE(junktest::Exists(folder + L"tool.exe"));
+    ExpectCleanedToTheRecycleBin(planted);
     EXPECT_FALSE(xarn->HasEnded(0));
     EXPECT_TRUE(CloseProgram(*xarn));
-    junktest::RemoveTree(folder);
+    junktest::RemoveTree(planted.folder);
+}
+
+TEST_F(ScheduledRuns, CleanTaskWithShutdownCleansThenEndsAtTheShutDownDialog) {
+    const PlantedFiles planted = PlantTemporaryFiles(L"shutdown");
+    ScheduleChoice choice;
+    choice.optimise = false;
+    choice.autofix = true;
+    choice.shutdown = true;
+    const StoredTask task = SaveAndReadBack(choice);
+    ASSERT_EQ(L" -shutdown", task.parameters);
+
+    const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
+    const HWND main = MainWindowOf(*xarn, 30'000);
+    ASSERT_NE(nullptr, main);
+    // The restore point's progress dialog comes and goes by itself before the deletion.
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND shown : OtherDialogsOf(*xarn, main))
+                if (TitleOf(shown) == ShutDownDialogTitle())
+                    dialog = shown;
+            return dialog != nullptr || xarn->HasEnded(0);
+        },
+        kRunMilliseconds));
+    ASSERT_NE(nullptr, dialog) << "the program ended without the shut-down dialog";
+    EXPECT_EQ(1u, OtherDialogsOf(*xarn, main).size());
+    EXPECT_TRUE(JunkGone(planted)) << "the dialog comes after the deletion";
+    ExpectCleanedToTheRecycleBin(planted);
+
+    // Cancelled: nothing shuts down, and the program ends by itself.
+    CancelShutDownDialog(dialog);
+    EXPECT_TRUE(xarn->HasEnded(20'000));
+    junktest::RemoveTree(planted.folder);
 }
 
 // Last: it stops the service and ends the product's programs.
