@@ -17,6 +17,7 @@
 #include "DefragRecords.h"
 #include "DefragRpcBinding.h"
 #include "Drive.h"
+#include "FreeSpaceRule.h"
 #include "JunkTestSupport.h"
 #include "LastScanValues.h"
 #include "ProgramTestSupport.h"
@@ -27,6 +28,7 @@
 #include "SimVolumeChecker.h"
 #include "SimulatedVolumeConfig.h"
 #include "StoredTask.h"
+#include "UiTestSupport.h"
 #include "UnixPath.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +51,17 @@ constexpr int32_t kBlocks = 1403;
 // A run: the program's start delay, two passes over a small volume, the pages' sleeps.
 constexpr DWORD kRunMilliseconds = 240'000;
 constexpr double kOldHours = 24.0 * 30;
+
+const auto* const g_gdiPlus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
+
+// The screen over the main window, beside the test program, as the virtual display shows it
+// (a pop-up's overlay there is opaque: the display composes no translucency).
+void Photograph(HWND main, const wchar_t* name) {
+    Sleep(2000); // painted
+    CRect window;
+    GetWindowRect(main, &window);
+    EXPECT_TRUE(SaveScreenPng(window, BesideProgram(name).c_str())) << name;
+}
 
 // A file of the volume whose data lies in more than one place.
 bool IsFragmented(const SimRecord& record) {
@@ -81,12 +94,6 @@ std::vector<HWND> OtherDialogsOf(const Process& program, HWND main) {
     return dialogs;
 }
 
-std::wstring TitleOf(HWND window) {
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 128);
-    return title;
-}
-
 // Polls every 200 ms until `done` or the time is up.
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
     for (DWORD waited = 0; waited <= milliseconds; waited += 200) {
@@ -95,6 +102,25 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
         Sleep(200);
     }
     return false;
+}
+
+// The dialogs shown when the program first shows any; none when it ended first or the run's
+// time ran out.
+std::vector<HWND> FirstDialogsOf(const Process& program, HWND main) {
+    std::vector<HWND> shown;
+    WaitUntil(
+        [&] {
+            shown = OtherDialogsOf(program, main);
+            return !shown.empty() || program.HasEnded(0);
+        },
+        kRunMilliseconds);
+    return shown;
+}
+
+std::wstring TitleOf(HWND window) {
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    return title;
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -206,6 +232,10 @@ protected:
 
     // A fresh fragmented volume for R:; its digests and fragmented files before the run.
     void MakeVolume() {
+        // The program's free-space rule reads the drive's own volume, here the host's disk,
+        // not the simulated one: without room there it refuses the run with a message box.
+        ASSERT_TRUE(DriveHasEnoughFreeSpace(kDrive))
+            << "the host's disk has less than 1 GiB and 8 % free: the program would refuse";
         SimBuildSpec spec;
         spec.seed = 124;
         spec.geometry.totalClusters = 65'536;
@@ -276,17 +306,12 @@ TEST_F(ScheduledRuns, OptimiseTaskDefragmentsItsDriveWithNobodyThereAndKeepsTheS
         << "a scheduled run shows its window";
 
     // Both passes run without an answer from anyone; the first dialog the program shows is the
-    // completion message after the second pass.
-    std::vector<HWND> shown;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            shown = OtherDialogsOf(*xarn, main);
-            return !shown.empty() || xarn->HasEnded(0);
-        },
-        kRunMilliseconds))
-        << "no end of the run";
+    // completion message after the second pass, over the results page (only another program's
+    // automatic defragmentation leaves them out), for the user to find on return.
+    const std::vector<HWND> shown = FirstDialogsOf(*xarn, main);
     ASSERT_FALSE(xarn->HasEnded(0));
-    ASSERT_EQ(1u, shown.size());
+    ASSERT_EQ(1u, shown.size()) << "no end of the run";
+    Photograph(main, L"scheduled_defrag_done.png");
     EXPECT_EQ(kJobFinished, JobState());
     ExpectVolumeDefragmented();
 
@@ -311,16 +336,11 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
     const HWND main = MainWindowOf(*xarn, 30'000);
     ASSERT_NE(nullptr, main);
-    std::vector<HWND> shown;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            shown = OtherDialogsOf(*xarn, main);
-            return !shown.empty() || xarn->HasEnded(0);
-        },
-        kRunMilliseconds));
+    const std::vector<HWND> shown = FirstDialogsOf(*xarn, main);
     ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message";
     const HWND dialog = shown.front();
     EXPECT_EQ(ShutDownDialogTitle(), TitleOf(dialog));
+    Photograph(main, L"scheduled_shutdown_dialog.png");
     ExpectVolumeDefragmented();
 
     // Cancelled long before its countdown ends: nothing shuts down, the completion follows.
