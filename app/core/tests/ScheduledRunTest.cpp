@@ -370,6 +370,7 @@ TEST_F(ScheduledRuns, CleanTaskCleansTheTemporaryFolderWithNobodyThere) {
     ExpectCleanedToTheRecycleBin(planted);
     EXPECT_FALSE(xarn->HasEnded(0));
     EXPECT_TRUE(CloseProgram(*xarn));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState()) << "a scheduled run keeps it";
     junktest::RemoveTree(planted.folder);
 }
 
@@ -407,7 +408,7 @@ TEST_F(ScheduledRuns, CleanTaskWithShutdownCleansThenEndsAtTheShutDownDialog) {
 }
 
 // Last: it stops the service and ends the product's programs.
-TEST_F(ScheduledRuns, InstallHelperRemovesBothTasks) {
+TEST_F(ScheduledRuns, InstallHelperRemovesBothTasksAndEndsTheProgram) {
     ScheduleChoice optimise;
     optimise.drive = kDrive;
     (void)SaveAndReadBack(optimise);
@@ -421,6 +422,8 @@ TEST_F(ScheduledRuns, InstallHelperRemovesBothTasks) {
     const std::wstring helper = std::wstring(kHelperFolder) + L"\\KillXarnProcesses.exe";
     ASSERT_TRUE(
         CopyFileW(WindowsPathOfUnixFile(XARN_KILL_PROCESSES).c_str(), helper.c_str(), FALSE));
+    const Process xarn(ProgramFolder() + L"Xarn.exe");
+    ASSERT_NE(nullptr, MainWindowOf(xarn, 30'000));
     {
         Process run(helper);
         ASSERT_TRUE(run.Started());
@@ -429,6 +432,7 @@ TEST_F(ScheduledRuns, InstallHelperRemovesBothTasks) {
     EXPECT_FALSE(manager_.TaskExists(kOptimizeTaskName));
     EXPECT_FALSE(manager_.TaskExists(kCleanTaskName));
     EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 20'000)) << "the service is stopped";
+    EXPECT_TRUE(xarn.HasEnded(10'000)) << "the program is ended";
     DeleteFileW(helper.c_str());
     RemoveDirectoryW(kHelperFolder);
 }
