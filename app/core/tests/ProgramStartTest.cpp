@@ -12,110 +12,15 @@
 #include <registry.h>
 #include <tools_table.h>
 
+#include "ProgramTestSupport.h"
 #include "UnixPath.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
-constexpr DWORD kCloseButton = 1182;
 constexpr wchar_t kServiceStandInFolder[] = L"C:\\xarn-start-test";
-
-std::wstring ProgramFolder() {
-    CString folder;
-    GetModuleFolder(nullptr, folder);
-    std::wstring path(folder.GetString());
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    return path;
-}
-
-class Process {
-public:
-    Process() = default;
-    explicit Process(const std::wstring& program, const std::wstring& arguments = L"") {
-        std::wstring line = L"\"" + program + L"\"";
-        if (!arguments.empty())
-            line += L" " + arguments;
-        STARTUPINFOW startup{sizeof startup};
-        started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &info_) != FALSE;
-    }
-    ~Process() {
-        if (started_ && !HasEnded(0))
-            TerminateProcess(info_.hProcess, 99);
-        if (started_) {
-            CloseHandle(info_.hThread);
-            CloseHandle(info_.hProcess);
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    bool Started() const { return started_; }
-    DWORD Id() const { return info_.dwProcessId; }
-    bool HasEnded(DWORD milliseconds) const {
-        return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
-    }
-
-private:
-    bool started_ = false;
-    PROCESS_INFORMATION info_{};
-};
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindowOf(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == found->processId)
-        found->windows.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-    WindowSearch search{processId, {}};
-    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
-    return search.windows;
-}
-
-// The program's main window: the dialog a second start finds by the application's title.
-HWND MainWindowOf(const Process& program, DWORD milliseconds) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
-        for (HWND window : TopLevelWindowsOf(program.Id())) {
-            wchar_t title[64] = {};
-            wchar_t kind[16] = {};
-            GetWindowTextW(window, title, 64);
-            GetClassNameW(window, kind, 16);
-            if (GetAppTitle() == title && lstrcmpW(kind, L"#32770") == 0)
-                return window;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
-
-// Answers every box of the program with Escape and presses the main window's close button;
-// true once the program has ended.
-bool CloseProgram(const Process& program) {
-    const HWND main = MainWindowOf(program, 0);
-    for (int round = 0; round < 100; ++round) {
-        for (HWND window : TopLevelWindowsOf(program.Id()))
-            if (window != main && IsWindowVisible(window))
-                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-        if (main != nullptr && round % 10 == 0)
-            PostMessageW(main, WM_COMMAND, kCloseButton, 0);
-        if (program.HasEnded(200))
-            return true;
-    }
-    return false;
-}
 
 CString StoredLetters() {
     CRegistry key(HKEY_CURRENT_USER);
