@@ -60,6 +60,7 @@ TEST_F(ConsumerWindowsProgram, TheRunValueIsQuotedAndRemoved) {
     EXPECT_EQ(L"\"" + InstalledProgram() + L"\"", *command);
     EXPECT_EQ(0u, RunProgram(L"-remove").exitCode);
     EXPECT_FALSE(RunValue());
+    EXPECT_EQ(1005u, RunProgram(L"-remove").exitCode) << "there was no Run value to remove";
 }
 
 TEST_F(ServiceProgram, UnknownSwitchesAndRemovingWhatIsNotInstalled) {

@@ -226,30 +226,30 @@ TEST_F(DefragRpcLoopback, PauseResumeAbort) {
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(1, paused);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.PauseEvent(), 0));
 
     ASSERT_EQ(1, RunGuarded([&] { return RpcResumeDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(0, paused);
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
 
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcAbortDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(0, paused) << "aborting a paused run clears paused";
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.AbortEvent(), 0));
 }
 
 TEST_F(DefragRpcLoopback, ServicePauseOutlastsAClientResume) {
     state.SetServicePause(true);
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcResumeDefrag(); }));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.PauseEvent(), 0));
     ASSERT_EQ(1, RunGuarded([&] { return RpcAbortDefrag(); }));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.AbortEvent(), 0));
     state.SetServicePause(false);
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
 }
 
 TEST_F(DefragRpcLoopback, BadSizesNeverHurtTheServer) {
