@@ -87,8 +87,8 @@ std::unique_ptr<CSimImage> CSimImage::Create(const std::wstring& path,
                                              const SimVolumeContent& content, DWORD* error) {
     KernelHandle file;
     if (!path.empty()) {
-        file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             *error = GetLastError();
             return nullptr;
@@ -97,8 +97,8 @@ std::unique_ptr<CSimImage> CSimImage::Create(const std::wstring& path,
         DWORD ignored = 0;
         DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
     }
-    std::unique_ptr<CSimImage> image(
-        new CSimImage(std::move(file), content.geometry.bytesPerCluster, content.geometry.totalClusters));
+    std::unique_ptr<CSimImage> image(new CSimImage(
+        std::move(file), content.geometry.bytesPerCluster, content.geometry.totalClusters));
     if (!image->Checkpoint(content)) {
         *error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
         return nullptr;
@@ -205,7 +205,8 @@ bool CSimImage::ReadAt(uint64_t offset, void* out, size_t size) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         OVERLAPPED at = OverlappedAt(offset);
         DWORD read = 0;
-        if (!ReadFile(file_.Get(), bytes, chunk, &read, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+        if (!ReadFile(file_.Get(), bytes, chunk, &read, &at) &&
+            GetLastError() != ERROR_HANDLE_EOF) {
             return false;
         }
         if (read < chunk) {

@@ -112,8 +112,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
 
     WIN32_FIND_DATAW entry{};
     currentPath_ = root;
-    VolumeFindHandle find(volume_,
-                          volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
+    VolumeFindHandle find(volume_, volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
     if (!find) {
         return 0;
     }
@@ -134,8 +133,8 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
         ProcessEntry(entry, descend);
         if (descend) {
             // A directory whose enumeration cannot start is skipped; it was already counted.
-            find = VolumeFindHandle(
-                volume_, volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
+            find = VolumeFindHandle(volume_,
+                                    volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
             if (find) {
                 levels.push_back({std::move(find), currentPath_.size()});
                 continue;

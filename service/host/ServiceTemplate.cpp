@@ -81,10 +81,10 @@ int CServiceTemplate::Install() {
     if (!manager)
         return ReportError(kExitNoManager);
     const std::wstring command = QuotedProgramPath();
-    const ServiceHandle service(CreateServiceW(manager.Get(), serviceName_.c_str(), displayName_.c_str(),
-                                    SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                    SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
-                                    nullptr, nullptr, nullptr, nullptr, nullptr));
+    const ServiceHandle service(CreateServiceW(
+        manager.Get(), serviceName_.c_str(), displayName_.c_str(), SERVICE_ALL_ACCESS,
+        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
+        nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service)
         return ReportError(kExitNoManager);
     PrintConsole(Narrow(serviceName_) + " service installed.\n");
@@ -132,7 +132,7 @@ int CServiceTemplate::Remove() {
         PrintConsole(status.dwCurrentState == SERVICE_STOPPED ? " stopped.\n" : " failed.\n");
     }
     PrintConsole(DeleteService(service.Get()) ? name + " service removed.\n"
-                                        : "Can't remove " + name + " service.\n");
+                                              : "Can't remove " + name + " service.\n");
     return kExitDone;
 }
 

@@ -38,8 +38,8 @@ std::optional<std::wstring> ReadSimulatedVolumeImage(HKEY parameters, wchar_t dr
 
 std::optional<std::wstring> FindSimulatedVolumeImage(wchar_t drive) {
     RegistryKey parameters;
-    const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0,
-                                      KEY_QUERY_VALUE, parameters.Put());
+    const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_QUERY_VALUE,
+                                      parameters.Put());
     if (status == ERROR_FILE_NOT_FOUND)
         return std::nullopt;
     if (status != ERROR_SUCCESS)

@@ -102,7 +102,7 @@ protected:
         RegCloseKey(key);
         binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
         ASSERT_EQ(RPC_S_OK, binding_->Status());
-        ServiceHandle service;
+        InstalledService service;
         ASSERT_NE(nullptr, service.get());
         StartServiceW(service.get(), 0, nullptr);
         ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING));

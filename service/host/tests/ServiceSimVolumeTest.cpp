@@ -531,7 +531,7 @@ protected:
         RemoveDirectoryW(kImageFolder);
     }
     static void StartInstalledService() {
-        ServiceHandle service;
+        InstalledService service;
         ASSERT_NE(nullptr, service.get());
         StartServiceW(service.get(), 0, nullptr);
         ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING));
@@ -785,7 +785,7 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
 
     // The service manager's pause holds it too, and its continue lets it go.
     {
-        ServiceHandle service;
+        InstalledService service;
         SERVICE_STATUS status{};
         ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_PAUSE, &status));
         EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
@@ -827,7 +827,7 @@ TEST_F(SimulatedDrives, StopDuringARunEndsWithinTwentySecondsAndKeepsTheVolumeSo
     ASSERT_TRUE(StartLongRun());
 
     {
-        ServiceHandle service;
+        InstalledService service;
         SERVICE_STATUS status{};
         const DWORD stopAt = GetTickCount();
         ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status));

@@ -79,7 +79,8 @@ using KernelHandle = UniqueResource<owner_traits::Kernel>;
 using FindHandle = UniqueResource<owner_traits::Find>;
 using RegistryKey = UniqueResource<owner_traits::RegistryKey>;
 using ServiceHandle = UniqueResource<owner_traits::Service>;
-template <typename Pointer = HLOCAL> using LocalMemory = UniqueResource<owner_traits::LocalMemory<Pointer>>;
+template <typename Pointer = HLOCAL>
+using LocalMemory = UniqueResource<owner_traits::LocalMemory<Pointer>>;
 using LibraryModule = UniqueResource<owner_traits::Library>;
 template <typename Object> using GdiObject = UniqueResource<owner_traits::GdiObject<Object>>;
 using IconHandle = UniqueResource<owner_traits::Icon>;
