@@ -10,6 +10,25 @@
 
 namespace owner_traits {
 
+// What the release calls answer on success: TRUE, ERROR_SUCCESS, or no block left (null).
+inline bool Released(BOOL result) {
+    return result != FALSE;
+}
+inline bool Released(LONG result) {
+    return result == ERROR_SUCCESS;
+}
+inline bool Released(void* remaining) {
+    return remaining == nullptr;
+}
+
+// A resource that null means "none" for and that one call of the system frees.
+template <typename Handle, auto Release> struct NullMeansNone {
+    using Type = Handle;
+    static constexpr Type kEmpty = nullptr;
+    static bool IsHeld(Type resource) { return resource != nullptr; }
+    static bool Free(Type resource) { return Released(Release(resource)); }
+};
+
 // Kernel objects: files, events, mutexes, threads, processes, snapshots. CreateFileW answers a
 // failure with INVALID_HANDLE_VALUE, the others with null; neither is held.
 struct Kernel {
@@ -26,27 +45,6 @@ struct Find {
     static bool Free(Type handle) { return FindClose(handle) != FALSE; }
 };
 
-struct RegistryKey {
-    using Type = HKEY;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type key) { return key != nullptr; }
-    static bool Free(Type key) { return RegCloseKey(key) == ERROR_SUCCESS; }
-};
-
-struct Service {
-    using Type = SC_HANDLE;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type handle) { return handle != nullptr; }
-    static bool Free(Type handle) { return CloseServiceHandle(handle) != FALSE; }
-};
-
-template <typename Pointer> struct LocalMemory {
-    using Type = Pointer;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type block) { return block != nullptr; }
-    static bool Free(Type block) { return LocalFree(reinterpret_cast<HLOCAL>(block)) == nullptr; }
-};
-
 // A block of the process heap.
 template <typename Pointer> struct HeapMemory {
     using Type = Pointer;
@@ -55,40 +53,15 @@ template <typename Pointer> struct HeapMemory {
     static bool Free(Type block) { return HeapFree(GetProcessHeap(), 0, block) != FALSE; }
 };
 
+using RegistryKey = NullMeansNone<HKEY, &RegCloseKey>;
+using Service = NullMeansNone<SC_HANDLE, &CloseServiceHandle>;
+template <typename Pointer> using LocalMemory = NullMeansNone<Pointer, &LocalFree>;
 // A SID built by AllocateAndInitializeSid.
-struct AllocatedSid {
-    using Type = PSID;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type sid) { return sid != nullptr; }
-    static bool Free(Type sid) { return FreeSid(sid) == nullptr; }
-};
-
-struct Library {
-    using Type = HMODULE;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type module) { return module != nullptr; }
-    static bool Free(Type module) { return FreeLibrary(module) != FALSE; }
-};
-
-template <typename Object> struct GdiObject {
-    using Type = Object;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type object) { return object != nullptr; }
-    static bool Free(Type object) { return DeleteObject(object) != FALSE; }
-};
-
-struct Icon {
-    using Type = HICON;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type icon) { return icon != nullptr; }
-    static bool Free(Type icon) { return DestroyIcon(icon) != FALSE; }
-};
-
-struct Menu {
-    using Type = HMENU;
-    static constexpr Type kEmpty = nullptr;
-    static bool IsHeld(Type menu) { return menu != nullptr; }
-    static bool Free(Type menu) { return DestroyMenu(menu) != FALSE; }
-};
+using AllocatedSid = NullMeansNone<PSID, &FreeSid>;
+using Library = NullMeansNone<HMODULE, &FreeLibrary>;
+// A GDI object that no class-library object owns.
+template <typename Object> using GdiObject = NullMeansNone<Object, &DeleteObject>;
+using Icon = NullMeansNone<HICON, &DestroyIcon>;
+using Menu = NullMeansNone<HMENU, &DestroyMenu>;
 
 } // namespace owner_traits
