@@ -5,6 +5,7 @@
 #include "registry.h"
 
 #include <owners/WinOwners.h>
+
 #include <algorithm>
 #include <new>
 #include <vector>

@@ -3,6 +3,7 @@
 #include "crc32_table.h"
 
 #include <owners/WinOwners.h>
+
 #include <algorithm>
 #include <cwchar>
 

@@ -5,6 +5,7 @@
 #include "paths.h"
 
 #include <owners/WinOwners.h>
+
 #include <algorithm>
 
 namespace {

@@ -3,6 +3,7 @@
 #include "system_info.h"
 
 #include <owners/WinOwners.h>
+
 #include <shlobj.h>
 #include <shlwapi.h>
 

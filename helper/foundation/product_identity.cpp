@@ -4,6 +4,7 @@
 #include "xarnsys_binding.h"
 
 #include <owners/WinOwners.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -20,7 +20,7 @@ namespace {
 class ListenerEnvironment : public testing::Environment {
 public:
     void SetUp() override {
-        listener_ = std::thread([this] { RunDefragRpcListener(stop_); });
+        listener_ = std::thread([this] { RunDefragRpcListener(stop_.Get()); });
         for (int i = 0; i < 500 && RpcMgmtIsServerListening(nullptr) != RPC_S_OK; ++i)
             Sleep(10);
         ASSERT_EQ(RPC_S_OK, RpcMgmtIsServerListening(nullptr));
@@ -29,13 +29,12 @@ public:
     }
     void TearDown() override {
         binding_.reset();
-        SetEvent(stop_);
+        SetEvent(stop_.Get());
         listener_.join();
-        CloseHandle(stop_);
     }
 
 private:
-    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const KernelHandle stop_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread listener_;
     std::unique_ptr<DefragRpcBinding> binding_;
 };
