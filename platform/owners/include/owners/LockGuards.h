@@ -4,42 +4,21 @@
 
 #include <windows.h>
 
+template <typename Lock, auto Acquire, auto Release> class LockGuard {
+public:
+    explicit LockGuard(Lock& lock) noexcept : lock_(lock) { Acquire(&lock_); }
+    ~LockGuard() { Release(&lock_); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    Lock& lock_;
+};
+
 // Holds a slim reader/writer lock exclusively for its scope.
-class ExclusiveLockGuard {
-public:
-    explicit ExclusiveLockGuard(SRWLOCK& lock) noexcept : lock_(lock) {
-        AcquireSRWLockExclusive(&lock_);
-    }
-    ~ExclusiveLockGuard() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLockGuard(const ExclusiveLockGuard&) = delete;
-    ExclusiveLockGuard& operator=(const ExclusiveLockGuard&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
-
+using ExclusiveLockGuard = LockGuard<SRWLOCK, &AcquireSRWLockExclusive, &ReleaseSRWLockExclusive>;
 // Holds a slim reader/writer lock shared (for reading) for its scope.
-class SharedLockGuard {
-public:
-    explicit SharedLockGuard(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockShared(&lock_); }
-    ~SharedLockGuard() { ReleaseSRWLockShared(&lock_); }
-    SharedLockGuard(const SharedLockGuard&) = delete;
-    SharedLockGuard& operator=(const SharedLockGuard&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
-
+using SharedLockGuard = LockGuard<SRWLOCK, &AcquireSRWLockShared, &ReleaseSRWLockShared>;
 // Holds a critical section for its scope.
-class CriticalSectionGuard {
-public:
-    explicit CriticalSectionGuard(CRITICAL_SECTION& section) noexcept : section_(section) {
-        EnterCriticalSection(&section_);
-    }
-    ~CriticalSectionGuard() { LeaveCriticalSection(&section_); }
-    CriticalSectionGuard(const CriticalSectionGuard&) = delete;
-    CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
+using CriticalSectionGuard =
+    LockGuard<CRITICAL_SECTION, &EnterCriticalSection, &LeaveCriticalSection>;
