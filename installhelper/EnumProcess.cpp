@@ -16,11 +16,11 @@ void SetEntryName(CEnumProcess::CProcessEntry& entry, const wchar_t* name) {
 
 } // namespace
 
-CEnumProcess::CEnumProcess() {
-    psapi_ = LoadLibraryW(L"PSAPI");
-    enumProcesses_ = BindEntryPoint<EnumProcessesFn>(psapi_, "EnumProcesses");
-    enumProcessModules_ = BindEntryPoint<EnumProcessModulesFn>(psapi_, "EnumProcessModules");
-    getModuleFileNameEx_ = BindEntryPoint<GetModuleFileNameExFn>(psapi_, "GetModuleFileNameExW");
+CEnumProcess::CEnumProcess() : psapi_(LoadLibraryW(L"PSAPI")) {
+    enumProcesses_ = BindEntryPoint<EnumProcessesFn>(psapi_.Get(), "EnumProcesses");
+    enumProcessModules_ = BindEntryPoint<EnumProcessModulesFn>(psapi_.Get(), "EnumProcessModules");
+    getModuleFileNameEx_ =
+        BindEntryPoint<GetModuleFileNameExFn>(psapi_.Get(), "GetModuleFileNameExW");
 
     HMODULE kernel = GetModuleHandleW(L"kernel32");
     createSnapshot_ = BindEntryPoint<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
@@ -33,13 +33,6 @@ CEnumProcess::CEnumProcess() {
         method_ = kMethodToolHelp;
     } else if (PsapiAvailable()) {
         method_ = kMethodPsapi;
-    }
-}
-
-CEnumProcess::~CEnumProcess() {
-    CloseSnapshot();
-    if (psapi_) {
-        FreeLibrary(psapi_);
     }
 }
 
@@ -65,14 +58,13 @@ int CEnumProcess::SetMethod(int method) {
 
 bool CEnumProcess::GetProcessFirst(CProcessEntry& entry) {
     if (method_ == kMethodToolHelp) {
-        CloseSnapshot();
-        snapshot_ = createSnapshot_(TH32CS_SNAPPROCESS, 0);
-        if (snapshot_ == INVALID_HANDLE_VALUE) {
+        snapshot_.Reset(createSnapshot_(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot_) {
             return false;
         }
         PROCESSENTRY32W record{};
         record.dwSize = sizeof(record);
-        return FillFromSnapshot(processFirst_(snapshot_, &record), record, entry);
+        return FillFromSnapshot(processFirst_(snapshot_.Get(), &record), record, entry);
     }
     if (method_ == kMethodPsapi) {
         for (;;) {
@@ -97,12 +89,12 @@ bool CEnumProcess::GetProcessFirst(CProcessEntry& entry) {
 
 bool CEnumProcess::GetProcessNext(CProcessEntry& entry) {
     if (method_ == kMethodToolHelp) {
-        if (snapshot_ == INVALID_HANDLE_VALUE) {
+        if (!snapshot_) {
             return false;
         }
         PROCESSENTRY32W record{};
         record.dwSize = sizeof(record);
-        return FillFromSnapshot(processNext_(snapshot_, &record), record, entry);
+        return FillFromSnapshot(processNext_(snapshot_.Get(), &record), record, entry);
     }
     if (method_ == kMethodPsapi && nextIdIndex_ < processIds_.size()) {
         DescribePsapiProcess(processIds_[nextIdIndex_++], entry);
@@ -114,7 +106,7 @@ bool CEnumProcess::GetProcessNext(CProcessEntry& entry) {
 bool CEnumProcess::FillFromSnapshot(BOOL walked, const PROCESSENTRY32W& record,
                                     CProcessEntry& entry) {
     if (!walked) {
-        CloseSnapshot();
+        snapshot_.Reset();
         return false;
     }
     entry.processId = record.th32ProcessID;
@@ -124,25 +116,18 @@ bool CEnumProcess::FillFromSnapshot(BOOL walked, const PROCESSENTRY32W& record,
 
 void CEnumProcess::DescribePsapiProcess(DWORD processId, CProcessEntry& entry) const {
     entry.processId = processId;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    const KernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) {
         SetEntryName(entry, L"N/A (security restriction)");
         return;
     }
     HMODULE firstModule = nullptr;
     DWORD neededBytes = 0;
-    if (enumProcessModules_(process, &firstModule, sizeof(firstModule), &neededBytes) &&
-        getModuleFileNameEx_(process, firstModule, entry.name, std::size(entry.name)) != 0) {
+    if (enumProcessModules_(process.Get(), &firstModule, sizeof(firstModule), &neededBytes) &&
+        getModuleFileNameEx_(process.Get(), firstModule, entry.name, std::size(entry.name)) != 0) {
         entry.name[std::size(entry.name) - 1] = L'\0';
     } else {
         SetEntryName(entry, L"N/A (error)");
-    }
-    CloseHandle(process);
-}
-
-void CEnumProcess::CloseSnapshot() {
-    if (snapshot_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(snapshot_);
-        snapshot_ = INVALID_HANDLE_VALUE;
     }
 }

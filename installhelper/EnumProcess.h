@@ -1,6 +1,8 @@
 // Walks the running processes through ToolHelp or, where the system lacks it, PSAPI.
 #pragma once
 
+#include <owners/WinOwners.h>
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -19,7 +21,6 @@ public:
     };
 
     CEnumProcess();
-    ~CEnumProcess();
     CEnumProcess(const CEnumProcess&) = delete;
     CEnumProcess& operator=(const CEnumProcess&) = delete;
 
@@ -44,11 +45,10 @@ private:
     bool ToolHelpAvailable() const;
     bool FillFromSnapshot(BOOL walked, const PROCESSENTRY32W& record, CProcessEntry& entry);
     void DescribePsapiProcess(DWORD processId, CProcessEntry& entry) const;
-    void CloseSnapshot();
 
     int method_ = kMethodNone;
 
-    HMODULE psapi_ = nullptr;
+    LibraryModule psapi_;
     EnumProcessesFn enumProcesses_ = nullptr;
     EnumProcessModulesFn enumProcessModules_ = nullptr;
     GetModuleFileNameExFn getModuleFileNameEx_ = nullptr;
@@ -60,5 +60,5 @@ private:
     CreateSnapshotFn createSnapshot_ = nullptr;
     ProcessWalkFn processFirst_ = nullptr;
     ProcessWalkFn processNext_ = nullptr;
-    HANDLE snapshot_ = INVALID_HANDLE_VALUE;
+    KernelHandle snapshot_;
 };

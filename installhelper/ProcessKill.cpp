@@ -3,6 +3,8 @@
 #include "EnumProcess.h"
 #include "ProductNames.h"
 
+#include <owners/WinOwners.h>
+
 #include <cwchar>
 
 bool IsProductExecutable(const wchar_t* executableName) {
@@ -28,12 +30,9 @@ int KillProductProcesses() {
         if (entry.name[0] == L'\0' || !IsProductExecutable(entry.name)) {
             continue;
         }
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.processId);
-        if (process) {
-            if (TerminateProcess(process, 0)) {
-                Sleep(0);
-            }
-            CloseHandle(process);
+        const KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.processId));
+        if (process && TerminateProcess(process.Get(), 0)) {
+            Sleep(0);
         }
     }
     return 1;

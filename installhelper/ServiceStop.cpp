@@ -3,6 +3,7 @@
 #include "ProductNames.h"
 
 #include <classlib/Classlib.h>
+#include <owners/WinOwners.h>
 
 #include <shellapi.h>
 
@@ -12,26 +13,8 @@ constexpr DWORD kNetStopSettleMs = 1024;
 constexpr DWORD kNetStopWaitMs = 4096;
 constexpr DWORD kStopControlSettleMs = 2048;
 
-// Closes a service handle when it goes out of scope.
-class ScopedServiceHandle {
-public:
-    explicit ScopedServiceHandle(SC_HANDLE handle) : handle_(handle) {}
-    ~ScopedServiceHandle() {
-        if (handle_) {
-            CloseServiceHandle(handle_);
-        }
-    }
-    ScopedServiceHandle(const ScopedServiceHandle&) = delete;
-    ScopedServiceHandle& operator=(const ScopedServiceHandle&) = delete;
-    SC_HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    SC_HANDLE handle_;
-};
-
-ScopedServiceHandle OpenLocalServiceManager() {
-    return ScopedServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | GENERIC_READ));
+ServiceHandle OpenLocalServiceManager() {
+    return ServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | GENERIC_READ));
 }
 
 CString SystemDirectory() {
@@ -59,26 +42,24 @@ void RunNetStop(const wchar_t* serviceName) {
     execute.lpDirectory = systemDirectory.GetString();
     execute.nShow = SW_HIDE;
     const bool started = ShellExecuteExW(&execute) != FALSE;
+    const KernelHandle process(execute.hProcess);
 
     Sleep(kNetStopSettleMs);
-    if (started && reinterpret_cast<INT_PTR>(execute.hInstApp) >= 32 && execute.hProcess) {
-        WaitForSingleObject(execute.hProcess, kNetStopWaitMs);
-    }
-    if (execute.hProcess) {
-        CloseHandle(execute.hProcess);
+    if (started && reinterpret_cast<INT_PTR>(execute.hInstApp) >= 32 && process) {
+        WaitForSingleObject(process.Get(), kNetStopWaitMs);
     }
 }
 
 bool IsServiceActive(const wchar_t* serviceName) {
-    ScopedServiceHandle manager = OpenLocalServiceManager();
+    const ServiceHandle manager = OpenLocalServiceManager();
     if (!manager) {
         return false;
     }
-    ScopedServiceHandle service(
-        OpenServiceW(manager.get(), serviceName,
+    const ServiceHandle service(
+        OpenServiceW(manager.Get(), serviceName,
                      SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_INTERROGATE));
     SERVICE_STATUS status{};
-    if (!service || !QueryServiceStatus(service.get(), &status)) {
+    if (!service || !QueryServiceStatus(service.Get(), &status)) {
         return false;
     }
     switch (status.dwCurrentState) {
@@ -95,28 +76,25 @@ bool IsServiceActive(const wchar_t* serviceName) {
 DWORD MutexProbe(const char* name) {
     // The creation leaves the last error untouched on some systems when the mutex is new.
     SetLastError(ERROR_SUCCESS);
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
-    const DWORD lastError = GetLastError();
-    if (mutex) {
-        CloseHandle(mutex);
-    }
+    const KernelHandle mutex(CreateMutexA(nullptr, TRUE, name));
+    const DWORD lastError = GetLastError(); // taken before the owner closes the mutex
     return lastError;
 }
 
 bool SendStopControl(const wchar_t* serviceName) {
-    ScopedServiceHandle manager = OpenLocalServiceManager();
+    const ServiceHandle manager = OpenLocalServiceManager();
     if (!manager) {
         return false;
     }
-    ScopedServiceHandle service(OpenServiceW(manager.get(), serviceName,
+    const ServiceHandle service(OpenServiceW(manager.Get(), serviceName,
                                              GENERIC_EXECUTE | SERVICE_STOP | SERVICE_INTERROGATE));
     if (!service) {
         return false;
     }
     SERVICE_STATUS status{};
-    const bool stopAccepted = ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
+    const bool stopAccepted = ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) != FALSE;
     Sleep(0);
-    ControlService(service.get(), SERVICE_CONTROL_INTERROGATE, &status);
+    ControlService(service.Get(), SERVICE_CONTROL_INTERROGATE, &status);
     Sleep(0);
     return stopAccepted;
 }
@@ -135,6 +113,8 @@ int StopDefragService() {
         StopServiceBySCM(kServiceName);
         Sleep(kStopControlSettleMs);
     }
+    // No build of our service creates this mutex; the probe stays so that a service which holds
+    // it (the installer may meet an older one) is still stopped.
     if (MutexProbe(kServiceProbeMutexName) != ERROR_SUCCESS) {
         StopServiceBySCM(kServiceName);
         Sleep(kStopControlSettleMs);

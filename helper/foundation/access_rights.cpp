@@ -1,7 +1,8 @@
 #include "access_rights.h"
 
 #include "file_info.h"
-#include "scoped_release.h"
+
+#include <owners/WinOwners.h>
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -115,59 +116,55 @@ int PathKind(const wchar_t* path) {
 }
 
 // Reads a token's information block into the process heap; null on failure.
-template <typename Info> Info* ReadTokenInformation(TOKEN_INFORMATION_CLASS kind) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return nullptr;
+template <typename Info> HeapMemory<Info*> ReadTokenInformation(TOKEN_INFORMATION_CLASS kind) {
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
+        return {};
     DWORD bytes = 0;
-    GetTokenInformation(token, kind, nullptr, 0, &bytes);
-    Info* info = nullptr;
-    if (bytes != 0) {
-        info = static_cast<Info*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
-        if (info && !GetTokenInformation(token, kind, info, bytes, &bytes)) {
-            HeapFree(GetProcessHeap(), 0, info);
-            info = nullptr;
-        }
-    }
-    CloseHandle(token);
+    GetTokenInformation(token.Get(), kind, nullptr, 0, &bytes);
+    if (bytes == 0)
+        return {};
+    HeapMemory<Info*> info(
+        static_cast<Info*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes)));
+    if (info && !GetTokenInformation(token.Get(), kind, info.Get(), bytes, &bytes))
+        info.Reset();
     return info;
 }
 
 bool IsEveryone(PSID sid) {
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
-        return false;
-    const bool equal = EqualSid(sid, everyone);
-    FreeSid(everyone);
-    return equal;
+    AllocatedSid everyone;
+    return AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                    everyone.Put()) &&
+           EqualSid(sid, everyone.Get());
 }
 
-// The access-list part of the key's security descriptor in a LocalAlloc block; null, with the
-// step that failed in `failure`, when it cannot be read.
-PSECURITY_DESCRIPTOR ReadKeySecurity(HKEY key, const wchar_t*& failure) {
+// The access-list part of the key's security descriptor; empty, with the step that failed in
+// `failure`, when it cannot be read.
+LocalMemory<PSECURITY_DESCRIPTOR> ReadKeySecurity(HKEY key, const wchar_t*& failure) {
     DWORD bytes = 0;
     RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &bytes);
     if (bytes == 0) {
         failure = L"RegGetKeySecurity failed";
-        return nullptr;
+        return {};
     }
-    PSECURITY_DESCRIPTOR descriptor = LocalAlloc(LMEM_ZEROINIT, bytes);
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor(LocalAlloc(LMEM_ZEROINIT, bytes));
     if (!descriptor) {
         failure = L"LocalAlloc failed";
-        return nullptr;
+        return {};
     }
-    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor, &bytes) != ERROR_SUCCESS) {
-        LocalFree(descriptor);
+    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.Get(), &bytes) !=
+        ERROR_SUCCESS) {
         failure = L"RegGetKeySecurity failed";
-        return nullptr;
+        return {};
     }
     return descriptor;
 }
 
 // A copy of `oldDacl` (null: an empty list) with the SID's entry set to `mask`, the other
-// entries kept; the caller frees `newDacl` with LocalFree.
-DWORD MergeEntry(PACL oldDacl, PSID sid, ACCESS_MASK mask, bool inherit, PACL& newDacl) {
+// entries kept.
+DWORD MergeEntry(PACL oldDacl, PSID sid, ACCESS_MASK mask, bool inherit,
+                 LocalMemory<PACL>& newDacl) {
     EXPLICIT_ACCESS_W access{};
     access.grfAccessPermissions = mask;
     access.grfAccessMode = SET_ACCESS;
@@ -175,12 +172,7 @@ DWORD MergeEntry(PACL oldDacl, PSID sid, ACCESS_MASK mask, bool inherit, PACL& n
     access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
     access.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
     access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
-    newDacl = nullptr;
-    return SetEntriesInAclW(1, &access, oldDacl, &newDacl);
-}
-
-void FreeHeapBlock(void* block) {
-    HeapFree(GetProcessHeap(), 0, block);
+    return SetEntriesInAclW(1, &access, oldDacl, newDacl.Put());
 }
 
 // Runs one helper operation under its lock; an exception inside gives 0.
@@ -202,81 +194,68 @@ CAccessRightsHelper& AccessRightsHelper() {
 
 CAccessRightsHelper::CAccessRightsHelper() : groups_(CurrentUserGroups()) {}
 
-CAccessRightsHelper::~CAccessRightsHelper() {
-    if (groups_)
-        HeapFree(GetProcessHeap(), 0, groups_);
-}
-
-TOKEN_USER* CAccessRightsHelper::CurrentUserSid() {
-    auto* user = ReadTokenInformation<TOKEN_USER>(TokenUser);
-    if (user && !IsValidSid(user->User.Sid)) {
-        HeapFree(GetProcessHeap(), 0, user);
-        return nullptr;
-    }
+CAccessRightsHelper::TokenUserBlock CAccessRightsHelper::CurrentUserSid() {
+    HeapMemory<TOKEN_USER*> user = ReadTokenInformation<TOKEN_USER>(TokenUser);
+    if (user && !IsValidSid(user.Get()->User.Sid))
+        return {};
     return user;
 }
 
-TOKEN_GROUPS* CAccessRightsHelper::CurrentUserGroups() {
+CAccessRightsHelper::TokenGroupsBlock CAccessRightsHelper::CurrentUserGroups() {
     return ReadTokenInformation<TOKEN_GROUPS>(TokenGroups);
 }
 
 bool CAccessRightsHelper::IsSidInUserGroups(PSID sid) const {
     if (!groups_)
         return false;
-    for (DWORD i = 0; i < groups_->GroupCount; ++i)
-        if (EqualSid(sid, groups_->Groups[i].Sid))
+    for (DWORD i = 0; i < groups_.Get()->GroupCount; ++i)
+        if (EqualSid(sid, groups_.Get()->Groups[i].Sid))
             return true;
     return false;
 }
 
 void CAccessRightsHelper::FormatErrorText(DWORD code) {
-    wchar_t* text = nullptr;
+    LocalMemory<wchar_t*> text;
     if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                            FORMAT_MESSAGE_ALLOCATE_BUFFER,
                        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                       reinterpret_cast<wchar_t*>(&text), 0, nullptr) &&
+                       reinterpret_cast<wchar_t*>(text.Put()), 0, nullptr) &&
         text) {
-        messages_.Add(text);
+        messages_.Add(text.Get());
     } else {
         CString fallback;
         fallback.Format(L"Error %lu.", code);
         messages_.Add(fallback);
     }
-    LocalFree(text);
 }
 
-PSID CAccessRightsHelper::LookupAccountSid(const wchar_t* account) {
+CAccessRightsHelper::SidBlock CAccessRightsHelper::LookupAccountSid(const wchar_t* account) {
     if (!account || !*account) {
         messages_.Add(L"Empty user name specified.");
-        return nullptr;
+        return {};
     }
     DWORD sidBytes = 0, domainChars = 0;
     SID_NAME_USE use;
     if (!LookupAccountNameW(nullptr, account, nullptr, &sidBytes, nullptr, &domainChars, &use) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
         FormatErrorText(GetLastError());
-        return nullptr;
+        return {};
     }
-    PSID sid = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sidBytes);
+    HeapMemory<PSID> sid(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sidBytes));
     if (!sid) {
         messages_.Add(L"Failed to allocate memory for SID buffer.");
-        return nullptr;
+        return {};
     }
-    auto* domain = static_cast<wchar_t*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (domainChars + 1) * sizeof(wchar_t)));
+    const HeapMemory<wchar_t*> domain(static_cast<wchar_t*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (domainChars + 1) * sizeof(wchar_t))));
     if (!domain) {
         messages_.Add(L"Failed to allocate memory for domain name buffer.");
-        HeapFree(GetProcessHeap(), 0, sid);
-        return nullptr;
+        return {};
     }
-    const BOOL found =
-        LookupAccountNameW(nullptr, account, sid, &sidBytes, domain, &domainChars, &use);
-    if (!found)
+    if (!LookupAccountNameW(nullptr, account, sid.Get(), &sidBytes, domain.Get(), &domainChars,
+                            &use)) {
         FormatErrorText(GetLastError());
-    HeapFree(GetProcessHeap(), 0, domain);
-    if (!found) {
-        HeapFree(GetProcessHeap(), 0, sid);
-        return nullptr;
+        return {};
     }
     return sid;
 }
@@ -289,15 +268,15 @@ bool CAccessRightsHelper::GetFileDacl(const wchar_t* path, PSECURITY_DESCRIPTOR&
         messages_.Add(L"Empty file name specified.");
         return false;
     }
-    HANDLE file = CreateFileW(path, READ_CONTROL, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const KernelHandle file(CreateFileW(path, READ_CONTROL, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
+    if (!file) {
         FormatErrorText(GetLastError());
         return false;
     }
-    const DWORD result = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                         nullptr, &dacl, nullptr, &descriptor);
-    CloseHandle(file);
+    const DWORD result = GetSecurityInfo(file.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, &dacl, nullptr, &descriptor);
     if (result != ERROR_SUCCESS) {
         FormatErrorText(result);
         descriptor = nullptr;
@@ -322,9 +301,8 @@ ACCESS_MASK CAccessRightsHelper::GetEffectiveRights(PSID sid, const ACL* dacl,
         messages_.Add(L"Null ACL specified.");
         return 0;
     }
-    TOKEN_USER* user = CurrentUserSid();
-    ScopedRelease userBlock(user, FreeHeapBlock);
-    const bool currentUser = user && EqualSid(sid, user->User.Sid);
+    const HeapMemory<TOKEN_USER*> user = CurrentUserSid();
+    const bool currentUser = user && EqualSid(sid, user.Get()->User.Sid);
 
     ACCESS_MASK granted = 0, denied = 0;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
@@ -348,11 +326,11 @@ ACCESS_MASK CAccessRightsHelper::GetEffectiveRights(PSID sid, const ACL* dacl,
         bool applies = EqualSid(aceSid, sid) || (!currentUser && IsEveryone(aceSid));
         if (!applies && currentUser && groups_) {
             const bool deny = header->AceType == ACCESS_DENIED_ACE_TYPE;
-            for (DWORD g = 0; g < groups_->GroupCount && !applies; ++g) {
-                const DWORD attributes = groups_->Groups[g].Attributes;
+            for (DWORD g = 0; g < groups_.Get()->GroupCount && !applies; ++g) {
+                const DWORD attributes = groups_.Get()->Groups[g].Attributes;
                 const bool counts = (attributes & SE_GROUP_ENABLED) ||
                                     (deny && (attributes & SE_GROUP_USE_FOR_DENY_ONLY));
-                applies = counts && EqualSid(aceSid, groups_->Groups[g].Sid);
+                applies = counts && EqualSid(aceSid, groups_.Get()->Groups[g].Sid);
             }
         }
         if (!applies)
@@ -375,8 +353,7 @@ void CAccessRightsHelper::GetFileRights(const wchar_t* path, ACCESS_MASK& mask,
         messages_.Add(L"No file name specified.");
         return;
     }
-    TOKEN_USER* user = CurrentUserSid();
-    ScopedRelease userBlock(user, FreeHeapBlock);
+    const HeapMemory<TOKEN_USER*> user = CurrentUserSid();
     if (!user) {
         messages_.Add(L"Failed to get user SID.");
         messages_.Add(L"Failed to get user's SID.");
@@ -388,10 +365,10 @@ void CAccessRightsHelper::GetFileRights(const wchar_t* path, ACCESS_MASK& mask,
         messages_.Add(L"Failed to get file's DACL and SD.");
         return;
     }
-    ScopedRelease descriptorBlock(descriptor, LocalFree);
+    const LocalMemory<PSECURITY_DESCRIPTOR> descriptorBlock(descriptor);
     // A null list lets everyone do everything; that is answered as "rights unknown" (0).
     if (dacl)
-        mask = GetEffectiveRights(user->User.Sid, dacl, kFileMapping, explicitMatch);
+        mask = GetEffectiveRights(user.Get()->User.Sid, dacl, kFileMapping, explicitMatch);
 }
 
 int CAccessRightsHelper::FileAccessFlags(const wchar_t* path) {
@@ -423,8 +400,7 @@ int CAccessRightsHelper::FileAccessFlags(const wchar_t* path) {
 int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool inherit) {
     CCritSecGuard guard(lock_);
     const ACCESS_MASK mask = MaskFromFlags(flags, kFileGrant);
-    TOKEN_USER* user = CurrentUserSid();
-    ScopedRelease userBlock(user, FreeHeapBlock);
+    const HeapMemory<TOKEN_USER*> user = CurrentUserSid();
     if (!user)
         return 0;
     messages_.RemoveAll();
@@ -434,14 +410,13 @@ int CAccessRightsHelper::GrantFileAccess(const wchar_t* path, int flags, bool in
     if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                               &oldDacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return 0;
-    ScopedRelease descriptorBlock(descriptor, LocalFree);
+    const LocalMemory<PSECURITY_DESCRIPTOR> descriptorBlock(descriptor);
 
-    PACL newDacl = nullptr;
-    if (MergeEntry(oldDacl, user->User.Sid, mask, inherit, newDacl) != ERROR_SUCCESS)
+    LocalMemory<PACL> newDacl;
+    if (MergeEntry(oldDacl, user.Get()->User.Sid, mask, inherit, newDacl) != ERROR_SUCCESS)
         return 0;
-    ScopedRelease newDaclBlock(newDacl, LocalFree);
     return SetNamedSecurityInfoW(const_cast<LPWSTR>(path), SE_FILE_OBJECT,
-                                 DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl,
+                                 DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl.Get(),
                                  nullptr) == ERROR_SUCCESS
                ? 1
                : 0;
@@ -452,27 +427,25 @@ int CAccessRightsHelper::RegistryKeyRights(HKEY root, const wchar_t* subkey,
     CCritSecGuard guard(lock_);
     const CString name = (account && *account) ? CString(account) : defaultAccountName_;
     messages_.RemoveAll();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(root, subkey, 0, READ_CONTROL, key.Put()) != ERROR_SUCCESS)
         return 0;
-    ScopedRelease keyCloser(key, RegCloseKey);
     const wchar_t* failure = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = ReadKeySecurity(key, failure);
+    const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = ReadKeySecurity(key.Get(), failure);
     if (!descriptor) {
         messages_.Add(failure);
         return 0;
     }
-    ScopedRelease descriptorBlock(descriptor, LocalFree);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
+    if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted) || !present ||
+        !dacl)
         return 0;
-    PSID sid = LookupAccountSid(name);
+    const HeapMemory<PSID> sid = LookupAccountSid(name);
     if (!sid)
         return 0;
-    ScopedRelease sidBlock(sid, FreeHeapBlock);
     bool explicitMatch = false;
-    const ACCESS_MASK mask = GetEffectiveRights(sid, dacl, kKeyMapping, explicitMatch);
+    const ACCESS_MASK mask = GetEffectiveRights(sid.Get(), dacl, kKeyMapping, explicitMatch);
     return mask == 0 ? 0 : FlagsFromKeyMask(mask, explicitMatch);
 }
 
@@ -483,43 +456,40 @@ int CAccessRightsHelper::GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey
     const ACCESS_MASK mask = MaskFromFlags(flags, kKeyGrant);
     const CString name = (account && *account) ? CString(account) : defaultAccountName_;
     messages_.RemoveAll();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, subkey, 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(root, subkey, 0, WRITE_DAC | READ_CONTROL, key.Put()) != ERROR_SUCCESS)
         return 0;
-    ScopedRelease keyCloser(key, RegCloseKey);
-    PSID sid = LookupAccountSid(name);
+    const HeapMemory<PSID> sid = LookupAccountSid(name);
     if (!sid)
         return 0;
-    ScopedRelease sidBlock(sid, FreeHeapBlock);
 
     const wchar_t* failure = nullptr;
-    PSECURITY_DESCRIPTOR oldDescriptor = ReadKeySecurity(key, failure);
-    ScopedRelease oldDescriptorBlock(oldDescriptor, LocalFree);
+    const LocalMemory<PSECURITY_DESCRIPTOR> oldDescriptor = ReadKeySecurity(key.Get(), failure);
     PACL oldDacl = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
     if (!oldDescriptor ||
-        !GetSecurityDescriptorDacl(oldDescriptor, &present, &oldDacl, &defaulted)) {
+        !GetSecurityDescriptorDacl(oldDescriptor.Get(), &present, &oldDacl, &defaulted)) {
         messages_.Add(L"RegGetKeySecurity failed");
         return 0;
     }
 
-    PACL newDacl = nullptr;
-    if (MergeEntry(present ? oldDacl : nullptr, sid, mask, inherit, newDacl) != ERROR_SUCCESS) {
+    LocalMemory<PACL> newDacl;
+    if (MergeEntry(present ? oldDacl : nullptr, sid.Get(), mask, inherit, newDacl) !=
+        ERROR_SUCCESS) {
         messages_.Add(L"Could not set permissions");
         return 0;
     }
-    ScopedRelease newDaclBlock(newDacl, LocalFree);
     SECURITY_DESCRIPTOR descriptor;
     if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, newDacl, FALSE) ||
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, newDacl.Get(), FALSE) ||
+        RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
         messages_.Add(L"Could not set permissions");
         return 0;
     }
     CString keyName;
     keyName.Format(L"%s\\%s", RootKeyName(root), subkey);
     if (SetNamedSecurityInfoW(keyName.GetBuffer(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, newDacl, nullptr) != ERROR_SUCCESS) {
+                              nullptr, nullptr, newDacl.Get(), nullptr) != ERROR_SUCCESS) {
         keyName.ReleaseBuffer();
         messages_.Add(L"Error setting named security info.");
         return 0;

@@ -9,6 +9,8 @@
 
 #include "crit_sec_lock.h"
 
+#include <owners/OwnerTraits.h>
+
 // Bits of the rights answers.
 enum AccessRightsFlags : int {
     kAccessWrite = 0x1,
@@ -29,7 +31,6 @@ enum AccessRightsFlags : int {
 class CAccessRightsHelper {
 public:
     CAccessRightsHelper();
-    ~CAccessRightsHelper();
     CAccessRightsHelper(const CAccessRightsHelper&) = delete;
     CAccessRightsHelper& operator=(const CAccessRightsHelper&) = delete;
 
@@ -44,9 +45,13 @@ public:
     CStringArray& Messages() { return messages_; }
 
 private:
-    TOKEN_USER* CurrentUserSid();
-    TOKEN_GROUPS* CurrentUserGroups();
-    PSID LookupAccountSid(const wchar_t* account);
+    using TokenUserBlock = UniqueResource<owner_traits::HeapMemory<TOKEN_USER*>>;
+    using TokenGroupsBlock = UniqueResource<owner_traits::HeapMemory<TOKEN_GROUPS*>>;
+    using SidBlock = UniqueResource<owner_traits::HeapMemory<PSID>>;
+
+    TokenUserBlock CurrentUserSid();
+    TokenGroupsBlock CurrentUserGroups();
+    SidBlock LookupAccountSid(const wchar_t* account);
     bool GetFileDacl(const wchar_t* path, PSECURITY_DESCRIPTOR& descriptor, PACL& dacl);
     ACCESS_MASK GetEffectiveRights(PSID sid, const ACL* dacl, const GENERIC_MAPPING& mapping,
                                    bool& explicitMatch);
@@ -56,7 +61,7 @@ private:
 
     CString defaultAccountName_;
     CStringArray messages_;
-    TOKEN_GROUPS* groups_ = nullptr;
+    TokenGroupsBlock groups_;
     CCritSecLock lock_;
 };
 

@@ -5,6 +5,7 @@
 #include "product_identity.h"
 
 #include <classlib/Resources.h>
+#include <owners/WinOwners.h>
 
 #include <shellapi.h>
 
@@ -28,10 +29,8 @@ CString GetAppModulePath() {
         return CString(path);
     CString first;
     int count = 0;
-    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        if (count > 0)
-            first = arguments[0];
-        LocalFree(arguments);
-    }
+    if (const LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+        arguments && count > 0)
+        first = arguments.Get()[0];
     return first;
 }

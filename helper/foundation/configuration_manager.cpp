@@ -4,6 +4,8 @@
 #include "product_identity.h"
 #include "registry.h"
 
+#include <owners/WinOwners.h>
+
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -81,17 +83,16 @@ bool CConfigurationManager::SetString(LPCWSTR name, LPCWSTR text) {
 
 ULONGLONG CConfigurationManager::GetQword(LPCWSTR name) {
     try {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        RegistryKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
             return 0;
         ULONGLONG value = 0;
         DWORD type = REG_NONE;
         DWORD bytes = sizeof value;
         const bool read =
-            RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
-                ERROR_SUCCESS &&
+            RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                             &bytes) == ERROR_SUCCESS &&
             type == REG_QWORD;
-        RegCloseKey(key);
         return read ? value : 0;
     } catch (CException* error) {
         error->Delete();
@@ -101,15 +102,13 @@ ULONGLONG CConfigurationManager::GetQword(LPCWSTR name) {
 
 bool CConfigurationManager::SetQword(LPCWSTR name, DWORD low, DWORD high) {
     try {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        RegistryKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_, 0, KEY_READ | KEY_WRITE, key.Put()) !=
+            ERROR_SUCCESS)
             return false;
         const ULONGLONG value = (ULONGLONG{high} << 32) | low;
-        const bool written =
-            RegSetValueExW(key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value),
-                           sizeof value) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return written;
+        return RegSetValueExW(key.Get(), name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value),
+                              sizeof value) == ERROR_SUCCESS;
     } catch (CException* error) {
         error->Delete();
         return false;

@@ -1,6 +1,6 @@
 #include "enum_process.h"
 
-#include "scoped_release.h"
+#include <owners/WinOwners.h>
 
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -41,9 +41,10 @@ bool ReadRemote(HANDLE process, ULONG_PTR address, void* buffer, SIZE_T bytes) {
 // The preferred load address in the module's header inside the process; 0 when unreadable.
 // The 64-bit header form (PE32+) keeps a 64-bit address at another place than the 32-bit one.
 ULONG_PTR ReadImageBase(DWORD processId, ULONG_PTR moduleBase) {
-    HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
-    if (!process)
+    const KernelHandle owner(OpenProcess(PROCESS_VM_READ, FALSE, processId));
+    if (!owner)
         return 0;
+    const HANDLE process = owner.Get();
     ULONG_PTR imageBase = 0;
     BYTE dosHeader[64];
     BYTE ntHeaders[248];
@@ -67,7 +68,6 @@ ULONG_PTR ReadImageBase(DWORD processId, ULONG_PTR moduleBase) {
             }
         }
     }
-    CloseHandle(process);
     return imageBase;
 }
 
@@ -91,27 +91,24 @@ void CopyName(wchar_t* target, const wchar_t* source) {
 // when there is no new snapshot or it is empty. A later call of the walk's next function
 // continues from `held`.
 template <typename Entry, typename Make, typename First>
-bool FirstOfNewSnapshot(HANDLE& held, Make make, First first, Entry& entry) {
-    if (held != INVALID_HANDLE_VALUE)
-        CloseHandle(held);
-    held = make();
-    if (held == INVALID_HANDLE_VALUE)
+bool FirstOfNewSnapshot(KernelHandle& held, Make make, First first, Entry& entry) {
+    held.Reset(make());
+    if (!held)
         return false;
     entry = Entry{};
     entry.dwSize = sizeof entry;
-    return first(held, &entry);
+    return first(held.Get(), &entry);
 }
 
 // Hands each entry of a ToolHelp snapshot to `take` and closes the snapshot; false when there
 // is no snapshot.
 template <typename Entry, typename Walk, typename Take>
-bool WalkSnapshot(HANDLE snapshot, Walk first, Walk next, Take take) {
-    if (snapshot == INVALID_HANDLE_VALUE)
+bool WalkSnapshot(KernelHandle snapshot, Walk first, Walk next, Take take) {
+    if (!snapshot)
         return false;
-    ScopedRelease closer(snapshot, CloseHandle);
     Entry entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry))
+    for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry))
         take(entry);
     return true;
 }
@@ -147,29 +144,20 @@ CEnumProcess::CModuleEntry::~CModuleEntry() {
     delete[] path;
 }
 
-CEnumProcess::CEnumProcess() {
-    psapi_ = LoadLibraryW(L"PSAPI");
-    kernel_ = LoadLibraryW(L"Kernel32");
+CEnumProcess::CEnumProcess() : psapi_(LoadLibraryW(L"PSAPI")), kernel_(LoadLibraryW(L"Kernel32")) {
     // The process-status library counts only with all three entries; its module-name entry
     // exists only in its A and W forms, so the snapshot functions are what is used in practice.
-    psapiAvailable_ = HasEntry(psapi_, "EnumProcesses") && HasEntry(psapi_, "EnumProcessModules") &&
-                      HasEntry(psapi_, "GetModuleFileNameEx");
-    toolHelpAvailable_ = HasEntry(kernel_, "CreateToolhelp32Snapshot") &&
-                         HasEntry(kernel_, "Process32Next") && HasEntry(kernel_, "Module32First") &&
-                         HasEntry(kernel_, "Module32Next");
+    psapiAvailable_ = HasEntry(psapi_.Get(), "EnumProcesses") &&
+                      HasEntry(psapi_.Get(), "EnumProcessModules") &&
+                      HasEntry(psapi_.Get(), "GetModuleFileNameEx");
+    toolHelpAvailable_ = HasEntry(kernel_.Get(), "CreateToolhelp32Snapshot") &&
+                         HasEntry(kernel_.Get(), "Process32Next") &&
+                         HasEntry(kernel_.Get(), "Module32First") &&
+                         HasEntry(kernel_.Get(), "Module32Next");
     method_ = toolHelpAvailable_ ? kMethodToolHelp : kMethodNone;
 }
 
-CEnumProcess::~CEnumProcess() {
-    if (processSnapshot_ != INVALID_HANDLE_VALUE)
-        CloseHandle(processSnapshot_);
-    if (moduleSnapshot_ != INVALID_HANDLE_VALUE)
-        CloseHandle(moduleSnapshot_);
-    if (psapi_)
-        FreeLibrary(psapi_);
-    if (kernel_)
-        FreeLibrary(kernel_);
-}
+CEnumProcess::~CEnumProcess() = default;
 
 int CEnumProcess::GetAvailableMethods() const {
     return (psapiAvailable_ ? kMethodPsapi : 0) | (toolHelpAvailable_ ? kMethodToolHelp : 0);
@@ -196,11 +184,11 @@ BOOL CEnumProcess::GetProcessFirst(CProcessEntry& entry) {
 
 BOOL CEnumProcess::GetProcessNext(CProcessEntry& entry) {
     entry.moduleCount = 0;
-    if (method_ != kMethodToolHelp || processSnapshot_ == INVALID_HANDLE_VALUE)
+    if (method_ != kMethodToolHelp || !processSnapshot_)
         return FALSE;
     PROCESSENTRY32W process{};
     process.dwSize = sizeof process;
-    if (!Process32NextW(processSnapshot_, &process))
+    if (!Process32NextW(processSnapshot_.Get(), &process))
         return FALSE;
     entry.processId = process.th32ProcessID;
     CopyName(entry.name, process.szExeFile);
@@ -231,23 +219,17 @@ struct CProcessLister::ModuleList {
     size_t cursor = 0;
 };
 
-CProcessLister::~CProcessLister() {
-    if (psapi_)
-        FreeLibrary(psapi_);
-    if (kernel_ && kernel_ != GetModuleHandleW(L"kernel32.dll"))
-        FreeLibrary(kernel_);
-}
+CProcessLister::~CProcessLister() = default;
 
 bool CProcessLister::UsePsapi() {
-    psapi_ = LoadLibraryW(L"psapi.dll");
-    psapiBound_ = psapi_ && Bind(psapi_, "GetModuleFileNameExW", getModuleFileNameEx_) &&
-                  Bind(psapi_, "EnumProcessModules", enumProcessModules_) &&
-                  Bind(psapi_, "EnumProcesses", enumProcesses_) &&
-                  Bind(psapi_, "GetModuleInformation", getModuleInformation_);
+    psapi_.Reset(LoadLibraryW(L"psapi.dll"));
+    const HMODULE psapi = psapi_.Get();
+    psapiBound_ = psapi && Bind(psapi, "GetModuleFileNameExW", getModuleFileNameEx_) &&
+                  Bind(psapi, "EnumProcessModules", enumProcessModules_) &&
+                  Bind(psapi, "EnumProcesses", enumProcesses_) &&
+                  Bind(psapi, "GetModuleInformation", getModuleInformation_);
     if (!psapiBound_) {
-        if (psapi_)
-            FreeLibrary(psapi_);
-        psapi_ = nullptr;
+        psapi_.Reset();
         lastError_ = kEntryMissing;
     }
     return psapiBound_;
@@ -255,16 +237,17 @@ bool CProcessLister::UsePsapi() {
 
 bool CProcessLister::UseToolhelp() {
     kernel_ = GetModuleHandleW(L"kernel32.dll");
-    if (!kernel_)
-        kernel_ = LoadLibraryA("kernel32.dll");
+    if (!kernel_) {
+        loadedKernel_.Reset(LoadLibraryA("kernel32.dll"));
+        kernel_ = loadedKernel_.Get();
+    }
     toolhelpBound_ = kernel_ && Bind(kernel_, "CreateToolhelp32Snapshot", createSnapshot_) &&
                      Bind(kernel_, "Process32FirstW", process32First_) &&
                      Bind(kernel_, "Process32NextW", process32Next_) &&
                      Bind(kernel_, "Module32FirstW", module32First_) &&
                      Bind(kernel_, "Module32NextW", module32Next_);
     if (!toolhelpBound_) {
-        if (kernel_ && kernel_ != GetModuleHandleW(L"kernel32.dll"))
-            FreeLibrary(kernel_);
+        loadedKernel_.Reset();
         kernel_ = nullptr;
         lastError_ = kEntryMissing;
     }
@@ -285,38 +268,40 @@ void CProcessLister::FillProcessesWithPsapi(ProcessList& list) {
         return;
     }
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        const KernelHandle process(
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
         if (!process)
             continue;
         ProcessRecord record{ids[i], L"-"};
         HMODULE first = nullptr;
         DWORD needed = 0;
-        if (!enumProcessModules_(process, &first, sizeof first, &needed) ||
-            !getModuleFileNameEx_(process, first, record.name, MAX_PATH))
+        if (!enumProcessModules_(process.Get(), &first, sizeof first, &needed) ||
+            !getModuleFileNameEx_(process.Get(), first, record.name, MAX_PATH))
             wcscpy(record.name, L"-");
-        CloseHandle(process);
         list.records.push_back(record);
     }
 }
 
 void CProcessLister::FillProcessesWithToolhelp(ProcessList& list) {
-    const bool walked =
-        WalkSnapshot<PROCESSENTRY32W>(createSnapshot_(TH32CS_SNAPPROCESS, 0), process32First_,
-                                      process32Next_, [&](const PROCESSENTRY32W& process) {
-                                          ProcessRecord record{process.th32ProcessID, {}};
-                                          wcsncpy(record.name, process.szExeFile, MAX_PATH - 1);
-                                          list.records.push_back(record);
-                                      });
+    const bool walked = WalkSnapshot<PROCESSENTRY32W>(
+        KernelHandle(createSnapshot_(TH32CS_SNAPPROCESS, 0)), process32First_, process32Next_,
+        [&](const PROCESSENTRY32W& process) {
+            ProcessRecord record{process.th32ProcessID, {}};
+            wcsncpy(record.name, process.szExeFile, MAX_PATH - 1);
+            list.records.push_back(record);
+        });
     if (!walked)
         lastError_ = kEnumerationFailed;
 }
 
 void CProcessLister::FillModulesWithPsapi(ModuleList& list, DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process) {
+    const KernelHandle owner(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!owner) {
         lastError_ = kEnumerationFailed;
         return;
     }
+    const HANDLE process = owner.Get();
     std::vector<HMODULE> modules(4096);
     DWORD bytes = 0;
     if (!enumProcessModules_(process, modules.data(),
@@ -335,12 +320,11 @@ void CProcessLister::FillModulesWithPsapi(ModuleList& list, DWORD processId) {
             list.records.push_back(record);
         }
     }
-    CloseHandle(process);
 }
 
 void CProcessLister::FillModulesWithToolhelp(ModuleList& list, DWORD processId) {
     const bool walked = WalkSnapshot<MODULEENTRY32W>(
-        createSnapshot_(TH32CS_SNAPMODULE, processId), module32First_, module32Next_,
+        KernelHandle(createSnapshot_(TH32CS_SNAPMODULE, processId)), module32First_, module32Next_,
         [&](const MODULEENTRY32W& module) {
             ModuleRecord record{
                 reinterpret_cast<ULONG_PTR>(module.modBaseAddr), module.modBaseSize, {}};

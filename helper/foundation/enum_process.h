@@ -5,6 +5,7 @@
 
 #include <classlib/Array.h>
 #include <classlib/String.h>
+#include <owners/OwnerTraits.h>
 
 class CEnumProcess {
 public:
@@ -54,10 +55,10 @@ private:
     bool psapiAvailable_ = false;
     bool toolHelpAvailable_ = false;
     int method_ = kMethodNone;
-    HMODULE psapi_ = nullptr;
-    HMODULE kernel_ = nullptr;
-    HANDLE processSnapshot_ = INVALID_HANDLE_VALUE;
-    HANDLE moduleSnapshot_ = INVALID_HANDLE_VALUE;
+    UniqueResource<owner_traits::Library> psapi_;
+    UniqueResource<owner_traits::Library> kernel_;
+    UniqueResource<owner_traits::Kernel> processSnapshot_;
+    UniqueResource<owner_traits::Kernel> moduleSnapshot_;
 };
 
 // Whole lists of processes or modules through PSAPI or ToolHelp.
@@ -127,8 +128,10 @@ private:
     WalkFn process32Next_ = nullptr;
     WalkFn module32First_ = nullptr;
     WalkFn module32Next_ = nullptr;
-    HMODULE psapi_ = nullptr;
+    UniqueResource<owner_traits::Library> psapi_;
+    // The system library, loaded here only where it was not loaded already.
     HMODULE kernel_ = nullptr;
+    UniqueResource<owner_traits::Library> loadedKernel_;
     bool psapiBound_ = false;
     bool toolhelpBound_ = false;
     DWORD lastError_ = kOk;

@@ -2,6 +2,8 @@
 
 #include "crc32_table.h"
 
+#include <owners/WinOwners.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -45,26 +47,25 @@ void ReadContent(const CString& path, DWORD& consumed, ULONGLONG target,
                  const volatile LONG* cancel, Feed feed) {
     if (consumed >= target)
         return;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
         return;
     BYTE block[kContentBlock];
     LARGE_INTEGER at;
     at.QuadPart = consumed;
-    if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+    if (SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) {
         while (consumed < target && !(cancel && *cancel)) {
             // The last block stops at the target.
             const DWORD want =
                 static_cast<DWORD>(std::min<ULONGLONG>(kContentBlock, target - consumed));
             DWORD read = 0;
-            if (!ReadFile(file, block, want, &read, nullptr) || read == 0)
+            if (!ReadFile(file.Get(), block, want, &read, nullptr) || read == 0)
                 break;
             feed(block, read);
             consumed += read;
         }
     }
-    CloseHandle(file);
 }
 
 // Calls `word` for each little-endian 32-bit word and its length; a last partial word has its
@@ -108,10 +109,8 @@ void CGlobalFileInfo::FillFromFindData(const WIN32_FIND_DATAW& found, const CStr
 
 void CGlobalFileInfo::FillFromPath(const CString& fullPath) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(fullPath, &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!FindHandle(FindFirstFileW(fullPath, &found)))
         return;
-    FindClose(search);
     FillFromFindData(found, fullPath.Left(fullPath.ReverseFind(L'\\') + 1), 0);
 }
 
@@ -211,8 +210,8 @@ int CGlobalFileInfoArray::EnumFolder(FolderWalkRequest request) {
     };
 
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(request.folder + L"*", &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    FindHandle search(FindFirstFileW(request.folder + L"*", &found));
+    if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
                 wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0)
@@ -224,19 +223,17 @@ int CGlobalFileInfoArray::EnumFolder(FolderWalkRequest request) {
                 sub.folder = request.folder + found.cFileName + L"\\";
                 count += EnumFolder(sub);
             }
-        } while (!cancelled() && FindNextFileW(search, &found));
-        FindClose(search);
+        } while (!cancelled() && FindNextFileW(search.Get(), &found));
     }
     if (cancelled())
         return count;
 
-    search = FindFirstFileW(request.folder + request.mask, &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    search.Reset(FindFirstFileW(request.folder + request.mask, &found));
+    if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 add(found);
-        } while (!cancelled() && FindNextFileW(search, &found));
-        FindClose(search);
+        } while (!cancelled() && FindNextFileW(search.Get(), &found));
     }
     return count;
 }

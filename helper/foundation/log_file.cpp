@@ -4,6 +4,8 @@
 #include "app_state.h"
 #include "paths.h"
 
+#include <owners/WinOwners.h>
+
 #include <algorithm>
 
 namespace {
@@ -67,8 +69,8 @@ void CKeepNumberofLogsLimited::DeleteOldLogs() {
     if (folder.IsEmpty())
         return;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder + L"\\*.log", &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(folder + L"\\*.log", &found));
+    if (!search)
         return;
     do {
         const CString name(found.cFileName);
@@ -78,8 +80,7 @@ void CKeepNumberofLogsLimited::DeleteOldLogs() {
              (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
             continue;
         files_.push_back({name, CTime(found.ftLastWriteTime, -1)});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
     if (files_.size() <= kLogsKept)
         return;
     std::sort(files_.begin(), files_.end(), [](const ScanResultFile& a, const ScanResultFile& b) {

@@ -2,6 +2,8 @@
 
 #include "system_info.h"
 
+#include <owners/WinOwners.h>
+
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -34,10 +36,8 @@ bool AttributesExist(const wchar_t* path, DWORD& attributes) {
 // What a directory listing says about the path itself.
 bool FindAttributes(const wchar_t* path, DWORD& attributes) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!FindHandle(FindFirstFileW(path, &found)))
         return false;
-    FindClose(search);
     attributes = found.dwFileAttributes;
     return true;
 }

@@ -10,6 +10,7 @@
 #include <classlib/Resources.h>
 #include <classlib/Validation.h>
 #include <classlib/Window.h>
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -48,11 +49,9 @@ bool KillProcessesByName(CString name) {
     if (name.IsEmpty())
         return false;
     return VisitProcessesNamed(name, [](CEnumProcess&, const CEnumProcess::CProcessEntry& entry) {
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.processId)) {
-            if (TerminateProcess(process, kKilledExitCode))
-                Sleep(0);
-            CloseHandle(process);
-        }
+        const KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.processId));
+        if (process && TerminateProcess(process.Get(), kKilledExitCode))
+            Sleep(0);
         return false;
     });
 }

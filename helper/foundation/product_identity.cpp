@@ -3,6 +3,8 @@
 #include "paths.h"
 #include "xarnsys_binding.h"
 
+#include <owners/WinOwners.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -130,17 +132,15 @@ LPCWSTR GetModuleFolder(HMODULE module, CString& folder) {
     // The program's first argument keeps its folder's final backslash.
     folder.Empty();
     int count = 0;
-    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        if (count > 0) {
-            wchar_t copy[520] = {};
-            wcsncpy(copy, arguments[0], 519);
-            wchar_t drive[3] = {}, directory[MAX_PATH] = {};
-            if (_wsplitpath_s(copy, drive, 3, directory, MAX_PATH, nullptr, 0, nullptr, 0) == 0) {
-                folder = drive;
-                folder += directory;
-            }
+    const LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (arguments && count > 0) {
+        wchar_t copy[520] = {};
+        wcsncpy(copy, arguments.Get()[0], 519);
+        wchar_t drive[3] = {}, directory[MAX_PATH] = {};
+        if (_wsplitpath_s(copy, drive, 3, directory, MAX_PATH, nullptr, 0, nullptr, 0) == 0) {
+            folder = drive;
+            folder += directory;
         }
-        LocalFree(arguments);
     }
     return folder;
 }

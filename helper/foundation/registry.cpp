@@ -2,6 +2,7 @@
 
 #include <classlib/Archive.h>
 #include <classlib/File.h>
+#include <owners/WinOwners.h>
 
 #include <cstdlib>
 #include <cwchar>
@@ -81,8 +82,10 @@ bool CRegistry::Open(HKEY root, LPCWSTR path, bool create) {
         HoldKey(opened);
         return true;
     }
-    if (create && access_ != KEY_READ)
-        return CreateKey(root, path, 0);
+    if (create && access_ != KEY_READ && CreateKey(root, path, 0))
+        return true;
+    // Holding the root after a failure would send the caller's values into the hive's root.
+    Close();
     return false;
 }
 
@@ -155,9 +158,13 @@ bool CRegistry::ReadStringType(LPCWSTR name, CString& text, bool& expandable) {
     // One character more than stored, zeroed, so a text stored without its end still ends.
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
     DWORD readBytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-    if (RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &readBytes) == ERROR_SUCCESS)
-        text = buffer.data();
+    // The value may have grown or changed its type since it was sized: then nothing is read.
+    DWORD readType = REG_NONE;
+    if (RegQueryValueExW(key_, name, nullptr, &readType, reinterpret_cast<BYTE*>(buffer.data()),
+                         &readBytes) != ERROR_SUCCESS ||
+        (readType != REG_SZ && readType != REG_EXPAND_SZ))
+        return false;
+    text = buffer.data();
     return true;
 }
 
@@ -387,25 +394,25 @@ namespace {
 // step ends the walk with false. `openResult` receives the result of opening the key.
 bool EnumNames(HKEY parent, LPCWSTR path, REGSAM access, bool values, CStringArray& names,
                LONG& openResult) {
-    HKEY key = nullptr;
-    openResult = RegOpenKeyExW(parent, path, 0, access, &key);
+    RegistryKey key;
+    openResult = RegOpenKeyExW(parent, path, 0, access, key.Put());
     if (openResult != ERROR_SUCCESS)
         return false;
     bool complete = false;
     DWORD count = 0;
     try {
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, values ? nullptr : &count, nullptr,
-                             nullptr, values ? &count : nullptr, nullptr, nullptr, nullptr,
+        if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, values ? nullptr : &count,
+                             nullptr, nullptr, values ? &count : nullptr, nullptr, nullptr, nullptr,
                              nullptr) == ERROR_SUCCESS) {
             names.RemoveAll();
             complete = true;
             for (DWORD i = 0; i < count && complete; ++i) {
                 wchar_t name[512];
                 DWORD chars = values ? 512 : 200;
-                complete = (values ? RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr,
-                                                   nullptr)
-                                   : RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr,
-                                                   nullptr)) == ERROR_SUCCESS;
+                complete = (values ? RegEnumValueW(key.Get(), i, name, &chars, nullptr, nullptr,
+                                                   nullptr, nullptr)
+                                   : RegEnumKeyExW(key.Get(), i, name, &chars, nullptr, nullptr,
+                                                   nullptr, nullptr)) == ERROR_SUCCESS;
                 if (complete)
                     names.Add(name);
             }
@@ -414,7 +421,6 @@ bool EnumNames(HKEY parent, LPCWSTR path, REGSAM access, bool values, CStringArr
         error->Delete();
         complete = false;
     }
-    RegCloseKey(key);
     return complete;
 }
 

@@ -30,7 +30,8 @@ public:
     DWORD GetLastSize() const { return lastSize_; }
 
     void InitForCurrentUser();
-    // With `create`, a missing key is created unless the access is exactly KEY_READ.
+    // With `create`, a missing key is created unless the access is exactly KEY_READ. After a
+    // failure no key is held, so values written then go nowhere.
     bool Open(HKEY root, LPCWSTR path, bool create);
     bool OpenOrCreate(LPCWSTR path);
     bool OpenKey(HKEY root, LPCWSTR path);
@@ -41,6 +42,7 @@ public:
     bool DeleteValue(LPCWSTR name);
     bool ValueExists(LPCWSTR name);
 
+    // True only when a REG_SZ or REG_EXPAND_SZ text was read; otherwise the text is unchanged.
     bool ReadString(LPCWSTR name, CString& text);
     bool ReadStringType(LPCWSTR name, CString& text, bool& expandable);
     bool WriteString(LPCWSTR name, LPCWSTR text, bool expand = false);

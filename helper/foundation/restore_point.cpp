@@ -7,6 +7,7 @@
 #include "system_info.h"
 
 #include <classlib/Validation.h>
+#include <owners/WinOwners.h>
 
 #include <srrestoreptapi.h>
 
@@ -85,19 +86,18 @@ bool CreateRestorePoint(CString description) {
         return true;
     if (!SystemHasRestorePoints())
         return false;
-    HMODULE client = LoadLibraryW(L"srclient.dll");
+    const LibraryModule client(LoadLibraryW(L"srclient.dll"));
     if (!client)
         return false;
     const auto setPoint = reinterpret_cast<SetRestorePointFn>(
-        reinterpret_cast<void*>(GetProcAddress(client, "SRSetRestorePointW")));
+        reinterpret_cast<void*>(GetProcAddress(client.Get(), "SRSetRestorePointW")));
     const auto removePoint = reinterpret_cast<RemoveRestorePointFn>(
-        reinterpret_cast<void*>(GetProcAddress(client, "SRRemoveRestorePoint")));
+        reinterpret_cast<void*>(GetProcAddress(client.Get(), "SRRemoveRestorePoint")));
     if (description.IsEmpty())
         description = StandardDescription();
     bool made = false;
     if (setPoint && AfxIsValidAddress(reinterpret_cast<const void*>(setPoint), 1, FALSE))
         made = SetRestorePoint(setPoint, removePoint, description);
-    FreeLibrary(client);
     return made;
 }
 

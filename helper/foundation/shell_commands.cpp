@@ -5,6 +5,7 @@
 #include <classlib/App.h>
 #include <classlib/Validation.h>
 #include <classlib/Window.h>
+#include <owners/WinOwners.h>
 
 #include <shellapi.h>
 
@@ -37,8 +38,7 @@ HINSTANCE ShellExecuteSafe(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR param
     execute.nShow = show;
     ShellExecuteExW(&execute);
     // The started process is not waited for; its handle is not kept.
-    if (execute.hProcess)
-        CloseHandle(execute.hProcess);
+    const KernelHandle started(execute.hProcess);
     return execute.hInstApp;
 }
 

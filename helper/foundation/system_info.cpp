@@ -1,5 +1,8 @@
 #include "system_info.h"
 
+#include <owners/LockGuards.h>
+#include <owners/WinOwners.h>
+
 #include <cstdio>
 #include <ctime>
 #include <cwchar>
@@ -90,73 +93,84 @@ void GetSystemWow64Folder(CString& folder) {
     folder = cached;
 }
 
-bool IsUserAdmin() {
+namespace {
+
+// The token of the thread's impersonation, else of the process.
+KernelHandle OpenCallerToken(DWORD access, BOOL openAsSelf) {
     HANDLE token = nullptr;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_DUPLICATE | TOKEN_QUERY, TRUE, &token)) {
-        if (GetLastError() != ERROR_NO_TOKEN ||
-            !OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &token))
-            return false;
-    }
-    HANDLE impersonation = nullptr;
-    const BOOL duplicated = DuplicateToken(token, SecurityImpersonation, &impersonation);
-    CloseHandle(token);
-    if (!duplicated)
+    if (!OpenThreadToken(GetCurrentThread(), access, openAsSelf, &token) &&
+        (GetLastError() != ERROR_NO_TOKEN ||
+         !OpenProcessToken(GetCurrentProcess(), access, &token)))
+        return KernelHandle();
+    return KernelHandle(token);
+}
+
+AllocatedSid AdministratorsSid() {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    AllocatedSid admins;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, admins.Put()))
+        return AllocatedSid();
+    return admins;
+}
+
+} // namespace
+
+bool IsUserAdmin() {
+    const KernelHandle token = OpenCallerToken(TOKEN_DUPLICATE | TOKEN_QUERY, TRUE);
+    if (!token)
+        return false;
+    KernelHandle impersonation;
+    if (!DuplicateToken(token.Get(), SecurityImpersonation, impersonation.Put()))
         return false;
 
     BOOL granted = FALSE;
-    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID admins = nullptr;
-    if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins)) {
-        const DWORD aclBytes = GetLengthSid(admins) + 16;
-        auto* acl = static_cast<ACL*>(LocalAlloc(LPTR, aclBytes + sizeof(ACCESS_ALLOWED_ACE)));
+    const AllocatedSid admins = AdministratorsSid();
+    if (admins) {
+        const DWORD aclBytes = GetLengthSid(admins.Get()) + 16;
+        const LocalMemory<ACL*> acl(
+            static_cast<ACL*>(LocalAlloc(LPTR, aclBytes + sizeof(ACCESS_ALLOWED_ACE))));
         SECURITY_DESCRIPTOR descriptor;
         constexpr DWORD kAccessRead = 1, kAccessWrite = 2, kAccessAll = 3;
         if (acl && InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-            InitializeAcl(acl, aclBytes + sizeof(ACCESS_ALLOWED_ACE), ACL_REVISION2) &&
-            AddAccessAllowedAce(acl, ACL_REVISION2, kAccessAll, admins) &&
-            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
-            SetSecurityDescriptorOwner(&descriptor, admins, FALSE) &&
-            SetSecurityDescriptorGroup(&descriptor, admins, FALSE) &&
+            InitializeAcl(acl.Get(), aclBytes + sizeof(ACCESS_ALLOWED_ACE), ACL_REVISION2) &&
+            AddAccessAllowedAce(acl.Get(), ACL_REVISION2, kAccessAll, admins.Get()) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, acl.Get(), FALSE) &&
+            SetSecurityDescriptorOwner(&descriptor, admins.Get(), FALSE) &&
+            SetSecurityDescriptorGroup(&descriptor, admins.Get(), FALSE) &&
             IsValidSecurityDescriptor(&descriptor)) {
             GENERIC_MAPPING mapping = {kAccessRead, kAccessWrite, 0, kAccessAll};
             PRIVILEGE_SET privileges;
             DWORD privilegesBytes = sizeof privileges;
             DWORD grantedAccess = 0;
-            if (!AccessCheck(&descriptor, impersonation, kAccessRead, &mapping, &privileges,
+            if (!AccessCheck(&descriptor, impersonation.Get(), kAccessRead, &mapping, &privileges,
                              &privilegesBytes, &grantedAccess, &granted))
                 granted = FALSE;
         }
-        LocalFree(acl);
-        FreeSid(admins);
     }
-    CloseHandle(impersonation);
     return granted != FALSE;
 }
 
 bool IsUserInAdminGroup() {
-    HANDLE token = nullptr;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token) &&
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    HANDLE opened = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &opened) &&
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
         return true;
+    const KernelHandle token(opened);
     // Sized to the token: a fixed buffer would fail for users in many groups.
     DWORD bytes = 0;
-    GetTokenInformation(token, TokenGroups, nullptr, 0, &bytes);
-    auto* groups = bytes != 0 ? static_cast<TOKEN_GROUPS*>(LocalAlloc(LPTR, bytes)) : nullptr;
-    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID admins = nullptr;
-    bool member = true;
-    if (groups != nullptr && GetTokenInformation(token, TokenGroups, groups, bytes, &bytes) &&
-        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins)) {
-        member = false;
-        for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
-            member = EqualSid(groups->Groups[i].Sid, admins) != FALSE;
-        FreeSid(admins);
-    }
-    LocalFree(groups);
-    CloseHandle(token);
-    return member;
+    GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &bytes);
+    const LocalMemory<TOKEN_GROUPS*> groups(
+        bytes != 0 ? static_cast<TOKEN_GROUPS*>(LocalAlloc(LPTR, bytes)) : nullptr);
+    if (!groups || !GetTokenInformation(token.Get(), TokenGroups, groups.Get(), bytes, &bytes))
+        return true;
+    const AllocatedSid admins = AdministratorsSid();
+    if (!admins)
+        return true;
+    for (DWORD i = 0; i < groups.Get()->GroupCount; ++i)
+        if (EqualSid(groups.Get()->Groups[i].Sid, admins.Get()))
+            return true;
+    return false;
 }
 
 int FormatSizeKB(ULONGLONG bytes, wchar_t* buffer, int bufferChars) {
@@ -332,13 +346,10 @@ void CpuUsageSampler::GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGLO
 }
 
 WORD CpuUsageSampler::GetCpuUsage() {
-    EnterCriticalSection(&lock_);
+    const CriticalSectionGuard hold(lock_);
     const DWORD tick = GetTickCount();
-    if (((tick - g_cpu.lastTick) & 0x7FFFFFFF) <= 200 && g_cpu.lastSampleTime != 0) {
-        const WORD usage = g_cpu.lastUsage;
-        LeaveCriticalSection(&lock_);
-        return usage;
-    }
+    if (((tick - g_cpu.lastTick) & 0x7FFFFFFF) <= 200 && g_cpu.lastSampleTime != 0)
+        return g_cpu.lastUsage;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULONGLONG idle, kernel, user;
@@ -350,7 +361,6 @@ WORD CpuUsageSampler::GetCpuUsage() {
         g_cpu.user = user;
         g_cpu.lastUsage = 0;
         g_cpu.lastTick = tick;
-        LeaveCriticalSection(&lock_);
         return 0;
     }
     const ULONGLONG idleDelta = idle - g_cpu.idle;
@@ -371,6 +381,5 @@ WORD CpuUsageSampler::GetCpuUsage() {
         sum += g_cpu.history[i];
     g_cpu.lastUsage = static_cast<WORD>(sum / static_cast<unsigned>(g_cpu.historyCount));
     g_cpu.lastTick = tick;
-    LeaveCriticalSection(&lock_);
     return g_cpu.lastUsage;
 }

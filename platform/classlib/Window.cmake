@@ -43,6 +43,7 @@ xarn_add_test(NAME classlib_window_test
               SOURCES tests/window/dispatch_test.cpp tests/window/dialog_test.cpp
                       tests/window/resources_test.cpp tests/window/controls_test.cpp
                       tests/window/thread_state_test.cpp tests/window/worker_thread_test.cpp
+                      tests/window/profile_test.cpp
                       tests/window/window_test.rc
               LIBS xarnclasslib comctl32 ole32 TIMEOUT 120)
 target_include_directories(classlib_window_test PRIVATE tests/window ${CMAKE_CURRENT_BINARY_DIR})

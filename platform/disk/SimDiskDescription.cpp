@@ -1,5 +1,7 @@
 #include "SimDiskDescription.h"
 
+#include <owners/WinOwners.h>
+
 #include <sstream>
 
 #include <windows.h>
@@ -173,9 +175,9 @@ std::optional<SimDiskDescription> ParseSimDiskDescription(const std::string& tex
 
 std::optional<SimDiskDescription> LoadSimDiskDescription(const std::wstring& path,
                                                          std::string* error) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    if (!file) {
         if (error)
             *error = "cannot open the description";
         return std::nullopt;
@@ -184,9 +186,8 @@ std::optional<SimDiskDescription> LoadSimDiskDescription(const std::wstring& pat
     char chunk[4096];
     DWORD read = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &read, nullptr) != FALSE) && read > 0)
+    while ((ok = ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr) != FALSE) && read > 0)
         text.append(chunk, read);
-    CloseHandle(file);
     if (!ok) {
         if (error)
             *error = "cannot read the description";

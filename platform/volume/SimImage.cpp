@@ -77,34 +77,28 @@ uint64_t DataOffsetFor(uint32_t bytesPerCluster) {
 
 } // namespace
 
-CSimImage::CSimImage(HANDLE file, uint32_t bytesPerCluster, uint64_t totalClusters)
-    : file_(file), bytesPerCluster_(bytesPerCluster), totalClusters_(totalClusters),
+CSimImage::CSimImage(KernelHandle file, uint32_t bytesPerCluster, uint64_t totalClusters)
+    : file_(std::move(file)), bytesPerCluster_(bytesPerCluster), totalClusters_(totalClusters),
       dataOffset_(DataOffsetFor(bytesPerCluster)),
       metadataOffset_(AlignUp(dataOffset_ + totalClusters * bytesPerCluster, 4096)),
       journalEnd_(metadataOffset_) {}
 
-CSimImage::~CSimImage() {
-    if (!InMemory()) {
-        CloseHandle(file_);
-    }
-}
-
 std::unique_ptr<CSimImage> CSimImage::Create(const std::wstring& path,
                                              const SimVolumeContent& content, DWORD* error) {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    KernelHandle file;
     if (!path.empty()) {
-        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
             *error = GetLastError();
             return nullptr;
         }
         // Free clusters are never written; where the host supports it they take no space.
         DWORD ignored = 0;
-        DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+        DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
     }
-    std::unique_ptr<CSimImage> image(
-        new CSimImage(file, content.geometry.bytesPerCluster, content.geometry.totalClusters));
+    std::unique_ptr<CSimImage> image(new CSimImage(
+        std::move(file), content.geometry.bytesPerCluster, content.geometry.totalClusters));
     if (!image->Checkpoint(content)) {
         *error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
         return nullptr;
@@ -117,9 +111,9 @@ std::unique_ptr<CSimImage>
 CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
                 const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay,
                 DWORD* error) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         *error = GetLastError();
         return nullptr;
     }
@@ -129,7 +123,7 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
         uint8_t raw[kSuperblockSize];
         OVERLAPPED at = OverlappedAt(slot * kSuperblockSlotSize);
         DWORD read = 0;
-        valid[slot] = ReadFile(file, raw, sizeof raw, &read, &at) && read == sizeof raw &&
+        valid[slot] = ReadFile(file.Get(), raw, sizeof raw, &read, &at) && read == sizeof raw &&
                       DecodeSuperblock(raw, sizeof raw, &slots[slot]);
     }
     // Newest generation first; an unreadable snapshot falls back to the older slot.
@@ -142,7 +136,8 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
             continue;
         }
         const Superblock& sb = slots[slot];
-        std::unique_ptr<CSimImage> image(new CSimImage(file, sb.bytesPerCluster, sb.totalClusters));
+        std::unique_ptr<CSimImage> image(
+            new CSimImage(std::move(file), sb.bytesPerCluster, sb.totalClusters));
         std::vector<uint8_t> snapshot(static_cast<size_t>(sb.snapshotLength));
         SimVolumeContent loaded;
         if (sb.snapshotLength > (1ull << 31) ||
@@ -151,7 +146,7 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
             !SimDecodeContent(snapshot.data(), snapshot.size(), &loaded) ||
             loaded.geometry.bytesPerCluster != sb.bytesPerCluster ||
             loaded.geometry.totalClusters != sb.totalClusters) {
-            image->file_ = INVALID_HANDLE_VALUE; // still owned here
+            file = std::move(image->file_); // the other slot is tried on the same file
             continue;
         }
         image->generation_ = sb.generation;
@@ -163,7 +158,6 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
         *error = ERROR_SUCCESS;
         return image;
     }
-    CloseHandle(file);
     *error = ERROR_FILE_CORRUPT;
     return nullptr;
 }
@@ -211,7 +205,8 @@ bool CSimImage::ReadAt(uint64_t offset, void* out, size_t size) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         OVERLAPPED at = OverlappedAt(offset);
         DWORD read = 0;
-        if (!ReadFile(file_, bytes, chunk, &read, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+        if (!ReadFile(file_.Get(), bytes, chunk, &read, &at) &&
+            GetLastError() != ERROR_HANDLE_EOF) {
             return false;
         }
         if (read < chunk) {
@@ -236,7 +231,7 @@ bool CSimImage::WriteAt(uint64_t offset, const void* data, size_t size) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         OVERLAPPED at = OverlappedAt(offset);
         DWORD written = 0;
-        if (!WriteFile(file_, bytes, chunk, &written, &at) || written != chunk) {
+        if (!WriteFile(file_.Get(), bytes, chunk, &written, &at) || written != chunk) {
             return false;
         }
         bytes += chunk;
@@ -277,7 +272,7 @@ bool CSimImage::Flush() {
         SetLastError(ERROR_NOT_READY);
         return false;
     }
-    return InMemory() || !durable_ || FlushFileBuffers(file_);
+    return InMemory() || !durable_ || FlushFileBuffers(file_.Get());
 }
 
 bool CSimImage::ReadClusters(uint64_t lcn, uint64_t count, uint8_t* out) {

@@ -18,6 +18,8 @@
 
 #include "SimImageCodec.h"
 
+#include <owners/WinOwners.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,7 +44,6 @@ public:
     static std::unique_ptr<CSimImage>
     Open(const std::wstring& path, SimVolumeContent* content,
          const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay, DWORD* error);
-    ~CSimImage();
 
     bool ReadClusters(uint64_t lcn, uint64_t count, uint8_t* out);
     bool WriteClusters(uint64_t lcn, uint64_t count, const uint8_t* data);
@@ -63,16 +64,16 @@ public:
     void SetDurable(bool durable) { durable_ = durable; }
 
 private:
-    CSimImage(HANDLE file, uint32_t bytesPerCluster, uint64_t totalClusters);
+    CSimImage(KernelHandle file, uint32_t bytesPerCluster, uint64_t totalClusters);
     bool ReadAt(uint64_t offset, void* out, size_t size);
     bool WriteAt(uint64_t offset, const void* data, size_t size);
     bool WriteTornAt(uint64_t offset, const void* data, size_t size, SimCrashPoint point);
     bool LoadSuperblock(int slot, SimVolumeContent* content);
     void ReplayJournal(SimVolumeContent* content,
                        const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay);
-    bool InMemory() const { return file_ == INVALID_HANDLE_VALUE; }
+    bool InMemory() const { return !file_; }
 
-    HANDLE file_;
+    KernelHandle file_;
     uint32_t bytesPerCluster_;
     uint64_t totalClusters_;
     uint64_t dataOffset_;

@@ -29,6 +29,8 @@
 
 #include <cstddef>
 
+#include <owners/ApiHandle.h>
+
 #include <windows.h>
 #include <winioctl.h>
 
@@ -71,6 +73,10 @@ public:
                                    DWORD* bytesPerSector, DWORD* freeClusters,
                                    DWORD* totalClusters) = 0;
 };
+
+// Owners of what a CVolumeApi opens, closed through the same backend.
+using VolumeItemHandle = ApiHandle<CVolumeApi, &CVolumeApi::CloseHandle>;
+using VolumeFindHandle = ApiHandle<CVolumeApi, &CVolumeApi::FindClose>;
 
 // The documented records are the wire format of both backends.
 static_assert(sizeof(NTFS_VOLUME_DATA_BUFFER) == 96);

@@ -25,13 +25,8 @@ constexpr size_t kFiguresBytes = offsetof(DefragStatistics, currentPath);
 DefragEngineState g_defragEngineState;
 
 DefragEngineState::DefragEngineState()
-    : pauseEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      abortEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-DefragEngineState::~DefragEngineState() {
-    CloseHandle(pauseEvent);
-    CloseHandle(abortEvent);
-}
+    : pauseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      abortEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void DefragEngineState::SetClientPause(bool pause) {
     std::lock_guard lock(pauseLock_);
@@ -54,9 +49,9 @@ void DefragEngineState::ApplyPause() {
     const bool pause = paused || servicePaused_;
     pauseRequested_.store(pause, std::memory_order_release);
     if (pause)
-        SetEvent(pauseEvent);
+        SetEvent(pauseEvent_.Get());
     else
-        ResetEvent(pauseEvent);
+        ResetEvent(pauseEvent_.Get());
 }
 
 void DefragEngineState::PublishFigures() {
@@ -72,13 +67,13 @@ void DefragEngineState::PublishStatistics() {
 void DefragEngineState::RequestAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(true, std::memory_order_release);
-    SetEvent(abortEvent);
+    SetEvent(abortEvent_.Get());
 }
 
 void DefragEngineState::ClearAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(false, std::memory_order_release);
-    ResetEvent(abortEvent);
+    ResetEvent(abortEvent_.Get());
 }
 
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {

@@ -27,6 +27,8 @@
 
 #include "DefragRecords.h"
 
+#include <owners/WinOwners.h>
+
 #include <windows.h>
 
 #include <atomic>
@@ -50,7 +52,6 @@ struct FileReport {
 class DefragEngineState {
 public:
     DefragEngineState();
-    ~DefragEngineState();
     DefragEngineState(const DefragEngineState&) = delete;
     DefragEngineState& operator=(const DefragEngineState&) = delete;
 
@@ -59,8 +60,9 @@ public:
 
     std::atomic<int32_t> jobState{kJobIdle};
     std::atomic<int32_t> paused{0}; // the client's pause
-    HANDLE pauseEvent = nullptr;    // manual reset
-    HANDLE abortEvent = nullptr;    // manual reset
+    // Manual-reset events for those who wait on a pause or an abort.
+    HANDLE PauseEvent() const { return pauseEvent_.Get(); }
+    HANDLE AbortEvent() const { return abortEvent_.Get(); }
 
     // Cell count N of the current or last run; stays set after a release.
     uint32_t cellCount = 0;
@@ -108,6 +110,8 @@ public:
     // ---- engine fields ----
 
 private:
+    const KernelHandle pauseEvent_;
+    const KernelHandle abortEvent_;
     void ApplyPause();
     // Copies the worker's figures into the published block; statusLock is held.
     void PublishFigures();

@@ -85,7 +85,7 @@ private:
     const int32_t mode_;
     const bool analyseOnly_;
 
-    HANDLE volumeHandle_ = INVALID_HANDLE_VALUE;
+    VolumeItemHandle volumeHandle_;
     bool ntfs_ = false;
     RunList runList_;
     LinkedFileSet mappedLinkedFiles_;

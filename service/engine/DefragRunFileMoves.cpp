@@ -149,7 +149,7 @@ bool CDefragRun::CheckPauseAbort() {
             return true;
         }
         // Paused: wake at once when an abort comes, else look again after the poll interval.
-        ::WaitForSingleObject(state_.abortEvent, kPausePollMilliseconds);
+        ::WaitForSingleObject(state_.AbortEvent(), kPausePollMilliseconds);
     }
 }
 
@@ -194,7 +194,7 @@ bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& inde
             move.StartingLcn.QuadPart = static_cast<LONGLONG>(targetLcn + moved);
             move.ClusterCount = static_cast<DWORD>(chunk);
             DWORD returned = 0;
-            if (!volume_.DeviceIoControl(volumeHandle_, FSCTL_MOVE_FILE, &move, sizeof move,
+            if (!volume_.DeviceIoControl(volumeHandle_.Get(), FSCTL_MOVE_FILE, &move, sizeof move,
                                          nullptr, 0, &returned)) {
                 AccountMovedClusters(extent, moved, targetLcn, fragmented);
                 ReloadVolumeBitmap();

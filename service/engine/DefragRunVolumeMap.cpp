@@ -21,8 +21,8 @@ ClusterMapView CDefragRun::Map() const {
 
 bool CDefragRun::QueryNtfsVolumeData(NTFS_VOLUME_DATA_BUFFER& data) {
     DWORD returned = 0;
-    return volume_.DeviceIoControl(volumeHandle_, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, &data,
-                                   sizeof data, &returned) &&
+    return volume_.DeviceIoControl(volumeHandle_.Get(), FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0,
+                                   &data, sizeof data, &returned) &&
            returned >= sizeof data;
 }
 
@@ -80,8 +80,9 @@ bool CDefragRun::ReadVolumeBitmap() {
         std::vector<uint8_t> buffer(static_cast<size_t>(bytes), 0);
         STARTING_LCN_INPUT_BUFFER start{};
         DWORD returned = 0;
-        if (!volume_.DeviceIoControl(volumeHandle_, FSCTL_GET_VOLUME_BITMAP, &start, sizeof start,
-                                     buffer.data(), static_cast<DWORD>(bytes), &returned) ||
+        if (!volume_.DeviceIoControl(volumeHandle_.Get(), FSCTL_GET_VOLUME_BITMAP, &start,
+                                     sizeof start, buffer.data(), static_cast<DWORD>(bytes),
+                                     &returned) ||
             returned < kBitmapHeaderBytes) {
             return false;
         }

@@ -50,11 +50,7 @@ CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mod
     : state_(state), statistics_(state.statistics), volume_(volume), mode_(mode),
       analyseOnly_(analyseOnly) {}
 
-CDefragRun::~CDefragRun() {
-    if (volumeHandle_ != INVALID_HANDLE_VALUE) {
-        volume_.CloseHandle(volumeHandle_);
-    }
-}
+CDefragRun::~CDefragRun() = default;
 
 int CDefragRun::DefragVolume(wchar_t drive) {
     // Zeroed before anything can fail, so a failed run shows total clusters 0, not the last
@@ -65,14 +61,13 @@ int CDefragRun::DefragVolume(wchar_t drive) {
         return 0; // the map could not be allocated
     }
     const wchar_t device[] = {L'\\', L'\\', L'.', L'\\', drive, L':', L'\0'};
-    volumeHandle_ =
-        volume_.CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
-    if (volumeHandle_ == INVALID_HANDLE_VALUE) {
+    volumeHandle_ = VolumeItemHandle(
+        volume_, volume_.CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
+    if (!volumeHandle_) {
         return 0;
     }
     if (!QueryVolumeInfo(drive)) {
-        volume_.CloseHandle(volumeHandle_);
-        volumeHandle_ = INVALID_HANDLE_VALUE;
+        volumeHandle_.Reset();
         return 0;
     }
     state_.clustersPerCell = ClustersPerCell(statistics_.totalClusters, state_.cellCount);
@@ -85,8 +80,7 @@ int CDefragRun::DefragVolume(wchar_t drive) {
     statistics_.largestFreeRun = runList_.FindLargestFreeRun();
     statistics_.clustersProcessed = statistics_.usedClusters;
     state_.SetCurrentPath(L"");
-    volume_.CloseHandle(volumeHandle_);
-    volumeHandle_ = INVALID_HANDLE_VALUE;
+    volumeHandle_.Reset();
     runList_.Clear();
     return result;
 }
@@ -110,36 +104,24 @@ void CDefragRun::ReportItem(uint32_t status) {
 // deep tree costs heap, not the worker's stack.
 int CDefragRun::WalkDirectory(const std::wstring& root) {
     struct Level {
-        HANDLE find;
+        VolumeFindHandle find;
         size_t pathUnits; // the directory's own path length in currentPath_
     };
     // The open enumerations, closed however the walk ends.
-    struct Levels : std::vector<Level> {
-        CVolumeApi& volume;
-        explicit Levels(CVolumeApi& api) : volume(api) {}
-        ~Levels() {
-            while (!empty()) {
-                Pop();
-            }
-        }
-        void Pop() {
-            volume.FindClose(back().find);
-            pop_back();
-        }
-    } levels(volume_);
+    std::vector<Level> levels;
 
     WIN32_FIND_DATAW entry{};
     currentPath_ = root;
-    HANDLE find = volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
+    VolumeFindHandle find(volume_, volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
+    if (!find) {
         return 0;
     }
-    levels.push_back({find, currentPath_.size()});
+    levels.push_back({std::move(find), currentPath_.size()});
     bool haveEntry = true;
     while (!levels.empty()) {
         if (!haveEntry) {
-            levels.Pop();
-            haveEntry = !levels.empty() && volume_.FindNextFileW(levels.back().find, &entry);
+            levels.pop_back();
+            haveEntry = !levels.empty() && volume_.FindNextFileW(levels.back().find.Get(), &entry);
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
@@ -151,13 +133,14 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
         ProcessEntry(entry, descend);
         if (descend) {
             // A directory whose enumeration cannot start is skipped; it was already counted.
-            find = volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry);
-            if (find != INVALID_HANDLE_VALUE) {
-                levels.push_back({find, currentPath_.size()});
+            find = VolumeFindHandle(volume_,
+                                    volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
+            if (find) {
+                levels.push_back({std::move(find), currentPath_.size()});
                 continue;
             }
         }
-        haveEntry = volume_.FindNextFileW(levels.back().find, &entry);
+        haveEntry = volume_.FindNextFileW(levels.back().find.Get(), &entry);
     }
     return 1;
 }
@@ -202,11 +185,7 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
 }
 
 void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
-    struct Closer {
-        CVolumeApi& volume;
-        HANDLE item;
-        ~Closer() { volume.CloseHandle(item); }
-    } closer{volume_, item};
+    const VolumeItemHandle owner(volume_, item);
     ProcessFile(item, unmovable, stream);
 }
 

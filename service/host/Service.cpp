@@ -55,20 +55,15 @@ void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
 
 CService::CService(HINSTANCE instance) : CServiceTemplate(instance, kServiceName, kServiceName) {}
 
-CService::~CService() {
-    if (rpcThread_)
-        CloseHandle(rpcThread_);
-    if (commandThread_)
-        CloseHandle(commandThread_);
-}
+CService::~CService() = default;
 
 BOOL CService::Init() {
-    g_defragRpc.SetStopEvent(serviceStopEvent_);
-    SetStopEvent(serviceStopEvent_);
-    rpcThread_ = g_defragRpc.Start();
-    commandThread_ = CThread::Start();
+    g_defragRpc.SetStopEvent(serviceStopEvent_.Get());
+    SetStopEvent(serviceStopEvent_.Get());
+    rpcThread_.Reset(g_defragRpc.Start());
+    commandThread_.Reset(CThread::Start());
     // Without its listener the service still runs and stops, but no client reaches it.
-    return commandThread_ != nullptr;
+    return commandThread_.IsValid();
 }
 
 bool CService::WaitReportingProgress(const std::function<bool(DWORD)>& wait, DWORD deadline) {
@@ -93,9 +88,9 @@ bool CService::WaitForThreadReportingProgress(HANDLE thread, DWORD deadline) {
 BOOL CService::Stop() {
     const DWORD deadline = GetTickCount() + kStopMilliseconds;
     // The listener stops listening and the command loop ends: no run starts after this.
-    SetEvent(serviceStopEvent_);
-    WaitForThreadReportingProgress(rpcThread_, ThreadDeadline(deadline));
-    WaitForThreadReportingProgress(commandThread_, ThreadDeadline(deadline));
+    SetEvent(serviceStopEvent_.Get());
+    WaitForThreadReportingProgress(rpcThread_.Get(), ThreadDeadline(deadline));
+    WaitForThreadReportingProgress(commandThread_.Get(), ThreadDeadline(deadline));
     // Then the running worker is aborted and waited for before its results go.
     g_defragEngineState.RequestAbort();
     if (WaitReportingProgress(

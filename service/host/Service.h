@@ -7,6 +7,8 @@
 #include "ServiceTemplate.h"
 #include "Thread.h"
 
+#include <owners/WinOwners.h>
+
 #include <functional>
 
 inline constexpr wchar_t kServiceName[] = L"XarnStellmark";
@@ -36,8 +38,8 @@ private:
     bool WaitReportingProgress(const std::function<bool(DWORD)>& wait, DWORD deadline);
     bool WaitForThreadReportingProgress(HANDLE thread, DWORD deadline);
 
-    HANDLE rpcThread_ = nullptr;
-    HANDLE commandThread_ = nullptr;
+    KernelHandle rpcThread_;
+    KernelHandle commandThread_;
 };
 
 // The service's one worker object.

@@ -16,21 +16,6 @@ std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end()); // service names are ASCII
 }
 
-class ScHandle {
-public:
-    explicit ScHandle(SC_HANDLE handle) : handle_(handle) {}
-    ~ScHandle() {
-        if (handle_)
-            CloseServiceHandle(handle_);
-    }
-    ScHandle(const ScHandle&) = delete;
-    ScHandle& operator=(const ScHandle&) = delete;
-    operator SC_HANDLE() const { return handle_; }
-
-private:
-    SC_HANDLE handle_;
-};
-
 std::wstring ModuleFileName(HINSTANCE instance) {
     std::vector<wchar_t> buffer(32'768);
     const DWORD length =
@@ -72,17 +57,14 @@ int QueryOsClass() {
 
 CServiceTemplate::CServiceTemplate(HINSTANCE instance, const wchar_t* serviceName,
                                    const wchar_t* displayName)
-    : osClass_(QueryOsClass()), instance_(instance), serviceName_(serviceName),
-      displayName_(displayName), programPath_(ModuleFileName(instance)) {
+    : osClass_(QueryOsClass()), serviceName_(serviceName), displayName_(displayName),
+      programPath_(ModuleFileName(instance)) {
     if (CServiceTemplate::instance)
         throw std::logic_error("Second service instance is not allowed!");
     CServiceTemplate::instance = this;
-    programFolder_ = programPath_.substr(0, programPath_.find_last_of(L'\\') + 1);
 }
 
 CServiceTemplate::~CServiceTemplate() {
-    if (serviceStopEvent_)
-        CloseHandle(serviceStopEvent_);
     instance = nullptr;
 }
 
@@ -95,50 +77,53 @@ std::wstring CServiceTemplate::QuotedProgramPath() const {
 int CServiceTemplate::Install() {
     if (IsConsumerWindows())
         return InstallRunValue();
-    ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return ReportError(kExitNoManager);
     const std::wstring command = QuotedProgramPath();
-    ScHandle service(CreateServiceW(manager, serviceName_.c_str(), displayName_.c_str(),
-                                    SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                    SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
-                                    nullptr, nullptr, nullptr, nullptr, nullptr));
+    const ServiceHandle service(CreateServiceW(
+        manager.Get(), serviceName_.c_str(), displayName_.c_str(), SERVICE_ALL_ACCESS,
+        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
+        nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service)
         return ReportError(kExitNoManager);
     PrintConsole(Narrow(serviceName_) + " service installed.\n");
     return kExitDone;
 }
 
+// A Run value that could not be written or removed is reported as such: the installer must not
+// take a service that will never start (or one that still starts) for done.
 int CServiceTemplate::InstallRunValue() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    RegistryKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.Put(), nullptr) != ERROR_SUCCESS) {
         MessageBoxW(nullptr, L"!!!", L"!!!", MB_OK);
-        return kExitDone;
+        return ReportError(kExitNoManager);
     }
     const std::wstring command = QuotedProgramPath();
-    RegSetValueExW(key, serviceName_.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    if (RegSetValueExW(key.Get(), serviceName_.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+        return ReportError(kExitNoManager);
     return kExitDone;
 }
 
 int CServiceTemplate::Remove() {
     if (IsConsumerWindows())
         return RemoveRunValue();
-    ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return ReportError(kExitNoManager);
-    ScHandle service(OpenServiceW(manager, serviceName_.c_str(), SERVICE_ALL_ACCESS));
+    const ServiceHandle service(
+        OpenServiceW(manager.Get(), serviceName_.c_str(), SERVICE_ALL_ACCESS));
     if (!service)
         return ReportError(kExitNotInstalled);
     const std::string name = Narrow(serviceName_);
     SERVICE_STATUS status{};
-    if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+    if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) {
         PrintConsole("Stopping " + name + " service. Please wait.");
         Sleep(kStopPollMilliseconds);
-        for (int polls = 0; polls < kMaxStopPolls && QueryServiceStatus(service, &status) &&
+        for (int polls = 0; polls < kMaxStopPolls && QueryServiceStatus(service.Get(), &status) &&
                             status.dwCurrentState == SERVICE_STOP_PENDING;
              ++polls) {
             PrintConsole(".");
@@ -146,17 +131,16 @@ int CServiceTemplate::Remove() {
         }
         PrintConsole(status.dwCurrentState == SERVICE_STOPPED ? " stopped.\n" : " failed.\n");
     }
-    PrintConsole(DeleteService(service) ? name + " service removed.\n"
-                                        : "Can't remove " + name + " service.\n");
+    PrintConsole(DeleteService(service.Get()) ? name + " service removed.\n"
+                                              : "Can't remove " + name + " service.\n");
     return kExitDone;
 }
 
 int CServiceTemplate::RemoveRunValue() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return kExitDone;
-    RegDeleteValueW(key, serviceName_.c_str());
-    RegCloseKey(key);
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS ||
+        RegDeleteValueW(key.Get(), serviceName_.c_str()) != ERROR_SUCCESS)
+        return ReportError(kExitNotInstalled);
     return kExitDone;
 }
 
@@ -187,10 +171,10 @@ void WINAPI CServiceTemplate::ServiceMain(DWORD, wchar_t**) {
 }
 
 void CServiceTemplate::ServiceRun() {
-    serviceStopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    serviceStopEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (serviceStopEvent_ && Init()) {
         SetServiceState(SERVICE_RUNNING, 0, 0);
-        WaitForSingleObject(serviceStopEvent_, INFINITE);
+        WaitForSingleObject(serviceStopEvent_.Get(), INFINITE);
     } else {
         // The manager reports the code as the start's failure instead of a clean stop.
         exitCode_ = static_cast<DWORD>(ReportError(kExitInitFailed));
@@ -223,7 +207,7 @@ void WINAPI CServiceTemplate::ServiceCtrlHandler(DWORD control) {
     case SERVICE_CONTROL_SHUTDOWN:
         self.SetServiceState(SERVICE_STOP_PENDING, 0, kPendingWaitHint);
         self.Stop();
-        SetEvent(self.serviceStopEvent_);
+        SetEvent(self.serviceStopEvent_.Get());
         break;
     case SERVICE_CONTROL_PAUSE:
         self.SetServiceState(SERVICE_PAUSE_PENDING, 0, kPendingWaitHint);

@@ -3,6 +3,8 @@
 // value), and reports its states. Exactly one instance per process.
 #pragma once
 
+#include <owners/WinOwners.h>
+
 #include <windows.h>
 
 #include <string>
@@ -65,12 +67,10 @@ protected:
     bool IsConsumerWindows() const { return osClass_ < kOsNt4; }
 
     const int osClass_;
-    const HINSTANCE instance_;
     const std::wstring serviceName_;
     const std::wstring displayName_;
-    std::wstring programFolder_;
-    std::wstring programPath_;
-    HANDLE serviceStopEvent_ = nullptr; // manual reset
+    const std::wstring programPath_;
+    KernelHandle serviceStopEvent_; // manual reset
     SERVICE_STATUS status_{};
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
     DWORD exitCode_ = 0;

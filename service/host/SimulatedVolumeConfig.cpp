@@ -1,5 +1,7 @@
 #include "SimulatedVolumeConfig.h"
 
+#include <owners/WinOwners.h>
+
 namespace {
 
 bool IsDriveLetter(wchar_t drive) {
@@ -35,14 +37,12 @@ std::optional<std::wstring> ReadSimulatedVolumeImage(HKEY parameters, wchar_t dr
 }
 
 std::optional<std::wstring> FindSimulatedVolumeImage(wchar_t drive) {
-    HKEY parameters = nullptr;
-    const LONG status =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_QUERY_VALUE, &parameters);
+    RegistryKey parameters;
+    const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_QUERY_VALUE,
+                                      parameters.Put());
     if (status == ERROR_FILE_NOT_FOUND)
         return std::nullopt;
     if (status != ERROR_SUCCESS)
         return std::wstring(); // a key that is there but cannot be read fails the run
-    std::optional<std::wstring> image = ReadSimulatedVolumeImage(parameters, drive);
-    RegCloseKey(parameters);
-    return image;
+    return ReadSimulatedVolumeImage(parameters.Get(), drive);
 }

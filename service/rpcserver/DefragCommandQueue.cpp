@@ -6,10 +6,6 @@ DefragCommandQueue g_defragCommands;
 
 DefragCommandQueue::DefragCommandQueue() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-DefragCommandQueue::~DefragCommandQueue() {
-    CloseHandle(event_);
-}
-
 bool DefragCommandQueue::Post(const DefragCommand& command) {
     {
         std::lock_guard lock(lock_);
@@ -21,7 +17,7 @@ bool DefragCommandQueue::Post(const DefragCommand& command) {
             return false;
         }
     }
-    SetEvent(event_);
+    SetEvent(event_.Get());
     return true;
 }
 

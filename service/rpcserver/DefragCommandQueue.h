@@ -4,6 +4,8 @@
 
 #include "DefragRecords.h"
 
+#include <owners/WinOwners.h>
+
 #include <windows.h>
 
 #include <deque>
@@ -16,7 +18,6 @@ public:
     static constexpr size_t kCapacity = 64;
 
     DefragCommandQueue();
-    ~DefragCommandQueue();
     DefragCommandQueue(const DefragCommandQueue&) = delete;
     DefragCommandQueue& operator=(const DefragCommandQueue&) = delete;
 
@@ -25,12 +26,12 @@ public:
     // The oldest command, if any.
     std::optional<DefragCommand> Take();
     // Auto-reset event, signalled by every Post.
-    HANDLE Event() const { return event_; }
+    HANDLE Event() const { return event_.Get(); }
 
 private:
     std::mutex lock_;
     std::deque<DefragCommand> pending_;
-    HANDLE event_;
+    const KernelHandle event_;
 };
 
 extern DefragCommandQueue g_defragCommands;

@@ -4,9 +4,7 @@ DefragWorkerHandle g_defragWorker;
 
 void DefragWorkerHandle::Adopt(HANDLE thread) {
     std::lock_guard lock(lock_);
-    if (thread_)
-        CloseHandle(thread_);
-    thread_ = thread;
+    thread_.Reset(thread);
 }
 
 void DefragWorkerHandle::Close() {
@@ -15,7 +13,7 @@ void DefragWorkerHandle::Close() {
 
 bool DefragWorkerHandle::Exists() {
     std::lock_guard lock(lock_);
-    return thread_ != nullptr;
+    return thread_.IsValid();
 }
 
 bool DefragWorkerHandle::HasEnded(DWORD milliseconds) {
@@ -24,21 +22,19 @@ bool DefragWorkerHandle::HasEnded(DWORD milliseconds) {
 
 int DefragWorkerHandle::Priority() {
     std::lock_guard lock(lock_);
-    return thread_ ? GetThreadPriority(thread_) : THREAD_PRIORITY_ERROR_RETURN;
+    return thread_ ? GetThreadPriority(thread_.Get()) : THREAD_PRIORITY_ERROR_RETURN;
 }
 
 bool DefragWorkerHandle::WaitForEnd(DWORD milliseconds) {
-    HANDLE copy = nullptr;
+    KernelHandle copy;
     {
         std::lock_guard lock(lock_);
         if (!thread_)
             return true;
         // A private copy, so the wait never holds the lock or a handle another thread closes.
-        if (!DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &copy, SYNCHRONIZE,
-                             FALSE, 0))
+        if (!DuplicateHandle(GetCurrentProcess(), thread_.Get(), GetCurrentProcess(), copy.Put(),
+                             SYNCHRONIZE, FALSE, 0))
             return false;
     }
-    const bool ended = WaitForSingleObject(copy, milliseconds) == WAIT_OBJECT_0;
-    CloseHandle(copy);
-    return ended;
+    return WaitForSingleObject(copy.Get(), milliseconds) == WAIT_OBJECT_0;
 }

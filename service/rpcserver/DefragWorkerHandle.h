@@ -2,6 +2,8 @@
 // threads ask for the worker's priority at any time, so every use of the handle is locked.
 #pragma once
 
+#include <owners/WinOwners.h>
+
 #include <windows.h>
 
 #include <mutex>
@@ -9,7 +11,6 @@
 class DefragWorkerHandle {
 public:
     DefragWorkerHandle() = default;
-    ~DefragWorkerHandle() { Close(); }
     DefragWorkerHandle(const DefragWorkerHandle&) = delete;
     DefragWorkerHandle& operator=(const DefragWorkerHandle&) = delete;
 
@@ -27,7 +28,7 @@ public:
 
 private:
     std::mutex lock_;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
 };
 
 extern DefragWorkerHandle g_defragWorker;

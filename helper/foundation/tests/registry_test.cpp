@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -86,6 +88,63 @@ TEST(Registry, OpenWithReadAccessNeverCreates) {
     CRegistry writer(HKEY_CURRENT_USER);
     EXPECT_TRUE(writer.Open(HKEY_CURRENT_USER, key.Path(), true));
     EXPECT_TRUE(key.Exists());
+}
+
+TEST(Registry, AFailedOpenHoldsNoKeyAndWritesGoNowhere) {
+    TestRegistryKey key;
+    constexpr wchar_t kStray[] = L"XarnRegistryTestStray";
+    for (const bool create : {false, true}) {
+        CRegistry registry(HKEY_CURRENT_USER);
+        registry.SetAccess(KEY_READ); // never creates, so the open of a missing key fails
+        ASSERT_FALSE(registry.Open(HKEY_CURRENT_USER, key.Path(), create));
+        EXPECT_EQ(nullptr, registry.GetKey());
+        EXPECT_FALSE(registry.WriteString(kStray, L"lost"));
+        EXPECT_FALSE(registry.WriteDwordValue(kStray, 1));
+        const bool stray = RegQueryValueExW(HKEY_CURRENT_USER, kStray, nullptr, nullptr, nullptr,
+                                            nullptr) == ERROR_SUCCESS;
+        EXPECT_FALSE(stray) << "a value landed in the root of HKEY_CURRENT_USER";
+        if (stray)
+            RegDeleteValueW(HKEY_CURRENT_USER, kStray);
+    }
+}
+
+// A value that grows between the read's sizing and its copy fails that read instead of
+// answering success with the caller's old text.
+TEST(Registry, AStringReadThatCannotCopyTheValueFails) {
+    TestRegistryKey key;
+    CRegistry registry(HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
+    const CString shortText(L"s");
+    const CString longText(CString(L'L', 200));
+    ASSERT_TRUE(registry.WriteString(L"Growing", shortText));
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        CRegistry other(HKEY_CURRENT_USER);
+        if (!other.Open(HKEY_CURRENT_USER, key.Path(), false))
+            return;
+        for (bool grow = true; !stop.load(); grow = !grow)
+            if (!other.WriteString(L"Growing", grow ? longText : shortText))
+                return;
+    });
+    int failedReads = 0;
+    int staleSuccesses = 0;
+    const DWORD start = GetTickCount();
+    while (failedReads < 20 && GetTickCount() - start < 10'000) {
+        CString text(L"kept");
+        bool expandable = true;
+        if (!registry.ReadStringType(L"Growing", text, expandable)) {
+            ++failedReads;
+            EXPECT_EQ(CString(L"kept"), text);
+        } else if (text != shortText && text != longText) {
+            ++staleSuccesses;
+        }
+        EXPECT_FALSE(expandable);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(0, staleSuccesses);
+    EXPECT_GT(failedReads, 0) << "the value never grew between sizing and copying";
 }
 
 TEST(Registry, PointIsTheTwentyTwoByteImage) {

@@ -4,6 +4,8 @@
 #include "classlib/Window.h"
 #include "WindowState.h"
 
+#include <owners/WinOwners.h>
+
 #include <process.h>
 
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
@@ -270,29 +272,27 @@ HKEY CWinApp::GetAppRegistryKey() {
 }
 
 HKEY CWinApp::GetSectionKey(LPCWSTR lpszSection) {
-    HKEY app = GetAppRegistryKey();
-    if (app == nullptr)
+    const RegistryKey app(GetAppRegistryKey());
+    if (!app)
         return nullptr;
     HKEY section = nullptr;
-    if (::RegCreateKeyExW(app, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (::RegCreateKeyExW(app.Get(), lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_READ | KEY_WRITE, nullptr, &section, nullptr) != ERROR_SUCCESS)
         section = nullptr;
-    ::RegCloseKey(app);
     return section;
 }
 
 UINT CWinApp::GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault) {
     if (m_pszRegistryKey == nullptr)
         return ::GetPrivateProfileIntW(lpszSection, lpszEntry, nDefault, m_pszProfileName);
-    HKEY key = GetSectionKey(lpszSection);
-    if (key == nullptr)
+    const RegistryKey key(GetSectionKey(lpszSection));
+    if (!key)
         return static_cast<UINT>(nDefault);
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof(value);
-    LONG status =
-        ::RegQueryValueExW(key, lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    ::RegCloseKey(key);
+    LONG status = ::RegQueryValueExW(key.Get(), lpszEntry, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(&value), &size);
     return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)
                ? value
                : static_cast<UINT>(nDefault);
@@ -304,14 +304,12 @@ BOOL CWinApp::WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue
         wsprintfW(text, L"%d", nValue);
         return ::WritePrivateProfileStringW(lpszSection, lpszEntry, text, m_pszProfileName);
     }
-    HKEY key = GetSectionKey(lpszSection);
-    if (key == nullptr)
+    const RegistryKey key(GetSectionKey(lpszSection));
+    if (!key)
         return FALSE;
     DWORD value = static_cast<DWORD>(nValue);
-    LONG status = ::RegSetValueExW(key, lpszEntry, 0, REG_DWORD,
-                                   reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    ::RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return ::RegSetValueExW(key.Get(), lpszEntry, 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
 }
 
 CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault) {
@@ -322,17 +320,17 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
                                    4096, m_pszProfileName);
         return CString(buffer);
     }
-    HKEY key = GetSectionKey(lpszSection);
-    if (key == nullptr)
+    const RegistryKey key(GetSectionKey(lpszSection));
+    if (!key)
         return result;
     DWORD type = 0;
     DWORD size = 0;
-    if (::RegQueryValueExW(key, lpszEntry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (::RegQueryValueExW(key.Get(), lpszEntry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         CString value;
         LPWSTR buffer = value.GetBuffer(static_cast<int>(size / sizeof(wchar_t)) + 1);
-        if (::RegQueryValueExW(key, lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                               &size) == ERROR_SUCCESS) {
+        if (::RegQueryValueExW(key.Get(), lpszEntry, nullptr, &type,
+                               reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
             buffer[size / sizeof(wchar_t)] = 0;
             value.ReleaseBuffer();
             result = value;
@@ -340,25 +338,23 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
             value.ReleaseBuffer(0);
         }
     }
-    ::RegCloseKey(key);
     return result;
 }
 
 BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) {
     if (m_pszRegistryKey == nullptr)
         return ::WritePrivateProfileStringW(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
-    HKEY key = GetSectionKey(lpszSection);
-    if (key == nullptr)
+    const RegistryKey key(GetSectionKey(lpszSection));
+    if (!key)
         return FALSE;
     LONG status;
     if (lpszValue == nullptr) {
-        status = lpszEntry ? ::RegDeleteValueW(key, lpszEntry) : ERROR_SUCCESS;
+        status = lpszEntry ? ::RegDeleteValueW(key.Get(), lpszEntry) : ERROR_SUCCESS;
     } else {
-        status =
-            ::RegSetValueExW(key, lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
-                             static_cast<DWORD>((wcslen(lpszValue) + 1) * sizeof(wchar_t)));
+        status = ::RegSetValueExW(key.Get(), lpszEntry, 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(lpszValue),
+                                  static_cast<DWORD>((wcslen(lpszValue) + 1) * sizeof(wchar_t)));
     }
-    ::RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 

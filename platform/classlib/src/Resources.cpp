@@ -3,6 +3,7 @@
 #include "classlib/Resources.h"
 
 #include <ole2.h>
+#include <owners/LockGuards.h>
 
 #include <algorithm>
 #include <vector>
@@ -51,7 +52,7 @@ HINSTANCE AfxFindResourceHandle(LPCWSTR lpszName, LPCWSTR lpszType) {
     if (HasResource(hProgram, lpszName, lpszType))
         return hProgram;
     ModuleState& state = State();
-    AcquireSRWLockShared(&state.lock);
+    const SharedLockGuard hold(state.lock);
     HINSTANCE found = nullptr;
     // Ordinary extension DLLs before system ones, each group in registration order.
     for (int pass = 0; pass < 2 && found == nullptr; ++pass) {
@@ -63,7 +64,6 @@ HINSTANCE AfxFindResourceHandle(LPCWSTR lpszName, LPCWSTR lpszType) {
             }
         }
     }
-    ReleaseSRWLockShared(&state.lock);
     return found != nullptr ? found : hProgram;
 }
 
@@ -79,12 +79,13 @@ BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule) {
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll) {
     ModuleState& module = State();
     std::vector<CDynLinkLibrary*> doomed;
-    AcquireSRWLockExclusive(&module.lock);
-    for (CDynLinkLibrary* library : module.libraries) {
-        if (bAll || library->m_hModule == state.hModule)
-            doomed.push_back(library);
+    {
+        const ExclusiveLockGuard hold(module.lock);
+        for (CDynLinkLibrary* library : module.libraries) {
+            if (bAll || library->m_hModule == state.hModule)
+                doomed.push_back(library);
+        }
     }
-    ReleaseSRWLockExclusive(&module.lock);
     for (CDynLinkLibrary* library : doomed)
         delete library;
     state.bInitialized = FALSE;
@@ -93,17 +94,15 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll) {
 CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL bSystem)
     : m_hModule(state.hModule), m_hResource(state.hResource), m_bSystem(bSystem) {
     ModuleState& module = State();
-    AcquireSRWLockExclusive(&module.lock);
+    const ExclusiveLockGuard hold(module.lock);
     module.libraries.push_back(this);
-    ReleaseSRWLockExclusive(&module.lock);
 }
 
 CDynLinkLibrary::~CDynLinkLibrary() {
     ModuleState& module = State();
-    AcquireSRWLockExclusive(&module.lock);
+    const ExclusiveLockGuard hold(module.lock);
     module.libraries.erase(std::remove(module.libraries.begin(), module.libraries.end(), this),
                            module.libraries.end());
-    ReleaseSRWLockExclusive(&module.lock);
 }
 
 BOOL AfxSocketInit(struct WSAData* lpwsaData) {

@@ -1,6 +1,8 @@
 // Process-wide handle maps and per-thread state of the window classes (internal).
 #pragma once
 
+#include <owners/LockGuards.h>
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -19,25 +21,20 @@ class CWinThread;
 template <class H, class T> class PermanentMap {
 public:
     T* Lookup(H h) {
-        AcquireSRWLockShared(&m_lock);
+        const SharedLockGuard hold(m_lock);
         auto it = m_map.find(h);
-        T* p = it == m_map.end() ? nullptr : it->second;
-        ReleaseSRWLockShared(&m_lock);
-        return p;
+        return it == m_map.end() ? nullptr : it->second;
     }
     // FALSE when the handle is already attached to an object.
     bool Add(H h, T* p) {
-        AcquireSRWLockExclusive(&m_lock);
-        bool added = m_map.emplace(h, p).second;
-        ReleaseSRWLockExclusive(&m_lock);
-        return added;
+        const ExclusiveLockGuard hold(m_lock);
+        return m_map.emplace(h, p).second;
     }
     void Remove(H h, T* p) {
-        AcquireSRWLockExclusive(&m_lock);
+        const ExclusiveLockGuard hold(m_lock);
         auto it = m_map.find(h);
         if (it != m_map.end() && it->second == p)
             m_map.erase(it);
-        ReleaseSRWLockExclusive(&m_lock);
     }
 
 private:

@@ -5,6 +5,8 @@
 #include "HookedCreate.h"
 #include "WindowState.h"
 
+#include <owners/LockGuards.h>
+
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -152,15 +154,17 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     wsprintfW(name, L"Xarn:%p:%x:%p:%p:%p", static_cast<void*>(GetModuleHandleW(nullptr)),
               nClassStyle, static_cast<void*>(hCursor), static_cast<void*>(hbrBackground),
               static_cast<void*>(hIcon));
-    AcquireSRWLockExclusive(&lock);
-    auto& stored = names[name];
-    if (!stored) {
-        size_t length = wcslen(name) + 1;
-        stored = std::make_unique<wchar_t[]>(length);
-        wmemcpy(stored.get(), name, length);
+    LPCWSTR result = nullptr;
+    {
+        const ExclusiveLockGuard hold(lock);
+        auto& stored = names[name];
+        if (!stored) {
+            size_t length = wcslen(name) + 1;
+            stored = std::make_unique<wchar_t[]>(length);
+            wmemcpy(stored.get(), name, length);
+        }
+        result = stored.get();
     }
-    LPCWSTR result = stored.get();
-    ReleaseSRWLockExclusive(&lock);
     WNDCLASSW wc{};
     wc.style = nClassStyle;
     wc.lpfnWndProc = &AfxWndProc;

@@ -50,9 +50,9 @@ TEST(DefragEngineState, CurrentPathIsBoundAndTerminated) {
 
 TEST(DefragEngineState, ObjectsLiveWithTheState) {
     auto state = NewState();
-    EXPECT_NE(nullptr, state->pauseEvent);
-    EXPECT_NE(nullptr, state->abortEvent);
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state->pauseEvent, 0));
+    EXPECT_NE(nullptr, state->PauseEvent());
+    EXPECT_NE(nullptr, state->AbortEvent());
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state->PauseEvent(), 0));
     EXPECT_EQ(kJobIdle, state->jobState.load());
 }
 

@@ -49,7 +49,8 @@ using Progress = std::function<uint64_t(DefragEngineState&)>;
 
 uint64_t ItemsWalked(DefragEngineState& state) {
     DefragStatistics statistics;
-    state.CopyStatistics(statistics);
+    if (!state.CopyStatistics(statistics))
+        return 0;
     return statistics.files + statistics.directories;
 }
 

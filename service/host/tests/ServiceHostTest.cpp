@@ -28,7 +28,7 @@ void GatedEngine(DefragEngineState& state, const DefragCommand& command, bool) {
     state.statistics.totalClusters = 1000;
     state.Cells()[command.mapBlockCount - 1].freeClusters = 5;
     state.AddReport({L"T:\\x", 0, 2, 1, 1, 1, 1, kReportFragmented});
-    const HANDLE waits[] = {g_engineGate, state.abortEvent};
+    const HANDLE waits[] = {g_engineGate, state.AbortEvent()};
     WaitForMultipleObjects(2, waits, FALSE, 30'000);
 }
 
@@ -78,7 +78,7 @@ class TestService : public CService {
 public:
     TestService() : CService(GetModuleHandleW(nullptr)) {}
     BOOL Begin() {
-        serviceStopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        serviceStopEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         return Init();
     }
 };
@@ -223,13 +223,13 @@ TEST_F(CommandLoop, ServicePauseHoldsTheWorkerWithoutSuspendingIt) {
     TestService service;
     ASSERT_TRUE(service.Begin());
     EXPECT_TRUE(service.Pause());
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.PauseEvent(), 0));
     const DefragCommand analyse{kCommandAnalyse, L'T', 248, kPriorityNormal, 0};
     ASSERT_TRUE(g_defragCommands.Post(analyse));
     Sleep(400);
     EXPECT_EQ(kJobIdle, state.jobState.load()) << "commands wait while the service is paused";
     EXPECT_TRUE(service.Continue());
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
     EXPECT_TRUE(WaitForJobState(kJobRunning));
 
     // A stop during the run: the worker is aborted and waited for, then the results go.

@@ -60,6 +60,7 @@ TEST_F(ConsumerWindowsProgram, TheRunValueIsQuotedAndRemoved) {
     EXPECT_EQ(L"\"" + InstalledProgram() + L"\"", *command);
     EXPECT_EQ(0u, RunProgram(L"-remove").exitCode);
     EXPECT_FALSE(RunValue());
+    EXPECT_EQ(1005u, RunProgram(L"-remove").exitCode) << "there was no Run value to remove";
 }
 
 TEST_F(ServiceProgram, UnknownSwitchesAndRemovingWhatIsNotInstalled) {
@@ -77,8 +78,8 @@ TEST_F(ServiceProgram, InstallStartDriveAndRemove) {
     EXPECT_EQ("XarnStellmark service installed.\n", result.output);
     EXPECT_EQ(1003u, RunProgram(L"-INSTALL").exitCode) << "already installed";
 
-    auto serviceHandle = std::make_unique<ServiceHandle>();
-    const ServiceHandle& service = *serviceHandle;
+    auto serviceHandle = std::make_unique<InstalledService>();
+    const InstalledService& service = *serviceHandle;
     ASSERT_NE(nullptr, service.get());
     std::vector<BYTE> configBytes(8192);
     DWORD needed = 0;

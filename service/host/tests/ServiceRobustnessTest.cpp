@@ -93,16 +93,16 @@ protected:
         DeleteFileW(kImage);
         DWORD error = ERROR_SUCCESS;
         ASSERT_NE(nullptr, BuildSimVolume(kImage, spec, &error)) << error;
-        HKEY key = nullptr;
+        RegistryKey key;
         ASSERT_EQ(ERROR_SUCCESS,
                   RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, &key, nullptr));
-        RegSetValueExW(key, SimulatedVolumeValueName(kSimulatedDrive).c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(kImage), sizeof kImage);
-        RegCloseKey(key);
+                                  KEY_SET_VALUE, nullptr, key.Put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(key.Get(), SimulatedVolumeValueName(kSimulatedDrive).c_str(), 0,
+                                 REG_SZ, reinterpret_cast<const BYTE*>(kImage), sizeof kImage));
         binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
         ASSERT_EQ(RPC_S_OK, binding_->Status());
-        ServiceHandle service;
+        InstalledService service;
         ASSERT_NE(nullptr, service.get());
         StartServiceW(service.get(), 0, nullptr);
         ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING));

@@ -41,12 +41,11 @@ std::string Narrow(const std::wstring& text) {
 // ---- the Parameters key ----
 
 void SetParameter(wchar_t drive, DWORD type, const void* data, DWORD bytes) {
-    HKEY key = nullptr;
+    RegistryKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
-                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, SimulatedVolumeValueName(drive).c_str(), 0, type,
-                                            static_cast<const BYTE*>(data), bytes));
-    RegCloseKey(key);
+                                             0, KEY_SET_VALUE, nullptr, key.Put(), nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), SimulatedVolumeValueName(drive).c_str(), 0,
+                                            type, static_cast<const BYTE*>(data), bytes));
 }
 
 void SetImageParameter(wchar_t drive, const std::wstring& image) {
@@ -531,7 +530,7 @@ protected:
         RemoveDirectoryW(kImageFolder);
     }
     static void StartInstalledService() {
-        ServiceHandle service;
+        InstalledService service;
         ASSERT_NE(nullptr, service.get());
         StartServiceW(service.get(), 0, nullptr);
         ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING));
@@ -785,7 +784,7 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
 
     // The service manager's pause holds it too, and its continue lets it go.
     {
-        ServiceHandle service;
+        InstalledService service;
         SERVICE_STATUS status{};
         ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_PAUSE, &status));
         EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
@@ -827,7 +826,7 @@ TEST_F(SimulatedDrives, StopDuringARunEndsWithinTwentySecondsAndKeepsTheVolumeSo
     ASSERT_TRUE(StartLongRun());
 
     {
-        ServiceHandle service;
+        InstalledService service;
         SERVICE_STATUS status{};
         const DWORD stopAt = GetTickCount();
         ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status));
@@ -866,12 +865,12 @@ TEST_F(SimulatedDrives, UnusableImagesFailTheRunCleanly) {
     for (size_t i = 0; i < garbage.size(); ++i)
         garbage[i] = static_cast<char>(i * 131 + i / 97);
     {
-        HANDLE file =
-            CreateFileW(corrupt.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        const KernelHandle file(
+            CreateFileW(corrupt.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file);
         DWORD written = 0;
-        WriteFile(file, garbage.data(), static_cast<DWORD>(garbage.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(WriteFile(file.Get(), garbage.data(), static_cast<DWORD>(garbage.size()),
+                              &written, nullptr));
     }
     const std::wstring inUse = ImagePath(L"w.img");
     SimBuildSpec small = SeededSpec(5, 20, 4096);
@@ -904,12 +903,11 @@ TEST_F(SimulatedDrives, UnusableImagesFailTheRunCleanly) {
     ASSERT_TRUE(WaitForJobState(kJobIdle));
 
     std::string now(garbage.size() + 1, '\0');
-    HANDLE file = CreateFileW(corrupt.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    const KernelHandle file(CreateFileW(corrupt.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
     DWORD read = 0;
-    ReadFile(file, now.data(), static_cast<DWORD>(now.size()), &read, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(ReadFile(file.Get(), now.data(), static_cast<DWORD>(now.size()), &read, nullptr));
     now.resize(read);
     EXPECT_TRUE(now == garbage) << "the corrupt image is left as it was";
     holder.reset();

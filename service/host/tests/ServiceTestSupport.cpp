@@ -27,33 +27,37 @@ bool CopyProgramToInstallFolder() {
 ProgramResult RunProgram(const std::wstring& arguments) {
     ProgramResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    KernelHandle readEnd;
+    KernelHandle writeEnd;
+    HANDLE readPipe = nullptr;
+    HANDLE writePipe = nullptr;
+    if (!CreatePipe(&readPipe, &writePipe, &inherit, 0))
         return result;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    readEnd.Reset(readPipe);
+    writeEnd.Reset(writePipe);
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::wstring command = L"\"" + InstalledProgram() + L"\" " + arguments;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (started) {
+    PROCESS_INFORMATION started{};
+    const bool running = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &started);
+    // Our copy of the write end must go, or the read below never sees the pipe's end.
+    writeEnd.Reset();
+    if (running) {
+        const KernelHandle process(started.hProcess);
+        const KernelHandle thread(started.hThread);
         char buffer[512];
         DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        while (ReadFile(readEnd.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
             result.output.append(buffer, read);
-        if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &result.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (WaitForSingleObject(process.Get(), 60'000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.Get(), &result.exitCode);
     }
-    CloseHandle(readEnd);
     return result;
 }
 
@@ -63,25 +67,18 @@ void InstallServiceAfresh() {
     ASSERT_EQ(0u, RunProgram(L"-install").exitCode);
 }
 
-ServiceHandle::ServiceHandle() {
-    manager_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+InstalledService::InstalledService()
+    : manager_(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     if (manager_)
-        service_ = OpenServiceW(manager_, kTestServiceName, SERVICE_ALL_ACCESS);
+        service_.Reset(OpenServiceW(manager_.Get(), kTestServiceName, SERVICE_ALL_ACCESS));
 }
 
-ServiceHandle::~ServiceHandle() {
-    if (service_)
-        CloseServiceHandle(service_);
-    if (manager_)
-        CloseServiceHandle(manager_);
-}
-
-DWORD ServiceHandle::State() const {
+DWORD InstalledService::State() const {
     SERVICE_STATUS status{};
-    return QueryServiceStatus(service_, &status) ? status.dwCurrentState : 0;
+    return QueryServiceStatus(service_.Get(), &status) ? status.dwCurrentState : 0;
 }
 
-bool ServiceHandle::WaitForState(DWORD wanted, DWORD milliseconds) const {
+bool InstalledService::WaitForState(DWORD wanted, DWORD milliseconds) const {
     for (DWORD waited = 0; waited < milliseconds; waited += 50) {
         if (State() == wanted)
             return true;
@@ -147,7 +144,7 @@ RawReply SendRawRequest(unsigned procNum, const std::vector<unsigned char>& requ
 }
 
 PROCESS_MEMORY_COUNTERS ServiceMemoryCounters() {
-    ServiceHandle service;
+    InstalledService service;
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
     if (!service.get() ||
@@ -155,11 +152,9 @@ PROCESS_MEMORY_COUNTERS ServiceMemoryCounters() {
                               reinterpret_cast<BYTE*>(&status), sizeof status, &needed) ||
         status.dwProcessId == 0)
         return {};
-    HANDLE process =
-        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, status.dwProcessId);
+    const KernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, status.dwProcessId));
     if (!process)
         return {};
-    const PROCESS_MEMORY_COUNTERS counters = MemoryCountersOf(process);
-    CloseHandle(process);
-    return counters;
+    return MemoryCountersOf(process.Get());
 }

@@ -5,6 +5,8 @@
 #include "DefragRecords.h"
 #include "ProcessMemory.h"
 
+#include "owners/WinOwners.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -31,20 +33,17 @@ ProgramResult RunProgram(const std::wstring& arguments);
 void InstallServiceAfresh();
 
 // The service, opened with all access through the service manager for the object's lifetime.
-class ServiceHandle {
+class InstalledService {
 public:
-    ServiceHandle();
-    ~ServiceHandle();
-    ServiceHandle(const ServiceHandle&) = delete;
-    ServiceHandle& operator=(const ServiceHandle&) = delete;
+    InstalledService();
 
-    SC_HANDLE get() const { return service_; }
+    SC_HANDLE get() const { return service_.Get(); }
     DWORD State() const;
     bool WaitForState(DWORD wanted, DWORD milliseconds = 20'000) const;
 
 private:
-    SC_HANDLE manager_ = nullptr;
-    SC_HANDLE service_ = nullptr;
+    ServiceHandle manager_;
+    ServiceHandle service_;
 };
 
 // Calls over the bound pipe; each answers 0 (or -1 for the state) when the call fails. Send

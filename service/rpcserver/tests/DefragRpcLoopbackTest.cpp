@@ -20,7 +20,7 @@ namespace {
 class ListenerEnvironment : public testing::Environment {
 public:
     void SetUp() override {
-        listener_ = std::thread([this] { RunDefragRpcListener(stop_); });
+        listener_ = std::thread([this] { RunDefragRpcListener(stop_.Get()); });
         for (int i = 0; i < 500 && RpcMgmtIsServerListening(nullptr) != RPC_S_OK; ++i)
             Sleep(10);
         ASSERT_EQ(RPC_S_OK, RpcMgmtIsServerListening(nullptr));
@@ -29,13 +29,12 @@ public:
     }
     void TearDown() override {
         binding_.reset();
-        SetEvent(stop_);
+        SetEvent(stop_.Get());
         listener_.join();
-        CloseHandle(stop_);
     }
 
 private:
-    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const KernelHandle stop_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread listener_;
     std::unique_ptr<DefragRpcBinding> binding_;
 };
@@ -226,30 +225,30 @@ TEST_F(DefragRpcLoopback, PauseResumeAbort) {
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(1, paused);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.PauseEvent(), 0));
 
     ASSERT_EQ(1, RunGuarded([&] { return RpcResumeDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(0, paused);
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
 
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcAbortDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcIsDefragPaused(&paused); }));
     EXPECT_EQ(0, paused) << "aborting a paused run clears paused";
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.AbortEvent(), 0));
 }
 
 TEST_F(DefragRpcLoopback, ServicePauseOutlastsAClientResume) {
     state.SetServicePause(true);
     ASSERT_EQ(1, RunGuarded([&] { return RpcPauseDefrag(); }));
     ASSERT_EQ(1, RunGuarded([&] { return RpcResumeDefrag(); }));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.PauseEvent(), 0));
     ASSERT_EQ(1, RunGuarded([&] { return RpcAbortDefrag(); }));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.abortEvent, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.AbortEvent(), 0));
     state.SetServicePause(false);
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.pauseEvent, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(state.PauseEvent(), 0));
 }
 
 TEST_F(DefragRpcLoopback, BadSizesNeverHurtTheServer) {

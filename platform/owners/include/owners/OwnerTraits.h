@@ -1,0 +1,67 @@
+// How each kind of Windows resource the product holds is told held and freed: the traits of
+// UniqueResource. Headers that other layers include name owners through these traits, so that
+// the short names of WinOwners.h reach only the files that ask for them.
+#pragma once
+
+#include "owners/UniqueResource.h"
+
+#include <windows.h>
+#include <winsvc.h>
+
+namespace owner_traits {
+
+// What the release calls answer on success: TRUE, ERROR_SUCCESS, or no block left (null).
+inline bool Released(BOOL result) {
+    return result != FALSE;
+}
+inline bool Released(LONG result) {
+    return result == ERROR_SUCCESS;
+}
+inline bool Released(void* remaining) {
+    return remaining == nullptr;
+}
+
+// A resource that null means "none" for and that one call of the system frees.
+template <typename Handle, auto Release> struct NullMeansNone {
+    using Type = Handle;
+    static constexpr Type kEmpty = nullptr;
+    static bool IsHeld(Type resource) { return resource != nullptr; }
+    static bool Free(Type resource) { return Released(Release(resource)); }
+};
+
+// Kernel objects: files, events, mutexes, threads, processes, snapshots. CreateFileW answers a
+// failure with INVALID_HANDLE_VALUE, the others with null; neither is held.
+struct Kernel {
+    using Type = HANDLE;
+    static constexpr Type kEmpty = nullptr;
+    static bool IsHeld(Type handle) { return handle && handle != INVALID_HANDLE_VALUE; }
+    static bool Free(Type handle) { return CloseHandle(handle) != FALSE; }
+};
+
+struct Find {
+    using Type = HANDLE;
+    static inline const Type kEmpty = INVALID_HANDLE_VALUE;
+    static bool IsHeld(Type handle) { return handle && handle != INVALID_HANDLE_VALUE; }
+    static bool Free(Type handle) { return FindClose(handle) != FALSE; }
+};
+
+// A block of the process heap.
+template <typename Pointer> struct HeapMemory {
+    using Type = Pointer;
+    static constexpr Type kEmpty = nullptr;
+    static bool IsHeld(Type block) { return block != nullptr; }
+    static bool Free(Type block) { return HeapFree(GetProcessHeap(), 0, block) != FALSE; }
+};
+
+using RegistryKey = NullMeansNone<HKEY, &RegCloseKey>;
+using Service = NullMeansNone<SC_HANDLE, &CloseServiceHandle>;
+template <typename Pointer> using LocalMemory = NullMeansNone<Pointer, &LocalFree>;
+// A SID built by AllocateAndInitializeSid.
+using AllocatedSid = NullMeansNone<PSID, &FreeSid>;
+using Library = NullMeansNone<HMODULE, &FreeLibrary>;
+// A GDI object that no class-library object owns.
+template <typename Object> using GdiObject = NullMeansNone<Object, &DeleteObject>;
+using Icon = NullMeansNone<HICON, &DestroyIcon>;
+using Menu = NullMeansNone<HMENU, &DestroyMenu>;
+
+} // namespace owner_traits
