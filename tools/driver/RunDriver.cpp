@@ -31,11 +31,13 @@ constexpr DWORD kServiceMilliseconds = 60'000;
 constexpr DWORD kStartMilliseconds = 60'000;
 constexpr DWORD kPageMilliseconds = 30'000;
 constexpr DWORD kJobMilliseconds = 30 * 60'000;
-constexpr DWORD kProgressMilliseconds = 20'000;
+constexpr DWORD kProgressMilliseconds = 3000;
 constexpr DWORD kReportMilliseconds = 30'000;
 constexpr DWORD kExitMilliseconds = 30'000;
 constexpr DWORD kCheckMilliseconds = 50;
 constexpr UINT kAnswerMilliseconds = 5'000;
+constexpr UINT kQuestionMilliseconds = 200;
+constexpr UINT kPaintMilliseconds = 1'500;
 
 // One line of the run's account, with the seconds since the driver started.
 void Say(const wchar_t* format, const std::wstring& text = {}) {
@@ -56,11 +58,19 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
     return done();
 }
 
-// The window's thread has handled everything sent before; false when it did not answer.
-bool Answers(HWND window) {
+// The answer of a window to a message without arguments; 0 when it did not answer within
+// `milliseconds` (the program's window thread waits on the service at times).
+LRESULT Ask(HWND window, UINT message, UINT milliseconds = kQuestionMilliseconds) {
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMilliseconds,
-                                 &result) != 0;
+    if (!::SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, milliseconds, &result))
+        return 0;
+    return static_cast<LRESULT>(result);
+}
+
+// The window's thread has handled everything sent before; false when it did not answer.
+bool Answers(HWND window, UINT milliseconds) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
 }
 
 // GDI+ for the pictures, for the driver's lifetime.
@@ -152,8 +162,8 @@ public:
 private:
     // Every step in order; false at the first that failed (already told).
     bool Drive() {
-        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) &&
-               Defragment() && TakeReport(true) && GoHome();
+        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) && Defragment() &&
+               TakeReport(true) && GoHome();
     }
 
     bool StartProgram() {
@@ -242,7 +252,8 @@ private:
             return Fail(L"the report could not be copied from " + source);
         Say(L"report: report\\%ls\n", name);
         // The program may be busy with the browser's start: let it answer before going on.
-        return Answers(m_main) || Fail(L"the program does not answer after the report");
+        return Answers(m_main, kAnswerMilliseconds) ||
+               Fail(L"the program does not answer after the report");
     }
 
     // "Back" on the results page: the service releases the drive and the home page shows the
@@ -266,8 +277,7 @@ private:
         };
         WaitFor(
             [&] {
-                return !running() || ::SendMessageW(bar, PBM_GETPOS, 0, 0) > 0 ||
-                       ::GetWindowTextLengthW(path) > 0;
+                return !running() || Ask(bar, PBM_GETPOS) > 0 || Ask(path, WM_GETTEXTLENGTH) > 0;
             },
             kProgressMilliseconds);
         if (!running())
@@ -297,10 +307,8 @@ private:
 
     bool WaitForPage(DefragPage page, DWORD milliseconds = kPageMilliseconds) {
         return WaitFor(
-            [&] {
-                return !m_xarn.Running() || ShownDefragPage(m_main, page) != nullptr;
-            },
-            milliseconds) &&
+                   [&] { return !m_xarn.Running() || ShownDefragPage(m_main, page) != nullptr; },
+                   milliseconds) &&
                m_xarn.Running();
     }
 
@@ -308,9 +316,12 @@ private:
 
     bool WaitForService() {
         const std::wstring pipe = std::wstring(L"\\\\.") + kDefragRpcEndpoint;
-        return WaitFor([&] { return ::WaitNamedPipeW(pipe.c_str(), 0) != FALSE ||
-                                    ::GetLastError() == ERROR_SEM_TIMEOUT; },
-                       kServiceMilliseconds);
+        return WaitFor(
+            [&] {
+                return ::WaitNamedPipeW(pipe.c_str(), 0) != FALSE ||
+                       ::GetLastError() == ERROR_SEM_TIMEOUT;
+            },
+            kServiceMilliseconds);
     }
 
     // The index of the drive's entry, e.g. "(S:)Data"; -1 when it is not listed.
@@ -357,8 +368,8 @@ private:
         if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
             return false;
         // Some file systems keep times to 2 s.
-        ULARGE_INTEGER written{{data.ftLastWriteTime.dwLowDateTime,
-                                data.ftLastWriteTime.dwHighDateTime}};
+        ULARGE_INTEGER written{
+            {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
         ULARGE_INTEGER start{{since.dwLowDateTime, since.dwHighDateTime}};
         return written.QuadPart + 2 * 10'000'000ull >= start.QuadPart;
     }
@@ -397,12 +408,15 @@ private:
     }
 
     // The program paints when its queue is empty, and Wine puts the pixels on the display a
-    // moment later.
+    // moment later. While the program waits on the service it paints nothing: the picture then
+    // shows what the user sees, and the wait is told.
     void LetPaint() {
-        static_cast<void>(Answers(m_main));
+        bool answered = Answers(m_main, kPaintMilliseconds);
         ::Sleep(400);
-        static_cast<void>(Answers(m_main));
+        answered = Answers(m_main, kPaintMilliseconds) && answered;
         ::Sleep(100);
+        if (!answered)
+            Note(L"(the program's window was busy and did not answer)");
     }
 
     bool Note(const std::wstring& what) {
@@ -425,7 +439,8 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4 || !std::iswalpha(argv[2][0]) || argv[2][1] != L'\0') {
-        std::fwprintf(stderr, L"usage: xarn_run_driver <Xarn.exe> <drive letter> <output folder>\n");
+        std::fwprintf(stderr,
+                      L"usage: xarn_run_driver <Xarn.exe> <drive letter> <output folder>\n");
         return 1;
     }
     const GdiPlusSession gdiPlus;
