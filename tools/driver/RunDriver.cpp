@@ -31,13 +31,13 @@ constexpr DWORD kServiceMilliseconds = 60'000;
 constexpr DWORD kStartMilliseconds = 60'000;
 constexpr DWORD kPageMilliseconds = 30'000;
 constexpr DWORD kJobMilliseconds = 30 * 60'000;
-constexpr DWORD kProgressMilliseconds = 3000;
+constexpr DWORD kProgressMilliseconds = 1'000;
 constexpr DWORD kReportMilliseconds = 30'000;
 constexpr DWORD kExitMilliseconds = 30'000;
 constexpr DWORD kCheckMilliseconds = 50;
 constexpr UINT kAnswerMilliseconds = 5'000;
 constexpr UINT kQuestionMilliseconds = 200;
-constexpr UINT kPaintMilliseconds = 1'500;
+constexpr UINT kPaintMilliseconds = 500;
 
 // One line of the run's account, with the seconds since the driver started.
 void Say(const wchar_t* format, const std::wstring& text = {}) {

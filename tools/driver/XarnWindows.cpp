@@ -4,6 +4,8 @@
 #include "ResultsPagesResource.h"
 #include "XarnResource.h"
 
+#include <functional>
+
 namespace {
 
 // The product's message box (its template 1273) numbers its buttons from 1185.
@@ -32,62 +34,56 @@ bool IsPage(HWND window, DefragPage page) {
     return false;
 }
 
+using WindowTest = std::function<bool(HWND)>;
+
 struct Search {
-    DWORD processId = 0;
-    DefragPage page = DefragPage::kHome;
+    const WindowTest& test;
     HWND found = nullptr;
 };
 
-BOOL CALLBACK FindHomePageIn(HWND window, LPARAM lParam) {
+BOOL CALLBACK StopAtMatch(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<Search*>(lParam);
-    if (!IsHomePage(window))
+    if (!search->test(window))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-BOOL CALLBACK FindTopLevelWithHomePage(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId)
-        return TRUE;
-    Search pages;
-    ::EnumChildWindows(window, &FindHomePageIn, reinterpret_cast<LPARAM>(&pages));
-    if (pages.found == nullptr)
-        return TRUE;
-    search->found = window;
-    return FALSE;
+// The first top-level window that passes the test; null when none does.
+HWND FirstTopLevel(const WindowTest& test) {
+    Search search{test};
+    ::EnumWindows(&StopAtMatch, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-BOOL CALLBACK FindMessageBoxOf(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !::IsWindowVisible(window) ||
-        !HasControl(window, kMessageBoxFirstButton))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+// The first window below `parent` that passes the test; null when none does.
+HWND FirstDescendant(HWND parent, const WindowTest& test) {
+    Search search{test};
+    ::EnumChildWindows(parent, &StopAtMatch, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool OfProcess(HWND window, DWORD processId) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    return owner == processId;
 }
 
 } // namespace
 
 HWND FindMainWindow(DWORD processId) {
-    Search search;
-    search.processId = processId;
-    ::EnumWindows(&FindTopLevelWithHomePage, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstTopLevel([processId](HWND window) {
+        return OfProcess(window, processId) && FirstDescendant(window, &IsHomePage) != nullptr;
+    });
 }
 
 HWND FindDefragPage(HWND mainWindow, DefragPage page) {
-    Search search;
-    ::EnumChildWindows(mainWindow, &FindHomePageIn, reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr || page == DefragPage::kHome)
-        return search.found;
+    const HWND home = FirstDescendant(mainWindow, &IsHomePage);
+    if (home == nullptr || page == DefragPage::kHome)
+        return home;
     // The tab's other pages sit beside the home page in its panel; other tabs' pages may use
     // the same control ids.
-    const HWND panel = ::GetParent(search.found);
+    const HWND panel = ::GetParent(home);
     for (HWND child = ::GetWindow(panel, GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT))
         if (IsPage(child, page))
@@ -101,10 +97,10 @@ HWND ShownDefragPage(HWND mainWindow, DefragPage page) {
 }
 
 HWND FindMessageBox(DWORD processId) {
-    Search search;
-    search.processId = processId;
-    ::EnumWindows(&FindMessageBoxOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstTopLevel([processId](HWND window) {
+        return OfProcess(window, processId) && ::IsWindowVisible(window) &&
+               HasControl(window, kMessageBoxFirstButton);
+    });
 }
 
 void AnswerMessageBoxOk(HWND box) {
