@@ -58,11 +58,12 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
     return done();
 }
 
-// The answer of a window to a message without arguments; 0 when it did not answer within
-// `milliseconds` (the program's window thread waits on the service at times).
-LRESULT Ask(HWND window, UINT message, UINT milliseconds = kQuestionMilliseconds) {
+// A message sent to the program's window, answered within `milliseconds`; 0 when it was not
+// (the program's window thread waits on the service at times).
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+             UINT milliseconds = kAnswerMilliseconds) {
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, milliseconds, &result))
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, milliseconds, &result))
         return 0;
     return static_cast<LRESULT>(result);
 }
@@ -183,11 +184,12 @@ private:
         WaitFor([&] { return (index = DriveEntry(combo)) >= 0; }, kPageMilliseconds);
         if (index < 0)
             return Fail(L"the drive is not in the home page's list: " + ListedDrives(combo));
-        ::SendMessageW(combo, CB_SETCURSEL, index, 0);
-        ::SendMessageW(home, WM_COMMAND, MAKEWPARAM(IDC_CMB_DRIVES, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(combo));
+        if (Send(combo, CB_SETCURSEL, index, 0) != index)
+            return Fail(L"the drive could not be selected");
+        Send(home, WM_COMMAND, MAKEWPARAM(IDC_CMB_DRIVES, CBN_SELCHANGE),
+             reinterpret_cast<LPARAM>(combo));
         // The analysis alone first: the defragmentation starts from its results page.
-        ::SendMessageW(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_UNCHECKED, 0);
+        Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_UNCHECKED, 0);
         Say(L"drive selected: %ls\n", ComboText(combo, index));
         return Photograph(L"1-home");
     }
@@ -277,7 +279,8 @@ private:
         };
         WaitFor(
             [&] {
-                return !running() || Ask(bar, PBM_GETPOS) > 0 || Ask(path, WM_GETTEXTLENGTH) > 0;
+                return !running() || Send(bar, PBM_GETPOS, 0, 0, kQuestionMilliseconds) > 0 ||
+                       Send(path, WM_GETTEXTLENGTH, 0, 0, kQuestionMilliseconds) > 0;
             },
             kProgressMilliseconds);
         if (!running())
@@ -326,7 +329,7 @@ private:
 
     // The index of the drive's entry, e.g. "(S:)Data"; -1 when it is not listed.
     int DriveEntry(HWND combo) const {
-        const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        const int count = static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0));
         for (int index = 0; index < count; ++index) {
             const std::wstring entry = ComboText(combo, index);
             if (entry.size() >= 2 && std::towupper(entry[1]) == m_drive)
@@ -337,19 +340,19 @@ private:
 
     static std::wstring ListedDrives(HWND combo) {
         std::wstring listed;
-        const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        const int count = static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0));
         for (int index = 0; index < count; ++index)
             listed += (index > 0 ? L", " : L"") + ComboText(combo, index);
         return listed.empty() ? L"none" : listed;
     }
 
     static std::wstring ComboText(HWND combo, int index) {
-        const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+        const LRESULT length = Send(combo, CB_GETLBTEXTLEN, index, 0);
         if (length <= 0)
             return {};
         std::wstring text(static_cast<size_t>(length) + 1, L'\0');
         const LRESULT copied =
-            ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
         text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
         return text;
     }
