@@ -1,24 +1,20 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds both architectures, makes a simulated volume
 # with fragmented files, installs the defragmentation service under Wine's service manager with
-# the volume named in its Parameters key for a drive letter, starts it, analyses and defragments the drive over its
-# RPC interface (as the main program does), prints what happened, checks that the volume is
-# sound and every file's bytes are unchanged, then starts the main program Xarn (the users' i686
-# build, from the install folder) with the drive in its drive list: on the user's display until
-# the user closes it, or without a display in a virtual one, where its main window is
-# photographed into the output folder; at last it removes the service (and the value) again.
-#   tools/run.sh [drive letter (default S)] [analyse|defragment (default: both, in that order)]
+# the volume named in its Parameters key for a drive letter, gives the drive its letter in the
+# prefix and starts the main program Xarn (the users' i686 build, from the install folder). On
+# the user's display Xarn runs until the user closes it. Without a display it runs in a virtual
+# one, where a driver (another program, as a user would) takes it through an analysis and a
+# two-pass defragmentation of the drive on its own pages, photographing each step and taking
+# the HTML reports into the output folder. At last the volume is checked: sound, and every
+# file's bytes as before; then the service (and the value) is removed again.
+#   tools/run.sh [drive letter (default S)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drive=$(echo "${1:-S}" | tr '[:lower:]' '[:upper:]')
 case "$drive" in
 [A-Z]) ;;
-*) echo "usage: tools/run.sh [drive letter] [analyse|defragment]" >&2; exit 1 ;;
-esac
-case "${2:-both}" in
-analyse | defragment) jobs=$2 ;;
-both) jobs="analyse defragment" ;;
-*) echo "usage: tools/run.sh [drive letter] [analyse|defragment]" >&2; exit 1 ;;
+*) echo "usage: tools/run.sh [drive letter]" >&2; exit 1 ;;
 esac
 
 # shellcheck source=wine-env.sh
@@ -36,14 +32,12 @@ xarn_wine_prefix_ready
 folder="$WINEPREFIX/drive_c/Program Files/Xarn"
 mkdir -p "$folder" "$WINEPREFIX/drive_c/XarnRun"
 cp "$top/build/x86_64/service/host/XarnDefragSrv64.exe" \
-    "$top/build/x86_64/service/runclient/defrag_run_client.exe" \
     "$top/build/x86_64/platform/volume/xarnsimvol.exe" "$folder/"
 # The main program with its libraries, texts and report images beside it.
 bin="$top/build/i686/bin"
 cp "$bin/Xarn.exe" "$bin"/*.dll "$bin"/*.ini "$folder/"
 cp -r "$bin/DefragReport" "$folder/"
 output="$top/build/run"
-mkdir -p "$output"
 service="$folder/XarnDefragSrv64.exe"
 image="C:\\XarnRun\\$drive.img"
 digests="C:\\XarnRun\\$drive.dig"
@@ -60,8 +54,17 @@ finish() {
 }
 trap finish EXIT
 
+# The drive letter in the prefix (a fixed drive), so that the program lists it. The prefix's
+# server learns the drives when it starts: the letter is given while none runs (one left by
+# another program of the prefix is waited for, within 60 s).
+timeout 60 /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
+mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
+echo "Simulated" >"$WINEPREFIX/drive_c/XarnRun/$drive-root/.windows-label"
+ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
+
 echo "== a simulated volume for $drive:"
-wine "$folder/xarnsimvol.exe" make "$image"
+# 2000 files on 512 MB: each job runs long enough for its page to be seen.
+wine "$folder/xarnsimvol.exe" make "$image" 1 2000 131072
 wine "$folder/xarnsimvol.exe" digest "$image" "$digests"
 
 echo "== the service"
@@ -74,22 +77,8 @@ for attempt in 1 2 3; do
     [ "$attempt" -lt 3 ] && sleep 1
 done
 
-status=0
-for job in $jobs; do
-    echo "== $job"
-    wine "$folder/defrag_run_client.exe" "$drive" "$job" || status=$?
-    # 2: the service never answered on its pipe; nothing more can be done.
-    [ "$status" -eq 2 ] && exit 2
-done
-
-# The client released the results at its end, so the service holds the image no longer.
-echo "== the volume afterwards: sound, and every stream's bytes as before?"
-wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
-
-# The drive letter in the prefix (a fixed drive), so that the program lists it.
-mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
-ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
 xarn="C:\\Program Files\\Xarn\\Xarn.exe"
+status=0
 if [ -n "${DISPLAY:-}" ]; then
     echo "== Xarn on the display $DISPLAY: drive $drive: is in its list; close it to finish"
     "$XARN_WINE32" "$xarn" 2>/dev/null || true
@@ -102,20 +91,22 @@ else
     xvfb_pid=$!
     export DISPLAY=$display
     sleep 1
-    echo "== Xarn in the virtual display $display"
-    "$XARN_WINE32" "$xarn" 2>/dev/null &
-    xarn_pid=$!
-    # Time for the window to come up and draw (the program is not waited for by its window).
-    sleep 15
-    import -window root -crop 772x583+126+92 "$output/xarn-home.png" 2>/dev/null ||
-        echo "(no picture could be taken)"
-    # Closed as a user closes it (its window gets WM_CLOSE), within 30 s.
-    "$XARN_WINE64" taskkill /im Xarn.exe >/dev/null 2>&1 || true
-    for _ in $(seq 30); do
-        kill -0 "$xarn_pid" 2>/dev/null || break
-        sleep 1
-    done
-    kill "$xarn_pid" 2>/dev/null || true
-    echo "the main window's picture: $output/xarn-home.png"
+    echo "== Xarn in the virtual display $display, driven through its pages"
+    # No browser in the virtual display: the driver takes the reports from their folder.
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ieframe=d" "$XARN_WINE32" \
+        "$top/build/i686/bin/xarn_run_driver.exe" "$xarn" "$drive" 'C:\XarnRun\pictures' \
+        2>/dev/null | tr -d '\r' || status=$?
+    rm -rf "$output"
+    mkdir -p "$output"
+    cp -r "$WINEPREFIX/drive_c/XarnRun/pictures/." "$output/" 2>/dev/null || true
+fi
+
+# The service holds the image while it runs; stopped, it holds it no longer.
+wine net stop XarnStellmark >/dev/null || true
+echo "== the volume afterwards: sound, and every file's bytes as before?"
+wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
+if [ -n "${xvfb_pid:-}" ]; then
+    echo "the pictures of every step and the reports: $output"
+    (cd "$output" && find . -type f | sort | sed 's|^\./|  |')
 fi
 exit "$status"

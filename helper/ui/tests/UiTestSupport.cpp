@@ -5,8 +5,6 @@
 #include "product_identity.h"
 #include "ui_fonts.h"
 
-#include <vector>
-
 BEGIN_MESSAGE_MAP(HostWindow, CWnd)
 ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
@@ -28,37 +26,6 @@ void SharedFontsEnvironment::SetUp() {
 namespace {
 const auto* const g_gdiPlus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
 } // namespace
-
-bool SaveScreenPng(const RECT& rect, LPCWSTR path, const std::function<void(HDC)>& retouch) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    const HDC screen = ::GetDC(nullptr);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    if (retouch)
-        retouch(memory);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    CLSID png{};
-    UINT count = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    std::vector<BYTE> buffer(size);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, size, encoders);
-    for (UINT i = 0; i < count; ++i)
-        if (lstrcmpW(encoders[i].MimeType, L"image/png") == 0)
-            png = encoders[i].Clsid;
-    bool saved = false;
-    {
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        saved = image.Save(path, &png, nullptr) == Gdiplus::Ok;
-    }
-    ::DeleteObject(bitmap);
-    return saved;
-}
 
 std::wstring BesideProgram(LPCWSTR name) {
     // Under Wine a program started from outside every drive has a relative module name; the

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ScreenPng.h"
+
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -160,9 +162,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The screen's pixels of `rect` saved as a PNG at `path`, after `retouch` (if any) drew on
-// the copy; false when nothing was written.
-bool SaveScreenPng(const RECT& rect, LPCWSTR path, const std::function<void(HDC)>& retouch = {});
 // The dimming overlay's colour blended at its alpha over everything outside `keep`, as a
 // composing desktop shows it (the virtual display composes no translucency).
 void DimAround(HDC dc, CSize size, const CRect& keep);

@@ -1,0 +1,454 @@
+// Drives an analysis and a two-pass defragmentation of one drive through Xarn's own pages, from
+// outside the program as a user would: starts the program, picks the drive, analyses, takes
+// the report, defragments, answers the completion message and takes the report again,
+// photographing every step into the output folder.
+//   xarn_run_driver <Xarn.exe> <drive letter> <output folder>
+// Exit codes: 0 done, 1 bad arguments, 2 a step failed or did not come in its time (the screen
+// is photographed as failure.png), 3 the program did not start.
+#include "DefragRecords.h"
+#include "DiskDefragApp.h"
+#include "HtmlReport.h"
+#include "ScreenPng.h"
+#include "XarnWindows.h"
+#include "product_identity.h"
+
+#include "DefragPagesRes.h"
+#include "ResultsPagesResource.h"
+#include "XarnResource.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwctype>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr DWORD kServiceMilliseconds = 60'000;
+constexpr DWORD kStartMilliseconds = 60'000;
+constexpr DWORD kPageMilliseconds = 30'000;
+constexpr DWORD kJobMilliseconds = 30 * 60'000;
+constexpr DWORD kProgressMilliseconds = 1'000;
+constexpr DWORD kReportMilliseconds = 30'000;
+constexpr DWORD kExitMilliseconds = 30'000;
+constexpr DWORD kCheckMilliseconds = 50;
+constexpr UINT kAnswerMilliseconds = 5'000;
+constexpr UINT kQuestionMilliseconds = 200;
+constexpr UINT kPaintMilliseconds = 500;
+
+// One line of the run's account, with the seconds since the driver started.
+void Say(const wchar_t* format, const std::wstring& text = {}) {
+    static const ULONGLONG start = ::GetTickCount64();
+    std::fwprintf(stdout, L"%6.1f s  ", (::GetTickCount64() - start) / 1000.0);
+    std::fwprintf(stdout, format, text.c_str());
+    std::fflush(stdout);
+}
+
+// Checks `done` until it answers true or the time is up; answers `done`.
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    while (::GetTickCount64() < end) {
+        if (done())
+            return true;
+        ::Sleep(kCheckMilliseconds);
+    }
+    return done();
+}
+
+// A message sent to the program's window, answered within `milliseconds`; 0 when it was not
+// (the program's window thread waits on the service at times).
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+             UINT milliseconds = kAnswerMilliseconds) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, milliseconds, &result))
+        return 0;
+    return static_cast<LRESULT>(result);
+}
+
+// The window's thread has handled everything sent before; false when it did not answer.
+bool Answers(HWND window, UINT milliseconds) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &result) != 0;
+}
+
+// GDI+ for the pictures, for the driver's lifetime.
+class GdiPlusSession {
+public:
+    GdiPlusSession() {
+        const Gdiplus::GdiplusStartupInput input;
+        m_started = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiPlusSession() {
+        if (m_started)
+            Gdiplus::GdiplusShutdown(m_token);
+    }
+    GdiPlusSession(const GdiPlusSession&) = delete;
+    GdiPlusSession& operator=(const GdiPlusSession&) = delete;
+
+private:
+    ULONG_PTR m_token = 0;
+    bool m_started = false;
+};
+
+// Xarn's process, started by the driver; closed as a user closes it when the run ends.
+class XarnProcess {
+public:
+    XarnProcess() = default;
+    ~XarnProcess() {
+        if (m_process != nullptr)
+            ::CloseHandle(m_process);
+    }
+    XarnProcess(const XarnProcess&) = delete;
+    XarnProcess& operator=(const XarnProcess&) = delete;
+
+    [[nodiscard]] bool Start(const std::wstring& program) {
+        std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+        std::wstring commandLine = L"\"" + program + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                              nullptr, folder.c_str(), &startup, &started))
+            return false;
+        ::CloseHandle(started.hThread);
+        m_process = started.hProcess;
+        m_id = started.dwProcessId;
+        return true;
+    }
+    DWORD Id() const { return m_id; }
+    bool Running() const { return ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+
+    // WM_CLOSE to the main window, as its close box does; ended by force after the time is up.
+    [[nodiscard]] bool Close(HWND mainWindow) {
+        if (m_process == nullptr)
+            return true;
+        if (mainWindow != nullptr)
+            ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+        if (::WaitForSingleObject(m_process, kExitMilliseconds) == WAIT_OBJECT_0)
+            return true;
+        Say(L"the program did not end within its time: ended\n");
+        ::TerminateProcess(m_process, 1);
+        ::WaitForSingleObject(m_process, kExitMilliseconds);
+        return false;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    DWORD m_id = 0;
+};
+
+class Driver {
+public:
+    Driver(wchar_t drive, std::wstring output) : m_drive(drive), m_output(std::move(output)) {}
+
+    int Run(const std::wstring& program) {
+        if (!WaitForService()) {
+            Fail(L"the defragmentation service does not listen on its pipe");
+            return 2;
+        }
+        if (!m_xarn.Start(program)) {
+            Say(L"the program %ls did not start\n", program);
+            return 3;
+        }
+        const bool done = Drive();
+        if (!done)
+            Photograph(L"failure");
+        const bool closed = m_xarn.Close(m_main);
+        return done && closed ? 0 : 2;
+    }
+
+private:
+    // Every step in order; false at the first that failed (already told).
+    bool Drive() {
+        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) && Defragment() &&
+               TakeReport(true) && GoHome();
+    }
+
+    bool StartProgram() {
+        Say(L"== Xarn started; waiting for its main window\n");
+        if (!WaitFor([this] { return (m_main = FindMainWindow(m_xarn.Id())) != nullptr; },
+                     kStartMilliseconds))
+            return Fail(L"no main window with the defragmentation home page came");
+        if (!WaitForPage(DefragPage::kHome))
+            return Fail(L"the home page was not shown");
+        return true;
+    }
+
+    bool SelectDrive() {
+        const HWND home = FindDefragPage(m_main, DefragPage::kHome);
+        const HWND combo = ::GetDlgItem(home, IDC_CMB_DRIVES);
+        int index = -1;
+        WaitFor([&] { return (index = DriveEntry(combo)) >= 0; }, kPageMilliseconds);
+        if (index < 0)
+            return Fail(L"the drive is not in the home page's list: " + ListedDrives(combo));
+        if (Send(combo, CB_SETCURSEL, index, 0) != index)
+            return Fail(L"the drive could not be selected");
+        Send(home, WM_COMMAND, MAKEWPARAM(IDC_CMB_DRIVES, CBN_SELCHANGE),
+             reinterpret_cast<LPARAM>(combo));
+        // The analysis alone first: the defragmentation starts from its results page.
+        Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_UNCHECKED, 0);
+        Say(L"drive selected: %ls\n", ComboText(combo, index));
+        return Photograph(L"1-home");
+    }
+
+    bool Analyse() {
+        Say(L"== analysis, started with the home page's button\n");
+        PressButton(FindDefragPage(m_main, DefragPage::kHome), IDC_BTN_START_SCAN);
+        if (!WaitForJobPage(DefragPage::kAnalysisResults))
+            return false;
+        if (!PhotographJob(L"2-analysis-running"))
+            return false;
+        if (!WaitForPage(DefragPage::kAnalysisResults, kJobMilliseconds))
+            return Fail(L"the analysis results page did not come");
+        return Photograph(L"3-analysis-results");
+    }
+
+    bool Defragment() {
+        Say(L"== defragmentation, started with the results page's \"Defragment now\"\n");
+        PressButton(FindDefragPage(m_main, DefragPage::kAnalysisResults), IDC_BTN_START_DEFRAG);
+        if (!WaitForJobPage(DefragPage::kDefragResults))
+            return false;
+        if (!PhotographJob(L"4-defragmentation-running"))
+            return false;
+        // Both passes run before the program tells that it has finished.
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindMessageBox(m_xarn.Id())) != nullptr; },
+                     kJobMilliseconds))
+            return Fail(L"the defragmentation did not finish in its time");
+        if (!Photograph(L"5-defragmentation-complete"))
+            return false;
+        AnswerMessageBoxOk(box);
+        if (!WaitFor([&] { return !::IsWindow(box); }, kPageMilliseconds))
+            return Fail(L"the completion message did not close");
+        if (!WaitForPage(DefragPage::kDefragResults))
+            return Fail(L"the defragmentation results page did not come");
+        const HWND results = ShownDefragPage(m_main, DefragPage::kDefragResults);
+        // The page offers its report only when it could read the run's statistics.
+        if (!::IsWindowEnabled(::GetDlgItem(results, IDC_REPORT))) {
+            Photograph(L"6-defragmentation-results");
+            return Fail(L"the results page could not read the run's statistics");
+        }
+        return Photograph(L"6-defragmentation-results");
+    }
+
+    // "View report" on the shown results page, then the report the program wrote, with its
+    // images, into the output folder.
+    bool TakeReport(bool defragmentation) {
+        const HWND page = ShownDefragPage(m_main, defragmentation ? DefragPage::kDefragResults
+                                                                  : DefragPage::kAnalysisResults);
+        const std::wstring written = ReportPath(defragmentation);
+        const std::wstring name = written.substr(written.find_last_of(L'\\') + 1);
+        FILETIME pressed{};
+        ::GetSystemTimeAsFileTime(&pressed);
+        PressButton(page, IDC_REPORT);
+        if (!WaitFor([&] { return WrittenSince(written, pressed); }, kReportMilliseconds))
+            return Fail(L"the program wrote no report " + name);
+        const std::wstring folder = m_output + L"\\report";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring source = written.substr(0, written.size() - name.size() - 1);
+        if (!CopyReportImages(source, folder) ||
+            !::CopyFileW(written.c_str(), (folder + L"\\" + name).c_str(), FALSE))
+            return Fail(L"the report could not be copied from " + source);
+        Say(L"report: report\\%ls\n", name);
+        // The program may be busy with the browser's start: let it answer before going on.
+        return Answers(m_main, kAnswerMilliseconds) ||
+               Fail(L"the program does not answer after the report");
+    }
+
+    // "Back" on the results page: the service releases the drive and the home page shows the
+    // last run's summary.
+    bool GoHome() {
+        PressButton(ShownDefragPage(m_main, DefragPage::kDefragResults), IDC_BTN_BACK);
+        if (!WaitForPage(DefragPage::kHome))
+            return Fail(L"the home page did not come back");
+        return Photograph(L"7-home-afterwards");
+    }
+
+    // The progress page once it shows the file at work or its bar has moved, so that the
+    // picture shows the job going on; a job that ended before it could be seen is told, and its
+    // picture not kept.
+    bool PhotographJob(const std::wstring& name) {
+        const HWND progress = ShownDefragPage(m_main, DefragPage::kProgress);
+        const HWND bar = ::GetDlgItem(progress, IDC_SCAN_PROGRESS);
+        const HWND path = ::GetDlgItem(progress, IDC_ST_CURRENT_PATH);
+        const auto running = [&] {
+            return ShownDefragPage(m_main, DefragPage::kProgress) != nullptr && !BoxShown();
+        };
+        WaitFor(
+            [&] {
+                return !running() || Send(bar, PBM_GETPOS, 0, 0, kQuestionMilliseconds) > 0 ||
+                       Send(path, WM_GETTEXTLENGTH, 0, 0, kQuestionMilliseconds) > 0;
+            },
+            kProgressMilliseconds);
+        if (!running())
+            return Note(L"the job ended before its page could be seen");
+        if (!Photograph(name))
+            return false;
+        if (!running()) {
+            ::DeleteFileW((m_output + L"\\" + name + L".png").c_str());
+            return Note(L"the job ended while its page was photographed: picture not kept");
+        }
+        return true;
+    }
+
+    // The job's progress page, or already the results page of a job that ended at once; a
+    // message box instead is the program telling that the job did not start.
+    bool WaitForJobPage(DefragPage resultsPage) {
+        const bool shown = WaitFor(
+            [&] {
+                return BoxShown() || ShownDefragPage(m_main, DefragPage::kProgress) != nullptr ||
+                       ShownDefragPage(m_main, resultsPage) != nullptr;
+            },
+            kPageMilliseconds);
+        if (BoxShown())
+            return Fail(L"the program showed a message instead of the job's page");
+        return shown || Fail(L"the progress page did not come");
+    }
+
+    bool WaitForPage(DefragPage page, DWORD milliseconds = kPageMilliseconds) {
+        return WaitFor(
+                   [&] { return !m_xarn.Running() || ShownDefragPage(m_main, page) != nullptr; },
+                   milliseconds) &&
+               m_xarn.Running();
+    }
+
+    bool BoxShown() const { return FindMessageBox(m_xarn.Id()) != nullptr; }
+
+    bool WaitForService() {
+        const std::wstring pipe = std::wstring(L"\\\\.") + kDefragRpcEndpoint;
+        return WaitFor(
+            [&] {
+                return ::WaitNamedPipeW(pipe.c_str(), 0) != FALSE ||
+                       ::GetLastError() == ERROR_SEM_TIMEOUT;
+            },
+            kServiceMilliseconds);
+    }
+
+    // The index of the drive's entry, e.g. "(S:)Data"; -1 when it is not listed.
+    int DriveEntry(HWND combo) const {
+        const int count = static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0));
+        for (int index = 0; index < count; ++index) {
+            const std::wstring entry = ComboText(combo, index);
+            if (entry.size() >= 2 && std::towupper(entry[1]) == m_drive)
+                return index;
+        }
+        return -1;
+    }
+
+    static std::wstring ListedDrives(HWND combo) {
+        std::wstring listed;
+        const int count = static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0));
+        for (int index = 0; index < count; ++index)
+            listed += (index > 0 ? L", " : L"") + ComboText(combo, index);
+        return listed.empty() ? L"none" : listed;
+    }
+
+    static std::wstring ComboText(HWND combo, int index) {
+        const LRESULT length = Send(combo, CB_GETLBTEXTLEN, index, 0);
+        if (length <= 0)
+            return {};
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        const LRESULT copied =
+            Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        return text;
+    }
+
+    // Where the program writes the report, as it finds its common data folder; empty when that
+    // folder cannot be had.
+    static std::wstring ReportPath(bool defragmentation) {
+        CString folder;
+        if (!GetCommonDataSubFolder(folder, kCommonDataSubFolder))
+            return {};
+        return ReportFilePath(folder, defragmentation).GetString();
+    }
+
+    static bool WrittenSince(const std::wstring& path, const FILETIME& since) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return false;
+        // Some file systems keep times to 2 s.
+        ULARGE_INTEGER written{
+            {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+        ULARGE_INTEGER start{{since.dwLowDateTime, since.dwHighDateTime}};
+        return written.QuadPart + 2 * 10'000'000ull >= start.QuadPart;
+    }
+
+    // The images the report shows, beside it.
+    static bool CopyReportImages(const std::wstring& source, const std::wstring& folder) {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW((source + L"\\*.jpg").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return false;
+        const ScopedRelease searchOwner(search, [](HANDLE h) { ::FindClose(h); });
+        bool copied = true;
+        do {
+            copied = ::CopyFileW((source + L"\\" + found.cFileName).c_str(),
+                                 (folder + L"\\" + found.cFileName).c_str(), FALSE) &&
+                     copied;
+        } while (::FindNextFileW(search, &found));
+        return copied;
+    }
+
+    // The main window as it is on the screen, once the program has painted what it was asked;
+    // the whole screen before there is a main window.
+    bool Photograph(const std::wstring& name) {
+        RECT place{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        if (m_main != nullptr && ::IsWindow(m_main)) {
+            LetPaint();
+            ::GetWindowRect(m_main, &place);
+        }
+        const std::wstring file = name + L".png";
+        if (!SaveScreenPng(place, (m_output + L"\\" + file).c_str())) {
+            Say(L"the picture %ls could not be saved\n", file);
+            return false;
+        }
+        Say(L"picture: %ls\n", file);
+        return true;
+    }
+
+    // The program paints when its queue is empty, and Wine puts the pixels on the display a
+    // moment later. While the program waits on the service it paints nothing: the picture then
+    // shows what the user sees, and the wait is told.
+    void LetPaint() {
+        bool answered = Answers(m_main, kPaintMilliseconds);
+        ::Sleep(400);
+        answered = Answers(m_main, kPaintMilliseconds) && answered;
+        ::Sleep(100);
+        if (!answered)
+            Note(L"(the program's window was busy and did not answer)");
+    }
+
+    bool Note(const std::wstring& what) {
+        Say(L"%ls\n", what);
+        return true;
+    }
+
+    bool Fail(const std::wstring& why) {
+        Say(L"failed: %ls\n", why);
+        return false;
+    }
+
+    wchar_t m_drive;
+    std::wstring m_output;
+    XarnProcess m_xarn;
+    HWND m_main = nullptr;
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4 || !std::iswalpha(argv[2][0]) || argv[2][1] != L'\0') {
+        std::fwprintf(stderr,
+                      L"usage: xarn_run_driver <Xarn.exe> <drive letter> <output folder>\n");
+        return 1;
+    }
+    const GdiPlusSession gdiPlus;
+    const std::wstring output = argv[3];
+    ::CreateDirectoryW(output.c_str(), nullptr);
+    Driver driver(static_cast<wchar_t>(std::towupper(argv[2][0])), output);
+    return driver.Run(argv[1]);
+}
