@@ -7,10 +7,12 @@
 #include "system_info.h"
 #include "vantorix_app.h"
 
+#include <owners/WinOwners.h>
+
 namespace {
 constexpr wchar_t kDialogClass[] = L"#32770";
 // The instance mutex of this process, open while it is the running instance.
-HANDLE g_instanceMutex = nullptr;
+KernelHandle g_instanceMutex;
 
 LPCWSTR StrongestSwitch() {
     if (g_bShutdownSwitch)
@@ -32,16 +34,13 @@ bool IsAnotherInstanceRunning(CVantorixApp* app) {
     // Kept open: the name must exist for as long as this process runs as the instance.
     if (mutex != nullptr) {
         ReleaseMutex(mutex);
-        ReleaseInstanceMutex();
-        g_instanceMutex = mutex;
+        g_instanceMutex.Reset(mutex);
     }
     return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
 }
 
 void ReleaseInstanceMutex() {
-    if (g_instanceMutex != nullptr)
-        CloseHandle(g_instanceMutex);
-    g_instanceMutex = nullptr;
+    g_instanceMutex.Reset();
 }
 
 CString GetApplicationArguments(const CWinApp* app) {
