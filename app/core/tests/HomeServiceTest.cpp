@@ -48,11 +48,14 @@ bool StopService() {
     if (!handles.ReopenService())
         return false;
     SERVICE_STATUS status{};
-    ControlService(handles.Service(), SERVICE_CONTROL_STOP, &status);
-    for (int wait = 0; wait < 200; ++wait) {
-        if (QueryServiceStatus(handles.Service(), &status) &&
-            status.dwCurrentState == SERVICE_STOPPED)
+    for (int wait = 0; wait < 300; ++wait) {
+        if (!QueryServiceStatus(handles.Service(), &status))
+            return false;
+        if (status.dwCurrentState == SERVICE_STOPPED)
             return true;
+        // A service still starting refuses the stop: ask again once it runs.
+        if (status.dwCurrentState == SERVICE_RUNNING)
+            ControlService(handles.Service(), SERVICE_CONTROL_STOP, &status);
         Sleep(100);
     }
     return false;
