@@ -91,10 +91,33 @@ void FailOnAnyBox(CDlgBaseMessageBoxWndBase* box) {
     box->PostMessageW(WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume) {
-    theApp.SetLangSection(kDefragLangSection);
-    SetMessageBoxAnswerHook(&FailOnAnyBox);
-    RemoveService();
+// The installed service, its drive's parameter and its files go whatever the test's outcome:
+// a service left behind would fail every later install in the prefix.
+class HomePageWithTheService : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theApp.SetLangSection(kDefragLangSection);
+        SetMessageBoxAnswerHook(&FailOnAnyBox);
+        RemoveService();
+    }
+    void TearDown() override {
+        RemoveService();
+        HKEY key = nullptr;
+        if (drive_ && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE,
+                                    &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, SimulatedVolumeValueName(drive_).c_str());
+            RegCloseKey(key);
+        }
+        DeleteFileW(kImage);
+        DeleteFileW(InstalledServiceProgram().c_str());
+        RemoveDirectoryW(kInstallFolder);
+        SetMessageBoxAnswerHook(nullptr);
+    }
+
+    wchar_t drive_ = 0;
+};
+
+TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume) {
     CreateDirectoryW(L"C:\\Program Files", nullptr);
     CreateDirectoryW(kInstallFolder, nullptr);
     ASSERT_TRUE(CopyFileW(BuiltServiceProgram().c_str(), InstalledServiceProgram().c_str(), FALSE));
@@ -111,6 +134,7 @@ TEST(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume) 
     CDlgDefragWelome& home = *window->m_pDefragHome;
     const wchar_t drive = home.GetSelectedDriveLetter();
     ASSERT_NE(drive, 0);
+    drive_ = drive;
 
     SimBuildSpec spec;
     spec.seed = 106;
@@ -163,15 +187,5 @@ TEST(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume) 
     window.reset();
     g_pDiskDefragDlg = nullptr;
     binding.reset();
-    RemoveService();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, &key) == 0) {
-        RegDeleteValueW(key, SimulatedVolumeValueName(drive).c_str());
-        RegCloseKey(key);
-    }
-    DeleteFileW(kImage);
-    DeleteFileW(InstalledServiceProgram().c_str());
-    RemoveDirectoryW(kInstallFolder);
-    SetMessageBoxAnswerHook(nullptr);
 }
 } // namespace
