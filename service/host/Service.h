@@ -2,7 +2,7 @@
 #pragma once
 
 #include "DefragCommandQueue.h"
-#include "DefragRpcThread.h"
+#include "DefragRPC.h"
 #include "DefragThread.h"
 #include "ServiceTemplate.h"
 #include "Thread.h"

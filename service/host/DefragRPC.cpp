@@ -1,4 +1,4 @@
-#include "DefragRpcThread.h"
+#include "DefragRPC.h"
 
 #include "DefragRpcListener.h"
 
