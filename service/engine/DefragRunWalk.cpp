@@ -35,15 +35,17 @@ int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_
     CDefragRun run(state, volume, mode, !analyseAndDefragment);
     ::GetLocalTime(&state.statistics.startTime);
     state.PublishStatistics();
-    int result = 0;
+    RunOutcome outcome = RunOutcome::Failed;
     try {
-        result = run.DefragVolume(drive);
+        outcome = run.DefragVolume(drive);
     } catch (const std::bad_alloc&) {
         state.SetCurrentPath(L""); // out of memory: the run ends here, its handles closed
     }
     ::GetLocalTime(&state.statistics.endTime);
     state.PublishStatistics();
-    return result;
+    // An aborted walk still ran: its figures and reports stand, and the aborted flag says why
+    // it ended early.
+    return outcome == RunOutcome::Failed ? 0 : 1;
 }
 
 CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly)
@@ -52,37 +54,37 @@ CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mod
 
 CDefragRun::~CDefragRun() = default;
 
-int CDefragRun::DefragVolume(wchar_t drive) {
+RunOutcome CDefragRun::DefragVolume(wchar_t drive) {
     // Zeroed before anything can fail, so a failed run shows total clusters 0, not the last
     // run's figures.
     state_.ResetStatusCounters();
     state_.SetCurrentPath(L"");
     if (state_.Cells() == nullptr || state_.cellCount == 0) {
-        return 0; // the map could not be allocated
+        return RunOutcome::Failed; // the map could not be allocated
     }
     const wchar_t device[] = {L'\\', L'\\', L'.', L'\\', drive, L':', L'\0'};
     volumeHandle_ = VolumeItemHandle(
         volume_, volume_.CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
     if (!volumeHandle_) {
-        return 0;
+        return RunOutcome::Failed;
     }
     if (!QueryVolumeInfo(drive)) {
         volumeHandle_.Reset();
-        return 0;
+        return RunOutcome::Failed;
     }
     state_.clustersPerCell = ClustersPerCell(statistics_.totalClusters, state_.cellCount);
     BuildRunList();
     MapRunListIntoClusterMap();
     ReserveMftZone();
 
-    const int result = WalkDirectory(std::wstring{drive, L':'});
+    const RunOutcome outcome = WalkDirectory(std::wstring{drive, L':'});
 
     statistics_.largestFreeRun = runList_.FindLargestFreeRun();
     statistics_.clustersProcessed = statistics_.usedClusters;
     state_.SetCurrentPath(L"");
     volumeHandle_.Reset();
     runList_.Clear();
-    return result;
+    return outcome;
 }
 
 const wchar_t* CDefragRun::LongPath(const std::wstring& path, const wchar_t* suffix) {
@@ -102,7 +104,7 @@ void CDefragRun::ReportItem(uint32_t status) {
 // Walks the tree below root depth first, each directory's entries before the next entry of its
 // parent. The open enumerations are kept on an explicit stack and the path in one string, so a
 // deep tree costs heap, not the worker's stack.
-int CDefragRun::WalkDirectory(const std::wstring& root) {
+RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
     struct Level {
         VolumeFindHandle find;
         size_t pathUnits; // the directory's own path length in currentPath_
@@ -114,7 +116,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
     currentPath_ = root;
     VolumeFindHandle find(volume_, volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
     if (!find) {
-        return 0;
+        return RunOutcome::Failed;
     }
     levels.push_back({std::move(find), currentPath_.size()});
     bool haveEntry = true;
@@ -125,9 +127,8 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
-        if (!CheckPauseAbort()) {
-            statistics_.aborted = 1;
-            return 1;
+        if (CheckPauseAbort() == RunOutcome::Aborted) {
+            return RunOutcome::Aborted;
         }
         bool descend = false;
         ProcessEntry(entry, descend);
@@ -142,7 +143,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
         }
         haveEntry = volume_.FindNextFileW(levels.back().find.Get(), &entry);
     }
-    return 1;
+    return RunOutcome::Done;
 }
 
 // One directory entry: counts it, processes the item and its streams, reports it when it cannot
@@ -186,7 +187,9 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
 
 void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
     const VolumeItemHandle owner(volume_, item);
-    ProcessFile(item, unmovable, stream);
+    // What the item came to is in its report and the counters. An abort stays asked for until
+    // the run ends, so the walk stops at its next entry.
+    static_cast<void>(ProcessFile(item, unmovable, stream));
 }
 
 bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
@@ -196,7 +199,7 @@ bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
            mappedLinkedFiles_.AddIfFirst(info, stream);
 }
 
-int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
+RunOutcome CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
     LARGE_INTEGER size{};
     if (!volume_.GetFileSizeEx(item, &size) || size.QuadPart < 0) {
         size.QuadPart = 0;
@@ -204,7 +207,7 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
     statistics_.currentItemSize = static_cast<uint64_t>(size.QuadPart);
     ExtentList& list = itemExtents_;
     if (!ReadFileExtents(list, item)) {
-        return 0;
+        return RunOutcome::Failed;
     }
     if (list.fragmentCount > 1) {
         statistics_.fragmentsFound += list.fragmentCount;
@@ -217,15 +220,20 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
         MapFileExtents(list);
     }
     if (unmovable) {
-        return 1;
+        return RunOutcome::Done;
     }
     const uint64_t allocated = list.allocatedClusters;
-    const int result = analyseOnly_ ? AnalyseFile(list) : DefragmentFile(list, item);
+    RunOutcome outcome = RunOutcome::Done;
+    if (analyseOnly_) {
+        AnalyseFile(list);
+    } else {
+        outcome = DefragmentFile(list, item);
+    }
     statistics_.clustersProcessed += allocated;
     if (statistics_.streamFlag) {
         statistics_.streamClusters += allocated;
     }
-    return result;
+    return outcome;
 }
 
 // The NTFS attribute streams that hold an item's attribute list and index bitmap; their reports
