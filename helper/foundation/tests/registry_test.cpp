@@ -341,7 +341,8 @@ TEST(ConfigurationManager, ATextStaysValidForSevenMoreCalls) {
     CConfigurationManager* manager = CreateConfigurationManager(L"XarnTest Ring");
     const std::wstring key = manager->GetKey().GetString();
     for (int i = 0; i < 9; ++i)
-        manager->SetString(std::to_wstring(i).c_str(), (L"value " + std::to_wstring(i)).c_str());
+        ASSERT_TRUE(manager->SetString(std::to_wstring(i).c_str(),
+                                       (L"value " + std::to_wstring(i)).c_str()));
     LPCWSTR first = manager->GetString(L"0");
     EXPECT_STREQ(L"value 0", first);
     for (int i = 1; i < 8; ++i)
