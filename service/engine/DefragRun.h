@@ -64,8 +64,9 @@ public:
     // Failed when the item's extents cannot be read; else its strategy's outcome.
     RunOutcome ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
     // ProcessFile, then closes the item whatever happens.
-    void ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
-    void MoveDirectoryStreams(bool unmovable);
+    RunOutcome ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
+    // Aborted when an abort came while a stream was processed, else Done.
+    RunOutcome MoveDirectoryStreams(bool unmovable);
 
 private:
     ClusterMapView Map() const;
@@ -83,7 +84,7 @@ private:
     // still transfer their clusters, since they do change the volume.
     bool IsFirstMapping(HANDLE item, ItemStream stream);
     void ReportItem(uint32_t status);
-    void ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
+    RunOutcome ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
     // path + suffix in the long-path form, valid until the next call.
     const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
 

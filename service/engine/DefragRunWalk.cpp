@@ -131,7 +131,9 @@ RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
             return RunOutcome::Aborted;
         }
         bool descend = false;
-        ProcessEntry(entry, descend);
+        if (ProcessEntry(entry, descend) == RunOutcome::Aborted) {
+            return RunOutcome::Aborted;
+        }
         if (descend) {
             // A directory whose enumeration cannot start is skipped; it was already counted.
             find = VolumeFindHandle(volume_,
@@ -147,11 +149,13 @@ RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
 }
 
 // One directory entry: counts it, processes the item and its streams, reports it when it cannot
-// be opened or is unmovable. descend says whether the walk goes into it next.
-void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
+// be opened or is unmovable. descend says whether the walk goes into it next. Aborted when an
+// abort came while the item or a stream of it was processed (its streams are still reported);
+// else Done, since what one item came to is in its report and the counters.
+RunOutcome CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     descend = false;
     if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return; // junctions and mount points are never followed
+        return RunOutcome::Done; // junctions and mount points are never followed
     }
     const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     statistics_.currentItemClusters = 0;
@@ -166,30 +170,30 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
 
     if (currentPath_.size() > kMaxPathUnits) {
         ReportItem(kReportOpenFailed); // too long to name, let alone to open
-        return;
+        return RunOutcome::Done;
     }
     const HANDLE item = directory
                             ? volume_.CreateFileW(LongPath(currentPath_), GENERIC_READ, kShareAll,
                                                   FILE_FLAG_BACKUP_SEMANTICS)
                             : volume_.CreateFileW(LongPath(currentPath_), FILE_READ_ATTRIBUTES,
                                                   kShareAll, FILE_FLAG_NO_BUFFERING);
+    bool aborted = false;
     if (item == INVALID_HANDLE_VALUE) {
         ReportItem(kReportOpenFailed);
     } else {
-        ProcessOpenItem(item, unmovable, ItemStream::Data);
-        MoveDirectoryStreams(unmovable);
+        aborted = ProcessOpenItem(item, unmovable, ItemStream::Data) == RunOutcome::Aborted;
+        aborted = MoveDirectoryStreams(unmovable) == RunOutcome::Aborted || aborted;
     }
     if (unmovable) {
         ReportItem(kReportUnmovable);
     }
     descend = directory;
+    return aborted ? RunOutcome::Aborted : RunOutcome::Done;
 }
 
-void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
+RunOutcome CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
     const VolumeItemHandle owner(volume_, item);
-    // What the item came to is in its report and the counters. An abort stays asked for until
-    // the run ends, so the walk stops at its next entry.
-    static_cast<void>(ProcessFile(item, unmovable, stream));
+    return ProcessFile(item, unmovable, stream);
 }
 
 bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
@@ -238,10 +242,11 @@ RunOutcome CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream strea
 
 // The NTFS attribute streams that hold an item's attribute list and index bitmap; their reports
 // carry the item's own path.
-void CDefragRun::MoveDirectoryStreams(bool unmovable) {
+RunOutcome CDefragRun::MoveDirectoryStreams(bool unmovable) {
     if (!ntfs_) {
-        return;
+        return RunOutcome::Done;
     }
+    bool aborted = false;
     statistics_.streamFlag = 1;
     for (const AttributeStream& stream : kDirectoryStreams) {
         if (currentPath_.size() + std::wcslen(stream.suffix) > kMaxPathUnits) {
@@ -251,7 +256,9 @@ void CDefragRun::MoveDirectoryStreams(bool unmovable) {
             volume_.CreateFileW(LongPath(currentPath_, stream.suffix), FILE_READ_ATTRIBUTES,
                                 kShareAll, FILE_FLAG_NO_BUFFERING);
         if (item != INVALID_HANDLE_VALUE) {
-            ProcessOpenItem(item, unmovable, stream.stream);
+            aborted =
+                ProcessOpenItem(item, unmovable, stream.stream) == RunOutcome::Aborted || aborted;
         }
     }
+    return aborted ? RunOutcome::Aborted : RunOutcome::Done;
 }

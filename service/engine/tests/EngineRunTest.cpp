@@ -191,6 +191,31 @@ TEST(EngineRun, AbortOfAPausedRunStopsWithoutWaiting) {
     t.ExpectSound();
 }
 
+// The run's own outcome, below the 1 or 0 that RunDefrag answers: aborted while a move was
+// under way, done when run again to its end, failed on a drive with no volume.
+TEST(EngineRun, TheRunsOutcomeTellsAnAbortedRunFromAFinishedOne) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(L"\\a.bin", {{1000, 40}, {2000, 40}});
+    t.AbortAtMove(2);
+    DefragEngineState& state = t.State();
+    ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
+    {
+        CDefragRun run(state, t.Api(), 0, false);
+        EXPECT_TRUE(run.DefragVolume(EngineTestVolume::kDrive) == RunOutcome::Aborted);
+        EXPECT_EQ(2, t.MovesOf(L"\\a.bin"));
+    }
+    state.ClearAbort();
+    {
+        CDefragRun run(state, t.Api(), 0, false);
+        EXPECT_TRUE(run.DefragVolume(EngineTestVolume::kDrive) == RunOutcome::Done);
+        EXPECT_EQ(0u, state.statistics.aborted);
+        EXPECT_EQ(1u, t.LayoutOf(L"\\a.bin").size());
+    }
+    CDefragRun run(state, t.Api(), 0, false);
+    EXPECT_TRUE(run.DefragVolume(L'Q') == RunOutcome::Failed);
+    EXPECT_EQ(0u, t.Api().OpenHandleCount());
+}
+
 TEST(EngineStrategies, AdjacentExtentsAreOneFragmentAndAreNotMoved) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 4}});
