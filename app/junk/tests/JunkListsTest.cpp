@@ -54,8 +54,10 @@ class JunkListsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_strAppTitle = L"XarnJunkListsTest";
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey());
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey());
+        // Left by an earlier run, or absent already.
+        static_cast<void>(CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey()));
+        static_cast<void>(
+            CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey()));
     }
 };
 
@@ -136,7 +138,8 @@ TEST_F(JunkListsTest, MasksSurviveEditsAndResetRestoresTheDefaults) {
     finder.AddMask(L"*.part", 4);
     ASSERT_TRUE(finder.SaveMasks());
     // A value that is not a DWORD is no mask.
-    RegWriteStringAt(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.text", L"1");
+    ASSERT_TRUE(
+        RegWriteStringAt(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.text", L"1"));
 
     CJunkFileFinder reader;
     reader.LoadMasks();

@@ -61,7 +61,7 @@ TEST(Registry, TypeMismatchesAreRefused) {
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
     const BYTE four[] = {1, 0, 0, 0};
-    registry.WriteBinary(L"Four", four, 4);
+    ASSERT_TRUE(registry.WriteBinary(L"Four", four, 4));
     DWORD number = 7;
     EXPECT_FALSE(registry.ReadDword(L"Four", number));
     number = 7;
@@ -262,7 +262,7 @@ TEST(Registry, DamagedImagesDoNotEscapeAsExceptions) {
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
     const BYTE truncated[] = {0x05, 0x00, 0x01}; // five words promised, none there
-    registry.WriteBinary(L"Bad", truncated, sizeof truncated);
+    ASSERT_TRUE(registry.WriteBinary(L"Bad", truncated, sizeof truncated));
     POINT point{7, 8};
     EXPECT_TRUE(registry.ReadSerialized(L"Bad", point));
     EXPECT_EQ(7, point.x);
@@ -274,8 +274,8 @@ TEST(Registry, EnumerationListsKeysAndValues) {
     TestRegistryKey key;
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
-    registry.WriteDwordValue(L"A", 1);
-    registry.WriteDwordValue(L"B", 2);
+    ASSERT_TRUE(registry.WriteDwordValue(L"A", 1));
+    ASSERT_TRUE(registry.WriteDwordValue(L"B", 2));
     for (const wchar_t* sub : {L"One", L"Two"}) {
         CRegistry child(HKEY_CURRENT_USER);
         ASSERT_TRUE(
