@@ -161,6 +161,19 @@ TEST_F(JunkListsTest, MasksSurviveEditsAndResetRestoresTheDefaults) {
     EXPECT_EQ(ReadValues(CJunkFileFinder::MaskListKey()).size(), 41u);
 }
 
+// The old list is removed before the new one is written; where it cannot be (a sub-key holds
+// it), saving fails instead of mixing the masks the user removed into the new list.
+TEST_F(JunkListsTest, MasksAreNotSavedOverAListThatCannotBeRemoved) {
+    const CString key = CJunkFileFinder::MaskListKey();
+    ASSERT_TRUE(RegWriteDwordAt(HKEY_CURRENT_USER, key, L"*.old", 1));
+    ASSERT_TRUE(RegWriteDwordAt(HKEY_CURRENT_USER, key + L"\\Held", L"x", 1));
+    CJunkFileFinder finder;
+    finder.AddMask(L"*.new", 1);
+    EXPECT_FALSE(finder.SaveMasks());
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, key));
+    EXPECT_TRUE(finder.SaveMasks()) << "no list left to remove";
+}
+
 TEST_F(JunkListsTest, ScanOptionsComeWithTheirDefaultsOrFixedForUnattendedScans) {
     CWinApp app(L"XarnJunkListsTest");
     app.SetRegistryKey(L"Halvenor\\XarnJunkListsTest");
