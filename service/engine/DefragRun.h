@@ -35,7 +35,7 @@ public:
 
     // The run over drive (a letter): open, map, walk, close. Failed when the volume could not
     // be read; otherwise the walk's outcome.
-    RunOutcome DefragVolume(wchar_t drive);
+    [[nodiscard]] RunOutcome DefragVolume(wchar_t drive);
 
     // Volume geometry and maps.
     [[nodiscard]] bool QueryVolumeInfo(wchar_t drive);
@@ -49,24 +49,24 @@ public:
     void MapFileExtents(const ExtentList& list);
     // Waits while the run is paused; Aborted (with the aborted flag set) once an abort is asked
     // for, else Done.
-    RunOutcome CheckPauseAbort();
-    RunOutcome MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index, uint64_t targetLcn,
-                           uint64_t clusters);
+    [[nodiscard]] RunOutcome CheckPauseAbort();
+    [[nodiscard]] RunOutcome MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
+                                         uint64_t targetLcn, uint64_t clusters);
     // The item strategies: each reports the item as it stands afterwards. Failed when the last
     // move failed (the item's report says so) and Aborted when an abort came.
-    RunOutcome DefragmentFile(ExtentList& list, HANDLE item);
-    RunOutcome ConsolidateContiguousFile(ExtentList& list, HANDLE item);
+    [[nodiscard]] RunOutcome DefragmentFile(ExtentList& list, HANDLE item);
+    [[nodiscard]] RunOutcome ConsolidateContiguousFile(ExtentList& list, HANDLE item);
     void AnalyseFile(const ExtentList& list);
     void ReportContiguousFile(const ExtentList& list);
 
     // The walk.
-    RunOutcome WalkDirectory(const std::wstring& root);
+    [[nodiscard]] RunOutcome WalkDirectory(const std::wstring& root);
     // Failed when the item's extents cannot be read; else its strategy's outcome.
-    RunOutcome ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
+    [[nodiscard]] RunOutcome ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
     // ProcessFile, then closes the item whatever happens.
-    RunOutcome ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
+    [[nodiscard]] RunOutcome ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
     // Aborted when an abort came while a stream was processed, else Done.
-    RunOutcome MoveDirectoryStreams(bool unmovable);
+    [[nodiscard]] RunOutcome MoveDirectoryStreams(bool unmovable);
 
 private:
     ClusterMapView Map() const;
@@ -84,7 +84,7 @@ private:
     // still transfer their clusters, since they do change the volume.
     bool IsFirstMapping(HANDLE item, ItemStream stream);
     void ReportItem(uint32_t status);
-    RunOutcome ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
+    [[nodiscard]] RunOutcome ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
     // path + suffix in the long-path form, valid until the next call.
     const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
 
