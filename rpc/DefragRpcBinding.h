@@ -34,7 +34,8 @@ private:
 // answers 0 with RPC_S_INVALID_BINDING and makes no call: a call through an unbound implicit
 // handle is not refused by raising everywhere (under Wine it returns 0, and the process may end
 // later), so it is never made.
-template <typename Call> int RunDefragRpcCall(Call call, unsigned long* exceptionCode = nullptr) {
+template <typename Call>
+[[nodiscard]] int RunDefragRpcCall(Call call, unsigned long* exceptionCode = nullptr) {
     if (g_defragRpcBinding == nullptr) {
         if (exceptionCode)
             *exceptionCode = RPC_S_INVALID_BINDING;

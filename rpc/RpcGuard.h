@@ -24,12 +24,14 @@ int RunFaultGuardedCall(RpcGuardedCall call, void* context, unsigned long* excep
 }
 
 // C++ forms: call is a lambda that owns nothing to destroy.
-template <typename Call> int RunGuarded(Call call, unsigned long* exceptionCode = nullptr) {
+template <typename Call>
+[[nodiscard]] int RunGuarded(Call call, unsigned long* exceptionCode = nullptr) {
     return RunGuardedRpcCall([](void* context) { return (*static_cast<Call*>(context))(); }, &call,
                              exceptionCode);
 }
 
-template <typename Call> int RunFaultGuarded(Call call, unsigned long* exceptionCode = nullptr) {
+template <typename Call>
+[[nodiscard]] int RunFaultGuarded(Call call, unsigned long* exceptionCode = nullptr) {
     return RunFaultGuardedCall([](void* context) { return (*static_cast<Call*>(context))(); },
                                &call, exceptionCode);
 }

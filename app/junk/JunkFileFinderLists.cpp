@@ -35,6 +35,11 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Removes a list key before its list is written anew; true when it is gone or never was.
+bool RemoveListKey(const CString& path) {
+    return CRegistry::DeleteKey(HKEY_CURRENT_USER, path) || ListKey(path, false).Get() == nullptr;
+}
+
 bool ContainsNoCase(const CStringArray& list, const wchar_t* text) {
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
         if (list[i].CompareNoCase(text) == 0)
@@ -97,7 +102,8 @@ bool CJunkFileFinder::ReadMaskValues() {
 }
 
 bool CJunkFileFinder::SaveMasks() {
-    CRegistry::DeleteKey(HKEY_CURRENT_USER, MaskListKey());
+    if (!RemoveListKey(MaskListKey()))
+        return false; // the old masks would stay beside the new ones
     ListKey key(MaskListKey(), true);
     return key.Get() && WriteMaskValues(key.Get());
 }
@@ -122,7 +128,8 @@ void CJunkFileFinder::ClearMasks() {
 
 void CJunkFileFinder::ResetMasksToDefault() {
     ClearMasks();
-    CRegistry::DeleteKey(HKEY_CURRENT_USER, MaskListKey());
+    // A list that cannot be removed loads again as it stands: the user sees it unchanged.
+    static_cast<void>(RemoveListKey(MaskListKey()));
     LoadMasks();
 }
 
@@ -148,7 +155,8 @@ void CJunkFileFinder::LoadIgnoreList() {
 }
 
 bool CJunkFileFinder::SaveIgnoreList() {
-    CRegistry::DeleteKey(HKEY_CURRENT_USER, IgnoreListKey());
+    if (!RemoveListKey(IgnoreListKey()))
+        return false; // the old entries would stay beside the new ones
     ListKey key(IgnoreListKey(), true);
     return key.Get() && WriteIgnoreValues(key.Get());
 }

@@ -35,10 +35,10 @@ public:
     CAccessRightsHelper& operator=(const CAccessRightsHelper&) = delete;
 
     int FileAccessFlags(const wchar_t* path);
-    int GrantFileAccess(const wchar_t* path, int flags, bool inherit);
+    [[nodiscard]] int GrantFileAccess(const wchar_t* path, int flags, bool inherit);
     int RegistryKeyRights(HKEY root, const wchar_t* subkey, const wchar_t* account);
-    int GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags, bool inherit,
-                               const wchar_t* account);
+    [[nodiscard]] int GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags,
+                                             bool inherit, const wchar_t* account);
     int ProcessElevation();
 
     // Texts of the failures met by the last operations, for diagnosis.
@@ -52,7 +52,8 @@ private:
     TokenUserBlock CurrentUserSid();
     TokenGroupsBlock CurrentUserGroups();
     SidBlock LookupAccountSid(const wchar_t* account);
-    bool GetFileDacl(const wchar_t* path, PSECURITY_DESCRIPTOR& descriptor, PACL& dacl);
+    [[nodiscard]] bool GetFileDacl(const wchar_t* path, PSECURITY_DESCRIPTOR& descriptor,
+                                   PACL& dacl);
     ACCESS_MASK GetEffectiveRights(PSID sid, const ACL* dacl, const GENERIC_MAPPING& mapping,
                                    bool& explicitMatch);
     bool IsSidInUserGroups(PSID sid) const;
@@ -71,10 +72,11 @@ CAccessRightsHelper& AccessRightsHelper();
 int IsNtfsVolume(const wchar_t* root);
 // The two names are accepted and not used: the answer is for the current user.
 int GetFileAccessFlags(const wchar_t* path, const wchar_t* account, const wchar_t* domain);
-int GrantFileAccess(const wchar_t* path, int flags, int inherit, const wchar_t* account);
+[[nodiscard]] int GrantFileAccess(const wchar_t* path, int flags, int inherit,
+                                  const wchar_t* account);
 int GetRegistryKeyRights(HKEY root, const wchar_t* subkey, const wchar_t* account);
-int GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags, int inherit,
-                           const wchar_t* account);
+[[nodiscard]] int GrantRegistryKeyAccess(HKEY root, const wchar_t* subkey, int flags, int inherit,
+                                         const wchar_t* account);
 // Whether the current user may delete the file.
 bool CheckFileAccess(const wchar_t* path);
 int CanWriteFile(const wchar_t* path);

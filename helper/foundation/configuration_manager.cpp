@@ -60,8 +60,9 @@ LPCWSTR CConfigurationManager::GetString(LPCWSTR name) {
     if (RegValueExistsAt(HKEY_CURRENT_USER, key_, name)) {
         CRegistry registry(HKEY_CURRENT_USER);
         registry.SetAccess(KEY_READ);
+        // A value that is not text leaves the slot empty.
         if (registry.Open(HKEY_CURRENT_USER, key_, true))
-            registry.ReadString(name, slot);
+            static_cast<void>(registry.ReadString(name, slot));
         registry.Close();
     }
     return slot;
@@ -73,7 +74,9 @@ bool CConfigurationManager::ReadString(LPCWSTR name, const CString& text) {
     CString trimmed(text);
     trimmed.Trim();
     std::vector<wchar_t> buffer(static_cast<size_t>(std::max(trimmed.GetLength() + 1, 260)));
-    RegReadStringAt(HKEY_CURRENT_USER, key_, name, buffer.data(), static_cast<int>(buffer.size()));
+    // The answer is only whether the value exists; what it holds is not kept.
+    static_cast<void>(RegReadStringAt(HKEY_CURRENT_USER, key_, name, buffer.data(),
+                                      static_cast<int>(buffer.size())));
     return true;
 }
 

@@ -20,17 +20,17 @@ public:
 
     // 0 when the value is missing or not a REG_DWORD.
     DWORD GetDword(LPCWSTR name);
-    bool ReadDword(LPCWSTR name, DWORD& value);
-    bool SetDword(LPCWSTR name, DWORD value);
+    [[nodiscard]] bool ReadDword(LPCWSTR name, DWORD& value);
+    [[nodiscard]] bool SetDword(LPCWSTR name, DWORD value);
     // A text held in a ring of eight shared by every manager: valid until eight further
     // calls, so callers copy it at once. Empty when the value is missing.
     LPCWSTR GetString(LPCWSTR name);
     // Whether the value exists; `text` (trimmed) only sizes the read buffer.
-    bool ReadString(LPCWSTR name, const CString& text);
-    bool SetString(LPCWSTR name, LPCWSTR text);
+    [[nodiscard]] bool ReadString(LPCWSTR name, const CString& text);
+    [[nodiscard]] bool SetString(LPCWSTR name, LPCWSTR text);
     ULONGLONG GetQword(LPCWSTR name);
     // Writes into an existing key only.
-    bool SetQword(LPCWSTR name, DWORD low, DWORD high);
+    [[nodiscard]] bool SetQword(LPCWSTR name, DWORD low, DWORD high);
 
 private:
     CCritSecLock lock_;

@@ -20,13 +20,15 @@ public:
 
     void UpdateByte(BYTE byte, DWORD& crc) const;
     // TRUE with the size of an open file; FALSE and 0 when the size cannot be read.
-    static BOOL GetFileSize64(HANDLE file, ULONGLONG& size);
+    [[nodiscard]] static BOOL GetFileSize64(HANDLE file, ULONGLONG& size);
 
     // Each returns 0 or an error code and always stores the final CRC in `crc`.
-    DWORD TextCrc32(const wchar_t* text, DWORD& crc) const;
-    DWORD FileCrc32(const wchar_t* path, DWORD& crc) const;
-    DWORD FileCrc32Inline(const wchar_t* path, DWORD& crc) const { return FileCrc32(path, crc); }
-    DWORD FileCrc32Mapped(const wchar_t* path, DWORD& crc) const;
+    [[nodiscard]] DWORD TextCrc32(const wchar_t* text, DWORD& crc) const;
+    [[nodiscard]] DWORD FileCrc32(const wchar_t* path, DWORD& crc) const;
+    [[nodiscard]] DWORD FileCrc32Inline(const wchar_t* path, DWORD& crc) const {
+        return FileCrc32(path, crc);
+    }
+    [[nodiscard]] DWORD FileCrc32Mapped(const wchar_t* path, DWORD& crc) const;
 
 private:
     DWORD* table_ = nullptr;

@@ -47,9 +47,9 @@ public:
     int SetMethod(int method);
     int GetMethod() const { return method_; }
 
-    BOOL GetProcessFirst(CProcessEntry& entry);
-    BOOL GetProcessNext(CProcessEntry& entry);
-    BOOL GetModuleFirst(DWORD processId, CModuleEntry& entry);
+    [[nodiscard]] BOOL GetProcessFirst(CProcessEntry& entry);
+    [[nodiscard]] BOOL GetProcessNext(CProcessEntry& entry);
+    [[nodiscard]] BOOL GetModuleFirst(DWORD processId, CModuleEntry& entry);
 
 private:
     bool psapiAvailable_ = false;
@@ -91,9 +91,9 @@ public:
     CProcessLister(const CProcessLister&) = delete;
     CProcessLister& operator=(const CProcessLister&) = delete;
 
-    bool UsePsapi();
-    bool UseToolhelp();
-    bool Init(bool preferPsapi);
+    [[nodiscard]] bool UsePsapi();
+    [[nodiscard]] bool UseToolhelp();
+    [[nodiscard]] bool Init(bool preferPsapi);
     DWORD GetLastError() const { return lastError_; }
 
     ProcessList* GetProcessList();
@@ -101,8 +101,8 @@ public:
     static void FreeProcessList(ProcessList* list);
     static void FreeModuleList(ModuleList* list);
     // `index` -1 takes the list's cursor.
-    bool GetNextProcess(ProcessList* list, ProcessRecord& record, int index = -1);
-    bool GetNextModule(ModuleList* list, ModuleRecord& record, int index = -1);
+    [[nodiscard]] bool GetNextProcess(ProcessList* list, ProcessRecord& record, int index = -1);
+    [[nodiscard]] bool GetNextModule(ModuleList* list, ModuleRecord& record, int index = -1);
     static int GetProcessCount(const ProcessList* list);
     static int GetModuleCount(const ModuleList* list);
 
@@ -138,4 +138,4 @@ private:
 };
 
 // Names of the running processes whose program file is `fileName` (any letter case).
-bool FindProcessesByName(const CString& fileName, CStringArray& names);
+[[nodiscard]] bool FindProcessesByName(const CString& fileName, CStringArray& names);

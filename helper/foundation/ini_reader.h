@@ -17,7 +17,7 @@ public:
     ~CIniReader() override;
 
     // True with a non-empty text; `text` is emptied first. Served from the cache once read.
-    bool ReadString(LPCWSTR key, LPCWSTR section, CString& text);
+    [[nodiscard]] bool ReadString(LPCWSTR key, LPCWSTR section, CString& text);
     // The cache key keeps the file name given at construction.
     void SetPath(LPCWSTR path);
 

@@ -68,9 +68,10 @@ CString ReadLauncherStatus(int module, DWORD& iconStatus, bool home, bool wantDa
         CRegistry registry(HKEY_CURRENT_USER);
         registry.SetAccess(KEY_READ);
         if (registry.Open(HKEY_CURRENT_USER, key, false)) {
-            registry.ReadDwordValue(L"iconStatus", iconStatus);
-            registry.ReadString(home ? L"MSGOnHome" : L"MSG", message);
-            registry.ReadString(L"LastScanDateTime", lastRun);
+            // A value that is missing leaves what was there: the caller's icon status, no text.
+            static_cast<void>(registry.ReadDwordValue(L"iconStatus", iconStatus));
+            static_cast<void>(registry.ReadString(home ? L"MSGOnHome" : L"MSG", message));
+            static_cast<void>(registry.ReadString(L"LastScanDateTime", lastRun));
         }
     }
     if (message.IsEmpty() && !home) {
@@ -89,9 +90,12 @@ void WriteLauncherStatus(int module, int iconStatus, CString pageMessage, CStrin
     CRegistry registry(HKEY_CURRENT_USER);
     if (!registry.Open(HKEY_CURRENT_USER, key, true))
         return;
-    registry.WriteDwordValue(L"iconStatus", static_cast<DWORD>(iconStatus));
-    registry.WriteString(L"MSG", pageMessage);
-    registry.WriteString(L"MSGOnHome", homeMessage);
+    // The status only informs the launcher, and no caller could act on a failure: a value that
+    // cannot be written keeps the last one.
+    static_cast<void>(registry.WriteDwordValue(L"iconStatus", static_cast<DWORD>(iconStatus)));
+    static_cast<void>(registry.WriteString(L"MSG", pageMessage));
+    static_cast<void>(registry.WriteString(L"MSGOnHome", homeMessage));
     if (lastRun.m_dt != 0)
-        registry.WriteString(L"LastScanDateTime", lastRun.Format(0, LOCALE_USER_DEFAULT));
+        static_cast<void>(
+            registry.WriteString(L"LastScanDateTime", lastRun.Format(0, LOCALE_USER_DEFAULT)));
 }

@@ -102,8 +102,9 @@ CLogFile::~CLogFile() {
 bool CLogFile::Open(const CString& path) {
     path_ = path;
     const int slash = path.ReverseFind(L'\\');
+    // A folder that cannot be made fails the open below, which answers for both.
     if (slash > 0 && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
-        CreateDirectoryTree(path.Left(slash));
+        static_cast<void>(CreateDirectoryTree(path.Left(slash)));
     open_ = file_.Open(path, CFile::modeWrite | CFile::shareDenyNone | CFile::modeCreate |
                                  CFile::modeNoTruncate | CFile::typeBinary |
                                  CFile::osWriteThrough) != FALSE;
@@ -122,7 +123,7 @@ void CLogFile::Reopen(const CString& path) {
         return;
     Close();
     lineNumber_ = 1;
-    Open(path);
+    static_cast<void>(Open(path)); // a log that cannot be opened drops its lines (IsOpen)
 }
 
 void CLogFile::WriteTimestamped(const CString& message) {

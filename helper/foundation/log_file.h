@@ -49,7 +49,7 @@ public:
 
     // Opens (creating its folders and the file when missing) the absolute path; false when it
     // cannot be opened, and later lines are dropped. The current directory is left alone.
-    bool Open(const CString& path);
+    [[nodiscard]] bool Open(const CString& path);
     // Switches to another file (by case-sensitive name): closes, restarts the numbering, opens.
     void Reopen(const CString& path);
     // One line with the next number; an empty message writes nothing.

@@ -400,7 +400,8 @@ CString GetFileVersionText(const CString& path) {
     if (!PathFileExistsW(path))
         return CString(L"0");
     FileVersionInfo version;
-    version.Load(path);
+    if (!version.Load(path))
+        return CString(); // no version information: no text
     return version.GetFileVersionText();
 }
 

@@ -14,10 +14,10 @@ int AppendPath(CString& path, const CString& name);
 CString JoinPaths(const wchar_t* count, const wchar_t* base, ...);
 // Removes one final backslash; with `keepShort`, only from texts longer than 2 characters.
 int RemoveTrailingBackslash(CString& path, bool keepShort);
-BOOL RemoveFileSpec(CString& path);
+[[nodiscard]] BOOL RemoveFileSpec(CString& path);
 // Drive and folder of the program file, with the final backslash.
 void GetExeFolder(CString& folder);
-int GetSpecialFolderPath(int csidl, CString& path);
+[[nodiscard]] int GetSpecialFolderPath(int csidl, CString& path);
 // A zero-filled copy with room for two more characters; the caller frees it with delete[].
 void AllocStringCopy(const CString& text, wchar_t** copy);
 
@@ -32,11 +32,11 @@ int IsExistingFolder(CString path);
 // 1 locked, 0 free, -1 cannot be tested.
 int IsFileLocked(const wchar_t* path);
 // 1 when the folder exists at the end, 0 when not, -1 on an exception.
-int CreateDirectoryTree(CString path);
+[[nodiscard]] int CreateDirectoryTree(CString path);
 
-int ShellDeleteFiles(const wchar_t* path, int length, bool toRecycleBin);
-int ShellMoveIntoFolder(const CString& file, const CString& folder);
-int ShellMoveFiles(const CString& source, const CString& target);
+[[nodiscard]] int ShellDeleteFiles(const wchar_t* path, int length, bool toRecycleBin);
+[[nodiscard]] int ShellMoveIntoFolder(const CString& file, const CString& folder);
+[[nodiscard]] int ShellMoveFiles(const CString& source, const CString& target);
 void PumpPendingMessages();
 
 // The shell's file-operation record with the product's silent flags.
@@ -44,11 +44,11 @@ class CShellFileOperation : public SHFILEOPSTRUCTW {
 public:
     CShellFileOperation();
     // Deletes into the recycle bin; a length above 260 is refused (result 0, nothing done).
-    int DeleteToRecycleBin(const wchar_t* path, int length);
+    [[nodiscard]] int DeleteToRecycleBin(const wchar_t* path, int length);
 };
 
-BOOL DisableWow64Redirection(void** oldValue);
-BOOL RevertWow64Redirection(void* oldValue);
+[[nodiscard]] BOOL DisableWow64Redirection(void** oldValue);
+[[nodiscard]] BOOL RevertWow64Redirection(void* oldValue);
 
 // The version resource of one file.
 class FileVersionInfo {
@@ -58,8 +58,8 @@ public:
     FileVersionInfo(const FileVersionInfo&) = delete;
     FileVersionInfo& operator=(const FileVersionInfo&) = delete;
 
-    int Load(const wchar_t* path);
-    int GetFixedInfo(VS_FIXEDFILEINFO& info) const;
+    [[nodiscard]] int Load(const wchar_t* path);
+    [[nodiscard]] int GetFixedInfo(VS_FIXEDFILEINFO& info) const;
     // "1.2.3.4"; empty when the file has no version.
     CString GetFileVersionText() const;
     void Release();

@@ -37,11 +37,8 @@ bool GetDataSubFolder(int csidl, CString& result, const CString& sub) {
         return false;
     AppendPath(path, GetCompanyProductPath());
     AppendPath(path, sub);
-    if (PathExists(path) != 1) {
-        CreateDirectoryTree(path);
-        if (PathExists(path) != 1)
-            return false;
-    }
+    if (PathExists(path) != 1 && CreateDirectoryTree(path) != 1)
+        return false;
     path.Trim();
     result = path;
     return true;
@@ -126,7 +123,7 @@ LPCWSTR GetModuleFolder(HMODULE module, CString& folder) {
     GetModuleFileNameW(module, path, 1039);
     if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
         folder = path;
-        RemoveFileSpec(folder);
+        static_cast<void>(RemoveFileSpec(folder)); // an existing file's path has a file part
         return folder;
     }
     // The program's first argument keeps its folder's final backslash.

@@ -25,11 +25,11 @@ LPCWSTR GetProductRegistryKey();
 
 // The product folder under the common (or per-user) application data folder joined with
 // `sub`, created when missing; false when it cannot be had.
-bool GetCommonDataSubFolder(CString& path, const CString& sub);
-bool GetCommonDataFolder(CString& path);
-bool GetUserDataSubFolder(CString& path, const CString& sub);
+[[nodiscard]] bool GetCommonDataSubFolder(CString& path, const CString& sub);
+[[nodiscard]] bool GetCommonDataFolder(CString& path);
+[[nodiscard]] bool GetUserDataSubFolder(CString& path, const CString& sub);
 // In: a sub-folder name (ignored when it holds a backslash); out: the folder.
-bool GetUserDataFolder(CString& name);
+[[nodiscard]] bool GetUserDataFolder(CString& name);
 
 // Folder of a module's file without the final backslash; when that file no longer exists,
 // the drive and folder of the program's first command-line argument.

@@ -32,63 +32,63 @@ public:
     void InitForCurrentUser();
     // With `create`, a missing key is created unless the access is exactly KEY_READ. After a
     // failure no key is held, so values written then go nowhere.
-    bool Open(HKEY root, LPCWSTR path, bool create);
-    bool OpenOrCreate(LPCWSTR path);
-    bool OpenKey(HKEY root, LPCWSTR path);
-    bool OpenSubKey(LPCWSTR path);
-    bool CreateKey(HKEY root, LPCWSTR path, DWORD options);
+    [[nodiscard]] bool Open(HKEY root, LPCWSTR path, bool create);
+    [[nodiscard]] bool OpenOrCreate(LPCWSTR path);
+    [[nodiscard]] bool OpenKey(HKEY root, LPCWSTR path);
+    [[nodiscard]] bool OpenSubKey(LPCWSTR path);
+    [[nodiscard]] bool CreateKey(HKEY root, LPCWSTR path, DWORD options);
     void Close();
-    static bool DeleteKey(HKEY root, LPCWSTR path);
-    bool DeleteValue(LPCWSTR name);
-    bool ValueExists(LPCWSTR name);
+    [[nodiscard]] static bool DeleteKey(HKEY root, LPCWSTR path);
+    [[nodiscard]] bool DeleteValue(LPCWSTR name);
+    [[nodiscard]] bool ValueExists(LPCWSTR name);
 
     // True only when a REG_SZ or REG_EXPAND_SZ text was read; otherwise the text is unchanged.
-    bool ReadString(LPCWSTR name, CString& text);
-    bool ReadStringType(LPCWSTR name, CString& text, bool& expandable);
-    bool WriteString(LPCWSTR name, LPCWSTR text, bool expand = false);
-    bool WriteExpandString(LPCWSTR name, LPCWSTR text);
-    bool ReadDword(LPCWSTR name, DWORD& value);
+    [[nodiscard]] bool ReadString(LPCWSTR name, CString& text);
+    [[nodiscard]] bool ReadStringType(LPCWSTR name, CString& text, bool& expandable);
+    [[nodiscard]] bool WriteString(LPCWSTR name, LPCWSTR text, bool expand = false);
+    [[nodiscard]] bool WriteExpandString(LPCWSTR name, LPCWSTR text);
+    [[nodiscard]] bool ReadDword(LPCWSTR name, DWORD& value);
     // The variable keeps its value when the read fails.
-    bool ReadDwordValue(LPCWSTR name, DWORD& value);
-    bool ReadBool(LPCWSTR name, bool& value);
-    bool WriteDword(LPCWSTR name, const DWORD* value);
-    bool WriteDwordValue(LPCWSTR name, DWORD value);
-    bool WriteBool(LPCWSTR name, bool value);
-    bool ReadBinary(LPCWSTR name, BYTE* data, DWORD& size);
-    bool WriteBinary(LPCWSTR name, const BYTE* data, DWORD size);
+    [[nodiscard]] bool ReadDwordValue(LPCWSTR name, DWORD& value);
+    [[nodiscard]] bool ReadBool(LPCWSTR name, bool& value);
+    [[nodiscard]] bool WriteDword(LPCWSTR name, const DWORD* value);
+    [[nodiscard]] bool WriteDwordValue(LPCWSTR name, DWORD value);
+    [[nodiscard]] bool WriteBool(LPCWSTR name, bool value);
+    [[nodiscard]] bool ReadBinary(LPCWSTR name, BYTE* data, DWORD& size);
+    [[nodiscard]] bool WriteBinary(LPCWSTR name, const BYTE* data, DWORD size);
 
     // An array read back keeps the element count it had before the read.
-    bool ReadSerialized(LPCWSTR name, CStringList& list);
-    bool ReadSerialized(LPCWSTR name, CStringArray& array);
-    bool ReadSerialized(LPCWSTR name, CByteArray& array);
-    bool ReadSerialized(LPCWSTR name, CWordArray& array);
-    bool ReadSerialized(LPCWSTR name, CDWordArray& array);
-    bool ReadSerialized(LPCWSTR name, POINT& point);
-    bool ReadSerialized(LPCWSTR name, RECT& rect);
-    bool WriteSerialized(LPCWSTR name, CStringList& list);
-    bool WriteSerialized(LPCWSTR name, CStringArray& array);
-    bool WriteSerialized(LPCWSTR name, CByteArray& array);
-    bool WriteSerialized(LPCWSTR name, CWordArray& array);
-    bool WriteSerialized(LPCWSTR name, CDWordArray& array);
-    bool WriteSerialized(LPCWSTR name, const POINT& point);
-    bool WriteSerialized(LPCWSTR name, const RECT& rect);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, CStringList& list);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, CStringArray& array);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, CByteArray& array);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, CWordArray& array);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, CDWordArray& array);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, POINT& point);
+    [[nodiscard]] bool ReadSerialized(LPCWSTR name, RECT& rect);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, CStringList& list);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, CStringArray& array);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, CByteArray& array);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, CWordArray& array);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, CDWordArray& array);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, const POINT& point);
+    [[nodiscard]] bool WriteSerialized(LPCWSTR name, const RECT& rect);
 
-    bool EnumSubKeys(LPCWSTR path, CStringArray& names);
-    bool EnumValues(LPCWSTR path, CStringArray& names);
-    bool GetSubKeyCount(DWORD& count);
-    bool GetValueCount(DWORD& count);
-    bool GetMaxSubKeyLength(DWORD& length);
-    bool EnumKey(DWORD index, wchar_t* name, DWORD& length);
+    [[nodiscard]] bool EnumSubKeys(LPCWSTR path, CStringArray& names);
+    [[nodiscard]] bool EnumValues(LPCWSTR path, CStringArray& names);
+    [[nodiscard]] bool GetSubKeyCount(DWORD& count);
+    [[nodiscard]] bool GetValueCount(DWORD& count);
+    [[nodiscard]] bool GetMaxSubKeyLength(DWORD& length);
+    [[nodiscard]] bool EnumKey(DWORD index, wchar_t* name, DWORD& length);
 
 private:
     // Replaces the held key, closing the old one unless it is a root key.
     void HoldKey(HKEY key);
-    bool WriteCollection(LPCWSTR name, CObject& collection);
-    bool ReadCollection(LPCWSTR name, CObject& collection);
+    [[nodiscard]] bool WriteCollection(LPCWSTR name, CObject& collection);
+    [[nodiscard]] bool ReadCollection(LPCWSTR name, CObject& collection);
     // Reads an array's image; the array keeps the element count it had before.
     template <typename Array> bool ReadArray(LPCWSTR name, Array& array);
-    bool WriteFiveWords(LPCWSTR name, const DWORD (&words)[5], DWORD type);
-    bool ReadFiveWords(LPCWSTR name, DWORD (&words)[5], DWORD type, DWORD size);
+    [[nodiscard]] bool WriteFiveWords(LPCWSTR name, const DWORD (&words)[5], DWORD type);
+    [[nodiscard]] bool ReadFiveWords(LPCWSTR name, DWORD (&words)[5], DWORD type, DWORD size);
 
     REGSAM access_ = KEY_READ | KEY_WRITE;
     HKEY key_;
@@ -102,10 +102,11 @@ private:
 // skipped); returns how many were collected.
 int EnumRegValueNames(HKEY key, CStringArray& names);
 
-bool RegValueExistsAt(HKEY root, LPCWSTR path, LPCWSTR name);
+[[nodiscard]] bool RegValueExistsAt(HKEY root, LPCWSTR path, LPCWSTR name);
 // Creates the key when missing; 0 unless the value reads as REG_DWORD.
 DWORD RegReadDwordAt(HKEY root, LPCWSTR path, LPCWSTR name);
-bool RegWriteDwordAt(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
+[[nodiscard]] bool RegWriteDwordAt(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
 // Copies the text when it is shorter than `bufferChars`.
-bool RegReadStringAt(HKEY root, LPCWSTR path, LPCWSTR name, wchar_t* buffer, int bufferChars);
-bool RegWriteStringAt(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
+[[nodiscard]] bool RegReadStringAt(HKEY root, LPCWSTR path, LPCWSTR name, wchar_t* buffer,
+                                   int bufferChars);
+[[nodiscard]] bool RegWriteStringAt(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);

@@ -71,7 +71,8 @@ bool SetRestorePoint(SetRestorePointFn setPoint, RemoveRestorePointFn removePoin
     point.llSequenceNumber = status.llSequenceNumber;
     STATEMGRSTATUS endStatus{};
     if (setPoint(&point, &endStatus)) {
-        SaveRestorePointTime();
+        // The point stands; when its time cannot be recorded the next one is only made sooner.
+        static_cast<void>(SaveRestorePointTime());
         return true;
     }
     if (removePoint)

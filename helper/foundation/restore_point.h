@@ -9,11 +9,11 @@
 // Makes a restore point with the description (or the product's standard one when empty)
 // through the System Restore client when one is due. True when none was due or the point was
 // made; false when it could not be made.
-bool CreateRestorePoint(CString description);
+[[nodiscard]] bool CreateRestorePoint(CString description);
 // True when no restore point was recorded, the clock stands before the recorded one, or at
 // least 25 whole hours have passed since it.
 bool IsRestorePointDue();
 // Records the current UTC time as the last restore point's.
-bool SaveRestorePointTime();
+[[nodiscard]] bool SaveRestorePointTime();
 // The recorded time; false unless exactly the 16 bytes of a SYSTEMTIME are stored.
-bool ReadRestorePointTime(SYSTEMTIME& time);
+[[nodiscard]] bool ReadRestorePointTime(SYSTEMTIME& time);

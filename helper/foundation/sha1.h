@@ -12,10 +12,10 @@ public:
     void Reset();
     void Update(const BYTE* data, UINT32 length);
     // False for a null path, a file that cannot be opened or read, or one of 2 GiB and more.
-    bool HashFile(const wchar_t* path);
+    [[nodiscard]] bool HashFile(const wchar_t* path);
     void Final();
     // `text` must have room for 80 characters.
-    bool ReportHash(wchar_t* text, int form) const;
+    [[nodiscard]] bool ReportHash(wchar_t* text, int form) const;
 
 private:
     void Transform(const BYTE block[64]);

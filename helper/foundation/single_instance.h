@@ -24,9 +24,9 @@ void ParseCommandLineSwitches(CVantorixApp* app);
 // lParam is a global atom named "shutdown", "autofix" or "schedulescan", deleted once the
 // message returns. False once sent; true when there is no such window or no switch to hand
 // over, so the caller starts normally.
-bool ForwardCommandToRunningInstance(CVantorixApp* app);
+[[nodiscard]] bool ForwardCommandToRunningInstance(CVantorixApp* app);
 // Shows the running instance's window and brings it to the front.
 void ActivateRunningInstance();
 // Lets processes of lower integrity send the message (flag 1 adds, 2 removes); 0 before
 // Windows Vista.
-BOOL AllowWindowMessage(UINT message, DWORD flag);
+[[nodiscard]] BOOL AllowWindowMessage(UINT message, DWORD flag);

@@ -84,10 +84,11 @@ BOOL CVantorixApp::InitInstance() {
     CWinAppEx::InitInstance();
     g_hAppIcon = LoadIcon(kAppIconId);
     if (GetOsMajorVersion() > 5) {
-        // A scheduled start may run at a lower integrity than the running instance.
+        // A scheduled start may run at a lower integrity than the running instance. Where a
+        // message cannot be allowed, such a start cannot hand over; this one runs all the same.
         for (UINT message :
              {UINT{WM_COPYDATA}, UINT{WM_SETTEXT}, UINT{WM_CLOSE}, g_msgSchedulerHandOff})
-            AllowWindowMessage(message, MSGFLT_ADD);
+            static_cast<void>(AllowWindowMessage(message, MSGFLT_ADD));
     }
 
     CString arguments = GetApplicationArguments(this);

@@ -48,18 +48,18 @@ public:
     DWORD GetSettingDword(LPCWSTR name);
     // Valid until eight further string reads of any settings cache.
     LPCWSTR GetSettingString(LPCWSTR name);
-    bool SetSettingDword(LPCWSTR name, DWORD value);
-    bool SetSettingString(LPCWSTR name, LPCWSTR text);
-    bool ReadSettingDword(LPCWSTR name, DWORD& value);
-    bool ReadSettingString(LPCWSTR name, const CString& text);
+    [[nodiscard]] bool SetSettingDword(LPCWSTR name, DWORD value);
+    [[nodiscard]] bool SetSettingString(LPCWSTR name, LPCWSTR text);
+    [[nodiscard]] bool ReadSettingDword(LPCWSTR name, DWORD& value);
+    [[nodiscard]] bool ReadSettingString(LPCWSTR name, const CString& text);
     ULONGLONG GetSettingQword(LPCWSTR name);
-    bool SetSettingQword(LPCWSTR name, ULONGLONG value);
+    [[nodiscard]] bool SetSettingQword(LPCWSTR name, ULONGLONG value);
     // The string setting as a decimal number; 0 when empty.
     int GetSettingInt(LPCWSTR name);
     // The DWORD setting as decimal text, in one of five slots handed out in turn: up to five
     // such texts stay valid at once.
     LPCWSTR GetSettingNumberText(LPCWSTR name);
-    bool SetSettingInt(LPCWSTR name, int value);
+    [[nodiscard]] bool SetSettingInt(LPCWSTR name, int value);
 
 protected:
     CIniReader* m_pLangReader = nullptr;

@@ -15,7 +15,7 @@ bool EndsToken(wchar_t c) {
 } // namespace
 
 CXmlDoc::CXmlDoc() {
-    SetDocument(nullptr);
+    static_cast<void>(SetDocument(nullptr)); // empty: there is nothing to parse
 }
 
 bool CXmlDoc::FindToken(int from, Token& token) const {

@@ -25,7 +25,7 @@ public:
     CXmlDoc& operator=(const CXmlDoc&) = delete;
 
     // Replaces and parses the document (null: empty); true when a document element was found.
-    bool SetDocument(LPCWSTR text);
+    [[nodiscard]] bool SetDocument(LPCWSTR text);
     const CString& GetDocument() const { return document_; }
     const CString& GetError() const { return error_; }
     bool IsWellFormed() const;

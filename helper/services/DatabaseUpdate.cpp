@@ -46,10 +46,10 @@ bool CGlobalUpdate::ReadDatabaseUpdateIni(const CString& path, CString& download
 CString CGlobalUpdate::HashFileReport(const CString& path) {
     CSHA1 sha;
     wchar_t digest[80] = {};
-    const bool hashed = sha.HashFile(path);
+    bool hashed = sha.HashFile(path);
     if (hashed) {
         sha.Final();
-        sha.ReportHash(digest, CSHA1::kHexPlain);
+        hashed = sha.ReportHash(digest, CSHA1::kHexPlain);
     }
     wprintf(L"\r\n Filename: %ls", path.GetString());
     if (hashed)

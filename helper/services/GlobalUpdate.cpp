@@ -103,13 +103,12 @@ CString CGlobalUpdate::GetMachineId(CString& id) {
     id.Empty();
     CRegistry store(HKEY_LOCAL_MACHINE);
     const bool open = store.Open(HKEY_LOCAL_MACHINE, GetProductRegistryKey(), true);
-    if (open)
-        store.ReadString(kMachineIdValue, id);
-    if (id.IsEmpty()) {
+    if (!open || !store.ReadString(kMachineIdValue, id) || id.IsEmpty()) {
         id = GetMacAddress();
-        // Without a store the identity is computed again next time; it stays the same.
+        // Without a store, or one that cannot be written, the identity is computed again next
+        // time; it stays the same.
         if (open)
-            store.WriteString(kMachineIdValue, id);
+            static_cast<void>(store.WriteString(kMachineIdValue, id));
     }
     return id;
 }

@@ -45,13 +45,13 @@ public:
     Open(const std::wstring& path, SimVolumeContent* content,
          const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay, DWORD* error);
 
-    bool ReadClusters(uint64_t lcn, uint64_t count, uint8_t* out);
-    bool WriteClusters(uint64_t lcn, uint64_t count, const uint8_t* data);
+    [[nodiscard]] bool ReadClusters(uint64_t lcn, uint64_t count, uint8_t* out);
+    [[nodiscard]] bool WriteClusters(uint64_t lcn, uint64_t count, const uint8_t* data);
     // Makes every earlier write durable before any later one.
-    bool Flush();
+    [[nodiscard]] bool Flush();
     // Appends and flushes one move record: the move's commit point.
-    bool AppendMove(const SimJournalMove& move);
-    bool Checkpoint(const SimVolumeContent& content);
+    [[nodiscard]] bool AppendMove(const SimJournalMove& move);
+    [[nodiscard]] bool Checkpoint(const SimVolumeContent& content);
     bool JournalIsLarge() const;
 
     // Counts arrivals at a crash point; at the armed one the image stops writing for good.
@@ -65,10 +65,11 @@ public:
 
 private:
     CSimImage(KernelHandle file, uint32_t bytesPerCluster, uint64_t totalClusters);
-    bool ReadAt(uint64_t offset, void* out, size_t size);
-    bool WriteAt(uint64_t offset, const void* data, size_t size);
-    bool WriteTornAt(uint64_t offset, const void* data, size_t size, SimCrashPoint point);
-    bool LoadSuperblock(int slot, SimVolumeContent* content);
+    [[nodiscard]] bool ReadAt(uint64_t offset, void* out, size_t size);
+    [[nodiscard]] bool WriteAt(uint64_t offset, const void* data, size_t size);
+    [[nodiscard]] bool WriteTornAt(uint64_t offset, const void* data, size_t size,
+                                   SimCrashPoint point);
+    [[nodiscard]] bool LoadSuperblock(int slot, SimVolumeContent* content);
     void ReplayJournal(SimVolumeContent* content,
                        const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay);
     bool InMemory() const { return !file_; }

@@ -52,6 +52,6 @@ struct SimJournalMove {
 };
 
 std::vector<uint8_t> SimEncodeContent(const SimVolumeContent& content);
-bool SimDecodeContent(const uint8_t* data, size_t size, SimVolumeContent* content);
+[[nodiscard]] bool SimDecodeContent(const uint8_t* data, size_t size, SimVolumeContent* content);
 std::vector<uint8_t> SimEncodeMove(const SimJournalMove& move);
-bool SimDecodeMove(const uint8_t* data, size_t size, SimJournalMove* move);
+[[nodiscard]] bool SimDecodeMove(const uint8_t* data, size_t size, SimJournalMove* move);

@@ -17,8 +17,8 @@ struct SimClusterCopy {
 // ERROR_SUCCESS with the copies the move needs (sparse clusters stay sparse), or the error the
 // file system gives: ERROR_INVALID_PARAMETER for a range outside the stream or the volume,
 // ERROR_ACCESS_DENIED for an immovable item or a target cluster in use.
-DWORD SimCheckMove(const SimVolumeContent& content, const SimJournalMove& move,
-                   std::vector<SimClusterCopy>* copies);
+[[nodiscard]] DWORD SimCheckMove(const SimVolumeContent& content, const SimJournalMove& move,
+                                 std::vector<SimClusterCopy>* copies);
 
 // Remaps the moved range, merges the runs it touches where they became adjacent (runs the move
 // did not touch keep their boundaries), frees the old clusters and marks the new ones used. The

@@ -76,23 +76,27 @@ public:
 
     // Building. Every change is committed at once, or by EndBatch inside a batch.
     void BeginBatch();
-    DWORD EndBatch();
-    DWORD AddDirectory(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
-    DWORD AddFile(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
+    [[nodiscard]] DWORD EndBatch();
+    [[nodiscard]] DWORD AddDirectory(const std::wstring& path, DWORD attributes = 0,
+                                     uint32_t flags = 0);
+    [[nodiscard]] DWORD AddFile(const std::wstring& path, DWORD attributes = 0, uint32_t flags = 0);
     // Gives a stream (created if missing) its size and layout and writes its data (empty data
     // leaves the clusters as they are). No extents and a non-zero size: resident data. The
     // runs stay as given, so two physically adjacent runs are reported as two extents.
-    DWORD SetStream(const std::wstring& path, const std::wstring& streamKey, uint64_t size,
-                    const std::vector<SimExtent>& extents, const std::vector<uint8_t>& data);
+    [[nodiscard]] DWORD SetStream(const std::wstring& path, const std::wstring& streamKey,
+                                  uint64_t size, const std::vector<SimExtent>& extents,
+                                  const std::vector<uint8_t>& data);
     // Gives the stream's clusters the volume's seeded pattern in place of written data (see
     // SimVolumeContent::patterned); the seed is the volume's, set once before.
     void SetPatternSeed(uint64_t seed);
-    DWORD FillStreamWithPattern(const std::wstring& path, const std::wstring& streamKey);
-    DWORD AddHardLink(const std::wstring& existingPath, const std::wstring& newPath);
+    [[nodiscard]] DWORD FillStreamWithPattern(const std::wstring& path,
+                                              const std::wstring& streamKey);
+    [[nodiscard]] DWORD AddHardLink(const std::wstring& existingPath, const std::wstring& newPath);
     // A file system file reachable by no path and never moved ($MFT, $Bitmap ...).
-    DWORD AddSystemFile(const std::wstring& name, const std::vector<SimExtent>& extents);
-    DWORD SetRecordFlags(const std::wstring& path, uint32_t flags);
-    DWORD Flush();
+    [[nodiscard]] DWORD AddSystemFile(const std::wstring& name,
+                                      const std::vector<SimExtent>& extents);
+    [[nodiscard]] DWORD SetRecordFlags(const std::wstring& path, uint32_t flags);
+    [[nodiscard]] DWORD Flush();
 
     // Faults. A count of -1 never runs out. An empty path matches every item.
     void FailMoves(const std::wstring& path, int count, DWORD error = ERROR_ACCESS_DENIED);
@@ -106,33 +110,38 @@ public:
 
     // Raw edits that bypass every rule, to give the checker something to find.
     void MarkClusters(uint64_t lcn, uint64_t count, bool used);
-    DWORD ReplaceExtents(const std::wstring& path, const std::wstring& streamKey,
-                         const std::vector<SimExtent>& extents);
-    DWORD WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data);
+    [[nodiscard]] DWORD ReplaceExtents(const std::wstring& path, const std::wstring& streamKey,
+                                       const std::vector<SimExtent>& extents);
+    [[nodiscard]] DWORD WriteClusters(uint64_t lcn, const std::vector<uint8_t>& data);
 
     // Reading.
     SimVolumeContent CopyContent() const;
     SimGeometry Geometry() const;
     uint64_t UsedClusters() const;
-    DWORD ReadStream(uint64_t recordId, const std::wstring& streamKey,
-                     std::vector<uint8_t>* data) const;
+    [[nodiscard]] DWORD ReadStream(uint64_t recordId, const std::wstring& streamKey,
+                                   std::vector<uint8_t>* data) const;
     std::wstring PathOf(uint64_t recordId) const;
 
     // The device calls behind CSimVolumeApi: ERROR_SUCCESS or the error the system gives.
-    DWORD OpenItem(std::wstring_view path, DWORD flagsAndAttributes, SimItemRef* item);
-    DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
-    DWORD ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMATION* info) const;
-    DWORD ListDirectory(std::wstring_view path, SimListing* listing) const;
-    DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
-    DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
-    DWORD GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize, void* out,
-                               DWORD outSize, DWORD* returned) const;
-    DWORD MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn, uint32_t count);
+    [[nodiscard]] DWORD OpenItem(std::wstring_view path, DWORD flagsAndAttributes,
+                                 SimItemRef* item);
+    [[nodiscard]] DWORD ItemSize(const SimItemRef& item, uint64_t* size) const;
+    [[nodiscard]] DWORD ItemInformation(const SimItemRef& item,
+                                        BY_HANDLE_FILE_INFORMATION* info) const;
+    [[nodiscard]] DWORD ListDirectory(std::wstring_view path, SimListing* listing) const;
+    [[nodiscard]] DWORD GetNtfsVolumeData(void* out, DWORD outSize, DWORD* returned) const;
+    [[nodiscard]] DWORD GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD outSize,
+                                        DWORD* returned);
+    [[nodiscard]] DWORD GetRetrievalPointers(const SimItemRef& item, const void* in, DWORD inSize,
+                                             void* out, DWORD outSize, DWORD* returned) const;
+    [[nodiscard]] DWORD MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn,
+                                     uint32_t count);
 
 private:
     CSimVolume() = default;
-    DWORD CommitLocked();
-    DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey) const;
+    [[nodiscard]] DWORD CommitLocked();
+    [[nodiscard]] DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId,
+                                      std::wstring* streamKey) const;
     // A structural change: the index no longer holds.
     void ForgetIndexLocked() { index_.Clear(); }
     // The index item of a record, or null when the index is not built or lacks it.
@@ -142,15 +151,16 @@ private:
     // The record of an id, or null; found through an index that fills as records are asked for.
     const SimRecord* RecordLocked(uint64_t id) const;
     SimRecord* RecordLocked(uint64_t id);
-    DWORD ResolveParentLocked(const std::wstring& path, SimRecord** parent, std::wstring* name);
-    DWORD AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags);
+    [[nodiscard]] DWORD ResolveParentLocked(const std::wstring& path, SimRecord** parent,
+                                            std::wstring* name);
+    [[nodiscard]] DWORD AddRecordLocked(const std::wstring& path, DWORD attributes, uint32_t flags);
     std::wstring PathOfLocked(uint64_t recordId) const;
     // Null when the record (deleted under an open handle) or its stream is missing.
     const SimStream* StreamLocked(uint64_t recordId, const std::wstring& key) const;
-    DWORD ItemSizeLocked(const SimItemRef& item, uint64_t* size) const;
+    [[nodiscard]] DWORD ItemSizeLocked(const SimItemRef& item, uint64_t* size) const;
     // The clusters' data, patterned or from the image; a write ends their pattern.
-    bool ReadClustersLocked(uint64_t lcn, uint64_t count, uint8_t* out) const;
-    bool WriteClustersLocked(uint64_t lcn, uint64_t count, const uint8_t* data);
+    [[nodiscard]] bool ReadClustersLocked(uint64_t lcn, uint64_t count, uint8_t* out) const;
+    [[nodiscard]] bool WriteClustersLocked(uint64_t lcn, uint64_t count, const uint8_t* data);
     bool TakeFault(std::vector<SimFault>& faults, const std::wstring& path, DWORD* error);
 
     mutable std::mutex mutex_;

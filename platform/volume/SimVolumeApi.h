@@ -16,25 +16,29 @@ public:
     // Mounts a volume at a drive letter (replacing any volume there); the api shares it.
     void Mount(wchar_t driveLetter, std::shared_ptr<CSimVolume> volume);
     // Opens the image file at path and mounts it; ERROR_SUCCESS or the error.
-    DWORD MountImage(wchar_t driveLetter, const std::wstring& imagePath);
+    [[nodiscard]] DWORD MountImage(wchar_t driveLetter, const std::wstring& imagePath);
     std::shared_ptr<CSimVolume> VolumeAt(wchar_t driveLetter) const;
 
-    HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
-                       DWORD flagsAndAttributes) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer, DWORD inBufferSize,
-                         void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned) override;
-    BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
-    BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) override;
-    HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
-    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
-    BOOL FindClose(HANDLE find) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
-    BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
-                           DWORD* freeClusters, DWORD* totalClusters) override;
+    [[nodiscard]] HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
+                                     DWORD flagsAndAttributes) override;
+    [[nodiscard]] BOOL CloseHandle(HANDLE handle) override;
+    [[nodiscard]] BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
+                                       DWORD inBufferSize, void* outBuffer, DWORD outBufferSize,
+                                       DWORD* bytesReturned) override;
+    [[nodiscard]] BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
+    [[nodiscard]] BOOL GetFileInformationByHandle(HANDLE item,
+                                                  BY_HANDLE_FILE_INFORMATION* info) override;
+    [[nodiscard]] HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+    [[nodiscard]] BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
+    [[nodiscard]] BOOL FindClose(HANDLE find) override;
+    [[nodiscard]] BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
+                                             DWORD volumeNameSize, DWORD* serialNumber,
+                                             DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                                             wchar_t* fileSystemName,
+                                             DWORD fileSystemNameSize) override;
+    [[nodiscard]] BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster,
+                                         DWORD* bytesPerSector, DWORD* freeClusters,
+                                         DWORD* totalClusters) override;
 
     // Handles not yet closed, so tests can see leaks.
     size_t OpenHandleCount() const;
@@ -57,10 +61,11 @@ private:
     };
 
     std::shared_ptr<CSimVolume> VolumeOfRoot(const wchar_t* root) const;
-    HANDLE AddHandle(OpenHandle handle);
+    [[nodiscard]] HANDLE AddHandle(OpenHandle handle);
     // A copy of the handle's entry if it is open and of one of the kinds; else sets the last
     // error.
-    bool FindHandle(HANDLE handle, std::initializer_list<HandleKind> kinds, OpenHandle* out) const;
+    [[nodiscard]] bool FindHandle(HANDLE handle, std::initializer_list<HandleKind> kinds,
+                                  OpenHandle* out) const;
     // The open handle's entry, or null; under mutex_.
     OpenHandle* OpenLocked(HANDLE handle);
     const OpenHandle* OpenLocked(HANDLE handle) const;

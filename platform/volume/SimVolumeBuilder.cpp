@@ -140,7 +140,7 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
     volume->SetPatternSeed(spec.seed);
     CPlacer placer(total, random, spec);
     auto fail = [&](DWORD code) {
-        volume->EndBatch();
+        static_cast<void>(volume->EndBatch()); // the build has failed already
         *error = code;
         return nullptr;
     };
@@ -233,7 +233,10 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
     for (uint32_t i = 0; i < bootFiles; ++i) {
         const std::wstring path = kBootFiles[i];
         if (path.rfind(L"\\Boot\\", 0) == 0) {
-            volume->AddDirectory(L"\\Boot");
+            const DWORD boot = volume->AddDirectory(L"\\Boot"); // made by the first of its files
+            if (boot != ERROR_SUCCESS && boot != ERROR_ALREADY_EXISTS) {
+                return fail(boot);
+            }
         }
         if (volume->AddFile(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) != ERROR_SUCCESS) {
             return fail(ERROR_INVALID_PARAMETER);
@@ -265,7 +268,9 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
             const uint64_t size = 1 + random() % 600;
             const std::vector<uint8_t> data =
                 spec.writeData ? MakeResidentData(spec.seed, index, size) : std::vector<uint8_t>{};
-            volume->SetStream(path, L"", size, {}, data);
+            if (volume->SetStream(path, L"", size, {}, data) != ERROR_SUCCESS) {
+                return fail(ERROR_INVALID_PARAMETER);
+            }
             continue;
         }
         uint64_t size =
@@ -289,7 +294,9 @@ std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const 
         const std::wstring target = paths[files[random() % files.size()]];
         const std::wstring link =
             directories[random() % directories.size()] + L"\\link" + std::to_wstring(i) + L".bin";
-        volume->AddHardLink(target, link);
+        if (volume->AddHardLink(target, link) != ERROR_SUCCESS) {
+            return fail(ERROR_INVALID_PARAMETER);
+        }
     }
 
     // Lay out every piece in a shuffled order, then write each stream.

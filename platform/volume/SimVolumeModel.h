@@ -98,7 +98,7 @@ void SimFoldNameInPlace(std::wstring& name);
 // The canonical stream key of the text after an item's name ("" for none): "::$DATA" and ""
 // are the default stream, ":s" and ":s:$DATA" the named stream s, types are upper-cased.
 // Returns false for text that names no stream.
-bool SimStreamKey(std::wstring_view suffix, std::wstring* key);
+[[nodiscard]] bool SimStreamKey(std::wstring_view suffix, std::wstring* key);
 
 // Clusters a stream's extents span (sparse ones included) and how many are allocated.
 uint64_t SimSpanClusters(const SimStream& stream);

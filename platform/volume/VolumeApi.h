@@ -42,36 +42,37 @@ public:
     // "D:\dir\name", or an attribute stream of one, "D:\dir\name::$BITMAP",
     // "D:\dir\name::$ATTRIBUTE_LIST" or "D:\dir\name:stream". access, shareMode and
     // flagsAndAttributes are those of CreateFileW (a directory needs FILE_FLAG_BACKUP_SEMANTICS).
-    virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
-                               DWORD flagsAndAttributes) = 0;
-    virtual BOOL CloseHandle(HANDLE handle) = 0;
+    [[nodiscard]] virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
+                                             DWORD flagsAndAttributes) = 0;
+    [[nodiscard]] virtual BOOL CloseHandle(HANDLE handle) = 0;
 
-    virtual BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
-                                 DWORD inBufferSize, void* outBuffer, DWORD outBufferSize,
-                                 DWORD* bytesReturned) = 0;
+    [[nodiscard]] virtual BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
+                                               DWORD inBufferSize, void* outBuffer,
+                                               DWORD outBufferSize, DWORD* bytesReturned) = 0;
 
     // Size in bytes of the opened file or stream (0 for a directory).
-    virtual BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) = 0;
+    [[nodiscard]] virtual BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) = 0;
 
     // The identity of the opened item (volume serial number and file index, the same for every
     // name of a hard-linked file and for each of its streams), its link count, attributes and
     // the opened stream's size.
-    virtual BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) = 0;
+    [[nodiscard]] virtual BOOL GetFileInformationByHandle(HANDLE item,
+                                                          BY_HANDLE_FILE_INFORMATION* info) = 0;
 
     // Directory enumeration: pattern is "D:\dir\*". Entries come as WIN32_FIND_DATAW, with
     // "." and ".." first in every directory but the root, as NTFS lists them.
-    virtual HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) = 0;
-    virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
-    virtual BOOL FindClose(HANDLE find) = 0;
+    [[nodiscard]] virtual HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) = 0;
+    [[nodiscard]] virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
+    [[nodiscard]] virtual BOOL FindClose(HANDLE find) = 0;
 
     // root is "D:\". Any output pointer may be null, as with the Win32 calls.
-    virtual BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
-                                       DWORD volumeNameSize, DWORD* serialNumber,
-                                       DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                       wchar_t* fileSystemName, DWORD fileSystemNameSize) = 0;
-    virtual BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster,
-                                   DWORD* bytesPerSector, DWORD* freeClusters,
-                                   DWORD* totalClusters) = 0;
+    [[nodiscard]] virtual BOOL
+    GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
+                          DWORD* serialNumber, DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                          wchar_t* fileSystemName, DWORD fileSystemNameSize) = 0;
+    [[nodiscard]] virtual BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster,
+                                                 DWORD* bytesPerSector, DWORD* freeClusters,
+                                                 DWORD* totalClusters) = 0;
 };
 
 // Owners of what a CVolumeApi opens, closed through the same backend.

@@ -5,20 +5,24 @@
 
 class CWindowsVolumeApi final : public CVolumeApi {
 public:
-    HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
-                       DWORD flagsAndAttributes) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer, DWORD inBufferSize,
-                         void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned) override;
-    BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
-    BOOL GetFileInformationByHandle(HANDLE item, BY_HANDLE_FILE_INFORMATION* info) override;
-    HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
-    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
-    BOOL FindClose(HANDLE find) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
-    BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
-                           DWORD* freeClusters, DWORD* totalClusters) override;
+    [[nodiscard]] HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD shareMode,
+                                     DWORD flagsAndAttributes) override;
+    [[nodiscard]] BOOL CloseHandle(HANDLE handle) override;
+    [[nodiscard]] BOOL DeviceIoControl(HANDLE device, DWORD controlCode, void* inBuffer,
+                                       DWORD inBufferSize, void* outBuffer, DWORD outBufferSize,
+                                       DWORD* bytesReturned) override;
+    [[nodiscard]] BOOL GetFileSizeEx(HANDLE item, LARGE_INTEGER* size) override;
+    [[nodiscard]] BOOL GetFileInformationByHandle(HANDLE item,
+                                                  BY_HANDLE_FILE_INFORMATION* info) override;
+    [[nodiscard]] HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+    [[nodiscard]] BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
+    [[nodiscard]] BOOL FindClose(HANDLE find) override;
+    [[nodiscard]] BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
+                                             DWORD volumeNameSize, DWORD* serialNumber,
+                                             DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                                             wchar_t* fileSystemName,
+                                             DWORD fileSystemNameSize) override;
+    [[nodiscard]] BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectorsPerCluster,
+                                         DWORD* bytesPerSector, DWORD* freeClusters,
+                                         DWORD* totalClusters) override;
 };

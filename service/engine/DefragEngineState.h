@@ -87,7 +87,7 @@ public:
 
     // Cluster map. AllocateCells makes count zeroed cells and answers false when memory fails
     // (the array is then absent). Cells() is for the worker: null when no array exists.
-    bool AllocateCells(uint32_t count);
+    [[nodiscard]] bool AllocateCells(uint32_t count);
     ClusterMapBlock* Cells() { return cells_.empty() ? nullptr : cells_.data(); }
     // The cell array's bytes (cells × 40), 0 when no array exists.
     uint64_t CellBytes();

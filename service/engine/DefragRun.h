@@ -12,6 +12,7 @@
 #include "ExtentList.h"
 #include "LinkedFileSet.h"
 #include "RunList.h"
+#include "RunOutcome.h"
 #include "VolumeApi.h"
 
 #include <cstdint>
@@ -20,10 +21,10 @@
 
 // Runs the engine once: mode non-zero also consolidates contiguous items; without
 // analyseAndDefragment nothing is moved. The state's cells must have been allocated for the
-// command's block count. Returns 1 when the walk ran, 0 when the volume could not be read or
-// memory ran out.
-int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
-              bool analyseAndDefragment);
+// command's block count. Returns 1 when the walk ran (an aborted walk too: the aborted flag
+// tells the client), 0 when the volume could not be read or memory ran out.
+[[nodiscard]] int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode,
+                            wchar_t drive, bool analyseAndDefragment);
 
 class CDefragRun {
 public:
@@ -32,38 +33,46 @@ public:
     CDefragRun& operator=(const CDefragRun&) = delete;
     ~CDefragRun();
 
-    // The run over drive (a letter): open, map, walk, close. 1 when the walk ran.
-    int DefragVolume(wchar_t drive);
+    // The run over drive (a letter): open, map, walk, close. Failed when the volume could not
+    // be read; otherwise the walk's outcome.
+    [[nodiscard]] RunOutcome DefragVolume(wchar_t drive);
 
     // Volume geometry and maps.
-    bool QueryVolumeInfo(wchar_t drive);
+    [[nodiscard]] bool QueryVolumeInfo(wchar_t drive);
     void BuildRunList();
     void ReloadVolumeBitmap();
     void MapRunListIntoClusterMap();
     void ReserveMftZone();
 
     // One item's extents and the strategies over them.
-    bool ReadFileExtents(ExtentList& list, HANDLE item);
+    [[nodiscard]] bool ReadFileExtents(ExtentList& list, HANDLE item);
     void MapFileExtents(const ExtentList& list);
-    bool CheckPauseAbort();
-    bool MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index, uint64_t targetLcn,
-                     uint64_t clusters);
-    int DefragmentFile(ExtentList& list, HANDLE item);
-    int ConsolidateContiguousFile(ExtentList& list, HANDLE item);
-    int AnalyseFile(const ExtentList& list);
-    int ReportContiguousFile(const ExtentList& list);
+    // Waits while the run is paused; Aborted (with the aborted flag set) once an abort is asked
+    // for, else Done.
+    [[nodiscard]] RunOutcome CheckPauseAbort();
+    [[nodiscard]] RunOutcome MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
+                                         uint64_t targetLcn, uint64_t clusters);
+    // The item strategies: each reports the item as it stands afterwards. Failed when the last
+    // move failed (the item's report says so) and Aborted when an abort came.
+    [[nodiscard]] RunOutcome DefragmentFile(ExtentList& list, HANDLE item);
+    [[nodiscard]] RunOutcome ConsolidateContiguousFile(ExtentList& list, HANDLE item);
+    void AnalyseFile(const ExtentList& list);
+    void ReportContiguousFile(const ExtentList& list);
 
     // The walk.
-    int WalkDirectory(const std::wstring& root);
-    int ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
+    [[nodiscard]] RunOutcome WalkDirectory(const std::wstring& root);
+    // Failed when the item's extents cannot be read; else its strategy's outcome.
+    [[nodiscard]] RunOutcome ProcessFile(HANDLE item, bool unmovable, ItemStream stream);
     // ProcessFile, then closes the item whatever happens.
-    void ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
-    void MoveDirectoryStreams(bool unmovable);
+    [[nodiscard]] RunOutcome ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream);
+    // Aborted when an abort came while a stream was processed, else Done.
+    [[nodiscard]] RunOutcome MoveDirectoryStreams(bool unmovable);
 
 private:
     ClusterMapView Map() const;
-    bool ReadVolumeBitmap();
-    bool QueryNtfsVolumeData(NTFS_VOLUME_DATA_BUFFER& data);
+    // Any failure leaves the run list empty, so that nothing is moved.
+    void ReadVolumeBitmap();
+    [[nodiscard]] bool QueryNtfsVolumeData(NTFS_VOLUME_DATA_BUFFER& data);
     void AccountMovedClusters(const Extent& extent, uint64_t moved, uint64_t targetLcn,
                               bool fragmented);
     void TransferJoinedExtents(const ExtentList& list, MapTransfer transfer);
@@ -75,7 +84,7 @@ private:
     // still transfer their clusters, since they do change the volume.
     bool IsFirstMapping(HANDLE item, ItemStream stream);
     void ReportItem(uint32_t status);
-    void ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
+    [[nodiscard]] RunOutcome ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend);
     // path + suffix in the long-path form, valid until the next call.
     const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
 

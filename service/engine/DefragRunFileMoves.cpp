@@ -140,13 +140,14 @@ void CDefragRun::TransferJoinedExtents(const ExtentList& list, MapTransfer trans
 
 // Called for every directory entry and every move chunk, so it reads the events' atomic twins
 // and makes a system call only while paused.
-bool CDefragRun::CheckPauseAbort() {
+RunOutcome CDefragRun::CheckPauseAbort() {
     for (;;) {
         if (state_.AbortRequested()) {
-            return false;
+            statistics_.aborted = 1;
+            return RunOutcome::Aborted;
         }
         if (!state_.PauseRequested()) {
-            return true;
+            return RunOutcome::Done;
         }
         // Paused: wake at once when an abort comes, else look again after the poll interval.
         ::WaitForSingleObject(state_.AbortEvent(), kPausePollMilliseconds);
@@ -161,8 +162,10 @@ void CDefragRun::AccountMovedClusters(const Extent& extent, uint64_t moved, uint
         return;
     }
     const uint64_t from = static_cast<uint64_t>(extent.lcn);
-    runList_.SetRunRangeState(from, from + moved - 1, false);
-    runList_.SetRunRangeState(targetLcn, targetLcn + moved - 1, true);
+    // Only an empty list (a bitmap that could not be read) fails to locate a range of the
+    // volume, and an empty list places nothing, so a failed relabel needs no answer.
+    static_cast<void>(runList_.SetRunRangeState(from, from + moved - 1, false));
+    static_cast<void>(runList_.SetRunRangeState(targetLcn, targetLcn + moved - 1, true));
     const ClusterMapView map = Map();
     UpdateClusterMap(map, from, from + moved - 1, MapTransfer::MovedFrom, fragmented);
     UpdateClusterMap(map, targetLcn, targetLcn + moved - 1, MapTransfer::MovedTo, fragmented);
@@ -170,10 +173,9 @@ void CDefragRun::AccountMovedClusters(const Extent& extent, uint64_t moved, uint
 
 // Moves entries from index on to targetLcn until clusters have been moved, in chunks over each
 // entry's allocated clusters (the sparse virtual clusters after an entry have no clusters to
-// move). An abort returns true with the aborted flag set; a failed move reloads the bitmap and
-// returns false.
-bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
-                             uint64_t targetLcn, uint64_t clusters) {
+// move). A failed move reloads the bitmap before it returns Failed.
+RunOutcome CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
+                                   uint64_t targetLcn, uint64_t clusters) {
     const bool fragmented = list.fragmentCount > 1;
     for (; index < list.ExtentCount() && clusters > 0; ++index) {
         const Extent& extent = list.extents[index];
@@ -182,10 +184,9 @@ bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& inde
         }
         uint64_t moved = 0;
         while (moved < extent.allocatedClusters) {
-            if (!CheckPauseAbort()) {
-                statistics_.aborted = 1;
+            if (CheckPauseAbort() == RunOutcome::Aborted) {
                 AccountMovedClusters(extent, moved, targetLcn, fragmented);
-                return true;
+                return RunOutcome::Aborted;
             }
             const uint64_t chunk = std::min(kClustersPerMove, extent.allocatedClusters - moved);
             MOVE_FILE_DATA move{};
@@ -198,7 +199,7 @@ bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& inde
                                          nullptr, 0, &returned)) {
                 AccountMovedClusters(extent, moved, targetLcn, fragmented);
                 ReloadVolumeBitmap();
-                return false;
+                return RunOutcome::Failed;
             }
             moved += chunk;
             statistics_.currentItemPosition += chunk;
@@ -208,7 +209,7 @@ bool CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& inde
         AccountMovedClusters(extent, moved, targetLcn, fragmented);
         targetLcn += extent.allocatedClusters;
     }
-    return true;
+    return RunOutcome::Done;
 }
 
 FileReport CDefragRun::PrepareReport(const ExtentList& list, uint32_t fragmentsBefore,
@@ -225,23 +226,24 @@ FileReport CDefragRun::PrepareReport(const ExtentList& list, uint32_t fragmentsB
     return report;
 }
 
-int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
+RunOutcome CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
     if (list.fragmentCount < 2) {
         return ConsolidateContiguousFile(list, item);
     }
     if (IsNonNtfsDirectory()) {
-        return AnalyseFile(list); // only reported, with status 5, as the analysis does
+        AnalyseFile(list); // only reported, with status 5, as the analysis does
+        return RunOutcome::Done;
     }
     FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
-    int result = 1;
+    RunOutcome outcome = RunOutcome::Done;
     int retriesLeft = kMoveRetries;
     bool moving = true;
     while (moving) {
         moving = false;
         uint32_t d = list.FirstRealIndex();
         while (d + 1 < list.ExtentCount()) {
-            if (!CheckPauseAbort()) {
-                statistics_.aborted = 1;
+            if (CheckPauseAbort() == RunOutcome::Aborted) {
+                outcome = RunOutcome::Aborted;
                 report.status = kReportAborted;
                 break;
             }
@@ -267,8 +269,12 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
             statistics_.currentItemClusters = list.totalClusters;
             statistics_.currentItemPosition = list.extents[d].startVcn;
             uint32_t index = d;
-            if (!MoveExtents(list, item, index, runLcn, fitting.clusters)) {
-                result = 0;
+            outcome = MoveExtents(list, item, index, runLcn, fitting.clusters);
+            if (outcome == RunOutcome::Aborted) {
+                report.status = kReportAborted;
+                break;
+            }
+            if (outcome == RunOutcome::Failed) {
                 if (retriesLeft == 0) {
                     report.status = kReportMoveFailed;
                     break;
@@ -277,14 +283,9 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
                 if (!ReadFileExtents(list, item)) {
                     report.status = kReportMoveFailed;
                     state_.AddReport(std::move(report));
-                    return result;
+                    return outcome;
                 }
                 moving = true; // again from the re-read layout
-                break;
-            }
-            result = 1;
-            if (statistics_.aborted) {
-                report.status = kReportAborted;
                 break;
             }
             d += fitting.count;
@@ -296,7 +297,7 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
         // The item's layout is unknown now: report it as failed and leave the counters alone.
         report.status = kReportMoveFailed;
         state_.AddReport(std::move(report));
-        return result;
+        return outcome == RunOutcome::Aborted ? outcome : RunOutcome::Failed;
     }
     statistics_.fragmentsRemaining -=
         std::min<uint64_t>(statistics_.fragmentsRemaining, fragmentsBefore);
@@ -316,30 +317,32 @@ int CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
     }
     report.fragmentsAfter = list.fragmentCount;
     state_.AddReport(std::move(report));
-    return result;
+    return outcome;
 }
 
-int CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
+RunOutcome CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
     if (mode_ == 0 || list.fragmentCount != 1 || IsNonNtfsDirectory()) {
-        return 1;
+        return RunOutcome::Done;
     }
     FileReport report = PrepareReport(list, 1, 1);
+    RunOutcome outcome = RunOutcome::Done;
     const uint32_t first = list.FirstRealIndex();
     if (first < list.ExtentCount()) {
         uint64_t targetLcn = 0;
         const uint64_t clusters = list.AllocatedFrom(first);
-        if (!CheckPauseAbort()) {
-            statistics_.aborted = 1;
+        outcome = CheckPauseAbort();
+        if (outcome == RunOutcome::Aborted) {
             report.status = kReportAborted;
         } else if (runList_.FindFreeRunBelow(static_cast<uint64_t>(list.extents[first].lcn),
                                              clusters, targetLcn)) {
             statistics_.currentItemClusters = list.totalClusters;
             statistics_.currentItemPosition = list.extents[first].startVcn;
             uint32_t index = first;
-            if (!MoveExtents(list, item, index, targetLcn, clusters)) {
+            outcome = MoveExtents(list, item, index, targetLcn, clusters);
+            if (outcome == RunOutcome::Failed) {
                 ++statistics_.itemsNotDefragmented;
                 report.status = kReportMoveFailed;
-            } else if (statistics_.aborted) {
+            } else if (outcome == RunOutcome::Aborted) {
                 report.status = kReportAborted;
             }
         }
@@ -347,7 +350,7 @@ int CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
     if (!ReadFileExtents(list, item)) {
         report.status = kReportMoveFailed;
         state_.AddReport(std::move(report));
-        return 1;
+        return outcome == RunOutcome::Aborted ? outcome : RunOutcome::Failed;
     }
     if (list.fragmentCount > 1) {
         statistics_.fragmentsRemaining += list.fragmentCount;
@@ -360,12 +363,13 @@ int CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
         report.fragmentsAfter = list.fragmentCount;
         state_.AddReport(std::move(report));
     }
-    return 1;
+    return outcome;
 }
 
-int CDefragRun::AnalyseFile(const ExtentList& list) {
+void CDefragRun::AnalyseFile(const ExtentList& list) {
     if (list.fragmentCount < 2) {
-        return ReportContiguousFile(list);
+        ReportContiguousFile(list);
+        return;
     }
     FileReport report = PrepareReport(list, list.fragmentCount, list.fragmentCount);
     if (IsNonNtfsDirectory()) {
@@ -373,12 +377,10 @@ int CDefragRun::AnalyseFile(const ExtentList& list) {
         report.status = kReportNonNtfsDirectory;
     }
     state_.AddReport(std::move(report));
-    return 1;
 }
 
-int CDefragRun::ReportContiguousFile(const ExtentList& list) {
+void CDefragRun::ReportContiguousFile(const ExtentList& list) {
     if (mode_ != 0 && list.fragmentCount == 1 && !IsNonNtfsDirectory()) {
         state_.AddReport(PrepareReport(list, 1, 0));
     }
-    return 1;
 }

@@ -68,13 +68,13 @@ bool CDefragRun::QueryVolumeInfo(wchar_t drive) {
 }
 
 // One call for the whole bitmap into a zeroed buffer; only what the call returned is read, and
-// clusters it did not cover count as used. Any failure leaves the run list empty.
-bool CDefragRun::ReadVolumeBitmap() {
+// clusters it did not cover count as used.
+void CDefragRun::ReadVolumeBitmap() {
     runList_.Clear();
     const uint64_t total = statistics_.totalClusters;
     const uint64_t bytes = kBitmapHeaderBytes + total / 8 + kBitmapSlackBytes;
     if (total == 0 || bytes > MAXDWORD) {
-        return false;
+        return;
     }
     try {
         std::vector<uint8_t> buffer(static_cast<size_t>(bytes), 0);
@@ -84,20 +84,18 @@ bool CDefragRun::ReadVolumeBitmap() {
                                      sizeof start, buffer.data(), static_cast<DWORD>(bytes),
                                      &returned) ||
             returned < kBitmapHeaderBytes) {
-            return false;
+            return;
         }
         const auto* bitmap = reinterpret_cast<const VOLUME_BITMAP_BUFFER*>(buffer.data());
         if (bitmap->StartingLcn.QuadPart != 0 || bitmap->BitmapSize.QuadPart < 0) {
-            return false;
+            return;
         }
         const uint64_t returnedClusters = (returned - kBitmapHeaderBytes) * 8;
         const uint64_t bitmapClusters =
             std::min(static_cast<uint64_t>(bitmap->BitmapSize.QuadPart), returnedClusters);
         runList_.Build(bitmap->Buffer, bitmapClusters, total);
-        return true;
     } catch (const std::bad_alloc&) {
         runList_.Clear();
-        return false;
     }
 }
 
@@ -134,7 +132,8 @@ void CDefragRun::ReserveMftZone() {
     const uint64_t end =
         std::min(total, static_cast<uint64_t>(std::max<LONGLONG>(0, data.MftZoneEnd.QuadPart)));
     if (start < end) {
-        runList_.SetRunRangeState(start, end - 1, true);
+        // Fails only on an empty list (no bitmap), which places nothing anyway.
+        static_cast<void>(runList_.SetRunRangeState(start, end - 1, true));
     }
     const ClusterMapView map = Map();
     for (uint64_t cell = 0; cell < map.cellCount; ++cell) {

@@ -35,15 +35,17 @@ int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_
     CDefragRun run(state, volume, mode, !analyseAndDefragment);
     ::GetLocalTime(&state.statistics.startTime);
     state.PublishStatistics();
-    int result = 0;
+    RunOutcome outcome = RunOutcome::Failed;
     try {
-        result = run.DefragVolume(drive);
+        outcome = run.DefragVolume(drive);
     } catch (const std::bad_alloc&) {
         state.SetCurrentPath(L""); // out of memory: the run ends here, its handles closed
     }
     ::GetLocalTime(&state.statistics.endTime);
     state.PublishStatistics();
-    return result;
+    // An aborted walk still ran: its figures and reports stand, and the aborted flag says why
+    // it ended early.
+    return outcome == RunOutcome::Failed ? 0 : 1;
 }
 
 CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly)
@@ -52,37 +54,37 @@ CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mod
 
 CDefragRun::~CDefragRun() = default;
 
-int CDefragRun::DefragVolume(wchar_t drive) {
+RunOutcome CDefragRun::DefragVolume(wchar_t drive) {
     // Zeroed before anything can fail, so a failed run shows total clusters 0, not the last
     // run's figures.
     state_.ResetStatusCounters();
     state_.SetCurrentPath(L"");
     if (state_.Cells() == nullptr || state_.cellCount == 0) {
-        return 0; // the map could not be allocated
+        return RunOutcome::Failed; // the map could not be allocated
     }
     const wchar_t device[] = {L'\\', L'\\', L'.', L'\\', drive, L':', L'\0'};
     volumeHandle_ = VolumeItemHandle(
         volume_, volume_.CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
     if (!volumeHandle_) {
-        return 0;
+        return RunOutcome::Failed;
     }
     if (!QueryVolumeInfo(drive)) {
         volumeHandle_.Reset();
-        return 0;
+        return RunOutcome::Failed;
     }
     state_.clustersPerCell = ClustersPerCell(statistics_.totalClusters, state_.cellCount);
     BuildRunList();
     MapRunListIntoClusterMap();
     ReserveMftZone();
 
-    const int result = WalkDirectory(std::wstring{drive, L':'});
+    const RunOutcome outcome = WalkDirectory(std::wstring{drive, L':'});
 
     statistics_.largestFreeRun = runList_.FindLargestFreeRun();
     statistics_.clustersProcessed = statistics_.usedClusters;
     state_.SetCurrentPath(L"");
     volumeHandle_.Reset();
     runList_.Clear();
-    return result;
+    return outcome;
 }
 
 const wchar_t* CDefragRun::LongPath(const std::wstring& path, const wchar_t* suffix) {
@@ -102,7 +104,7 @@ void CDefragRun::ReportItem(uint32_t status) {
 // Walks the tree below root depth first, each directory's entries before the next entry of its
 // parent. The open enumerations are kept on an explicit stack and the path in one string, so a
 // deep tree costs heap, not the worker's stack.
-int CDefragRun::WalkDirectory(const std::wstring& root) {
+RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
     struct Level {
         VolumeFindHandle find;
         size_t pathUnits; // the directory's own path length in currentPath_
@@ -114,7 +116,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
     currentPath_ = root;
     VolumeFindHandle find(volume_, volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
     if (!find) {
-        return 0;
+        return RunOutcome::Failed;
     }
     levels.push_back({std::move(find), currentPath_.size()});
     bool haveEntry = true;
@@ -125,12 +127,13 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
-        if (!CheckPauseAbort()) {
-            statistics_.aborted = 1;
-            return 1;
+        if (CheckPauseAbort() == RunOutcome::Aborted) {
+            return RunOutcome::Aborted;
         }
         bool descend = false;
-        ProcessEntry(entry, descend);
+        if (ProcessEntry(entry, descend) == RunOutcome::Aborted) {
+            return RunOutcome::Aborted;
+        }
         if (descend) {
             // A directory whose enumeration cannot start is skipped; it was already counted.
             find = VolumeFindHandle(volume_,
@@ -142,15 +145,17 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
         }
         haveEntry = volume_.FindNextFileW(levels.back().find.Get(), &entry);
     }
-    return 1;
+    return RunOutcome::Done;
 }
 
 // One directory entry: counts it, processes the item and its streams, reports it when it cannot
-// be opened or is unmovable. descend says whether the walk goes into it next.
-void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
+// be opened or is unmovable. descend says whether the walk goes into it next. Aborted when an
+// abort came while the item or a stream of it was processed (its streams are still reported);
+// else Done, since what one item came to is in its report and the counters.
+RunOutcome CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     descend = false;
     if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return; // junctions and mount points are never followed
+        return RunOutcome::Done; // junctions and mount points are never followed
     }
     const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     statistics_.currentItemClusters = 0;
@@ -165,28 +170,30 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
 
     if (currentPath_.size() > kMaxPathUnits) {
         ReportItem(kReportOpenFailed); // too long to name, let alone to open
-        return;
+        return RunOutcome::Done;
     }
     const HANDLE item = directory
                             ? volume_.CreateFileW(LongPath(currentPath_), GENERIC_READ, kShareAll,
                                                   FILE_FLAG_BACKUP_SEMANTICS)
                             : volume_.CreateFileW(LongPath(currentPath_), FILE_READ_ATTRIBUTES,
                                                   kShareAll, FILE_FLAG_NO_BUFFERING);
+    bool aborted = false;
     if (item == INVALID_HANDLE_VALUE) {
         ReportItem(kReportOpenFailed);
     } else {
-        ProcessOpenItem(item, unmovable, ItemStream::Data);
-        MoveDirectoryStreams(unmovable);
+        aborted = ProcessOpenItem(item, unmovable, ItemStream::Data) == RunOutcome::Aborted;
+        aborted = MoveDirectoryStreams(unmovable) == RunOutcome::Aborted || aborted;
     }
     if (unmovable) {
         ReportItem(kReportUnmovable);
     }
     descend = directory;
+    return aborted ? RunOutcome::Aborted : RunOutcome::Done;
 }
 
-void CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
+RunOutcome CDefragRun::ProcessOpenItem(HANDLE item, bool unmovable, ItemStream stream) {
     const VolumeItemHandle owner(volume_, item);
-    ProcessFile(item, unmovable, stream);
+    return ProcessFile(item, unmovable, stream);
 }
 
 bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
@@ -196,7 +203,7 @@ bool CDefragRun::IsFirstMapping(HANDLE item, ItemStream stream) {
            mappedLinkedFiles_.AddIfFirst(info, stream);
 }
 
-int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
+RunOutcome CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
     LARGE_INTEGER size{};
     if (!volume_.GetFileSizeEx(item, &size) || size.QuadPart < 0) {
         size.QuadPart = 0;
@@ -204,7 +211,7 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
     statistics_.currentItemSize = static_cast<uint64_t>(size.QuadPart);
     ExtentList& list = itemExtents_;
     if (!ReadFileExtents(list, item)) {
-        return 0;
+        return RunOutcome::Failed;
     }
     if (list.fragmentCount > 1) {
         statistics_.fragmentsFound += list.fragmentCount;
@@ -217,23 +224,29 @@ int CDefragRun::ProcessFile(HANDLE item, bool unmovable, ItemStream stream) {
         MapFileExtents(list);
     }
     if (unmovable) {
-        return 1;
+        return RunOutcome::Done;
     }
     const uint64_t allocated = list.allocatedClusters;
-    const int result = analyseOnly_ ? AnalyseFile(list) : DefragmentFile(list, item);
+    RunOutcome outcome = RunOutcome::Done;
+    if (analyseOnly_) {
+        AnalyseFile(list);
+    } else {
+        outcome = DefragmentFile(list, item);
+    }
     statistics_.clustersProcessed += allocated;
     if (statistics_.streamFlag) {
         statistics_.streamClusters += allocated;
     }
-    return result;
+    return outcome;
 }
 
 // The NTFS attribute streams that hold an item's attribute list and index bitmap; their reports
 // carry the item's own path.
-void CDefragRun::MoveDirectoryStreams(bool unmovable) {
+RunOutcome CDefragRun::MoveDirectoryStreams(bool unmovable) {
     if (!ntfs_) {
-        return;
+        return RunOutcome::Done;
     }
+    bool aborted = false;
     statistics_.streamFlag = 1;
     for (const AttributeStream& stream : kDirectoryStreams) {
         if (currentPath_.size() + std::wcslen(stream.suffix) > kMaxPathUnits) {
@@ -243,7 +256,9 @@ void CDefragRun::MoveDirectoryStreams(bool unmovable) {
             volume_.CreateFileW(LongPath(currentPath_, stream.suffix), FILE_READ_ATTRIBUTES,
                                 kShareAll, FILE_FLAG_NO_BUFFERING);
         if (item != INVALID_HANDLE_VALUE) {
-            ProcessOpenItem(item, unmovable, stream.stream);
+            aborted =
+                ProcessOpenItem(item, unmovable, stream.stream) == RunOutcome::Aborted || aborted;
         }
     }
+    return aborted ? RunOutcome::Aborted : RunOutcome::Done;
 }

@@ -39,14 +39,15 @@ public:
     size_t ReservedBytes() const;
 
     // Relabels [firstLcn, lastLcn]; false (nothing changed) when the range cannot be located.
-    bool SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used);
+    [[nodiscard]] bool SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used);
 
     // First fit from the lowest LCN: the first free run of at least wantedClusters, whole;
     // else the longest free run (the first of equal lengths) if it holds minimumClusters.
-    bool FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uint64_t& lcn,
-                     uint64_t& length) const;
+    [[nodiscard]] bool FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uint64_t& lcn,
+                                   uint64_t& length) const;
     // The start of the first free run of at least wantedClusters, if it starts below itemLcn.
-    bool FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn) const;
+    [[nodiscard]] bool FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters,
+                                        uint64_t& lcn) const;
     // Length of the longest free run; 0 when there is none.
     uint64_t FindLargestFreeRun() const { return freeIndex_.Longest(); }
 

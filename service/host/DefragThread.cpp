@@ -54,9 +54,12 @@ DWORD CDefragThread::Run() {
 void CDefragThread::RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
                                      bool analyseAndDefragment) {
     const std::optional<std::wstring> image = FindSimulatedVolumeImage(command.drive);
+    // A failed run needs no answer here: its statistics show no clusters, which the client
+    // reads as a failed run.
     if (!image) {
         CWindowsVolumeApi volume;
-        RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment);
+        static_cast<void>(
+            RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment));
         return;
     }
     // A drive configured for a simulated volume never falls back to its real device: when the
@@ -64,6 +67,6 @@ void CDefragThread::RunEngineOnDrive(DefragEngineState& state, const DefragComma
     // that cannot be opened. The image is unmounted (and checkpointed) when the run ends.
     CSimVolumeApi volume;
     if (!image->empty())
-        volume.MountImage(command.drive, *image);
-    RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment);
+        static_cast<void>(volume.MountImage(command.drive, *image)); // a failure: see above
+    static_cast<void>(RunDefrag(state, volume, command.mode, command.drive, analyseAndDefragment));
 }

@@ -19,7 +19,7 @@ public:
     // Starts a worker for command (a copy is kept), or answers false when the state is not idle
     // or no thread could be made. The state reads running before the worker starts, so a client
     // polling right after its command never sees idle.
-    bool StartRun(const DefragCommand& command);
+    [[nodiscard]] bool StartRun(const DefragCommand& command);
     DWORD Run() override;
 
     // The engine on the drive the command names: on the simulated volume the service's

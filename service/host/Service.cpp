@@ -35,7 +35,8 @@ void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
     switch (command.code) {
     case kCommandDefragment:
     case kCommandAnalyse:
-        worker.StartRun(command); // refused while a run exists or waits to be released
+        // Refused while a run exists or waits to be released: the client reads the job state.
+        static_cast<void>(worker.StartRun(command));
         break;
     case kCommandRelease:
         // A client releases as soon as it reads finished, which the worker sets as its last
@@ -89,8 +90,11 @@ BOOL CService::Stop() {
     const DWORD deadline = GetTickCount() + kStopMilliseconds;
     // The listener stops listening and the command loop ends: no run starts after this.
     SetEvent(serviceStopEvent_.Get());
-    WaitForThreadReportingProgress(rpcThread_.Get(), ThreadDeadline(deadline));
-    WaitForThreadReportingProgress(commandThread_.Get(), ThreadDeadline(deadline));
+    // A thread that outlives its share of the budget does not hold up the stop: the worker is
+    // aborted all the same, and its results are freed only once it has ended.
+    static_cast<void>(WaitForThreadReportingProgress(rpcThread_.Get(), ThreadDeadline(deadline)));
+    static_cast<void>(
+        WaitForThreadReportingProgress(commandThread_.Get(), ThreadDeadline(deadline)));
     // Then the running worker is aborted and waited for before its results go.
     g_defragEngineState.RequestAbort();
     if (WaitReportingProgress(

@@ -35,8 +35,9 @@ private:
     // Waits in steps (wait answers whether the end came within the milliseconds given) until
     // the deadline, reporting stop-pending with a new check point after every step; true when
     // the end came.
-    bool WaitReportingProgress(const std::function<bool(DWORD)>& wait, DWORD deadline);
-    bool WaitForThreadReportingProgress(HANDLE thread, DWORD deadline);
+    [[nodiscard]] bool WaitReportingProgress(const std::function<bool(DWORD)>& wait,
+                                             DWORD deadline);
+    [[nodiscard]] bool WaitForThreadReportingProgress(HANDLE thread, DWORD deadline);
 
     KernelHandle rpcThread_;
     KernelHandle commandThread_;

@@ -206,7 +206,8 @@ void WINAPI CServiceTemplate::ServiceCtrlHandler(DWORD control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
         self.SetServiceState(SERVICE_STOP_PENDING, 0, kPendingWaitHint);
-        self.Stop();
+        // The service stops whatever its clean-up came to: the stop event follows at once.
+        static_cast<void>(self.Stop());
         SetEvent(self.serviceStopEvent_.Get());
         break;
     case SERVICE_CONTROL_PAUSE:

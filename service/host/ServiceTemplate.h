@@ -45,15 +45,15 @@ public:
 
     // Answers the code unchanged; the place to tell about a failure.
     virtual int ReportError(int code) = 0;
-    virtual BOOL Pause() = 0;
-    virtual BOOL Continue() = 0;
-    virtual BOOL Init() = 0;
-    virtual BOOL Stop() = 0;
+    [[nodiscard]] virtual BOOL Pause() = 0;
+    [[nodiscard]] virtual BOOL Continue() = 0;
+    [[nodiscard]] virtual BOOL Init() = 0;
+    [[nodiscard]] virtual BOOL Stop() = 0;
 
-    int Install();
-    int Remove();
+    [[nodiscard]] int Install();
+    [[nodiscard]] int Remove();
     // Runs the service until it stops: through the control dispatcher on the NT family.
-    int Run();
+    [[nodiscard]] int Run();
     void ServiceRun();
 
     // The service's state as last reported; exitCode_ in it is service-specific.
@@ -80,8 +80,8 @@ private:
     static void WINAPI ServiceMain(DWORD argc, wchar_t** argv);
     static void WINAPI ServiceCtrlHandler(DWORD control);
     std::wstring QuotedProgramPath() const;
-    int InstallRunValue();
-    int RemoveRunValue();
+    [[nodiscard]] int InstallRunValue();
+    [[nodiscard]] int RemoveRunValue();
 
     static CServiceTemplate* instance;
 };

@@ -20,7 +20,7 @@ std::wstring SimulatedVolumeValueName(wchar_t drive);
 // The image configured for drive under an open parameters key: nullopt when there is no value
 // for it (the drive's own volume is used), an empty text when the value is there but holds no
 // path (the run must fail rather than touch the real drive).
-std::optional<std::wstring> ReadSimulatedVolumeImage(HKEY parameters, wchar_t drive);
+[[nodiscard]] std::optional<std::wstring> ReadSimulatedVolumeImage(HKEY parameters, wchar_t drive);
 
 // The same under the service's own key; a key that exists but cannot be read is unusable too.
-std::optional<std::wstring> FindSimulatedVolumeImage(wchar_t drive);
+[[nodiscard]] std::optional<std::wstring> FindSimulatedVolumeImage(wchar_t drive);

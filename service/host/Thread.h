@@ -12,7 +12,7 @@ public:
     // The service's stop event, which Run may watch; owned by the service.
     void SetStopEvent(HANDLE stopEvent) { stopEvent_ = stopEvent; }
     // Starts Run on a new thread; the handle, or null when the thread could not be made.
-    HANDLE Start();
+    [[nodiscard]] HANDLE Start();
 
     static DWORD WINAPI ThreadStartRoutine(void* thread);
 

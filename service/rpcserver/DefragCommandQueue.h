@@ -22,9 +22,9 @@ public:
     DefragCommandQueue& operator=(const DefragCommandQueue&) = delete;
 
     // Appends a copy and signals the event; false when the queue is full.
-    bool Post(const DefragCommand& command);
+    [[nodiscard]] bool Post(const DefragCommand& command);
     // The oldest command, if any.
-    std::optional<DefragCommand> Take();
+    [[nodiscard]] std::optional<DefragCommand> Take();
     // Auto-reset event, signalled by every Post.
     HANDLE Event() const { return event_.Get(); }
 

@@ -26,8 +26,9 @@ enum DefragProcedure : unsigned {
 // not in the local data representation, is refused. cellBytes is the cell array's size now
 // (0 when none): a map request that the procedure would refuse asks for no buffer at all.
 // Sizes outside the interface's ranges are left to the stub, which refuses them.
-RPC_STATUS CheckDefragRequest(unsigned procNum, unsigned char* buffer, unsigned length,
-                              unsigned long dataRepresentation, uint64_t cellBytes);
+[[nodiscard]] RPC_STATUS CheckDefragRequest(unsigned procNum, unsigned char* buffer,
+                                            unsigned length, unsigned long dataRepresentation,
+                                            uint64_t cellBytes);
 
 // The interface with the checked dispatch, to register in place of the generated one; null
 // when the generated table is not the one this dispatch was written for.

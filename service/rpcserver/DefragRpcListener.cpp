@@ -22,16 +22,19 @@ int RunDefragRpcListener(HANDLE stopEvent) {
     const RPC_IF_HANDLE checkedInterface = CheckedDefragRpcInterface();
     if (!checkedInterface || RpcServerRegisterIf(checkedInterface, nullptr, nullptr) != RPC_S_OK)
         return 0;
-    RpcServerRegisterAuthInfoW(nullptr, RPC_C_AUTHN_WINNT, nullptr, nullptr);
+    // Local callers reach the named pipe without it, so the service listens all the same.
+    static_cast<void>(RpcServerRegisterAuthInfoW(nullptr, RPC_C_AUTHN_WINNT, nullptr, nullptr));
     // Listening does not block here: the end comes from the stop event, so a stop that arrives
     // while the listener is still registering is never lost (and Wine's blocking listen can
     // miss a stop that comes just as it starts).
     if (RpcServerListen(kMinListenCalls, kMaxListenCalls, TRUE) != RPC_S_OK)
         return 0;
     WaitForSingleObject(stopEvent, INFINITE);
-    RpcMgmtStopServerListening(nullptr);
+    // Neither failure leaves anything to do: a stop of this process's own server cannot be
+    // refused, and a wait fails only when no server listens any more.
+    static_cast<void>(RpcMgmtStopServerListening(nullptr));
     // Calls already in progress still use the engine state: the listener ends only after them,
     // so whoever waits for it may free what they read.
-    RpcMgmtWaitServerListen();
+    static_cast<void>(RpcMgmtWaitServerListen());
     return 1;
 }

@@ -20,11 +20,11 @@ public:
     bool Exists();
     // True when a worker exists and has ended, or ends within milliseconds. For the command
     // loop, the only thread that adopts and closes the handle.
-    bool HasEnded(DWORD milliseconds);
+    [[nodiscard]] bool HasEnded(DWORD milliseconds);
     // The worker's priority as the system reports it; THREAD_PRIORITY_ERROR_RETURN when none.
     int Priority();
     // Waits up to milliseconds for the worker to end; true when it has ended or none exists.
-    bool WaitForEnd(DWORD milliseconds);
+    [[nodiscard]] bool WaitForEnd(DWORD milliseconds);
 
 private:
     std::mutex lock_;

@@ -54,8 +54,10 @@ class JunkListsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_strAppTitle = L"XarnJunkListsTest";
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey());
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey());
+        // Left by an earlier run, or absent already.
+        static_cast<void>(CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey()));
+        static_cast<void>(
+            CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey()));
     }
 };
 
@@ -136,7 +138,8 @@ TEST_F(JunkListsTest, MasksSurviveEditsAndResetRestoresTheDefaults) {
     finder.AddMask(L"*.part", 4);
     ASSERT_TRUE(finder.SaveMasks());
     // A value that is not a DWORD is no mask.
-    RegWriteStringAt(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.text", L"1");
+    ASSERT_TRUE(
+        RegWriteStringAt(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.text", L"1"));
 
     CJunkFileFinder reader;
     reader.LoadMasks();
@@ -156,6 +159,19 @@ TEST_F(JunkListsTest, MasksSurviveEditsAndResetRestoresTheDefaults) {
     empty.ResetMasksToDefault();
     EXPECT_EQ(empty.GetMaskCount(), 41);
     EXPECT_EQ(ReadValues(CJunkFileFinder::MaskListKey()).size(), 41u);
+}
+
+// The old list is removed before the new one is written; where it cannot be (a sub-key holds
+// it), saving fails instead of mixing the masks the user removed into the new list.
+TEST_F(JunkListsTest, MasksAreNotSavedOverAListThatCannotBeRemoved) {
+    const CString key = CJunkFileFinder::MaskListKey();
+    ASSERT_TRUE(RegWriteDwordAt(HKEY_CURRENT_USER, key, L"*.old", 1));
+    ASSERT_TRUE(RegWriteDwordAt(HKEY_CURRENT_USER, key + L"\\Held", L"x", 1));
+    CJunkFileFinder finder;
+    finder.AddMask(L"*.new", 1);
+    EXPECT_FALSE(finder.SaveMasks());
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, key));
+    EXPECT_TRUE(finder.SaveMasks()) << "no list left to remove";
 }
 
 TEST_F(JunkListsTest, ScanOptionsComeWithTheirDefaultsOrFixedForUnattendedScans) {

@@ -28,8 +28,10 @@ class JunkScanTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_strAppTitle = L"XarnJunkScanTest";
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey());
-        CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey());
+        // Left by an earlier run, or absent already.
+        static_cast<void>(CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey()));
+        static_cast<void>(
+            CRegistry::DeleteKey(HKEY_CURRENT_USER, CJunkFileFinder::IgnoreListKey()));
         ASSERT_TRUE(drive_.IsMapped()) << "drive T: is not mapped to the test folder";
         finder_.LoadMasks();
         finder_.LoadIgnoreList();

@@ -103,8 +103,8 @@ TEST_F(AppServices, FiveNumberTextsStayValidAtOnce) {
     ServicesApp app(UniqueTitle());
     LPCWSTR texts[5];
     for (int index = 0; index < 6; ++index)
-        app.SetSettingDword((L"N" + std::to_wstring(index)).c_str(),
-                            static_cast<DWORD>(100 + index));
+        ASSERT_TRUE(app.SetSettingDword((L"N" + std::to_wstring(index)).c_str(),
+                                        static_cast<DWORD>(100 + index)));
     for (int index = 0; index < 5; ++index)
         texts[index] = app.GetSettingNumberText((L"N" + std::to_wstring(index)).c_str());
     for (int index = 0; index < 5; ++index)

@@ -119,7 +119,7 @@ TEST(Sha1, HashFileReadsEveryByte) {
     ASSERT_TRUE(fromFile.HashFile(path.c_str()));
     fromFile.Final();
     wchar_t fileText[80];
-    fromFile.ReportHash(fileText, CSHA1::kHexPlain);
+    ASSERT_TRUE(fromFile.ReportHash(fileText, CSHA1::kHexPlain));
     EXPECT_EQ(Sha1Hex(data), std::string(fileText, fileText + wcslen(fileText)));
 
     CSHA1 missing;

@@ -61,7 +61,7 @@ TEST(Registry, TypeMismatchesAreRefused) {
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
     const BYTE four[] = {1, 0, 0, 0};
-    registry.WriteBinary(L"Four", four, 4);
+    ASSERT_TRUE(registry.WriteBinary(L"Four", four, 4));
     DWORD number = 7;
     EXPECT_FALSE(registry.ReadDword(L"Four", number));
     number = 7;
@@ -262,7 +262,7 @@ TEST(Registry, DamagedImagesDoNotEscapeAsExceptions) {
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
     const BYTE truncated[] = {0x05, 0x00, 0x01}; // five words promised, none there
-    registry.WriteBinary(L"Bad", truncated, sizeof truncated);
+    ASSERT_TRUE(registry.WriteBinary(L"Bad", truncated, sizeof truncated));
     POINT point{7, 8};
     EXPECT_TRUE(registry.ReadSerialized(L"Bad", point));
     EXPECT_EQ(7, point.x);
@@ -274,8 +274,8 @@ TEST(Registry, EnumerationListsKeysAndValues) {
     TestRegistryKey key;
     CRegistry registry(HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.Open(HKEY_CURRENT_USER, key.Path(), true));
-    registry.WriteDwordValue(L"A", 1);
-    registry.WriteDwordValue(L"B", 2);
+    ASSERT_TRUE(registry.WriteDwordValue(L"A", 1));
+    ASSERT_TRUE(registry.WriteDwordValue(L"B", 2));
     for (const wchar_t* sub : {L"One", L"Two"}) {
         CRegistry child(HKEY_CURRENT_USER);
         ASSERT_TRUE(
@@ -341,7 +341,8 @@ TEST(ConfigurationManager, ATextStaysValidForSevenMoreCalls) {
     CConfigurationManager* manager = CreateConfigurationManager(L"XarnTest Ring");
     const std::wstring key = manager->GetKey().GetString();
     for (int i = 0; i < 9; ++i)
-        manager->SetString(std::to_wstring(i).c_str(), (L"value " + std::to_wstring(i)).c_str());
+        ASSERT_TRUE(manager->SetString(std::to_wstring(i).c_str(),
+                                       (L"value " + std::to_wstring(i)).c_str()));
     LPCWSTR first = manager->GetString(L"0");
     EXPECT_STREQ(L"value 0", first);
     for (int i = 1; i < 8; ++i)

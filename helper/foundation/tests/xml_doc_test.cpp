@@ -83,7 +83,7 @@ TEST(XmlBuild, NestedReportRoundTrips) {
     ASSERT_TRUE(doc.AddChildElem(L"drives"));
     EXPECT_NE(-1, doc.GetDocument().Find(L"<name>Disk &lt;C:&gt; \"system\"</name>"));
     CXmlDoc built;
-    built.SetDocument(doc.GetDocument());
+    ASSERT_TRUE(built.SetDocument(doc.GetDocument()));
     ASSERT_TRUE(built.IsWellFormed()) << built.GetError().GetString();
 
     // Build a deeper tree through the cursor and parse it again.

@@ -443,7 +443,8 @@ protected:
         SetEnvironmentVariableW(L"XARN_BACKUP_STANDIN_FAIL", nullptr);
         RegDeleteKeyW(HKEY_CURRENT_USER,
                       (CString(GetProductRegistryKey()) + L"\\OneClickCure\\SysFileBackup"));
-        RegWriteDwordAt(HKEY_CURRENT_USER, GetProductRegistryKey(), L"SysBackupSuccess", 0);
+        ASSERT_TRUE(
+            RegWriteDwordAt(HKEY_CURRENT_USER, GetProductRegistryKey(), L"SysBackupSuccess", 0));
         GetCurrentDirectoryW(MAX_PATH, directory_);
     }
     void TearDown() override {
@@ -514,9 +515,9 @@ TEST_F(AfterInstallWizard, ItsTasksRunAndItClosesByItself) {
 
 TEST_F(AfterInstallWizard, AFailedBackupScanCountsAsNotFinishedAndTheRestStillRuns) {
     // A former clean finish must not count for this run.
-    RegWriteDwordAt(HKEY_CURRENT_USER,
-                    CString(GetProductRegistryKey()) + L"\\OneClickCure\\SysFileBackup",
-                    L"CLEANFINISHED", 1);
+    ASSERT_TRUE(RegWriteDwordAt(HKEY_CURRENT_USER,
+                                CString(GetProductRegistryKey()) + L"\\OneClickCure\\SysFileBackup",
+                                L"CLEANFINISHED", 1));
     SetEnvironmentVariableW(L"XARN_BACKUP_STANDIN_FAIL", L"1");
     int result = 0;
     const std::vector<std::string> lines = RunWizard(result, false);

@@ -27,7 +27,7 @@ public:
         CRegistry registry(HKEY_LOCAL_MACHINE);
         if (registry.Open(HKEY_LOCAL_MACHINE, GetProductRegistryKey(), true)) {
             had_ = registry.ReadString(name_, former_);
-            registry.WriteString(name_, value);
+            EXPECT_TRUE(registry.WriteString(name_, value));
         }
     }
     ~ProductValue() {
@@ -35,9 +35,9 @@ public:
         if (!registry.Open(HKEY_LOCAL_MACHINE, GetProductRegistryKey(), true))
             return;
         if (had_)
-            registry.WriteString(name_, former_);
+            EXPECT_TRUE(registry.WriteString(name_, former_));
         else
-            registry.DeleteValue(name_);
+            EXPECT_TRUE(registry.DeleteValue(name_));
     }
     ProductValue(const ProductValue&) = delete;
     ProductValue& operator=(const ProductValue&) = delete;

@@ -22,7 +22,7 @@ protected:
         ASSERT_NE(INVALID_HANDLE_VALUE, device_);
     }
     void TearDown() override {
-        api_.CloseHandle(device_);
+        EXPECT_TRUE(api_.CloseHandle(device_));
         EXPECT_EQ(0u, api_.OpenHandleCount());
     }
 
@@ -173,7 +173,7 @@ TEST_F(SimVolumeApiTest, RetrievalPointersPageWithMoreData) {
 
     std::vector<uint8_t> tooSmall(31);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), Pointers(item, 0, tooSmall));
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 }
 
 TEST_F(SimVolumeApiTest, SparseRunsResidentAndEmptyStreams) {
@@ -184,7 +184,7 @@ TEST_F(SimVolumeApiTest, SparseRunsResidentAndEmptyStreams) {
     ASSERT_EQ(3u, buffer->ExtentCount);
     EXPECT_EQ(-1, buffer->Extents[1].Lcn.QuadPart);
     EXPECT_EQ(5, buffer->Extents[1].NextVcn.QuadPart);
-    api_.CloseHandle(sparse);
+    EXPECT_TRUE(api_.CloseHandle(sparse));
 
     for (const wchar_t* path : {L"T:\\tiny.txt", L"T:\\empty.txt"}) {
         HANDLE item = OpenItem(path);
@@ -193,7 +193,7 @@ TEST_F(SimVolumeApiTest, SparseRunsResidentAndEmptyStreams) {
         LARGE_INTEGER size{};
         EXPECT_TRUE(api_.GetFileSizeEx(item, &size));
         EXPECT_EQ(path[3] == L't' ? 50 : 0, size.QuadPart);
-        api_.CloseHandle(item);
+        EXPECT_TRUE(api_.CloseHandle(item));
     }
 }
 
@@ -218,7 +218,7 @@ TEST_F(SimVolumeApiTest, MoveCopiesRemapsAndFrees) {
     EXPECT_TRUE(
         api_.DeviceIoControl(item, FSCTL_MOVE_FILE, &move, sizeof move, nullptr, 0, &returned));
     EXPECT_EQ((std::vector<SimExtent>{{0, 2000, 9}}), Layout(L"\\a.bin"));
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 }
 
 TEST_F(SimVolumeApiTest, MoveRefusesUsedTargetsAndBadRanges) {
@@ -239,8 +239,8 @@ TEST_F(SimVolumeApiTest, MoveRefusesUsedTargetsAndBadRanges) {
     EXPECT_TRUE(before.used == after.used);
     EXPECT_EQ(before.records.at(64).streams.front().extents,
               after.records.at(64).streams.front().extents);
-    api_.CloseHandle(tiny);
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(tiny));
+    EXPECT_TRUE(api_.CloseHandle(item));
 }
 
 TEST_F(SimVolumeApiTest, SparseRangesStaySparseWhenMoved) {
@@ -253,7 +253,7 @@ TEST_F(SimVolumeApiTest, SparseRangesStaySparseWhenMoved) {
     EXPECT_EQ((std::vector<SimExtent>{{0, 1000, 2}, {2, kSimSparseLcn, 3}, {5, 1005, 2}}),
               Layout(L"\\sparse.bin"));
     EXPECT_TRUE(CheckSimVolume(*volume_, &before).empty());
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 }
 
 TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
@@ -264,7 +264,7 @@ TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
     LARGE_INTEGER size{};
     EXPECT_TRUE(api_.GetFileSizeEx(dir, &size));
     EXPECT_EQ(0, size.QuadPart);
-    api_.CloseHandle(dir);
+    EXPECT_TRUE(api_.CloseHandle(dir));
 
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\nothing.bin"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
@@ -283,7 +283,7 @@ TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), Pointers(stream, 0, out));
     EXPECT_EQ(700,
               reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(out.data())->Extents[0].Lcn.QuadPart);
-    api_.CloseHandle(stream);
+    EXPECT_TRUE(api_.CloseHandle(stream));
 
     ASSERT_EQ(ERROR_SUCCESS, volume_->SetRecordFlags(L"\\dir\\b.bin", kSimLocked));
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir\\b.bin"));
@@ -294,7 +294,7 @@ TEST_F(SimVolumeApiTest, OpensItemsAndStreamsAsTheSystemDoes) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     HANDLE again = OpenItem(L"T:\\a.bin");
     EXPECT_NE(INVALID_HANDLE_VALUE, again); // the fault was used up
-    api_.CloseHandle(again);
+    EXPECT_TRUE(api_.CloseHandle(again));
 }
 
 TEST_F(SimVolumeApiTest, IdentifiesEveryNameAndStreamOfAFileAsOneItem) {
@@ -304,7 +304,7 @@ TEST_F(SimVolumeApiTest, IdentifiesEveryNameAndStreamOfAFileAsOneItem) {
         HANDLE item = OpenItem(path, flags);
         EXPECT_NE(INVALID_HANDLE_VALUE, item) << path;
         EXPECT_TRUE(api_.GetFileInformationByHandle(item, &answer)) << path;
-        api_.CloseHandle(item);
+        EXPECT_TRUE(api_.CloseHandle(item));
         return answer;
     };
     const BY_HANDLE_FILE_INFORMATION b = info(L"T:\\dir\\b.bin");
@@ -337,7 +337,7 @@ TEST_F(SimVolumeApiTest, IdentifiesEveryNameAndStreamOfAFileAsOneItem) {
     BY_HANDLE_FILE_INFORMATION untouched{};
     untouched.nNumberOfLinks = 77;
     HANDLE closed = OpenItem(L"T:\\a.bin");
-    api_.CloseHandle(closed);
+    EXPECT_TRUE(api_.CloseHandle(closed));
     for (HANDLE bad : {reinterpret_cast<HANDLE>(0x1234), closed, INVALID_HANDLE_VALUE}) {
         SetLastError(0);
         EXPECT_FALSE(api_.GetFileInformationByHandle(bad, &untouched));
@@ -364,7 +364,7 @@ TEST_F(SimVolumeApiTest, EnumeratesLikeNtfs) {
             }
         } while (api_.FindNextFileW(find, &data));
         EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
-        api_.FindClose(find);
+        EXPECT_TRUE(api_.FindClose(find));
         return names;
     };
     EXPECT_EQ((std::vector<std::wstring>{L"a.bin", L"dir", L"empty.txt", L"junction", L"sparse.bin",
@@ -399,7 +399,7 @@ TEST(SimVolumeApiFat, HasNoNtfsDataAndNoStreams) {
     EXPECT_TRUE(
         api.GetVolumeInformationW(L"u:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 16));
     EXPECT_STREQ(L"FAT32", fileSystem);
-    api.CloseHandle(device);
+    EXPECT_TRUE(api.CloseHandle(device));
 }
 
 } // namespace
@@ -425,7 +425,7 @@ TEST(SimVolumeLayout, AdjacentRunsStayApartUntilAMoveJoinsThem) {
     ASSERT_TRUE(api.DeviceIoControl(item, FSCTL_GET_RETRIEVAL_POINTERS, &in, sizeof in, out.data(),
                                     static_cast<DWORD>(out.size()), &returned));
     EXPECT_EQ(2u, reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(out.data())->ExtentCount);
-    api.CloseHandle(item);
+    EXPECT_TRUE(api.CloseHandle(item));
 
     SimItemRef three;
     ASSERT_EQ(ERROR_SUCCESS, volume->OpenItem(L"\\three.bin", 0, &three));
@@ -480,7 +480,7 @@ TEST_F(SimVolumeApiTest, RememberedLookupsAnswerAsFirstOnes) {
             ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\many\\late"));
             HANDLE late = OpenItem(L"T:\\many\\LATE");
             EXPECT_EQ(L"\\many\\late", PathOfHandle(api_, *volume_, late));
-            api_.CloseHandle(late);
+            EXPECT_TRUE(api_.CloseHandle(late));
         }
         // Another case than listed, and the same item twice.
         const std::wstring path = L"T:\\MANY\\" + name;
@@ -488,19 +488,19 @@ TEST_F(SimVolumeApiTest, RememberedLookupsAnswerAsFirstOnes) {
             HANDLE item = OpenItem(path.c_str());
             ASSERT_NE(INVALID_HANDLE_VALUE, item) << name;
             EXPECT_EQ(L"\\many\\" + name, PathOfHandle(api_, *volume_, item));
-            api_.CloseHandle(item);
+            EXPECT_TRUE(api_.CloseHandle(item));
         }
         EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem((path + L"::$BITMAP").c_str()));
         EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
         ++opened;
     } while (api_.FindNextFileW(find, &entry));
-    api_.FindClose(find);
+    EXPECT_TRUE(api_.FindClose(find));
     EXPECT_EQ(18, opened);
 
     // Out of the listing's order, and names that are bad below a remembered directory.
     HANDLE first = OpenItem(L"T:\\many\\f0");
     EXPECT_EQ(L"\\many\\f0", PathOfHandle(api_, *volume_, first));
-    api_.CloseHandle(first);
+    EXPECT_TRUE(api_.CloseHandle(first));
     const std::pair<const wchar_t*, DWORD> refused[] = {
         {L"T:\\many\\f*", ERROR_INVALID_NAME},      {L"T:\\many\\..", ERROR_INVALID_NAME},
         {L"T:\\many\\f0\\x", ERROR_PATH_NOT_FOUND}, {L"T:\\many\\none", ERROR_FILE_NOT_FOUND},
@@ -512,7 +512,7 @@ TEST_F(SimVolumeApiTest, RememberedLookupsAnswerAsFirstOnes) {
     }
     HANDLE directory = OpenItem(L"T:\\many\\", FILE_FLAG_BACKUP_SEMANTICS);
     EXPECT_EQ(L"\\many", PathOfHandle(api_, *volume_, directory));
-    api_.CloseHandle(directory);
+    EXPECT_TRUE(api_.CloseHandle(directory));
 }
 
 // Handle slots are reused: a closed handle stays invalid when a new one takes its slot.
@@ -529,7 +529,7 @@ TEST_F(SimVolumeApiTest, AClosedHandleDoesNotNameItsSuccessor) {
     EXPECT_FALSE(api_.CloseHandle(closed));
     EXPECT_TRUE(api_.GetFileSizeEx(successor, &size));
     EXPECT_EQ(5 * 4096, size.QuadPart);
-    api_.CloseHandle(successor);
+    EXPECT_TRUE(api_.CloseHandle(successor));
 }
 
 namespace {
@@ -548,7 +548,7 @@ std::vector<std::wstring> Listed(CSimVolumeApi& api, const wchar_t* pattern) {
             names.push_back(name);
         }
     } while (api.FindNextFileW(find, &data));
-    api.FindClose(find);
+    EXPECT_TRUE(api.FindClose(find));
     return names;
 }
 
@@ -571,7 +571,7 @@ TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
     LARGE_INTEGER size{};
     ASSERT_TRUE(api_.GetFileSizeEx(item, &size));
     EXPECT_EQ(9 * 4096 - 100, size.QuadPart);
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 
     ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\dir\\late.bin"));
     ASSERT_EQ(ERROR_SUCCESS, volume_->AddHardLink(L"\\a.bin", L"\\dir\\second.bin"));
@@ -582,7 +582,7 @@ TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
     ASSERT_NE(INVALID_HANDLE_VALUE, item);
     ASSERT_TRUE(api_.GetFileInformationByHandle(item, &info));
     EXPECT_EQ(2u, info.nNumberOfLinks);
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 
     ASSERT_EQ(ERROR_SUCCESS, volume_->SetRecordFlags(L"\\dir\\late.bin", kSimLocked));
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(L"T:\\dir\\late.bin"));
@@ -591,5 +591,5 @@ TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
     ASSERT_NE(INVALID_HANDLE_VALUE, item);
     ASSERT_TRUE(api_.GetFileSizeEx(item, &size));
     EXPECT_EQ(300, size.QuadPart);
-    api_.CloseHandle(item);
+    EXPECT_TRUE(api_.CloseHandle(item));
 }

@@ -77,8 +77,8 @@ TEST(SimVolumeFaults, AnAllocationBetweenBitmapReadAndMoveIsRefused) {
         api.DeviceIoControl(device, FSCTL_MOVE_FILE, &move, sizeof move, nullptr, 0, &returned));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
-    api.CloseHandle(item);
-    api.CloseHandle(device);
+    EXPECT_TRUE(api.CloseHandle(item));
+    EXPECT_TRUE(api.CloseHandle(device));
 }
 
 TEST(SimVolumeFaults, TheMoveHookSeesEveryChunkBeforeItHappens) {
@@ -133,8 +133,8 @@ TEST(SimVolumeFaults, AWorkerAndATestShareAVolume) {
                                         &returned));
     }
     mover.join();
-    api.CloseHandle(item);
-    api.CloseHandle(device);
+    EXPECT_TRUE(api.CloseHandle(item));
+    EXPECT_TRUE(api.CloseHandle(device));
     EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
 }
 
@@ -263,7 +263,7 @@ TEST(SimVolumeLarge, ABitmapOfTwoToTheTwentyEightClusters) {
         used += static_cast<uint64_t>(__builtin_popcount(bitmap[i]));
     }
     EXPECT_EQ(volume->UsedClusters(), used);
-    api.CloseHandle(device);
+    EXPECT_TRUE(api.CloseHandle(device));
     volume.reset();
     api.Mount(L'T', nullptr);
     ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), api.MountImage(L'T', image.Path()));

@@ -77,7 +77,7 @@ TEST(WindowsVolumeApi, IdentifiesBothNamesOfAHardLinkedFileAsOneFile) {
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
         EXPECT_NE(INVALID_HANDLE_VALUE, item);
         EXPECT_TRUE(api.GetFileInformationByHandle(item, &info));
-        api.CloseHandle(item);
+        EXPECT_TRUE(api.CloseHandle(item));
         return info;
     };
     const BY_HANDLE_FILE_INFORMATION first = identify(file);

@@ -120,6 +120,65 @@ TEST(EngineRun, AbortDuringTheLastMoveOfAnItemIsStatus3NotFragmented) {
     t.ExpectSound();
 }
 
+// An abort inside a move is never taken for a finished one: the item keeps status 3 whether
+// the move was a consolidation or the retry of a failed move, counts as not defragmented and
+// is not made contiguous.
+TEST(EngineRun, AbortDuringAConsolidationIsReportedAbortedNotMoved) {
+    EngineTestVolume t(1000);
+    t.Occupy({{0, 10}});
+    t.AddFile(L"\\c.bin", {{500, 40}});
+    t.AbortAtMove(2); // the second of three chunks moves, the third never starts
+    ASSERT_EQ(1, t.Run(1, true));
+    EXPECT_EQ(1u, t.Statistics().aborted);
+    EXPECT_EQ((Layout{{10, 32}, {532, 8}}), t.LayoutOf(L"\\c.bin"));
+    const std::optional<FileReport> c = t.ReportFor(L"T:\\c.bin");
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ(static_cast<uint32_t>(kReportAborted), c->status);
+    EXPECT_EQ(2u, c->fragmentsAfter);
+    EXPECT_EQ(1u, t.Statistics().itemsNotDefragmented);
+    EXPECT_EQ(2u, t.Statistics().fragmentsRemaining);
+    t.ExpectSound();
+}
+
+TEST(EngineRun, AbortDuringTheRetryOfAFailedMoveIsStatus3NotAFailureNorAMove) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}, {3000, 5}});
+    t.AddFile(L"\\z.bin", {{1100, 5}, {2100, 5}});
+    t.Volume().FailMoves(L"\\a.bin", 1); // the first try fails at its first chunk
+    t.AbortAtMove(3);                    // the retry moves two extents, the third never starts
+    ASSERT_EQ(1, t.Run(0, true));
+    EXPECT_EQ(1u, t.Statistics().aborted);
+    EXPECT_EQ((Layout{{200, 10}, {3000, 5}}), t.LayoutOf(L"\\a.bin"));
+    const std::optional<FileReport> a = t.ReportFor(L"T:\\a.bin");
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(static_cast<uint32_t>(kReportAborted), a->status);
+    EXPECT_EQ(3u, a->fragmentsBefore);
+    EXPECT_EQ(2u, a->fragmentsAfter);
+    EXPECT_EQ(0u, t.Statistics().filesMadeContiguous);
+    EXPECT_EQ(1u, t.Statistics().itemsNotDefragmented);
+    EXPECT_EQ(2u, t.Statistics().fragmentsRemaining);
+    EXPECT_EQ(0, t.MovesOf(L"\\z.bin"));
+    t.ExpectSound();
+}
+
+// The abort comes while the item's last chunk is on its way: that move is done, so the item is
+// contiguous and reported so, and the walk ends before the next item.
+TEST(EngineRun, AbortAfterTheLastChunkOfAnItemLeavesItContiguousAndEndsTheWalk) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}});
+    t.AddFile(L"\\z.bin", {{1100, 5}, {2100, 5}});
+    t.AbortAtMove(2);
+    ASSERT_EQ(1, t.Run(0, true));
+    EXPECT_EQ(1u, t.Statistics().aborted);
+    EXPECT_EQ((Layout{{0, 10}}), t.LayoutOf(L"\\a.bin")); // [0, 10) holds it exactly
+    EXPECT_EQ(static_cast<uint32_t>(kReportContiguous), t.ReportFor(L"T:\\a.bin")->status);
+    EXPECT_EQ(1u, t.Statistics().filesMadeContiguous);
+    EXPECT_EQ(0u, t.Statistics().itemsNotDefragmented);
+    EXPECT_EQ(0, t.MovesOf(L"\\z.bin"));
+    EXPECT_FALSE(t.ReportFor(L"T:\\z.bin").has_value());
+    t.ExpectSound();
+}
+
 TEST(EngineRun, AbortOfAPausedRunStopsWithoutWaiting) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     AddThreeFiles(t);
@@ -132,10 +191,36 @@ TEST(EngineRun, AbortOfAPausedRunStopsWithoutWaiting) {
     t.ExpectSound();
 }
 
+// The run's own outcome, below the 1 or 0 that RunDefrag answers: aborted while a move was
+// under way, done when run again to its end, failed on a drive with no volume.
+TEST(EngineRun, TheRunsOutcomeTellsAnAbortedRunFromAFinishedOne) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(L"\\a.bin", {{1000, 40}, {2000, 40}});
+    t.AbortAtMove(2);
+    DefragEngineState& state = t.State();
+    ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
+    {
+        CDefragRun run(state, t.Api(), 0, false);
+        EXPECT_TRUE(run.DefragVolume(EngineTestVolume::kDrive) == RunOutcome::Aborted);
+        EXPECT_EQ(2, t.MovesOf(L"\\a.bin"));
+    }
+    state.ClearAbort();
+    {
+        CDefragRun run(state, t.Api(), 0, false);
+        EXPECT_TRUE(run.DefragVolume(EngineTestVolume::kDrive) == RunOutcome::Done);
+        EXPECT_EQ(0u, state.statistics.aborted);
+        EXPECT_EQ(1u, t.LayoutOf(L"\\a.bin").size());
+    }
+    CDefragRun run(state, t.Api(), 0, false);
+    EXPECT_TRUE(run.DefragVolume(L'Q') == RunOutcome::Failed);
+    EXPECT_EQ(0u, t.Api().OpenHandleCount());
+}
+
 TEST(EngineStrategies, AdjacentExtentsAreOneFragmentAndAreNotMoved) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 4}});
-    t.Volume().ReplaceExtents(L"\\a.bin", L"", {{0, 1000, 2}, {2, 1002, 2}});
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              t.Volume().ReplaceExtents(L"\\a.bin", L"", {{0, 1000, 2}, {2, 1002, 2}}));
     ASSERT_EQ(1, t.Run(0, true));
     EXPECT_EQ(0, t.TotalMoves());
     EXPECT_EQ(0u, t.Statistics().fragmentedFiles);

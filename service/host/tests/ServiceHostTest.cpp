@@ -206,8 +206,9 @@ TEST(ServiceStop, WaitsForTheCallsInProgress) {
     Sleep(1000); // ample for a call on a connected binding to reach the server
     std::atomic<bool> released{false};
     std::atomic<bool> stoppedFirst{false};
+    std::atomic<BOOL> stopAnswer{FALSE};
     std::thread stopper([&] {
-        service.Stop();
+        stopAnswer = service.Stop();
         stoppedFirst = !released;
     });
     Sleep(500);
@@ -215,6 +216,7 @@ TEST(ServiceStop, WaitsForTheCallsInProgress) {
     held.unlock();
     stopper.join();
     client.join();
+    EXPECT_TRUE(stopAnswer);
     EXPECT_FALSE(stoppedFirst) << "the stop ended while a call was still being served";
     EXPECT_EQ(1, answer.load()) << "the call in progress was answered";
 }
@@ -300,8 +302,9 @@ TEST(ServiceStop, ReportsProgressUntilItEnds) {
     ASSERT_EQ(kJobRunning, g_defragEngineState.jobState.load());
 
     std::atomic<bool> stopped{false};
+    std::atomic<BOOL> stopAnswer{FALSE};
     std::thread stopper([&] {
-        service.Stop();
+        stopAnswer = service.Stop();
         stopped = true;
     });
     std::vector<DWORD> checkPoints;
@@ -317,6 +320,7 @@ TEST(ServiceStop, ReportsProgressUntilItEnds) {
         Sleep(20);
     }
     stopper.join();
+    EXPECT_TRUE(stopAnswer);
     EXPECT_GE(checkPoints.size(), 2u) << "new check points while the worker was waited for";
     for (size_t i = 1; i < checkPoints.size(); ++i)
         EXPECT_GT(checkPoints[i], checkPoints[i - 1]);

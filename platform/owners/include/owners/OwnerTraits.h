@@ -11,13 +11,13 @@
 namespace owner_traits {
 
 // What the release calls answer on success: TRUE, ERROR_SUCCESS, or no block left (null).
-inline bool Released(BOOL result) {
+[[nodiscard]] inline bool Released(BOOL result) {
     return result != FALSE;
 }
-inline bool Released(LONG result) {
+[[nodiscard]] inline bool Released(LONG result) {
     return result == ERROR_SUCCESS;
 }
-inline bool Released(void* remaining) {
+[[nodiscard]] inline bool Released(void* remaining) {
     return remaining == nullptr;
 }
 
@@ -26,7 +26,7 @@ template <typename Handle, auto Release> struct NullMeansNone {
     using Type = Handle;
     static constexpr Type kEmpty = nullptr;
     static bool IsHeld(Type resource) { return resource != nullptr; }
-    static bool Free(Type resource) { return Released(Release(resource)); }
+    [[nodiscard]] static bool Free(Type resource) { return Released(Release(resource)); }
 };
 
 // Kernel objects: files, events, mutexes, threads, processes, snapshots. CreateFileW answers a
@@ -35,14 +35,14 @@ struct Kernel {
     using Type = HANDLE;
     static constexpr Type kEmpty = nullptr;
     static bool IsHeld(Type handle) { return handle && handle != INVALID_HANDLE_VALUE; }
-    static bool Free(Type handle) { return CloseHandle(handle) != FALSE; }
+    [[nodiscard]] static bool Free(Type handle) { return CloseHandle(handle) != FALSE; }
 };
 
 struct Find {
     using Type = HANDLE;
     static inline const Type kEmpty = INVALID_HANDLE_VALUE;
     static bool IsHeld(Type handle) { return handle && handle != INVALID_HANDLE_VALUE; }
-    static bool Free(Type handle) { return FindClose(handle) != FALSE; }
+    [[nodiscard]] static bool Free(Type handle) { return FindClose(handle) != FALSE; }
 };
 
 // A block of the process heap.
@@ -50,7 +50,9 @@ template <typename Pointer> struct HeapMemory {
     using Type = Pointer;
     static constexpr Type kEmpty = nullptr;
     static bool IsHeld(Type block) { return block != nullptr; }
-    static bool Free(Type block) { return HeapFree(GetProcessHeap(), 0, block) != FALSE; }
+    [[nodiscard]] static bool Free(Type block) {
+        return HeapFree(GetProcessHeap(), 0, block) != FALSE;
+    }
 };
 
 using RegistryKey = NullMeansNone<HKEY, &RegCloseKey>;
