@@ -123,6 +123,18 @@ TEST_F(Owners, KernelHandlesAreClosed) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindHandle().Get());
 }
 
+TEST_F(Owners, NetworkBuffersAreFreed) {
+    NetApiBuffer<BYTE*> buffer;
+    ASSERT_EQ(static_cast<NET_API_STATUS>(NERR_Success),
+              NetApiBufferAllocate(64, reinterpret_cast<void**>(buffer.Put())));
+    ASSERT_TRUE(buffer);
+    DWORD bytes = 0;
+    EXPECT_EQ(static_cast<NET_API_STATUS>(NERR_Success), NetApiBufferSize(buffer.Get(), &bytes));
+    EXPECT_GE(bytes, 64u);
+    EXPECT_TRUE(buffer.Close());
+    EXPECT_FALSE(buffer);
+}
+
 namespace {
 
 struct FakeDevice {

@@ -6,16 +6,23 @@
 #include "owners/UniqueResource.h"
 
 #include <windows.h>
+#include <lmcons.h>
+#include <lmerr.h>
+#include <lmapibuf.h>
 #include <winsvc.h>
 
 namespace owner_traits {
 
-// What the release calls answer on success: TRUE, ERROR_SUCCESS, or no block left (null).
+// What the release calls answer on success: TRUE, ERROR_SUCCESS, NERR_Success, or no block
+// left (null).
 inline bool Released(BOOL result) {
     return result != FALSE;
 }
 inline bool Released(LONG result) {
     return result == ERROR_SUCCESS;
+}
+inline bool Released(NET_API_STATUS result) {
+    return result == NERR_Success;
 }
 inline bool Released(void* remaining) {
     return remaining == nullptr;
@@ -56,6 +63,8 @@ template <typename Pointer> struct HeapMemory {
 using RegistryKey = NullMeansNone<HKEY, &RegCloseKey>;
 using Service = NullMeansNone<SC_HANDLE, &CloseServiceHandle>;
 template <typename Pointer> using LocalMemory = NullMeansNone<Pointer, &LocalFree>;
+// A buffer the network management functions allocated (NetWkstaTransportEnum and the like).
+template <typename Pointer> using NetApiBuffer = NullMeansNone<Pointer, &NetApiBufferFree>;
 // A SID built by AllocateAndInitializeSid.
 using AllocatedSid = NullMeansNone<PSID, &FreeSid>;
 using Library = NullMeansNone<HMODULE, &FreeLibrary>;
