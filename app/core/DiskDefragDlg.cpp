@@ -7,6 +7,7 @@
 #include "MainWindowPageServices.h"
 
 #include <DlgLeftDlgBase.h>
+#include <owners/WinOwners.h>
 #include <PopupServices.h>
 #include <app_locations.h>
 #include <paths.h>
@@ -333,8 +334,8 @@ void CDiskDefragDlg::CopyReportImages() {
     CString pattern = source;
     AppendPath(pattern, L"*.jpg");
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(pattern, &found));
+    if (!search)
         return;
     do {
         if (found.dwFileAttributes &
@@ -343,8 +344,7 @@ void CDiskDefragDlg::CopyReportImages() {
         CString from = source;
         AppendPath(from, found.cFileName);
         (void)CopyFileW(from, target + found.cFileName, FALSE);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 void CDiskDefragDlg::StartScheduledDefragmentation() {
