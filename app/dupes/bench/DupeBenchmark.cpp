@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include "DupeFinder.h"
+#include <owners/WinOwners.h>
 #include "DupeFolderWalk.h"
 
 #include <atomic>
@@ -59,10 +60,9 @@ int wmain(int argc, wchar_t** argv) {
     const size_t files = finder.Files(kSetAllFiles).size();
     if (mode == L"opens") {
         for (const CDupeFile* file : finder.Files(kSetAllFiles)) {
-            HANDLE opened = CreateFileW(file->GetFullPath(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            if (opened != INVALID_HANDLE_VALUE)
-                CloseHandle(opened);
+            const KernelHandle opened(CreateFileW(file->GetFullPath(), GENERIC_READ,
+                                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         }
         QueryPerformanceCounter(&grouped);
         std::printf("%.1f %.1f %zu 0\n", Milliseconds(start, walked), Milliseconds(walked, grouped),
