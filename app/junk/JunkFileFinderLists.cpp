@@ -9,31 +9,19 @@
 #include "paths.h"
 #include "registry.h"
 #include "system_info.h"
+#include <owners/WinOwners.h>
 
 namespace {
 
-// The key of one list, opened for reading and writing, or closed when absent.
-class ListKey {
-public:
-    ListKey(const CString& path, bool create) {
-        const LONG status =
-            create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_READ | KEY_WRITE, nullptr, &key_, nullptr)
-                   : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key_);
-        if (status != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~ListKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    ListKey(const ListKey&) = delete;
-    ListKey& operator=(const ListKey&) = delete;
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The key of one list, opened for reading and writing; none when absent.
+RegistryKey OpenListKey(const CString& path, bool create) {
+    HKEY key = nullptr;
+    const LONG status =
+        create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
+               : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key);
+    return RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
 
 bool ContainsNoCase(const CStringArray& list, const wchar_t* text) {
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
@@ -66,7 +54,7 @@ CString CJunkFileFinder::IgnoreListKey() {
 
 void CJunkFileFinder::LoadMasks() {
     {
-        ListKey key(MaskListKey(), false);
+        const RegistryKey key = OpenListKey(MaskListKey(), false);
         if (key.Get()) {
             ReadMaskValues();
             return;
@@ -74,14 +62,14 @@ void CJunkFileFinder::LoadMasks() {
     }
     for (const DefaultJunkMask& mask : kDefaultJunkMasks)
         AddMask(mask.text, mask.flags);
-    ListKey key(MaskListKey(), true);
+    const RegistryKey key = OpenListKey(MaskListKey(), true);
     if (key.Get())
         (void)WriteMaskValues(key.Get());
 }
 
 bool CJunkFileFinder::ReadMaskValues() {
     ClearMasks();
-    ListKey key(MaskListKey(), false);
+    const RegistryKey key = OpenListKey(MaskListKey(), false);
     if (!key.Get())
         return false;
     CStringArray names;
@@ -98,7 +86,7 @@ bool CJunkFileFinder::ReadMaskValues() {
 
 bool CJunkFileFinder::SaveMasks() {
     CRegistry::DeleteKey(HKEY_CURRENT_USER, MaskListKey());
-    ListKey key(MaskListKey(), true);
+    const RegistryKey key = OpenListKey(MaskListKey(), true);
     return key.Get() && WriteMaskValues(key.Get());
 }
 
@@ -130,7 +118,7 @@ void CJunkFileFinder::LoadIgnoreList() {
     ignoreList_.RemoveAll();
     bool present;
     {
-        ListKey key(IgnoreListKey(), false);
+        const RegistryKey key = OpenListKey(IgnoreListKey(), false);
         present = key.Get() != nullptr;
         if (present)
             EnumRegValueNames(key.Get(), ignoreList_);
@@ -142,14 +130,14 @@ void CJunkFileFinder::LoadIgnoreList() {
     AddSpecialFolderExclusions();
     if (present)
         return;
-    ListKey key(IgnoreListKey(), true);
+    const RegistryKey key = OpenListKey(IgnoreListKey(), true);
     if (key.Get())
         (void)WriteIgnoreValues(key.Get());
 }
 
 bool CJunkFileFinder::SaveIgnoreList() {
     CRegistry::DeleteKey(HKEY_CURRENT_USER, IgnoreListKey());
-    ListKey key(IgnoreListKey(), true);
+    const RegistryKey key = OpenListKey(IgnoreListKey(), true);
     return key.Get() && WriteIgnoreValues(key.Get());
 }
 

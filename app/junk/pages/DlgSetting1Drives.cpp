@@ -12,6 +12,7 @@
 #include "size_texts.h"
 #include "ui_fonts.h"
 #include "vantorix_app.h"
+#include <owners/WinOwners.h>
 
 #include <vector>
 
@@ -57,10 +58,8 @@ bool WriteLocations(LPCWSTR section, const std::vector<CString>& texts) {
     CVantorixApp* app = JunkApp();
     if (!app)
         return false;
-    if (HKEY appKey = app->GetAppRegistryKey()) {
-        RegDeleteTreeW(appKey, section);
-        RegCloseKey(appKey);
-    }
+    if (const RegistryKey appKey{app->GetAppRegistryKey()})
+        RegDeleteTreeW(appKey.Get(), section);
     bool written = true;
     for (size_t i = 0; i < texts.size(); ++i) {
         CString name;
