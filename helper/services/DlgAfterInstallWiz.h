@@ -8,7 +8,7 @@
 #include "GlobalUpdate.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"
-#include "KernelHandle.h"
+#include <owners/WinOwners.h>
 #include "STBitmap.h"
 
 #include <atomic>
@@ -90,5 +90,5 @@ protected:
 private:
     static DWORD WINAPI TaskThread(void* wizard);
     void MoveAnimation(int x, int y);
-    CKernelHandle m_worker;
+    KernelHandle m_worker;
 };

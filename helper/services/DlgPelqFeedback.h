@@ -7,7 +7,7 @@
 #include "FancyListCtrl.h"
 #include "FeedbackReport.h"
 #include "HoverButtonWithText.h"
-#include "KernelHandle.h"
+#include <owners/WinOwners.h>
 #include "WebServiceHelper.h"
 
 #include <classlib/CommonControls.h>
@@ -86,5 +86,5 @@ protected:
 
 private:
     static DWORD WINAPI UploadThread(void* dialog);
-    CKernelHandle m_uploader;
+    KernelHandle m_uploader;
 };

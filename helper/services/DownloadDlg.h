@@ -5,7 +5,7 @@
 #include "DlgBaseChildPopUpWndBase.h"
 #include "Download.h"
 #include "HoverButtonWithText.h"
-#include "KernelHandle.h"
+#include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/String.h>
@@ -62,5 +62,5 @@ private:
     void Close();
     void WaitForWorker();
 
-    CKernelHandle m_worker;
+    KernelHandle m_worker;
 };
