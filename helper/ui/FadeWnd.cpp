@@ -3,6 +3,7 @@
 #include "DrawingScopes.h"
 
 #include <classlib/Gdi.h>
+#include <owners/LockGuards.h>
 
 #include <mmsystem.h>
 
@@ -20,18 +21,6 @@ END_MESSAGE_MAP()
 namespace {
 constexpr wchar_t kClassName[] = L"Fade_Wnd_1";
 constexpr DWORD kFadeMilliseconds = 1500;
-
-// A window's frame-swap lock held for a scope.
-class FrameLock {
-public:
-    explicit FrameLock(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
-    ~FrameLock() { ::ReleaseSRWLockExclusive(&m_lock); }
-    FrameLock(const FrameLock&) = delete;
-    FrameLock& operator=(const FrameLock&) = delete;
-
-private:
-    SRWLOCK& m_lock;
-};
 
 BYTE Channel(int i, BYTE light, BYTE dark) {
     return static_cast<BYTE>((i * light + (255 - i) * dark) / 256);
@@ -244,7 +233,7 @@ HBITMAP CFadeWnd::BlendFrame(HBITMAP snapshot, double percent, HDC dc) {
 void CFadeWnd::Paint(CDC* dc) {
     CRect window;
     GetWindowRect(&window);
-    const FrameLock lock(m_frameLock);
+    const ExclusiveLockGuard lock(m_frameLock);
     if (m_hFrame == nullptr)
         return;
     const CBitmapSourceDC frame(dc->m_hDC, m_hFrame);
@@ -273,7 +262,7 @@ void CFadeWnd::RunFade() {
         const HBITMAP next = BlendFrame(m_hSnapshot, percent, nullptr);
         HBITMAP old = nullptr;
         {
-            const FrameLock lock(m_frameLock);
+            const ExclusiveLockGuard lock(m_frameLock);
             old = m_hFrame;
             m_hFrame = next;
         }
