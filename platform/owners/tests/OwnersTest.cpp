@@ -135,6 +135,21 @@ TEST_F(Owners, NetworkBuffersAreFreed) {
     EXPECT_FALSE(buffer);
 }
 
+TEST_F(Owners, GdiObjectsAndDeviceContextsAreDeleted) {
+    GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(1, 2, 3)));
+    DeviceContext memory(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(brush);
+    ASSERT_TRUE(memory);
+    const HBRUSH heldBrush = brush.Get();
+    const HDC heldContext = memory.Get();
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(heldBrush));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), GetObjectType(heldContext));
+    brush.Reset();
+    EXPECT_TRUE(memory.Close());
+    EXPECT_EQ(0u, GetObjectType(heldBrush));
+    EXPECT_EQ(0u, GetObjectType(heldContext));
+}
+
 namespace {
 
 struct FakeDevice {

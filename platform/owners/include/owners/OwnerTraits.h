@@ -70,6 +70,9 @@ using AllocatedSid = NullMeansNone<PSID, &FreeSid>;
 using Library = NullMeansNone<HMODULE, &FreeLibrary>;
 // A GDI object that no class-library object owns.
 template <typename Object> using GdiObject = NullMeansNone<Object, &DeleteObject>;
+// A device context made by CreateDC or CreateCompatibleDC (one that GetDC lends goes back
+// through ReleaseDC instead).
+using DeviceContext = NullMeansNone<HDC, &DeleteDC>;
 using Icon = NullMeansNone<HICON, &DestroyIcon>;
 using Menu = NullMeansNone<HMENU, &DestroyMenu>;
 

@@ -16,5 +16,6 @@ using NetApiBuffer = UniqueResource<owner_traits::NetApiBuffer<Pointer>>;
 using AllocatedSid = UniqueResource<owner_traits::AllocatedSid>;
 using LibraryModule = UniqueResource<owner_traits::Library>;
 template <typename Object> using GdiObject = UniqueResource<owner_traits::GdiObject<Object>>;
+using DeviceContext = UniqueResource<owner_traits::DeviceContext>;
 using IconHandle = UniqueResource<owner_traits::Icon>;
 using MenuHandle = UniqueResource<owner_traits::Menu>;
