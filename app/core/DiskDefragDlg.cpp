@@ -83,10 +83,8 @@ CDiskDefragDlg::CDiskDefragDlg(CWnd* parent)
     : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {}
 
 CDiskDefragDlg::~CDiskDefragDlg() {
-    if (g_hLegendLabelBrush != nullptr) {
-        DeleteObject(g_hLegendLabelBrush);
+    if (m_legendLabelBrush)
         g_hLegendLabelBrush = nullptr;
-    }
 }
 
 BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
@@ -95,8 +93,10 @@ BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
 
 BOOL CDiskDefragDlg::OnInitDialog() {
     const BOOL result = CDlgBaseAppDlg::OnInitDialog();
-    if (g_hLegendLabelBrush == nullptr)
-        g_hLegendLabelBrush = CreateSolidBrush(kLegendLabelColour);
+    if (g_hLegendLabelBrush == nullptr) {
+        m_legendLabelBrush.Reset(CreateSolidBrush(kLegendLabelColour));
+        g_hLegendLabelBrush = m_legendLabelBrush.Get();
+    }
 
     m_nServiceState = 0;
     (void)RefreshServiceState();
