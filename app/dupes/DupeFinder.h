@@ -12,6 +12,7 @@
 
 #include "DupeFile.h"
 #include "FileDigester.h"
+
 #include <owners/WinOwners.h>
 
 #include <atomic>

@@ -9,6 +9,7 @@
 #include "paths.h"
 #include "registry.h"
 #include "system_info.h"
+
 #include <owners/WinOwners.h>
 
 namespace {

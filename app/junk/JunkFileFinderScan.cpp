@@ -13,6 +13,7 @@
 #include "app_state.h"
 #include "paths.h"
 #include "system_info.h"
+
 #include <owners/WinOwners.h>
 
 namespace {

@@ -1,6 +1,7 @@
 #include "DialogDrawing.h"
 
 #include "BitmapDrawing.h"
+
 #include <owners/WinOwners.h>
 
 namespace {

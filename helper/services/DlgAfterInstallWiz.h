@@ -8,8 +8,9 @@
 #include "GlobalUpdate.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"
-#include <owners/WinOwners.h>
 #include "STBitmap.h"
+
+#include <owners/WinOwners.h>
 
 #include <atomic>
 

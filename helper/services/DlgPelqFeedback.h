@@ -7,8 +7,9 @@
 #include "FancyListCtrl.h"
 #include "FeedbackReport.h"
 #include "HoverButtonWithText.h"
-#include <owners/WinOwners.h>
 #include "WebServiceHelper.h"
+
+#include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/Controls.h>

@@ -12,6 +12,7 @@
 
 #include "DownloadQueue.h"
 #include "InternetHandle.h"
+
 #include <owners/WinOwners.h>
 
 // The login an FTP server asks for, handed to the owner with DLM_LOGIN_REQUIRED.

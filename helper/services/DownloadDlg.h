@@ -5,6 +5,7 @@
 #include "DlgBaseChildPopUpWndBase.h"
 #include "Download.h"
 #include "HoverButtonWithText.h"
+
 #include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>

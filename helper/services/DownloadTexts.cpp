@@ -2,6 +2,7 @@
 
 #include "WinInet.h"
 #include "ini_reader.h"
+
 #include <owners/WinOwners.h>
 
 CString FormatPelqText(LPCWSTR key, const CString& first, const CString& second,

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include <classlib/Exceptions.h>
+#include <owners/WinOwners.h>
 
 #include "DownloadQueue.h"
-#include <owners/WinOwners.h>
 #include "UpdateIniReader.h"
 #include "UpdateServer.h"
 #include "VersionText.h"

@@ -1,7 +1,8 @@
 #include "InfoDialogActions.h"
 
-#include <owners/WinOwners.h>
 #include "shell_commands.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "WindowlessDownload.h"
 
 #include "DownloadMessages.h"
+
 #include <owners/WinOwners.h>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;

@@ -1,6 +1,7 @@
 // The reports' text, their file and the browser seam. With XARN_REPORT_DIR set, the reports
 // built here are also kept there for the XML check outside Wine.
 #include "HtmlReport.h"
+
 #include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>

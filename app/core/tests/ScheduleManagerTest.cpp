@@ -4,6 +4,7 @@
 
 #include "app_locations.h"
 #include "paths.h"
+
 #include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>

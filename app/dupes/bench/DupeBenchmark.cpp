@@ -13,8 +13,9 @@
 #include <windows.h>
 
 #include "DupeFinder.h"
-#include <owners/WinOwners.h>
 #include "DupeFolderWalk.h"
+
+#include <owners/WinOwners.h>
 
 #include <atomic>
 #include <cstdio>

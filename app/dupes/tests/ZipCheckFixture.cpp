@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ZipWriter.h"
+
 #include <owners/WinOwners.h>
 
 #include <cstdio>

@@ -12,6 +12,7 @@
 #include "JunkTables.h"
 #include "WineHost.h"
 #include "app_state.h"
+
 #include <owners/WinOwners.h>
 
 namespace {

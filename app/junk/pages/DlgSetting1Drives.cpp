@@ -12,6 +12,7 @@
 #include "size_texts.h"
 #include "ui_fonts.h"
 #include "vantorix_app.h"
+
 #include <owners/WinOwners.h>
 
 #include <vector>

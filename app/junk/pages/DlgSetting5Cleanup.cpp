@@ -13,6 +13,7 @@
 #include "system_info.h"
 #include "ui_fonts.h"
 #include "vantorix_app.h"
+
 #include <owners/WinOwners.h>
 
 bool g_bJunkRecycleWarningShown = false;

@@ -11,6 +11,7 @@
 #include "PopupServices.h"
 #include "app_locations.h"
 #include "ui_fonts.h"
+
 #include <owners/WinOwners.h>
 
 #include <pelqview.h>
