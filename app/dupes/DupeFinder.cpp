@@ -321,7 +321,7 @@ bool CDupeFinder::StartGrouping(DupeProgressCallback callback, LPVOID userValue,
     if (thread == 0)
         return false;
     params.release(); // the thread deletes it
-    m_groupingThread = FileHandle(reinterpret_cast<HANDLE>(thread));
+    m_groupingThread = KernelHandle(reinterpret_cast<HANDLE>(thread));
     return true;
 }
 

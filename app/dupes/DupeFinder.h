@@ -12,7 +12,8 @@
 
 #include "DupeFile.h"
 #include "FileDigester.h"
-#include "OwnedHandle.h"
+
+#include <owners/WinOwners.h>
 
 #include <atomic>
 #include <memory>
@@ -186,7 +187,7 @@ private:
     std::vector<int> m_searchedTypes;
     CString m_strLastScanFolder;
 
-    FileHandle m_groupingThread;
+    KernelHandle m_groupingThread;
     std::atomic<bool> m_keepRunning{false};
     DupeProgressCallback m_pfnCallback = nullptr;
     LPVOID m_pUserValue = nullptr;

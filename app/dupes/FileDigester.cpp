@@ -1,6 +1,6 @@
 #include "FileDigester.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
 #include <md5_checksum.h>
 
@@ -37,8 +37,8 @@ bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
 bool FileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
                           const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
     std::memset(digest, 0, sizeof digest);
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.IsValid())
         return false;
     LARGE_INTEGER size;

@@ -1,6 +1,6 @@
 #include "LastScanFiles.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
 #include <paths.h>
 

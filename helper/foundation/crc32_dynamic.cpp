@@ -1,7 +1,8 @@
 #include "crc32_dynamic.h"
 
 #include "crc32_table.h"
-#include "scoped_release.h"
+
+#include <owners/WinOwners.h>
 
 #include <algorithm>
 #include <new>
@@ -12,9 +13,9 @@ constexpr DWORD kReadFlags = FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_READONLY
                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 static_assert(kReadFlags == 0x08000027);
 
-HANDLE OpenForCrc(const wchar_t* path) {
-    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,
-                       nullptr);
+KernelHandle OpenForCrc(const wchar_t* path) {
+    return KernelHandle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    kReadFlags, nullptr));
 }
 
 // Opens the file and hands it to `read`, which feeds its bytes into the running CRC and returns
@@ -25,13 +26,8 @@ DWORD CrcOfFile(bool haveTable, const wchar_t* path, DWORD& crc, Read read) {
     DWORD state = 0xFFFFFFFF;
     DWORD result = kCrcNoTable;
     if (haveTable) {
-        HANDLE file = OpenForCrc(path);
-        if (file == INVALID_HANDLE_VALUE) {
-            result = GetLastError();
-        } else {
-            ScopedRelease closer(file, CloseHandle);
-            result = read(file, state);
-        }
+        const KernelHandle file = OpenForCrc(path);
+        result = file ? read(file.Get(), state) : GetLastError();
     }
     crc = ~state;
     return result;
@@ -117,15 +113,14 @@ DWORD CCrc32Dynamic::FileCrc32Mapped(const wchar_t* path, DWORD& crc) const {
             return kCrcSizeUnknown;
         if (size == 0)
             return 0; // an empty file cannot be mapped
-        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        const KernelHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
         if (!mapping)
             return GetLastError();
-        ScopedRelease mappingCloser(mapping, CloseHandle);
         constexpr ULONGLONG kViewBytes = 0xA00000;
         for (ULONGLONG offset = 0; offset < size;) {
             const DWORD length = static_cast<DWORD>(std::min(kViewBytes, size - offset));
             const auto* view = static_cast<const BYTE*>(
-                MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                MapViewOfFile(mapping.Get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
                               static_cast<DWORD>(offset), length));
             if (!view)
                 return GetLastError();

@@ -1,11 +1,11 @@
 #include "sha1.h"
 
 #include "block_buffer.h"
-#include "scoped_release.h"
 
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -92,22 +92,21 @@ void CSHA1::Update(const BYTE* data, UINT32 length) {
 bool CSHA1::HashFile(const wchar_t* path) {
     if (!path)
         return false;
-    FILE* file = _wfopen(path, L"rb");
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(path, L"rb"), &std::fclose);
     if (!file)
         return false;
-    ScopedRelease closer(file, [](FILE* open) { std::fclose(open); });
-    if (_fseeki64(file, 0, SEEK_END) != 0)
+    if (_fseeki64(file.get(), 0, SEEK_END) != 0)
         return false;
-    const __int64 size = _ftelli64(file);
+    const __int64 size = _ftelli64(file.get());
     // The size is taken as a signed 32-bit offset: larger files are refused unread.
-    if (size < 0 || size > 0x7FFFFFFF || _fseeki64(file, 0, SEEK_SET) != 0)
+    if (size < 0 || size > 0x7FFFFFFF || _fseeki64(file.get(), 0, SEEK_SET) != 0)
         return false;
 
     constexpr UINT32 kBlock = 8000;
     BYTE block[kBlock];
     for (UINT32 left = static_cast<UINT32>(size); left > 0;) {
         const UINT32 want = left < kBlock ? left : kBlock;
-        const size_t read = std::fread(block, 1, want, file);
+        const size_t read = std::fread(block, 1, want, file.get());
         if (read == 0)
             return false;
         Update(block, static_cast<UINT32>(read));

@@ -287,7 +287,7 @@ void CDlgPelqFeedback::OnTimer(UINT_PTR id) {
 LRESULT CDlgPelqFeedback::OnUploadDone(WPARAM, LPARAM) {
     if (m_uploader) {
         WaitForSingleObject(m_uploader.Get(), INFINITE);
-        m_uploader.Close();
+        m_uploader.Reset();
     }
     m_strStatus = m_outcome.status;
     InvalidateRect(&m_rcStatus, FALSE);

@@ -94,7 +94,7 @@ void CDownloadDlg::WaitForWorker() {
         // Every wait of the worker is bounded; it ends once it sees the abort.
         WaitForSingleObject(m_worker.Get(), INFINITE);
     }
-    m_worker.Close();
+    m_worker.Reset();
 }
 
 BOOL CDownloadDlg::OnInitDialog() {

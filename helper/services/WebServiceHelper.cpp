@@ -12,12 +12,7 @@ CWebServiceHelper::CWebServiceHelper(LPCWSTR libraryName) : module_(LoadLibraryW
         return;
     loaded_ = true;
     upload_ = reinterpret_cast<UploadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(14))));
-}
-
-CWebServiceHelper::~CWebServiceHelper() {
-    if (module_)
-        FreeLibrary(module_);
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), MAKEINTRESOURCEA(14))));
 }
 
 int CWebServiceHelper::Upload(const CString& payload, const CString& fileName) const {

@@ -208,12 +208,10 @@ protected:
     }
     static void TearDownTestSuite() {
         RemoveService();
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueW(key, SimulatedVolumeValueName(kDrive).c_str());
-            RegCloseKey(key);
-        }
+        RegistryKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, key.Put()) ==
+            ERROR_SUCCESS)
+            RegDeleteValueW(key.Get(), SimulatedVolumeValueName(kDrive).c_str());
         DeleteFileW(kImage);
         binding_.reset();
     }

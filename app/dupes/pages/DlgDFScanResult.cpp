@@ -307,8 +307,8 @@ int CDlgDFScanResult::IconFor(const CString& name) {
                          FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON) != 0 &&
         info.hIcon != nullptr) {
-        index = m_rowIcons.Add(info.hIcon);
-        ::DestroyIcon(info.hIcon);
+        const IconHandle icon(info.hIcon);
+        index = m_rowIcons.Add(icon.Get());
     }
     m_iconCache[extension] = index;
     return index;
@@ -520,7 +520,7 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
         PostMessage(kCleaningDoneMessage);
         return;
     }
-    m_cleaner = FileHandle(reinterpret_cast<HANDLE>(thread));
+    m_cleaner = KernelHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 unsigned __stdcall CDlgDFScanResult::CleaningThreadProc(void* page) {

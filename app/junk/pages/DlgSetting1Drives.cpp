@@ -13,6 +13,8 @@
 #include "ui_fonts.h"
 #include "vantorix_app.h"
 
+#include <owners/WinOwners.h>
+
 #include <vector>
 
 BEGIN_MESSAGE_MAP(CDlgSetting1Drives, CJunkSettingsTab)
@@ -57,10 +59,8 @@ bool WriteLocations(LPCWSTR section, const std::vector<CString>& texts) {
     CVantorixApp* app = JunkApp();
     if (!app)
         return false;
-    if (HKEY appKey = app->GetAppRegistryKey()) {
-        RegDeleteTreeW(appKey, section);
-        RegCloseKey(appKey);
-    }
+    if (const RegistryKey appKey{app->GetAppRegistryKey()})
+        RegDeleteTreeW(appKey.Get(), section);
     bool written = true;
     for (size_t i = 0; i < texts.size(); ++i) {
         CString name;

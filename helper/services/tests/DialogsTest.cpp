@@ -309,12 +309,11 @@ class FeedbackDialog : public InformationDialogs {
 protected:
     void SetUp() override {
         InformationDialogs::SetUp();
-        network_ = LoadLibraryW(L"Network.dll");
-        ASSERT_NE(nullptr, network_);
+        network_.Reset(LoadLibraryW(L"Network.dll"));
+        ASSERT_TRUE(network_);
     }
     void TearDown() override {
-        if (network_)
-            FreeLibrary(network_);
+        network_.Reset();
         InformationDialogs::TearDown();
     }
 
@@ -324,7 +323,7 @@ protected:
         dialog->m_text.SetWindowText(text);
     }
 
-    HMODULE network_ = nullptr;
+    LibraryModule network_;
 };
 
 TEST_F(FeedbackDialog, TheFormIsCheckedBeforeAnythingIsSent) {

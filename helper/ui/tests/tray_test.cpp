@@ -233,14 +233,11 @@ TEST(IconHandle, CopiesNeverShareTheIconTheyDestroy) {
         assigned = assigned;
         EXPECT_NE(nullptr, assigned.Get());
     }
-    ICONINFO info{};
-    ASSERT_TRUE(::GetIconInfo(first.Get(), &info)) << "the copies destroyed the original";
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
+    // A live icon has a size; a destroyed one answers none.
+    ASSERT_GT(CSkinIconHandle::QueryIconSize(first.Get()).cx, 0)
+        << "the copies destroyed the original";
     first = original; // the same icon: kept, not destroyed
-    ASSERT_TRUE(::GetIconInfo(first.Get(), &info));
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
+    ASSERT_GT(CSkinIconHandle::QueryIconSize(first.Get()).cx, 0);
 }
 
 TEST(IconHandle, SizesAndScaledCopies) {
