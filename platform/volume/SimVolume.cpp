@@ -160,6 +160,7 @@ std::unique_ptr<CSimVolume> CSimVolume::Open(const std::wstring& imagePath, DWOR
         return nullptr;
     }
     volume->index_.Build(volume->content_);
+    volume->content_.used.KeepBitmap(volume->content_.geometry.totalClusters);
     return volume;
 }
 
@@ -196,6 +197,9 @@ DWORD CSimVolume::EndBatch() {
     const DWORD error = dirty_ ? CommitLocked() : ERROR_SUCCESS;
     if (batchDepth_ == 0 && !index_.Built()) {
         index_.Build(content_); // a built volume is walked next
+    }
+    if (batchDepth_ == 0) {
+        content_.used.KeepBitmap(content_.geometry.totalClusters); // and its bitmap read
     }
     return error;
 }
@@ -905,6 +909,7 @@ DWORD CSimVolume::GetVolumeBitmap(const void* in, DWORD inSize, void* out, DWORD
         auto* buffer = static_cast<VOLUME_BITMAP_BUFFER*>(out);
         buffer->StartingLcn.QuadPart = static_cast<LONGLONG>(first);
         buffer->BitmapSize.QuadPart = static_cast<LONGLONG>(clusters);
+        content_.used.KeepBitmap(total); // read again after every move of a defragmentation
         content_.used.FillBitmap(first, std::min(clusters, bytes * 8), buffer->Buffer);
         *returned = static_cast<DWORD>(offsetof(VOLUME_BITMAP_BUFFER, Buffer) + bytes);
         result = bytes * 8 < clusters ? ERROR_MORE_DATA : ERROR_SUCCESS;

@@ -21,3 +21,18 @@ TEST(UnmovableItems, UnanchoredPatternsMatchAnywhere) {
     EXPECT_FALSE(IsUnmovablePath(L"C:\\a\\bootwizard.txt"));
     EXPECT_FALSE(IsUnmovablePath(L""));
 }
+
+TEST(UnmovableItems, PatternsMatchInAnyLetterCaseButOnlyWhole) {
+    EXPECT_TRUE(IsUnmovablePath(L"C:\\$LDR$"));
+    EXPECT_TRUE(IsUnmovablePath(L"E:\\NtDetect.COM"));
+    EXPECT_TRUE(IsUnmovablePath(L"C:\\deep\\er\\GOBACKIO.BIN.old"));
+    EXPECT_TRUE(IsUnmovablePath(L"C:\\x\\y$BadClus$Bad"));
+    // A pattern cut off by the end of the path, or one letter apart, does not match.
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\pagefile.sy"));
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\x\\safeboot.f"));
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\x\\bootwiz"));
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\x\\$badclu"));
+    // Only ASCII letters fold: a non-ASCII letter never stands for an ASCII one.
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\\u0130\u0130\\x"));
+    EXPECT_FALSE(IsUnmovablePath(L"C:\\cmdcon\u0455"));
+}
