@@ -234,7 +234,7 @@ SimRecord* CSimVolume::RecordLocked(uint64_t id) {
 }
 
 DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
-                                std::wstring* streamKey) const {
+                                std::wstring* streamKey, uint32_t* indexPlace) const {
     PathNames names;
     if (!names.Split(path)) {
         return ERROR_INVALID_NAME;
@@ -245,29 +245,38 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
     const std::wstring_view itemPath = path.substr(0, names.NameEnd());
     const size_t lastSlash = itemPath.find_last_of(L'\\');
     uint64_t id = content_.rootId;
+    uint32_t place = CSimVolumeIndex::kNone;
     size_t at = 1;
-    if (itemPath == lastItemPath_) {
+    bool knownItem = false;
+    bool knownDirectory = false;
+    if (SimSameText(itemPath, lastItemPath_)) {
         id = lastItemId_;
+        place = lastItemPlace_;
         at = names.NameEnd();
-    } else if (lastSlash > 0 && itemPath.substr(0, lastSlash) == lastDirectoryPath_) {
+        knownItem = true;
+    } else if (lastSlash > 0 && SimSameText(itemPath.substr(0, lastSlash), lastDirectoryPath_)) {
         id = lastDirectoryId_;
         at = lastSlash + 1;
+        knownDirectory = true;
     }
     // What was found before was valid: only the names after it are checked.
     if (!names.ValidFrom(at)) {
         return ERROR_INVALID_NAME;
     }
     while (at < names.NameEnd()) {
-        if (at == lastSlash + 1) {
+        if (at == lastSlash + 1 && !knownDirectory) {
             lastDirectoryPath_.assign(itemPath.substr(0, lastSlash));
             lastDirectoryId_ = id;
         }
         const std::wstring_view name = names.NameAt(at);
         at += name.size() + 1;
         const bool last = at >= names.NameEnd();
-        const uint64_t listed = index_.Built() ? index_.NextListed(id, name) : 0;
-        if (listed != 0) {
-            id = listed;
+        const CSimVolumeIndex::Entry* listed =
+            index_.Built() ? index_.NextListed(id, name) : nullptr;
+        place = CSimVolumeIndex::kNone;
+        if (listed != nullptr) {
+            id = listed->recordId;
+            place = listed->item;
         } else {
             const SimRecord* directory = RecordLocked(id);
             if (directory == nullptr) {
@@ -282,8 +291,9 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
             id = child->second.recordId;
         }
         bool isDirectory = false;
-        if (const CSimVolumeIndex::Item* indexed = IndexedLocked(id)) {
+        if (const CSimVolumeIndex::Item* indexed = IndexedLocked(id, place)) {
             isDirectory = indexed->IsDirectory();
+            place = index_.PlaceOf(*indexed);
         } else if (const SimRecord* record = RecordLocked(id)) {
             isDirectory = record->IsDirectory();
         } else {
@@ -293,9 +303,10 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
             return ERROR_PATH_NOT_FOUND;
         }
     }
-    if (itemPath.size() > 1) {
+    if (itemPath.size() > 1 && !knownItem) {
         lastItemPath_.assign(itemPath);
         lastItemId_ = id;
+        lastItemPlace_ = place;
     }
     if (names.Suffix().empty()) {
         streamKey->clear();
@@ -305,6 +316,9 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
         return ERROR_INVALID_NAME;
     }
     *recordId = id;
+    if (indexPlace != nullptr) {
+        *indexPlace = place;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -735,13 +749,14 @@ DWORD CSimVolume::OpenItem(std::wstring_view path, DWORD flagsAndAttributes, Sim
         return ERROR_NOT_READY;
     }
     uint64_t id = 0;
+    uint32_t place = CSimVolumeIndex::kNone;
     std::wstring& key = keyScratch_;
-    DWORD error = ResolveLocked(path, &id, &key);
+    DWORD error = ResolveLocked(path, &id, &key, &place);
     if (error != ERROR_SUCCESS) {
         return error;
     }
     // The index answers the default stream, and that a record has no other.
-    const CSimVolumeIndex::Item* indexed = IndexedLocked(id);
+    const CSimVolumeIndex::Item* indexed = IndexedLocked(id, place);
     const SimRecord* record = indexed != nullptr ? nullptr : RecordLocked(id);
     const bool isDirectory = indexed != nullptr ? indexed->IsDirectory() : record->IsDirectory();
     if (isDirectory && key.empty() && !(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
@@ -765,6 +780,7 @@ DWORD CSimVolume::OpenItem(std::wstring_view path, DWORD flagsAndAttributes, Sim
     }
     item->recordId = id;
     item->streamKey = key;
+    item->indexPlace = indexed != nullptr ? index_.PlaceOf(*indexed) : CSimVolumeIndex::kNone;
     return ERROR_SUCCESS;
 }
 
@@ -775,7 +791,7 @@ DWORD CSimVolume::ItemSize(const SimItemRef& item, uint64_t* size) const {
 
 DWORD CSimVolume::ItemSizeLocked(const SimItemRef& item, uint64_t* size) const {
     const CSimVolumeIndex::Item* indexed =
-        item.streamKey.empty() ? IndexedLocked(item.recordId) : nullptr;
+        item.streamKey.empty() ? IndexedLocked(item.recordId, item.indexPlace) : nullptr;
     if (indexed != nullptr) {
         *size = indexed->IsDirectory() ? 0 : indexed->dataSize;
         return ERROR_SUCCESS;
@@ -797,7 +813,7 @@ DWORD CSimVolume::ItemInformation(const SimItemRef& item, BY_HANDLE_FILE_INFORMA
     if (error != ERROR_SUCCESS) {
         return error;
     }
-    const CSimVolumeIndex::Item* indexed = IndexedLocked(item.recordId);
+    const CSimVolumeIndex::Item* indexed = IndexedLocked(item.recordId, item.indexPlace);
     const SimRecord* record = indexed != nullptr ? nullptr : RecordLocked(item.recordId);
     const DWORD attributes = indexed != nullptr ? indexed->attributes : record->attributes;
     *info = BY_HANDLE_FILE_INFORMATION{};
@@ -932,7 +948,7 @@ DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, D
     }
     std::span<const SimExtent> extents;
     const CSimVolumeIndex::Item* indexed =
-        item.streamKey.empty() ? IndexedLocked(item.recordId) : nullptr;
+        item.streamKey.empty() ? IndexedLocked(item.recordId, item.indexPlace) : nullptr;
     if (indexed != nullptr && !indexed->extentsStale) {
         extents = index_.ExtentsOf(*indexed);
     } else if (const SimStream* stream = StreamLocked(item.recordId, item.streamKey)) {
