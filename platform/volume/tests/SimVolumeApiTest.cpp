@@ -593,3 +593,33 @@ TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
     EXPECT_EQ(300, size.QuadPart);
     api_.CloseHandle(item);
 }
+
+// Handles opened before a change that shifts every item's place in the rebuilt index still
+// answer for their own item.
+TEST_F(SimVolumeApiTest, HandlesOpenedBeforeTheIndexChangesKeepTheirItem) {
+    Listed(api_, L"T:\\*");
+    Listed(api_, L"T:\\dir\\*");
+    HANDLE b = OpenItem(L"T:\\dir\\b.bin");
+    HANDLE sparse = OpenItem(L"T:\\sparse.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, b);
+    ASSERT_NE(INVALID_HANDLE_VALUE, sparse);
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\0.bin")); // listed first from now on
+    ASSERT_EQ(ERROR_SUCCESS, volume_->SetStream(L"\\0.bin", L"", 4096, {{0, 900, 1}}, {}));
+    EXPECT_EQ((std::vector<std::wstring>{L"0.bin", L"a.bin", L"dir", L"empty.txt",
+                                         L"sparse.bin", L"tiny.txt"}),
+              Listed(api_, L"T:\\*"));
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(api_.GetFileSizeEx(b, &size));
+    EXPECT_EQ(5 * 4096, size.QuadPart);
+    std::vector<uint8_t> out(4096);
+    ASSERT_EQ(ERROR_SUCCESS, Pointers(b, 0, out));
+    const auto* pointers = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+    ASSERT_EQ(1u, pointers->ExtentCount);
+    EXPECT_EQ(500, pointers->Extents[0].Lcn.QuadPart);
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(api_.GetFileInformationByHandle(sparse, &info));
+    EXPECT_EQ(7u * 4096, info.nFileSizeLow);
+    EXPECT_NE(0u, info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE);
+    api_.CloseHandle(b);
+    api_.CloseHandle(sparse);
+}
