@@ -77,11 +77,15 @@ void DefragEngineState::ClearAbort() {
 }
 
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {
-    const size_t units = path ? std::min(wcslen(path), kPathUnits - 1) : 0;
+    SetCurrentPath(path ? std::wstring_view(path) : std::wstring_view());
+}
+
+void DefragEngineState::SetCurrentPath(std::wstring_view path) {
+    const size_t units = std::min(path.size(), kPathUnits - 1);
     std::lock_guard lock(statusLock);
     PublishFigures();
     if (units != 0)
-        std::memcpy(published_.currentPath, path, units * sizeof(wchar_t));
+        std::memcpy(published_.currentPath, path.data(), units * sizeof(wchar_t));
     published_.currentPath[units] = L'\0';
 }
 

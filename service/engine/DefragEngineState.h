@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One file's report as the service keeps it until the results are released.
@@ -80,6 +81,7 @@ public:
     // Statistics.
     void PublishStatistics();
     void SetCurrentPath(const wchar_t* path);
+    void SetCurrentPath(std::wstring_view path);
     // The published block; false (out partly written) when writing it faulted.
     [[nodiscard]] bool CopyStatistics(DefragStatistics& out);
     // Zeroes clusters per cell, the counters and the aborted flag, and publishes them.

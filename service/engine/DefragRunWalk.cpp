@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -86,7 +87,10 @@ int CDefragRun::DefragVolume(wchar_t drive) {
 }
 
 const wchar_t* CDefragRun::LongPath(const std::wstring& path, const wchar_t* suffix) {
-    openPath_.assign(kLongPathPrefix).append(path).append(suffix);
+    openPath_.assign(kLongPathPrefix, std::size(kLongPathPrefix) - 1).append(path);
+    if (*suffix != L'\0') {
+        openPath_.append(suffix);
+    }
     return openPath_.c_str();
 }
 
@@ -158,7 +162,7 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     currentPath_ += L'\\';
     currentPath_ += entry.cFileName;
     isDirectory_ = directory;
-    state_.SetCurrentPath(currentPath_.c_str());
+    state_.SetCurrentPath(currentPath_);
     const bool unmovable = IsUnmovablePath(currentPath_);
     statistics_.streamFlag = 0;
     ++(directory ? statistics_.directories : statistics_.files);
