@@ -42,10 +42,10 @@ public:
             return false;
         }
         nameEnd_ = path.size();
-        const size_t lastSlash = path.find_last_of(L'\\');
-        const size_t colon = path.find(L':', lastSlash);
+        lastSlash_ = path.find_last_of(L'\\');
+        const size_t colon = path.find(L':', lastSlash_);
         if (colon != std::wstring_view::npos) {
-            if (colon == lastSlash + 1) {
+            if (colon == lastSlash_ + 1) {
                 return false;
             }
             suffix_ = path.substr(colon);
@@ -72,12 +72,15 @@ public:
         return path_.substr(at, std::min(slash, nameEnd_) - at);
     }
     size_t NameEnd() const { return nameEnd_; }
+    // The place of the last backslash, the one before the item's own name.
+    size_t LastSlash() const { return lastSlash_; }
     std::wstring_view Suffix() const { return suffix_; }
 
 private:
     std::wstring_view path_;
     std::wstring_view suffix_;
     size_t nameEnd_ = 0;
+    size_t lastSlash_ = 0;
 };
 
 // Appends an entry of a listing: a directory has no size of its own.
@@ -243,7 +246,7 @@ DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
     // another: the last item and the last directory are remembered. Names are never removed, so
     // what was found stays found.
     const std::wstring_view itemPath = path.substr(0, names.NameEnd());
-    const size_t lastSlash = itemPath.find_last_of(L'\\');
+    const size_t lastSlash = names.LastSlash();
     uint64_t id = content_.rootId;
     uint32_t place = CSimVolumeIndex::kNone;
     size_t at = 1;

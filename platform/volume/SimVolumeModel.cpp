@@ -27,8 +27,10 @@ wchar_t FoldUnit(wchar_t c) {
 }
 
 void AppendFolded(std::wstring& out, std::wstring_view text) {
-    for (const wchar_t c : text) {
-        out.push_back(FoldUnit(c));
+    const size_t from = out.size();
+    out.append(text);
+    for (size_t at = from; at < out.size(); ++at) {
+        out[at] = FoldUnit(out[at]);
     }
 }
 

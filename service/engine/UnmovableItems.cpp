@@ -1,5 +1,6 @@
 #include "UnmovableItems.h"
 
+#include <cstdint>
 #include <span>
 
 namespace {
@@ -15,26 +16,58 @@ constexpr std::wstring_view kNamePatterns[] = {
 constexpr std::wstring_view kDollarPatterns[] = {L"$badclus"};
 
 // The patterns are ASCII, so lower-casing ASCII letters is enough to compare them.
-wchar_t LowerAscii(wchar_t unit) {
+constexpr wchar_t LowerAscii(wchar_t unit) {
     return unit >= L'A' && unit <= L'Z' ? static_cast<wchar_t>(unit - L'A' + L'a') : unit;
 }
 
-// Whether one of the patterns, which share their first unit with text, begins text.
-bool OneBegins(std::wstring_view text, std::span<const std::wstring_view> patterns) {
-    for (const std::wstring_view pattern : patterns) {
-        if (text.size() < pattern.size()) {
-            continue;
-        }
-        size_t i = 1;
-        while (i < pattern.size() && LowerAscii(text[i]) == pattern[i]) {
-            ++i;
-        }
-        if (i == pattern.size()) {
-            return true;
+// A set of ASCII units.
+struct UnitSet {
+    uint64_t bits[2] = {};
+    constexpr void Add(wchar_t unit) { bits[unit / 64] |= uint64_t{1} << (unit % 64); }
+    constexpr bool Has(wchar_t unit) const {
+        return unit < 128 && ((bits[unit / 64] >> (unit % 64)) & 1) != 0;
+    }
+};
+
+// A group of patterns with the same first unit, and the units their second and third hold,
+// so that most places are passed over after two lookups. Every pattern has three units.
+struct PatternGroup {
+    std::span<const std::wstring_view> patterns;
+    UnitSet second;
+    UnitSet third;
+
+    constexpr explicit PatternGroup(std::span<const std::wstring_view> group) : patterns(group) {
+        for (const std::wstring_view pattern : group) {
+            second.Add(pattern[1]);
+            third.Add(pattern[2]);
         }
     }
-    return false;
-}
+
+    // Whether one of the patterns begins text, whose first unit is theirs.
+    bool OneBegins(std::wstring_view text) const {
+        if (text.size() < 3 || !second.Has(LowerAscii(text[1])) ||
+            !third.Has(LowerAscii(text[2]))) {
+            return false;
+        }
+        for (const std::wstring_view pattern : patterns) {
+            if (text.size() < pattern.size()) {
+                continue;
+            }
+            size_t i = 1;
+            while (i < pattern.size() && LowerAscii(text[i]) == pattern[i]) {
+                ++i;
+            }
+            if (i == pattern.size()) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+constexpr PatternGroup kRootGroup{kRootPatterns};
+constexpr PatternGroup kNameGroup{kNamePatterns};
+constexpr PatternGroup kDollarGroup{kDollarPatterns};
 
 } // namespace
 
@@ -42,21 +75,21 @@ bool IsUnmovablePath(std::wstring_view path) {
     // Compared in place, without a lower-cased copy: every item of a walk is tested. Only the
     // places of the patterns' first units can start a match.
     for (size_t at = 0; at < path.size(); ++at) {
-        bool found = false;
+        const PatternGroup* group = nullptr;
         switch (path[at]) {
         case L':':
-            found = OneBegins(path.substr(at), kRootPatterns);
+            group = &kRootGroup;
             break;
         case L'\\':
-            found = OneBegins(path.substr(at), kNamePatterns);
+            group = &kNameGroup;
             break;
         case L'$':
-            found = OneBegins(path.substr(at), kDollarPatterns);
+            group = &kDollarGroup;
             break;
         default:
-            break;
+            continue;
         }
-        if (found) {
+        if (group->OneBegins(path.substr(at))) {
             return true;
         }
     }
