@@ -25,6 +25,7 @@
 // line and frees what it owns in FreeDefragResults.
 #pragma once
 
+#include "BlockList.h"
 #include "DefragRecords.h"
 
 #include <owners/WinOwners.h>
@@ -126,7 +127,8 @@ private:
     std::atomic<bool> abortRequested_{false};
     std::mutex resultsLock_;
     std::vector<ClusterMapBlock> cells_;
-    std::vector<FileReport> reports_;
+    // Kept in blocks: a run of a million fragmented files adds a million reports.
+    BlockList<FileReport, 4096> reports_;
 };
 
 // Built before the program's entry point runs.
