@@ -623,3 +623,24 @@ TEST_F(SimVolumeApiTest, HandlesOpenedBeforeTheIndexChangesKeepTheirItem) {
     api_.CloseHandle(b);
     api_.CloseHandle(sparse);
 }
+
+// Paths are read to their terminator whatever their place in memory and their length.
+TEST_F(SimVolumeApiTest, ReadsPathsAtEveryPlaceAndLength) {
+    const std::wstring found[] = {L"T:\\a.bin", L"T:\\dir\\b.bin", L"\\\\?\\T:\\dir\\b.bin",
+                                  L"T:\\tiny.txt", L"T:\\sparse.bin"};
+    for (size_t offset = 0; offset < 4; ++offset) {
+        for (const std::wstring& path : found) {
+            const std::wstring text = std::wstring(offset, L'x') + path;
+            HANDLE item = OpenItem(text.c_str() + offset);
+            EXPECT_NE(INVALID_HANDLE_VALUE, item) << path << " at " << offset;
+            api_.CloseHandle(item);
+        }
+        // A unit with its high bit set, and the terminator in each lane of a word.
+        for (const wchar_t* missing : {L"T:\\a.bi\u8000", L"T:\\a.binx", L"T:\\a.binxy",
+                                       L"T:\\a.binxyz"}) {
+            const std::wstring text = std::wstring(offset, L'x') + missing;
+            EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(text.c_str() + offset)) << missing;
+            EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << missing;
+        }
+    }
+}
