@@ -236,8 +236,8 @@ SimRecord* CSimVolume::RecordLocked(uint64_t id) {
     return const_cast<SimRecord*>(static_cast<const CSimVolume*>(this)->RecordLocked(id));
 }
 
-DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId,
-                                std::wstring* streamKey, uint32_t* indexPlace) const {
+DWORD CSimVolume::ResolveLocked(std::wstring_view path, uint64_t* recordId, std::wstring* streamKey,
+                                uint32_t* indexPlace) const {
     PathNames names;
     if (!names.Split(path)) {
         return ERROR_INVALID_NAME;

@@ -54,7 +54,9 @@ public:
     const Item* Find(uint64_t id, uint32_t place) const {
         return place < items_.size() && items_[place].id == id ? &items_[place] : Find(id);
     }
-    uint32_t PlaceOf(const Item& item) const { return static_cast<uint32_t>(&item - items_.data()); }
+    uint32_t PlaceOf(const Item& item) const {
+        return static_cast<uint32_t>(&item - items_.data());
+    }
     const Item& ItemOf(const Entry& entry) const { return items_[entry.item]; }
     std::span<const Entry> EntriesOf(const Item& item) const {
         return {entries_.data() + item.firstEntry, item.entryCount};

@@ -20,7 +20,9 @@ public:
         ++size_;
     }
     size_t Size() const { return size_; }
-    const T& operator[](size_t index) const { return blocks_[index / BlockSize][index % BlockSize]; }
+    const T& operator[](size_t index) const {
+        return blocks_[index / BlockSize][index % BlockSize];
+    }
     void Swap(BlockList& other) noexcept {
         blocks_.swap(other.blocks_);
         std::swap(size_, other.size_);

@@ -109,7 +109,14 @@ void CDefragRun::ReportItem(uint32_t status) {
 int CDefragRun::WalkDirectory(const std::wstring& root) {
     struct Level {
         VolumeFindHandle find;
-        size_t pathUnits; // the directory's own path length in currentPath_
+        size_t pathUnits;     // the directory's own path length in currentPath_
+        bool prefixUnmovable; // see directoryUnmovable_
+    };
+    auto prefixUnmovable = [this] {
+        currentPath_ += L'\\';
+        const bool found = IsUnmovablePath(currentPath_);
+        currentPath_.pop_back();
+        return found;
     };
     // The open enumerations, closed however the walk ends.
     std::vector<Level> levels;
@@ -120,7 +127,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
     if (!find) {
         return 0;
     }
-    levels.push_back({std::move(find), currentPath_.size()});
+    levels.push_back({std::move(find), currentPath_.size(), prefixUnmovable()});
     bool haveEntry = true;
     while (!levels.empty()) {
         if (!haveEntry) {
@@ -129,6 +136,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
+        directoryUnmovable_ = levels.back().prefixUnmovable;
         if (!CheckPauseAbort()) {
             statistics_.aborted = 1;
             return 1;
@@ -140,7 +148,7 @@ int CDefragRun::WalkDirectory(const std::wstring& root) {
             find = VolumeFindHandle(volume_,
                                     volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
             if (find) {
-                levels.push_back({std::move(find), currentPath_.size()});
+                levels.push_back({std::move(find), currentPath_.size(), prefixUnmovable()});
                 continue;
             }
         }
@@ -159,11 +167,12 @@ void CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend) {
     const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     statistics_.currentItemClusters = 0;
     statistics_.currentItemPosition = 0;
+    const size_t directoryUnits = currentPath_.size() + 1; // with the backslash
     currentPath_ += L'\\';
     currentPath_ += entry.cFileName;
     isDirectory_ = directory;
     state_.SetCurrentPath(currentPath_);
-    const bool unmovable = IsUnmovablePath(currentPath_);
+    const bool unmovable = directoryUnmovable_ || IsUnmovablePathPast(currentPath_, directoryUnits);
     statistics_.streamFlag = 0;
     ++(directory ? statistics_.directories : statistics_.files);
 

@@ -7,8 +7,8 @@ namespace {
 
 // The patterns by their first unit: those that begin with ":\" match only at the volume root.
 constexpr std::wstring_view kRootPatterns[] = {
-    L":\\$ldr$",  L":\\boot\\", L":\\bootmgr",     L":\\cmdcons",      L":\\cmldr",
-    L":\\grldr",  L":\\ntldr",  L":\\ntdetect.com", L":\\pagefile.sys", L":\\hiberfil.sys",
+    L":\\$ldr$", L":\\boot\\", L":\\bootmgr",      L":\\cmdcons",      L":\\cmldr",
+    L":\\grldr", L":\\ntldr",  L":\\ntdetect.com", L":\\pagefile.sys", L":\\hiberfil.sys",
 };
 constexpr std::wstring_view kNamePatterns[] = {
     L"\\safeboot.fs", L"\\bootwiz.sys", L"\\bootwiz\\", L"\\bootauth", L"\\gobackio.bin",
@@ -69,12 +69,21 @@ constexpr PatternGroup kRootGroup{kRootPatterns};
 constexpr PatternGroup kNameGroup{kNamePatterns};
 constexpr PatternGroup kDollarGroup{kDollarPatterns};
 
-} // namespace
+constexpr size_t LongestPattern() {
+    size_t longest = 0;
+    for (const PatternGroup* group : {&kRootGroup, &kNameGroup, &kDollarGroup}) {
+        for (const std::wstring_view pattern : group->patterns) {
+            longest = pattern.size() > longest ? pattern.size() : longest;
+        }
+    }
+    return longest;
+}
 
-bool IsUnmovablePath(std::wstring_view path) {
+// Whether a pattern begins at a place from first on.
+bool OneBeginsFrom(std::wstring_view path, size_t first) {
     // Compared in place, without a lower-cased copy: every item of a walk is tested. Only the
     // places of the patterns' first units can start a match.
-    for (size_t at = 0; at < path.size(); ++at) {
+    for (size_t at = first; at < path.size(); ++at) {
         const PatternGroup* group = nullptr;
         switch (path[at]) {
         case L':':
@@ -94,4 +103,17 @@ bool IsUnmovablePath(std::wstring_view path) {
         }
     }
     return false;
+}
+
+} // namespace
+
+bool IsUnmovablePath(std::wstring_view path) {
+    return OneBeginsFrom(path, 0);
+}
+
+bool IsUnmovablePathPast(std::wstring_view path, size_t knownUnits) {
+    // A match that does not lie wholly inside the known units ends past them, so it begins
+    // less than the longest pattern's length before their end.
+    constexpr size_t kLongest = LongestPattern();
+    return OneBeginsFrom(path, knownUnits + 1 > kLongest ? knownUnits + 1 - kLongest : 0);
 }

@@ -605,8 +605,8 @@ TEST_F(SimVolumeApiTest, HandlesOpenedBeforeTheIndexChangesKeepTheirItem) {
     ASSERT_NE(INVALID_HANDLE_VALUE, sparse);
     ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\0.bin")); // listed first from now on
     ASSERT_EQ(ERROR_SUCCESS, volume_->SetStream(L"\\0.bin", L"", 4096, {{0, 900, 1}}, {}));
-    EXPECT_EQ((std::vector<std::wstring>{L"0.bin", L"a.bin", L"dir", L"empty.txt",
-                                         L"sparse.bin", L"tiny.txt"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"0.bin", L"a.bin", L"dir", L"empty.txt", L"sparse.bin",
+                                         L"tiny.txt"}),
               Listed(api_, L"T:\\*"));
     LARGE_INTEGER size{};
     ASSERT_TRUE(api_.GetFileSizeEx(b, &size));
@@ -636,8 +636,8 @@ TEST_F(SimVolumeApiTest, ReadsPathsAtEveryPlaceAndLength) {
             api_.CloseHandle(item);
         }
         // A unit with its high bit set, and the terminator in each lane of a word.
-        for (const wchar_t* missing : {L"T:\\a.bi\u8000", L"T:\\a.binx", L"T:\\a.binxy",
-                                       L"T:\\a.binxyz"}) {
+        for (const wchar_t* missing :
+             {L"T:\\a.bi\u8000", L"T:\\a.binx", L"T:\\a.binxy", L"T:\\a.binxyz"}) {
             const std::wstring text = std::wstring(offset, L'x') + missing;
             EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(text.c_str() + offset)) << missing;
             EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << missing;
