@@ -5,6 +5,10 @@
 // does. Tests build volumes with CSimVolumeBuilder, inject faults here and verify the result
 // with CheckSimVolume.
 //
+// The implementation lies in files by job: SimVolume.cpp (image, commits, reading the content),
+// SimVolumeLookup.cpp (paths and records), SimVolumeBuilding.cpp, SimVolumeFaults.cpp and
+// SimVolumeCalls.cpp (the device calls).
+//
 // Paths here are relative to the volume's root: "\dir\name", "\dir\name::$BITMAP"; "\" is the
 // root. Every public call takes the volume's lock, so a worker and a test may share a volume;
 // hooks run outside it and may call back into the volume.
