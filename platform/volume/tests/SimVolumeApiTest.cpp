@@ -644,3 +644,30 @@ TEST_F(SimVolumeApiTest, ReadsPathsAtEveryPlaceAndLength) {
         }
     }
 }
+
+// Stream names in capitals and in any other letter case name the same stream.
+TEST(SimStreamKeys, CapitalsAndOtherCasesGiveOneKey) {
+    const std::pair<const wchar_t*, const wchar_t*> same[] = {
+        {L"::$BITMAP", L"::$bitmap"},
+        {L"::$ATTRIBUTE_LIST", L"::$Attribute_List"},
+        {L"::$DATA", L"::$data"},
+        {L"::$DATA", L""},
+        {L":s:$DATA", L":S"},
+    };
+    for (const auto& [capitals, other] : same) {
+        std::wstring first = L"scratch";
+        std::wstring second;
+        ASSERT_TRUE(SimStreamKey(capitals, &first)) << capitals;
+        ASSERT_TRUE(SimStreamKey(other, &second)) << other;
+        EXPECT_EQ(second, first) << capitals;
+    }
+    EXPECT_EQ(L"", [] {
+        std::wstring key = L"x";
+        SimStreamKey(L"::$DATA", &key);
+        return key;
+    }());
+    std::wstring key;
+    EXPECT_FALSE(SimStreamKey(L"::$", &key));
+    EXPECT_FALSE(SimStreamKey(L"::BITMAP", &key));
+    EXPECT_FALSE(SimStreamKey(L"::$BIT:MAP", &key));
+}
