@@ -77,11 +77,15 @@ void DefragEngineState::ClearAbort() {
 }
 
 void DefragEngineState::SetCurrentPath(const wchar_t* path) {
-    const size_t units = path ? std::min(wcslen(path), kPathUnits - 1) : 0;
+    SetCurrentPath(path ? std::wstring_view(path) : std::wstring_view());
+}
+
+void DefragEngineState::SetCurrentPath(std::wstring_view path) {
+    const size_t units = std::min(path.size(), kPathUnits - 1);
     std::lock_guard lock(statusLock);
     PublishFigures();
     if (units != 0)
-        std::memcpy(published_.currentPath, path, units * sizeof(wchar_t));
+        std::memcpy(published_.currentPath, path.data(), units * sizeof(wchar_t));
     published_.currentPath[units] = L'\0';
 }
 
@@ -138,19 +142,19 @@ bool DefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
 
 void DefragEngineState::AddReport(FileReport report) {
     std::lock_guard lock(resultsLock_);
-    reports_.push_back(std::move(report));
+    reports_.Append(std::move(report));
 }
 
 uint32_t DefragEngineState::ReportCount() {
     std::lock_guard lock(resultsLock_);
-    return static_cast<uint32_t>(reports_.size());
+    return static_cast<uint32_t>(reports_.Size());
 }
 
 bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
     FileReport report;
     try {
         std::lock_guard lock(resultsLock_);
-        if (index >= reports_.size())
+        if (index >= reports_.Size())
             return false;
         report = reports_[index];
     } catch (const std::bad_alloc&) {
@@ -174,11 +178,11 @@ bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
 
 void DefragEngineState::FreeDefragResults() {
     std::vector<ClusterMapBlock> cells;
-    std::vector<FileReport> reports;
+    decltype(reports_) reports;
     {
         std::lock_guard lock(resultsLock_);
         // Swapped out, not cleared: clearing keeps the capacity, gigabytes for a large map.
         cells_.swap(cells);
-        reports_.swap(reports);
+        reports_.Swap(reports);
     }
 }

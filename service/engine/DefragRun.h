@@ -101,6 +101,9 @@ private:
 
     std::wstring currentPath_; // the item being processed: one heap buffer for the whole walk
     std::wstring openPath_;
+    // Whether an unmovable-item pattern lies in the walked directory's path and its backslash:
+    // an entry's test then looks only at what follows them.
+    bool directoryUnmovable_ = false;
     bool isDirectory_ = false;
     std::vector<uint8_t> ioBuffer_; // retrieval pointers
     ExtentList itemExtents_;        // the item in ProcessFile; its array serves every item
