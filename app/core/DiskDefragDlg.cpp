@@ -9,11 +9,11 @@
 #include <DlgLeftDlgBase.h>
 #include <owners/WinOwners.h>
 #include <PopupServices.h>
-#include <app_locations.h>
-#include <paths.h>
-#include <product_identity.h>
-#include <registry.h>
-#include <shared_globals.h>
+#include <AppLocations.h>
+#include <Paths.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
+#include <SharedGlobals.h>
 
 CDiskDefragDlg* g_pDiskDefragDlg = nullptr;
 HBRUSH g_hLegendLabelBrush = nullptr;

@@ -9,7 +9,7 @@
 #include <SkinMemDC.h>
 #include <WindowUtilities.h>
 
-#include <ini_reader.h>
+#include <IniReader.h>
 
 BEGIN_MESSAGE_MAP(CDlgOneClickScanResultsMain, CDlgBaseWndPopupNagBase)
 ON_WM_PAINT()

@@ -1,9 +1,9 @@
 #include "HtmlReport.h"
 
 #include "MainUtilities.h"
-#include "paths.h"
-#include "shell_commands.h"
-#include "xml_doc.h"
+#include "Paths.h"
+#include "ShellCommands.h"
+#include "XmlDoc.h"
 
 #include <owners/WinOwners.h>
 #include <shlobj.h>

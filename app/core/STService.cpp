@@ -1,6 +1,6 @@
 #include "STService.h"
 
-#include "system_info.h"
+#include "SystemInfo.h"
 
 #include <owners/WinOwners.h>
 

@@ -1,8 +1,8 @@
 #include "ServiceControl.h"
 
-#include "paths.h"
-#include "shell_commands.h"
-#include "system_info.h"
+#include "Paths.h"
+#include "ShellCommands.h"
+#include "SystemInfo.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <SimDiskApi.h>
 #include <WindowsDiskApi.h>
-#include <product_identity.h>
+#include <ProductIdentity.h>
 #include <owners/WinOwners.h>
 
 namespace {

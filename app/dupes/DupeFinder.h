@@ -164,7 +164,7 @@ private:
     // grouping was stopped meanwhile.
     bool DigestCandidates(std::vector<CDupeFile*>& files);
     // Digests one file; `showPath` puts its path in the digest-file window.
-    void DigestOne(FileDigester& digester, CDupeFile& file, bool showPath);
+    void DigestOne(CFileDigester& digester, CDupeFile& file, bool showPath);
     void ClearRecords();
 
     CStringArray m_locations;

@@ -2,8 +2,8 @@
 
 #include <owners/WinOwners.h>
 
-#include <paths.h>
-#include <protected_items.h>
+#include <Paths.h>
+#include <ProtectedItems.h>
 
 #include <cstring>
 #include <unordered_map>

@@ -2,7 +2,7 @@
 
 #include <owners/WinOwners.h>
 
-#include <md5_checksum.h>
+#include <MD5Checksum.h>
 
 #include <cstring>
 
@@ -34,8 +34,8 @@ bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
 
 } // namespace
 
-bool FileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
-                          const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
+bool CFileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
+                           const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
     std::memset(digest, 0, sizeof digest);
     KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

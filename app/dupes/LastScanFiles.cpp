@@ -2,7 +2,7 @@
 
 #include <owners/WinOwners.h>
 
-#include <paths.h>
+#include <Paths.h>
 
 #include <classlib/File.h>
 

@@ -5,7 +5,7 @@
 #include "JunkMessages.h"
 #include "JunkPaths.h"
 #include "JunkTables.h"
-#include "protected_items.h"
+#include "ProtectedItems.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "JunkPaths.h"
 #include "LinkSafety.h"
 #include "RecycleBatch.h"
-#include "access_rights.h"
-#include "size_texts.h"
+#include "AccessRightsHelper.h"
+#include "SizeTexts.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "JunkPaths.h"
 #include "JunkTables.h"
-#include "app_locations.h"
-#include "paths.h"
-#include "registry.h"
-#include "system_info.h"
+#include "AppLocations.h"
+#include "Paths.h"
+#include "Registry.h"
+#include "SystemInfo.h"
 
 #include <owners/WinOwners.h>
 

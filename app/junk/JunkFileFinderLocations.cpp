@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "JunkPaths.h"
-#include "system_info.h"
+#include "SystemInfo.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "JunkTables.h"
 #include "LinkSafety.h"
 #include "LockProbe.h"
-#include "access_rights.h"
-#include "app_state.h"
-#include "paths.h"
-#include "system_info.h"
+#include "AccessRightsHelper.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "SystemInfo.h"
 
 #include <owners/WinOwners.h>
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "LinkSafety.h"
-#include "paths.h"
+#include "Paths.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include "PngDrawing.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"
-#include "ini_reader.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "restore_point.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "RestorePoint.h"
+#include "UiFonts.h"
 
 #include <shellapi.h>
 

@@ -7,11 +7,11 @@
 #include "STBitmap.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "product_identity.h"
-#include "tools_table.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
+#include "ToolsTable.h"
+#include "UiFonts.h"
 
 #include <classlib/App.h>
 

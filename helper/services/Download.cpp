@@ -7,7 +7,7 @@
 #include "DecimalText.h"
 #include "DownloadMessages.h"
 #include "DownloadTexts.h"
-#include "size_texts.h"
+#include "SizeTexts.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "DownloadTexts.h"
 
 #include "WinInet.h"
-#include "ini_reader.h"
+#include "IniReader.h"
 
 #include <owners/WinOwners.h>
 

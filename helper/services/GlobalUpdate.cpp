@@ -14,9 +14,9 @@
 #include "UpdateServer.h"
 #include "VersionText.h"
 #include "WinInet.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
 
 IMPLEMENT_DYNAMIC(CGlobalUpdate, CObject)
 

@@ -1,6 +1,6 @@
 #include "InfoDialogActions.h"
 
-#include "shell_commands.h"
+#include "ShellCommands.h"
 
 #include <owners/WinOwners.h>
 

@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "FeedbackEncoding.h"
-#include "ini_reader.h"
-#include "product_identity.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
 
 CWebServiceHelper::CWebServiceHelper(LPCWSTR libraryName) : module_(LoadLibraryW(libraryName)) {
     if (!module_)

@@ -1,6 +1,6 @@
 #include "SkinMenu.h"
 
-#include "registry.h"
+#include "Registry.h"
 
 #include <classlib/App.h>
 #include <classlib/Resources.h>

@@ -1,7 +1,7 @@
 #include "SkinTrayIcon.h"
 
 #include "SkinModuleHandle.h"
-#include "shared_globals.h"
+#include "SharedGlobals.h"
 
 #include <classlib/Menu.h>
 #include <classlib/Resources.h>

@@ -10,7 +10,7 @@
 #include "HtmlReport.h"
 #include "ScreenPng.h"
 #include "XarnWindows.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include "DefragPagesRes.h"
 #include "ResultsPagesResource.h"

@@ -9,7 +9,7 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <product_identity.h>
+#include <ProductIdentity.h>
 
 #include "DefragRpcBinding.h"
 #include "FragmentationFigures.h"

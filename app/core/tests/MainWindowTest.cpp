@@ -11,11 +11,11 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <app_locations.h>
-#include <app_state.h>
-#include <shared_globals.h>
-#include <ini_reader.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <SharedGlobals.h>
+#include <IniReader.h>
+#include <Registry.h>
 
 #include "UiTestSupport.h"
 

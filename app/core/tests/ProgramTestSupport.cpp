@@ -1,7 +1,7 @@
 #include "ProgramTestSupport.h"
 
-#include <app_state.h>
-#include <product_identity.h>
+#include <AppState.h>
+#include <ProductIdentity.h>
 
 namespace {
 constexpr DWORD kCloseButton = 1182;

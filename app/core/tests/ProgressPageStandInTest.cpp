@@ -8,8 +8,8 @@
 #include "StandInServer.h"
 #include "UiTestSupport.h"
 
-#include "ini_reader.h"
-#include "vantorix_app.h"
+#include "IniReader.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 

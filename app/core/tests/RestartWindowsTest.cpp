@@ -1,6 +1,6 @@
 #include "ServiceControl.h"
 
-#include "system_info.h"
+#include "SystemInfo.h"
 
 #include <gtest/gtest.h>
 

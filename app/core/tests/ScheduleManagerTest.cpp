@@ -2,8 +2,8 @@
 #include "ScheduleManager.h"
 #include "StoredTask.h"
 
-#include "app_locations.h"
-#include "paths.h"
+#include "AppLocations.h"
+#include "Paths.h"
 
 #include <owners/WinOwners.h>
 

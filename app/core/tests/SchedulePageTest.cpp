@@ -8,9 +8,9 @@
 
 #include <PelqMessageBox.h>
 #include <PopupServices.h>
-#include <app_locations.h>
-#include <paths.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <Paths.h>
+#include <Registry.h>
 #include <owners/WinOwners.h>
 
 #include <commctrl.h>

@@ -10,9 +10,9 @@
 
 #include <DiskDefragApp.h>
 
-#include <app_state.h>
-#include <ini_reader.h>
-#include <tools_table.h>
+#include <AppState.h>
+#include <IniReader.h>
+#include <ToolsTable.h>
 
 #include "DefragRecords.h"
 #include "DefragRpcBinding.h"

@@ -12,7 +12,7 @@
 #include <PopupServices.h>
 #include <SkinMemDC.h>
 #include <owners/WinOwners.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 #include <classlib/App.h>
 

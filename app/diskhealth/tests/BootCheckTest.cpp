@@ -2,7 +2,7 @@
 #include <BootCheck.h>
 #include <LastScanDate.h>
 
-#include <registry.h>
+#include <Registry.h>
 #include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>

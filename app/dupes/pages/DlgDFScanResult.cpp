@@ -11,10 +11,10 @@
 #include <DupeFinderOptions.h>
 
 #include <SkinMemDC.h>
-#include <launcher_status.h>
-#include <paths.h>
-#include <shell_commands.h>
-#include <system_info.h>
+#include <LauncherStatus.h>
+#include <Paths.h>
+#include <ShellCommands.h>
+#include <SystemInfo.h>
 
 #include <process.h>
 #include <shlwapi.h>

@@ -9,7 +9,7 @@
 #include <PopupServices.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>
-#include <shared_globals.h>
+#include <SharedGlobals.h>
 
 namespace {
 constexpr COLORREF kPanelColour = RGB(0xFB, 0xFB, 0xFB);

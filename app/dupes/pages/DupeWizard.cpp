@@ -8,8 +8,8 @@
 #include <classlib/CommonControls.h>
 #include <classlib/Resources.h>
 #include <owners/WinOwners.h>
-#include <ui_fonts.h>
-#include <size_texts.h>
+#include <UiFonts.h>
+#include <SizeTexts.h>
 
 #include <shlwapi.h>
 

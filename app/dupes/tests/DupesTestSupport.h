@@ -6,7 +6,7 @@
 #include "DupeFinder.h"
 #include "DupeFolderWalk.h"
 
-#include "test_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "JunkMessages.h"
 #include "JunkTables.h"
 #include "WineHost.h"
-#include "app_state.h"
+#include "AppState.h"
 
 #include <owners/WinOwners.h>
 

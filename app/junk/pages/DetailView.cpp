@@ -8,7 +8,7 @@
 #include <SkinMemDC.h>
 
 #include "JunkWizard.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 #include <ctime>
 

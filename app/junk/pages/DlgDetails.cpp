@@ -10,8 +10,8 @@
 #include <WindowUtilities.h>
 
 #include "JunkPagesResource.h"
-#include "paths.h"
-#include "ui_fonts.h"
+#include "Paths.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(CDlgDetails, CDlgBaseChildPopUpWndBase)
 ON_WM_PAINT()

@@ -9,7 +9,7 @@
 #include <SkinMemDC.h>
 
 #include "JunkPagesResource.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(CDlgScan5Summary, CDlgLeftSideChild)
 ON_WM_PAINT()

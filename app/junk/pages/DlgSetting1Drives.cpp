@@ -8,10 +8,10 @@
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
-#include "log_file.h"
-#include "size_texts.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "LogFile.h"
+#include "SizeTexts.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 #include <owners/WinOwners.h>
 

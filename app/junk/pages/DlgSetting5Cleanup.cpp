@@ -9,10 +9,10 @@
 #include "DlgCleanOptions.h"
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
-#include "registry.h"
-#include "system_info.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "Registry.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 #include <owners/WinOwners.h>
 

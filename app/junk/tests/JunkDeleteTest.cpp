@@ -5,7 +5,7 @@
 
 #include "JunkTestSupport.h"
 #include "RecycleBatch.h"
-#include "app_state.h"
+#include "AppState.h"
 
 using namespace junktest;
 

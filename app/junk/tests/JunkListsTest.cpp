@@ -8,8 +8,8 @@
 #include "JunkPattern.h"
 #include "JunkTables.h"
 #include "JunkTestSupport.h"
-#include "app_state.h"
-#include "registry.h"
+#include "AppState.h"
+#include "Registry.h"
 
 using namespace junktest;
 

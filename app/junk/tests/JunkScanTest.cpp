@@ -5,9 +5,9 @@
 
 #include "JunkTestSupport.h"
 #include "LockProbe.h"
-#include "app_state.h"
-#include "paths.h"
-#include "registry.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "Registry.h"
 
 using namespace junktest;
 

@@ -18,12 +18,12 @@
 #include "GlobalUpdate.h"
 #include "InfoDialogActions.h"
 #include "PopupServices.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "test_support.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "TestSupport.h"
 
 namespace {
 

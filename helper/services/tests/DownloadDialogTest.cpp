@@ -13,8 +13,8 @@
 #include "ServicesTestSupport.h"
 #include "TestHttpServer.h"
 #include "WinInet.h"
-#include "ini_reader.h"
-#include "test_support.h"
+#include "IniReader.h"
+#include "TestSupport.h"
 
 namespace {
 

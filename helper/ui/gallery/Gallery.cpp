@@ -20,8 +20,8 @@
 #include "TextButtonStyle.h"
 #include "TransparentCheckRadio.h"
 #include "TransparentStatic2.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 #include <windows.h>
 

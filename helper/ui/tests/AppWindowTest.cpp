@@ -9,10 +9,10 @@
 #include "DlgLeftSideChild.h"
 #include "DlgPelqFeedback.h"
 #include "PelqMessageBox.h"
-#include "app_state.h"
-#include "product_identity.h"
-#include "single_instance.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "ProductIdentity.h"
+#include "SingleInstance.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "ParentBackground.h"
 #include "TabButton.h"
 #include "TextButtonStyle.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <gtest/gtest.h>
 

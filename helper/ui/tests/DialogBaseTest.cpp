@@ -8,7 +8,7 @@
 #include "DlgLeftDlgBase.h"
 #include "DlgLeftSideChild.h"
 #include "SkinIconHandle.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "TransparentStatic2.h"
 #include "WindowUtilities.h"
 #include "WndClientRect.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include "DlgParentTransculent.h"
 #include "PelqMessageBox.h"
 #include "PopupServices.h"
-#include "app_locations.h"
-#include "ui_fonts.h"
+#include "AppLocations.h"
+#include "UiFonts.h"
 
 #include <owners/WinOwners.h>
 

@@ -12,7 +12,7 @@
 set -u
 root=$1
 cd "$root" || exit 2
-owners='^(platform/owners/|helper/foundation/registry\.cpp|helper/foundation/crit_sec_lock\.h|platform/classlib/include/classlib/(File|Menu)\.h|platform/classlib/src/(App|Gdi|Menu)\.cpp|platform/volume/(Sim|Windows)?VolumeApi\.(h|cpp)|platform/disk/(Sim|Windows)?DiskApi\.(h|cpp))'
+owners='^(platform/owners/|helper/foundation/Registry\.cpp|helper/foundation/CritSecLock\.h|platform/classlib/include/classlib/(File|Menu)\.h|platform/classlib/src/(App|Gdi|Menu)\.cpp|platform/volume/(Sim|Windows)?VolumeApi\.(h|cpp)|platform/disk/(Sim|Windows)?DiskApi\.(h|cpp))'
 release='CloseHandle|RegCloseKey|FindClose|LocalFree|HeapFree|FreeSid|CloseServiceHandle|FreeLibrary|DeleteObject|DeleteDC|DestroyIcon|DestroyMenu|LeaveCriticalSection|ReleaseSRWLockExclusive|ReleaseSRWLockShared'
 # The function itself or through the global scope, given an argument, or handed on as a value.
 calls="(^|[^.>:[:alnum:]_])(::)?($release)\([^)]|(&|[(,] *)(::)?($release) *[,)]"

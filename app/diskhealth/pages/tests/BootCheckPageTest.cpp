@@ -8,7 +8,7 @@
 #include <Page1Dlg.h>
 #include <PelqMessageBox.h>
 
-#include <app_locations.h>
+#include <AppLocations.h>
 #include <owners/WinOwners.h>
 
 namespace {

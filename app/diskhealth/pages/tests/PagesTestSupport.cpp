@@ -1,8 +1,8 @@
 #include "PagesTestSupport.h"
 
 #include <DiskPagesResource.h>
-#include <ini_reader.h>
-#include <vantorix_app.h>
+#include <IniReader.h>
+#include <VantorixApp.h>
 #include <owners/WinOwners.h>
 
 #include <commctrl.h>

@@ -20,13 +20,13 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <app_locations.h>
-#include <app_state.h>
-#include <ini_reader.h>
-#include <launcher_status.h>
-#include <vantorix_app.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <IniReader.h>
+#include <LauncherStatus.h>
+#include <VantorixApp.h>
 
-#include "test_support.h"
+#include "TestSupport.h"
 
 #include <sddl.h>
 

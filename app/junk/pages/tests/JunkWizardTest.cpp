@@ -7,7 +7,7 @@
 #include <shlwapi.h>
 
 #include <DlgLeftDlgBase.h>
-#include <launcher_status.h>
+#include <LauncherStatus.h>
 
 #include "DlgScan1ScanHome.h"
 #include "DlgScan2Scanning.h"
@@ -18,8 +18,8 @@
 #include "JunkPagesTestSupport.h"
 #include "JunkTestSupport.h"
 #include "UiTestSupport.h"
-#include "app_state.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 
