@@ -35,7 +35,8 @@ Process::Process(const std::wstring& program, const std::wstring& arguments,
     std::wstring line = L"\"" + program + L"\"";
     if (!arguments.empty())
         line += L" " + arguments;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,

@@ -372,7 +372,10 @@ TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
     EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
     EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
     // The space bar presses no button of the page.
-    MSG space{m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd, WM_KEYDOWN, VK_SPACE, 0};
+    MSG space{};
+    space.hwnd = m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd;
+    space.message = WM_KEYDOWN;
+    space.wParam = VK_SPACE;
     EXPECT_TRUE(m_page.PreTranslateMessage(&space));
 }
 

@@ -472,7 +472,7 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
     m_nChecked = CountCheckedFiles(all);
     m_nCheckedBytes = SumCheckedBytes(all);
     if (m_nChecked == 0 ||
-        m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT)
+        (m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT))
         return;
     m_nRemovalOption = ReadRemovalOption();
     m_hArchive = nullptr;

@@ -34,8 +34,9 @@ protected:
     // Check column 30, image column 40 (when images are given), description column 400.
     void AddColumns(CImageList* images = nullptr) {
         ASSERT_EQ(0, list.InsertCheckColumn(0, L"", 30));
-        if (images != nullptr)
+        if (images != nullptr) {
             ASSERT_EQ(1, list.InsertImageColumn(1, L"", images, 40));
+        }
         ASSERT_EQ(images ? 2 : 1, list.InsertDescriptionColumn(images ? 2 : 1, L"Item", 400));
     }
     int AddRow(LPCWSTR title, LPCWSTR description, int kind = kFancyRowNormal) {
@@ -426,8 +427,9 @@ TEST_F(ColumnSort, ToggleSortsAscendingThenDescendingAndRestartsOnANewColumn) {
     EXPECT_EQ(first.back(), second.front());
     // Column 0 sorted twice ends ascending-next; then a new column uses that flag, and the
     // second sort of it is ascending.
-    if (first.front() == L"3")
+    if (first.front() == L"3") {
         ASSERT_EQ(1, SortListByColumn(&list, 0, kSortDigits));
+    }
     ASSERT_EQ(1, SortListByColumn(&list, 0, kSortDigits));
     ASSERT_EQ(Order().front(), L"1");
     ASSERT_EQ(1, SortListByColumn(&list, 1, kSortDigits));

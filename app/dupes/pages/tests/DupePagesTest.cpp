@@ -49,7 +49,6 @@ void RecordMissingText(const CString& message) {
 
 // The message boxes shown, answered with OK.
 std::vector<std::wstring> g_messages;
-HWND g_box = nullptr;
 void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(box, id);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
