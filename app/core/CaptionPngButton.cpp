@@ -1,6 +1,6 @@
 #include "CaptionPngButton.h"
 
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 namespace {
 // Right of the glyph, which takes the button's left 64 pixels.

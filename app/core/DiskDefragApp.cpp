@@ -9,12 +9,12 @@
 #include "SimulatedDiskConfig.h"
 #include "StartupCommandLine.h"
 
-#include <app_locations.h>
-#include <app_state.h>
-#include <process_control.h>
-#include <product_identity.h>
-#include <registry.h>
-#include <tools_table.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <ProcessControl.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
+#include <ToolsTable.h>
 
 // Binds the service interface's implicit handle to the service's pipe on this computer.
 class DefragRpcClientBinding : public DefragRpcBinding {

@@ -6,7 +6,7 @@
 
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
-#include <vantorix_app.h>
+#include <VantorixApp.h>
 
 #include "Drive.h"
 #include "PhysicalDiskTable.h"

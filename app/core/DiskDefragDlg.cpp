@@ -7,12 +7,13 @@
 #include "MainWindowPageServices.h"
 
 #include <DlgLeftDlgBase.h>
+#include <owners/WinOwners.h>
 #include <PopupServices.h>
-#include <app_locations.h>
-#include <paths.h>
-#include <product_identity.h>
-#include <registry.h>
-#include <shared_globals.h>
+#include <AppLocations.h>
+#include <Paths.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
+#include <SharedGlobals.h>
 
 CDiskDefragDlg* g_pDiskDefragDlg = nullptr;
 HBRUSH g_hLegendLabelBrush = nullptr;
@@ -82,10 +83,8 @@ CDiskDefragDlg::CDiskDefragDlg(CWnd* parent)
     : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {}
 
 CDiskDefragDlg::~CDiskDefragDlg() {
-    if (g_hLegendLabelBrush != nullptr) {
-        DeleteObject(g_hLegendLabelBrush);
+    if (m_legendLabelBrush)
         g_hLegendLabelBrush = nullptr;
-    }
 }
 
 BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
@@ -94,8 +93,10 @@ BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
 
 BOOL CDiskDefragDlg::OnInitDialog() {
     const BOOL result = CDlgBaseAppDlg::OnInitDialog();
-    if (g_hLegendLabelBrush == nullptr)
-        g_hLegendLabelBrush = CreateSolidBrush(kLegendLabelColour);
+    if (g_hLegendLabelBrush == nullptr) {
+        m_legendLabelBrush.Reset(CreateSolidBrush(kLegendLabelColour));
+        g_hLegendLabelBrush = m_legendLabelBrush.Get();
+    }
 
     m_nServiceState = 0;
     (void)RefreshServiceState();
@@ -333,8 +334,8 @@ void CDiskDefragDlg::CopyReportImages() {
     CString pattern = source;
     AppendPath(pattern, L"*.jpg");
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(pattern, &found));
+    if (!search)
         return;
     do {
         if (found.dwFileAttributes &
@@ -343,8 +344,7 @@ void CDiskDefragDlg::CopyReportImages() {
         CString from = source;
         AppendPath(from, found.cFileName);
         (void)CopyFileW(from, target + found.cFileName, FALSE);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 void CDiskDefragDlg::StartScheduledDefragmentation() {

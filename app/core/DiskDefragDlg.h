@@ -133,6 +133,8 @@ public:
     LastScanTexts m_lastScan;
     // The service "XarnStellmark" and the Service Control Manager, opened with all access.
     ServiceHandles m_service;
+    // The brush g_hLegendLabelBrush lends while this window made it.
+    GdiObject<HBRUSH> m_legendLabelBrush;
     // The worker priority and the job state (0 idle, 1 running, 2 finished) last reported.
     int m_nServicePriority = 0;
     int m_nServiceState = 0;

@@ -46,11 +46,12 @@ BOOL CDlgDefragResults::OnInitDialog() {
     m_icons.Load();
     StyleResultButton(*this, m_btnBack, true, AppText(L"IDC_BTN_BACK", kDefragResultsLangSection));
     StyleResultButton(*this, m_btnReport, false, AppText(L"IDC_REPORT", kDefragResultsLangSection));
-    m_rows.Add(m_icons.attention, kAttentionColour, AppText(L"IDS_VOL_FRAGMENTATION_BEFORE"), {});
-    m_rows.Add(m_icons.good, kGoodColour, AppText(L"IDS_VOL_FRAGMENTATION_AFTER"), {});
-    m_rows.Add(m_icons.attention, kAttentionColour, AppText(L"IDS_DATA_FRAGMENTATION_BEFORE"), {});
-    m_rows.Add(m_icons.good, kGoodColour, AppText(L"IDS_DATA_FRAGMENTATION_AFTER"), {});
-    m_rows.Add(m_icons.good, kGoodColour, AppText(L"IDS_LARGEST_CONT_SPACE"), {});
+    m_rows.Add(m_icons.Attention(), kAttentionColour, AppText(L"IDS_VOL_FRAGMENTATION_BEFORE"), {});
+    m_rows.Add(m_icons.Good(), kGoodColour, AppText(L"IDS_VOL_FRAGMENTATION_AFTER"), {});
+    m_rows.Add(m_icons.Attention(), kAttentionColour, AppText(L"IDS_DATA_FRAGMENTATION_BEFORE"),
+               {});
+    m_rows.Add(m_icons.Good(), kGoodColour, AppText(L"IDS_DATA_FRAGMENTATION_AFTER"), {});
+    m_rows.Add(m_icons.Good(), kGoodColour, AppText(L"IDS_LARGEST_CONT_SPACE"), {});
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
@@ -105,18 +106,18 @@ void CDlgDefragResults::ShowResults() {
         largestFree = ByteSizeText(statistics.largestFreeRun * statistics.sectorsPerCluster *
                                    static_cast<ULONGLONG>(statistics.bytesPerSector));
         m_strHeadline = AppTextFormat(L"IDS_DEFRAG_COMPLETE", m_strDriveText.GetString());
-        m_rows.Set(kDiskBefore, m_icons.attention, kAttentionColour,
+        m_rows.Set(kDiskBefore, m_icons.Attention(), kAttentionColour,
                    PercentText(m_figures.diskBefore));
-        m_rows.Set(kDiskAfter, m_icons.good, kGoodColour, PercentText(m_figures.diskAfter));
-        m_rows.Set(kDataBefore, m_icons.attention, kAttentionColour,
+        m_rows.Set(kDiskAfter, m_icons.Good(), kGoodColour, PercentText(m_figures.diskAfter));
+        m_rows.Set(kDataBefore, m_icons.Attention(), kAttentionColour,
                    PercentText(m_figures.dataBefore));
-        m_rows.Set(kDataAfter, m_icons.good, kGoodColour, PercentText(m_figures.dataAfter));
-        m_rows.Set(kLargestFree, m_icons.good, kGoodColour, largestFree);
+        m_rows.Set(kDataAfter, m_icons.Good(), kGoodColour, PercentText(m_figures.dataAfter));
+        m_rows.Set(kLargestFree, m_icons.Good(), kGoodColour, largestFree);
     } else {
         m_strHeadline = AppTextFormat(L"IDS_RESULTS_NOT_READ", m_strDriveText.GetString());
         const CString unavailable = AppText(L"IDS_NOT_AVAILABLE");
         for (int row = 0; row < kRowCount; ++row)
-            m_rows.Set(row, m_icons.attention, kAttentionColour, unavailable);
+            m_rows.Set(row, m_icons.Attention(), kAttentionColour, unavailable);
     }
     m_btnReport.EnableWindow(m_bResultsRead);
     m_pServices->UnlockMainWindow(kDefragNavigation);

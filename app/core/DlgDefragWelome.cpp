@@ -8,8 +8,8 @@
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
-#include <shared_globals.h>
-#include <ui_fonts.h>
+#include <SharedGlobals.h>
+#include <UiFonts.h>
 
 #include <cwctype>
 

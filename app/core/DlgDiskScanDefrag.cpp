@@ -8,9 +8,9 @@
 #include "DrawingScopes.h"
 #include "PopupServices.h"
 #include "SkinMemDC.h"
-#include "launcher_status.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "LauncherStatus.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 #include <classlib/CmdTarget.h>
 #include <classlib/Time.h>

@@ -9,7 +9,7 @@
 #include <SkinMemDC.h>
 #include <WindowUtilities.h>
 
-#include <ini_reader.h>
+#include <IniReader.h>
 
 BEGIN_MESSAGE_MAP(CDlgOneClickScanResultsMain, CDlgBaseWndPopupNagBase)
 ON_WM_PAINT()
@@ -59,15 +59,15 @@ void CDlgOneClickScanResultsMain::FillResults() {
     m_rows.Clear();
     const CString unavailable = AppText(L"IDS_NOT_AVAILABLE");
     const auto value = [&](const CString& text) { return m_summary.usable ? text : unavailable; };
-    m_rows.Add(m_icons.neutral, kNeutralColour, AppText(L"IDS_TOTAL_FILES"),
+    m_rows.Add(m_icons.Neutral(), kNeutralColour, AppText(L"IDS_TOTAL_FILES"),
                value(m_summary.filesText + L" " + AppText(L"IDS_FILES")));
-    m_rows.Add(m_icons.attention, kAttentionColour, AppText(L"IDS_FRAGMENTED_FILES"),
+    m_rows.Add(m_icons.Attention(), kAttentionColour, AppText(L"IDS_FRAGMENTED_FILES"),
                value(AppTextFormat(L"IDS_NUM_FILES", m_summary.fragmentedFilesText.GetString())));
-    m_rows.Add(m_icons.attention, kAttentionColour,
+    m_rows.Add(m_icons.Attention(), kAttentionColour,
                GetLangString(L"IDS_VOL_FRAGMENTATION", L"Pelq"), value(m_summary.diskText));
-    m_rows.Add(m_icons.attention, kAttentionColour, AppText(L"IDS_DATA_FRAGMENTATION"),
+    m_rows.Add(m_icons.Attention(), kAttentionColour, AppText(L"IDS_DATA_FRAGMENTATION"),
                value(m_summary.dataText));
-    m_rows.Add(m_icons.good, kGoodColour, AppText(L"IDS_LARGEST_CONT_SPACE"),
+    m_rows.Add(m_icons.Good(), kGoodColour, AppText(L"IDS_LARGEST_CONT_SPACE"),
                value(m_summary.largestFreeText));
     m_strHeadline = m_summary.usable
                         ? AppTextFormat(L"IDS_FRAG_FOUND", m_summary.diskText.GetString(),

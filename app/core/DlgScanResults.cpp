@@ -58,7 +58,7 @@ BOOL CDlgScanResults::OnInitDialog() {
     const wchar_t* labels[kRowCount] = {L"IDS_TOTAL_FRAG_FOUND", L"IDS_LARGEST_CONT_SPACE",
                                         L"IDS_NUM_FRAGFILES_FOUND", L"IDS_DEFRAG_REQ"};
     for (const wchar_t* label : labels)
-        m_rows.Add(m_icons.attention, kAttentionColour, AppText(label), CString());
+        m_rows.Add(m_icons.Attention(), kAttentionColour, AppText(label), CString());
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
@@ -95,17 +95,17 @@ void CDlgScanResults::FillRows() {
     if (!m_summary.usable) {
         const CString unavailable = AppText(L"IDS_NOT_AVAILABLE");
         for (int row = 0; row < kRowCount; ++row)
-            m_rows.Set(row, m_icons.attention, kAttentionColour, unavailable);
+            m_rows.Set(row, m_icons.Attention(), kAttentionColour, unavailable);
         return;
     }
-    m_rows.Set(0, m_icons.attention, kAttentionColour, m_summary.diskText);
-    m_rows.Set(1, m_icons.attention, kAttentionColour, m_summary.largestFreeText);
-    m_rows.Set(2, m_icons.attention, kAttentionColour,
+    m_rows.Set(0, m_icons.Attention(), kAttentionColour, m_summary.diskText);
+    m_rows.Set(1, m_icons.Attention(), kAttentionColour, m_summary.largestFreeText);
+    m_rows.Set(2, m_icons.Attention(), kAttentionColour,
                AppTextFormat(L"IDS_NUM_FILES", m_summary.fragmentedFilesText.GetString()));
     if (m_summary.recommended)
-        m_rows.Set(3, m_icons.attention, kAttentionColour, AppText(L"IDS_YES"));
+        m_rows.Set(3, m_icons.Attention(), kAttentionColour, AppText(L"IDS_YES"));
     else
-        m_rows.Set(3, m_icons.good, kGoodColour, AppText(L"IDS_NO"));
+        m_rows.Set(3, m_icons.Good(), kGoodColour, AppText(L"IDS_NO"));
 }
 
 void CDlgScanResults::OnBack() {

@@ -9,8 +9,8 @@
 #include <PopupServices.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>
-#include <paths.h>
-#include <ui_fonts.h>
+#include <Paths.h>
+#include <UiFonts.h>
 
 #include <commctrl.h>
 

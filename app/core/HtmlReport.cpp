@@ -1,10 +1,11 @@
 #include "HtmlReport.h"
 
 #include "MainUtilities.h"
-#include "paths.h"
-#include "shell_commands.h"
-#include "xml_doc.h"
+#include "Paths.h"
+#include "ShellCommands.h"
+#include "XmlDoc.h"
 
+#include <owners/WinOwners.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -283,15 +284,15 @@ namespace {
 // Writes the bytes to a file beside the report and moves it over the report once complete.
 bool ReplaceFileWith(const CString& path, const std::string& bytes) {
     const CString partial = path + L".partial";
-    HANDLE file = CreateFileW(partial, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    KernelHandle file(CreateFileW(partial, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
     const bool complete =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
         written == bytes.size();
-    const bool closed = CloseHandle(file) != FALSE;
+    const bool closed = file.Close();
     if (!complete || !closed ||
         !MoveFileExW(partial, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(partial);

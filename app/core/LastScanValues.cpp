@@ -1,9 +1,9 @@
 #include "LastScanValues.h"
 
-#include "app_locations.h"
-#include "paths.h"
-#include "registry.h"
-#include "system_info.h"
+#include "AppLocations.h"
+#include "Paths.h"
+#include "Registry.h"
+#include "SystemInfo.h"
 
 CString LastScanKeyPath() {
     CString path = GetAppRegistryKey();

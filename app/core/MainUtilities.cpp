@@ -1,7 +1,7 @@
 #include "MainUtilities.h"
 
-#include "paths.h"
-#include "size_texts.h"
+#include "Paths.h"
+#include "SizeTexts.h"
 
 #include <iterator>
 #include <cstdio>

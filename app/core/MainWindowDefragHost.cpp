@@ -5,7 +5,7 @@
 #include "FreeSpaceRule.h"
 
 #include "DlgLeftDlgBase.h"
-#include "app_state.h"
+#include "AppState.h"
 
 namespace {
 

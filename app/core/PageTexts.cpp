@@ -1,6 +1,6 @@
 #include "PageTexts.h"
 
-#include <vantorix_app.h>
+#include <VantorixApp.h>
 
 #include <cstdarg>
 

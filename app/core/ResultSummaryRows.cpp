@@ -16,19 +16,13 @@ HICON LoadSmallIcon(UINT id) {
 }
 } // namespace
 
-ResultIcons::~ResultIcons() {
-    for (HICON icon : {good, attention, neutral})
-        if (icon != nullptr)
-            ::DestroyIcon(icon);
-}
-
 void ResultIcons::Load() {
-    if (good == nullptr)
-        good = LoadSmallIcon(kGoodIcon);
-    if (attention == nullptr)
-        attention = LoadSmallIcon(kAttentionIcon);
-    if (neutral == nullptr)
-        neutral = LoadSmallIcon(kNeutralIcon);
+    if (!good_)
+        good_.Reset(LoadSmallIcon(kGoodIcon));
+    if (!attention_)
+        attention_.Reset(LoadSmallIcon(kAttentionIcon));
+    if (!neutral_)
+        neutral_.Reset(LoadSmallIcon(kNeutralIcon));
 }
 
 void ResultSummaryRows::Clear() {

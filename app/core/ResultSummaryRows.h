@@ -7,6 +7,7 @@
 #include <PanelDrawing.h>
 #include <classlib/Array.h>
 #include <classlib/String.h>
+#include <owners/WinOwners.h>
 
 // Value colours of the result screens.
 inline constexpr COLORREF kAttentionColour = RGB(0xA9, 0x01, 0x01);
@@ -16,15 +17,15 @@ inline constexpr COLORREF kNeutralColour = RGB(0x48, 0x51, 0x5A);
 // Icons 1314 (good), 1300 (attention) and 1290 (neutral), 16 x 16, owned for the screen's life.
 class ResultIcons {
 public:
-    ResultIcons() = default;
-    ~ResultIcons();
-    ResultIcons(const ResultIcons&) = delete;
-    ResultIcons& operator=(const ResultIcons&) = delete;
-
     void Load();
-    HICON good = nullptr;
-    HICON attention = nullptr;
-    HICON neutral = nullptr;
+    HICON Good() const { return good_.Get(); }
+    HICON Attention() const { return attention_.Get(); }
+    HICON Neutral() const { return neutral_.Get(); }
+
+private:
+    IconHandle good_;
+    IconHandle attention_;
+    IconHandle neutral_;
 };
 
 struct ResultSummaryRows {

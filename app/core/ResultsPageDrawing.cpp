@@ -2,7 +2,7 @@
 
 #include <DrawingScopes.h>
 #include <PanelDrawing.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 namespace {
 constexpr UINT kLightStrip = 1074;

@@ -1,7 +1,8 @@
 #include "STService.h"
 
-#include "ScHandle.h"
-#include "system_info.h"
+#include "SystemInfo.h"
+
+#include <owners/WinOwners.h>
 
 #include <algorithm>
 
@@ -37,11 +38,11 @@ void WaitWhileStarting(SC_HANDLE service) {
 } // namespace
 
 bool CSTService::IsServiceActive(const wchar_t* serviceName) {
-    const ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const ScHandle service(
-        manager.get() ? OpenServiceW(manager.get(), serviceName, SERVICE_ALL_ACCESS) : nullptr);
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const ServiceHandle service(
+        manager.Get() ? OpenServiceW(manager.Get(), serviceName, SERVICE_ALL_ACCESS) : nullptr);
     SERVICE_STATUS status{};
-    if (!service.get() || !QueryServiceStatus(service.get(), &status))
+    if (!service || !QueryServiceStatus(service.Get(), &status))
         return false;
     return status.dwCurrentState != SERVICE_STOPPED &&
            status.dwCurrentState != SERVICE_STOP_PENDING;
@@ -50,18 +51,18 @@ bool CSTService::IsServiceActive(const wchar_t* serviceName) {
 bool CSTService::StartScheduleService(const wchar_t* serviceName, bool setAutoStart) {
     if (!IsUserAdmin())
         return false;
-    const ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const ScHandle service(
-        manager.get() ? OpenServiceW(manager.get(), serviceName, SERVICE_ALL_ACCESS) : nullptr);
-    if (!service.get() || IsServiceActive(serviceName))
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const ServiceHandle service(
+        manager.Get() ? OpenServiceW(manager.Get(), serviceName, SERVICE_ALL_ACCESS) : nullptr);
+    if (!service || IsServiceActive(serviceName))
         return false;
     // A refused start request ends here; the caller learns the state from the service itself.
-    if (!StartServiceW(service.get(), 0, nullptr))
+    if (!StartServiceW(service.Get(), 0, nullptr))
         return true;
     if (setAutoStart)
-        (void)ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+        (void)ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
                                    SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
                                    nullptr, nullptr);
-    WaitWhileStarting(service.get());
+    WaitWhileStarting(service.Get());
     return true;
 }

@@ -1,10 +1,10 @@
 #include "ScheduleManager.h"
 
-#include "app_locations.h"
-#include "app_state.h"
-#include "paths.h"
-#include "registry.h"
-#include "system_info.h"
+#include "AppLocations.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "Registry.h"
+#include "SystemInfo.h"
 
 #include <wrl/client.h>
 

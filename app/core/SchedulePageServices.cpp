@@ -2,7 +2,7 @@
 
 #include "STService.h"
 
-#include <product_identity.h>
+#include <ProductIdentity.h>
 
 CString SchedulePageServices::ProgramFolder() {
     CString folder;

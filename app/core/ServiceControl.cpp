@@ -1,9 +1,8 @@
 #include "ServiceControl.h"
 
-#include "ScHandle.h"
-#include "paths.h"
-#include "shell_commands.h"
-#include "system_info.h"
+#include "Paths.h"
+#include "ShellCommands.h"
+#include "SystemInfo.h"
 
 namespace {
 
@@ -22,45 +21,33 @@ const wchar_t* DefragServiceProgramName() {
 ServiceHandles::ServiceHandles()
     : manager_(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
 
-ServiceHandles::~ServiceHandles() {
-    CloseService();
-    if (manager_)
-        CloseServiceHandle(manager_);
-}
-
-void ServiceHandles::CloseService() {
-    if (service_)
-        CloseServiceHandle(service_);
-    service_ = nullptr;
-}
-
 bool ServiceHandles::ReopenService() {
-    CloseService();
+    service_.Reset();
     if (manager_)
-        service_ = OpenServiceW(manager_, kDefragServiceName, SERVICE_ALL_ACCESS);
-    return service_ != nullptr;
+        service_.Reset(OpenServiceW(manager_.Get(), kDefragServiceName, SERVICE_ALL_ACCESS));
+    return service_.IsValid();
 }
 
 bool ConfigureService(const wchar_t* serviceName, ServiceConfigureMode mode) {
     if (mode != kServiceStart)
         return false;
-    const ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager.get())
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager)
         return false;
-    const ScHandle service(OpenServiceW(manager.get(), serviceName, SERVICE_ALL_ACCESS));
-    if (!service.get())
+    const ServiceHandle service(OpenServiceW(manager.Get(), serviceName, SERVICE_ALL_ACCESS));
+    if (!service)
         return false;
     SERVICE_STATUS status{};
-    if (!QueryServiceStatus(service.get(), &status))
+    if (!QueryServiceStatus(service.Get(), &status))
         return false;
     switch (status.dwCurrentState) {
     case SERVICE_STOPPED:
-        return ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+        return ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
                                     SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
                                     nullptr, nullptr) &&
-               StartServiceW(service.get(), 0, nullptr);
+               StartServiceW(service.Get(), 0, nullptr);
     case SERVICE_PAUSED:
-        return ControlService(service.get(), SERVICE_CONTROL_CONTINUE, &status) != FALSE;
+        return ControlService(service.Get(), SERVICE_CONTROL_CONTINUE, &status) != FALSE;
     default:
         return true;
     }
@@ -110,11 +97,10 @@ void RestartWindows(HWND mainWindow) {
         PostQuitMessage(kExitCodeUpdatesPending);
         return;
     }
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    KernelHandle token;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put())) {
         // Without the privilege the request is made all the same; Windows then refuses it.
-        (void)EnableShutdownPrivilege(token);
-        CloseHandle(token);
+        (void)EnableShutdownPrivilege(token.Get());
     }
     (void)ExitWindowsEx(EWX_REBOOT, kRestartReason);
     if (mainWindow)

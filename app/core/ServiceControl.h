@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <classlib/String.h>
+#include <owners/WinOwners.h>
 
 inline constexpr wchar_t kDefragServiceName[] = L"XarnStellmark";
 
@@ -16,20 +17,16 @@ const wchar_t* DefragServiceProgramName();
 class ServiceHandles {
 public:
     ServiceHandles();
-    ~ServiceHandles();
-    ServiceHandles(const ServiceHandles&) = delete;
-    ServiceHandles& operator=(const ServiceHandles&) = delete;
 
     // Opens the service with all access, replacing (and closing) the handle held before.
     [[nodiscard]] bool ReopenService();
-    SC_HANDLE Service() const { return service_; }
-    SC_HANDLE Manager() const { return manager_; }
+    SC_HANDLE Service() const { return service_.Get(); }
+    SC_HANDLE Manager() const { return manager_.Get(); }
 
 private:
-    void CloseService();
-
-    SC_HANDLE service_ = nullptr;
-    SC_HANDLE manager_ = nullptr;
+    // The service is declared last, so that it is closed before the manager.
+    ServiceHandle manager_;
+    ServiceHandle service_;
 };
 
 enum ServiceConfigureMode { kServiceStart = 0 };

@@ -4,7 +4,7 @@
 
 #include <shellapi.h>
 
-#include <memory>
+#include <owners/WinOwners.h>
 
 namespace {
 CString WithoutSeparators(const CString& text) {
@@ -14,10 +14,6 @@ CString WithoutSeparators(const CString& text) {
     result.Remove(L'-');
     return result;
 }
-
-struct LocalFreeDeleter {
-    void operator()(LPWSTR* p) const { LocalFree(p); }
-};
 } // namespace
 
 CString NormalizeCommandLine(const CString& commandLine) {
@@ -39,10 +35,10 @@ CString CommandLineElement(const wchar_t* commandLine, int index) {
     if (commandLine == nullptr || *commandLine == L'\0')
         return CString();
     int count = 0;
-    std::unique_ptr<LPWSTR, LocalFreeDeleter> elements(CommandLineToArgvW(commandLine, &count));
+    const LocalMemory<LPWSTR*> elements(CommandLineToArgvW(commandLine, &count));
     if (!elements || index < 0 || index >= count)
         return CString();
-    return CString(elements.get()[index]);
+    return CString(elements.Get()[index]);
 }
 
 CString ScheduleLettersFromElement(const CString& element) {

@@ -27,17 +27,17 @@ CellLook ChooseCellLook(const ClusterMapBlock& cell) {
     return kLookFree;
 }
 
-void StoredClusterMap::EnsureBlockCount(int count) {
+void CStoredClusterMap::EnsureBlockCount(int count) {
     if (BlockCount() != count)
         m_cells.assign(static_cast<size_t>(count), ClusterMapBlock{});
 }
 
-bool StoredClusterMap::Upload() const {
+bool CStoredClusterMap::Upload() const {
     return Exists() && SafeRpcSetClusterMap(m_cells.data(), BlockCount()) == kRpcDone;
 }
 
-StoredClusterMap& TheStoredClusterMap() {
-    static StoredClusterMap map;
+CStoredClusterMap& TheStoredClusterMap() {
+    static CStoredClusterMap map;
     return map;
 }
 
@@ -62,7 +62,7 @@ void CVolmeMap::DrawItem(LPDRAWITEMSTRUCT draw) {
     const CRect item(draw->rcItem);
 
     std::vector<ClusterMapBlock> cells(static_cast<size_t>(count));
-    StoredClusterMap& stored = TheStoredClusterMap();
+    CStoredClusterMap& stored = TheStoredClusterMap();
     stored.EnsureBlockCount(count);
     // A failed read draws every cell free; the stored map keeps the last map the service gave.
     const bool read = count > 0 && SafeRpcGetClusterMap(cells.data(), count) == kRpcDone;

@@ -24,7 +24,7 @@ enum CellLook {
 CellLook ChooseCellLook(const ClusterMapBlock& cell);
 
 // The last map drawn, kept for the whole program.
-class StoredClusterMap {
+class CStoredClusterMap {
 public:
     bool Exists() const { return !m_cells.empty(); }
     int BlockCount() const { return static_cast<int>(m_cells.size()); }
@@ -40,7 +40,7 @@ private:
     std::vector<ClusterMapBlock> m_cells;
 };
 
-StoredClusterMap& TheStoredClusterMap();
+CStoredClusterMap& TheStoredClusterMap();
 
 class CVolmeMap : public CButton {
     DECLARE_DYNAMIC(CVolmeMap)

@@ -42,10 +42,6 @@ struct RunEndNotice {
     ~RunEndNotice() { sink.OnRunEnded(); }
 };
 
-struct FreeLibraryDeleter {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-
 LONGLONG Now() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
@@ -89,8 +85,8 @@ bool CBenchmarkRun::Start(const BenchmarkDrive& drive, BenchmarkResults& results
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     frequency_ = std::max<LONGLONG>(frequency.QuadPart, 1);
-    thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
-    return thread_ != nullptr;
+    thread_.Reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    return thread_.IsValid();
 }
 
 void CBenchmarkRun::Stop() {
@@ -101,7 +97,7 @@ void CBenchmarkRun::Stop() {
 bool CBenchmarkRun::Wait(DWORD timeoutMs) {
     if (!thread_)
         return true;
-    if (WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(thread_.Get(), timeoutMs) != WAIT_OBJECT_0)
         return false;
     Join();
     return true;
@@ -111,21 +107,21 @@ void CBenchmarkRun::Join() {
     if (!thread_)
         return;
     // The worker may be sending to this thread's windows: deliver those while waiting.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) ==
+    const HANDLE thread = thread_.Get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
            WAIT_OBJECT_0 + 1) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     }
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    thread_.Reset();
 }
 
 bool CBenchmarkRun::IsRunning() const {
-    return thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT;
+    return thread_ && WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
 }
 
 FILETIME CBenchmarkRun::WorkerKernelTime() const {
-    return thread_ ? ThreadKernelTime(thread_) : FILETIME{};
+    return thread_ ? ThreadKernelTime(thread_.Get()) : FILETIME{};
 }
 
 DWORD WINAPI CBenchmarkRun::ThreadProc(void* self) {
@@ -259,10 +255,10 @@ void CBenchmarkRun::RandomPass(HANDLE drive) {
     const AlignedBlock buffer = AllocateAligned(drive_.bytesPerSector);
     if (!results_->randomSamples || !buffer)
         return;
-    const std::unique_ptr<HINSTANCE__, FreeLibraryDeleter> ntdll(LoadLibraryW(L"ntdll.dll"));
+    const LibraryModule ntdll(LoadLibraryW(L"ntdll.dll"));
     using RtlRandomProc = ULONG(WINAPI*)(ULONG*);
     const auto rtlRandom = ntdll ? reinterpret_cast<RtlRandomProc>(reinterpret_cast<void*>(
-                                       GetProcAddress(ntdll.get(), "RtlRandom")))
+                                       GetProcAddress(ntdll.Get(), "RtlRandom")))
                                  : nullptr;
     if (!rtlRandom)
         return;

@@ -8,6 +8,7 @@
 #include "PhysicalDiskTable.h"
 
 #include <DiskApi.h>
+#include <owners/WinOwners.h>
 
 #include <atomic>
 
@@ -73,7 +74,7 @@ private:
 
     CDiskApi& api_;
     CBenchmarkSink& sink_;
-    HANDLE thread_ = nullptr; // owned here, closed after the worker ended
+    KernelHandle thread_; // closed after the worker ended
     std::atomic<bool> stop_{false};
     BenchmarkDrive drive_;
     BenchmarkResults* results_ = nullptr;

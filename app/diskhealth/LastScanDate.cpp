@@ -1,7 +1,7 @@
 #include "LastScanDate.h"
 
-#include <app_locations.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <Registry.h>
 
 #include <classlib/Time.h>
 

@@ -4,8 +4,8 @@
 
 #include <SimDiskApi.h>
 #include <WindowsDiskApi.h>
-#include <product_identity.h>
-#include <scoped_release.h>
+#include <ProductIdentity.h>
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -51,11 +51,10 @@ std::unique_ptr<CDiskApi> CreateSimulatedDiskApi(HKEY key) {
 }
 
 std::unique_ptr<CDiskApi> CreateConfiguredDiskApi() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, GetProductRegistryKey(), 0, KEY_QUERY_VALUE, &key) ==
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, GetProductRegistryKey(), 0, KEY_QUERY_VALUE, key.Put()) ==
         ERROR_SUCCESS) {
-        const ScopedRelease keyOwner(key, RegCloseKey);
-        if (std::unique_ptr<CDiskApi> simulated = CreateSimulatedDiskApi(key))
+        if (std::unique_ptr<CDiskApi> simulated = CreateSimulatedDiskApi(key.Get()))
             return simulated;
     }
     return std::make_unique<CWindowsDiskApi>();

@@ -2,7 +2,7 @@
 
 #include "LastScanReader.h"
 
-#include <paths.h>
+#include <Paths.h>
 
 #include <cwchar>
 #include <iterator>
@@ -86,7 +86,7 @@ void StoreSentinelRecord(CArchive& ar) {
     ar.Write(zeroDigest, sizeof zeroDigest);
 }
 
-bool CDupeFile::Load(LastScanReader& reader) {
+bool CDupeFile::Load(CLastScanReader& reader) {
     BYTE digestDone = 0;
     LONGLONG created = 0, written = 0;
     if (!reader.Read(m_nCategory) || m_nCategory < kDupeSentinelHigh || m_nCategory > kDupeOther ||

@@ -8,7 +8,7 @@
 #include <classlib/Object.h>
 #include <classlib/String.h>
 
-class LastScanReader;
+class CLastScanReader;
 
 // File types of the finder; the sentinel values mark the ends of a saved, sorted array.
 enum DupeCategory : int {
@@ -49,7 +49,7 @@ public:
     void Store(CArchive& ar) const;
     // Reads a record of that layout; false (the record half-filled) at the first field that
     // is missing or cannot be one this program writes.
-    [[nodiscard]] bool Load(LastScanReader& reader);
+    [[nodiscard]] bool Load(CLastScanReader& reader);
 
     bool IsSentinel() const { return m_nCategory < 0; }
     // Folder and name as the file system reports it, joined with one backslash.

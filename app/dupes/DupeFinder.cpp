@@ -2,8 +2,8 @@
 
 #include "FileDigester.h"
 
-#include <app_locations.h>
-#include <paths.h>
+#include <AppLocations.h>
+#include <Paths.h>
 
 #include <commctrl.h>
 #include <process.h>
@@ -200,7 +200,7 @@ void CDupeFinder::SetProgressBar(int percent) const {
         SendMessageW(m_hGroupingProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-void CDupeFinder::DigestOne(FileDigester& digester, CDupeFile& file, bool showPath) {
+void CDupeFinder::DigestOne(CFileDigester& digester, CDupeFile& file, bool showPath) {
     const CString path = file.GetFullPath();
     if (showPath && m_hDigestFileWindow && IsWindow(m_hDigestFileWindow))
         SetWindowTextW(m_hDigestFileWindow, path);
@@ -238,7 +238,7 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
     // thread, and only this thread reports progress and touches the windows.
     std::atomic<size_t> next{0};
     std::atomic<size_t> done{0};
-    const auto digestSome = [&](FileDigester& digester, bool reporting) {
+    const auto digestSome = [&](CFileDigester& digester, bool reporting) {
         for (size_t i; m_keepRunning && (i = next++) < wanted.size();) {
             DigestOne(digester, *wanted[i], reporting);
             const size_t finished = ++done;
@@ -255,14 +255,14 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
     try {
         for (unsigned i = 0; i < helpers; ++i) {
             threads.emplace_back([&] {
-                FileDigester digester;
+                CFileDigester digester;
                 digestSome(digester, false);
             });
         }
     } catch (const std::system_error&) {
         // Without more threads this one digests the rest.
     }
-    FileDigester digester;
+    CFileDigester digester;
     digestSome(digester, true);
     for (std::thread& thread : threads)
         thread.join();
@@ -321,7 +321,7 @@ bool CDupeFinder::StartGrouping(DupeProgressCallback callback, LPVOID userValue,
     if (thread == 0)
         return false;
     params.release(); // the thread deletes it
-    m_groupingThread = FileHandle(reinterpret_cast<HANDLE>(thread));
+    m_groupingThread = KernelHandle(reinterpret_cast<HANDLE>(thread));
     return true;
 }
 

@@ -12,7 +12,8 @@
 
 #include "DupeFile.h"
 #include "FileDigester.h"
-#include "OwnedHandle.h"
+
+#include <owners/WinOwners.h>
 
 #include <atomic>
 #include <memory>
@@ -163,7 +164,7 @@ private:
     // grouping was stopped meanwhile.
     bool DigestCandidates(std::vector<CDupeFile*>& files);
     // Digests one file; `showPath` puts its path in the digest-file window.
-    void DigestOne(FileDigester& digester, CDupeFile& file, bool showPath);
+    void DigestOne(CFileDigester& digester, CDupeFile& file, bool showPath);
     void ClearRecords();
 
     CStringArray m_locations;
@@ -186,7 +187,7 @@ private:
     std::vector<int> m_searchedTypes;
     CString m_strLastScanFolder;
 
-    FileHandle m_groupingThread;
+    KernelHandle m_groupingThread;
     std::atomic<bool> m_keepRunning{false};
     DupeProgressCallback m_pfnCallback = nullptr;
     LPVOID m_pUserValue = nullptr;

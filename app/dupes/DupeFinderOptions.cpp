@@ -1,9 +1,9 @@
 #include "DupeFinderOptions.h"
 
-#include <app_locations.h>
-#include <paths.h>
-#include <product_identity.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <Paths.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
 
 namespace {
 

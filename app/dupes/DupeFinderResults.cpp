@@ -3,7 +3,7 @@
 
 #include "LastScanReader.h"
 
-#include <paths.h>
+#include <Paths.h>
 
 #include <classlib/File.h>
 
@@ -16,7 +16,7 @@ constexpr size_t kMinimumRecordBytes = 4 + 3 + 1 + 1 + 8 + 8 + 8 + 16;
 constexpr ULONGLONG kMaximumFileBytes = 512ull * 1024 * 1024;
 constexpr size_t kReadChunkBytes = 65536;
 
-bool ReadOptionByte(LastScanReader& reader, bool& option) {
+bool ReadOptionByte(CLastScanReader& reader, bool& option) {
     BYTE value;
     if (!reader.Read(value) || value > 1)
         return false;
@@ -54,7 +54,7 @@ CDupeFinder::LoadResult CDupeFinder::Load(CArchive& ar) {
         if (read < kReadChunkBytes)
             break;
     }
-    LastScanReader reader(bytes.data(), bytes.size());
+    CLastScanReader reader(bytes.data(), bytes.size());
     int count = 0;
     if (!reader.Read(count))
         return LoadResult::kDamaged;

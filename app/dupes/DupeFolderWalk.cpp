@@ -1,9 +1,9 @@
 #include "DupeFolderWalk.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
-#include <paths.h>
-#include <protected_items.h>
+#include <Paths.h>
+#include <ProtectedItems.h>
 
 #include <cstring>
 #include <unordered_map>
@@ -54,19 +54,19 @@ bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries
     return true;
 }
 
-FileHandle OpenFolder(const CString& folder) {
+KernelHandle OpenFolder(const CString& folder) {
     CString directory(folder);
     if (directory.IsEmpty() || directory[directory.GetLength() - 1] != L'\\')
         directory += L'\\';
-    return FileHandle(CreateFileW(directory, FILE_LIST_DIRECTORY,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return KernelHandle(CreateFileW(directory, FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 } // namespace
 
 bool ReadVolumeSerial(const CString& folder, DWORD& serial) {
-    const FileHandle handle = OpenFolder(folder);
+    const KernelHandle handle = OpenFolder(folder);
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle.IsValid() || !GetFileInformationByHandle(handle.Get(), &info))
         return false;
@@ -77,7 +77,7 @@ bool ReadVolumeSerial(const CString& folder, DWORD& serial) {
 bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
                               std::vector<DupeFoundFile>& entries) {
     entries.clear();
-    const FileHandle handle = OpenFolder(folder);
+    const KernelHandle handle = OpenFolder(folder);
     if (!handle.IsValid())
         return ListFolderByFind(folder, entries);
     alignas(8) static thread_local BYTE buffer[kListingBufferBytes];

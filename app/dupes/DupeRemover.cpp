@@ -2,7 +2,7 @@
 
 #include "DupeFinderOptions.h"
 
-#include <paths.h>
+#include <Paths.h>
 
 #include <shlwapi.h>
 

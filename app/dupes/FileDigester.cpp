@@ -1,8 +1,8 @@
 #include "FileDigester.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
-#include <md5_checksum.h>
+#include <MD5Checksum.h>
 
 #include <cstring>
 
@@ -34,11 +34,11 @@ bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
 
 } // namespace
 
-bool FileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
-                          const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
+bool CFileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
+                           const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
     std::memset(digest, 0, sizeof digest);
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.IsValid())
         return false;
     LARGE_INTEGER size;

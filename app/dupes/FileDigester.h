@@ -8,11 +8,11 @@
 #include <atomic>
 #include <vector>
 
-class FileDigester {
+class CFileDigester {
 public:
     static constexpr DWORD kBlockBytes = 1048576;
 
-    FileDigester() : block_(kBlockBytes) {}
+    CFileDigester() : block_(kBlockBytes) {}
 
     // The digest of the file at `path`, opened for reading while others may only read it.
     // False (and a zero digest) when it cannot be opened or read, when `sizeLimit` is given and

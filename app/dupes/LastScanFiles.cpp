@@ -1,8 +1,8 @@
 #include "LastScanFiles.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
-#include <paths.h>
+#include <Paths.h>
 
 #include <classlib/File.h>
 

@@ -1,6 +1,6 @@
 #include "LastScanReader.h"
 
-bool LastScanReader::ReadBytes(void* out, size_t count) {
+bool CLastScanReader::ReadBytes(void* out, size_t count) {
     if (left_ < count)
         return false;
     std::memcpy(out, next_, count);
@@ -9,7 +9,7 @@ bool LastScanReader::ReadBytes(void* out, size_t count) {
     return true;
 }
 
-bool LastScanReader::ReadLength(bool& wide, ULONGLONG& length) {
+bool CLastScanReader::ReadLength(bool& wide, ULONGLONG& length) {
     BYTE shortLength;
     if (!Read(shortLength))
         return false;
@@ -42,7 +42,7 @@ bool LastScanReader::ReadLength(bool& wide, ULONGLONG& length) {
     return true;
 }
 
-bool LastScanReader::ReadString(CString& text) {
+bool CLastScanReader::ReadString(CString& text) {
     bool wide = false;
     ULONGLONG length = 0;
     if (!ReadLength(wide, length))

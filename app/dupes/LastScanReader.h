@@ -8,9 +8,9 @@
 
 #include <cstring>
 
-class LastScanReader {
+class CLastScanReader {
 public:
-    LastScanReader(const BYTE* data, size_t size) : next_(data), left_(size) {}
+    CLastScanReader(const BYTE* data, size_t size) : next_(data), left_(size) {}
 
     size_t BytesLeft() const { return left_; }
 

@@ -1,6 +1,6 @@
 #include "ZipWriter.h"
 
-#include "OwnedHandle.h"
+#include <owners/WinOwners.h>
 
 #include <zlib.h>
 
@@ -187,7 +187,7 @@ struct DeflaterDeleter {
 
 class ZipArchiveWriter {
 public:
-    explicit ZipArchiveWriter(FileHandle file)
+    explicit ZipArchiveWriter(KernelHandle file)
         : file_(std::move(file)), input_(kInputBytes), output_(kOutputBytes) {}
 
     DWORD Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind);
@@ -207,7 +207,7 @@ private:
     static void AppendCentralHeader(std::vector<BYTE>& out, const ZipEntryRecord& entry);
     DWORD WriteEndRecords(ULONGLONG directoryOffset);
 
-    FileHandle file_;
+    KernelHandle file_;
     ULONGLONG offset_ = 0;
     std::vector<ZipEntryRecord> entries_;
     std::vector<BYTE> input_;
@@ -411,7 +411,7 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
     entry.flags = IsAscii(entry.name) ? 0 : kUtf8NameFlag;
     entry.method = folder || IsStoredName(name) ? kMethodStored : kMethodDeflated;
 
-    FileHandle source;
+    KernelHandle source;
     ULONGLONG size = 0;
     DWORD attributes = FILE_ATTRIBUTE_DIRECTORY;
     bool executable = false;
@@ -423,8 +423,8 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
         GetSystemTimeAsFileTime(&now);
         entry.modified = entry.accessed = entry.created = ToUnixSeconds(now);
     } else {
-        source = FileHandle(CreateFileW(sourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        source = KernelHandle(CreateFileW(sourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         BY_HANDLE_FILE_INFORMATION info;
         if (!source.IsValid() || !GetFileInformationByHandle(source.Get(), &info))
             return kZipNoFile;
@@ -529,7 +529,7 @@ DWORD ZipArchiveWriter::Close() {
         return result;
     if (const DWORD result = WriteEndRecords(directoryOffset))
         return result;
-    return file_.CloseNow() ? kZipOk : Fail(kZipWriteFailed);
+    return file_.Close() ? kZipOk : Fail(kZipWriteFailed);
 }
 
 HZIP ZipCreate(LPCWSTR outputPath) {
@@ -537,8 +537,8 @@ HZIP ZipCreate(LPCWSTR outputPath) {
         Outcome(kZipNoFile);
         return nullptr;
     }
-    FileHandle file(CreateFileW(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(CreateFileW(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
         Outcome(kZipNoFile);
         return nullptr;

@@ -5,7 +5,7 @@
 #include "JunkMessages.h"
 #include "JunkPaths.h"
 #include "JunkTables.h"
-#include "protected_items.h"
+#include "ProtectedItems.h"
 
 namespace {
 
@@ -28,10 +28,6 @@ CJunkFileFinder::~CJunkFileFinder() {
     DeleteElements(masks_);
     DeleteElements(drives_);
     DeleteElements(tempFolders_);
-    if (stopScanEvent_)
-        CloseHandle(stopScanEvent_);
-    if (stopDeleteEvent_)
-        CloseHandle(stopDeleteEvent_);
 }
 
 void CJunkFileFinder::SetLocations(const CString& text) {
@@ -117,15 +113,15 @@ void CJunkFileFinder::ReleaseFinishedWorkers() {
 
 void CJunkFileFinder::RequestScanStop() {
     scanStopRequested_ = true;
-    SetEvent(stopScanEvent_);
+    SetEvent(stopScanEvent_.Get());
 }
 
 void CJunkFileFinder::RequestDeleteStop() {
-    SetEvent(stopDeleteEvent_);
+    SetEvent(stopDeleteEvent_.Get());
 }
 
 bool CJunkFileFinder::IsDeleteStopRequested() {
-    if (!deleteStopSeen_ && WaitForSingleObject(stopDeleteEvent_, 0) == WAIT_OBJECT_0)
+    if (!deleteStopSeen_ && WaitForSingleObject(stopDeleteEvent_.Get(), 0) == WAIT_OBJECT_0)
         deleteStopSeen_ = true;
     return deleteStopSeen_;
 }

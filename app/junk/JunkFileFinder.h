@@ -13,6 +13,7 @@
 #include <classlib/App.h>
 #include <classlib/Array.h>
 #include <classlib/String.h>
+#include <owners/WinOwners.h>
 
 #include "JunkItem.h"
 #include "JunkPattern.h"
@@ -159,8 +160,8 @@ private:
     const CIndexArray* deleteIndices_ = nullptr;
     CWinThread* scanThread_ = nullptr;
     CWinThread* deleteThread_ = nullptr;
-    HANDLE stopScanEvent_;
-    HANDLE stopDeleteEvent_;
+    KernelHandle stopScanEvent_;
+    KernelHandle stopDeleteEvent_;
     HWND notifyWnd_ = nullptr;
     CJunkMaskArray masks_;
     CStringArray ignoreList_;

@@ -9,8 +9,8 @@
 #include "JunkPaths.h"
 #include "LinkSafety.h"
 #include "RecycleBatch.h"
-#include "access_rights.h"
-#include "size_texts.h"
+#include "AccessRightsHelper.h"
+#include "SizeTexts.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ bool CJunkFileFinder::StartDeletion(const CIndexArray* indices) {
     deleteIndices_ = indices;
     deleteStopSeen_ = false;
     // Reset here, not in the thread, so that a stop asked for at once is not lost.
-    ResetEvent(stopDeleteEvent_);
+    ResetEvent(stopDeleteEvent_.Get());
     return StartWorker(&CJunkFileFinder::DeleteThreadProc, deleteThread_);
 }
 

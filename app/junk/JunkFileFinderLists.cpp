@@ -5,39 +5,29 @@
 
 #include "JunkPaths.h"
 #include "JunkTables.h"
-#include "app_locations.h"
-#include "paths.h"
-#include "registry.h"
-#include "system_info.h"
+#include "AppLocations.h"
+#include "Paths.h"
+#include "Registry.h"
+#include "SystemInfo.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
 
-// The key of one list, opened for reading and writing, or closed when absent.
-class ListKey {
-public:
-    ListKey(const CString& path, bool create) {
-        const LONG status =
-            create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_READ | KEY_WRITE, nullptr, &key_, nullptr)
-                   : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key_);
-        if (status != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~ListKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    ListKey(const ListKey&) = delete;
-    ListKey& operator=(const ListKey&) = delete;
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The key of one list, opened for reading and writing; none when absent.
+RegistryKey OpenListKey(const CString& path, bool create) {
+    HKEY key = nullptr;
+    const LONG status =
+        create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
+               : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key);
+    return RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
 
 // Removes a list key before its list is written anew; true when it is gone or never was.
 bool RemoveListKey(const CString& path) {
-    return CRegistry::DeleteKey(HKEY_CURRENT_USER, path) || ListKey(path, false).Get() == nullptr;
+    return CRegistry::DeleteKey(HKEY_CURRENT_USER, path) ||
+           OpenListKey(path, false).Get() == nullptr;
 }
 
 bool ContainsNoCase(const CStringArray& list, const wchar_t* text) {
@@ -71,7 +61,7 @@ CString CJunkFileFinder::IgnoreListKey() {
 
 void CJunkFileFinder::LoadMasks() {
     {
-        ListKey key(MaskListKey(), false);
+        const RegistryKey key = OpenListKey(MaskListKey(), false);
         if (key.Get()) {
             ReadMaskValues();
             return;
@@ -79,14 +69,14 @@ void CJunkFileFinder::LoadMasks() {
     }
     for (const DefaultJunkMask& mask : kDefaultJunkMasks)
         AddMask(mask.text, mask.flags);
-    ListKey key(MaskListKey(), true);
+    const RegistryKey key = OpenListKey(MaskListKey(), true);
     if (key.Get())
         (void)WriteMaskValues(key.Get());
 }
 
 bool CJunkFileFinder::ReadMaskValues() {
     ClearMasks();
-    ListKey key(MaskListKey(), false);
+    const RegistryKey key = OpenListKey(MaskListKey(), false);
     if (!key.Get())
         return false;
     CStringArray names;
@@ -104,7 +94,7 @@ bool CJunkFileFinder::ReadMaskValues() {
 bool CJunkFileFinder::SaveMasks() {
     if (!RemoveListKey(MaskListKey()))
         return false; // the old masks would stay beside the new ones
-    ListKey key(MaskListKey(), true);
+    const RegistryKey key = OpenListKey(MaskListKey(), true);
     return key.Get() && WriteMaskValues(key.Get());
 }
 
@@ -137,7 +127,7 @@ void CJunkFileFinder::LoadIgnoreList() {
     ignoreList_.RemoveAll();
     bool present;
     {
-        ListKey key(IgnoreListKey(), false);
+        const RegistryKey key = OpenListKey(IgnoreListKey(), false);
         present = key.Get() != nullptr;
         if (present)
             EnumRegValueNames(key.Get(), ignoreList_);
@@ -149,7 +139,7 @@ void CJunkFileFinder::LoadIgnoreList() {
     AddSpecialFolderExclusions();
     if (present)
         return;
-    ListKey key(IgnoreListKey(), true);
+    const RegistryKey key = OpenListKey(IgnoreListKey(), true);
     if (key.Get())
         (void)WriteIgnoreValues(key.Get());
 }
@@ -157,7 +147,7 @@ void CJunkFileFinder::LoadIgnoreList() {
 bool CJunkFileFinder::SaveIgnoreList() {
     if (!RemoveListKey(IgnoreListKey()))
         return false; // the old entries would stay beside the new ones
-    ListKey key(IgnoreListKey(), true);
+    const RegistryKey key = OpenListKey(IgnoreListKey(), true);
     return key.Get() && WriteIgnoreValues(key.Get());
 }
 

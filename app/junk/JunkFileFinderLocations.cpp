@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "JunkPaths.h"
-#include "system_info.h"
+#include "SystemInfo.h"
 
 namespace {
 
@@ -59,16 +59,15 @@ CStringArray& ListSubfolders(const CString& parent, const CString& currentUser,
     names.RemoveAll();
     names.Add(currentUser);
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW(parent + L"\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(parent + L"\\*", &entry));
+    if (!search)
         return names;
     do {
         const CString name(entry.cFileName);
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L".." &&
             name.CompareNoCase(currentUser) != 0)
             names.Add(name);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &entry));
     return names;
 }
 

@@ -9,29 +9,14 @@
 #include "JunkTables.h"
 #include "LinkSafety.h"
 #include "LockProbe.h"
-#include "access_rights.h"
-#include "app_state.h"
-#include "paths.h"
-#include "system_info.h"
+#include "AccessRightsHelper.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "SystemInfo.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
-
-// A folder search handle that closes itself.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -85,7 +70,7 @@ bool CJunkFileFinder::StartScan() {
     MergeDefaultIgnoreList();
     // Reset here, not in the thread, so that a stop asked for at once is not lost.
     scanStopRequested_ = false;
-    ResetEvent(stopScanEvent_);
+    ResetEvent(stopScanEvent_.Get());
     return StartWorker(&CJunkFileFinder::ScanThreadProc, scanThread_);
 }
 
@@ -107,7 +92,7 @@ UINT CJunkFileFinder::RunScan() {
 
 void CJunkFileFinder::ScanLocations() {
     // A short pause lets the page settle; a stop during it still ends with the finished message.
-    if (WaitForSingleObject(stopScanEvent_, 1024) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(stopScanEvent_.Get(), 1024) == WAIT_OBJECT_0)
         scanStopRequested_ = true;
     ClearFoundItems();
     PrepareMatching();

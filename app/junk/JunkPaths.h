@@ -3,7 +3,7 @@
 
 #include <classlib/String.h>
 
-#include "paths.h"
+#include "Paths.h"
 
 // A copy of the path without one final backslash.
 inline CString WithoutFinalBackslash(CString path) {

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "protected_items.h"
+#include "ProtectedItems.h"
 
 const DefaultJunkMask kDefaultJunkMasks[41] = {
     {L"*.---", 1},        {L"*.tmp", 1},    {L"*.temp", 1},   {L"*.chk", 1},  {L"*.old", 1},

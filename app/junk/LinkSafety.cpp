@@ -5,7 +5,6 @@
 #include <classlib/String.h>
 
 #include "JunkPaths.h"
-#include "scoped_release.h"
 
 namespace {
 
@@ -53,21 +52,18 @@ bool HandleReachesOwnPath(HANDLE handle, const wchar_t* path) {
 
 } // namespace
 
-HANDLE OpenOwnPath(const wchar_t* path, DWORD access) {
-    return CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+KernelHandle OpenOwnPath(const wchar_t* path, DWORD access) {
+    return KernelHandle(CreateFileW(
+        path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool CFolderReach::ReachesOwnPath(HANDLE file, const wchar_t* name) {
     if (!folderKnown_) {
         folderKnown_ = true;
-        const HANDLE folder = OpenOwnPath(folder_, FILE_READ_ATTRIBUTES);
-        if (folder != INVALID_HANDLE_VALUE) {
-            ScopedRelease closer(folder, CloseHandle);
-            if (HandleReachesOwnPath(folder, folder_))
-                folderFinalPath_ = FinalPathOf(folder);
-        }
+        const KernelHandle folder = OpenOwnPath(folder_, FILE_READ_ATTRIBUTES);
+        if (folder && HandleReachesOwnPath(folder.Get(), folder_))
+            folderFinalPath_ = FinalPathOf(folder.Get());
     }
     // The folder's entry is reached as named when its final path is the folder's and its name.
     if (folderFinalPath_.IsEmpty() || IsReparsePointHandle(file))
@@ -81,24 +77,20 @@ bool CFolderReach::ReachesOwnPath(HANDLE file, const wchar_t* name) {
 }
 
 bool IsReachedThroughLink(const wchar_t* path) {
-    const HANDLE handle = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
-    if (handle == INVALID_HANDLE_VALUE)
-        return true;
-    ScopedRelease closer(handle, CloseHandle);
-    return !HandleReachesOwnPath(handle, path);
+    const KernelHandle handle = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
+    return !handle || !HandleReachesOwnPath(handle.Get(), path);
 }
 
 BOOL DeleteFileNotThroughLink(const wchar_t* path) {
-    const HANDLE handle = OpenOwnPath(path, DELETE | FILE_READ_ATTRIBUTES);
-    if (handle == INVALID_HANDLE_VALUE)
+    const KernelHandle handle = OpenOwnPath(path, DELETE | FILE_READ_ATTRIBUTES);
+    if (!handle)
         return FALSE;
-    ScopedRelease closer(handle, CloseHandle);
-    if (!HandleReachesOwnPath(handle, path)) {
+    if (!HandleReachesOwnPath(handle.Get(), path)) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
         return FALSE;
     }
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+    return SetFileInformationByHandle(handle.Get(), FileDispositionInfo, &disposition,
                                       sizeof disposition);
 }
 

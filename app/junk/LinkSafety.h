@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <classlib/String.h>
+#include <owners/WinOwners.h>
 
 // True when the entry itself is a reparse point (never descended into or taken as an item).
 inline bool IsReparsePointEntry(DWORD attributes) {
@@ -16,7 +17,7 @@ inline bool IsReparsePointEntry(DWORD attributes) {
 [[nodiscard]] bool IsReachedThroughLink(const wchar_t* path);
 
 // Opens the path itself for `access`, never what a final reparse point names.
-[[nodiscard]] HANDLE OpenOwnPath(const wchar_t* path, DWORD access);
+[[nodiscard]] KernelHandle OpenOwnPath(const wchar_t* path, DWORD access);
 
 // Tells for the files of one folder whether each is reached as named: the folder is tested once,
 // on the first file asked about, and each file then by a handle the caller holds on it.

@@ -3,8 +3,7 @@
 #include <cwchar>
 
 #include "LinkSafety.h"
-#include "paths.h"
-#include "scoped_release.h"
+#include "Paths.h"
 
 namespace {
 
@@ -25,9 +24,9 @@ bool NeedsFoundationTest(const wchar_t* path, DWORD attributes) {
 // The foundation's test rewrites the attributes and then opens the file for reading and writing
 // with no sharing; that open alone asks both (writing includes the attributes) without touching
 // the file. It opens the entry itself, never what a final reparse point names.
-HANDLE OpenExclusively(const wchar_t* path) {
-    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+KernelHandle OpenExclusively(const wchar_t* path) {
+    return KernelHandle(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 } // namespace
@@ -35,11 +34,7 @@ HANDLE OpenExclusively(const wchar_t* path) {
 int ProbeFileLock(const wchar_t* path, DWORD attributes) {
     if (NeedsFoundationTest(path, attributes))
         return IsFileLocked(path);
-    const HANDLE file = OpenExclusively(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 1;
-    ScopedRelease closer(file, CloseHandle);
-    return 0;
+    return OpenExclusively(path) ? 0 : 1;
 }
 
 bool IsFreeAndReachedAsNamed(const wchar_t* path, const wchar_t* name, DWORD attributes,
@@ -48,19 +43,13 @@ bool IsFreeAndReachedAsNamed(const wchar_t* path, const wchar_t* name, DWORD att
         // The link test comes first: the foundation's test rewrites the attributes of whatever
         // the path reaches.
         {
-            const HANDLE file = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
-            if (file == INVALID_HANDLE_VALUE)
-                return false;
-            ScopedRelease closer(file, CloseHandle);
-            if (!folder.ReachesOwnPath(file, name))
+            const KernelHandle file = OpenOwnPath(path, FILE_READ_ATTRIBUTES);
+            if (!file || !folder.ReachesOwnPath(file.Get(), name))
                 return false;
         }
         return IsFileLocked(path) == 0;
     }
     // The exclusive open of the lock test is the handle the link test reads.
-    const HANDLE file = OpenExclusively(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    ScopedRelease closer(file, CloseHandle);
-    return folder.ReachesOwnPath(file, name);
+    const KernelHandle file = OpenExclusively(path);
+    return file && folder.ReachesOwnPath(file.Get(), name);
 }

@@ -11,8 +11,8 @@
 #include "UpdateIniReader.h"
 #include "UpdateServer.h"
 #include "WinInet.h"
-#include "paths.h"
-#include "sha1.h"
+#include "Paths.h"
+#include "SHA1.h"
 
 namespace {
 

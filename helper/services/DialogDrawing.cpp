@@ -1,19 +1,17 @@
 #include "DialogDrawing.h"
 
 #include "BitmapDrawing.h"
-#include "scoped_release.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
-using GdiObjectOwner = ScopedRelease<HGDIOBJ, BOOL(WINAPI*)(HGDIOBJ)>;
-
 // Draws with a solid pen of `colour` selected (and a hollow brush when `hollow`).
 template <typename Draw> void WithPen(CDC* dc, COLORREF colour, bool hollow, Draw draw) {
     const HDC target = dc->GetSafeHdc();
-    const HPEN pen = ::CreatePen(PS_SOLID, 1, colour);
-    const GdiObjectOwner owner(pen, &::DeleteObject);
-    if (pen == nullptr)
+    const GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 1, colour));
+    if (!pen)
         return;
-    const HGDIOBJ previousPen = ::SelectObject(target, pen);
+    const HGDIOBJ previousPen = ::SelectObject(target, pen.Get());
     const HGDIOBJ previousBrush =
         hollow ? ::SelectObject(target, ::GetStockObject(NULL_BRUSH)) : nullptr;
     draw(target);

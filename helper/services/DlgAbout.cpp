@@ -7,10 +7,10 @@
 #include "InfoDialogActions.h"
 #include "STBitmap.h"
 #include "SkinMemDC.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 #include <classlib/App.h>
 

@@ -6,12 +6,12 @@
 #include "PngDrawing.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"
-#include "ini_reader.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "restore_point.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "RestorePoint.h"
+#include "UiFonts.h"
 
 #include <shellapi.h>
 
@@ -213,7 +213,7 @@ void CDlgAfterInstallWiz::StartScheduler() {
 LRESULT CDlgAfterInstallWiz::OnTasksDone(WPARAM, LPARAM) {
     if (m_worker) {
         WaitForSingleObject(m_worker.Get(), INFINITE);
-        m_worker.Close();
+        m_worker.Reset();
     }
     m_animation.SendMessageW(ACM_STOP);
     SetTimer(kCloseTimer, 100, nullptr);
@@ -253,7 +253,7 @@ int CDlgAfterInstallWiz::RunAndWait(const CString& program, const CString& argum
     execute.nShow = SW_HIDE;
     if (!ShellExecuteExW(&execute) || execute.hProcess == nullptr)
         return 0;
-    const CKernelHandle process(execute.hProcess);
+    const KernelHandle process(execute.hProcess);
     if (WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0)
         return 0;
     Sleep(200);

@@ -8,8 +8,9 @@
 #include "GlobalUpdate.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"
-#include "KernelHandle.h"
 #include "STBitmap.h"
+
+#include <owners/WinOwners.h>
 
 #include <atomic>
 
@@ -90,5 +91,5 @@ protected:
 private:
     static DWORD WINAPI TaskThread(void* wizard);
     void MoveAnimation(int x, int y);
-    CKernelHandle m_worker;
+    KernelHandle m_worker;
 };

@@ -7,11 +7,11 @@
 #include "STBitmap.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "product_identity.h"
-#include "tools_table.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
+#include "ToolsTable.h"
+#include "UiFonts.h"
 
 #include <classlib/App.h>
 
@@ -287,7 +287,7 @@ void CDlgPelqFeedback::OnTimer(UINT_PTR id) {
 LRESULT CDlgPelqFeedback::OnUploadDone(WPARAM, LPARAM) {
     if (m_uploader) {
         WaitForSingleObject(m_uploader.Get(), INFINITE);
-        m_uploader.Close();
+        m_uploader.Reset();
     }
     m_strStatus = m_outcome.status;
     InvalidateRect(&m_rcStatus, FALSE);

@@ -7,8 +7,9 @@
 #include "FancyListCtrl.h"
 #include "FeedbackReport.h"
 #include "HoverButtonWithText.h"
-#include "KernelHandle.h"
 #include "WebServiceHelper.h"
+
+#include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/Controls.h>
@@ -86,5 +87,5 @@ protected:
 
 private:
     static DWORD WINAPI UploadThread(void* dialog);
-    CKernelHandle m_uploader;
+    KernelHandle m_uploader;
 };

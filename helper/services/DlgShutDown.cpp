@@ -8,10 +8,10 @@
 #include "STBitmap.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"
-#include "ini_reader.h"
-#include "paths.h"
-#include "system_info.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "Paths.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
 
 #include <classlib/App.h>
 

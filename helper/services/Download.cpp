@@ -7,7 +7,7 @@
 #include "DecimalText.h"
 #include "DownloadMessages.h"
 #include "DownloadTexts.h"
-#include "size_texts.h"
+#include "SizeTexts.h"
 
 namespace {
 
@@ -450,7 +450,7 @@ bool CDownload::FetchJob(DownloadJob& job, DWORD& allBytes) {
     currentDestination_ = job.destination;
     ++fileNumber_;
 
-    CKernelHandle file;
+    KernelHandle file;
     DWORD offset = 0;
     CString rangeHeader;
     if (g_downloader.options.resume) {
@@ -609,7 +609,9 @@ bool CDownload::FetchJob(DownloadJob& job, DWORD& allBytes) {
         }
         return Fail(L"IDS_ERROR_HTTPOPEN", url, DecimalText(status));
     }
-    file.Close();
+    // A failed close may have lost written data: the file does not count as received.
+    if (!file.Close())
+        return Fail(L"IDS_ERROR_WRITE", currentDestination_, FileErrorText(GetLastError()));
     CloseTransferHandles();
     job.done = 1;
     return true;

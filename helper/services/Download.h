@@ -12,7 +12,8 @@
 
 #include "DownloadQueue.h"
 #include "InternetHandle.h"
-#include "KernelHandle.h"
+
+#include <owners/WinOwners.h>
 
 // The login an FTP server asks for, handed to the owner with DLM_LOGIN_REQUIRED.
 struct DownloadLogin {
@@ -106,6 +107,6 @@ private:
     DownloadLogin login_;
     bool loginGiven_ = false;
     bool callbackInstalled_ = false;
-    CKernelHandle answerEvent_; // manual reset, unsignalled at start
+    KernelHandle answerEvent_; // manual reset, unsignalled at start
     std::atomic<bool> succeeded_{false};
 };

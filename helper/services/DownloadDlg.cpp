@@ -9,10 +9,10 @@
 #include "TextButtonStyle.h"
 #include "WinInet.h"
 #include "WindowlessDownload.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 #include <classlib/App.h>
 
@@ -94,7 +94,7 @@ void CDownloadDlg::WaitForWorker() {
         // Every wait of the worker is bounded; it ends once it sees the abort.
         WaitForSingleObject(m_worker.Get(), INFINITE);
     }
-    m_worker.Close();
+    m_worker.Reset();
 }
 
 BOOL CDownloadDlg::OnInitDialog() {

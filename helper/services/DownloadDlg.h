@@ -5,7 +5,8 @@
 #include "DlgBaseChildPopUpWndBase.h"
 #include "Download.h"
 #include "HoverButtonWithText.h"
-#include "KernelHandle.h"
+
+#include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/String.h>
@@ -62,5 +63,5 @@ private:
     void Close();
     void WaitForWorker();
 
-    CKernelHandle m_worker;
+    KernelHandle m_worker;
 };

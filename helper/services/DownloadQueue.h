@@ -10,7 +10,7 @@
 
 #include <classlib/String.h>
 
-#include "crit_sec_lock.h"
+#include "CritSecLock.h"
 
 // One queued file, a fixed record of 2048 bytes.
 struct DownloadJob {

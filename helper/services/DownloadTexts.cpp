@@ -1,8 +1,9 @@
 #include "DownloadTexts.h"
 
 #include "WinInet.h"
-#include "ini_reader.h"
-#include "scoped_release.h"
+#include "IniReader.h"
+
+#include <owners/WinOwners.h>
 
 CString FormatPelqText(LPCWSTR key, const CString& first, const CString& second,
                        const CString& third) {
@@ -41,13 +42,12 @@ void FormatSystemError(CString& text, DWORD code, LPCWSTR module) {
     const HMODULE source = module ? GetModuleHandleW(module) : nullptr;
     if (source)
         flags |= FORMAT_MESSAGE_FROM_HMODULE;
-    wchar_t* message = nullptr;
+    LocalMemory<wchar_t*> message;
     const DWORD length =
         FormatMessageW(flags, source, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                       reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    const ScopedRelease<HLOCAL, HLOCAL(WINAPI*)(HLOCAL)> release(message, &LocalFree);
+                       reinterpret_cast<wchar_t*>(message.Put()), 0, nullptr);
     if (length && message) {
-        text.SetString(message, static_cast<int>(length));
+        text.SetString(message.Get(), static_cast<int>(length));
         text.TrimRight();
     } else if (module) {
         text.Format(L"Error %d from %s.", static_cast<int>(code), module);

@@ -6,8 +6,8 @@
 
 #include <classlib/Exceptions.h>
 
-#include "md5_checksum.h"
-#include "text_conversion.h"
+#include "MD5Checksum.h"
+#include "TextConversion.h"
 
 namespace {
 

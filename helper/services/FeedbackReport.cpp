@@ -4,7 +4,7 @@
 
 #include "DecimalText.h"
 #include "GlobalUpdate.h"
-#include "xml_doc.h"
+#include "XmlDoc.h"
 
 namespace {
 

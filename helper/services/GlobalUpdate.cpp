@@ -7,17 +7,16 @@
 #include <vector>
 
 #include <classlib/Exceptions.h>
+#include <owners/WinOwners.h>
 
 #include "DownloadQueue.h"
-#include "KernelHandle.h"
 #include "UpdateIniReader.h"
 #include "UpdateServer.h"
 #include "VersionText.h"
 #include "WinInet.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "scoped_release.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
 
 IMPLEMENT_DYNAMIC(CGlobalUpdate, CObject)
 
@@ -42,15 +41,14 @@ CString AddressFromUuid() {
 }
 
 CString AddressFromTransports() {
-    BYTE* buffer = nullptr;
+    NetApiBuffer<BYTE*> buffer;
     DWORD read = 0;
     DWORD total = 0;
-    const NET_API_STATUS status =
-        NetWkstaTransportEnum(nullptr, 0, &buffer, MAX_PREFERRED_LENGTH, &read, &total, nullptr);
-    const ScopedRelease<BYTE*, NET_API_STATUS(WINAPI*)(LPVOID)> release(buffer, &NetApiBufferFree);
+    const NET_API_STATUS status = NetWkstaTransportEnum(
+        nullptr, 0, buffer.Put(), MAX_PREFERRED_LENGTH, &read, &total, nullptr);
     if (status != NERR_Success || !buffer)
         return CString();
-    const auto* transports = reinterpret_cast<const WKSTA_TRANSPORT_INFO_0*>(buffer);
+    const auto* transports = reinterpret_cast<const WKSTA_TRANSPORT_INFO_0*>(buffer.Get());
     for (DWORD index = 1; index < read; ++index) {
         const wchar_t* address = transports[index].wkti0_transport_address;
         unsigned short parts[6] = {};
@@ -148,8 +146,8 @@ bool CGlobalUpdate::CheckForUpdate() {
         return false;
     }
     {
-        const CKernelHandle file(CreateFileW(answer, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const KernelHandle file(CreateFileW(answer, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER size{};
         if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0)
             return false;

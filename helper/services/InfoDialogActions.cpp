@@ -1,15 +1,15 @@
 #include "InfoDialogActions.h"
 
-#include "KernelHandle.h"
-#include "shell_commands.h"
+#include "ShellCommands.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
 
 bool EnableShutdownPrivilege() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()))
         return false;
-    const CKernelHandle token(opened);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

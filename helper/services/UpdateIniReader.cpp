@@ -1,6 +1,6 @@
 #include "UpdateIniReader.h"
 
-#include "paths.h"
+#include "Paths.h"
 
 namespace {
 constexpr DWORD kValueChars = 4096;

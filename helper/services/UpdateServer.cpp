@@ -1,7 +1,7 @@
 #include "UpdateServer.h"
 
-#include "product_identity.h"
-#include "registry.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
 
 namespace {
 constexpr wchar_t kDefaultServer[] = L"updates.halvenor.com";

@@ -4,20 +4,15 @@
 #include <ctime>
 
 #include "FeedbackEncoding.h"
-#include "ini_reader.h"
-#include "product_identity.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
 
 CWebServiceHelper::CWebServiceHelper(LPCWSTR libraryName) : module_(LoadLibraryW(libraryName)) {
     if (!module_)
         return;
     loaded_ = true;
     upload_ = reinterpret_cast<UploadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(14))));
-}
-
-CWebServiceHelper::~CWebServiceHelper() {
-    if (module_)
-        FreeLibrary(module_);
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), MAKEINTRESOURCEA(14))));
 }
 
 int CWebServiceHelper::Upload(const CString& payload, const CString& fileName) const {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <classlib/String.h>
+#include <owners/OwnerTraits.h>
 
 class CWebServiceHelper {
 public:
@@ -13,7 +14,6 @@ public:
     using UploadEntry = int(WINAPI*)(const wchar_t* payload, const wchar_t* fileName);
 
     explicit CWebServiceHelper(LPCWSTR libraryName = L"Network.dll");
-    ~CWebServiceHelper();
     CWebServiceHelper(const CWebServiceHelper&) = delete;
     CWebServiceHelper& operator=(const CWebServiceHelper&) = delete;
 
@@ -22,7 +22,7 @@ public:
     int Upload(const CString& payload, const CString& fileName) const;
 
 private:
-    HMODULE module_ = nullptr;
+    UniqueResource<owner_traits::Library> module_;
     bool loaded_ = false;
     UploadEntry upload_ = nullptr;
 };

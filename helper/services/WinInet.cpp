@@ -11,26 +11,22 @@ template <typename Entry> void Bind(HMODULE module, const char* name, Entry& ent
 CWinInet::CWinInet() : module(LoadLibraryW(L"wininet.dll")) {
     if (!module)
         return;
-    Bind(module, "InternetGetConnectedState", InternetGetConnectedState);
-    Bind(module, "InternetCloseHandle", InternetCloseHandle);
-    Bind(module, "InternetSetStatusCallback", InternetSetStatusCallback);
-    Bind(module, "HttpSendRequestW", HttpSendRequestW);
-    Bind(module, "HttpQueryInfoW", HttpQueryInfoW);
-    Bind(module, "FtpOpenFileW", FtpOpenFileW);
-    Bind(module, "HttpOpenRequestW", HttpOpenRequestW);
-    Bind(module, "InternetConnectW", InternetConnectW);
-    Bind(module, "InternetErrorDlg", InternetErrorDlg);
-    Bind(module, "InternetReadFile", InternetReadFile);
-    Bind(module, "InternetCrackUrlW", InternetCrackUrlW);
-    Bind(module, "InternetOpenW", InternetOpenW);
-    Bind(module, "InternetSetOptionW", InternetSetOptionW);
-    Bind(module, "FtpFindFirstFileW", FtpFindFirstFileW);
-    Bind(module, "InternetGetLastResponseInfoW", InternetGetLastResponseInfoW);
-}
-
-CWinInet::~CWinInet() {
-    if (module)
-        FreeLibrary(module);
+    const HMODULE loaded = module.Get();
+    Bind(loaded, "InternetGetConnectedState", InternetGetConnectedState);
+    Bind(loaded, "InternetCloseHandle", InternetCloseHandle);
+    Bind(loaded, "InternetSetStatusCallback", InternetSetStatusCallback);
+    Bind(loaded, "HttpSendRequestW", HttpSendRequestW);
+    Bind(loaded, "HttpQueryInfoW", HttpQueryInfoW);
+    Bind(loaded, "FtpOpenFileW", FtpOpenFileW);
+    Bind(loaded, "HttpOpenRequestW", HttpOpenRequestW);
+    Bind(loaded, "InternetConnectW", InternetConnectW);
+    Bind(loaded, "InternetErrorDlg", InternetErrorDlg);
+    Bind(loaded, "InternetReadFile", InternetReadFile);
+    Bind(loaded, "InternetCrackUrlW", InternetCrackUrlW);
+    Bind(loaded, "InternetOpenW", InternetOpenW);
+    Bind(loaded, "InternetSetOptionW", InternetSetOptionW);
+    Bind(loaded, "FtpFindFirstFileW", FtpFindFirstFileW);
+    Bind(loaded, "InternetGetLastResponseInfoW", InternetGetLastResponseInfoW);
 }
 
 bool CWinInet::IsComplete() const {

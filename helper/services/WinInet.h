@@ -4,17 +4,18 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <owners/OwnerTraits.h>
+
 class CWinInet {
 public:
     CWinInet();
-    ~CWinInet();
     CWinInet(const CWinInet&) = delete;
     CWinInet& operator=(const CWinInet&) = delete;
 
     // Every entry point below was found: a transfer may call any of them.
     bool IsComplete() const;
 
-    HMODULE module = nullptr;
+    UniqueResource<owner_traits::Library> module;
     decltype(&::InternetGetConnectedState) InternetGetConnectedState = nullptr;
     decltype(&::InternetCloseHandle) InternetCloseHandle = nullptr;
     // The export of this name is the 8-bit form: status texts arrive as 8-bit text.

@@ -1,7 +1,8 @@
 #include "WindowlessDownload.h"
 
 #include "DownloadMessages.h"
-#include "KernelHandle.h"
+
+#include <owners/WinOwners.h>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -45,8 +46,8 @@ bool CWindowlessDownload::Run(HWND promptOwner) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     SetOwnerWindow(window_);
-    const CKernelHandle worker(CreateThread(nullptr, 0, &CDownload::WorkerThread,
-                                            static_cast<CDownload*>(this), 0, nullptr));
+    const KernelHandle worker(CreateThread(nullptr, 0, &CDownload::WorkerThread,
+                                           static_cast<CDownload*>(this), 0, nullptr));
     if (!worker)
         return false;
     // The worker's waits are bounded, and it ends once it has posted its last message.

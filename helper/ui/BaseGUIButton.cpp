@@ -1,7 +1,7 @@
 #include "BaseGUIButton.h"
 
 #include "ParentBackground.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <commctrl.h>
 

@@ -4,6 +4,7 @@
 #include "STBitmap.h"
 
 #include <classlib/Resources.h>
+#include <owners/WinOwners.h>
 
 namespace {
 constexpr UINT kFixedBitmapId = 1088;
@@ -40,12 +41,11 @@ bool LoadBitmapWithSize(UINT id, CBitmap* bitmap, int* width, int* height) {
     *width = 0;
     *height = 0;
     const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_BITMAP);
-    const HBITMAP loaded = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
-    if (!bitmap->Attach(loaded)) {
-        if (loaded != nullptr)
-            ::DeleteObject(loaded); // the object already holds a bitmap
+    GdiObject<HBITMAP> loaded(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
+    // Refused when the object already holds a bitmap: the loaded one is freed then.
+    if (!bitmap->Attach(loaded.Get()))
         return false;
-    }
+    static_cast<void>(loaded.Release());
     BITMAP info{};
     if (bitmap->GetBitmap(&info) == 0)
         return false;

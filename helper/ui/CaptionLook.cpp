@@ -1,7 +1,7 @@
 #include "CaptionLook.h"
 
-#include "system_info.h"
-#include "ui_fonts.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
 
 CCaptionLook::CCaptionLook() {
     GetDefaultLogFont(&m_logFont);

@@ -1,9 +1,9 @@
 #include "DlgBaseAppDlg.h"
 
 #include "SkinMemDC.h"
-#include "app_state.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 #include <classlib/Menu.h>
 

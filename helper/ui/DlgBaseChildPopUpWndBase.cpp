@@ -8,8 +8,8 @@
 #include "STLogFont.h"
 #include "SkinMemDC.h"
 #include "WindowUtilities.h"
-#include "app_state.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNCREATE(CDlgBaseChildPopUpWndBase, CDlgBaseWnd)
 IMPLEMENT_DYNCREATE(CDlgBaseWndPopupNagBase, CDlgBaseChildPopUpWndBase)

@@ -3,13 +3,13 @@
 #include "BitmapDrawing.h"
 #include "HoverButtonWithText.h"
 #include "STBitmap.h"
-#include "app_state.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "shared_globals.h"
-#include "shell_commands.h"
-#include "system_info.h"
-#include "ui_fonts.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "SharedGlobals.h"
+#include "ShellCommands.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
 
 #include <classlib/Resources.h>
 #include <classlib/Validation.h>

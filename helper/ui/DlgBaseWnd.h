@@ -11,7 +11,7 @@
 #include <classlib/MessageMap.h>
 
 #include "STDialogFont.h"
-#include "xarnhelper_api.h"
+#include "XarnHelperApi.h"
 
 class CHoverButtonWithText;
 class CDlgBaseWnd;

@@ -1,9 +1,9 @@
 #include "DlgCreateRestorePoint.h"
 
-#include "ini_reader.h"
-#include "product_identity.h"
-#include "restore_point.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "ProductIdentity.h"
+#include "RestorePoint.h"
+#include "UiFonts.h"
 
 #include <classlib/Resources.h>
 

@@ -3,8 +3,8 @@
 #include "BitmapDrawing.h"
 #include "SkinImages.h"
 #include "SkinMemDC.h"
-#include "ini_reader.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "UiFonts.h"
 
 #include <classlib/Dialog.h>
 

@@ -4,8 +4,8 @@
 #include "DrawingScopes.h"
 #include "SkinMemDC.h"
 #include "STFont.h"
-#include "system_info.h"
-#include "ui_fonts.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
 
 XARNHELPER_DATA CSTBitmap g_bmpTitleIcon;
 

@@ -3,10 +3,13 @@
 #include "DrawingScopes.h"
 
 #include <classlib/Gdi.h>
+#include <owners/LockGuards.h>
+#include <owners/WinOwners.h>
 
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CFadeWnd, CWnd)
 
@@ -20,18 +23,6 @@ END_MESSAGE_MAP()
 namespace {
 constexpr wchar_t kClassName[] = L"Fade_Wnd_1";
 constexpr DWORD kFadeMilliseconds = 1500;
-
-// A window's frame-swap lock held for a scope.
-class FrameLock {
-public:
-    explicit FrameLock(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
-    ~FrameLock() { ::ReleaseSRWLockExclusive(&m_lock); }
-    FrameLock(const FrameLock&) = delete;
-    FrameLock& operator=(const FrameLock&) = delete;
-
-private:
-    SRWLOCK& m_lock;
-};
 
 BYTE Channel(int i, BYTE light, BYTE dark) {
     return static_cast<BYTE>((i * light + (255 - i) * dark) / 256);
@@ -64,10 +55,6 @@ CFadeWnd::CFadeWnd(CWnd* cover, COLORREF light, COLORREF dark) {
 
 CFadeWnd::~CFadeWnd() {
     StopWorker();
-    if (m_hSnapshot != nullptr)
-        ::DeleteObject(m_hSnapshot);
-    if (m_hFrame != nullptr)
-        ::DeleteObject(m_hFrame);
     if (m_pCovered != nullptr) {
         m_pCovered->EnableWindow(TRUE);
         m_pCovered->SetFocus();
@@ -142,26 +129,21 @@ BOOL CFadeWnd::Start(CWnd* cover, BOOL autoDelete, RECT rect) {
         rect.top = 0;
     }
     // Taken before the fade window shows, so that it never captures itself.
-    const HBITMAP snapshot = CaptureScreen(&rect);
+    GdiObject<HBITMAP> snapshot(CaptureScreen(&rect));
     CString title;
     cover->GetWindowText(title);
-    if (!CreateEx(0, kClassName, title, WS_POPUP | WS_CHILD | WS_VISIBLE, rect, cover, 0)) {
-        if (snapshot != nullptr)
-            ::DeleteObject(snapshot);
+    if (!CreateEx(0, kClassName, title, WS_POPUP | WS_CHILD | WS_VISIBLE, rect, cover, 0))
         return fail();
-    }
     if (cover->m_hWnd != ::GetDesktopWindow()) {
         m_pCovered = cover;
         cover->EnableWindow(FALSE);
-        if (const HRGN region = ::CreateRectRgn(0, 0, 0, 0); region != nullptr) {
-            if (::GetWindowRgn(cover->m_hWnd, region) != ERROR)
-                ::SetWindowRgn(m_hWnd, region, FALSE); // the window owns it now
-            else
-                ::DeleteObject(region);
-        }
+        GdiObject<HRGN> region(::CreateRectRgn(0, 0, 0, 0));
+        if (region && ::GetWindowRgn(cover->m_hWnd, region.Get()) != ERROR &&
+            ::SetWindowRgn(m_hWnd, region.Get(), FALSE) != 0)
+            static_cast<void>(region.Release()); // the window owns it now
     }
     m_bAutoDelete = autoDelete != FALSE;
-    m_hSnapshot = snapshot;
+    m_snapshot = std::move(snapshot);
     m_pWorker = AfxBeginThread(&FadeWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (m_pWorker != nullptr) {
         m_pWorker->m_bAutoDelete = FALSE; // waited for and deleted by the destructor
@@ -173,36 +155,35 @@ BOOL CFadeWnd::Start(CWnd* cover, BOOL autoDelete, RECT rect) {
 HBITMAP CFadeWnd::CaptureScreen(const RECT* rect) {
     if (::IsRectEmpty(rect))
         return nullptr;
-    const HDC screen = ::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-    if (screen == nullptr)
+    const DeviceContext screen(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    if (!screen)
         return nullptr;
     const int left = std::max<int>(rect->left, 0);
     const int top = std::max<int>(rect->top, 0);
-    const int width = std::min<int>(::GetDeviceCaps(screen, HORZRES), rect->right) - left;
-    const int height = std::min<int>(::GetDeviceCaps(screen, VERTRES), rect->bottom) - top;
+    const int width = std::min<int>(::GetDeviceCaps(screen.Get(), HORZRES), rect->right) - left;
+    const int height = std::min<int>(::GetDeviceCaps(screen.Get(), VERTRES), rect->bottom) - top;
     HBITMAP bitmap = nullptr;
     if (width > 0 && height > 0)
-        bitmap = ::CreateCompatibleBitmap(screen, width, height);
+        bitmap = ::CreateCompatibleBitmap(screen.Get(), width, height);
     if (bitmap != nullptr) {
-        const CBitmapSourceDC target(screen, bitmap);
-        ::BitBlt(target.Handle(), 0, 0, width, height, screen, left, top, SRCCOPY);
+        const CBitmapSourceDC target(screen.Get(), bitmap);
+        ::BitBlt(target.Handle(), 0, 0, width, height, screen.Get(), left, top, SRCCOPY);
     }
-    ::DeleteDC(screen);
     return bitmap;
 }
 
 HBITMAP CFadeWnd::BlendFrame(HBITMAP snapshot, double percent, HDC dc) {
     if (snapshot == nullptr)
         return nullptr;
-    const HDC memory = ::CreateCompatibleDC(dc);
-    if (memory == nullptr)
+    const DeviceContext memory(::CreateCompatibleDC(dc));
+    if (!memory)
         return nullptr;
     // A bitmap can be selected into one context only: lend `dc`'s selection a stand-in.
-    HBITMAP standIn = nullptr;
+    GdiObject<HBITMAP> standIn;
     HGDIOBJ lent = nullptr;
     if (dc != nullptr && ::GetCurrentObject(dc, OBJ_BITMAP) == snapshot) {
-        standIn = ::CreateBitmap(1, 1, 1, 1, nullptr);
-        lent = ::SelectObject(dc, standIn);
+        standIn.Reset(::CreateBitmap(1, 1, 1, 1, nullptr));
+        lent = ::SelectObject(dc, standIn.Get());
     }
     BITMAP info{};
     ::GetObjectW(snapshot, sizeof(info), &info);
@@ -214,13 +195,12 @@ HBITMAP CFadeWnd::BlendFrame(HBITMAP snapshot, double percent, HDC dc) {
     header.bmiHeader.biBitCount = 32;
     header.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP frame = ::CreateDIBSection(memory, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (frame != nullptr &&
-        ::GetDIBits(memory, snapshot, 0, info.bmHeight, bits, &header, DIB_RGB_COLORS) == 0) {
-        ::DeleteObject(frame);
-        frame = nullptr;
-    }
-    if (frame != nullptr) {
+    GdiObject<HBITMAP> frame(
+        ::CreateDIBSection(memory.Get(), &header, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (frame &&
+        ::GetDIBits(memory.Get(), snapshot, 0, info.bmHeight, bits, &header, DIB_RGB_COLORS) == 0)
+        frame.Reset();
+    if (frame) {
         const int d = static_cast<int>(percent * 255 / 100);
         auto* pixel = static_cast<BYTE*>(bits);
         const size_t count = static_cast<size_t>(info.bmWidth) * info.bmHeight;
@@ -233,21 +213,18 @@ HBITMAP CFadeWnd::BlendFrame(HBITMAP snapshot, double percent, HDC dc) {
             pixel[3] = 0;
         }
     }
-    if (standIn != nullptr) {
+    if (standIn)
         ::SelectObject(dc, lent);
-        ::DeleteObject(standIn);
-    }
-    ::DeleteDC(memory);
-    return frame;
+    return frame.Release();
 }
 
 void CFadeWnd::Paint(CDC* dc) {
     CRect window;
     GetWindowRect(&window);
-    const FrameLock lock(m_frameLock);
-    if (m_hFrame == nullptr)
+    const ExclusiveLockGuard lock(m_frameLock);
+    if (!m_frame)
         return;
-    const CBitmapSourceDC frame(dc->m_hDC, m_hFrame);
+    const CBitmapSourceDC frame(dc->m_hDC, m_frame.Get());
     if (frame.Handle() != nullptr)
         ::BitBlt(dc->m_hDC, 0, 0, window.Width(), window.Height(), frame.Handle(), 0, 0, SRCCOPY);
 }
@@ -270,15 +247,12 @@ void CFadeWnd::RunFade() {
     int step = 0;
     for (int percent = 0; percent < 100 && !m_bStop; percent += step) {
         const DWORD t0 = ::timeGetTime();
-        const HBITMAP next = BlendFrame(m_hSnapshot, percent, nullptr);
-        HBITMAP old = nullptr;
+        GdiObject<HBITMAP> frame(BlendFrame(m_snapshot.Get(), percent, nullptr));
         {
-            const FrameLock lock(m_frameLock);
-            old = m_hFrame;
-            m_hFrame = next;
+            const ExclusiveLockGuard lock(m_frameLock);
+            std::swap(m_frame, frame);
         }
-        if (old != nullptr)
-            ::DeleteObject(old);
+        frame.Reset(); // the frame shown before, deleted outside the lock
         Paint(&dc);
         const DWORD t1 = ::timeGetTime();
         if (step == 0)

@@ -7,6 +7,7 @@
 #include <classlib/App.h>
 #include <classlib/MessageMap.h>
 #include <classlib/Window.h>
+#include <owners/OwnerTraits.h>
 
 #include <atomic>
 
@@ -40,8 +41,9 @@ public:
 
     CWnd m_wndHiddenOwner;
     bool m_bAutoDelete = false;
-    HBITMAP m_hSnapshot = nullptr;
-    HBITMAP m_hFrame = nullptr;
+    UniqueResource<owner_traits::GdiObject<HBITMAP>> m_snapshot;
+    // The frame on show; swapped under m_frameLock.
+    UniqueResource<owner_traits::GdiObject<HBITMAP>> m_frame;
     COLORREF m_colours[256] = {};
     CWnd* m_pCovered = nullptr;
 

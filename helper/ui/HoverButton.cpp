@@ -2,7 +2,7 @@
 
 #include "DrawingScopes.h"
 #include "StateStrip.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 IMPLEMENT_DYNAMIC(CHoverButton, CBaseGUIButton)
 

@@ -1,6 +1,6 @@
 #include "HoverButtonTextPng.h"
 
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <objidl.h>
 

@@ -1,7 +1,7 @@
 #include "HyperLinkBtn.h"
 
 #include "DrawingScopes.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CHyperLinkBtn, CBaseGUIButton)
 

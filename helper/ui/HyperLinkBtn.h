@@ -3,7 +3,7 @@
 #pragma once
 
 #include "BaseGUIButton.h"
-#include "xarnhelper_api.h"
+#include "XarnHelperApi.h"
 
 #include <classlib/Gdi.h>
 #include <classlib/String.h>

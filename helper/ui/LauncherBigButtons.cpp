@@ -5,8 +5,8 @@
 #include "SkinImages.h"
 #include "SidePanelLook.h"
 #include "SkinMemDC.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CLauncherBigButtons, CHyperLinkBtn)
 

@@ -7,7 +7,7 @@
 #include "SkinImages.h"
 #include "SidePanelLook.h"
 #include "SkinMemDC.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CLauncherLeftSideBtns, CHyperLinkBtn)
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "HyperLinkBtn.h"
-#include "xarnhelper_api.h"
+#include "XarnHelperApi.h"
 
 // The launcher panel's background behind its side buttons; null: white. Each new side button
 // resets it.

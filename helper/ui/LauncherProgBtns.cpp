@@ -5,8 +5,8 @@
 #include "SkinImages.h"
 #include "SidePanelLook.h"
 #include "SkinMemDC.h"
-#include "shared_globals.h"
-#include "ui_fonts.h"
+#include "SharedGlobals.h"
+#include "UiFonts.h"
 
 #include <algorithm>
 

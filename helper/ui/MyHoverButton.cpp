@@ -2,7 +2,7 @@
 
 #include "DrawingScopes.h"
 #include "StateStrip.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CMyHoverButton, CHoverButton)
 

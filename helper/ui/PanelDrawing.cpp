@@ -4,8 +4,8 @@
 #include "DlgBaseWnd.h"
 #include "DrawingScopes.h"
 #include "STBitmap.h"
-#include "ini_reader.h"
-#include "ui_fonts.h"
+#include "IniReader.h"
+#include "UiFonts.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #include "STBitmap.h"
 
 #include <classlib/Resources.h>
+#include <owners/WinOwners.h>
 
 CSTBitmap::CSTBitmap() = default;
 
@@ -12,10 +13,11 @@ CSTBitmap::CSTBitmap(UINT id) {
 
 BOOL CSTBitmap::LoadBitmap(UINT id) {
     const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_BITMAP);
-    const HBITMAP loaded = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
-    const BOOL attached = Attach(loaded);
-    if (!attached && loaded != nullptr)
-        ::DeleteObject(loaded); // the object already holds a bitmap
+    GdiObject<HBITMAP> loaded(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
+    // Refused when the object already holds a bitmap: the loaded one is freed then.
+    const BOOL attached = Attach(loaded.Get());
+    if (attached)
+        static_cast<void>(loaded.Release());
     BITMAP info{};
     if (m_hObject != nullptr && GetBitmap(&info) != 0) {
         m_nHeight = info.bmHeight;

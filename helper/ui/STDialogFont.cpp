@@ -57,7 +57,7 @@ bool CSTDialogFont::Apply(HINSTANCE module, HWND dialog, UINT templateId, double
     m_hModule = module;
     m_hDialog = dialog;
     m_nTemplateId = templateId;
-    m_hFont = font;
+    m_font.Reset(font);
     m_hPreviousFont = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
     ::SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 
@@ -108,8 +108,7 @@ void CSTDialogFont::Restore() {
                 ::SendMessageW(control, WM_SETFONT, previous, TRUE);
             });
     }
-    ::DeleteObject(m_hFont);
+    m_font.Reset();
     m_hDialog = nullptr;
-    m_hFont = nullptr;
     m_hPreviousFont = nullptr;
 }

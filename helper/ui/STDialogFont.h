@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <owners/OwnerTraits.h>
+
 class CSTDialogFont {
 public:
     CSTDialogFont() = default;
@@ -20,6 +22,6 @@ public:
     UINT m_nTemplateId = 0;
     HINSTANCE m_hModule = nullptr;
     HWND m_hDialog = nullptr;
-    HFONT m_hFont = nullptr;
+    UniqueResource<owner_traits::GdiObject<HFONT>> m_font;
     HFONT m_hPreviousFont = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "STLogFont.h"
 
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 CSTLogFont::CSTLogFont() : LOGFONTW{} {
     GetDefaultLogFont(this);

@@ -1,6 +1,6 @@
 #include "SidePanelLook.h"
 
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 void SetOwnFontHeight(CHyperLinkBtn& button, int height) {
     LOGFONTW font{};

@@ -10,28 +10,22 @@ HICON Duplicate(HICON icon) {
 
 CSkinIconHandle::CSkinIconHandle() = default;
 
-CSkinIconHandle::CSkinIconHandle(HICON icon) : m_hIcon(icon) {}
+CSkinIconHandle::CSkinIconHandle(HICON icon) : m_icon(icon) {}
 
 CSkinIconHandle::CSkinIconHandle(const CSkinIconHandle& other)
-    : m_hIcon(Duplicate(other.m_hIcon)) {}
+    : m_icon(Duplicate(other.m_icon.Get())) {}
 
 CSkinIconHandle& CSkinIconHandle::operator=(const CSkinIconHandle& other) {
     if (this != &other)
-        *this = Duplicate(other.m_hIcon);
+        *this = Duplicate(other.m_icon.Get());
     return *this;
 }
 
-CSkinIconHandle::~CSkinIconHandle() {
-    if (m_hIcon != nullptr)
-        ::DestroyIcon(m_hIcon);
-}
+CSkinIconHandle::~CSkinIconHandle() = default;
 
 CSkinIconHandle& CSkinIconHandle::operator=(HICON icon) {
-    if (icon == m_hIcon)
-        return *this;
-    if (m_hIcon != nullptr)
-        ::DestroyIcon(m_hIcon);
-    m_hIcon = icon;
+    if (icon != m_icon.Get())
+        m_icon.Reset(icon);
     return *this;
 }
 
@@ -39,16 +33,15 @@ CSize CSkinIconHandle::QueryIconSize(HICON icon) {
     ICONINFO info{};
     if (icon == nullptr || !::GetIconInfo(icon, &info))
         return CSize(0, 0);
+    // The icon's bitmaps are copies made for the caller.
+    const UniqueResource<owner_traits::GdiObject<HBITMAP>> maskBitmap(info.hbmMask);
+    const UniqueResource<owner_traits::GdiObject<HBITMAP>> colourBitmap(info.hbmColor);
     BITMAP mask{};
     const bool known = ::GetObjectW(info.hbmMask, sizeof(mask), &mask) != 0;
     CSize size(mask.bmWidth, mask.bmHeight);
     // A monochrome icon keeps its AND and XOR halves one above the other in the mask.
     if (info.hbmColor == nullptr)
         size.cy /= 2;
-    if (info.hbmMask != nullptr)
-        ::DeleteObject(info.hbmMask);
-    if (info.hbmColor != nullptr)
-        ::DeleteObject(info.hbmColor);
     return known ? size : CSize(0, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <classlib/Geometry.h>
+#include <owners/OwnerTraits.h>
 
 class CSkinIconHandle {
 public:
@@ -17,15 +18,15 @@ public:
 
     // Takes the icon over, destroying the one held (unless it is the same).
     CSkinIconHandle& operator=(HICON icon);
-    operator HICON() const { return m_hIcon; }
-    HICON Get() const { return m_hIcon; }
+    operator HICON() const { return m_icon.Get(); }
+    HICON Get() const { return m_icon.Get(); }
 
-    CSize QuerySize() const { return QueryIconSize(m_hIcon); }
+    CSize QuerySize() const { return QueryIconSize(m_icon.Get()); }
     static CSize QueryIconSize(HICON icon);
     // A new icon (the caller's) at most cx by cy with the icon's aspect ratio, or null.
-    HICON ScaledCopy(int cx, int cy) const { return MakeScaledIcon(m_hIcon, cx, cy); }
+    HICON ScaledCopy(int cx, int cy) const { return MakeScaledIcon(m_icon.Get(), cx, cy); }
     static HICON MakeScaledIcon(HICON icon, int cx, int cy);
 
 private:
-    HICON m_hIcon = nullptr;
+    UniqueResource<owner_traits::Icon> m_icon;
 };

@@ -1,6 +1,6 @@
 #include "SkinImages.h"
 
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 void LoadSkinPngOnce(CGdiPlusBitmapResource& png, UINT id) {
     if (png.m_pBitmap == nullptr)

@@ -4,7 +4,7 @@
 
 #include "GdiPlusBitmap.h"
 #include "STBitmap.h"
-#include "xarnhelper_api.h"
+#include "XarnHelperApi.h"
 
 #include <classlib/Gdi.h>
 

@@ -1,11 +1,11 @@
 #include "SkinMenu.h"
 
-#include "registry.h"
-#include "scoped_release.h"
+#include "Registry.h"
 
 #include <classlib/App.h>
 #include <classlib/Resources.h>
 #include <classlib/Window.h>
+#include <owners/WinOwners.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -268,7 +268,7 @@ BOOL CSkinMenu::DestroyMenu() {
         if (child != nullptr && child->IsKindOf(RUNTIME_CLASS(CSkinMenu)))
             delete child;
         else if (child == nullptr)
-            ::DestroyMenu(sub);
+            MenuHandle{sub}.Reset(); // no menu object holds it: destroyed here
     }
     m_subMenus.RemoveAll();
     for (INT_PTR i = 0; i < m_items.GetSize(); ++i)
@@ -314,9 +314,8 @@ int CSkinMenu::AddItemImages(UINT_PTR id, int iconId) {
     if (first < 0) {
         const int start = s_shared.images.GetImageCount();
         for (int i = 0; i < count; ++i) {
-            const HICON image = images.ExtractIcon(i);
-            const ScopedRelease imageOwner(image, &::DestroyIcon);
-            if (image == nullptr || s_shared.images.Add(image) < 0)
+            const IconHandle image(images.ExtractIcon(i));
+            if (!image || s_shared.images.Add(image.Get()) < 0)
                 return start == s_shared.images.GetImageCount() ? -1 : start;
             s_shared.imageIds.Add(command);
         }
@@ -327,10 +326,9 @@ int CSkinMenu::AddItemImages(UINT_PTR id, int iconId) {
                             s_shared.imageIds[first + 2] == command;
     const int replace = hasDerived && derived ? count : 1;
     for (int i = 0; i < replace; ++i) {
-        const HICON image = images.ExtractIcon(i);
-        const ScopedRelease imageOwner(image, &::DestroyIcon);
-        if (image != nullptr)
-            s_shared.images.Replace(static_cast<int>(first) + i, image);
+        const IconHandle image(images.ExtractIcon(i));
+        if (image)
+            s_shared.images.Replace(static_cast<int>(first) + i, image.Get());
     }
     return static_cast<int>(first);
 }

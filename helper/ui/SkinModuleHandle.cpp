@@ -8,7 +8,8 @@ CSkinModuleHandle::CSkinModuleHandle(LPCWSTR name) : m_strName(name) {
         m_how = kFound;
         return;
     }
-    m_hModule = ::LoadLibraryW(name);
+    m_loaded.Reset(::LoadLibraryW(name));
+    m_hModule = m_loaded.Get();
     if (m_hModule != nullptr)
         m_how = kLoaded;
 }
@@ -18,8 +19,7 @@ CSkinModuleHandle::~CSkinModuleHandle() {
 }
 
 void CSkinModuleHandle::Free() {
-    if (m_how == kLoaded && m_hModule != nullptr)
-        ::FreeLibrary(m_hModule);
+    m_loaded.Reset();
     m_hModule = nullptr;
     m_how = kNone;
     m_strName.Empty();

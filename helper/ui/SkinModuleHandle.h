@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <classlib/String.h>
+#include <owners/OwnerTraits.h>
 
 class CSkinModuleHandle {
 public:
@@ -28,6 +29,8 @@ public:
 private:
     CString m_strName;
     HMODULE m_hModule = nullptr;
+    // Holds the module only when this handle loaded it.
+    UniqueResource<owner_traits::Library> m_loaded;
     DWORD m_how = kNone;
     DLLVERSIONINFO m_version{};
 };

@@ -1,11 +1,11 @@
 #include "SkinTrayIcon.h"
 
 #include "SkinModuleHandle.h"
-#include "scoped_release.h"
-#include "shared_globals.h"
+#include "SharedGlobals.h"
 
 #include <classlib/Menu.h>
 #include <classlib/Resources.h>
+#include <owners/WinOwners.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -215,9 +215,9 @@ BOOL CSkinTrayIcon::SetNotifyMessage(UINT message) {
     return ShellNotify(NIM_MODIFY);
 }
 
-HMENU CSkinTrayIcon::LoadContextMenu() const {
+MenuHandle CSkinTrayIcon::LoadContextMenu() const {
     const LPCWSTR name = MAKEINTRESOURCEW(m_nid.uID);
-    return ::LoadMenuW(AfxFindResourceHandle(name, RT_MENU), name);
+    return MenuHandle(::LoadMenuW(AfxFindResourceHandle(name, RT_MENU), name));
 }
 
 BOOL CSkinTrayIcon::SetMenuDefault(UINT item, bool byPosition) {
@@ -225,11 +225,11 @@ BOOL CSkinTrayIcon::SetMenuDefault(UINT item, bool byPosition) {
         return TRUE;
     m_nDefaultItem = item;
     m_bDefaultByPosition = byPosition;
-    const HMENU menu = LoadContextMenu();
-    const ScopedRelease menuOwner(menu, &::DestroyMenu);
-    if (FirstSubMenu(menu) == nullptr)
+    const MenuHandle menu = LoadContextMenu();
+    const HMENU popup = FirstSubMenu(menu.Get());
+    if (popup == nullptr)
         return FALSE;
-    ::SetMenuDefaultItem(FirstSubMenu(menu), item, byPosition);
+    ::SetMenuDefaultItem(popup, item, byPosition);
     return TRUE;
 }
 
@@ -323,9 +323,8 @@ LRESULT CSkinTrayIcon::OnTrayNotification(WPARAM id, LPARAM message) {
     const UINT event = LOWORD(message);
     if (event == WM_RBUTTONUP || event == WM_CONTEXTMENU || event == NIN_SELECT ||
         event == NIN_KEYSELECT) {
-        const HMENU menu = LoadContextMenu();
-        const ScopedRelease menuOwner(menu, &::DestroyMenu);
-        const HMENU popup = FirstSubMenu(menu);
+        const MenuHandle menu = LoadContextMenu();
+        const HMENU popup = FirstSubMenu(menu.Get());
         if (popup == nullptr)
             return 0;
         ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
@@ -342,11 +341,11 @@ LRESULT CSkinTrayIcon::OnTrayNotification(WPARAM id, LPARAM message) {
         ::SetForegroundWindow(m_hOwner);
         UINT command = m_nDefaultItem;
         if (m_bDefaultByPosition) {
-            const HMENU menu = LoadContextMenu();
-            const ScopedRelease menuOwner(menu, &::DestroyMenu);
-            if (FirstSubMenu(menu) == nullptr)
+            const MenuHandle menu = LoadContextMenu();
+            const HMENU popup = FirstSubMenu(menu.Get());
+            if (popup == nullptr)
                 return 0;
-            command = ::GetMenuItemID(FirstSubMenu(menu), static_cast<int>(m_nDefaultItem));
+            command = ::GetMenuItemID(popup, static_cast<int>(m_nDefaultItem));
         }
         ::SendMessageW(m_hOwner, WM_COMMAND, command, 0);
         return 1;

@@ -13,6 +13,7 @@
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
 #include <classlib/Window.h>
+#include <owners/OwnerTraits.h>
 
 #include "SkinIconHandle.h"
 
@@ -101,5 +102,5 @@ protected:
     NOTIFYICONDATAW m_nid{};
 
 private:
-    HMENU LoadContextMenu() const;
+    UniqueResource<owner_traits::Menu> LoadContextMenu() const;
 };

@@ -3,7 +3,7 @@
 #include "DrawingScopes.h"
 #include "HoverButton.h"
 #include "StateStrip.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CTabButton, CBaseGUIButton)
 

@@ -1,6 +1,6 @@
 #include "TextButtonStyle.h"
 
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 namespace {
 struct TextButtonLook {

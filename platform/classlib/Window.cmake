@@ -24,8 +24,8 @@ add_library(xarnclasslib_winmain OBJECT src/WinMain.cpp)
 target_link_libraries(xarnclasslib_winmain PUBLIC xarnclasslib)
 
 # Tests: a program with its own resources and an extension DLL with more.
-add_library(classlib_test_extension SHARED tests/window/extension_library.cpp
-                                           tests/window/extension_library.rc)
+add_library(classlib_test_extension SHARED tests/window/ExtensionLibrary.cpp
+                                           tests/window/ExtensionLibrary.rc)
 target_include_directories(classlib_test_extension PRIVATE tests/window)
 target_link_libraries(classlib_test_extension PRIVATE xarnclasslib)
 set_target_properties(classlib_test_extension PROPERTIES PREFIX "")
@@ -36,15 +36,15 @@ add_custom_command(OUTPUT ${XARN_TEST_STRIP}
                    COMMAND convert -size 15x15 "xc:#FF0000" "xc:#00FF00" "xc:#0000FF" +append
                            -type TrueColor BMP3:${XARN_TEST_STRIP}
                    VERBATIM)
-set_source_files_properties(tests/window/window_test.rc PROPERTIES OBJECT_DEPENDS
+set_source_files_properties(tests/window/WindowTest.rc PROPERTIES OBJECT_DEPENDS
                             ${XARN_TEST_STRIP})
 
 xarn_add_test(NAME classlib_window_test
-              SOURCES tests/window/dispatch_test.cpp tests/window/dialog_test.cpp
-                      tests/window/resources_test.cpp tests/window/controls_test.cpp
-                      tests/window/thread_state_test.cpp tests/window/worker_thread_test.cpp
-                      tests/window/profile_test.cpp
-                      tests/window/window_test.rc
+              SOURCES tests/window/DispatchTest.cpp tests/window/DialogTest.cpp
+                      tests/window/ResourcesTest.cpp tests/window/ControlsTest.cpp
+                      tests/window/ThreadStateTest.cpp tests/window/WorkerThreadTest.cpp
+                      tests/window/ProfileTest.cpp
+                      tests/window/WindowTest.rc
               LIBS xarnclasslib comctl32 ole32 TIMEOUT 120)
 target_include_directories(classlib_window_test PRIVATE tests/window ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(classlib_window_test classlib_test_extension)

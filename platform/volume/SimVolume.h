@@ -5,6 +5,10 @@
 // does. Tests build volumes with CSimVolumeBuilder, inject faults here and verify the result
 // with CheckSimVolume.
 //
+// The implementation lies in files by job: SimVolume.cpp (image, commits, reading the content),
+// SimVolumeLookup.cpp (paths and records), SimVolumeBuilding.cpp, SimVolumeFaults.cpp and
+// SimVolumeCalls.cpp (the device calls).
+//
 // Paths here are relative to the volume's root: "\dir\name", "\dir\name::$BITMAP"; "\" is the
 // root. Every public call takes the volume's lock, so a worker and a test may share a volume;
 // hooks run outside it and may call back into the volume.
@@ -41,6 +45,7 @@ struct SimFault {
 struct SimItemRef {
     uint64_t recordId = 0;
     std::wstring streamKey;
+    uint32_t indexPlace = CSimVolumeIndex::kNone; // a hint: the record's place in the index
 };
 
 // A directory's listing as FindFirstFileW and FindNextFileW hand it out, names in one text.
@@ -140,13 +145,17 @@ public:
 private:
     CSimVolume() = default;
     [[nodiscard]] DWORD CommitLocked();
+    // indexPlace, when given, receives the record's place in the index as a hint.
     [[nodiscard]] DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId,
-                                      std::wstring* streamKey) const;
+                                      std::wstring* streamKey,
+                                      uint32_t* indexPlace = nullptr) const;
     // A structural change: the index no longer holds.
     void ForgetIndexLocked() { index_.Clear(); }
-    // The index item of a record, or null when the index is not built or lacks it.
-    const CSimVolumeIndex::Item* IndexedLocked(uint64_t id) const {
-        return index_.Built() ? index_.Find(id) : nullptr;
+    // The index item of a record, or null when the index is not built or lacks it; place is a
+    // hint of where it is.
+    const CSimVolumeIndex::Item* IndexedLocked(uint64_t id,
+                                               uint32_t place = CSimVolumeIndex::kNone) const {
+        return index_.Built() ? index_.Find(id, place) : nullptr;
     }
     // The record of an id, or null; found through an index that fills as records are asked for.
     const SimRecord* RecordLocked(uint64_t id) const;
@@ -170,6 +179,7 @@ private:
     mutable std::wstring foldScratch_;
     mutable std::wstring lastItemPath_;
     mutable uint64_t lastItemId_ = 0;
+    mutable uint32_t lastItemPlace_ = CSimVolumeIndex::kNone;
     mutable std::wstring lastDirectoryPath_;
     mutable uint64_t lastDirectoryId_ = 0;
     // Built after a batch and by the first listing after a change; see CSimVolumeIndex. A walk

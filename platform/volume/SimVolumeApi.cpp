@@ -1,15 +1,41 @@
 #include "SimVolumeApi.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
 #include <string_view>
 
 namespace {
 
+// The units of a terminated text before its terminator. A walk passes every path it opens
+// here, so four units are tested a step: the reads are 8-byte aligned, so none crosses into a
+// page the text does not reach.
+size_t UnitsOf(const wchar_t* text) {
+    static_assert(sizeof(wchar_t) == 2);
+    size_t units = 0;
+    while (reinterpret_cast<uintptr_t>(text + units) % sizeof(uint64_t) != 0) {
+        if (text[units] == L'\0') {
+            return units;
+        }
+        ++units;
+    }
+    constexpr uint64_t kLowBits = 0x0001000100010001ull;
+    constexpr uint64_t kHighBits = 0x8000800080008000ull;
+    for (;; units += 4) {
+        uint64_t word = 0;
+        std::memcpy(&word, text + units, sizeof word);
+        const uint64_t zeroUnits = (word - kLowBits) & ~word & kHighBits;
+        if (zeroUnits != 0) {
+            // The lowest flagged unit is the first zero one (little-endian).
+            return units + static_cast<size_t>(__builtin_ctzll(zeroUnits)) / 16;
+        }
+    }
+}
+
 // "\\?\X:\..." names the same object as "X:\...".
 std::wstring_view WithoutLongPrefix(const wchar_t* path) {
-    std::wstring_view text = path != nullptr ? path : L"";
+    std::wstring_view text = path != nullptr ? std::wstring_view(path, UnitsOf(path)) : L"";
     if (text.starts_with(L"\\\\?\\")) {
         text.remove_prefix(4);
     }

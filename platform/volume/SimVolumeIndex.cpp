@@ -19,6 +19,7 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
     auto add = [&](uint64_t id, const SimRecord& source) {
         places_[id] = static_cast<uint32_t>(items_.size());
         Item& item = items_.emplace_back();
+        item.id = id;
         item.attributes = source.attributes;
         item.flags = source.flags;
         item.linkCount = source.linkCount;
@@ -73,19 +74,20 @@ void CSimVolumeIndex::Build(const SimVolumeContent& content) {
     built_ = true;
 }
 
-uint64_t CSimVolumeIndex::NextListed(uint64_t directoryId, std::wstring_view name) {
+const CSimVolumeIndex::Entry* CSimVolumeIndex::NextListed(uint64_t directoryId,
+                                                          std::wstring_view name) {
     Item* found = FindItem(directoryId);
     if (found == nullptr) {
-        return 0;
+        return nullptr;
     }
     Item& directory = *found;
     const std::span<const Entry> entries = EntriesOf(directory);
     for (size_t at = directory.nextListed; at < entries.size() && at < directory.nextListed + 2;
          ++at) {
-        if (NameOf(entries[at]) == name) {
+        if (SimSameText(NameOf(entries[at]), name)) {
             directory.nextListed = static_cast<uint32_t>(at + 1);
-            return entries[at].recordId;
+            return &entries[at];
         }
     }
-    return 0;
+    return nullptr;
 }

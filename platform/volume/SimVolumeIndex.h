@@ -23,6 +23,7 @@ public:
     };
     // A record reached by a path; the extents are its default stream's.
     struct Item {
+        uint64_t id = 0;
         DWORD attributes = 0;
         uint32_t flags = 0;
         uint32_t linkCount = 0;
@@ -42,9 +43,19 @@ public:
     void Build(const SimVolumeContent& content);
     void Clear();
     bool Built() const { return built_; }
+    static constexpr uint32_t kNone = ~uint32_t{0};
+
     // Null for a record the index does not hold (a system file, or none at all).
     const Item* Find(uint64_t id) const {
         return id < places_.size() && places_[id] != kNone ? &items_[places_[id]] : nullptr;
+    }
+    // Find with a hint: the item's place as an entry or an earlier answer gave it. The table of
+    // places is by id, so a walk that reaches ids out of order would miss the cache on each.
+    const Item* Find(uint64_t id, uint32_t place) const {
+        return place < items_.size() && items_[place].id == id ? &items_[place] : Find(id);
+    }
+    uint32_t PlaceOf(const Item& item) const {
+        return static_cast<uint32_t>(&item - items_.data());
     }
     const Item& ItemOf(const Entry& entry) const { return items_[entry.item]; }
     std::span<const Entry> EntriesOf(const Item& item) const {
@@ -56,11 +67,10 @@ public:
     std::span<const SimExtent> ExtentsOf(const Item& item) const {
         return {extents_.data() + item.firstExtent, item.extentCount};
     }
-    // The record of directoryId's entry named exactly name when it is the next one a walk
-    // opens (the one after the last opened, or the one after that when one was passed over);
-    // 0 otherwise. Every directory keeps its own place, so returning from a subdirectory costs
-    // nothing.
-    uint64_t NextListed(uint64_t directoryId, std::wstring_view name);
+    // directoryId's entry named exactly name when it is the next one a walk opens (the one after
+    // the last opened, or the one after that when one was passed over); null otherwise. Every
+    // directory keeps its own place, so returning from a subdirectory costs nothing.
+    const Entry* NextListed(uint64_t directoryId, std::wstring_view name);
     void Rewind(uint64_t directoryId) {
         if (Item* directory = FindItem(directoryId)) {
             directory->nextListed = 0;
@@ -74,7 +84,6 @@ public:
     }
 
 private:
-    static constexpr uint32_t kNone = ~uint32_t{0};
     Item* FindItem(uint64_t id) { return const_cast<Item*>(Find(id)); }
 
     bool built_ = false;

@@ -27,8 +27,10 @@ wchar_t FoldUnit(wchar_t c) {
 }
 
 void AppendFolded(std::wstring& out, std::wstring_view text) {
-    for (const wchar_t c : text) {
-        out.push_back(FoldUnit(c));
+    const size_t from = out.size();
+    out.append(text);
+    for (size_t at = from; at < out.size(); ++at) {
+        out[at] = FoldUnit(out[at]);
     }
 }
 
@@ -53,6 +55,17 @@ bool SimStreamKey(std::wstring_view suffix, std::wstring* key) {
     }
     if (suffix[0] != L':') {
         return false;
+    }
+    // "::$TYPE" in capitals, as a walk asks for an item's attribute streams, is its own key.
+    if (suffix.size() > 3 && suffix[1] == L':' && suffix[2] == L'$' &&
+        std::all_of(suffix.begin() + 3, suffix.end(),
+                    [](wchar_t c) { return (c >= L'A' && c <= L'Z') || c == L'_'; })) {
+        if (suffix == L"::$DATA") {
+            key->clear();
+        } else {
+            key->assign(suffix);
+        }
+        return true;
     }
     const size_t typeColon = suffix.find(L':', 1);
     const std::wstring_view name = suffix.substr(

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
@@ -90,6 +91,30 @@ struct SimVolumeContent {
 // The first size bytes of the pattern a cluster holds in a volume of that seed: the same seed
 // and LCN always give the same bytes, and different LCNs different ones.
 void SimFillPattern(uint64_t seed, uint64_t lcn, uint32_t size, uint8_t* out);
+
+// Whether two texts are the same unit for unit: four units a step, since a walk compares every
+// path it opens with the one before.
+inline bool SimSameText(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    size_t at = 0;
+    for (; at + 4 <= a.size(); at += 4) {
+        uint64_t left = 0;
+        uint64_t right = 0;
+        std::memcpy(&left, a.data() + at, sizeof left);
+        std::memcpy(&right, b.data() + at, sizeof right);
+        if (left != right) {
+            return false;
+        }
+    }
+    for (; at < a.size(); ++at) {
+        if (a[at] != b[at]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Upper-cases a name for comparisons, as the file system compares names.
 std::wstring SimFoldName(const std::wstring& name);

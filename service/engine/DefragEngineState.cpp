@@ -22,30 +22,30 @@ constexpr size_t kFiguresBytes = offsetof(DefragStatistics, currentPath);
 
 } // namespace
 
-DefragEngineState g_defragEngineState;
+CDefragEngineState g_defragEngineState;
 
-DefragEngineState::DefragEngineState()
+CDefragEngineState::CDefragEngineState()
     : pauseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       abortEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-void DefragEngineState::SetClientPause(bool pause) {
+void CDefragEngineState::SetClientPause(bool pause) {
     std::lock_guard lock(pauseLock_);
     paused = pause ? 1 : 0;
     ApplyPause();
 }
 
-void DefragEngineState::SetServicePause(bool pause) {
+void CDefragEngineState::SetServicePause(bool pause) {
     std::lock_guard lock(pauseLock_);
     servicePaused_ = pause;
     ApplyPause();
 }
 
-bool DefragEngineState::ServicePaused() {
+bool CDefragEngineState::ServicePaused() {
     std::lock_guard lock(pauseLock_);
     return servicePaused_;
 }
 
-void DefragEngineState::ApplyPause() {
+void CDefragEngineState::ApplyPause() {
     const bool pause = paused || servicePaused_;
     pauseRequested_.store(pause, std::memory_order_release);
     if (pause)
@@ -54,50 +54,54 @@ void DefragEngineState::ApplyPause() {
         ResetEvent(pauseEvent_.Get());
 }
 
-void DefragEngineState::PublishFigures() {
+void CDefragEngineState::PublishFigures() {
     std::memcpy(&published_, &statistics, kFiguresBytes);
     published_.aborted = statistics.aborted;
 }
 
-void DefragEngineState::PublishStatistics() {
+void CDefragEngineState::PublishStatistics() {
     std::lock_guard lock(statusLock);
     PublishFigures();
 }
 
-void DefragEngineState::RequestAbort() {
+void CDefragEngineState::RequestAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(true, std::memory_order_release);
     SetEvent(abortEvent_.Get());
 }
 
-void DefragEngineState::ClearAbort() {
+void CDefragEngineState::ClearAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(false, std::memory_order_release);
     ResetEvent(abortEvent_.Get());
 }
 
-void DefragEngineState::SetCurrentPath(const wchar_t* path) {
-    const size_t units = path ? std::min(wcslen(path), kPathUnits - 1) : 0;
+void CDefragEngineState::SetCurrentPath(const wchar_t* path) {
+    SetCurrentPath(path ? std::wstring_view(path) : std::wstring_view());
+}
+
+void CDefragEngineState::SetCurrentPath(std::wstring_view path) {
+    const size_t units = std::min(path.size(), kPathUnits - 1);
     std::lock_guard lock(statusLock);
     PublishFigures();
     if (units != 0)
-        std::memcpy(published_.currentPath, path, units * sizeof(wchar_t));
+        std::memcpy(published_.currentPath, path.data(), units * sizeof(wchar_t));
     published_.currentPath[units] = L'\0';
 }
 
-bool DefragEngineState::CopyStatistics(DefragStatistics& out) {
+bool CDefragEngineState::CopyStatistics(DefragStatistics& out) {
     std::lock_guard lock(statusLock);
     return GuardedCopy(&out, &published_, sizeof out);
 }
 
-void DefragEngineState::ResetStatusCounters() {
+void CDefragEngineState::ResetStatusCounters() {
     clustersPerCell = 0;
     std::memset(reinterpret_cast<char*>(&statistics) + kCountersOffset, 0, kCountersBytes);
     statistics.aborted = 0;
     PublishStatistics();
 }
 
-bool DefragEngineState::AllocateCells(uint32_t count) {
+bool CDefragEngineState::AllocateCells(uint32_t count) {
     std::lock_guard lock(resultsLock_);
     cellCount = count;
     try {
@@ -112,12 +116,12 @@ bool DefragEngineState::AllocateCells(uint32_t count) {
     return true;
 }
 
-uint64_t DefragEngineState::CellBytes() {
+uint64_t CDefragEngineState::CellBytes() {
     std::lock_guard lock(resultsLock_);
     return static_cast<uint64_t>(cells_.size()) * sizeof(ClusterMapBlock);
 }
 
-bool DefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied) {
+bool CDefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied) {
     copied = 0;
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
@@ -129,28 +133,28 @@ bool DefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& cop
     return true;
 }
 
-bool DefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
+bool CDefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
         return false;
     return GuardedCopy(cells_.data(), buffer, cells_.size() * sizeof(ClusterMapBlock));
 }
 
-void DefragEngineState::AddReport(FileReport report) {
+void CDefragEngineState::AddReport(FileReport report) {
     std::lock_guard lock(resultsLock_);
-    reports_.push_back(std::move(report));
+    reports_.Append(std::move(report));
 }
 
-uint32_t DefragEngineState::ReportCount() {
+uint32_t CDefragEngineState::ReportCount() {
     std::lock_guard lock(resultsLock_);
-    return static_cast<uint32_t>(reports_.size());
+    return static_cast<uint32_t>(reports_.Size());
 }
 
-bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
+bool CDefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
     FileReport report;
     try {
         std::lock_guard lock(resultsLock_);
-        if (index >= reports_.size())
+        if (index >= reports_.Size())
             return false;
         report = reports_[index];
     } catch (const std::bad_alloc&) {
@@ -172,13 +176,13 @@ bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
            }) == 1;
 }
 
-void DefragEngineState::FreeDefragResults() {
+void CDefragEngineState::FreeDefragResults() {
     std::vector<ClusterMapBlock> cells;
-    std::vector<FileReport> reports;
+    decltype(reports_) reports;
     {
         std::lock_guard lock(resultsLock_);
         // Swapped out, not cleared: clearing keeps the capacity, gigabytes for a large map.
         cells_.swap(cells);
-        reports_.swap(reports);
+        reports_.Swap(reports);
     }
 }

@@ -25,6 +25,7 @@
 // line and frees what it owns in FreeDefragResults.
 #pragma once
 
+#include "BlockList.h"
 #include "DefragRecords.h"
 
 #include <owners/WinOwners.h>
@@ -35,6 +36,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One file's report as the service keeps it until the results are released.
@@ -49,11 +51,11 @@ struct FileReport {
     uint32_t status = kReportContiguous;
 };
 
-class DefragEngineState {
+class CDefragEngineState {
 public:
-    DefragEngineState();
-    DefragEngineState(const DefragEngineState&) = delete;
-    DefragEngineState& operator=(const DefragEngineState&) = delete;
+    CDefragEngineState();
+    CDefragEngineState(const CDefragEngineState&) = delete;
+    CDefragEngineState& operator=(const CDefragEngineState&) = delete;
 
     DefragStatistics statistics{};
     std::mutex statusLock;
@@ -80,6 +82,7 @@ public:
     // Statistics.
     void PublishStatistics();
     void SetCurrentPath(const wchar_t* path);
+    void SetCurrentPath(std::wstring_view path);
     // The published block; false (out partly written) when writing it faulted.
     [[nodiscard]] bool CopyStatistics(DefragStatistics& out);
     // Zeroes clusters per cell, the counters and the aborted flag, and publishes them.
@@ -124,8 +127,9 @@ private:
     std::atomic<bool> abortRequested_{false};
     std::mutex resultsLock_;
     std::vector<ClusterMapBlock> cells_;
-    std::vector<FileReport> reports_;
+    // Kept in blocks: a run of a million fragmented files adds a million reports.
+    BlockList<FileReport, 4096> reports_;
 };
 
 // Built before the program's entry point runs.
-extern DefragEngineState g_defragEngineState;
+extern CDefragEngineState g_defragEngineState;

@@ -23,12 +23,12 @@
 // analyseAndDefragment nothing is moved. The state's cells must have been allocated for the
 // command's block count. Returns 1 when the walk ran (an aborted walk too: the aborted flag
 // tells the client), 0 when the volume could not be read or memory ran out.
-[[nodiscard]] int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode,
+[[nodiscard]] int RunDefrag(CDefragEngineState& state, CVolumeApi& volume, int32_t mode,
                             wchar_t drive, bool analyseAndDefragment);
 
 class CDefragRun {
 public:
-    CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly);
+    CDefragRun(CDefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly);
     CDefragRun(const CDefragRun&) = delete;
     CDefragRun& operator=(const CDefragRun&) = delete;
     ~CDefragRun();
@@ -88,7 +88,7 @@ private:
     // path + suffix in the long-path form, valid until the next call.
     const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
 
-    DefragEngineState& state_;
+    CDefragEngineState& state_;
     DefragStatistics& statistics_;
     CVolumeApi& volume_;
     const int32_t mode_;
@@ -96,11 +96,14 @@ private:
 
     VolumeItemHandle volumeHandle_;
     bool ntfs_ = false;
-    RunList runList_;
-    LinkedFileSet mappedLinkedFiles_;
+    CRunList runList_;
+    CLinkedFileSet mappedLinkedFiles_;
 
     std::wstring currentPath_; // the item being processed: one heap buffer for the whole walk
     std::wstring openPath_;
+    // Whether an unmovable-item pattern lies in the walked directory's path and its backslash:
+    // an entry's test then looks only at what follows them.
+    bool directoryUnmovable_ = false;
     bool isDirectory_ = false;
     std::vector<uint8_t> ioBuffer_; // retrieval pointers
     ExtentList itemExtents_;        // the item in ProcessFile; its array serves every item

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -30,7 +31,7 @@ bool IsDotEntry(const wchar_t* name) {
 
 } // namespace
 
-int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
+int RunDefrag(CDefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
               bool analyseAndDefragment) {
     CDefragRun run(state, volume, mode, !analyseAndDefragment);
     ::GetLocalTime(&state.statistics.startTime);
@@ -48,7 +49,8 @@ int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_
     return outcome == RunOutcome::Failed ? 0 : 1;
 }
 
-CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly)
+CDefragRun::CDefragRun(CDefragEngineState& state, CVolumeApi& volume, int32_t mode,
+                       bool analyseOnly)
     : state_(state), statistics_(state.statistics), volume_(volume), mode_(mode),
       analyseOnly_(analyseOnly) {}
 
@@ -88,7 +90,10 @@ RunOutcome CDefragRun::DefragVolume(wchar_t drive) {
 }
 
 const wchar_t* CDefragRun::LongPath(const std::wstring& path, const wchar_t* suffix) {
-    openPath_.assign(kLongPathPrefix).append(path).append(suffix);
+    openPath_.assign(kLongPathPrefix, std::size(kLongPathPrefix) - 1).append(path);
+    if (*suffix != L'\0') {
+        openPath_.append(suffix);
+    }
     return openPath_.c_str();
 }
 
@@ -107,7 +112,14 @@ void CDefragRun::ReportItem(uint32_t status) {
 RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
     struct Level {
         VolumeFindHandle find;
-        size_t pathUnits; // the directory's own path length in currentPath_
+        size_t pathUnits;     // the directory's own path length in currentPath_
+        bool prefixUnmovable; // see directoryUnmovable_
+    };
+    auto prefixUnmovable = [this] {
+        currentPath_ += L'\\';
+        const bool found = IsUnmovablePath(currentPath_);
+        currentPath_.pop_back();
+        return found;
     };
     // The open enumerations, closed however the walk ends.
     std::vector<Level> levels;
@@ -118,7 +130,7 @@ RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
     if (!find) {
         return RunOutcome::Failed;
     }
-    levels.push_back({std::move(find), currentPath_.size()});
+    levels.push_back({std::move(find), currentPath_.size(), prefixUnmovable()});
     bool haveEntry = true;
     while (!levels.empty()) {
         if (!haveEntry) {
@@ -127,6 +139,7 @@ RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
             continue;
         }
         currentPath_.resize(levels.back().pathUnits);
+        directoryUnmovable_ = levels.back().prefixUnmovable;
         if (CheckPauseAbort() == RunOutcome::Aborted) {
             return RunOutcome::Aborted;
         }
@@ -139,7 +152,7 @@ RunOutcome CDefragRun::WalkDirectory(const std::wstring& root) {
             find = VolumeFindHandle(volume_,
                                     volume_.FindFirstFileW(LongPath(currentPath_, L"\\*"), &entry));
             if (find) {
-                levels.push_back({std::move(find), currentPath_.size()});
+                levels.push_back({std::move(find), currentPath_.size(), prefixUnmovable()});
                 continue;
             }
         }
@@ -160,11 +173,12 @@ RunOutcome CDefragRun::ProcessEntry(const WIN32_FIND_DATAW& entry, bool& descend
     const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     statistics_.currentItemClusters = 0;
     statistics_.currentItemPosition = 0;
+    const size_t directoryUnits = currentPath_.size() + 1; // with the backslash
     currentPath_ += L'\\';
     currentPath_ += entry.cFileName;
     isDirectory_ = directory;
-    state_.SetCurrentPath(currentPath_.c_str());
-    const bool unmovable = IsUnmovablePath(currentPath_);
+    state_.SetCurrentPath(currentPath_);
+    const bool unmovable = directoryUnmovable_ || IsUnmovablePathPast(currentPath_, directoryUnits);
     statistics_.streamFlag = 0;
     ++(directory ? statistics_.directories : statistics_.files);
 

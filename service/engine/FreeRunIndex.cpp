@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-void FreeRunIndex::Reset(uint64_t bucketCount) {
+void CFreeRunIndex::Reset(uint64_t bucketCount) {
     leafBase_ = 1;
     while (leafBase_ < bucketCount) {
         leafBase_ <<= 1;
@@ -10,12 +10,12 @@ void FreeRunIndex::Reset(uint64_t bucketCount) {
     tree_.assign(static_cast<size_t>(2 * leafBase_), 0);
 }
 
-void FreeRunIndex::Release() {
+void CFreeRunIndex::Release() {
     std::vector<uint64_t>().swap(tree_);
     leafBase_ = 0;
 }
 
-void FreeRunIndex::SetLeaf(uint64_t bucket, uint64_t longestFreeRun) {
+void CFreeRunIndex::SetLeaf(uint64_t bucket, uint64_t longestFreeRun) {
     uint64_t node = leafBase_ + bucket;
     tree_[node] = longestFreeRun;
     for (node >>= 1; node != 0; node >>= 1) {
@@ -27,13 +27,13 @@ void FreeRunIndex::SetLeaf(uint64_t bucket, uint64_t longestFreeRun) {
     }
 }
 
-void FreeRunIndex::RebuildInnerNodes() {
+void CFreeRunIndex::RebuildInnerNodes() {
     for (uint64_t node = leafBase_ - 1; node != 0; --node) {
         tree_[node] = std::max(tree_[2 * node], tree_[2 * node + 1]);
     }
 }
 
-uint64_t FreeRunIndex::FirstBucketAtLeast(uint64_t minimumLength) const {
+uint64_t CFreeRunIndex::FirstBucketAtLeast(uint64_t minimumLength) const {
     if (tree_.empty() || tree_[1] < minimumLength) {
         return kNone;
     }

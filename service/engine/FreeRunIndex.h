@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-class FreeRunIndex {
+class CFreeRunIndex {
 public:
     static constexpr uint64_t kNone = UINT64_MAX;
 

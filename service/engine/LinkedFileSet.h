@@ -12,7 +12,7 @@
 // Which stream of an item is processed: its data or one of the NTFS attribute streams.
 enum class ItemStream : uint8_t { Data, AttributeList, Bitmap };
 
-class LinkedFileSet {
+class CLinkedFileSet {
 public:
     // True the first time a stream of this file identity is offered, and for every file with a
     // single link; false when another name of the file has offered the same stream before.

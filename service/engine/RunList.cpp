@@ -45,7 +45,7 @@ uint64_t NextChange(const uint8_t* bitmap, uint64_t end, uint64_t lcn, bool used
 
 } // namespace
 
-void RunList::Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t totalClusters) {
+void CRunList::Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t totalClusters) {
     if (totalClusters == 0) {
         Clear();
         return;
@@ -73,7 +73,7 @@ void RunList::Build(const uint8_t* bitmap, uint64_t bitmapClusters, uint64_t tot
     freeIndex_.RebuildInnerNodes();
 }
 
-void RunList::Reset() {
+void CRunList::Reset() {
     head_ = tail_ = nullptr;
     blocksInUse_ = 0;
     nodesLeftInBlock_ = 0;
@@ -82,7 +82,7 @@ void RunList::Reset() {
     usedSum_ = 0;
 }
 
-void RunList::Clear() {
+void CRunList::Clear() {
     Reset();
     std::vector<RunNode*>().swap(buckets_);
     freeIndex_.Release();
@@ -90,13 +90,13 @@ void RunList::Clear() {
     std::vector<uint64_t>().swap(touchedBuckets_);
 }
 
-size_t RunList::ReservedBytes() const {
+size_t CRunList::ReservedBytes() const {
     return nodeBlocks_.size() * kNodesPerBlock * sizeof(RunNode) +
            buckets_.capacity() * sizeof(RunNode*) + freeIndex_.ReservedBytes() +
            touchedBuckets_.capacity() * sizeof(uint64_t);
 }
 
-RunNode* RunList::NewNode(uint64_t start, uint64_t end, uint32_t used) {
+RunNode* CRunList::NewNode(uint64_t start, uint64_t end, uint32_t used) {
     RunNode* node;
     if (freeNodes_ != nullptr) {
         node = freeNodes_;
@@ -115,12 +115,12 @@ RunNode* RunList::NewNode(uint64_t start, uint64_t end, uint32_t used) {
     return node;
 }
 
-void RunList::FreeNode(RunNode* node) {
+void CRunList::FreeNode(RunNode* node) {
     node->next = freeNodes_;
     freeNodes_ = node;
 }
 
-void RunList::Append(uint64_t start, uint64_t end, uint32_t used) {
+void CRunList::Append(uint64_t start, uint64_t end, uint32_t used) {
     RunNode* node = NewNode(start, end, used);
     node->previous = tail_;
     if (tail_ != nullptr) {
@@ -141,7 +141,7 @@ void RunList::Append(uint64_t start, uint64_t end, uint32_t used) {
 }
 
 // A slot takes a node when it is empty or holds a node that starts later.
-void RunList::OfferSlot(RunNode* node) {
+void CRunList::OfferSlot(RunNode* node) {
     if (node == nullptr) {
         return;
     }
@@ -151,7 +151,7 @@ void RunList::OfferSlot(RunNode* node) {
     }
 }
 
-void RunList::Unlink(RunNode* node) {
+void CRunList::Unlink(RunNode* node) {
     RunNode*& slot = buckets_[BucketOf(node->startLcn)];
     if (slot == node) {
         slot = nullptr;
@@ -167,7 +167,7 @@ void RunList::Unlink(RunNode* node) {
     }
 }
 
-void RunList::InsertAfter(RunNode* previous, RunNode* node) {
+void CRunList::InsertAfter(RunNode* previous, RunNode* node) {
     RunNode* next = previous != nullptr ? previous->next : head_;
     node->previous = previous;
     node->next = next;
@@ -179,7 +179,7 @@ void RunList::InsertAfter(RunNode* previous, RunNode* node) {
     }
 }
 
-RunNode* RunList::FindNodeContaining(uint64_t lcn) const {
+RunNode* CRunList::FindNodeContaining(uint64_t lcn) const {
     if (head_ == nullptr || lcn > lastLcn_) {
         return nullptr;
     }
@@ -203,7 +203,7 @@ RunNode* RunList::FindNodeContaining(uint64_t lcn) const {
     return node;
 }
 
-bool RunList::SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used) {
+bool CRunList::SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used) {
     if (firstLcn > lastLcn || lastLcn > lastLcn_) {
         return false;
     }
@@ -297,7 +297,7 @@ bool RunList::SetRunRangeState(uint64_t firstLcn, uint64_t lastLcn, bool used) {
     return true;
 }
 
-void RunList::RefreshBucket(uint64_t bucket) {
+void CRunList::RefreshBucket(uint64_t bucket) {
     uint64_t longest = 0;
     for (const RunNode* node = buckets_[bucket];
          node != nullptr && BucketOf(node->startLcn) == bucket; node = node->next) {
@@ -308,7 +308,7 @@ void RunList::RefreshBucket(uint64_t bucket) {
     freeIndex_.SetLeaf(bucket, longest);
 }
 
-const RunNode* RunList::FirstFreeInBucket(uint64_t bucket, uint64_t minimumLength) const {
+const RunNode* CRunList::FirstFreeInBucket(uint64_t bucket, uint64_t minimumLength) const {
     for (const RunNode* node = buckets_[bucket];
          node != nullptr && BucketOf(node->startLcn) == bucket; node = node->next) {
         if (!node->used && node->Length() >= minimumLength) {
@@ -318,12 +318,12 @@ const RunNode* RunList::FirstFreeInBucket(uint64_t bucket, uint64_t minimumLengt
     return nullptr;
 }
 
-bool RunList::FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uint64_t& lcn,
-                          uint64_t& length) const {
+bool CRunList::FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uint64_t& lcn,
+                           uint64_t& length) const {
     // Every free run holds at least one cluster, so asking for 0 asks for any.
     uint64_t needed = std::max<uint64_t>(wantedClusters, 1);
     uint64_t bucket = freeIndex_.FirstBucketAtLeast(needed);
-    if (bucket == FreeRunIndex::kNone) {
+    if (bucket == CFreeRunIndex::kNone) {
         const uint64_t longest = freeIndex_.Longest();
         if (longest == 0 || longest < minimumClusters) {
             return false;
@@ -340,10 +340,10 @@ bool RunList::FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uin
     return true;
 }
 
-bool RunList::FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn) const {
+bool CRunList::FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn) const {
     const uint64_t needed = std::max<uint64_t>(wantedClusters, 1);
     const uint64_t bucket = freeIndex_.FirstBucketAtLeast(needed);
-    if (bucket == FreeRunIndex::kNone) {
+    if (bucket == CFreeRunIndex::kNone) {
         return false;
     }
     const RunNode* node = FirstFreeInBucket(bucket, needed);

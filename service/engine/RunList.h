@@ -19,14 +19,14 @@ struct RunNode {
     uint64_t Length() const { return endLcn - startLcn + 1; }
 };
 
-class RunList {
+class CRunList {
 public:
     static constexpr unsigned kBucketShift = 7; // 128 clusters per bucket slot
 
-    RunList() = default;
-    RunList(const RunList&) = delete;
-    RunList& operator=(const RunList&) = delete;
-    ~RunList() { Clear(); }
+    CRunList() = default;
+    CRunList(const CRunList&) = delete;
+    CRunList& operator=(const CRunList&) = delete;
+    ~CRunList() { Clear(); }
 
     // Builds the list for totalClusters clusters from a volume bitmap (bit set = used, least
     // significant bit first). Clusters the bitmap does not cover (bitmapClusters below
@@ -78,7 +78,7 @@ private:
     std::vector<RunNode*> buckets_;
     uint64_t lastLcn_ = 0;
     uint64_t usedSum_ = 0;
-    FreeRunIndex freeIndex_;
+    CFreeRunIndex freeIndex_;
 
     // Nodes come from blocks owned by the list and are recycled through a free chain; a rebuild
     // hands the blocks out again from the first.

@@ -7,3 +7,8 @@
 // True when one of the unmovable-item patterns occurs in the lower-cased full path
 // ("D:\dir\name"). A pattern that begins with ":\" matches only at the volume root.
 bool IsUnmovablePath(std::wstring_view path);
+
+// For a walk, whose items share their directory's path: whether a pattern occurs in path other
+// than wholly inside its first knownUnits units (a match there may be answered too). Together
+// with IsUnmovablePath of those units it answers IsUnmovablePath of the whole path.
+bool IsUnmovablePathPast(std::wstring_view path, size_t knownUnits);

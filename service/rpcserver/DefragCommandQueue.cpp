@@ -2,11 +2,11 @@
 
 #include <new>
 
-DefragCommandQueue g_defragCommands;
+CDefragCommandQueue g_defragCommands;
 
-DefragCommandQueue::DefragCommandQueue() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+CDefragCommandQueue::CDefragCommandQueue() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-bool DefragCommandQueue::Post(const DefragCommand& command) {
+bool CDefragCommandQueue::Post(const DefragCommand& command) {
     {
         std::lock_guard lock(lock_);
         if (pending_.size() >= kCapacity)
@@ -21,7 +21,7 @@ bool DefragCommandQueue::Post(const DefragCommand& command) {
     return true;
 }
 
-std::optional<DefragCommand> DefragCommandQueue::Take() {
+std::optional<DefragCommand> CDefragCommandQueue::Take() {
     std::lock_guard lock(lock_);
     if (pending_.empty())
         return std::nullopt;

@@ -12,14 +12,14 @@
 #include <mutex>
 #include <optional>
 
-class DefragCommandQueue {
+class CDefragCommandQueue {
 public:
     // Far more than a client sends between two turns of the loop; a flood is refused.
     static constexpr size_t kCapacity = 64;
 
-    DefragCommandQueue();
-    DefragCommandQueue(const DefragCommandQueue&) = delete;
-    DefragCommandQueue& operator=(const DefragCommandQueue&) = delete;
+    CDefragCommandQueue();
+    CDefragCommandQueue(const CDefragCommandQueue&) = delete;
+    CDefragCommandQueue& operator=(const CDefragCommandQueue&) = delete;
 
     // Appends a copy and signals the event; false when the queue is full.
     [[nodiscard]] bool Post(const DefragCommand& command);
@@ -34,4 +34,4 @@ private:
     const KernelHandle event_;
 };
 
-extern DefragCommandQueue g_defragCommands;
+extern CDefragCommandQueue g_defragCommands;

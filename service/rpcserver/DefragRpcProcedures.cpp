@@ -12,7 +12,7 @@
 
 namespace {
 
-DefragEngineState& State() {
+CDefragEngineState& State() {
     return g_defragEngineState;
 }
 

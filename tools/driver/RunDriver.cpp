@@ -10,7 +10,7 @@
 #include "HtmlReport.h"
 #include "ScreenPng.h"
 #include "XarnWindows.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include "DefragPagesRes.h"
 #include "ResultsPagesResource.h"
@@ -19,6 +19,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <owners/WinOwners.h>
 
 #include <cstdio>
 #include <cwctype>
@@ -96,14 +98,6 @@ private:
 // Xarn's process, started by the driver; closed as a user closes it when the run ends.
 class XarnProcess {
 public:
-    XarnProcess() = default;
-    ~XarnProcess() {
-        if (m_process != nullptr)
-            ::CloseHandle(m_process);
-    }
-    XarnProcess(const XarnProcess&) = delete;
-    XarnProcess& operator=(const XarnProcess&) = delete;
-
     [[nodiscard]] bool Start(const std::wstring& program) {
         std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
         std::wstring commandLine = L"\"" + program + L"\"";
@@ -113,30 +107,30 @@ public:
         if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                               nullptr, folder.c_str(), &startup, &started))
             return false;
-        ::CloseHandle(started.hThread);
-        m_process = started.hProcess;
+        const KernelHandle thread(started.hThread);
+        m_process.Reset(started.hProcess);
         m_id = started.dwProcessId;
         return true;
     }
     DWORD Id() const { return m_id; }
-    bool Running() const { return ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+    bool Running() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
 
     // WM_CLOSE to the main window, as its close box does; ended by force after the time is up.
     [[nodiscard]] bool Close(HWND mainWindow) {
-        if (m_process == nullptr)
+        if (!m_process)
             return true;
         if (mainWindow != nullptr)
             ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-        if (::WaitForSingleObject(m_process, kExitMilliseconds) == WAIT_OBJECT_0)
+        if (::WaitForSingleObject(m_process.Get(), kExitMilliseconds) == WAIT_OBJECT_0)
             return true;
         Say(L"the program did not end within its time: ended\n");
-        ::TerminateProcess(m_process, 1);
-        ::WaitForSingleObject(m_process, kExitMilliseconds);
+        ::TerminateProcess(m_process.Get(), 1);
+        ::WaitForSingleObject(m_process.Get(), kExitMilliseconds);
         return false;
     }
 
 private:
-    HANDLE m_process = nullptr;
+    KernelHandle m_process;
     DWORD m_id = 0;
 };
 
@@ -380,16 +374,15 @@ private:
     // The images the report shows, beside it.
     static bool CopyReportImages(const std::wstring& source, const std::wstring& folder) {
         WIN32_FIND_DATAW found{};
-        const HANDLE search = ::FindFirstFileW((source + L"\\*.jpg").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
+        const FindHandle search(::FindFirstFileW((source + L"\\*.jpg").c_str(), &found));
+        if (!search)
             return false;
-        const ScopedRelease searchOwner(search, [](HANDLE h) { ::FindClose(h); });
         bool copied = true;
         do {
             copied = ::CopyFileW((source + L"\\" + found.cFileName).c_str(),
                                  (folder + L"\\" + found.cFileName).c_str(), FALSE) &&
                      copied;
-        } while (::FindNextFileW(search, &found));
+        } while (::FindNextFileW(search.Get(), &found));
         return copied;
     }
 

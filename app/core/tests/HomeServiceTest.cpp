@@ -9,7 +9,7 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <product_identity.h>
+#include <ProductIdentity.h>
 
 #include "DefragRpcBinding.h"
 #include "FragmentationFigures.h"
@@ -69,14 +69,14 @@ void RemoveService() {
 }
 
 void SetImageParameter(wchar_t drive, const wchar_t* image) {
-    HKEY key = nullptr;
+    RegistryKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
-                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
+                                             0, KEY_SET_VALUE, nullptr, key.Put(), nullptr));
     const std::wstring name = SimulatedVolumeValueName(drive);
     EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(image),
+              RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(image),
                              static_cast<DWORD>((lstrlenW(image) + 1) * sizeof(wchar_t))));
-    RegCloseKey(key);
 }
 
 int JobState() {
@@ -102,12 +102,10 @@ protected:
     }
     void TearDown() override {
         RemoveService();
-        HKEY key = nullptr;
+        RegistryKey key;
         if (drive_ && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE,
-                                    &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, SimulatedVolumeValueName(drive_).c_str());
-            RegCloseKey(key);
-        }
+                                    key.Put()) == ERROR_SUCCESS)
+            RegDeleteValueW(key.Get(), SimulatedVolumeValueName(drive_).c_str());
         DeleteFileW(kImage);
         DeleteFileW(InstalledServiceProgram().c_str());
         RemoveDirectoryW(kInstallFolder);

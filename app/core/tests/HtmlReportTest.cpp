@@ -2,6 +2,8 @@
 // built here are also kept there for the XML check outside Wine.
 #include "HtmlReport.h"
 
+#include <owners/WinOwners.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -179,16 +181,15 @@ protected:
         RemoveDirectoryW(folder_);
     }
     std::string ReadReport(bool defragmentation) {
-        HANDLE file = CreateFileW(ReportFilePath(folder_, defragmentation), GENERIC_READ,
-                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        const KernelHandle file(CreateFileW(ReportFilePath(folder_, defragmentation), GENERIC_READ,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         std::string bytes;
-        if (file == INVALID_HANDLE_VALUE)
+        if (!file)
             return bytes;
         char buffer[4096];
         DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
             bytes.append(buffer, read);
-        CloseHandle(file);
         return bytes;
     }
     CString folder_;
@@ -212,12 +213,12 @@ TEST_F(ReportFileTest, UnwritableReportIsReportedAndNotOpened) {
     const std::string previous = ReadReport(true);
     opened_.clear();
     // The previous run's file is held open without sharing: it cannot be replaced.
-    HANDLE held = CreateFileW(ReportFilePath(folder_, true), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    KernelHandle held(CreateFileW(ReportFilePath(folder_, true), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     results.statistics->files = 999'999;
     const ReportOutcome outcome = WriteHtmlReport(folder_, Content(results, true));
-    CloseHandle(held);
+    held.Reset();
     EXPECT_EQ(ReportOutcome::kWriteFailed, outcome);
     EXPECT_TRUE(opened_.empty());
     EXPECT_EQ(previous, ReadReport(true));

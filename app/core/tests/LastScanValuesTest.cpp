@@ -1,6 +1,6 @@
 #include "LastScanValues.h"
 
-#include "registry.h"
+#include "Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <app_locations.h>
-#include <app_state.h>
-#include <shared_globals.h>
-#include <ini_reader.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <SharedGlobals.h>
+#include <IniReader.h>
+#include <Registry.h>
 
 #include "UiTestSupport.h"
 
@@ -504,8 +504,9 @@ TEST_F(MainWindow, ReportImagesAreCopiedOnlyWhileTheFooterIsMissing) {
     CString common = temp;
     common += L"xarn_main_window_common";
     const CString reports = common + L"\\DefragReport\\";
-    SHFILEOPSTRUCTW remove{nullptr, FO_DELETE, nullptr, nullptr,
-                           FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI};
+    SHFILEOPSTRUCTW remove{};
+    remove.wFunc = FO_DELETE;
+    remove.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     const CString doubleNull = common + L'\0';
     remove.pFrom = doubleNull.GetString();
     SHFileOperationW(&remove);

@@ -2,10 +2,10 @@
 
 #include "LastScanValues.h"
 
-#include <app_locations.h>
-#include <ini_reader.h>
-#include <ui_fonts.h>
-#include <vantorix_app.h>
+#include <AppLocations.h>
+#include <IniReader.h>
+#include <UiFonts.h>
+#include <VantorixApp.h>
 
 #include <gtest/gtest.h>
 

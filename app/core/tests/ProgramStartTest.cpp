@@ -6,11 +6,11 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 
-#include <app_locations.h>
-#include <app_state.h>
-#include <product_identity.h>
-#include <registry.h>
-#include <tools_table.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
+#include <ToolsTable.h>
 
 #include "ProgramTestSupport.h"
 #include "UnixPath.h"

@@ -1,7 +1,7 @@
 #include "ProgramTestSupport.h"
 
-#include <app_state.h>
-#include <product_identity.h>
+#include <AppState.h>
+#include <ProductIdentity.h>
 
 namespace {
 constexpr DWORD kCloseButton = 1182;
@@ -35,23 +35,26 @@ Process::Process(const std::wstring& program, const std::wstring& arguments,
     std::wstring line = L"\"" + program + L"\"";
     if (!arguments.empty())
         line += L" " + arguments;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
     started_ = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                              &info_) != FALSE;
+                              &info) != FALSE;
+    if (started_) {
+        id_ = info.dwProcessId;
+        process_.Reset(info.hProcess);
+        thread_.Reset(info.hThread);
+    }
 }
 
 Process::~Process() {
     if (started_ && !HasEnded(0))
-        TerminateProcess(info_.hProcess, 99);
-    if (started_) {
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
+        TerminateProcess(process_.Get(), 99);
 }
 
 bool Process::HasEnded(DWORD milliseconds) const {
-    return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+    return WaitForSingleObject(process_.Get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId) {

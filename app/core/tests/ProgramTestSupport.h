@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <owners/WinOwners.h>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,14 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool Started() const { return started_; }
-    DWORD Id() const { return info_.dwProcessId; }
+    DWORD Id() const { return id_; }
     bool HasEnded(DWORD milliseconds) const;
 
 private:
     bool started_ = false;
-    PROCESS_INFORMATION info_{};
+    DWORD id_ = 0;
+    KernelHandle process_;
+    KernelHandle thread_;
 };
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);

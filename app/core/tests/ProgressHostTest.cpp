@@ -4,7 +4,7 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgLeftDlgBase.h>
-#include <ini_reader.h>
+#include <IniReader.h>
 
 #include "DlgDiskScanDefrag.h"
 #include "MainWindowDefragHost.h"

@@ -8,8 +8,8 @@
 #include "StandInServer.h"
 #include "UiTestSupport.h"
 
-#include "ini_reader.h"
-#include "vantorix_app.h"
+#include "IniReader.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 
@@ -372,7 +372,10 @@ TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
     EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
     EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
     // The space bar presses no button of the page.
-    MSG space{m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd, WM_KEYDOWN, VK_SPACE, 0};
+    MSG space{};
+    space.hwnd = m_page.GetDlgItem(IDC_BTN_STOP)->m_hWnd;
+    space.message = WM_KEYDOWN;
+    space.wParam = VK_SPACE;
     EXPECT_TRUE(m_page.PreTranslateMessage(&space));
 }
 

@@ -12,9 +12,9 @@
 #include "SimVolumeChecker.h"
 #include "UiTestSupport.h"
 
-#include "ini_reader.h"
-#include "launcher_status.h"
-#include "vantorix_app.h"
+#include "IniReader.h"
+#include "LauncherStatus.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 
@@ -192,7 +192,7 @@ TEST(ClusterMapCells, LookOfEachCell) {
 }
 
 TEST(ClusterMapCells, StoredMapTakesTheDrawnCountOnly) {
-    StoredClusterMap map;
+    CStoredClusterMap map;
     EXPECT_FALSE(map.Exists());
     map.EnsureBlockCount(4);
     ASSERT_EQ(4, map.BlockCount());
@@ -274,7 +274,7 @@ TEST(ProgressPageWithoutService, LayoutLegendAndAllFreeMap) {
     EXPECT_EQ(61, page.ClusterMap().Columns());
 
     // A map the service gave earlier is kept when the service cannot be asked.
-    StoredClusterMap& stored = TheStoredClusterMap();
+    CStoredClusterMap& stored = TheStoredClusterMap();
     std::vector<ClusterMapBlock> earlier(kBlocks, Cell(0, 0, 7, 0, 0));
     stored.EnsureBlockCount(kBlocks);
     stored.Replace(earlier);

@@ -3,7 +3,7 @@
 #include "DiskDefragDlg.h"
 
 #include "PelqMessageBox.h"
-#include "ini_reader.h"
+#include "IniReader.h"
 
 #include <gtest/gtest.h>
 

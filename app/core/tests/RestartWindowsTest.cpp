@@ -1,6 +1,6 @@
 #include "ServiceControl.h"
 
-#include "system_info.h"
+#include "SystemInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,8 @@ TEST(RestartWindows, PendingUpdatesEndTheProgramWithCode18) {
     const std::wstring folder = std::wstring(windows) + L"\\winsxs";
     const std::wstring pending = folder + L"\\pending.xml";
     CreateDirectoryW(folder.c_str(), nullptr);
-    HANDLE file =
-        CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
+    ASSERT_TRUE(KernelHandle(
+        CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)));
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(pending.c_str()));
 
     RestartWindows(nullptr);
@@ -32,11 +30,10 @@ TEST(RestartWindows, PendingUpdatesEndTheProgramWithCode18) {
 }
 
 TEST(RestartWindows, ShutdownPrivilegeOfAnAdministrator) {
-    HANDLE token = nullptr;
+    KernelHandle token;
     ASSERT_TRUE(
-        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
-    EXPECT_TRUE(EnableShutdownPrivilege(token));
-    CloseHandle(token);
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()));
+    EXPECT_TRUE(EnableShutdownPrivilege(token.Get()));
     EXPECT_FALSE(EnableShutdownPrivilege(nullptr));
 }
 

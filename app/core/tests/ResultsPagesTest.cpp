@@ -421,9 +421,9 @@ TEST_F(ResultsPageTest, OneClickSummaryRowsAndColours) {
                                 kAttentionColour, kGoodColour};
     for (int row = 0; row < 5; ++row)
         EXPECT_EQ(colours[row], summary.m_rows.colours[row]) << row;
-    EXPECT_EQ(summary.m_icons.good, summary.m_rows.icons[4]);
+    EXPECT_EQ(summary.m_icons.Good(), summary.m_rows.icons[4]);
     for (int row = 0; row < 4; ++row)
-        EXPECT_NE(summary.m_icons.good, summary.m_rows.icons[row]) << row;
+        EXPECT_NE(summary.m_icons.Good(), summary.m_rows.icons[row]) << row;
     summary.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     PumpFor(150);
     const WindowPixels pixels(summary.m_hWnd);

@@ -2,8 +2,10 @@
 #include "ScheduleManager.h"
 #include "StoredTask.h"
 
-#include "app_locations.h"
-#include "paths.h"
+#include "AppLocations.h"
+#include "Paths.h"
+
+#include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -157,18 +159,18 @@ TEST_F(ScheduleManagerTest, FailingSchedulerKeepsTheOldTask) {
     ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager_, weekly, now_));
     // The stored task is held open without sharing: the Task Scheduler cannot touch it.
     // (Wine's scheduler service reads new job files itself: wait until it lets go.)
-    HANDLE held = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && held == INVALID_HANDLE_VALUE; ++attempt) {
-        held = CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-        if (held == INVALID_HANDLE_VALUE)
+    KernelHandle held;
+    for (int attempt = 0; attempt < 100 && !held; ++attempt) {
+        held.Reset(CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+        if (!held)
             Sleep(50);
     }
-    ASSERT_NE(INVALID_HANDLE_VALUE, held) << GetLastError();
+    ASSERT_TRUE(held) << GetLastError();
     ScheduleChoice daily = Choice(true, ScheduleMode::kDaily);
     daily.drive = L'E';
     const ScheduleSaveResult result = SaveSchedule(manager_, daily, now_);
-    CloseHandle(held);
+    held.Reset();
     EXPECT_EQ(ScheduleSaveResult::kFailed, result);
 
     StoredTask stored;

@@ -8,9 +8,10 @@
 
 #include <PelqMessageBox.h>
 #include <PopupServices.h>
-#include <app_locations.h>
-#include <paths.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <Paths.h>
+#include <Registry.h>
+#include <owners/WinOwners.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -301,18 +302,18 @@ TEST_F(SchedulePageTest, FailingTaskSchedulerKeepsTheOldTaskAndSaysSo) {
     ASSERT_TRUE(manager_.TaskExists(kOptimizeTaskName));
     // The stored task is held open without sharing: the Task Scheduler cannot write it.
     // (Wine's scheduler service reads new job files itself: wait until it lets go.)
-    HANDLE held = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && held == INVALID_HANDLE_VALUE; ++attempt) {
-        held = ::CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-        if (held == INVALID_HANDLE_VALUE)
+    KernelHandle held;
+    for (int attempt = 0; attempt < 100 && !held; ++attempt) {
+        held.Reset(::CreateFileW(JobFile(kOptimizeTaskName).c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+        if (!held)
             ::Sleep(50);
     }
-    ASSERT_NE(INVALID_HANDLE_VALUE, held) << ::GetLastError();
+    ASSERT_TRUE(held) << ::GetLastError();
     SelectDrive(1);
     Click(IDC_RD_EVERYDAY);
     Apply();
-    ::CloseHandle(held);
+    held.Reset();
 
     ASSERT_EQ(2u, g_boxes.size());
     EXPECT_EQ(L"The schedule could not be saved (saving one needs administrator rights). The "

@@ -10,9 +10,9 @@
 
 #include <DiskDefragApp.h>
 
-#include <app_state.h>
-#include <ini_reader.h>
-#include <tools_table.h>
+#include <AppState.h>
+#include <IniReader.h>
+#include <ToolsTable.h>
 
 #include "DefragRecords.h"
 #include "DefragRpcBinding.h"
@@ -208,12 +208,10 @@ protected:
     }
     static void TearDownTestSuite() {
         RemoveService();
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueW(key, SimulatedVolumeValueName(kDrive).c_str());
-            RegCloseKey(key);
-        }
+        RegistryKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, KEY_SET_VALUE, key.Put()) ==
+            ERROR_SUCCESS)
+            RegDeleteValueW(key.Get(), SimulatedVolumeValueName(kDrive).c_str());
         DeleteFileW(kImage);
         binding_.reset();
     }

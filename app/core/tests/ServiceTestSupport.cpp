@@ -78,12 +78,11 @@ bool WaitForJobState(int wanted, DWORD milliseconds) {
 }
 
 void SetImageParameter(wchar_t drive, const std::wstring& image) {
-    HKEY key = nullptr;
+    RegistryKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServiceParametersKey, 0, nullptr,
-                                             0, KEY_SET_VALUE, nullptr, &key, nullptr));
+                                             0, KEY_SET_VALUE, nullptr, key.Put(), nullptr));
     EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, SimulatedVolumeValueName(drive).c_str(), 0, REG_SZ,
+              RegSetValueExW(key.Get(), SimulatedVolumeValueName(drive).c_str(), 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(image.c_str()),
                              static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t))));
-    RegCloseKey(key);
 }

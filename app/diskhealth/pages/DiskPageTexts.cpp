@@ -1,7 +1,7 @@
 #include "DiskPageTexts.h"
 
-#include <ini_reader.h>
-#include <vantorix_app.h>
+#include <IniReader.h>
+#include <VantorixApp.h>
 
 #include <classlib/App.h>
 

@@ -7,7 +7,7 @@
 #include <TextButtonStyle.h>
 
 #include <DrawingScopes.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_ANALYZE_OPTIONS";

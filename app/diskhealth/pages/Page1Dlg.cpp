@@ -11,8 +11,8 @@
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
-#include <scoped_release.h>
-#include <ui_fonts.h>
+#include <owners/WinOwners.h>
+#include <UiFonts.h>
 
 #include <classlib/App.h>
 
@@ -112,8 +112,8 @@ BOOL CPage1Dlg::OnInitDialog() {
         SHFILEINFOW info{};
         if (SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) &&
             info.hIcon) {
-            ScopedRelease icon(info.hIcon, &DestroyIcon);
-            m_driveImages.Add(info.hIcon);
+            const IconHandle icon(info.hIcon);
+            m_driveImages.Add(icon.Get());
         }
         m_driveList.SetImageList(&m_driveImages, LVSIL_SMALL);
     }

@@ -2,7 +2,7 @@
 
 #include <DrawingScopes.h>
 #include <SkinMemDC.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 #include <algorithm>
 

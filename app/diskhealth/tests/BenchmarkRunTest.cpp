@@ -2,6 +2,7 @@
 #include "DiskTestSupport.h"
 
 #include <BenchmarkRun.h>
+#include <owners/WinOwners.h>
 
 #include <atomic>
 #include <fstream>
@@ -45,8 +46,7 @@ struct PageSink : CBenchmarkSink {
     std::atomic<int> starts{0}, ends{0}, progress{0};
     std::atomic<DWORD> classDuringRun{0};
     uint32_t signalAfterPoints = 0;
-    HANDLE pointsIn = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~PageSink() override { CloseHandle(pointsIn); }
+    KernelHandle pointsIn{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 
     void OnRunStarting(BenchmarkResults& r) override {
         ++starts;
@@ -58,7 +58,7 @@ struct PageSink : CBenchmarkSink {
         ++progress;
         if (signalAfterPoints && results->sequentialRates &&
             results->sequentialRates[signalAfterPoints - 1] != 0) {
-            SetEvent(pointsIn);
+            SetEvent(pointsIn.Get());
             Sleep(50); // the page repaints while the worker waits
         }
     }
@@ -109,7 +109,7 @@ TEST_F(BenchmarkRunTest, AStopInTheMiddleKeepsTheMeasuredPoints) {
     BenchmarkResults results;
     CBenchmarkRun run(api, sink);
     ASSERT_TRUE(run.Start(DriveOf(2048 * 512), results, 100));
-    ASSERT_EQ(WaitForSingleObject(sink.pointsIn, 60000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(sink.pointsIn.Get(), 60000), WAIT_OBJECT_0);
     run.Stop();
     EXPECT_FALSE(run.IsRunning());
     EXPECT_EQ(sink.ends, 1);
@@ -206,8 +206,8 @@ TEST_F(BenchmarkRunTest, StoppingFromTheWindowThreadWhileTheWorkerSendsToIt) {
     ASSERT_TRUE(run.Start(DriveOf(2048 * 512), results, 100));
     // Wait as a window thread does: delivering the worker's messages.
     const DWORD deadline = GetTickCount() + 60000;
-    while (MsgWaitForMultipleObjects(1, &sink.pointsIn, FALSE, 1000, QS_SENDMESSAGE) !=
-               WAIT_OBJECT_0 &&
+    const HANDLE pointsIn = sink.pointsIn.Get();
+    while (MsgWaitForMultipleObjects(1, &pointsIn, FALSE, 1000, QS_SENDMESSAGE) != WAIT_OBJECT_0 &&
            GetTickCount() < deadline) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);

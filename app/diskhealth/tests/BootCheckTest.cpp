@@ -2,7 +2,8 @@
 #include <BootCheck.h>
 #include <LastScanDate.h>
 
-#include <registry.h>
+#include <Registry.h>
+#include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,10 @@ class BootCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest");
-        HKEY key = nullptr;
+        RegistryKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
+                                  nullptr, key.Put(), nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest"); }
 
@@ -216,15 +216,14 @@ TEST_F(BootCheckTest, AKeyThatDoesNotOpenIsNeverWritten) {
 TEST_F(BootCheckTest, AKeyThatRefusesWritesIsReportedAndKeepsItsValue) {
     Seed({kDefaultLine});
     // Everyone may read the key but not set its values.
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    const LONG set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-    RegCloseKey(key);
-    LocalFree(descriptor);
-    ASSERT_EQ(set, ERROR_SUCCESS);
+        L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, descriptor.Put(), nullptr));
+    RegistryKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, WRITE_DAC, key.Put()), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor.Get()),
+              ERROR_SUCCESS);
+    key.Reset();
     EXPECT_EQ(ScheduleBootCheck(store, L'C', true), BootCheckResult::WriteFailed);
     EXPECT_EQ(Lines(), std::vector<std::wstring>{kDefaultLine});
 

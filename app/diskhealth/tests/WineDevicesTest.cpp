@@ -3,6 +3,7 @@
 #include <PhysicalDiskReader.h>
 #include <SimulatedDiskConfig.h>
 #include <WindowsDiskApi.h>
+#include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>
 
@@ -43,33 +44,34 @@ TEST(WindowsDisksTest, ReadsWhateverTheMachineHasWithoutACrash) {
 TEST(SimulatedDiskConfigTest, ValuesNameTheSimulatedDisks) {
     const wchar_t kKey[] = L"Software\\XarnDiskHealthTest\\Config";
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\XarnDiskHealthTest");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    RegistryKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              key.Put(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(CreateSimulatedDiskApi(key), nullptr);
+    EXPECT_EQ(CreateSimulatedDiskApi(key.Get()), nullptr);
 
     const char description[] = "geometry 512 63 255 10\nmodel SIMULATED\n";
     wchar_t path[MAX_PATH];
     ASSERT_GT(GetTempPathW(MAX_PATH - 20, path), 0u);
     wcscat(path, L"xarn_config_disk.txt");
-    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    KernelHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(file, description, sizeof(description) - 1, &written, nullptr));
-    CloseHandle(file);
+    ASSERT_TRUE(WriteFile(file.Get(), description, sizeof(description) - 1, &written, nullptr));
+    ASSERT_TRUE(file.Close());
     const std::wstring name = SimulatedDiskValueName(3);
     EXPECT_EQ(name, L"SimulatedDisk3");
-    ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+    ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(path),
                              static_cast<DWORD>((wcslen(path) + 1) * 2)),
               ERROR_SUCCESS);
     // A value naming a missing description leaves its drive empty.
     const wchar_t missing[] = L"C:\\no\\such\\disk.txt";
-    ASSERT_EQ(RegSetValueExW(key, L"SimulatedDisk1", 0, REG_SZ,
+    ASSERT_EQ(RegSetValueExW(key.Get(), L"SimulatedDisk1", 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(missing), sizeof(missing)),
               ERROR_SUCCESS);
-    const std::unique_ptr<CDiskApi> api = CreateSimulatedDiskApi(key);
-    RegCloseKey(key);
+    const std::unique_ptr<CDiskApi> api = CreateSimulatedDiskApi(key.Get());
+    key.Reset();
     ASSERT_NE(api, nullptr);
     auto tables = std::make_unique<PhysicalDiskTables>();
     EnumerateVolumes(*api, tables->volumes);

@@ -15,6 +15,8 @@
 #include "DupeFinder.h"
 #include "DupeFolderWalk.h"
 
+#include <owners/WinOwners.h>
+
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -59,10 +61,9 @@ int wmain(int argc, wchar_t** argv) {
     const size_t files = finder.Files(kSetAllFiles).size();
     if (mode == L"opens") {
         for (const CDupeFile* file : finder.Files(kSetAllFiles)) {
-            HANDLE opened = CreateFileW(file->GetFullPath(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            if (opened != INVALID_HANDLE_VALUE)
-                CloseHandle(opened);
+            const KernelHandle opened(CreateFileW(file->GetFullPath(), GENERIC_READ,
+                                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         }
         QueryPerformanceCounter(&grouped);
         std::printf("%.1f %.1f %zu 0\n", Milliseconds(start, walked), Milliseconds(walked, grouped),

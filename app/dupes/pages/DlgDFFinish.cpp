@@ -28,8 +28,6 @@ CDlgDFFinish::CDlgDFFinish(CWnd* parent) : CDlgLeftSideChild(IDD_DLG_DF_FINISH, 
 }
 
 CDlgDFFinish::~CDlgDFFinish() {
-    for (int i = 0; i < m_icons.GetSize(); ++i)
-        ::DestroyIcon(m_icons[i]);
     if (TheDupePages().finish == this)
         TheDupePages().finish = nullptr;
 }
@@ -49,7 +47,7 @@ BOOL CDlgDFFinish::OnInitDialog() {
                 {L"IDS_DISKSPACE_SAVED", 1314, kGreen}};
     for (const auto& row : rows) {
         m_labels.Add(DupeText(row.label));
-        m_icons.Add(LoadSmallIcon(row.icon));
+        m_icons.Add(m_iconOwners.emplace_back(LoadSmallIcon(row.icon)).Get());
         m_colours.Add(row.colour);
         m_values.Add(L"0");
     }

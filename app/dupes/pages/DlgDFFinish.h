@@ -7,6 +7,9 @@
 #include <PanelDrawing.h>
 
 #include <classlib/Array.h>
+#include <owners/WinOwners.h>
+
+#include <vector>
 
 class CDlgDFFinish : public CDlgLeftSideChild {
     DECLARE_DYNAMIC(CDlgDFFinish)
@@ -33,6 +36,8 @@ public:
     CStringArray m_values;
     CDWordArray m_colours;
     CIconArray m_icons;
+    // The icons of m_icons, owned for the page's life.
+    std::vector<IconHandle> m_iconOwners;
 
 protected:
     void OnPaint();

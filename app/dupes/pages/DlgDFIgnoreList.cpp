@@ -6,7 +6,7 @@
 
 #include <DupeFinderOptions.h>
 
-#include <registry.h>
+#include <Registry.h>
 
 namespace {
 DupeTabLook IgnoreListLook() {

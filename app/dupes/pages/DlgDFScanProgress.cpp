@@ -117,7 +117,7 @@ void CDlgDFScanProgress::StartScan(const CStringArray& locations, const CStringA
         SetTimer(kHandOverTimer, 101, nullptr);
         return;
     }
-    m_worker = FileHandle(reinterpret_cast<HANDLE>(thread));
+    m_worker = KernelHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 unsigned __stdcall CDlgDFScanProgress::FileFindThreadProc(void* page) {

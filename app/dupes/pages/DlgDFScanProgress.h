@@ -4,7 +4,7 @@
 #pragma once
 
 #include <DupeFolderWalk.h>
-#include <OwnedHandle.h>
+#include <owners/WinOwners.h>
 
 #include <DlgLeftSideChild.h>
 #include <HoverButtonWithText.h>
@@ -53,7 +53,7 @@ protected:
     static std::atomic<int> s_running;
     std::atomic<bool> m_stop{false};
     bool m_bBlink = false;
-    FileHandle m_worker;
+    KernelHandle m_worker;
     CListCtrl m_list;
     CImageList m_icons;
     CAnimateCtrl m_animation;

@@ -11,10 +11,10 @@
 #include <DupeFinderOptions.h>
 
 #include <SkinMemDC.h>
-#include <launcher_status.h>
-#include <paths.h>
-#include <shell_commands.h>
-#include <system_info.h>
+#include <LauncherStatus.h>
+#include <Paths.h>
+#include <ShellCommands.h>
+#include <SystemInfo.h>
 
 #include <process.h>
 #include <shlwapi.h>
@@ -307,8 +307,8 @@ int CDlgDFScanResult::IconFor(const CString& name) {
                          FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON) != 0 &&
         info.hIcon != nullptr) {
-        index = m_rowIcons.Add(info.hIcon);
-        ::DestroyIcon(info.hIcon);
+        const IconHandle icon(info.hIcon);
+        index = m_rowIcons.Add(icon.Get());
     }
     m_iconCache[extension] = index;
     return index;
@@ -472,7 +472,7 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
     m_nChecked = CountCheckedFiles(all);
     m_nCheckedBytes = SumCheckedBytes(all);
     if (m_nChecked == 0 ||
-        m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT)
+        (m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT))
         return;
     m_nRemovalOption = ReadRemovalOption();
     m_hArchive = nullptr;
@@ -520,7 +520,7 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
         PostMessage(kCleaningDoneMessage);
         return;
     }
-    m_cleaner = FileHandle(reinterpret_cast<HANDLE>(thread));
+    m_cleaner = KernelHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 unsigned __stdcall CDlgDFScanResult::CleaningThreadProc(void* page) {

@@ -6,7 +6,7 @@
 
 #include <DupeFinder.h>
 #include <DupeRemover.h>
-#include <OwnedHandle.h>
+#include <owners/WinOwners.h>
 
 #include <DlgLeftSideChild.h>
 #include <HoverButtonWithText.h>
@@ -109,7 +109,7 @@ protected:
     CWnd* m_pFillingPercent = nullptr;
     HZIP m_hArchive = nullptr;
     std::atomic<bool> m_cancel{false};
-    FileHandle m_cleaner;
+    KernelHandle m_cleaner;
     CImageList m_rowIcons;
     std::map<CString, int> m_iconCache;
     CProgressCtrl m_groupingBar;

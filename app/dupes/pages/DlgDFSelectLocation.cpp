@@ -8,8 +8,8 @@
 #include <DupeFinderOptions.h>
 
 #include <SkinMemDC.h>
-#include <paths.h>
-#include <registry.h>
+#include <Paths.h>
+#include <Registry.h>
 
 #include <shlwapi.h>
 

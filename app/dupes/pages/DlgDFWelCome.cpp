@@ -8,9 +8,9 @@
 #include <DlgLeftDlgBase.h>
 #include <PanelDrawing.h>
 #include <SkinMemDC.h>
-#include <launcher_status.h>
-#include <registry.h>
-#include <system_info.h>
+#include <LauncherStatus.h>
+#include <Registry.h>
+#include <SystemInfo.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_DF_WELCOME";

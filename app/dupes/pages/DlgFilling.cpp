@@ -5,6 +5,7 @@
 #include "DupeWizard.h"
 
 #include <SkinMemDC.h>
+#include <owners/WinOwners.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_FILLING_DUPP";
@@ -114,9 +115,9 @@ void CDlgFilling::OnSize(UINT, int, int) {
     const CSize client = ClientSizeOf(this);
     const int cx = client.cx;
     const int cy = client.cy;
-    const HRGN region = ::CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 18, 18);
-    if (region != nullptr && ::SetWindowRgn(m_hWnd, region, TRUE) == 0)
-        ::DeleteObject(region);
+    GdiObject<HRGN> region(::CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 18, 18));
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE) != 0)
+        static_cast<void>(region.Release()); // the window owns it now
     if (m_btnCancel.GetSafeHwnd() == nullptr)
         return;
     const struct {

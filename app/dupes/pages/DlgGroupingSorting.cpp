@@ -9,7 +9,7 @@
 
 #include <PopupServices.h>
 #include <SkinMemDC.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_GROUPING_SORTING";

@@ -25,11 +25,6 @@ END_MESSAGE_MAP()
 CDlgLastScanResults::CDlgLastScanResults(CWnd* parent)
     : CDlgBaseWnd(IDD_DLG_DF_LAST_SCAN_RESULTS, parent) {}
 
-CDlgLastScanResults::~CDlgLastScanResults() {
-    if (m_hIcon != nullptr)
-        ::DestroyIcon(m_hIcon);
-}
-
 BOOL CDlgLastScanResults::OnInitDialog() {
     CDlgBaseWnd::OnInitDialog();
     m_list.SubclassDlgItem(IDC_LIST_LAST_SCANS, this);
@@ -55,7 +50,7 @@ BOOL CDlgLastScanResults::OnInitDialog() {
     m_list.SetTextBkColor(RGB(251, 251, 251));
     MakeIconList(m_icons, {1313});
     m_list.SetImageList(&m_icons, LVSIL_SMALL);
-    m_hIcon = LoadSmallIcon(1314);
+    m_icon.Reset(LoadSmallIcon(1314));
     UpdateButtons();
     return TRUE;
 }
@@ -112,8 +107,8 @@ void CDlgLastScanResults::OnPaint() {
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageText(&memory, DupeText(L"LAST_RES_DESC"), RECT{22, 4, 570, 39}, kDupeTextColour);
     DrawRoundedPanelPlain(&memory, 22, 36, 336, 545);
-    if (m_hIcon != nullptr)
-        ::DrawIconEx(memory.GetSafeHdc(), 37, 45, m_hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+    if (m_icon)
+        ::DrawIconEx(memory.GetSafeHdc(), 37, 45, m_icon.Get(), 16, 16, 0, nullptr, DI_NORMAL);
     DrawPageText(&memory, DupeText(L"IDS_LAST_SCAN_RES_LIST"), RECT{58, 44, 408, 64},
                  kDupeHeadingColour, DT_SINGLELINE);
     DrawPageText(&memory, DupeText(L"IDS_NOTE_LASTSCAN_RES"),

@@ -6,13 +6,13 @@
 #include <HoverButtonWithText.h>
 
 #include <classlib/CommonControls.h>
+#include <owners/WinOwners.h>
 
 class CDlgLastScanResults : public CDlgBaseWnd {
     DECLARE_DYNAMIC(CDlgLastScanResults)
     DECLARE_MESSAGE_MAP()
 public:
     explicit CDlgLastScanResults(CWnd* parent = nullptr);
-    ~CDlgLastScanResults() override;
 
     BOOL OnInitDialog() override;
     void RefreshList();
@@ -29,5 +29,5 @@ protected:
     CImageList m_icons;
     CHoverButtonWithText m_btnLoad;
     CHoverButtonWithText m_btnRemove;
-    HICON m_hIcon = nullptr;
+    IconHandle m_icon;
 };

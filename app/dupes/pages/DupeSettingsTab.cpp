@@ -9,7 +9,7 @@
 #include <PopupServices.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>
-#include <shared_globals.h>
+#include <SharedGlobals.h>
 
 namespace {
 constexpr COLORREF kPanelColour = RGB(0xFB, 0xFB, 0xFB);
@@ -52,11 +52,6 @@ END_MESSAGE_MAP()
 CDupeSettingsTab::CDupeSettingsTab(UINT templateId, CWnd* parent, LPCWSTR section, DupeTabLook look)
     : CDlgBaseWnd(templateId, parent), m_pszSection(section), m_look(std::move(look)) {}
 
-CDupeSettingsTab::~CDupeSettingsTab() {
-    if (m_hIcon != nullptr)
-        ::DestroyIcon(m_hIcon);
-}
-
 BOOL CDupeSettingsTab::OnInitDialog() {
     CDlgBaseWnd::OnInitDialog();
     m_btnSave.SubclassDlgItem(IDC_BTN_SAVE, this);
@@ -71,7 +66,7 @@ BOOL CDupeSettingsTab::OnInitDialog() {
     m_linkScan.SetLinkText(DupeCaption(L"IDC_BTN_SCAN", m_pszSection));
     if (m_toolTip.GetSafeHwnd() != nullptr)
         m_toolTip.AddTool(&m_btnSave, DupeText(L"IDS_TOOLTIP_SAVESETTINGS"));
-    m_hIcon = LoadSmallIcon(1314);
+    m_icon.Reset(LoadSmallIcon(1314));
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
@@ -110,9 +105,9 @@ void CDupeSettingsTab::OnPaint() {
         DrawPageText(&memory, DupeText(m_look.descriptionKey),
                      RECT{22, 4, 570, m_look.descriptionBottom}, kDupeTextColour);
     DrawRoundedPanelPlain(&memory, 22, m_look.panelTop, m_look.panelBottom, 545);
-    if (m_hIcon != nullptr)
-        ::DrawIconEx(memory.GetSafeHdc(), m_look.icon.x, m_look.icon.y, m_hIcon, 16, 16, 0, nullptr,
-                     DI_NORMAL);
+    if (m_icon)
+        ::DrawIconEx(memory.GetSafeHdc(), m_look.icon.x, m_look.icon.y, m_icon.Get(), 16, 16, 0,
+                     nullptr, DI_NORMAL);
     if (m_look.headingKey != nullptr)
         DrawPageText(&memory, DupeText(m_look.headingKey), m_look.heading, kDupeHeadingColour,
                      DT_SINGLELINE);

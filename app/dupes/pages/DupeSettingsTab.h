@@ -6,6 +6,7 @@
 #include <DlgBaseWnd.h>
 #include <HoverButtonWithText.h>
 #include <HyperLinkBtn.h>
+#include <owners/WinOwners.h>
 
 #include <initializer_list>
 #include <vector>
@@ -33,7 +34,6 @@ class CDupeSettingsTab : public CDlgBaseWnd {
     DECLARE_MESSAGE_MAP()
 public:
     CDupeSettingsTab(UINT templateId, CWnd* parent, LPCWSTR section, DupeTabLook look);
-    ~CDupeSettingsTab() override;
 
     BOOL OnInitDialog() override;
     // Writes the tab's settings; false when the store could not take them.
@@ -59,6 +59,6 @@ protected:
     bool m_bColourChecks = true;
     CHoverButtonWithText m_btnSave;
     CHyperLinkBtn m_linkScan;
-    HICON m_hIcon = nullptr;
+    IconHandle m_icon;
     CRect m_rcNote;
 };

@@ -1,7 +1,7 @@
 #include "DupeStartButton.h"
 
 #include <DrawingScopes.h>
-#include <ui_fonts.h>
+#include <UiFonts.h>
 
 void CDupeStartButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     CHoverButtonTextPng::DrawItem(dis);

@@ -7,8 +7,9 @@
 
 #include <classlib/CommonControls.h>
 #include <classlib/Resources.h>
-#include <ui_fonts.h>
-#include <size_texts.h>
+#include <owners/WinOwners.h>
+#include <UiFonts.h>
+#include <SizeTexts.h>
 
 #include <shlwapi.h>
 
@@ -89,24 +90,21 @@ int DupeMessage(LPCWSTR key, UINT type) {
 void MakeIconList(CImageList& list, std::initializer_list<UINT> iconIds) {
     list.Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(iconIds.size()), 1);
     for (UINT id : iconIds) {
-        const HICON icon = LoadSmallIcon(id);
-        list.Add(icon);
-        if (icon != nullptr)
-            ::DestroyIcon(icon);
+        const IconHandle icon(LoadSmallIcon(id));
+        list.Add(icon.Get());
     }
 }
 
 void TrackTextMenu(UINT menuId, std::initializer_list<DupeMenuEntry> entries, HWND owner,
                    POINT screen) {
     const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(menuId), RT_MENU);
-    const HMENU menu = ::LoadMenuW(module, MAKEINTRESOURCEW(menuId));
-    if (menu == nullptr)
+    const MenuHandle menu(::LoadMenuW(module, MAKEINTRESOURCEW(menuId)));
+    if (!menu)
         return;
-    const HMENU popup = ::GetSubMenu(menu, 0);
+    const HMENU popup = ::GetSubMenu(menu.Get(), 0);
     for (const DupeMenuEntry& entry : entries)
         ::ModifyMenuW(popup, entry.id, MF_BYCOMMAND | MF_STRING, entry.id, DupeText(entry.key));
     ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, owner, nullptr);
-    ::DestroyMenu(menu);
 }
 
 CSize ClientSizeOf(CWnd* window) {

@@ -25,20 +25,13 @@ CHoverButton4S::CHoverButton4S() {
     SharedHandCursor();
 }
 
-CHoverButton4S::~CHoverButton4S() {
-    if (m_hStrip != nullptr)
-        ::DeleteObject(m_hStrip);
-}
-
 BOOL CHoverButton4S::LoadStrip(UINT id) {
     const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_BITMAP);
     const HBITMAP strip = static_cast<HBITMAP>(
         ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
     if (strip == nullptr)
         return FALSE;
-    if (m_hStrip != nullptr)
-        ::DeleteObject(m_hStrip);
-    m_hStrip = strip;
+    m_strip.Reset(strip);
     BITMAP info{};
     ::GetObjectW(strip, sizeof(info), &info);
     m_nFrameWidth = info.bmWidth / 4;
@@ -63,9 +56,9 @@ int CHoverButton4S::FrameFor(UINT itemState) {
 
 void CHoverButton4S::DrawItem(LPDRAWITEMSTRUCT dis) {
     const int frame = FrameFor(dis->itemState);
-    if (m_hStrip == nullptr)
+    if (!m_strip)
         return;
-    CBitmapSourceDC source(dis->hDC, m_hStrip);
+    CBitmapSourceDC source(dis->hDC, m_strip.Get());
     if (source.Handle() != nullptr)
         ::BitBlt(dis->hDC, 0, 0, m_nFrameWidth, m_nFrameHeight, source.Handle(),
                  frame * m_nFrameWidth, 0, SRCCOPY);

@@ -5,13 +5,13 @@
 #include <classlib/Controls.h>
 #include <classlib/Gdi.h>
 #include <classlib/MessageMap.h>
+#include <owners/WinOwners.h>
 
 class CHoverButton4S : public CBitmapButton {
     DECLARE_DYNAMIC(CHoverButton4S)
     DECLARE_MESSAGE_MAP()
 public:
     CHoverButton4S();
-    ~CHoverButton4S() override;
 
     // Loads the strip (bitmap resource `id`) and sizes the button to one frame.
     BOOL LoadStrip(UINT id);
@@ -20,7 +20,7 @@ public:
     int FrameFor(UINT itemState);
     void DrawItem(LPDRAWITEMSTRUCT dis) override;
 
-    HBITMAP m_hStrip = nullptr;
+    GdiObject<HBITMAP> m_strip;
     int m_nFrameWidth = 0;
     int m_nFrameHeight = 0;
     bool m_bHover = false;

@@ -4,10 +4,10 @@
 
 #include "DupeFinderOptions.h"
 
-#include <app_locations.h>
-#include <app_state.h>
-#include <product_identity.h>
-#include <registry.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <ProductIdentity.h>
+#include <Registry.h>
 
 namespace {
 

@@ -294,17 +294,17 @@ TEST_F(DupeTree, UnreadableFileIsNeverEqualByContent) {
     for (const wchar_t* folder : {L"a", L"b", L"c", L"d"})
         Make(std::wstring(folder) + L"\\twin.txt", "identical content");
     // Two of the four are held open by another handle that shares nothing.
-    HANDLE lockC = CreateFileW(Path(L"c\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    HANDLE lockD = CreateFileW(Path(L"d\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lockC, INVALID_HANDLE_VALUE);
-    ASSERT_NE(lockD, INVALID_HANDLE_VALUE);
+    KernelHandle lockC(CreateFileW(Path(L"c\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    KernelHandle lockD(CreateFileW(Path(L"d\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lockC);
+    ASSERT_TRUE(lockD);
     finder.Options().content = true;
     WalkInto(finder, {root.Path()});
     GroupAndFill(finder);
-    CloseHandle(lockC);
-    CloseHandle(lockD);
+    lockC.Reset();
+    lockD.Reset();
     EXPECT_EQ(GroupsOf(finder, kSetAllFiles),
               (std::vector<std::set<std::wstring>>{Lowered({L"a\\twin.txt", L"b\\twin.txt"})}));
 }
@@ -312,15 +312,15 @@ TEST_F(DupeTree, UnreadableFileIsNeverEqualByContent) {
 TEST_F(DupeTree, FileUnreadableOnceIsReadByTheNextGrouping) {
     for (const wchar_t* folder : {L"a", L"b"})
         Make(std::wstring(folder) + L"\\twin.txt", "identical content");
-    HANDLE lock = CreateFileW(Path(L"b\\twin.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    KernelHandle lock(CreateFileW(Path(L"b\\twin.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
     finder.Options().content = true;
     WalkInto(finder, {root.Path()});
     finder.DeleteGroups();
     ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
     ASSERT_TRUE(finder.WaitForGrouping(60000));
     EXPECT_TRUE(finder.Groups(kSetAllFiles).empty());
-    CloseHandle(lock);
+    lock.Reset();
     finder.DeleteGroups();
     ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
     ASSERT_TRUE(finder.WaitForGrouping(60000));
@@ -329,19 +329,18 @@ TEST_F(DupeTree, FileUnreadableOnceIsReadByTheNextGrouping) {
 }
 
 TEST_F(DupeTree, OnlyUnreadableFilesMakeNoGroupAndSortConsistently) {
-    std::vector<HANDLE> locks;
+    std::vector<KernelHandle> locks;
     for (int i = 0; i < 40; ++i) {
         const std::wstring relative = L"f" + std::to_wstring(i) + L"\\x.txt";
         Make(relative, "same");
-        locks.push_back(CreateFileW(Path(relative).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    0, nullptr));
+        locks.emplace_back(CreateFileW(Path(relative).c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
     }
     finder.Options() = DupeMatchOptions{true, true, false, false, false, true, true};
     WalkInto(finder, {root.Path()});
     finder.SetKeepRunning(true);
     finder.GroupFiles(kSetAllFiles);
-    for (HANDLE lock : locks)
-        CloseHandle(lock);
+    locks.clear();
     EXPECT_TRUE(finder.Groups(kSetAllFiles).empty());
     const auto& files = finder.Files(kSetAllFiles);
     ASSERT_EQ(files.size(), 40u);
@@ -355,15 +354,14 @@ TEST_F(DupeTree, SizeLimitDecidesWhetherLargeFilesAreRead) {
     for (const wchar_t* folder : {L"a", L"b"}) {
         MakeFolder(Path(folder));
         const std::wstring path = Path(std::wstring(folder) + L"\\big.dat");
-        HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const KernelHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         LARGE_INTEGER last;
         last.QuadPart = size - 1;
-        SetFilePointerEx(file, last, nullptr, FILE_BEGIN);
+        SetFilePointerEx(file.Get(), last, nullptr, FILE_BEGIN);
         const char byte = folder[0];
         DWORD written = 0;
-        WriteFile(file, &byte, 1, &written, nullptr);
-        CloseHandle(file);
+        WriteFile(file.Get(), &byte, 1, &written, nullptr);
     }
     finder.Options() = DupeMatchOptions{true, true, false, false, false, true, true};
     WalkInto(finder, {root.Path()});

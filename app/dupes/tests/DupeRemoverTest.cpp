@@ -57,12 +57,12 @@ TEST_F(Removal, RecycleBinRemovesCheckedFilesAndKeepsAHeldOne) {
     Add(L"a\\one.txt", "one", true);
     Add(L"b\\two.txt", "two!", true);
     Add(L"c\\three.txt", "three", false);
-    HANDLE holder = CreateFileW((root / L"b\\two.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    KernelHandle holder(CreateFileW((root / L"b\\two.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
     CountingObserver observer;
     const DupeRemovalOutcome outcome = RemoveToRecycleBin(files, cancel, &observer);
-    CloseHandle(holder);
+    holder.Reset();
     EXPECT_EQ(outcome.removed, 1);
     EXPECT_EQ(outcome.kept, 1);
     EXPECT_EQ(outcome.bytesFreed, 3u);
@@ -79,8 +79,8 @@ TEST_F(Removal, BackupHoldsTheFilesWithTheirLetterCaseBeforeTheyGo) {
     Add(L"Photos\\Trip\\Notes Mixed.Txt", "notes", true);
     Add(L"Photos\\Held.txt", "held", true);
     Add(L"Photos\\Kept.txt", "unchecked", false);
-    HANDLE holder = CreateFileW((root / L"Photos\\Held.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    KernelHandle holder(CreateFileW((root / L"Photos\\Held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
     HZIP archive = nullptr;
     CString archivePath;
     const SYSTEMTIME now = {2026, 12, 2, 9, 7, 30, 0, 0};
@@ -90,7 +90,7 @@ TEST_F(Removal, BackupHoldsTheFilesWithTheirLetterCaseBeforeTheyGo) {
               CString((backups / L"Halvenor Pairlint- 2026120907_3000AM.zip").c_str()));
     CountingObserver observer;
     const DupeRemovalOutcome outcome = RemoveWithBackup(files, archive, cancel, &observer);
-    CloseHandle(holder);
+    holder.Reset();
     EXPECT_EQ(outcome.archiveResult, kZipOk);
     EXPECT_EQ(outcome.removed, 2);
     EXPECT_EQ(outcome.kept, 1);
@@ -187,10 +187,8 @@ TEST_F(Removal, TooLittleSpaceOrNoFolderRefusesBeforeAnythingIsMade) {
     EXPECT_EQ(PrepareBackupArchive(L"", 1, now, archive, archivePath),
               BackupPreparation::kFolderMissing);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((backups / L"*.zip").c_str(), &data);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
-    if (find != INVALID_HANDLE_VALUE)
-        FindClose(find);
+    const FindHandle find(FindFirstFileW((backups / L"*.zip").c_str(), &data));
+    EXPECT_FALSE(find);
     EXPECT_TRUE(Exists(L"a.txt"));
 }
 

@@ -6,7 +6,7 @@
 #include "DupeFinder.h"
 #include "DupeFolderWalk.h"
 
-#include "test_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -37,11 +37,10 @@ inline FILETIME FileTimeOf(LONGLONG unixSeconds) {
 }
 
 inline void SetLastWriteTime(const std::wstring& path, LONGLONG unixSeconds) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    const KernelHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
     const FILETIME time = FileTimeOf(unixSeconds);
-    SetFileTime(file, nullptr, nullptr, &time);
-    CloseHandle(file);
+    SetFileTime(file.Get(), nullptr, nullptr, &time);
 }
 
 inline void WriteFileAt(const std::wstring& path, const std::string& bytes,

@@ -297,11 +297,11 @@ TEST(LastScanFolder, RefreshKeepsTheFiveNewest) {
     for (int i = 1; i <= 7; ++i) {
         const std::wstring path = folder / (L"LastScan_" + std::to_wstring(i) + L".dat");
         WriteBytes(path, "x");
-        HANDLE file =
-            CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        KernelHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
         const FILETIME created = FileTimeOf(1600000000 + i * 60);
-        SetFileTime(file, &created, nullptr, nullptr);
-        CloseHandle(file);
+        SetFileTime(file.Get(), &created, nullptr, nullptr);
+        file.Reset();
         Sleep(20); // where creation times cannot be set, the order of creation decides
     }
     WriteBytes(folder / L"other.txt", "not a result");

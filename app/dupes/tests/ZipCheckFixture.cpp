@@ -6,6 +6,8 @@
 
 #include "ZipWriter.h"
 
+#include <owners/WinOwners.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,32 +30,32 @@ std::string Utf8(const std::wstring& text) {
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
     const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
         written == bytes.size();
-    return CloseHandle(file) && ok;
+    return file.Close() && ok;
 }
 
 // A file of `size` bytes that holds only a few marked bytes (sparse where the system allows).
 bool WriteSparseFile(const std::wstring& path, ULONGLONG size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     bool ok = true;
     for (ULONGLONG at : {0ull, size / 2, size - 7}) {
         LARGE_INTEGER offset;
         offset.QuadPart = static_cast<LONGLONG>(at);
         DWORD written = 0;
-        ok = ok && SetFilePointerEx(file, offset, nullptr, FILE_BEGIN) &&
-             WriteFile(file, "marked!", 7, &written, nullptr) && written == 7;
+        ok = ok && SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN) &&
+             WriteFile(file.Get(), "marked!", 7, &written, nullptr) && written == 7;
     }
-    return CloseHandle(file) && ok;
+    return file.Close() && ok;
 }
 
 bool WriteArchive(const std::wstring& folder, const std::wstring& name,
@@ -129,11 +131,11 @@ int wmain(int argc, wchar_t** argv) {
               WriteFileBytes(src + L"\\empty.txt", "") &&
               WriteFileBytes(src + L"\\Nested Folder\\" + unicodeName, Text(1234)) &&
               WriteFileBytes(src + L"\\old.txt", "from 1975");
-    HANDLE old = CreateFileW((src + L"\\old.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+    KernelHandle old(CreateFileW((src + L"\\old.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
     const ULONGLONG ticks1975 = (157766400ull + 11644473600ull) * 10000000ull;
     const FILETIME time1975 = {static_cast<DWORD>(ticks1975), static_cast<DWORD>(ticks1975 >> 32)};
-    ok = ok && SetFileTime(old, nullptr, nullptr, &time1975) && CloseHandle(old);
+    ok = ok && SetFileTime(old.Get(), nullptr, nullptr, &time1975) && old.Close();
     std::vector<ManifestLine> small;
     small.push_back({L"Docs", L"", "folder"});
     small.push_back({L"Docs\\notes.txt", L"src\\notes.txt", "deflated"});

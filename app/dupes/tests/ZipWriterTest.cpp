@@ -138,10 +138,10 @@ TEST_F(ZipWriting, FailedAdditionsLeaveTheArchiveSound) {
     EXPECT_EQ(ZipAdd(zip, Source(L"a.txt", "a").c_str(), L"", kZipAddFile), kZipBadArgument);
     // A file another program holds open for writing cannot be read with the sharing asked.
     const std::wstring held = Source(L"held.txt", "held");
-    HANDLE holder = CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    KernelHandle holder(CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_EQ(ZipAdd(zip, held.c_str(), L"held.txt", kZipAddFile), kZipNoFile);
-    CloseHandle(holder);
+    holder.Reset();
     ASSERT_EQ(ZipAdd(zip, Source(L"b.txt", TextOf(5000)).c_str(), L"b.txt", kZipAddFile), kZipOk);
     ASSERT_EQ(ZipClose(zip), kZipOk);
     EXPECT_EQ(ZipAdd(zip, Source(L"c.txt", "c").c_str(), L"c.txt", kZipAddFile), kZipAlreadyClosed);

@@ -11,7 +11,9 @@
 #include "JunkMessages.h"
 #include "JunkTables.h"
 #include "WineHost.h"
-#include "app_state.h"
+#include "AppState.h"
+
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -26,8 +28,8 @@ double NowMs() {
 void Walk(const std::wstring& folder, size_t& files, size_t& folders) {
     ++folders;
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW((folder + L"*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW((folder + L"*.*").c_str(), &entry));
+    if (!search)
         return;
     do {
         if (entry.cFileName[0] == L'.' &&
@@ -37,8 +39,7 @@ void Walk(const std::wstring& folder, size_t& files, size_t& folders) {
             Walk(folder + entry.cFileName + L"\\", files, folders);
         else
             ++files;
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &entry));
 }
 
 // Receives the scan's messages; notes when the walk starts and when it ends.
@@ -78,14 +79,13 @@ double TimeSentMessages(HWND window, size_t count) {
     SendJob job{window, count};
     g_clock.finished = 0;
     const double start = NowMs();
-    const HANDLE sender = CreateThread(nullptr, 0, SendItemMessages, &job, 0, nullptr);
+    const KernelHandle sender(CreateThread(nullptr, 0, SendItemMessages, &job, 0, nullptr));
     if (!sender)
         return 0;
     MSG message;
     while (g_clock.finished == 0 && GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);
-    WaitForSingleObject(sender, INFINITE);
-    CloseHandle(sender);
+    WaitForSingleObject(sender.Get(), INFINITE);
     return g_clock.finished - start;
 }
 
@@ -93,10 +93,8 @@ double TimeSentMessages(HWND window, size_t count) {
 double TimeOpens(const std::vector<std::wstring>& paths) {
     const double start = NowMs();
     for (const std::wstring& path : paths) {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        const KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
     }
     return NowMs() - start;
 }

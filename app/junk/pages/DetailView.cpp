@@ -8,7 +8,7 @@
 #include <SkinMemDC.h>
 
 #include "JunkWizard.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 #include <ctime>
 
@@ -28,23 +28,13 @@ CString ShortSizeText(ULONGLONG size) {
 }
 } // namespace
 
-CDetailView::CDetailView() {
-    m_defaultIcon = static_cast<HICON>(
-        LoadImageW(AfxFindResourceHandle(MAKEINTRESOURCEW(kDefaultIconId), RT_GROUP_ICON),
-                   MAKEINTRESOURCEW(kDefaultIconId), IMAGE_ICON, 32, 32, 0));
-    m_icon = m_defaultIcon;
-}
-
-CDetailView::~CDetailView() {
-    SetIcon(nullptr);
-    if (m_defaultIcon)
-        DestroyIcon(m_defaultIcon);
-}
+CDetailView::CDetailView()
+    : m_defaultIcon(static_cast<HICON>(
+          LoadImageW(AfxFindResourceHandle(MAKEINTRESOURCEW(kDefaultIconId), RT_GROUP_ICON),
+                     MAKEINTRESOURCEW(kDefaultIconId), IMAGE_ICON, 32, 32, 0))) {}
 
 void CDetailView::SetIcon(HICON icon) {
-    if (m_icon && m_icon != m_defaultIcon)
-        DestroyIcon(m_icon);
-    m_icon = icon ? icon : m_defaultIcon;
+    m_itemIcon.Reset(icon);
 }
 
 CString CDetailView::FormatItemTime(__int64 seconds) {
@@ -90,8 +80,8 @@ void CDetailView::OnPaint() {
     memory.FillSolidRect(&client, kPanelColour);
     if (m_strName.IsEmpty())
         return;
-    if (m_icon)
-        DrawIconEx(memory.GetSafeHdc(), 5, 5, m_icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    if (const HICON icon = ShownIcon())
+        DrawIconEx(memory.GetSafeHdc(), 5, 5, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
     memory.SetBkMode(TRANSPARENT);
     memory.SetTextColor(RGB(39, 79, 25));
     const int width = client.Width();

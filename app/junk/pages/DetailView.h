@@ -7,12 +7,12 @@
 #include <classlib/Controls.h>
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
+#include <owners/WinOwners.h>
 
 class CDetailView : public CStatic {
     DECLARE_MESSAGE_MAP()
 public:
     CDetailView();
-    ~CDetailView() override;
 
     // Shows the item at `path` (an empty folder's path ends with a backslash).
     void ShowItem(const CString& path, ULONGLONG size, __int64 created, __int64 accessed,
@@ -30,9 +30,12 @@ public:
 
 protected:
     void OnPaint();
+    // Shows `icon` (taken over) instead of the one shown before; null shows the default icon.
     void SetIcon(HICON icon);
 
 private:
-    HICON m_defaultIcon = nullptr;
-    HICON m_icon = nullptr;
+    HICON ShownIcon() const { return m_itemIcon ? m_itemIcon.Get() : m_defaultIcon.Get(); }
+
+    IconHandle m_defaultIcon;
+    IconHandle m_itemIcon;
 };

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 #include <classlib/Resources.h>
+#include <owners/WinOwners.h>
 
 #include <BitmapDrawing.h>
 #include <STBitmap.h>
@@ -9,8 +10,8 @@
 #include <WindowUtilities.h>
 
 #include "JunkPagesResource.h"
-#include "paths.h"
-#include "ui_fonts.h"
+#include "Paths.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(CDlgDetails, CDlgBaseChildPopUpWndBase)
 ON_WM_PAINT()
@@ -344,11 +345,12 @@ void CDlgDetails::OnMenuProperties() {
 
 void CDlgDetails::OnRightClick(NMHDR*, LRESULT* result) {
     *result = 0;
-    HMENU menu = LoadMenuW(AfxFindResourceHandle(MAKEINTRESOURCEW(IDR_MENU_JUNK_DETAILS), RT_MENU),
-                           MAKEINTRESOURCEW(IDR_MENU_JUNK_DETAILS));
+    const MenuHandle menu(
+        LoadMenuW(AfxFindResourceHandle(MAKEINTRESOURCEW(IDR_MENU_JUNK_DETAILS), RT_MENU),
+                  MAKEINTRESOURCEW(IDR_MENU_JUNK_DETAILS)));
     if (!menu)
         return;
-    HMENU popup = GetSubMenu(menu, 0);
+    HMENU popup = GetSubMenu(menu.Get(), 0);
     CString selectAll;
     selectAll.Format(JunkText(L"IDS_MENU_DETAILS_SELECTALLFILES"), L"Stellmark");
     const struct {
@@ -372,7 +374,6 @@ void CDlgDetails::OnRightClick(NMHDR*, LRESULT* result) {
     TrackPopupMenu(popup, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd,
                    nullptr);
     PostMessage(WM_NULL);
-    DestroyMenu(menu);
 }
 
 void CDlgDetails::OnPaint() {

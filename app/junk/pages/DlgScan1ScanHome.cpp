@@ -9,12 +9,12 @@
 #include "DlgScan2Scanning.h"
 #include "JunkPagesResource.h"
 #include "MainUtilities.h"
-#include "log_file.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "LogFile.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 BEGIN_MESSAGE_MAP(CDlgScan1ScanHome, CDlgLeftSideChild)
 ON_WM_PAINT()

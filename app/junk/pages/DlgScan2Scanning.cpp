@@ -4,7 +4,7 @@
 #include <DrawingScopes.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
-#include <launcher_status.h>
+#include <LauncherStatus.h>
 
 #include "DlgScan1ScanHome.h"
 #include "DlgScan3Results.h"
@@ -13,11 +13,11 @@
 #include "JunkMessages.h"
 #include "JunkPagesResource.h"
 #include "MainUtilities.h"
-#include "app_state.h"
-#include "log_file.h"
-#include "size_texts.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "LogFile.h"
+#include "SizeTexts.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 #include <ctime>
 

@@ -12,11 +12,11 @@
 #include "DlgDetails.h"
 #include "DlgScan4Cleanup.h"
 #include "JunkPagesResource.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "size_texts.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "SizeTexts.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 BEGIN_MESSAGE_MAP(CDlgScan3Results, CDlgLeftSideChild)
 ON_WM_PAINT()

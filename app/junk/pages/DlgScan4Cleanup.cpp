@@ -4,15 +4,15 @@
 #include <DrawingScopes.h>
 #include <PanelDrawing.h>
 #include <SkinMemDC.h>
-#include <launcher_status.h>
+#include <LauncherStatus.h>
 
 #include "JunkMessages.h"
 #include "JunkPagesResource.h"
-#include "app_state.h"
-#include "product_identity.h"
-#include "size_texts.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "ProductIdentity.h"
+#include "SizeTexts.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 bool g_bJunkRestorePointOffered = false;
 

@@ -9,7 +9,7 @@
 #include <SkinMemDC.h>
 
 #include "JunkPagesResource.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(CDlgScan5Summary, CDlgLeftSideChild)
 ON_WM_PAINT()
@@ -32,12 +32,6 @@ constexpr COLORREF kLineColour = RGB(237, 237, 237);
 CDlgScan5Summary::CDlgScan5Summary(CWnd* parent)
     : CDlgLeftSideChild(IDD_SCANTAB5_SUMMARY, parent) {}
 
-CDlgScan5Summary::~CDlgScan5Summary() {
-    for (HICON icon : m_icons)
-        if (icon)
-            DestroyIcon(icon);
-}
-
 BOOL CDlgScan5Summary::OnInitDialog() {
     CDlgLeftSideChild::OnInitDialog();
     m_continueButton.SubclassDlgItem(IDC_BTN_CONTINUE, this);
@@ -45,9 +39,9 @@ BOOL CDlgScan5Summary::OnInitDialog() {
     SetWindowText(JunkText(L"SCANDLG5"));
     StyleJunkButton(m_continueButton, false);
     for (int i = 0; i < 4; ++i)
-        m_icons[i] = static_cast<HICON>(
+        m_icons[i].Reset(static_cast<HICON>(
             LoadImageW(AfxFindResourceHandle(MAKEINTRESOURCEW(kIconIds[i]), RT_GROUP_ICON),
-                       MAKEINTRESOURCEW(kIconIds[i]), IMAGE_ICON, 16, 16, 0));
+                       MAKEINTRESOURCEW(kIconIds[i]), IMAGE_ICON, 16, 16, 0)));
     LayOutNow(this);
     m_continueButton.SetFocus();
     return FALSE;
@@ -134,8 +128,8 @@ void CDlgScan5Summary::OnPaint() {
     for (int i = 0; i < 4; ++i) {
         const int y = tops[i];
         if (m_icons[rows[i].icon])
-            DrawIconEx(memory.GetSafeHdc(), 160, y + 1, m_icons[rows[i].icon], 16, 16, 0, nullptr,
-                       DI_NORMAL);
+            DrawIconEx(memory.GetSafeHdc(), 160, y + 1, m_icons[rows[i].icon].Get(), 16, 16, 0,
+                       nullptr, DI_NORMAL);
         memory.SetTextColor(RGB(0, 0, 0));
         CRect label(180, y, 338, y + 19);
         memory.DrawText(rows[i].label, &label, DT_SINGLELINE | DT_VCENTER);

@@ -7,6 +7,7 @@
 #include <DlgLeftSideChild.h>
 #include <HoverButtonWithText.h>
 #include <classlib/MessageMap.h>
+#include <owners/WinOwners.h>
 
 #include "JunkWizard.h"
 
@@ -14,7 +15,6 @@ class CDlgScan5Summary : public CDlgLeftSideChild {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CDlgScan5Summary(CWnd* parent = nullptr);
-    ~CDlgScan5Summary() override;
 
     BOOL OnInitDialog() override;
     void OnOK() override {}
@@ -22,7 +22,7 @@ public:
 
     CHoverButtonWithText m_continueButton;
     // 1294 attention, 1300 health, 1290 problem, 1314 (the summary lines' icons).
-    HICON m_icons[4] = {};
+    IconHandle m_icons[4];
 
 protected:
     void OnPaint();

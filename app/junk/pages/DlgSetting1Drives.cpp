@@ -8,10 +8,12 @@
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
-#include "log_file.h"
-#include "size_texts.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "LogFile.h"
+#include "SizeTexts.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
+
+#include <owners/WinOwners.h>
 
 #include <vector>
 
@@ -57,10 +59,8 @@ bool WriteLocations(LPCWSTR section, const std::vector<CString>& texts) {
     CVantorixApp* app = JunkApp();
     if (!app)
         return false;
-    if (HKEY appKey = app->GetAppRegistryKey()) {
-        RegDeleteTreeW(appKey, section);
-        RegCloseKey(appKey);
-    }
+    if (const RegistryKey appKey{app->GetAppRegistryKey()})
+        RegDeleteTreeW(appKey.Get(), section);
     bool written = true;
     for (size_t i = 0; i < texts.size(); ++i) {
         CString name;

@@ -7,7 +7,7 @@
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
 #include "Options2Junk2DlgAdd.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(CDlgSetting2Files, CJunkSettingsTab)
 ON_WM_SIZE()

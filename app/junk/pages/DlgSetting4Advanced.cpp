@@ -5,8 +5,8 @@
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 BEGIN_MESSAGE_MAP(CDlgSetting4Advanced, CJunkSettingsTab)
 ON_WM_SIZE()

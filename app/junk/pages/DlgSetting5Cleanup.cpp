@@ -9,10 +9,12 @@
 #include "DlgCleanOptions.h"
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"
-#include "registry.h"
-#include "system_info.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "Registry.h"
+#include "SystemInfo.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
+
+#include <owners/WinOwners.h>
 
 bool g_bJunkRecycleWarningShown = false;
 
@@ -68,19 +70,18 @@ bool CDlgSetting5Cleanup::RecycleBinBypassed() {
     if (GetOsMajorVersion() < 6)
         return NukeOnDelete(HKEY_LOCAL_MACHINE, kBitBucket);
     const CString volumes = CString(kBitBucket) + L"\\Volume";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, volumes, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, volumes, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return false;
     bool bypassed = false;
     wchar_t name[300];
     for (DWORD index = 0; !bypassed; ++index) {
         DWORD length = 300;
-        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         bypassed = NukeOnDelete(HKEY_CURRENT_USER, volumes + L"\\" + name);
     }
-    RegCloseKey(key);
     return bypassed;
 }
 

@@ -8,7 +8,7 @@
 #include <DlgCreateRestorePoint.h>
 #include <DlgLeftDlgBase.h>
 #include <PopupServices.h>
-#include <shell_commands.h>
+#include <ShellCommands.h>
 
 namespace {
 constexpr int kJunkTab = 1;

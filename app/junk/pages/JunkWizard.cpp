@@ -8,8 +8,8 @@
 #include "HoverButtonWithText.h"
 #include "DrawingScopes.h"
 #include "TextButtonStyle.h"
-#include "ui_fonts.h"
-#include "vantorix_app.h"
+#include "UiFonts.h"
+#include "VantorixApp.h"
 
 CJunkFileFinder* g_pJunkFinder = nullptr;
 JunkRunCounters g_junkRun;

@@ -5,7 +5,7 @@
 
 #include "JunkTestSupport.h"
 #include "RecycleBatch.h"
-#include "app_state.h"
+#include "AppState.h"
 
 using namespace junktest;
 
@@ -175,11 +175,11 @@ TEST_F(JunkDeleteTest, AFileThatSurvivesKeepsItsAttributesAndItsPlaceInTheList) 
         ASSERT_EQ(finder_.GetFoundCount(), 2);
         // The last item processed is the first in the list.
         const bool heldLast = finder_.GetFoundItem(0)->path == held.c_str();
-        const HANDLE lock =
-            CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        KernelHandle lock(
+            CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
         const bool finished = Clean();
-        CloseHandle(lock);
+        lock.Reset();
         ASSERT_TRUE(finished);
         EXPECT_TRUE(Exists(held));
         EXPECT_EQ(GetFileAttributesW(held.c_str()), attributes);

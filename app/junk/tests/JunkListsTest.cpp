@@ -8,8 +8,8 @@
 #include "JunkPattern.h"
 #include "JunkTables.h"
 #include "JunkTestSupport.h"
-#include "app_state.h"
-#include "registry.h"
+#include "AppState.h"
+#include "Registry.h"
 
 using namespace junktest;
 
@@ -23,21 +23,21 @@ struct RegistryValue {
 
 std::vector<RegistryValue> ReadValues(const CString& path) {
     std::vector<RegistryValue> values;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return values;
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD nameLength = 256, type = 0, number = 0, size = sizeof number;
         BYTE data[64];
         size = sizeof data;
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+        if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type, data, &size) !=
+            ERROR_SUCCESS)
             break;
         if (type == REG_DWORD)
             memcpy(&number, data, sizeof number);
         values.push_back({name, type, number});
     }
-    RegCloseKey(key);
     return values;
 }
 

@@ -5,9 +5,9 @@
 
 #include "JunkTestSupport.h"
 #include "LockProbe.h"
-#include "app_state.h"
-#include "paths.h"
-#include "registry.h"
+#include "AppState.h"
+#include "Paths.h"
+#include "Registry.h"
 
 using namespace junktest;
 
@@ -185,11 +185,11 @@ TEST_F(JunkScanTest, OptionsDecideZeroLengthEmptyFolderSystemAndRecentFiles) {
 TEST_F(JunkScanTest, ALockedFileIsLeftAlone) {
     MakeFile(L"T:\\Temp\\open.log");
     MakeFile(L"T:\\Temp\\free.log");
-    const HANDLE held =
-        CreateFileW(L"T:\\Temp\\open.log", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    KernelHandle held(
+        CreateFileW(L"T:\\Temp\\open.log", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     const auto found = Scan(L"T:\\Temp;");
-    CloseHandle(held);
+    held.Reset();
     EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\temp\\free.log"}));
 }
 
@@ -211,15 +211,16 @@ TEST_F(JunkScanTest, TheLockProbeAnswersAsTheFoundationsTest) {
     ASSERT_TRUE(SetFileAttributesW(L"T:\\Temp\\held readonly.log", FILE_ATTRIBUTE_READONLY));
     const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const auto hold = [&](const wchar_t* path, DWORD access) {
-        return CreateFileW(path, access, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+        return KernelHandle(
+            CreateFileW(path, access, shareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     };
     // Other holders that share everything still keep the file from an exclusive open.
-    const HANDLE reader = hold(L"T:\\Temp\\shared.log", GENERIC_READ);
-    const HANDLE writer = hold(L"T:\\Temp\\written.log", GENERIC_WRITE);
-    const HANDLE readOnlyReader = hold(L"T:\\Temp\\held readonly.log", GENERIC_READ);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    ASSERT_NE(readOnlyReader, INVALID_HANDLE_VALUE);
+    KernelHandle reader = hold(L"T:\\Temp\\shared.log", GENERIC_READ);
+    KernelHandle writer = hold(L"T:\\Temp\\written.log", GENERIC_WRITE);
+    KernelHandle readOnlyReader = hold(L"T:\\Temp\\held readonly.log", GENERIC_READ);
+    ASSERT_TRUE(reader);
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(readOnlyReader);
     for (const wchar_t* path :
          {L"T:\\Temp\\free.log", L"T:\\Temp\\shared.log", L"T:\\Temp\\written.log",
           L"T:\\Temp\\readonly.log", L"T:\\Temp\\held readonly.log", L"T:\\Temp\\caf\u00e9.log",
@@ -238,9 +239,9 @@ TEST_F(JunkScanTest, TheLockProbeAnswersAsTheFoundationsTest) {
 
     const bool nonAsciiTestable = IsFileLocked(L"T:\\Temp\\caf\u00e9.log") == 0;
     const auto found = Scan(L"T:\\Temp;");
-    CloseHandle(reader);
-    CloseHandle(writer);
-    CloseHandle(readOnlyReader);
+    reader.Reset();
+    writer.Reset();
+    readOnlyReader.Reset();
     SetFileAttributesW(L"T:\\Temp\\readonly.log", FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW(L"T:\\Temp\\held readonly.log", FILE_ATTRIBUTE_NORMAL);
     std::set<std::wstring> expected{L"t:\\temp\\free.log", L"t:\\temp\\readonly.log"};
@@ -276,11 +277,11 @@ TEST_F(JunkScanTest, OddFileTimesNeitherEndTheScanNorHideTheItem) {
     EXPECT_EQ(FileTimeToLocalSeconds(knownTime), 1577923200);
 
     MakeFile(L"T:\\Temp\\ancient.txt");
-    const HANDLE file = CreateFileW(L"T:\\Temp\\ancient.txt", FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    SetFileTime(file, &ancientTime, &ancientTime, &ancientTime);
-    CloseHandle(file);
+    KernelHandle file(CreateFileW(L"T:\\Temp\\ancient.txt", FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    SetFileTime(file.Get(), &ancientTime, &ancientTime, &ancientTime);
+    file.Reset();
     MakeFile(L"T:\\Temp\\later.txt");
     EXPECT_EQ(Scan(L"T:\\Temp;"),
               (std::set<std::wstring>{L"t:\\temp\\ancient.txt", L"t:\\temp\\later.txt"}));

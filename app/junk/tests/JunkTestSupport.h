@@ -22,8 +22,8 @@ namespace junktest {
 // The folder and everything below it through the Windows calls.
 inline void RemoveTreeByWindows(const std::wstring& folder) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
+    const FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (search) {
         do {
             const std::wstring name = entry.cFileName;
             if (name == L"." || name == L"..")
@@ -37,8 +37,7 @@ inline void RemoveTreeByWindows(const std::wstring& folder) {
                 RemoveTreeByWindows(full);
             else
                 DeleteFileW(full.c_str());
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
+        } while (FindNextFileW(search.Get(), &entry));
     }
     RemoveDirectoryW(folder.c_str());
 }
@@ -66,17 +65,17 @@ inline FILETIME HoursAgo(double hoursAgo) {
 inline void MakeFile(const std::wstring& path, DWORD size = 10, double hoursAgo = 24.0 * 30,
                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
     MakeFolders(path.substr(0, path.rfind(L'\\')));
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot make the test file";
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << "cannot make the test file";
     std::vector<char> bytes(size, 'x');
     DWORD written = 0;
     if (size) {
-        ASSERT_TRUE(WriteFile(file, bytes.data(), size, &written, nullptr));
+        ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), size, &written, nullptr));
     }
     const FILETIME time = HoursAgo(hoursAgo);
-    ASSERT_TRUE(SetFileTime(file, &time, &time, &time));
-    CloseHandle(file);
+    ASSERT_TRUE(SetFileTime(file.Get(), &time, &time, &time));
+    ASSERT_TRUE(file.Close());
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes));
 }
 
@@ -111,10 +110,10 @@ inline bool MakeSymbolicLink(const std::wstring& link, const std::wstring& targe
 inline bool MakeJunction(const std::wstring& link, const std::wstring& target) {
     if (!CreateDirectoryW(link.c_str(), nullptr))
         return false;
-    const HANDLE folder =
-        CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (folder == INVALID_HANDLE_VALUE)
+    KernelHandle folder(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
+    if (!folder)
         return false;
     const std::wstring substitute = L"\\??\\" + target;
     struct {
@@ -132,9 +131,9 @@ inline bool MakeJunction(const std::wstring& link, const std::wstring& target) {
     memcpy(reinterpret_cast<char*>(data.names) + substituteBytes + 2, target.c_str(), printBytes);
     data.dataLength = static_cast<WORD>(8 + substituteBytes + 2 + printBytes + 2);
     DWORD returned = 0;
-    const BOOL made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, &data, data.dataLength + 8,
-                                      nullptr, 0, &returned, nullptr);
-    CloseHandle(folder);
+    const BOOL made = DeviceIoControl(folder.Get(), FSCTL_SET_REPARSE_POINT, &data,
+                                      data.dataLength + 8, nullptr, 0, &returned, nullptr);
+    folder.Reset();
     if (!made)
         RemoveDirectoryW(link.c_str());
     return made != FALSE;

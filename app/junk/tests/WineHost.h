@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <owners/WinOwners.h>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,8 @@ inline std::string UnixPath(const std::wstring& path) {
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!unixName)
         return std::string();
-    char* name = unixName(path.c_str());
-    if (!name)
-        return std::string();
-    std::string text(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
+    const HeapMemory<char*> name(unixName(path.c_str()));
+    return name ? std::string(name.Get()) : std::string();
 }
 
 // Runs a host program and waits for it; true when it exited with 0.

@@ -2,10 +2,10 @@
 // tools (see digest_benchmark.sh and DigestToolTest.sh). Not a test.
 //   digest_benchmark time FILE       reads FILE into memory, then times each digest over it
 //   digest_benchmark list FILE...    one line per file: MD5, SHA-1, CRC-32 and the file's name
-#include "crc32_dynamic.h"
-#include "crc32_table.h"
-#include "md5_checksum.h"
-#include "sha1.h"
+#include "Crc32Dynamic.h"
+#include "Crc32Table.h"
+#include "MD5Checksum.h"
+#include "SHA1.h"
 
 #include <chrono>
 #include <cstdio>

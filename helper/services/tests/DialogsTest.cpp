@@ -18,12 +18,12 @@
 #include "GlobalUpdate.h"
 #include "InfoDialogActions.h"
 #include "PopupServices.h"
-#include "app_state.h"
-#include "ini_reader.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "test_support.h"
+#include "AppState.h"
+#include "IniReader.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -309,12 +309,11 @@ class FeedbackDialog : public InformationDialogs {
 protected:
     void SetUp() override {
         InformationDialogs::SetUp();
-        network_ = LoadLibraryW(L"Network.dll");
-        ASSERT_NE(nullptr, network_);
+        network_.Reset(LoadLibraryW(L"Network.dll"));
+        ASSERT_TRUE(network_);
     }
     void TearDown() override {
-        if (network_)
-            FreeLibrary(network_);
+        network_.Reset();
         InformationDialogs::TearDown();
     }
 
@@ -324,7 +323,7 @@ protected:
         dialog->m_text.SetWindowText(text);
     }
 
-    HMODULE network_ = nullptr;
+    LibraryModule network_;
 };
 
 TEST_F(FeedbackDialog, TheFormIsCheckedBeforeAnythingIsSent) {

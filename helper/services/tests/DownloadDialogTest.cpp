@@ -2,6 +2,9 @@
 // cancel question answered both ways (the partial file kept or deleted as the resume option
 // says), a failure left in sight and reported as one, the login prompt answered by the test, and
 // a hidden run that never shows a window. Photographed while it transfers.
+// The test server's sockets need winsock2.h before windows.h.
+#include <winsock2.h>
+
 #include "DialogTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +16,8 @@
 #include "ServicesTestSupport.h"
 #include "TestHttpServer.h"
 #include "WinInet.h"
-#include "ini_reader.h"
-#include "test_support.h"
+#include "IniReader.h"
+#include "TestSupport.h"
 
 namespace {
 

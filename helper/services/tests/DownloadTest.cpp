@@ -14,8 +14,8 @@
 #include "DownloadTexts.h"
 #include "ServicesTestSupport.h"
 #include "WinInet.h"
-#include "ini_reader.h"
-#include "test_support.h"
+#include "IniReader.h"
+#include "TestSupport.h"
 
 namespace {
 

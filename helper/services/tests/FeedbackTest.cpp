@@ -12,10 +12,10 @@
 #include "FeedbackTestSupport.h"
 #include "ServicesTestSupport.h"
 #include "WebServiceHelper.h"
-#include "ini_reader.h"
-#include "md5_checksum.h"
-#include "test_support.h"
-#include "xml_doc.h"
+#include "IniReader.h"
+#include "MD5Checksum.h"
+#include "TestSupport.h"
+#include "XmlDoc.h"
 
 namespace {
 

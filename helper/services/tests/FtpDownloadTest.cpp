@@ -9,7 +9,7 @@
 #include "DownloadQueue.h"
 #include "DownloadTexts.h"
 #include "ServicesTestSupport.h"
-#include "test_support.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "DownloadQueue.h"
 #include "WinInet.h"
-#include "ini_reader.h"
-#include "test_support.h"
+#include "IniReader.h"
+#include "TestSupport.h"
 
 CWinInet g_winInet;
 CDownloaderState g_downloader;

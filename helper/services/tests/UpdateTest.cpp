@@ -13,10 +13,10 @@
 #include "UpdateIniReader.h"
 #include "UpdateServer.h"
 #include "VersionText.h"
-#include "paths.h"
-#include "product_identity.h"
-#include "registry.h"
-#include "test_support.h"
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "Registry.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "TextButtonStyle.h"
 #include "TransparentCheckRadio.h"
 #include "TransparentStatic2.h"
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 #include <windows.h>
 
@@ -30,6 +30,7 @@
 #include <gdiplus.h>
 
 #include <classlib/Classlib.h>
+#include <owners/WinOwners.h>
 
 #include <memory>
 #include <vector>
@@ -382,8 +383,8 @@ bool CGalleryWnd::SaveShot(LPCWSTR path) {
     CRect window;
     GetWindowRect(&window);
     // From the screen, so that the fade window over the sample shows too.
-    const HBITMAP bitmap = CFadeWnd::CaptureScreen(&window);
-    if (bitmap == nullptr)
+    const GdiObject<HBITMAP> bitmap(CFadeWnd::CaptureScreen(&window));
+    if (!bitmap)
         return false;
     // The PNG encoder's class id.
     CLSID png{};
@@ -395,10 +396,8 @@ bool CGalleryWnd::SaveShot(LPCWSTR path) {
     for (UINT i = 0; i < count; ++i)
         if (lstrcmpW(encoders[i].MimeType, L"image/png") == 0)
             png = encoders[i].Clsid;
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    const bool saved = image.Save(path, &png, nullptr) == Gdiplus::Ok;
-    ::DeleteObject(bitmap);
-    return saved;
+    Gdiplus::Bitmap image(bitmap.Get(), nullptr);
+    return image.Save(path, &png, nullptr) == Gdiplus::Ok;
 }
 
 void PumpFor(DWORD milliseconds) {
@@ -426,7 +425,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         if (!gallery.Build())
             return 2;
         int argc = 0;
-        LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+        const LocalMemory<LPWSTR*> arguments(::CommandLineToArgvW(::GetCommandLineW(), &argc));
+        LPWSTR* const argv = arguments.Get();
         if (argc == 3 && lstrcmpW(argv[1], L"--shot") == 0) {
             PumpFor(1500);
             gallery.RedrawWindow(nullptr, nullptr,
@@ -441,7 +441,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
                 ::DispatchMessageW(&msg);
             }
         }
-        ::LocalFree(argv);
     }
     Gdiplus::GdiplusShutdown(token);
     return result;

@@ -9,10 +9,10 @@
 #include "DlgLeftSideChild.h"
 #include "DlgPelqFeedback.h"
 #include "PelqMessageBox.h"
-#include "app_state.h"
-#include "product_identity.h"
-#include "single_instance.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "ProductIdentity.h"
+#include "SingleInstance.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 
@@ -607,10 +607,8 @@ HWND g_switchingWindow = nullptr;
 void RecordRestart(const CString& program) {
     ++g_restart.calls;
     g_restart.program = program;
-    const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, g_mutexName);
-    g_restart.instanceMutexGone = mutex == nullptr;
-    if (mutex != nullptr)
-        ::CloseHandle(mutex);
+    const KernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, g_mutexName));
+    g_restart.instanceMutexGone = !mutex;
     g_restart.windowHidden = !::IsWindowVisible(g_switchingWindow);
 }
 
@@ -713,14 +711,13 @@ TEST(MainWindow, DemoButtonStartsTheDemonstrationOnceInItsQuietTime) {
     CString arguments;
     for (int i = 0; i < 100 && arguments.IsEmpty(); ++i) {
         PumpFor(100);
-        HANDLE handle = ::CreateFileW(answer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
+        const KernelHandle handle(::CreateFileW(answer.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!handle)
             continue;
         wchar_t text[64] = {};
         DWORD read = 0;
-        EXPECT_TRUE(::ReadFile(handle, text, sizeof(text) - sizeof(wchar_t), &read, nullptr));
-        ::CloseHandle(handle);
+        EXPECT_TRUE(::ReadFile(handle.Get(), text, sizeof(text) - sizeof(wchar_t), &read, nullptr));
         arguments = text;
     }
     EXPECT_EQ(arguments, L"XRN");

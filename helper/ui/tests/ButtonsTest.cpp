@@ -15,7 +15,7 @@
 #include "ParentBackground.h"
 #include "TabButton.h"
 #include "TextButtonStyle.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -226,15 +226,14 @@ TEST_F(ButtonTest, ParentBackgroundIsPaintedBehindAndTheClipRemoved) {
     Canvas canvas(40, 30, RGB(1, 2, 3));
     button.PaintParentBackground(&button, canvas.DC(), nullptr);
     EXPECT_EQ(canvas.CountNot(RGB(0, 200, 0)), 0);
-    HRGN clip = ::CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(::GetClipRgn(canvas.Handle(), clip), 0) << "no clip region left behind";
+    const GdiObject<HRGN> clip(::CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(::GetClipRgn(canvas.Handle(), clip.Get()), 0) << "no clip region left behind";
 
     canvas.Fill(RGB(1, 2, 3));
     const RECT corner{0, 0, 5, 5};
     PaintParentBackground(&button, canvas.DC(), &corner);
     EXPECT_EQ(canvas.Count(RGB(0, 200, 0), {0, 0, 40, 30}), 25);
-    EXPECT_EQ(::GetClipRgn(canvas.Handle(), clip), 0);
-    ::DeleteObject(clip);
+    EXPECT_EQ(::GetClipRgn(canvas.Handle(), clip.Get()), 0);
 }
 
 TEST_F(ButtonTest, TabButtonFramesAndCaption) {

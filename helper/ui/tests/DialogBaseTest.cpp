@@ -7,7 +7,8 @@
 #include "DlgCreateRestorePoint.h"
 #include "DlgLeftDlgBase.h"
 #include "DlgLeftSideChild.h"
-#include "ui_fonts.h"
+#include "SkinIconHandle.h"
+#include "UiFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -146,10 +147,7 @@ TEST(DialogBase, SharedAttentionIconOutlivesEachDialog) {
         first.DestroyWindow();
     }
     ASSERT_NE(g_hAttentionIcon, nullptr);
-    ICONINFO info{};
-    ASSERT_TRUE(::GetIconInfo(g_hAttentionIcon, &info)) << "still a live icon";
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
+    ASSERT_GT(CSkinIconHandle::QueryIconSize(g_hAttentionIcon).cx, 0) << "still a live icon";
     const HICON before = g_hAttentionIcon;
     CDlgBaseWnd second(kPageTemplate, &host);
     ASSERT_TRUE(second.Create(kPageTemplate, &host));

@@ -10,7 +10,7 @@
 #include "TransparentStatic2.h"
 #include "WindowUtilities.h"
 #include "WndClientRect.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,7 @@ TEST(DialogFont, ExtendedTemplateGivesItsFontAndLayout) {
     EXPECT_STREQ(applied.lfFaceName, L"Tahoma");
     EXPECT_EQ(font.m_hPreviousFont, original);
 
-    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_hFont);
+    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_font.Get());
     EXPECT_TRUE(SameRect(dialog.ItemRect(4011), Expected(units, 10, 10, 50, 14)));
     EXPECT_TRUE(SameRect(dialog.ItemRect(4013), Expected(units, 80, 50, 40, 20)));
     RECT client{};
@@ -95,7 +95,7 @@ TEST(DialogFont, ExtendedTemplateGivesItsFontAndLayout) {
     EXPECT_EQ(client.right, Expected(units, 0, 0, 200, 100).right);
     EXPECT_EQ(client.bottom, Expected(units, 0, 0, 200, 100).bottom);
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog.m_hWnd, 4013, WM_GETFONT, 0, 0)),
-              font.m_hFont);
+              font.m_font.Get());
 
     font.Restore();
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog.m_hWnd, 4012, WM_GETFONT, 0, 0)),
@@ -112,7 +112,7 @@ TEST(DialogFont, PlainTemplateIsReadInItsOwnLayout) {
     EXPECT_EQ(applied.lfHeight, -13) << "10 points at 96 pixels per inch";
     EXPECT_STREQ(applied.lfFaceName, L"Arial");
     EXPECT_FALSE(applied.lfItalic);
-    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_hFont);
+    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_font.Get());
     EXPECT_TRUE(SameRect(dialog.ItemRect(4012), Expected(units, 10, 30, 60, 14)));
 }
 
@@ -137,7 +137,7 @@ TEST(DialogFont, MissingTemplateFailsAndChangesNothing) {
               original);
     EXPECT_TRUE(SameRect(dialog.ItemRect(4011), before));
     EXPECT_EQ(font.m_hDialog, nullptr);
-    EXPECT_EQ(font.m_hFont, nullptr);
+    EXPECT_EQ(font.m_font.Get(), nullptr);
 }
 
 TEST(DialogFont, LayoutStopsAtAControlBeforeItsPredecessor) {
@@ -148,7 +148,7 @@ TEST(DialogFont, LayoutStopsAtAControlBeforeItsPredecessor) {
     const RECT third = dialog.ItemRect(4013);
     CSTDialogFont font;
     ASSERT_TRUE(font.Apply(::GetModuleHandleW(nullptr), dialog.m_hWnd, kExtendedBold, 96.0));
-    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_hFont);
+    const SIZE units = BaseUnits(dialog.m_hWnd, font.m_font.Get());
     EXPECT_TRUE(SameRect(dialog.ItemRect(4012), Expected(units, 10, 30, 60, 14)));
     EXPECT_TRUE(SameRect(dialog.ItemRect(4013), third)) << "not laid out";
 }
@@ -158,7 +158,7 @@ TEST(DialogFont, ApplyingTwiceRestoresTheFirstFont) {
     const HFONT original = reinterpret_cast<HFONT>(::SendMessageW(dialog.m_hWnd, WM_GETFONT, 0, 0));
     CSTDialogFont font;
     ASSERT_TRUE(font.Apply(::GetModuleHandleW(nullptr), dialog.m_hWnd, kExtendedBold, 96.0));
-    const HFONT first = font.m_hFont;
+    const HFONT first = font.m_font.Get();
     ASSERT_TRUE(font.Apply(::GetModuleHandleW(nullptr), dialog.m_hWnd, kExtendedBold, 120.0));
     EXPECT_EQ(font.m_hPreviousFont, original) << "the first font was taken back";
     LOGFONTW gone{};
@@ -198,7 +198,7 @@ TEST(DialogFont, ProductPanelTemplateFromTheResourceLibrary) {
     ASSERT_NE(panel.m_hWnd, nullptr);
     CSTDialogFont font;
     ASSERT_TRUE(font.Apply(skin, panel.m_hWnd, 1272, 96.0));
-    const SIZE units = BaseUnits(panel.m_hWnd, font.m_hFont);
+    const SIZE units = BaseUnits(panel.m_hWnd, font.m_font.Get());
     EXPECT_TRUE(SameRect(panel.ItemRect(1181), Expected(units, 10, 300, 98, 12)));
     EXPECT_TRUE(SameRect(panel.ItemRect(1197), Expected(units, 10, 280, 98, 12)));
 }

@@ -8,7 +8,7 @@
 #include "LauncherLeftSideBtns.h"
 #include "STBitmap.h"
 #include "SkinMemDC.h"
-#include "product_identity.h"
+#include "ProductIdentity.h"
 
 #include <gdiplus.h>
 

@@ -17,18 +17,16 @@ private:
     bool* m_deleted;
 };
 
-HBITMAP SolidBitmap(int width, int height, COLORREF colour) {
+GdiObject<HBITMAP> SolidBitmap(int width, int height, COLORREF colour) {
     const HDC screen = ::GetDC(nullptr);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    GdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen, width, height));
     ::ReleaseDC(nullptr, screen);
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = ::SelectObject(dc, bitmap);
+    const DeviceContext dc(::CreateCompatibleDC(nullptr));
+    const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap.Get());
     const RECT all{0, 0, width, height};
-    const HBRUSH brush = ::CreateSolidBrush(colour);
-    ::FillRect(dc, &all, brush);
-    ::DeleteObject(brush);
-    ::SelectObject(dc, previous);
-    ::DeleteDC(dc);
+    const GdiObject<HBRUSH> brush(::CreateSolidBrush(colour));
+    ::FillRect(dc.Get(), &all, brush.Get());
+    ::SelectObject(dc.Get(), previous);
     return bitmap;
 }
 } // namespace
@@ -55,19 +53,17 @@ TEST(FadeWindow, StepStaysWithinItsBoundsWhateverTheFirstFrameTook) {
 
 TEST(FadeWindow, BlendFrameMovesTowardsTheLuminanceColour) {
     CFadeWnd fade;
-    const HBITMAP white = SolidBitmap(4, 4, RGB(255, 255, 255));
-    const HBITMAP start = fade.BlendFrame(white, 0, nullptr);
-    const HBITMAP end = fade.BlendFrame(white, 100, nullptr);
-    ASSERT_NE(start, nullptr);
-    ASSERT_NE(end, nullptr);
-    EXPECT_EQ(BitmapPixel(start, 1, 1), RGB(254, 254, 254));
-    EXPECT_EQ(BitmapPixel(end, 1, 1), RGB(252, 252, 252));
+    const GdiObject<HBITMAP> white = SolidBitmap(4, 4, RGB(255, 255, 255));
+    const GdiObject<HBITMAP> start(fade.BlendFrame(white.Get(), 0, nullptr));
+    const GdiObject<HBITMAP> end(fade.BlendFrame(white.Get(), 100, nullptr));
+    ASSERT_TRUE(start);
+    ASSERT_TRUE(end);
+    EXPECT_EQ(BitmapPixel(start.Get(), 1, 1), RGB(254, 254, 254));
+    EXPECT_EQ(BitmapPixel(end.Get(), 1, 1), RGB(252, 252, 252));
     fade.SetColors(RGB(255, 0, 0), RGB(0, 0, 255));
-    const HBITMAP red = fade.BlendFrame(white, 100, nullptr);
-    EXPECT_GT(GetRValue(BitmapPixel(red, 2, 2)), 240);
+    const GdiObject<HBITMAP> red(fade.BlendFrame(white.Get(), 100, nullptr));
+    EXPECT_GT(GetRValue(BitmapPixel(red.Get(), 2, 2)), 240);
     EXPECT_EQ(fade.BlendFrame(nullptr, 50, nullptr), nullptr);
-    for (HBITMAP bitmap : {white, start, end, red})
-        ::DeleteObject(bitmap);
 }
 
 TEST(FadeWindow, NullOrDeadWindowsAreRefused) {

@@ -9,6 +9,7 @@
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
+#include <owners/WinOwners.h>
 
 #include <string>
 
@@ -45,13 +46,13 @@ DWORD RunGallery(const std::wstring& shot) {
     if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &process))
         return 1000;
+    const KernelHandle thread(process.hThread);
+    const KernelHandle running(process.hProcess);
     DWORD code = 1001;
-    if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(process.hProcess, &code);
+    if (::WaitForSingleObject(running.Get(), 60000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(running.Get(), &code);
     else
-        ::TerminateProcess(process.hProcess, 1002);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+        ::TerminateProcess(running.Get(), 1002);
     return code;
 }
 

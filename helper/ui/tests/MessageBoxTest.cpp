@@ -9,8 +9,10 @@
 #include "DlgParentTransculent.h"
 #include "PelqMessageBox.h"
 #include "PopupServices.h"
-#include "app_locations.h"
-#include "ui_fonts.h"
+#include "AppLocations.h"
+#include "UiFonts.h"
+
+#include <owners/WinOwners.h>
 
 #include <pelqview.h>
 
@@ -281,20 +283,20 @@ TEST_F(MessageBoxes, CallersButtonsAndOneDontShowValuePerBox) {
                   round == 0 ? 0 : 1);
         EXPECT_TRUE(g_seen.hasCheckBox);
     }
-    HKEY status = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &status), ERROR_SUCCESS);
+    RegistryKey status;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, status.Put()), ERROR_SUCCESS);
     DWORD values = 0;
-    ::RegQueryInfoKeyW(status, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+    ::RegQueryInfoKeyW(status.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                        nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(values, 1u) << "the same box closed twice keeps one value";
     wchar_t name[128] = {};
     DWORD nameLength = 128, data = 9, size = sizeof(data);
-    ASSERT_EQ(::RegEnumValueW(status, 0, name, &nameLength, nullptr, nullptr,
+    ASSERT_EQ(::RegEnumValueW(status.Get(), 0, name, &nameLength, nullptr, nullptr,
                               reinterpret_cast<BYTE*>(&data), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(std::wstring(name).rfind(L"DontShowMessageBox", 0), 0u);
     EXPECT_EQ(data, 0u) << "the last close left it unchecked";
-    ::RegCloseKey(status);
+    status.Reset();
 
     // Without a check box nothing is written.
     ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
@@ -304,7 +306,7 @@ TEST_F(MessageBoxes, CallersButtonsAndOneDontShowValuePerBox) {
               0);
     EXPECT_EQ(g_seen.icon, 1116u);
     EXPECT_FALSE(g_seen.hasCheckBox);
-    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &status), ERROR_SUCCESS);
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, status.Put()), ERROR_SUCCESS);
     g_answer = Answer::kEnter;
     EXPECT_EQ(ShowMessageBoxEx(L"Continue?", MB_ICONERROR, 2, &captions, RECT{0, 0, 400, 200},
                                FALSE, 1, nullptr),

@@ -3,7 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "PanelDrawing.h"
-#include "ui_fonts.h"
+#include "UiFonts.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include <gdiplus.h>
 
-#include "scoped_release.h"
+#include <classlib/Gdi.h>
 
 #include <functional>
 #include <vector>
@@ -19,14 +19,13 @@ inline bool SaveScreenPng(const RECT& rect, LPCWSTR path,
                           const std::function<void(HDC)>& retouch = {}) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    const HDC screen = ::GetDC(nullptr);
-    const ScopedRelease screenOwner(screen, [](HDC dc) { ::ReleaseDC(nullptr, dc); });
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    const ScopedRelease bitmapOwner(bitmap, [](HBITMAP b) { ::DeleteObject(b); });
+    CClientDC screen(nullptr);
+    CBitmap bitmap;
+    if (!bitmap.CreateCompatibleBitmap(&screen, width, height))
+        return false;
     {
-        const HDC memory = ::CreateCompatibleDC(screen);
-        const ScopedRelease memoryOwner(memory, [](HDC dc) { ::DeleteDC(dc); });
-        if (memory == nullptr || bitmap == nullptr)
+        CDC memory;
+        if (!memory.CreateCompatibleDC(&screen))
             return false;
         const HGDIOBJ previous = ::SelectObject(memory, bitmap);
         const bool copied =

@@ -2,8 +2,8 @@
 
 #include "DlgParentTransculent.h"
 
-#include "product_identity.h"
-#include "ui_fonts.h"
+#include "ProductIdentity.h"
+#include "UiFonts.h"
 
 BEGIN_MESSAGE_MAP(HostWindow, CWnd)
 ON_WM_ERASEBKGND()

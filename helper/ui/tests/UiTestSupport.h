@@ -9,6 +9,7 @@
 #include <gdiplus.h>
 
 #include <classlib/Classlib.h>
+#include <owners/WinOwners.h>
 
 #include <gtest/gtest.h>
 
@@ -51,15 +52,12 @@ public:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_bitmap.Reset(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         ::ReleaseDC(nullptr, screen);
-        m_previous = ::SelectObject(m_dc.m_hDC, m_bitmap);
+        m_previous = ::SelectObject(m_dc.m_hDC, m_bitmap.Get());
         Fill(fill);
     }
-    ~Canvas() {
-        ::SelectObject(m_dc.m_hDC, m_previous);
-        ::DeleteObject(m_bitmap);
-    }
+    ~Canvas() { ::SelectObject(m_dc.m_hDC, m_previous); }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -118,17 +116,16 @@ private:
     int m_width;
     int m_height;
     CDC m_dc;
-    HBITMAP m_bitmap = nullptr;
+    GdiObject<HBITMAP> m_bitmap;
     HGDIOBJ m_previous = nullptr;
 };
 
 // The colour of a bitmap's pixel.
 inline COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const COLORREF colour = ::GetPixel(dc, x, y);
-    ::SelectObject(dc, previous);
-    ::DeleteDC(dc);
+    const DeviceContext dc(::CreateCompatibleDC(nullptr));
+    const HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap);
+    const COLORREF colour = ::GetPixel(dc.Get(), x, y);
+    ::SelectObject(dc.Get(), previous);
     return colour;
 }
 

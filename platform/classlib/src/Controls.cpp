@@ -2,6 +2,8 @@
 
 #include "OwnerDraw.h"
 
+#include <owners/WinOwners.h>
+
 IMPLEMENT_DYNAMIC(CButton, CWnd)
 IMPLEMENT_DYNAMIC(CBitmapButton, CButton)
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
@@ -120,11 +122,12 @@ void CBitmapButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
         bitmap = &m_bitmapDisabled;
     if (bitmap->m_hObject == nullptr)
         return;
-    HDC memory = ::CreateCompatibleDC(lpDrawItemStruct->hDC);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap->m_hObject);
+    const DeviceContext memory(::CreateCompatibleDC(lpDrawItemStruct->hDC));
+    if (!memory)
+        return;
+    HGDIOBJ previous = ::SelectObject(memory.Get(), bitmap->m_hObject);
     const RECT& r = lpDrawItemStruct->rcItem;
-    ::BitBlt(lpDrawItemStruct->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
-             SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
+    ::BitBlt(lpDrawItemStruct->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(),
+             0, 0, SRCCOPY);
+    ::SelectObject(memory.Get(), previous);
 }

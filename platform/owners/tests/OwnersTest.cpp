@@ -123,6 +123,33 @@ TEST_F(Owners, KernelHandlesAreClosed) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindHandle().Get());
 }
 
+TEST_F(Owners, NetworkBuffersAreFreed) {
+    NetApiBuffer<BYTE*> buffer;
+    ASSERT_EQ(static_cast<NET_API_STATUS>(NERR_Success),
+              NetApiBufferAllocate(64, reinterpret_cast<void**>(buffer.Put())));
+    ASSERT_TRUE(buffer);
+    DWORD bytes = 0;
+    EXPECT_EQ(static_cast<NET_API_STATUS>(NERR_Success), NetApiBufferSize(buffer.Get(), &bytes));
+    EXPECT_GE(bytes, 64u);
+    EXPECT_TRUE(buffer.Close());
+    EXPECT_FALSE(buffer);
+}
+
+TEST_F(Owners, GdiObjectsAndDeviceContextsAreDeleted) {
+    GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(1, 2, 3)));
+    DeviceContext memory(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(brush);
+    ASSERT_TRUE(memory);
+    const HBRUSH heldBrush = brush.Get();
+    const HDC heldContext = memory.Get();
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(heldBrush));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), GetObjectType(heldContext));
+    brush.Reset();
+    EXPECT_TRUE(memory.Close());
+    EXPECT_EQ(0u, GetObjectType(heldBrush));
+    EXPECT_EQ(0u, GetObjectType(heldContext));
+}
+
 namespace {
 
 struct FakeDevice {

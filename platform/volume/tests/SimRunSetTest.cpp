@@ -60,3 +60,57 @@ TEST(SimRunSet, BitmapFromAnOffsetEndsWithZeroPadding) {
     EXPECT_EQ(0xFF, bits[1]);           // 16..23
     EXPECT_EQ(0x01, bits[2]);           // 24 used, 25 and 26 free, the rest padding
 }
+
+TEST(SimRunSet, BitmapFromAnOffsetPastARunThatEndsBeforeIt) {
+    CSimRunSet set;
+    set.Add(1, 3);  // 1..3, wholly before the offset
+    set.Add(20, 2); // 20..21
+    std::vector<uint8_t> bits(2, 0xAA);
+    set.FillBitmap(16, 16, bits.data());
+    EXPECT_EQ(0x30, bits[0]);
+    EXPECT_EQ(0x00, bits[1]);
+}
+
+// A set that keeps its bitmap answers every read as one that walks its runs: a kept bitmap made
+// from runs already there, then kept in step through edits inside it, across its end and past
+// it, through a copy and through Clear; reads from any offset, inside it or beyond.
+TEST(SimRunSet, AKeptBitmapAnswersAsTheRuns) {
+    std::mt19937 random(11);
+    CSimRunSet plain;
+    CSimRunSet kept;
+    auto edit = [&] {
+        const uint64_t lcn = random() % 1000;
+        const uint64_t count = 1 + random() % 60;
+        const bool used = random() % 3 != 0;
+        plain.Assign(lcn, count, used);
+        kept.Assign(lcn, count, used);
+    };
+    auto expectSameReads = [&](const CSimRunSet& reader) {
+        for (uint64_t first = 0; first < 1100; first += 8 * (1 + random() % 5)) {
+            const uint64_t count = 1 + random() % (1100 - first);
+            std::vector<uint8_t> expected((count + 7) / 8, 0x5A);
+            std::vector<uint8_t> actual((count + 7) / 8, 0xA5);
+            plain.FillBitmap(first, count, expected.data());
+            reader.FillBitmap(first, count, actual.data());
+            ASSERT_EQ(expected, actual) << "from " << first << ", " << count << " clusters";
+        }
+    };
+    for (int step = 0; step < 300; ++step) {
+        edit();
+    }
+    kept.KeepBitmap(901); // the runs of the edits so far, and a last byte in part
+    EXPECT_TRUE(kept.KeepsBitmap());
+    for (int round = 0; round < 20; ++round) {
+        for (int step = 0; step < 100; ++step) {
+            edit();
+        }
+        expectSameReads(kept);
+    }
+    const CSimRunSet copy = kept;
+    expectSameReads(copy);
+    plain.Clear();
+    kept.Clear();
+    expectSameReads(kept);
+    edit();
+    expectSameReads(kept);
+}

@@ -593,3 +593,81 @@ TEST_F(SimVolumeApiTest, AnswersAfterAListingFollowMovesAndChanges) {
     EXPECT_EQ(300, size.QuadPart);
     EXPECT_TRUE(api_.CloseHandle(item));
 }
+
+// Handles opened before a change that shifts every item's place in the rebuilt index still
+// answer for their own item.
+TEST_F(SimVolumeApiTest, HandlesOpenedBeforeTheIndexChangesKeepTheirItem) {
+    Listed(api_, L"T:\\*");
+    Listed(api_, L"T:\\dir\\*");
+    HANDLE b = OpenItem(L"T:\\dir\\b.bin");
+    HANDLE sparse = OpenItem(L"T:\\sparse.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, b);
+    ASSERT_NE(INVALID_HANDLE_VALUE, sparse);
+    ASSERT_EQ(ERROR_SUCCESS, volume_->AddFile(L"\\0.bin")); // listed first from now on
+    ASSERT_EQ(ERROR_SUCCESS, volume_->SetStream(L"\\0.bin", L"", 4096, {{0, 900, 1}}, {}));
+    EXPECT_EQ((std::vector<std::wstring>{L"0.bin", L"a.bin", L"dir", L"empty.txt", L"sparse.bin",
+                                         L"tiny.txt"}),
+              Listed(api_, L"T:\\*"));
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(api_.GetFileSizeEx(b, &size));
+    EXPECT_EQ(5 * 4096, size.QuadPart);
+    std::vector<uint8_t> out(4096);
+    ASSERT_EQ(ERROR_SUCCESS, Pointers(b, 0, out));
+    const auto* pointers = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER*>(out.data());
+    ASSERT_EQ(1u, pointers->ExtentCount);
+    EXPECT_EQ(500, pointers->Extents[0].Lcn.QuadPart);
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(api_.GetFileInformationByHandle(sparse, &info));
+    EXPECT_EQ(7u * 4096, info.nFileSizeLow);
+    EXPECT_NE(0u, info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE);
+    api_.CloseHandle(b);
+    api_.CloseHandle(sparse);
+}
+
+// Paths are read to their terminator whatever their place in memory and their length.
+TEST_F(SimVolumeApiTest, ReadsPathsAtEveryPlaceAndLength) {
+    const std::wstring found[] = {L"T:\\a.bin", L"T:\\dir\\b.bin", L"\\\\?\\T:\\dir\\b.bin",
+                                  L"T:\\tiny.txt", L"T:\\sparse.bin"};
+    for (size_t offset = 0; offset < 4; ++offset) {
+        for (const std::wstring& path : found) {
+            const std::wstring text = std::wstring(offset, L'x') + path;
+            HANDLE item = OpenItem(text.c_str() + offset);
+            EXPECT_NE(INVALID_HANDLE_VALUE, item) << path << " at " << offset;
+            api_.CloseHandle(item);
+        }
+        // A unit with its high bit set, and the terminator in each lane of a word.
+        for (const wchar_t* missing :
+             {L"T:\\a.bi\u8000", L"T:\\a.binx", L"T:\\a.binxy", L"T:\\a.binxyz"}) {
+            const std::wstring text = std::wstring(offset, L'x') + missing;
+            EXPECT_EQ(INVALID_HANDLE_VALUE, OpenItem(text.c_str() + offset)) << missing;
+            EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << missing;
+        }
+    }
+}
+
+// Stream names in capitals and in any other letter case name the same stream.
+TEST(SimStreamKeys, CapitalsAndOtherCasesGiveOneKey) {
+    const std::pair<const wchar_t*, const wchar_t*> same[] = {
+        {L"::$BITMAP", L"::$bitmap"},
+        {L"::$ATTRIBUTE_LIST", L"::$Attribute_List"},
+        {L"::$DATA", L"::$data"},
+        {L"::$DATA", L""},
+        {L":s:$DATA", L":S"},
+    };
+    for (const auto& [capitals, other] : same) {
+        std::wstring first = L"scratch";
+        std::wstring second;
+        ASSERT_TRUE(SimStreamKey(capitals, &first)) << capitals;
+        ASSERT_TRUE(SimStreamKey(other, &second)) << other;
+        EXPECT_EQ(second, first) << capitals;
+    }
+    EXPECT_EQ(L"", [] {
+        std::wstring key = L"x";
+        SimStreamKey(L"::$DATA", &key);
+        return key;
+    }());
+    std::wstring key;
+    EXPECT_FALSE(SimStreamKey(L"::$", &key));
+    EXPECT_FALSE(SimStreamKey(L"::BITMAP", &key));
+    EXPECT_FALSE(SimStreamKey(L"::$BIT:MAP", &key));
+}

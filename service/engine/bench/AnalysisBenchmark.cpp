@@ -1,9 +1,10 @@
 // Times an analysis run of the engine on in-memory simulated volumes of 10^4, 10^5 and 10^6
 // fragmented files of about three extents each, against a bare walk through the same volume
 // layer in the same run: enumerate every directory, open every item, read its size and its
-// extents, close it. The difference is the engine's own share. Each is timed three times and the
-// fastest counts, so a passing load on the machine does not decide the figures.
-// Prints one line per volume; not a test.
+// extents, close it. The difference is the engine's own share. Walk and analysis take turns,
+// several times each (more for the smaller volumes, whose runs are short), and the medians
+// count, so a passing load on the machine does not decide the figures; the fastest of each is
+// shown beside them. Prints one line per volume; not a test.
 #include "DefragEngineState.h"
 #include "DefragRun.h"
 #include "SimVolume.h"
@@ -24,6 +25,15 @@ constexpr wchar_t kDrive = L'T';
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> seconds) {
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+double Fastest(const std::vector<double>& seconds) {
+    return *std::min_element(seconds.begin(), seconds.end());
 }
 
 std::shared_ptr<CSimVolume> MakeVolume(uint32_t files) {
@@ -96,41 +106,42 @@ void Bench(uint32_t files) {
     CSimVolumeApi api;
     api.Mount(kDrive, volume);
 
-    constexpr int kTimes = 3;
+    // Odd counts, so that the median is one of the runs.
+    const int times = files >= 1'000'000 ? 5 : files >= 100'000 ? 11 : 31;
     uint64_t walked = 0;
     uint64_t extents = 0;
-    double walk = 0;
-    for (int i = 0; i < kTimes; ++i) {
-        const Clock::time_point start = Clock::now();
+    std::vector<double> walks;
+    std::vector<double> analyses;
+    CDefragEngineState state;
+    int result = 0;
+    for (int i = 0; i < times; ++i) {
+        Clock::time_point start = Clock::now();
         extents = 0;
         walked = BareWalk(api, std::wstring{kDrive, L':'}, &extents);
-        const double seconds = SecondsSince(start);
-        walk = i == 0 ? seconds : std::min(walk, seconds);
-    }
+        walks.push_back(SecondsSince(start));
 
-    DefragEngineState state;
-    int result = 0;
-    double analysis = 0;
-    for (int i = 0; i < kTimes; ++i) {
         state.FreeDefragResults();
         if (!state.AllocateCells(1000)) {
             return;
         }
-        const Clock::time_point start = Clock::now();
+        start = Clock::now();
         result = RunDefrag(state, api, 0, kDrive, false);
-        const double seconds = SecondsSince(start);
-        analysis = i == 0 ? seconds : std::min(analysis, seconds);
+        analyses.push_back(SecondsSince(start));
     }
+    const double walk = Median(walks);
+    const double analysis = Median(analyses);
     const double perFile = 1e6 / static_cast<double>(files);
-    std::printf("%7u files (%llu items, %llu extents; built in %.1f s): analysis %.3f s = %.2f us "
-                "per file; bare walk %.3f s = %.2f us per file; engine's share %.2f us per file "
-                "= %.2fx the walk%s\n",
+    std::printf("%7u files (%llu items, %llu extents; built in %.1f s; %d runs each): analysis "
+                "%.3f s = %.2f us per file (fastest %.3f s); bare walk %.3f s = %.2f us per file "
+                "(fastest %.3f s); engine's share %.2f us per file = %.2fx the walk%s\n",
                 files, static_cast<unsigned long long>(walked),
-                static_cast<unsigned long long>(extents), building, analysis, analysis * perFile,
-                walk, walk * perFile, (analysis - walk) * perFile, (analysis - walk) / walk,
+                static_cast<unsigned long long>(extents), building, times, analysis,
+                analysis * perFile, Fastest(analyses), walk, walk * perFile, Fastest(walks),
+                (analysis - walk) * perFile, (analysis - walk) / walk,
                 result == 1 && state.statistics.files == files && state.ReportCount() > 0
                     ? ""
                     : " (THE RUN DID NOT COVER THE VOLUME)");
+    std::fflush(stdout);
 }
 
 } // namespace

@@ -43,7 +43,7 @@ std::vector<uint8_t> MakeBitmap(uint64_t clusters, uint64_t meanRun, uint64_t se
 }
 
 // The specified search: walk the free runs from the lowest LCN.
-bool PlainFindFreeRun(const RunList& list, uint64_t minimum, uint64_t wanted, uint64_t& lcn,
+bool PlainFindFreeRun(const CRunList& list, uint64_t minimum, uint64_t wanted, uint64_t& lcn,
                       uint64_t& length) {
     const RunNode* longest = nullptr;
     for (const RunNode* node = list.Head(); node != nullptr; node = node->next) {
@@ -114,7 +114,7 @@ void BenchBuild(unsigned log2Clusters) {
     const uint64_t clusters = uint64_t{1} << log2Clusters;
     uint64_t freeRuns = 0;
     const std::vector<uint8_t> bitmap = MakeBitmap(clusters, 128, log2Clusters, &freeRuns);
-    RunList list;
+    CRunList list;
     Clock::time_point start = Clock::now();
     list.Build(bitmap.data(), clusters, clusters);
     const double first = SecondsSince(start);
@@ -143,7 +143,7 @@ void BenchQueries(uint64_t wantedFreeRuns) {
     const uint64_t clusters = wantedFreeRuns * 256;
     uint64_t freeRuns = 0;
     const std::vector<uint8_t> bitmap = MakeBitmap(clusters, 128, 99, &freeRuns);
-    RunList list;
+    CRunList list;
     list.Build(bitmap.data(), clusters, clusters);
 
     const int queries = 1'000'000;

@@ -102,7 +102,7 @@ TEST(ClusterMap, FourCountsAddUpAfterRandomMovesOverAMapBuiltFromTheRunList) {
     for (auto& byte : bitmap) {
         byte = static_cast<uint8_t>(random());
     }
-    RunList list;
+    CRunList list;
     list.Build(bitmap.data(), total, total);
     std::vector<ClusterMapBlock> cells(cellCount);
     const ClusterMapView map{cells.data(), cellCount, ClustersPerCell(total, cellCount)};

@@ -6,7 +6,6 @@
 
 namespace {
 
-
 // A volume of 4,096 clusters with an MFT zone at [100, 200) and three files.
 void AddThreeFiles(EngineTestVolume& t) {
     t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}, {3000, 5}});
@@ -197,7 +196,7 @@ TEST(EngineRun, TheRunsOutcomeTellsAnAbortedRunFromAFinishedOne) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 40}, {2000, 40}});
     t.AbortAtMove(2);
-    DefragEngineState& state = t.State();
+    CDefragEngineState& state = t.State();
     ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
     {
         CDefragRun run(state, t.Api(), 0, false);
@@ -408,7 +407,7 @@ TEST(EngineWalk, DeepTreesAreWalkedAndPathsPastTheLimitAreReportedUnopened) {
 
 TEST(EngineWalk, AVolumeThatCannotBeOpenedEndsTheRunWithAnEmptyWalk) {
     EngineTestVolume t(4096);
-    DefragEngineState& state = t.State();
+    CDefragEngineState& state = t.State();
     ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
     state.statistics.totalClusters = 777; // a previous run's figure
     EXPECT_EQ(0, RunDefrag(state, t.Api(), 0, L'Q', true));

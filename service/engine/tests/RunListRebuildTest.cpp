@@ -57,7 +57,7 @@ struct Run {
     bool operator==(const Run&) const = default;
 };
 
-std::vector<Run> RunsOf(const RunList& list) {
+std::vector<Run> RunsOf(const CRunList& list) {
     std::vector<Run> runs;
     for (const RunNode* node = list.Head(); node != nullptr; node = node->next) {
         runs.push_back({node->startLcn, node->endLcn, node->used});
@@ -65,7 +65,7 @@ std::vector<Run> RunsOf(const RunList& list) {
     return runs;
 }
 
-void ExpectSameAnswers(const RunList& rebuilt, const RunList& fresh) {
+void ExpectSameAnswers(const CRunList& rebuilt, const CRunList& fresh) {
     EXPECT_EQ(RunsOf(fresh), RunsOf(rebuilt));
     EXPECT_EQ(fresh.UsedSum(), rebuilt.UsedSum());
     EXPECT_EQ(fresh.FindLargestFreeRun(), rebuilt.FindLargestFreeRun());
@@ -90,7 +90,7 @@ void ExpectSameAnswers(const RunList& rebuilt, const RunList& fresh) {
 TEST(RunListRebuild, TheSameSizeTakesNoFreshMemoryAndAnswersAsAFreshList) {
     const uint64_t clusters = 1'000'003;
     const std::vector<uint8_t> first = RandomBitmap(clusters, 40, 1);
-    RunList list;
+    CRunList list;
     list.Build(first.data(), clusters, clusters);
     // Relabels in between leave nodes on the free chain: a rebuild must not lose them either.
     for (uint64_t lcn = 1000; lcn < 200'000; lcn += 5000) {
@@ -105,7 +105,7 @@ TEST(RunListRebuild, TheSameSizeTakesNoFreshMemoryAndAnswersAsAFreshList) {
         list.Build(again.data(), clusters, clusters);
         EXPECT_EQ(before, g_allocations.load()) << "rebuild " << seed;
         EXPECT_EQ(reserved, list.ReservedBytes());
-        RunList fresh;
+        CRunList fresh;
         fresh.Build(again.data(), clusters, clusters);
         ExpectSameAnswers(list, fresh);
     }
@@ -115,7 +115,7 @@ TEST(RunListRebuild, TheSameSizeTakesNoFreshMemoryAndAnswersAsAFreshList) {
     const size_t before = g_allocations;
     list.Build(smaller.data(), clusters / 2, clusters / 2);
     EXPECT_EQ(before, g_allocations.load());
-    RunList fresh;
+    CRunList fresh;
     fresh.Build(smaller.data(), clusters / 2, clusters / 2);
     ExpectSameAnswers(list, fresh);
     list.Clear();

@@ -19,7 +19,7 @@ std::vector<uint8_t> ToBitmap(const std::vector<bool>& used) {
     return bitmap;
 }
 
-void BuildFrom(RunList& list, const std::vector<bool>& used) {
+void BuildFrom(CRunList& list, const std::vector<bool>& used) {
     const std::vector<uint8_t> bitmap = ToBitmap(used);
     list.Build(bitmap.data(), used.size(), used.size());
 }
@@ -79,7 +79,7 @@ bool ModelFindFreeRunBelow(const std::vector<bool>& used, uint64_t itemLcn, uint
 }
 
 // Coverage, alternation, labels, used sum and the bucket rule against the model.
-void ExpectMatchesModel(const RunList& list, const std::vector<bool>& used) {
+void ExpectMatchesModel(const CRunList& list, const std::vector<bool>& used) {
     ASSERT_FALSE(list.Empty());
     ASSERT_EQ(used.size() - 1, list.LastLcn());
     uint64_t expectedStart = 0;
@@ -100,7 +100,7 @@ void ExpectMatchesModel(const RunList& list, const std::vector<bool>& used) {
         if (node->used) {
             usedSum += node->Length();
         }
-        const RunNode*& lowest = lowestInBucket[node->startLcn >> RunList::kBucketShift];
+        const RunNode*& lowest = lowestInBucket[node->startLcn >> CRunList::kBucketShift];
         if (lowest == nullptr) {
             lowest = node;
         }
@@ -117,7 +117,7 @@ void ExpectMatchesModel(const RunList& list, const std::vector<bool>& used) {
 TEST(RunListBuild, ReadsBitsLeastSignificantFirstAndAlternates) {
     // 0b11110001 then 0b00000011: used 0, free 1-3, used 4-9, free 10-15.
     const uint8_t bitmap[] = {0xF1, 0x03};
-    RunList list;
+    CRunList list;
     list.Build(bitmap, 16, 16);
     const RunNode* node = list.Head();
     ASSERT_NE(nullptr, node);
@@ -137,7 +137,7 @@ TEST(RunListBuild, LastPartialByteIsReadAndTheLastRunEndsAtTheLastCluster) {
     for (size_t lcn = 990; lcn < 1001; ++lcn) {
         used[lcn] = true;
     }
-    RunList list;
+    CRunList list;
     BuildFrom(list, used);
     ExpectMatchesModel(list, used);
     EXPECT_EQ(1002u, list.LastLcn());
@@ -156,7 +156,7 @@ TEST(RunListBuild, LongRunsAcrossWordsAndUnalignedStarts) {
             }
             flag = !flag;
         }
-        RunList list;
+        CRunList list;
         BuildFrom(list, used);
         ExpectMatchesModel(list, used);
     }
@@ -165,7 +165,7 @@ TEST(RunListBuild, LongRunsAcrossWordsAndUnalignedStarts) {
 TEST(RunListBuild, ClustersPastAShortBitmapAreUsed) {
     std::vector<bool> used(100, false);
     const std::vector<uint8_t> bitmap = ToBitmap(used);
-    RunList list;
+    CRunList list;
     list.Build(bitmap.data(), 64, 100);
     std::vector<bool> expected(100, false);
     for (size_t lcn = 64; lcn < 100; ++lcn) {
@@ -175,7 +175,7 @@ TEST(RunListBuild, ClustersPastAShortBitmapAreUsed) {
 }
 
 TEST(RunListBuild, EmptyVolumeGivesAnEmptyListThatFindsNothing) {
-    RunList list;
+    CRunList list;
     list.Build(nullptr, 0, 0);
     EXPECT_TRUE(list.Empty());
     uint64_t lcn = 0;
@@ -188,7 +188,7 @@ TEST(RunListBuild, EmptyVolumeGivesAnEmptyListThatFindsNothing) {
 
 TEST(RunListRelabel, MiddleOfAFreeRunSplitsInThreeAndMergesBack) {
     std::vector<bool> used(1000, false);
-    RunList list;
+    CRunList list;
     BuildFrom(list, used);
     ASSERT_TRUE(list.SetRunRangeState(300, 399, true));
     for (size_t lcn = 300; lcn < 400; ++lcn) {
@@ -206,7 +206,7 @@ TEST(RunListRelabel, WholeFreeRunBetweenUsedRunsBecomesOneUsedRun) {
     for (size_t lcn = 200; lcn < 400; ++lcn) {
         used[lcn] = false;
     }
-    RunList list;
+    CRunList list;
     BuildFrom(list, used);
     ASSERT_TRUE(list.SetRunRangeState(200, 399, true));
     ASSERT_NE(nullptr, list.Head());
@@ -219,7 +219,7 @@ TEST(RunListRelabel, WholeFreeRunBetweenUsedRunsBecomesOneUsedRun) {
 TEST(RunListRelabel, RangesThatCannotBeLocatedChangeNothing) {
     std::vector<bool> used(300, false);
     used[10] = true;
-    RunList list;
+    CRunList list;
     BuildFrom(list, used);
     EXPECT_FALSE(list.SetRunRangeState(250, 300, true));
     EXPECT_FALSE(list.SetRunRangeState(400, 410, true));
@@ -235,7 +235,7 @@ TEST(RunListRelabel, RandomRelabelsKeepEveryInvariantAndTheSearchesMatchTheModel
         for (size_t lcn = 0; lcn < total; ++lcn) {
             used[lcn] = random() % 3 == 0;
         }
-        RunList list;
+        CRunList list;
         BuildFrom(list, used);
         ExpectMatchesModel(list, used);
         for (int step = 0; step < 400; ++step) {
@@ -287,7 +287,7 @@ TEST(RunListSearch, FirstFitThenTheFirstOfTheLongestRuns) {
             used[lcn] = false;
         }
     }
-    RunList list;
+    CRunList list;
     BuildFrom(list, used);
     uint64_t lcn = 0;
     uint64_t length = 0;

@@ -56,7 +56,7 @@ DWORD WINAPI EndAtOnce(void*) {
 class DefragRpcLoopback : public testing::Test {
 protected:
     void SetUp() override {
-        DefragEngineState& state = g_defragEngineState;
+        CDefragEngineState& state = g_defragEngineState;
         state.FreeDefragResults();
         state.cellCount = 0;
         state.jobState = kJobIdle;
@@ -66,7 +66,7 @@ protected:
         while (g_defragCommands.Take()) {
         }
     }
-    DefragEngineState& state = g_defragEngineState;
+    CDefragEngineState& state = g_defragEngineState;
 };
 
 } // namespace
@@ -123,7 +123,7 @@ TEST_F(DefragRpcLoopback, StartCommandsNeedAUsableBlockCount) {
 
 TEST_F(DefragRpcLoopback, FullQueueRefuses) {
     const DefragCommand release{kCommandRelease, L'C', 0, 2, 0};
-    for (size_t i = 0; i < DefragCommandQueue::kCapacity; ++i)
+    for (size_t i = 0; i < CDefragCommandQueue::kCapacity; ++i)
         ASSERT_EQ(1, SendCommand(release));
     EXPECT_EQ(0, SendCommand(release));
     EXPECT_TRUE(g_defragCommands.Take());

@@ -8,7 +8,8 @@
 #include <Page1Dlg.h>
 #include <PelqMessageBox.h>
 
-#include <app_locations.h>
+#include <AppLocations.h>
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -242,12 +243,11 @@ TEST_F(DiskCheckPage, AnOversizedValueIsLeftAloneAndTheUserTold) {
     ASSERT_EQ(g_answers.boxes.size(), 2u);
     EXPECT_NE(g_answers.boxes[1].find(L"C:, D:"), std::wstring::npos) << "which drives";
     EXPECT_FALSE(LastScanDateExists());
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, &key),
+    RegistryKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, key.Put()),
               ERROR_SUCCESS);
     DWORD bytes = 0;
-    EXPECT_EQ(RegQueryValueExW(key, kBootExecuteValue, nullptr, nullptr, nullptr, &bytes),
+    EXPECT_EQ(RegQueryValueExW(key.Get(), kBootExecuteValue, nullptr, nullptr, nullptr, &bytes),
               ERROR_SUCCESS);
-    RegCloseKey(key);
     EXPECT_EQ(bytes, big.size() * sizeof(wchar_t)) << "untouched";
 }

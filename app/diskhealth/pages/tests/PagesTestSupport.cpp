@@ -1,8 +1,9 @@
 #include "PagesTestSupport.h"
 
 #include <DiskPagesResource.h>
-#include <ini_reader.h>
-#include <vantorix_app.h>
+#include <IniReader.h>
+#include <VantorixApp.h>
+#include <owners/WinOwners.h>
 
 #include <commctrl.h>
 
@@ -105,16 +106,16 @@ SimulatedDisks::SimulatedDisks() {
     GetTempPathW(MAX_PATH, folder);
     backingFile = std::wstring(folder) + L"xarn_disk_pages.img";
     // One MiB of a pattern; the rest of the disk reads as zeros.
-    HANDLE file = CreateFileW(backingFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    KernelHandle file(CreateFileW(backingFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
         std::vector<char> data(1 << 20);
         for (size_t i = 0; i < data.size(); ++i)
             data[i] = static_cast<char>(i * 7);
         DWORD written = 0;
         EXPECT_TRUE(
-            WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
-        CloseHandle(file);
+            WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
+        EXPECT_TRUE(file.Close());
     }
     std::string backing(backingFile.begin(), backingFile.end());
     AddDisk(api, 0, std::string(kHealthyDisk) + "backing " + backing + "\n");

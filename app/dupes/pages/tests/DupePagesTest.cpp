@@ -20,13 +20,13 @@
 
 #include <DlgLeftDlgBase.h>
 #include <PelqMessageBox.h>
-#include <app_locations.h>
-#include <app_state.h>
-#include <ini_reader.h>
-#include <launcher_status.h>
-#include <vantorix_app.h>
+#include <AppLocations.h>
+#include <AppState.h>
+#include <IniReader.h>
+#include <LauncherStatus.h>
+#include <VantorixApp.h>
 
-#include "test_support.h"
+#include "TestSupport.h"
 
 #include <sddl.h>
 
@@ -49,7 +49,6 @@ void RecordMissingText(const CString& message) {
 
 // The message boxes shown, answered with OK.
 std::vector<std::wstring> g_messages;
-HWND g_box = nullptr;
 void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(box, id);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -126,14 +125,14 @@ std::wstring Lower(std::wstring text) {
 
 // Gives the key the access list of an SDDL text.
 void SetKeyAccess(const std::wstring& path, LPCWSTR sddl) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    RegistryKey key;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, key.Put()),
+              ERROR_SUCCESS);
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
     ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
-                                                                       &descriptor, nullptr));
-    EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
-    ::LocalFree(descriptor);
-    ::RegCloseKey(key);
+                                                                       descriptor.Put(), nullptr));
+    EXPECT_EQ(::RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor.Get()),
+              ERROR_SUCCESS);
 }
 
 bool Exists(const std::wstring& path) {
@@ -593,15 +592,15 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     ASSERT_TRUE(rows[1].second && rows[3].second);
 
     // The checked song is held open by another program: it stays and is reported.
-    const HANDLE held =
-        ::CreateFileW(rows[3].first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    KernelHandle held(
+        ::CreateFileW(rows[3].first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     g_messages.clear();
     g_whileModal = nullptr;
     Click(results, IDC_BTN_CLEAN_SYSTEM_DUPP);
     ASSERT_TRUE(results->WaitForCleaning(30000));
     ASSERT_TRUE(PumpUntil([&] { return finish->IsWindowVisible() != FALSE; }, 10000));
-    ::CloseHandle(held);
+    held.Reset();
 
     EXPECT_FALSE(Exists(rows[1].first)) << "backed up, then deleted";
     EXPECT_TRUE(Exists(rows[3].first)) << "held open: kept";

@@ -3,10 +3,10 @@
 #include <PelqMessageBox.h>
 
 #include "UiTestSupport.h"
-#include "configuration_manager.h"
-#include "ini_reader.h"
-#include "launcher_status.h"
-#include "vantorix_app.h"
+#include "ConfigurationManager.h"
+#include "IniReader.h"
+#include "LauncherStatus.h"
+#include "VantorixApp.h"
 
 namespace junkpages {
 namespace {

@@ -27,18 +27,17 @@ constexpr wchar_t kAdvanced[] = L"Advanced";
 
 std::set<std::wstring> RegistryValueNames(const CString& path) {
     std::set<std::wstring> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return names;
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = 256;
-        if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumValueW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         names.insert(name);
     }
-    RegCloseKey(key);
     return names;
 }
 
@@ -339,15 +338,15 @@ TEST_F(JunkSettingsTest, ExcludedFolderIsAddedInItsLongAndShortForms) {
 }
 
 TEST_F(JunkSettingsTest, RecycleBinWarningComesOncePerRun) {
-    HKEY volume = nullptr;
+    RegistryKey volume;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
                               (std::wstring(kBitBucketVolume) + L"\\{test}").c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &volume, nullptr),
+                              KEY_WRITE, nullptr, volume.Put(), nullptr),
               ERROR_SUCCESS);
     const DWORD nuke = 1;
-    RegSetValueExW(volume, L"NukeOnDelete", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nuke),
-                   sizeof nuke);
-    RegCloseKey(volume);
+    RegSetValueExW(volume.Get(), L"NukeOnDelete", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&nuke), sizeof nuke);
+    volume.Reset();
     EXPECT_TRUE(CDlgSetting5Cleanup::RecycleBinBypassed());
     Click(Tab(5), IDC_RADIO_DIRECT);
     Click(Tab(5), IDC_RADIO_RECYCLE);

@@ -7,7 +7,7 @@
 #include <shlwapi.h>
 
 #include <DlgLeftDlgBase.h>
-#include <launcher_status.h>
+#include <LauncherStatus.h>
 
 #include "DlgScan1ScanHome.h"
 #include "DlgScan2Scanning.h"
@@ -18,8 +18,8 @@
 #include "JunkPagesTestSupport.h"
 #include "JunkTestSupport.h"
 #include "UiTestSupport.h"
-#include "app_state.h"
-#include "vantorix_app.h"
+#include "AppState.h"
+#include "VantorixApp.h"
 
 #include <gtest/gtest.h>
 
@@ -434,12 +434,12 @@ TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
 
     // A file held open by another program cannot be deleted: it is not counted as cleaned.
     const std::wstring held = drive_->Root() + L"~draft.doc";
-    const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    KernelHandle holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
     AnswerMessageBoxes(true);
     Clean();
-    CloseHandle(holder);
+    holder.Reset();
     EXPECT_TRUE(cleanup_->m_bDirectRemove);
     EXPECT_TRUE(Exists(held));
     EXPECT_FALSE(Exists(drive_->Root() + L"old.tmp"));

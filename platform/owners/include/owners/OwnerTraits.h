@@ -6,16 +6,23 @@
 #include "owners/UniqueResource.h"
 
 #include <windows.h>
+#include <lmcons.h>
+#include <lmerr.h>
+#include <lmapibuf.h>
 #include <winsvc.h>
 
 namespace owner_traits {
 
-// What the release calls answer on success: TRUE, ERROR_SUCCESS, or no block left (null).
+// What the release calls answer on success: TRUE, ERROR_SUCCESS, NERR_Success, or no block
+// left (null).
 [[nodiscard]] inline bool Released(BOOL result) {
     return result != FALSE;
 }
 [[nodiscard]] inline bool Released(LONG result) {
     return result == ERROR_SUCCESS;
+}
+[[nodiscard]] inline bool Released(NET_API_STATUS result) {
+    return result == NERR_Success;
 }
 [[nodiscard]] inline bool Released(void* remaining) {
     return remaining == nullptr;
@@ -58,11 +65,16 @@ template <typename Pointer> struct HeapMemory {
 using RegistryKey = NullMeansNone<HKEY, &RegCloseKey>;
 using Service = NullMeansNone<SC_HANDLE, &CloseServiceHandle>;
 template <typename Pointer> using LocalMemory = NullMeansNone<Pointer, &LocalFree>;
+// A buffer the network management functions allocated (NetWkstaTransportEnum and the like).
+template <typename Pointer> using NetApiBuffer = NullMeansNone<Pointer, &NetApiBufferFree>;
 // A SID built by AllocateAndInitializeSid.
 using AllocatedSid = NullMeansNone<PSID, &FreeSid>;
 using Library = NullMeansNone<HMODULE, &FreeLibrary>;
 // A GDI object that no class-library object owns.
 template <typename Object> using GdiObject = NullMeansNone<Object, &DeleteObject>;
+// A device context made by CreateDC or CreateCompatibleDC (one that GetDC lends goes back
+// through ReleaseDC instead).
+using DeviceContext = NullMeansNone<HDC, &DeleteDC>;
 using Icon = NullMeansNone<HICON, &DestroyIcon>;
 using Menu = NullMeansNone<HMENU, &DestroyMenu>;
 

@@ -1,0 +1,157 @@
+#include "LogFile.h"
+
+#include "AppLocations.h"
+#include "AppState.h"
+#include "Paths.h"
+
+#include <owners/WinOwners.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr size_t kLogsKept = 5;
+
+// The dated file of today in the application's data folder; empty without that folder.
+CString TodaysLogPath() {
+    const CString folder = GetAppDataFolder();
+    if (folder.IsEmpty())
+        return CString();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CString path;
+    path.Format(L"%s\\log_%02i-%02i-%02i.log", folder.GetString(), now.wMonth, now.wDay, now.wYear);
+    return path;
+}
+
+// The writer of the process, set up by the first line while logging is on.
+struct DatedLog {
+    DatedLog() {
+        CKeepNumberofLogsLimited().DeleteOldLogs();
+        const CString path = TodaysLogPath();
+        if (!path.IsEmpty())
+            file.Reopen(path);
+    }
+    CLogFile file;
+};
+
+bool IsLogFileName(const CString& name) {
+    return name.GetLength() > 4 && name.Right(4).CompareNoCase(L".log") == 0;
+}
+
+} // namespace
+
+void WriteLog(CString message) {
+    if (!g_bLogEnabled)
+        return;
+    static DatedLog log;
+    log.file.WriteTimestamped(message);
+}
+
+void WriteLogA(LPCSTR message) {
+    if (!g_bLogEnabled || !message)
+        return;
+    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, message, -1, nullptr, 0);
+    if (length <= 0)
+        return;
+    CString wide;
+    MultiByteToWideChar(CP_THREAD_ACP, 0, message, -1, wide.GetBuffer(length), length);
+    wide.ReleaseBuffer();
+    WriteLog(wide);
+}
+
+CKeepNumberofLogsLimited::CKeepNumberofLogsLimited() = default;
+CKeepNumberofLogsLimited::~CKeepNumberofLogsLimited() = default;
+
+void CKeepNumberofLogsLimited::DeleteOldLogs() {
+    files_.clear();
+    const CString folder = GetAppDataFolder();
+    if (folder.IsEmpty())
+        return;
+    WIN32_FIND_DATAW found;
+    const FindHandle search(FindFirstFileW(folder + L"\\*.log", &found));
+    if (!search)
+        return;
+    do {
+        const CString name(found.cFileName);
+        // Short names can make "*.log" match other files: only real ".log" names count.
+        if (name == L"." || name == L".." || !IsLogFileName(name) ||
+            (found.dwFileAttributes &
+             (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+            continue;
+        files_.push_back({name, CTime(found.ftLastWriteTime, -1)});
+    } while (FindNextFileW(search.Get(), &found));
+    if (files_.size() <= kLogsKept)
+        return;
+    std::sort(files_.begin(), files_.end(), [](const ScanResultFile& a, const ScanResultFile& b) {
+        return a.lastWrite > b.lastWrite;
+    });
+    for (size_t index = kLogsKept; index < files_.size(); ++index) {
+        CString path = folder;
+        AppendPath(path, files_[index].name);
+        DeleteFileW(path);
+    }
+}
+
+CLogFile::CLogFile() = default;
+
+CLogFile::~CLogFile() {
+    Close();
+}
+
+bool CLogFile::Open(const CString& path) {
+    path_ = path;
+    const int slash = path.ReverseFind(L'\\');
+    // A folder that cannot be made fails the open below, which answers for both.
+    if (slash > 0 && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        static_cast<void>(CreateDirectoryTree(path.Left(slash)));
+    open_ = file_.Open(path, CFile::modeWrite | CFile::shareDenyNone | CFile::modeCreate |
+                                 CFile::modeNoTruncate | CFile::typeBinary |
+                                 CFile::osWriteThrough) != FALSE;
+    if (open_) {
+        try {
+            file_.SeekToEnd();
+        } catch (CException* error) {
+            error->Delete();
+        }
+    }
+    return open_;
+}
+
+void CLogFile::Reopen(const CString& path) {
+    if (path == path_ && open_)
+        return;
+    Close();
+    lineNumber_ = 1;
+    static_cast<void>(Open(path)); // a log that cannot be opened drops its lines (IsOpen)
+}
+
+void CLogFile::WriteTimestamped(const CString& message) {
+    if (!open_ || message.IsEmpty())
+        return;
+    CCritSecGuard guard(lock_);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CString line;
+    line.Format(L"%d\t%02d:%02d:%02d\t", lineNumber_++, now.wHour, now.wMinute, now.wSecond);
+    line += message;
+    line += L"\r\n";
+    try {
+        file_.Write(line.GetString(), static_cast<UINT>(line.GetLength()) * sizeof(wchar_t));
+    } catch (CException* error) {
+        error->Delete();
+    }
+}
+
+void CLogFile::Close() {
+    if (!open_)
+        return;
+    WriteTimestamped(L"Closing Log\r\n");
+    CCritSecGuard guard(lock_);
+    try {
+        file_.Close();
+    } catch (CException* error) {
+        error->Delete();
+    }
+    open_ = false;
+}

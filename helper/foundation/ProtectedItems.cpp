@@ -1,0 +1,378 @@
+#include "ProtectedItems.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+constexpr const wchar_t* kCriticalSystemFiles[] = {
+    L"ntldr",
+    L"ntdetect.com",
+    L"ntdll.dll",
+    L"ntoskrnl.exe",
+    L"svchost.exe",
+    L"lsass.exe",
+    L"services.exe",
+    L"csrss.exe",
+    L"smss.exe",
+    L"boot.ini",
+    L"bootsect.dos",
+    L"io.sys",
+    L"msdos.sys",
+    L"command.com",
+    L"software",
+    L"system",
+    L"ntuser.dat",
+    L"ntuser.dat.log",
+    L"ntuser.ini",
+    L"explorer.exe",
+    L"system.dat",
+    L"user.dat",
+    L"classes.dat",
+    L"drvspace.bin",
+    L"protocol.ini",
+    L"win.ini",
+    L"system.ini",
+    L"win.com",
+    L"program.ini",
+    L"dosprmpt.pif",
+    L"win386.swp",
+    L"pagefile.sys",
+    L"hiberfile.sys",
+    L"config.sys",
+    L"autoexec.bat",
+    L"wz.pif",
+    L"passwd.log",
+    L"oakley.log",
+    L"ssl.log",
+    L"usrclass.dat",
+    L"usrclass.dat.log",
+    L"cleanup.log",
+    L"desktop.ini",
+    L"userdiff.log",
+    L"userdiff",
+    L"tempkey.log",
+    L"system.sav",
+    L"system.log",
+    L"software.sav",
+    L"software.log",
+    L"security.log",
+    L"sam.log",
+    L"default.sav",
+    L"default.log",
+    L"sysevent.evt",
+    L"appevent.evt",
+    L"secevent.evt",
+    L"security",
+    L"default",
+    L"sam",
+    L".default",
+    L"winnt32.log",
+    L"passwd.log",
+    L"oakley.log",
+    L"h32log.txt",
+    L"objects.data",
+    L"outlook.srs",
+    L"extend.dat",
+    L"scan.dat",
+    L"outlook.pst",
+    L"index.dat",
+    L"normal.dot",
+    L"schedlog.txt",
+    L"setup.exe",
+    L"unwise.exe",
+    L"install.log",
+    L"uninstall.exe",
+    L"uninstall.ini",
+    L"uninstal.exe",
+    L"uninstal.ini",
+    L"uninst.isu",
+    L"unins000.exe",
+    L"unins000.dat",
+    L"unins001.exe",
+    L"unins001.dat",
+    L"unwise32.exe",
+    L"setup.in",
+    L"schedlgu.txt",
+    L"netlogon.chg",
+    L"userinit.exe",
+    L"data.bak",
+    L".~nt",
+    L"bootlog.prv",
+    L"chklist.dll",
+    L"chklist.exe",
+    L"chklist.com",
+    L"chklist.bat",
+    L"chklist.txt",
+    L"chklist.doc",
+    L"edb.chk",
+    L"data.sav",
+    L"data.bak",
+    L"w95undo.ini",
+    L"autoexec.bat",
+    L".myd",
+    L"config.sys",
+    L"io.sys",
+    L"control.ini",
+    L".prn",
+    L".met",
+    L".slt",
+    L".sbd",
+    L"assemblyinfo",
+    L"donotdel.",
+    L"dhcp.tmp",
+    L"jet.log",
+    L".~nt",
+    L".backup",
+    L"bootlog.prv",
+    L".dgb.bak",
+    L"schedlog.txt",
+    L"edb.chk",
+    L"setup.chk",
+    L"chklist.dll",
+    L"chklist.exe",
+    L"chklist.com",
+    L"chklist.bat",
+    L"chklist.txt",
+    L"chklist.doc",
+    L".myd",
+    L"autoexec.bat",
+    L"config.sys",
+    L"io.sys",
+    L"msdos.sys",
+    L"control.ini",
+    L".part",
+    L".prn",
+    L".met",
+    L".slt",
+    L".sbd",
+    L"admin.pub",
+    L"getright",
+    L"cache.dat",
+    L"cache.ind",
+    L"chnicon.bmp",
+    L"signatures.ini",
+};
+static_assert(std::size(kCriticalSystemFiles) == 146);
+
+constexpr const wchar_t* kProtectedFolders[] = {
+    L"\\syswow64\\",
+    L"\\connection wizard",
+    L"\\downloaded program files",
+    L"\\driver cache",
+    L"\\fonts",
+    L"\\help",
+    L"\\lastgood",
+    L"\\pchealth",
+    L"\\prefatch",
+    L"\\registeredpackages",
+    L"\\offline web pages",
+    L"\\repair",
+    L"\\security",
+    L"\\program files\\common files",
+    L"\\installshield installation information",
+    L"\\config.msi",
+    L"\\program files\\microsoft office",
+    L"\\microsoft",
+    L"\\system volume information",
+    L"\\system32\\dllcache",
+    L"program files\\common files",
+    L"program files\\uninstall information",
+    L"\\sendto",
+    L"windows\\system32",
+    L"winnt\\system32",
+    L"\\i386",
+    L"\\application data",
+    L"\\quarantine",
+    L"\\temporary internet files",
+    L"ntuninstall",
+    L"\\assembly",
+    L"\\lastgood",
+    L"\\microsoft.net",
+    L"\\installshield installation information",
+    L"\\servicepackfiles",
+    L"\\system32\\config",
+    L"\\system32\\driver",
+    L"\\inetpub",
+    L"windows\\inf",
+    L"winnt\\inf",
+    L"\\asp.net_",
+    L"\\asp.net",
+    L"\\asp.net",
+    L".netframework",
+    L"\\.net clr",
+    L"\\windows\\help",
+    L"\\winnt\\help",
+    L"\\options\\install",
+    L"\\msocache",
+    L"chaos32",
+    L"\\pchealth",
+    L"\\microsoft\\address",
+    L"\\backup",
+    L"\\identities\\{",
+    L"\\opera7\\profile",
+    L"\\opera7\\mail",
+    L"\\opera\\profile",
+    L"\\opera\\mail",
+    L"\\lastgood",
+    L"\\winsxs",
+};
+static_assert(std::size(kProtectedFolders) == 60);
+
+// Further folders of the two system roots, composed as "\root\sub\".
+constexpr const wchar_t* kSystemRoots[] = {L"windows", L"winnt"};
+constexpr const wchar_t* kSystemRootFolders[] = {L"system",
+                                                 L"system32\\drivers",
+                                                 L"system32\\spool",
+                                                 L"system32\\wbem",
+                                                 L"system32\\catroot",
+                                                 L"system32\\catroot2",
+                                                 L"servicing",
+                                                 L"boot",
+                                                 L"installer",
+                                                 L"globalization",
+                                                 L"ime",
+                                                 L"resources",
+                                                 L"cursors",
+                                                 L"media",
+                                                 L"policydefinitions",
+                                                 L"schemas",
+                                                 L"registration",
+                                                 L"speech",
+                                                 L"twain_32",
+                                                 L"addins",
+                                                 L"apppatch",
+                                                 L"msagent",
+                                                 L"tasks"};
+static_assert(std::size(kSystemRoots) * std::size(kSystemRootFolders) == 46);
+
+constexpr const wchar_t* kNeverDeletedExtensions[] = {
+    L"exe", L"sys", L"dll", L"com", L"ocx", L"cpl", L"drv", L"tlb", L"vxd", L"cat", L"dot"};
+
+constexpr const wchar_t* kRiskyExtensions[] = {
+    L"acm", L"ade", L"adp", L"app", L"asa", L"asp", L"aspx", L"ax",  L"bas",      L"bat", L"bin",
+    L"cer", L"chm", L"clb", L"cmd", L"cnt", L"cnv", L"com",  L"cpl", L"cpx",      L"crt", L"csh",
+    L"dll", L"drv", L"dtd", L"exe", L"fxp", L"grp", L"h1s",  L"hlp", L"hta",      L"ime", L"inf",
+    L"ins", L"isp", L"its", L"js",  L"jse", L"ksh", L"lnk",  L"mad", L"maf",      L"mag", L"mam",
+    L"man", L"maq", L"mar", L"mas", L"mat", L"mau", L"mav",  L"maw", L"mda",      L"mdb", L"mde",
+    L"mdt", L"mdw", L"mdz", L"msc", L"msi", L"msp", L"mst",  L"mui", L"nls",      L"ocx", L"ops",
+    L"pal", L"pcd", L"pif", L"prf", L"prg", L"pst", L"reg",  L"scf", L"scr",      L"sct", L"shb",
+    L"shs", L"sys", L"tlb", L"tsp", L"url", L"vb",  L"vbe",  L"vbs", L"vsmacros", L"vss", L"vst",
+    L"vsw", L"ws",  L"wsc", L"wsf", L"wsh", L"xsd", L"xsl",
+};
+static_assert(std::size(kRiskyExtensions) == 95);
+
+// The path's extension without its full stop, trimmed and lower-cased; empty when none.
+CString ExtensionOf(const CString& path) {
+    wchar_t extension[_MAX_EXT] = {};
+    if (_wsplitpath_s(path, nullptr, 0, nullptr, 0, nullptr, 0, extension, _MAX_EXT) != 0)
+        return CString();
+    CString result(extension);
+    if (!result.IsEmpty() && result[0] == L'.')
+        result.SetAt(0, L' ');
+    result.Trim();
+    result.MakeLower();
+    return result;
+}
+
+template <size_t N> bool IsOneOf(const CString& text, const wchar_t* const (&list)[N]) {
+    return std::any_of(std::begin(list), std::end(list),
+                       [&](const wchar_t* entry) { return text == entry; });
+}
+
+// The system's own list of protected files; a system without it protects nothing this way.
+bool IsSystemProtected(const CString& path) {
+    using SfcIsFileProtectedFn = BOOL(WINAPI*)(HANDLE, LPCWSTR);
+    static const auto isProtected = [] {
+        const HMODULE sfc = LoadLibraryW(L"sfc.dll");
+        return sfc ? reinterpret_cast<SfcIsFileProtectedFn>(
+                         reinterpret_cast<void*>(GetProcAddress(sfc, "SfcIsFileProtected")))
+                   : nullptr;
+    }();
+    return isProtected && isProtected(nullptr, path);
+}
+
+bool ContainsProtectedText(const CString& lowerPath) {
+    const CStringArray& list = ProtectedItemList();
+    for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+        if (lowerPath.Find(list[i]) >= 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CStringArray& ProtectedItemList() {
+    static CStringArray list;
+    return list;
+}
+
+bool IsOutsideProtectedItems(CString path) {
+    path.MakeLower();
+    return !ContainsProtectedText(path);
+}
+
+bool IsAllowedFileType(const CString& path) {
+    const CString extension = ExtensionOf(path);
+    if (extension.IsEmpty())
+        return true;
+    if (IsOneOf(extension, kNeverDeletedExtensions))
+        return false;
+    return !IsSystemProtected(path);
+}
+
+bool IsSafeToDelete(CString path) {
+    path.MakeLower();
+    return !ContainsProtectedText(path) && IsAllowedFileType(path);
+}
+
+bool IsRiskyExtension(const CString& path) {
+    const CString extension = ExtensionOf(path);
+    return !extension.IsEmpty() && IsOneOf(extension, kRiskyExtensions);
+}
+
+void AddCriticalSystemFiles(CStringArray& list) {
+    for (const wchar_t* entry : kCriticalSystemFiles)
+        list.Add(entry);
+}
+
+void AddProtectedFolders(CStringArray& list) {
+    for (const wchar_t* entry : kProtectedFolders)
+        list.Add(entry);
+    for (const wchar_t* root : kSystemRoots) {
+        for (const wchar_t* sub : kSystemRootFolders) {
+            CString folder;
+            folder.Format(L"\\%s\\%s\\", root, sub);
+            list.Add(NormalizeListEntry(folder));
+        }
+    }
+}
+
+void BuildProtectedItemList(CStringArray& list) {
+    CStringArray entries;
+    AddCriticalSystemFiles(entries);
+    AddProtectedFolders(entries);
+    for (INT_PTR i = 0; i < entries.GetSize(); ++i) {
+        CString entry = entries[i];
+        entry.MakeLower();
+        entry.TrimLeft();
+        entry.TrimRight();
+        list.Add(entry);
+    }
+}
+
+void DestroyProtectedItemList(CStringArray& list) {
+    list.RemoveAll();
+}
+
+const CString& NormalizeListEntry(const wchar_t* text) {
+    static CString entry;
+    entry = text;
+    entry.MakeLower();
+    entry.Trim();
+    return entry;
+}

@@ -1,0 +1,266 @@
+// Path texts, existence tests, folder creation, file locks, identity texts, data folders and
+// the machine probes.
+#include "Paths.h"
+#include "ProductIdentity.h"
+#include "SystemInfo.h"
+#include "TestSupport.h"
+#include "ToolsTable.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace {
+
+CString Appended(const wchar_t* path, const wchar_t* name) {
+    CString result(path);
+    EXPECT_EQ(1, AppendPath(result, name));
+    return result;
+}
+
+} // namespace
+
+TEST(PathTexts, AppendPathPutsExactlyOneBackslash) {
+    EXPECT_EQ(CString(L"C:\\dir\\name"), Appended(L"C:\\dir\\", L"\\name"));
+    EXPECT_EQ(CString(L"C:\\dir\\name"), Appended(L"C:\\dir", L"name"));
+    EXPECT_EQ(CString(L"name"), Appended(L"", L"name"));
+    EXPECT_EQ(CString(L"C:\\dir"), Appended(L"C:\\dir", L""));
+    EXPECT_EQ(CString(L"a\\b\\c"), JoinPaths(L"2", L"a", L"b", L"\\c"));
+    EXPECT_EQ(CString(L"base"), JoinPaths(L"0", L"base"));
+}
+
+TEST(PathTexts, TrailingBackslashesAndFileSpecs) {
+    CString path(L"C:\\");
+    RemoveTrailingBackslash(path, true);
+    EXPECT_EQ(CString(L"C:"), path); // three characters: longer than 2
+    path = L"C:\\dir\\";
+    RemoveTrailingBackslash(path, true);
+    EXPECT_EQ(CString(L"C:\\dir"), path);
+    path = L"\\";
+    RemoveTrailingBackslash(path, false);
+    EXPECT_TRUE(path.IsEmpty());
+    path = L"C:\\dir\\file.txt";
+    EXPECT_TRUE(RemoveFileSpec(path));
+    EXPECT_EQ(CString(L"C:\\dir"), path);
+    wchar_t* copy = nullptr;
+    AllocStringCopy(L"menu", &copy);
+    EXPECT_STREQ(L"menu", copy);
+    EXPECT_EQ(L'\0', copy[5]);
+    delete[] copy;
+}
+
+TEST(Existence, KindsAndTheEmptyPath) {
+    TempFolder folder;
+    const std::wstring file = folder / L"a.txt";
+    WriteBytes(file, "x");
+    EXPECT_EQ(-4, PathExists(L""));
+    EXPECT_EQ(1, PathExists(file.c_str()));
+    EXPECT_EQ(1, PathExists(folder.Path().c_str()));
+    EXPECT_EQ(0, PathExists((folder / L"none").c_str()));
+    EXPECT_EQ(1, GetPathKind(file.c_str()));
+    EXPECT_EQ(0, GetPathKind(folder.Path().c_str()));
+    EXPECT_EQ(-1, GetPathKind((folder / L"none").c_str()));
+    EXPECT_EQ(0, GetPathKind(L""));
+    EXPECT_EQ(1, IsExistingFolder((folder.Path() + L"\\").c_str()));
+    EXPECT_EQ(0, IsExistingFolder(file.c_str()));
+    EXPECT_EQ(0, IsExistingFolder(L"C:"));
+}
+
+TEST(Existence, CreateDirectoryTreeMakesEveryLevel) {
+    TempFolder folder;
+    const std::wstring deep = folder / L"a\\b\\c\\";
+    EXPECT_EQ(1, CreateDirectoryTree(deep.c_str()));
+    EXPECT_EQ(1, IsExistingFolder(deep.c_str()));
+    EXPECT_EQ(1, CreateDirectoryTree(deep.c_str())); // already there
+    // A folder that carries more attributes than the directory bit still counts as existing.
+    SetFileAttributesW((folder / L"a").c_str(),
+                       FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    EXPECT_EQ(1, CreateDirectoryTree((folder / L"a").c_str()));
+    const std::wstring blocked = folder / L"file";
+    WriteBytes(blocked, "x");
+    EXPECT_EQ(0, CreateDirectoryTree((blocked + L"\\sub").c_str()));
+}
+
+TEST(Existence, ClassifyFileReference) {
+    TempFolder folder;
+    const std::wstring program = folder / L"tool.exe";
+    WriteBytes(program, "MZ");
+    EXPECT_EQ(1, ClassifyFileReference(program.c_str()));
+    EXPECT_EQ(0, ClassifyFileReference(L""));
+    EXPECT_EQ(0, ClassifyFileReference(L"no drive root here"));
+    // A drive root, when Wine maps one, with a program path and switches.
+    wchar_t roots[64] = {};
+    if (GetLogicalDriveStringsW(63, roots) && program.rfind(L"\\\\?\\", 0) != 0) {
+        EXPECT_EQ(1, ClassifyFileReference((program + L" /switch -x").c_str()));
+        EXPECT_EQ(-1, ClassifyFileReference((folder / L"missing.exe").c_str()));
+        EXPECT_EQ(0, ClassifyFileReference((folder / L"no-stop-here").c_str()));
+    }
+}
+
+TEST(Existence, FileLocks) {
+    TempFolder folder;
+    const std::wstring path = folder / L"locked.txt";
+    WriteBytes(path, "x");
+    EXPECT_EQ(-1, IsFileLocked(folder.Path().c_str()));
+    EXPECT_EQ(-1, IsFileLocked((folder / L"none").c_str()));
+    EXPECT_EQ(0, IsFileLocked(path.c_str()));
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(1, IsFileLocked(path.c_str()));
+    CloseHandle(held);
+
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(0, IsFileLocked(path.c_str()));
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY); // restored
+}
+
+TEST(ShellOperations, RecycleBinRefusesOverlongPaths) {
+    CShellFileOperation operation;
+    EXPECT_EQ(0x4654, operation.fFlags);
+    std::wstring longPath(261, L'a');
+    EXPECT_EQ(0, operation.DeleteToRecycleBin(longPath.c_str(), 261));
+}
+
+TEST(ShellOperations, MoveIntoFolderKeepsTheName) {
+    TempFolder folder;
+    const std::wstring source = folder / L"moved.txt";
+    WriteBytes(source, "content");
+    CreateDirectoryW((folder / L"target").c_str(), nullptr);
+    EXPECT_EQ(1, ShellMoveIntoFolder(source.c_str(), (folder / L"target").c_str()));
+    EXPECT_EQ("content", ReadBytes(folder / L"target\\moved.txt"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(source.c_str()));
+}
+
+TEST(FileVersions, FilesWithoutVersionGiveEmptyText) {
+    TempFolder folder;
+    WriteBytes(folder / L"plain.txt", "x");
+    FileVersionInfo info;
+    EXPECT_EQ(0, info.Load((folder / L"plain.txt").c_str()));
+    EXPECT_TRUE(info.GetFileVersionText().IsEmpty());
+    wchar_t kernel[MAX_PATH];
+    GetSystemDirectoryW(kernel, MAX_PATH);
+    wcscat(kernel, L"\\kernel32.dll");
+    ASSERT_EQ(1, info.Load(kernel));
+    const CString text = info.GetFileVersionText();
+    EXPECT_EQ(-1, text.Find(L','));
+    CString dots = text;
+    EXPECT_EQ(3, dots.Remove(L'.'));
+}
+
+TEST(FileVersions, VersionTextOfAPath) {
+    TempFolder folder;
+    EXPECT_EQ(CString(L"0"), GetFileVersionText((folder / L"missing.dll").c_str()));
+    WriteBytes(folder / L"plain.txt", "x");
+    EXPECT_TRUE(GetFileVersionText((folder / L"plain.txt").c_str()).IsEmpty());
+    wchar_t kernel[MAX_PATH];
+    GetSystemDirectoryW(kernel, MAX_PATH);
+    wcscat(kernel, L"\\kernel32.dll");
+    FileVersionInfo info;
+    ASSERT_EQ(1, info.Load(kernel));
+    EXPECT_EQ(info.GetFileVersionText(), GetFileVersionText(kernel));
+}
+
+TEST(Identity, TextsAndProductKey) {
+    EXPECT_EQ(CString(L"Halvenor\\Xarn"), GetCompanyProductPath());
+    CString key;
+    BuildProductRegistryKey(key);
+    EXPECT_EQ(CString(L"Software\\Halvenor\\Xarn"), key);
+    EXPECT_STREQ(L"Software\\Halvenor\\Xarn", GetProductRegistryKey());
+    EXPECT_EQ(CString(L"Stellmark"), GetProductName());
+    EXPECT_EQ(CString(L"Halvenor Inc."), GetCompanyName());
+    CString value;
+    GetCleanerScheduleValueName(value);
+    EXPECT_EQ(0, value.Find(L"Xarn-"));
+    EXPECT_STREQ(L"Stellmark.ini", GetToolIniName(kMainProgramTool));
+    EXPECT_STREQ(L"Stellmark", GetToolTitle(kMainProgramTool));
+    EXPECT_EQ(1147, GetToolIconId(kMainProgramTool));
+    EXPECT_EQ(-1, GetToolIconId(0));
+    EXPECT_STREQ(L"Xarn.exe", GetToolExeName(1));
+}
+
+TEST(Identity, DataFoldersAreMadeOnDemand) {
+    CString folder;
+    ASSERT_TRUE(GetCommonDataFolder(folder));
+    EXPECT_NE(-1, folder.Find(L"Halvenor\\Xarn"));
+    const CString sub = L"xarn-test-" + CString(std::to_wstring(GetCurrentProcessId()).c_str());
+    CString userFolder = sub;
+    ASSERT_TRUE(GetUserDataFolder(userFolder));
+    EXPECT_EQ(1, IsExistingFolder(userFolder));
+    EXPECT_EQ(userFolder.GetLength() - sub.GetLength(), userFolder.Find(sub));
+    RemoveDirectoryW(userFolder);
+    CString withBackslash = L"a\\b";
+    ASSERT_TRUE(GetUserDataFolder(withBackslash));
+    EXPECT_EQ(-1, withBackslash.Find(L"a\\b")); // the product folder itself
+}
+
+TEST(Identity, ModuleFolderOfALoadedModule) {
+    CString folder;
+    GetModuleFolder(GetOwnModuleHandle(), folder);
+    EXPECT_FALSE(folder.IsEmpty());
+    CString exe;
+    GetExeFolder(exe);
+    EXPECT_EQ(L'\\', exe[exe.GetLength() - 1]);
+}
+
+TEST(SystemInfo, VersionPredicates) {
+    COsVersionInfo version;
+    version.info.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    version.info.dwMajorVersion = 6;
+    version.info.dwMinorVersion = 1;
+    EXPECT_FALSE(version.IsWindowsVista());
+    EXPECT_FALSE(version.IsWindowsVistaFamily());
+    EXPECT_TRUE(version.IsWindowsXPOrLater());
+    EXPECT_TRUE(version.IsVersionOrLater(6, 0));
+    EXPECT_FALSE(version.IsVersionOrLater(6, 2));
+    version.info.dwPlatformId = 1;
+    version.info.dwMajorVersion = 4;
+    version.info.dwMinorVersion = 90;
+    EXPECT_TRUE(version.IsWindowsMe());
+    EXPECT_TRUE(version.IsWindows98OrLater());
+    EXPECT_TRUE(version.IsWindows9xFamily());
+    EXPECT_FALSE(version.IsWindowsXPOrLater());
+    COsVersionInfo copy;
+    copy = version;
+    EXPECT_TRUE(copy.IsWindowsMe());
+    EXPECT_EQ(COsVersionInfo().info.dwMajorVersion, GetOsMajorVersion());
+}
+
+TEST(SystemInfo, SizeInKilobytes) {
+    setlocale(LC_ALL, "C");
+    wchar_t text[32];
+    FormatSizeKB(512, text, 32);
+    EXPECT_STREQ(L"0.500 KB", text);
+    FormatSizeKB(1024, text, 32);
+    EXPECT_STREQ(L"1.0 KB", text);
+    FormatSizeKB(1048576, text, 32);
+    EXPECT_STREQ(L"1024.0 KB", text);
+    EXPECT_EQ(1, FormatSizeKB(1048576, text, 4));
+    EXPECT_EQ(3u, wcslen(text));
+}
+
+TEST(SystemInfo, ProcessProbes) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    EXPECT_EQ(wow64 != FALSE, IsWow64Cached());
+    CString folder;
+    GetSystemWow64Folder(folder);
+    EXPECT_EQ(wow64 == FALSE, folder.IsEmpty());
+    EXPECT_TRUE(IsUserAdmin()); // Wine's user is an administrator
+    CString date;
+    FormatCurrentDateTime(date);
+    EXPECT_NE(-1, date.Find(L". "));
+    CString share;
+    double percentage = -1;
+    GetDrivesSpaceInfo(share, percentage, true);
+    EXPECT_GE(percentage, 0.0);
+    EXPECT_EQ(L'%', share[share.GetLength() - 1]);
+}
+
+TEST(SystemInfo, CpuUsageIsSampledAtMostEvery200Ms) {
+    CCpuUsageSampler sampler;
+    const WORD first = sampler.GetCpuUsage();
+    EXPECT_EQ(0, first);
+    EXPECT_EQ(first, sampler.GetCpuUsage());
+    Sleep(250);
+    EXPECT_LE(sampler.GetCpuUsage(), 100);
+}
