@@ -64,6 +64,7 @@ ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
 
 echo "== a simulated volume for $drive:"
 # 2000 files on 512 MB: each job runs long enough for its page to be seen.
+rm -f "$WINEPREFIX/drive_c/XarnRun/$drive.img" "$WINEPREFIX/drive_c/XarnRun/$drive.dig"
 wine "$folder/xarnsimvol.exe" make "$image" 1 2000 131072
 wine "$folder/xarnsimvol.exe" digest "$image" "$digests"
 

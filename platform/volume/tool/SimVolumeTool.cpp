@@ -1,6 +1,7 @@
 // xarnsimvol: makes, digests and checks simulated volume images from the command line, for
 // runs of the service on a simulated drive.
-//   xarnsimvol make IMAGE [SEED [FILES [CLUSTERS]]]  a fragmented NTFS volume from a seed
+//   xarnsimvol make IMAGE [SEED [FILES [CLUSTERS]]]  a fragmented NTFS volume from a seed, in
+//                                                    a new file (an existing one is kept)
 //   xarnsimvol digest IMAGE DIGESTS                  every stream's digest, one line each
 //   xarnsimvol check IMAGE [DIGESTS]                 exit 0 when the volume is sound and,
 //                                                    with DIGESTS, every stream unchanged
@@ -46,6 +47,10 @@ int Make(const std::wstring& image, int argc, wchar_t** argv) {
         return Usage();
     }
     spec.fileCount = static_cast<uint32_t>(files);
+    // An image may hold moves a run has made; making one never writes over it.
+    if (GetFileAttributesW(image.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return Fail(L"the image already exists; remove it first", ERROR_FILE_EXISTS);
+    }
     spec.fragmentedShare = 0.5;
     spec.directoryCount = 12;
     spec.bootFileCount = 2;
@@ -58,6 +63,10 @@ int Make(const std::wstring& image, int argc, wchar_t** argv) {
     DWORD error = ERROR_SUCCESS;
     std::unique_ptr<CSimVolume> volume = BuildSimVolume(image, spec, &error);
     if (!volume) {
+        // The file is this run's own: a volume that could not be built leaves nothing behind.
+        if (!DeleteFileW(image.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            Fail(L"cannot remove the unfinished image", GetLastError());
+        }
         return Fail(L"cannot build the volume", error);
     }
     std::wprintf(L"%ls: %llu clusters of %lu bytes, %llu used, %u files\n", image.c_str(),
