@@ -14,6 +14,7 @@ frame keeps a known colour at a known point for the pixel tests:
   side borders (0, 60) and (771, 60) NAVY; its edges' and corners' outer pixels are NAVY, their
   inner ones WHITE; the logo 1147's (2, 2) is BLUE;
 - status images: the point (8, 2) is ORANGE, GREEN, RED;
+- the result bars' pieces 1026 and 1027: the badge's point (16, 32) is GREEN and RED;
 - list check boxes: the centre is WHITE, GREEN, GREY.
 Usage: make_skin.py OUTPUT_DIR"""
 import os
@@ -174,9 +175,15 @@ def check_boxes():
 
 
 def title_icon():
-    c = Canvas(32, 32, WHITE)
-    c.round_rect(0, 0, 31, 31, 6, BLUE)
-    glyphs.defrag(glyphs.Pen(c, 4, 4, 24, WHITE), BLUE)
+    """The small tile under a page's title, 16 pixels high: the result pages' bars begin right
+    below it."""
+    return tile_icon(16, BLUE, glyphs.defrag)
+
+
+def bar_piece(colour, draw, ink):
+    """The piece at the head of a result bar: the bar's colour with the result's badge."""
+    c = Canvas(40, 50, colour)
+    draw(glyphs.Pen(c, 8, 13, 24, ink), colour)
     return c
 
 
@@ -459,8 +466,8 @@ BITMAPS = {
     # page title frames: left cap, middle, right cap, piece (normal and highlighted)
     # result bars: pale, or tinted when the result calls for attention; coloured text sits on them
     1023: lambda: title_cap(10, 50, PALE, "left"), 1024: lambda: flat(1, 50, PALE),
-    1025: lambda: title_cap(10, 50, PALE, "right"), 1026: lambda: flat(1, 50, PALE),
-    1027: lambda: flat(1, 50, ATTENTION_TINT), 1028: lambda: title_cap(10, 50, ATTENTION_TINT, "left"),
+    1025: lambda: title_cap(10, 50, PALE, "right"), 1026: lambda: bar_piece(PALE, glyphs.good, GREEN),
+    1027: lambda: bar_piece(ATTENTION_TINT, glyphs.attention, RED), 1028: lambda: title_cap(10, 50, ATTENTION_TINT, "left"),
     1029: lambda: flat(1, 50, ATTENTION_TINT), 1030: lambda: title_cap(10, 50, ATTENTION_TINT, "right"),
     # panel and table fills, separators, headers, backgrounds
     1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),

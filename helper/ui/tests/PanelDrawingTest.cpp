@@ -15,6 +15,8 @@ constexpr COLORREF kPlainFill = 0xFBFBFB;
 constexpr COLORREF kBand = 0xD4F6E2;
 constexpr COLORREF kRowLine = 0xEDEDED;
 constexpr COLORREF kBarFill = RGB(0xEA, 0xF1, 0xF9);
+constexpr COLORREF kGoodBadge = RGB(0x00, 0x82, 0x2C);
+constexpr COLORREF kAttentionBadge = RGB(0xA9, 0x01, 0x01);
 
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 
@@ -54,6 +56,21 @@ TEST(PanelDrawing, BarFrameWithTheFullWidthIsTheFixedOneWithItsPiece) {
     EXPECT_TRUE(SamePixels(fixed, variable));
     EXPECT_EQ(fixed.Pixel(300, 30), kBarFill);
     EXPECT_EQ(fixed.Pixel(554, 30), kWhite);
+}
+
+// The piece at the bar's head carries the result's badge, a good one on the plain bar and one
+// that calls for attention on the highlighted bar, inside the bar's height.
+TEST(PanelDrawing, BarPieceShowsTheResultsBadge) {
+    Canvas plain(600, 60), highlighted(600, 60);
+    DrawPanelFrame(plain.DC(), 5, 5, FALSE, TRUE);
+    DrawPanelFrame(highlighted.DC(), 5, 5, TRUE, TRUE);
+    EXPECT_EQ(plain.Pixel(5 + 15 + 16, 5 + 32), kGoodBadge);
+    EXPECT_EQ(highlighted.Pixel(5 + 15 + 16, 5 + 32), kAttentionBadge);
+    EXPECT_EQ(plain.Pixel(5 + 15 + 20, 5 + 2), kBarFill);
+    // Without the piece flag the bar is plain there.
+    Canvas bare(600, 60);
+    DrawPanelFrame(bare.DC(), 5, 5, FALSE, FALSE);
+    EXPECT_EQ(bare.Pixel(5 + 15 + 16, 5 + 32), kBarFill);
 }
 
 TEST(PanelDrawing, TableBoxHasItsTitleBandAndBody) {
