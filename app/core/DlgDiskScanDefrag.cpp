@@ -5,7 +5,7 @@
 #include "LastScanValues.h"
 #include "MainUtilities.h"
 
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PopupServices.h"
 #include "SkinMemDC.h"
 #include "LauncherStatus.h"

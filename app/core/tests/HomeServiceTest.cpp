@@ -7,8 +7,8 @@
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
 
+#include <DlgBaseMessageBoxWndBase.h>
 #include <DlgLeftDlgBase.h>
-#include <PelqMessageBox.h>
 #include <ProductIdentity.h>
 
 #include "DefragRpcBinding.h"

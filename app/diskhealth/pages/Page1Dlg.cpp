@@ -7,7 +7,7 @@
 #include "DlgAnalyzeOptions.h"
 #include "LastScanDate.h"
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>

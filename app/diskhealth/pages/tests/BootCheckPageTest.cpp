@@ -5,8 +5,8 @@
 
 #include <BootExecuteStore.h>
 #include <DiskPagesResource.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <Page1Dlg.h>
-#include <PelqMessageBox.h>
 
 #include <AppLocations.h>
 #include <owners/WinOwners.h>
