@@ -1,11 +1,11 @@
 #include "Page1Dlg.h"
 
-#include "BootExecuteStore.h"
 #include "DiskPageTexts.h"
 #include "DiskPagesResource.h"
 #include "DiskTexts.h"
 #include "DlgAnalyzeOptions.h"
-#include "LastScanDate.h"
+#include "RegistryBootExecuteStore.h"
+#include "RegistryLastScanDate.h"
 
 #include <SelectedFont.h>
 #include <PanelDrawing.h>

@@ -3,7 +3,7 @@
 // date of the last scheduling written only when a drive was scheduled.
 #include "PagesTestSupport.h"
 
-#include <BootExecuteStore.h>
+#include <RegistryBootExecuteStore.h>
 #include <DiskPagesResource.h>
 #include <DlgBaseMessageBoxWndBase.h>
 #include <Page1Dlg.h>
