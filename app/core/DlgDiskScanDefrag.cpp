@@ -4,6 +4,8 @@
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 #include "MainUtilities.h"
+#include "ServiceCommandSender.h"
+#include "StoredClusterMap.h"
 
 #include "SelectedFont.h"
 #include "PopupServices.h"

@@ -6,6 +6,7 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <ServiceCommandSender.h>
 
 #include <DlgBaseMessageBoxWndBase.h>
 #include <DlgLeftDlgBase.h>
