@@ -1,16 +1,13 @@
 // What the defragmentation progress page needs of the program around it: the service record,
 // the application's run modes and current drive, the main window's lock and last state, the
-// last-scan values and the results pages. The program's main window provides it; the plain
-// host below keeps everything itself, which is all a page needs outside the main window.
+// last-scan values and the results pages. The program's main window provides it;
+// PlainDefragPageHost is all a page needs outside the main window.
 #pragma once
 
 #include "ServiceControl.h"
 
-#include <classlib/App.h>
 #include <classlib/String.h>
 #include <classlib/Window.h>
-
-#include <memory>
 
 class DefragPageHost {
 public:
@@ -52,34 +49,4 @@ public:
 
     // The bytes available to the user and the volume's size; false when they cannot be read.
     virtual bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) = 0;
-};
-
-// A host that keeps its own service record and state: no main window, no results pages, no
-// run modes; last-scan values go to the registry only.
-class PlainDefragPageHost : public DefragPageHost {
-public:
-    ServiceHandles& ServiceRecord() override;
-    void StoreJobState(int state, int priority) override;
-    int LastJobState() const override { return m_state; }
-    wchar_t CurrentDrive() const override { return m_drive; }
-    void SetCurrentDrive(wchar_t drive) override { m_drive = drive; }
-    bool HiddenStart() const override { return false; }
-    bool AutomaticMode() const override { return false; }
-    bool ShutdownSwitch() const override { return false; }
-    void EndScheduledRun() override {}
-    void ShowShutdownDialog(const CString&) override {}
-    void LockMainWindow(bool) override {}
-    CWnd* MainWindow() override { return AfxGetMainWnd(); }
-    void SaveLastScanValue(const wchar_t* valueName, const CString& text) override;
-    CString SaveLastScanDate() override;
-    void ShowAnalysisResults() override {}
-    void ShowFirstPassResults() override {}
-    void ShowDefragResults() override {}
-    bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
-
-private:
-    std::unique_ptr<ServiceHandles> m_service;
-    int m_state = 0;
-    int m_priority = 0;
-    wchar_t m_drive = 0;
 };

@@ -4,12 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr int32_t kPriorityForJobs = kPriorityNormal;
-
-} // namespace
-
 int SafeRpcGetDefragState(int& state, int& priority) {
     int newState = 0;
     int newPriority = 0;
@@ -105,34 +99,6 @@ int SafeRpcResumeDefrag() {
 
 int SafeRpcAbortDefrag() {
     return RunDefragRpcCall([] { return RpcAbortDefrag(); });
-}
-
-bool RpcCommandSender::Send(int32_t code, wchar_t drive, int32_t mode) {
-    const DefragCommand command{code, drive, mapBlockCount_, kPriorityForJobs, mode};
-    return SafeRpcSendDefragCommand(command) == kRpcDone;
-}
-
-bool ServiceCommandSender::Send(int32_t code, wchar_t drive, int32_t mode) {
-    if (!service_.ReopenService() || !EnsureServiceRunning(service_.Service()))
-        return false;
-    return RpcCommandSender::Send(code, drive, mode);
-}
-
-int SendDefragCommand(ServiceHandles& service, int32_t mapBlockCount, int32_t code, wchar_t drive,
-                      int32_t mode) {
-    ServiceCommandSender sender(service, mapBlockCount);
-    return sender.Send(code, drive, mode) ? 1 : 0;
-}
-
-bool StartDefragJob(DefragCommandSender& sender, DefragOperation operation, wchar_t drive) {
-    if (!sender.Send(kCommandRelease, drive, 0) || !sender.Send(kCommandRelease, drive, 0))
-        return false;
-    return operation == DefragOperation::kAnalysis ? sender.Send(kCommandAnalyse, drive, 0)
-                                                   : sender.Send(kCommandDefragment, drive, 1);
-}
-
-bool StartSecondPass(DefragCommandSender& sender, wchar_t drive) {
-    return sender.Send(kCommandRelease, drive, 0) && sender.Send(kCommandDefragment, drive, 1);
 }
 
 void FetchRunResults(RunResults& results) {

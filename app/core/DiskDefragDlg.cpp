@@ -4,7 +4,9 @@
 #include "DlgDefragWelome.h"
 #include "MainUtilities.h"
 #include "MainWindowDefragHost.h"
-#include "MainWindowPageServices.h"
+#include "MainWindowResultsServices.h"
+#include "MainWindowScheduleServices.h"
+#include "ServiceCommandSender.h"
 
 #include <DlgLeftDlgBase.h>
 #include <owners/WinOwners.h>

@@ -9,6 +9,7 @@
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
 
+#include "DefragCommandSender.h"
 #include "HtmlReport.h"
 #include "LastScanValues.h"
 #include "ServiceControl.h"

@@ -11,7 +11,7 @@
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
 
-#include "DefragRpcClient.h"
+#include "DefragCommandSender.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,8 +4,10 @@
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 #include "MainUtilities.h"
+#include "ServiceCommandSender.h"
+#include "StoredClusterMap.h"
 
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PopupServices.h"
 #include "SkinMemDC.h"
 #include "LauncherStatus.h"

@@ -4,11 +4,12 @@
 // records the last-scan values and hands over to the results pages.
 #pragma once
 
+#include "DefragCommandSender.h"
 #include "DefragPageHost.h"
 #include "DefragPagesRes.h"
 #include "DefragProgress.h"
-#include "DefragRpcClient.h"
 #include "Legend.h"
+#include "PlainDefragPageHost.h"
 #include "VolmeMap.h"
 
 #include "DlgLeftSideChild.h"

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include <DlgBaseChildPopUpWndBase.h>
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
+#include <DlgBaseWndPopupNagBase.h>
 
 #include "AnalysisSummary.h"
 #include "ResultSummaryRows.h"

@@ -5,7 +5,7 @@
 #include "ResultsPagesResource.h"
 
 #include <BitmapDrawing.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PopupServices.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>

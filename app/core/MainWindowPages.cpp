@@ -10,7 +10,8 @@
 #include "DlgScanResults.h"
 #include "DlgScheduler.h"
 #include "MainWindowDefragHost.h"
-#include "MainWindowPageServices.h"
+#include "MainWindowResultsServices.h"
+#include "MainWindowScheduleServices.h"
 
 #include <DlgCleanOptions.h>
 #include <DlgDFCleaning.h>

@@ -1,7 +1,7 @@
 #include "ResultsPageDrawing.h"
 
-#include <DrawingScopes.h>
 #include <PanelDrawing.h>
+#include <SelectedFont.h>
 #include <UiFonts.h>
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "DefragPagesRes.h"
 #include "DefragRpcClient.h"
+#include "StoredClusterMap.h"
 
 #include <classlib/Resources.h>
 
@@ -25,20 +26,6 @@ CellLook ChooseCellLook(const ClusterMapBlock& cell) {
     if (mft > 0)
         return kLookMftZone;
     return kLookFree;
-}
-
-void CStoredClusterMap::EnsureBlockCount(int count) {
-    if (BlockCount() != count)
-        m_cells.assign(static_cast<size_t>(count), ClusterMapBlock{});
-}
-
-bool CStoredClusterMap::Upload() const {
-    return Exists() && SafeRpcSetClusterMap(m_cells.data(), BlockCount()) == kRpcDone;
-}
-
-CStoredClusterMap& TheStoredClusterMap() {
-    static CStoredClusterMap map;
-    return map;
 }
 
 int CVolmeMap::GetBlockCount() {

@@ -22,17 +22,3 @@ public:
     // Writes the characters as REG_MULTI_SZ; false when the key or value cannot be written.
     [[nodiscard]] virtual bool Write(const std::vector<wchar_t>& data) = 0;
 };
-
-// The value under a registry key: by default HKEY_LOCAL_MACHINE's Session Manager key.
-class CRegistryBootExecuteStore final : public CBootExecuteStore {
-public:
-    explicit CRegistryBootExecuteStore(HKEY root = HKEY_LOCAL_MACHINE,
-                                       std::wstring path = kSessionManagerKey)
-        : root_(root), path_(std::move(path)) {}
-    [[nodiscard]] bool Read(std::vector<wchar_t>& data) override;
-    [[nodiscard]] bool Write(const std::vector<wchar_t>& data) override;
-
-private:
-    HKEY root_;
-    std::wstring path_;
-};

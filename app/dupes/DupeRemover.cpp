@@ -3,6 +3,7 @@
 #include "DupeFinderOptions.h"
 
 #include <Paths.h>
+#include <ShellFileOperation.h>
 
 #include <shlwapi.h>
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "JunkPaths.h"
+#include "OsVersionInfo.h"
 #include "SystemInfo.h"
 
 namespace {

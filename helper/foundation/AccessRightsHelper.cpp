@@ -1,6 +1,6 @@
 #include "AccessRightsHelper.h"
 
-#include "GlobalFileInfo.h"
+#include "GlobalFileInfoArray.h"
 
 #include <owners/WinOwners.h>
 

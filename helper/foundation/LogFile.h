@@ -6,36 +6,14 @@
 
 #include <classlib/File.h>
 #include <classlib/String.h>
-#include <classlib/Time.h>
 
 #include "CritSecLock.h"
-
-#include <vector>
 
 // Nothing while logging is off. The first call of a process prunes the old logs and opens the
 // file of the day; a process that runs past midnight stays in the file of its first day.
 void WriteLog(CString message);
 // WriteLog of an ANSI text.
 void WriteLogA(LPCSTR message);
-
-// Keeps the five newest "*.log" files of the application's data folder.
-class CKeepNumberofLogsLimited {
-public:
-    struct ScanResultFile {
-        CString name; // without folder
-        CTime lastWrite;
-    };
-
-    CKeepNumberofLogsLimited();
-    ~CKeepNumberofLogsLimited();
-    CKeepNumberofLogsLimited(const CKeepNumberofLogsLimited&) = delete;
-    CKeepNumberofLogsLimited& operator=(const CKeepNumberofLogsLimited&) = delete;
-
-    void DeleteOldLogs();
-
-private:
-    std::vector<ScanResultFile> files_;
-};
 
 // One log file, UTF-16 without byte-order mark, appended to. Lines:
 // "<number>\t<HH:MM:SS>\t<message>\r\n", numbered from 1 for each file opened.

@@ -1,5 +1,7 @@
 #include "Paths.h"
 
+#include "FileVersionInfo.h"
+#include "KernelEntry.h"
 #include "SystemInfo.h"
 
 #include <owners/WinOwners.h>
@@ -314,86 +316,16 @@ void PumpPendingMessages() {
     }
 }
 
-CShellFileOperation::CShellFileOperation() : SHFILEOPSTRUCTW{} {
-    fFlags = 0x4654;
-}
-
-int CShellFileOperation::DeleteToRecycleBin(const wchar_t* path, int length) {
-    if (!path || length < 0 || length > MAX_PATH)
-        return 0;
-    wchar_t source[MAX_PATH + 2] = {};
-    wmemcpy(source, path, static_cast<size_t>(length));
-    wFunc = FO_DELETE;
-    pFrom = source;
-    pTo = nullptr;
-    const int result = SHFileOperationW(this);
-    pFrom = nullptr;
-    return result;
-}
-
-namespace {
-
-template <typename Fn> Fn RedirectionEntry(const char* name) {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
-                  : nullptr;
-}
-
-} // namespace
-
 BOOL DisableWow64Redirection(void** oldValue) {
     using DisableFn = BOOL(WINAPI*)(void**);
-    static const auto disable = RedirectionEntry<DisableFn>("Wow64DisableWow64FsRedirection");
+    static const auto disable = KernelEntry<DisableFn>("Wow64DisableWow64FsRedirection");
     return IsWow64Cached() && disable ? disable(oldValue) : FALSE;
 }
 
 BOOL RevertWow64Redirection(void* oldValue) {
     using RevertFn = BOOL(WINAPI*)(void*);
-    static const auto revert = RedirectionEntry<RevertFn>("Wow64RevertWow64FsRedirection");
+    static const auto revert = KernelEntry<RevertFn>("Wow64RevertWow64FsRedirection");
     return IsWow64Cached() && revert ? revert(oldValue) : FALSE;
-}
-
-int FileVersionInfo::Load(const wchar_t* path) {
-    Release();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
-    if (size == 0)
-        return 0;
-    buffer_ = new (std::nothrow) BYTE[size];
-    if (!buffer_)
-        return 0;
-    DWORD* translation = nullptr;
-    UINT translationBytes = 0;
-    if (!GetFileVersionInfoW(path, 0, size, buffer_) ||
-        !VerQueryValueW(buffer_, L"\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &translationBytes) ||
-        translationBytes < sizeof(DWORD)) {
-        Release();
-        return 0;
-    }
-    translation_ = (static_cast<DWORD>(LOWORD(*translation)) << 16) | HIWORD(*translation);
-    return 1;
-}
-
-int FileVersionInfo::GetFixedInfo(VS_FIXEDFILEINFO& info) const {
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT bytes = 0;
-    if (!buffer_ || !VerQueryValueW(buffer_, L"\\", reinterpret_cast<void**>(&fixed), &bytes) ||
-        bytes < sizeof info)
-        return 0;
-    info = *fixed;
-    return 1;
-}
-
-CString FileVersionInfo::GetFileVersionText() const {
-    CString text;
-    VS_FIXEDFILEINFO info;
-    if (GetFixedInfo(info)) {
-        text.Format(L"%u,%u,%u,%u", HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS),
-                    HIWORD(info.dwFileVersionLS), LOWORD(info.dwFileVersionLS));
-        text.Replace(L',', L'.');
-    }
-    return text;
 }
 
 CString GetFileVersionText(const CString& path) {
@@ -403,12 +335,6 @@ CString GetFileVersionText(const CString& path) {
     if (!version.Load(path))
         return CString(); // no version information: no text
     return version.GetFileVersionText();
-}
-
-void FileVersionInfo::Release() {
-    delete[] buffer_;
-    buffer_ = nullptr;
-    translation_ = 0;
 }
 
 bool MatchesFileSpecA(const char* spec, const char* file) {

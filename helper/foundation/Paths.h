@@ -1,9 +1,8 @@
 // Path texts, existence tests, folder creation, shell file operations, file-system
-// redirection, file versions and file-name patterns.
+// redirection, the version text of a file and file-name patterns.
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <classlib/String.h>
 
@@ -39,35 +38,8 @@ int IsFileLocked(const wchar_t* path);
 [[nodiscard]] int ShellMoveFiles(const CString& source, const CString& target);
 void PumpPendingMessages();
 
-// The shell's file-operation record with the product's silent flags.
-class CShellFileOperation : public SHFILEOPSTRUCTW {
-public:
-    CShellFileOperation();
-    // Deletes into the recycle bin; a length above 260 is refused (result 0, nothing done).
-    [[nodiscard]] int DeleteToRecycleBin(const wchar_t* path, int length);
-};
-
 [[nodiscard]] BOOL DisableWow64Redirection(void** oldValue);
 [[nodiscard]] BOOL RevertWow64Redirection(void* oldValue);
-
-// The version resource of one file.
-class FileVersionInfo {
-public:
-    FileVersionInfo() = default;
-    ~FileVersionInfo() { Release(); }
-    FileVersionInfo(const FileVersionInfo&) = delete;
-    FileVersionInfo& operator=(const FileVersionInfo&) = delete;
-
-    [[nodiscard]] int Load(const wchar_t* path);
-    [[nodiscard]] int GetFixedInfo(VS_FIXEDFILEINFO& info) const;
-    // "1.2.3.4"; empty when the file has no version.
-    CString GetFileVersionText() const;
-    void Release();
-
-private:
-    BYTE* buffer_ = nullptr;
-    DWORD translation_ = 0; // language in the high word, code page in the low word
-};
 
 // "0" when the file does not exist; else its version ("1.2.3.4", empty without a version).
 CString GetFileVersionText(const CString& path);

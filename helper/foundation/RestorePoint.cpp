@@ -1,6 +1,7 @@
 #include "RestorePoint.h"
 
 #include "IniReader.h"
+#include "OsVersionInfo.h"
 #include "Paths.h"
 #include "ProductIdentity.h"
 #include "Registry.h"

@@ -1,5 +1,5 @@
-// Probes of the machine: Windows version, WOW64, administrator rights, size and date texts,
-// drive space and CPU usage.
+// Probes of the machine: Windows version, WOW64, administrator rights, size and date texts
+// and drive space.
 #pragma once
 
 #include <windows.h>
@@ -21,53 +21,3 @@ int FormatSizeKB(ULONGLONG bytes, wchar_t* buffer, int bufferChars);
 void FormatCurrentDateTime(CString& text);
 // Free share of the system drive (or of every fixed and removable drive) as "12.34%".
 void GetDrivesSpaceInfo(CString& text, double& percentage, bool allDrives);
-
-class COsVersionInfo {
-public:
-    COsVersionInfo();
-    COsVersionInfo(const COsVersionInfo& other) = default;
-    COsVersionInfo& operator=(const COsVersionInfo& other);
-
-    bool IsWin32s() const;
-    bool IsWindows95() const;
-    bool IsWindows98() const;
-    bool IsWindowsMe() const;
-    bool IsWindowsNT4() const;
-    bool IsWindows2000() const;
-    bool IsWindowsXP() const;
-    bool IsWindowsVista() const;
-    bool IsWindowsVistaFamily() const;
-    bool IsWindows9xFamily() const;
-    bool IsWindows98OrLater() const;
-    bool IsWindowsMeOrLater() const;
-    bool IsWindowsNT4OrLater() const;
-    bool IsWindows2000OrLater() const;
-    bool IsWindowsXPOrLater() const;
-    bool IsVersion(DWORD major, DWORD minor) const;
-    bool IsVersionOrLater(DWORD major, DWORD minor) const;
-
-    OSVERSIONINFOW info;
-};
-
-// System CPU usage in percent, sampled at most every 200 ms and averaged over the last five
-// samples. The samples are shared by every instance in the process.
-class CpuUsageSampler {
-public:
-    CpuUsageSampler();
-    ~CpuUsageSampler();
-    CpuUsageSampler(const CpuUsageSampler&) = delete;
-    CpuUsageSampler& operator=(const CpuUsageSampler&) = delete;
-
-    void GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGLONG& user);
-    WORD GetCpuUsage();
-
-private:
-    using GetSystemTimesFn = BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*);
-    using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-
-    CRITICAL_SECTION lock_;
-    GetSystemTimesFn getSystemTimes_ = nullptr;
-    NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
-    BYTE* processorRecords_ = nullptr;
-    ULONG processorRecordsBytes_ = 0;
-};

@@ -2,7 +2,7 @@
 // trademark owners, a legal warning, and links to the web page and to the support address.
 #pragma once
 
-#include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseWndPopupNagBase.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"
 

@@ -2,7 +2,7 @@
 
 #include "BitmapDrawing.h"
 #include "DialogDrawing.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PngDrawing.h"
 #include "SkinMemDC.h"
 #include "TextButtonStyle.h"

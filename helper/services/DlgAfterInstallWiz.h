@@ -3,8 +3,8 @@
 // scheduler program in its service mode, records the outcome and closes by itself.
 #pragma once
 
-#include "DlgBaseChildPopUpWndBase.h"
-#include "GdiPlusBitmap.h"
+#include "DlgBaseWndPopupNagBase.h"
+#include "GdiPlusBitmapResource.h"
 #include "GlobalUpdate.h"
 #include "HoverButtonWithText.h"
 #include "HyperLinkBtn.h"

@@ -2,7 +2,7 @@
 
 #include "BitmapDrawing.h"
 #include "DialogDrawing.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PopupServices.h"
 #include "STBitmap.h"
 #include "SkinMemDC.h"

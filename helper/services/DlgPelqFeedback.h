@@ -3,7 +3,7 @@
 // "Network.dll" on a worker thread, and the user is told the outcome.
 #pragma once
 
-#include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseWndPopupNagBase.h"
 #include "FancyListCtrl.h"
 #include "FeedbackReport.h"
 #include "HoverButtonWithText.h"

@@ -2,7 +2,7 @@
 // was started with the shutdown switch.
 #pragma once
 
-#include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseWndPopupNagBase.h"
 #include "HoverButtonWithText.h"
 
 #include <classlib/String.h>

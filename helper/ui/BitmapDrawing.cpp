@@ -1,6 +1,6 @@
 #include "BitmapDrawing.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
 #include "STBitmap.h"
 
 #include <classlib/Resources.h>

@@ -2,7 +2,7 @@
 
 #include "BitmapDrawing.h"
 #include "DlgLeftSideChild.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PopupServices.h"
 #include "STFont.h"
 #include "STLogFont.h"
@@ -12,7 +12,6 @@
 #include "UiFonts.h"
 
 IMPLEMENT_DYNCREATE(CDlgBaseChildPopUpWndBase, CDlgBaseWnd)
-IMPLEMENT_DYNCREATE(CDlgBaseWndPopupNagBase, CDlgBaseChildPopUpWndBase)
 
 BEGIN_MESSAGE_MAP(CDlgBaseChildPopUpWndBase, CDlgBaseWnd)
 ON_WM_PAINT()
@@ -24,12 +23,6 @@ ON_WM_LBUTTONDBLCLK()
 ON_WM_GETMINMAXINFO()
 ON_WM_SYSCOMMAND()
 ON_WM_CREATE()
-END_MESSAGE_MAP()
-
-BEGIN_MESSAGE_MAP(CDlgBaseWndPopupNagBase, CDlgBaseChildPopUpWndBase)
-ON_COMMAND(IDOK, &CDlgBaseWndPopupNagBase::OnOK)
-ON_WM_SIZE()
-ON_COMMAND(IDCANCEL, &CDlgBaseWndPopupNagBase::OnCancel)
 END_MESSAGE_MAP()
 
 namespace {
@@ -278,38 +271,4 @@ void CDlgBaseChildPopUpWndBase::DrawPageTitle(CDC* dc, const RECT& rect, BOOL se
             for (int x = 28; x < (rect.right - rect.left) - 28; x += line.GetWidth())
                 DrawBitmap(dc, x, 82, line.GetWidth(), line.GetHeight(), &line, SRCCOPY);
     }
-}
-
-CDlgBaseWndPopupNagBase::CDlgBaseWndPopupNagBase() = default;
-
-CDlgBaseWndPopupNagBase::CDlgBaseWndPopupNagBase(UINT templateId, CWnd* parent)
-    : CDlgBaseChildPopUpWndBase(templateId, parent) {
-    m_bOverOverlay = 1;
-    m_bHasCloseBox = 0;
-    m_bBottomBar = 1;
-    m_bMaximizeAllowed = 0;
-    m_nCaptionStyle = 0;
-}
-
-CDlgBaseWndPopupNagBase::~CDlgBaseWndPopupNagBase() = default;
-
-void CDlgBaseWndPopupNagBase::SetResultAndClose(int code) {
-    m_nResultCode = code;
-    CloseDialogOk(this);
-}
-
-void CDlgBaseWndPopupNagBase::OnOK() {
-    SetResultAndClose(IDOK);
-}
-
-void CDlgBaseWndPopupNagBase::OnCancel() {
-    SetResultAndClose(IDCANCEL);
-}
-
-void CDlgBaseWndPopupNagBase::OnSize(UINT type, int cx, int cy) {
-    CDlgBaseWnd::OnSize(type, cx, cy);
-    CWnd* main = AfxGetMainWnd();
-    if (main != nullptr && ::IsWindow(main->GetSafeHwnd()))
-        CenterWindow(main);
-    PlaceCaptionButtons(9);
 }

@@ -1,6 +1,5 @@
-// The suite's skinned pop-ups: CDlgBaseChildPopUpWndBase (caption strip, close, maximise and
-// restore boxes, draggable caption band) and CDlgBaseWndPopupNagBase, shown over the
-// translucent overlay and reporting a result code to whoever ran it.
+// The suite's skinned pop-up: caption strip, close, maximise and restore boxes, and a draggable
+// caption band.
 #pragma once
 
 #include "DlgBaseWnd.h"
@@ -60,20 +59,4 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO* info);
     void OnSysCommand(UINT command, LPARAM lParam);
     bool InCaptionBand(CPoint point);
-};
-
-class CDlgBaseWndPopupNagBase : public CDlgBaseChildPopUpWndBase {
-    DECLARE_DYNCREATE(CDlgBaseWndPopupNagBase)
-    DECLARE_MESSAGE_MAP()
-public:
-    CDlgBaseWndPopupNagBase();
-    CDlgBaseWndPopupNagBase(UINT templateId, CWnd* parent);
-    ~CDlgBaseWndPopupNagBase() override;
-
-    void OnOK() override;
-    void OnCancel() override;
-    void OnSize(UINT type, int cx, int cy) override;
-    void SetResultAndClose(int code);
-
-    int m_nResultCode = 0;
 };

@@ -1,7 +1,7 @@
 #include "DlgLeftSideChild.h"
 
 #include "BitmapDrawing.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "SkinMemDC.h"
 #include "STFont.h"
 #include "SystemInfo.h"

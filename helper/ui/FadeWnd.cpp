@@ -1,6 +1,6 @@
 #include "FadeWnd.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
 
 #include <classlib/Gdi.h>
 #include <owners/LockGuards.h>

@@ -1,5 +1,4 @@
-// CGdiPlusBitmap and CGdiPlusBitmapResource: images decoded through GDI+, from a file or from
-// a resource (the skin loads its "PNG" resources from the resource library).
+// CGdiPlusBitmap: an image decoded through GDI+ from a file.
 #pragma once
 
 #include <windows.h>
@@ -23,25 +22,4 @@ public:
 
     // The decoded image; null when empty.
     Gdiplus::Bitmap* m_pBitmap = nullptr;
-};
-
-class CGdiPlusBitmapResource : public CGdiPlusBitmap {
-public:
-    CGdiPlusBitmapResource();
-    CGdiPlusBitmapResource(LPCWSTR name, LPCWSTR type, HMODULE module);
-    CGdiPlusBitmapResource(UINT id, LPCWSTR type, HMODULE module);
-    CGdiPlusBitmapResource(UINT id, UINT type, HMODULE module);
-    ~CGdiPlusBitmapResource() override;
-
-    [[nodiscard]] BOOL LoadImageFromResource(LPCWSTR name, LPCWSTR type, HMODULE module);
-    [[nodiscard]] BOOL Load(UINT id, LPCWSTR type, HMODULE module);
-    [[nodiscard]] BOOL Load(UINT id, UINT type, HMODULE module);
-    void Clear();
-    // Width and height of the image; 0 when empty.
-    int Width() const;
-    int Height() const;
-
-private:
-    // The resource bytes the image decodes from: allocated and locked while the image lives.
-    HGLOBAL m_hBuffer = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "HoverButton.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
 #include "StateStrip.h"
 #include "ProductIdentity.h"
 

@@ -1,7 +1,7 @@
 // CHoverButtonTextPng: a state-strip button with a PNG image drawn over every state.
 #pragma once
 
-#include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "HoverButton.h"
 
 class CHoverButtonTextPng : public CHoverButton {

@@ -1,6 +1,6 @@
 #include "HoverButtonWithText.h"
 
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CHoverButtonWithText, CHoverButton)

@@ -1,6 +1,6 @@
 #include "HyperLinkBtn.h"
 
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "UiFonts.h"
 
 IMPLEMENT_DYNAMIC(CHyperLinkBtn, CBaseGUIButton)

@@ -1,7 +1,7 @@
 // CLauncherBigButtons: a large launcher button: a 64 x 64 image, a title and a description.
 #pragma once
 
-#include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "HyperLinkBtn.h"
 
 class CLauncherBigButtons : public CHyperLinkBtn {

@@ -1,7 +1,7 @@
 #include "LauncherLeftSideBtns.h"
 
 #include "BitmapDrawing.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "LeftSideBtns.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"

@@ -1,6 +1,6 @@
 #include "LauncherProgBtns.h"
 
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
 #include "SidePanelLook.h"

@@ -2,7 +2,7 @@
 // lines, a status image and an action text.
 #pragma once
 
-#include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "HyperLinkBtn.h"
 
 class CLauncherProgBtns : public CHyperLinkBtn {

@@ -1,7 +1,7 @@
 #include "LeftSideBtns.h"
 
 #include "BitmapDrawing.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "PngDrawing.h"
 #include "SkinImages.h"
 #include "SidePanelLook.h"

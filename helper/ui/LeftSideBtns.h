@@ -2,7 +2,7 @@
 // and selected backgrounds over the panel's own background.
 #pragma once
 
-#include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "HyperLinkBtn.h"
 
 class CLeftSideBtns : public CHyperLinkBtn {

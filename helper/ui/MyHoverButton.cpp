@@ -1,6 +1,7 @@
 #include "MyHoverButton.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
+#include "SelectedFont.h"
 #include "StateStrip.h"
 #include "UiFonts.h"
 

@@ -2,7 +2,7 @@
 
 #include "BitmapDrawing.h"
 #include "DlgBaseWnd.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "STBitmap.h"
 #include "IniReader.h"
 #include "UiFonts.h"

@@ -1,6 +1,7 @@
 #include "PopupServices.h"
 
-#include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseMessageBoxWndBase.h"
+#include "DlgBaseWndPopupNagBase.h"
 #include "DlgParentTransculent.h"
 #include "PelqMessageBox.h"
 

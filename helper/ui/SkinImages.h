@@ -2,7 +2,7 @@
 // loads, filled by the first button that needs them, freed when the library unloads.
 #pragma once
 
-#include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "STBitmap.h"
 #include "XarnHelperApi.h"
 

@@ -1,6 +1,6 @@
 #include "StateStrip.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
 
 namespace {
 void MeasureStrip(const CBitmap& strip, int frames, int& frameWidth, int& frameHeight) {

@@ -1,7 +1,7 @@
 #include "TabButton.h"
 
-#include "DrawingScopes.h"
 #include "HoverButton.h"
+#include "SelectedFont.h"
 #include "StateStrip.h"
 #include "UiFonts.h"
 

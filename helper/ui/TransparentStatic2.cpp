@@ -1,6 +1,6 @@
 #include "TransparentStatic2.h"
 
-#include "DrawingScopes.h"
+#include "BitmapSourceDC.h"
 
 IMPLEMENT_DYNAMIC(CTransparentStatic2, CStatic)
 

@@ -1,5 +1,8 @@
 #include "SimImage.h"
 
+#include "SimReader.h"
+#include "SimWriter.h"
+
 #include <winioctl.h>
 
 #include <algorithm>

@@ -1,7 +1,9 @@
 #include "SimImageCodec.h"
 
+#include "SimReader.h"
+#include "SimWriter.h"
+
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -31,66 +33,6 @@ uint32_t SimCrc32(const uint8_t* data, size_t size) {
         crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     }
     return crc ^ 0xFFFFFFFFu;
-}
-
-void CSimWriter::Raw(const void* data, size_t size) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    buffer_.insert(buffer_.end(), bytes, bytes + size);
-}
-
-void CSimWriter::Text(const std::wstring& text) {
-    U32(static_cast<uint32_t>(text.size()));
-    Raw(text.data(), text.size() * sizeof(wchar_t));
-}
-
-void CSimWriter::Bytes(const std::vector<uint8_t>& bytes) {
-    U32(static_cast<uint32_t>(bytes.size()));
-    Raw(bytes.data(), bytes.size());
-}
-
-bool CSimReader::Take(void* out, size_t size) {
-    if (failed_ || size > size_ - offset_) {
-        failed_ = true;
-        std::memset(out, 0, size);
-        return false;
-    }
-    std::memcpy(out, data_ + offset_, size);
-    offset_ += size;
-    return true;
-}
-
-uint32_t CSimReader::U32() {
-    uint32_t value = 0;
-    Take(&value, sizeof value);
-    return value;
-}
-
-uint64_t CSimReader::U64() {
-    uint64_t value = 0;
-    Take(&value, sizeof value);
-    return value;
-}
-
-std::wstring CSimReader::Text() {
-    const uint32_t length = U32();
-    if (failed_ || length > (size_ - offset_) / sizeof(wchar_t)) {
-        failed_ = true;
-        return {};
-    }
-    std::wstring text(length, L'\0');
-    Take(text.data(), length * sizeof(wchar_t));
-    return text;
-}
-
-std::vector<uint8_t> CSimReader::Bytes() {
-    const uint32_t length = U32();
-    if (failed_ || length > size_ - offset_) {
-        failed_ = true;
-        return {};
-    }
-    std::vector<uint8_t> bytes(length);
-    Take(bytes.data(), length);
-    return bytes;
 }
 
 namespace {

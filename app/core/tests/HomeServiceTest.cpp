@@ -6,9 +6,10 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <ServiceCommandSender.h>
 
+#include <DlgBaseMessageBoxWndBase.h>
 #include <DlgLeftDlgBase.h>
-#include <PelqMessageBox.h>
 #include <ProductIdentity.h>
 
 #include "DefragRpcBinding.h"

@@ -10,7 +10,7 @@
 #include <LastScanValues.h>
 
 #include <DlgLeftDlgBase.h>
-#include <PelqMessageBox.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <AppLocations.h>
 #include <AppState.h>
 #include <SharedGlobals.h>

@@ -4,8 +4,11 @@
 #include "DefragRpcBinding.h"
 #include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
+#include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"
+#include "RpcCommandSender.h"
 #include "StandInServer.h"
+#include "StoredClusterMap.h"
 #include "UiTestSupport.h"
 
 #include "IniReader.h"

@@ -6,10 +6,13 @@
 #include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "LastScanValues.h"
+#include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"
+#include "ServiceCommandSender.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"
 #include "SimVolumeChecker.h"
+#include "StoredClusterMap.h"
 #include "UiTestSupport.h"
 
 #include "IniReader.h"

@@ -2,7 +2,7 @@
 
 #include "DiskDefragDlg.h"
 
-#include "PelqMessageBox.h"
+#include "DlgBaseMessageBoxWndBase.h"
 #include "IniReader.h"
 
 #include <gtest/gtest.h>

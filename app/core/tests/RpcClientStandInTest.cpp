@@ -1,8 +1,10 @@
 // The client against a scripted stand-in of the service built from the same interface: the
 // command sequences the pages send, and guarded results when the service refuses or fails.
+#include "DefragCommandSender.h"
 #include "DefragRpcBinding.h"
 #include "DefragRpcClient.h"
 #include "FragmentationFigures.h"
+#include "RpcCommandSender.h"
 #include "StandInServer.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "ScheduleManager.h"
 #include "StoredTask.h"
 
-#include <PelqMessageBox.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <PopupServices.h>
 #include <AppLocations.h>
 #include <Paths.h>

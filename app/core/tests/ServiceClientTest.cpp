@@ -1,10 +1,12 @@
 // Service control, installation and the RPC client against the real service program under the
 // service manager, running a drive on a simulated volume the way the pages will drive it.
+#include "DefragCommandSender.h"
 #include "DefragRpcBinding.h"
 #include "DefragRpcClient.h"
 #include "FragmentationFigures.h"
 #include "HtmlReport.h"
 #include "STService.h"
+#include "ServiceCommandSender.h"
 #include "ServiceControl.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"

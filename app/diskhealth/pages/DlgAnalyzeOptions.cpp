@@ -6,7 +6,7 @@
 #include <SkinMemDC.h>
 #include <TextButtonStyle.h>
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <UiFonts.h>
 
 namespace {

@@ -4,7 +4,7 @@
 #include "DiskPageTexts.h"
 #include "DiskPagesResource.h"
 
-#include <DlgBaseChildPopUpWndBase.h>
+#include <DlgBaseWndPopupNagBase.h>
 #include <HoverButtonWithText.h>
 
 // The captions of the two modes, which the pop-up shows and the disk-check page keeps hidden.

@@ -1,13 +1,13 @@
 #include "Page1Dlg.h"
 
-#include "BootExecuteStore.h"
 #include "DiskPageTexts.h"
 #include "DiskPagesResource.h"
 #include "DiskTexts.h"
 #include "DlgAnalyzeOptions.h"
-#include "LastScanDate.h"
+#include "RegistryBootExecuteStore.h"
+#include "RegistryLastScanDate.h"
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>

@@ -1,6 +1,6 @@
 #include "StaticBenchmark.h"
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <SkinMemDC.h>
 #include <UiFonts.h>
 

@@ -1,6 +1,7 @@
 // Scheduling the boot-time disk check against a seeded "BootExecute" value.
 #include <BootCheck.h>
-#include <LastScanDate.h>
+#include <RegistryBootExecuteStore.h>
+#include <RegistryLastScanDate.h>
 
 #include <Registry.h>
 #include <owners/WinOwners.h>

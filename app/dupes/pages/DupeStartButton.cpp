@@ -1,6 +1,6 @@
 #include "DupeStartButton.h"
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <UiFonts.h>
 
 void CDupeStartButton::DrawItem(LPDRAWITEMSTRUCT dis) {

@@ -2,8 +2,8 @@
 
 #include <DlgLeftDlgBase.h>
 #include <HoverButton.h>
-#include <DrawingScopes.h>
 #include <PopupServices.h>
+#include <SelectedFont.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/Resources.h>

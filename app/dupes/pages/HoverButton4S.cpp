@@ -1,6 +1,6 @@
 #include "HoverButton4S.h"
 
-#include <DrawingScopes.h>
+#include <BitmapSourceDC.h>
 
 #include <classlib/Resources.h>
 

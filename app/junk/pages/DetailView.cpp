@@ -4,7 +4,7 @@
 #include <classlib/Resources.h>
 #include <shlwapi.h>
 
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <SkinMemDC.h>
 
 #include "JunkWizard.h"

@@ -1,7 +1,7 @@
 #include "DlgScan1ScanHome.h"
 
 #include <BitmapDrawing.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>

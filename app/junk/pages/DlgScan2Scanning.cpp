@@ -1,7 +1,7 @@
 #include "DlgScan2Scanning.h"
 
 #include <DlgLeftDlgBase.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
 #include <LauncherStatus.h>

@@ -2,7 +2,7 @@
 
 #include <BitmapDrawing.h>
 #include <DlgLeftDlgBase.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <HtmlText.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>

@@ -1,7 +1,7 @@
 #include "DlgScan4Cleanup.h"
 
 #include <DlgLeftDlgBase.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <SkinMemDC.h>
 #include <LauncherStatus.h>

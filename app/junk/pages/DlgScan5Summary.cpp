@@ -3,7 +3,7 @@
 #include <BitmapDrawing.h>
 #include <classlib/Resources.h>
 #include <DlgLeftDlgBase.h>
-#include <DrawingScopes.h>
+#include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <STBitmap.h>
 #include <SkinMemDC.h>

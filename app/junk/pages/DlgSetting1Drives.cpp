@@ -2,9 +2,9 @@
 
 #include <shlwapi.h>
 
-#include <DrawingScopes.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
+#include <SelectedFont.h>
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"

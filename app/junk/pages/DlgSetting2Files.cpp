@@ -1,8 +1,8 @@
 #include "DlgSetting2Files.h"
 
-#include <DrawingScopes.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
+#include <SelectedFont.h>
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"

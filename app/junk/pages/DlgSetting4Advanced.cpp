@@ -1,7 +1,7 @@
 #include "DlgSetting4Advanced.h"
 
-#include <DrawingScopes.h>
 #include <PanelDrawing.h>
+#include <SelectedFont.h>
 
 #include "JunkPagesResource.h"
 #include "JunkWizard.h"

@@ -1,9 +1,9 @@
 #include "DlgSetting5Cleanup.h"
 
 #include <BitmapDrawing.h>
-#include <DrawingScopes.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
+#include <SelectedFont.h>
 #include <STBitmap.h>
 
 #include "DlgCleanOptions.h"

@@ -6,7 +6,7 @@
 
 #include "DlgLeftDlgBase.h"
 #include "HoverButtonWithText.h"
-#include "DrawingScopes.h"
+#include "SelectedFont.h"
 #include "TextButtonStyle.h"
 #include "UiFonts.h"
 #include "VantorixApp.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <DlgBaseChildPopUpWndBase.h>
+#include <DlgBaseWndPopupNagBase.h>
 #include <HoverButtonWithText.h>
 #include <classlib/Controls.h>
 #include <classlib/MessageMap.h>

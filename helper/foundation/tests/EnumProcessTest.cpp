@@ -1,6 +1,7 @@
 // Process enumeration: a process of the test's own is found by every lister and ended.
 #include "EnumProcess.h"
 #include "Paths.h"
+#include "ProcessLister.h"
 #include "ProductIdentity.h"
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
 // File records: sorted insertion, folder walks with progress and cancel, and the resumable
 // content checks.
-#include "GlobalFileInfo.h"
+#include "GlobalFileInfoArray.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

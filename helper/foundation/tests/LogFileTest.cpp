@@ -2,6 +2,7 @@
 // to the five newest logs, and whole runs of a program that logs (first line of a process).
 #include "AppLocations.h"
 #include "AppState.h"
+#include "KeepNumberofLogsLimited.h"
 #include "LogFile.h"
 #include "TestSupport.h"
 

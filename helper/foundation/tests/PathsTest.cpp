@@ -1,7 +1,11 @@
 // Path texts, existence tests, folder creation, file locks, identity texts, data folders and
 // the machine probes.
+#include "CpuUsageSampler.h"
+#include "FileVersionInfo.h"
+#include "OsVersionInfo.h"
 #include "Paths.h"
 #include "ProductIdentity.h"
+#include "ShellFileOperation.h"
 #include "SystemInfo.h"
 #include "TestSupport.h"
 #include "ToolsTable.h"

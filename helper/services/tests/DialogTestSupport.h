@@ -11,7 +11,7 @@
 
 #include <classlib/String.h>
 
-#include "PelqMessageBox.h"
+#include "DlgBaseMessageBoxWndBase.h"
 #include "UiTestSupport.h"
 
 // Runs `step` every `interval` ms on this thread's messages (also inside modal loops) until it

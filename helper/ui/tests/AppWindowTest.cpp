@@ -8,7 +8,7 @@
 #include "DlgBaseAppDlg.h"
 #include "DlgLeftSideChild.h"
 #include "DlgPelqFeedback.h"
-#include "PelqMessageBox.h"
+#include "DlgBaseMessageBoxWndBase.h"
 #include "AppState.h"
 #include "ProductIdentity.h"
 #include "SingleInstance.h"

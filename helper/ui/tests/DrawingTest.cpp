@@ -4,6 +4,7 @@
 
 #include "BitmapDrawing.h"
 #include "GdiPlusBitmap.h"
+#include "GdiPlusBitmapResource.h"
 #include "HyperLinkBtn.h"
 #include "LauncherLeftSideBtns.h"
 #include "STBitmap.h"

@@ -6,7 +6,9 @@
 #include "UiTestSupport.h"
 
 #include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseWndPopupNagBase.h"
 #include "DlgParentTransculent.h"
+#include "DlgBaseMessageBoxWndBase.h"
 #include "PelqMessageBox.h"
 #include "PopupServices.h"
 #include "AppLocations.h"

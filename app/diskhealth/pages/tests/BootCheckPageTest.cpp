@@ -3,10 +3,10 @@
 // date of the last scheduling written only when a drive was scheduled.
 #include "PagesTestSupport.h"
 
-#include <BootExecuteStore.h>
+#include <RegistryBootExecuteStore.h>
 #include <DiskPagesResource.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <Page1Dlg.h>
-#include <PelqMessageBox.h>
 
 #include <AppLocations.h>
 #include <owners/WinOwners.h>

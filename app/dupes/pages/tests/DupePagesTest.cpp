@@ -19,7 +19,7 @@
 #include <DupeFinderOptions.h>
 
 #include <DlgLeftDlgBase.h>
-#include <PelqMessageBox.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <AppLocations.h>
 #include <AppState.h>
 #include <IniReader.h>

@@ -1,6 +1,6 @@
 #include "JunkPagesTestSupport.h"
 
-#include <PelqMessageBox.h>
+#include <DlgBaseMessageBoxWndBase.h>
 
 #include "UiTestSupport.h"
 #include "ConfigurationManager.h"

@@ -1,4 +1,4 @@
-#include "LastScanDate.h"
+#include "RegistryLastScanDate.h"
 
 #include <AppLocations.h>
 #include <Registry.h>

@@ -1,4 +1,4 @@
-#include "DefragPageHost.h"
+#include "PlainDefragPageHost.h"
 
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"

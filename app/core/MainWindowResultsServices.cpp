@@ -1,4 +1,4 @@
-#include "MainWindowPageServices.h"
+#include "MainWindowResultsServices.h"
 
 #include "DiskDefragApp.h"
 #include "DiskDefragDlg.h"
@@ -67,10 +67,4 @@ ReportOutcome MainWindowResultsServices::WriteReport(bool defragmentation, bool 
                                                      const FragmentationFigures& figures) {
     return m_window.WriteHtmlReport(defragmentation, listFailedFiles, figures.diskBefore,
                                     figures.dataBefore, figures.diskAfter, figures.dataAfter);
-}
-
-void MainWindowScheduleServices::GetDriveEntries(CStringArray& entries) {
-    entries.RemoveAll();
-    for (INT_PTR index = 0; index < m_window.m_driveTexts.GetSize(); ++index)
-        entries.Add(m_window.m_driveTexts[index]);
 }

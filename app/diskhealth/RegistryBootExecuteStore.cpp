@@ -1,4 +1,4 @@
-#include "BootExecuteStore.h"
+#include "RegistryBootExecuteStore.h"
 
 #include <owners/WinOwners.h>
 

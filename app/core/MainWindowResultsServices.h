@@ -1,10 +1,9 @@
-// The main window's side of the results pages, the one-click summary and the schedule page:
-// the application's drive, the last-scan values through the progress page's host, the lock of
-// the window, the home and progress pages, the reports and the drive list.
+// The main window's side of the results pages and the one-click summary: the application's
+// drive, the last-scan values through the progress page's host, the lock of the window, the
+// home and progress pages and the reports.
 #pragma once
 
 #include "ResultsPageServices.h"
-#include "SchedulePageServices.h"
 
 class CDiskDefragDlg;
 class MainWindowDefragHost;
@@ -29,17 +28,4 @@ public:
 private:
     CDiskDefragDlg& m_window;
     MainWindowDefragHost& m_host;
-};
-
-class MainWindowScheduleServices : public SchedulePageServices {
-public:
-    explicit MainWindowScheduleServices(CDiskDefragDlg& window) : m_window(window) {}
-
-    void GetDriveEntries(CStringArray& entries) override;
-    // The main window has no heading of its own above the pages: the page's title says which
-    // schedule it shows.
-    void SetMainHeading(const CString& /*heading*/) override {}
-
-private:
-    CDiskDefragDlg& m_window;
 };

@@ -1,0 +1,37 @@
+// A defragmentation progress page's host that keeps its own service record and state: no main
+// window, no results pages, no run modes; last-scan values go to the registry only.
+#pragma once
+
+#include "DefragPageHost.h"
+
+#include <classlib/App.h>
+
+#include <memory>
+
+class PlainDefragPageHost : public DefragPageHost {
+public:
+    ServiceHandles& ServiceRecord() override;
+    void StoreJobState(int state, int priority) override;
+    int LastJobState() const override { return m_state; }
+    wchar_t CurrentDrive() const override { return m_drive; }
+    void SetCurrentDrive(wchar_t drive) override { m_drive = drive; }
+    bool HiddenStart() const override { return false; }
+    bool AutomaticMode() const override { return false; }
+    bool ShutdownSwitch() const override { return false; }
+    void EndScheduledRun() override {}
+    void ShowShutdownDialog(const CString&) override {}
+    void LockMainWindow(bool) override {}
+    CWnd* MainWindow() override { return AfxGetMainWnd(); }
+    void SaveLastScanValue(const wchar_t* valueName, const CString& text) override;
+    CString SaveLastScanDate() override;
+    void ShowAnalysisResults() override {}
+    void ShowFirstPassResults() override {}
+    void ShowDefragResults() override {}
+    bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
+
+private:
+    std::unique_ptr<ServiceHandles> m_service;
+    int m_state = 0;
+    int m_priority = 0;
+    wchar_t m_drive = 0;
+};
