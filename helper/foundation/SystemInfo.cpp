@@ -34,7 +34,7 @@ ULONGLONG FromFileTime(const FILETIME& time) {
     return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// Process-wide samples shared by every CCpuUsageSampler.
+// Process-wide samples shared by every CpuUsageSampler.
 struct CpuSamples {
     DWORD lastTick = 0;
     ULONGLONG lastSampleTime = 0;
@@ -293,7 +293,7 @@ bool COsVersionInfo::IsVersionOrLater(DWORD major, DWORD minor) const {
            (info.dwMajorVersion == major && info.dwMinorVersion >= minor);
 }
 
-CCpuUsageSampler::CCpuUsageSampler() {
+CpuUsageSampler::CpuUsageSampler() {
     InitializeCriticalSection(&lock_);
     getSystemTimes_ = KernelEntry<GetSystemTimesFn>("GetSystemTimes");
     if (!getSystemTimes_) {
@@ -312,12 +312,12 @@ CCpuUsageSampler::CCpuUsageSampler() {
     g_cpu.lastTick = GetTickCount();
 }
 
-CCpuUsageSampler::~CCpuUsageSampler() {
+CpuUsageSampler::~CpuUsageSampler() {
     delete[] processorRecords_;
     DeleteCriticalSection(&lock_);
 }
 
-void CCpuUsageSampler::GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGLONG& user) {
+void CpuUsageSampler::GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGLONG& user) {
     idle = kernel = user = 0;
     if (getSystemTimes_) {
         FILETIME idleTime, kernelTime, userTime;
@@ -345,7 +345,7 @@ void CCpuUsageSampler::GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGL
     user /= count;
 }
 
-WORD CCpuUsageSampler::GetCpuUsage() {
+WORD CpuUsageSampler::GetCpuUsage() {
     const CriticalSectionGuard hold(lock_);
     const DWORD tick = GetTickCount();
     if (((tick - g_cpu.lastTick) & 0x7FFFFFFF) <= 200 && g_cpu.lastSampleTime != 0)

@@ -51,12 +51,12 @@ public:
 
 // System CPU usage in percent, sampled at most every 200 ms and averaged over the last five
 // samples. The samples are shared by every instance in the process.
-class CCpuUsageSampler {
+class CpuUsageSampler {
 public:
-    CCpuUsageSampler();
-    ~CCpuUsageSampler();
-    CCpuUsageSampler(const CCpuUsageSampler&) = delete;
-    CCpuUsageSampler& operator=(const CCpuUsageSampler&) = delete;
+    CpuUsageSampler();
+    ~CpuUsageSampler();
+    CpuUsageSampler(const CpuUsageSampler&) = delete;
+    CpuUsageSampler& operator=(const CpuUsageSampler&) = delete;
 
     void GetSystemTimes(ULONGLONG& idle, ULONGLONG& kernel, ULONGLONG& user);
     WORD GetCpuUsage();

@@ -22,30 +22,30 @@ constexpr size_t kFiguresBytes = offsetof(DefragStatistics, currentPath);
 
 } // namespace
 
-CDefragEngineState g_defragEngineState;
+DefragEngineState g_defragEngineState;
 
-CDefragEngineState::CDefragEngineState()
+DefragEngineState::DefragEngineState()
     : pauseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       abortEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-void CDefragEngineState::SetClientPause(bool pause) {
+void DefragEngineState::SetClientPause(bool pause) {
     std::lock_guard lock(pauseLock_);
     paused = pause ? 1 : 0;
     ApplyPause();
 }
 
-void CDefragEngineState::SetServicePause(bool pause) {
+void DefragEngineState::SetServicePause(bool pause) {
     std::lock_guard lock(pauseLock_);
     servicePaused_ = pause;
     ApplyPause();
 }
 
-bool CDefragEngineState::ServicePaused() {
+bool DefragEngineState::ServicePaused() {
     std::lock_guard lock(pauseLock_);
     return servicePaused_;
 }
 
-void CDefragEngineState::ApplyPause() {
+void DefragEngineState::ApplyPause() {
     const bool pause = paused || servicePaused_;
     pauseRequested_.store(pause, std::memory_order_release);
     if (pause)
@@ -54,33 +54,33 @@ void CDefragEngineState::ApplyPause() {
         ResetEvent(pauseEvent_.Get());
 }
 
-void CDefragEngineState::PublishFigures() {
+void DefragEngineState::PublishFigures() {
     std::memcpy(&published_, &statistics, kFiguresBytes);
     published_.aborted = statistics.aborted;
 }
 
-void CDefragEngineState::PublishStatistics() {
+void DefragEngineState::PublishStatistics() {
     std::lock_guard lock(statusLock);
     PublishFigures();
 }
 
-void CDefragEngineState::RequestAbort() {
+void DefragEngineState::RequestAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(true, std::memory_order_release);
     SetEvent(abortEvent_.Get());
 }
 
-void CDefragEngineState::ClearAbort() {
+void DefragEngineState::ClearAbort() {
     std::lock_guard lock(abortLock_);
     abortRequested_.store(false, std::memory_order_release);
     ResetEvent(abortEvent_.Get());
 }
 
-void CDefragEngineState::SetCurrentPath(const wchar_t* path) {
+void DefragEngineState::SetCurrentPath(const wchar_t* path) {
     SetCurrentPath(path ? std::wstring_view(path) : std::wstring_view());
 }
 
-void CDefragEngineState::SetCurrentPath(std::wstring_view path) {
+void DefragEngineState::SetCurrentPath(std::wstring_view path) {
     const size_t units = std::min(path.size(), kPathUnits - 1);
     std::lock_guard lock(statusLock);
     PublishFigures();
@@ -89,19 +89,19 @@ void CDefragEngineState::SetCurrentPath(std::wstring_view path) {
     published_.currentPath[units] = L'\0';
 }
 
-bool CDefragEngineState::CopyStatistics(DefragStatistics& out) {
+bool DefragEngineState::CopyStatistics(DefragStatistics& out) {
     std::lock_guard lock(statusLock);
     return GuardedCopy(&out, &published_, sizeof out);
 }
 
-void CDefragEngineState::ResetStatusCounters() {
+void DefragEngineState::ResetStatusCounters() {
     clustersPerCell = 0;
     std::memset(reinterpret_cast<char*>(&statistics) + kCountersOffset, 0, kCountersBytes);
     statistics.aborted = 0;
     PublishStatistics();
 }
 
-bool CDefragEngineState::AllocateCells(uint32_t count) {
+bool DefragEngineState::AllocateCells(uint32_t count) {
     std::lock_guard lock(resultsLock_);
     cellCount = count;
     try {
@@ -116,12 +116,12 @@ bool CDefragEngineState::AllocateCells(uint32_t count) {
     return true;
 }
 
-uint64_t CDefragEngineState::CellBytes() {
+uint64_t DefragEngineState::CellBytes() {
     std::lock_guard lock(resultsLock_);
     return static_cast<uint64_t>(cells_.size()) * sizeof(ClusterMapBlock);
 }
 
-bool CDefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied) {
+bool DefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& copied) {
     copied = 0;
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
@@ -133,24 +133,24 @@ bool CDefragEngineState::CopyCellsOut(void* buffer, uint64_t bytes, uint64_t& co
     return true;
 }
 
-bool CDefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
+bool DefragEngineState::CopyCellsIn(const void* buffer, uint64_t bytes) {
     std::lock_guard lock(resultsLock_);
     if (cells_.empty() || bytes / sizeof(ClusterMapBlock) != cells_.size())
         return false;
     return GuardedCopy(cells_.data(), buffer, cells_.size() * sizeof(ClusterMapBlock));
 }
 
-void CDefragEngineState::AddReport(FileReport report) {
+void DefragEngineState::AddReport(FileReport report) {
     std::lock_guard lock(resultsLock_);
     reports_.Append(std::move(report));
 }
 
-uint32_t CDefragEngineState::ReportCount() {
+uint32_t DefragEngineState::ReportCount() {
     std::lock_guard lock(resultsLock_);
     return static_cast<uint32_t>(reports_.Size());
 }
 
-bool CDefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
+bool DefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
     FileReport report;
     try {
         std::lock_guard lock(resultsLock_);
@@ -176,7 +176,7 @@ bool CDefragEngineState::GetReportItem(uint32_t index, FileReportRecord& out) {
            }) == 1;
 }
 
-void CDefragEngineState::FreeDefragResults() {
+void DefragEngineState::FreeDefragResults() {
     std::vector<ClusterMapBlock> cells;
     decltype(reports_) reports;
     {

@@ -51,11 +51,11 @@ struct FileReport {
     uint32_t status = kReportContiguous;
 };
 
-class CDefragEngineState {
+class DefragEngineState {
 public:
-    CDefragEngineState();
-    CDefragEngineState(const CDefragEngineState&) = delete;
-    CDefragEngineState& operator=(const CDefragEngineState&) = delete;
+    DefragEngineState();
+    DefragEngineState(const DefragEngineState&) = delete;
+    DefragEngineState& operator=(const DefragEngineState&) = delete;
 
     DefragStatistics statistics{};
     std::mutex statusLock;
@@ -132,4 +132,4 @@ private:
 };
 
 // Built before the program's entry point runs.
-extern CDefragEngineState g_defragEngineState;
+extern DefragEngineState g_defragEngineState;

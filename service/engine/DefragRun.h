@@ -23,12 +23,12 @@
 // analyseAndDefragment nothing is moved. The state's cells must have been allocated for the
 // command's block count. Returns 1 when the walk ran (an aborted walk too: the aborted flag
 // tells the client), 0 when the volume could not be read or memory ran out.
-[[nodiscard]] int RunDefrag(CDefragEngineState& state, CVolumeApi& volume, int32_t mode,
+[[nodiscard]] int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode,
                             wchar_t drive, bool analyseAndDefragment);
 
 class CDefragRun {
 public:
-    CDefragRun(CDefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly);
+    CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly);
     CDefragRun(const CDefragRun&) = delete;
     CDefragRun& operator=(const CDefragRun&) = delete;
     ~CDefragRun();
@@ -88,7 +88,7 @@ private:
     // path + suffix in the long-path form, valid until the next call.
     const wchar_t* LongPath(const std::wstring& path, const wchar_t* suffix = L"");
 
-    CDefragEngineState& state_;
+    DefragEngineState& state_;
     DefragStatistics& statistics_;
     CVolumeApi& volume_;
     const int32_t mode_;

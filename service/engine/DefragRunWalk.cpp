@@ -31,7 +31,7 @@ bool IsDotEntry(const wchar_t* name) {
 
 } // namespace
 
-int RunDefrag(CDefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
+int RunDefrag(DefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar_t drive,
               bool analyseAndDefragment) {
     CDefragRun run(state, volume, mode, !analyseAndDefragment);
     ::GetLocalTime(&state.statistics.startTime);
@@ -49,8 +49,7 @@ int RunDefrag(CDefragEngineState& state, CVolumeApi& volume, int32_t mode, wchar
     return outcome == RunOutcome::Failed ? 0 : 1;
 }
 
-CDefragRun::CDefragRun(CDefragEngineState& state, CVolumeApi& volume, int32_t mode,
-                       bool analyseOnly)
+CDefragRun::CDefragRun(DefragEngineState& state, CVolumeApi& volume, int32_t mode, bool analyseOnly)
     : state_(state), statistics_(state.statistics), volume_(volume), mode_(mode),
       analyseOnly_(analyseOnly) {}
 

@@ -51,7 +51,7 @@ DWORD CDefragThread::Run() {
     return 0;
 }
 
-void CDefragThread::RunEngineOnDrive(CDefragEngineState& state, const DefragCommand& command,
+void CDefragThread::RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
                                      bool analyseAndDefragment) {
     const std::optional<std::wstring> image = FindSimulatedVolumeImage(command.drive);
     // A failed run needs no answer here: its statistics show no clusters, which the client

@@ -7,10 +7,10 @@
 class CDefragThread : public CThread {
 public:
     // Runs the engine for one command; the state's cells are allocated for it.
-    using EngineRun = void (*)(CDefragEngineState& state, const DefragCommand& command,
+    using EngineRun = void (*)(DefragEngineState& state, const DefragCommand& command,
                                bool analyseAndDefragment);
 
-    explicit CDefragThread(CDefragEngineState& state, EngineRun engine = RunEngineOnDrive)
+    explicit CDefragThread(DefragEngineState& state, EngineRun engine = RunEngineOnDrive)
         : state_(state), engine_(engine) {}
 
     // Tests put an engine of their own in place.
@@ -24,11 +24,11 @@ public:
 
     // The engine on the drive the command names: on the simulated volume the service's
     // configuration names for that drive (SimulatedVolumeConfig.h), else on its own volume.
-    static void RunEngineOnDrive(CDefragEngineState& state, const DefragCommand& command,
+    static void RunEngineOnDrive(DefragEngineState& state, const DefragCommand& command,
                                  bool analyseAndDefragment);
 
 private:
-    CDefragEngineState& state_;
+    DefragEngineState& state_;
     EngineRun engine_;
     DefragCommand command_{};
     bool analyseAndDefragment_ = false;

@@ -31,7 +31,7 @@ DWORD ThreadDeadline(DWORD deadline) {
 CDefragThread g_defragThread(g_defragEngineState);
 
 void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
-                         CDefragEngineState& state) {
+                         DefragEngineState& state) {
     switch (command.code) {
     case kCommandDefragment:
     case kCommandAnalyse:

@@ -49,4 +49,4 @@ extern CDefragThread g_defragThread;
 // One command of the loop: 1 and 6 start a run unless one exists; 5 releases the results of a
 // finished run once its worker has ended; anything else does nothing.
 void HandleDefragCommand(const DefragCommand& command, CDefragThread& worker,
-                         CDefragEngineState& state);
+                         DefragEngineState& state);

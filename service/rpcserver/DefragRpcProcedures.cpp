@@ -12,7 +12,7 @@
 
 namespace {
 
-CDefragEngineState& State() {
+DefragEngineState& State() {
     return g_defragEngineState;
 }
 

@@ -257,7 +257,7 @@ TEST(SystemInfo, ProcessProbes) {
 }
 
 TEST(SystemInfo, CpuUsageIsSampledAtMostEvery200Ms) {
-    CCpuUsageSampler sampler;
+    CpuUsageSampler sampler;
     const WORD first = sampler.GetCpuUsage();
     EXPECT_EQ(0, first);
     EXPECT_EQ(first, sampler.GetCpuUsage());

@@ -112,7 +112,7 @@ void Bench(uint32_t files) {
     uint64_t extents = 0;
     std::vector<double> walks;
     std::vector<double> analyses;
-    CDefragEngineState state;
+    DefragEngineState state;
     int result = 0;
     for (int i = 0; i < times; ++i) {
         Clock::time_point start = Clock::now();

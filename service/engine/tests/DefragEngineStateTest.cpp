@@ -14,8 +14,8 @@
 namespace {
 
 // A fresh state per test; the global one belongs to the program.
-std::unique_ptr<CDefragEngineState> NewState() {
-    return std::make_unique<CDefragEngineState>();
+std::unique_ptr<DefragEngineState> NewState() {
+    return std::make_unique<DefragEngineState>();
 }
 
 SIZE_T PrivateBytes() {
@@ -24,7 +24,7 @@ SIZE_T PrivateBytes() {
 
 } // namespace
 
-TEST(CDefragEngineState, ResetStatusCountersZeroesOnlyTheCounters) {
+TEST(DefragEngineState, ResetStatusCountersZeroesOnlyTheCounters) {
     auto state = NewState();
     std::memset(&state->statistics, 0x5A, sizeof state->statistics);
     state->clustersPerCell = 9;
@@ -36,7 +36,7 @@ TEST(CDefragEngineState, ResetStatusCountersZeroesOnlyTheCounters) {
     EXPECT_EQ(0u, state->clustersPerCell);
 }
 
-TEST(CDefragEngineState, CurrentPathIsBoundAndTerminated) {
+TEST(DefragEngineState, CurrentPathIsBoundAndTerminated) {
     auto state = NewState();
     const std::wstring longPath(40'000, L'a');
     state->SetCurrentPath(longPath.c_str());
@@ -48,7 +48,7 @@ TEST(CDefragEngineState, CurrentPathIsBoundAndTerminated) {
     EXPECT_EQ(L'\0', copy->currentPath[0]);
 }
 
-TEST(CDefragEngineState, ObjectsLiveWithTheState) {
+TEST(DefragEngineState, ObjectsLiveWithTheState) {
     auto state = NewState();
     EXPECT_NE(nullptr, state->PauseEvent());
     EXPECT_NE(nullptr, state->AbortEvent());
@@ -56,7 +56,7 @@ TEST(CDefragEngineState, ObjectsLiveWithTheState) {
     EXPECT_EQ(kJobIdle, state->jobState.load());
 }
 
-TEST(CDefragEngineState, CellCopiesNeedTheExactCellCount) {
+TEST(DefragEngineState, CellCopiesNeedTheExactCellCount) {
     auto state = NewState();
     std::vector<ClusterMapBlock> buffer(250, ClusterMapBlock{7, 7, 7, 7, 7});
     uint64_t copied = 1;
@@ -86,7 +86,7 @@ TEST(CDefragEngineState, CellCopiesNeedTheExactCellCount) {
     EXPECT_FALSE(state->CopyCellsOut(buffer.data(), 248 * 40, copied));
 }
 
-TEST(CDefragEngineState, ReportItemsAreBoundAndRefusedPastTheEnd) {
+TEST(DefragEngineState, ReportItemsAreBoundAndRefusedPastTheEnd) {
     auto state = NewState();
     FileReportRecord record;
     EXPECT_FALSE(state->GetReportItem(0, record));
@@ -114,7 +114,7 @@ TEST(CDefragEngineState, ReportItemsAreBoundAndRefusedPastTheEnd) {
     EXPECT_EQ(0u, state->ReportCount());
 }
 
-TEST(CDefragEngineState, ReadsRaceAppendsAndReleasesSafely) {
+TEST(DefragEngineState, ReadsRaceAppendsAndReleasesSafely) {
     auto state = NewState();
     std::atomic<bool> done{false};
     std::thread worker([&] {
@@ -141,7 +141,7 @@ TEST(CDefragEngineState, ReadsRaceAppendsAndReleasesSafely) {
     worker.join();
 }
 
-TEST(CDefragEngineState, ClientsSeeOnlyPublishedFigures) {
+TEST(DefragEngineState, ClientsSeeOnlyPublishedFigures) {
     auto state = NewState();
     auto copy = std::make_unique<DefragStatistics>();
     state->statistics.files = 5;
@@ -171,7 +171,7 @@ TEST(CDefragEngineState, ClientsSeeOnlyPublishedFigures) {
 
 // Every copy a client gets holds figures of one publication: two counters the worker always
 // keeps equal are equal in every copy, even where a 64-bit counter is two writes (i686).
-TEST(CDefragEngineState, CopiesNeverShowHalfPublishedFigures) {
+TEST(DefragEngineState, CopiesNeverShowHalfPublishedFigures) {
     constexpr int kCopies = 2'000;
     auto state = NewState();
     std::atomic<bool> done{false};
@@ -201,7 +201,7 @@ TEST(CDefragEngineState, CopiesNeverShowHalfPublishedFigures) {
                        << " directories";
 }
 
-TEST(CDefragEngineState, ReleaseGivesTheCellsMemoryBack) {
+TEST(DefragEngineState, ReleaseGivesTheCellsMemoryBack) {
     auto state = NewState();
     const SIZE_T before = PrivateBytes();
     ASSERT_TRUE(state->AllocateCells(2'500'000)); // 100 MB
@@ -213,7 +213,7 @@ TEST(CDefragEngineState, ReleaseGivesTheCellsMemoryBack) {
     EXPECT_EQ(0u, state->CellBytes());
 }
 
-TEST(CDefragEngineState, AMapNoProcessCanHoldFailsTheAllocationOnly) {
+TEST(DefragEngineState, AMapNoProcessCanHoldFailsTheAllocationOnly) {
     auto state = NewState();
     if (sizeof(void*) == 4) {
         // Beyond what a vector may hold here: refused, not thrown past the worker.

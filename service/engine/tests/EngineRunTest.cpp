@@ -196,7 +196,7 @@ TEST(EngineRun, TheRunsOutcomeTellsAnAbortedRunFromAFinishedOne) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 40}, {2000, 40}});
     t.AbortAtMove(2);
-    CDefragEngineState& state = t.State();
+    DefragEngineState& state = t.State();
     ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
     {
         CDefragRun run(state, t.Api(), 0, false);
@@ -407,7 +407,7 @@ TEST(EngineWalk, DeepTreesAreWalkedAndPathsPastTheLimitAreReportedUnopened) {
 
 TEST(EngineWalk, AVolumeThatCannotBeOpenedEndsTheRunWithAnEmptyWalk) {
     EngineTestVolume t(4096);
-    CDefragEngineState& state = t.State();
+    DefragEngineState& state = t.State();
     ASSERT_TRUE(state.AllocateCells(EngineTestVolume::kCells));
     state.statistics.totalClusters = 777; // a previous run's figure
     EXPECT_EQ(0, RunDefrag(state, t.Api(), 0, L'Q', true));

@@ -45,9 +45,9 @@ SimBuildSpec ManyMoves() {
     return spec;
 }
 
-using Progress = std::function<uint64_t(CDefragEngineState&)>;
+using Progress = std::function<uint64_t(DefragEngineState&)>;
 
-uint64_t ItemsWalked(CDefragEngineState& state) {
+uint64_t ItemsWalked(DefragEngineState& state) {
     DefragStatistics statistics;
     if (!state.CopyStatistics(statistics))
         return 0;
@@ -71,7 +71,7 @@ public:
     }
     ~EngineRun() { Join(); }
 
-    CDefragEngineState& State() { return state_; }
+    DefragEngineState& State() { return state_; }
     bool Done() const { return done_; }
     // Waits for the run's end; its time.
     Clock::time_point Join() {
@@ -101,7 +101,7 @@ public:
 
 private:
     CSimVolumeApi api_;
-    CDefragEngineState state_;
+    DefragEngineState state_;
     std::atomic<bool> done_{false};
     int result_ = 0;
     Clock::time_point end_;
@@ -135,7 +135,7 @@ protected:
         if (!run.Reach(progress, target)) {
             return 0;
         }
-        CDefragEngineState& state = run.State();
+        DefragEngineState& state = run.State();
         state.SetClientPause(true);
         const Clock::time_point request = Clock::now();
         uint64_t seen = progress(state);
@@ -192,7 +192,7 @@ TEST_F(EngineStop, AbortAndPauseEndTheWalkOfAMillionFilesPromptly) {
 TEST_F(EngineStop, AbortAndPauseStopTheMovesPromptly) {
     std::atomic<uint64_t> moves{0};
     expectedFiles_ = ManyMoves().fileCount;
-    auto movesMade = [&moves](CDefragEngineState&) { return moves.load(); };
+    auto movesMade = [&moves](DefragEngineState&) { return moves.load(); };
     for (const uint64_t point : {uint64_t{1}, uint64_t{2000}, uint64_t{6000}}) {
         // A fresh volume each time: a defragmentation leaves its volume with nothing to move.
         auto fresh = [&] {

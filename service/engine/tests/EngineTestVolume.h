@@ -43,7 +43,7 @@ public:
 
     CSimVolume& Volume() { return *volume_; }
     CSimVolumeApi& Api() { return api_; }
-    CDefragEngineState& State() { return state_; }
+    DefragEngineState& State() { return state_; }
     const DefragStatistics& Statistics() const { return state_.statistics; }
 
     void AddDirectory(const std::wstring& path, DWORD attributes = 0);
@@ -77,7 +77,7 @@ public:
 private:
     std::shared_ptr<CSimVolume> volume_;
     CSimVolumeApi api_;
-    CDefragEngineState state_;
+    DefragEngineState state_;
     void Mount();
 
     SimDigests digests_; // taken when the run starts

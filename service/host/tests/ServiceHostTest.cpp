@@ -22,7 +22,7 @@ std::atomic<bool> g_engineSawClientPause{false};
 HANDLE g_engineGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
 // Stands in for the engine: holds the run until the gate opens or an abort comes.
-void GatedEngine(CDefragEngineState& state, const DefragCommand& command, bool) {
+void GatedEngine(DefragEngineState& state, const DefragCommand& command, bool) {
     ++g_engineRuns;
     g_engineSawClientPause = state.paused != 0;
     state.statistics.totalClusters = 1000;
@@ -70,7 +70,7 @@ protected:
     static void Handle(int32_t code, int32_t blocks = 248, int32_t priority = kPriorityNormal) {
         HandleDefragCommand({code, L'T', blocks, priority, 0}, g_defragThread, g_defragEngineState);
     }
-    CDefragEngineState& state = g_defragEngineState;
+    DefragEngineState& state = g_defragEngineState;
 };
 
 // A service whose start can be driven without the service manager.
@@ -91,7 +91,7 @@ public:
 };
 
 // Stands in for an engine that takes its time to see the abort.
-void SlowToAbortEngine(CDefragEngineState&, const DefragCommand&, bool) {
+void SlowToAbortEngine(DefragEngineState&, const DefragCommand&, bool) {
     Sleep(2'500);
 }
 

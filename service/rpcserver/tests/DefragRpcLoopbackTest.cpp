@@ -56,7 +56,7 @@ DWORD WINAPI EndAtOnce(void*) {
 class DefragRpcLoopback : public testing::Test {
 protected:
     void SetUp() override {
-        CDefragEngineState& state = g_defragEngineState;
+        DefragEngineState& state = g_defragEngineState;
         state.FreeDefragResults();
         state.cellCount = 0;
         state.jobState = kJobIdle;
@@ -66,7 +66,7 @@ protected:
         while (g_defragCommands.Take()) {
         }
     }
-    CDefragEngineState& state = g_defragEngineState;
+    DefragEngineState& state = g_defragEngineState;
 };
 
 } // namespace
