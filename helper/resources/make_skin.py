@@ -369,8 +369,9 @@ def make_avi(path, width, height, frames):
 
 # Bitmaps: id -> function making the image.
 def message_icon(colour, draw):
-    """A message box's icon: the glyph on a rounded tile, on white."""
-    c = Canvas(32, 32)
+    """A message box's icon: the glyph on a rounded tile, on white (the box's ground; a
+    bitmap keeps no transparency)."""
+    c = Canvas(32, 32, WHITE)
     c.round_rect(0.5, 0.5, 31.5, 31.5, 6, colour)
     draw(glyphs.Pen(c, 5, 5, 22, WHITE), colour)
     return c
