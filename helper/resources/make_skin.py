@@ -173,13 +173,6 @@ def check_boxes():
     return strip
 
 
-def title_icon():
-    c = Canvas(32, 32, WHITE)
-    c.round_rect(0, 0, 31, 31, 6, BLUE)
-    glyphs.defrag(glyphs.Pen(c, 4, 4, 24, WHITE), BLUE)
-    return c
-
-
 # ---- the application window: header, frame edges and corners, tabs, logo ----
 
 HEADER_BAND = 48   # the blue band with the logo and the caption buttons
@@ -467,7 +460,9 @@ BITMAPS = {
     1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
-    1096: lambda: left_panel(180, 600, 169), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
+    1096: lambda: left_panel(180, 600, 169), 1170: lambda: flat(16, 16, DARK),
+    # the pages' title icon: it stands above the result bars, which start 16 pixels below it
+    1075: lambda: tile_icon(16, BLUE, glyphs.defrag),
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
     # message-box icons (the icons of the same ids as 32 x 32 bitmaps)
