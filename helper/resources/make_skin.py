@@ -512,8 +512,8 @@ PNGS = {
     1357: lambda: rounded_background(165, 26, LEFT_HOVER, "#C9DCF1"),
     1358: lambda: rounded_background(165, 26, WHITE, "#C9D8EA", BLUE),
     1364: lambda: icon_grid(glyphs.TOOLS, 3),
-    1350: lambda: icon_grid(glyphs.DISK_TOOLS, 2),
-    1373: lambda: icon_grid(glyphs.SERVICE_TOOLS, 2),
+    1350: lambda: icon_grid(glyphs.DISK_TOOL_PAGES, 2),
+    1373: lambda: icon_grid(glyphs.OPTION_PAGES, 2),
     # glyphs over the large start button (1100)
     1384: lambda: button_glyph(glyphs.folder),
     1386: lambda: button_glyph(glyphs.defrag),
