@@ -363,10 +363,11 @@ def make_avi(path, width, height, frames):
 # Bitmaps: id -> function making the image.
 def message_icon(colour, draw):
     """A message box's icon: the glyph on a rounded tile, on white (the box's ground; a
-    bitmap keeps no transparency)."""
+    bitmap keeps no transparency). The tile keeps to the top left of its 32 pixels, so that
+    the message beside it does not touch it."""
     c = Canvas(32, 32, WHITE)
-    c.round_rect(0.5, 0.5, 31.5, 31.5, 6, colour)
-    draw(glyphs.Pen(c, 5, 5, 22, WHITE), colour)
+    c.round_rect(0.5, 0.5, 27.5, 27.5, 5, colour)
+    draw(glyphs.Pen(c, 4.5, 4.5, 19, WHITE), colour)
     return c
 
 
