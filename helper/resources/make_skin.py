@@ -174,12 +174,6 @@ def check_boxes():
     return strip
 
 
-def title_icon():
-    """The small tile under a page's title, 16 pixels high: the result pages' bars begin right
-    below it."""
-    return tile_icon(16, BLUE, glyphs.defrag)
-
-
 def bar_piece(colour, draw, ink):
     """The piece at the head of a result bar: the bar's colour with the result's badge."""
     c = Canvas(40, 50, colour)
@@ -376,10 +370,12 @@ def make_avi(path, width, height, frames):
 
 # Bitmaps: id -> function making the image.
 def message_icon(colour, draw):
-    """A message box's icon: the glyph on a rounded tile, on white."""
-    c = Canvas(32, 32)
-    c.round_rect(0.5, 0.5, 31.5, 31.5, 6, colour)
-    draw(glyphs.Pen(c, 5, 5, 22, WHITE), colour)
+    """A message box's icon: the glyph on a rounded tile, on white (the box's ground; a
+    bitmap keeps no transparency). The tile keeps to the top left of its 32 pixels, so that
+    the message beside it does not touch it."""
+    c = Canvas(32, 32, WHITE)
+    c.round_rect(0.5, 0.5, 27.5, 27.5, 5, colour)
+    draw(glyphs.Pen(c, 4.5, 4.5, 19, WHITE), colour)
     return c
 
 
@@ -473,7 +469,9 @@ BITMAPS = {
     1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
-    1096: lambda: left_panel(180, 600, 169), 1075: title_icon, 1170: lambda: flat(16, 16, DARK),
+    1096: lambda: left_panel(180, 600, 169), 1170: lambda: flat(16, 16, DARK),
+    # the pages' title icon: it stands above the result bars, which start 16 pixels below it
+    1075: lambda: tile_icon(16, BLUE, glyphs.defrag),
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
     # message-box icons (the icons of the same ids as 32 x 32 bitmaps)
@@ -523,8 +521,8 @@ PNGS = {
     1357: lambda: rounded_background(165, 26, LEFT_HOVER, "#C9DCF1"),
     1358: lambda: rounded_background(165, 26, WHITE, "#C9D8EA", BLUE),
     1364: lambda: icon_grid(glyphs.TOOLS, 3),
-    1350: lambda: icon_grid(glyphs.DISK_TOOLS, 2),
-    1373: lambda: icon_grid(glyphs.SERVICE_TOOLS, 2),
+    1350: lambda: icon_grid(glyphs.DISK_TOOL_PAGES, 2),
+    1373: lambda: icon_grid(glyphs.OPTION_PAGES, 2),
     # glyphs over the large start button (1100)
     1384: lambda: button_glyph(glyphs.folder),
     1386: lambda: button_glyph(glyphs.defrag),

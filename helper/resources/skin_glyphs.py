@@ -239,4 +239,7 @@ def sign_help(pen):
 
 TOOLS = [defrag, cleaner, duplicates, health, schedule, settings, report, update]
 DISK_TOOLS = [drive, smart, devices, benchmark, check, report, settings, info]
-SERVICE_TOOLS = [info, feedback, update, settings, report, schedule, check, health]
+# The side buttons of the disk tools tab and of the options tab, in the order of their pages:
+# disk check, information, health, benchmark, devices; cleaner, duplicate finder, scheduler.
+DISK_TOOL_PAGES = [check, drive, smart, benchmark, devices, report, settings, info]
+OPTION_PAGES = [cleaner, duplicates, schedule, settings, report, info, check, health]

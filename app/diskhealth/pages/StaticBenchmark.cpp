@@ -17,8 +17,10 @@ constexpr COLORREF kDot = 0x0060D0;
 constexpr uint64_t kScaleStep = 10485760; // 10 MiB/s
 constexpr uint64_t kGridStep = 5242880;   // 5 MiB/s
 constexpr uint64_t kEmptyScale = 52428800;
-constexpr int kLeftMargin = 34;
-constexpr int kRightMargin = 46;
+// Room for four-digit rates on the left and the millisecond labels on the right; the two
+// together keep the plot's width, which sets the benchmark's point count.
+constexpr int kLeftMargin = 38;
+constexpr int kRightMargin = 42;
 // More bands than this would run together: the band then spans several grid steps.
 constexpr uint64_t kMostBands = 20;
 constexpr int kTopMargin = 22;
@@ -109,7 +111,7 @@ void CStaticBenchmark::Draw(CDC& dc, const CRect& client) {
             dc.DrawText(label, &text, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
         }
     }
-    CRect unit(0, 0, plot.left + 40, plot.top - 6);
+    CRect unit(3, 0, plot.left + 40, plot.top - 6);
     dc.DrawText(L"MB/s", &unit, DT_LEFT | DT_SINGLELINE | DT_BOTTOM);
     // Vertical grid at every 5 % of the width.
     {

@@ -101,7 +101,7 @@ void CDlgDFFinish::OnPaint() {
     DrawPageTitle(&memory, client, FALSE);
     DrawPanelFrame(&memory, 22, 57, m_bAllRemoved ? FALSE : TRUE, FALSE);
     const COLORREF colour = m_bAllRemoved ? kGreen : kRed;
-    DrawPageText(&memory, m_strHeading, RECT{40, 57, 550, 107}, RGB(255, 255, 255),
+    DrawPageText(&memory, m_strHeading, RECT{40, 57, 550, 107}, m_clrHeading,
                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     CString status;
     if (m_bAllRemoved)

@@ -20,9 +20,9 @@ END_MESSAGE_MAP()
 namespace {
 constexpr wchar_t kSection[] = L"IDD_SCANTAB5_SUMMARY";
 constexpr UINT kIconIds[] = {1294, 1300, 1290, 1314};
-// The done and remaining icons among them.
-constexpr int kDoneIcon = 1;
-constexpr int kRemainingIcon = 2;
+// The done and remaining icons among them: the good mark and the attention mark.
+constexpr int kDoneIcon = 3;
+constexpr int kRemainingIcon = 1;
 constexpr UINT kSeparatorBitmap = 1090;
 constexpr UINT kSummaryPicture = 5031;
 constexpr COLORREF kTextColour = RGB(72, 81, 90);
