@@ -10,3 +10,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
+
+# Compiles go through ccache when it is installed: the two architectures and every work tree of
+# the same sources share one cache (tools/build.sh sets its base folder).
+find_program(XARN_CCACHE ccache)
+if(XARN_CCACHE)
+    set(CMAKE_C_COMPILER_LAUNCHER ${XARN_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${XARN_CCACHE})
+endif()

@@ -13,6 +13,7 @@ packages=(
   xvfb imagemagick googletest
   libz-mingw-w64-dev unzip python3
   jdupes rmlint fdupes fio
+  ccache
 )
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
