@@ -20,9 +20,11 @@ function(xarn_write_language_files)
     foreach(file IN LISTS files)
         get_property(fragments GLOBAL PROPERTY XARN_LANGUAGE_FRAGMENTS_${file})
         set(output ${CMAKE_BINARY_DIR}/bin/${file})
-        add_custom_command(OUTPUT ${output}
-            COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/merge_ini.py ${output} ${fragments}
-            DEPENDS ${PROJECT_SOURCE_DIR}/tools/merge_ini.py ${fragments}
+        xarn_host_step(NAME language_${file}
+            OUTPUT ${output}
+            INPUTS ${PROJECT_SOURCE_DIR}/tools/merge_ini.py ${fragments}
+            COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/merge_ini.py {out}/${file} ${fragments}
+            COPY ${file}=${output}
             COMMENT "Language file ${file}")
         list(APPEND outputs ${output})
     endforeach()

@@ -12,9 +12,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
 
 # Compiles go through ccache when it is installed: the two architectures and every work tree of
-# the same sources share one cache (tools/build.sh sets its base folder).
+# the same sources share one cache, as paths below the tree's top are hashed relative to it.
+# Precompiled headers need the sloppiness ccache asks for them (its manual's "Precompiled
+# headers"): a header set is made during the build, just before the sources that use it.
 find_program(XARN_CCACHE ccache)
 if(XARN_CCACHE)
-    set(CMAKE_C_COMPILER_LAUNCHER ${XARN_CCACHE})
-    set(CMAKE_CXX_COMPILER_LAUNCHER ${XARN_CCACHE})
+    get_filename_component(xarn_top ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+    set(xarn_ccache_launcher
+        ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${xarn_top} CCACHE_NOHASHDIR=1
+        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+        ${XARN_CCACHE})
+    set(CMAKE_C_COMPILER_LAUNCHER ${xarn_ccache_launcher})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${xarn_ccache_launcher})
 endif()

@@ -17,7 +17,7 @@ xarn_wine_prefix_ready
 bench="$top/build/x86_64/bin/dupes_benchmark.exe"
 [ -f "$bench" ] || { echo "build first: tools/build.sh"; exit 1; }
 for tool in jdupes rmlint fdupes; do
-    command -v "$tool" >/dev/null || { echo "$tool missing: tools/setup.sh"; exit 1; }
+    command -v "$tool" >/dev/null || { echo "$tool missing: tools/setup.sh --benchmarks"; exit 1; }
 done
 root="$WINEPREFIX/drive_c/xarn-bench"
 tree="$root/tree-$files"

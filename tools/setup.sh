@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build and test. Safe to run again.
-# Where the kernel refuses 32-bit programs (Wine's 32-bit loader is one), it also installs
-# qemu-user from the release's backports suite, whose i386 emulation the scripts register in a
-# private namespace (tools/wine-env.sh); XARN_I686_EMULATION=force installs it in any case.
+# Installs the Debian packages the project needs to build and test, without the packages they
+# only recommend. Safe to run again. Where the kernel refuses 32-bit programs (Wine's 32-bit
+# loader is one), it also installs qemu-user from the release's backports suite, whose i386
+# emulation the scripts register in a private namespace (tools/wine-env.sh);
+# XARN_I686_EMULATION=force installs it in any case. With --benchmarks it also installs the
+# tools the benchmarks compare against.
+#   tools/setup.sh [--benchmarks]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 packages=(
-  cmake ninja-build clang python3
-  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine32:i386 wine64 winbind
-  xvfb imagemagick googletest
-  libz-mingw-w64-dev unzip python3
-  jdupes rmlint fdupes fio
-  ccache
+  # The build: the posix-thread cross compilers only, the IDL compiler, the host tools of the
+  # generated images (ImageMagick) and of the RPC guard (clang), and compile caching.
+  cmake ninja-build python3 clang imagemagick ccache googletest
+  gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  mingw-w64-tools libz-mingw-w64-dev
+  # The tests: Wine's loaders (no wrapper scripts), NTLM for the service's pipe, the virtual
+  # display, and unzip for the archives' outside checks.
+  wine64 wine32:i386 winbind xvfb unzip
 )
+if [ "${1:-}" = --benchmarks ]; then
+  packages+=(jdupes rmlint fdupes fio)
+fi
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
@@ -48,7 +55,9 @@ if [ "${#missing[@]}" -ne 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   refresh_indexes
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${install_from[@]}" "${missing[@]}"
+  # A set-up, not a system that must survive a power cut mid-install: no sync per file.
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+    -o Dpkg::Options::=--force-unsafe-io "${install_from[@]}" "${missing[@]}"
 fi
 
 # shellcheck source=wine-env.sh
@@ -69,5 +78,5 @@ if { [ "${XARN_I686_EMULATION:-}" = force ] || ! xarn_can_run_32bit; } &&
     "$uris" "$codename" "$keyring" | $SUDO tee /etc/apt/sources.list.d/xarn-backports.sources >/dev/null
   refresh_indexes
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    -t "$codename-backports" qemu-user
+    -o Dpkg::Options::=--force-unsafe-io -t "$codename-backports" qemu-user
 fi

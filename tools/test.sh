@@ -1,63 +1,165 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both architectures and runs every test under Wine: one
-# private Wine prefix and one virtual display for the whole run, both removed at the end. A run
-# passes only when both architectures' tests ran and passed; it ends with one line that counts
-# the tests of both.
+# Installs what is missing, builds both architectures and runs every test under Wine: both
+# architectures at once, every test in a sandbox of its own (tools/test-sandbox.sh: a copy of one
+# Wine prefix made for the run while the build runs, its own virtual display and home folder),
+# all removed at the end. A run passes only when both architectures' tests ran and passed; it
+# prints the time of each phase and the ten longest test programs, and ends with one line that
+# counts the tests of both architectures.
+#   XARN_TEST_JOBS: test programs run at once per architecture (default: half the machine's
+#   cores, so that both architectures together keep every core busy)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=wine-env.sh
 . "$top/tools/wine-env.sh"
+archs=(x86_64 i686)
 
-if [ "${1:-}" != --wine-part ]; then
-    "$top/tools/setup.sh"
-    "$top/tools/build.sh"
-    # The Wine part runs as one whole where 32-bit programs can run (see xarn_with_32bit).
-    xarn_with_32bit "$0" --wine-part
-    exit
-fi
+# Prints "<phase> <seconds>" into the run's phase list.
+phase_done() {
+    echo "$1 $(($(date +%s) - $2))" >>"$run_dir/phases"
+}
+
+# The run's prefix, booted once; every sandbox copies it. Its Wine processes have all ended when
+# this returns, so it may be made in another emulation namespace than the tests'.
+make_template() {
+    export WINEPREFIX="$run_dir/template/prefix" HOME="$run_dir/template/home"
+    mkdir -p "$HOME"
+    if ! xarn_can_run_32bit; then
+        echo "error: the i686 tests cannot run: $(xarn_why_no_32bit)" >&2
+        return 1
+    fi
+    xarn_own_display "$run_dir/template" || return 1
+    xarn_wine_prefix_ready
+    /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+    xarn_end_display "$run_dir/template"
+    if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        echo "error: the test prefix has no 32-bit system" >&2
+        return 1
+    fi
+}
+
+# A fingerprint of the files that every copy of the template shares: a test that wrote into
+# them would reach every other test.
+shared_files_fingerprint() {
+    (cd "$XARN_PREFIX_TEMPLATE" &&
+        find "${XARN_PREFIX_SHARED_FOLDERS[@]}" -type f -printf '%p %s %T@\n' | sort | md5sum)
+}
+
+# Every test runs in a sandbox whose limit comes just before its timeout.
+check_sandboxed() {
+    local margin
+    margin=$(sed -n 's/^set(XARN_TEST_SANDBOX_MARGIN \([0-9]*\))$/\1/p' "$top/cmake/XarnTesting.cmake")
+    ctest --test-dir "$top/build/$1" --show-only=json-v1 |
+        python3 "$top/tools/check_sandboxed_tests.py" "$margin"
+}
+
+# Runs one architecture's tests; its lines carry the architecture's name.
+run_tests() {
+    local arch=$1 started status
+    started=$(date +%s)
+    set +e
+    XARN_RESULTS_DIR="$run_dir/results/$arch" \
+        ctest --test-dir "$top/build/$arch" --output-on-failure -j"$jobs" \
+        --output-junit "$run_dir/results/ctest-$arch.xml" 2>&1 | sed -u "s/^/[$arch] /"
+    status=${PIPESTATUS[0]}
+    set -e
+    phase_done "tests-$arch" "$started"
+    return "$status"
+}
+
+# Everything Wine does in one emulation namespace (see xarn_with_32bit).
+wine_part() {
+    export XARN_PREFIX_TEMPLATE="$run_dir/template/prefix"
+    export XARN_SANDBOX_ROOT="$run_dir/sandboxes"
+    mkdir -p "$XARN_SANDBOX_ROOT" "$run_dir/results"
+    trap end_sandboxes EXIT
+    trap 'exit 143' TERM INT
+    [ "${XARN_WINE_WORLD:-}" = emulated ] && echo "note: 32-bit programs run under qemu-user's i386 emulation"
+    local fingerprint pids=() arch status=0
+    for arch in "${archs[@]}"; do
+        check_sandboxed "$arch" || status=1
+    done
+    fingerprint=$(shared_files_fingerprint)
+    for arch in "${archs[@]}"; do
+        run_tests "$arch" &
+        pids+=($!)
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" || status=1
+    done
+    if [ "$(shared_files_fingerprint)" != "$fingerprint" ]; then
+        echo "error: a test wrote into the prefix's system folders, which every sandbox shares"
+        status=1
+    fi
+    return $status
+}
+
+# Sandboxes that a timeout cut short: their Wine processes and displays end here.
+end_sandboxes() {
+    local sandbox
+    for sandbox in "$XARN_SANDBOX_ROOT"/*/; do
+        [ -d "$sandbox" ] || continue
+        WINEPREFIX="$sandbox/prefix" TMPDIR="$sandbox/tmp" /usr/lib/wine/wineserver64 -k \
+            >/dev/null 2>&1 || true
+        xarn_end_display "$sandbox"
+    done
+}
+
+# The ten longest test programs of the run, by their ctest times.
+print_longest() {
+    local arch
+    echo "longest test programs:"
+    for arch in "${archs[@]}"; do
+        sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1 ('"$arch"')/p' \
+            "$run_dir/results/ctest-$arch.xml" 2>/dev/null
+    done | sort -rn | head -n 10 | awk '{printf "  %7.1f s  %s %s\n", $1, $2, $3}'
+}
+
+print_phases() {
+    echo "phases:"
+    awk '{printf "  %-14s %4d min %02d s\n", $1, $2 / 60, $2 % 60}' "$run_dir/phases"
+}
+
+case "${1:-}" in
+    --make-template)
+        run_dir=$2
+        make_template
+        exit
+        ;;
+    --wine-part)
+        run_dir=$2
+        jobs=${XARN_TEST_JOBS:-$((($(nproc) + 1) / 2))}
+        wine_part
+        exit
+        ;;
+esac
 
 run_dir=$(mktemp -d "${TMPDIR:-/tmp}/xarn-test.XXXXXX")
-export WINEPREFIX="$run_dir/prefix" HOME="$run_dir/home"
-mkdir -p "$HOME"
+trap 'rm -rf "$run_dir"' EXIT
+trap 'exit 143' TERM INT
+run_started=$(date +%s)
+started=$run_started
+"$top/tools/setup.sh"
+phase_done set-up "$started"
 
-xvfb_pid=""
-finish() {
-    "$XARN_WINE64" cmd /c exit >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$run_dir"
-}
-trap finish EXIT
-
-if ! xarn_can_run_32bit; then
-    echo "error: the i686 tests cannot run: $(xarn_why_no_32bit)" >&2
+# The run's prefix is made while the build runs: it needs Wine, not the build.
+xarn_with_32bit "$0" --make-template "$run_dir" >"$run_dir/template.log" 2>&1 &
+template_pid=$!
+started=$(date +%s)
+"$top/tools/build.sh"
+phase_done build "$started"
+started=$(date +%s)
+if ! wait "$template_pid"; then
+    cat "$run_dir/template.log" >&2
     exit 1
 fi
-[ "${XARN_WINE_WORLD:-}" = emulated ] && echo "note: 32-bit programs run under qemu-user's i386 emulation"
+phase_done prefix-wait "$started"
 
-# A free display number for the window tests.
-for display in $(seq 90 150); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-
-xarn_wine_prefix_ready
-if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
-    echo "error: the test prefix has no 32-bit system" >&2
-    exit 1
-fi
-/usr/lib/wine/wineserver64 -p >/dev/null 2>&1 </dev/null || true
-
-mkdir -p "$run_dir/results"
 status=0
-for arch in x86_64 i686; do
-    echo "== tests: $arch"
-    export XARN_RESULTS_DIR="$run_dir/results/$arch"
-    ctest --test-dir "$top/build/$arch" --output-on-failure -j"$(nproc)" \
-        --output-junit "$run_dir/results/ctest-$arch.xml" || status=1
-done
-"$top/tools/test-summary.sh" "$run_dir/results" x86_64 i686 || status=1
+started=$(date +%s)
+xarn_with_32bit "$0" --wine-part "$run_dir" || status=1
+phase_done tests "$started"
+phase_done total "$run_started"
+print_phases
+print_longest
+"$top/tools/test-summary.sh" "$run_dir/results" "${archs[@]}" || status=1
 exit $status

@@ -88,6 +88,7 @@ xarn_wine_prefix_ready() {
             rm -rf "$WINEPREFIX"
         fi
         if [ ! -f "$WINEPREFIX/.xarn-ready" ]; then
+            mkdir -p "$HOME"
             "$XARN_WINE64" wineboot -i >/dev/null 2>&1 </dev/null
             "$XARN_WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
             # The first boot goes on in the background and may leave a second service manager
@@ -95,9 +96,79 @@ xarn_wine_prefix_ready() {
             # that the next program starts it from nothing.
             timeout 120 /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 </dev/null
             rm -f "$WINEPREFIX/dosdevices/z:"
+            # The user's shell folders are links into the home folder of the prefix's creation;
+            # a copy points them at its own (xarn_wine_prefix_copy).
+            printf '%s\n' "$HOME" >"$WINEPREFIX/.xarn-home"
             touch "$WINEPREFIX/.xarn-ready"
         fi
     ) 9>"$lock"
+}
+
+# The system folders of a prefix: Wine's own libraries and programs, which no program of ours
+# writes. Copies of a prefix share them.
+XARN_PREFIX_SHARED_FOLDERS=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
+
+# Makes <copy> a prefix of its own from the settled prefix <template> (made by
+# xarn_wine_prefix_ready, no Wine process running in it): the registry and drive C: are copied,
+# the system folders are hard links (a copy takes a fraction of a second and next to no disk),
+# and the user's shell folders point into the current HOME. A copy starts from nothing, like a
+# prefix after its first boot has settled; no wineboot is needed.
+#   xarn_wine_prefix_copy <template> <copy>
+xarn_wine_prefix_copy() {
+    local template=$1 copy=$2 folder link target template_home
+    [ -f "$template/.xarn-ready" ] || {
+        echo "error: $template is not a settled Wine prefix" >&2
+        return 1
+    }
+    mkdir -p "$copy" || return 1
+    tar -C "$template" "${XARN_PREFIX_SHARED_FOLDERS[@]/#/--exclude=./}" -cf - . |
+        tar -C "$copy" -xf - || return 1
+    for folder in "${XARN_PREFIX_SHARED_FOLDERS[@]}"; do
+        if [ -d "$template/$folder" ]; then
+            cp -al "$template/$folder" "$copy/$folder" || return 1
+        fi
+    done
+    read -r template_home <"$template/.xarn-home" 2>/dev/null || return 0
+    mkdir -p "$HOME"
+    while IFS= read -r -d '' link; do
+        target=$(readlink "$link")
+        case "$target" in
+            "$template_home" | "$template_home"/*)
+                ln -sfn "$HOME${target#"$template_home"}" "$link" || return 1
+                ;;
+        esac
+    done < <(find "$copy/drive_c/users" -type l -print0)
+}
+
+# Starts a virtual display of the caller's own (the X server picks a free number, so runs side
+# by side never meet) and exports DISPLAY; the server's process id goes to <folder>/xvfb.pid.
+# The server is ready once it has told its number.
+#   xarn_own_display <folder>
+xarn_own_display() {
+    local folder=$1 number=""
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        3>"$folder/display" >/dev/null 2>&1 </dev/null &
+    echo $! >"$folder/xvfb.pid"
+    for _ in $(seq 600); do
+        read -r number <"$folder/display" 2>/dev/null
+        [ -n "$number" ] && break
+        kill -0 "$(cat "$folder/xvfb.pid")" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -z "$number" ]; then
+        echo "error: the virtual display did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
+
+# Ends what xarn_own_display started in <folder>.
+xarn_end_display() {
+    local pid
+    [ -f "$1/xvfb.pid" ] || return 0
+    read -r pid <"$1/xvfb.pid"
+    kill "$pid" 2>/dev/null
+    rm -f "$1/xvfb.pid"
 }
 
 # Runs a GoogleTest program under Wine and gives its own verdict. The program writes its XML

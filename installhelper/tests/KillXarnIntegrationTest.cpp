@@ -1,6 +1,6 @@
 // Drives the real KillXarnProcesses.exe against a running stand-in service, programs named like
 // the product's, Task Scheduler tasks and autostart values. Runs only in a Wine prefix of its
-// own (run_integration.sh): the program under test ends processes by name.
+// own (a test sandbox, see run_integration.sh): the program under test ends processes by name.
 #include <windows.h>
 #include <mstask.h>
 

@@ -32,10 +32,11 @@ set_target_properties(classlib_test_extension PROPERTIES PREFIX "")
 
 # A strip of three 15-pixel images (red, green, blue) for the image-list test.
 set(XARN_TEST_STRIP ${CMAKE_CURRENT_BINARY_DIR}/test_strip.bmp)
-add_custom_command(OUTPUT ${XARN_TEST_STRIP}
-                   COMMAND convert -size 15x15 "xc:#FF0000" "xc:#00FF00" "xc:#0000FF" +append
-                           -type TrueColor BMP3:${XARN_TEST_STRIP}
-                   VERBATIM)
+xarn_host_step(NAME test_strip
+    OUTPUT ${XARN_TEST_STRIP}
+    COMMAND convert -size 15x15 "xc:#FF0000" "xc:#00FF00" "xc:#0000FF" +append -type TrueColor
+            BMP3:{out}/test_strip.bmp
+    COPY test_strip.bmp=${XARN_TEST_STRIP})
 set_source_files_properties(tests/window/WindowTest.rc PROPERTIES OBJECT_DEPENDS
                             ${XARN_TEST_STRIP})
 

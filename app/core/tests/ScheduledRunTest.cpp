@@ -220,7 +220,7 @@ protected:
         bool offered = false;
         for (const auto& drive : BuildDriveList())
             offered = offered || drive->RootPath().CompareNoCase(L"R:\\") == 0;
-        // The prefix has it from its start (see run-gtest-own-prefix.sh --drive).
+        // The prefix has it from its start (see test-sandbox.sh --drive).
         ASSERT_TRUE(offered) << "R: is among the program's fixed drives";
     }
     void TearDown() override {

@@ -7,6 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../../.." && pwd)
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+command -v fio >/dev/null || { echo "fio missing: tools/setup.sh --benchmarks"; exit 1; }
 mib=${2:-256}
 work=$(mktemp -d "${TMPDIR:-/tmp}/xarn-fio.XXXXXX")
 trap 'rm -rf "$work"' EXIT
