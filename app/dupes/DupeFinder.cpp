@@ -190,6 +190,9 @@ void CDupeFinder::ResolveLoadedRecords() {
     m_recordedIdentities.clear();
     m_recordedPaths.clear();
     for (auto& record : m_records) {
+        // A stopped grouping lists nothing: what is not resolved yet is dropped.
+        if (!m_keepRunning)
+            break;
         const CString path = record->GetFullPath();
         FileIdentity identity;
         __time64_t created, written;
