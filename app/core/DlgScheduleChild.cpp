@@ -38,6 +38,10 @@ constexpr COLORREF kLabelColour = RGB(0x1B, 0x5D, 0xA9);
 constexpr COLORREF kSeparatorColour = RGB(0xED, 0xED, 0xED);
 constexpr COLORREF kPanelBorder = RGB(0xB4, 0xB4, 0xB4);
 constexpr UINT kBottomStrip = 1019;
+// The task buttons wear the application window's middle tab (four frames, the pushed one the
+// current tab) and its caption colour.
+constexpr UINT kTaskButtonStrip = 1463;
+constexpr COLORREF kTaskCaptionColour = 0x3F3B36;
 
 constexpr int kWeekDayBoxes[] = {IDC_CHK_SUNDAY,    IDC_CHK_MONDAY,   IDC_CHK_TUESDAY,
                                  IDC_CHK_WEDNESDAY, IDC_CHK_THURSDAY, IDC_CHK_FRIDAY,
@@ -102,7 +106,14 @@ BOOL CDlgScheduleChild::OnInitDialog() {
         SetDlgItemText(caption.id, ControlText(caption.key));
     for (size_t day = 0; day < std::size(kWeekDayBoxes); ++day)
         SetDlgItemText(kWeekDayBoxes[day], ControlText(kWeekDayKeys[day]));
-    CheckDlgButton(IDC_TABBTN_OPTIMIZE, BST_CHECKED);
+    for (CTabButton* task : {&m_btnOptimizeTask, &m_btnCleanTask}) {
+        task->SubclassDlgItem(task == &m_btnOptimizeTask ? IDC_TABBTN_OPTIMIZE : IDC_TABBTN_CLEAN,
+                              this);
+        task->LoadBitmap(kTaskButtonStrip);
+        task->m_clrText = kTaskCaptionColour;
+        task->m_clrHover = kTaskCaptionColour;
+        task->m_bBoldOnHover = false;
+    }
     m_btnApply.SubclassDlgItem(IDC_BTN_APPLY, this);
     StyleResultButton(*this, m_btnApply, true, AppText(L"IDS_APPLY"));
     m_services.StartTaskSchedulerService();
@@ -162,8 +173,11 @@ void CDlgScheduleChild::OnTabClean() {
 }
 
 void CDlgScheduleChild::SwitchTask(bool optimise) {
-    CheckRadioButton(IDC_TABBTN_OPTIMIZE, IDC_TABBTN_CLEAN,
-                     optimise ? IDC_TABBTN_OPTIMIZE : IDC_TABBTN_CLEAN);
+    m_btnOptimizeTask.m_bPushed = optimise;
+    m_btnCleanTask.m_bPushed = !optimise;
+    for (CTabButton* task : {&m_btnOptimizeTask, &m_btnCleanTask})
+        if (task->GetSafeHwnd() != nullptr)
+            task->Invalidate(FALSE);
     m_services.SetMainHeading(AppText(L"TAB5LEFTBTN3") + L" " +
                               AppText(optimise ? L"TABBTN1" : L"TABBTN2"));
     m_bOptimise = optimise;
