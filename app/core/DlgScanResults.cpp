@@ -20,6 +20,7 @@ namespace {
 constexpr NavigationPattern kAnalysisNavigation{FALSE, FALSE, TRUE, FALSE, FALSE, TRUE, TRUE};
 constexpr int kRowCount = 4;
 constexpr COLORREF kNoteColour = RGB(0x48, 0x51, 0x5A);
+const CRect kNoteRect(24, 327, 567, 367);
 } // namespace
 
 CString ResultsDriveText(wchar_t drive) {
@@ -162,6 +163,9 @@ void CDlgScanResults::OnSize(UINT type, int, int) {
     PlaceResultButton(m_btnBack, cx, cy, 403);
     PlaceResultButton(m_btnReport, cx, cy, 272);
     PlaceResultButton(m_btnDefragment, cx, cy, 141);
+    // The note under the summary panel, as wide as the panel.
+    if (CWnd* note = GetDlgItem(IDC_ST_RESULTS_NOTE))
+        note->MoveWindow(kNoteRect.left, kNoteRect.top, kNoteRect.Width(), kNoteRect.Height());
 }
 
 HBRUSH CDlgScanResults::OnCtlColor(CDC* dc, CWnd* control, UINT type) {

@@ -130,10 +130,12 @@ BOOL CDlgScheduleChild::OnInitDialog() {
 void CDlgScheduleChild::PlaceControls() {
     MoveItem(IDC_TABBTN_OPTIMIZE, 55, 75, 83, 20);
     MoveItem(IDC_TABBTN_CLEAN, 175, 75, 83, 20);
-    MoveItem(IDC_RD_EVERYDAY, 55, 135, 83, 20);
-    MoveItem(IDC_RD_RUNONCE, 175, 135, 83, 20);
-    MoveItem(IDC_RD_EVERYWEEK, 295, 135, 83, 20);
-    MoveItem(IDC_RD_DONTSCHEDULE, 415, 135, 108, 20);
+    // The places are fixed; the widths take the room up to the next control, so that no
+    // caption is cut in the UI font.
+    MoveItem(IDC_RD_EVERYDAY, 55, 135, 115, 20);
+    MoveItem(IDC_RD_RUNONCE, 175, 135, 115, 20);
+    MoveItem(IDC_RD_EVERYWEEK, 295, 135, 115, 20);
+    MoveItem(IDC_RD_DONTSCHEDULE, 415, 135, 140, 20);
     MoveItem(IDC_ST_SCHEDULE_SCAN, 25, 15, 250, 20);
     MoveItem(IDC_ST_SCHEDULE_DESC, 25, 38, 450, 35);
     MoveItem(IDC_ST_DATETIME, 34, 165, 220, 20);
@@ -141,9 +143,9 @@ void CDlgScheduleChild::PlaceControls() {
     MoveItem(IDC_DTP_TIME, 55, 240, 200, 20);
     MoveItem(IDC_ST_WEEKDAYS, 325, 165, 220, 20);
     for (int day = 0; day < 4; ++day)
-        MoveItem(kWeekDayBoxes[day], 325, 200 + 25 * day, day == 3 ? 80 : 70, 20);
+        MoveItem(kWeekDayBoxes[day], 325, 200 + 25 * day, 110, 20);
     for (int day = 4; day < 7; ++day)
-        MoveItem(kWeekDayBoxes[day], 440, 200 + 25 * (day - 4), 70, 20);
+        MoveItem(kWeekDayBoxes[day], 440, 200 + 25 * (day - 4), 110, 20);
     // Beside the week days' right column, clear of the left one.
     MoveItem(IDC_ST_SELECTDRIVE, 34, 290, 60, 20);
     MoveItem(IDC_CMB_SCHEDULE_DRIVE, 95, 287, 215, 200);

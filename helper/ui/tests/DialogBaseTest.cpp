@@ -443,7 +443,7 @@ TEST(LeftPanel, DisabledSideButtonsLookDisabled) {
         for (int y = area.top; y < area.bottom; ++y)
             for (int x = area.left; x < area.right; ++x) {
                 const COLORREF c = canvas.Pixel(x, y);
-                count += std::max({GetRValue(c), GetGValue(c), GetBValue(c)}) < 120 ? 1 : 0;
+                count += std::max({GetRValue(c), GetGValue(c), GetBValue(c)}) < 150 ? 1 : 0;
             }
         return count;
     };
