@@ -6,6 +6,8 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <DlgDiskScanDefrag.h>
+#include <HoverButtonWithText.h>
 #include <HtmlReport.h>
 #include <LastScanValues.h>
 
@@ -263,6 +265,23 @@ TEST_F(MainWindow, HomePageDrawsTheTitleIconAndTheDriveMark) {
     CRect rect;
     window_->GetWindowRect(&rect);
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(L"main_window_home_marks.png").c_str()));
+}
+
+// The start and stop buttons' strips hold four frames: cut in three, a hovered button showed
+// half its pressed and half its grey disabled frame.
+TEST_F(MainWindow, StartAndStopButtonsCutTheirStripsInFour) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_TRUE(home().m_startButton.m_bHasDisabledState);
+    EXPECT_EQ(home().m_startButton.m_nFrameWidth, 222);
+    ASSERT_NE(window_->m_pDiskScanDefrag, nullptr);
+    for (int id : {6013, 6016}) {
+        CWnd* item = window_->m_pDiskScanDefrag->GetDlgItem(id);
+        ASSERT_NE(item, nullptr) << id;
+        auto* stop = static_cast<CHoverButtonWithText*>(CWnd::FromHandlePermanent(item->m_hWnd));
+        ASSERT_NE(stop, nullptr) << id;
+        EXPECT_TRUE(stop->m_bHasDisabledState) << id;
+        EXPECT_EQ(stop->m_nFrameWidth, 120) << id;
+    }
 }
 
 // The update check is reachable: every tab's panel shows its link; and the system menu's
