@@ -54,11 +54,11 @@ LOGFONTW& ClassLogFont() {
 // The product's own word on an update check that cannot run here: without a connection the
 // user can do something about it, otherwise the update program is missing.
 void TellUpdateCheckUnavailable() {
-    const CString text = GetLangString(
-        IsInternetAvailable() ? L"IDS_UPDATE_PROGRAM_MISSING" : L"IDS_UPDATE_NO_CONNECTION",
-        L"Pelq");
-    static_cast<void>(AppMessageBox(text, MB_OK | MB_ICONINFORMATION, AfxGetMainWnd(), nullptr,
-                                    true));
+    const CString text = GetLangString(IsInternetAvailable() ? L"IDS_UPDATE_PROGRAM_MISSING"
+                                                             : L"IDS_UPDATE_NO_CONNECTION",
+                                       L"Pelq");
+    static_cast<void>(
+        AppMessageBox(text, MB_OK | MB_ICONINFORMATION, AfxGetMainWnd(), nullptr, true));
 }
 
 int ScaledUp(int value, double factor) {

@@ -73,7 +73,7 @@ void CLeftSideBtns::DrawItem(LPDRAWITEMSTRUCT dis) {
     }
     text.left -= 1;
     text.top -= 1;
-    ::SetTextColor(memory, disabled                    ? kDisabledText
+    ::SetTextColor(memory, disabled                     ? kDisabledText
                            : m_bHovering || m_bSelected ? m_clrHover
                                                         : m_clrText);
     ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &text, m_nFormat);

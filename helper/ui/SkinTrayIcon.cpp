@@ -32,7 +32,6 @@ BOOL CALLBACK NarrowToNotificationArea(HWND child, LPARAM param) {
     return FALSE;
 }
 
-
 constexpr UINT kReAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr UINT kNotifyIconSize = NOTIFYICONDATAW_V2_SIZE;
 constexpr int kTipChars = ARRAYSIZE(NOTIFYICONDATAW{}.szTip);

@@ -258,7 +258,8 @@ TEST(DialogExports, SecondOrdinalsAndTheClientRectangle) {
     host.GetClientRect(&expected);
     EXPECT_EQ(GetClientRectOf(&host), expected);
     using ClientRectOf = CRect (*)(CWnd*);
-    const auto byOrdinal = reinterpret_cast<ClientRectOf>(reinterpret_cast<void*>(LibraryOrdinal(1675)));
+    const auto byOrdinal =
+        reinterpret_cast<ClientRectOf>(reinterpret_cast<void*>(LibraryOrdinal(1675)));
     ASSERT_NE(byOrdinal, nullptr);
     EXPECT_EQ(byOrdinal(&host), CRect(0, 0, 320, 200));
 }

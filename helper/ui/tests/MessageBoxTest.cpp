@@ -351,8 +351,9 @@ void LookAtLargeButtons(CDlgBaseMessageBoxWndBase* box) {
         g_large.buttons.push_back(rect);
     }
     CSTBitmap light(1074), dark(1076);
-    g_large.defaultStrip = BitmapBits(static_cast<HBITMAP>(box->m_buttons[0].m_bmpStrip.m_hObject)) ==
-                           BitmapBits(static_cast<HBITMAP>(light.m_hObject));
+    g_large.defaultStrip =
+        BitmapBits(static_cast<HBITMAP>(box->m_buttons[0].m_bmpStrip.m_hObject)) ==
+        BitmapBits(static_cast<HBITMAP>(light.m_hObject));
     g_large.otherStrip = BitmapBits(static_cast<HBITMAP>(box->m_buttons[1].m_bmpStrip.m_hObject)) ==
                          BitmapBits(static_cast<HBITMAP>(dark.m_hObject));
     g_large.fourFrames = box->m_buttons[0].m_bHasDisabledState &&
