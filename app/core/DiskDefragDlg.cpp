@@ -82,7 +82,10 @@ private:
 } // namespace
 
 CDiskDefragDlg::CDiskDefragDlg(CWnd* parent)
-    : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {}
+    : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {
+    // The panels' link is the program's one way to its update check.
+    m_bShowUpdateLinks = 1;
+}
 
 CDiskDefragDlg::~CDiskDefragDlg() {
     if (m_legendLabelBrush)

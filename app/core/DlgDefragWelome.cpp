@@ -5,7 +5,10 @@
 #include "FreeSpaceRule.h"
 #include "XarnResource.h"
 
+#include <BitmapDrawing.h>
+#include <DlgLeftSideChild.h>
 #include <PanelDrawing.h>
+#include <STBitmap.h>
 #include <PopupServices.h>
 #include <SkinMemDC.h>
 #include <SharedGlobals.h>
@@ -28,6 +31,9 @@ constexpr COLORREF kSummaryTextColour = 0x5A5148;
 constexpr UINT kStartButtonStrip = 1100;
 constexpr UINT kStartButtonGlyph = 1386;
 constexpr int kSummaryRows = 4;
+constexpr UINT kTitleIconBitmap = 1075;
+// The mark beside the drive heading, ANDed onto the page so that its white disappears.
+constexpr UINT kDriveMarkBitmap = 1077;
 constexpr int kServiceBoxWidth = 382;
 constexpr int kServiceBoxHeight = 200;
 
@@ -84,6 +90,8 @@ BOOL CDlgDefragWelome::OnInitDialog() {
     m_heading.SetWindowTextW(theApp.GetLangString(L"IDC_ST_HD_HEADING", kDefragHomeLangSection));
     m_defragAfterLabel.SetWindowTextW(theApp.GetLangString(L"IDC_ST_DD", kDefragHomeLangSection));
     SetWindowTextW(DefragText(L"DEFRAGTAB1HEADING"));
+    // Its strip holds four frames, the last one the disabled look.
+    m_startButton.m_bHasDisabledState = true;
     m_startButton.LoadBitmap(kStartButtonStrip);
     m_startButton.LoadPng(kStartButtonGlyph);
     m_heading.SetFont(&g_fontUIBold);
@@ -288,6 +296,12 @@ void CDlgDefragWelome::OnPaint() {
     memory.SetTextColor(kSummaryTextColour);
     CRect description(22, 54, 570, 204);
     memory.DrawText(DefragText(L"DEFRAGTAB1DESC1"), &description, DT_WORDBREAK);
+    if (g_bmpTitleIcon.GetSafeHandle() == nullptr)
+        static_cast<void>(g_bmpTitleIcon.LoadBitmap(kTitleIconBitmap)); // else drawn as nothing
+    DrawBitmap(&memory, 21, 114, g_bmpTitleIcon.GetWidth(), g_bmpTitleIcon.GetHeight(),
+               &g_bmpTitleIcon, SRCCOPY);
+    static CSTBitmap driveMark(kDriveMarkBitmap);
+    DrawBitmap(&memory, 22, 146, driveMark.GetWidth(), driveMark.GetHeight(), &driveMark, SRCAND);
     DrawLabelValueTable(&memory, 22, 319, kSummaryRows, DefragText(L"IDS_SYSTEMSUMMARY"),
                         m_summaryLabels, m_summaryValues, m_summaryColours);
     memory.SelectObject(previous);

@@ -155,6 +155,8 @@ BOOL CDlgDiskScanDefrag::OnInitDialog() {
     m_stop.SetWindowText(ControlText(L"IDC_BTN_STOP"));
     m_stopDefrag.SetWindowText(ControlText(L"IDC_BTN_STOPDEFRAG"));
     for (CHoverButtonWithText* button : {&m_stop, &m_stopDefrag}) {
+        // Its strip holds four frames, the last one the disabled look.
+        button->m_bHasDisabledState = true;
         button->LoadBitmap(kStopButtonBitmap);
         StyleLightTextButton(button);
     }

@@ -9,6 +9,7 @@
 BEGIN_MESSAGE_MAP(CDlgScanResults, CDlgLeftSideChild)
 ON_WM_PAINT()
 ON_WM_SIZE()
+ON_WM_CTLCOLOR()
 ON_BN_CLICKED(IDB_BTN_CANCEL, &CDlgScanResults::OnBack)
 ON_BN_CLICKED(IDC_BTN_START_DEFRAG, &CDlgScanResults::OnDefragment)
 ON_BN_CLICKED(IDC_REPORT, &CDlgScanResults::OnViewReport)
@@ -18,6 +19,8 @@ namespace {
 // Back, report, start; the whole analysis page's navigation after an analysis.
 constexpr NavigationPattern kAnalysisNavigation{FALSE, FALSE, TRUE, FALSE, FALSE, TRUE, TRUE};
 constexpr int kRowCount = 4;
+constexpr COLORREF kNoteColour = RGB(0x48, 0x51, 0x5A);
+const CRect kNoteRect(24, 327, 567, 367);
 } // namespace
 
 CString ResultsDriveText(wchar_t drive) {
@@ -50,6 +53,7 @@ BOOL CDlgScanResults::OnInitDialog() {
     m_btnBack.SubclassDlgItem(IDB_BTN_CANCEL, this);
     m_btnReport.SubclassDlgItem(IDC_REPORT, this);
     SetWindowText(AppText(L"SCANTAB3HEADING"));
+    SetDlgItemText(IDC_ST_RESULTS_NOTE, AppText(L"IDC_ST_RESULTS_NOTE", kScanResultsLangSection));
     m_icons.Load();
     StyleResultButton(*this, m_btnDefragment, true,
                       AppText(L"IDC_BTN_START_DEFRAG", kScanResultsLangSection));
@@ -159,4 +163,14 @@ void CDlgScanResults::OnSize(UINT type, int, int) {
     PlaceResultButton(m_btnBack, cx, cy, 403);
     PlaceResultButton(m_btnReport, cx, cy, 272);
     PlaceResultButton(m_btnDefragment, cx, cy, 141);
+    // The note under the summary panel, as wide as the panel.
+    if (CWnd* note = GetDlgItem(IDC_ST_RESULTS_NOTE))
+        note->MoveWindow(kNoteRect.left, kNoteRect.top, kNoteRect.Width(), kNoteRect.Height());
+}
+
+HBRUSH CDlgScanResults::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
+    const HBRUSH brush = CDlgLeftSideChild::OnCtlColor(dc, control, type);
+    if (control != nullptr && control->GetDlgCtrlID() == IDC_ST_RESULTS_NOTE)
+        dc->SetTextColor(kNoteColour);
+    return brush;
 }

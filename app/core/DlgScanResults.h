@@ -52,6 +52,7 @@ public:
 protected:
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);
     void FillRows();
 
     ResultsPageServices* m_pServices = nullptr;

@@ -38,6 +38,10 @@ constexpr COLORREF kLabelColour = RGB(0x1B, 0x5D, 0xA9);
 constexpr COLORREF kSeparatorColour = RGB(0xED, 0xED, 0xED);
 constexpr COLORREF kPanelBorder = RGB(0xB4, 0xB4, 0xB4);
 constexpr UINT kBottomStrip = 1019;
+// The task buttons wear the application window's middle tab (four frames, the pushed one the
+// current tab) and its caption colour.
+constexpr UINT kTaskButtonStrip = 1463;
+constexpr COLORREF kTaskCaptionColour = 0x3F3B36;
 
 constexpr int kWeekDayBoxes[] = {IDC_CHK_SUNDAY,    IDC_CHK_MONDAY,   IDC_CHK_TUESDAY,
                                  IDC_CHK_WEDNESDAY, IDC_CHK_THURSDAY, IDC_CHK_FRIDAY,
@@ -102,7 +106,14 @@ BOOL CDlgScheduleChild::OnInitDialog() {
         SetDlgItemText(caption.id, ControlText(caption.key));
     for (size_t day = 0; day < std::size(kWeekDayBoxes); ++day)
         SetDlgItemText(kWeekDayBoxes[day], ControlText(kWeekDayKeys[day]));
-    CheckDlgButton(IDC_TABBTN_OPTIMIZE, BST_CHECKED);
+    for (CTabButton* task : {&m_btnOptimizeTask, &m_btnCleanTask}) {
+        task->SubclassDlgItem(task == &m_btnOptimizeTask ? IDC_TABBTN_OPTIMIZE : IDC_TABBTN_CLEAN,
+                              this);
+        task->LoadBitmap(kTaskButtonStrip);
+        task->m_clrText = kTaskCaptionColour;
+        task->m_clrHover = kTaskCaptionColour;
+        task->m_bBoldOnHover = false;
+    }
     m_btnApply.SubclassDlgItem(IDC_BTN_APPLY, this);
     StyleResultButton(*this, m_btnApply, true, AppText(L"IDS_APPLY"));
     m_services.StartTaskSchedulerService();
@@ -119,10 +130,12 @@ BOOL CDlgScheduleChild::OnInitDialog() {
 void CDlgScheduleChild::PlaceControls() {
     MoveItem(IDC_TABBTN_OPTIMIZE, 55, 75, 83, 20);
     MoveItem(IDC_TABBTN_CLEAN, 175, 75, 83, 20);
-    MoveItem(IDC_RD_EVERYDAY, 55, 135, 83, 20);
-    MoveItem(IDC_RD_RUNONCE, 175, 135, 83, 20);
-    MoveItem(IDC_RD_EVERYWEEK, 295, 135, 83, 20);
-    MoveItem(IDC_RD_DONTSCHEDULE, 415, 135, 108, 20);
+    // The places are fixed; the widths take the room up to the next control, so that no
+    // caption is cut in the UI font.
+    MoveItem(IDC_RD_EVERYDAY, 55, 135, 115, 20);
+    MoveItem(IDC_RD_RUNONCE, 175, 135, 115, 20);
+    MoveItem(IDC_RD_EVERYWEEK, 295, 135, 115, 20);
+    MoveItem(IDC_RD_DONTSCHEDULE, 415, 135, 140, 20);
     MoveItem(IDC_ST_SCHEDULE_SCAN, 25, 15, 250, 20);
     MoveItem(IDC_ST_SCHEDULE_DESC, 25, 38, 450, 35);
     MoveItem(IDC_ST_DATETIME, 34, 165, 220, 20);
@@ -130,9 +143,9 @@ void CDlgScheduleChild::PlaceControls() {
     MoveItem(IDC_DTP_TIME, 55, 240, 200, 20);
     MoveItem(IDC_ST_WEEKDAYS, 325, 165, 220, 20);
     for (int day = 0; day < 4; ++day)
-        MoveItem(kWeekDayBoxes[day], 325, 200 + 25 * day, day == 3 ? 80 : 70, 20);
+        MoveItem(kWeekDayBoxes[day], 325, 200 + 25 * day, 110, 20);
     for (int day = 4; day < 7; ++day)
-        MoveItem(kWeekDayBoxes[day], 440, 200 + 25 * (day - 4), 70, 20);
+        MoveItem(kWeekDayBoxes[day], 440, 200 + 25 * (day - 4), 110, 20);
     // Beside the week days' right column, clear of the left one.
     MoveItem(IDC_ST_SELECTDRIVE, 34, 290, 60, 20);
     MoveItem(IDC_CMB_SCHEDULE_DRIVE, 95, 287, 215, 200);
@@ -162,8 +175,11 @@ void CDlgScheduleChild::OnTabClean() {
 }
 
 void CDlgScheduleChild::SwitchTask(bool optimise) {
-    CheckRadioButton(IDC_TABBTN_OPTIMIZE, IDC_TABBTN_CLEAN,
-                     optimise ? IDC_TABBTN_OPTIMIZE : IDC_TABBTN_CLEAN);
+    m_btnOptimizeTask.m_bPushed = optimise;
+    m_btnCleanTask.m_bPushed = !optimise;
+    for (CTabButton* task : {&m_btnOptimizeTask, &m_btnCleanTask})
+        if (task->GetSafeHwnd() != nullptr)
+            task->Invalidate(FALSE);
     m_services.SetMainHeading(AppText(L"TAB5LEFTBTN3") + L" " +
                               AppText(optimise ? L"TABBTN1" : L"TABBTN2"));
     m_bOptimise = optimise;

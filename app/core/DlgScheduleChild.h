@@ -6,6 +6,7 @@
 
 #include <DlgBaseWnd.h>
 #include <HoverButtonWithText.h>
+#include <TabButton.h>
 #include <classlib/Gdi.h>
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
@@ -41,6 +42,9 @@ public:
 
     CScheduleManager m_manager;
     CHoverButtonWithText m_btnApply;
+    // The two task buttons: the chosen task's is drawn pushed, as the window's current tab.
+    CTabButton m_btnOptimizeTask;
+    CTabButton m_btnCleanTask;
 
 protected:
     void OnPaint();

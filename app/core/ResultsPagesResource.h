@@ -11,6 +11,7 @@
 #define IDD_DLG_SCAN_RESULTS 6037
 #define IDC_BTN_START_DEFRAG 6010
 #define IDB_BTN_CANCEL 6001
+#define IDC_ST_RESULTS_NOTE 6041
 
 // One-click scan summary (a pop-up).
 #define IDD_ONECLICK_SCAN_RESULTS 149

@@ -396,6 +396,23 @@ def about_picture():
     return c
 
 
+def title_accent():
+    """The title mark: a rounded blue line fading out to the right."""
+    c = Canvas(48, 4, WHITE)
+    c.round_rect(0, 0, 47, 3, 1.5, BLUE)
+    for x in range(30, 48):
+        c.rect(x, 0, x + 1, 4, mix(BLUE, WHITE, (x - 29) / 19))
+    return c
+
+
+def drive_mark():
+    """The drive heading's mark: a disk drawn dark on white, for a page that ANDs it onto its
+    white ground."""
+    c = Canvas(14, 18, WHITE)
+    glyphs.drive(glyphs.Pen(c, 0, 2, 14, BLUE), WHITE)
+    return c
+
+
 def bottom_mark():
     """A small product tile on the bottom bar's ground."""
     c = Canvas(24, 40, PALE)
@@ -429,7 +446,7 @@ BITMAPS = {
     1051: blue_strip(79, 23), 1074: blue_strip(), 1021: blue_strip(), 1100: blue_strip(222, 52),
     1065: light_strip(79, 23), 1076: light_strip(), 1059: light_strip(),
     # images whose look their callers decide
-    1056: legacy(120, 28, 4, BLUE_STATES), 1077: legacy(120, 28, 4, BLUE_STATES),
+    1056: legacy(120, 28, 4, BLUE_STATES), 1077: drive_mark,
     1088: legacy(120, 28, 4, BLUE_STATES),
     # caption buttons, three frames (normal, pressed, hover) on the blue caption bar
     1038: lambda: caption_strip(23, 23, glyphs.sign_close, close=True),
@@ -470,15 +487,17 @@ BITMAPS = {
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
     1096: lambda: left_panel(180, 600, 169), 1170: lambda: flat(16, 16, DARK),
-    # the pages' title icon: it stands above the result bars, which start 16 pixels below it
-    1075: lambda: tile_icon(16, BLUE, glyphs.defrag),
+    # the pages' title mark: a short accent line under the page title (and between a page's
+    # description and what follows it), so that it reads as part of the heading, not as a
+    # stray picture; the result bars start 16 pixels below its top
+    1075: title_accent,
     # list check boxes: unchecked, checked, partly checked (15 x 15 each, magenta mask)
     1092: check_boxes,
     # message-box icons (the icons of the same ids as 32 x 32 bitmaps)
     1113: lambda: message_icon(ORANGE, glyphs.attention),
     1114: lambda: message_icon(RED, glyphs.problem),
     1115: lambda: message_icon(BLUE, glyphs.info),
-    1116: lambda: message_icon(GREEN, glyphs.good),
+    1116: lambda: message_icon(BLUE, glyphs.question),
     # the information dialogs: About's picture, the shut-down alert, its separator and the
     # mark on its bottom bar, the feedback picture, the tools' list icons and the after-install
     # wizard's task icon
@@ -532,7 +551,7 @@ PNGS = {
 ICONS = {
     148: (BLUE, glyphs.defrag), 1147: (BLUE, glyphs.defrag), 1155: (BLUE, glyphs.defrag),
     1287: (BLUE, glyphs.defrag), 1113: (ORANGE, glyphs.attention), 1114: (RED, glyphs.problem),
-    1115: (BLUE, glyphs.info), 1116: (GREEN, glyphs.good), 1288: (GREEN, glyphs.good),
+    1115: (BLUE, glyphs.info), 1116: (BLUE, glyphs.question), 1288: (GREEN, glyphs.good),
     1289: (ORANGE, glyphs.attention), 1292: (GREY, glyphs.info),
     1294: (ORANGE, glyphs.attention), 1297: (SKY, glyphs.play),
     1304: (BLUE, glyphs.online_help), 1308: (NAVY, glyphs.globe), 1312: (GREEN, glyphs.check),

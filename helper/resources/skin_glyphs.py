@@ -195,6 +195,14 @@ def good(pen, hole):
     pen.line([(6.5, 12.5), (10.5, 16.5), (17.5, 8)], 3, hole)
 
 
+def question(pen, hole):
+    """A question: a question mark in a full circle."""
+    pen.circle(12, 12, 11)
+    pen.ring(12, 9.4, 3.8, 2.8, hole, 160, 400)
+    pen.line([(14.7, 12.1), (12, 13.8), (12, 15.2)], 2.8, hole)
+    pen.circle(12, 18.4, 1.7, hole)
+
+
 def problem(pen, hole):
     pen.circle(12, 12, 11)
     pen.line([(7.5, 7.5), (16.5, 16.5)], 3, hole)

@@ -210,6 +210,7 @@ void CDlgBaseAppDlg::CreatePanels() {
         auto panel = std::make_unique<CDlgLeftDlgBase>(kPanelTemplate, this);
         panel->m_nLayoutMode = tab.nPanelStyle != 0 ? 2 : 3;
         panel->m_pActionCallback = &ForwardPanelAction;
+        panel->m_bShowUpdateLink = m_bShowUpdateLinks;
         if (!panel->Create(kPanelTemplate, this))
             continue;
         if (i > 0) {

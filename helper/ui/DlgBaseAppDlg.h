@@ -119,6 +119,8 @@ public:
     CDlgLeftDlgBase* m_pCurrentPanel = nullptr;
     int m_nTabCount = 0;
     BYTE m_bLayoutFlag = 0;
+    // Set by the derived window before the modal run: every panel shows its update link.
+    BYTE m_bShowUpdateLinks = 0;
 
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);

@@ -375,7 +375,7 @@ void CDlgBaseMessageBoxWndBase::LayoutButtons(int count, const CStringArray& cap
                            kFirstButtonId + i))
             continue;
         if (m_bLargeButtons) {
-            StyleTextButton(&button, true, isDefault, false);
+            StyleTextButton(&button, true, isDefault, true);
         } else {
             button.m_bHasDisabledState = true;
             button.LoadBitmap(isDefault ? 1051 : 1065);
@@ -410,7 +410,7 @@ void CDlgBaseMessageBoxWndBase::OnPaint() {
     dc.DrawText(GetAppTitle(), &title, DT_WORDBREAK);
     dc.SetTextColor(kMessageColour);
     if (m_bHtml) {
-        DrawHtmlText(this, &dc, &m_rcMessage, m_strMessage, TRUE);
+        DrawHtmlText(this, &dc, &m_rcMessage, m_strMessage, FALSE);
     } else {
         CSelectedFont plain(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
         CRect message = m_rcMessage;

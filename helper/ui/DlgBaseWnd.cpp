@@ -10,6 +10,9 @@
 #include "ShellCommands.h"
 #include "SystemInfo.h"
 #include "UiFonts.h"
+#include "IniReader.h"
+#include "PopupServices.h"
+#include "UpdateServices.h"
 
 #include <classlib/Resources.h>
 #include <classlib/Validation.h>
@@ -46,6 +49,16 @@ LOGFONTW& ClassLogFont() {
         return record;
     }();
     return font;
+}
+
+// The product's own word on an update check that cannot run here: without a connection the
+// user can do something about it, otherwise the update program is missing.
+void TellUpdateCheckUnavailable() {
+    const CString text = GetLangString(IsInternetAvailable() ? L"IDS_UPDATE_PROGRAM_MISSING"
+                                                             : L"IDS_UPDATE_NO_CONNECTION",
+                                       L"Pelq");
+    static_cast<void>(
+        AppMessageBox(text, MB_OK | MB_ICONINFORMATION, AfxGetMainWnd(), nullptr, true));
 }
 
 int ScaledUp(int value, double factor) {
@@ -126,7 +139,7 @@ BOOL CDlgBaseWnd::OnInitDialog() {
     CDialog::OnInitDialog();
     AttentionIcon();
     SendMessageToDescendants(WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUI.GetSafeHandle()), TRUE,
-                             TRUE, TRUE);
+                             TRUE, FALSE);
     if (g_bShowToolTips) {
         CMFCToolTipInfo params;
         params.m_bVislManagerTheme = TRUE;
@@ -282,6 +295,11 @@ DWORD CDlgBaseWnd::LaunchUpdateCheck() {
     GetModuleFolder(AfxGetModuleState()->m_hCurrentInstanceHandle, folder);
     CString program = folder;
     AppendPath(program, kUpdateProgram);
+    if (PathExists(program) != 1) {
+        // Left to the shell, a missing program would only bring its bare "file not found".
+        TellUpdateCheckUnavailable();
+        return now;
+    }
     // Whether it started is not this call's concern: the update program reports for itself.
     static_cast<void>(
         ShellExecuteSafe(nullptr, L"open", program, L"checkupdate", folder, SW_SHOWNORMAL));

@@ -39,6 +39,20 @@ constexpr UINT kFirstSideButtonId = 1199;
 constexpr DWORD kSideButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
 constexpr int kIconModeButtons = 7;
 constexpr int kIconStripButtons = 6;
+
+// The link's ground: white, or the panel picture's colour where the link sits, so that a
+// tinted panel shows no white box around it.
+COLORREF UpdateLinkGround(int top) {
+    if (g_bmpLeftPanel.GetSafeHandle() == nullptr)
+        return 0xFFFFFF;
+    CDC memory;
+    if (!memory.CreateCompatibleDC(nullptr))
+        return 0xFFFFFF;
+    CBitmap* kept = memory.SelectObject(&g_bmpLeftPanel);
+    const COLORREF ground = ::GetPixel(memory.m_hDC, 29, top + 1);
+    memory.SelectObject(kept);
+    return ground == CLR_INVALID ? 0xFFFFFF : ground;
+}
 } // namespace
 
 CDlgLeftDlgBase::CDlgLeftDlgBase(UINT templateId, CWnd* parent)
@@ -72,7 +86,7 @@ BOOL CDlgLeftDlgBase::OnInitDialog() {
     // Without its template the panel keeps the dialog manager's layout.
     static_cast<void>(m_templateFont.Apply(module, m_hWnd, m_nTemplateId, 96.0));
     SendMessageToDescendants(WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUI.GetSafeHandle()), TRUE,
-                             TRUE, TRUE);
+                             TRUE, FALSE);
     CIniReader* reader = OpenIniFile(L"pelq.ini", true);
     m_strAttention = ReadLangText(L"IDS_ATTENTION", L"Pelq", reader, nullptr);
     m_strInfo = ReadLangText(L"IDS_ERRORSTING", L"Pelq", reader, nullptr);
@@ -97,7 +111,7 @@ BOOL CDlgLeftDlgBase::OnInitDialog() {
             font.lfWeight = FW_NORMAL;
             font.lfUnderline = TRUE;
             m_updateLink.SetLogFont(&font);
-            m_updateLink.SetBkColor(0xFFFFFF)
+            m_updateLink.SetBkColor(UpdateLinkGround(446 - raise))
                 .SetTextColor(0x9C3B00)
                 .SetHoverTextColor(0xFF6000)
                 .SetUnderline(true);

@@ -69,7 +69,7 @@ BOOL CDlgLeftSideChild::OnInitDialog() {
     // A page whose template cannot be read keeps the layout the dialog manager gave it.
     static_cast<void>(m_templateFont.Apply(module, m_hWnd, m_nTemplateId, 96.0));
     SendMessageToDescendants(WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUI.GetSafeHandle()), TRUE,
-                             TRUE, TRUE);
+                             TRUE, FALSE);
     SetWindowPos(nullptr, 0, 0, 591, 473, SWP_NOMOVE | SWP_NOOWNERZORDER);
     return result;
 }

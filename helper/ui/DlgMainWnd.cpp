@@ -448,7 +448,7 @@ void CDlgMainWnd::OnReportFeedback() {
 }
 
 LRESULT CDlgMainWnd::OnKickIdle(WPARAM, LPARAM) {
-    SendMessageToDescendants(WM_IDLEUPDATECMDUI, 0, 0, TRUE, TRUE);
+    SendMessageToDescendants(WM_IDLEUPDATECMDUI, 0, 0, TRUE, FALSE);
     return 0;
 }
 

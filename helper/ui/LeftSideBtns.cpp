@@ -20,6 +20,9 @@ constexpr int kIconCell = 24;
 constexpr COLORREF kPageHover = RGB(43, 83, 30);
 constexpr COLORREF kShadow = RGB(198, 207, 216);
 constexpr COLORREF kHoverShadow = RGB(189, 198, 207);
+// A disabled page button: grey text, its icon washed out, no hover.
+constexpr COLORREF kDisabledText = RGB(146, 156, 166);
+constexpr float kDisabledIconOpacity = 0.45f;
 } // namespace
 
 void StoreRectInParent(CWnd& button, CRect& stored) {
@@ -58,16 +61,21 @@ void CLeftSideBtns::DrawItem(LPDRAWITEMSTRUCT dis) {
                        item.Height(), &panel, SRCCOPY);
     DrawBackgroundAndIcon(&memory);
 
+    const bool disabled = (dis->itemState & ODS_DISABLED) != 0 || !IsWindowEnabled();
     ::SetBkMode(memory, TRANSPARENT);
     m_logFont.lfWeight = m_bSelected ? FW_BOLD : FW_NORMAL;
     m_logFont.lfHeight = -12;
     const CSelectedFont font(memory, m_logFont);
     CRect text(m_nTextX, 0, 163, 26);
-    ::SetTextColor(memory, m_bHovering ? kHoverShadow : kShadow);
-    ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &text, m_nFormat);
+    if (!disabled) {
+        ::SetTextColor(memory, m_bHovering ? kHoverShadow : kShadow);
+        ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &text, m_nFormat);
+    }
     text.left -= 1;
     text.top -= 1;
-    ::SetTextColor(memory, m_bHovering || m_bSelected ? m_clrHover : m_clrText);
+    ::SetTextColor(memory, disabled                     ? kDisabledText
+                           : m_bHovering || m_bSelected ? m_clrHover
+                                                        : m_clrText);
     ::DrawTextW(memory, m_strCaption, m_strCaption.GetLength(), &text, m_nFormat);
 }
 
@@ -75,7 +83,8 @@ void CLeftSideBtns::DrawBackgroundAndIcon(CDC* dc) {
     SharedSkinPngs& pngs = SkinPngs();
     const int width = pngs.leftSideHover.Width();
     const int height = pngs.leftSideHover.Height();
-    if (m_bHovering)
+    const bool disabled = !IsWindowEnabled();
+    if (m_bHovering && !disabled)
         DrawPngPart(dc->m_hDC, pngs.leftSideHover, 0, 0, 0, 0, width, height);
     else if (m_bSelected)
         DrawPngPart(dc->m_hDC, pngs.leftSideSelected, 0, 0, 0, 0, width, height);
@@ -83,6 +92,10 @@ void CLeftSideBtns::DrawBackgroundAndIcon(CDC* dc) {
         return;
     const CGdiPlusBitmap& icons =
         m_nPngId != 0 && m_png.m_pBitmap != nullptr ? m_png : pngs.leftSideIcons;
-    DrawPngPart(dc->m_hDC, icons, 1, 1, m_nIconIndex * kIconCell, m_bSelected ? kIconCell : 0,
-                kIconCell, kIconCell);
+    const int row = m_bSelected ? kIconCell : 0;
+    if (disabled)
+        DrawPngPartFaded(dc->m_hDC, icons, 1, 1, m_nIconIndex * kIconCell, row, kIconCell,
+                         kIconCell, kDisabledIconOpacity);
+    else
+        DrawPngPart(dc->m_hDC, icons, 1, 1, m_nIconIndex * kIconCell, row, kIconCell, kIconCell);
 }

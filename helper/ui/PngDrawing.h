@@ -9,3 +9,6 @@
 // empty image or an empty size.
 void DrawPngPart(HDC dc, const CGdiPlusBitmap& png, int x, int y, int xSrc, int ySrc, int cx,
                  int cy);
+// The same part washed out to grey at `opacity` (0 to 1): the look of a disabled control.
+void DrawPngPartFaded(HDC dc, const CGdiPlusBitmap& png, int x, int y, int xSrc, int ySrc, int cx,
+                      int cy, float opacity);

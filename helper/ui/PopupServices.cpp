@@ -8,7 +8,7 @@
 namespace {
 constexpr UINT kIconAttention = 1113;
 constexpr UINT kIconInformation = 1115;
-constexpr UINT kIconGood = 1116;
+constexpr UINT kIconQuestion = 1116;
 
 void SetCaptions(CStringArray& captions, std::initializer_list<LPCWSTR> texts) {
     for (LPCWSTR text : texts)
@@ -21,7 +21,7 @@ UINT IconForType(UINT type) {
     case MB_ICONEXCLAMATION:
         return kIconAttention;
     case MB_ICONQUESTION:
-        return kIconGood;
+        return kIconQuestion;
     default:
         return kIconInformation;
     }
@@ -97,7 +97,7 @@ int ShowMessageBoxEx(LPCWSTR text, UINT iconType, int buttonCount, const CString
     if (iconType == MB_ICONERROR)
         icon = kIconAttention;
     else if (iconType == MB_ICONQUESTION)
-        icon = kIconGood;
+        icon = kIconQuestion;
     dialog.SetMessageIcon(icon);
     dialog.SetupButtons(withCheckBox ? CDlgBaseMessageBoxWndBase::kCallerButtonsWithCheck
                                      : CDlgBaseMessageBoxWndBase::kCallerButtons,

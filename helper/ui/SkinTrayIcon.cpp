@@ -11,6 +11,26 @@
 #include <cwchar>
 
 namespace {
+// One step of the taskbar walk: the notification area gives the rectangle, the clock then
+// cuts its own part off and ends the walk.
+BOOL CALLBACK NarrowToNotificationArea(HWND child, LPARAM param) {
+    RECT* rect = reinterpret_cast<RECT*>(param);
+    wchar_t name[64] = {};
+    ::GetClassNameW(child, name, ARRAYSIZE(name));
+    if (wcscmp(name, L"TrayNotifyWnd") == 0) {
+        ::GetWindowRect(child, rect);
+        return TRUE;
+    }
+    if (wcscmp(name, L"TrayClockWClass") != 0)
+        return TRUE;
+    RECT clock{};
+    ::GetWindowRect(child, &clock);
+    if (clock.bottom < rect->bottom - 5)
+        rect->top = clock.bottom;
+    else
+        rect->right = clock.left;
+    return FALSE;
+}
 
 constexpr UINT kReAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr UINT kNotifyIconSize = NOTIFYICONDATAW_V2_SIZE;
@@ -402,22 +422,9 @@ BOOL CSkinTrayIcon::GetTrayWindowRect(RECT* rect) {
         return FALSE;
     if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
         ::GetWindowRect(tray, rect);
-        for (HWND child = ::GetWindow(tray, GW_CHILD); child != nullptr;
-             child = ::GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[64] = {};
-            ::GetClassNameW(child, name, ARRAYSIZE(name));
-            if (wcscmp(name, L"TrayNotifyWnd") == 0) {
-                ::GetWindowRect(child, rect);
-            } else if (wcscmp(name, L"TrayClockWClass") == 0) {
-                RECT clock{};
-                ::GetWindowRect(child, &clock);
-                if (clock.bottom < rect->bottom - 5)
-                    rect->top = clock.bottom;
-                else
-                    rect->right = clock.left;
-                break;
-            }
-        }
+        // The clock sits inside the notification area, so the walk goes through every
+        // descendant, each window before its own children.
+        ::EnumChildWindows(tray, &NarrowToNotificationArea, reinterpret_cast<LPARAM>(rect));
         return TRUE;
     }
     APPBARDATA bar{};

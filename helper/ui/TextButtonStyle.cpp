@@ -36,6 +36,9 @@ CHoverButtonWithText* StyleTextButton(CHoverButtonWithText* button, bool withDis
     if (!light)
         button->m_bBoldAlways = true;
     button->m_bWeight500 = !light;
+    // The skin's text-button strips hold four frames: cut in three, a hovered button would
+    // show half its pressed and half its disabled frame.
+    button->m_bHasDisabledState = true;
     button->LoadBitmap(alternateBitmap ? look.alternateStrip : look.strip);
     GetDefaultLogFont(&button->m_logFont);
     button->m_logFont.lfWeight = FW_BOLD;

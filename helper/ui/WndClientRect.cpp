@@ -11,3 +11,7 @@ CWndClientRect& CWndClientRect::operator=(const CWndClientRect& other) {
     bottom = other.bottom;
     return *this;
 }
+
+CRect GetClientRectOf(CWnd* wnd) {
+    return CWndClientRect(wnd);
+}

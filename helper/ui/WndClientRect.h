@@ -9,3 +9,6 @@ public:
     explicit CWndClientRect(CWnd* wnd);
     CWndClientRect& operator=(const CWndClientRect& other);
 };
+
+// The window's client rectangle.
+CRect GetClientRectOf(CWnd* wnd);

@@ -6,10 +6,14 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <DlgDiskScanDefrag.h>
+#include <HoverButtonWithText.h>
 #include <HtmlReport.h>
 #include <LastScanValues.h>
 
 #include <DlgLeftDlgBase.h>
+#include <DlgLeftSideChild.h>
+#include <STBitmap.h>
 #include <DlgBaseMessageBoxWndBase.h>
 #include <AppLocations.h>
 #include <AppState.h>
@@ -202,6 +206,108 @@ TEST_F(MainWindow, EveryTabAndDefragmentationPageShowsWithEveryText) {
     CRect rect;
     window_->GetWindowRect(&rect);
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(L"main_window_home.png").c_str()));
+}
+
+// A pixel of the screen, as the window shows it now.
+COLORREF ScreenPixel(POINT at) {
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF pixel = ::GetPixel(screen, at.x, at.y);
+    ::ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+// The pixels of a bitmap resource, read through a memory context.
+class BitmapReader {
+public:
+    explicit BitmapReader(CSTBitmap& bitmap) {
+        m_dc.CreateCompatibleDC(nullptr);
+        m_kept = m_dc.SelectObject(&bitmap);
+    }
+    ~BitmapReader() { m_dc.SelectObject(m_kept); }
+    COLORREF At(int x, int y) { return ::GetPixel(m_dc.m_hDC, x, y); }
+
+private:
+    CDC m_dc;
+    CBitmap* m_kept = nullptr;
+};
+
+// The home page's pictures: the library's title icon at (21, 114) as it is, and the drive mark
+// 1077 at (22, 146) ANDed onto the white page, so that its dark pixels show and its white ones
+// leave the page white.
+TEST_F(MainWindow, HomePageDrawsTheTitleIconAndTheDriveMark) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    window_->SetForegroundWindow();
+    home().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(200);
+    CPoint origin(0, 0);
+    home().ClientToScreen(&origin);
+
+    ASSERT_NE(g_bmpTitleIcon.GetSafeHandle(), nullptr) << "loaded by the painting";
+    BitmapReader icon(g_bmpTitleIcon);
+    int iconMatches = 0;
+    for (int y = 0; y < g_bmpTitleIcon.GetHeight(); ++y)
+        for (int x = 0; x < g_bmpTitleIcon.GetWidth(); ++x)
+            iconMatches += ScreenPixel({origin.x + 21 + x, origin.y + 114 + y}) == icon.At(x, y);
+    EXPECT_EQ(iconMatches, g_bmpTitleIcon.GetWidth() * g_bmpTitleIcon.GetHeight());
+
+    CSTBitmap mark(1077);
+    ASSERT_GT(mark.GetWidth(), 0);
+    BitmapReader markPixels(mark);
+    int dark = 0, matches = 0;
+    for (int y = 0; y < mark.GetHeight(); ++y)
+        for (int x = 0; x < mark.GetWidth(); ++x) {
+            const COLORREF expected = markPixels.At(x, y);
+            dark += expected != RGB(255, 255, 255);
+            matches += ScreenPixel({origin.x + 22 + x, origin.y + 146 + y}) == expected;
+        }
+    EXPECT_GT(dark, 20) << "the mark has something to show";
+    EXPECT_EQ(matches, mark.GetWidth() * mark.GetHeight());
+    CRect rect;
+    window_->GetWindowRect(&rect);
+    EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(L"main_window_home_marks.png").c_str()));
+}
+
+// The start and stop buttons' strips hold four frames: cut in three, a hovered button showed
+// half its pressed and half its grey disabled frame.
+TEST_F(MainWindow, StartAndStopButtonsCutTheirStripsInFour) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_TRUE(home().m_startButton.m_bHasDisabledState);
+    EXPECT_EQ(home().m_startButton.m_nFrameWidth, 222);
+    ASSERT_NE(window_->m_pDiskScanDefrag, nullptr);
+    for (int id : {6013, 6016}) {
+        CWnd* item = window_->m_pDiskScanDefrag->GetDlgItem(id);
+        ASSERT_NE(item, nullptr) << id;
+        auto* stop = static_cast<CHoverButtonWithText*>(CWnd::FromHandlePermanent(item->m_hWnd));
+        ASSERT_NE(stop, nullptr) << id;
+        EXPECT_TRUE(stop->m_bHasDisabledState) << id;
+        EXPECT_EQ(stop->m_nFrameWidth, 120) << id;
+    }
+}
+
+// The update check is reachable: every tab's panel shows its link; and the system menu's
+// first item is a short "About" line, not a sentence that widens the menu.
+TEST_F(MainWindow, UpdateLinkOnEveryPanelAndAShortAboutItem) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (int tab = 0; tab < kMaxAppTabs; ++tab) {
+        window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst + tab, 0);
+        PumpFor(50);
+        CDlgLeftDlgBase* tabPanel = window_->GetTabPanel(tab);
+        ASSERT_NE(tabPanel, nullptr);
+        CWnd* link = tabPanel->GetDlgItem(1181);
+        ASSERT_NE(link, nullptr) << tab;
+        EXPECT_TRUE(link->IsWindowVisible()) << tab;
+        EXPECT_TRUE(link->IsWindowEnabled()) << tab;
+        CString text;
+        link->GetWindowText(text);
+        EXPECT_FALSE(text.IsEmpty()) << tab;
+    }
+    window_->SendMessageW(WM_COMMAND, AppTabCommand::kFirst, 0);
+
+    CMenu* menu = window_->GetSystemMenu(FALSE);
+    ASSERT_NE(menu, nullptr);
+    CString about;
+    menu->GetMenuString(0, about, MF_BYPOSITION);
+    EXPECT_EQ(about, L"About Stellmark");
 }
 
 // Every page of every tab in its place, photographed as "main_tab<tab>_page<slot>.png".

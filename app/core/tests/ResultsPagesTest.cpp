@@ -115,6 +115,25 @@ TEST_F(ResultsPageTest, AnalysisAdvisingDefragmentationShowsAndRecordsItsFigures
     }
     // The sentence above the panel in the attention colour.
     EXPECT_GT(pixels.CountNear(kAttentionColour, CRect(87, 68, 568, 100)), 20);
+
+    // The note under the panel: its text, in its own colour, below the panel and above the
+    // buttons.
+    CWnd* note = page.GetDlgItem(6041);
+    ASSERT_NE(nullptr, note);
+    EXPECT_FALSE(Text(*note).IsEmpty());
+    CRect noteRect;
+    note->GetWindowRect(&noteRect);
+    page.ScreenToClient(&noteRect);
+    EXPECT_GE(noteRect.top, 127 + 188);
+    CRect buttonRect;
+    page.m_btnBack.GetWindowRect(&buttonRect);
+    page.ScreenToClient(&buttonRect);
+    EXPECT_LE(noteRect.bottom, buttonRect.top);
+    CClientDC dc(note);
+    page.SendMessageW(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.m_hDC),
+                      reinterpret_cast<LPARAM>(note->m_hWnd));
+    EXPECT_EQ(RGB(0x48, 0x51, 0x5A), dc.GetTextColor());
+    EXPECT_GT(pixels.CountNear(RGB(0x48, 0x51, 0x5A), noteRect), 40);
 }
 
 TEST_F(ResultsPageTest, AnalysisAdviceTurnsAtOneHundredFilesOrOnePercent) {

@@ -249,6 +249,37 @@ TEST_F(SchedulePageTest, RunOnceInThePastIsRefusedAndNotScheduledRemovesTheTask)
     EXPECT_FALSE(child_->IsScheduled());
 }
 
+// The chosen task's button is drawn pushed (the strip's current-tab frame), the other one not:
+// which task the page shows can be seen at a glance.
+TEST_F(SchedulePageTest, TaskButtonsShowWhichTaskIsChosen) {
+    const CRect optimise(55, 75, 138, 95);
+    const CRect clean(175, 75, 258, 95);
+    // The pushed frame's fill, from the strip itself (frame 1 of four, 84 pixels each).
+    CBitmap strip;
+    ASSERT_TRUE(strip.LoadBitmap(1463));
+    CDC memory;
+    memory.CreateCompatibleDC(nullptr);
+    CBitmap* kept = memory.SelectObject(&strip);
+    const COLORREF pushed = ::GetPixel(memory.m_hDC, 84 + 42, 12);
+    memory.SelectObject(kept);
+    auto pushedPixels = [&](const CRect& button) {
+        child_->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpFor(100);
+        CRect inside = button;
+        inside.DeflateRect(3, 3);
+        return WindowPixels(child_->m_hWnd).CountNear(pushed, inside);
+    };
+    EXPECT_GT(pushedPixels(optimise), 300) << "the optimise task at start";
+    EXPECT_LT(pushedPixels(clean), 30);
+    Click(IDC_TABBTN_CLEAN);
+    EXPECT_LT(pushedPixels(optimise), 30);
+    EXPECT_GT(pushedPixels(clean), 300);
+    ASSERT_TRUE(PhotographWindow(page_->m_hWnd, L"schedule_task_clean.png"));
+    Click(IDC_TABBTN_OPTIMIZE);
+    EXPECT_GT(pushedPixels(optimise), 300);
+    EXPECT_LT(pushedPixels(clean), 30);
+}
+
 TEST_F(SchedulePageTest, CleanTaskOptionsAndTheWayBackToOptimise) {
     Click(IDC_TABBTN_CLEAN);
     EXPECT_STREQ(L"Scheduler Clean Up", services_.heading);

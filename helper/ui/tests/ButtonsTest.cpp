@@ -328,7 +328,10 @@ TEST_F(ButtonTest, TextButtonStylesGiveReadableCaptions) {
     EXPECT_TRUE(dark.m_bWeight500);
     EXPECT_FALSE(dark.m_bUseDisabledColor);
     EXPECT_EQ(dark.m_clrDisabled, ~RGB(9, 18, 27)) << "left alone without the disabled colour";
-    EXPECT_EQ(dark.m_nFrameWidth, 160) << "strip 1059 cut in three";
+    // The skin's text-button strips hold four frames; cut in three, hovering would show half the
+    // pressed and half the disabled frame.
+    EXPECT_TRUE(dark.m_bHasDisabledState);
+    EXPECT_EQ(dark.m_nFrameWidth, 120) << "strip 1059 in its four frames";
 }
 
 TEST_F(ButtonTest, PngButtonDrawsItsImageOverEveryState) {

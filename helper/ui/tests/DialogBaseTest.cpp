@@ -7,11 +7,14 @@
 #include "DlgCreateRestorePoint.h"
 #include "DlgLeftDlgBase.h"
 #include "DlgLeftSideChild.h"
+#include "LeftSideBtns.h"
 #include "SkinIconHandle.h"
 #include "UiFonts.h"
+#include "WndClientRect.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -97,6 +100,61 @@ void RecordAction(CDlgLeftDlgBase*, int action) {
 }
 } // namespace
 
+HFONT FontOf(CWnd* control) {
+    return reinterpret_cast<HFONT>(control->SendMessageW(WM_GETFONT));
+}
+
+// The operations the library exports under two ordinals: both lead to one function.
+FARPROC LibraryOrdinal(WORD ordinal) {
+    return GetProcAddress(GetModuleHandleW(L"xarnhelper.dll"), MAKEINTRESOURCEA(ordinal));
+}
+
+// The wait dialog's text must fit its control: measured with the control's own font.
+bool TextFitsControl(CWnd* control) {
+    CString text;
+    control->GetWindowText(text);
+    CRect client;
+    control->GetClientRect(&client);
+    CClientDC dc(control);
+    const HGDIOBJ previous = ::SelectObject(dc.m_hDC, FontOf(control));
+    CRect needed = client;
+    dc.DrawText(text, &needed, DT_CALCRECT | DT_WORDBREAK);
+    ::SelectObject(dc.m_hDC, previous);
+    return !text.IsEmpty() && needed.Width() <= client.Width() &&
+           needed.Height() <= client.Height();
+}
+
+struct WaitDialogLook {
+    bool seen = false;
+    bool textFits = false;
+    CString text;
+};
+WaitDialogLook g_waitLook;
+
+// One window of the thread: when it is the wait dialog, checks its text and photographs it.
+BOOL CALLBACK LookAtWindow(HWND window, LPARAM) {
+    HWND text = ::GetDlgItem(window, 12549);
+    if (text == nullptr || !::IsWindowVisible(window))
+        return TRUE;
+    CWnd* control = CWnd::FromHandle(text);
+    g_waitLook.seen = true;
+    g_waitLook.textFits = TextFitsControl(control);
+    control->GetWindowText(g_waitLook.text);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    CRect shot;
+    ::GetWindowRect(window, &shot);
+    EXPECT_TRUE(SaveScreenPng(shot, BesideProgram(L"restore_point_wait.png").c_str()));
+    return FALSE;
+}
+
+// Looks for the wait dialog while its modal loop runs.
+void CALLBACK LookAtWaitDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!g_waitLook.seen)
+        ::EnumThreadWindows(::GetCurrentThreadId(), &LookAtWindow, 0);
+    if (g_waitLook.seen)
+        ::KillTimer(nullptr, timer);
+}
+
 TEST(DialogBase, MoveDlgItemScaledTurnsDialogUnitsIntoPixels) {
     HostWindow host;
     CDlgBaseWnd dialog(kPageTemplate, &host);
@@ -153,6 +211,57 @@ TEST(DialogBase, SharedAttentionIconOutlivesEachDialog) {
     ASSERT_TRUE(second.Create(kPageTemplate, &host));
     EXPECT_EQ(g_hAttentionIcon, before) << "loaded once";
     second.DestroyWindow();
+}
+
+// Controls that no class subclasses (plain statics, an unbound link) take the UI font too, in
+// a dialog, a page and the left panel alike; the template's own font is smaller.
+TEST(DialogFonts, PlainControlsTakeTheUIFont) {
+    HostWindow host(RGB(255, 255, 255), 800, 520);
+    const HFONT ui = static_cast<HFONT>(g_fontUI.GetSafeHandle());
+    ASSERT_NE(ui, nullptr);
+    CDlgBaseWnd dialog(kPageTemplate, &host);
+    ASSERT_TRUE(dialog.Create(kPageTemplate, &host));
+    ASSERT_EQ(CWnd::FromHandlePermanent(dialog.GetDlgItem(kPageText)->m_hWnd), nullptr)
+        << "the static is a plain control";
+    EXPECT_EQ(FontOf(dialog.GetDlgItem(kPageText)), ui);
+    LOGFONTW used{};
+    ASSERT_NE(::GetObjectW(FontOf(dialog.GetDlgItem(kPageText)), sizeof(used), &used), 0);
+    EXPECT_EQ(used.lfHeight, -12) << "the UI font, not the template's -11";
+    dialog.DestroyWindow();
+
+    CDlgLeftSideChild page(kPageTemplate, &host);
+    ASSERT_TRUE(page.Create(kPageTemplate, &host));
+    EXPECT_EQ(FontOf(page.GetDlgItem(kPageText)), ui);
+    page.DestroyWindow();
+
+    CDlgLeftDlgBase panel(kPanelTemplate, &host);
+    panel.m_nLayoutMode = 3; // the scan link stays unbound
+    ASSERT_TRUE(panel.Create(kPanelTemplate, &host));
+    CWnd* scanLink = panel.GetDlgItem(1197);
+    ASSERT_NE(scanLink, nullptr);
+    ASSERT_EQ(CWnd::FromHandlePermanent(scanLink->m_hWnd), nullptr);
+    EXPECT_EQ(FontOf(scanLink), ui);
+    EXPECT_EQ(FontOf(panel.GetDlgItem(1181)), ui) << "the bound update link as before";
+    panel.DestroyWindow();
+}
+
+TEST(DialogExports, SecondOrdinalsAndTheClientRectangle) {
+    // Posting a command to itself and switching the navigation buttons: 2064 and 2089, 2160
+    // and 2183 are one operation each.
+    ASSERT_NE(LibraryOrdinal(2064), nullptr);
+    EXPECT_EQ(LibraryOrdinal(2089), LibraryOrdinal(2064));
+    ASSERT_NE(LibraryOrdinal(2160), nullptr);
+    EXPECT_EQ(LibraryOrdinal(2183), LibraryOrdinal(2160));
+
+    HostWindow host(RGB(255, 255, 255), 320, 200);
+    CRect expected;
+    host.GetClientRect(&expected);
+    EXPECT_EQ(GetClientRectOf(&host), expected);
+    using ClientRectOf = CRect (*)(CWnd*);
+    const auto byOrdinal =
+        reinterpret_cast<ClientRectOf>(reinterpret_cast<void*>(LibraryOrdinal(1675)));
+    ASSERT_NE(byOrdinal, nullptr);
+    EXPECT_EQ(byOrdinal(&host), CRect(0, 0, 320, 200));
 }
 
 TEST(Page, FixedSizeCaptionAndPaintCallback) {
@@ -292,6 +401,59 @@ TEST(LeftPanel, EachSharedPageIsDeletedOnce) {
     EXPECT_EQ(deathsB, 1);
 }
 
+// A side button draws itself through a DRAWITEMSTRUCT onto the canvas, as the panel asks it.
+void DrawSideButton(CLeftSideBtns& button, Canvas& canvas) {
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.hwndItem = button.m_hWnd;
+    item.itemState = button.IsWindowEnabled() ? 0 : ODS_DISABLED;
+    item.hDC = canvas.Handle();
+    item.rcItem = RECT{0, 0, 165, 31};
+    button.DrawItem(&item);
+}
+
+// A disabled page button shows no caption in the buttons' text colour and no full-colour
+// icon: its caption is grey, so it does not pass for one that can be pressed.
+TEST(LeftPanel, DisabledSideButtonsLookDisabled) {
+    HostWindow host(RGB(255, 255, 255), 400, 520);
+    CDlgLeftDlgBase panel(kPanelTemplate, &host);
+    panel.m_nLayoutMode = 2;
+    ASSERT_TRUE(panel.Create(kPanelTemplate, &host));
+    CStringArray captions;
+    for (LPCWSTR caption : {L"Select Drive", L"Analysis", L"Results"})
+        captions.Add(caption);
+    panel.LayoutSideButtons(3, captions);
+    CLeftSideBtns& button = panel.m_sideButtons[1];
+    ASSERT_FALSE(button.IsWindowEnabled()) << "icon mode starts it disabled";
+    const RECT caption{30, 4, 160, 26};
+    const RECT icon{1, 1, 25, 25};
+    const COLORREF text = button.m_clrText;
+
+    Canvas disabled(165, 31);
+    DrawSideButton(button, disabled);
+    button.EnableWindow(TRUE);
+    Canvas enabled(165, 31);
+    DrawSideButton(button, enabled);
+
+    EXPECT_GT(enabled.CountNear(text, caption), 20) << "an enabled caption in its colour";
+    EXPECT_EQ(disabled.CountNear(text, caption), 0) << "no caption pixel in the enabled colour";
+    EXPECT_GT(disabled.CountNear(RGB(146, 156, 166), caption), 20) << "a grey caption";
+    // The icon keeps its place but is washed out: none of its pixels stays dark.
+    auto dark = [](const Canvas& canvas, RECT area) {
+        int count = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x) {
+                const COLORREF c = canvas.Pixel(x, y);
+                count += std::max({GetRValue(c), GetGValue(c), GetBValue(c)}) < 150 ? 1 : 0;
+            }
+        return count;
+    };
+    EXPECT_GT(dark(enabled, icon), 20) << "the enabled icon";
+    EXPECT_EQ(dark(disabled, icon), 0) << "the disabled icon washed out";
+    EXPECT_GT(disabled.CountNot(enabled.Pixel(24, 28), icon), 20) << "but still there";
+    panel.DestroyWindow();
+}
+
 TEST(LeftPanel, PlainLayoutHasEightEnabledButtonsWithoutIcons) {
     HostWindow host;
     CDlgLeftDlgBase panel(kPanelTemplate, &host);
@@ -340,6 +502,17 @@ TEST_F(RestorePointDialog, EndsWithTheOutcome) {
     SetEnvironmentVariableW(L"XARN_SRCLIENT_FAIL", L"begin");
     CDlgCreateRestorePoint failed;
     EXPECT_EQ(failed.DoModalWithText(L"Before cleaning"), CDlgCreateRestorePoint::kFailed);
+}
+
+TEST_F(RestorePointDialog, WholeWaitTextIsShown) {
+    g_waitLook = WaitDialogLook{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &LookAtWaitDialog);
+    CDlgCreateRestorePoint dialog;
+    EXPECT_EQ(dialog.DoModalWithText(L"Before cleaning"), IDOK);
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_waitLook.seen);
+    EXPECT_TRUE(g_waitLook.textFits) << static_cast<LPCWSTR>(g_waitLook.text);
+    EXPECT_NE(g_waitLook.text.Find(L"Stellmark"), -1);
 }
 
 TEST_F(RestorePointDialog, HeldEnterDoesNotKeepItOpen) {

@@ -6,7 +6,9 @@
 #include "UiTestSupport.h"
 
 #include "DlgBaseChildPopUpWndBase.h"
+#include "DlgBaseWnd.h"
 #include "DlgBaseWndPopupNagBase.h"
+#include "STBitmap.h"
 #include "DlgParentTransculent.h"
 #include "DlgBaseMessageBoxWndBase.h"
 #include "PelqMessageBox.h"
@@ -315,6 +317,108 @@ TEST_F(MessageBoxes, CallersButtonsAndOneDontShowValuePerBox) {
               1)
         << "Enter presses the default button";
     EXPECT_EQ(g_seen.icon, 1113u);
+}
+
+// The bits of a bitmap, to compare two bitmaps pixel by pixel.
+std::vector<BYTE> BitmapBits(HBITMAP bitmap) {
+    BITMAP info{};
+    ::GetObjectW(bitmap, sizeof(info), &info);
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof(request.bmiHeader);
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = info.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    std::vector<BYTE> bits(static_cast<size_t>(info.bmWidth) * info.bmHeight * 4);
+    const HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, bitmap, 0, info.bmHeight, bits.data(), &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+struct LargeButtonsSeen {
+    std::vector<CRect> buttons;
+    bool defaultStrip = false, otherStrip = false, fourFrames = false;
+    int hoverGrey = -1, hoverSky = -1;
+};
+LargeButtonsSeen g_large;
+
+// Looks at the two large buttons of an OK/Cancel box, draws the default one hovered, answers.
+void LookAtLargeButtons(CDlgBaseMessageBoxWndBase* box) {
+    for (int i = 0; i < 2; ++i) {
+        CRect rect;
+        box->m_buttons[i].GetWindowRect(&rect);
+        g_large.buttons.push_back(rect);
+    }
+    CSTBitmap light(1074), dark(1076);
+    g_large.defaultStrip =
+        BitmapBits(static_cast<HBITMAP>(box->m_buttons[0].m_bmpStrip.m_hObject)) ==
+        BitmapBits(static_cast<HBITMAP>(light.m_hObject));
+    g_large.otherStrip = BitmapBits(static_cast<HBITMAP>(box->m_buttons[1].m_bmpStrip.m_hObject)) ==
+                         BitmapBits(static_cast<HBITMAP>(dark.m_hObject));
+    g_large.fourFrames = box->m_buttons[0].m_bHasDisabledState &&
+                         box->m_buttons[0].m_nFrameWidth == light.GetWidth() / 4;
+    // Hovered: the whole button is the strip's hover frame, none of it the grey disabled one.
+    Canvas canvas(120, 28);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.hwndItem = box->m_buttons[0].m_hWnd;
+    item.hDC = canvas.Handle();
+    item.rcItem = RECT{0, 0, 120, 28};
+    box->m_buttons[0].m_bHovering = true;
+    box->m_buttons[0].DrawItem(&item);
+    box->m_buttons[0].m_bHovering = false;
+    // The strip's own colours of the hover (third) and disabled (fourth) frames.
+    Canvas strip(light.GetWidth(), light.GetHeight());
+    CDC source;
+    source.CreateCompatibleDC(nullptr);
+    CBitmap* kept = source.SelectObject(&light);
+    ::BitBlt(strip.Handle(), 0, 0, light.GetWidth(), light.GetHeight(), source.m_hDC, 0, 0,
+             SRCCOPY);
+    source.SelectObject(kept);
+    const COLORREF hover = strip.Pixel(2 * 120 + 60, 5);
+    const COLORREF grey = strip.Pixel(3 * 120 + 60, 5);
+    g_large.hoverSky = canvas.Count(hover, RECT{4, 5, 116, 6});
+    g_large.hoverGrey = canvas.Count(grey, RECT{0, 0, 120, 28});
+    box->PostMessageW(WM_COMMAND, IDCANCEL);
+}
+
+// Large buttons: 120 x 28 each, the default one on strip 1074 (light text), the other on 1076
+// (dark text), both cut in four frames so that hovering shows one whole frame.
+TEST(MessageBoxLargeButtons, StripsAndWholeHoverFrame) {
+    g_large = LargeButtonsSeen{};
+    SetMessageBoxAnswerHook(&LookAtLargeButtons);
+    CPelqMessageBox box(nullptr);
+    box.SetupButtons(CDlgBaseMessageBoxWndBase::kOkCancel, 0, nullptr, 0, TRUE);
+    box.SetBoxRect(CRect(0, 0, 315, 171));
+    box.SetMessageIcon(1115);
+    box.SetMessageText(L"Check the drive now?");
+    box.DoModal();
+    SetMessageBoxAnswerHook(nullptr);
+    ASSERT_EQ(g_large.buttons.size(), 2u);
+    for (const CRect& button : g_large.buttons)
+        EXPECT_EQ(button.Size(), CSize(120, 28));
+    EXPECT_TRUE(g_large.defaultStrip) << "default button on 1074";
+    EXPECT_TRUE(g_large.otherStrip) << "other button on 1076";
+    EXPECT_TRUE(g_large.fourFrames);
+    EXPECT_EQ(g_large.hoverGrey, 0) << "no part of the disabled frame while hovered";
+    EXPECT_GE(g_large.hoverSky, 100) << "a row of the hover frame across the button";
+}
+
+// Without the update program beside the library, the update command tells the user so in the
+// product's own box (never the shell's bare "file not found"), once per quiet time.
+TEST_F(MessageBoxes, UpdateCheckWithoutItsProgramAnswersInTheProductsBox) {
+    ASSERT_EQ(::GetFileAttributesW(BesideProgram(L"XarnUpdate.exe").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    g_answer = Answer::kEnter;
+    CDlgBaseWnd::LaunchUpdateCheck();
+    EXPECT_EQ(g_seen.style, CDlgBaseMessageBoxWndBase::kOk);
+    EXPECT_EQ(g_seen.icon, 1115u);
+    EXPECT_NE(g_seen.message.Find(L"cannot check for updates"), -1)
+        << static_cast<LPCWSTR>(g_seen.message);
+    g_seen = Seen{};
+    CDlgBaseWnd::LaunchUpdateCheck();
+    EXPECT_EQ(g_seen.style, -1) << "a second call within the quiet time shows nothing";
 }
 
 TEST_F(MessageBoxes, ScreenshotOfEveryStyle) {

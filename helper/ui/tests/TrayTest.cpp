@@ -219,6 +219,64 @@ TEST_F(TrayIcon, WindowGoesIntoTheTrayAndComesBack) {
     EXPECT_FALSE(CSkinTrayIcon::GetTrayWindowRect(nullptr));
 }
 
+// A window of a registered class at a place in screen coordinates; destroyed with the object.
+class ClassWindow {
+public:
+    ClassWindow(LPCWSTR className, HWND parent, RECT place) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className;
+        ::RegisterClassW(&windowClass); // may be registered already by an earlier window
+        if (parent != nullptr)
+            ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        m_window = ::CreateWindowExW(0, className, L"", parent ? WS_CHILD | WS_VISIBLE : WS_POPUP,
+                                     place.left, place.top, place.right - place.left,
+                                     place.bottom - place.top, parent, nullptr,
+                                     windowClass.hInstance, nullptr);
+    }
+    ~ClassWindow() {
+        if (m_window != nullptr)
+            ::DestroyWindow(m_window);
+    }
+    HWND Handle() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
+};
+
+// As on Windows, the clock lies inside the notification area, not beside it: the area ends
+// where the clock begins (a horizontal taskbar) or above it (a vertical one).
+TEST(TrayRectangle, TheClockInsideTheNotificationAreaIsCutOff) {
+    ClassWindow taskbar(L"Shell_TrayWnd", nullptr, RECT{0, 700, 1024, 740});
+    ASSERT_NE(taskbar.Handle(), nullptr);
+    ASSERT_EQ(::FindWindowW(L"Shell_TrayWnd", nullptr), taskbar.Handle())
+        << "the test's taskbar is the one found";
+    ClassWindow start(L"XarnTestStartButton", taskbar.Handle(), RECT{0, 700, 60, 740});
+    ClassWindow area(L"TrayNotifyWnd", taskbar.Handle(), RECT{860, 702, 1020, 738});
+    ClassWindow clock(L"TrayClockWClass", area.Handle(), RECT{960, 702, 1020, 738});
+    ASSERT_NE(clock.Handle(), nullptr);
+    RECT found{};
+    EXPECT_TRUE(CSkinTrayIcon::GetTrayWindowRect(&found));
+    EXPECT_EQ(found.left, 860);
+    EXPECT_EQ(found.top, 702);
+    EXPECT_EQ(found.right, 960) << "the area ends where the clock begins";
+    EXPECT_EQ(found.bottom, 738);
+}
+
+TEST(TrayRectangle, AClockAboveTheAreaBottomRaisesItsTop) {
+    ClassWindow taskbar(L"Shell_TrayWnd", nullptr, RECT{964, 0, 1024, 768});
+    ASSERT_EQ(::FindWindowW(L"Shell_TrayWnd", nullptr), taskbar.Handle());
+    ClassWindow area(L"TrayNotifyWnd", taskbar.Handle(), RECT{966, 600, 1022, 766});
+    ClassWindow clock(L"TrayClockWClass", area.Handle(), RECT{966, 600, 1022, 630});
+    RECT found{};
+    EXPECT_TRUE(CSkinTrayIcon::GetTrayWindowRect(&found));
+    EXPECT_EQ(found.top, 630) << "the area begins below the clock";
+    EXPECT_EQ(found.bottom, 766);
+    EXPECT_EQ(found.left, 966);
+    EXPECT_EQ(found.right, 1022);
+}
+
 TEST(IconHandle, CopiesNeverShareTheIconTheyDestroy) {
     HICON original = ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION));
     ASSERT_NE(nullptr, original);
