@@ -386,30 +386,32 @@ bool CSimImage::WriteClusters(uint64_t lcn, uint64_t count, const uint8_t* data)
     return true;
 }
 
-bool CSimImage::WriteSuperblock(uint64_t generation, const std::vector<uint8_t>& raw,
-                                SimCrashPoint tornAt) {
-    return WriteTornAt((generation % 2) * kSuperblockSlotSize, raw.data(), raw.size(), tornAt) &&
-           Flush();
-}
-
-bool CSimImage::Unseal() {
+bool CSimImage::CommitSuperblock(uint64_t snapshotOffset, uint64_t snapshotLength,
+                                 uint32_t snapshotCrc, uint64_t journalOffset, bool sealed) {
     Superblock sb;
     sb.generation = generation_ + 1;
     sb.bytesPerCluster = bytesPerCluster_;
     sb.totalClusters = totalClusters_;
-    sb.snapshotOffset = snapshotOffset_;
-    sb.snapshotLength = snapshotLength_;
-    sb.snapshotCrc = snapshotCrc_;
-    sb.journalOffset = journalOffset_;
-    sb.sealed = 0;
-    if (!WriteSuperblock(sb.generation, EncodeSuperblock(sb), SimCrashPoint::TornSuperblock)) {
+    sb.snapshotOffset = snapshotOffset;
+    sb.snapshotLength = snapshotLength;
+    sb.snapshotCrc = snapshotCrc;
+    sb.journalOffset = journalOffset;
+    sb.sealed = sealed ? 1 : 0;
+    const std::vector<uint8_t> raw = EncodeSuperblock(sb);
+    if (!WriteTornAt((sb.generation % 2) * kSuperblockSlotSize, raw.data(), raw.size(),
+                     SimCrashPoint::TornSuperblock) ||
+        !Flush()) {
         return false;
     }
     generation_ = sb.generation;
-    journalEnd_ = journalOffset_;
+    snapshotOffset_ = snapshotOffset;
+    snapshotLength_ = snapshotLength;
+    snapshotCrc_ = snapshotCrc;
+    journalOffset_ = journalOffset;
+    journalEnd_ = journalOffset;
     journalSequence_ = 0;
     durableSequence_ = 0;
-    sealed_ = false;
+    sealed_ = sealed;
     return true;
 }
 
@@ -417,7 +419,10 @@ bool CSimImage::AppendMove(const SimJournalMove& move) {
     if (InMemory()) {
         return !crashed_;
     }
-    if (sealed_ && !Unseal()) {
+    // The first record after a checkpoint: a superblock of the next generation says that
+    // records follow.
+    if (sealed_ &&
+        !CommitSuperblock(snapshotOffset_, snapshotLength_, snapshotCrc_, journalOffset_, false)) {
         return false;
     }
     const std::vector<uint8_t> payload = SimEncodeMove(move);
@@ -466,26 +471,6 @@ bool CSimImage::Checkpoint(const SimVolumeContent& content) {
         !Flush()) {
         return false;
     }
-    Superblock sb;
-    sb.generation = generation_ + 1;
-    sb.bytesPerCluster = bytesPerCluster_;
-    sb.totalClusters = totalClusters_;
-    sb.snapshotOffset = offset;
-    sb.snapshotLength = snapshot.size();
-    sb.snapshotCrc = SimCrc32(snapshot.data(), snapshot.size());
-    sb.journalOffset = AlignUp(offset + snapshot.size(), 512);
-    sb.sealed = 1;
-    if (!WriteSuperblock(sb.generation, EncodeSuperblock(sb), SimCrashPoint::TornSuperblock)) {
-        return false;
-    }
-    generation_ = sb.generation;
-    snapshotOffset_ = sb.snapshotOffset;
-    snapshotLength_ = sb.snapshotLength;
-    snapshotCrc_ = sb.snapshotCrc;
-    journalOffset_ = sb.journalOffset;
-    journalEnd_ = journalOffset_;
-    journalSequence_ = 0;
-    durableSequence_ = 0;
-    sealed_ = true;
-    return true;
+    return CommitSuperblock(offset, snapshot.size(), SimCrc32(snapshot.data(), snapshot.size()),
+                            AlignUp(offset + snapshot.size(), 512), true);
 }

@@ -93,11 +93,10 @@ private:
     struct Frame;
     [[nodiscard]] bool ReadAt(uint64_t offset, void* out, size_t size);
     [[nodiscard]] bool WriteAt(uint64_t offset, const void* data, size_t size);
-    // Writes an encoded superblock of that generation into its slot and flushes it.
-    [[nodiscard]] bool WriteSuperblock(uint64_t generation, const std::vector<uint8_t>& raw,
-                                       SimCrashPoint tornAt);
-    // Makes an unsealed superblock of the next generation durable, before the first record.
-    [[nodiscard]] bool Unseal();
+    // Makes a superblock of the next generation durable in the slot not in use, and takes its
+    // snapshot and journal as the image's own. sealed: no record follows the snapshot.
+    [[nodiscard]] bool CommitSuperblock(uint64_t snapshotOffset, uint64_t snapshotLength,
+                                        uint32_t snapshotCrc, uint64_t journalOffset, bool sealed);
     [[nodiscard]] bool WriteTornAt(uint64_t offset, const void* data, size_t size,
                                    SimCrashPoint point);
     // The valid records of the current generation, in sequence, up to the first invalid one.

@@ -31,23 +31,6 @@ const SimCrashPoint kPowerLosses[] = {SimCrashPoint::PowerLossKeepingRecords,
                                       SimCrashPoint::PowerLossKeepingData,
                                       SimCrashPoint::PowerLossLosingARecord};
 
-std::unique_ptr<CSimVolume> FixtureOn(const CTempImage& image) {
-    DWORD error = 0;
-    std::unique_ptr<CSimVolume> volume = CSimVolume::Create(image.Path(), SmallGeometry(), &error);
-    EXPECT_TRUE(volume) << "create failed: " << error;
-    if (volume) {
-        AddFixtureItems(*volume);
-    }
-    return volume;
-}
-
-std::unique_ptr<CSimVolume> Reopen(const CTempImage& image) {
-    DWORD error = 0;
-    std::unique_ptr<CSimVolume> volume = CSimVolume::Open(image.Path(), &error);
-    EXPECT_TRUE(volume) << "open failed: " << error;
-    return volume;
-}
-
 // Where every allocated virtual cluster of the moved files lies.
 using Placement = std::map<std::pair<std::wstring, uint64_t>, int64_t>;
 
@@ -129,9 +112,7 @@ TEST(SimVolumePowerLoss, AnyLossLeavesEveryByteAndUndoesAtMostOneGroupOfMoves) {
             const std::vector<Move> again = {{L"\\a.bin", 0, 3500, 9},
                                              {L"\\dir\\b.bin", 0, 3600, 5}};
             EXPECT_EQ(again.size(), RunMoves(*volume, again));
-            volume->ArmCrash(SimCrashPoint::TornSnapshot, 1); // dies without a checkpoint
-            volume.reset();
-            volume = Reopen(image);
+            volume = DieAndReopen(std::move(volume), image);
             ASSERT_TRUE(volume);
             EXPECT_EQ(std::vector<std::wstring>{}, CheckSimVolume(*volume, &digests));
             const Placement placed = PlacementOf(*volume);
