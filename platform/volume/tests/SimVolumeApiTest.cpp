@@ -648,8 +648,10 @@ TEST_F(SimVolumeApiTest, ReadsPathsAtEveryPlaceAndLength) {
 // Stream names in capitals and in any other letter case name the same stream.
 TEST(SimStreamKeys, CapitalsAndOtherCasesGiveOneKey) {
     const std::pair<const wchar_t*, const wchar_t*> same[] = {
-        {L"::$BITMAP", L"::$bitmap"}, {L"::$ATTRIBUTE_LIST", L"::$Attribute_List"},
-        {L"::$DATA", L"::$data"},     {L"::$DATA", L""},
+        {L"::$BITMAP", L"::$bitmap"},
+        {L"::$ATTRIBUTE_LIST", L"::$Attribute_List"},
+        {L"::$DATA", L"::$data"},
+        {L"::$DATA", L""},
         {L":s:$DATA", L":S"},
     };
     for (const auto& [capitals, other] : same) {
