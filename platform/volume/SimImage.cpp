@@ -11,22 +11,24 @@
 namespace {
 
 constexpr uint64_t kSuperblockMagic = 0x56494D534E524158ull; // "XARNSIMV"
-constexpr uint32_t kImageVersion = 1;
+constexpr uint32_t kImageVersion = 2;
 constexpr uint64_t kSuperblockSlotSize = 4096;
 constexpr uint32_t kJournalMagic = 0x4E524A58; // "XJRN"
-constexpr size_t kJournalHeaderSize = 24;      // magic, length, generation, sequence
+// magic, length, generation, sequence, the sequence number below which every record is durable
+constexpr size_t kJournalHeaderSize = 32;
 constexpr uint32_t kMaxJournalPayload = 64 * 1024;
 
 uint64_t AlignUp(uint64_t value, uint64_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
 
-// Positions one ReadFile or WriteFile at a byte offset of the image.
-OVERLAPPED OverlappedAt(uint64_t offset) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return at;
+// Positions the next ReadFile or WriteFile at a byte offset of the image. The image is used
+// by one thread at a time, and a read or write at the file pointer costs far less than one
+// that carries its offset (under Wine several times less).
+bool SeekTo(HANDLE file, uint64_t offset) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
 }
 
 struct Superblock {
@@ -37,6 +39,7 @@ struct Superblock {
     uint64_t snapshotLength = 0;
     uint32_t snapshotCrc = 0;
     uint64_t journalOffset = 0;
+    uint32_t sealed = 0; // 1: no record follows the snapshot
 };
 
 std::vector<uint8_t> EncodeSuperblock(const Superblock& sb) {
@@ -50,6 +53,7 @@ std::vector<uint8_t> EncodeSuperblock(const Superblock& sb) {
     w.U64(sb.snapshotLength);
     w.U32(sb.snapshotCrc);
     w.U64(sb.journalOffset);
+    w.U32(sb.sealed);
     w.U32(SimCrc32(w.Buffer().data(), w.Buffer().size()));
     return std::move(w.Buffer());
 }
@@ -66,19 +70,27 @@ bool DecodeSuperblock(const uint8_t* data, size_t size, Superblock* sb) {
     sb->snapshotLength = r.U64();
     sb->snapshotCrc = r.U32();
     sb->journalOffset = r.U64();
+    sb->sealed = r.U32();
     const size_t covered = size - 4;
     const uint32_t crc = r.U32();
     return !r.Failed() && r.AtEnd() && crc == SimCrc32(data, covered) && sb->generation > 0 &&
            sb->bytesPerCluster > 0;
 }
 
-constexpr size_t kSuperblockSize = 8 + 4 + 8 + 4 + 8 + 8 + 8 + 4 + 8 + 4;
+constexpr size_t kSuperblockSize = 8 + 4 + 8 + 4 + 8 + 8 + 8 + 4 + 8 + 4 + 4;
 
 uint64_t DataOffsetFor(uint32_t bytesPerCluster) {
     return AlignUp(2 * kSuperblockSlotSize + 56 * 1024, bytesPerCluster);
 }
 
 } // namespace
+
+// One journal record as read back.
+struct CSimImage::Frame {
+    uint64_t end = 0; // offset after the record
+    uint64_t durableThrough = 0;
+    SimJournalMove move;
+};
 
 CSimImage::CSimImage(KernelHandle file, uint32_t bytesPerCluster, uint64_t totalClusters)
     : file_(std::move(file)), bytesPerCluster_(bytesPerCluster), totalClusters_(totalClusters),
@@ -110,10 +122,8 @@ std::unique_ptr<CSimImage> CSimImage::Create(const std::wstring& path,
     return image;
 }
 
-std::unique_ptr<CSimImage>
-CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
-                const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay,
-                DWORD* error) {
+std::unique_ptr<CSimImage> CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
+                                           const SimReplayMove& replay, DWORD* error) {
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -124,9 +134,9 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
     bool valid[2] = {false, false};
     for (int slot = 0; slot < 2; ++slot) {
         uint8_t raw[kSuperblockSize];
-        OVERLAPPED at = OverlappedAt(slot * kSuperblockSlotSize);
         DWORD read = 0;
-        valid[slot] = ReadFile(file.Get(), raw, sizeof raw, &read, &at) && read == sizeof raw &&
+        valid[slot] = SeekTo(file.Get(), slot * kSuperblockSlotSize) &&
+                      ReadFile(file.Get(), raw, sizeof raw, &read, nullptr) && read == sizeof raw &&
                       DecodeSuperblock(raw, sizeof raw, &slots[slot]);
     }
     // Newest generation first; an unreadable snapshot falls back to the older slot.
@@ -155,8 +165,16 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
         image->generation_ = sb.generation;
         image->snapshotOffset_ = sb.snapshotOffset;
         image->snapshotLength_ = sb.snapshotLength;
+        image->snapshotCrc_ = sb.snapshotCrc;
         image->journalOffset_ = sb.journalOffset;
+        image->sealed_ = sb.sealed != 0;
         image->ReplayJournal(&loaded, replay);
+        // Records the disk kept past the replay's end must never pass for this generation's:
+        // a new generation begins with the replayed state.
+        if (!image->sealed_ && !image->Checkpoint(loaded)) {
+            *error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+            return nullptr;
+        }
         *content = std::move(loaded);
         *error = ERROR_SUCCESS;
         return image;
@@ -165,11 +183,9 @@ CSimImage::Open(const std::wstring& path, SimVolumeContent* content,
     return nullptr;
 }
 
-void CSimImage::ReplayJournal(
-    SimVolumeContent* content,
-    const std::function<bool(SimVolumeContent&, const SimJournalMove&)>& replay) {
+std::vector<CSimImage::Frame> CSimImage::ReadJournal() {
+    std::vector<Frame> frames;
     uint64_t offset = journalOffset_;
-    journalSequence_ = 0;
     for (;;) {
         uint8_t header[kJournalHeaderSize];
         if (!ReadAt(offset, header, sizeof header)) {
@@ -180,36 +196,53 @@ void CSimImage::ReplayJournal(
         const uint32_t length = r.U32();
         const uint64_t generation = r.U64();
         const uint64_t sequence = r.U64();
+        const uint64_t durableThrough = r.U64();
         if (magic != kJournalMagic || length > kMaxJournalPayload || generation != generation_ ||
-            sequence != journalSequence_) {
+            sequence != frames.size() || durableThrough > sequence) {
             break;
         }
         std::vector<uint8_t> record(kJournalHeaderSize + length + 4);
-        SimJournalMove move;
         uint32_t crc = 0;
         if (!ReadAt(offset, record.data(), record.size())) {
             break;
         }
         std::memcpy(&crc, record.data() + kJournalHeaderSize + length, 4);
+        Frame frame;
         if (crc != SimCrc32(record.data(), kJournalHeaderSize + length) ||
-            !SimDecodeMove(record.data() + kJournalHeaderSize, length, &move) ||
-            !replay(*content, move)) {
+            !SimDecodeMove(record.data() + kJournalHeaderSize, length, &frame.move)) {
             break;
         }
         offset += record.size();
+        frame.end = offset;
+        frame.durableThrough = durableThrough;
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+void CSimImage::ReplayJournal(SimVolumeContent* content, const SimReplayMove& replay) {
+    const std::vector<Frame> frames = ReadJournal();
+    // A record's data was flushed before any record that names a later durable point was
+    // written; the records from the last such point on are checked against their digests.
+    const uint64_t durable = frames.empty() ? 0 : frames.back().durableThrough;
+    journalSequence_ = 0;
+    journalEnd_ = journalOffset_;
+    for (const Frame& frame : frames) {
+        if (!replay(*content, frame.move, journalSequence_ < durable ? nullptr : this)) {
+            break;
+        }
+        journalEnd_ = frame.end;
         ++journalSequence_;
     }
-    journalEnd_ = offset;
+    durableSequence_ = journalSequence_;
 }
 
 bool CSimImage::ReadAt(uint64_t offset, void* out, size_t size) {
     auto* bytes = static_cast<uint8_t*>(out);
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        OVERLAPPED at = OverlappedAt(offset);
         DWORD read = 0;
-        if (!ReadFile(file_.Get(), bytes, chunk, &read, &at) &&
-            GetLastError() != ERROR_HANDLE_EOF) {
+        if (!SeekTo(file_.Get(), offset) || !ReadFile(file_.Get(), bytes, chunk, &read, nullptr)) {
             return false;
         }
         if (read < chunk) {
@@ -229,12 +262,15 @@ bool CSimImage::WriteAt(uint64_t offset, const void* data, size_t size) {
         SetLastError(ERROR_NOT_READY);
         return false;
     }
+    if (SimulatesPowerLoss()) {
+        RememberOverwritten(offset, size);
+    }
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        OVERLAPPED at = OverlappedAt(offset);
         DWORD written = 0;
-        if (!WriteFile(file_.Get(), bytes, chunk, &written, &at) || written != chunk) {
+        if (!SeekTo(file_.Get(), offset) ||
+            !WriteFile(file_.Get(), bytes, chunk, &written, nullptr) || written != chunk) {
             return false;
         }
         bytes += chunk;
@@ -271,12 +307,53 @@ bool CSimImage::Reached(SimCrashPoint point) {
     return crashed_;
 }
 
+bool CSimImage::SimulatesPowerLoss() const {
+    return !InMemory() && (crashPoint_ == SimCrashPoint::PowerLossKeepingRecords ||
+                           crashPoint_ == SimCrashPoint::PowerLossKeepingData ||
+                           crashPoint_ == SimCrashPoint::PowerLossLosingARecord);
+}
+
+void CSimImage::RememberOverwritten(uint64_t offset, size_t size) {
+    Overwritten overwritten{offset, std::vector<uint8_t>(size)};
+    if (!ReadAt(offset, overwritten.bytes.data(), size)) {
+        overwritten.bytes.assign(size, 0);
+    }
+    unflushed_.push_back(std::move(overwritten));
+}
+
+// Puts back what the chosen unflushed writes replaced, latest first, as if the disk had never
+// received them; the image then stops for good.
+void CSimImage::LosePower(SimCrashPoint point) {
+    const std::vector<Overwritten> writes = std::move(unflushed_);
+    unflushed_.clear();
+    const auto isRecord = [this](const Overwritten& write) {
+        return write.offset >= metadataOffset_;
+    };
+    const auto firstRecord = std::find_if(writes.begin(), writes.end(), isRecord);
+    for (auto it = writes.rbegin(); it != writes.rend(); ++it) {
+        const bool lost = point == SimCrashPoint::PowerLossKeepingRecords ? !isRecord(*it)
+                          : point == SimCrashPoint::PowerLossKeepingData
+                              ? isRecord(*it)
+                              : firstRecord != writes.end() && &*it == &*firstRecord;
+        if (lost) {
+            static_cast<void>(WriteAt(it->offset, it->bytes.data(), it->bytes.size()));
+        }
+    }
+    unflushed_.clear();
+    Reached(point);
+}
+
 bool CSimImage::Flush() {
     if (crashed_) {
         SetLastError(ERROR_NOT_READY);
         return false;
     }
-    return InMemory() || !durable_ || FlushFileBuffers(file_.Get());
+    if (!InMemory() && durable_ && !FlushFileBuffers(file_.Get())) {
+        return false;
+    }
+    unflushed_.clear();
+    durableSequence_ = journalSequence_;
+    return true;
 }
 
 bool CSimImage::ReadClusters(uint64_t lcn, uint64_t count, uint8_t* out) {
@@ -309,9 +386,44 @@ bool CSimImage::WriteClusters(uint64_t lcn, uint64_t count, const uint8_t* data)
     return true;
 }
 
+bool CSimImage::CommitSuperblock(uint64_t snapshotOffset, uint64_t snapshotLength,
+                                 uint32_t snapshotCrc, uint64_t journalOffset, bool sealed) {
+    Superblock sb;
+    sb.generation = generation_ + 1;
+    sb.bytesPerCluster = bytesPerCluster_;
+    sb.totalClusters = totalClusters_;
+    sb.snapshotOffset = snapshotOffset;
+    sb.snapshotLength = snapshotLength;
+    sb.snapshotCrc = snapshotCrc;
+    sb.journalOffset = journalOffset;
+    sb.sealed = sealed ? 1 : 0;
+    const std::vector<uint8_t> raw = EncodeSuperblock(sb);
+    if (!WriteTornAt((sb.generation % 2) * kSuperblockSlotSize, raw.data(), raw.size(),
+                     SimCrashPoint::TornSuperblock) ||
+        !Flush()) {
+        return false;
+    }
+    generation_ = sb.generation;
+    snapshotOffset_ = snapshotOffset;
+    snapshotLength_ = snapshotLength;
+    snapshotCrc_ = snapshotCrc;
+    journalOffset_ = journalOffset;
+    journalEnd_ = journalOffset;
+    journalSequence_ = 0;
+    durableSequence_ = 0;
+    sealed_ = sealed;
+    return true;
+}
+
 bool CSimImage::AppendMove(const SimJournalMove& move) {
     if (InMemory()) {
         return !crashed_;
+    }
+    // The first record after a checkpoint: a superblock of the next generation says that
+    // records follow.
+    if (sealed_ &&
+        !CommitSuperblock(snapshotOffset_, snapshotLength_, snapshotCrc_, journalOffset_, false)) {
+        return false;
     }
     const std::vector<uint8_t> payload = SimEncodeMove(move);
     CSimWriter w;
@@ -319,16 +431,24 @@ bool CSimImage::AppendMove(const SimJournalMove& move) {
     w.U32(static_cast<uint32_t>(payload.size()));
     w.U64(generation_);
     w.U64(journalSequence_);
+    w.U64(durableSequence_);
     w.Raw(payload.data(), payload.size());
     w.U32(SimCrc32(w.Buffer().data(), w.Buffer().size()));
     const std::vector<uint8_t>& record = w.Buffer();
-    if (!WriteTornAt(journalEnd_, record.data(), record.size(), SimCrashPoint::TornJournalRecord) ||
-        !Flush()) {
+    if (!WriteTornAt(journalEnd_, record.data(), record.size(), SimCrashPoint::TornJournalRecord)) {
         return false;
     }
     journalEnd_ += record.size();
     ++journalSequence_;
-    // The record is durable: the move has happened even if we stop right here.
+    // The record is written: the move has happened even if we stop right here, unless the
+    // power goes before the next flush.
+    if (SimulatesPowerLoss()) {
+        if (crashCountdown_ == 1) {
+            LosePower(crashPoint_);
+        } else {
+            Reached(crashPoint_);
+        }
+    }
     Reached(SimCrashPoint::AfterJournalRecord);
     return true;
 }
@@ -351,25 +471,6 @@ bool CSimImage::Checkpoint(const SimVolumeContent& content) {
         !Flush()) {
         return false;
     }
-    Superblock sb;
-    sb.generation = generation_ + 1;
-    sb.bytesPerCluster = bytesPerCluster_;
-    sb.totalClusters = totalClusters_;
-    sb.snapshotOffset = offset;
-    sb.snapshotLength = snapshot.size();
-    sb.snapshotCrc = SimCrc32(snapshot.data(), snapshot.size());
-    sb.journalOffset = AlignUp(offset + snapshot.size(), 512);
-    const std::vector<uint8_t> raw = EncodeSuperblock(sb);
-    if (!WriteTornAt((sb.generation % 2) * kSuperblockSlotSize, raw.data(), raw.size(),
-                     SimCrashPoint::TornSuperblock) ||
-        !Flush()) {
-        return false;
-    }
-    generation_ = sb.generation;
-    snapshotOffset_ = sb.snapshotOffset;
-    snapshotLength_ = sb.snapshotLength;
-    journalOffset_ = sb.journalOffset;
-    journalEnd_ = journalOffset_;
-    journalSequence_ = 0;
-    return true;
+    return CommitSuperblock(offset, snapshot.size(), SimCrc32(snapshot.data(), snapshot.size()),
+                            AlignUp(offset + snapshot.size(), 512), true);
 }

@@ -4,6 +4,7 @@
 #include "SimWriter.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,16 @@ uint32_t SimCrc32(const uint8_t* data, size_t size) {
         crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     }
     return crc ^ 0xFFFFFFFFu;
+}
+
+uint64_t SimDataDigest(uint64_t digest, const uint8_t* data, size_t size) {
+    for (size_t at = 0; at + sizeof(uint64_t) <= size; at += sizeof(uint64_t)) {
+        uint64_t word;
+        std::memcpy(&word, data + at, sizeof word);
+        // Both steps are bijections, so one differing word always changes the digest.
+        digest = (digest ^ word) * 0x100000001B3ull;
+    }
+    return digest;
 }
 
 namespace {
@@ -189,6 +200,7 @@ std::vector<uint8_t> SimEncodeMove(const SimJournalMove& move) {
     w.U64(move.vcn);
     w.U64(static_cast<uint64_t>(move.lcn));
     w.U32(move.count);
+    w.U64(move.dataDigest);
     return std::move(w.Buffer());
 }
 
@@ -199,5 +211,6 @@ bool SimDecodeMove(const uint8_t* data, size_t size, SimJournalMove* move) {
     move->vcn = r.U64();
     move->lcn = static_cast<int64_t>(r.U64());
     move->count = r.U32();
+    move->dataDigest = r.U64();
     return !r.Failed() && r.AtEnd();
 }

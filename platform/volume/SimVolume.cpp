@@ -3,6 +3,8 @@
 
 #include "SimLayout.h"
 
+#include <algorithm>
+
 std::unique_ptr<CSimVolume> CSimVolume::Create(const std::wstring& imagePath,
                                                const SimGeometry& geometry, DWORD* error) {
     if (geometry.totalClusters == 0 || geometry.bytesPerSector == 0 ||
@@ -26,11 +28,37 @@ std::unique_ptr<CSimVolume> CSimVolume::Create(const std::wstring& imagePath,
     return volume->image_ ? std::move(volume) : nullptr;
 }
 
+namespace {
+
+// Whether the image's clusters at the copies' targets hold the data of that digest.
+bool TargetsHoldData(CSimImage& image, const std::vector<SimClusterCopy>& copies,
+                     uint32_t bytesPerCluster, uint64_t digest) {
+    constexpr uint64_t kChunkClusters = 256;
+    std::vector<uint8_t> buffer;
+    uint64_t found = kSimDataDigestStart;
+    for (const SimClusterCopy& copy : copies) {
+        for (uint64_t done = 0; done < copy.count; done += kChunkClusters) {
+            const uint64_t n = std::min(kChunkClusters, copy.count - done);
+            buffer.resize(static_cast<size_t>(n * bytesPerCluster));
+            if (!image.ReadClusters(copy.to + done, n, buffer.data())) {
+                return false;
+            }
+            found = SimDataDigest(found, buffer.data(), buffer.size());
+        }
+    }
+    return found == digest;
+}
+
+} // namespace
+
 std::unique_ptr<CSimVolume> CSimVolume::Open(const std::wstring& imagePath, DWORD* error) {
     std::unique_ptr<CSimVolume> volume(new CSimVolume());
-    auto replay = [](SimVolumeContent& content, const SimJournalMove& move) {
+    auto replay = [](SimVolumeContent& content, const SimJournalMove& move, CSimImage* verify) {
         std::vector<SimClusterCopy> copies;
-        if (SimCheckMove(content, move, &copies) != ERROR_SUCCESS) {
+        if (SimCheckMove(content, move, &copies) != ERROR_SUCCESS ||
+            (verify != nullptr &&
+             !TargetsHoldData(*verify, copies, content.geometry.bytesPerCluster,
+                              move.dataDigest))) {
             return false;
         }
         SimApplyMove(content, move, copies);
@@ -64,7 +92,13 @@ DWORD CSimVolume::CommitLocked() {
         return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
     }
     dirty_ = false;
+    MovesFlushedLocked();
     return ERROR_SUCCESS;
+}
+
+void CSimVolume::MovesFlushedLocked() {
+    unflushedMoveClusters_ = 0;
+    freedByUnflushedMoves_.Clear();
 }
 
 DWORD CSimVolume::Flush() {
@@ -121,6 +155,11 @@ SimGeometry CSimVolume::Geometry() const {
 uint64_t CSimVolume::UsedClusters() const {
     std::lock_guard lock(mutex_);
     return content_.used.UsedClusters();
+}
+
+uint64_t CSimVolume::MovedClusters() const {
+    std::lock_guard lock(mutex_);
+    return movedClusters_;
 }
 
 DWORD CSimVolume::ReadStream(uint64_t recordId, const std::wstring& streamKey,

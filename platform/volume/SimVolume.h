@@ -2,12 +2,12 @@
 // attribute streams with extents, whose data lies in the clusters of an image file (see
 // SimImage.h for its format and crash safety). Moves copy the clusters, commit the new
 // mapping in one journal record, then free the old clusters, and refuse targets in use as NTFS
-// does. Tests build volumes with CSimVolumeBuilder, inject faults here and verify the result
-// with CheckSimVolume.
+// does; they are flushed in groups of kSimCommitBytes. Tests build volumes with CSimVolumeBuilder,
+// inject faults here and verify the result with CheckSimVolume.
 //
 // The implementation lies in files by job: SimVolume.cpp (image, commits, reading the content),
-// SimVolumeLookup.cpp (paths and records), SimVolumeBuilding.cpp, SimVolumeFaults.cpp and
-// SimVolumeCalls.cpp (the device calls).
+// SimVolumeLookup.cpp (paths and records), SimVolumeBuilding.cpp, SimVolumeFaults.cpp,
+// SimVolumeCalls.cpp (the device calls) and SimVolumeMoves.cpp (moves).
 //
 // Paths here are relative to the volume's root: "\dir\name", "\dir\name::$BITMAP"; "\" is the
 // root. Every public call takes the volume's lock, so a worker and a test may share a volume;
@@ -15,6 +15,7 @@
 #pragma once
 
 #include "SimImage.h"
+#include "SimLayout.h"
 #include "SimVolumeIndex.h"
 #include "SimVolumeModel.h"
 
@@ -123,6 +124,8 @@ public:
     SimVolumeContent CopyContent() const;
     SimGeometry Geometry() const;
     uint64_t UsedClusters() const;
+    // Clusters whose data successful moves have copied since the volume was opened.
+    uint64_t MovedClusters() const;
     [[nodiscard]] DWORD ReadStream(uint64_t recordId, const std::wstring& streamKey,
                                    std::vector<uint8_t>* data) const;
     std::wstring PathOf(uint64_t recordId) const;
@@ -145,6 +148,12 @@ public:
 private:
     CSimVolume() = default;
     [[nodiscard]] DWORD CommitLocked();
+    // Every move so far is durable: the tracking of unflushed moves starts again.
+    void MovesFlushedLocked();
+    [[nodiscard]] bool FlushMovesLocked();
+    // One part of a checked move: its copies' data, its record, its new mapping.
+    [[nodiscard]] DWORD CommitMovePartLocked(SimJournalMove move,
+                                             const std::vector<SimClusterCopy>& copies);
     // indexPlace, when given, receives the record's place in the index as a hint.
     [[nodiscard]] DWORD ResolveLocked(std::wstring_view path, uint64_t* recordId,
                                       std::wstring* streamKey,
@@ -186,9 +195,18 @@ private:
     // opens the entries of a listing in their order: the index finds them without a lookup.
     mutable CSimVolumeIndex index_;
     std::wstring keyScratch_; // of OpenItem
+    // Of MoveClusters.
+    std::vector<SimClusterCopy> copiesScratch_;
+    std::vector<SimClusterCopy> partScratch_;
+    std::vector<uint8_t> copyBuffer_;
     std::unique_ptr<CSimImage> image_;
     int batchDepth_ = 0;
     bool dirty_ = false;
+    uint64_t movedClusters_ = 0;
+    // Moves are flushed in groups of at most kSimCommitBytes; until its group is flushed, a
+    // move may be undone by a loss of power, so the clusters it freed must keep their data.
+    uint64_t unflushedMoveClusters_ = 0;
+    CSimRunSet freedByUnflushedMoves_;
     std::vector<SimFault> moveFaults_;
     std::vector<SimFault> openFaults_;
     std::function<void(const SimMoveEvent&)> beforeMove_;

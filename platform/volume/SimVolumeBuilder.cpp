@@ -113,6 +113,23 @@ SimBuildSpec SimManySmallFilesSpec(uint32_t fileCount) {
     return spec;
 }
 
+SimBuildSpec SimServiceVolumeSpec(uint64_t seed, uint32_t fileCount, uint64_t totalClusters) {
+    SimBuildSpec spec;
+    spec.seed = seed;
+    spec.fileCount = fileCount;
+    spec.geometry.totalClusters = totalClusters;
+    spec.fragmentedShare = 0.5;
+    spec.directoryCount = 12;
+    spec.bootFileCount = 2;
+    spec.lockedCount = 1;
+    spec.streamCount = 4;
+    spec.sparseCount = 2;
+    spec.residentCount = 4;
+    spec.hardLinkCount = 2;
+    spec.reparseCount = 1;
+    return spec;
+}
+
 std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const SimBuildSpec& spec,
                                            DWORD* error) {
     std::mt19937_64 random(spec.seed);

@@ -40,6 +40,12 @@ struct SimBuildSpec {
 // directories, on a volume with room to spare; no data is written.
 SimBuildSpec SimManySmallFilesSpec(uint32_t fileCount);
 
+// A fragmented NTFS volume as xarnsimvol makes it for runs of the service: files of 1 byte to
+// 64 KiB, half of them in pieces, in a dozen directories, with one or a few of every special
+// kind of item (boot files, a locked file, attribute streams, sparse and resident files, hard
+// links, a junction).
+SimBuildSpec SimServiceVolumeSpec(uint64_t seed, uint32_t fileCount, uint64_t totalClusters);
+
 // ERROR_DISK_FULL when the content does not fit; null and *error on failure.
 std::unique_ptr<CSimVolume> BuildSimVolume(const std::wstring& imagePath, const SimBuildSpec& spec,
                                            DWORD* error);

@@ -1,5 +1,5 @@
 // The device calls behind CSimVolumeApi: opens, sizes, identities, listings, the volume's
-// data and bitmap, retrieval pointers and moves.
+// data and bitmap, and retrieval pointers (moves are in SimVolumeMoves.cpp).
 #include "SimVolume.h"
 
 #include "SimLayout.h"
@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr uint64_t kCopyChunkClusters = 256;
 constexpr DWORD kFileRecordBytes = 1024;
 
 // Appends an entry of a listing: a directory has no size of its own.
@@ -289,69 +288,4 @@ DWORD CSimVolume::GetRetrievalPointers(const SimItemRef& item, const void* in, D
     }
     *returned = static_cast<DWORD>(header + count * sizeof(RETRIEVAL_POINTERS_BUFFER::Extents[0]));
     return count < remaining ? ERROR_MORE_DATA : ERROR_SUCCESS;
-}
-
-DWORD CSimVolume::MoveClusters(const SimItemRef& item, int64_t vcn, int64_t lcn, uint32_t count) {
-    std::function<void(const SimMoveEvent&)> hook;
-    SimMoveEvent event;
-    {
-        std::lock_guard lock(mutex_);
-        hook = beforeMove_;
-        event = SimMoveEvent{PathOfLocked(item.recordId), item.streamKey,
-                             static_cast<uint64_t>(vcn), lcn, count};
-    }
-    if (hook) {
-        hook(event);
-    }
-    std::lock_guard lock(mutex_);
-    if (image_->Crashed()) {
-        return ERROR_NOT_READY;
-    }
-    DWORD error = ERROR_SUCCESS;
-    if (TakeFault(moveFaults_, event.path, &error)) {
-        return error;
-    }
-    if (vcn < 0) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    const SimJournalMove move{item.recordId, item.streamKey, static_cast<uint64_t>(vcn), lcn,
-                              count};
-    std::vector<SimClusterCopy> copies;
-    error = SimCheckMove(content_, move, &copies);
-    if (error != ERROR_SUCCESS || copies.empty()) {
-        return error;
-    }
-    // 1. Copy the data into the free target clusters and make it durable.
-    const uint32_t bytesPerCluster = content_.geometry.bytesPerCluster;
-    uint64_t chunk = 0;
-    for (const SimClusterCopy& copy : copies) {
-        chunk = std::max(chunk, std::min(copy.count, kCopyChunkClusters));
-    }
-    std::vector<uint8_t> buffer(static_cast<size_t>(chunk * bytesPerCluster));
-    for (const SimClusterCopy& copy : copies) {
-        for (uint64_t done = 0; done < copy.count; done += kCopyChunkClusters) {
-            const uint64_t n = std::min(kCopyChunkClusters, copy.count - done);
-            if (!ReadClustersLocked(copy.from + done, n, buffer.data()) ||
-                !WriteClustersLocked(copy.to + done, n, buffer.data())) {
-                return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
-            }
-        }
-    }
-    if (!image_->Flush() || image_->Reached(SimCrashPoint::AfterDataCopy)) {
-        return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
-    }
-    // 2. Commit the new mapping; 3. only then are the old clusters free.
-    if (!image_->AppendMove(move)) {
-        return image_->Crashed() ? ERROR_NOT_READY : ERROR_WRITE_FAULT;
-    }
-    SimApplyMove(content_, move, copies);
-    index_.MarkExtentsStale(item.recordId);
-    dirty_ = true;
-    if (image_->Crashed()) {
-        return ERROR_NOT_READY; // the move is durable, but the device is gone
-    }
-    if (image_->JournalIsLarge() && batchDepth_ == 0 && image_->Checkpoint(content_)) {
-        dirty_ = false;
-    }
-    return ERROR_SUCCESS;
 }

@@ -75,6 +75,10 @@ private:
     [[nodiscard]] bool QueryNtfsVolumeData(NTFS_VOLUME_DATA_BUFFER& data);
     void AccountMovedClusters(const Extent& extent, uint64_t moved, uint64_t targetLcn,
                               bool fragmented);
+    // Whether moving a contiguous item of clusters at itemLcn into a free run of targetLength
+    // below it is worth its writes.
+    bool ConsolidationImprovesFreeSpace(uint64_t itemLcn, uint64_t clusters,
+                                        uint64_t targetLength) const;
     void TransferJoinedExtents(const ExtentList& list, MapTransfer transfer);
     FileReport PrepareReport(const ExtentList& list, uint32_t fragmentsBefore,
                              uint32_t fragmentsAfter) const;

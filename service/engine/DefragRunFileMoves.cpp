@@ -36,6 +36,24 @@ LeadingFragments FindLeadingFragments(const ExtentList& list, uint32_t first) {
     return found;
 }
 
+// Clusters of the next move call from entry index, of which moved are done: up to
+// kClustersPerMove, on into the following entries while each continues the one before in VCN
+// order (no sparse run between them) and clusters remain to be moved after the entry.
+uint64_t NextMoveClusters(const ExtentList& list, uint32_t index, uint64_t moved,
+                          uint64_t clusters) {
+    uint64_t chunk = 0;
+    for (uint32_t i = index; i < list.ExtentCount(); ++i) {
+        const Extent& extent = list.extents[i];
+        chunk += std::min(kClustersPerMove - chunk, extent.allocatedClusters - moved);
+        moved = 0;
+        if (chunk == kClustersPerMove || extent.span != extent.allocatedClusters ||
+            clusters <= chunk) {
+            break;
+        }
+    }
+    return chunk;
+}
+
 // The entries from first on that fit, in order, into a free run of room clusters.
 struct FittingEntries {
     uint32_t count = 0;
@@ -171,43 +189,55 @@ void CDefragRun::AccountMovedClusters(const Extent& extent, uint64_t moved, uint
     UpdateClusterMap(map, targetLcn, targetLcn + moved - 1, MapTransfer::MovedTo, fragmented);
 }
 
-// Moves entries from index on to targetLcn until clusters have been moved, in chunks over each
-// entry's allocated clusters (the sparse virtual clusters after an entry have no clusters to
-// move). A failed move reloads the bitmap before it returns Failed.
+// Moves entries from index on to targetLcn, one after another, until clusters have been moved
+// (whole entries: the sparse virtual clusters after an entry have no clusters to move). A call
+// moves up to kClustersPerMove clusters of consecutive VCNs, so an item of many small extents
+// takes few calls. An entry's clusters are accounted once it is done, or as far as it got when
+// an abort or a failure ends the moves. A failed move reloads the bitmap before it returns
+// Failed.
 RunOutcome CDefragRun::MoveExtents(const ExtentList& list, HANDLE item, uint32_t& index,
                                    uint64_t targetLcn, uint64_t clusters) {
     const bool fragmented = list.fragmentCount > 1;
-    for (; index < list.ExtentCount() && clusters > 0; ++index) {
+    uint64_t moved = 0; // of the entry at index
+    while (index < list.ExtentCount() && (clusters > 0 || moved > 0)) {
         const Extent& extent = list.extents[index];
         if (extent.IsSparse()) {
+            ++index;
             continue;
         }
-        uint64_t moved = 0;
-        while (moved < extent.allocatedClusters) {
-            if (CheckPauseAbort() == RunOutcome::Aborted) {
-                AccountMovedClusters(extent, moved, targetLcn, fragmented);
-                return RunOutcome::Aborted;
-            }
-            const uint64_t chunk = std::min(kClustersPerMove, extent.allocatedClusters - moved);
-            MOVE_FILE_DATA move{};
-            move.FileHandle = item;
-            move.StartingVcn.QuadPart = static_cast<LONGLONG>(extent.startVcn + moved);
-            move.StartingLcn.QuadPart = static_cast<LONGLONG>(targetLcn + moved);
-            move.ClusterCount = static_cast<DWORD>(chunk);
-            DWORD returned = 0;
-            if (!volume_.DeviceIoControl(volumeHandle_.Get(), FSCTL_MOVE_FILE, &move, sizeof move,
-                                         nullptr, 0, &returned)) {
-                AccountMovedClusters(extent, moved, targetLcn, fragmented);
-                ReloadVolumeBitmap();
-                return RunOutcome::Failed;
-            }
-            moved += chunk;
-            statistics_.currentItemPosition += chunk;
-            state_.PublishStatistics(); // a large file's progress, chunk by chunk
-            clusters -= std::min(clusters, chunk);
+        if (CheckPauseAbort() == RunOutcome::Aborted) {
+            AccountMovedClusters(extent, moved, targetLcn, fragmented);
+            return RunOutcome::Aborted;
         }
-        AccountMovedClusters(extent, moved, targetLcn, fragmented);
-        targetLcn += extent.allocatedClusters;
+        const uint64_t chunk = NextMoveClusters(list, index, moved, clusters);
+        MOVE_FILE_DATA move{};
+        move.FileHandle = item;
+        move.StartingVcn.QuadPart = static_cast<LONGLONG>(extent.startVcn + moved);
+        move.StartingLcn.QuadPart = static_cast<LONGLONG>(targetLcn + moved);
+        move.ClusterCount = static_cast<DWORD>(chunk);
+        DWORD returned = 0;
+        if (!volume_.DeviceIoControl(volumeHandle_.Get(), FSCTL_MOVE_FILE, &move, sizeof move,
+                                     nullptr, 0, &returned)) {
+            AccountMovedClusters(extent, moved, targetLcn, fragmented);
+            ReloadVolumeBitmap();
+            return RunOutcome::Failed;
+        }
+        statistics_.currentItemPosition += chunk;
+        state_.PublishStatistics(); // a large file's progress, chunk by chunk
+        clusters -= std::min(clusters, chunk);
+        // The chunk over the entries it covered: each one it finished is done.
+        for (uint64_t left = chunk; left > 0;) {
+            const Extent& covered = list.extents[index];
+            const uint64_t part = std::min(left, covered.allocatedClusters - moved);
+            moved += part;
+            left -= part;
+            if (moved == covered.allocatedClusters) {
+                AccountMovedClusters(covered, moved, targetLcn, fragmented);
+                targetLcn += covered.allocatedClusters;
+                ++index;
+                moved = 0;
+            }
+        }
     }
     return RunOutcome::Done;
 }
@@ -320,6 +350,20 @@ RunOutcome CDefragRun::DefragmentFile(ExtentList& list, HANDLE item) {
     return outcome;
 }
 
+// A contiguous item moved into a hole below it leaves a hole of its own size behind: most such
+// moves trade one hole for another, and each costs a write of the whole item. A move pays only
+// when the free space ends in better shape: the item fills its new free run exactly while its
+// old place joins the free runs on both its sides (two pieces of free space fewer), or its old
+// place and the free runs beside it make a free run longer than any there is now.
+bool CDefragRun::ConsolidationImprovesFreeSpace(uint64_t itemLcn, uint64_t clusters,
+                                                uint64_t targetLength) const {
+    const uint64_t freeBefore = itemLcn > 0 ? runList_.FreeRunLengthAt(itemLcn - 1) : 0;
+    const uint64_t freeAfter = runList_.FreeRunLengthAt(itemLcn + clusters);
+    const bool joinsBothSides = freeBefore > 0 && freeAfter > 0;
+    return (targetLength == clusters && joinsBothSides) ||
+           freeBefore + clusters + freeAfter > runList_.FindLargestFreeRun();
+}
+
 RunOutcome CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) {
     if (mode_ == 0 || list.fragmentCount != 1 || IsNonNtfsDirectory()) {
         return RunOutcome::Done;
@@ -329,12 +373,14 @@ RunOutcome CDefragRun::ConsolidateContiguousFile(ExtentList& list, HANDLE item) 
     const uint32_t first = list.FirstRealIndex();
     if (first < list.ExtentCount()) {
         uint64_t targetLcn = 0;
+        uint64_t targetLength = 0;
+        const uint64_t itemLcn = static_cast<uint64_t>(list.extents[first].lcn);
         const uint64_t clusters = list.AllocatedFrom(first);
         outcome = CheckPauseAbort();
         if (outcome == RunOutcome::Aborted) {
             report.status = kReportAborted;
-        } else if (runList_.FindFreeRunBelow(static_cast<uint64_t>(list.extents[first].lcn),
-                                             clusters, targetLcn)) {
+        } else if (runList_.FindFreeRunBelow(itemLcn, clusters, targetLcn, targetLength) &&
+                   ConsolidationImprovesFreeSpace(itemLcn, clusters, targetLength)) {
             statistics_.currentItemClusters = list.totalClusters;
             statistics_.currentItemPosition = list.extents[first].startVcn;
             uint32_t index = first;

@@ -340,7 +340,8 @@ bool CRunList::FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, ui
     return true;
 }
 
-bool CRunList::FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn) const {
+bool CRunList::FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn,
+                                uint64_t& length) const {
     const uint64_t needed = std::max<uint64_t>(wantedClusters, 1);
     const uint64_t bucket = freeIndex_.FirstBucketAtLeast(needed);
     if (bucket == CFreeRunIndex::kNone) {
@@ -351,5 +352,11 @@ bool CRunList::FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint6
         return false;
     }
     lcn = node->startLcn;
+    length = node->Length();
     return true;
+}
+
+uint64_t CRunList::FreeRunLengthAt(uint64_t lcn) const {
+    const RunNode* node = FindNodeContaining(lcn);
+    return node != nullptr && !node->used ? node->Length() : 0;
 }

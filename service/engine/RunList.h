@@ -45,9 +45,12 @@ public:
     // else the longest free run (the first of equal lengths) if it holds minimumClusters.
     [[nodiscard]] bool FindFreeRun(uint64_t minimumClusters, uint64_t wantedClusters, uint64_t& lcn,
                                    uint64_t& length) const;
-    // The start of the first free run of at least wantedClusters, if it starts below itemLcn.
-    [[nodiscard]] bool FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters,
-                                        uint64_t& lcn) const;
+    // The first free run of at least wantedClusters (its start and its length), if it starts
+    // below itemLcn.
+    [[nodiscard]] bool FindFreeRunBelow(uint64_t itemLcn, uint64_t wantedClusters, uint64_t& lcn,
+                                        uint64_t& length) const;
+    // Length of the free run that holds lcn; 0 when lcn is used or past the volume.
+    uint64_t FreeRunLengthAt(uint64_t lcn) const;
     // Length of the longest free run; 0 when there is none.
     uint64_t FindLargestFreeRun() const { return freeIndex_.Longest(); }
 

@@ -172,9 +172,10 @@ void WINAPI CServiceTemplate::ServiceMain(DWORD, wchar_t**) {
 
 void CServiceTemplate::ServiceRun() {
     serviceStopEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (serviceStopEvent_ && Init()) {
+    stopHandledEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (serviceStopEvent_ && stopHandledEvent_ && Init()) {
         SetServiceState(SERVICE_RUNNING, 0, 0);
-        WaitForSingleObject(serviceStopEvent_.Get(), INFINITE);
+        WaitForSingleObject(stopHandledEvent_.Get(), INFINITE);
     } else {
         // The manager reports the code as the start's failure instead of a clean stop.
         exitCode_ = static_cast<DWORD>(ReportError(kExitInitFailed));
@@ -201,25 +202,29 @@ void CServiceTemplate::SetServiceState(DWORD state, DWORD exitCode, DWORD waitHi
 }
 
 void WINAPI CServiceTemplate::ServiceCtrlHandler(DWORD control) {
-    CServiceTemplate& self = *instance;
+    instance->HandleControl(control);
+}
+
+void CServiceTemplate::HandleControl(DWORD control) {
     switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
-        self.SetServiceState(SERVICE_STOP_PENDING, 0, kPendingWaitHint);
+        SetServiceState(SERVICE_STOP_PENDING, 0, kPendingWaitHint);
         // The service stops whatever its clean-up came to: the stop event follows at once.
-        static_cast<void>(self.Stop());
-        SetEvent(self.serviceStopEvent_.Get());
+        static_cast<void>(Stop());
+        SetEvent(serviceStopEvent_.Get());
+        SetEvent(stopHandledEvent_.Get());
         break;
     case SERVICE_CONTROL_PAUSE:
-        self.SetServiceState(SERVICE_PAUSE_PENDING, 0, kPendingWaitHint);
-        self.SetServiceState(self.Pause() ? SERVICE_PAUSED : SERVICE_RUNNING, 0, 0);
+        SetServiceState(SERVICE_PAUSE_PENDING, 0, kPendingWaitHint);
+        SetServiceState(Pause() ? SERVICE_PAUSED : SERVICE_RUNNING, 0, 0);
         break;
     case SERVICE_CONTROL_CONTINUE:
-        self.SetServiceState(SERVICE_CONTINUE_PENDING, 0, kPendingWaitHint);
-        self.SetServiceState(self.Continue() ? SERVICE_RUNNING : SERVICE_PAUSED, 0, 0);
+        SetServiceState(SERVICE_CONTINUE_PENDING, 0, kPendingWaitHint);
+        SetServiceState(Continue() ? SERVICE_RUNNING : SERVICE_PAUSED, 0, 0);
         break;
     default:
-        self.SetServiceState(self.status_.dwCurrentState, 0, kPendingWaitHint);
+        SetServiceState(status_.dwCurrentState, 0, kPendingWaitHint);
         break;
     }
 }

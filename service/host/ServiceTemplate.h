@@ -64,13 +64,19 @@ public:
 
 protected:
     void SetServiceState(DWORD state, DWORD exitCode, DWORD waitHint);
+    // What the manager's control handler does with a control.
+    void HandleControl(DWORD control);
     bool IsConsumerWindows() const { return osClass_ < kOsNt4; }
 
     const int osClass_;
     const std::wstring serviceName_;
     const std::wstring displayName_;
     const std::wstring programPath_;
-    KernelHandle serviceStopEvent_; // manual reset
+    KernelHandle serviceStopEvent_; // manual reset: the service's threads end
+    // Manual reset, set once a stop has been handled to its end. The service reports stopped
+    // only then: Stop() sets serviceStopEvent_ early to end the threads it then waits for, and
+    // a program that reports stopped goes on to end its process, under the stop's feet.
+    KernelHandle stopHandledEvent_;
     SERVICE_STATUS status_{};
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
     DWORD exitCode_ = 0;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 // A fresh image path in the temporary folder, deleted when the helper goes away.
@@ -74,6 +75,32 @@ inline void AddFixtureItems(CSimVolume& volume) {
     ASSERT_EQ(ERROR_SUCCESS, volume.AddFile(L"\\tiny.txt"));
     ASSERT_EQ(ERROR_SUCCESS, volume.SetStream(L"\\tiny.txt", L"", 50, {}, Pattern(50, 6)));
     ASSERT_EQ(ERROR_SUCCESS, volume.AddFile(L"\\empty.txt"));
+}
+
+// The fixture's items on a new volume whose image is image.
+inline std::unique_ptr<CSimVolume> FixtureOn(const CTempImage& image) {
+    DWORD error = 0;
+    std::unique_ptr<CSimVolume> volume = CSimVolume::Create(image.Path(), SmallGeometry(), &error);
+    EXPECT_TRUE(volume) << "create failed: " << error;
+    if (volume) {
+        AddFixtureItems(*volume);
+    }
+    return volume;
+}
+
+inline std::unique_ptr<CSimVolume> Reopen(const CTempImage& image) {
+    DWORD error = 0;
+    std::unique_ptr<CSimVolume> volume = CSimVolume::Open(image.Path(), &error);
+    EXPECT_TRUE(volume) << "open failed: " << error;
+    return volume;
+}
+
+// The process dies while it closes the volume: its final checkpoint never lands.
+inline std::unique_ptr<CSimVolume> DieAndReopen(std::unique_ptr<CSimVolume> volume,
+                                                const CTempImage& image) {
+    volume->ArmCrash(SimCrashPoint::TornSnapshot);
+    volume.reset();
+    return Reopen(image);
 }
 
 // One FSCTL_MOVE_FILE straight on the volume, as the device call makes it.

@@ -29,29 +29,6 @@ std::vector<SimExtent> LayoutOf(const CSimVolume& volume, const std::wstring& pa
     return volume.CopyContent().records.at(IdOf(volume, path)).streams.front().extents;
 }
 
-std::unique_ptr<CSimVolume> Reopen(const CTempImage& image) {
-    DWORD error = 0;
-    std::unique_ptr<CSimVolume> volume = CSimVolume::Open(image.Path(), &error);
-    EXPECT_TRUE(volume) << "open failed: " << error;
-    return volume;
-}
-
-std::unique_ptr<CSimVolume> FixtureOn(const CTempImage& image) {
-    DWORD error = 0;
-    std::unique_ptr<CSimVolume> volume = CSimVolume::Create(image.Path(), SmallGeometry(), &error);
-    EXPECT_TRUE(volume) << "create failed: " << error;
-    AddFixtureItems(*volume);
-    return volume;
-}
-
-// The process dies while it closes the volume: its final checkpoint never lands.
-std::unique_ptr<CSimVolume> DieAndReopen(std::unique_ptr<CSimVolume> volume,
-                                         const CTempImage& image) {
-    volume->ArmCrash(SimCrashPoint::TornSnapshot);
-    volume.reset();
-    return Reopen(image);
-}
-
 TEST(SimVolumeDurability, BuiltVolumeSurvivesMovesAndReopening) {
     CTempImage image;
     SimBuildSpec spec;

@@ -36,30 +36,19 @@ bool ParseNumber(const wchar_t* text, uint64_t* value) {
 }
 
 int Make(const std::wstring& image, int argc, wchar_t** argv) {
-    SimBuildSpec spec;
-    spec.seed = 1;
-    spec.fileCount = 200;
-    spec.geometry.totalClusters = 65536;
-    uint64_t files = spec.fileCount;
-    if ((argc > 3 && !ParseNumber(argv[3], &spec.seed)) ||
+    uint64_t seed = 1;
+    uint64_t files = 200;
+    uint64_t clusters = 65536;
+    if ((argc > 3 && !ParseNumber(argv[3], &seed)) ||
         (argc > 4 && (!ParseNumber(argv[4], &files) || files > 1000000)) ||
-        (argc > 5 && !ParseNumber(argv[5], &spec.geometry.totalClusters))) {
+        (argc > 5 && !ParseNumber(argv[5], &clusters))) {
         return Usage();
     }
-    spec.fileCount = static_cast<uint32_t>(files);
+    const SimBuildSpec spec = SimServiceVolumeSpec(seed, static_cast<uint32_t>(files), clusters);
     // An image may hold moves a run has made; making one never writes over it.
     if (GetFileAttributesW(image.c_str()) != INVALID_FILE_ATTRIBUTES) {
         return Fail(L"the image already exists; remove it first", ERROR_FILE_EXISTS);
     }
-    spec.fragmentedShare = 0.5;
-    spec.directoryCount = 12;
-    spec.bootFileCount = 2;
-    spec.lockedCount = 1;
-    spec.streamCount = 4;
-    spec.sparseCount = 2;
-    spec.residentCount = 4;
-    spec.hardLinkCount = 2;
-    spec.reparseCount = 1;
     DWORD error = ERROR_SUCCESS;
     std::unique_ptr<CSimVolume> volume = BuildSimVolume(image, spec, &error);
     if (!volume) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 // A volume of 4,096 clusters with an MFT zone at [100, 200) and three files.
@@ -96,7 +98,7 @@ TEST(EngineRun, AbortMidFileReportsStatus3AndEndsTheWalk) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 40}, {2000, 40}, {3000, 40}});
     t.AddFile(L"\\z.bin", {{1100, 5}, {2100, 5}});
-    t.AbortAtMove(4); // in the second extent: three chunks of the first have moved
+    t.AbortAtMove(4); // in the second extent: the first and 24 clusters of the second moved
     ASSERT_EQ(1, t.Run(0, true));
 
     EXPECT_EQ(1u, t.Statistics().aborted);
@@ -113,7 +115,9 @@ TEST(EngineRun, AbortMidFileReportsStatus3AndEndsTheWalk) {
 TEST(EngineRun, AbortDuringTheLastMoveOfAnItemIsStatus3NotFragmented) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 20}, {2000, 20}});
-    t.AbortAtMove(3); // inside the second extent, the item's only move
+    // Three calls of 16, 16 and 8 clusters move the item; the second ends the first extent and
+    // begins the second, and the abort comes with it.
+    t.AbortAtMove(2);
     ASSERT_EQ(1, t.Run(0, true));
     EXPECT_EQ(static_cast<uint32_t>(kReportAborted), t.ReportFor(L"T:\\a.bin")->status);
     t.ExpectSound();
@@ -141,21 +145,23 @@ TEST(EngineRun, AbortDuringAConsolidationIsReportedAbortedNotMoved) {
 
 TEST(EngineRun, AbortDuringTheRetryOfAFailedMoveIsStatus3NotAFailureNorAMove) {
     EngineTestVolume t(4096, L"NTFS", 10, 200);
-    t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}, {3000, 5}});
+    t.AddFile(L"\\a.bin", {{1000, 10}, {2000, 10}, {3000, 10}});
     t.AddFile(L"\\z.bin", {{1100, 5}, {2100, 5}});
     t.Volume().FailMoves(L"\\a.bin", 1); // the first try fails at its first chunk
-    t.AbortAtMove(3);                    // the retry moves two extents, the third never starts
+    // The retry's first call moves the first extent and 6 clusters of the second; the rest
+    // never moves.
+    t.AbortAtMove(2);
     ASSERT_EQ(1, t.Run(0, true));
     EXPECT_EQ(1u, t.Statistics().aborted);
-    EXPECT_EQ((Layout{{200, 10}, {3000, 5}}), t.LayoutOf(L"\\a.bin"));
+    EXPECT_EQ((Layout{{200, 16}, {2006, 4}, {3000, 10}}), t.LayoutOf(L"\\a.bin"));
     const std::optional<FileReport> a = t.ReportFor(L"T:\\a.bin");
     ASSERT_TRUE(a.has_value());
     EXPECT_EQ(static_cast<uint32_t>(kReportAborted), a->status);
     EXPECT_EQ(3u, a->fragmentsBefore);
-    EXPECT_EQ(2u, a->fragmentsAfter);
+    EXPECT_EQ(3u, a->fragmentsAfter);
     EXPECT_EQ(0u, t.Statistics().filesMadeContiguous);
     EXPECT_EQ(1u, t.Statistics().itemsNotDefragmented);
-    EXPECT_EQ(2u, t.Statistics().fragmentsRemaining);
+    EXPECT_EQ(3u, t.Statistics().fragmentsRemaining);
     EXPECT_EQ(0, t.MovesOf(L"\\z.bin"));
     t.ExpectSound();
 }
@@ -166,7 +172,7 @@ TEST(EngineRun, AbortAfterTheLastChunkOfAnItemLeavesItContiguousAndEndsTheWalk) 
     EngineTestVolume t(4096, L"NTFS", 10, 200);
     t.AddFile(L"\\a.bin", {{1000, 5}, {2000, 5}});
     t.AddFile(L"\\z.bin", {{1100, 5}, {2100, 5}});
-    t.AbortAtMove(2);
+    t.AbortAtMove(1); // one call moves both extents
     ASSERT_EQ(1, t.Run(0, true));
     EXPECT_EQ(1u, t.Statistics().aborted);
     EXPECT_EQ((Layout{{0, 10}}), t.LayoutOf(L"\\a.bin")); // [0, 10) holds it exactly
@@ -263,6 +269,64 @@ TEST(EngineStrategies, ConsolidationMovesOnlyIntoFreeRunsBelowTheItem) {
     EXPECT_EQ((Layout{{10, 8}}), t.LayoutOf(L"\\high.bin"));
     EXPECT_TRUE(t.Reports().empty()); // both ended contiguous
     EXPECT_EQ(0u, t.Statistics().itemsNotDefragmented);
+    t.ExpectSound();
+}
+
+// Moving a contiguous item into a hole below it leaves a hole of its size behind; the move is
+// made only when the free space ends in better shape.
+TEST(EngineStrategies, ConsolidationMovesOnlyWhatImprovesTheFreeSpace) {
+    struct Case {
+        const char* name;
+        std::vector<LayoutRun> occupied;
+        LayoutRun item;
+        int64_t expectedLcn;
+    };
+    const Case cases[] = {
+        // Used clusters on both sides: the move would only trade one hole for another.
+        {"hemmed in", {{0, 10}, {20, 80}, {108, 892}}, {100, 8}, 100},
+        // It fills [10, 15) exactly and its place joins the free runs on both sides.
+        {"exact fit, free on both sides",
+         {{0, 10}, {15, 283}, {307, 493}, {900, 100}},
+         {300, 5},
+         10},
+        {"exact fit, used on one side",
+         {{0, 10}, {15, 285}, {307, 493}, {900, 100}},
+         {300, 5},
+         300},
+        {"loose fit", {{0, 10}, {16, 282}, {307, 493}, {900, 100}}, {300, 5}, 300},
+        // Its place and the free tail after it make the longest free run longer.
+        {"before the longest free run", {{0, 10}, {20, 580}}, {600, 4}, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineTestVolume t(1000);
+        t.Occupy(c.occupied);
+        t.AddFile(L"\\c.bin", {c.item});
+        ASSERT_EQ(1, t.Run(1, true));
+        EXPECT_EQ((Layout{{c.expectedLcn, c.item.count}}), t.LayoutOf(L"\\c.bin"));
+        EXPECT_TRUE(t.Reports().empty()); // contiguous before and after
+        t.ExpectSound();
+    }
+}
+
+// A call moves up to 16 consecutive virtual clusters, across the extents of the item, but never
+// across a sparse run.
+TEST(EngineStrategies, MoveCallsSpanSmallExtentsButNeverASparseRun) {
+    EngineTestVolume t(4096, L"NTFS", 10, 200);
+    t.AddFile(
+        L"\\many.bin",
+        {{1000, 3}, {1010, 3}, {1020, 3}, {1030, 3}, {1040, 3}, {1050, 3}, {1060, 3}, {1070, 3}});
+    t.AddFile(L"\\holey.bin", {{2000, 3}, {-1, 2}, {2010, 3}, {2020, 3}});
+    std::map<std::wstring, std::vector<std::pair<uint64_t, uint32_t>>> calls;
+    t.Volume().SetBeforeMoveHook(
+        [&](const SimMoveEvent& move) { calls[move.path].emplace_back(move.vcn, move.count); });
+    ASSERT_EQ(1, t.Run(0, true));
+    using Calls = std::vector<std::pair<uint64_t, uint32_t>>;
+    EXPECT_EQ((Calls{{0, 16}, {16, 8}}), calls[L"\\many.bin"]);
+    EXPECT_EQ((Calls{{0, 3}, {5, 6}}), calls[L"\\holey.bin"]);
+    // holey.bin comes first in the listing, and its 9 clusters fit below the MFT zone.
+    EXPECT_EQ((Layout{{0, 3}, {-1, 2}, {3, 6}}), t.LayoutOf(L"\\holey.bin"));
+    EXPECT_EQ((Layout{{200, 24}}), t.LayoutOf(L"\\many.bin"));
     t.ExpectSound();
 }
 

@@ -65,17 +65,26 @@ bool ModelFindFreeRun(const std::vector<bool>& used, uint64_t minimum, uint64_t 
 }
 
 bool ModelFindFreeRunBelow(const std::vector<bool>& used, uint64_t itemLcn, uint64_t wanted,
-                           uint64_t& lcn) {
+                           FreeRun& found) {
     for (const FreeRun& run : FreeRunsOf(used)) {
         if (run.start >= itemLcn) {
             return false;
         }
         if (run.length >= wanted) {
-            lcn = run.start;
+            found = run;
             return true;
         }
     }
     return false;
+}
+
+uint64_t ModelFreeRunLengthAt(const std::vector<bool>& used, uint64_t lcn) {
+    for (const FreeRun& run : FreeRunsOf(used)) {
+        if (lcn >= run.start && lcn < run.start + run.length) {
+            return run.length;
+        }
+    }
+    return 0;
 }
 
 // Coverage, alternation, labels, used sum and the bucket rule against the model.
@@ -181,7 +190,8 @@ TEST(RunListBuild, EmptyVolumeGivesAnEmptyListThatFindsNothing) {
     uint64_t lcn = 0;
     uint64_t length = 0;
     EXPECT_FALSE(list.FindFreeRun(0, 1, lcn, length));
-    EXPECT_FALSE(list.FindFreeRunBelow(100, 1, lcn));
+    EXPECT_FALSE(list.FindFreeRunBelow(100, 1, lcn, length));
+    EXPECT_EQ(0u, list.FreeRunLengthAt(0));
     EXPECT_EQ(0u, list.FindLargestFreeRun());
     EXPECT_FALSE(list.SetRunRangeState(0, 0, true));
 }
@@ -262,14 +272,16 @@ TEST(RunListRelabel, RandomRelabelsKeepEveryInvariantAndTheSearchesMatchTheModel
                 ASSERT_EQ(expected.length, length);
             }
             const uint64_t itemLcn = random() % total;
-            uint64_t expectedBelow = 0;
-            const bool foundBelow = list.FindFreeRunBelow(itemLcn, wanted, lcn);
+            FreeRun expectedBelow{};
+            const bool foundBelow = list.FindFreeRunBelow(itemLcn, wanted, lcn, length);
             ASSERT_EQ(
                 ModelFindFreeRunBelow(used, itemLcn, std::max<uint64_t>(wanted, 1), expectedBelow),
                 foundBelow);
             if (foundBelow) {
-                ASSERT_EQ(expectedBelow, lcn);
+                ASSERT_EQ(expectedBelow.start, lcn);
+                ASSERT_EQ(expectedBelow.length, length);
             }
+            ASSERT_EQ(ModelFreeRunLengthAt(used, itemLcn), list.FreeRunLengthAt(itemLcn));
             uint64_t longest = 0;
             for (const FreeRun& run : FreeRunsOf(used)) {
                 longest = std::max(longest, run.length);
@@ -300,9 +312,13 @@ TEST(RunListSearch, FirstFitThenTheFirstOfTheLongestRuns) {
     EXPECT_EQ(20u, lcn); // the first of the two longest
     EXPECT_EQ(8u, length);
     EXPECT_FALSE(list.FindFreeRun(9, 100, lcn, length));
-    ASSERT_TRUE(list.FindFreeRunBelow(41, 6, lcn));
+    ASSERT_TRUE(list.FindFreeRunBelow(41, 6, lcn, length));
     EXPECT_EQ(20u, lcn);
-    EXPECT_FALSE(list.FindFreeRunBelow(20, 6, lcn));
+    EXPECT_EQ(8u, length);
+    EXPECT_FALSE(list.FindFreeRunBelow(20, 6, lcn, length));
+    EXPECT_EQ(5u, list.FreeRunLengthAt(14));
+    EXPECT_EQ(0u, list.FreeRunLengthAt(15));
+    EXPECT_EQ(0u, list.FreeRunLengthAt(70)); // past the volume
     EXPECT_EQ(8u, list.FindLargestFreeRun());
 }
 

@@ -83,6 +83,13 @@ public:
     }
 };
 
+// A service run as the dispatcher runs it, whose controls the test delivers.
+class ControlledService : public CService {
+public:
+    ControlledService() : CService(GetModuleHandleW(nullptr)) {}
+    using CServiceTemplate::HandleControl;
+};
+
 // A service whose Init fails, run as the dispatcher would run it (no manager behind it here).
 class FailingService : public CService {
 public:
@@ -325,6 +332,39 @@ TEST(ServiceStop, ReportsProgressUntilItEnds) {
     for (size_t i = 1; i < checkPoints.size(); ++i)
         EXPECT_GT(checkPoints[i], checkPoints[i - 1]);
     EXPECT_TRUE(g_defragWorker.WaitForEnd(0)) << "the stop waited for the worker";
+    g_defragThread.SetEngine(CDefragThread::RunEngineOnDrive);
+    g_defragEngineState.jobState = kJobIdle;
+    g_defragWorker.Close();
+}
+
+// Stop() ends the listener and the command loop through the stop event before it waits for the
+// worker; the service reports stopped only once the whole stop is done, since a program that
+// has reported stopped goes on to end its process.
+TEST(ServiceStop, ReportsStoppedOnlyOnceTheStopIsDone) {
+    g_defragThread.SetEngine(SlowToAbortEngine);
+    ControlledService service;
+    std::thread dispatcher([&] { service.ServiceRun(); });
+    for (int i = 0; i < 500 && service.Status().dwCurrentState != SERVICE_RUNNING; ++i)
+        Sleep(10);
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.Status().dwCurrentState);
+    HandleDefragCommand({kCommandAnalyse, L'T', 248, kPriorityNormal, 0}, g_defragThread,
+                        g_defragEngineState);
+    ASSERT_EQ(kJobRunning, g_defragEngineState.jobState.load());
+
+    std::atomic<bool> stopHandled{false};
+    std::thread handler([&] {
+        service.HandleControl(SERVICE_CONTROL_STOP);
+        stopHandled = true;
+    });
+    bool stoppedEarly = false;
+    while (!stopHandled) {
+        stoppedEarly = stoppedEarly || service.Status().dwCurrentState == SERVICE_STOPPED;
+        Sleep(10);
+    }
+    handler.join();
+    dispatcher.join();
+    EXPECT_FALSE(stoppedEarly) << "stopped reported while the stop still waited for the worker";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), service.Status().dwCurrentState);
     g_defragThread.SetEngine(CDefragThread::RunEngineOnDrive);
     g_defragEngineState.jobState = kJobIdle;
     g_defragWorker.Close();

@@ -542,10 +542,11 @@ protected:
             DeleteImageParameter(drive);
     }
 
-    // The long volume: thousands of moves, so that a run lasts while it is paused and poked.
+    // The long volume: tens of thousands of moves, so that a run lasts (some 40 s on x86_64)
+    // while it is paused and poked.
     static std::wstring MakeLongVolume(SimDigests* digests) {
         const std::wstring image = ImagePath(L"v.img");
-        SimBuildSpec spec = SeededSpec(21, 1500, 131072);
+        SimBuildSpec spec = SeededSpec(21, 30000, 3 << 20);
         spec.maxFileBytes = 48 * 1024;
         spec.fragmentedShare = 0.7;
         EXPECT_NE(nullptr, BuildImage(image, spec));
@@ -573,11 +574,12 @@ bool StartLongRun() {
     return false;
 }
 
-// A paused worker stands still: no item, chunk or path changes. Answers what it holds at.
-std::unique_ptr<DefragStatistics> ExpectWorkerHeld() {
+// A paused worker stands still: no item, chunk or path changes between two reads apart
+// milliseconds. Answers what it holds at.
+std::unique_ptr<DefragStatistics> ExpectWorkerHeld(DWORD apart = 600) {
     Sleep(300); // the worker reaches its next check
     auto held = ReadStatistics();
-    Sleep(600);
+    Sleep(apart);
     const auto stillHeld = ReadStatistics();
     EXPECT_EQ(kJobRunning, JobState());
     EXPECT_EQ(held->clustersProcessed, stillHeld->clustersProcessed);
@@ -787,18 +789,6 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
     EXPECT_EQ(0, IsPaused());
     ExpectWorkerMovesOn(*held);
 
-    // The service manager's pause holds it too, and its continue lets it go.
-    {
-        InstalledService service;
-        SERVICE_STATUS status{};
-        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_PAUSE, &status));
-        EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
-        const auto heldByManager = ExpectWorkerHeld();
-        EXPECT_EQ(0, IsPaused()) << "the client's pause flag is its own";
-        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_CONTINUE, &status));
-        EXPECT_TRUE(service.WaitForState(SERVICE_RUNNING));
-        ExpectWorkerMovesOn(*heldByManager);
-    }
     ASSERT_EQ(kJobRunning, JobState()) << "the volume is too small to outlast the test";
 
     // Aborting a paused run clears the pause and ends the run at once.
@@ -820,6 +810,37 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
     EXPECT_EQ(kJobFinished, JobState());
     EXPECT_EQ(1u, ReadStatistics()->aborted);
 
+    ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'V'));
+    ASSERT_TRUE(WaitForJobState(kJobIdle));
+    ExpectImageSound(image, digests);
+}
+
+// The service manager's pause holds the worker's walk and moves as the client's pause does:
+// two reads of the statistics well apart show the same figures; its continue lets it go.
+TEST_F(SimulatedDrives, AServiceManagerPauseHoldsTheRunUntilContinue) {
+    SimDigests digests;
+    const std::wstring image = MakeLongVolume(&digests);
+    ASSERT_TRUE(StartLongRun());
+    {
+        InstalledService service;
+        SERVICE_STATUS status{};
+        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_PAUSE, &status));
+        EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
+        const auto held = ExpectWorkerHeld(1'500);
+        EXPECT_EQ(0, IsPaused()) << "the client's pause flag is its own";
+        // A client's pause and resume meanwhile leave the manager's pause standing.
+        EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
+        EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcResumeDefrag(); }));
+        const auto stillHeld = ExpectWorkerHeld(1'500);
+        EXPECT_EQ(held->clustersProcessed, stillHeld->clustersProcessed);
+        EXPECT_EQ(held->currentItemPosition, stillHeld->currentItemPosition);
+        ASSERT_TRUE(ControlService(service.get(), SERVICE_CONTROL_CONTINUE, &status));
+        EXPECT_TRUE(service.WaitForState(SERVICE_RUNNING));
+        ExpectWorkerMovesOn(*held);
+    }
+    ASSERT_EQ(kJobRunning, JobState()) << "the volume is too small to outlast the test";
+    EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcAbortDefrag(); }));
+    ASSERT_TRUE(WaitForJobState(kJobFinished, 5'000));
     ASSERT_EQ(kRpcDone, Send(kCommandRelease, L'V'));
     ASSERT_TRUE(WaitForJobState(kJobIdle));
     ExpectImageSound(image, digests);
