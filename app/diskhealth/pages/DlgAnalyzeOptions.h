@@ -31,6 +31,7 @@ public:
 
 protected:
     void OnPaint();
+    void OnTimer(UINT_PTR id);
     void OnDefault();
     void OnScanNow();
 };
