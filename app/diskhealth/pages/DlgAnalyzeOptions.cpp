@@ -15,6 +15,8 @@ constexpr wchar_t kSection[] = L"IDD_DLG_ANALYZE_OPTIONS";
 constexpr int kWidth = 540;
 constexpr int kHeight = 325;
 constexpr UINT_PTR kKeyboardTimer = 1;
+// Ticks of the keyboard timer to wait for the overlay to show (about two seconds).
+constexpr int kKeyboardWaitLimit = 200;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CDlgAnalyzeOptions, CDlgBaseWndPopupNagBase)
@@ -57,14 +59,17 @@ BOOL CDlgAnalyzeOptions::OnInitDialog() {
     place(ID_BTN_DEFAULT_DISKDOC, 260, 280, 120, 28);
     place(IDBTN_SCANNOW_DISKDOC, 390, 280, 120, 28);
     CheckRadioButton(IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH, IDC_RADIO_NORMAL);
-    // The overlay under the pop-up takes the activation when it shows; the keyboard comes
-    // back here once the queue is idle, so that Escape works without a click first.
-    SetTimer(kKeyboardTimer, 1, nullptr);
+    // The overlay under the pop-up shows (and takes the activation) once its modal loop is
+    // idle; the keyboard comes back here after that, so that Escape works without a click.
+    SetTimer(kKeyboardTimer, 10, nullptr);
     return TRUE;
 }
 
 void CDlgAnalyzeOptions::OnTimer(UINT_PTR id) {
     if (id != kKeyboardTimer)
+        return;
+    const HWND overlay = ::GetWindow(m_hWnd, GW_OWNER);
+    if (overlay != nullptr && !::IsWindowVisible(overlay) && ++m_nKeyboardWaits < kKeyboardWaitLimit)
         return;
     KillTimer(id);
     static_cast<void>(ForceForegroundWindow(m_hWnd)); // the focus below is what counts

@@ -26,6 +26,7 @@ public:
     // The mode the user confirmed with the scan-now button.
     bool m_normal = false;
     bool m_thorough = false;
+    int m_nKeyboardWaits = 0;
     CHoverButtonWithText m_defaultButton;
     CHoverButtonWithText m_scanNowButton;
 

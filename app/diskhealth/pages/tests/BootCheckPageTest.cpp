@@ -20,7 +20,8 @@ enum class Leave { kChoose, kCancelCommand, kEscapeKey, kCloseBox };
 struct Answers {
     bool yes = true;                 // the restart question
     Leave leave = Leave::kChoose;    // how the options pop-up is left
-    bool focusInPopup = false;       // the pop-up had the keyboard as it came up
+    bool focusInPopup = false;       // the pop-up had the keyboard when answered
+    int focusWaits = 0;
     bool thorough = false;           // the mode chosen in it
     std::vector<std::wstring> boxes; // the texts of the message boxes shown
     bool sawPopup = false;
@@ -53,6 +54,12 @@ void CALLBACK AnswerPopup(HWND, UINT, UINT_PTR timer, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&popup));
     if (!popup)
         return;
+    // The keyboard reaches the pop-up once it is up, without a click; a user presses Escape
+    // after that (waited for here up to two seconds).
+    const HWND focus = ::GetFocus();
+    g_answers.focusInPopup = focus == popup || ::IsChild(popup, focus);
+    if (!g_answers.focusInPopup && ++g_answers.focusWaits < 20)
+        return;
     KillTimer(nullptr, timer);
     g_answers.sawPopup = true;
     EXPECT_EQ(IsDlgButtonChecked(popup, IDC_RADIO_NORMAL), BST_CHECKED) << "normal by default";
@@ -61,8 +68,11 @@ void CALLBACK AnswerPopup(HWND, UINT, UINT_PTR timer, DWORD) {
         ::GetWindowRect(popup, &rect);
         EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(g_answers.popupShot).c_str()));
     }
-    const HWND focus = ::GetFocus();
-    g_answers.focusInPopup = focus == popup || ::IsChild(popup, focus);
+    if (!g_answers.focusInPopup && g_answers.leave == Leave::kEscapeKey) {
+        // The key would go elsewhere and the pop-up stay up: end it, the check has failed.
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
     switch (g_answers.leave) {
     case Leave::kCancelCommand:
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
