@@ -45,8 +45,8 @@ HICON ApplicationIcon(bool large) {
     const HINSTANCE module =
         AfxFindResourceHandle(MAKEINTRESOURCEW(kApplicationIcon), RT_GROUP_ICON);
     const int size = ::GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON);
-    return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(kApplicationIcon),
-                                           IMAGE_ICON, size, size, LR_SHARED));
+    return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
+                                           size, size, LR_SHARED));
 }
 constexpr int kTotalBarId = 1233;
 

@@ -69,7 +69,8 @@ void CDlgAnalyzeOptions::OnTimer(UINT_PTR id) {
     if (id != kKeyboardTimer)
         return;
     const HWND overlay = ::GetWindow(m_hWnd, GW_OWNER);
-    if (overlay != nullptr && !::IsWindowVisible(overlay) && ++m_nKeyboardWaits < kKeyboardWaitLimit)
+    if (overlay != nullptr && !::IsWindowVisible(overlay) &&
+        ++m_nKeyboardWaits < kKeyboardWaitLimit)
         return;
     KillTimer(id);
     static_cast<void>(ForceForegroundWindow(m_hWnd)); // the focus below is what counts

@@ -390,12 +390,11 @@ void CDlgDetails::OnPaint() {
     const int barTop = client.Height() - bottomBar.GetHeight();
     if (bottomBar.GetWidth() > 0)
         for (int x = 0; x < client.Width(); x += bottomBar.GetWidth())
-            DrawBitmap(&memory, x, barTop, bottomBar.GetWidth(), bottomBar.GetHeight(),
-                       &bottomBar, SRCCOPY);
+            DrawBitmap(&memory, x, barTop, bottomBar.GetWidth(), bottomBar.GetHeight(), &bottomBar,
+                       SRCCOPY);
     if (rule.GetWidth() > 0)
-        DrawBitmapStretched(&memory, 0, barTop - rule.GetHeight(), client.Width(),
-                            rule.GetHeight(), 0, 0, rule.GetWidth(), rule.GetHeight(), &rule,
-                            SRCCOPY);
+        DrawBitmapStretched(&memory, 0, barTop - rule.GetHeight(), client.Width(), rule.GetHeight(),
+                            0, 0, rule.GetWidth(), rule.GetHeight(), &rule, SRCCOPY);
     PaintWindowFrame(&memory, client);
     CPen pen(PS_SOLID, 1, RGB(197, 220, 178));
     CBrush brush(RGB(236, 246, 229));

@@ -285,8 +285,8 @@ LRESULT CDlgScan2Scanning::OnScanOutput(WPARAM wParam, LPARAM lParam) {
         m_lastPathShown = path;
         m_currentItem.SetWindowText(WrapPathText(m_lastPathShown));
     }
-    ShowProgress(OverallScanPercent(m_nCurrentRow, m_locationList.GetItemCount(),
-                                    static_cast<int>(lParam)));
+    ShowProgress(
+        OverallScanPercent(m_nCurrentRow, m_locationList.GetItemCount(), static_cast<int>(lParam)));
     return 0;
 }
 

@@ -429,9 +429,8 @@ TEST_F(FeedbackDialog, AnAcceptedReportIsUploadedEncodedAndTheUserThanked) {
         CRect row;
         dialog->m_tools.GetItemRect(1, &row, LVIR_BOUNDS);
         dialog->m_tools.ToggleCheckAt(row.top + 2);
-        checkedTool = dialog->m_tools.GetCheck(1)
-                          ? static_cast<int>(dialog->m_tools.GetItemData(1))
-                          : -1;
+        checkedTool =
+            dialog->m_tools.GetCheck(1) ? static_cast<int>(dialog->m_tools.GetItemData(1)) : -1;
         ReadToolList(dialog->m_tools, tools);
         EXPECT_TRUE(ShootWindow(dialog->m_hWnd, L"feedback.png"));
         Click(dialog->m_hWnd, 1001);

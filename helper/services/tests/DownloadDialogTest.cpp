@@ -90,7 +90,8 @@ TEST_F(DownloadDialog, ShowsTheProgressOfASlowFileAndEndsWhenItArrived) {
         const HWND dialog = FindDownloadDialog();
         if (dialog == nullptr)
             return false;
-        bigIcon = IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)));
+        bigIcon =
+            IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)));
         smallIcon =
             IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0)));
         if (FAILED(CoGetApartmentType(&apartment, &qualifier)))

@@ -18,9 +18,9 @@ namespace {
 enum class Leave { kChoose, kCancelCommand, kEscapeKey, kCloseBox };
 
 struct Answers {
-    bool yes = true;                 // the restart question
-    Leave leave = Leave::kChoose;    // how the options pop-up is left
-    bool focusInPopup = false;       // the pop-up had the keyboard when answered
+    bool yes = true;              // the restart question
+    Leave leave = Leave::kChoose; // how the options pop-up is left
+    bool focusInPopup = false;    // the pop-up had the keyboard when answered
     int focusWaits = 0;
     bool thorough = false;           // the mode chosen in it
     std::vector<std::wstring> boxes; // the texts of the message boxes shown

@@ -165,8 +165,7 @@ void ExpectOnlyTabSelected(CDlgDuppOptions& options, int selected) {
         const int frame = i == selected ? 1 : 0;
         const HWND button = ::GetDlgItem(options.m_hWnd, IDC_TAB_BTN_FIRST + i);
         EXPECT_EQ(ClientPixelOnScreen(button, 6, 6), BitmapPixel(bits, frame * 78 + 6, 6)) << i;
-        EXPECT_EQ(ClientPixelOnScreen(button, 70, 24), BitmapPixel(bits, frame * 78 + 70, 24))
-            << i;
+        EXPECT_EQ(ClientPixelOnScreen(button, 70, 24), BitmapPixel(bits, frame * 78 + 70, 24)) << i;
     }
     EXPECT_NE(BitmapPixel(bits, 6, 6), BitmapPixel(bits, 78 + 6, 6)) << "frames that differ";
 }

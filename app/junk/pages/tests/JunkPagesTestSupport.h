@@ -106,6 +106,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
 void Photograph(HWND window, LPCWSTR name);
 // A pop-up brought on screen above the (topmost) host first, then photographed.
 void PhotographPopup(HWND popup, LPCWSTR name);
+// Below its last row a list shows the skin's list bitmap (1128, which fades from left to right)
+// where it stands on screen, not a plain colour.
+void ExpectListOnItsBitmap(HWND list);
 // Clicks a button as the user does (BN_CLICKED through BM_CLICK).
 void Click(HWND dialog, int id);
 std::wstring WindowText(HWND window);

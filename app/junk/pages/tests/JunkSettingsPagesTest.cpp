@@ -15,8 +15,6 @@
 #include "Options2Junk2DlgAdd.h"
 #include "UiTestSupport.h"
 
-#include <STBitmap.h>
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -83,26 +81,7 @@ protected:
     }
 
     HWND Tab(int index) { return options_->Tab(index)->m_hWnd; }
-    // Below its last row a list shows the skin's list bitmap (which fades from left to right)
-    // where it stands, not a plain colour.
-    static void ExpectListOnItsBitmap(HWND list) {
-        const CSTBitmap background(1128);
-        ASSERT_GT(background.GetWidth(), 400);
-        const HBITMAP bits = static_cast<HBITMAP>(background.GetSafeHandle());
-        CRect client;
-        ::GetClientRect(list, &client);
-        CRect last(0, 0, 0, 0);
-        const int rows = ListView_GetItemCount(list);
-        if (rows > 0)
-            ListView_GetItemRect(list, rows - 1, &last, LVIR_BOUNDS);
-        const int y = client.bottom - 3;
-        ASSERT_LT(last.bottom, y) << "room below the rows";
-        const COLORREF left = ClientPixelOnScreen(list, 4, y);
-        const COLORREF right = ClientPixelOnScreen(list, 400, y);
-        EXPECT_EQ(left, BitmapPixel(bits, 4, 0));
-        EXPECT_EQ(right, BitmapPixel(bits, 400, 0));
-        EXPECT_NE(left, right);
-    }
+
     CListCtrl& Masks() { return options_->m_masksTab.m_list; }
     int RowOf(CListCtrl& list, const std::wstring& text) {
         for (int row = 0; row < list.GetItemCount(); ++row)

@@ -216,22 +216,7 @@ TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
     Photograph(host_->m_hWnd, L"junk_page3_results.png");
     ShowPage(kJunkScanningPage);
     Photograph(host_->m_hWnd, L"junk_page2_scanning.png");
-    {
-        // The locations list stands on the skin's list bitmap (which fades from left to right),
-        // not on a plain colour; below its two rows nothing covers it.
-        const CSTBitmap background(1128);
-        ASSERT_GT(background.GetWidth(), 400);
-        const HBITMAP bits = static_cast<HBITMAP>(background.GetSafeHandle());
-        const HWND list = scanning_->m_locationList.m_hWnd;
-        CRect client;
-        ::GetClientRect(list, &client);
-        const int y = client.bottom - 4;
-        const COLORREF left = ClientPixelOnScreen(list, 4, y);
-        const COLORREF right = ClientPixelOnScreen(list, 400, y);
-        EXPECT_EQ(left, BitmapPixel(bits, 4, 0));
-        EXPECT_EQ(right, BitmapPixel(bits, 400, 0));
-        EXPECT_NE(left, right);
-    }
+    ExpectListOnItsBitmap(scanning_->m_locationList.m_hWnd);
     ShowPage(kJunkResultsPage);
 
     // Unchecking a group unchecks each of its items; the line reads 0 of its total.
