@@ -259,7 +259,8 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     bool selectAllChecked = false;
     std::wstring folderRowName;
     std::wstring header;
-    std::vector<COLORREF> ruleColours;
+    // Pairs of (on screen, in the bitmap) for points of the stretched rule.
+    std::vector<std::pair<COLORREF, COLORREF>> ruleColours;
     COLORREF ruleColour = 0, aboveRule = 0, barColour = 0, expectedBar = 1;
     DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
         const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
@@ -281,11 +282,17 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
         const CSTBitmap bar(1019);
         const CSTBitmap rule(1075);
         const int ruleTop = client.bottom - bar.GetHeight() - rule.GetHeight();
-        for (int x : {4, static_cast<int>(client.right) / 2, static_cast<int>(client.right) - 5}) {
-            ruleColours.push_back(ClientPixelOnScreen(popup, x, ruleTop));
-            ruleColours.push_back(ClientPixelOnScreen(popup, x, ruleTop + rule.GetHeight() - 1));
+        const HBITMAP ruleBits = static_cast<HBITMAP>(rule.GetSafeHandle());
+        const int width = client.Width(), sourceWidth = rule.GetWidth();
+        // Source columns in the rule's first half, each found at the middle of its stretched
+        // span on screen.
+        for (int column : {sourceWidth / 6, sourceWidth / 3, sourceWidth / 2}) {
+            const int x = (column * width + width / 2) / sourceWidth;
+            const int row = rule.GetHeight() / 2;
+            ruleColours.emplace_back(ClientPixelOnScreen(popup, x, ruleTop + row),
+                                     BitmapPixel(ruleBits, column, row));
         }
-        ruleColour = BitmapPixel(static_cast<HBITMAP>(rule.GetSafeHandle()), 0, 0);
+        ruleColour = ruleColours.back().second;
         aboveRule = ClientPixelOnScreen(popup, client.right / 2, ruleTop - 1);
         barColour = ClientPixelOnScreen(popup, client.right / 2, client.bottom - 10);
         expectedBar = BitmapPixel(static_cast<HBITMAP>(bar.GetSafeHandle()), 0, 0);
@@ -296,9 +303,10 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     EXPECT_FALSE(selectAllChecked) << "the empty folder is unchecked";
     EXPECT_EQ(folderRowName, L"Clean Now") << "an empty folder shows the clean button's text";
     EXPECT_FALSE(header.empty());
-    ASSERT_EQ(ruleColours.size(), 6u);
-    for (COLORREF colour : ruleColours)
-        EXPECT_EQ(colour, ruleColour);
+    ASSERT_EQ(ruleColours.size(), 3u);
+    for (const auto& [shown, drawn] : ruleColours)
+        EXPECT_EQ(shown, drawn);
+    EXPECT_NE(ruleColour, RGB(255, 255, 255)) << "a rule that shows on the white pop-up";
     EXPECT_NE(aboveRule, ruleColour);
     EXPECT_EQ(barColour, expectedBar);
 
