@@ -22,6 +22,9 @@ public:
         totalBytes_ = total;
         freeBytes_ = free;
     }
+    // "Name; Size: ...; { Free Space: ... }", made by the disk-check page's drive list.
+    const CString& SummaryText() const { return summary_; }
+    void SetSummaryText(const CString& text) { summary_ = text; }
 
 private:
     CString displayName_;
@@ -29,6 +32,7 @@ private:
     CString rootPath_;
     ULONGLONG totalBytes_ = 0;
     ULONGLONG freeBytes_ = 0;
+    CString summary_;
 };
 
 using DriveList = std::vector<std::unique_ptr<CDrive>>;

@@ -128,19 +128,19 @@ void SetDescriptorName(CDiskApi& api, HANDLE drive, PhysicalDriveInfo& info,
 void SetIdentityAndSizes(CDiskApi& api, HANDLE drive, const BYTE* identify,
                          const uint16_t (&words)[256], PhysicalDriveInfo& info) {
     const uint64_t capacity = info.totalSectors * info.bytesPerSector;
+    // One size text for the drive: the name shows the capacity as the Capacity field and the
+    // volume list do (units of 1024), not the same bytes rounded in units of 1000.
     FormatSizeShort(1024, capacity, info.capacityText);
-    wchar_t decimalSize[32];
-    FormatSizeShort(1000, capacity, decimalSize);
     if (!identify) {
         SetField(info.bufferSizeText, L"N/A");
-        SetDescriptorName(api, drive, info, decimalSize);
+        SetDescriptorName(api, drive, info, info.capacityText);
         return;
     }
     DecodeIdentityStrings(identify, info);
     info.bufferSize = words[21] * info.bytesPerSector;
     FormatSizeShort(1024, info.bufferSize, info.bufferSizeText);
     CString name;
-    name.Format(L"%s (%s)", info.model, decimalSize);
+    name.Format(L"%s (%s)", info.model, info.capacityText);
     SetField(info.displayName, name);
 }
 

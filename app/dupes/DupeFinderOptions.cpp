@@ -121,12 +121,21 @@ void AddBuiltInIgnoreFolders(CStringArray& list) {
         list.Add(folder);
 }
 
+bool ReadIgnoreListNames(HKEY key, CStringArray& names) {
+    names.RemoveAll();
+    DWORD values = 0;
+    // The name count alone cannot tell an empty key from one that cannot be read.
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    return values == 0 || EnumRegValueNames(key, names) > 0;
+}
+
 void ReadIgnoreListForScan(CStringArray& list) {
-    list.RemoveAll();
     CRegistry registry(HKEY_CURRENT_USER);
     registry.SetAccess(KEY_READ);
     if (registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(kIgnoreListKey), false) &&
-        EnumRegValueNames(registry.GetKey(), list) > 0)
+        ReadIgnoreListNames(registry.GetKey(), list))
         return;
     list.RemoveAll();
     AddBuiltInIgnoreFolders(list);

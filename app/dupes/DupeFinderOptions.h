@@ -40,8 +40,12 @@ DWORD ReadFileTypeSetting(LPCWSTR name);
 std::vector<int> BuildFileTypeList();
 
 // The folder texts a scan leaves out: every value name under "IgnoreListDupp", or the
-// built-in list when that key cannot be opened or holds none.
+// built-in list when that key cannot be opened or read. A key without values is a list the
+// user emptied: nothing is left out.
 void ReadIgnoreListForScan(CStringArray& list);
+// The value names of the open "IgnoreListDupp" key; false (and an empty list) when the key
+// cannot be read. A key without values gives true and an empty list.
+[[nodiscard]] bool ReadIgnoreListNames(HKEY key, CStringArray& names);
 // The 35 built-in folder texts, in order.
 void AddBuiltInIgnoreFolders(CStringArray& list);
 

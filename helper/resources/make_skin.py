@@ -117,6 +117,14 @@ def flat(width, height, colour):
     return Canvas(width, height, colour)
 
 
+def fading(width, height, start, end):
+    """A band whose colour runs from `start` at its left edge to `end` at its right."""
+    c = Canvas(width, height, start)
+    for x in range(width):
+        c.rect(x, 0, x + 1, height, mix(start, end, x / max(width - 1, 1)))
+    return c
+
+
 def caption_bar(width, height, colour):
     """A bar that lightens towards its top edge; from the middle down its own colour."""
     c = Canvas(width, height, colour)
@@ -483,7 +491,8 @@ BITMAPS = {
     1027: lambda: bar_piece(ATTENTION_TINT, glyphs.attention, RED), 1028: lambda: title_cap(10, 50, ATTENTION_TINT, "left"),
     1029: lambda: flat(1, 50, ATTENTION_TINT), 1030: lambda: title_cap(10, 50, ATTENTION_TINT, "right"),
     # panel and table fills, separators, headers, backgrounds
-    1128: lambda: flat(545, 1, PALE), 1089: lambda: flat(545, 1, WHITE),
+    # the junk cleaner's lists: pale at the left, fading towards white behind the sizes
+    1128: lambda: fading(545, 1, PALE, "#F9FBFE"), 1089: lambda: flat(545, 1, WHITE),
     1090: lambda: flat(516, 2, LINE), 1091: lambda: flat(4, 2, LINE),
     1098: lambda: flat(4, 2, LINE), 1094: lambda: caption_bar(600, 80, BLUE),
     1096: lambda: left_panel(180, 600, 169), 1170: lambda: flat(16, 16, DARK),
@@ -506,6 +515,9 @@ BITMAPS = {
     1087: lambda: tile_icon(48, BLUE, glyphs.feedback),
     1039: lambda: tool_icons(glyphs.TOOLS + glyphs.DISK_TOOLS),
     1142: lambda: tile_icon(20, SKY, glyphs.settings),
+    # the feedback form's publish consent: given (1041) and not given (1046)
+    1041: lambda: tile_icon(18, BLUE, glyphs.feedback),
+    1046: lambda: tile_icon(18, "#B8C2CE", glyphs.feedback),
 }
 
 def glyph_picture(width, height, radius, glyph, ground, ink):
@@ -586,7 +598,7 @@ def summary_picture(size):
 BITMAPS.update({
     7063: lambda: arrow_strip(27, 24),
     7070: lambda: summary_picture(96),
-    6053: blue_strip(78, 29),
+    6053: lambda: tab_strip(78, 29),
 })
 ANIMATIONS.update({1399: (134, 13, 8), 1401: (134, 13, 8)})
 

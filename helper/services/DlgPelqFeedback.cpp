@@ -15,6 +15,9 @@
 
 #include <classlib/App.h>
 
+#include <algorithm>
+#include <vector>
+
 IMPLEMENT_DYNAMIC(CDlgPelqFeedback, CDlgBaseWndPopupNagBase)
 
 BEGIN_MESSAGE_MAP(CDlgPelqFeedback, CDlgBaseWndPopupNagBase)
@@ -44,9 +47,17 @@ constexpr int kTextId = 1241;
 constexpr int kEmailLabelId = 1245;
 constexpr int kTypeLabelId = 1246;
 constexpr int kToolIconCount = 16; // icons in the list's image strip
+// The tools list's name and "Tips" columns; the tips lie past the list's width (240 pixels
+// hold the check, icon and name columns), reached by its scroll bar.
+constexpr int kModuleNameWidth = 161;
+constexpr int kTipsColumn = 3;
+constexpr int kTipsWidth = 146;
 constexpr COLORREF kHeading = 0x323232;
 constexpr COLORREF kText = 0x444444;
 constexpr COLORREF kStatusOutline = 0xDEDEDE;
+// The publish consent's picture: given or not, at (25, client bottom - 91).
+constexpr UINT kPublishGivenBitmap = 1041;
+constexpr UINT kPublishNotGivenBitmap = 1046;
 
 CString PelqText(LPCWSTR key) {
     return GetLangString(key, L"Pelq");
@@ -143,15 +154,31 @@ void CDlgPelqFeedback::FillToolList() {
     m_tools.SetExtendedStyle(m_tools.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     static_cast<void>(m_tools.InsertCheckColumn(0, L"", 26));
     static_cast<void>(m_tools.InsertImageColumn(1, L"", &m_toolImages, 32));
-    static_cast<void>(m_tools.InsertDescriptionColumn(2, L"module name", 156));
-    for (int row = 0; row < static_cast<int>(std::size(kToolIds)); ++row) {
-        const int tool = kToolIds[row];
-        const int inserted = m_tools.InsertItem(row, L"", tool % kToolIconCount);
+    static_cast<void>(m_tools.InsertDescriptionColumn(2, L"module name", kModuleNameWidth));
+    static_cast<void>(m_tools.InsertColumn(kTipsColumn, L"Tips", LVCFMT_LEFT, kTipsWidth));
+    for (int tool : ListedToolIds()) {
+        const int inserted = m_tools.InsertItem(m_tools.GetItemCount(), L"", tool % kToolIconCount);
         if (inserted < 0)
             continue;
-        static_cast<void>(m_tools.SetItemTexts(inserted, GetToolTitle(tool), GetToolCaption(tool)));
+        static_cast<void>(m_tools.SetItemTexts(inserted, GetToolTitle(tool), L""));
+        m_tools.SetItemText(inserted, kTipsColumn, GetToolCaption(tool));
         m_tools.SetItemData(inserted, static_cast<DWORD_PTR>(tool));
     }
+}
+
+std::vector<int> CDlgPelqFeedback::ListedToolIds() {
+    // The product has several rows of its own in the tools table (0, 1 and 7): the user sees
+    // it once, under its first id.
+    std::vector<int> tools;
+    std::vector<CString> titles;
+    for (int tool : kToolIds) {
+        const CString title = GetToolTitle(tool);
+        if (std::find(titles.begin(), titles.end(), title) != titles.end())
+            continue;
+        titles.push_back(title);
+        tools.push_back(tool);
+    }
+    return tools;
 }
 
 void CDlgPelqFeedback::Layout() {
@@ -166,7 +193,8 @@ void CDlgPelqFeedback::Layout() {
     m_type.MoveWindow(270, 200, w - 287, 200);
     m_text.MoveWindow(270, 259, w - 287, h - 365);
     m_rcStatus.SetRect(17, h - 96, w - 17, h - 67);
-    m_publishBox.MoveWindow(25, h - 91, 330, 18);
+    // The box itself; its picture and caption are painted beside it in the status band.
+    m_publishBox.MoveWindow(48, h - 89, 15, 15);
     const int buttonTop = h - 46;
     const int submitLeft = w - 138;
     m_submitButton.MoveWindow(submitLeft, buttonTop, 120, 28);
@@ -345,7 +373,15 @@ void CDlgPelqFeedback::OnPaint() {
         dc.DrawText(m_strExplanation2, &text, DT_SINGLELINE | DT_END_ELLIPSIS);
     }
     DrawRoundedOutline(&dc, m_rcStatus, 6, kStatusOutline);
+    static CSTBitmap consentGiven(kPublishGivenBitmap);
+    static CSTBitmap consentNotGiven(kPublishNotGivenBitmap);
+    CSTBitmap& consent = m_bPublish ? consentGiven : consentNotGiven;
+    if (consent.GetWidth() > 0)
+        DrawBitmap(&dc, kPublishPicture.x, client.bottom - kPublishPicture.y, consent.GetWidth(),
+                   consent.GetHeight(), &consent, SRCCOPY);
     dc.SetTextColor(kText);
+    CRect publish(72, m_rcStatus.top, m_rcStatus.left + 340, m_rcStatus.bottom);
+    dc.DrawText(m_strPublish, &publish, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     CRect status(m_rcStatus.left + 345, m_rcStatus.top, m_rcStatus.right - 8, m_rcStatus.bottom);
     dc.DrawText(m_strStatus, &status, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_END_ELLIPSIS);
 }

@@ -15,6 +15,11 @@
 #include <classlib/Controls.h>
 #include <classlib/String.h>
 
+#include <vector>
+
+// Where the publish consent's picture stands: x, and y counted up from the client's bottom.
+inline constexpr POINT kPublishPicture{25, 91};
+
 class CDlgPelqFeedback : public CDlgBaseWndPopupNagBase {
     DECLARE_DYNAMIC(CDlgPelqFeedback)
     DECLARE_MESSAGE_MAP()
@@ -39,8 +44,10 @@ public:
 
     // Validates the form and builds the report into m_strXml: a FeedbackBuildResult.
     int BuildFeedbackXml();
-    // The tool ids of the favourite-tools list, in its order.
+    // The tool ids offered in the favourite-tools list, in its order.
     static const int kToolIds[24];
+    // The ids the list shows: those above, a title already listed left out.
+    static std::vector<int> ListedToolIds();
 
     CHoverButtonWithText m_previewButton;
     CHoverButtonWithText m_submitButton;

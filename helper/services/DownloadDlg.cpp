@@ -1,5 +1,7 @@
 #include "DownloadDlg.h"
 
+#include <classlib/Resources.h>
+
 #include "DialogDrawing.h"
 #include "DownloadMessages.h"
 #include "DownloadQueue.h"
@@ -35,6 +37,17 @@ END_MESSAGE_MAP()
 
 namespace {
 constexpr int kFileBarId = 1232;
+constexpr UINT kApplicationIcon = 1287;
+constexpr DWORD kStartDelayMs = 512;
+
+// The application's icon in the system's large or small size (shared: the system keeps it).
+HICON ApplicationIcon(bool large) {
+    const HINSTANCE module =
+        AfxFindResourceHandle(MAKEINTRESOURCEW(kApplicationIcon), RT_GROUP_ICON);
+    const int size = ::GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON);
+    return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
+                                           size, size, LR_SHARED));
+}
 constexpr int kTotalBarId = 1233;
 
 // Where each control sits (client pixels).
@@ -117,6 +130,13 @@ BOOL CDownloadDlg::OnInitDialog() {
     SetWindowPos(nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     CenterWindow(m_hWndToShow != nullptr ? CWnd::FromHandle(m_hWndToShow) : nullptr);
+    for (const bool large : {true, false})
+        if (const HICON icon = ApplicationIcon(large))
+            SetIcon(icon, large ? TRUE : FALSE);
+
+    m_comApartment.emplace();
+    // The dialog settles on screen before the transfer starts reporting to it.
+    ::Sleep(kStartDelayMs);
 
     m_cancelButton.SubclassDlgItem(IDOK, this);
     m_cancelButton.m_bHasDisabledState = true;

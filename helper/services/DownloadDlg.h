@@ -6,10 +6,13 @@
 #include "Download.h"
 #include "HoverButtonWithText.h"
 
+#include <owners/ComApartment.h>
 #include <owners/WinOwners.h>
 
 #include <classlib/CommonControls.h>
 #include <classlib/String.h>
+
+#include <optional>
 
 class CDownloadDlg : public CDlgBaseChildPopUpWndBase, public CDownload {
     DECLARE_DYNAMIC(CDownloadDlg)
@@ -63,5 +66,8 @@ private:
     void Close();
     void WaitForWorker();
 
+    // The dialog's thread in a COM apartment while the transfer runs (WinInet's dialogs and
+    // the shell may need it); left when the dialog goes, after the worker ended.
+    std::optional<ComApartment> m_comApartment;
     KernelHandle m_worker;
 };

@@ -11,8 +11,16 @@ CWebServiceHelper::CWebServiceHelper(LPCWSTR libraryName) : module_(LoadLibraryW
     if (!module_)
         return;
     loaded_ = true;
-    upload_ = reinterpret_cast<UploadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(module_.Get(), MAKEINTRESOURCEA(14))));
+    for (size_t i = 0; i < std::size(kBoundOrdinals); ++i)
+        entries_[i] = GetProcAddress(module_.Get(), MAKEINTRESOURCEA(kBoundOrdinals[i]));
+    upload_ = reinterpret_cast<UploadEntry>(reinterpret_cast<void*>(BoundEntry(kUploadOrdinal)));
+}
+
+FARPROC CWebServiceHelper::BoundEntry(WORD ordinal) const {
+    for (size_t i = 0; i < std::size(kBoundOrdinals); ++i)
+        if (kBoundOrdinals[i] == ordinal)
+            return entries_[i];
+    return nullptr;
 }
 
 int CWebServiceHelper::Upload(const CString& payload, const CString& fileName) const {

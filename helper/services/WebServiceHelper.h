@@ -1,11 +1,13 @@
 // The outside library "Network.dll", loaded by name, which takes the encoded feedback report
-// to the maker (its ordinal 14), and the upload of a report through it.
+// to the maker (its ordinal 14, bound with 4, 2 and 9), and the upload of a report through it.
 #pragma once
 
 #include <windows.h>
 
 #include <classlib/String.h>
 #include <owners/OwnerTraits.h>
+
+#include <iterator>
 
 class CWebServiceHelper {
 public:
@@ -20,10 +22,18 @@ public:
     bool IsLoaded() const { return loaded_; }
     // 0 when the library or its upload entry is missing; no call is made then.
     int Upload(const CString& payload, const CString& fileName) const;
+    // The library's entry bound under an ordinal (4, 2, 9 or 14); null when it has none or
+    // the ordinal is not one of those. Only the upload is ever called.
+    FARPROC BoundEntry(WORD ordinal) const;
+
+    // The ordinals bound when the library loads, the upload's (14) last.
+    static constexpr WORD kUploadOrdinal = 14;
+    static constexpr WORD kBoundOrdinals[] = {4, 2, 9, kUploadOrdinal};
 
 private:
     UniqueResource<owner_traits::Library> module_;
     bool loaded_ = false;
+    FARPROC entries_[std::size(kBoundOrdinals)] = {};
     UploadEntry upload_ = nullptr;
 };
 

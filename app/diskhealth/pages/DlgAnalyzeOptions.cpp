@@ -5,6 +5,7 @@
 
 #include <SkinMemDC.h>
 #include <TextButtonStyle.h>
+#include <WindowUtilities.h>
 
 #include <SelectedFont.h>
 #include <UiFonts.h>
@@ -13,10 +14,14 @@ namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_ANALYZE_OPTIONS";
 constexpr int kWidth = 540;
 constexpr int kHeight = 325;
+constexpr UINT_PTR kKeyboardTimer = 1;
+// Ticks of the keyboard timer to wait for the overlay to show (about two seconds).
+constexpr int kKeyboardWaitLimit = 200;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CDlgAnalyzeOptions, CDlgBaseWndPopupNagBase)
 ON_WM_PAINT()
+ON_WM_TIMER()
 ON_BN_CLICKED(ID_BTN_DEFAULT_DISKDOC, &CDlgAnalyzeOptions::OnDefault)
 ON_BN_CLICKED(IDBTN_SCANNOW_DISKDOC, &CDlgAnalyzeOptions::OnScanNow)
 END_MESSAGE_MAP()
@@ -24,6 +29,9 @@ END_MESSAGE_MAP()
 CDlgAnalyzeOptions::CDlgAnalyzeOptions(CWnd* owner)
     : CDlgBaseWndPopupNagBase(IDD_DLG_ANALYZE_OPTIONS, owner) {
     SetWindowSize(TRUE, kWidth, kHeight);
+    // A way out without a choice: the close box, which (like Escape) answers Cancel.
+    m_bHasCloseBox = 1;
+    m_nResultCode = IDCANCEL;
 }
 
 BOOL CDlgAnalyzeOptions::OnInitDialog() {
@@ -51,7 +59,25 @@ BOOL CDlgAnalyzeOptions::OnInitDialog() {
     place(ID_BTN_DEFAULT_DISKDOC, 260, 280, 120, 28);
     place(IDBTN_SCANNOW_DISKDOC, 390, 280, 120, 28);
     CheckRadioButton(IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH, IDC_RADIO_NORMAL);
+    // The overlay under the pop-up shows (and takes the activation) once its modal loop is
+    // idle; the keyboard comes back here after that, so that Escape works without a click.
+    SetTimer(kKeyboardTimer, 10, nullptr);
     return TRUE;
+}
+
+void CDlgAnalyzeOptions::OnTimer(UINT_PTR id) {
+    if (id != kKeyboardTimer)
+        return;
+    const HWND overlay = ::GetWindow(m_hWnd, GW_OWNER);
+    if (overlay != nullptr && !::IsWindowVisible(overlay) &&
+        ++m_nKeyboardWaits < kKeyboardWaitLimit)
+        return;
+    KillTimer(id);
+    static_cast<void>(ForceForegroundWindow(m_hWnd)); // the focus below is what counts
+    SetActiveWindow();
+    GotoDlgCtrl(GetDlgItem(IsDlgButtonChecked(IDC_RADIO_THOROUGH) == BST_CHECKED
+                               ? IDC_RADIO_THOROUGH
+                               : IDC_RADIO_NORMAL));
 }
 
 void CDlgAnalyzeOptions::OnPaint() {

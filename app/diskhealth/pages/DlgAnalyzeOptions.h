@@ -26,11 +26,13 @@ public:
     // The mode the user confirmed with the scan-now button.
     bool m_normal = false;
     bool m_thorough = false;
+    int m_nKeyboardWaits = 0;
     CHoverButtonWithText m_defaultButton;
     CHoverButtonWithText m_scanNowButton;
 
 protected:
     void OnPaint();
+    void OnTimer(UINT_PTR id);
     void OnDefault();
     void OnScanNow();
 };

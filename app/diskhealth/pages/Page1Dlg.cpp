@@ -82,6 +82,7 @@ private:
 BEGIN_MESSAGE_MAP(CPage1Dlg, CDiskToolsPage)
 ON_WM_PAINT()
 ON_BN_CLICKED(IDC_BTN_START_DISKDOC, &CPage1Dlg::OnBnClickedStartDiskCheck)
+ON_NOTIFY(LVN_GETINFOTIPW, IDC_LIST_CHECK_DRIVES, &CPage1Dlg::OnDriveInfoTip)
 END_MESSAGE_MAP()
 
 CPage1Dlg::CPage1Dlg(CWnd* parent) : CDiskToolsPage(IDD_PAGE1, parent) {}
@@ -130,10 +131,26 @@ void CPage1Dlg::FillDriveList() {
         return;
     for (const auto& drive : *drives) {
         const int row = m_driveList.InsertItem(m_driveList.GetItemCount(), drive->DisplayName(), 0);
-        m_driveList.SetItemText(row, 1, MegabytesText(drive->TotalBytes()));
-        m_driveList.SetItemText(row, 2, MegabytesText(drive->FreeBytes()));
+        const CString total = MegabytesText(drive->TotalBytes());
+        const CString free = MegabytesText(drive->FreeBytes());
+        m_driveList.SetItemText(row, 1, total);
+        m_driveList.SetItemText(row, 2, free);
         m_driveList.SetItemData(row, reinterpret_cast<DWORD_PTR>(drive.get()));
+        CString summary;
+        summary.Format(L"%s; Size: %s; { Free Space: %s }", drive->DisplayName().GetString(),
+                       total.GetString(), free.GetString());
+        drive->SetSummaryText(summary);
     }
+}
+
+void CPage1Dlg::OnDriveInfoTip(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+    if (tip->iItem < 0 || tip->iItem >= m_driveList.GetItemCount() || tip->pszText == nullptr ||
+        tip->cchTextMax <= 0)
+        return;
+    if (const auto* drive = reinterpret_cast<const CDrive*>(m_driveList.GetItemData(tip->iItem)))
+        ::lstrcpynW(tip->pszText, drive->SummaryText(), tip->cchTextMax);
 }
 
 void CPage1Dlg::RestoreCheckedDrives() {

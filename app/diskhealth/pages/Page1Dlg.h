@@ -30,4 +30,6 @@ protected:
     void OnPaint();
     void Layout(int cx, int cy) override;
     void OnBnClickedStartDiskCheck();
+    // A row's tip: its drive's summary text.
+    void OnDriveInfoTip(NMHDR* header, LRESULT* result);
 };

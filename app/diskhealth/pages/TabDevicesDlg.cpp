@@ -29,7 +29,7 @@ BOOL CTabDevicesDlg::OnInitDialog() {
     SetUpReportList(m_deviceList, IDC_LIST_DEVICES,
                     {{L"IDS_TYPE_DD", 200, LVCFMT_LEFT}, {L"IDS_NAME_DD", 300, LVCFMT_LEFT}});
     SetUpReportList(m_propertyList, IDC_LIST_DEVICE_PROPERTIES,
-                    {{L"IDS_PROPERTY_DD", 150, LVCFMT_LEFT}, {L"IDS_VALUE_DD", 350, LVCFMT_LEFT}});
+                    {{L"IDS_PROPERTY_DD", 150, LVCFMT_LEFT}, {L"IDS_TYPE_DD", 350, LVCFMT_LEFT}});
     LayOutPage();
     EnumerateStorageDevices(false);
     return TRUE;

@@ -50,7 +50,8 @@ TEST(PhysicalDiskTableTest, IdentityStringsAreSwappedAndTrimmedAndSizesFollow) {
     EXPECT_STREQ(d.firmwareRevision, L"05.01D05");
     EXPECT_EQ(d.totalSectors, 1000ull * 255 * 63);
     EXPECT_STREQ(d.capacityText, L"7.7 GB");
-    EXPECT_STREQ(d.displayName, L"WDC WD5000AAKS-00V1A0 (8.2 GB)");
+    // The name carries the same size text as Capacity: one unit, one rounding.
+    EXPECT_STREQ(d.displayName, L"WDC WD5000AAKS-00V1A0 (7.7 GB)");
     EXPECT_EQ(d.bufferSize, 16384u * 512);
     EXPECT_STREQ(d.bufferSizeText, L"8.0 MB");
     EXPECT_EQ(d.smartCapable, 1);
@@ -76,7 +77,7 @@ TEST(PhysicalDiskTableTest, LbaCountAndPacketDevices) {
     EXPECT_STREQ(tables.Drive(1).model, L"DVD WRITER");
     EXPECT_EQ(tables.Drive(5).model[0], L'\0');
     EXPECT_STREQ(tables.Drive(5).bufferSizeText, L"N/A");
-    EXPECT_STREQ(tables.Drive(5).displayName, L"HL-DT-ST DVDRAM 1.00 (8.2 GB)");
+    EXPECT_STREQ(tables.Drive(5).displayName, L"HL-DT-ST DVDRAM 1.00 (7.7 GB)");
 }
 
 TEST(PhysicalDiskTableTest, AtaStandardAndTransferModes) {
@@ -193,7 +194,8 @@ TEST(PhysicalDiskTableTest, UsbStickWithoutSmart) {
     const PhysicalDriveInfo& d = tables.Drive(2);
     EXPECT_EQ(d.driveNumber, 2);
     EXPECT_EQ(d.smartCapable, 0);
-    EXPECT_STREQ(d.displayName, L"SanDisk Cruzer Blade 1.00 (2.1 GB)");
+    EXPECT_STREQ(d.displayName, L"SanDisk Cruzer Blade 1.00 (1.9 GB)");
+    EXPECT_STREQ(d.capacityText, L"1.9 GB");
     EXPECT_STREQ(d.bufferSizeText, L"N/A");
     EXPECT_STREQ(d.ataStandardText, L"N/A");
     EXPECT_STREQ(d.ultraDmaModesSupported, L"-");
@@ -204,8 +206,8 @@ TEST(PhysicalDiskTableTest, UsbStickWithoutSmart) {
     for (const SmartAttributeText& slot : d.attributes)
         EXPECT_EQ(slot.id, -1);
     // Without any descriptor string the drive is named by its number.
-    EXPECT_STREQ(tables.Drive(4).displayName, L"HDD4 (2.1 GB)");
-    EXPECT_STREQ(tables.Drive(6).displayName, L"SanDisk   (2.1 GB)");
+    EXPECT_STREQ(tables.Drive(4).displayName, L"HDD4 (1.9 GB)");
+    EXPECT_STREQ(tables.Drive(6).displayName, L"SanDisk   (1.9 GB)");
 }
 
 TEST(PhysicalDiskTableTest, PartitionsWithoutVolumesAndUsedTexts) {
@@ -305,7 +307,7 @@ TEST(PhysicalDiskTableTest, TheDriveComboListsPresentDrivesInTableOrder) {
     ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
     wchar_t text[256];
     SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"First (8.2 GB)");
+    EXPECT_STREQ(text, L"First (7.7 GB)");
     EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 1, 0), 3);
     EXPECT_EQ(tables.t->selectedDrive, 1);
     SendMessageW(combo, CB_SETCURSEL, 1, 0);

@@ -85,7 +85,7 @@ BOOL CDlgDFIgnoreList::OnInitDialog() {
     registry.SetAccess(KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
     CStringArray names;
     if (!registry.Open(HKEY_CURRENT_USER, DupeSettingsKeyPath(kIgnoreListKey), false) ||
-        EnumRegValueNames(registry.GetKey(), names) == 0) {
+        !ReadIgnoreListNames(registry.GetKey(), names)) {
         LoadDefaults();
         return TRUE;
     }

@@ -6,6 +6,7 @@
 #include <DupeFinderOptions.h>
 
 #include <DlgLeftDlgBase.h>
+#include <BitmapDrawing.h>
 #include <PanelDrawing.h>
 #include <SkinMemDC.h>
 #include <LauncherStatus.h>
@@ -15,6 +16,8 @@
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_DF_WELCOME";
 constexpr int kDuplicateFinderModule = 9;
+constexpr UINT kPageIcon = 1294;
+constexpr UINT kTitleBitmap = 1075;
 
 CString TotalText(DWORD total) {
     return FormatGroupedCount(L"IDS_DUPP_STRING", total);
@@ -45,6 +48,7 @@ BOOL CDlgDFWelCome::OnInitDialog() {
     LoadFourFrameStrip(m_btnSelectLocations, 1100);
     m_btnSelectLocations.LoadPng(1384);
     m_btnSelectLocations.SetWindowText(DupeCaption(L"IDC_BTN_SEL_LCOATIONS_TO_SCAN", kSection));
+    m_pageIcon.Reset(LoadIconOfSize(kPageIcon, 32));
     if (m_toolTip.GetSafeHwnd() != nullptr)
         m_toolTip.AddTool(&m_btnSelectLocations, DupeText(L"IDS_CLICK_LOC"));
     ReadLastScanValues();
@@ -150,6 +154,16 @@ void CDlgDFWelCome::OnPaint() {
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANWELCOME_DESC"), RECT{22, 54, 570, 204}, kDupeTextColour);
+    // The framework loads its title bitmap on its first title with the icon; this page may come
+    // first.
+    if (g_bmpTitleIcon.GetSafeHandle() == nullptr)
+        static_cast<void>(g_bmpTitleIcon.LoadBitmap(kTitleBitmap)); // drawn when it loaded
+    if (g_bmpTitleIcon.GetWidth() > 0)
+        DrawBitmap(&memory, kWelcomeRulePlace.x, kWelcomeRulePlace.y, g_bmpTitleIcon.GetWidth(),
+                   g_bmpTitleIcon.GetHeight(), &g_bmpTitleIcon, SRCCOPY);
+    if (m_pageIcon)
+        ::DrawIconEx(memory.GetSafeHdc(), kWelcomeIconPlace.x, kWelcomeIconPlace.y,
+                     m_pageIcon.Get(), 32, 32, 0, nullptr, DI_NORMAL);
     DrawLabelValueTable(&memory, 22, 319, 4, DupeText(L"IDS_DFF_SYSTEMSUMMARY"), m_labels, m_values,
                         m_colours);
 }

@@ -6,6 +6,7 @@
 #include "DupeStartButton.h"
 
 #include <classlib/Array.h>
+#include <owners/WinOwners.h>
 
 class CDlgDFWelCome : public CDlgLeftSideChild {
     DECLARE_DYNAMIC(CDlgDFWelCome)
@@ -42,4 +43,11 @@ protected:
     void OnSize(UINT type, int cx, int cy);
 
     CDupeStartButton m_btnSelectLocations;
+    // The page's icon (1294), beside the select-locations button.
+    IconHandle m_pageIcon;
 };
+
+// Where the welcome page draws its pictures: the framework's exported title bitmap under the
+// description, and the page icon (32 x 32) left of the select-locations button.
+inline constexpr POINT kWelcomeRulePlace{21, 121};
+inline constexpr POINT kWelcomeIconPlace{137, 206};

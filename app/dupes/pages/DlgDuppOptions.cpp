@@ -7,6 +7,7 @@
 
 namespace {
 constexpr UINT kTabBitmap = 6053;
+constexpr COLORREF kIdleTabText = RGB(45, 72, 108);
 const struct {
     LPCWSTR caption;
     LPCWSTR title;
@@ -46,8 +47,10 @@ BOOL CDlgDuppOptions::OnInitDialog() {
     for (int i = 0; i < kTabCount; ++i) {
         m_tabButtons[i].SubclassDlgItem(IDC_TAB_BTN_FIRST + i, this);
         LoadFourFrameStrip(m_tabButtons[i], kTabBitmap);
-        m_tabButtons[i].m_clrText = RGB(255, 255, 255);
-        m_tabButtons[i].m_clrHover = RGB(255, 255, 255);
+        // White on the selected (pressed) tab; the others are light and carry dark text, as
+        // the junk cleaner's settings tabs do.
+        m_tabButtons[i].m_clrText = kIdleTabText;
+        m_tabButtons[i].m_clrHover = kIdleTabText;
         m_tabButtons[i].m_clrPressed = RGB(255, 255, 255);
         m_tabButtons[i].SetWindowText(DupeText(kTabs[i].caption));
     }

@@ -120,11 +120,13 @@ void CDlgFilling::OnSize(UINT, int, int) {
         static_cast<void>(region.Release()); // the window owns it now
     if (m_btnCancel.GetSafeHwnd() == nullptr)
         return;
+    // The percentage is right-aligned and ends where its word ("listed") begins: 28 pixels
+    // from x 375 would cut "100%" short.
     const struct {
         int id, x, y, w, h;
     } places[] = {
         {IDC_ST_PLS_WAIT_DUPP, 53, 95, 120, 28},     {IDC_ST_GRP_DP_FILES, 52, 85, 500, 28},
-        {IDC_PROGRESS_FILLING, 24, 120, 490, 15},    {IDC_ST_PERC, 375, 141, 28, 20},
+        {IDC_PROGRESS_FILLING, 24, 120, 490, 15},    {IDC_ST_PERC, 351, 141, 48, 20},
         {IDC_ST_GROUPED, 403, 140, 120, 20},         {IDC_DUP_FOUND_HEAD, 25, 141, 124, 35},
         {IDC_ST_FILLING_HEADING, 149, 141, 200, 20}, {IDC_BTN_CANCEL_DUPP, 375, 209, 120, 28},
         {IDC_ANIMATE_DUPP, 25, 81, 25, 36}};

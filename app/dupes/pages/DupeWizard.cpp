@@ -77,10 +77,14 @@ CString CutTo50(const CString& text) {
     return text.GetLength() > 50 ? text.Left(50) + L" ..." : text;
 }
 
-HICON LoadSmallIcon(UINT id) {
+HICON LoadIconOfSize(UINT id, int size) {
     const HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_GROUP_ICON);
     return static_cast<HICON>(
-        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+HICON LoadSmallIcon(UINT id) {
+    return LoadIconOfSize(id, 16);
 }
 
 int DupeMessage(LPCWSTR key, UINT type) {

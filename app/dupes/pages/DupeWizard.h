@@ -98,7 +98,8 @@ inline constexpr COLORREF kDupeTextColour = 0x5A5148;
 inline constexpr COLORREF kDupeHeadingColour = 0x323232;
 inline constexpr COLORREF kDupeGoodColour = RGB(0, 130, 44);
 inline constexpr COLORREF kDupeBadColour = RGB(169, 1, 1);
-// A 16 x 16 icon of the resource library (the caller destroys it).
+// An icon of the resource library in the size given, and 16 x 16 (the caller destroys them).
+HICON LoadIconOfSize(UINT id, int size);
 HICON LoadSmallIcon(UINT id);
 // The product's message box with the text of `key` and the MB_ style `type`.
 int DupeMessage(LPCWSTR key, UINT type);

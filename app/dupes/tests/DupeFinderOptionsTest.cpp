@@ -8,6 +8,7 @@
 #include <AppState.h>
 #include <ProductIdentity.h>
 #include <Registry.h>
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -90,6 +91,26 @@ TEST_F(DupeSettings, IgnoreListFromTheKeyOrBuiltIn) {
     Store(L"IgnoreListDupp", L"\\cache\\", 0); // unticked rows are ignored too
     ReadIgnoreListForScan(list);
     ASSERT_EQ(list.GetSize(), 2);
+
+    // A key the user emptied stays empty: the scan leaves nothing out.
+    const std::wstring key = appKey + L"\\IgnoreListDupp";
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"d:\\temp\\"), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"\\cache\\"), ERROR_SUCCESS);
+    ReadIgnoreListForScan(list);
+    EXPECT_EQ(list.GetSize(), 0);
+    RegistryKey emptyKey;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, emptyKey.Put()),
+              ERROR_SUCCESS);
+    list.Add(L"left over");
+    EXPECT_TRUE(ReadIgnoreListNames(emptyKey.Get(), list));
+    EXPECT_EQ(list.GetSize(), 0);
+    // A handle that cannot be read is no list: the scan takes the built-in folders then.
+    EXPECT_FALSE(ReadIgnoreListNames(nullptr, list));
+    // The key gone: the built-in list again.
+    emptyKey.Reset();
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()), ERROR_SUCCESS);
+    ReadIgnoreListForScan(list);
+    EXPECT_EQ(list.GetSize(), 35);
 }
 
 TEST_F(DupeSettings, RemovalChoiceAndBackupFolder) {

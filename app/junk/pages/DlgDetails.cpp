@@ -55,6 +55,9 @@ void PumpOneRound() {
 
 CDlgDetails::CDlgDetails(CWnd* parent) : CDlgBaseChildPopUpWndBase(IDD_JUNK_FILE_LIST, parent) {
     SetWindowSize(TRUE, kWidth, kHeight);
+    // The pop-up tiles its own bottom bar with the rule above it; a second bar of the
+    // framework's would cover the rule.
+    m_bBottomBar = 0;
     StyleLightTextButton(&m_closeButton);
     g_bShowToolTips = 1;
 }
@@ -322,7 +325,8 @@ void CDlgDetails::ShowProperties() {
     path.TrimRight(L'\\');
     if (path.IsEmpty() || !PathFileExistsW(path) || PathIsDirectoryW(path))
         return;
-    JunkServices().RunShell(this, L"Properties", path, L"");
+    SHELLEXECUTEINFOW request = MakePropertiesRequest(m_hWnd, path);
+    JunkServices().ExecuteShellRequest(request);
 }
 
 void CDlgDetails::OnMenuOpen() {
@@ -382,12 +386,15 @@ void CDlgDetails::OnPaint() {
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     static CSTBitmap bottomBar(1019);
-    if (bottomBar.GetWidth() > 0) {
-        const int y = client.Height() - bottomBar.GetHeight();
+    static CSTBitmap rule(1075);
+    const int barTop = client.Height() - bottomBar.GetHeight();
+    if (bottomBar.GetWidth() > 0)
         for (int x = 0; x < client.Width(); x += bottomBar.GetWidth())
-            DrawBitmap(&memory, x, y, bottomBar.GetWidth(), bottomBar.GetHeight(), &bottomBar,
+            DrawBitmap(&memory, x, barTop, bottomBar.GetWidth(), bottomBar.GetHeight(), &bottomBar,
                        SRCCOPY);
-    }
+    if (rule.GetWidth() > 0)
+        DrawBitmapStretched(&memory, 0, barTop - rule.GetHeight(), client.Width(), rule.GetHeight(),
+                            0, 0, rule.GetWidth(), rule.GetHeight(), &rule, SRCCOPY);
     PaintWindowFrame(&memory, client);
     CPen pen(PS_SOLID, 1, RGB(197, 220, 178));
     CBrush brush(RGB(236, 246, 229));

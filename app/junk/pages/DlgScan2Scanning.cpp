@@ -19,6 +19,7 @@
 #include "UiFonts.h"
 #include "VantorixApp.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -120,8 +121,7 @@ BOOL CDlgScan2Scanning::OnInitDialog() {
     m_locationList.InsertColumn(1, JunkText(L"SCANTAB2LS2"), LVCFMT_LEFT,
                                 (listClient.Width() - 18) - firstColumn);
     m_locationList.SetExtendedStyle(m_locationList.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
-    m_locationList.SetBkColor(RGB(234, 241, 249));
-    m_locationList.SetTextBkColor(RGB(234, 241, 249));
+    static_cast<void>(m_locationList.SetBackgroundBitmap(kListBackground, RGB(234, 241, 249)));
     m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 1);
     for (UINT icon : kRowIcons)
         m_images.Add(AfxGetApp()->LoadIcon(icon));
@@ -285,11 +285,23 @@ LRESULT CDlgScan2Scanning::OnScanOutput(WPARAM wParam, LPARAM lParam) {
         m_lastPathShown = path;
         m_currentItem.SetWindowText(WrapPathText(m_lastPathShown));
     }
-    if (static_cast<int>(lParam) != m_lastPercent) {
-        m_lastPercent = static_cast<int>(lParam);
-        m_progress.SetPos(m_lastPercent);
-    }
+    ShowProgress(
+        OverallScanPercent(m_nCurrentRow, m_locationList.GetItemCount(), static_cast<int>(lParam)));
     return 0;
+}
+
+int CDlgScan2Scanning::OverallScanPercent(int location, int locations, int locationPercent) {
+    const int done = std::clamp(locationPercent, 0, 100);
+    if (locations <= 0)
+        return done;
+    return std::clamp((std::max(location, 0) * 100 + done) / locations, 0, 100);
+}
+
+void CDlgScan2Scanning::ShowProgress(int percent) {
+    if (percent == m_lastPercent)
+        return;
+    m_lastPercent = percent;
+    m_progress.SetPos(percent);
 }
 
 LRESULT CDlgScan2Scanning::OnItemFound(WPARAM, LPARAM) {
@@ -301,6 +313,7 @@ LRESULT CDlgScan2Scanning::OnItemFound(WPARAM, LPARAM) {
 LRESULT CDlgScan2Scanning::OnLocationChange(WPARAM, LPARAM) {
     MarkCurrentRowDone();
     ++m_nCurrentRow;
+    ShowProgress(OverallScanPercent(m_nCurrentRow, m_locationList.GetItemCount(), 0));
     return 0;
 }
 

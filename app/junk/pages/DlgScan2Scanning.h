@@ -11,6 +11,7 @@
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
 
+#include "BitmapBackgroundList.h"
 #include "JunkWizard.h"
 
 class CDlgScan2Scanning : public CDlgLeftSideChild, public CDlgBaseUIGuidelines {
@@ -29,12 +30,16 @@ public:
     void StartScan();
     // The current-item label's text for a path: spaces at 90 and 171 so that it wraps.
     static CString WrapPathText(const CString& path);
+    // The bar's position: the locations done, and the engine's percent of the current one
+    // (which measures the whole volume's used bytes, so a small folder hardly moves it), each
+    // location an equal share.
+    static int OverallScanPercent(int location, int locations, int locationPercent);
 
     CHoverButtonWithText m_stopButton;
     CProgressCtrl m_progress;
     CStatic m_currentItem;
     CStatic m_progressText;
-    CListCtrl m_locationList;
+    CBitmapBackgroundList m_locationList;
     CStatic m_foundCount;
     CImageList m_images;
     int m_nFound = 0;
@@ -46,6 +51,7 @@ protected:
     void OnStop();
     void MarkCurrentRowDone();
     void ShowFoundCount();
+    void ShowProgress(int percent);
     void FillLocationList(const CString& locations);
     void AfterScan();
 

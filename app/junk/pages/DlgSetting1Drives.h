@@ -26,8 +26,8 @@ public:
     // The checked drives' letters and folders' paths, each followed by ";".
     CString SelectionText() const;
 
-    CListCtrl m_driveList;
-    CListCtrl m_folderList;
+    CBitmapBackgroundList m_driveList;
+    CBitmapBackgroundList m_folderList;
     CImageList m_images;
 
 protected:

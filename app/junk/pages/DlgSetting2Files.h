@@ -31,7 +31,7 @@ public:
     // Checked, unchecked or indeterminate from the rows.
     void UpdateSelectAllBox();
 
-    CListCtrl m_list;
+    CBitmapBackgroundList m_list;
     CButton m_selectAll;
     CHoverButtonWithText m_addButton;
     CHoverButtonWithText m_removeButton;

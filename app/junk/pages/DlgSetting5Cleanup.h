@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <TransparentCheckRadio.h>
 #include <classlib/Controls.h>
 
 #include "JunkSettingsTab.h"
@@ -20,8 +21,9 @@ public:
     // Whether the system deletes instead of recycling ("NukeOnDelete").
     static bool RecycleBinBypassed();
 
-    CButton m_directRadio;
-    CButton m_recycleRadio;
+    // Drawn over the tab's panel; their texts are painted beside them.
+    CTransparentCheckRadio m_directRadio;
+    CTransparentCheckRadio m_recycleRadio;
 
 protected:
     void OnApply() override;

@@ -53,6 +53,10 @@ public:
         static_cast<void>(ShellExecuteSafe(owner != nullptr ? owner->GetSafeHwnd() : nullptr, verb,
                                            file, parameters, nullptr, SW_SHOWNORMAL));
     }
+    void ExecuteShellRequest(SHELLEXECUTEINFOW& request) override {
+        // The shell shows its own sheet or nothing; there is no one to tell of a failure.
+        static_cast<void>(::ShellExecuteExW(&request));
+    }
 };
 } // namespace
 

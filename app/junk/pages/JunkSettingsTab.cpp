@@ -18,7 +18,9 @@ END_MESSAGE_MAP()
 
 namespace {
 constexpr UINT kBottomBar = 1019;
-constexpr COLORREF kListBackground = RGB(234, 241, 249);
+// The rounded panels' colour, behind the check boxes and (when its bitmap is missing) a list.
+constexpr COLORREF kPanelColour = RGB(234, 241, 249);
+constexpr UINT kListBackgroundBitmap = 1128;
 } // namespace
 
 void DrawSettingsLine(CDC& dc, int x1, int x2, int y, COLORREF colour) {
@@ -68,9 +70,9 @@ HBRUSH CJunkSettingsTab::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
     HBRUSH brush = CDlgBaseWnd::OnCtlColor(dc, control, type);
     if (type == CTLCOLOR_BTN || type == CTLCOLOR_STATIC) {
         // The tabs' check boxes and radio buttons stand on the rounded panels.
-        static const HBRUSH panel = ::CreateSolidBrush(kListBackground);
+        static const HBRUSH panel = ::CreateSolidBrush(kPanelColour);
         dc->SetBkMode(TRANSPARENT);
-        dc->SetBkColor(kListBackground);
+        dc->SetBkColor(kPanelColour);
         dc->SetTextColor(kSettingsTextColour);
         return panel;
     }
@@ -94,8 +96,7 @@ void CJunkSettingsTab::OnPaint() {
     }
 }
 
-void CJunkSettingsTab::StyleSettingsList(CListCtrl& list, DWORD extendedStyles) {
+void CJunkSettingsTab::StyleSettingsList(CBitmapBackgroundList& list, DWORD extendedStyles) {
     list.SetExtendedStyle(list.GetExtendedStyle() | extendedStyles);
-    list.SetBkColor(kListBackground);
-    list.SetTextBkColor(kListBackground);
+    static_cast<void>(list.SetBackgroundBitmap(kListBackgroundBitmap, kPanelColour));
 }

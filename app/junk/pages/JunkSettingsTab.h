@@ -7,6 +7,7 @@
 
 #include <DlgBaseWnd.h>
 #include <HoverButtonWithText.h>
+#include "BitmapBackgroundList.h"
 #include <classlib/CommonControls.h>
 #include <classlib/MessageMap.h>
 
@@ -37,8 +38,9 @@ protected:
     void OnPaint();
     // Draws the tab's own content over the white background, under the bottom bar.
     virtual void PaintContent(CDC& dc, const CRect& client) = 0;
-    // The list look of the settings lists: the given extended styles and the pale background.
-    static void StyleSettingsList(CListCtrl& list, DWORD extendedStyles);
+    // The list look of the settings lists: the given extended styles and the skin's list
+    // background (bitmap 1128).
+    static void StyleSettingsList(CBitmapBackgroundList& list, DWORD extendedStyles);
     HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);
 
     CDlgCleanOptions* m_pHost;
@@ -48,7 +50,7 @@ protected:
 inline constexpr COLORREF kSettingsTextColour = RGB(72, 81, 90);
 inline constexpr COLORREF kSettingsLineColour = RGB(230, 230, 230);
 // The extended list styles of the settings lists: check boxes, full-row select, info tips,
-// double buffering and single row; the lists paint the panel's colour themselves.
+// double buffering and single row.
 inline constexpr DWORD kSettingsListStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
                                              LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER |
                                              LVS_EX_SINGLEROW;

@@ -31,6 +31,7 @@ public:
     void ShutDown(const CString&) override {}
     bool CreateRestorePoint(CWnd*, const CString&) override { return false; }
     void RunShell(CWnd*, const CString&, const CString&, const CString&) override {}
+    void ExecuteShellRequest(SHELLEXECUTEINFOW&) override {}
 };
 } // namespace
 
@@ -41,6 +42,20 @@ void SetJunkPageServices(JunkPageServices* services) {
 JunkPageServices& JunkServices() {
     static NoPageServices none;
     return g_services ? *g_services : none;
+}
+
+SHELLEXECUTEINFOW MakePropertiesRequest(HWND owner, const CString& path) {
+    SHELLEXECUTEINFOW request{};
+    request.cbSize = sizeof(request);
+    // Without the item's context menu (SEE_MASK_INVOKEIDLIST) the verb reaches no handler and
+    // nothing shows; the texts are UTF-16 (SEE_MASK_UNICODE): together 0x400C.
+    request.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_UNICODE;
+    request.hwnd = owner;
+    request.lpVerb = L"Properties";
+    request.lpFile = path.GetString();
+    request.lpParameters = L"";
+    request.nShow = SW_SHOWNORMAL;
+    return request;
 }
 
 JunkGroup GroupOf(const CJunkItem& item) {

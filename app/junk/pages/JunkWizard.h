@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <classlib/Geometry.h>
 #include <classlib/String.h>
 
@@ -57,10 +59,17 @@ public:
     virtual void ShutDown(const CString& message) = 0;
     // The restore-point wait dialog, modally; false when no point was made.
     virtual bool CreateRestorePoint(CWnd* parent, const CString& description) = 0;
-    // The shell's open, Explorer and properties actions of the details pop-up.
+    // The shell's open and Explorer actions of the details pop-up.
     virtual void RunShell(CWnd* owner, const CString& verb, const CString& file,
                           const CString& parameters) = 0;
+    // A request that goes to the shell as it stands (the properties sheet).
+    virtual void ExecuteShellRequest(SHELLEXECUTEINFOW& request) = 0;
 };
+
+// The shell's properties sheet of a file, owned by `owner`: verb "Properties" through the
+// item's context menu (mask 0x400C), no parameters. The request points into `path`, which
+// must outlive it.
+SHELLEXECUTEINFOW MakePropertiesRequest(HWND owner, const CString& path);
 
 // Set by whoever makes the pages (the main window), before the first page is created.
 void SetJunkPageServices(JunkPageServices* services);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "DialogDrawing.h"
@@ -23,7 +24,9 @@
 #include "Paths.h"
 #include "ProductIdentity.h"
 #include "Registry.h"
+#include "STBitmap.h"
 #include "TestSupport.h"
+#include "ToolsTable.h"
 
 namespace {
 
@@ -305,6 +308,43 @@ TEST_F(InformationDialogs, APendingWindowsUpdateQuitsWithCode18InsteadOfRestarti
 
 // ---- Feedback ----
 
+// A pixel inside the publish consent's picture (on its tile, beside the glyph).
+constexpr POINT kConsentSample{2, 9};
+
+COLORREF PublishPicturePixel(HWND dialog) {
+    CRect client;
+    ::GetClientRect(dialog, &client);
+    return ClientPixelOnScreen(dialog, kPublishPicture.x + kConsentSample.x,
+                               client.bottom - kPublishPicture.y + kConsentSample.y);
+}
+
+COLORREF ConsentBitmapPixel(UINT id) {
+    const CSTBitmap picture(id);
+    return BitmapPixel(static_cast<HBITMAP>(picture.GetSafeHandle()), kConsentSample.x,
+                       kConsentSample.y);
+}
+
+// The favourite-tools list as shown: each row's tool id and tip, and the tips' column title.
+struct ToolList {
+    std::vector<int> ids;
+    std::vector<std::wstring> tips;
+    std::wstring tipsTitle;
+};
+
+void ReadToolList(CListCtrl& list, ToolList& tools) {
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        tools.ids.push_back(static_cast<int>(list.GetItemData(row)));
+        tools.tips.emplace_back(list.GetItemText(row, 3));
+    }
+    wchar_t title[64] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = title;
+    column.cchTextMax = 64;
+    if (ListView_GetColumn(list.m_hWnd, 3, &column))
+        tools.tipsTitle = title;
+}
+
 class FeedbackDialog : public InformationDialogs {
 protected:
     void SetUp() override {
@@ -374,17 +414,24 @@ TEST_F(FeedbackDialog, AnAcceptedReportIsUploadedEncodedAndTheUserThanked) {
     MessageBoxAnswers answers;
     CString status, statusWhileSending;
     int checkedTool = -1;
+    COLORREF publishPicture[2] = {};
+    ToolList tools;
     ScriptDriver driver([&] {
         CDlgPelqFeedback* dialog = FindOpenDialog<CDlgPelqFeedback>();
         if (dialog == nullptr)
             return false;
         Fill(dialog, L"ann@example.com", 4, L"  Fast & tidy <3  ");
+        publishPicture[0] = PublishPicturePixel(dialog->m_hWnd);
         dialog->m_publishBox.SetCheck(BST_CHECKED);
         Click(dialog->m_hWnd, 1215);
+        dialog->UpdateWindow();
+        publishPicture[1] = PublishPicturePixel(dialog->m_hWnd);
         CRect row;
         dialog->m_tools.GetItemRect(1, &row, LVIR_BOUNDS);
         dialog->m_tools.ToggleCheckAt(row.top + 2);
-        checkedTool = dialog->m_tools.GetCheck(1) ? CDlgPelqFeedback::kToolIds[1] : -1;
+        checkedTool =
+            dialog->m_tools.GetCheck(1) ? static_cast<int>(dialog->m_tools.GetItemData(1)) : -1;
+        ReadToolList(dialog->m_tools, tools);
         EXPECT_TRUE(ShootWindow(dialog->m_hWnd, L"feedback.png"));
         Click(dialog->m_hWnd, 1001);
         statusWhileSending = dialog->m_strStatus;
@@ -392,6 +439,23 @@ TEST_F(FeedbackDialog, AnAcceptedReportIsUploadedEncodedAndTheUserThanked) {
     });
     ShowFeedbackDialog(&host_);
     EXPECT_TRUE(driver.Finished() && !driver.TimedOut());
+    // The consent's picture follows the box: not given, then given.
+    EXPECT_EQ(publishPicture[0], ConsentBitmapPixel(1046));
+    EXPECT_EQ(publishPicture[1], ConsentBitmapPixel(1041));
+    EXPECT_NE(publishPicture[0], publishPicture[1]);
+    // The tools list: each of the maker's tools once, with its tip in the "Tips" column.
+    EXPECT_EQ(tools.tipsTitle, L"Tips");
+    ASSERT_EQ(tools.ids.size(), CDlgPelqFeedback::ListedToolIds().size());
+    EXPECT_EQ(tools.ids, CDlgPelqFeedback::ListedToolIds());
+    EXPECT_LT(tools.ids.size(), std::size(CDlgPelqFeedback::kToolIds)) << "a repeated title";
+    std::set<std::wstring> titles;
+    for (size_t row = 0; row < tools.ids.size(); ++row) {
+        const std::wstring title = GetToolTitle(tools.ids[row]);
+        EXPECT_TRUE(titles.insert(title).second) << "listed twice: " << Narrow(title.c_str());
+        EXPECT_EQ(tools.tips[row], std::wstring(GetToolCaption(tools.ids[row]))) << row;
+    }
+    EXPECT_EQ(titles.count(L"Stellmark"), 1u);
+    EXPECT_EQ(tools.ids.front(), 0) << "the product under its first id";
     EXPECT_EQ(PelqText(L"IDS_FEEDBACK_UPLOAD"), statusWhileSending);
     ASSERT_EQ(1u, answers.Texts().size()) << "the outcome is told once";
     EXPECT_NE(-1, answers.Texts()[0].Find(L"Thank you for providing us the feedback"));

@@ -29,6 +29,19 @@ HWND FindDownloadDialog() {
     return dialog != nullptr ? dialog->m_hWnd : nullptr;
 }
 
+// An icon's width and height (zero for none).
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info))
+        return SIZE{};
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmMask, sizeof(bitmap), &bitmap);
+    const GdiObject<HBITMAP> mask(info.hbmMask);
+    const GdiObject<HBITMAP> colour(info.hbmColor);
+    // A mask without colour holds both halves one above the other.
+    return SIZE{bitmap.bmWidth, colour ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
 int BarPosition(HWND dialog, int bar) {
     return static_cast<int>(::SendDlgItemMessageW(dialog, bar, PBM_GETPOS, 0, 0));
 }
@@ -68,10 +81,21 @@ TEST_F(DownloadDialog, ShowsTheProgressOfASlowFileAndEndsWhenItArrived) {
     int bestFileBar = 0;
     CString fileCount, caption, cancelText, bytesLine;
     bool shot = false;
+    SIZE bigIcon{}, smallIcon{};
+    APTTYPE apartment = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier{};
+    APTTYPE apartmentBefore = APTTYPE_CURRENT;
+    const bool hadApartment = SUCCEEDED(CoGetApartmentType(&apartmentBefore, &qualifier));
     ScriptDriver driver([&] {
         const HWND dialog = FindDownloadDialog();
         if (dialog == nullptr)
             return false;
+        bigIcon =
+            IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)));
+        smallIcon =
+            IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0)));
+        if (FAILED(CoGetApartmentType(&apartment, &qualifier)))
+            apartment = APTTYPE_CURRENT;
         const int position = BarPosition(dialog, 1232);
         bestFileBar = std::max(bestFileBar, position);
         fileCount = ControlText(dialog, kControlFileCount);
@@ -95,6 +119,14 @@ TEST_F(DownloadDialog, ShowsTheProgressOfASlowFileAndEndsWhenItArrived) {
     EXPECT_EQ(CString(L"Cancel"), cancelText);
     EXPECT_TRUE(shot);
     EXPECT_NE(-1, bytesLine.Find(L"KB of 160 KB")) << Narrow(bytesLine);
+    // The application's icon in both sizes, and the dialog's thread in a single-threaded COM
+    // apartment while it runs, left again afterwards.
+    EXPECT_EQ(bigIcon.cx, GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(smallIcon.cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_TRUE(apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA) << apartment;
+    APTTYPE apartmentAfter = APTTYPE_CURRENT;
+    EXPECT_EQ(SUCCEEDED(CoGetApartmentType(&apartmentAfter, &qualifier)), hadApartment)
+        << "entered once, left once";
 }
 
 // Cancels once the transfer runs, answering the question with `button` (0 Yes, 1 No).

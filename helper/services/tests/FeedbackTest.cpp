@@ -254,6 +254,28 @@ TEST(FeedbackUpload, AnAcceptedReportReachesTheLibraryEncoded) {
     EXPECT_TRUE(HasFileNameShape(standIn.Last(1))) << Narrow(standIn.Last(1));
 }
 
+TEST(FeedbackUpload, TheLibrarysFourEntriesAreBoundByOrdinal) {
+    const CWebServiceHelper network;
+    ASSERT_TRUE(network.IsLoaded());
+    const HMODULE library = GetModuleHandleW(L"Network.dll");
+    ASSERT_NE(library, nullptr);
+    // Each ordinal reaches the library's own entry of that number (the stand-in's entries 2,
+    // 4 and 9 answer their numbers).
+    for (WORD ordinal : {WORD{4}, WORD{2}, WORD{9}}) {
+        const FARPROC entry = network.BoundEntry(ordinal);
+        ASSERT_NE(entry, nullptr) << ordinal;
+        EXPECT_EQ(entry, GetProcAddress(library, MAKEINTRESOURCEA(ordinal))) << ordinal;
+        EXPECT_EQ(reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(entry))(), ordinal);
+    }
+    EXPECT_EQ(network.BoundEntry(14), GetProcAddress(library, MAKEINTRESOURCEA(14)));
+    EXPECT_NE(network.BoundEntry(14), nullptr);
+    EXPECT_EQ(network.BoundEntry(3), nullptr) << "no other ordinal is bound";
+    // Without the library nothing is bound.
+    const CWebServiceHelper missing(L"NoSuchNetworkLibrary.dll");
+    for (WORD ordinal : CWebServiceHelper::kBoundOrdinals)
+        EXPECT_EQ(missing.BoundEntry(ordinal), nullptr) << ordinal;
+}
+
 TEST(FeedbackUpload, EveryFailureTellsTheFailedText) {
     const CString failed = GetLangString(L"IDS_FEEDBACK_FAILED", L"Pelq");
     ASSERT_FALSE(failed.IsEmpty());

@@ -129,6 +129,16 @@ inline COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
     return colour;
 }
 
+// The colour on screen at a point of the window's client area (after the window has painted).
+inline COLORREF ClientPixelOnScreen(HWND window, int x, int y) {
+    POINT point{x, y};
+    ::ClientToScreen(window, &point);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 // Dispatches the thread's messages for up to `milliseconds`.
 inline void PumpFor(DWORD milliseconds) {
     const ULONGLONG end = ::GetTickCount64() + milliseconds;

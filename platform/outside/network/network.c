@@ -1,5 +1,5 @@
 // Stand-in for the outside library "Network.dll": its ordinal 14 takes an encoded feedback
-// report and its file name. This one records what it is given and answers as a test asks;
+// report and its file name; ordinals 2, 4 and 9 exist beside it. This one records what it is given and answers as a test asks;
 // the functions exported by name let a test set the answer and read the record.
 #include <windows.h>
 
@@ -21,6 +21,18 @@ static wchar_t* CopyText(const wchar_t* text) {
         copy[length] = L'\0';
     }
     return copy;
+}
+
+// Ordinals 2, 4 and 9: entries the product binds beside the upload and never calls; each
+// answers its own number, so a test can tell them apart.
+int WINAPI NetworkStandInEntry2(void) {
+    return 2;
+}
+int WINAPI NetworkStandInEntry4(void) {
+    return 4;
+}
+int WINAPI NetworkStandInEntry9(void) {
+    return 9;
 }
 
 // Ordinal 14: non-zero when the report was accepted.

@@ -13,9 +13,15 @@
 
 namespace {
 
+// How the options pop-up is left: with a choice, or without one by its command, by the
+// Escape key (pressed without a click into the pop-up first) or by its close box.
+enum class Leave { kChoose, kCancelCommand, kEscapeKey, kCloseBox };
+
 struct Answers {
-    bool yes = true;                 // the restart question
-    bool cancelMode = false;         // the options pop-up closed without a choice
+    bool yes = true;              // the restart question
+    Leave leave = Leave::kChoose; // how the options pop-up is left
+    bool focusInPopup = false;    // the pop-up had the keyboard when answered
+    int focusWaits = 0;
     bool thorough = false;           // the mode chosen in it
     std::vector<std::wstring> boxes; // the texts of the message boxes shown
     bool sawPopup = false;
@@ -37,10 +43,22 @@ BOOL CALLBACK FindPopup(HWND window, LPARAM found) {
     return TRUE;
 }
 
+bool IsPopupUp() {
+    HWND popup = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&popup));
+    return popup != nullptr;
+}
+
 void CALLBACK AnswerPopup(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND popup = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&popup));
     if (!popup)
+        return;
+    // The keyboard reaches the pop-up once it is up, without a click; a user presses Escape
+    // after that (waited for here up to two seconds).
+    const HWND focus = ::GetFocus();
+    g_answers.focusInPopup = focus == popup || ::IsChild(popup, focus);
+    if (!g_answers.focusInPopup && ++g_answers.focusWaits < 20)
         return;
     KillTimer(nullptr, timer);
     g_answers.sawPopup = true;
@@ -50,9 +68,29 @@ void CALLBACK AnswerPopup(HWND, UINT, UINT_PTR timer, DWORD) {
         ::GetWindowRect(popup, &rect);
         EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(g_answers.popupShot).c_str()));
     }
-    if (g_answers.cancelMode) {
+    if (!g_answers.focusInPopup && g_answers.leave == Leave::kEscapeKey) {
+        // The key would go elsewhere and the pop-up stay up: end it, the check has failed.
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
         return;
+    }
+    switch (g_answers.leave) {
+    case Leave::kCancelCommand:
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+        return;
+    case Leave::kEscapeKey:
+        // Where the keyboard would deliver it: the window with the focus.
+        ::PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        ::PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        return;
+    case Leave::kCloseBox: {
+        const HWND closeBox = ::GetDlgItem(popup, 1184);
+        EXPECT_NE(closeBox, nullptr) << "a close box";
+        EXPECT_TRUE(::IsWindowVisible(closeBox));
+        ::SendMessageW(closeBox, BM_CLICK, 0, 0);
+        return;
+    }
+    case Leave::kChoose:
+        break;
     }
     CheckRadioButton(popup, IDC_RADIO_NORMAL, IDC_RADIO_THOROUGH,
                      g_answers.thorough ? IDC_RADIO_THOROUGH : IDC_RADIO_NORMAL);
@@ -142,6 +180,22 @@ TEST_F(DiskCheckPage, RowsSizesAndTheSystemDriveTickedFirst) {
     EXPECT_EQ(ListText(list, 0, 2), L"191 MB");
     EXPECT_EQ(ListText(list, 1, 1), L"286 102 MB");
     EXPECT_EQ(ListText(list, 2, 2), L"1 177 376 MB");
+    // Each drive's summary text, which is also its row's tip.
+    const auto* system = reinterpret_cast<const CDrive*>(page_.m_driveList.GetItemData(0));
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(std::wstring(system->SummaryText()),
+              L"System (C:); Size: 500 MB; { Free Space: 191 MB }");
+    wchar_t tip[256] = L"the row's own text";
+    NMLVGETINFOTIPW request{};
+    request.hdr.hwndFrom = list;
+    request.hdr.idFrom = IDC_LIST_CHECK_DRIVES;
+    request.hdr.code = LVN_GETINFOTIPW;
+    request.pszText = tip;
+    request.cchTextMax = 256;
+    request.iItem = 2;
+    page_.SendMessageW(WM_NOTIFY, IDC_LIST_CHECK_DRIVES, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(std::wstring(tip), ListText(list, 2, 0) + L"; Size: " + ListText(list, 2, 1) +
+                                     L"; { Free Space: " + ListText(list, 2, 2) + L" }");
     // Nothing stored: the drive of the Windows folder.
     wchar_t windows[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
@@ -213,12 +267,18 @@ TEST_F(DiskCheckPage, AnsweringNoOrCancellingSchedulesAndRecordsNothing) {
     EXPECT_FALSE(LastScanDateExists()) << "no check was scheduled";
     EXPECT_EQ(BootExecuteEntries(), std::vector<std::wstring>{L"autocheck autochk *"});
 
-    g_answers = Answers{};
-    g_answers.cancelMode = true;
-    Start();
-    EXPECT_TRUE(g_answers.sawPopup);
-    EXPECT_TRUE(g_answers.boxes.empty());
-    EXPECT_FALSE(LastScanDateExists());
+    // Leaving the options pop-up without a choice, each way a user has.
+    for (Leave leave : {Leave::kCancelCommand, Leave::kEscapeKey, Leave::kCloseBox}) {
+        g_answers = Answers{};
+        g_answers.leave = leave;
+        Start();
+        EXPECT_TRUE(g_answers.sawPopup) << static_cast<int>(leave);
+        EXPECT_TRUE(g_answers.focusInPopup) << "Escape needs no click first";
+        EXPECT_TRUE(PumpUntil([] { return !IsPopupUp(); }, 5000)) << static_cast<int>(leave);
+        EXPECT_TRUE(g_answers.boxes.empty()) << static_cast<int>(leave);
+        EXPECT_FALSE(LastScanDateExists());
+        EXPECT_EQ(BootExecuteEntries(), std::vector<std::wstring>{L"autocheck autochk *"});
+    }
 }
 
 TEST_F(DiskCheckPage, AnOtherToolsLowerCaseEntryBlocksTheDrive) {

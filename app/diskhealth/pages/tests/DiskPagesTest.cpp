@@ -2,6 +2,7 @@
 // lists, drive changes through the combo, and each tab photographed.
 #include "PagesTestSupport.h"
 
+#include <DiskPageTexts.h>
 #include <DiskPagesResource.h>
 #include <SimulatedDiskConfig.h>
 #include <TabDevicesDlg.h>
@@ -25,6 +26,15 @@ template <typename Page> struct HostedPage {
     HostWindow host;
     Page page;
 };
+
+std::wstring ColumnTitle(HWND list, int column) {
+    wchar_t text[128] = {};
+    LVCOLUMNW header{};
+    header.mask = LVCF_TEXT;
+    header.pszText = text;
+    header.cchTextMax = 128;
+    return ListView_GetColumn(list, column, &header) ? text : L"(no column)";
+}
 
 int FindRow(HWND list, const std::wstring& first) {
     for (int row = 0; row < ListRows(list); ++row)
@@ -197,6 +207,15 @@ TEST(DevicesTab, SimulatedDevicesAndTheirProperties) {
         friendly = friendly || (ListText(properties, row, 0) == L"Friendly Name" &&
                                 ListText(properties, row, 1).find(L"Cruzer") != std::wstring::npos);
     EXPECT_TRUE(friendly);
+    // Both lists title their columns from the disk tools' texts: the devices by type and
+    // name, their properties by property and type.
+    const std::wstring type = std::wstring(AppText(L"IDS_TYPE_DD", kDiskToolsSection));
+    ASSERT_FALSE(type.empty());
+    EXPECT_EQ(ColumnTitle(devices, 0), type);
+    EXPECT_EQ(ColumnTitle(devices, 1), std::wstring(AppText(L"IDS_NAME_DD", kDiskToolsSection)));
+    EXPECT_EQ(ColumnTitle(properties, 0),
+              std::wstring(AppText(L"IDS_PROPERTY_DD", kDiskToolsSection)));
+    EXPECT_EQ(ColumnTitle(properties, 1), type);
     Photograph(&tab.page, L"disk_devices_tab.png");
 
     // USB only: fewer rows, every one of class USB; refreshing again lists the same.

@@ -20,6 +20,7 @@
 
 #include <DlgLeftDlgBase.h>
 #include <DlgBaseMessageBoxWndBase.h>
+#include <STBitmap.h>
 #include <AppLocations.h>
 #include <AppState.h>
 #include <IniReader.h>
@@ -155,6 +156,21 @@ void ShootHandle(HWND window, LPCWSTR name) {
     CRect rect;
     ::GetWindowRect(window, &rect);
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(name).c_str())) << name;
+}
+
+// Only the selected one of the settings host's five tab buttons shows the strip's pressed
+// frame; the others show its normal frame (sampled inside the button, clear of its caption).
+void ExpectOnlyTabSelected(CDlgDuppOptions& options, int selected) {
+    const CSTBitmap strip(6053);
+    ASSERT_EQ(strip.GetWidth(), 4 * 78);
+    const HBITMAP bits = static_cast<HBITMAP>(strip.GetSafeHandle());
+    for (int i = 0; i < CDlgDuppOptions::kTabCount; ++i) {
+        const int frame = i == selected ? 1 : 0;
+        const HWND button = ::GetDlgItem(options.m_hWnd, IDC_TAB_BTN_FIRST + i);
+        EXPECT_EQ(ClientPixelOnScreen(button, 6, 6), BitmapPixel(bits, frame * 78 + 6, 6)) << i;
+        EXPECT_EQ(ClientPixelOnScreen(button, 70, 24), BitmapPixel(bits, frame * 78 + 70, 24)) << i;
+    }
+    EXPECT_NE(BitmapPixel(bits, 6, 6), BitmapPixel(bits, 78 + 6, 6)) << "frames that differ";
 }
 
 // What runs while the pages' modal windows are up: a thread timer sees each of them.
@@ -377,6 +393,29 @@ TEST_F(DupeWizard, FreshWelcomeAndTheWayToTheLocations) {
         EXPECT_EQ(button.top, 433);
     }
     Shoot(welcome, L"dupes_welcome.png");
+    {
+        // The framework's title bitmap under the description, and the page icon (its attention
+        // mark is orange) beside the button.
+        const CSTBitmap rule(1075);
+        ASSERT_GT(rule.GetWidth(), 0);
+        const COLORREF ruleColour =
+            BitmapPixel(static_cast<HBITMAP>(rule.GetSafeHandle()), rule.GetWidth() / 2, 1);
+        EXPECT_NE(ruleColour, RGB(255, 255, 255));
+        EXPECT_EQ(ClientPixelOnScreen(welcome->m_hWnd, kWelcomeRulePlace.x + rule.GetWidth() / 2,
+                                      kWelcomeRulePlace.y + 1),
+                  ruleColour);
+        int orange = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const COLORREF c = ClientPixelOnScreen(welcome->m_hWnd, kWelcomeIconPlace.x + x,
+                                                       kWelcomeIconPlace.y + y);
+                orange += GetRValue(c) > 200 && GetGValue(c) > 90 && GetGValue(c) < 160 &&
+                                  GetBValue(c) < 80
+                              ? 1
+                              : 0;
+            }
+        EXPECT_GT(orange, 100) << "the page icon";
+    }
     EXPECT_EQ(CutTo50(CString(L'x', 60)), CString(L'x', 50) + L" ...");
     EXPECT_EQ(CutTo50(CString(L'x', 50)), CString(L'x', 50));
 
@@ -474,6 +513,23 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
                 ShootHandle(filling, L"dupes_filling.png");
                 EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(filling, IDC_BTN_CANCEL_DUPP)))
                     << "no way to cancel the filling";
+                // "100%" fits its figure in the label's font, which ends before "listed".
+                const HWND figure = ::GetDlgItem(filling, IDC_ST_PERC);
+                const HWND listed = ::GetDlgItem(filling, IDC_ST_GROUPED);
+                CRect figureRect, listedRect;
+                ::GetWindowRect(figure, &figureRect);
+                ::GetWindowRect(listed, &listedRect);
+                EXPECT_LE(figureRect.right, listedRect.left);
+                const HDC dc = ::GetDC(figure);
+                const HGDIOBJ previous = ::SelectObject(
+                    dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(figure, WM_GETFONT, 0, 0)));
+                SIZE widest{};
+                ::GetTextExtentPoint32W(dc, L"100%", 4, &widest);
+                ::SelectObject(dc, previous);
+                ::ReleaseDC(figure, dc);
+                EXPECT_LE(widest.cx, figureRect.Width());
+                EXPECT_NE(::GetWindowLongW(figure, GWL_STYLE) & SS_RIGHT, 0)
+                    << "the figure ends where its word begins";
             }
         }
     };
@@ -512,6 +568,8 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     EXPECT_NE(results->m_list.GetItemText(1, 4), results->m_list.GetItemText(2, 4));
     EXPECT_FALSE(results->GetDlgItem(IDC_BTN_CLEAN_SYSTEM_DUPP)->IsWindowEnabled());
     EXPECT_EQ(results->m_strScanStatus, DupeText(L"IDS_SCAN_COMPLETE"));
+    EXPECT_FALSE(results->GetDlgItem(IDC_PROGRESS_GROUPING)->IsWindowVisible())
+        << "no finished grouping bar beside the selection's size";
 
     // All but the first of each group.
     SelectRow(0);
@@ -857,6 +915,7 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     EXPECT_EQ(StoredDword(kFindOptionsKey, L"FILETIME"), 1u);
     EXPECT_EQ(match.IsDlgButtonChecked(IDC_CHK_TIME), BST_CHECKED);
     Shoot(&options, L"dupes_settings_match.png");
+    ExpectOnlyTabSelected(options, 0);
     match.CheckDlgButton(IDC_CHK_BINCOMPARE, BST_CHECKED);
     Click(&match, IDC_CHK_BINCOMPARE);
     EXPECT_TRUE(match.GetDlgItem(IDC_CHK_CRC_FILE_SIZE_LIMIT)->IsWindowEnabled());
@@ -911,6 +970,7 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     EXPECT_EQ(ignore.m_list.GetItemCount(), 36) << "listed in another letter case";
     ignore.m_list.SetCheck(0, FALSE);
     Shoot(&options, L"dupes_settings_ignore.png");
+    ExpectOnlyTabSelected(options, 2);
     Click(&ignore, IDC_BTN_SAVE);
     PumpFor(200);
     EXPECT_EQ(StoredDword(kIgnoreListKey, L"d:\\temp\\"), 1u);
@@ -957,6 +1017,61 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     EXPECT_TRUE(PumpUntil([&] { return locations->IsWindowVisible() != FALSE; }, 5000));
     EXPECT_GE(host.duplicatesTabShown, 1);
     options.DestroyWindow();
+}
+
+TEST_F(DupeWizard, AnEmptiedIgnoreListStaysEmptyOnTheTabAndInTheScan) {
+    // The user removes every row and saves: the key stays, without values.
+    {
+        CDlgDuppOptions options(mainWindow.get());
+        ASSERT_TRUE(options.Create(IDD_DLG_DUPP_OPTIONS, mainWindow.get()));
+        PumpFor(100);
+        CDlgDFIgnoreList& ignore = options.m_ignoreList;
+        ASSERT_EQ(ignore.m_list.GetItemCount(), 35);
+        while (ignore.m_list.GetItemCount() > 0) {
+            const int before = ignore.m_list.GetItemCount();
+            ignore.m_list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+            Click(&ignore, IDC_BUTTON_REMOVE);
+            ASSERT_EQ(ignore.m_list.GetItemCount(), before - 1);
+        }
+        Click(&ignore, IDC_BTN_SAVE);
+        PumpFor(200);
+        options.DestroyWindow();
+    }
+    const std::wstring key = appKey + L"\\" + kIgnoreListKey;
+    auto storedValues = [&] {
+        RegistryKey opened;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, opened.Put()) !=
+            ERROR_SUCCESS)
+            return -1;
+        DWORD values = 0;
+        if (RegQueryInfoKeyW(opened.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return -1;
+        return static_cast<int>(values);
+    };
+    EXPECT_EQ(storedValues(), 0) << "the key is there, empty";
+    auto listedOnANewPage = [&] {
+        CDlgDuppOptions options(mainWindow.get());
+        if (!options.Create(IDD_DLG_DUPP_OPTIONS, mainWindow.get()))
+            return -1;
+        PumpFor(100);
+        const int rows = options.m_ignoreList.m_list.GetItemCount();
+        options.DestroyWindow();
+        return rows;
+    };
+    CStringArray scanned;
+    scanned.Add(L"left over");
+    ReadIgnoreListForScan(scanned);
+    EXPECT_EQ(scanned.GetSize(), 0) << "nothing is left out of a scan";
+    EXPECT_EQ(listedOnANewPage(), 0) << "the next start shows the emptied list";
+    EXPECT_EQ(storedValues(), 0) << "showing the tab stores nothing";
+
+    // Without the key the built-in folders come back, on the tab and in the scan.
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(storedValues(), -1) << "the key is gone";
+    ReadIgnoreListForScan(scanned);
+    EXPECT_EQ(scanned.GetSize(), 35);
+    EXPECT_EQ(listedOnANewPage(), 35);
 }
 
 TEST_F(DupeWizard, SaveReportsAStoreThatCannotBeWritten) {

@@ -1,6 +1,9 @@
 #include "JunkPagesTestSupport.h"
 
+#include <commctrl.h>
+
 #include <DlgBaseMessageBoxWndBase.h>
+#include <STBitmap.h>
 
 #include "UiTestSupport.h"
 #include "ConfigurationManager.h"
@@ -152,6 +155,25 @@ void Photograph(HWND window, LPCWSTR name) {
 void PhotographPopup(HWND popup, LPCWSTR name) {
     ::SetWindowPos(popup, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     Photograph(popup, name);
+}
+
+void ExpectListOnItsBitmap(HWND list) {
+    const CSTBitmap background(1128);
+    ASSERT_GT(background.GetWidth(), 400);
+    const HBITMAP bits = static_cast<HBITMAP>(background.GetSafeHandle());
+    CRect client;
+    ::GetClientRect(list, &client);
+    CRect last(0, 0, 0, 0);
+    const int rows = ListView_GetItemCount(list);
+    if (rows > 0)
+        ListView_GetItemRect(list, rows - 1, &last, LVIR_BOUNDS);
+    const int y = client.bottom - 3;
+    ASSERT_LT(last.bottom, y) << "room below the rows";
+    const COLORREF left = ClientPixelOnScreen(list, 4, y);
+    const COLORREF right = ClientPixelOnScreen(list, 400, y);
+    EXPECT_EQ(left, BitmapPixel(bits, 4, 0));
+    EXPECT_EQ(right, BitmapPixel(bits, 400, 0));
+    EXPECT_NE(left, right);
 }
 
 void Click(HWND dialog, int id) {

@@ -27,6 +27,19 @@ void SetProfileDword(LPCWSTR section, LPCWSTR name, DWORD value);
 void SetProfileString(LPCWSTR section, LPCWSTR name, LPCWSTR value);
 std::wstring ProfileString(LPCWSTR section, LPCWSTR name);
 
+// A shell request as the pages made it: every field the shell reads, strings copied.
+struct RecordedShellRequest {
+    DWORD size = 0;
+    ULONG mask = 0;
+    HWND owner = nullptr;
+    std::wstring verb;
+    std::wstring file;
+    bool hasParameters = false;
+    std::wstring parameters;
+    bool hasDirectory = false;
+    int show = 0;
+};
+
 // The services of the program around the pages, recorded.
 class RecordingServices : public JunkPageServices {
 public:
@@ -51,6 +64,19 @@ public:
         shell.push_back(std::wstring(verb) + L"|" + std::wstring(file) + L"|" +
                         std::wstring(parameters));
     }
+    void ExecuteShellRequest(SHELLEXECUTEINFOW& request) override {
+        RecordedShellRequest copy;
+        copy.size = request.cbSize;
+        copy.mask = request.fMask;
+        copy.owner = request.hwnd;
+        copy.verb = request.lpVerb ? request.lpVerb : L"";
+        copy.file = request.lpFile ? request.lpFile : L"";
+        copy.hasParameters = request.lpParameters != nullptr;
+        copy.parameters = request.lpParameters ? request.lpParameters : L"";
+        copy.hasDirectory = request.lpDirectory != nullptr;
+        copy.show = request.nShow;
+        requests.push_back(copy);
+    }
 
     bool hidden = false;
     bool automatic = false;
@@ -62,6 +88,7 @@ public:
     std::vector<std::wstring> shutdowns;
     std::vector<std::wstring> restorePoints;
     std::vector<std::wstring> shell;
+    std::vector<RecordedShellRequest> requests;
 };
 
 // Message boxes: each one's text is recorded and it is answered Yes/OK (or No/Cancel).
@@ -79,6 +106,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
 void Photograph(HWND window, LPCWSTR name);
 // A pop-up brought on screen above the (topmost) host first, then photographed.
 void PhotographPopup(HWND popup, LPCWSTR name);
+// Below its last row a list shows the skin's list bitmap (1128, which fades from left to right)
+// where it stands on screen, not a plain colour.
+void ExpectListOnItsBitmap(HWND list);
 // Clicks a button as the user does (BN_CLICKED through BM_CLICK).
 void Click(HWND dialog, int id);
 std::wstring WindowText(HWND window);

@@ -25,6 +25,12 @@ using namespace junkpages;
 namespace {
 constexpr wchar_t kAdvanced[] = L"Advanced";
 
+// Colours within 3 of each other in every channel.
+bool Near(COLORREF a, COLORREF b) {
+    return abs(GetRValue(a) - GetRValue(b)) <= 3 && abs(GetGValue(a) - GetGValue(b)) <= 3 &&
+           abs(GetBValue(a) - GetBValue(b)) <= 3;
+}
+
 std::set<std::wstring> RegistryValueNames(const CString& path) {
     std::set<std::wstring> names;
     RegistryKey key;
@@ -75,6 +81,7 @@ protected:
     }
 
     HWND Tab(int index) { return options_->Tab(index)->m_hWnd; }
+
     CListCtrl& Masks() { return options_->m_masksTab.m_list; }
     int RowOf(CListCtrl& list, const std::wstring& text) {
         for (int row = 0; row < list.GetItemCount(); ++row)
@@ -128,6 +135,23 @@ TEST_F(JunkSettingsTest, TabsShowTheStoreAndApplySavesEveryTab) {
         EXPECT_EQ(options_->CurrentTab(), tab);
         EXPECT_TRUE(::IsWindowVisible(Tab(tab)));
         Photograph(host_->m_hWnd, shots[tab - 1]);
+        if (tab == 1) {
+            ExpectListOnItsBitmap(options_->m_drivesTab.m_driveList.m_hWnd);
+            ExpectListOnItsBitmap(options_->m_drivesTab.m_folderList.m_hWnd);
+        }
+    }
+    // The removal tab's radio buttons stand on the panel: their corners show the panel (its
+    // gradient moves a unit or so over a button's height), not the page's white or grey.
+    for (CWnd* radio : std::initializer_list<CWnd*>{&options_->m_cleanupTab.m_directRadio,
+                                                    &options_->m_cleanupTab.m_recycleRadio}) {
+        CRect place;
+        radio->GetWindowRect(&place);
+        POINT corner{place.left, place.top};
+        ::ScreenToClient(Tab(5), &corner);
+        const COLORREF beside = ClientPixelOnScreen(Tab(5), corner.x - 3, corner.y);
+        EXPECT_NE(beside, RGB(255, 255, 255)) << "the panel, not the page";
+        EXPECT_TRUE(Near(ClientPixelOnScreen(radio->m_hWnd, 0, 0), beside));
+        EXPECT_TRUE(Near(ClientPixelOnScreen(radio->m_hWnd, place.Width() - 1, 0), beside));
     }
 
     Click(Tab(4), IDC_CHK_ZERO_LENGHT);

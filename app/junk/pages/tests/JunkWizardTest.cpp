@@ -8,12 +8,14 @@
 
 #include <DlgLeftDlgBase.h>
 #include <LauncherStatus.h>
+#include <STBitmap.h>
 
 #include "DlgScan1ScanHome.h"
 #include "DlgScan2Scanning.h"
 #include "DlgScan3Results.h"
 #include "DlgScan4Cleanup.h"
 #include "DlgScan5Summary.h"
+#include "JunkMessages.h"
 #include "JunkPagesResource.h"
 #include "JunkPagesTestSupport.h"
 #include "JunkTestSupport.h"
@@ -214,6 +216,7 @@ TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
     Photograph(host_->m_hWnd, L"junk_page3_results.png");
     ShowPage(kJunkScanningPage);
     Photograph(host_->m_hWnd, L"junk_page2_scanning.png");
+    ExpectListOnItsBitmap(scanning_->m_locationList.m_hWnd);
     ShowPage(kJunkResultsPage);
 
     // Unchecking a group unchecks each of its items; the line reads 0 of its total.
@@ -256,6 +259,9 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     bool selectAllChecked = false;
     std::wstring folderRowName;
     std::wstring header;
+    // Pairs of (on screen, in the bitmap) for points of the stretched rule.
+    std::vector<std::pair<COLORREF, COLORREF>> ruleColours;
+    COLORREF ruleColour = 0, aboveRule = 0, barColour = 0, expectedBar = 1;
     DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
         const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
         rows = ListView_GetItemCount(list);
@@ -270,6 +276,26 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
         }
         header = WindowText(::GetDlgItem(popup, IDC_TOP_INFO));
         PhotographPopup(popup, L"junk_details_popup.png");
+        // The bottom bar, and the skin's rule stretched over the width right above it.
+        CRect client;
+        ::GetClientRect(popup, &client);
+        const CSTBitmap bar(1019);
+        const CSTBitmap rule(1075);
+        const int ruleTop = client.bottom - bar.GetHeight() - rule.GetHeight();
+        const HBITMAP ruleBits = static_cast<HBITMAP>(rule.GetSafeHandle());
+        const int width = client.Width(), sourceWidth = rule.GetWidth();
+        // Source columns in the rule's first half, each found at the middle of its stretched
+        // span on screen.
+        for (int column : {sourceWidth / 6, sourceWidth / 3, sourceWidth / 2}) {
+            const int x = (column * width + width / 2) / sourceWidth;
+            const int row = rule.GetHeight() / 2;
+            ruleColours.emplace_back(ClientPixelOnScreen(popup, x, ruleTop + row),
+                                     BitmapPixel(ruleBits, column, row));
+        }
+        ruleColour = ruleColours.back().second;
+        aboveRule = ClientPixelOnScreen(popup, client.right / 2, ruleTop - 1);
+        barColour = ClientPixelOnScreen(popup, client.right / 2, client.bottom - 10);
+        expectedBar = BitmapPixel(static_cast<HBITMAP>(bar.GetSafeHandle()), 0, 0);
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
     });
     Click(results_->m_hWnd, IDC_BTN_CLICK_HERE);
@@ -277,6 +303,12 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     EXPECT_FALSE(selectAllChecked) << "the empty folder is unchecked";
     EXPECT_EQ(folderRowName, L"Clean Now") << "an empty folder shows the clean button's text";
     EXPECT_FALSE(header.empty());
+    ASSERT_EQ(ruleColours.size(), 3u);
+    for (const auto& [shown, drawn] : ruleColours)
+        EXPECT_EQ(shown, drawn);
+    EXPECT_NE(ruleColour, RGB(255, 255, 255)) << "a rule that shows on the white pop-up";
+    EXPECT_NE(aboveRule, ruleColour);
+    EXPECT_EQ(barColour, expectedBar);
 
     // Junk only: unchecking a row unchecks its item at once; select all checks every row.
     std::vector<std::wstring> names;
@@ -315,9 +347,43 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
     });
     Click(results_->m_hWnd, IDC_BTN_EMPTY_FOLDERS);
-    ASSERT_EQ(services_.shell.size(), before.size() + 1) << "no properties for a folder";
+    ASSERT_EQ(services_.shell.size(), before.size() + 1);
     EXPECT_NE(services_.shell.back().find(L"explorer.exe"), std::wstring::npos);
     EXPECT_NE(services_.shell.back().find(L"emptydir"), std::wstring::npos);
+    EXPECT_TRUE(services_.requests.empty()) << "no properties for a folder";
+
+    // Properties of a file: the shell is asked for the verb of the item's context menu (the
+    // plain verb reaches no handler and shows nothing), owned by the pop-up, with the row's
+    // full path and no parameters.
+    HWND popupWindow = nullptr;
+    std::wstring rowPath;
+    DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
+        popupWindow = popup;
+        const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        wchar_t folder[MAX_PATH] = {};
+        wchar_t name[MAX_PATH] = {};
+        ListView_GetItemText(list, 1, 1, folder, MAX_PATH);
+        ListView_GetItemText(list, 1, 0, name, MAX_PATH);
+        rowPath = std::wstring(folder) + name;
+        Click(popup, IDC_BTN_FILE_PROPERTIES);
+        ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(results_->m_hWnd, IDC_BTN_JUNK_FILES);
+    ASSERT_EQ(services_.requests.size(), 1u);
+    const RecordedShellRequest& request = services_.requests.back();
+    EXPECT_EQ(request.size, sizeof(SHELLEXECUTEINFOW));
+    EXPECT_EQ(request.mask, 0x400Cu);
+    EXPECT_EQ(request.mask & SEE_MASK_INVOKEIDLIST, static_cast<ULONG>(SEE_MASK_INVOKEIDLIST));
+    EXPECT_EQ(request.owner, popupWindow);
+    EXPECT_EQ(request.verb, L"Properties");
+    EXPECT_EQ(request.file, rowPath);
+    EXPECT_TRUE(Exists(rowPath)) << Narrow(rowPath);
+    EXPECT_TRUE(request.hasParameters);
+    EXPECT_EQ(request.parameters, L"");
+    EXPECT_FALSE(request.hasDirectory);
+    EXPECT_EQ(request.show, SW_SHOWNORMAL);
+    EXPECT_EQ(services_.shell.size(), before.size() + 1) << "nothing else went to the shell";
 }
 
 TEST_F(JunkWizardTest, DetailsSelectAllOnManyRowsAndAnEmptyList) {
@@ -358,6 +424,7 @@ TEST_F(JunkWizardTest, DetailsSelectAllOnManyRowsAndAnEmptyList) {
     });
     results_->ShowDetails(2);
     EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(services_.requests.empty());
     EXPECT_EQ(services_.shell.size(), actions);
 }
 
@@ -490,6 +557,44 @@ TEST_F(JunkWizardTest, ScheduledRunThatFindsNothingShutsDownAfterTheScan) {
     EXPECT_TRUE(Exists(drive_->Root() + L"notes.txt"));
 }
 
+TEST(JunkItemTexts, EachCategoryNamesItsKindFromTheStringTable) {
+    CJunkItem item;
+    const struct {
+        int category;
+        LPCWSTR text;
+    } expected[] = {{kJunkFile, L"Junk File"},
+                    {kTempFile, L"Temp File"},
+                    {kZeroLengthFile, L"Zero-length File"},
+                    {kEmptyFolder, L""}};
+    for (const auto& entry : expected) {
+        item.category = entry.category;
+        EXPECT_EQ(std::wstring(item.GetCategoryText()), entry.text) << entry.category;
+    }
+}
+
+TEST_F(JunkWizardTest, TheScanBarMovesOnWithEachLocation) {
+    // Two locations on a large volume: the engine's percent of the volume stays near 0.
+    CListCtrl& rows = scanning_->m_locationList;
+    rows.InsertItem(0, L"J:\\");
+    rows.InsertItem(1, L"C:\\junkpages-temp\\");
+    scanning_->m_nCurrentRow = 0;
+    const JunkMessageIds& messages = JunkMessages();
+    auto report = [&](LPARAM percent) {
+        // The page shows every second output report.
+        for (int i = 0; i < 2; ++i)
+            scanning_->SendMessageW(messages.scanOutput, reinterpret_cast<WPARAM>(L"J:\\sub\\"),
+                                    percent);
+        return scanning_->m_progress.GetPos();
+    };
+    EXPECT_EQ(report(0), 0);
+    EXPECT_EQ(report(1), 0);
+    scanning_->SendMessageW(messages.locationChange, reinterpret_cast<WPARAM>(L"C:\\x\\"), 0);
+    EXPECT_EQ(scanning_->m_progress.GetPos(), 50) << "the first location is done";
+    EXPECT_EQ(report(40), 70);
+    EXPECT_EQ(report(250), 100);
+    rows.DeleteAllItems();
+}
+
 TEST_F(JunkWizardTest, NoLocationChosenReturnsHome) {
     Click(home_->m_hWnd, IDC_START_SCAN_NOW);
     ASSERT_TRUE(PumpUntil([&] { return !MessageBoxTexts().empty(); }, 5000));
@@ -526,6 +631,19 @@ TEST_F(JunkWizardTest, SecondStartWhileScanningIsIgnored) {
     ASSERT_TRUE(WaitForPage(*results_));
     EXPECT_EQ(g_junkRun.found, 5);
     EXPECT_EQ(scanning_->m_nFound, 5);
+}
+
+TEST(JunkScanningPage, TheBarGivesEachLocationAnEqualShare) {
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(0, 2, 0), 0);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(0, 2, 50), 25);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(1, 2, 0), 50);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(1, 2, 100), 100);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(2, 3, 30), 76);
+    // The engine's percent of a volume may pass 100 (files reached twice) or be odd.
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(0, 2, 250), 50);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(0, 2, -3), 0);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(5, 2, 0), 100);
+    EXPECT_EQ(CDlgScan2Scanning::OverallScanPercent(0, 0, 40), 40) << "no rows: the engine's";
 }
 
 TEST(JunkScanningPage, LongPathsWrapInTheCurrentItemLabel) {
