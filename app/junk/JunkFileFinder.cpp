@@ -166,7 +166,7 @@ bool CJunkFileFinder::IsExcluded(const CString& path) const {
 void CJunkFileFinder::PrepareMatching() {
     activeMasks_.clear();
     for (INT_PTR i = 0; i < masks_.GetSize(); ++i)
-        if (masks_[i] && masks_[i]->IsEnabled())
+        if (masks_[i] && masks_[i]->IsEnabled() && !IsCatchAllMask(masks_[i]->text))
             activeMasks_.emplace_back(masks_[i]->text);
     activeExclusions_.clear();
     for (INT_PTR i = 0; i < ignoreList_.GetSize(); ++i)
