@@ -93,10 +93,3 @@ BOOL DeleteFileNotThroughLink(const wchar_t* path) {
     return SetFileInformationByHandle(handle.Get(), FileDispositionInfo, &disposition,
                                       sizeof disposition);
 }
-
-bool IsPathGone(const wchar_t* path) {
-    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}

@@ -7,6 +7,8 @@
 #include <classlib/String.h>
 #include <owners/WinOwners.h>
 
+#include <HeldItem.h> // IsPathGone
+
 // True when the entry itself is a reparse point (never descended into or taken as an item).
 inline bool IsReparsePointEntry(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -38,6 +40,3 @@ private:
 // Deletes a file for good through a handle opened on the path itself, after checking that the
 // path is not reached through a link; the last error tells why when it fails.
 [[nodiscard]] BOOL DeleteFileNotThroughLink(const wchar_t* path);
-
-// True only when the path is known to be gone (not found), not when it merely cannot be read.
-[[nodiscard]] bool IsPathGone(const wchar_t* path);
