@@ -74,9 +74,21 @@ std::vector<CString> PlaceComponents(const CString& literalPath) {
     return components;
 }
 
-// False when the system places the item the handle holds elsewhere than `literalPath` names:
-// a link on the way, or one that the system shows as what it names (Wine shows a host link to
-// a file so). Nothing is said when the system cannot tell (true).
+bool SetAttributesThrough(HANDLE item, DWORD attributes) {
+    FILE_BASIC_INFO basic = {}; // zero times are left as they are
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(item, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+bool MarkForDeletion(HANDLE item) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(item, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
+}
+
+} // namespace
+
+// Wine shows a host link to a file as the file it names: the place tells it.
 bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
     std::vector<wchar_t> buffer(MAX_PATH * 2);
     DWORD length = GetFinalPathNameByHandleW(item, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -98,20 +110,6 @@ bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
     }
     return true;
 }
-
-bool SetAttributesThrough(HANDLE item, DWORD attributes) {
-    FILE_BASIC_INFO basic = {}; // zero times are left as they are
-    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(item, FileBasicInfo, &basic, sizeof basic) != FALSE;
-}
-
-bool MarkForDeletion(HANDLE item) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(item, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != FALSE;
-}
-
-} // namespace
 
 ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {
     Release();
@@ -247,25 +245,38 @@ bool CHeldItem::ChooseShellPath(CString& shellPath) const {
     return true;
 }
 
-ItemOutcome CHeldItem::MoveToRecycleBin(HWND owner) {
+ItemOutcome CHeldItem::PrepareRecycling(CString& shellPath) {
     if (!handle_ || purpose_ != Purpose::kRecycle)
         return ItemOutcome::kFailed;
     if (identity_.folder && !IsEmptyFolder()) {
         Release();
         return ItemOutcome::kChangedSinceScan;
     }
-    CString shellPath;
     if (!ChooseShellPath(shellPath)) {
         Release();
         return ItemOutcome::kFailed;
     }
+    return ItemOutcome::kDone;
+}
+
+ItemOutcome CHeldItem::FinishRecycling() {
+    if (!handle_)
+        return ItemOutcome::kFailed;
+    const bool stayed = StillNames(path_, identity_);
+    Release();
+    return stayed ? ItemOutcome::kFailed : ItemOutcome::kDone;
+}
+
+ItemOutcome CHeldItem::MoveToRecycleBin(HWND owner) {
+    CString shellPath;
+    const ItemOutcome prepared = PrepareRecycling(shellPath);
+    if (prepared != ItemOutcome::kDone)
+        return prepared;
     CShellFileOperation operation;
     operation.hwnd = owner;
     // What the shell answers matters less than where the item is afterwards.
     static_cast<void>(operation.DeleteToRecycleBin(shellPath, shellPath.GetLength()));
-    const bool stayed = StillNames(path_, identity_);
-    Release();
-    return stayed ? ItemOutcome::kFailed : ItemOutcome::kDone;
+    return FinishRecycling();
 }
 
 ItemOutcome ReadItemIdentity(const CString& path, FileIdentity& identity) {

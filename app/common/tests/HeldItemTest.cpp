@@ -10,6 +10,8 @@
 #include "SafetyTestSupport.h"
 #include "WineHost.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -261,6 +263,48 @@ TEST_F(HeldItems, AFolderGoesOnlyWhileEmpty) {
         item.OpenAsRecorded(At(L"filled-bin").c_str(), filledBin, CHeldItem::Purpose::kRecycle),
         ItemOutcome::kChangedSinceScan);
     ExpectOnlyRemoved(before, TakeSnapshot(root.Path()), {L"empty", L"empty-bin"});
+}
+
+TEST_F(HeldItems, ManyHeldItemsGoToTheRecycleBinInOneShellOperation) {
+    const std::wstring names[] = {L"one.tmp", L"two.tmp.", L"\u6f22\u5b57.tmp", L"gone-later.tmp"};
+    for (const std::wstring& name : names)
+        Write(name, "junk " + std::to_string(name.size()));
+    Write(L"one.tmp.keep", "kept");
+    Folder(L"filled");
+    Write(L"filled\\user.txt", "user's file");
+    const TreeSnapshot before = TakeSnapshot(root.Path());
+    CHeldItem items[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i)
+        ASSERT_EQ(items[i].Open(At(names[i]).c_str(), CHeldItem::Purpose::kRecycle),
+                  ItemOutcome::kDone);
+    CHeldItem folder;
+    ASSERT_EQ(folder.Open(At(L"filled").c_str(), CHeldItem::Purpose::kRecycle), ItemOutcome::kDone);
+
+    std::wstring list;
+    for (CHeldItem& item : items) {
+        CString shellPath;
+        ASSERT_EQ(item.PrepareRecycling(shellPath), ItemOutcome::kDone);
+        EXPECT_TRUE(item.IsHeld()) << "held until the operation is over";
+        list += std::wstring(shellPath.GetString()) + L'\0';
+    }
+    CString folderPath;
+    EXPECT_EQ(folder.PrepareRecycling(folderPath), ItemOutcome::kChangedSinceScan);
+    EXPECT_FALSE(folder.IsHeld());
+    // The last one never reaches the shell: it stays, and says so.
+    const size_t last = list.rfind(L'\0', list.size() - 2);
+    list.resize(last + 1);
+    list += L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+    static_cast<void>(SHFileOperationW(&operation)); // judged by where the items are
+    for (size_t i = 0; i + 1 < std::size(names); ++i)
+        EXPECT_EQ(items[i].FinishRecycling(), ItemOutcome::kDone) << i;
+    EXPECT_EQ(items[std::size(names) - 1].FinishRecycling(), ItemOutcome::kFailed);
+    for (const CHeldItem& item : items)
+        EXPECT_FALSE(item.IsHeld());
+    ExpectOnlyRemoved(before, TakeSnapshot(root.Path()), {names[0], names[1], names[2]});
 }
 
 TEST_F(HeldItems, PathsThatNameAnotherItemAreRefusedAndNothingMoves) {
