@@ -8,6 +8,7 @@
 #include "JunkPattern.h"
 #include "JunkTables.h"
 #include "JunkTestSupport.h"
+#include "SafetyTestSupport.h"
 #include "AppLocations.h"
 #include "AppState.h"
 #include "Registry.h"
@@ -261,9 +262,7 @@ std::wstring TodaysLog() {
     CString path;
     path.Format(L"%s\\log_%02i-%02i-%02i.log", GetAppDataFolder().GetString(), now.wMonth, now.wDay,
                 now.wYear);
-    std::string bytes;
-    if (!ReadBytes(path.GetString(), bytes))
-        return std::wstring();
+    const std::string bytes = ReadAllBytes(path.GetString());
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,14 +15,10 @@
 
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
+#include "LiteralPath.h"
 #include "WineHost.h"
 
 namespace junktest {
-
-// The long-path form of an absolute path, so that any name and any length reach the system.
-inline std::wstring Literal(const std::wstring& path) {
-    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
-}
 
 // The folder and everything below it through the Windows calls.
 inline void RemoveTreeByWindows(const std::wstring& folder) {
@@ -55,8 +49,8 @@ inline bool Exists(const std::wstring& path) {
 
 inline void MakeFolders(const std::wstring& path) {
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(Literal(path.substr(0, at)).c_str(), nullptr);
-    CreateDirectoryW(Literal(path).c_str(), nullptr);
+        CreateDirectoryW(ToLiteralPath(path.substr(0, at).c_str()), nullptr);
+    CreateDirectoryW(ToLiteralPath(path.c_str()), nullptr);
 }
 
 // A FILETIME `hoursAgo` hours before now.
@@ -266,94 +260,15 @@ private:
     HWND window_ = nullptr;
 };
 
-// The bytes of a file; false when it cannot be read.
-inline bool ReadBytes(const std::wstring& path, std::string& bytes) {
-    KernelHandle file(CreateFileW(Literal(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
-        return false;
-    bytes.clear();
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    return true;
-}
-
-// Writes `bytes` as the whole content of a file (made when missing, its folders too).
-inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+// Writes `bytes` as the whole content of a file through its literal path (folders made first).
+inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     MakeFolders(path.substr(0, path.rfind(L'\\')));
-    KernelHandle file(CreateFileW(Literal(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(CreateFileW(ToLiteralPath(path.c_str()), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file) << "cannot write the test file";
     DWORD written = 0;
-    if (!bytes.empty()) {
-        ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr));
-    }
-}
-
-// Every file with its bytes and every folder below a root, by path relative to it, read
-// through literal paths and never through a link.
-struct TreeState {
-    std::map<std::wstring, std::string> files;
-    std::set<std::wstring> folders;
-};
-
-inline void ReadTreeInto(const std::wstring& root, const std::wstring& relative, TreeState& state) {
-    WIN32_FIND_DATAW entry;
-    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
-    const FindHandle search(FindFirstFileW(Literal(folder + L"\\*").c_str(), &entry));
-    if (!search)
-        return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            state.folders.insert(path);
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                ReadTreeInto(root, path, state);
-        } else {
-            std::string bytes;
-            EXPECT_TRUE(ReadBytes(root + L"\\" + path, bytes))
-                << "unreadable: " << std::string(path.begin(), path.end());
-            state.files[path] = bytes;
-        }
-    } while (FindNextFileW(search.Get(), &entry));
-}
-
-inline TreeState ReadTree(const std::wstring& root) {
-    TreeState state;
-    ReadTreeInto(root, L"", state);
-    return state;
-}
-
-// The tree after a clean is the tree before it without exactly the `removed` files and folders
-// (relative paths): every other file has its bytes, every other folder is there, and nothing
-// else went.
-inline void ExpectOnlyRemoved(const TreeState& before, const TreeState& after,
-                              const std::set<std::wstring>& removed) {
-    const auto narrow = [](const std::wstring& text) {
-        return std::string(text.begin(), text.end());
-    };
-    for (const auto& [path, bytes] : before.files) {
-        const auto kept = after.files.find(path);
-        if (removed.count(path)) {
-            EXPECT_TRUE(kept == after.files.end()) << "not removed: " << narrow(path);
-        } else if (kept == after.files.end()) {
-            ADD_FAILURE() << "lost: " << narrow(path);
-        } else {
-            EXPECT_TRUE(kept->second == bytes) << "bytes changed: " << narrow(path);
-        }
-    }
-    for (const std::wstring& folder : before.folders)
-        EXPECT_EQ(after.folders.count(folder) == 0, removed.count(folder) == 1)
-            << "folder: " << narrow(folder);
-    for (const auto& [path, bytes] : after.files)
-        EXPECT_TRUE(before.files.count(path)) << "appeared: " << narrow(path);
+    ASSERT_TRUE(bytes.empty() || WriteFile(file.Get(), bytes.data(),
+                                           static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
 // The found items' paths, in list order.

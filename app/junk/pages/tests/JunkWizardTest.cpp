@@ -17,6 +17,7 @@
 #include "JunkPagesResource.h"
 #include "JunkPagesTestSupport.h"
 #include "JunkTestSupport.h"
+#include "SafetyTestSupport.h"
 #include "UiTestSupport.h"
 #include "AppState.h"
 #include "VantorixApp.h"
@@ -437,8 +438,8 @@ TEST_F(JunkWizardTest, AClickAimedAtStopOrContinueNeverStartsACleaning) {
     ASSERT_TRUE(drive_->IsMapped());
     MakeTree();
     ChooseLocations();
-    const junktest::TreeState driveBefore = junktest::ReadTree(kDriveFolder);
-    const junktest::TreeState tempBefore = junktest::ReadTree(kTempFolder);
+    const TreeSnapshot driveBefore = TakeSnapshot(kDriveFolder);
+    const TreeSnapshot tempBefore = TakeSnapshot(kTempFolder);
     g_testTick = 10000;
     CDlgScan3Results::SetTickSource(&TestTick);
     Click(home_->m_hWnd, IDC_START_SCAN_NOW);
@@ -459,26 +460,26 @@ TEST_F(JunkWizardTest, AClickAimedAtStopOrContinueNeverStartsACleaning) {
     EXPECT_TRUE(Shown(*results_));
     EXPECT_FALSE(Shown(*cleanup_));
     EXPECT_TRUE(services_.restorePoints.empty());
-    junktest::ExpectOnlyRemoved(driveBefore, junktest::ReadTree(kDriveFolder), {});
-    junktest::ExpectOnlyRemoved(tempBefore, junktest::ReadTree(kTempFolder), {});
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder), {});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {});
 
     // Half a second on, the click is the user's.
     ItemNamed(L"b.txt")->checked = false;
     g_testTick += 1;
     PostClick(results_->m_cleanButton);
     ASSERT_TRUE(WaitForPage(*summary_));
-    junktest::ExpectOnlyRemoved(driveBefore, junktest::ReadTree(kDriveFolder),
-                                {L"old.tmp", L"~draft.doc", L"sub\\cache.old"});
-    junktest::ExpectOnlyRemoved(tempBefore, junktest::ReadTree(kTempFolder), {L"a.dat"});
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder),
+                      {L"old.tmp", L"~draft.doc", L"sub\\cache.old"});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {L"a.dat"});
 
     // Continue leads back to the results (b.txt is left), with Clean under the pointer.
-    const junktest::TreeState tempLeft = junktest::ReadTree(kTempFolder);
+    const TreeSnapshot tempLeft = TakeSnapshot(kTempFolder);
     ItemNamed(L"b.txt")->checked = true;
     Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
     ASSERT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
     PostClick(results_->m_cleanButton);
     EXPECT_TRUE(Shown(*results_));
-    junktest::ExpectOnlyRemoved(tempLeft, junktest::ReadTree(kTempFolder), {});
+    ExpectOnlyRemoved(tempLeft, TakeSnapshot(kTempFolder), {});
 }
 
 TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
