@@ -482,6 +482,32 @@ TEST_F(JunkWizardTest, AClickAimedAtStopOrContinueNeverStartsACleaning) {
     ExpectOnlyRemoved(tempLeft, TakeSnapshot(kTempFolder), {});
 }
 
+TEST_F(JunkWizardTest, AnItemChangedSinceTheScanIsKeptAndTheSummarySaysSo) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 5);
+    // The user writes into a found file before cleaning.
+    junktest::WriteFileBytes(drive_->Root() + L"old.tmp", "the user's new draft");
+    const TreeSnapshot driveBefore = TakeSnapshot(kDriveFolder);
+    const TreeSnapshot tempBefore = TakeSnapshot(kTempFolder);
+    Clean();
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder), {L"~draft.doc", L"sub\\cache.old"});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {L"a.dat", L"b.txt"});
+    EXPECT_EQ(g_pJunkFinder->GetChangedCount(), 1);
+    EXPECT_EQ(g_junkRun.cleaned, 4);
+    ASSERT_NE(ItemNamed(L"old.tmp"), nullptr);
+    EXPECT_FALSE(ItemNamed(L"old.tmp")->checked);
+    Photograph(host_->m_hWnd, L"junk_page5_summary_changed.png");
+    // Back on the results, the kept item is there, no longer checked.
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
+    EXPECT_EQ(g_junkRun.Total(), 1);
+    EXPECT_EQ(g_junkRun.Checked(), 0);
+    EXPECT_FALSE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM));
+}
+
 TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
     ASSERT_TRUE(drive_->IsMapped());
     MakeTree();
