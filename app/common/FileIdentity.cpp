@@ -14,5 +14,6 @@ bool ReadFileIdentity(HANDLE item, FileIdentity& identity) {
     identity.lastWriteTime = TicksOf(info.ftLastWriteTime);
     identity.changeTime = static_cast<ULONGLONG>(basic.ChangeTime.QuadPart);
     identity.attributes = info.dwFileAttributes;
+    identity.creationTime = TicksOf(info.ftCreationTime);
     return true;
 }

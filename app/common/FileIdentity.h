@@ -13,7 +13,9 @@ struct FileIdentity {
     ULONGLONG lastWriteTime = 0; // FILETIME ticks
     ULONGLONG changeTime = 0;    // FILETIME ticks of the last change of data or attributes
     bool folder = false;
-    DWORD attributes = 0; // as read; not part of the comparisons
+    // As read; not part of the comparisons.
+    DWORD attributes = 0;
+    ULONGLONG creationTime = 0; // FILETIME ticks
 
     // The same file-system item (volume and file number), whatever became of it.
     bool IsSameItem(const FileIdentity& other) const {

@@ -74,6 +74,32 @@ std::vector<CString> PlaceComponents(const CString& literalPath) {
     return components;
 }
 
+bool SamePlace(const std::vector<CString>& reached, const std::vector<CString>& named) {
+    if (reached.size() != named.size())
+        return false;
+    for (size_t i = 0; i < named.size(); ++i) {
+        if (!SameFileName(reached[i], named[i]))
+            return false;
+    }
+    return true;
+}
+
+// The path with generated short (8.3) names spelled out; the path itself when it has none.
+CString LongForm(const CString& literalPath) {
+    if (literalPath.Find(L'~') < 0)
+        return literalPath;
+    // Wine spells out short names only in the ordinary form.
+    const CString ordinary = ToOrdinaryPath(literalPath);
+    const CString& asked = IsOrdinaryFormFaithful(ordinary) ? ordinary : literalPath;
+    std::vector<wchar_t> buffer(static_cast<size_t>(asked.GetLength()) + MAX_PATH);
+    DWORD length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    return length == 0 || length >= buffer.size() ? literalPath : ToLiteralPath(buffer.data());
+}
+
 bool SetAttributesThrough(HANDLE item, DWORD attributes) {
     FILE_BASIC_INFO basic = {}; // zero times are left as they are
     basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -101,14 +127,8 @@ bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
     if (length == 0 || length >= buffer.size())
         return true;
     const std::vector<CString> reached = PlaceComponents(ToLiteralPath(buffer.data()));
-    const std::vector<CString> named = PlaceComponents(literalPath);
-    if (reached.size() != named.size())
-        return false;
-    for (size_t i = 0; i < named.size(); ++i) {
-        if (!SameFileName(reached[i], named[i]))
-            return false;
-    }
-    return true;
+    return SamePlace(reached, PlaceComponents(literalPath)) ||
+           SamePlace(reached, PlaceComponents(LongForm(literalPath)));
 }
 
 ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {

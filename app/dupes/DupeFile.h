@@ -8,6 +8,8 @@
 #include <classlib/Object.h>
 #include <classlib/String.h>
 
+#include <FileIdentity.h>
+
 class CLastScanReader;
 
 // File types of the finder; the sentinel values mark the ends of a saved, sorted array.
@@ -25,13 +27,12 @@ enum DupeCategory : int {
 // The file type of a file name, by its extension (from the last "."), compared in lower case.
 DupeCategory DupeCategoryOfName(const CString& fileName);
 
-// Which file a record stands for: the volume's serial number and the file's number on it.
+// Which file a record stands for and as what the scan found it (volume serial number, file
+// number, size, times); `known` is false when the scan could not read it. A removal goes only
+// to a file that still matches it.
 struct DupeFileIdentity {
-    DWORD volumeSerial = 0;
-    ULONGLONG fileId = 0;
+    FileIdentity item;
     bool known = false;
-
-    bool operator==(const DupeFileIdentity&) const = default;
 };
 
 class CDupeFile : public CObject {
@@ -76,7 +77,8 @@ public:
     __time64_t m_tLastWrite = 0; // seconds since 1970
 
     // Not stored: which file this is, and the order in which records were made (which keeps
-    // the order of files that can never be equal, such as unreadable ones, consistent).
+    // the order of files that can never be equal, such as unreadable ones, consistent). A
+    // loaded record learns its identity when it is resolved before its grouping.
     DupeFileIdentity m_identity;
     ULONGLONG m_nSerial = 0;
 };

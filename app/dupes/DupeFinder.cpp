@@ -1,8 +1,11 @@
 #include "DupeFinder.h"
 
+#include "DupeFinderOptions.h"
+#include "DupeScanFilter.h"
 #include "FileDigester.h"
 
 #include <AppLocations.h>
+#include <HeldItem.h>
 #include <Paths.h>
 
 #include <commctrl.h>
@@ -10,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <system_error>
 #include <thread>
 
@@ -20,6 +24,10 @@ namespace {
 // FILETIME ticks between 1601 and 1970, and per second.
 constexpr ULONGLONG kUnixEpochTicks = 116444736000000000ull;
 constexpr ULONGLONG kTicksPerSecond = 10000000ull;
+
+FILETIME FileTimeOfTicks(ULONGLONG ticks) {
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
 
 // Seconds since 1970 of a file time; false for a value no file time can hold.
 bool ToUnixSeconds(const FILETIME& time, __time64_t& seconds) {
@@ -44,6 +52,18 @@ int Sign(int value) {
 }
 
 } // namespace
+
+DupeMatchOptions StricterCriteria(const DupeMatchOptions& stored, const DupeMatchOptions& current) {
+    DupeMatchOptions options = current;
+    options.name = stored.name || current.name;
+    options.size = stored.size || current.size;
+    options.creationTime = stored.creationTime || current.creationTime;
+    options.lastWriteTime = stored.lastWriteTime || current.lastWriteTime;
+    options.extra = stored.extra || current.extra;
+    options.content = stored.content || current.content;
+    options.sizeLimit = stored.sizeLimit && current.sizeLimit;
+    return options;
+}
 
 DupeSet DupeSetOfCategory(int category) {
     switch (category) {
@@ -92,6 +112,17 @@ void CDupeFinder::ClearRecords() {
     m_recordedIdentities.clear();
     m_recordedPaths.clear();
     m_nNextSerial = 0;
+    m_bLoadedUnresolved = false;
+}
+
+void CDupeFinder::RebuildFileSets() {
+    for (auto& files : m_files)
+        files.clear();
+    for (const auto& record : m_records) {
+        m_files[kSetAllFiles].push_back(record.get());
+        if (record->m_nCategory != kDupeOther)
+            m_files[DupeSetOfCategory(record->m_nCategory)].push_back(record.get());
+    }
 }
 
 void CDupeFinder::DeleteGroups() {
@@ -126,7 +157,9 @@ bool CDupeFinder::CreateDupeFileItem(const DupeFoundFile& found, const CString& 
     // The same file reached twice (two masks, overlapping locations, another name of it)
     // must never become two records, which would group as each other's duplicate.
     if (found.identity.known) {
-        if (!m_recordedIdentities.insert(found.identity).second)
+        if (!m_recordedIdentities
+                 .emplace(found.identity.item.volumeSerial, found.identity.item.fileId)
+                 .second)
             return false;
     } else {
         CString key = record->GetFullPath();
@@ -145,6 +178,52 @@ bool CDupeFinder::CreateDupeFileItem(const DupeFoundFile& found, const CString& 
         m_files[DupeSetOfCategory(category)].push_back(record.get());
     m_records.push_back(std::move(record));
     return true;
+}
+
+void CDupeFinder::ResolveLoadedRecords() {
+    m_bLoadedUnresolved = false;
+    CStringArray ignoreList;
+    ReadIgnoreListForScan(ignoreList);
+    const CDupeScanFilter filter(ignoreList);
+    std::vector<std::unique_ptr<CDupeFile>> resolved;
+    std::map<std::pair<DWORD, ULONGLONG>, CDupeFile*> byItem;
+    m_recordedIdentities.clear();
+    m_recordedPaths.clear();
+    for (auto& record : m_records) {
+        const CString path = record->GetFullPath();
+        FileIdentity identity;
+        __time64_t created, written;
+        // What is gone, is a link or a folder, or is a file no scan records is dropped.
+        if (ReadItemIdentity(path, identity) != ItemOutcome::kDone || identity.folder ||
+            (identity.size == 0 && m_options.content) ||
+            filter.LeavesOutFile(path, record->m_strDisplayName) ||
+            !ToUnixSeconds(FileTimeOfTicks(identity.creationTime), created) ||
+            !ToUnixSeconds(FileTimeOfTicks(identity.lastWriteTime), written))
+            continue;
+        // One file named twice (another spelling, a hard link) is one record, checked only
+        // when every naming was.
+        const auto [first, added] =
+            byItem.emplace(std::make_pair(identity.volumeSerial, identity.fileId), record.get());
+        if (!added) {
+            first->second->m_bRemovalMark &= record->m_bRemovalMark;
+            continue;
+        }
+        // A file that changed since it was saved is not what was checked.
+        if (identity.size != record->m_nSize || written != record->m_tLastWrite ||
+            created != record->m_tCreation)
+            record->m_bRemovalMark = 0;
+        record->m_nSize = identity.size;
+        record->m_tCreation = created;
+        record->m_tLastWrite = written;
+        record->m_identity = DupeFileIdentity{identity, true};
+        // A stored digest says nothing about the file now: the grouping reads it again.
+        std::memset(record->m_digest, 0, sizeof record->m_digest);
+        record->m_digestState = CDupeFile::DigestState::kNotTried;
+        m_recordedIdentities.insert(first->first);
+        resolved.push_back(std::move(record));
+    }
+    m_records = std::move(resolved);
+    RebuildFileSets();
 }
 
 // ---- Comparison
@@ -209,7 +288,8 @@ void CDupeFinder::DigestOne(CFileDigester& digester, CDupeFile& file, bool showP
         file.m_digestState = CDupeFile::DigestState::kSkippedBySizeLimit;
         return;
     }
-    const bool read = digester.Digest(path, m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0,
+    const bool read = digester.Digest(path, file.m_identity.known ? &file.m_identity.item : nullptr,
+                                      m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0,
                                       m_keepRunning, file.m_digest);
     // A read cut short by a stop says nothing about the file: a later grouping reads it again.
     if (read)
@@ -339,6 +419,8 @@ void CDupeFinder::RunGrouping(const CDupeFinderCalculatorParams& params) {
     // began must hold.
     m_nGroupingSteps = 0;
     m_nPercent = 0;
+    if (m_bLoadedUnresolved)
+        ResolveLoadedRecords();
     m_nTotalRecords = TotalRecords();
     // Files that could not be read last time are tried again by each new grouping.
     for (CDupeFile* file : m_files[kSetAllFiles]) {

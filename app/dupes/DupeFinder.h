@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 // The criteria of the comparison. A scan or grouping takes name, size, last-write time,
@@ -33,6 +34,10 @@ struct DupeMatchOptions {
     bool content = false;
     bool sizeLimit = true;
 };
+
+// Criteria at least as strict as both: a loaded result is verified again by what it was
+// grouped with and by what the user compares now (the size limit only when both take it).
+DupeMatchOptions StricterCriteria(const DupeMatchOptions& stored, const DupeMatchOptions& current);
 
 // The sets, in the order they are grouped.
 enum DupeSet : int {
@@ -74,7 +79,7 @@ struct DupeFoundFile {
 class CDupeFinder : public CObject {
     DECLARE_DYNAMIC(CDupeFinder)
 public:
-    enum class LoadResult { kLoaded, kEmpty, kDamaged };
+    enum class LoadResult { kLoaded, kEmpty, kDamaged, kOutsideLocations };
 
     CDupeFinder();
     ~CDupeFinder() override;
@@ -90,7 +95,8 @@ public:
 
     // Records one file found in `folder`. False when it is left out: empty while content is
     // compared, of a file type not searched, times that cannot be read, or a file already
-    // recorded (the same file reached again through another mask or path).
+    // recorded (the same file reached again through another mask or path). The walk adds each
+    // location it walks to Locations(), which the last-scan file records.
     bool CreateDupeFileItem(const DupeFoundFile& found, const CString& folder);
     // File types a scan records (kDupeMusic .. kDupeCompressed); empty records every file.
     void SetSearchedTypes(std::vector<int> types) { m_searchedTypes = std::move(types); }
@@ -124,10 +130,15 @@ public:
     // file's path, or empty when it could not be written (nothing is left behind then).
     CString WriteLastScanFile(const SYSTEMTIME& now);
     // The last-scan layout: count, seven option bytes, the records (between two sentinels
-    // when there are two or more).
+    // when there are two or more), then the scanned locations (a count and the strings).
     void Store(CArchive& ar) const;
-    // Loads a last-scan file. kEmpty (a count of 0 or less) and kDamaged (anything not in the
-    // layout, checked to the last byte) leave the finder as it was.
+    // Loads a last-scan file. kEmpty (a count of 0 or less), kDamaged (anything not in the
+    // layout, checked to the last byte) and kOutsideLocations (a record whose path is not
+    // literally within a recorded location) leave the finder as it was. What is loaded is a
+    // hint: the next grouping first resolves every record to the file its path names now
+    // (dropping what is gone or not a plain file, merging records of one file, taking sizes and
+    // times from the disk, clearing the removal mark of a file changed since it was saved) and
+    // reads every content again; no stored digest is used.
     [[nodiscard]] LoadResult Load(CArchive& ar);
 
     // What the results page reads once the grouping has ended.
@@ -166,6 +177,10 @@ private:
     // Digests one file; `showPath` puts its path in the digest-file window.
     void DigestOne(CFileDigester& digester, CDupeFile& file, bool showPath);
     void ClearRecords();
+    // Files a set again from the records, in their order.
+    void RebuildFileSets();
+    // Resolves loaded records to the files their paths name now (see Load).
+    void ResolveLoadedRecords();
 
     CStringArray m_locations;
     std::vector<std::unique_ptr<CDupeFile>> m_records; // owns every record
@@ -173,15 +188,17 @@ private:
     std::vector<CDupeGroup> m_groups[kDupeSetCount];
     std::vector<CDupeFile*> m_duplicates[kDupeSetCount];
 
-    // Files recorded so far, so that one file is never recorded twice.
-    struct IdentityHash {
-        size_t operator()(const DupeFileIdentity& identity) const {
-            return std::hash<ULONGLONG>()(identity.fileId * 31 + identity.volumeSerial);
+    // Files recorded so far, so that one file is never recorded twice: by volume and file
+    // number, or by path for files whose identity could not be read.
+    struct ItemKeyHash {
+        size_t operator()(const std::pair<DWORD, ULONGLONG>& key) const {
+            return std::hash<ULONGLONG>()(key.second * 31 + key.first);
         }
     };
-    std::unordered_set<DupeFileIdentity, IdentityHash> m_recordedIdentities;
+    std::unordered_set<std::pair<DWORD, ULONGLONG>, ItemKeyHash> m_recordedIdentities;
     std::unordered_set<std::wstring> m_recordedPaths; // lower case, for files without identity
     ULONGLONG m_nNextSerial = 0;
+    bool m_bLoadedUnresolved = false; // the records came from a file and were not resolved yet
 
     DupeMatchOptions m_options;
     std::vector<int> m_searchedTypes;

@@ -3,6 +3,7 @@
 
 #include "LastScanReader.h"
 
+#include <LiteralPath.h>
 #include <Paths.h>
 
 #include <classlib/File.h>
@@ -15,6 +16,17 @@ constexpr size_t kMinimumRecordBytes = 4 + 3 + 1 + 1 + 8 + 8 + 8 + 16;
 // Larger than any scan writes; a larger file is not a last-scan file.
 constexpr ULONGLONG kMaximumFileBytes = 512ull * 1024 * 1024;
 constexpr size_t kReadChunkBytes = 65536;
+
+// The smallest location entry: a one-byte string.
+constexpr size_t kMinimumLocationBytes = 1;
+
+bool WithinAny(const CString& path, const CStringArray& locations) {
+    for (INT_PTR i = 0; i < locations.GetSize(); ++i) {
+        if (IsPathWithin(path, locations[i]))
+            return true;
+    }
+    return false;
+}
 
 bool ReadOptionByte(CLastScanReader& reader, bool& option) {
     BYTE value;
@@ -39,6 +51,9 @@ void CDupeFinder::Store(CArchive& ar) const {
         file->Store(ar);
     if (withSentinels)
         StoreSentinelRecord(ar);
+    ar << static_cast<int>(m_locations.GetSize());
+    for (INT_PTR i = 0; i < m_locations.GetSize(); ++i)
+        ar << m_locations[i];
 }
 
 CDupeFinder::LoadResult CDupeFinder::Load(CArchive& ar) {
@@ -82,18 +97,34 @@ CDupeFinder::LoadResult CDupeFinder::Load(CArchive& ar) {
         if (paths.insert(std::wstring(key.GetString())).second)
             records.push_back(std::move(record));
     }
+    // The locations the scan walked; a file without them names no place it may act on.
+    int locationCount = 0;
+    if (!reader.Read(locationCount) || locationCount < 0 ||
+        static_cast<size_t>(locationCount) > reader.BytesLeft() / kMinimumLocationBytes)
+        return LoadResult::kDamaged;
+    CStringArray locations;
+    for (int i = 0; i < locationCount; ++i) {
+        CString location;
+        if (!reader.ReadString(location) || ToLiteralPath(location).IsEmpty())
+            return LoadResult::kDamaged;
+        locations.Add(location);
+    }
     if (reader.BytesLeft() != 0)
         return LoadResult::kDamaged;
+    for (const auto& record : records) {
+        if (!WithinAny(record->GetFullPath(), locations))
+            return LoadResult::kOutsideLocations;
+    }
 
     Reset();
     m_options = options;
+    m_locations.Append(locations);
     for (auto& record : records) {
         record->m_nSerial = m_nNextSerial++;
-        m_files[kSetAllFiles].push_back(record.get());
-        if (record->m_nCategory != kDupeOther)
-            m_files[DupeSetOfCategory(record->m_nCategory)].push_back(record.get());
         m_records.push_back(std::move(record));
     }
+    RebuildFileSets();
+    m_bLoadedUnresolved = true;
     return LoadResult::kLoaded;
 }
 

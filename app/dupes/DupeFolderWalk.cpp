@@ -2,8 +2,9 @@
 
 #include <owners/WinOwners.h>
 
+#include <HeldItem.h>
+#include <LiteralPath.h>
 #include <Paths.h>
-#include <ProtectedItems.h>
 
 #include <cstring>
 #include <unordered_map>
@@ -37,10 +38,17 @@ DupeFoundFile FromFindData(const WIN32_FIND_DATAW& data) {
     return found;
 }
 
+// A name in a folder, as a literal path (empty when the folder has no literal form).
+CString LiteralChild(const CString& folder, const CString& name) {
+    CString path = ToLiteralPath(folder);
+    if (!path.IsEmpty())
+        AppendPath(path, name);
+    return path;
+}
+
 // The folder's entries through a plain find, without identities.
 bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries) {
-    CString pattern(folder);
-    AppendPath(pattern, L"*");
+    const CString pattern = LiteralChild(folder, L"*");
     WIN32_FIND_DATAW data;
     FindHandle find(FindFirstFileExW(pattern, FindExInfoBasic, &data, FindExSearchNameMatch,
                                      nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -55,10 +63,7 @@ bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries
 }
 
 KernelHandle OpenFolder(const CString& folder) {
-    CString directory(folder);
-    if (directory.IsEmpty() || directory[directory.GetLength() - 1] != L'\\')
-        directory += L'\\';
-    return KernelHandle(CreateFileW(directory, FILE_LIST_DIRECTORY,
+    return KernelHandle(CreateFileW(ToLiteralPath(folder), FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -100,10 +105,18 @@ bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
             found.creationTime = ToFileTime(entry->CreationTime);
             found.lastWriteTime = ToFileTime(entry->LastWriteTime);
             found.size = static_cast<ULONGLONG>(entry->EndOfFile.QuadPart);
-            // A file system that numbers no files reports 0: such files go by their path.
+            // A file system that numbers no files in its listing reports 0: the identity of such
+            // a file is read from the file itself when it is recorded.
             if (volumeSerial && entry->FileId.QuadPart != 0) {
-                found.identity.volumeSerial = *volumeSerial;
-                found.identity.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
+                FileIdentity& item = found.identity.item;
+                item.volumeSerial = *volumeSerial;
+                item.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
+                item.folder = (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                item.size = item.folder ? 0 : found.size;
+                item.lastWriteTime = static_cast<ULONGLONG>(entry->LastWriteTime.QuadPart);
+                item.changeTime = static_cast<ULONGLONG>(entry->ChangeTime.QuadPart);
+                item.creationTime = static_cast<ULONGLONG>(entry->CreationTime.QuadPart);
+                item.attributes = entry->FileAttributes;
                 found.identity.known = true;
             }
             if (!IsDotEntry(found.name))
@@ -118,25 +131,11 @@ bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
 CDupeFolderWalk::CDupeFolderWalk(CDupeFinder& finder, const CStringArray& ignoreList,
                                  const CStringArray& masks, const std::atomic<bool>& stop,
                                  DupeWalkObserver* observer)
-    : finder_(finder), stop_(stop), observer_(observer) {
-    for (INT_PTR i = 0; i < ignoreList.GetSize(); ++i) {
-        CString entry = ignoreList[i];
-        entry.MakeLower();
-        if (!entry.IsEmpty())
-            ignored_.push_back(entry);
-    }
+    : finder_(finder), filter_(ignoreList), stop_(stop), observer_(observer) {
     for (INT_PTR i = 0; i < masks.GetSize(); ++i)
         masks_.push_back(masks[i]);
     if (masks_.empty())
         masks_.push_back(L"*.*");
-}
-
-bool CDupeFolderWalk::IsIgnored(const CString& lowerPath) const {
-    for (const CString& entry : ignored_) {
-        if (lowerPath.Find(entry) >= 0)
-            return true;
-    }
-    return false;
 }
 
 bool CDupeFolderWalk::Walk(const CStringArray& locations) {
@@ -145,6 +144,8 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
         // The folder is kept as walked, without a final separator ("C:" for a drive's root).
         while (location.GetLength() > 1 && location[location.GetLength() - 1] == L'\\')
             location.Delete(location.GetLength() - 1);
+        // What the last-scan file records: no saved record may name a file outside them.
+        finder_.Locations().Add(location);
         // Below a location the volume stays the same: folders that lead elsewhere (junctions,
         // mounted volumes) are reparse points, which the walk does not enter.
         DWORD serial = 0;
@@ -179,9 +180,7 @@ void CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSeria
             continue;
         CString path(folder);
         AppendPath(path, entry.file.name);
-        CString lowerPath(path);
-        lowerPath.MakeLower();
-        if (IsIgnored(lowerPath))
+        if (filter_.LeavesOutFolder(path))
             continue;
         if (observer_)
             observer_->OnFolderEntered(path);
@@ -206,8 +205,7 @@ void CDupeFolderWalk::RecordFiles(const CString& folder, const std::vector<Folde
                 byName.emplace(entries[i].file.name.GetString(), i);
         }
         // Other masks match as the system's find matches them (short names included).
-        CString pattern(folder);
-        AppendPath(pattern, mask);
+        const CString pattern = LiteralChild(folder, mask);
         WIN32_FIND_DATAW data;
         FindHandle find(FindFirstFileExW(pattern, FindExInfoBasic, &data, FindExSearchNameMatch,
                                          nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -233,9 +231,23 @@ void CDupeFolderWalk::RecordFile(const CString& folder, const DupeFoundFile& fou
         return;
     CString path(folder);
     AppendPath(path, found.name);
-    CString lowerPath(path);
-    lowerPath.MakeLower();
-    if (IsIgnored(lowerPath) || IsRiskyExtension(found.name) || !IsSafeToDelete(path))
+    if (filter_.LeavesOutFile(path, found.name))
         return;
-    finder_.CreateDupeFileItem(found, folder);
+    if (found.identity.known) {
+        finder_.CreateDupeFileItem(found, folder);
+        return;
+    }
+    // Without a number from the listing the file's own identity is read; a file that turns out
+    // to be a link (or reached through one) is left out.
+    DupeFoundFile identified = found;
+    switch (ReadItemIdentity(path, identified.identity.item)) {
+    case ItemOutcome::kDone:
+        identified.identity.known = !identified.identity.item.folder;
+        break;
+    case ItemOutcome::kChangedSinceScan:
+        return;
+    default:
+        break; // recorded without an identity: it can be listed, never removed
+    }
+    finder_.CreateDupeFileItem(identified, folder);
 }

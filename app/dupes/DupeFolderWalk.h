@@ -1,5 +1,7 @@
 // The walk of a duplicate scan: every eligible file of the chosen locations, by the chosen
-// masks, recorded in the finder, leaving out ignored folders and never entering reparse points.
+// masks, recorded in the finder with its identity, leaving out ignored folders and never
+// entering reparse points. Folders are listed through literal paths, so that names in any
+// script, with trailing dots or blanks, and paths over MAX_PATH are found as they are.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <classlib/String.h>
 
 #include "DupeFinder.h"
+#include "DupeScanFilter.h"
 
 #include <atomic>
 #include <vector>
@@ -40,10 +43,9 @@ private:
     void WalkFolder(const CString& folder, const DWORD* volumeSerial);
     void RecordFiles(const CString& folder, const std::vector<FolderEntry>& entries);
     void RecordFile(const CString& folder, const DupeFoundFile& found);
-    bool IsIgnored(const CString& lowerPath) const;
 
     CDupeFinder& finder_;
-    std::vector<CString> ignored_; // lower case
+    CDupeScanFilter filter_;
     std::vector<CString> masks_;
     const std::atomic<bool>& stop_;
     DupeWalkObserver* observer_;

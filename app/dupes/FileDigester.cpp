@@ -1,7 +1,6 @@
 #include "FileDigester.h"
 
-#include <owners/WinOwners.h>
-
+#include <HeldItem.h>
 #include <MD5Checksum.h>
 
 #include <cstring>
@@ -34,28 +33,29 @@ bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
 
 } // namespace
 
-bool CFileDigester::Digest(const CString& path, ULONGLONG sizeLimit,
+bool CFileDigester::Digest(const CString& path, const FileIdentity* recorded, ULONGLONG sizeLimit,
                            const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
     std::memset(digest, 0, sizeof digest);
-    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.IsValid())
+    CHeldItem file;
+    const ItemOutcome opened = recorded
+                                   ? file.OpenAsRecorded(path, *recorded, CHeldItem::Purpose::kRead)
+                                   : file.Open(path, CHeldItem::Purpose::kRead);
+    if (opened != ItemOutcome::kDone || file.Identity().folder)
         return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) ||
-        (sizeLimit != 0 && static_cast<ULONGLONG>(size.QuadPart) > sizeLimit))
+    const ULONGLONG size = file.Identity().size;
+    if (sizeLimit != 0 && size > sizeLimit)
         return false;
     CMD5Checksum md5;
-    // The digest is of the bytes the file held when it was opened: reading stops there (or
-    // earlier, when the file was cut short meanwhile).
-    ULONGLONG left = static_cast<ULONGLONG>(size.QuadPart);
+    // The digest is of the bytes the file held when it was opened (nobody can write it while it
+    // is held): reading stops there.
+    ULONGLONG left = size;
     while (left != 0) {
         const DWORD wanted = left < kBlockBytes ? static_cast<DWORD>(left) : kBlockBytes;
         DWORD read = 0;
-        if (!ReadFile(file.Get(), block_.data(), wanted, &read, nullptr))
+        if (!ReadFile(file.Handle(), block_.data(), wanted, &read, nullptr))
             return false;
         if (read == 0)
-            break;
+            return false;
         md5.Update(block_.data(), read);
         left -= read;
         if (!keepRunning)

@@ -5,6 +5,8 @@
 
 #include <classlib/String.h>
 
+#include <FileIdentity.h>
+
 #include <atomic>
 #include <vector>
 
@@ -14,11 +16,13 @@ public:
 
     CFileDigester() : block_(kBlockBytes) {}
 
-    // The digest of the file at `path`, opened for reading while others may only read it.
-    // False (and a zero digest) when it cannot be opened or read, when `sizeLimit` is given and
-    // the file is larger, or when `keepRunning` turns off between blocks.
-    [[nodiscard]] bool Digest(const CString& path, ULONGLONG sizeLimit,
-                              const std::atomic<bool>& keepRunning, BYTE (&digest)[16]);
+    // The digest of the file at `path` (taken literally), held while it is read so that others
+    // may only read it. False (and a zero digest) when it cannot be opened or read, when it no
+    // longer matches `recorded` (when given), when `sizeLimit` is given and the file is larger,
+    // or when `keepRunning` turns off between blocks.
+    [[nodiscard]] bool Digest(const CString& path, const FileIdentity* recorded,
+                              ULONGLONG sizeLimit, const std::atomic<bool>& keepRunning,
+                              BYTE (&digest)[16]);
 
 private:
     std::vector<BYTE> block_;

@@ -71,6 +71,8 @@ LastScanLoad LoadLastScanFile(CDupeFinder& finder, const CString& folder, const 
             return LastScanLoad::kEmpty;
         case CDupeFinder::LoadResult::kDamaged:
             return LastScanLoad::kDamaged;
+        case CDupeFinder::LoadResult::kOutsideLocations:
+            return LastScanLoad::kOutsideLocations;
         }
     } catch (CException* e) {
         e->Delete();

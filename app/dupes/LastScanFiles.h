@@ -16,7 +16,7 @@ constexpr size_t kLastScanFilesKept = 5;
 // creation time; every older result file there is deleted.
 std::vector<CString> RefreshLastScanFiles(const CString& folder);
 
-enum class LastScanLoad { kLoaded, kEmpty, kDamaged, kNotOpened };
+enum class LastScanLoad { kLoaded, kEmpty, kDamaged, kOutsideLocations, kNotOpened };
 // Loads the result file `name` (without ".dat") of `folder` into the finder; anything but
 // kLoaded leaves the finder as it was.
 [[nodiscard]] LastScanLoad LoadLastScanFile(CDupeFinder& finder, const CString& folder,

@@ -190,7 +190,8 @@ public:
     explicit ZipArchiveWriter(KernelHandle file)
         : file_(std::move(file)), input_(kInputBytes), output_(kOutputBytes) {}
 
-    DWORD Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind);
+    // `source` is an open handle on the file to add, or null to open `sourcePath`.
+    DWORD Add(LPCWSTR sourcePath, HANDLE source, LPCWSTR entryName, int kind);
     DWORD Close();
 
 private:
@@ -388,13 +389,13 @@ void ZipArchiveWriter::AppendCentralHeader(std::vector<BYTE>& out, const ZipEntr
         header.U64(entry.headerOffset);
 }
 
-DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
+DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, HANDLE source, LPCWSTR entryName, int kind) {
     if (failed_)
         return kZipAlreadyFailed;
     if (closed_)
         return kZipAlreadyClosed;
     if (!entryName || !*entryName || (kind != kZipAddFile && kind != kZipAddFolder) ||
-        (kind == kZipAddFile && (!sourcePath || !*sourcePath)))
+        (kind == kZipAddFile && !source && (!sourcePath || !*sourcePath)))
         return kZipBadArgument;
     std::wstring name(entryName);
     for (wchar_t& c : name) {
@@ -411,7 +412,7 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
     entry.flags = IsAscii(entry.name) ? 0 : kUtf8NameFlag;
     entry.method = folder || IsStoredName(name) ? kMethodStored : kMethodDeflated;
 
-    KernelHandle source;
+    KernelHandle opened;
     ULONGLONG size = 0;
     DWORD attributes = FILE_ATTRIBUTE_DIRECTORY;
     bool executable = false;
@@ -423,10 +424,13 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
         GetSystemTimeAsFileTime(&now);
         entry.modified = entry.accessed = entry.created = ToUnixSeconds(now);
     } else {
-        source = KernelHandle(CreateFileW(sourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!source) {
+            opened.Reset(CreateFileW(sourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            source = opened.Get();
+        }
         BY_HANDLE_FILE_INFORMATION info;
-        if (!source.IsValid() || !GetFileInformationByHandle(source.Get(), &info))
+        if (!source || source == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(source, &info))
             return kZipNoFile;
         size = (ULONGLONG{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
         attributes = info.dwFileAttributes;
@@ -438,9 +442,9 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
         entry.modified = ToUnixSeconds(info.ftLastWriteTime);
         entry.accessed = ToUnixSeconds(info.ftLastAccessTime);
         entry.created = ToUnixSeconds(info.ftCreationTime);
-        executable = IsExecutableImage(source.Get(), size);
+        executable = IsExecutableImage(source, size);
         LARGE_INTEGER start = {};
-        if (!SetFilePointerEx(source.Get(), start, nullptr, FILE_BEGIN))
+        if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
             return kZipNoFile;
     }
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -457,7 +461,7 @@ DWORD ZipArchiveWriter::Add(LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
         entries_.push_back(std::move(entry));
         return kZipOk;
     }
-    DWORD result = CopyData(source.Get(), entry);
+    DWORD result = CopyData(source, entry);
     // The entry holds exactly the bytes the file had when it was opened, or it is dropped.
     if (result == kZipOk && entry.uncompressed != size)
         result = kZipSourceChanged;
@@ -554,7 +558,15 @@ DWORD ZipAdd(HZIP zip, LPCWSTR sourcePath, LPCWSTR entryName, int kind) {
         return Outcome(kZipBadArgument);
     if (zip->kind != kArchiveWriterKind)
         return Outcome(kZipWrongHandle);
-    return Outcome(zip->writer->Add(sourcePath, entryName, kind));
+    return Outcome(zip->writer->Add(sourcePath, nullptr, entryName, kind));
+}
+
+DWORD ZipAddOpenFile(HZIP zip, HANDLE source, LPCWSTR entryName) {
+    if (!zip || !source || source == INVALID_HANDLE_VALUE)
+        return Outcome(kZipBadArgument);
+    if (zip->kind != kArchiveWriterKind)
+        return Outcome(kZipWrongHandle);
+    return Outcome(zip->writer->Add(nullptr, source, entryName, kZipAddFile));
 }
 
 DWORD ZipClose(HZIP zip) {

@@ -32,6 +32,9 @@ HZIP ZipCreate(LPCWSTR outputPath);
 // under `entryName` ("\" becomes "/"). A failed addition leaves no trace in the archive
 // unless the archive itself failed (a write or seek error), which ends every later addition.
 [[nodiscard]] DWORD ZipAdd(HZIP zip, LPCWSTR sourcePath, LPCWSTR entryName, int kind);
+// Adds the content of the file open as `source` (read from its start; the handle stays the
+// caller's) under `entryName`, as ZipAdd adds a file.
+[[nodiscard]] DWORD ZipAddOpenFile(HZIP zip, HANDLE source, LPCWSTR entryName);
 // Writes the central directory and the end records and closes the file.
 [[nodiscard]] DWORD ZipClose(HZIP zip);
 // Frees the handle (closing the file without finishing the archive if still open).

@@ -339,6 +339,30 @@ TEST_F(HeldItems, GoneIsToldOnlyForWhatIsNotThere) {
     EXPECT_EQ(item.Open(At(L"missing.txt").c_str(), CHeldItem::Purpose::kRead), ItemOutcome::kGone);
 }
 
+TEST_F(HeldItems, AShortNameReachesItsOwnFile) {
+    Folder(L"a folder with a long name");
+    Write(L"a folder with a long name\\a file with a long name.txt", "long names");
+    const std::wstring path = At(L"a folder with a long name\\a file with a long name.txt");
+    wchar_t shortPath[MAX_PATH];
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_LT(length, static_cast<DWORD>(MAX_PATH));
+    if (std::wstring(shortPath) == path)
+        GTEST_SKIP() << "this file system gives no short names";
+    const TreeSnapshot before = TakeSnapshot(root.Path());
+    CHeldItem item;
+    ASSERT_EQ(item.Open(shortPath, CHeldItem::Purpose::kRead), ItemOutcome::kDone);
+    FileIdentity identity;
+    ASSERT_EQ(ReadItemIdentity(shortPath, identity), ItemOutcome::kDone);
+    EXPECT_TRUE(
+        identity.Matches(Recorded(L"a folder with a long name\\a file with a long name.txt")));
+    ASSERT_EQ(item.OpenAsRecorded(shortPath, identity, CHeldItem::Purpose::kDelete),
+              ItemOutcome::kDone);
+    EXPECT_EQ(item.DeleteForGood(), ItemOutcome::kDone);
+    ExpectOnlyRemoved(before, TakeSnapshot(root.Path()),
+                      {L"a folder with a long name\\a file with a long name.txt"});
+}
+
 TEST_F(HeldItems, ALinkIsNeverHeldAndWhatItNamesStays) {
     if (!junktest::RunsOnWine())
         GTEST_SKIP() << "links are made through Wine's host";

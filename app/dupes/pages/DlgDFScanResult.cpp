@@ -151,7 +151,10 @@ BOOL CDlgDFScanResult::OnInitDialog() {
 void CDlgDFScanResult::StartGrouping(bool fromLoad) {
     CDupeFinder& finder = DupeHost().Finder();
     finder.DeleteGroups();
-    ReadAllFindOptions(finder.Options());
+    DupeMatchOptions current = finder.Options();
+    ReadAllFindOptions(current);
+    // A loaded result is verified by its own criteria as well as by the user's present ones.
+    finder.Options() = fromLoad ? StricterCriteria(finder.Options(), current) : current;
     m_nLastPercent = -1;
     CDlgGroupingSorting window(DupeHost().MainWindow(), fromLoad);
     window.DoModal();
@@ -474,6 +477,14 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
     if (m_nChecked == 0 ||
         (m_cleaner.IsValid() && ::WaitForSingleObject(m_cleaner.Get(), 0) == WAIT_TIMEOUT))
         return;
+    // Every group keeps a copy: a choice that would leave one with none is refused as a whole.
+    const CDupeFile* first = nullptr;
+    if (const int group = FindGroupKeepingNoCopy(all, &first)) {
+        CString text;
+        text.Format(DupeText(L"IDS_GROUP_KEEPS_NO_COPY"), group, first->GetFullPath().GetString());
+        DupeMessageText(text, MB_ICONEXCLAMATION);
+        return;
+    }
     m_nRemovalOption = ReadRemovalOption();
     m_hArchive = nullptr;
     m_strArchivePath.Empty();
@@ -532,12 +543,14 @@ void CDlgDFScanResult::RunCleaning() {
     CDlgDFCleaning* cleaning = TheDupePages().cleaning;
     if (cleaning != nullptr)
         cleaning->PlayAnimation(true);
-    const std::vector<CDupeFile*>& all = DupeHost().Finder().Duplicates(kSetAllFiles);
+    const CDupeFinder& finder = DupeHost().Finder();
+    const std::vector<CDupeFile*>& all = finder.Duplicates(kSetAllFiles);
+    const bool compareContent = finder.Options().content;
     if (m_nRemovalOption == kRemoveWithZipBackup) {
-        m_lastOutcome = RemoveWithBackup(all, m_hArchive, m_cancel, cleaning);
+        m_lastOutcome = RemoveWithBackup(all, compareContent, m_hArchive, m_cancel, cleaning);
         m_hArchive = nullptr; // finished and freed by the removal
     } else {
-        m_lastOutcome = RemoveToRecycleBin(all, m_cancel, cleaning);
+        m_lastOutcome = RemoveToRecycleBin(all, compareContent, m_cancel, cleaning);
     }
     if (cleaning != nullptr)
         cleaning->PlayAnimation(false);
@@ -558,6 +571,8 @@ LRESULT CDlgDFScanResult::OnCleaningDone(WPARAM, LPARAM) {
     }
     EnableWizardControls(this, true);
     PostCommandToParent(1204);
+    if (m_lastOutcome.changedSinceScan)
+        DupeMessage(L"IDS_SOME_FILES_CHANGED", MB_ICONEXCLAMATION);
     if (m_lastOutcome.fileInUse)
         DupeMessage(L"IDS_SOME_FILES_INUSE", MB_ICONEXCLAMATION);
     return 0;

@@ -79,6 +79,8 @@ void CDlgLastScanResults::OnLoad() {
         LoadLastScanFile(DupeHost().Finder(), DupeHost().DataFolder(), m_list.GetItemText(row, 0));
     if (loaded == LastScanLoad::kDamaged)
         DupeMessage(L"IDS_LAST_SCAN_NOT_LOADED", MB_ICONERROR);
+    else if (loaded == LastScanLoad::kOutsideLocations)
+        DupeMessage(L"IDS_LAST_SCAN_OUTSIDE_LOCATIONS", MB_ICONERROR);
     if (loaded != LastScanLoad::kLoaded)
         return;
     DupeHost().ShowDuplicatesTab();

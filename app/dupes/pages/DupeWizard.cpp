@@ -84,7 +84,11 @@ HICON LoadSmallIcon(UINT id) {
 }
 
 int DupeMessage(LPCWSTR key, UINT type) {
-    return AppMessageBox(DupeText(key), type, DupeHost().MainWindow(), nullptr, false);
+    return DupeMessageText(DupeText(key), type);
+}
+
+int DupeMessageText(const CString& text, UINT type) {
+    return AppMessageBox(text, type, DupeHost().MainWindow(), nullptr, false);
 }
 
 void MakeIconList(CImageList& list, std::initializer_list<UINT> iconIds) {

@@ -102,6 +102,8 @@ inline constexpr COLORREF kDupeBadColour = RGB(169, 1, 1);
 HICON LoadSmallIcon(UINT id);
 // The product's message box with the text of `key` and the MB_ style `type`.
 int DupeMessage(LPCWSTR key, UINT type);
+// The product's message box with `text` as it stands.
+int DupeMessageText(const CString& text, UINT type);
 // An image list of 16 x 16 icons of the resource library, in order.
 class CImageList;
 void MakeIconList(CImageList& list, std::initializer_list<UINT> iconIds);

@@ -16,7 +16,7 @@ DupeFoundFile Found(const wchar_t* name, ULONGLONG size, LONGLONG written = 1700
     found.size = size;
     found.lastWriteTime = FileTimeOf(written);
     found.creationTime = FileTimeOf(created);
-    found.identity = DupeFileIdentity{7, g_nextFileId++, true};
+    found.identity = DupeFileIdentity{FileIdentity{7, g_nextFileId++}, true};
     return found;
 }
 

@@ -18,7 +18,7 @@ DupeFoundFile Found(const wchar_t* name, ULONGLONG size, ULONGLONG id) {
     found.size = size;
     found.lastWriteTime = FileTimeOf(1000);
     found.creationTime = FileTimeOf(2000);
-    found.identity = DupeFileIdentity{1, id, true};
+    found.identity = DupeFileIdentity{FileIdentity{1, id}, true};
     return found;
 }
 
@@ -42,6 +42,12 @@ public:
         U8(0xFF).U8(0xFE).U8(0xFF).U8(static_cast<BYTE>(text.size()));
         for (wchar_t c : text)
             U8(static_cast<BYTE>(c)).U8(static_cast<BYTE>(c >> 8));
+        return *this;
+    }
+    ByteImage& Locations(std::initializer_list<std::wstring> locations) {
+        U32(static_cast<DWORD>(locations.size()));
+        for (const std::wstring& location : locations)
+            Text(location);
         return *this;
     }
     ByteImage& Zeros(size_t count) {
@@ -98,6 +104,7 @@ CDupeFinder::LoadResult LoadBytes(CDupeFinder& finder, Bytes bytes) {
 
 TEST(LastScanFile, OneFileIsOneRecordWithoutSentinels) {
     CDupeFinder finder;
+    finder.Locations().Add(L"C:\\x");
     finder.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
     const Bytes expected = ByteImage()
                                .U32(1)
@@ -109,6 +116,7 @@ TEST(LastScanFile, OneFileIsOneRecordWithoutSentinels) {
                                .U8(0)
                                .U8(1)
                                .Record(L"a.txt", L"C:\\x", 3)
+                               .Locations({L"C:\\x"})
                                .bytes;
     EXPECT_EQ(Stored(finder), expected);
 }
@@ -117,6 +125,8 @@ TEST(LastScanFile, TwoFilesLieBetweenTwoSentinelsAndLoadWithoutThem) {
     CDupeFinder finder;
     finder.Options().content = true;
     finder.Options().lastWriteTime = true;
+    finder.Locations().Add(L"C:\\x");
+    finder.Locations().Add(L"D:\\");
     finder.CreateDupeFileItem(Found(L"Song.MP3", 5, 1), L"C:\\x");
     finder.CreateDupeFileItem(Found(L"b.xyz", 5, 2), L"D:\\y\\z");
     const Bytes stored = Stored(finder);
@@ -133,6 +143,7 @@ TEST(LastScanFile, TwoFilesLieBetweenTwoSentinelsAndLoadWithoutThem) {
                                .Record(L"Song.MP3", L"C:\\x", 0)
                                .Record(L"b.xyz", L"D:\\y\\z", 5)
                                .Sentinel()
+                               .Locations({L"C:\\x", L"D:\\"})
                                .bytes;
     EXPECT_EQ(stored, expected);
 
@@ -151,12 +162,16 @@ TEST(LastScanFile, TwoFilesLieBetweenTwoSentinelsAndLoadWithoutThem) {
     EXPECT_EQ(song.m_tCreation, 2000);
     EXPECT_EQ(song.m_tLastWrite, 1000);
     EXPECT_EQ(song.m_nFirstGroup, -1);
+    EXPECT_FALSE(song.m_identity.known) << "a loaded record is resolved before its grouping";
+    ASSERT_EQ(loaded.Locations().GetSize(), 2);
+    EXPECT_EQ(loaded.Locations()[1], CString(L"D:\\"));
     // Stored again, it is the same file.
     EXPECT_EQ(Stored(loaded), stored);
 }
 
 TEST(LastScanFile, DigestsAndRemovalMarksSurviveTheRoundTrip) {
     CDupeFinder finder;
+    finder.Locations().Add(L"C:\\x");
     finder.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
     finder.CreateDupeFileItem(Found(L"b.txt", 5, 2), L"C:\\x");
     CDupeFile& first = *finder.Files(kSetAllFiles)[0];
@@ -177,6 +192,7 @@ TEST(LastScanFile, DigestsAndRemovalMarksSurviveTheRoundTrip) {
 
 TEST(LastScanFile, LongNameUsesTheSixteenBitLength) {
     CDupeFinder finder;
+    finder.Locations().Add(L"C:\\x");
     const std::wstring name = std::wstring(296, L'n') + L".txt";
     finder.CreateDupeFileItem(Found(name.c_str(), 5, 1), L"C:\\x");
     const Bytes stored = Stored(finder);
@@ -192,6 +208,8 @@ class DamagedFile : public ::testing::Test {
 protected:
     void SetUp() override {
         CDupeFinder source;
+        source.Locations().Add(L"C:\\x");
+        source.Locations().Add(L"C:\\y");
         source.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
         source.CreateDupeFileItem(Found(L"b.txt", 6, 2), L"C:\\y");
         good = Stored(source);
@@ -248,6 +266,7 @@ TEST_F(DamagedFile, InconsistentFieldsAreRefused) {
 
     // A display name that is a path would name another file than the one scanned.
     CDupeFinder source;
+    source.Locations().Add(L"C:\\x");
     source.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
     source.Files(kSetAllFiles)[0]->m_strDisplayName = L"..\\a.txt";
     ExpectRefused(Stored(source));
@@ -255,11 +274,44 @@ TEST_F(DamagedFile, InconsistentFieldsAreRefused) {
 
 TEST(LastScanFile, OneFileNamedTwiceLoadsOnce) {
     CDupeFinder source;
+    source.Locations().Add(L"C:\\x");
     source.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
     source.CreateDupeFileItem(Found(L"A.TXT", 5, 2), L"c:\\X");
     CDupeFinder loaded;
     ASSERT_EQ(LoadBytes(loaded, Stored(source)), CDupeFinder::LoadResult::kLoaded);
     EXPECT_EQ(loaded.Files(kSetAllFiles).size(), 1u);
+}
+
+TEST(LastScanFile, RecordsOutsideTheRecordedLocationsAreRefused) {
+    CDupeFinder current;
+    current.Locations().Add(L"E:\\kept");
+    current.CreateDupeFileItem(Found(L"kept.txt", 9, 1), L"E:\\kept");
+    const auto loadWith = [&](std::initializer_list<const wchar_t*> locations,
+                              const wchar_t* folder) {
+        CDupeFinder source;
+        for (const wchar_t* location : locations)
+            source.Locations().Add(location);
+        source.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x\\in");
+        source.CreateDupeFileItem(Found(L"b.txt", 5, 2), folder);
+        return LoadBytes(current, Stored(source));
+    };
+    EXPECT_EQ(loadWith({L"C:\\x"}, L"C:\\y"), CDupeFinder::LoadResult::kOutsideLocations);
+    EXPECT_EQ(loadWith({L"C:\\x"}, L"C:\\xy"), CDupeFinder::LoadResult::kOutsideLocations);
+    EXPECT_EQ(loadWith({}, L"C:\\x"), CDupeFinder::LoadResult::kOutsideLocations);
+    // A folder that is not named literally is outside every location.
+    EXPECT_EQ(loadWith({L"C:\\x"}, L"C:\\x\\in\\."), CDupeFinder::LoadResult::kOutsideLocations);
+    EXPECT_EQ(loadWith({L"C:\\x"}, L"C:\\x\\y\\..\\in"),
+              CDupeFinder::LoadResult::kOutsideLocations);
+    EXPECT_EQ(loadWith({L"C:\\x"}, L"C:\\x\\..\\y"), CDupeFinder::LoadResult::kOutsideLocations);
+    // A location that is not literal is damage.
+    EXPECT_EQ(loadWith({L"C:\\x\\..\\"}, L"C:\\x"), CDupeFinder::LoadResult::kDamaged);
+    EXPECT_EQ(loadWith({L"relative"}, L"C:\\x"), CDupeFinder::LoadResult::kDamaged);
+    ASSERT_EQ(current.Files(kSetAllFiles).size(), 1u);
+    EXPECT_EQ(current.Files(kSetAllFiles)[0]->m_strDisplayName, CString(L"kept.txt"));
+    // Within, in any letter case, below a drive's root or a location with a final backslash.
+    EXPECT_EQ(loadWith({L"c:\\X\\"}, L"C:\\x\\deeper"), CDupeFinder::LoadResult::kLoaded);
+    EXPECT_EQ(loadWith({L"C:"}, L"C:\\y"), CDupeFinder::LoadResult::kLoaded);
+    EXPECT_EQ(loadWith({L"D:\\", L"C:\\x"}, L"D:\\y"), CDupeFinder::LoadResult::kLoaded);
 }
 
 // ---- Files in the data folder
@@ -268,6 +320,7 @@ TEST(LastScanFolder, FileNameAndGroupingWritesUnlessLoading) {
     TempFolder folder;
     CDupeFinder finder;
     finder.SetLastScanFolder(folder.Path().c_str());
+    finder.Locations().Add(L"C:\\x");
     finder.CreateDupeFileItem(Found(L"a.txt", 5, 1), L"C:\\x");
     SYSTEMTIME when = {2012, 11, 0, 3, 14, 5, 9, 0};
     const CString path = finder.WriteLastScanFile(when);

@@ -26,7 +26,10 @@
 #include <LauncherStatus.h>
 #include <VantorixApp.h>
 
+#include "SafetyTestSupport.h"
 #include "TestSupport.h"
+
+#include <LiteralPath.h>
 
 #include <sddl.h>
 
@@ -628,6 +631,66 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     EXPECT_NE(Lower(std::wstring(archive.begin(), archive.end()))
                   .find(std::wstring(narrowEntry.begin(), narrowEntry.end())),
               std::wstring::npos);
+}
+
+TEST_F(DupeWizard, AGroupLeftWithoutACopyIsRefusedAndChangedFilesAreToldAndKept) {
+    StoreFindOptions(1, 1, 0, 1);
+    ASSERT_TRUE(WriteRemovalOption(kRemoveToRecycleBin));
+    panel->SendMessageW(WM_COMMAND, 1200);
+    PumpFor(100);
+    AddLocation(tree);
+    ScanToResults();
+    ASSERT_EQ(results->m_list.GetItemCount(), 4);
+    const TreeSnapshot scanned = TakeSnapshot(tree);
+
+    // Every copy of the first group checked: refused, naming the group; nothing goes.
+    results->m_list.SetCheck(0, TRUE);
+    results->m_list.SetCheck(1, TRUE);
+    PumpFor(50);
+    ASSERT_EQ(results->m_nChecked, 2);
+    const CDupeFile* first = host.finder.Duplicates(kSetAllFiles)[0];
+    CString refusal;
+    refusal.Format(DupeText(L"IDS_GROUP_KEEPS_NO_COPY"), first->m_nFirstGroup,
+                   first->GetFullPath().GetString());
+    g_messages.clear();
+    Click(results, IDC_BTN_CLEAN_SYSTEM_DUPP);
+    PumpFor(200);
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0], refusal.GetString());
+    EXPECT_NE(g_messages[0].find(first->GetFullPath().GetString()), std::wstring::npos);
+    EXPECT_FALSE(cleaning->IsWindowVisible());
+    EXPECT_TRUE(host.mainControlsEnabled);
+    ExpectOnlyRemoved(scanned, TakeSnapshot(tree));
+
+    // One photo kept; the checked song rewritten (same size) after the scan: it stays, and the
+    // user is told why.
+    results->m_list.SetCheck(0, FALSE);
+    results->m_list.SetCheck(3, TRUE);
+    PumpFor(50);
+    const auto rows = ResultRows();
+    ASSERT_TRUE(!rows[0].second && rows[1].second && !rows[2].second && rows[3].second);
+    ::Sleep(20);
+    WriteBytes(rows[3].first, std::string(5000, 'N'));
+    const TreeSnapshot before = TakeSnapshot(tree);
+    g_messages.clear();
+    Click(results, IDC_BTN_CLEAN_SYSTEM_DUPP);
+    ASSERT_TRUE(results->WaitForCleaning(30000));
+    ASSERT_TRUE(PumpUntil([&] { return finish->IsWindowVisible() != FALSE; }, 10000));
+    EXPECT_TRUE(Said(L"IDS_SOME_FILES_CHANGED"));
+    EXPECT_FALSE(Said(L"IDS_SOME_FILES_INUSE"));
+    EXPECT_EQ(finish->m_strHeading, DupeText(L"IDS_DUPFILE_CLEAN_ABORTED"));
+    EXPECT_EQ(finish->m_values[2], L"1");
+    // The list shows the location as walked; the snapshot names files below the tree.
+    const std::wstring& listed = rows[1].first;
+    const std::wstring removed = listed.substr(listed.rfind(L'\\', listed.rfind(L'\\') - 1) + 1);
+    std::set<std::wstring> gone;
+    for (const auto& [path, bytes] : before) {
+        if (SameFileName(path.c_str(), removed.c_str()))
+            gone.insert(path);
+    }
+    ASSERT_EQ(gone.size(), 1u);
+    ExpectOnlyRemoved(before, TakeSnapshot(tree), gone);
+    Shoot(panel, L"dupes_finish_changed.png");
 }
 
 TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
