@@ -84,22 +84,6 @@ bool SamePlace(const std::vector<CString>& reached, const std::vector<CString>& 
     return true;
 }
 
-// The path with generated short (8.3) names spelled out; the path itself when it has none.
-CString LongForm(const CString& literalPath) {
-    if (literalPath.Find(L'~') < 0)
-        return literalPath;
-    // Wine spells out short names only in the ordinary form.
-    const CString ordinary = ToOrdinaryPath(literalPath);
-    const CString& asked = IsOrdinaryFormFaithful(ordinary) ? ordinary : literalPath;
-    std::vector<wchar_t> buffer(static_cast<size_t>(asked.GetLength()) + MAX_PATH);
-    DWORD length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
-    }
-    return length == 0 || length >= buffer.size() ? literalPath : ToLiteralPath(buffer.data());
-}
-
 bool SetAttributesThrough(HANDLE item, DWORD attributes) {
     FILE_BASIC_INFO basic = {}; // zero times are left as they are
     basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -128,7 +112,7 @@ bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
         return true;
     const std::vector<CString> reached = PlaceComponents(ToLiteralPath(buffer.data()));
     return SamePlace(reached, PlaceComponents(literalPath)) ||
-           SamePlace(reached, PlaceComponents(LongForm(literalPath)));
+           SamePlace(reached, PlaceComponents(ToLongLiteralPath(literalPath)));
 }
 
 ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {
