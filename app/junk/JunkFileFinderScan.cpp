@@ -43,12 +43,8 @@ CString SearchPattern(const CString& path) {
 // A folder location in its long form (8.3 aliases resolved), so that what the scan lists is
 // named as the system names it; kept as given when it cannot be resolved.
 CString LongFormOfLocation(const CString& location) {
-    const CString literal = ToLiteralPath(location);
-    if (literal.IsEmpty() || location.Find(L'~') < 0)
-        return location;
-    wchar_t buffer[MAX_PATH * 4];
-    const DWORD length = GetLongPathNameW(literal, buffer, MAX_PATH * 4);
-    return length == 0 || length >= MAX_PATH * 4 ? location : ToOrdinaryPath(buffer);
+    const CString longForm = ToLongLiteralPath(location);
+    return longForm.IsEmpty() ? location : ToOrdinaryPath(longForm);
 }
 
 int SmallIconIndex(const wchar_t* path) {

@@ -12,22 +12,6 @@
 
 namespace {
 
-// The literal long form of a folder (8.3 aliases resolved), without a final backslash but after
-// a root; empty when the path is not absolute.
-CString LongLiteralForm(const CString& folder) {
-    const CString literal = ToLiteralPath(folder);
-    if (literal.IsEmpty() || literal.Find(L'~') < 0)
-        return literal;
-    std::vector<wchar_t> buffer(MAX_PATH);
-    DWORD length = GetLongPathNameW(literal, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetLongPathNameW(literal, buffer.data(), static_cast<DWORD>(buffer.size()));
-    }
-    // A folder that is not there keeps the form it was given.
-    return length == 0 || length >= buffer.size() ? literal : ToLiteralPath(buffer.data());
-}
-
 // The folder a literal path lies in; empty for a root.
 CString ParentOf(const CString& literal) {
     if (literal.IsEmpty() || literal[literal.GetLength() - 1] == L'\\')
@@ -71,13 +55,13 @@ void CProtectedFolders::Gather() {
 }
 
 void CProtectedFolders::AddKnownFolder(const CString& folder) {
-    const CString literal = LongLiteralForm(folder);
+    const CString literal = ToLongLiteralPath(folder);
     if (!literal.IsEmpty())
         known_.push_back(literal);
 }
 
 void CProtectedFolders::AddWholeTree(const CString& folder) {
-    const CString literal = LongLiteralForm(folder);
+    const CString literal = ToLongLiteralPath(folder);
     if (!literal.IsEmpty())
         trees_.push_back(literal);
 }
@@ -127,11 +111,11 @@ void CProtectedFolders::AddKnownFolderList() {
 
 void CProtectedFolders::AddProfiles() {
     // Every profile is made of the folders the current one is made of.
-    const CString profile = LongLiteralForm(ShellFolder(CSIDL_PROFILE));
+    const CString profile = ToLongLiteralPath(ShellFolder(CSIDL_PROFILE));
     CString profiles;
     PWSTR path = nullptr;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_UserProfiles, KF_FLAG_DONT_VERIFY, nullptr, &path)))
-        profiles = LongLiteralForm(path);
+        profiles = ToLongLiteralPath(path);
     CoTaskMemFree(path);
     if (profiles.IsEmpty())
         profiles = ParentOf(profile);
@@ -167,7 +151,7 @@ void CProtectedFolders::AddProgramFolders() {
 }
 
 bool CProtectedFolders::IsProtected(const CString& folder) const {
-    const CString literal = LongLiteralForm(folder);
+    const CString literal = ToLongLiteralPath(folder);
     if (literal.IsEmpty())
         return true;
     const CString parent = ParentOf(literal);
