@@ -5,10 +5,9 @@
 #include <knownfolders.h>
 
 #include "ComApartment.h"
+#include "JunkPaths.h"
 #include "LiteralPath.h"
 #include "ProductIdentity.h"
-
-#include <owners/WinOwners.h>
 
 namespace {
 
@@ -24,23 +23,6 @@ CString ShellFolder(int csidl) {
     return SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK
                ? CString(path)
                : CString();
-}
-
-// Every folder directly inside `parent`, links left out.
-std::vector<CString> Subfolders(const CString& parent) {
-    std::vector<CString> folders;
-    WIN32_FIND_DATAW entry;
-    const FindHandle search(FindFirstFileW(parent + L"\\*", &entry));
-    if (!search)
-        return folders;
-    do {
-        const CString name(entry.cFileName);
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && name != L"." &&
-            name != L"..")
-            folders.push_back(parent + L"\\" + name);
-    } while (FindNextFileW(search.Get(), &entry));
-    return folders;
 }
 
 } // namespace
@@ -128,7 +110,10 @@ void CProtectedFolders::AddProfiles() {
             relative.push_back(folder.Mid(profile.GetLength()));
     }
     AddKnownFolder(profiles);
-    for (const CString& other : Subfolders(profiles)) {
+    CStringArray names;
+    ListSubfolders(profiles, profile.Mid(profile.ReverseFind(L'\\') + 1), names);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+        const CString other = profiles + L"\\" + names[i];
         AddKnownFolder(other);
         for (const CString& part : relative)
             AddKnownFolder(other + part);
