@@ -1,19 +1,71 @@
 #include "FileIdentity.h"
 
-bool ReadFileIdentity(HANDLE item, FileIdentity& identity) {
-    BY_HANDLE_FILE_INFORMATION info;
-    FILE_BASIC_INFO basic;
-    if (!GetFileInformationByHandle(item, &info) ||
-        !GetFileInformationByHandleEx(item, FileBasicInfo, &basic, sizeof basic))
+#include <winternl.h>
+
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+constexpr NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005); // the name cut short
+constexpr size_t kMostFoldersKept = 4096;
+
+// The folder that holds the item (a root holds itself), as the key of the serial numbers kept.
+std::wstring FolderKey(const CString& literalPath) {
+    std::wstring key(literalPath.GetString());
+    const size_t slash = key.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash + 1 < key.size())
+        key.erase(slash);
+    CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+bool VolumeSerialOf(HANDLE item, const CString& literalPath, DWORD& serial) {
+    static std::mutex lock;
+    static std::unordered_map<std::wstring, DWORD> serials;
+    const std::wstring key = literalPath.IsEmpty() ? std::wstring() : FolderKey(literalPath);
+    if (!key.empty()) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (const auto known = serials.find(key); known != serials.end()) {
+            serial = known->second;
+            return true;
+        }
+    }
+    if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
         return false;
-    identity.volumeSerial = info.dwVolumeSerialNumber;
-    identity.fileId = (ULONGLONG{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    identity.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!key.empty()) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (serials.size() >= kMostFoldersKept)
+            serials.clear();
+        serials.emplace(key, serial);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& identity) {
+    // Everything but the volume in one question; the name at its end may not fit.
+    alignas(8) BYTE buffer[sizeof(FILE_ALL_INFORMATION) + 512];
+    IO_STATUS_BLOCK status = {};
+    const NTSTATUS result =
+        NtQueryInformationFile(item, &status, buffer, sizeof buffer, FileAllInformation);
+    if (result < 0 && result != kBufferOverflow)
+        return false;
+    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer);
+    DWORD serial = 0;
+    if (!VolumeSerialOf(item, literalPath, serial))
+        return false;
+    identity.volumeSerial = serial;
+    identity.fileId = static_cast<ULONGLONG>(all->InternalInformation.IndexNumber.QuadPart);
+    identity.folder = all->StandardInformation.Directory != FALSE;
     // A folder's size says nothing about it (and differs between file systems).
-    identity.size = identity.folder ? 0 : (ULONGLONG{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    identity.lastWriteTime = TicksOf(info.ftLastWriteTime);
-    identity.changeTime = static_cast<ULONGLONG>(basic.ChangeTime.QuadPart);
-    identity.attributes = info.dwFileAttributes;
-    identity.creationTime = TicksOf(info.ftCreationTime);
+    identity.size =
+        identity.folder ? 0 : static_cast<ULONGLONG>(all->StandardInformation.EndOfFile.QuadPart);
+    identity.lastWriteTime = static_cast<ULONGLONG>(all->BasicInformation.LastWriteTime.QuadPart);
+    identity.changeTime = static_cast<ULONGLONG>(all->BasicInformation.ChangeTime.QuadPart);
+    identity.attributes = all->BasicInformation.FileAttributes;
+    identity.creationTime = static_cast<ULONGLONG>(all->BasicInformation.CreationTime.QuadPart);
     return true;
 }

@@ -34,5 +34,9 @@ inline ULONGLONG TicksOf(const FILETIME& time) {
     return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// Reads the identity of the item an open handle holds (any access serves).
-[[nodiscard]] bool ReadFileIdentity(HANDLE item, FileIdentity& identity);
+// Reads the identity of the item an open handle holds (any access serves), opened by
+// `literalPath`. The volume's serial number is asked of the system once per folder and kept
+// for the process: the question costs a round trip to the volume manager (milliseconds under
+// Wine), and a folder's volume changes only when a volume is mounted in its place.
+[[nodiscard]] bool ReadFileIdentity(HANDLE item, const CString& literalPath,
+                                    FileIdentity& identity);

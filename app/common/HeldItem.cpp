@@ -40,7 +40,7 @@ ItemOutcome IdentityAt(const CString& path, FileIdentity& identity, DWORD* error
         *error = openError;
     if (!item)
         return OutcomeOfOpenError(openError);
-    return ReadFileIdentity(item.Get(), identity) ? ItemOutcome::kDone : ItemOutcome::kFailed;
+    return ReadFileIdentity(item.Get(), path, identity) ? ItemOutcome::kDone : ItemOutcome::kFailed;
 }
 
 // True when the literal path still names the item (or it cannot be told).
@@ -130,13 +130,15 @@ ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {
     handle_.Reset(CreateFileW(path_, access, share, nullptr, OPEN_EXISTING, kOpenItself, nullptr));
     if (!handle_)
         return OutcomeOfOpenError(GetLastError());
-    if (!ReadFileIdentity(handle_.Get(), identity_)) {
+    if (!ReadFileIdentity(handle_.Get(), path_, identity_)) {
         Release();
         return ItemOutcome::kFailed;
     }
     // A candidate is never a reparse point nor reached through one: such an item replaced what
-    // was found.
-    if (IsReparsePoint(identity_) || !ReachesOwnPlace(handle_.Get(), path_)) {
+    // was found. (Reading checks the item by its identity alone: asking the system where an
+    // item lies is slow, and what is read is never changed.)
+    if (IsReparsePoint(identity_) ||
+        (purpose != Purpose::kRead && !ReachesOwnPlace(handle_.Get(), path_))) {
         Release();
         return ItemOutcome::kChangedSinceScan;
     }
@@ -291,7 +293,7 @@ ItemOutcome ReadItemIdentity(const CString& path, FileIdentity& identity) {
                                         OPEN_EXISTING, kOpenItself, nullptr));
     if (!item)
         return OutcomeOfOpenError(GetLastError());
-    if (!ReadFileIdentity(item.Get(), identity))
+    if (!ReadFileIdentity(item.Get(), literal, identity))
         return ItemOutcome::kFailed;
     return IsReparsePoint(identity) || !ReachesOwnPlace(item.Get(), literal)
                ? ItemOutcome::kChangedSinceScan

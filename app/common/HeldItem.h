@@ -40,7 +40,9 @@ public:
 
     // Opens the item at `path` (taken literally, see ToLiteralPath) for `purpose` and reads its
     // identity. kInUse when another program's handle excludes the purpose; kChangedSinceScan
-    // for a reparse point or an item the system places elsewhere (reached through a link).
+    // for a reparse point, and for removal also for an item the system places elsewhere
+    // (reached through a link, or a link Wine shows as the file it names). For kRead the
+    // identity alone tells the item.
     [[nodiscard]] ItemOutcome Open(const CString& path, Purpose purpose);
     // Open, and then kChangedSinceScan (nothing held) unless the item matches `recorded`.
     [[nodiscard]] ItemOutcome OpenAsRecorded(const CString& path, const FileIdentity& recorded,

@@ -190,6 +190,9 @@ void CDupeFinder::ResolveLoadedRecords() {
     m_recordedIdentities.clear();
     m_recordedPaths.clear();
     for (auto& record : m_records) {
+        // A stopped grouping lists nothing: what is not resolved yet is dropped.
+        if (!m_keepRunning)
+            break;
         const CString path = record->GetFullPath();
         FileIdentity identity;
         __time64_t created, written;
@@ -318,32 +321,40 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
     // thread, and only this thread reports progress and touches the windows.
     std::atomic<size_t> next{0};
     std::atomic<size_t> done{0};
-    const auto digestSome = [&](CFileDigester& digester, bool reporting) {
-        for (size_t i; m_keepRunning && (i = next++) < wanted.size();) {
-            DigestOne(digester, *wanted[i], reporting);
-            const size_t finished = ++done;
-            if (reporting) {
-                const int percent = static_cast<int>(finished * 100 / wanted.size());
-                SetProgressBar(percent >= 100 ? 95 : percent);
-                ReportProgress(m_nPercent);
-            }
+    // Digests the next file not taken yet; false when none is left (or the grouping stopped).
+    const auto digestNext = [&](CFileDigester& digester, bool reporting) {
+        size_t i;
+        if (!m_keepRunning || (i = next++) >= wanted.size())
+            return false;
+        DigestOne(digester, *wanted[i], reporting);
+        const size_t finished = ++done;
+        if (reporting) {
+            const int percent = static_cast<int>(finished * 100 / wanted.size());
+            SetProgressBar(percent >= 100 ? 95 : percent);
+            ReportProgress(m_nPercent);
         }
+        return true;
     };
+    // This thread takes the first file before the helpers begin, so that the window shows a
+    // file however quickly the helpers take the rest.
+    CFileDigester digester;
+    digestNext(digester, true);
     const unsigned helpers = std::min<unsigned>(
         kDigestHelperThreads, static_cast<unsigned>((wanted.size() - 1) / kFilesPerDigestHelper));
     std::vector<std::thread> threads;
     try {
         for (unsigned i = 0; i < helpers; ++i) {
             threads.emplace_back([&] {
-                CFileDigester digester;
-                digestSome(digester, false);
+                CFileDigester helper;
+                while (digestNext(helper, false)) {
+                }
             });
         }
     } catch (const std::system_error&) {
         // Without more threads this one digests the rest.
     }
-    CFileDigester digester;
-    digestSome(digester, true);
+    while (digestNext(digester, true)) {
+    }
     for (std::thread& thread : threads)
         thread.join();
     return m_keepRunning;

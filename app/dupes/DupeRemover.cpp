@@ -191,9 +191,11 @@ BackupPreparation PrepareBackupArchive(const CString& folder, ULONGLONG neededBy
                                        const SYSTEMTIME& now, HZIP& archive, CString& archivePath) {
     archive = nullptr;
     archivePath.Empty();
-    FileIdentity identity;
-    if (folder.IsEmpty() || ReadItemIdentity(folder, identity) != ItemOutcome::kDone ||
-        !identity.folder)
+    // Taken literally, so that a drive's root ("X:\") stays a root.
+    const CString literal = ToLiteralPath(folder);
+    const DWORD attributes =
+        literal.IsEmpty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(literal);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return BackupPreparation::kFolderMissing;
     if (!PathIsNetworkPathW(folder)) {
         ULARGE_INTEGER available;

@@ -1,5 +1,7 @@
 #include "ZipWriter.h"
 
+#include "FileReadAt.h"
+
 #include <owners/WinOwners.h>
 
 #include <zlib.h>
@@ -132,25 +134,17 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
-bool ReadAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD bytes) {
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD read = 0;
-    return ReadFile(file, buffer, bytes, &read, &at) && read == bytes;
-}
-
 // A program image: "MZ", a new header inside the file, and a known signature there.
 bool IsExecutableImage(HANDLE file, ULONGLONG size) {
     BYTE head[64];
-    if (size <= 40 || size < sizeof head || !ReadAt(file, 0, head, sizeof head) ||
+    if (size <= 40 || size < sizeof head || !ReadFileAt(file, 0, head, sizeof head) ||
         head[0] != 0x4D || head[1] != 0x5A)
         return false;
     const DWORD newHeader = static_cast<DWORD>(head[60]) | (static_cast<DWORD>(head[61]) << 8) |
                             (static_cast<DWORD>(head[62]) << 16) |
                             (static_cast<DWORD>(head[63]) << 24);
     DWORD signature = 0;
-    if (ULONGLONG{newHeader} + 52 >= size || !ReadAt(file, newHeader, &signature, 4))
+    if (ULONGLONG{newHeader} + 52 >= size || !ReadFileAt(file, newHeader, &signature, 4))
         return false;
     return signature == 0x454C || signature == 0x454E || signature == 0x4550 || signature == 0x5A4D;
 }

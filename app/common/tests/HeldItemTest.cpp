@@ -378,8 +378,7 @@ TEST_F(HeldItems, ALinkIsNeverHeldAndWhatItNamesStays) {
     const TreeSnapshot before = TakeSnapshot(root.Path());
     const FileIdentity target = Recorded(L"file-target.txt");
     for (const wchar_t* link : {L"link", L"file-link.txt", L"link\\inside.txt"}) {
-        for (auto purpose : {CHeldItem::Purpose::kRead, CHeldItem::Purpose::kDelete,
-                             CHeldItem::Purpose::kRecycle}) {
+        for (auto purpose : {CHeldItem::Purpose::kDelete, CHeldItem::Purpose::kRecycle}) {
             CHeldItem item;
             EXPECT_EQ(item.Open(At(link).c_str(), purpose), ItemOutcome::kChangedSinceScan)
                 << testing::PrintToString(std::wstring(link));
@@ -389,6 +388,13 @@ TEST_F(HeldItems, ALinkIsNeverHeldAndWhatItNamesStays) {
         FileIdentity identity;
         EXPECT_EQ(ReadItemIdentity(At(link).c_str(), identity), ItemOutcome::kChangedSinceScan);
     }
+    // Read, a file Wine shows through a link is known by its identity alone (that of the file
+    // it names, never the record of another).
+    CHeldItem reader;
+    FileIdentity other = target;
+    other.fileId ^= 1;
+    EXPECT_EQ(reader.OpenAsRecorded(At(L"file-link.txt").c_str(), other, CHeldItem::Purpose::kRead),
+              ItemOutcome::kChangedSinceScan);
     ExpectOnlyRemoved(before, TakeSnapshot(root.Path()));
     ASSERT_TRUE(
         junktest::RunOnHost({"/bin/rm", "-f", unixRoot + "/link", unixRoot + "/file-link.txt"}));

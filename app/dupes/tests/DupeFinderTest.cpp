@@ -231,6 +231,26 @@ TEST_F(DupeTree, ContentSplitsEqualSizesWithDifferentBytes) {
         EXPECT_NE(file->m_nSecondGroup, -1);
 }
 
+TEST_F(DupeTree, NearDuplicatesNeverGroupWhileContentsAreCompared) {
+    // Three blocks and a bit; copies one byte apart in the first, a middle and the last block,
+    // so that their first and last blocks are equal where the middle one differs.
+    const size_t size = 3 * CFileDigester::kBlockBytes + 17;
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('a' + (i * 7) % 26);
+    Make(L"base.txt", bytes);
+    for (const size_t at :
+         {size_t{0}, size_t{CFileDigester::kBlockBytes + 5}, size / 2, size - 1}) {
+        std::string almost = bytes;
+        almost[at] ^= 1;
+        Make(L"near" + std::to_wstring(at) + L".txt", almost);
+    }
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, true};
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+}
+
 TEST_F(DupeTree, WithoutContentEqualNameAndSizeGroupAndEmptyFilesGroup) {
     Make(L"a\\x.jpg", "abc");
     Make(L"b\\X.JPG", "xyz");
