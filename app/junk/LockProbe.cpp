@@ -29,6 +29,6 @@ bool ProbeCandidate(const CString& path, DWORD attributes, FileIdentity& identit
         return false;
     const KernelHandle file = OpenExclusively(literalPath, attributes);
     return file && ReachesOwnPlace(file.Get(), literalPath) &&
-           ReadFileIdentity(file.Get(), identity) && !identity.folder &&
+           ReadFileIdentity(file.Get(), literalPath, identity) && !identity.folder &&
            !(identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
