@@ -148,14 +148,7 @@ public:
         RemoveTree(folder_);
         MakeFolders(folder_);
         if (RunsOnWine()) {
-            std::string devices = UnixPath(L"C:\\");
-            const size_t named = devices.rfind("/dosdevices/");
-            const size_t driveC = devices.rfind("/drive_c");
-            if (named != std::string::npos)
-                devices = devices.substr(0, named) + "/dosdevices";
-            else if (driveC != std::string::npos)
-                devices = devices.substr(0, driveC) + "/dosdevices";
-            linkPath_ = devices + "/" + char(towlower(letter)) + ":";
+            linkPath_ = DosDevicesFolder() + "/" + char(towlower(letter)) + ":";
             mapped_ = RunOnHost({"/bin/ln", "-sfn", UnixPath(folder_), linkPath_});
         } else {
             mapped_ = DefineDosDeviceW(0, Root().substr(0, 2).c_str(), folder_.c_str()) != FALSE;
