@@ -21,26 +21,28 @@ std::wstring FolderKey(const CString& literalPath) {
     return key;
 }
 
-bool VolumeSerialOf(HANDLE item, const CString& literalPath, DWORD& serial) {
+// A volume that cannot tell its serial number (a drive Wine maps to a host folder, a file
+// system without one) counts as serial 0, as GetFileInformationByHandle reports it: the item's
+// number still tells the item.
+DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
     static std::mutex lock;
     static std::unordered_map<std::wstring, DWORD> serials;
     const std::wstring key = literalPath.IsEmpty() ? std::wstring() : FolderKey(literalPath);
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
-        if (const auto known = serials.find(key); known != serials.end()) {
-            serial = known->second;
-            return true;
-        }
+        if (const auto known = serials.find(key); known != serials.end())
+            return known->second;
     }
+    DWORD serial = 0;
     if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
-        return false;
+        serial = 0;
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
         if (serials.size() >= kMostFoldersKept)
             serials.clear();
         serials.emplace(key, serial);
     }
-    return true;
+    return serial;
 }
 
 } // namespace
@@ -54,10 +56,7 @@ bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& ide
     if (result < 0 && result != kBufferOverflow)
         return false;
     const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer);
-    DWORD serial = 0;
-    if (!VolumeSerialOf(item, literalPath, serial))
-        return false;
-    identity.volumeSerial = serial;
+    identity.volumeSerial = VolumeSerialOf(item, literalPath);
     identity.fileId = static_cast<ULONGLONG>(all->InternalInformation.IndexNumber.QuadPart);
     identity.folder = all->StandardInformation.Directory != FALSE;
     // A folder's size says nothing about it (and differs between file systems).

@@ -84,41 +84,6 @@ bool SamePlace(const std::vector<CString>& reached, const std::vector<CString>& 
     return true;
 }
 
-// The path with generated short (8.3) names spelled out; the path itself when it has none.
-CString LongForm(const CString& literalPath) {
-    if (literalPath.Find(L'~') < 0)
-        return literalPath;
-    // Wine spells out short names only in the ordinary form.
-    const CString ordinary = ToOrdinaryPath(literalPath);
-    const CString& asked = IsOrdinaryFormFaithful(ordinary) ? ordinary : literalPath;
-    std::vector<wchar_t> buffer(static_cast<size_t>(asked.GetLength()) + MAX_PATH);
-    DWORD length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
-    }
-    return length == 0 || length >= buffer.size() ? literalPath : ToLiteralPath(buffer.data());
-}
-
-// False when the system places the item the handle holds elsewhere than `literalPath` names:
-// a link on the way, or one that the system shows as what it names (Wine shows a host link to
-// a file so). Nothing is said when the system cannot tell (true).
-bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
-    std::vector<wchar_t> buffer(MAX_PATH * 2);
-    DWORD length = GetFinalPathNameByHandleW(item, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetFinalPathNameByHandleW(item, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }
-    if (length == 0 || length >= buffer.size())
-        return true;
-    const std::vector<CString> reached = PlaceComponents(ToLiteralPath(buffer.data()));
-    return SamePlace(reached, PlaceComponents(literalPath)) ||
-           SamePlace(reached, PlaceComponents(LongForm(literalPath)));
-}
-
 bool SetAttributesThrough(HANDLE item, DWORD attributes) {
     FILE_BASIC_INFO basic = {}; // zero times are left as they are
     basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -132,6 +97,23 @@ bool MarkForDeletion(HANDLE item) {
 }
 
 } // namespace
+
+// Wine shows a host link to a file as the file it names: the place tells it.
+bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
+    std::vector<wchar_t> buffer(MAX_PATH * 2);
+    DWORD length = GetFinalPathNameByHandleW(item, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetFinalPathNameByHandleW(item, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= buffer.size())
+        return true;
+    const std::vector<CString> reached = PlaceComponents(ToLiteralPath(buffer.data()));
+    return SamePlace(reached, PlaceComponents(literalPath)) ||
+           SamePlace(reached, PlaceComponents(ToLongLiteralPath(literalPath)));
+}
 
 ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {
     Release();
@@ -269,25 +251,38 @@ bool CHeldItem::ChooseShellPath(CString& shellPath) const {
     return true;
 }
 
-ItemOutcome CHeldItem::MoveToRecycleBin(HWND owner) {
+ItemOutcome CHeldItem::PrepareRecycling(CString& shellPath) {
     if (!handle_ || purpose_ != Purpose::kRecycle)
         return ItemOutcome::kFailed;
     if (identity_.folder && !IsEmptyFolder()) {
         Release();
         return ItemOutcome::kChangedSinceScan;
     }
-    CString shellPath;
     if (!ChooseShellPath(shellPath)) {
         Release();
         return ItemOutcome::kFailed;
     }
+    return ItemOutcome::kDone;
+}
+
+ItemOutcome CHeldItem::FinishRecycling() {
+    if (!handle_)
+        return ItemOutcome::kFailed;
+    const bool stayed = StillNames(path_, identity_);
+    Release();
+    return stayed ? ItemOutcome::kFailed : ItemOutcome::kDone;
+}
+
+ItemOutcome CHeldItem::MoveToRecycleBin(HWND owner) {
+    CString shellPath;
+    const ItemOutcome prepared = PrepareRecycling(shellPath);
+    if (prepared != ItemOutcome::kDone)
+        return prepared;
     CShellFileOperation operation;
     operation.hwnd = owner;
     // What the shell answers matters less than where the item is afterwards.
     static_cast<void>(operation.DeleteToRecycleBin(shellPath, shellPath.GetLength()));
-    const bool stayed = StillNames(path_, identity_);
-    Release();
-    return stayed ? ItemOutcome::kFailed : ItemOutcome::kDone;
+    return FinishRecycling();
 }
 
 ItemOutcome ReadItemIdentity(const CString& path, FileIdentity& identity) {

@@ -69,6 +69,13 @@ public:
     // nothing else). A folder goes only while it is empty. kDone once the path no longer names
     // the item. The item is released either way.
     [[nodiscard]] ItemOutcome MoveToRecycleBin(HWND owner);
+    // The same move in two steps, for a caller that hands many held items to the shell in one
+    // operation and keeps holding them meanwhile: first the path to give the shell for this
+    // item (kChangedSinceScan for a folder no longer empty, kFailed when no path the shell takes
+    // reaches this very item; the item is released then), then, after the operation, where the
+    // item is: kDone once the path no longer names it. The item is released by the second step.
+    [[nodiscard]] ItemOutcome PrepareRecycling(CString& shellPath);
+    [[nodiscard]] ItemOutcome FinishRecycling();
 
 private:
     [[nodiscard]] bool ChooseShellPath(CString& shellPath) const;
@@ -83,6 +90,11 @@ private:
 // programs' handles do not stand in the way. A reparse point, or an item reached through one,
 // is kChangedSinceScan.
 [[nodiscard]] ItemOutcome ReadItemIdentity(const CString& path, FileIdentity& identity);
+
+// False when the system places the item `item` holds elsewhere than `literalPath` names: a link
+// on the way, or one that the system shows as what it names. Nothing is said when the system
+// cannot tell (true).
+[[nodiscard]] bool ReachesOwnPlace(HANDLE item, const CString& literalPath);
 
 // True only when the path (taken literally) is known to name nothing, not when it merely
 // cannot be read.

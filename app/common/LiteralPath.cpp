@@ -177,3 +177,19 @@ bool IsPathWithin(const CString& path, const CString& folder) {
     }
     return true;
 }
+
+CString ToLongLiteralPath(const CString& path) {
+    const CString literalPath = ToLiteralPath(path);
+    if (literalPath.Find(L'~') < 0)
+        return literalPath;
+    // Wine spells out short names only in the ordinary form.
+    const CString ordinary = ToOrdinaryPath(literalPath);
+    const CString& asked = IsOrdinaryFormFaithful(ordinary) ? ordinary : literalPath;
+    std::vector<wchar_t> buffer(static_cast<size_t>(asked.GetLength()) + MAX_PATH);
+    DWORD length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetLongPathNameW(asked, buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    return length == 0 || length >= buffer.size() ? literalPath : ToLiteralPath(buffer.data());
+}

@@ -13,6 +13,10 @@
 // control characters): the system would take such a path to some other item than it names.
 CString ToLiteralPath(const CString& path);
 
+// The literal form of a path with generated short (8.3) names spelled out; the literal form
+// itself when it has none or they cannot be resolved (the item is not there).
+CString ToLongLiteralPath(const CString& path);
+
 // The ordinary form of a path (a literal path loses its prefix); for display, and for calls
 // that cannot take the long-path form.
 CString ToOrdinaryPath(const CString& path);

@@ -2,7 +2,9 @@
 
 #include <shlwapi.h>
 
+#include "HeldItem.h"
 #include "JunkMessages.h"
+#include "LiteralPath.h"
 #include "JunkPaths.h"
 #include "JunkTables.h"
 #include "ProtectedItems.h"
@@ -166,7 +168,7 @@ bool CJunkFileFinder::IsExcluded(const CString& path) const {
 void CJunkFileFinder::PrepareMatching() {
     activeMasks_.clear();
     for (INT_PTR i = 0; i < masks_.GetSize(); ++i)
-        if (masks_[i] && masks_[i]->IsEnabled())
+        if (masks_[i] && masks_[i]->IsEnabled() && !IsCatchAllMask(masks_[i]->text))
             activeMasks_.emplace_back(masks_[i]->text);
     activeExclusions_.clear();
     for (INT_PTR i = 0; i < ignoreList_.GetSize(); ++i)
@@ -180,21 +182,49 @@ bool CJunkFileFinder::IsSelectedLocation(const CString& path) const {
     const CString folder = WithoutFinalBackslash(path);
     for (INT_PTR i = 0; i < locations_.GetSize(); ++i)
         if (IsFolderLocation(locations_[i]) &&
-            WithoutFinalBackslash(locations_[i]).CompareNoCase(folder) == 0)
+            SameFileName(WithoutFinalBackslash(locations_[i]), folder))
             return true;
     return false;
 }
 
 bool CJunkFileFinder::IsUnderSelectedFolder(const CString& path) const {
-    const CString folder = WithoutFinalBackslash(path) + L'\\';
-    for (INT_PTR i = 0; i < locations_.GetSize(); ++i) {
-        if (!IsFolderLocation(locations_[i]))
-            continue;
-        const CString location = WithoutFinalBackslash(locations_[i]) + L'\\';
-        if (folder.Left(location.GetLength()).CompareNoCase(location) == 0)
+    for (INT_PTR i = 0; i < locations_.GetSize(); ++i)
+        if (IsFolderLocation(locations_[i]) && IsPathWithin(path, locations_[i]))
             return true;
-    }
     return false;
+}
+
+bool CJunkFileFinder::IsWithinScanRecord(const CJunkItem& item) const {
+    if (item.locationIndex < 0 || item.locationIndex >= locations_.GetSize())
+        return false;
+    const CString& location = locations_[item.locationIndex];
+    const CString root = IsFolderLocation(location) ? location : location + L":\\";
+    const CString path = WithoutFinalBackslash(item.path);
+    // Strictly inside its location: the location itself is never an item.
+    if (!IsPathWithin(path, root) || IsPathWithin(root, path) || IsExcluded(item.path))
+        return false;
+    const bool folder = item.identity.folder;
+    const CString name = item.GetFileName();
+    switch (item.category) {
+    case kEmptyFolder:
+        return scanOptions_.emptyFolders && folder;
+    case kZeroLengthFile:
+        return scanOptions_.zeroLength && !folder && item.size == 0 && !IsProtectedExtension(name);
+    case kTempFile:
+        return IsFolderLocation(location) && !folder && !IsProtectedExtension(name);
+    case kJunkFile:
+        return !folder && !IsProtectedExtension(name) &&
+               (IsUnderSelectedFolder(item.GetFolder()) || MatchesJunkMask(name));
+    default:
+        return false;
+    }
+}
+
+int CJunkFileFinder::GetChangedCount() const {
+    int changed = 0;
+    for (INT_PTR i = 0; i < found_.GetSize(); ++i)
+        changed += found_[i] && found_[i]->changedSinceScan ? 1 : 0;
+    return changed;
 }
 
 bool CJunkFileFinder::IsRecentFile(bool isTemp, __int64 lastWrite) const {
@@ -203,11 +233,16 @@ bool CJunkFileFinder::IsRecentFile(bool isTemp, __int64 lastWrite) const {
 }
 
 bool CJunkFileFinder::IsRemovableEmptyFolder(const CString& path) {
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    const CString literal = ToLiteralPath(path);
+    const DWORD attributes = GetFileAttributesW(literal);
+    if (literal.IsEmpty() || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
         return false;
-    const CString folder = WithoutFinalBackslash(path) + L'\\';
-    return PathIsDirectoryEmptyW(folder) &&
-           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
-           SetFileAttributesW(path, attributes);
+    CHeldItem folder;
+    if (folder.Open(literal, CHeldItem::Purpose::kRead) != ItemOutcome::kDone ||
+        !folder.IsEmptyFolder())
+        return false;
+    folder.Release();
+    return SetFileAttributesW(literal, attributes) != FALSE;
 }

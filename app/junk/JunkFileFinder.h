@@ -18,6 +18,7 @@
 #include "JunkItem.h"
 #include "JunkPattern.h"
 #include "JunkMask.h"
+#include "ProtectedFolders.h"
 #include "StringBool.h"
 
 class CRecycleBatch;
@@ -69,6 +70,9 @@ public:
     CJunkItem* GetFoundItem(INT_PTR index) const { return found_.GetAt(index); }
     ULONGLONG GetSelectedSize() const;
     void ClearFoundItems();
+    // Items the last cleaning kept because what stood at their path was no longer what the scan
+    // found (another item, or the item changed).
+    int GetChangedCount() const;
 
     // Deletion of the found items at `indices` (ascending; the array stays the caller's and must
     // live until the finished message). False when the thread cannot be made or one still runs.
@@ -123,6 +127,10 @@ public:
     bool IsUnderSelectedFolder(const CString& path) const;
     bool IsRecentFile(bool isTemp, __int64 lastWrite) const;
     static bool IsRemovableEmptyFolder(const CString& path);
+    // The item lies inside the location it was found under and is of a category that scan
+    // looked for, as the scan's record says: nothing else is ever cleaned.
+    bool IsWithinScanRecord(const CJunkItem& item) const;
+    const CProtectedFolders& ProtectedFolders() const { return protectedFolders_; }
 
 private:
     enum SearchResult { kSearchDone = 1, kSearchStopped = 2 };
@@ -135,6 +143,8 @@ private:
     void DeleteChosenItems(CRecycleBatch& batch);
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
+    void AddEmptyFolderItem(const CString& path, const WIN32_FIND_DATAW& ownEntry,
+                            int locationIndex);
     void AddFoundItem(CJunkItem* item);
     bool StartWorker(AFX_THREADPROC procedure, CWinThread*& thread);
     void ReleaseFinishedWorkers();
@@ -146,9 +156,9 @@ private:
     // Deletion steps
     void DeleteOneItem(CJunkItem& item, int index, int position, int count, CRecycleBatch& batch);
     void NoteParentFolder(const CString& folder, CStringArray& list);
+    bool MayRemoveFolder(const CString& folder) const;
     void RecycleRemainingItems();
     void RemoveEmptyFolders();
-    void RestoreSurvivorAttributes();
     void PurgeGoneItems();
     void SendDeleteOutput(const CString& path, int percent);
 
@@ -183,13 +193,16 @@ private:
     // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
     std::vector<CJunkPattern> activeMasks_;
     std::vector<CJunkPattern> activeExclusions_;
+    // The scan's record: its options, and the folders no cleaning removes.
+    JunkScanOptions scanOptions_;
+    CProtectedFolders protectedFolders_;
     // Small-icon indices by lower-case extension, for one scan.
     std::map<std::wstring, int> iconCache_;
 
     // Deletion run state
     CStringArray emptyNow_;
     CStringArray parents_;
-    // Attributes of the items whose attributes the run changed, by found-list position.
-    CArray<DWORD, DWORD> savedAttributes_;
+    // The items this run handed to the Recycle Bin, by found-list position.
+    std::vector<bool> sentToBin_;
     BOOL lastDirectResult_ = TRUE;
 };

@@ -2,47 +2,55 @@
 // this leaves empty, and drops from the found list what is gone.
 #include "JunkFileFinder.h"
 
-#include <objbase.h>
-#include <shlwapi.h>
-
+#include "ComApartment.h"
+#include "HeldItem.h"
 #include "JunkMessages.h"
 #include "JunkPaths.h"
-#include "LinkSafety.h"
+#include "LiteralPath.h"
 #include "RecycleBatch.h"
 #include "AccessRightsHelper.h"
 #include "SizeTexts.h"
 
 namespace {
 
-// COM for the shell's file operations, for the thread's lifetime.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComApartment() {
-        if (initialised_)
-            CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
-
-bool IsEmptyFolder(const CString& folder) {
-    return PathIsDirectoryEmptyW(folder) != FALSE;
+// True when what stands at the path is there (it may be held by others).
+bool Exists(const CString& path) {
+    const CString literal = ToLiteralPath(path);
+    return !literal.IsEmpty() && GetFileAttributesW(literal) != INVALID_FILE_ATTRIBUTES;
 }
 
-// One path to the Recycle Bin as silently as the batches go: the shell's "delete for good
+// True when the folder itself (never a link) holds nothing now.
+bool IsEmptyFolder(const CString& folder) {
+    CHeldItem held;
+    return held.Open(folder, CHeldItem::Purpose::kRead) == ItemOutcome::kDone &&
+           held.IsEmptyFolder();
+}
+
+// Removes the folder for good through a handle on the folder itself, and only while it is
+// empty: an empty folder holds nothing the Recycle Bin could give back, and no removal here
+// ever takes anything inside a folder with it.
+bool RemoveFolderWhileEmpty(const CString& folder) {
+    CHeldItem held;
+    return held.Open(folder, CHeldItem::Purpose::kDelete) == ItemOutcome::kDone &&
+           held.Identity().folder && held.IsEmptyFolder() &&
+           held.DeleteForGood() == ItemOutcome::kDone;
+}
+
+// One held item to the Recycle Bin as silently as the batches go: the shell's "delete for good
 // instead?" warning would stop an unattended clean on a question nobody answers.
-void RecycleOne(const CString& path, HWND owner) {
+void RecycleOne(CHeldItem&& item, HWND owner) {
     CRecycleBatch single(owner);
-    single.Add(path);
-    single.Flush();
+    if (single.Add(std::move(item)) == ItemOutcome::kDone)
+        single.Flush();
 }
 
 HWND ShellOwner(HWND notifyWindow) {
     return notifyWindow ? GetAncestor(notifyWindow, GA_ROOT) : nullptr;
+}
+
+void MarkChanged(CJunkItem& item) {
+    item.changedSinceScan = true;
+    item.checked = false;
 }
 
 } // namespace
@@ -79,7 +87,6 @@ UINT CJunkFileFinder::RunDeletion() {
     // the finished message tell what is really left.
     try {
         batch.Flush();
-        RestoreSurvivorAttributes();
         PurgeGoneItems();
     } catch (CException* e) {
         e->Delete();
@@ -93,10 +100,7 @@ UINT CJunkFileFinder::RunDeletion() {
 
 void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     lastDirectResult_ = TRUE;
-    savedAttributes_.RemoveAll();
-    savedAttributes_.SetSize(found_.GetSize());
-    for (INT_PTR i = 0; i < savedAttributes_.GetSize(); ++i)
-        savedAttributes_[i] = INVALID_FILE_ATTRIBUTES;
+    sentToBin_.assign(static_cast<size_t>(found_.GetSize()), false);
     emptyNow_.RemoveAll();
     parents_.RemoveAll();
 
@@ -126,42 +130,49 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
 
 void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, int count,
                                     CRecycleBatch& batch) {
-    CString path = item.path;
-    if (IsReachedThroughLink(path))
+    if (!IsWithinScanRecord(item))
         return;
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL))
+    const bool isFolder = item.IsEmptyFolderItem();
+    if (isFolder && protectedFolders_.IsProtected(item.path))
         return;
-    savedAttributes_[index] = attributes;
-    const bool isFolder = item.IsEmptyFolderItem() && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // An empty folder goes for good in either mode, and only while still empty.
+    const bool forGood = directRemove_ || isFolder;
+    // The item is removed only as the scan found it, through the handle that checked it.
+    CHeldItem held;
+    ItemOutcome outcome =
+        held.OpenAsRecorded(item.path, item.identity,
+                            forGood ? CHeldItem::Purpose::kDelete : CHeldItem::Purpose::kRecycle);
+    if (outcome == ItemOutcome::kDone && forGood)
+        outcome = held.DeleteForGood();
+    if (outcome == ItemOutcome::kChangedSinceScan)
+        MarkChanged(item);
     const CString folder = item.GetFolder();
     if (directRemove_) {
-        lastDirectResult_ = isFolder ? RemoveDirectoryW(path) : DeleteFileNotThroughLink(path);
-        if (!lastDirectResult_ && !IsPathGone(path)) {
-            SetFileAttributesW(path, attributes);
-            savedAttributes_[index] = INVALID_FILE_ATTRIBUTES;
-        }
-        if (emptyFolders_ && !IsSelectedLocation(folder) && IsEmptyFolder(folder) &&
+        lastDirectResult_ = outcome == ItemOutcome::kDone;
+        if (emptyFolders_ && MayRemoveFolder(folder) && IsEmptyFolder(folder) &&
             !StringArrayContains(emptyNow_, folder, true) && CheckFileAccess(folder))
             emptyNow_.Add(folder);
-        SendDeleteOutput(path, (count - position) * 50 / count);
+        SendDeleteOutput(item.path, (count - position) * 50 / count);
     } else {
         if (position % 21 == 0)
-            SendDeleteOutput(path, (count - position) * 90 / count);
-        path = WithoutFinalBackslash(path);
-        if (isFolder)
-            RecycleOne(path, ShellOwner(notifyWnd_));
-        else
-            batch.Add(path);
+            SendDeleteOutput(item.path, (count - position) * 90 / count);
+        if (outcome == ItemOutcome::kDone && !forGood &&
+            batch.Add(std::move(held)) == ItemOutcome::kDone)
+            sentToBin_[static_cast<size_t>(index)] = true;
     }
     if (emptyFolders_)
         NoteParentFolder(folder, parents_);
 }
 
 void CJunkFileFinder::NoteParentFolder(const CString& folder, CStringArray& list) {
-    if (!IsSelectedLocation(folder) && !StringArrayContains(list, folder, false) &&
+    if (MayRemoveFolder(folder) && !StringArrayContains(list, folder, false) &&
         CheckFileAccess(folder))
         list.Add(folder);
+}
+
+bool CJunkFileFinder::MayRemoveFolder(const CString& folder) const {
+    return !folder.IsEmpty() && !IsSelectedLocation(folder) &&
+           !protectedFolders_.IsProtected(folder);
 }
 
 void CJunkFileFinder::RecycleRemainingItems() {
@@ -169,15 +180,19 @@ void CJunkFileFinder::RecycleRemainingItems() {
     for (INT_PTR k = 0; k < count; ++k) {
         if (IsDeleteStopRequested())
             return;
-        const CJunkItem* item = found_[k];
-        // Only what this run sent to the batch is retried, and never through a link.
+        CJunkItem* item = found_[k];
+        // Only what this run handed to the Recycle Bin is retried, and only as it was found.
         if (!item || !item->checked || item->path.IsEmpty() ||
-            savedAttributes_[k] == INVALID_FILE_ATTRIBUTES || !PathFileExistsW(item->path) ||
-            IsReachedThroughLink(item->path))
+            !sentToBin_[static_cast<size_t>(k)] || !Exists(item->path))
             continue;
-        const CString path = WithoutFinalBackslash(item->path);
-        RecycleOne(path, ShellOwner(notifyWnd_));
-        SendDeleteOutput(path, static_cast<int>(90 + 5 * k / count));
+        CHeldItem held;
+        const ItemOutcome outcome =
+            held.OpenAsRecorded(item->path, item->identity, CHeldItem::Purpose::kRecycle);
+        if (outcome == ItemOutcome::kChangedSinceScan)
+            MarkChanged(*item);
+        else if (outcome == ItemOutcome::kDone)
+            RecycleOne(std::move(held), ShellOwner(notifyWnd_));
+        SendDeleteOutput(WithoutFinalBackslash(item->path), static_cast<int>(90 + 5 * k / count));
     }
 }
 
@@ -187,7 +202,7 @@ void CJunkFileFinder::RemoveEmptyFolders() {
         if (!item || item->IsEmptyFolderItem() || !item->checked)
             continue;
         const CString folder = item->GetFolder();
-        if (folder.IsEmpty() || IsSelectedLocation(folder) || !PathFileExistsW(folder))
+        if (!MayRemoveFolder(folder) || !Exists(folder))
             continue;
         if (!StringArrayContains(emptyNow_, folder, true) && IsEmptyFolder(folder)) {
             if (CheckFileAccess(folder))
@@ -201,7 +216,7 @@ void CJunkFileFinder::RemoveEmptyFolders() {
             if (IsDeleteStopRequested())
                 return;
             const CString& folder = parents_[i];
-            if (!IsSelectedLocation(folder) && PathFileExistsW(folder) &&
+            if (MayRemoveFolder(folder) && Exists(folder) &&
                 !StringArrayContains(emptyNow_, folder, true) && IsEmptyFolder(folder) &&
                 CheckFileAccess(folder))
                 emptyNow_.Add(folder);
@@ -212,27 +227,10 @@ void CJunkFileFinder::RemoveEmptyFolders() {
             if (IsDeleteStopRequested())
                 return;
             const CString& folder = emptyNow_[j];
-            if (!folder.IsEmpty() && !IsSelectedLocation(folder) && PathFileExistsW(folder) &&
-                IsEmptyFolder(folder) && CheckFileAccess(folder) && !IsReachedThroughLink(folder)) {
-                const CString path = WithoutFinalBackslash(folder);
-                if (directRemove_) {
-                    const DWORD attributes = GetFileAttributesW(path);
-                    if (SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL) && !RemoveDirectoryW(path))
-                        SetFileAttributesW(path, attributes);
-                } else {
-                    RecycleOne(path, ShellOwner(notifyWnd_));
-                }
-            }
+            if (MayRemoveFolder(folder) && Exists(folder) && CheckFileAccess(folder))
+                static_cast<void>(RemoveFolderWhileEmpty(folder)); // a folder that stays is left
             SendDeleteOutput(folder, static_cast<int>((round == 0 ? 93 : 95) + 4 * j / count));
         }
-    }
-}
-
-void CJunkFileFinder::RestoreSurvivorAttributes() {
-    for (INT_PTR i = 0; i < savedAttributes_.GetSize() && i < found_.GetSize(); ++i) {
-        if (savedAttributes_[i] != INVALID_FILE_ATTRIBUTES && found_[i] &&
-            !IsPathGone(found_[i]->path))
-            SetFileAttributesW(found_[i]->path, savedAttributes_[i]);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "JunkPaths.h"
 #include "JunkTables.h"
 #include "AppLocations.h"
+#include "LogFile.h"
 #include "Paths.h"
 #include "Registry.h"
 #include "SystemInfo.h"
@@ -85,8 +86,15 @@ bool CJunkFileFinder::ReadMaskValues() {
         DWORD flags = 0, type = 0, size = sizeof flags;
         if (RegQueryValueExW(key.Get(), names[i], nullptr, &type, reinterpret_cast<BYTE*>(&flags),
                              &size) == ERROR_SUCCESS &&
-            type == REG_DWORD && size == sizeof flags)
+            type == REG_DWORD && size == sizeof flags) {
+            // A damaged or hand-edited list must not make every file junk.
+            if (IsCatchAllMask(names[i])) {
+                WriteLog(L"MaskList: skipped the mask \"" + names[i] +
+                         L"\", which matches every file name");
+                continue;
+            }
             AddMask(names[i], flags);
+        }
     }
     return masks_.GetSize() > 0;
 }

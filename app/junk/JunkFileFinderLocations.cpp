@@ -54,7 +54,8 @@ CString FirstComponents(const CString& path, int count) {
     return path.Left(position);
 }
 
-// The current user's folder first, then the others in directory order.
+} // namespace
+
 CStringArray& ListSubfolders(const CString& parent, const CString& currentUser,
                              CStringArray& names) {
     names.RemoveAll();
@@ -71,8 +72,6 @@ CStringArray& ListSubfolders(const CString& parent, const CString& currentUser,
     } while (FindNextFileW(search.Get(), &entry));
     return names;
 }
-
-} // namespace
 
 CString CJunkFileFinder::TrimDriveDisplayName(const CString& displayName) {
     const int bracket = displayName.Find(L'(');

@@ -5,9 +5,11 @@
 
 #include <ctime>
 
+#include "HeldItem.h"
 #include "JunkMessages.h"
+#include "JunkPaths.h"
 #include "JunkTables.h"
-#include "LinkSafety.h"
+#include "LiteralPath.h"
 #include "LockProbe.h"
 #include "AccessRightsHelper.h"
 #include "AppState.h"
@@ -20,6 +22,29 @@ namespace {
 
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// A junction or symbolic link leads out of the location: never followed nor taken.
+bool IsReparsePointEntry(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The listing pattern of a folder (path ends with a backslash) in literal form, so that every
+// name and every length reach the system as listed; empty when the path cannot be one.
+CString SearchPattern(const CString& path) {
+    CString literal = ToLiteralPath(path);
+    if (literal.IsEmpty())
+        return literal;
+    if (literal[literal.GetLength() - 1] != L'\\')
+        literal += L'\\';
+    return literal + L"*";
+}
+
+// A folder location in its long form (8.3 aliases resolved), so that what the scan lists is
+// named as the system names it; kept as given when it cannot be resolved.
+CString LongFormOfLocation(const CString& location) {
+    const CString longForm = ToLongLiteralPath(location);
+    return longForm.IsEmpty() ? location : ToOrdinaryPath(longForm);
 }
 
 int SmallIconIndex(const wchar_t* path) {
@@ -95,6 +120,11 @@ void CJunkFileFinder::ScanLocations() {
     if (WaitForSingleObject(stopScanEvent_.Get(), 1024) == WAIT_OBJECT_0)
         scanStopRequested_ = true;
     ClearFoundItems();
+    for (INT_PTR i = 0; i < locations_.GetSize(); ++i)
+        if (locations_[i].GetLength() > 1)
+            locations_[i] = LongFormOfLocation(locations_[i]);
+    scanOptions_ = GetOptions();
+    protectedFolders_.Gather();
     PrepareMatching();
     iconCache_.clear();
     scanStart_ = _time64(nullptr);
@@ -159,7 +189,10 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     }
 
     WIN32_FIND_DATAW entry;
-    FindHandle search(FindFirstFileW(path + L"*.*", &entry));
+    const CString pattern = SearchPattern(path);
+    if (pattern.IsEmpty())
+        return kSearchDone;
+    FindHandle search(FindFirstFileW(pattern, &entry));
     if (!search.IsValid())
         return kSearchDone;
     SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
@@ -168,14 +201,9 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     if (!underFolderLocation && path.GetLength() > 3)
         underFolderLocation = IsUnderSelectedFolder(path);
 
-    if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259 && !IsExcluded(path) &&
-        IsRemovableEmptyFolder(path) && CheckFileAccess(path) && !IsReachedThroughLink(path)) {
-        CJunkItem* item = MakeItem(path, entry, locationIndex, kEmptyFolder, SmallIconIndex(path));
-        item->checked = false;
-        AddFoundItem(item);
-    }
+    if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259)
+        AddEmptyFolderItem(path, entry, locationIndex);
 
-    CFolderReach folderReach(path);
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
@@ -187,7 +215,6 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (!isFolder)
             scannedBytes_ += size;
         const CString full = path + entry.cFileName;
-        // A junction or symbolic link leads out of the location: never follow or take it.
         if (IsReparsePointEntry(entry.dwFileAttributes) || IsExcluded(full))
             continue;
         if (isFolder) {
@@ -213,12 +240,31 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (excludeRecent_ &&
             IsRecentFile(category == kTempFile, FileTimeToLocalSeconds(entry.ftLastWriteTime)))
             continue;
-        if (!IsFreeAndReachedAsNamed(full, entry.cFileName, entry.dwFileAttributes, folderReach))
+        FileIdentity identity;
+        if (!ProbeCandidate(full, entry.dwFileAttributes, identity))
             continue;
         CJunkItem* item =
             MakeItem(full, entry, locationIndex, category, FileIconIndex(full, entry.cFileName));
         item->size = size;
+        item->identity = identity;
         AddFoundItem(item);
     } while (FindNextFileW(search.Get(), &entry));
     return kSearchDone;
+}
+
+void CJunkFileFinder::AddEmptyFolderItem(const CString& path, const WIN32_FIND_DATAW& ownEntry,
+                                         int locationIndex) {
+    if (IsExcluded(path) || protectedFolders_.IsProtected(path) || !IsRemovableEmptyFolder(path) ||
+        !CheckFileAccess(path))
+        return;
+    // Recorded last: the tests above may rewrite the folder's attributes.
+    CHeldItem folder;
+    if (folder.Open(path, CHeldItem::Purpose::kRead) != ItemOutcome::kDone ||
+        !folder.IsEmptyFolder())
+        return;
+    CJunkItem* item = MakeItem(path, ownEntry, locationIndex, kEmptyFolder, SmallIconIndex(path));
+    item->identity = folder.Identity();
+    folder.Release();
+    item->checked = false;
+    AddFoundItem(item);
 }

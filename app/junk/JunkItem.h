@@ -5,6 +5,8 @@
 
 #include <classlib/String.h>
 
+#include "FileIdentity.h"
+
 // Categories of a found item.
 enum JunkCategory : int {
     kJunkFile = 0,
@@ -42,4 +44,9 @@ public:
     int locationIndex = 0;
     int category = kJunkFile;
     bool checked = true;
+    // What the scan found at the path; the cleaning removes only that very item, unchanged.
+    FileIdentity identity;
+    // Set by a cleaning that found another item, or this one changed, at the path; such an
+    // item is never removed and is no longer checked.
+    bool changedSinceScan = false;
 };

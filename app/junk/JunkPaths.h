@@ -1,6 +1,7 @@
 // Small path and list helpers shared by the junk cleaner's parts.
 #pragma once
 
+#include <classlib/Array.h>
 #include <classlib/String.h>
 
 #include "Paths.h"
@@ -17,3 +18,8 @@ template <typename Array> void DeleteElements(Array& array) {
         delete array[i];
     array.RemoveAll();
 }
+
+// The names of the folders in `parent` (the profiles folder): `currentUser` first, then the
+// others in directory order.
+CStringArray& ListSubfolders(const CString& parent, const CString& currentUser,
+                             CStringArray& names);

@@ -1,5 +1,6 @@
 #include "JunkTables.h"
 
+#include <cwchar>
 #include <iterator>
 
 #include "ProtectedItems.h"
@@ -80,6 +81,22 @@ const wchar_t* const kOverBroadMasks[13] = {
     L"*",     L"*.",     L"*.*",  L"*.?",   L"*.??",  L"*.???", L"*.?*",
     L"*.??*", L"*.???*", L"*.?*", L"*.??*", L"*.*??", L"*.*??",
 };
+
+bool IsCatchAllMask(const CString& mask) {
+    int start = 0;
+    while (start <= mask.GetLength()) {
+        int end = mask.Find(L';', start);
+        if (end < 0)
+            end = mask.GetLength();
+        CString pattern = mask.Mid(start, end - start);
+        pattern.Trim();
+        if (!pattern.IsEmpty() &&
+            wcsspn(pattern, L"*?.") == static_cast<size_t>(pattern.GetLength()))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 bool IsProtectedExtension(const CString& fileName) {
     if (IsRiskyExtension(fileName))

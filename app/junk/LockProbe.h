@@ -1,17 +1,20 @@
-// The scan's locked-file and link tests of one file, answered by a single open where that is
-// enough.
+// The scan's locked-file test of a candidate file, by one open of the file itself through its
+// literal path (any name, any length); the same open tells whether it is reached as named and
+// what it is.
 #pragma once
 
 #include <windows.h>
 
-class CFolderReach;
+#include <classlib/String.h>
 
-// 0 when nothing else holds the file and it can be opened for reading and writing (its
-// attributes included), as the foundation's IsFileLocked answers; anything else when it is
-// locked, gone or cannot be tested. `attributes` are the file's as its folder listing gave them.
-[[nodiscard]] int ProbeFileLock(const wchar_t* path, DWORD attributes);
+#include "FileIdentity.h"
 
-// True when the file `name` of `folder` (full path `path`) is free by ProbeFileLock and is
-// reached as named, neither a link nor through one.
-[[nodiscard]] bool IsFreeAndReachedAsNamed(const wchar_t* path, const wchar_t* name,
-                                           DWORD attributes, CFolderReach& folder);
+// 0 when nothing else holds the file and it can be opened for reading and writing (a read-only
+// file: for reading and for its attributes, which the foundation's test rewrites first), as the
+// foundation's IsFileLocked answers; 1 when it is locked, gone or cannot be tested.
+// `attributes` are the file's as its folder listing gave them.
+[[nodiscard]] int ProbeFileLock(const CString& path, DWORD attributes);
+
+// True when the file at `path` is free by ProbeFileLock, is a plain file reached as named
+// (neither a link nor through one), and its identity could be read into `identity`.
+[[nodiscard]] bool ProbeCandidate(const CString& path, DWORD attributes, FileIdentity& identity);

@@ -18,27 +18,32 @@ void CRecycleBatch::SetShellOperation(ShellOperation operation) {
 CRecycleBatch::CRecycleBatch(HWND owner)
     : buffer_(kBufferBytes / sizeof(wchar_t), L'\0'), owner_(owner) {}
 
-bool CRecycleBatch::Add(const wchar_t* path) {
-    const size_t length = wcslen(path);
-    if (length == 0)
-        return true;
+ItemOutcome CRecycleBatch::Add(CHeldItem&& item) {
+    CString shellPath;
+    const ItemOutcome prepared = item.PrepareRecycling(shellPath);
+    if (prepared != ItemOutcome::kDone)
+        return prepared;
+    const size_t length = static_cast<size_t>(shellPath.GetLength());
     const size_t limitChars = kLimitBytes / sizeof(wchar_t);
     // The path, its NUL and the list's closing NUL must stay inside the limit.
-    if (length + 2 > limitChars)
-        return false;
+    if (length + 2 > limitChars) {
+        item.Release();
+        return ItemOutcome::kFailed;
+    }
     if (usedChars_ + length + 2 > limitChars)
         Flush();
-    std::copy_n(path, length, buffer_.begin() + static_cast<ptrdiff_t>(usedChars_));
+    std::copy_n(shellPath.GetString(), length,
+                buffer_.begin() + static_cast<ptrdiff_t>(usedChars_));
     usedChars_ += length;
     buffer_[usedChars_++] = L'\0';
-    ++count_;
-    if (count_ >= kMaxPaths)
+    items_.push_back(std::move(item));
+    if (GetCount() >= kMaxPaths)
         Flush();
-    return true;
+    return ItemOutcome::kDone;
 }
 
 void CRecycleBatch::Flush() {
-    if (count_ == 0)
+    if (items_.empty())
         return;
     buffer_[usedChars_] = L'\0'; // the list ends with a double NUL
     CString title;
@@ -56,7 +61,9 @@ void CRecycleBatch::Flush() {
     operation.lpszProgressTitle = title;
     // Failures are found afterwards: whatever is still there is retried or stays listed.
     g_shellOperation(&operation);
+    for (CHeldItem& item : items_)
+        static_cast<void>(item.FinishRecycling()); // where each item is now is what counts
+    items_.clear();
     std::fill_n(buffer_.begin(), usedChars_ + 1, L'\0');
     usedChars_ = 0;
-    count_ = 0;
 }

@@ -1,11 +1,15 @@
-// CRecycleBatch: paths queued for the Recycle Bin and sent in one shell operation per 512 paths
-// or about 260 KB of path text, since one shell call per file is slow.
+// CRecycleBatch: items queued for the Recycle Bin and sent in one shell operation per 512 items
+// or about 260 KB of path text, since one shell call per file is slow. Every queued item stays
+// held (nobody can write it) until the operation that moves it is over, and goes under a path
+// checked to reach that very item.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <vector>
+
+#include "HeldItem.h"
 
 class CRecycleBatch {
 public:
@@ -19,17 +23,20 @@ public:
 
     // Operations go out silently, owned by `owner` (may be null).
     explicit CRecycleBatch(HWND owner);
+    CRecycleBatch(const CRecycleBatch&) = delete;
+    CRecycleBatch& operator=(const CRecycleBatch&) = delete;
 
-    // Queues one path; a batch that has no room for it goes out first, and a full one after.
-    // Paths longer than the whole batch are refused (false).
-    bool Add(const wchar_t* path);
-    // Sends what is queued (nothing when empty).
+    // Queues an item held for recycling; a batch without room for its path goes out first, a
+    // full one after. kDone when queued; otherwise (no path the shell takes reaches the item, or
+    // the path is longer than a whole batch) the item is let go and not queued.
+    [[nodiscard]] ItemOutcome Add(CHeldItem&& item);
+    // Sends what is queued (nothing when empty) and lets the items go.
     void Flush();
-    int GetCount() const { return count_; }
+    int GetCount() const { return static_cast<int>(items_.size()); }
 
 private:
     std::vector<wchar_t> buffer_;
     size_t usedChars_ = 0;
-    int count_ = 0;
+    std::vector<CHeldItem> items_;
     HWND owner_;
 };

@@ -10,8 +10,11 @@
 #include "SafetyTestSupport.h"
 #include "WineHost.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -47,6 +50,68 @@ TEST_F(HeldItems, AnUnchangedItemMatchesItsRecordAndIsHeld) {
     EXPECT_TRUE(item.IsHeld());
     EXPECT_TRUE(item.Identity().Matches(recorded));
     EXPECT_EQ(item.Path(), ToLiteralPath(At(L"a.txt").c_str()));
+}
+
+// Waits (bounded) until Wine's view of its drive letters agrees with `reached`: it reads its
+// drive table again only a second after it last did.
+void WaitForDriveTable(const std::function<bool()>& reached) {
+    for (const ULONGLONG end = GetTickCount64() + 5000; !reached() && GetTickCount64() < end;)
+        Sleep(50);
+}
+
+// Drive U: linked to a host folder for a test's lifetime. Wine forgets the letter before the
+// folder goes, so that a later test's folder taking this one's place on the disk is never
+// named by it.
+class DriveU {
+public:
+    DriveU(const std::wstring& folder, std::function<bool()> reachedWithout)
+        : link_(junktest::DosDevicesFolder() + "/u:"), reachedWithout_(std::move(reachedWithout)) {
+        linked_ = junktest::RunOnHost({"/bin/ln", "-sfn", junktest::UnixPath(folder), link_});
+    }
+    ~DriveU() {
+        if (linked_ && junktest::RunOnHost({"/bin/rm", "-f", link_}))
+            WaitForDriveTable(reachedWithout_);
+    }
+    DriveU(const DriveU&) = delete;
+    DriveU& operator=(const DriveU&) = delete;
+    bool Linked() const { return linked_; }
+
+private:
+    std::string link_;
+    std::function<bool()> reachedWithout_;
+    bool linked_ = false;
+};
+
+// Wine asks no volume manager about a drive letter linked to a host folder: its items are still
+// known by their number, and a rewrite is still told.
+TEST_F(HeldItems, AnItemOnADriveWithoutAVolumeSerialIsKnownAndChecked) {
+    if (!junktest::RunsOnWine())
+        GTEST_SKIP() << "drive letters are linked to host folders only under Wine";
+    Write(L"kept.txt", "kept bytes");
+    Write(L"gone.txt", "junk bytes");
+    Write(L"rewritten.txt", "old bytes");
+    const DriveU drive(root.Path(), [&] {
+        FileIdentity identity;
+        return ReadItemIdentity(At(L"kept.txt").c_str(), identity) == ItemOutcome::kDone;
+    });
+    ASSERT_TRUE(drive.Linked());
+    FileIdentity gone, rewritten;
+    WaitForDriveTable(
+        [&] { return ReadItemIdentity(L"U:\\gone.txt", gone) == ItemOutcome::kDone; });
+    ASSERT_EQ(ReadItemIdentity(L"U:\\gone.txt", gone), ItemOutcome::kDone);
+    ASSERT_EQ(ReadItemIdentity(L"U:\\rewritten.txt", rewritten), ItemOutcome::kDone);
+    EXPECT_NE(gone.fileId, 0u);
+    EXPECT_FALSE(gone.IsSameItem(rewritten));
+    LetTimePass();
+    Write(L"rewritten.txt", "new bytes");
+    const TreeSnapshot changed = TakeSnapshot(root.Path());
+    CHeldItem item;
+    EXPECT_EQ(item.OpenAsRecorded(L"U:\\rewritten.txt", rewritten, CHeldItem::Purpose::kDelete),
+              ItemOutcome::kChangedSinceScan);
+    ASSERT_EQ(item.OpenAsRecorded(L"U:\\gone.txt", gone, CHeldItem::Purpose::kDelete),
+              ItemOutcome::kDone);
+    EXPECT_EQ(item.DeleteForGood(), ItemOutcome::kDone);
+    ExpectOnlyRemoved(changed, TakeSnapshot(root.Path()), {L"gone.txt"});
 }
 
 TEST_F(HeldItems, EveryChangeSinceTheScanIsToldAndNothingIsHeld) {
@@ -261,6 +326,48 @@ TEST_F(HeldItems, AFolderGoesOnlyWhileEmpty) {
         item.OpenAsRecorded(At(L"filled-bin").c_str(), filledBin, CHeldItem::Purpose::kRecycle),
         ItemOutcome::kChangedSinceScan);
     ExpectOnlyRemoved(before, TakeSnapshot(root.Path()), {L"empty", L"empty-bin"});
+}
+
+TEST_F(HeldItems, ManyHeldItemsGoToTheRecycleBinInOneShellOperation) {
+    const std::wstring names[] = {L"one.tmp", L"two.tmp.", L"\u6f22\u5b57.tmp", L"gone-later.tmp"};
+    for (const std::wstring& name : names)
+        Write(name, "junk " + std::to_string(name.size()));
+    Write(L"one.tmp.keep", "kept");
+    Folder(L"filled");
+    Write(L"filled\\user.txt", "user's file");
+    const TreeSnapshot before = TakeSnapshot(root.Path());
+    CHeldItem items[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i)
+        ASSERT_EQ(items[i].Open(At(names[i]).c_str(), CHeldItem::Purpose::kRecycle),
+                  ItemOutcome::kDone);
+    CHeldItem folder;
+    ASSERT_EQ(folder.Open(At(L"filled").c_str(), CHeldItem::Purpose::kRecycle), ItemOutcome::kDone);
+
+    std::wstring list;
+    for (CHeldItem& item : items) {
+        CString shellPath;
+        ASSERT_EQ(item.PrepareRecycling(shellPath), ItemOutcome::kDone);
+        EXPECT_TRUE(item.IsHeld()) << "held until the operation is over";
+        list += std::wstring(shellPath.GetString()) + L'\0';
+    }
+    CString folderPath;
+    EXPECT_EQ(folder.PrepareRecycling(folderPath), ItemOutcome::kChangedSinceScan);
+    EXPECT_FALSE(folder.IsHeld());
+    // The last one never reaches the shell: it stays, and says so.
+    const size_t last = list.rfind(L'\0', list.size() - 2);
+    list.resize(last + 1);
+    list += L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+    static_cast<void>(SHFileOperationW(&operation)); // judged by where the items are
+    for (size_t i = 0; i + 1 < std::size(names); ++i)
+        EXPECT_EQ(items[i].FinishRecycling(), ItemOutcome::kDone) << i;
+    EXPECT_EQ(items[std::size(names) - 1].FinishRecycling(), ItemOutcome::kFailed);
+    for (const CHeldItem& item : items)
+        EXPECT_FALSE(item.IsHeld());
+    ExpectOnlyRemoved(before, TakeSnapshot(root.Path()), {names[0], names[1], names[2]});
 }
 
 TEST_F(HeldItems, PathsThatNameAnotherItemAreRefusedAndNothingMoves) {

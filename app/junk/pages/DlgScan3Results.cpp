@@ -42,6 +42,7 @@ constexpr UINT kSeparatorBitmap = 1090;
 // The rounded panel's fill, behind the group check boxes and links.
 constexpr COLORREF kPanelColour = RGB(234, 241, 249);
 constexpr wchar_t kBottomNoteCacheKey[] = L"SYSCLEAN_SCANTAB3BOTDESC";
+CDlgScan3Results::TickSource g_tickSource = &GetTickCount;
 
 void DrawGroupCount(CDC& dc, int checked, int total, CRect rect) {
     CString text;
@@ -121,6 +122,7 @@ void CDlgScan3Results::OnShowWindow(BOOL show, UINT status) {
     CDlgLeftSideChild::OnShowWindow(show, status);
     if (!show)
         return;
+    m_shownTick = g_tickSource();
     CountJunkItemsByCategory();
     RefreshControls();
 }
@@ -195,7 +197,17 @@ void CDlgScan3Results::ShowDetails(int filter) {
     RefreshControls();
 }
 
+void CDlgScan3Results::SetTickSource(TickSource source) {
+    g_tickSource = source ? source : &GetTickCount;
+}
+
+bool CDlgScan3Results::IsCleanArmed() const {
+    return g_tickSource() - m_shownTick >= kCleanArmingMs;
+}
+
 void CDlgScan3Results::OnClean() {
+    if (!IsCleanArmed())
+        return;
     CVantorixApp* app = JunkApp();
     const bool direct = app && app->GetProfileInt(L"Removal", L"DirectFastRemove", 0) != 0;
     if (direct && !JunkServices().IsHiddenStart() && !g_bScheduleSwitch &&

@@ -28,6 +28,14 @@ public:
     void FocusFirstControl();
     // The clean button without its question: shows the clean-up page and starts it.
     void StartCleaning();
+    // The clean button answers clicks only half a second after the page appeared: it appears
+    // where the scanning page's Stop and the summary's Continue stood, and a click aimed at
+    // those must not start a cleaning.
+    bool IsCleanArmed() const;
+    static constexpr DWORD kCleanArmingMs = 500;
+    // The clock of the arming; tests replace it (null restores GetTickCount).
+    using TickSource = DWORD(WINAPI*)();
+    static void SetTickSource(TickSource source);
     // Opens the details pop-up with a filter (0 Temp, 1 Junk, 2 Folders, 3 all), then
     // recounts and refreshes.
     void ShowDetails(int filter);
@@ -60,4 +68,5 @@ protected:
 
 private:
     CRect m_bottomNoteRect;
+    DWORD m_shownTick = 0;
 };

@@ -142,4 +142,16 @@ void CDlgScan5Summary::OnPaint() {
         }
     }
     memory.SelectObject(previous);
+    // What the cleaning kept because it was no longer what the scan found.
+    const int changed = g_pJunkFinder ? g_pJunkFinder->GetChangedCount() : 0;
+    if (changed > 0) {
+        if (m_icons[kRemainingIcon])
+            DrawIconEx(memory.GetSafeHdc(), 40, 322, m_icons[kRemainingIcon].Get(), 16, 16, 0,
+                       nullptr, DI_NORMAL);
+        CString note;
+        note.Format(JunkText(L"IDS_DLG5SUMM_CHANGED"), changed);
+        memory.SetTextColor(RGB(179, 13, 13));
+        CRect noteRect(62, 321, 560, 360);
+        memory.DrawText(note, &noteRect, DT_WORDBREAK);
+    }
 }

@@ -46,6 +46,18 @@ std::vector<CString> StoredLocations(LPCWSTR section) {
     return values;
 }
 
+// A section that exists holds a saved choice, even when it names nothing: only a user who
+// never saved gets the default rows.
+bool IsSectionSaved(LPCWSTR section) {
+    CVantorixApp* app = JunkApp();
+    if (!app)
+        return false;
+    const RegistryKey appKey{app->GetAppRegistryKey()};
+    RegistryKey sectionKey;
+    return appKey &&
+           RegOpenKeyExW(appKey.Get(), section, 0, KEY_READ, sectionKey.Put()) == ERROR_SUCCESS;
+}
+
 bool Contains(const std::vector<CString>& values, const CString& text) {
     for (const CString& value : values)
         if (value.CompareNoCase(text) == 0)
@@ -53,15 +65,20 @@ bool Contains(const std::vector<CString>& values, const CString& text) {
     return false;
 }
 
-// Deletes a profile section and writes the texts as its values "0", "1", ...; false when a
-// value could not be written.
+// Replaces a profile section by the texts as its values "0", "1", ...; the section stays even
+// when no text is written, as the record that the user chose. False when something could not be
+// written.
 bool WriteLocations(LPCWSTR section, const std::vector<CString>& texts) {
     CVantorixApp* app = JunkApp();
     if (!app)
         return false;
-    if (const RegistryKey appKey{app->GetAppRegistryKey()})
-        RegDeleteTreeW(appKey.Get(), section);
-    bool written = true;
+    const RegistryKey appKey{app->GetAppRegistryKey()};
+    if (!appKey)
+        return false;
+    RegDeleteTreeW(appKey.Get(), section);
+    RegistryKey sectionKey;
+    bool written = RegCreateKeyExW(appKey.Get(), section, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_WRITE, nullptr, sectionKey.Put(), nullptr) == ERROR_SUCCESS;
     for (size_t i = 0; i < texts.size(); ++i) {
         CString name;
         name.Format(L"%d", static_cast<int>(i));
@@ -174,15 +191,17 @@ void CDlgSetting1Drives::FillLists() {
 }
 
 void CDlgSetting1Drives::SyncWithStore() {
-    const std::vector<CString> drives = StoredLocations(kDrivesSection);
-    for (int row = 0; row < m_driveList.GetItemCount(); ++row)
-        if (Contains(drives, m_driveList.GetItemText(row, 0)))
-            m_driveList.SetCheck(row, TRUE);
-    const std::vector<CString> folders = StoredLocations(kFoldersSection);
-    if (folders.empty()) {
+    // A saved choice is the whole choice: a row it does not name stays unticked.
+    if (IsSectionSaved(kDrivesSection)) {
+        const std::vector<CString> drives = StoredLocations(kDrivesSection);
+        for (int row = 0; row < m_driveList.GetItemCount(); ++row)
+            m_driveList.SetCheck(row, Contains(drives, m_driveList.GetItemText(row, 0)));
+    }
+    if (!IsSectionSaved(kFoldersSection)) {
         static_cast<void>(WriteLocations(kFoldersSection, CheckedRows(m_folderList)));
         return;
     }
+    const std::vector<CString> folders = StoredLocations(kFoldersSection);
     for (int row = 0; row < m_folderList.GetItemCount(); ++row)
         m_folderList.SetCheck(row, Contains(folders, m_folderList.GetItemText(row, 0)));
 }

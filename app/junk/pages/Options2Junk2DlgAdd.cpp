@@ -21,11 +21,12 @@ constexpr int kMaskLimit = 63;
 constexpr int kFolderLimit = 252;
 constexpr int kResultLimit = 260;
 
+// The listed over-broad masks, and any mask without a literal part.
 bool IsOverBroad(const CString& text) {
     for (const wchar_t* mask : kOverBroadMasks)
         if (text == mask)
             return true;
-    return false;
+    return IsCatchAllMask(text);
 }
 
 // A protected extension right behind the first "." (as a prefix of what follows it).

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "JunkTestSupport.h"
+#include "SafetyTestSupport.h"
 #include "RecycleBatch.h"
 #include "AppState.h"
 
@@ -230,20 +231,36 @@ TEST_F(JunkDeleteTest, IndicesTheListNoLongerHoldsAreSkipped) {
 }
 
 TEST(RecycleBatchTest, ABatchWithoutRoomGoesOutBeforeTheNextPath) {
+    // Paths of 259 characters: 511 of them with their ends fill the limit, the 512th goes into
+    // the next batch. The operation is watched only: every file stays.
+    const std::wstring folder = L"C:\\xarn-junk-batch";
+    RemoveTree(folder);
+    MakeFolders(folder);
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 600; ++i) {
+        std::wstring name = std::to_wstring(i) + L"-";
+        name += std::wstring(259 - folder.size() - 1 - name.size() - 4, L'x') + L".tmp";
+        paths.push_back(folder + L"\\" + name);
+        ASSERT_EQ(paths.back().size(), 259u);
+        WriteFileBytes(paths.back(), "junk " + std::to_string(i));
+    }
+    const TreeSnapshot before = TakeSnapshot(folder);
     g_operationSizes.clear();
     CRecycleBatch::SetShellOperation(&MeasuringShellOperation);
     {
         CRecycleBatch batch(nullptr);
-        // 4,000-character paths: 33 fit in the limit, the 34th goes into the next batch.
-        const std::wstring longPath = L"C:\\" + std::wstring(3997, L'x');
-        for (int i = 0; i < 40; ++i)
-            EXPECT_TRUE(batch.Add(longPath.c_str()));
+        for (const std::wstring& path : paths) {
+            CHeldItem item;
+            ASSERT_EQ(item.Open(path.c_str(), CHeldItem::Purpose::kRecycle), ItemOutcome::kDone);
+            EXPECT_EQ(batch.Add(std::move(item)), ItemOutcome::kDone);
+        }
         batch.Flush();
-        EXPECT_FALSE(batch.Add(std::wstring(CRecycleBatch::kLimitBytes / 2, L'y').c_str()));
-        batch.Flush();
+        EXPECT_EQ(batch.GetCount(), 0);
     }
     CRecycleBatch::SetShellOperation(nullptr);
-    EXPECT_EQ(g_operationSizes, (std::vector<int>{33, 7}));
+    EXPECT_EQ(g_operationSizes, (std::vector<int>{511, 89}));
+    ExpectOnlyRemoved(before, TakeSnapshot(folder));
+    RemoveTree(folder);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include "JunkPattern.h"
 #include "JunkTables.h"
 #include "JunkTestSupport.h"
+#include "SafetyTestSupport.h"
+#include "AppLocations.h"
 #include "AppState.h"
 #include "Registry.h"
 
@@ -253,6 +255,48 @@ TEST_F(JunkListsTest, DrivesAndTemporaryFolders) {
     delete list[0];
 }
 
+// The lines of today's log of the running application.
+std::wstring TodaysLog() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CString path;
+    path.Format(L"%s\\log_%02i-%02i-%02i.log", GetAppDataFolder().GetString(), now.wMonth, now.wDay,
+                now.wYear);
+    const std::string bytes = ReadAllBytes(path.GetString());
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+TEST_F(JunkListsTest, AStoredMaskThatMatchesEveryNameIsSkippedAndLogged) {
+    g_bLogEnabled = 1;
+    {
+        RegistryKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, key.Put(), nullptr),
+                  ERROR_SUCCESS);
+        const std::pair<const wchar_t*, DWORD> stored[] = {
+            {L"*", 1},       {L"*.*", 1}, {L"?*", 3},    {L"*.?*", 5},
+            {L"*.tmp;*", 1}, {L"**", 0},  {L"*.tmp", 1}, {L"~*.*", 1}};
+        for (const auto& [mask, flags] : stored)
+            ASSERT_EQ(RegSetValueExW(key.Get(), mask, 0, REG_DWORD,
+                                     reinterpret_cast<const BYTE*>(&flags), sizeof flags),
+                      ERROR_SUCCESS);
+    }
+    CJunkFileFinder finder;
+    finder.LoadMasks();
+    g_bLogEnabled = 0;
+    std::set<std::wstring> loaded;
+    for (INT_PTR i = 0; i < finder.GetMaskCount(); ++i)
+        loaded.insert(finder.GetMaskText(i).GetString());
+    EXPECT_EQ(loaded, (std::set<std::wstring>{L"*.tmp", L"~*.*"}));
+    const std::wstring log = TodaysLog();
+    for (const wchar_t* mask : {L"*", L"*.*", L"?*", L"*.?*", L"*.tmp;*", L"**"})
+        EXPECT_NE(log.find(L"skipped the mask \"" + std::wstring(mask) + L"\""), std::wstring::npos)
+            << "no log line for " << std::string(mask, mask + wcslen(mask));
+    // Saved again, the list holds only what was loaded.
+    ASSERT_TRUE(finder.SaveMasks());
+    EXPECT_EQ(ReadValues(CJunkFileFinder::MaskListKey()).size(), 2u);
+}
+
 TEST_F(JunkListsTest, FixedTables) {
     for (const wchar_t* name :
          {L"setup.exe", L"a.b.VSMACROS", L"font.fon", L"x.fnt", L"desk.rdp", L"report. js "})
@@ -262,6 +306,14 @@ TEST_F(JunkListsTest, FixedTables) {
     EXPECT_TRUE(IsBuiltInIgnorePattern(L"*\\SYSTEM32\\CONFIG*"));
     EXPECT_FALSE(IsBuiltInIgnorePattern(L"*\\mine\\*"));
     EXPECT_EQ(std::wstring(kOverBroadMasks[2]), L"*.*");
+    for (const wchar_t* mask : kOverBroadMasks)
+        EXPECT_TRUE(IsCatchAllMask(mask)) << std::string(mask, mask + wcslen(mask));
+    for (const DefaultJunkMask& mask : kDefaultJunkMasks)
+        EXPECT_FALSE(IsCatchAllMask(mask.text)) << "a default mask has a literal part";
+    for (const wchar_t* mask : {L"?", L" * ", L"*.tmp;*", L"*.tmp; ?*.*", L".*"})
+        EXPECT_TRUE(IsCatchAllMask(mask)) << std::string(mask, mask + wcslen(mask));
+    for (const wchar_t* mask : {L"", L";", L"*.tmp;", L"a*", L"*a", L"*.^", L"* *"})
+        EXPECT_FALSE(IsCatchAllMask(mask)) << std::string(mask, mask + wcslen(mask));
 }
 
 TEST(JunkPatternTest, MatchesAsTheShellsPatternMatcherDoes) {

@@ -15,6 +15,7 @@
 
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
+#include "LiteralPath.h"
 #include "WineHost.h"
 
 namespace junktest {
@@ -48,8 +49,8 @@ inline bool Exists(const std::wstring& path) {
 
 inline void MakeFolders(const std::wstring& path) {
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryW(path.c_str(), nullptr);
+        CreateDirectoryW(ToLiteralPath(path.substr(0, at).c_str()), nullptr);
+    CreateDirectoryW(ToLiteralPath(path.c_str()), nullptr);
 }
 
 // A FILETIME `hoursAgo` hours before now.
@@ -147,14 +148,7 @@ public:
         RemoveTree(folder_);
         MakeFolders(folder_);
         if (RunsOnWine()) {
-            std::string devices = UnixPath(L"C:\\");
-            const size_t named = devices.rfind("/dosdevices/");
-            const size_t driveC = devices.rfind("/drive_c");
-            if (named != std::string::npos)
-                devices = devices.substr(0, named) + "/dosdevices";
-            else if (driveC != std::string::npos)
-                devices = devices.substr(0, driveC) + "/dosdevices";
-            linkPath_ = devices + "/" + char(towlower(letter)) + ":";
+            linkPath_ = DosDevicesFolder() + "/" + char(towlower(letter)) + ":";
             mapped_ = RunOnHost({"/bin/ln", "-sfn", UnixPath(folder_), linkPath_});
         } else {
             mapped_ = DefineDosDeviceW(0, Root().substr(0, 2).c_str(), folder_.c_str()) != FALSE;
@@ -258,6 +252,17 @@ private:
 
     HWND window_ = nullptr;
 };
+
+// Writes `bytes` as the whole content of a file through its literal path (folders made first).
+inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    KernelHandle file(CreateFileW(ToLiteralPath(path.c_str()), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << "cannot write the test file";
+    DWORD written = 0;
+    ASSERT_TRUE(bytes.empty() || WriteFile(file.Get(), bytes.data(),
+                                           static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
 
 // The found items' paths, in list order.
 inline std::vector<std::wstring> FoundPaths(const CJunkFileFinder& finder) {

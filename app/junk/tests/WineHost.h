@@ -1,5 +1,5 @@
 // Wine's own entries for reaching the host from a test or benchmark: the Unix name of a path
-// and running a host program.
+// and running a host program, and where the prefix keeps its drive letters.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +34,18 @@ inline bool RunOnHost(std::vector<std::string> arguments) {
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     return spawn(argv.data(), 1) == 0;
+}
+
+// The prefix's folder of drive letters, each a link to the host folder it maps.
+inline std::string DosDevicesFolder() {
+    std::string devices = UnixPath(L"C:\\");
+    const size_t named = devices.rfind("/dosdevices/");
+    const size_t driveC = devices.rfind("/drive_c");
+    if (named != std::string::npos)
+        return devices.substr(0, named) + "/dosdevices";
+    if (driveC != std::string::npos)
+        return devices.substr(0, driveC) + "/dosdevices";
+    return devices;
 }
 
 inline bool RunsOnWine() {

@@ -231,6 +231,57 @@ TEST_F(JunkSettingsTest, ApplyingWithoutAnyLocationKeepsTheStoredOnes) {
     EXPECT_FALSE(std::wstring(drives.SelectionText()).empty()) << "the lists were reloaded";
 }
 
+// The checked rows' texts of a list.
+std::vector<std::wstring> CheckedTexts(CListCtrl& list) {
+    std::vector<std::wstring> texts;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        if (list.GetCheck(row))
+            texts.emplace_back(list.GetItemText(row, 0));
+    return texts;
+}
+
+TEST_F(JunkSettingsTest, UntickedRowsStayUntickedAfterARestart) {
+    CDlgSetting1Drives* drives = &options_->m_drivesTab;
+    ASSERT_GT(drives->m_driveList.GetItemCount(), 0);
+    ASSERT_GT(drives->m_folderList.GetItemCount(), 0);
+    ASSERT_FALSE(CheckedTexts(drives->m_driveList).empty()) << "the Windows drive by default";
+    const auto restart = [&] {
+        options_->DestroyWindow();
+        options_ = std::make_unique<CDlgCleanOptions>(host_.get());
+        ASSERT_TRUE(options_->Create(IDD_CLEAN_OPTIONS, host_.get()));
+        drives = &options_->m_drivesTab;
+    };
+
+    // Every drive unticked, the default folders kept.
+    for (int row = 0; row < drives->m_driveList.GetItemCount(); ++row)
+        drives->m_driveList.SetCheck(row, FALSE);
+    const std::vector<std::wstring> folders = CheckedTexts(drives->m_folderList);
+    ASSERT_FALSE(folders.empty());
+    Click(Tab(1), IDC_BTN_APPLY);
+    const CString firstChoice = drives->SelectionText();
+    restart();
+    EXPECT_TRUE(CheckedTexts(drives->m_driveList).empty()) << "no default drive comes back";
+    EXPECT_EQ(CheckedTexts(drives->m_folderList), folders);
+    EXPECT_EQ(JunkLocationText(true), firstChoice) << "what the next scan walks";
+
+    // One drive ticked, every folder unticked.
+    drives->m_driveList.SetCheck(0, TRUE);
+    for (int row = 0; row < drives->m_folderList.GetItemCount(); ++row)
+        drives->m_folderList.SetCheck(row, FALSE);
+    const std::vector<std::wstring> oneDrive = CheckedTexts(drives->m_driveList);
+    Click(Tab(1), IDC_BTN_APPLY);
+    restart();
+    EXPECT_EQ(CheckedTexts(drives->m_driveList), oneDrive);
+    EXPECT_TRUE(CheckedTexts(drives->m_folderList).empty()) << "no default folder comes back";
+    EXPECT_EQ(JunkLocationText(true), CString(oneDrive[0].substr(0, 1).c_str()) + L";");
+
+    // Load defaults brings the defaults back, and they are stored as the choice.
+    Click(Tab(1), IDC_BTN_LOAD_DEFAULTS);
+    const CString defaults = drives->SelectionText();
+    restart();
+    EXPECT_EQ(drives->SelectionText(), defaults);
+}
+
 TEST_F(JunkSettingsTest, MaskListSelectAllBoxFollowsTheRows) {
     CButton& all = options_->m_masksTab.m_selectAll;
     EXPECT_EQ(all.GetCheck(), BST_INDETERMINATE) << "20 of 41 default masks are on";
@@ -257,9 +308,15 @@ TEST_F(JunkSettingsTest, AddPopUpRefusesWhatMustNotBeAMask) {
         EXPECT_FALSE(OkEnabled(popup)) << "empty";
         Type(popup, IDC_EDIT_MASK, L"*.*");
         EXPECT_FALSE(OkEnabled(popup));
-        EXPECT_NE(WindowText(::GetDlgItem(popup, IDC_STATIC_EXPLANATION)).find(L"almost every"),
+        EXPECT_NE(WindowText(::GetDlgItem(popup, IDC_STATIC_EXPLANATION)).find(L"every file name"),
                   std::wstring::npos);
         // Enter while refused does not add it.
+        ::SendMessageW(popup, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(::IsWindowVisible(popup));
+        Type(popup, IDC_EDIT_MASK, L"?*");
+        EXPECT_FALSE(OkEnabled(popup)) << "matches every name";
+        EXPECT_NE(WindowText(::GetDlgItem(popup, IDC_STATIC_EXPLANATION)).find(L"every file name"),
+                  std::wstring::npos);
         ::SendMessageW(popup, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(::IsWindowVisible(popup));
         Type(popup, IDC_EDIT_MASK, std::wstring(64, L'a').c_str());
@@ -304,6 +361,11 @@ TEST_F(JunkSettingsTest, AddPopUpRefusesWhatMustNotBeAMask) {
     EXPECT_EQ(COptions2Junk2DlgAdd::CompleteMask(L"a?c.log"), L"a?c.log");
     EXPECT_EQ(COptions2Junk2DlgAdd::CompleteMask(L"~*.tmp"), L"~*.tmp");
     EXPECT_STREQ(COptions2Junk2DlgAdd::MaskRefusal(L"*.?", nullptr), L"IDS_WRONG_WILDCARDS");
+    // Masks without a literal part match every name, listed or not.
+    for (const wchar_t* catchAll : {L"?*", L"**", L"*.?*.*", L"?", L"*.tmp;*", L"*.tmp; ?*"})
+        EXPECT_STREQ(COptions2Junk2DlgAdd::MaskRefusal(catchAll, nullptr), L"IDS_WRONG_WILDCARDS")
+            << Narrow(catchAll);
+    EXPECT_EQ(COptions2Junk2DlgAdd::MaskRefusal(L"*.tmp;", nullptr), nullptr);
     EXPECT_STREQ(COptions2Junk2DlgAdd::MaskRefusal(L"setup.msi", nullptr),
                  L"SET2ALREADYTEHREPROTECTED");
     EXPECT_EQ(COptions2Junk2DlgAdd::MaskRefusal(L"*.tmp2", nullptr), nullptr);

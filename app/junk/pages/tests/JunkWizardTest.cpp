@@ -19,6 +19,7 @@
 #include "JunkPagesResource.h"
 #include "JunkPagesTestSupport.h"
 #include "JunkTestSupport.h"
+#include "SafetyTestSupport.h"
 #include "UiTestSupport.h"
 #include "AppState.h"
 #include "VantorixApp.h"
@@ -96,6 +97,7 @@ protected:
         panel_.reset();
         host_.reset();
         SetJunkPageServices(nullptr);
+        CDlgScan3Results::SetTickSource(nullptr);
         g_bScheduleSwitch = g_bAutoFixSwitch = g_bShutdownSwitch = 0;
         junktest::RemoveTree(kTempFolder);
         for (const std::wstring& missing : MissingTexts())
@@ -135,7 +137,12 @@ protected:
         ASSERT_TRUE(WaitForPage(*results_)) << "the scan ends on the results page";
         PumpFor(100);
     }
+    // The clean button answers only once it has been on screen for a while.
+    void WaitUntilCleanArms() {
+        ASSERT_TRUE(PumpUntil([&] { return results_->IsCleanArmed(); }, 5000));
+    }
     void Clean() {
+        WaitUntilCleanArms();
         Click(results_->m_hWnd, IDC_BTN_CLEAN_SYSTEM);
         ASSERT_TRUE(WaitForPage(*summary_)) << "the cleaning ends on the summary page";
     }
@@ -482,6 +489,92 @@ TEST_F(JunkWizardTest, CleaningToTheRecycleBinRemovesOnlyTheCheckedItems) {
     EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000)) << "all cleaned: home";
 }
 
+DWORD g_testTick = 0;
+DWORD WINAPI TestTick() {
+    return g_testTick;
+}
+
+// A click of the mouse on the button, as the system delivers it.
+void PostClick(CWnd& button) {
+    button.PostMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    button.PostMessageW(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PumpFor(200);
+}
+
+TEST_F(JunkWizardTest, AClickAimedAtStopOrContinueNeverStartsACleaning) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    const TreeSnapshot driveBefore = TakeSnapshot(kDriveFolder);
+    const TreeSnapshot tempBefore = TakeSnapshot(kTempFolder);
+    g_testTick = 10000;
+    CDlgScan3Results::SetTickSource(&TestTick);
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(*scanning_); }, 5000));
+    // Stop, Clean and Continue share one place, so a late click on one lands on the next.
+    CRect stop, clean, cont;
+    scanning_->m_stopButton.GetWindowRect(&stop);
+    results_->m_cleanButton.GetWindowRect(&clean);
+    summary_->GetDlgItem(IDC_BTN_CONTINUE)->GetWindowRect(&cont);
+    EXPECT_EQ(stop, clean);
+    EXPECT_EQ(cont, clean);
+    ASSERT_TRUE(WaitForPage(*results_));
+    ASSERT_EQ(g_junkRun.found, 5);
+
+    // Aimed at Stop, arriving just after the results appeared.
+    g_testTick += CDlgScan3Results::kCleanArmingMs - 1;
+    PostClick(results_->m_cleanButton);
+    EXPECT_TRUE(Shown(*results_));
+    EXPECT_FALSE(Shown(*cleanup_));
+    EXPECT_TRUE(services_.restorePoints.empty());
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder), {});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {});
+
+    // Half a second on, the click is the user's.
+    ItemNamed(L"b.txt")->checked = false;
+    g_testTick += 1;
+    PostClick(results_->m_cleanButton);
+    ASSERT_TRUE(WaitForPage(*summary_));
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder),
+                      {L"old.tmp", L"~draft.doc", L"sub\\cache.old"});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {L"a.dat"});
+
+    // Continue leads back to the results (b.txt is left), with Clean under the pointer.
+    const TreeSnapshot tempLeft = TakeSnapshot(kTempFolder);
+    ItemNamed(L"b.txt")->checked = true;
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
+    PostClick(results_->m_cleanButton);
+    EXPECT_TRUE(Shown(*results_));
+    ExpectOnlyRemoved(tempLeft, TakeSnapshot(kTempFolder), {});
+}
+
+TEST_F(JunkWizardTest, AnItemChangedSinceTheScanIsKeptAndTheSummarySaysSo) {
+    ASSERT_TRUE(drive_->IsMapped());
+    MakeTree();
+    ChooseLocations();
+    Scan();
+    ASSERT_EQ(g_junkRun.found, 5);
+    // The user writes into a found file before cleaning.
+    junktest::WriteFileBytes(drive_->Root() + L"old.tmp", "the user's new draft");
+    const TreeSnapshot driveBefore = TakeSnapshot(kDriveFolder);
+    const TreeSnapshot tempBefore = TakeSnapshot(kTempFolder);
+    Clean();
+    ExpectOnlyRemoved(driveBefore, TakeSnapshot(kDriveFolder), {L"~draft.doc", L"sub\\cache.old"});
+    ExpectOnlyRemoved(tempBefore, TakeSnapshot(kTempFolder), {L"a.dat", L"b.txt"});
+    EXPECT_EQ(g_pJunkFinder->GetChangedCount(), 1);
+    EXPECT_EQ(g_junkRun.cleaned, 4);
+    ASSERT_NE(ItemNamed(L"old.tmp"), nullptr);
+    EXPECT_FALSE(ItemNamed(L"old.tmp")->checked);
+    Photograph(host_->m_hWnd, L"junk_page5_summary_changed.png");
+    // Back on the results, the kept item is there, no longer checked.
+    Click(summary_->m_hWnd, IDC_BTN_CONTINUE);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(*results_); }, 5000));
+    EXPECT_EQ(g_junkRun.Total(), 1);
+    EXPECT_EQ(g_junkRun.Checked(), 0);
+    EXPECT_FALSE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM));
+}
+
 TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
     ASSERT_TRUE(drive_->IsMapped());
     MakeTree();
@@ -492,6 +585,7 @@ TEST_F(JunkWizardTest, DirectRemovalAsksFirstAndNeverCountsAFailureAsCleaned) {
 
     // Answered No: nothing changes.
     AnswerMessageBoxes(false);
+    WaitUntilCleanArms();
     Click(results_->m_hWnd, IDC_BTN_CLEAN_SYSTEM);
     PumpFor(500);
     ASSERT_EQ(MessageBoxTexts().size(), 1u);
