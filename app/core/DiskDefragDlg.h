@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <DlgBaseAppDlg.h>
+#include <PanelPageCommands.h>
 #include <classlib/Array.h>
 #include <classlib/MessageMap.h>
 #include <classlib/String.h>
@@ -30,13 +31,13 @@ class MainWindowDefragHost;
 class MainWindowResultsServices;
 class MainWindowScheduleServices;
 
-// Commands posted to the defragmentation tab's panel: the page of slot n + 1 for 1199 + n.
+// Commands posted to the defragmentation tab's panel, by the slot of each page.
 enum DefragPageCommand : UINT {
-    kShowDefragHome = 1199,
-    kShowAnalysisProgress = 1200,
-    kShowAnalysisResults = 1201,
-    kShowDefragProgress = 1202,
-    kShowDefragResults = 1203,
+    kShowDefragHome = PanelPageCommand(1),
+    kShowAnalysisProgress = PanelPageCommand(2),
+    kShowAnalysisResults = PanelPageCommand(3),
+    kShowDefragProgress = PanelPageCommand(4),
+    kShowDefragResults = PanelPageCommand(5),
 };
 
 // The tab buttons' commands posted to the main window (1259 the first tab).
@@ -95,7 +96,7 @@ public:
     // switch to a tab without a panel.
     static int OnTabSwitch(CDlgBaseAppDlg* window, int code);
 
-    // Posts a page command (1199 + n) to the panel of a tab; false without a panel.
+    // Posts a page command (PanelPageCommand) to the panel of a tab; false without a panel.
     bool ShowTabPage(int tab, UINT command);
     // Puts a page into a slot (1 to 8) of its tab's panel (the progress page takes two).
     void PutPageInSlot(int tab, int slot, CWnd* page);

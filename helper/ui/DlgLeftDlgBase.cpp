@@ -4,6 +4,7 @@
 #include "SkinImages.h"
 #include "SkinMemDC.h"
 #include "IniReader.h"
+#include "PanelPageCommands.h"
 #include "UiFonts.h"
 
 #include <classlib/Dialog.h>
@@ -20,14 +21,14 @@ ON_WM_SIZE()
 ON_WM_PAINT()
 ON_COMMAND(1181, &CDlgLeftDlgBase::OnUpdateLink)
 ON_COMMAND(1197, &CDlgLeftDlgBase::OnScanLink)
-ON_COMMAND(1199, &CDlgLeftDlgBase::OnSideButton0)
-ON_COMMAND(1200, &CDlgLeftDlgBase::OnSideButton1)
-ON_COMMAND(1201, &CDlgLeftDlgBase::OnSideButton2)
-ON_COMMAND(1202, &CDlgLeftDlgBase::OnSideButton3)
-ON_COMMAND(1203, &CDlgLeftDlgBase::OnSideButton4)
-ON_COMMAND(1204, &CDlgLeftDlgBase::OnSideButton5)
-ON_COMMAND(1205, &CDlgLeftDlgBase::OnSideButton6)
-ON_COMMAND(1206, &CDlgLeftDlgBase::OnSideButton7)
+ON_COMMAND(PanelPageCommand(1), &CDlgLeftDlgBase::OnSideButton0)
+ON_COMMAND(PanelPageCommand(2), &CDlgLeftDlgBase::OnSideButton1)
+ON_COMMAND(PanelPageCommand(3), &CDlgLeftDlgBase::OnSideButton2)
+ON_COMMAND(PanelPageCommand(4), &CDlgLeftDlgBase::OnSideButton3)
+ON_COMMAND(PanelPageCommand(5), &CDlgLeftDlgBase::OnSideButton4)
+ON_COMMAND(PanelPageCommand(6), &CDlgLeftDlgBase::OnSideButton5)
+ON_COMMAND(PanelPageCommand(7), &CDlgLeftDlgBase::OnSideButton6)
+ON_COMMAND(PanelPageCommand(8), &CDlgLeftDlgBase::OnSideButton7)
 END_MESSAGE_MAP()
 
 namespace {
@@ -35,7 +36,7 @@ constexpr UINT kPanelTemplate = 1272;
 constexpr UINT kPanelBitmap = 1096;
 constexpr UINT kUpdateLinkId = 1181;
 constexpr UINT kScanLinkId = 1197;
-constexpr UINT kFirstSideButtonId = 1199;
+constexpr UINT kFirstSideButtonId = kFirstPanelPageCommand;
 constexpr DWORD kSideButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
 constexpr int kIconModeButtons = 7;
 constexpr int kIconStripButtons = 6;

@@ -26,7 +26,7 @@ BOOL CDlgAddOption::OnInitDialog() {
     SetWindowText(DupeText(L"IDS_ADD_MASK"));
     SetCaptions(this, kSection,
                 {{IDC_STATIC_TITLE_DUPP, L"IDC_STATIC_TITLE_DUPP"}, {IDOK, L"IDOK"}});
-    m_path.SubclassDlgItem(IDC_EDIT_FOLDER, this);
+    m_path.SubclassDlgItem(IDC_DUPE_EDIT_FOLDER, this);
     m_path.EnableFolderBrowseButton();
     m_btnOk.SubclassDlgItem(IDOK, this);
     LoadFourFrameStrip(m_btnOk, 1074);

@@ -136,13 +136,13 @@ void CDlgDFFinish::OnSize(UINT, int, int) {
 }
 
 void CDlgDFFinish::OnFinish() {
-    PostCommandToParent(1199);
+    PostCommandToParent(kDupeWelcomePage);
     if (CDlgLeftDlgBase* panel = PanelOf(this))
         panel->EnableNavButtons(TRUE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE);
 }
 
 void CDlgDFFinish::OnDeleteMore() {
-    PostCommandToParent(1200);
+    PostCommandToParent(kDupeLocationsPage);
     if (CDlgLeftDlgBase* panel = PanelOf(this))
         panel->EnableNavButtons(FALSE, TRUE, FALSE, FALSE, FALSE, FALSE, FALSE);
 }

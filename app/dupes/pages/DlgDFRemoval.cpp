@@ -45,7 +45,7 @@ BOOL CDlgDFRemoval::OnInitDialog() {
                 {{IDC_RDO_MOVE_TO_RECYCLEBIN, L"IDC_RDO_MOVE_TO_RECYCLEBIN"},
                  {IDC_RDO_BACKUP, L"IDC_RDO_BACKUP"},
                  {IDC_ST_RESTORE, L"IDC_ST_RESTORE"}});
-    m_folder.SubclassDlgItem(IDC_EDIT_FOLDER, this);
+    m_folder.SubclassDlgItem(IDC_DUPE_EDIT_FOLDER, this);
     m_folder.EnableFolderBrowseButton();
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_ST_RESTORE), SW_HIDE);
     LayoutControls();
@@ -53,8 +53,9 @@ BOOL CDlgDFRemoval::OnInitDialog() {
 }
 
 void CDlgDFRemoval::LayoutControls() {
-    PlaceControls({{58, 96, 500, 18}, {58, 131, 500, 30}, {74, 166, 480, 22}, {38, 180, 300, 20}},
-                  {IDC_RDO_MOVE_TO_RECYCLEBIN, IDC_RDO_BACKUP, IDC_EDIT_FOLDER, IDC_ST_RESTORE});
+    PlaceControls(
+        {{58, 96, 500, 18}, {58, 131, 500, 30}, {74, 166, 480, 22}, {38, 180, 300, 20}},
+        {IDC_RDO_MOVE_TO_RECYCLEBIN, IDC_RDO_BACKUP, IDC_DUPE_EDIT_FOLDER, IDC_ST_RESTORE});
 }
 
 void CDlgDFRemoval::OnShowWindow(BOOL show, UINT status) {

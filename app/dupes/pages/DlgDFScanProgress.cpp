@@ -102,7 +102,7 @@ void CDlgDFScanProgress::StartScan(const CStringArray& locations, const CStringA
         m_list.SetItemText(i, 1, pending);
     }
     SetDlgItemText(IDC_CURRENT_SCAN_ITEM_DUPP, L"");
-    PostCommandToParent(1201);
+    PostCommandToParent(kDupeProgressPage);
     m_animation.Open(kScanAnimation);
     m_animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
     m_btnStop.EnableWindow(TRUE);

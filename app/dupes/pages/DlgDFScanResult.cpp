@@ -204,7 +204,7 @@ void CDlgDFScanResult::OnTimer(UINT_PTR id) {
         ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     finder.SetKeepRunning(false);
     EnableWizardControls(this, true);
-    PostCommandToParent(1202);
+    PostCommandToParent(kDupeResultsPage);
     m_nFilter = kFilterNone;
     ApplyFilter(kFilterAll);
 }
@@ -261,7 +261,7 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     Invalidate();
     if (filter == kFilterAll && m_nDuplicates == 0) {
         DupeMessage(L"IDS_NO_DUP_FOUND", MB_ICONINFORMATION);
-        PostCommandToParent(1199);
+        PostCommandToParent(kDupeWelcomePage);
         EnableWizardControls(this, true);
     }
 }
@@ -464,7 +464,7 @@ void CDlgDFScanResult::OnCancelResults() {
     m_list.DeleteAllItems();
     m_bSuppressItemChange = false;
     m_nDuplicates = 0;
-    PostCommandToParent(1199);
+    PostCommandToParent(kDupeWelcomePage);
     EnableWizardControls(this, true);
 }
 
@@ -519,7 +519,7 @@ void CDlgDFScanResult::OnBnClickedCleanSystem() {
     if (CDlgDFFinish* finish = TheDupePages().finish)
         finish->m_nBytesFreed = 0;
     EnableWizardControls(this, false);
-    PostCommandToParent(1203);
+    PostCommandToParent(kDupeCleaningPage);
     PumpPendingMessages();
     m_cleaner.Reset();
     const uintptr_t thread = _beginthreadex(nullptr, 0, &CleaningThreadProc, this, 0, nullptr);
@@ -570,7 +570,7 @@ LRESULT CDlgDFScanResult::OnCleaningDone(WPARAM, LPARAM) {
         finish->FinishComputation(m_nChecked, removed);
     }
     EnableWizardControls(this, true);
-    PostCommandToParent(1204);
+    PostCommandToParent(kDupeFinishPage);
     if (m_lastOutcome.changedSinceScan)
         DupeMessage(L"IDS_SOME_FILES_CHANGED", MB_ICONEXCLAMATION);
     if (m_lastOutcome.fileInUse)

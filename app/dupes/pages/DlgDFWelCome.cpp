@@ -87,7 +87,7 @@ void CDlgDFWelCome::ReadLastScanValues() {
 }
 
 void CDlgDFWelCome::OnBnClickedBtnSelectLcoationsToScan() {
-    PostCommandToParent(1200);
+    PostCommandToParent(kDupeLocationsPage);
 }
 
 void CDlgDFWelCome::SetPanelInfo(const CString& text) {

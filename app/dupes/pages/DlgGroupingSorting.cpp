@@ -124,7 +124,7 @@ void CDlgGroupingSorting::OnStop() {
     DupeHost().Finder().StopGrouping();
     EndDialog(IDCANCEL);
     if (CDlgDFWelCome* welcome = TheDupePages().welcome)
-        welcome->PostCommandToParent(1199);
+        welcome->PostCommandToParent(kDupeWelcomePage);
     if (CDlgDFScanResult* results = TheDupePages().results)
         EnableWizardControls(results, true);
 }

@@ -87,7 +87,7 @@ void CDlgLastScanResults::OnLoad() {
     CDlgDFScanResult* results = TheDupePages().results;
     if (results == nullptr)
         return;
-    results->PostCommandToParent(1202);
+    results->PostCommandToParent(kDupeResultsPage);
     results->StartGrouping(true);
 }
 

@@ -8,13 +8,14 @@
 #include <DupeFinder.h>
 
 #include <DlgLeftDlgBase.h>
+#include <PanelPageCommands.h>
 
 namespace {
 constexpr UINT kDuplicatesTabButton = 1261;
 constexpr UINT kOptionsTabButton = 1263;
 constexpr int kOptionsTab = 4;
 // The duplicate finder's settings are the second page of the options tab.
-constexpr UINT kDuplicateSettingsPage = 1200;
+constexpr UINT kDuplicateSettingsPage = PanelPageCommand(2);
 
 class DupeAppHost : public DupePagesHost {
 public:

@@ -9,6 +9,7 @@
 #include <classlib/Window.h>
 
 #include <MainUtilities.h>
+#include <PanelPageCommands.h>
 
 #include <initializer_list>
 
@@ -39,6 +40,16 @@ public:
     virtual void ShowDuplicatesTab() = 0;
     // Shows the options tab's duplicate-finder settings with its removal tab selected.
     virtual void ShowRemovalSettings() = 0;
+};
+
+// The commands that show the wizard's pages on the duplicate-files tab's panel.
+enum DupePageCommand : UINT {
+    kDupeWelcomePage = PanelPageCommand(1),
+    kDupeLocationsPage = PanelPageCommand(2),
+    kDupeProgressPage = PanelPageCommand(3),
+    kDupeResultsPage = PanelPageCommand(4),
+    kDupeCleaningPage = PanelPageCommand(5),
+    kDupeFinishPage = PanelPageCommand(6),
 };
 
 // The pages of the wizard and the settings host, set as each is created.

@@ -93,7 +93,7 @@ BOOL CDlgScan2Scanning::OnInitDialog() {
     g_junkPages.scanning = this;
     SetWindowText(JunkText(L"SCANDLG2"));
     m_stopButton.SubclassDlgItem(IDC_STOP_SCAN, this);
-    m_progress.SubclassDlgItem(IDC_SCAN_PROGRESS, this);
+    m_progress.SubclassDlgItem(IDC_JUNK_SCAN_PROGRESS, this);
     m_currentItem.SubclassDlgItem(IDC_CURRENT_SCAN_ITEM, this);
     m_progressText.SubclassDlgItem(IDC_CURRENT_PROGRESS_TXT, this);
     m_locationList.SubclassDlgItem(IDC_SCAN_LOCATIONS, this);

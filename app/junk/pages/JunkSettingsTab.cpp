@@ -12,7 +12,7 @@ BEGIN_MESSAGE_MAP(CJunkSettingsTab, CDlgBaseWnd)
 ON_WM_SIZE()
 ON_WM_PAINT()
 ON_WM_CTLCOLOR()
-ON_BN_CLICKED(IDC_BTN_APPLY, &CJunkSettingsTab::OnApply)
+ON_BN_CLICKED(IDC_JUNK_BTN_APPLY, &CJunkSettingsTab::OnApply)
 ON_BN_CLICKED(IDC_BTN_LOAD_DEFAULTS, &CJunkSettingsTab::OnLoadDefaults)
 END_MESSAGE_MAP()
 
@@ -40,7 +40,7 @@ CJunkSettingsTab::~CJunkSettingsTab() = default;
 
 BOOL CJunkSettingsTab::OnInitDialog() {
     CDlgBaseWnd::OnInitDialog();
-    m_applyButton.SubclassDlgItem(IDC_BTN_APPLY, this);
+    m_applyButton.SubclassDlgItem(IDC_JUNK_BTN_APPLY, this);
     m_defaultsButton.SubclassDlgItem(IDC_BTN_LOAD_DEFAULTS, this);
     m_applyButton.SetWindowText(JunkText(L"IDC_BTN_APPLY"));
     m_defaultsButton.SetWindowText(JunkText(L"IDC_BTN_LOAD_DEFAULTS"));

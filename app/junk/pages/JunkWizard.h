@@ -11,6 +11,8 @@
 #include <classlib/Geometry.h>
 #include <classlib/String.h>
 
+#include <PanelPageCommands.h>
+
 #include "JunkFileFinder.h"
 
 class CDC;
@@ -25,11 +27,11 @@ class CDlgSetting1Drives;
 
 // Page commands of the junk tab's panel.
 enum JunkPageCommand : UINT {
-    kJunkHomePage = 1199,
-    kJunkScanningPage = 1200,
-    kJunkResultsPage = 1201,
-    kJunkCleanupPage = 1202,
-    kJunkSummaryPage = 1203,
+    kJunkHomePage = PanelPageCommand(1),
+    kJunkScanningPage = PanelPageCommand(2),
+    kJunkResultsPage = PanelPageCommand(3),
+    kJunkCleanupPage = PanelPageCommand(4),
+    kJunkSummaryPage = PanelPageCommand(5),
 };
 // The main window's command that selects the junk tab.
 inline constexpr UINT kMainWindowJunkTab = 1260;

@@ -11,7 +11,7 @@
 
 BEGIN_MESSAGE_MAP(COptions2Junk2DlgAdd, CDlgBaseWndPopupNagBase)
 ON_EN_CHANGE(IDC_EDIT_MASK, &COptions2Junk2DlgAdd::OnMaskChanged)
-ON_EN_CHANGE(IDC_EDIT_FOLDER, &COptions2Junk2DlgAdd::OnFolderChanged)
+ON_EN_CHANGE(IDC_JUNK_EDIT_FOLDER, &COptions2Junk2DlgAdd::OnFolderChanged)
 ON_BN_CLICKED(IDC_BTN_BROWSE_FOLDER, &COptions2Junk2DlgAdd::OnBrowse)
 END_MESSAGE_MAP()
 
@@ -55,7 +55,7 @@ COptions2Junk2DlgAdd::~COptions2Junk2DlgAdd() = default;
 BOOL COptions2Junk2DlgAdd::OnInitDialog() {
     CDlgBaseWndPopupNagBase::OnInitDialog();
     m_maskEdit.SubclassDlgItem(IDC_EDIT_MASK, this);
-    m_folderEdit.SubclassDlgItem(IDC_EDIT_FOLDER, this);
+    m_folderEdit.SubclassDlgItem(IDC_JUNK_EDIT_FOLDER, this);
     m_browseButton.SubclassDlgItem(IDC_BTN_BROWSE_FOLDER, this);
     m_title.SubclassDlgItem(IDC_STATIC_TITLE, this);
     m_explanation.SubclassDlgItem(IDC_STATIC_EXPLANATION, this);

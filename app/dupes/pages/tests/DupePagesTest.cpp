@@ -435,7 +435,7 @@ TEST_F(DupeWizard, FreshWelcomeAndTheWayToTheLocations) {
 }
 
 TEST_F(DupeWizard, LocationsRefuseOverlapsAndWindowsFoldersAndFollowTheStore) {
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     const std::wstring dataFolder = data / L"Data";
     const std::wstring database = data / L"Database";
@@ -490,7 +490,7 @@ TEST_F(DupeWizard, LocationsRefuseOverlapsAndWindowsFoldersAndFollowTheStore) {
 TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     StoreFindOptions(1, 1, 0, 1);
     ASSERT_TRUE(WriteRemovalOption(kRemoveToRecycleBin));
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(tree);
     ASSERT_EQ(LocationList().GetItemCount(), 1);
@@ -536,7 +536,7 @@ TEST_F(DupeWizard, ScanGroupsListsAndRemovesTheChosenCopiesToTheRecycleBin) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &WhileModal);
     Click(locations, IDC_BTN_SCAN);
     // The search page as the walk begins (photographed before any message is handled).
-    panel->SendMessageW(WM_COMMAND, 1201);
+    panel->SendMessageW(WM_COMMAND, kDupeProgressPage);
     ShootHandle(panel->m_hWnd, L"dupes_progress.png");
     EXPECT_TRUE(
         PumpUntil([&] { return results->m_nFilter == CDlgDFScanResult::kFilterAll; }, 60000));
@@ -640,7 +640,7 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
     ::CreateDirectoryW(backup.c_str(), nullptr);
     ASSERT_TRUE(WriteRemovalOption(kRemoveWithZipBackup));
     ASSERT_TRUE(WriteBackupFolder(backup.c_str()));
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(tree);
     ScanToResults();
@@ -694,7 +694,7 @@ TEST_F(DupeWizard, BackupRemovalKeepsAFileHeldOpenAndRemovesTheRestIntoTheArchiv
 TEST_F(DupeWizard, AGroupLeftWithoutACopyIsRefusedAndChangedFilesAreToldAndKept) {
     StoreFindOptions(1, 1, 0, 1);
     ASSERT_TRUE(WriteRemovalOption(kRemoveToRecycleBin));
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(tree);
     ScanToResults();
@@ -755,7 +755,7 @@ TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
     StoreFindOptions(1, 1, 0, 0);
     ASSERT_TRUE(WriteRemovalOption(kRemoveWithZipBackup));
     ASSERT_TRUE(WriteBackupFolder((data / L"no such folder").c_str()));
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(tree);
     int twoStepHeight = 0;
@@ -803,7 +803,7 @@ TEST_F(DupeWizard, MissingBackupFolderRemovesNothing) {
     cleaning->Prepare(3);
     cleaning->OnFileStarted((tree + L"\\b\\photo.jpg").c_str());
     cleaning->OnFileRemoved(1);
-    panel->SendMessageW(WM_COMMAND, 1203);
+    panel->SendMessageW(WM_COMMAND, kDupeCleaningPage);
     Shoot(panel, L"dupes_cleaning.png");
     EXPECT_EQ(cleaning->m_nRemoved.load(), 1);
 }
@@ -818,7 +818,7 @@ TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
         ::CreateDirectoryW(path.c_str(), nullptr);
         WriteBytes(path + L"\\big.bin", std::string(4 << 20, 'x'));
     }
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(many);
     // A watcher presses Stop as soon as the grouping window is up: a posted click comes before
@@ -845,7 +845,7 @@ TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
 
     // A new scan at once: the walk resets the finder only after the stopped grouping ended.
     g_whileModal = nullptr;
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(50);
     LocationList().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     Click(locations, IDC_BUTTON_REMOVE_SELECTED);
@@ -856,7 +856,7 @@ TEST_F(DupeWizard, StopDuringGroupingThenANewScanAtOnce) {
 
 TEST_F(DupeWizard, SavedResultLoadsAgainIntoTheResultsPage) {
     StoreFindOptions(1, 1, 0, 1);
-    panel->SendMessageW(WM_COMMAND, 1200);
+    panel->SendMessageW(WM_COMMAND, kDupeLocationsPage);
     PumpFor(100);
     AddLocation(tree);
     ScanToResults();
@@ -1105,7 +1105,7 @@ TEST_F(DupeWizard, AddFolderPopUpRefusesAnEmptyPath) {
             return;
         }
         if (!g_messages.empty() && popup.m_strResult.IsEmpty()) {
-            popup.SetDlgItemText(IDC_EDIT_FOLDER, L"  C:\\Temp  ");
+            popup.SetDlgItemText(IDC_DUPE_EDIT_FOLDER, L"  C:\\Temp  ");
             popup.SendMessageW(WM_COMMAND, IDOK);
         }
     };

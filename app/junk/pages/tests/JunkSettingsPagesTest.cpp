@@ -156,7 +156,7 @@ TEST_F(JunkSettingsTest, TabsShowTheStoreAndApplySavesEveryTab) {
 
     Click(Tab(4), IDC_CHK_ZERO_LENGHT);
     Click(Tab(4), IDC_SKIP_READONLY_SYSTEM_FILES);
-    Click(Tab(4), IDC_BTN_APPLY);
+    Click(Tab(4), IDC_JUNK_BTN_APPLY);
     ASSERT_EQ(MessageBoxTexts().size(), 1u);
     EXPECT_NE(MessageBoxTexts()[0].find(L"were saved"), std::wstring::npos);
     EXPECT_EQ(ProfileDword(kAdvanced, L"ChkZeroLenght", 9), 1u);
@@ -170,7 +170,7 @@ TEST_F(JunkSettingsTest, TabsShowTheStoreAndApplySavesEveryTab) {
 
     // The removal tab's own Apply saves every tab without the message.
     Click(Tab(5), IDC_RADIO_DIRECT);
-    Click(Tab(5), IDC_BTN_APPLY);
+    Click(Tab(5), IDC_JUNK_BTN_APPLY);
     EXPECT_EQ(MessageBoxTexts().size(), 1u);
     EXPECT_EQ(ProfileDword(L"Removal", L"DirectFastRemove", 9), 1u);
 }
@@ -181,7 +181,7 @@ TEST_F(JunkSettingsTest, LoadDefaultsAnsweredNoKeepsAllAndYesResetsAll) {
     const int tmp = RowOf(Masks(), L"*.tmp");
     ASSERT_GE(tmp, 0);
     Masks().DeleteItem(tmp);
-    Click(Tab(1), IDC_BTN_APPLY);
+    Click(Tab(1), IDC_JUNK_BTN_APPLY);
     EXPECT_EQ(RegistryValueNames(CJunkFileFinder::MaskListKey()).size(), 40u);
     EXPECT_EQ(ProfileDword(L"Removal", L"DirectFastRemove", 9), 1u);
 
@@ -212,7 +212,7 @@ TEST_F(JunkSettingsTest, LoadDefaultsAnsweredNoKeepsAllAndYesResetsAll) {
 
 TEST_F(JunkSettingsTest, ApplyingWithoutAnyLocationKeepsTheStoredOnes) {
     CDlgSetting1Drives& drives = options_->m_drivesTab;
-    Click(Tab(1), IDC_BTN_APPLY);
+    Click(Tab(1), IDC_JUNK_BTN_APPLY);
     const std::wstring storedDrive = ProfileString(L"LocationDrives", L"0");
     const std::wstring storedFolder = ProfileString(L"LocationFolders", L"0");
     MessageBoxTexts().clear();
@@ -220,7 +220,7 @@ TEST_F(JunkSettingsTest, ApplyingWithoutAnyLocationKeepsTheStoredOnes) {
         for (int row = 0; row < list->GetItemCount(); ++row)
             list->SetCheck(row, FALSE);
     EXPECT_TRUE(std::wstring(drives.SelectionText()).empty());
-    Click(Tab(1), IDC_BTN_APPLY);
+    Click(Tab(1), IDC_JUNK_BTN_APPLY);
     ASSERT_EQ(MessageBoxTexts().size(), 2u);
     EXPECT_NE(MessageBoxTexts()[0].find(L"choose at least one drive"), std::wstring::npos);
     EXPECT_NE(MessageBoxTexts()[1].find(L"were saved"), std::wstring::npos);
@@ -257,7 +257,7 @@ TEST_F(JunkSettingsTest, UntickedRowsStayUntickedAfterARestart) {
         drives->m_driveList.SetCheck(row, FALSE);
     const std::vector<std::wstring> folders = CheckedTexts(drives->m_folderList);
     ASSERT_FALSE(folders.empty());
-    Click(Tab(1), IDC_BTN_APPLY);
+    Click(Tab(1), IDC_JUNK_BTN_APPLY);
     const CString firstChoice = drives->SelectionText();
     restart();
     EXPECT_TRUE(CheckedTexts(drives->m_driveList).empty()) << "no default drive comes back";
@@ -269,7 +269,7 @@ TEST_F(JunkSettingsTest, UntickedRowsStayUntickedAfterARestart) {
     for (int row = 0; row < drives->m_folderList.GetItemCount(); ++row)
         drives->m_folderList.SetCheck(row, FALSE);
     const std::vector<std::wstring> oneDrive = CheckedTexts(drives->m_driveList);
-    Click(Tab(1), IDC_BTN_APPLY);
+    Click(Tab(1), IDC_JUNK_BTN_APPLY);
     restart();
     EXPECT_EQ(CheckedTexts(drives->m_driveList), oneDrive);
     EXPECT_TRUE(CheckedTexts(drives->m_folderList).empty()) << "no default folder comes back";
@@ -350,7 +350,7 @@ TEST_F(JunkSettingsTest, AddPopUpRefusesWhatMustNotBeAMask) {
         Click(popup, IDOK);
     });
     EXPECT_GE(RowOf(Masks(), L"abc*.log"), 0);
-    Click(Tab(2), IDC_BTN_APPLY);
+    Click(Tab(2), IDC_JUNK_BTN_APPLY);
     DWORD flags = 0;
     DWORD size = sizeof flags;
     EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, CJunkFileFinder::MaskListKey(), L"*.tmp",
@@ -381,9 +381,9 @@ TEST_F(JunkSettingsTest, ExcludedFolderIsAddedInItsLongAndShortForms) {
         EXPECT_FALSE(IsBuiltInIgnorePattern(list.GetItemText(row, 0))) << "built-ins are hidden";
     AddThroughPopUp(3, [&](HWND popup) {
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(popup, IDC_EDIT_MASK)));
-        Type(popup, IDC_EDIT_FOLDER, L"*.*");
+        Type(popup, IDC_JUNK_EDIT_FOLDER, L"*.*");
         EXPECT_FALSE(OkEnabled(popup));
-        Type(popup, IDC_EDIT_FOLDER, (folder + L"\\").c_str());
+        Type(popup, IDC_JUNK_EDIT_FOLDER, (folder + L"\\").c_str());
         EXPECT_TRUE(OkEnabled(popup));
         PhotographPopup(popup, L"junk_settings_add_folder.png");
         Click(popup, IDOK);
@@ -409,13 +409,13 @@ TEST_F(JunkSettingsTest, ExcludedFolderIsAddedInItsLongAndShortForms) {
     MessageBoxTexts().clear();
     const int count = list.GetItemCount();
     AddThroughPopUp(3, [&](HWND popup) {
-        Type(popup, IDC_EDIT_FOLDER, folder.c_str());
+        Type(popup, IDC_JUNK_EDIT_FOLDER, folder.c_str());
         Click(popup, IDOK);
     });
     EXPECT_EQ(list.GetItemCount(), count);
     EXPECT_EQ(MessageBoxTexts().size(), 1u);
 
-    Click(Tab(3), IDC_BTN_APPLY);
+    Click(Tab(3), IDC_JUNK_BTN_APPLY);
     const std::set<std::wstring> stored = RegistryValueNames(CJunkFileFinder::IgnoreListKey());
     EXPECT_TRUE(stored.count(std::wstring(lowered)));
     for (const std::wstring& name : stored)
