@@ -15,7 +15,6 @@
 #include "UpdateServices.h"
 
 #include <classlib/Resources.h>
-#include <classlib/Validation.h>
 
 #include <cmath>
 
@@ -213,8 +212,7 @@ void CDlgBaseWnd::SetPaintCallback(DlgPaintCallback callback, BOOL enabled, int 
 }
 
 bool CDlgBaseWnd::HasPaintCallback() const {
-    return m_bPaintCallbackEnabled && m_pPaintCallback != nullptr &&
-           AfxIsValidAddress(&m_pPaintCallback, sizeof(void*), TRUE);
+    return m_bPaintCallbackEnabled && m_pPaintCallback != nullptr;
 }
 
 int CDlgBaseWnd::CallPaintCallback(CDC* dc, RECT* client) {

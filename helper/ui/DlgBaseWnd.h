@@ -48,7 +48,8 @@ public:
     void OnCancel() override;
 
     void SetPaintCallback(DlgPaintCallback callback, BOOL enabled, int userValue);
-    // True when the paint callback is set, enabled and points at accessible memory.
+    // True when a paint callback was given and is enabled. (A function's code is not writable,
+    // so a write-access probe of the callback would refuse every real one.)
     bool HasPaintCallback() const;
     int CallPaintCallback(CDC* dc, RECT* client);
     // Hands the painting of the client area to the paint callback when there is one; true
