@@ -1,7 +1,9 @@
 // Drives an analysis and a two-pass defragmentation of one drive through Xarn's own pages, from
 // outside the program as a user would: starts the program, picks the drive, analyses, takes
-// the report, defragments, answers the completion message and takes the report again,
-// photographing every step into the output folder.
+// the report, defragments, answers the completion message, takes the report again, and starts
+// one more defragmentation that it stops, photographing every step into the output folder.
+// Throughout, a probe sends the main window WM_NULL every 50 ms and times the answer; the
+// longest wait is told at the end.
 //   xarn_run_driver <Xarn.exe> <drive letter> <output folder>
 // Exit codes: 0 done, 1 bad arguments, 2 a step failed or did not come in its time (the screen
 // is photographed as failure.png), 3 the program did not start.
@@ -22,17 +24,21 @@
 
 #include <owners/WinOwners.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <cwctype>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr DWORD kServiceMilliseconds = 60'000;
 constexpr DWORD kStartMilliseconds = 60'000;
 constexpr DWORD kPageMilliseconds = 30'000;
-constexpr DWORD kJobMilliseconds = 30 * 60'000;
+constexpr DWORD kJobMilliseconds = 120 * 60'000;
 constexpr DWORD kProgressMilliseconds = 1'000;
 constexpr DWORD kReportMilliseconds = 30'000;
 constexpr DWORD kExitMilliseconds = 30'000;
@@ -41,13 +47,98 @@ constexpr UINT kAnswerMilliseconds = 5'000;
 constexpr UINT kQuestionMilliseconds = 200;
 constexpr UINT kPaintMilliseconds = 500;
 
+// The step the run is at (its last "== " line), for the probe's account.
+std::mutex g_stepLock;
+std::wstring g_step = L"the start";
+
+std::wstring CurrentStep() {
+    const std::lock_guard<std::mutex> guard(g_stepLock);
+    return g_step;
+}
+
 // One line of the run's account, with the seconds since the driver started.
 void Say(const wchar_t* format, const std::wstring& text = {}) {
     static const ULONGLONG start = ::GetTickCount64();
     std::fwprintf(stdout, L"%6.1f s  ", (::GetTickCount64() - start) / 1000.0);
     std::fwprintf(stdout, format, text.c_str());
     std::fflush(stdout);
+    if (std::wcsncmp(format, L"== ", 3) == 0) {
+        std::wstring step = format + 3;
+        while (!step.empty() && (step.back() == L'\n' || step.back() == L'\r'))
+            step.pop_back();
+        const std::lock_guard<std::mutex> guard(g_stepLock);
+        g_step = step;
+    }
 }
+
+double Milliseconds() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Sends the window WM_NULL every 50 ms from a thread of its own, as long as the window exists,
+// and keeps the longest time the window took to answer and the step it was at.
+class ResponsivenessProbe {
+public:
+    static constexpr DWORD kIntervalMilliseconds = 50;
+    // Waits beyond this are told as they happen.
+    static constexpr double kNotedMilliseconds = 250;
+
+    ~ResponsivenessProbe() { Stop(); }
+
+    void Start(HWND window) {
+        Stop();
+        m_ending = false;
+        m_thread = std::thread([this, window] { Probe(window); });
+    }
+    void Stop() {
+        m_ending = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // "longest wait of the main window: ..." once the probe has ended.
+    void Tell() const {
+        std::fwprintf(stdout,
+                      L"longest wait of the main window: %.0f ms (during %ls), %lu probes every "
+                      L"%lu ms\n",
+                      m_longest, m_longestStep.c_str(), m_probes, kIntervalMilliseconds);
+        std::fflush(stdout);
+    }
+
+private:
+    void Probe(HWND window) {
+        // Long enough to time any freeze; a window that never answers ends the run anyway.
+        constexpr UINT kWaitLimit = 30 * 60'000;
+        while (!m_ending && ::IsWindow(window)) {
+            const double sent = Milliseconds();
+            DWORD_PTR result = 0;
+            const bool answered =
+                ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitLimit, &result) != 0;
+            const double waited = Milliseconds() - sent;
+            // A window destroyed meanwhile never answers: that is no wait.
+            if (!answered && !::IsWindow(window))
+                break;
+            ++m_probes;
+            if (waited > kNotedMilliseconds)
+                Say(L"(the main window took %ls ms to answer)\n",
+                    std::to_wstring(static_cast<long>(waited)));
+            if (waited > m_longest) {
+                m_longest = waited;
+                m_longestStep = CurrentStep();
+            }
+            ::Sleep(kIntervalMilliseconds);
+        }
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_ending{false};
+    double m_longest = 0;
+    std::wstring m_longestStep = L"no probe";
+    unsigned long m_probes = 0;
+};
 
 // Checks `done` until it answers true or the time is up; answers `done`.
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
@@ -148,17 +239,19 @@ public:
             return 3;
         }
         const bool done = Drive();
+        m_probe.Stop();
         if (!done)
             Photograph(L"failure");
         const bool closed = m_xarn.Close(m_main);
+        m_probe.Tell();
         return done && closed ? 0 : 2;
     }
 
 private:
     // Every step in order; false at the first that failed (already told).
     bool Drive() {
-        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) && Defragment() &&
-               TakeReport(true) && GoHome();
+        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) &&
+               StopDefragmentation() && Defragment() && TakeReport(true) && GoHome();
     }
 
     bool StartProgram() {
@@ -168,6 +261,7 @@ private:
             return Fail(L"no main window with the defragmentation home page came");
         if (!WaitForPage(DefragPage::kHome))
             return Fail(L"the home page was not shown");
+        m_probe.Start(m_main);
         return true;
     }
 
@@ -201,18 +295,21 @@ private:
     }
 
     bool Defragment() {
-        Say(L"== defragmentation, started with the results page's \"Defragment now\"\n");
-        PressButton(FindDefragPage(m_main, DefragPage::kAnalysisResults), IDC_BTN_START_DEFRAG);
+        Say(L"== defragmentation, started with the home page's button and its \"defragment "
+            L"after analysis\" box\n");
+        const HWND home = FindDefragPage(m_main, DefragPage::kHome);
+        Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_CHECKED, 0);
+        PressButton(home, IDC_BTN_START_SCAN);
         if (!WaitForJobPage(DefragPage::kDefragResults))
             return false;
-        if (!PhotographJob(L"4-defragmentation-running"))
+        if (!PhotographJob(L"6-defragmentation-running"))
             return false;
         // Both passes run before the program tells that it has finished.
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = FindMessageBox(m_xarn.Id())) != nullptr; },
                      kJobMilliseconds))
             return Fail(L"the defragmentation did not finish in its time");
-        if (!Photograph(L"5-defragmentation-complete"))
+        if (!Photograph(L"7-defragmentation-complete"))
             return false;
         AnswerMessageBoxOk(box);
         if (!WaitFor([&] { return !::IsWindow(box); }, kPageMilliseconds))
@@ -222,10 +319,10 @@ private:
         const HWND results = ShownDefragPage(m_main, DefragPage::kDefragResults);
         // The page offers its report only when it could read the run's statistics.
         if (!::IsWindowEnabled(::GetDlgItem(results, IDC_REPORT))) {
-            Photograph(L"6-defragmentation-results");
+            Photograph(L"8-defragmentation-results");
             return Fail(L"the results page could not read the run's statistics");
         }
-        return Photograph(L"6-defragmentation-results");
+        return Photograph(L"8-defragmentation-results");
     }
 
     // "View report" on the shown results page, then the report the program wrote, with its
@@ -258,7 +355,36 @@ private:
         PressButton(ShownDefragPage(m_main, DefragPage::kDefragResults), IDC_BTN_BACK);
         if (!WaitForPage(DefragPage::kHome))
             return Fail(L"the home page did not come back");
-        return Photograph(L"7-home-afterwards");
+        return Photograph(L"9-home-afterwards");
+    }
+
+    // A defragmentation started with the analysis results page's "Defragment now" and stopped
+    // with the progress page's Stop button once it runs: the stop question is answered Yes, and
+    // the home page comes back.
+    bool StopDefragmentation() {
+        Say(L"== defragmentation, started with \"Defragment now\" and stopped with Stop\n");
+        PressButton(FindDefragPage(m_main, DefragPage::kAnalysisResults), IDC_BTN_START_DEFRAG);
+        if (!WaitForJobPage(DefragPage::kDefragResults))
+            return false;
+        const HWND progress = ShownDefragPage(m_main, DefragPage::kProgress);
+        const HWND stop = ::GetDlgItem(progress, IDC_BTN_STOPDEFRAG);
+        // The button is enabled once a poll found the job running; the map shows it at work.
+        if (!WaitFor([&] { return ::IsWindowEnabled(stop) && ::IsWindowVisible(stop); },
+                     kPageMilliseconds))
+            return Fail(L"the Stop button was not offered");
+        if (!PhotographJob(L"4-defragmentation-running"))
+            return false;
+        PressButton(progress, IDC_BTN_STOPDEFRAG);
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindMessageBox(m_xarn.Id())) != nullptr; },
+                     kPageMilliseconds))
+            return Fail(L"no question came after Stop");
+        if (!Photograph(L"5-stop-question"))
+            return false;
+        AnswerMessageBoxOk(box); // Yes
+        if (!WaitForPage(DefragPage::kHome))
+            return Fail(L"the home page did not come back after the stop");
+        return true;
     }
 
     // The progress page once it shows the file at work or its bar has moved, so that the
@@ -429,6 +555,7 @@ private:
     std::wstring m_output;
     XarnProcess m_xarn;
     HWND m_main = nullptr;
+    ResponsivenessProbe m_probe;
 };
 
 } // namespace
