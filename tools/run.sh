@@ -4,13 +4,16 @@
 # the volume named in its Parameters key for a drive letter, gives the drive its letter in the
 # prefix and starts the main program Xarn (the users' i686 build, from the install folder). On
 # the user's display Xarn runs until the user closes it. Without a display it runs in a virtual
-# one, where a driver (another program, as a user would) takes it through an analysis and a
-# two-pass defragmentation of the drive on its own pages and a defragmentation that it stops,
+# one, where a driver (another program, as a user would) takes it through an analysis (its
+# status lines read back, the one-click summary opened), a defragmentation that it stops and a
+# two-pass defragmentation of the drive on its own pages, and then through a junk scan and clean
+# and a duplicate scan and removal of the drive's own files (a generated tree of as many files),
 # photographing each step and taking the HTML reports into the output folder; throughout, it
 # times how long the program's main window takes to answer, and the longest wait is printed at
-# the end. At last the volume is checked: sound, and every file's bytes as before; then the
-# service (and the value) is removed again.
-#   tools/run.sh [drive letter (default S)] [files on the volume (default 2000)]
+# the end. At last the volume is checked (sound, every file's bytes as before) and the drive's
+# files (the junk gone, one copy of each pair left, the rest as before); then the service (and
+# the value) is removed again.
+#   tools/run.sh [drive letter (default S)] [files on the volume and the drive (default 2000)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drive=$(echo "${1:-S}" | tr '[:lower:]' '[:upper:]')
@@ -70,6 +73,9 @@ mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
 echo "Simulated" >"$WINEPREFIX/drive_c/XarnRun/$drive-root/.windows-label"
 ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
 
+echo "== the drive's files for the junk cleaner and the duplicate finder"
+python3 "$top/tools/run/drive_tree.py" make "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$files"
+
 echo "== a simulated volume for $drive:"
 # 2000 files on 512 MB by default: each job runs long enough for its page to be seen. Larger
 # volumes keep about as much room per file.
@@ -98,6 +104,9 @@ else
     for number in $(seq 120 159); do
         [ -e "/tmp/.X11-unix/X$number" ] || { display=":$number"; break; }
     done
+    # The Recycle Bin is the trash folder of the home: the run's own.
+    export HOME="$WINEPREFIX/drive_c/XarnRun/home"
+    mkdir -p "$HOME"
     # The virtual display has no window manager. Wine is told so: otherwise it waits 2 s for
     # one each time the program hides or closes a window it activated (every message box).
     wine reg add "$x11_driver" /v Managed /t REG_SZ /d N /f >/dev/null
@@ -120,6 +129,11 @@ fi
 wine net stop XarnStellmark >/dev/null || true
 echo "== the volume afterwards: sound, and every file's bytes as before?"
 wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
+if [ -n "${xvfb_pid:-}" ]; then
+    echo "== the drive's files afterwards: the junk gone, one copy of each pair, the rest as before?"
+    python3 "$top/tools/run/drive_tree.py" check "$WINEPREFIX/drive_c/XarnRun/$drive-root" ||
+        status=$?
+fi
 if [ -n "${xvfb_pid:-}" ]; then
     echo "the pictures of every step and the reports: $output"
     (cd "$output" && find . -type f | sort | sed 's|^\./|  |')
