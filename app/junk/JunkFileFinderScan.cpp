@@ -95,6 +95,7 @@ void CJunkFileFinder::ScanLocations() {
     if (WaitForSingleObject(stopScanEvent_.Get(), 1024) == WAIT_OBJECT_0)
         scanStopRequested_ = true;
     ClearFoundItems();
+    unreadLocations_.RemoveAll();
     PrepareMatching();
     iconCache_.clear();
     scanStart_ = _time64(nullptr);
@@ -120,8 +121,11 @@ void CJunkFileFinder::ScanLocations() {
                          reinterpret_cast<WPARAM>(path.GetString()), 0);
             scannedBytes_ = 0;
         }
-        if (SearchFolder(path, static_cast<int>(i), false, isFolder) == kSearchStopped)
+        const SearchResult result = SearchFolder(path, static_cast<int>(i), false, isFolder);
+        if (result == kSearchStopped)
             break;
+        if (result == kSearchUnreadable)
+            unreadLocations_.Add(path);
     }
 }
 
@@ -160,8 +164,9 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
 
     WIN32_FIND_DATAW entry;
     FindHandle search(FindFirstFileW(path + L"*.*", &entry));
+    // An empty drive lists nothing; any other refusal means the folder cannot be read.
     if (!search.IsValid())
-        return kSearchDone;
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? kSearchDone : kSearchUnreadable;
     SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
                  ScanPercent());
 

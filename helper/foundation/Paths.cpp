@@ -213,6 +213,15 @@ int IsExistingFolder(CString path) {
     try {
         if (path.GetLength() < 3)
             return 0;
+        // A drive's root ("K:\\") has no entry that a search could list: its attributes alone
+        // tell whether the drive is there.
+        if (path.GetLength() == 3 && path[1] == L':' && path[2] == L'\\') {
+            const DWORD attributes = GetFileAttributesW(path);
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                       ? 1
+                       : 0;
+        }
         RemoveTrailingBackslash(path, false);
         DWORD attributes, listed;
         return AttributesExist(path, attributes) && FindAttributes(path, listed) &&

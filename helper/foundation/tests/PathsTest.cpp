@@ -70,6 +70,24 @@ TEST(Existence, KindsAndTheEmptyPath) {
     EXPECT_EQ(0, IsExistingFolder(L"C:"));
 }
 
+// A drive's root is a folder to search like any other, when the drive is there.
+TEST(Existence, DriveRootsAreExistingFolders) {
+    TempFolder folder;
+    const std::wstring root = folder.Path().substr(0, 3); // the drive of the temporary folder
+    ASSERT_EQ(L":\\", root.substr(1));
+    EXPECT_EQ(1, IsExistingFolder(root.c_str()));
+    // A letter that leads nowhere.
+    wchar_t missing[] = L"?:\\";
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter > L'D'; --letter)
+        if ((drives & (1u << (letter - L'A'))) == 0) {
+            missing[0] = letter;
+            break;
+        }
+    ASSERT_NE(L'?', missing[0]);
+    EXPECT_EQ(0, IsExistingFolder(missing));
+}
+
 TEST(Existence, CreateDirectoryTreeMakesEveryLevel) {
     TempFolder folder;
     const std::wstring deep = folder / L"a\\b\\c\\";
