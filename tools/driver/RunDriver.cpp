@@ -33,6 +33,7 @@
 
 #include <owners/WinOwners.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
@@ -41,6 +42,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +58,7 @@ constexpr DWORD kCheckMilliseconds = 50;
 constexpr UINT kAnswerMilliseconds = 5'000;
 constexpr UINT kQuestionMilliseconds = 200;
 constexpr UINT kPaintMilliseconds = 500;
+constexpr DWORD kIdleMilliseconds = 10'000;
 
 // The one-click summary's close box, and the duplicate finder's tab (after the junk cleaner's).
 constexpr int kSummaryCloseBox = 1184;
@@ -112,8 +116,11 @@ public:
         if (m_thread.joinable())
             m_thread.join();
     }
-    // "longest wait of the main window: ..." once the probe has ended.
+    // The longest wait of each step in the order of the steps, then "longest wait of the main
+    // window: ..." once the probe has ended.
     void Tell() const {
+        for (const auto& [step, longest] : m_longestOfSteps)
+            std::fwprintf(stdout, L"  %6.0f ms  %ls\n", longest, step.c_str());
         std::fwprintf(stdout,
                       L"longest wait of the main window: %.0f ms (during %ls), %lu probes every "
                       L"%lu ms\n",
@@ -138,10 +145,15 @@ private:
             if (waited > kNotedMilliseconds)
                 Say(L"(the main window took %ls ms to answer)\n",
                     std::to_wstring(static_cast<long>(waited)));
+            const std::wstring step = CurrentStep();
             if (waited > m_longest) {
                 m_longest = waited;
-                m_longestStep = CurrentStep();
+                m_longestStep = step;
             }
+            if (m_longestOfSteps.empty() || m_longestOfSteps.back().first != step)
+                m_longestOfSteps.emplace_back(step, waited);
+            else
+                m_longestOfSteps.back().second = std::max(m_longestOfSteps.back().second, waited);
             ::Sleep(kIntervalMilliseconds);
         }
     }
@@ -150,6 +162,7 @@ private:
     std::atomic<bool> m_ending{false};
     double m_longest = 0;
     std::wstring m_longestStep = L"no probe";
+    std::vector<std::pair<std::wstring, double>> m_longestOfSteps;
     unsigned long m_probes = 0;
 };
 
@@ -297,7 +310,12 @@ private:
         // The analysis alone first: the defragmentation starts from its results page.
         Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_UNCHECKED, 0);
         Say(L"drive selected: %ls\n", ComboText(combo, index));
-        return Photograph(L"1-home");
+        if (!Photograph(L"1-home"))
+            return false;
+        // What the window's answers take with no job at all, on this machine at this time.
+        Say(L"== idle on the home page, 10 s\n");
+        ::Sleep(kIdleMilliseconds);
+        return true;
     }
 
     bool Analyse() {
@@ -623,12 +641,19 @@ private:
                     reinterpret_cast<LPARAM>(m_remoteItem)) != 0;
     }
 
-    // Answers with its default (yes, OK) the product's message box that is up, if one is.
+    // Answers with its default (yes, OK) the product's message box that is up, if one is, and
+    // yes to a question of the system's own (Wine's shell asks before some removals).
     void AnswerBoxes() {
         if (const HWND box = FindMessageBox(m_xarn.Id())) {
             Say(L"(a message was answered)\n");
             AnswerMessageBoxOk(box);
             WaitFor([&] { return !::IsWindow(box); }, kPageMilliseconds);
+        }
+        if (const HWND question = FindSystemQuestion(m_xarn.Id())) {
+            Say(L"(a question of the system was answered yes)\n");
+            ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(question, IDYES)));
+            WaitFor([&] { return !::IsWindow(question); }, kPageMilliseconds);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "ResultsPagesResource.h"
 #include "XarnResource.h"
 
+#include <cwchar>
 #include <functional>
 
 namespace {
@@ -100,6 +101,15 @@ HWND FindOneClickSummary(DWORD processId) {
         ::GetWindowRect(window, &rect);
         return OfProcess(window, processId) && ::IsWindowVisible(window) &&
                rect.right - rect.left == 675 && rect.bottom - rect.top == 549;
+    });
+}
+
+HWND FindSystemQuestion(DWORD processId) {
+    return FirstTopLevel([processId](HWND window) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        return OfProcess(window, processId) && ::IsWindowVisible(window) &&
+               std::wcscmp(className, L"#32770") == 0 && HasControl(window, IDYES);
     });
 }
 

@@ -65,6 +65,10 @@ HWND FindOneClickSummary(DWORD processId);
 // The product's message box that the process shows, or null.
 HWND FindMessageBox(DWORD processId);
 
+// A question of the system's own (a dialog of the standard class with a Yes button) that the
+// process shows, such as the shell's confirmation of a removal; null when none is up.
+HWND FindSystemQuestion(DWORD processId);
+
 // Answers the product's message box with OK, as the tests' answer hook does.
 void AnswerMessageBoxOk(HWND box);
 
