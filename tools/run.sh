@@ -4,17 +4,26 @@
 # the volume named in its Parameters key for a drive letter, gives the drive its letter in the
 # prefix and starts the main program Xarn (the users' i686 build, from the install folder). On
 # the user's display Xarn runs until the user closes it. Without a display it runs in a virtual
-# one, where a driver (another program, as a user would) takes it through an analysis and a
-# two-pass defragmentation of the drive on its own pages, photographing each step and taking
-# the HTML reports into the output folder. At last the volume is checked: sound, and every
-# file's bytes as before; then the service (and the value) is removed again.
-#   tools/run.sh [drive letter (default S)]
+# one, where a driver (another program, as a user would) takes it through an analysis (its
+# status lines read back, the one-click summary opened), a defragmentation that it stops and a
+# two-pass defragmentation of the drive on its own pages, and then through a junk scan and clean
+# and a duplicate scan and removal of the drive's own files (a generated tree of as many files),
+# photographing each step and taking the HTML reports into the output folder; throughout, it
+# times how long the program's main window takes to answer, and the longest wait is printed at
+# the end. At last the volume is checked (sound, every file's bytes as before) and the drive's
+# files (the junk gone, one copy of each pair left, the rest as before); then the service (and
+# the value) is removed again.
+#   tools/run.sh [drive letter (default S)] [files on the volume and the drive (default 2000)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drive=$(echo "${1:-S}" | tr '[:lower:]' '[:upper:]')
+files=${2:-2000}
 case "$drive" in
 [A-Z]) ;;
-*) echo "usage: tools/run.sh [drive letter]" >&2; exit 1 ;;
+*) echo "usage: tools/run.sh [drive letter] [files]" >&2; exit 1 ;;
+esac
+case "$files" in
+'' | *[!0-9]*) echo "usage: tools/run.sh [drive letter] [files]" >&2; exit 1 ;;
 esac
 
 # shellcheck source=wine-env.sh
@@ -45,8 +54,10 @@ parameters='HKLM\SYSTEM\CurrentControlSet\Services\XarnStellmark\Parameters'
 
 wine() { "$XARN_WINE64" "$@" 2>/dev/null | tr -d '\r'; }
 drive_link="$WINEPREFIX/dosdevices/$(echo "$drive" | tr '[:upper:]' '[:lower:]'):"
+x11_driver='HKCU\Software\Wine\X11 Driver'
 finish() {
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "${xvfb_pid:-}" ] && wine reg delete "$x11_driver" /v Managed /f >/dev/null || true
     rm -f "$drive_link"
     wine reg delete "$parameters" /v "SimulatedVolume$drive" /f >/dev/null || true
     wine "$service" -remove || true
@@ -62,10 +73,15 @@ mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
 echo "Simulated" >"$WINEPREFIX/drive_c/XarnRun/$drive-root/.windows-label"
 ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
 
+echo "== the drive's files for the junk cleaner and the duplicate finder"
+python3 "$top/tools/run/drive_tree.py" make "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$files"
+
 echo "== a simulated volume for $drive:"
-# 2000 files on 512 MB: each job runs long enough for its page to be seen.
+# 2000 files on 512 MB by default: each job runs long enough for its page to be seen. Larger
+# volumes keep about as much room per file.
+clusters=$((files * 64 > 131072 ? files * 64 : 131072))
 rm -f "$WINEPREFIX/drive_c/XarnRun/$drive.img" "$WINEPREFIX/drive_c/XarnRun/$drive.dig"
-wine "$folder/xarnsimvol.exe" make "$image" 1 2000 131072
+wine "$folder/xarnsimvol.exe" make "$image" 1 "$files" "$clusters"
 wine "$folder/xarnsimvol.exe" digest "$image" "$digests"
 
 echo "== the service"
@@ -88,15 +104,22 @@ else
     for number in $(seq 120 159); do
         [ -e "/tmp/.X11-unix/X$number" ] || { display=":$number"; break; }
     done
+    # The Recycle Bin is the trash folder of the home: the run's own.
+    export HOME="$WINEPREFIX/drive_c/XarnRun/home"
+    mkdir -p "$HOME"
+    # The virtual display has no window manager. Wine is told so: otherwise it waits 2 s for
+    # one each time the program hides or closes a window it activated (every message box).
+    wine reg add "$x11_driver" /v Managed /t REG_SZ /d N /f >/dev/null
     Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=$display
     sleep 1
     echo "== Xarn in the virtual display $display, driven through its pages"
     # No browser in the virtual display: the driver takes the reports from their folder.
+    account="$WINEPREFIX/drive_c/XarnRun/driver.txt"
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ieframe=d" "$XARN_WINE32" \
         "$top/build/i686/bin/xarn_run_driver.exe" "$xarn" "$drive" 'C:\XarnRun\pictures' \
-        2>/dev/null | tr -d '\r' || status=$?
+        2>/dev/null | tr -d '\r' | tee "$account" || status=$?
     rm -rf "$output"
     mkdir -p "$output"
     cp -r "$WINEPREFIX/drive_c/XarnRun/pictures/." "$output/" 2>/dev/null || true
@@ -107,7 +130,14 @@ wine net stop XarnStellmark >/dev/null || true
 echo "== the volume afterwards: sound, and every file's bytes as before?"
 wine "$folder/xarnsimvol.exe" check "$image" "$digests" || status=$?
 if [ -n "${xvfb_pid:-}" ]; then
+    echo "== the drive's files afterwards: the junk gone, one copy of each pair, the rest as before?"
+    python3 "$top/tools/run/drive_tree.py" check "$WINEPREFIX/drive_c/XarnRun/$drive-root" ||
+        status=$?
+fi
+if [ -n "${xvfb_pid:-}" ]; then
     echo "the pictures of every step and the reports: $output"
     (cd "$output" && find . -type f | sort | sed 's|^\./|  |')
+    echo "responsiveness over the whole run, $files files on the volume:"
+    grep "longest wait" "$account" || echo "  no answer times: the driver did not start"
 fi
 exit "$status"

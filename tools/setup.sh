@@ -15,6 +15,9 @@ packages=(
   gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   mingw-w64-tools libz-mingw-w64-dev
+  # libgcc's DLL of the win32 thread model, shipped beside the i686 modules (it needs no
+  # threads DLL)
+  gcc-mingw-w64-i686-win32-runtime
   # The tests: Wine's loaders (no wrapper scripts), NTLM for the service's pipe, the virtual
   # display, and unzip for the archives' outside checks.
   wine64 wine32:i386 winbind xvfb unzip

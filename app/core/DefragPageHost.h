@@ -4,10 +4,13 @@
 // PlainDefragPageHost is all a page needs outside the main window.
 #pragma once
 
+#include "DefragRpcClient.h"
 #include "ServiceControl.h"
 
 #include <classlib/String.h>
 #include <classlib/Window.h>
+
+#include <memory>
 
 class DefragPageHost {
 public:
@@ -25,6 +28,8 @@ public:
     // Run modes set at start-up.
     virtual bool HiddenStart() const = 0;
     virtual bool AutomaticMode() const = 0;
+    // A job has ended (finished or stopped): the automatic mode ends with it.
+    virtual void ClearAutomaticMode() = 0;
     virtual bool ShutdownSwitch() const = 0;
     // A scheduled optimisation has ended: the scheduled-with-drives mode is cleared.
     virtual void EndScheduledRun() = 0;
@@ -42,10 +47,10 @@ public:
     // Saves the current time as the last-scan date and answers its text.
     virtual CString SaveLastScanDate() = 0;
 
-    // The results pages fill themselves from the service.
-    virtual void ShowAnalysisResults() = 0;
-    virtual void ShowFirstPassResults() = 0;
-    virtual void ShowDefragResults() = 0;
+    // The results pages fill themselves from what the page read of the pass that ended.
+    virtual void ShowAnalysisResults(std::shared_ptr<const RunResults> results) = 0;
+    virtual void ShowFirstPassResults(std::shared_ptr<const RunResults> results) = 0;
+    virtual void ShowDefragResults(std::shared_ptr<const RunResults> results) = 0;
 
     // The bytes available to the user and the volume's size; false when they cannot be read.
     virtual bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) = 0;

@@ -2,7 +2,9 @@
 
 #include "DefragRpcBinding.h"
 
+#include <algorithm>
 #include <cstring>
+#include <thread>
 
 int SafeRpcGetDefragState(int& state, int& priority) {
     int newState = 0;
@@ -101,19 +103,73 @@ int SafeRpcAbortDefrag() {
     return RunDefragRpcCall([] { return RpcAbortDefrag(); });
 }
 
-void FetchRunResults(RunResults& results) {
+namespace {
+
+// Readers of the reports at once: the pipe serves a few calls side by side, and more threads
+// gain nothing.
+constexpr unsigned kReportReaders = 4;
+
+// Reads the records [0, count) into `reports`; answers how many lie unbroken from the start.
+uint32_t ReadReports(std::vector<ReportEntry>& reports, uint32_t count,
+                     const std::function<bool()>& cancelled, RunResultsProgress* progress) {
+    std::atomic<uint32_t> next{0};
+    // The first index that could not be read (or was not read because the read was cancelled).
+    std::atomic<uint32_t> firstGap{count};
+    const auto read = [&] {
+        for (;;) {
+            const uint32_t index = next++;
+            if (index >= count || index >= firstGap.load())
+                return;
+            if ((cancelled && cancelled()) ||
+                !SafeRpcGetReportItem(static_cast<int>(index), reports[index])) {
+                uint32_t gap = firstGap.load();
+                while (index < gap && !firstGap.compare_exchange_weak(gap, index)) {
+                }
+                return;
+            }
+            if (progress != nullptr)
+                ++progress->read;
+        }
+    };
+    const unsigned readers = std::min<uint32_t>(kReportReaders, count);
+    std::vector<std::thread> threads;
+    for (unsigned reader = 1; reader < readers; ++reader)
+        threads.emplace_back(read);
+    read();
+    for (std::thread& thread : threads)
+        thread.join();
+    return firstGap.load();
+}
+
+} // namespace
+
+void FetchRunResults(RunResults& results, const std::function<bool()>& cancelled,
+                     RunResultsProgress* progress) {
     results.statisticsRead = SafeRpcGetDefragStatistics(*results.statistics) == kRpcDone;
     results.reports.clear();
     results.reportsComplete = false;
     uint32_t count = 0;
     if (!SafeRpcGetReportCount(count))
         return;
-    results.reports.reserve(count);
-    for (uint32_t index = 0; index < count; ++index) {
-        ReportEntry entry;
-        if (!SafeRpcGetReportItem(static_cast<int>(index), entry))
-            return;
-        results.reports.push_back(std::move(entry));
+    if (progress != nullptr)
+        progress->count = count;
+    results.reports.resize(count);
+    const uint32_t unbroken = ReadReports(results.reports, count, cancelled, progress);
+    results.reports.resize(unbroken);
+    results.reportsComplete = unbroken == count && !(cancelled && cancelled());
+}
+
+ServicePoll PollService(int blockCount) {
+    ServicePoll poll;
+    poll.stateRead = SafeRpcGetDefragState(poll.state, poll.priority) != 0;
+    poll.pausedRead = SafeRpcIsDefragPaused(poll.paused) != 0;
+    // A paused job changes nothing on the page.
+    if (poll.pausedRead && poll.paused)
+        return poll;
+    poll.statisticsRead = SafeRpcGetDefragStatistics(*poll.statistics) != 0;
+    if (blockCount > 0) {
+        poll.cells.resize(static_cast<size_t>(blockCount));
+        poll.mapRead = SafeRpcGetClusterMap(poll.cells.data(), blockCount) == kRpcDone;
     }
-    results.reportsComplete = true;
+    return poll;
 }

@@ -6,7 +6,9 @@
 
 #include <classlib/String.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,5 +47,32 @@ struct RunResults {
     bool reportsComplete = false; // every record up to the count was read
 };
 
-// Reads the statistics, the report count and each report in index order.
-void FetchRunResults(RunResults& results);
+// How far a read of the reports has come, for a window that shows it while another thread
+// reads.
+struct RunResultsProgress {
+    std::atomic<uint32_t> read{0};
+    std::atomic<uint32_t> count{0};
+};
+
+// Reads the statistics, the report count and every report, in index order in the list. The
+// reports are asked for by a few threads at once (each call waits mostly on the pipe); the list
+// ends before the first record that could not be read. `cancelled`, when given, is asked
+// between records: a cancelled read ends short, not complete.
+void FetchRunResults(RunResults& results, const std::function<bool()>& cancelled = {},
+                     RunResultsProgress* progress = nullptr);
+
+// One poll of a running job: its state, whether it is paused and, unless it is, the statistics
+// and the cluster map of `blockCount` cells. Each part says whether it was read.
+struct ServicePoll {
+    bool stateRead = false;
+    int state = 0;
+    int priority = 0;
+    bool pausedRead = false;
+    int paused = 0;
+    bool statisticsRead = false;
+    std::unique_ptr<DefragStatistics> statistics = std::make_unique<DefragStatistics>();
+    bool mapRead = false;
+    std::vector<ClusterMapBlock> cells;
+};
+
+ServicePoll PollService(int blockCount);

@@ -2,6 +2,7 @@
 
 #include "DiskDefragApp.h"
 #include "DlgDefragWelome.h"
+#include "DlgDiskScanDefrag.h"
 #include "MainUtilities.h"
 #include "MainWindowDefragHost.h"
 #include "MainWindowResultsServices.h"
@@ -12,6 +13,7 @@
 #include <owners/WinOwners.h>
 #include <PopupServices.h>
 #include <AppLocations.h>
+#include <objbase.h>
 #include <Paths.h>
 #include <ProductIdentity.h>
 #include <Registry.h>
@@ -27,6 +29,7 @@ ON_WM_TIMER()
 ON_REGISTERED_MESSAGE(g_uSchedulerWorkMessage, &CDiskDefragDlg::OnSchedulerWorkGoingOn)
 // A second start of the program hands its scheduling switches over by the library's message.
 ON_REGISTERED_MESSAGE(g_msgSchedulerHandOff, &CDiskDefragDlg::OnSchedulerWorkGoingOn)
+ON_REGISTERED_MESSAGE(g_uWorkDoneMessage, &CDiskDefragDlg::OnWorkDone)
 END_MESSAGE_MAP()
 
 namespace {
@@ -98,6 +101,7 @@ BOOL CDiskDefragDlg::Create(UINT templateId, CWnd* parent) {
 
 BOOL CDiskDefragDlg::OnInitDialog() {
     const BOOL result = CDlgBaseAppDlg::OnInitDialog();
+    m_reportWriter.SetWindow(m_hWnd);
     if (g_hLegendLabelBrush == nullptr) {
         m_legendLabelBrush.Reset(CreateSolidBrush(kLegendLabelColour));
         g_hLegendLabelBrush = m_legendLabelBrush.Get();
@@ -184,10 +188,9 @@ int CDiskDefragDlg::OnTabSwitch(CDlgBaseAppDlg* window, int code) {
 }
 
 bool CDiskDefragDlg::IsJobRunning() const {
-    // The window's own visibility does not count: a hidden start runs its job unseen.
-    const CWnd* progress = PageInSlot(kDefragTab, 2);
-    return progress != nullptr && progress->GetSafeHwnd() != nullptr &&
-           (progress->GetStyle() & WS_VISIBLE) != 0;
+    // The page's own visibility does not count: a hidden start runs its job unseen, and the
+    // page stays shown after a hidden analysis has ended.
+    return m_pDiskScanDefrag != nullptr && m_pDiskScanDefrag->JobRunning();
 }
 
 // ---- last-scan values ----
@@ -292,33 +295,70 @@ bool CDiskDefragDlg::SendServiceCommand(int32_t mapBlockCount, int32_t code, wch
     return SendDefragCommand(m_service, mapBlockCount, code, drive, mode) != 0;
 }
 
-ReportOutcome CDiskDefragDlg::WriteHtmlReport(bool defragmentation, bool listFailedFiles,
-                                              double diskBefore, double dataBefore,
-                                              double diskAfter, double dataAfter) {
-    RunResults results;
-    FetchRunResults(results);
-    HtmlReportContent content;
-    content.defragmentation = defragmentation;
-    content.listFailedFiles = listFailedFiles;
-    content.figures = {diskBefore, dataBefore, diskAfter, dataAfter};
-    content.firstPassFragmentedFiles = m_firstPassFragmentedFiles;
-    content.results = &results;
-    content.texts.title = theApp.GetLangString(
+ReportOutcome CDiskDefragDlg::WriteHtmlReport(const ReportRequest& request) {
+    if (!BeginReportWriting())
+        return ReportOutcome::kBusy;
+    if (!request.results || !HasUsableStatistics(*request.results)) {
+        EndReportWriting();
+        m_lastReportOutcome = ReportOutcome::kNoResults;
+        ShowReportFailure(m_lastReportOutcome);
+        return m_lastReportOutcome;
+    }
+    const bool defragmentation = request.defragmentation;
+    auto content = std::make_shared<HtmlReportContent>();
+    content->defragmentation = defragmentation;
+    content->listFailedFiles = request.listFailedFiles;
+    content->figures = request.figures;
+    content->firstPassFragmentedFiles = request.firstPassFragmentedFiles;
+    content->jobStart = request.firstPassStart;
+    content->texts.title = theApp.GetLangString(
         defragmentation ? L"IDS_DEFRG_REPORT" : L"IDS_SCAN_REPORT", kDefragLangSection);
-    content.texts.heading = theApp.GetLangString(defragmentation ? L"IDS_DEFRG_SUMMARY_REPORT"
-                                                                 : L"IDS_SCAN_SUMMARY_REPORT",
-                                                 kDefragLangSection);
-    content.texts.timeLabel = theApp.GetLangString(
+    content->texts.heading = theApp.GetLangString(defragmentation ? L"IDS_DEFRG_SUMMARY_REPORT"
+                                                                  : L"IDS_SCAN_SUMMARY_REPORT",
+                                                  kDefragLangSection);
+    content->texts.timeLabel = theApp.GetLangString(
         defragmentation ? L"IDS_LASTDEFRG_TIME" : L"IDS_SCAN_TIME", kDefragLangSection);
-    content.texts.companyName = GetCompanyKeyName();
-    const ReportOutcome outcome = ::WriteHtmlReport(theApp.m_strCommonDataFolder, content);
+    content->texts.companyName = GetCompanyKeyName();
+    auto results = request.results;
+    auto written = std::make_shared<ReportOutcome>(ReportOutcome::kWriteFailed);
+    auto path = std::make_shared<CString>();
+    const CString folder = theApp.m_strCommonDataFolder;
+    const HWND owner = GetSafeHwnd();
+    // A report of many files takes a while to build, and starting the browser a while more:
+    // the window answers meanwhile.
+    m_reportWriter.Run(
+        [content, results, written, path, folder, owner](const CWorkerQueue::CancelCheck&) {
+            content->results = results.get();
+            *written = WriteHtmlReportFile(folder, *content, *path);
+            if (*written != ReportOutcome::kWritten)
+                return;
+            // The shell wants an apartment on the thread that starts a program.
+            const HRESULT com =
+                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            *written = OpenWrittenReport(owner, *path);
+            if (SUCCEEDED(com))
+                CoUninitialize();
+        },
+        [this, written] {
+            EndReportWriting();
+            m_lastReportOutcome = *written;
+            ShowReportFailure(m_lastReportOutcome);
+        });
+    return ReportOutcome::kWritten;
+}
+
+void CDiskDefragDlg::ShowReportFailure(ReportOutcome outcome) {
     const wchar_t* failureKey = outcome == ReportOutcome::kNoResults     ? L"IDS_REPORT_NO_RESULTS"
                                 : outcome == ReportOutcome::kWriteFailed ? L"IDS_REPORT_NOT_WRITTEN"
                                                                          : nullptr;
     if (failureKey != nullptr)
         AppMessageBox(theApp.GetLangString(failureKey, kDefragLangSection), MB_ICONERROR, this,
                       nullptr, false);
-    return outcome;
+}
+
+LRESULT CDiskDefragDlg::OnWorkDone(WPARAM, LPARAM) {
+    m_reportWriter.DeliverDone();
+    return 0;
 }
 
 // ---- start-up jobs ----

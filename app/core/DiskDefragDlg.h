@@ -13,7 +13,9 @@
 #include "DefragCommandSender.h"
 #include "HtmlReport.h"
 #include "LastScanValues.h"
+#include "ResultsPageServices.h"
 #include "ServiceControl.h"
+#include "WorkerQueue.h"
 
 #include <cstdint>
 #include <functional>
@@ -102,7 +104,7 @@ public:
     void PutPageInSlot(int tab, int slot, CWnd* page);
     // The page in a tab's slot (1 to 8), or null.
     CWnd* PageInSlot(int tab, int slot) const;
-    // True while the job's progress page is shown in its panel (also in a hidden window).
+    // True from a job's start until it has ended (also in a hidden window).
     bool IsJobRunning() const;
 
     // Last-scan values (the "LastScanStatus" key): each load sets its text(s) to
@@ -119,10 +121,13 @@ public:
     void SaveVolumeFragmentation();
     void SaveDataFragmentation();
 
-    // Fetches the last run from the service, writes the analysis or defragmentation report
-    // into the common data folder and opens it; a failure is shown to the user and answered.
-    ReportOutcome WriteHtmlReport(bool defragmentation, bool listFailedFiles, double diskBefore,
-                                  double dataBefore, double diskAfter, double dataAfter);
+    // Writes the analysis or defragmentation report of the request's results into the common
+    // data folder on a thread of its own, then opens it; a failure is shown to the user. A
+    // request while a report is being written does nothing. Answers kBusy, kNoResults (told
+    // at once) or kWritten (the writing has begun).
+    ReportOutcome WriteHtmlReport(const ReportRequest& request);
+    // How the last report ended, once its writing has ended.
+    ReportOutcome LastReportOutcome() const { return m_lastReportOutcome; }
 
     // Asks the service for its job state and worker priority into the two members; false
     // (members unchanged) when the call failed.
@@ -142,8 +147,6 @@ public:
     int m_nServiceState = 0;
     // The home page's drive entries, one per fixed drive.
     CStringArray m_driveTexts;
-    // The fragmented-file count at the end of a defragmentation's first pass (its report).
-    uint64_t m_firstPassFragmentedFiles = 0;
 
     // Pages of the defragmentation tab.
     CDlgDefragWelome* m_pDefragHome = nullptr;
@@ -188,12 +191,17 @@ protected:
     void OnTimer(UINT_PTR id);
     void OnWindowPosChanging(WINDOWPOS* position);
     LRESULT OnSchedulerWorkGoingOn(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWorkDone(WPARAM wParam, LPARAM lParam);
+    void ShowReportFailure(ReportOutcome outcome);
 
 private:
     std::unique_ptr<DefragHomeServices> m_homeServices;
     std::unique_ptr<MainWindowDefragHost> m_defragHost;
     std::unique_ptr<MainWindowResultsServices> m_resultsServices;
     std::unique_ptr<MainWindowScheduleServices> m_scheduleServices;
+    ReportOutcome m_lastReportOutcome = ReportOutcome::kNoResults;
+    // Writes the reports; last, so that it ends (and waits for its thread) first.
+    CWorkerQueue m_reportWriter;
 };
 
 // The main window while it runs; null before and after.

@@ -10,6 +10,8 @@
 
 #include <SkinMemDC.h>
 
+#include <utility>
+
 BEGIN_MESSAGE_MAP(CDlgDefragResults, CDlgLeftSideChild)
 ON_WM_PAINT()
 ON_WM_SIZE()
@@ -58,8 +60,7 @@ BOOL CDlgDefragResults::OnInitDialog() {
     return result;
 }
 
-bool CDlgDefragResults::FetchPass(RunResults& results) {
-    m_pServices->FetchRunResults(results);
+bool CDlgDefragResults::RecordPass(const RunResults& results) {
     m_strDriveText = LastDriveText(m_pServices->CurrentDrive());
     if (!HasUsableStatistics(results))
         return false;
@@ -74,35 +75,36 @@ void CDlgDefragResults::SaveFragmentationResults() {
                                   BeforeAfterText(m_figures.dataBefore, m_figures.dataAfter));
 }
 
-void CDlgDefragResults::ShowFirstPassResults() {
+void CDlgDefragResults::ShowFirstPassResults(std::shared_ptr<const RunResults> results) {
     if (m_pServices == nullptr)
         return;
-    RunResults results;
+    const auto pass = results ? std::move(results) : std::make_shared<const RunResults>();
     m_figures = {};
     m_bResultsRead = false;
-    m_bFirstPassRead = FetchPass(results) && ComputeFragmentation(results, m_figures);
+    m_results.reset();
+    m_bFirstPassRead = RecordPass(*pass) && ComputeFragmentation(*pass, m_figures);
     if (!m_bFirstPassRead)
         return;
     m_pServices->SaveLastScanDate();
-    m_pServices->SetFirstPassFragmentedFiles(results.statistics->fragmentedFiles);
+    m_firstPassFragmentedFiles = pass->statistics->fragmentedFiles;
+    m_firstPassStart = pass->statistics->startTime;
     SaveFragmentationResults();
 }
 
-void CDlgDefragResults::ShowResults() {
+void CDlgDefragResults::ShowResults(std::shared_ptr<const RunResults> results) {
     if (m_pServices == nullptr)
         return;
-    CWaitCursor wait;
-    RunResults results;
+    m_results = results ? std::move(results) : std::make_shared<const RunResults>();
+    const RunResults& pass = *m_results;
     FragmentationFigures secondPass;
-    m_bResultsRead =
-        FetchPass(results) && ComputeFragmentation(results, secondPass) && m_bFirstPassRead;
+    m_bResultsRead = RecordPass(pass) && ComputeFragmentation(pass, secondPass) && m_bFirstPassRead;
     CString largestFree;
     if (m_bResultsRead) {
         // The "before" figures are the first pass's; the second pass starts from its result.
         m_figures.diskAfter = secondPass.diskAfter;
         m_figures.dataAfter = secondPass.dataAfter;
         SaveFragmentationResults();
-        const DefragStatistics& statistics = *results.statistics;
+        const DefragStatistics& statistics = *pass.statistics;
         largestFree = ByteSizeText(statistics.largestFreeRun * statistics.sectorsPerCluster *
                                    static_cast<ULONGLONG>(statistics.bytesPerSector));
         m_strHeadline = AppTextFormat(L"IDS_DEFRAG_COMPLETE", m_strDriveText.GetString());
@@ -133,8 +135,16 @@ void CDlgDefragResults::OnBack() {
 }
 
 void CDlgDefragResults::OnViewReport() {
-    if (m_pServices != nullptr)
-        static_cast<void>(m_pServices->WriteReport(true, true, m_figures));
+    if (m_pServices == nullptr)
+        return;
+    ReportRequest request;
+    request.defragmentation = true;
+    request.listFailedFiles = true;
+    request.figures = m_figures;
+    request.results = m_results;
+    request.firstPassFragmentedFiles = m_firstPassFragmentedFiles;
+    request.firstPassStart = m_firstPassStart;
+    m_pServices->WriteReport(request);
 }
 
 void CDlgDefragResults::OnPaint() {

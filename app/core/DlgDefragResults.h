@@ -13,6 +13,8 @@
 #include "ResultSummaryRows.h"
 #include "ResultsPageServices.h"
 
+#include <memory>
+
 inline constexpr UINT kDefragResultsTemplateId = 6035;
 inline constexpr wchar_t kDefragResultsLangSection[] = L"IDD_DLG_DEFRAG_RESULTS";
 
@@ -28,10 +30,11 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
-    // The first pass has finished: the "before" figures and the first-pass file count.
-    void ShowFirstPassResults();
-    // The second pass has finished: the "after" figures; the page is then shown.
-    void ShowResults();
+    // The first pass has finished: the "before" figures, the first pass's file count and start.
+    void ShowFirstPassResults(std::shared_ptr<const RunResults> results);
+    // The second pass has finished: the "after" figures; the page is then shown. The report is
+    // written from these results and the first pass's count and start.
+    void ShowResults(std::shared_ptr<const RunResults> results);
     void OnBack();
     void OnViewReport();
 
@@ -42,6 +45,9 @@ public:
     bool m_bFirstPassRead = false;
     bool m_bResultsRead = false;
     CString m_strDriveText; // "C:\"
+    std::shared_ptr<const RunResults> m_results;
+    uint64_t m_firstPassFragmentedFiles = 0;
+    SYSTEMTIME m_firstPassStart{};
     CString m_strHeadline;
     ResultSummaryRows m_rows;
     ResultIcons m_icons;
@@ -49,8 +55,8 @@ public:
 protected:
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
-    // Fetches the run, records the drive and answers whether the statistics were usable.
-    bool FetchPass(RunResults& results);
+    // Records the pass's drive and answers whether its statistics were usable.
+    bool RecordPass(const RunResults& results);
     void SaveFragmentationResults();
 
     ResultsPageServices* m_pServices = nullptr;

@@ -229,9 +229,13 @@ void CDlgDefragWelome::StartJob(DefragOperation operation) {
 bool CDlgDefragWelome::CheckFreeSpace(wchar_t drive) {
     ULONGLONG freeBytes = 0;
     ULONGLONG totalBytes = 0;
-    // A size that cannot be read counts as too little room (the rule never divides by 0).
-    if (m_pServices->QueryDriveSpace(drive, freeBytes, totalBytes) &&
-        HasEnoughFreeSpace(freeBytes, totalBytes))
+    // A drive whose sizes cannot be read is not there now (removed, or its volume gone).
+    if (!m_pServices->QueryDriveSpace(drive, freeBytes, totalBytes)) {
+        const CString message = m_strSelectedEntry + L" " + DefragText(L"IDS_DRIVE_NOT_AVAILABLE");
+        AppMessageBox(message, MB_ICONERROR, this, nullptr, false);
+        return false;
+    }
+    if (HasEnoughFreeSpace(freeBytes, totalBytes))
         return true;
     const CString message = m_strSelectedEntry + DefragText(L"IDS_WARNING_LOW_FREESPACE");
     AppMessageBox(message, 0, this, nullptr, false);

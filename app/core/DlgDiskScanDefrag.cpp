@@ -18,12 +18,17 @@
 #include <classlib/Time.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CDlgDiskScanDefrag, CDlgLeftSideChild)
 
 BEGIN_MESSAGE_MAP(CDlgDiskScanDefrag, CDlgLeftSideChild)
 ON_WM_CTLCOLOR()
 ON_WM_TIMER()
+ON_REGISTERED_MESSAGE(g_uWorkDoneMessage, &CDlgDiskScanDefrag::OnWorkDone)
+ON_WM_SETCURSOR()
 ON_WM_PAINT()
 ON_WM_SIZE()
 ON_BN_CLICKED(IDC_BTN_STOP, OnStopClicked)
@@ -93,14 +98,6 @@ CString JoinTexts(const CString& first, const CString& second) {
     return first + L" " + second;
 }
 
-void PumpOneMessage() {
-    MSG message;
-    if (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
 } // namespace
 
 wchar_t LastAnalysedDrive() {
@@ -143,6 +140,7 @@ CString CDlgDiskScanDefrag::ControlText(const wchar_t* key) const {
 
 BOOL CDlgDiskScanDefrag::OnInitDialog() {
     CDlgLeftSideChild::OnInitDialog();
+    m_worker.SetWindow(m_hWnd);
     for (size_t i = 0; i < m_legends.size(); ++i) {
         m_legendLabels[i].SetWindowText(ControlText(kLegendKeys[i]));
         m_legendLabels[i].SetFont(&g_fontUI, FALSE);
@@ -262,16 +260,33 @@ void CDlgDiskScanDefrag::OnPaint() {
     memory.DrawText(m_tip, &tip, DT_WORDBREAK | DT_NOPREFIX);
 }
 
+// The polls repeat these five times a second: a control already as wanted is left alone.
 void CDlgDiskScanDefrag::ShowControl(int id, bool shown, bool enabled) {
-    if (CWnd* control = GetDlgItem(id)) {
+    CWnd* control = GetDlgItem(id);
+    if (control == nullptr)
+        return;
+    const DWORD style = control->GetStyle();
+    if (((style & WS_VISIBLE) != 0) != shown)
         control->ShowWindow(shown ? SW_SHOW : SW_HIDE);
+    if (((style & WS_DISABLED) == 0) != enabled)
         control->EnableWindow(enabled ? TRUE : FALSE);
-    }
+}
+
+void CDlgDiskScanDefrag::ShowAgain(CWnd& control) {
+    if ((control.GetStyle() & WS_VISIBLE) == 0)
+        control.ShowWindow(SW_SHOW);
 }
 
 void CDlgDiskScanDefrag::SetPathLine(const CString& text) {
+    if (text == m_currentPath && m_pathLine.GetWindowTextLength() == text.GetLength())
+        return;
     m_currentPath = text;
     m_pathLine.SetWindowText(text);
+}
+
+void CDlgDiskScanDefrag::SetProgress(int position) {
+    if (m_progress.GetPos() != position)
+        m_progress.SetPos(position);
 }
 
 DefragCommandSender& CDlgDiskScanDefrag::Sender() {
@@ -281,10 +296,6 @@ DefragCommandSender& CDlgDiskScanDefrag::Sender() {
         m_serviceSender =
             std::make_unique<ServiceCommandSender>(m_pHost->ServiceRecord(), GetBlockCount());
     return *m_serviceSender;
-}
-
-bool CDlgDiskScanDefrag::Send(int32_t code, int32_t mode) {
-    return Sender().Send(code, m_pHost->CurrentDrive(), mode);
 }
 
 int CDlgDiskScanDefrag::StartOperation(DefragOperation operation, wchar_t drive,
@@ -324,6 +335,9 @@ int CDlgDiskScanDefrag::StartOperation(DefragOperation operation, wchar_t drive,
 
 void CDlgDiskScanDefrag::AbandonJob(const wchar_t* messageKey, UINT type) {
     KillTimer(kPollTimer);
+    m_worker.CancelAll();
+    m_bPollPending = false;
+    m_phase = JobPhase::kIdle;
     SetPathLine(CString());
     m_progress.SetPos(0);
     AppMessageBox(JoinTexts(m_entryText, Text(messageKey)), type, m_pHost->MainWindow(), nullptr,
@@ -331,10 +345,12 @@ void CDlgDiskScanDefrag::AbandonJob(const wchar_t* messageKey, UINT type) {
 }
 
 int CDlgDiskScanDefrag::SendJob(wchar_t drive, const CString& entryText) {
-    const ScopedFlag holdPolls(m_bHoldPolls);
-    if (m_pHost->CurrentDrive() == 0)
-        m_pHost->SetCurrentDrive(drive);
-    const bool released = Send(kCommandRelease, 0);
+    // What an earlier job still had under way means nothing to this one.
+    KillTimer(kPollTimer);
+    m_worker.CancelAll();
+    m_bPollPending = false;
+    m_heldResults = nullptr;
+    m_phase = JobPhase::kIdle;
 
     m_bStopRequested = false;
     m_driveAndSize = L" ";
@@ -346,43 +362,62 @@ int CDlgDiskScanDefrag::SendJob(wchar_t drive, const CString& entryText) {
     m_pHost->SetCurrentDrive(drive);
     m_driveLine.SetWindowText(JoinTexts(Text(L"IDS_NOWSCANNING"), entryText));
     m_entryText = entryText;
-    SetTimer(kPollTimer, 1, nullptr);
 
     ULONGLONG freeBytes = 0;
     ULONGLONG totalBytes = 0;
-    if (!m_pHost->ReadDriveSpace(drive, freeBytes, totalBytes) ||
-        !HasEnoughFreeSpace(freeBytes, totalBytes)) {
+    // A drive whose size cannot be read is not there (removed, or its volume gone).
+    if (!m_pHost->ReadDriveSpace(drive, freeBytes, totalBytes)) {
+        AbandonJob(L"IDS_DRIVE_NOT_AVAILABLE", MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    if (!HasEnoughFreeSpace(freeBytes, totalBytes)) {
         AbandonJob(L"IDS_WARNING_LOW_FREESPACE", MB_OK);
         return 0;
     }
     m_driveAndSize = entryText + L"  " + ByteSizeText(totalBytes);
 
-    CWaitCursor wait;
-    if (!released || !Send(kCommandRelease, 0)) {
-        AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
-        return 0;
-    }
-    if (m_operation == DefragOperation::kAnalysis) {
-        if (!Send(kCommandAnalyse, 0)) {
-            AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
-            return 0;
-        }
-        MarkJobRunning();
-        g_lastAnalysedDrive = drive;
-        ::Sleep(kAnalysisStartMilliseconds);
-        return 1;
-    }
-    if (!Send(kCommandDefragment, 1)) {
-        AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
-        return 0;
+    // Release, release, then the job's command, on the worker: making sure that the service
+    // runs asks the service manager each time.
+    DefragCommandSender* sender = &Sender();
+    const DefragOperation operation = m_operation;
+    auto sent = std::make_shared<bool>(false);
+    m_phase = JobPhase::kSending;
+    m_worker.Run(
+        [sender, operation, drive, sent](const CWorkerQueue::CancelCheck&) {
+            *sent = StartDefragJob(*sender, operation, drive);
+        },
+        [this, sent] { OnJobSent(*sent); });
+    return 1;
+}
+
+void CDlgDiskScanDefrag::OnJobSent(bool sent) {
+    if (m_phase != JobPhase::kSending)
+        return;
+    if (!sent) {
+        FailJob();
+        return;
     }
     MarkJobRunning();
-    for (int round = 0; round < 2; ++round) {
-        ::Sleep(kDefragStartMilliseconds);
-        PumpOneMessage();
-        UploadMapOfAnalysedDrive();
+    if (m_operation == DefragOperation::kAnalysis) {
+        g_lastAnalysedDrive = m_pHost->CurrentDrive();
+        m_startWaitsLeft = 1;
+        Wait(JobPhase::kStarting, kAnalysisStartMilliseconds);
+        return;
     }
-    return 1;
+    // Twice: a wait, then the analysed map as the service's start.
+    m_startWaitsLeft = 2;
+    Wait(JobPhase::kStarting, kDefragStartMilliseconds);
+}
+
+void CDlgDiskScanDefrag::FailJob() {
+    AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
+    EndJob();
+    PostCommandToParent(kShowDefragHome);
+}
+
+void CDlgDiskScanDefrag::Wait(JobPhase phase, UINT milliseconds) {
+    m_phase = phase;
+    SetTimer(kPollTimer, milliseconds, nullptr);
 }
 
 void CDlgDiskScanDefrag::UploadMapOfAnalysedDrive() {
@@ -393,27 +428,96 @@ void CDlgDiskScanDefrag::UploadMapOfAnalysedDrive() {
 }
 
 void CDlgDiskScanDefrag::OnTimer(UINT_PTR id) {
-    if (id == kPollTimer) {
-        Poll();
-        return;
-    }
-    CDlgLeftSideChild::OnTimer(id);
-}
-
-void CDlgDiskScanDefrag::Poll() {
-    if (m_bHoldPolls) {
-        SetTimer(kPollTimer, kHeldPollMilliseconds, nullptr);
+    if (id != kPollTimer) {
+        CDlgLeftSideChild::OnTimer(id);
         return;
     }
     KillTimer(kPollTimer);
+    // While the job is being sent or the stop question is open, the job stands still.
+    if (m_bHoldPolls && m_phase != JobPhase::kStopping) {
+        SetTimer(kPollTimer, kHeldPollMilliseconds, nullptr);
+        return;
+    }
+    switch (m_phase) {
+    case JobPhase::kStarting:
+        OnStartWaitOver();
+        break;
+    case JobPhase::kSecondPassStarting:
+        UploadMapOfAnalysedDrive();
+        m_phase = JobPhase::kPolling;
+        RequestPoll();
+        break;
+    case JobPhase::kPolling:
+        RequestPoll();
+        break;
+    case JobPhase::kReadingResults:
+        ShowReadingProgress();
+        SetTimer(kPollTimer, kPollMilliseconds, nullptr);
+        break;
+    case JobPhase::kStopping:
+        FinishStop();
+        break;
+    case JobPhase::kIdle:
+    case JobPhase::kSending:
+        break;
+    }
+}
+
+void CDlgDiskScanDefrag::OnStartWaitOver() {
+    if (m_operation == DefragOperation::kDefragmentation)
+        UploadMapOfAnalysedDrive();
+    if (--m_startWaitsLeft > 0) {
+        Wait(JobPhase::kStarting, kDefragStartMilliseconds);
+        return;
+    }
+    m_phase = JobPhase::kPolling;
+    RequestPoll();
+}
+
+LRESULT CDlgDiskScanDefrag::OnWorkDone(WPARAM, LPARAM) {
+    m_worker.DeliverDone();
+    return 0;
+}
+
+BOOL CDlgDiskScanDefrag::OnSetCursor(CWnd* window, UINT hitTest, UINT message) {
+    // The job's commands, the wait after them and the wait after an abort show the wait cursor.
+    if (m_phase == JobPhase::kSending || m_phase == JobPhase::kStarting ||
+        m_phase == JobPhase::kStopping) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    }
+    return CDlgLeftSideChild::OnSetCursor(window, hitTest, message);
+}
+
+void CDlgDiskScanDefrag::RequestPoll() {
+    // One poll at a time: the one under way re-arms the timer when it is answered.
+    if (m_bPollPending)
+        return;
+    m_bPollPending = true;
+    const int blocks = GetBlockCount();
+    auto poll = std::make_shared<ServicePoll>();
+    m_worker.Run([poll, blocks](const CWorkerQueue::CancelCheck&) { *poll = PollService(blocks); },
+                 [this, poll] { OnPollRead(*poll); });
+}
+
+void CDlgDiskScanDefrag::OnPollRead(const ServicePoll& poll) {
+    m_bPollPending = false;
+    if (m_phase != JobPhase::kPolling)
+        return;
+    if (m_bHoldPolls) {
+        // Asked again once the job moves on.
+        SetTimer(kPollTimer, kHeldPollMilliseconds, nullptr);
+        return;
+    }
     int state = m_pHost->LastJobState();
-    int priority = 0;
     // A failed query keeps the last state: a lost service leaves the page polling.
-    if (SafeRpcGetDefragState(state, priority))
-        m_pHost->StoreJobState(state, priority);
+    if (poll.stateRead) {
+        state = poll.state;
+        m_pHost->StoreJobState(poll.state, poll.priority);
+    }
     OnProgressTick(state);
-    UpdateProgress(state);
-    if (state == kJobRunning)
+    UpdateProgress(state, poll);
+    if (state == kJobRunning && m_phase == JobPhase::kPolling)
         SetTimer(kPollTimer, kPollMilliseconds, nullptr);
 }
 
@@ -426,70 +530,118 @@ void CDlgDiskScanDefrag::OnProgressTick(int state) {
             m_stop.ShowWindow(SW_HIDE);
         break;
     case kJobRunning:
-        m_progress.ShowWindow(SW_SHOW);
-        m_pathLine.ShowWindow(SW_SHOW);
+        ShowAgain(m_progress);
+        ShowAgain(m_pathLine);
         ShowControl(stopButton, true, true);
-        GetDlgItem(stopButton)->SetFocus();
+        if (::GetFocus() != GetDlgItem(stopButton)->GetSafeHwnd())
+            GetDlgItem(stopButton)->SetFocus();
         break;
     case kJobFinished:
         m_driveLine.SetFocus();
         KillTimer(kPollTimer);
-        OnJobFinished();
+        if (m_operation == DefragOperation::kAnalysis) {
+            m_progress.SetPos(kProgressEnd);
+            m_stop.ShowWindow(SW_HIDE);
+            m_progress.ShowWindow(SW_HIDE);
+            ShowControl(IDC_ST_NOWSCANNING, false, false);
+        }
+        StartReadingResults();
         break;
     default:
         break;
     }
 }
 
-void CDlgDiskScanDefrag::UpdateProgress(int state) {
-    int paused = 0;
-    if (SafeRpcIsDefragPaused(paused) && paused)
+void CDlgDiskScanDefrag::UpdateProgress(int state, const ServicePoll& poll) {
+    if (poll.pausedRead && poll.paused)
         return;
-    m_map.Invalidate(FALSE);
-    const auto statistics = std::make_unique<DefragStatistics>();
+    // The map follows the job; a map that could not be read is drawn free, the stored map
+    // keeps the last one the service gave.
+    const int blocks = GetBlockCount();
+    CStoredClusterMap& stored = TheStoredClusterMap();
+    stored.EnsureBlockCount(blocks);
+    const std::vector<ClusterMapBlock>& cells =
+        poll.mapRead ? poll.cells : std::vector<ClusterMapBlock>{};
+    if (poll.mapRead)
+        stored.Replace(poll.cells);
+    // An unchanged map is not drawn again.
+    const std::vector<ClusterMapBlock>& shown = m_map.Cells();
+    if (shown.size() != cells.size() ||
+        std::memcmp(shown.data(), cells.data(), cells.size() * sizeof(ClusterMapBlock)) != 0)
+        m_map.ShowCells(cells);
     // Nothing read, nothing changed: the page keeps the last figures.
-    if (!SafeRpcGetDefragStatistics(*statistics))
+    if (!poll.statisticsRead)
         return;
-    statistics->currentPath[kPathUnits - 1] = L'\0';
-    SetPathLine(statistics->currentPath);
-    m_counts[kFiles] = statistics->files;
-    m_counts[kDirectories] = statistics->directories;
-    m_counts[kFragmented] = statistics->fragmentedFiles;
+    DefragStatistics& statistics = *poll.statistics;
+    statistics.currentPath[kPathUnits - 1] = L'\0';
+    // While the results are read, the path line tells how far that is.
+    if (m_phase != JobPhase::kReadingResults)
+        SetPathLine(statistics.currentPath);
+    m_counts[kFiles] = statistics.files;
+    m_counts[kDirectories] = statistics.directories;
+    m_counts[kFragmented] = statistics.fragmentedFiles;
     for (size_t i = 0; i < m_counts.size(); ++i)
         m_countTexts[i] = GroupedNumberText(m_counts[i]);
     // The end of an analysis stays at the end.
     if (state == kJobFinished && m_operation == DefragOperation::kAnalysis)
         return;
-    m_progress.SetPos(ProgressPosition(*statistics, m_pass));
+    SetProgress(ProgressPosition(statistics, m_pass));
 }
 
-void CDlgDiskScanDefrag::OnJobFinished() {
+void CDlgDiskScanDefrag::StartReadingResults() {
+    m_phase = JobPhase::kReadingResults;
+    m_readProgress = std::make_shared<RunResultsProgress>();
+    auto results = std::make_shared<RunResults>();
+    auto progress = m_readProgress;
+    m_worker.Run(
+        [results, progress](const CWorkerQueue::CancelCheck& cancelled) {
+            FetchRunResults(*results, cancelled, progress.get());
+        },
+        [this, results] { OnResultsRead(results); });
+    ShowReadingProgress();
+    SetTimer(kPollTimer, kPollMilliseconds, nullptr);
+}
+
+void CDlgDiskScanDefrag::ShowReadingProgress() {
+    if (!m_readProgress)
+        return;
+    ShowAgain(m_pathLine);
+    SetPathLine(Text(L"IDS_READING_RESULTS") + L" " +
+                GroupedNumberText(m_readProgress->read.load()) + L" / " +
+                GroupedNumberText(m_readProgress->count.load()));
+}
+
+void CDlgDiskScanDefrag::OnResultsRead(std::shared_ptr<const RunResults> results) {
+    if (m_phase != JobPhase::kReadingResults)
+        return;
+    if (m_bHoldPolls) {
+        m_heldResults = [this, results] { OnResultsRead(results); };
+        return;
+    }
+    KillTimer(kPollTimer);
+    m_readProgress.reset();
+    SetPathLine(CString());
+    RecordResults(*results);
     if (m_operation == DefragOperation::kAnalysis) {
-        m_progress.SetPos(kProgressEnd);
-        m_stop.ShowWindow(SW_HIDE);
-        m_progress.ShowWindow(SW_HIDE);
-        ShowControl(IDC_ST_NOWSCANNING, false, false);
         m_pathLine.ShowWindow(SW_HIDE);
-        FetchResults();
+        EndJob();
         if (!m_pHost->HiddenStart()) {
-            m_pHost->ShowAnalysisResults();
+            m_pHost->ShowAnalysisResults(results);
             PostCommandToParent(kShowAnalysisResults);
         }
         return;
     }
-    FetchResults();
-    if (!m_pHost->AutomaticMode()) {
+    const bool automatic = m_pHost->AutomaticMode();
+    if (!automatic) {
         if (m_pass == 0)
-            m_pHost->ShowFirstPassResults();
+            m_pHost->ShowFirstPassResults(results);
         else
-            m_pHost->ShowDefragResults();
+            m_pHost->ShowDefragResults(results);
     }
     if (m_bStopRequested) {
-        ShowControl(IDC_ST_NOWSCANNING, false, false);
-        ShowControl(IDC_SCAN_PROGRESS, false, false);
-        ShowControl(IDC_BTN_STOPDEFRAG, false, false);
-        m_pathLine.ShowWindow(SW_HIDE);
-        ShowCompletionMessage();
+        HideJobControls();
+        EndJob();
+        ShowCompletionMessage(automatic);
     } else if (m_pass == 0) {
         StartSecondPass();
     } else {
@@ -499,18 +651,24 @@ void CDlgDiskScanDefrag::OnJobFinished() {
 
 void CDlgDiskScanDefrag::StartSecondPass() {
     m_pass = 1;
-    const bool released = Send(kCommandRelease, 0);
-    if (released)
-        SetTimer(kPollTimer, 1, nullptr);
-    if (!released || !Send(kCommandDefragment, 1)) {
-        AbandonJob(L"IDS_SERVICE_NO_JOB", MB_OK | MB_ICONERROR);
-        m_pHost->LockMainWindow(false);
-        PostCommandToParent(kShowDefragHome);
-        return;
-    }
-    MarkJobRunning();
-    ::Sleep(kSecondPassMilliseconds);
-    UploadMapOfAnalysedDrive();
+    DefragCommandSender* sender = &Sender();
+    const wchar_t drive = m_pHost->CurrentDrive();
+    auto sent = std::make_shared<bool>(false);
+    m_phase = JobPhase::kSending;
+    m_worker.Run(
+        [sender, drive, sent](const CWorkerQueue::CancelCheck&) {
+            *sent = ::StartSecondPass(*sender, drive);
+        },
+        [this, sent] {
+            if (m_phase != JobPhase::kSending)
+                return;
+            if (!*sent) {
+                FailJob();
+                return;
+            }
+            MarkJobRunning();
+            Wait(JobPhase::kSecondPassStarting, kSecondPassMilliseconds);
+        });
 }
 
 void CDlgDiskScanDefrag::MarkJobRunning() {
@@ -519,19 +677,33 @@ void CDlgDiskScanDefrag::MarkJobRunning() {
     m_pHost->StoreJobState(kJobRunning, 0);
 }
 
-void CDlgDiskScanDefrag::FinishDefragmentation() {
+void CDlgDiskScanDefrag::HideJobControls() {
     ShowControl(IDC_ST_NOWSCANNING, false, false);
     ShowControl(IDC_SCAN_PROGRESS, false, false);
     ShowControl(IDC_BTN_STOPDEFRAG, false, false);
     m_pathLine.ShowWindow(SW_HIDE);
+}
+
+void CDlgDiskScanDefrag::FinishDefragmentation() {
+    HideJobControls();
+    const bool automatic = m_pHost->AutomaticMode();
+    EndJob();
     m_pHost->EndScheduledRun();
     if (m_pHost->ShutdownSwitch())
         m_pHost->ShowShutdownDialog(Text(L"IDS_DONE_PROCESS"));
-    ShowCompletionMessage();
+    ShowCompletionMessage(automatic);
 }
 
-void CDlgDiskScanDefrag::ShowCompletionMessage() {
-    PostCommandToParent(kShowDefragResults);
+void CDlgDiskScanDefrag::EndJob() {
+    m_phase = JobPhase::kIdle;
+    m_pHost->LockMainWindow(false);
+    m_pHost->ClearAutomaticMode();
+}
+
+void CDlgDiskScanDefrag::ShowCompletionMessage(bool automatic) {
+    // An automatic defragmentation leaves the results pages out: it ends on the home page,
+    // whose summary shows the run.
+    PostCommandToParent(automatic ? kShowDefragHome : kShowDefragResults);
     CString message;
     message.Format(Text(L"IDS_COMP_MSG"), m_entryText.GetString());
     AppMessageBox(message, MB_OK | MB_ICONINFORMATION, m_pHost->MainWindow(), nullptr, false);
@@ -542,34 +714,47 @@ void CDlgDiskScanDefrag::OnStopClicked() {
 }
 
 void CDlgDiskScanDefrag::OnStop() {
-    const ScopedFlag holdPolls(m_bHoldPolls);
-    static_cast<void>(SafeRpcPauseDefrag());
-    const wchar_t* question =
-        m_operation == DefragOperation::kAnalysis ? L"IDS_STOPSCAN_MSG" : L"IDS_STOPDEFRAG_MSG";
-    const int answer = AppMessageBox(Text(question), MB_YESNO | MB_ICONQUESTION,
-                                     m_pHost->MainWindow(), nullptr, false);
-    if (answer != IDYES) {
+    // Commands being sent are seen through first: a job stopped before its command reached the
+    // service would start afterwards unwatched.
+    if (m_phase == JobPhase::kIdle || m_phase == JobPhase::kSending ||
+        m_phase == JobPhase::kStopping)
+        return;
+    bool stop = false;
+    {
+        const ScopedFlag holdPolls(m_bHoldPolls);
+        static_cast<void>(SafeRpcPauseDefrag());
+        const wchar_t* question =
+            m_operation == DefragOperation::kAnalysis ? L"IDS_STOPSCAN_MSG" : L"IDS_STOPDEFRAG_MSG";
+        stop = AppMessageBox(Text(question), MB_YESNO | MB_ICONQUESTION, m_pHost->MainWindow(),
+                             nullptr, false) == IDYES;
+    }
+    if (!stop) {
         m_bStopRequested = false;
         static_cast<void>(SafeRpcResumeDefrag());
         m_pathLine.SetFocus();
+        // Results read while the question was open go on now.
+        if (std::function<void()> held = std::exchange(m_heldResults, nullptr))
+            held();
         return;
     }
     m_bStopRequested = true;
     static_cast<void>(SafeRpcAbortDefrag());
     KillTimer(kPollTimer);
+    m_worker.CancelAll();
+    m_bPollPending = false;
+    m_heldResults = nullptr;
+    m_readProgress.reset();
     if (CWnd* main = m_pHost->MainWindow())
         main->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    {
-        CWaitCursor wait;
-        ::Sleep(kAbortMilliseconds);
-    }
-    m_pHost->LockMainWindow(false);
+    Wait(JobPhase::kStopping, kAbortMilliseconds);
+}
+
+void CDlgDiskScanDefrag::FinishStop() {
+    EndJob();
     PostCommandToParent(kShowDefragHome);
 }
 
-void CDlgDiskScanDefrag::FetchResults() {
-    RunResults results;
-    FetchRunResults(results);
+void CDlgDiskScanDefrag::RecordResults(const RunResults& results) {
     const bool defragmentation = m_operation == DefragOperation::kDefragmentation;
     // The summary needs the date's text, which only saving the date gives; a run the service
     // could not do records nothing (the results pages say that it failed).

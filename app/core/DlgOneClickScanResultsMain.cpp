@@ -11,8 +11,11 @@
 
 #include <IniReader.h>
 
+#include <memory>
+
 BEGIN_MESSAGE_MAP(CDlgOneClickScanResultsMain, CDlgBaseWndPopupNagBase)
 ON_WM_PAINT()
+ON_REGISTERED_MESSAGE(g_uWorkDoneMessage, &CDlgOneClickScanResultsMain::OnWorkDone)
 END_MESSAGE_MAP()
 
 namespace {
@@ -40,14 +43,28 @@ BOOL CDlgOneClickScanResultsMain::OnInitDialog() {
     BringWindowToTop();
     SetActiveWindow();
     CenterWindow(GetParent());
-    FillResults();
+    ReadResults();
     return result;
 }
 
-void CDlgOneClickScanResultsMain::FillResults() {
-    CWaitCursor wait;
-    RunResults results;
-    m_services.FetchRunResults(results);
+void CDlgOneClickScanResultsMain::ReadResults() {
+    m_strHeadline = AppText(L"IDS_READING_ANALYSIS");
+    m_worker.SetWindow(m_hWnd);
+    auto results = std::make_shared<RunResults>();
+    ResultsPageServices& services = m_services;
+    m_worker.Run(
+        [results, &services](const CWorkerQueue::CancelCheck& cancelled) {
+            services.ReadServiceResults(*results, cancelled);
+        },
+        [this, results] { FillResults(*results); });
+}
+
+LRESULT CDlgOneClickScanResultsMain::OnWorkDone(WPARAM, LPARAM) {
+    m_worker.DeliverDone();
+    return 0;
+}
+
+void CDlgOneClickScanResultsMain::FillResults(const RunResults& results) {
     const wchar_t drive = m_services.CurrentDrive();
     m_summary = SummariseAnalysis(results);
     if (m_summary.usable) {

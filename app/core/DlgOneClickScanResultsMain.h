@@ -12,6 +12,7 @@
 #include "AnalysisSummary.h"
 #include "ResultSummaryRows.h"
 #include "ResultsPageServices.h"
+#include "WorkerQueue.h"
 
 inline constexpr UINT kOneClickSummaryTemplateId = 149;
 
@@ -23,8 +24,11 @@ public:
     ~CDlgOneClickScanResultsMain() override;
 
     BOOL OnInitDialog() override;
-    // Reads the analysis from the service, fills the rows and records the last-scan values.
-    void FillResults();
+    // Reads the analysis from the service on a thread of its own; the summary is filled when
+    // the results are in.
+    void ReadResults();
+    // Fills the rows from the analysis and records the last-scan values.
+    void FillResults(const RunResults& results);
 
     AnalysisSummary m_summary;
     CString m_strHeadline;
@@ -33,8 +37,10 @@ public:
 
 protected:
     void OnPaint();
+    LRESULT OnWorkDone(WPARAM wParam, LPARAM lParam);
 
     ResultsPageServices& m_services;
+    CWorkerQueue m_worker;
 };
 
 // Runs the summary over the dimming overlay on `parent` (the main window) until it is closed.

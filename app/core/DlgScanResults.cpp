@@ -6,6 +6,8 @@
 
 #include <SkinMemDC.h>
 
+#include <utility>
+
 BEGIN_MESSAGE_MAP(CDlgScanResults, CDlgLeftSideChild)
 ON_WM_PAINT()
 ON_WM_SIZE()
@@ -69,14 +71,12 @@ BOOL CDlgScanResults::OnInitDialog() {
     return result;
 }
 
-void CDlgScanResults::ShowResults() {
+void CDlgScanResults::ShowResults(std::shared_ptr<const RunResults> results) {
     if (m_pServices == nullptr)
         return;
-    CWaitCursor wait;
-    RunResults results;
-    m_pServices->FetchRunResults(results);
+    m_results = results ? std::move(results) : std::make_shared<const RunResults>();
     const wchar_t drive = m_pServices->CurrentDrive();
-    m_summary = SummariseAnalysis(results);
+    m_summary = SummariseAnalysis(*m_results);
     m_strDriveText = ResultsDriveText(drive);
     if (m_summary.usable) {
         m_pServices->SaveLastScanDate();
@@ -134,10 +134,11 @@ void CDlgScanResults::OnDefragment() {
 void CDlgScanResults::OnViewReport() {
     if (m_pServices == nullptr)
         return;
-    FragmentationFigures figures;
-    figures.diskBefore = m_summary.disk;
-    figures.dataBefore = m_summary.data;
-    static_cast<void>(m_pServices->WriteReport(false, false, figures));
+    ReportRequest request;
+    request.figures.diskBefore = m_summary.disk;
+    request.figures.dataBefore = m_summary.data;
+    request.results = m_results;
+    m_pServices->WriteReport(request);
 }
 
 void CDlgScanResults::OnPaint() {

@@ -13,6 +13,8 @@
 #include "ResultSummaryRows.h"
 #include "ResultsPageServices.h"
 
+#include <memory>
+
 inline constexpr UINT kScanResultsTemplateId = 6037;
 inline constexpr wchar_t kScanResultsLangSection[] = L"IDD_DLG_SCAN_RESULTS";
 
@@ -29,9 +31,9 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
-    // Fills the page from what the service holds of the analysis just finished and records the
-    // last-scan values.
-    void ShowResults();
+    // Fills the page from the results of the analysis just finished and records the last-scan
+    // values; the report is written from the same results.
+    void ShowResults(std::shared_ptr<const RunResults> results);
     // Back to the home page, releasing the results.
     void OnBack();
     // Defragments the analysed drive now (also the main window's automatic mode).
@@ -43,6 +45,7 @@ public:
     CHoverButtonWithText m_btnReport;
     // "(C:) System (System drive)": handed to the progress page when defragmenting.
     CString m_strDriveText;
+    std::shared_ptr<const RunResults> m_results;
     AnalysisSummary m_summary;
     // The recommendation sentence, or the failure when the service gave no results.
     CString m_strSentence;

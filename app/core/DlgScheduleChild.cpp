@@ -12,6 +12,8 @@
 #include <Paths.h>
 #include <UiFonts.h>
 
+#include <cwctype>
+
 #include <commctrl.h>
 
 #include <iterator>
@@ -201,9 +203,11 @@ void CDlgScheduleChild::RefreshTaskState() {
         ShowItem(IDC_ST_SELECTDRIVE, true);
         EnableItem(IDC_CMB_SCHEDULE_DRIVE, true);
         EnableItem(IDC_ST_SELECTDRIVE, true);
+        // The saved task's drive stays selected, so that Apply keeps it.
+        const wchar_t taskDrive = TaskDriveFromParameters(parameters);
         parameters.Replace(L"-schedule -", L"");
         parameters.Trim();
-        FillDriveList();
+        FillDriveList(taskDrive);
         CheckDlgButton(IDC_CHK_FIXERR_AUTO, BST_CHECKED);
         EnableItem(IDC_CHK_FIXERR_AUTO, false);
         ShowItem(IDC_CHK_FIXERR_AUTO, false);
@@ -282,19 +286,25 @@ void CDlgScheduleChild::SetMode(ScheduleMode mode) {
     EnableItem(IDC_DTP_TIME, mode != ScheduleMode::kNotScheduled);
 }
 
-void CDlgScheduleChild::FillDriveList() {
+void CDlgScheduleChild::FillDriveList(wchar_t taskDrive) {
     SendDlgItemMessage(IDC_CMB_SCHEDULE_DRIVE, CB_RESETCONTENT);
     CStringArray entries;
     m_services.GetDriveEntries(entries);
     const CString systemDrive = AppText(L"IDS_SYS_DRIVE");
     int selected = 0;
+    int taskEntry = -1;
     for (INT_PTR index = 0; index < entries.GetSize(); ++index) {
+        const CString& entry = entries[index];
         SendDlgItemMessage(IDC_CMB_SCHEDULE_DRIVE, CB_ADDSTRING, 0,
-                           reinterpret_cast<LPARAM>(entries[index].GetString()));
-        if (!systemDrive.IsEmpty() && entries[index].Find(systemDrive) >= 0)
+                           reinterpret_cast<LPARAM>(entry.GetString()));
+        if (!systemDrive.IsEmpty() && entry.Find(systemDrive) >= 0)
             selected = static_cast<int>(index);
+        // Entries begin with the drive in parentheses, as in "(C:)".
+        if (taskDrive != 0 && taskEntry < 0 && entry.GetLength() >= 2 &&
+            towupper(entry[1]) == taskDrive)
+            taskEntry = static_cast<int>(index);
     }
-    SendDlgItemMessage(IDC_CMB_SCHEDULE_DRIVE, CB_SETCURSEL, selected);
+    SendDlgItemMessage(IDC_CMB_SCHEDULE_DRIVE, CB_SETCURSEL, taskEntry >= 0 ? taskEntry : selected);
 }
 
 wchar_t CDlgScheduleChild::SelectedDrive() const {

@@ -60,7 +60,8 @@ protected:
     void SwitchTask(bool optimise);
     void PlaceControls();
     void SetMode(ScheduleMode mode);
-    void FillDriveList();
+    // Selects the entry of `taskDrive` when it is listed, else the system drive's.
+    void FillDriveList(wchar_t taskDrive);
     wchar_t SelectedDrive() const;
     // The trigger of the stored task into the pickers, week days and mode.
     void LoadTaskTrigger(const TASK_TRIGGER& trigger, int type);

@@ -190,7 +190,9 @@ std::string BuildHtmlReport(const HtmlReportContent& content) {
     wchar_t fileSystem[kFileSystemNameUnits + 1]{};
     wcsncpy(fileSystem, s.fileSystemName, kFileSystemNameUnits);
     const wchar_t drive[] = {s.drive, L'\0'};
-    const CString started = ReportTimeText(s.startTime);
+    // A defragmentation's report covers both passes: from the first pass's start.
+    const SYSTEMTIME& start = content.jobStart ? *content.jobStart : s.startTime;
+    const CString started = ReportTimeText(start);
 
     ReportBuilder report;
     report.Add(Utf16Format(kHead, EscapeHtml(content.texts.title).GetString(),
@@ -203,7 +205,7 @@ std::string BuildHtmlReport(const HtmlReportContent& content) {
     report.Add(Utf16Format(kRule, 0));
     report.Add(kTableStart);
 
-    const ULONGLONG elapsed = ElapsedSeconds(s.startTime, s.endTime);
+    const ULONGLONG elapsed = ElapsedSeconds(start, s.endTime);
     report.InfoRow(L"Disk Size:", ByteSizeText(clusterBytes * s.totalClusters));
     report.InfoRow(L"Free Size:", ByteSizeText(clusterBytes * s.freeClusters));
     report.InfoRow(L"Clusters:", Utf16Format(L"%I64u", s.totalClusters));
@@ -303,21 +305,36 @@ bool ReplaceFileWith(const CString& path, const std::string& bytes) {
 
 } // namespace
 
-ReportOutcome WriteHtmlReport(const CString& commonDataFolder, const HtmlReportContent& content) {
-    if (g_reportBeingWritten.exchange(true))
-        return ReportOutcome::kBusy;
-    struct ClearFlag {
-        ~ClearFlag() { g_reportBeingWritten = false; }
-    } clearFlag;
+bool BeginReportWriting() {
+    return !g_reportBeingWritten.exchange(true);
+}
 
+void EndReportWriting() {
+    g_reportBeingWritten = false;
+}
+
+ReportOutcome WriteHtmlReportFile(const CString& commonDataFolder, const HtmlReportContent& content,
+                                  CString& path) {
     if (content.results == nullptr || !HasUsableStatistics(*content.results))
         return ReportOutcome::kNoResults;
-    const CString path = ReportFilePath(commonDataFolder, content.defragmentation);
+    path = ReportFilePath(commonDataFolder, content.defragmentation);
     (void)MakeDataSubfolder(commonDataFolder, L"DefragReport");
-    if (!ReplaceFileWith(path, BuildHtmlReport(content))) {
-        return ReportOutcome::kWriteFailed;
-    }
-    const bool opened =
-        g_reportBrowser ? g_reportBrowser(path) : OpenReportInBrowser(nullptr, path);
+    return ReplaceFileWith(path, BuildHtmlReport(content)) ? ReportOutcome::kWritten
+                                                           : ReportOutcome::kWriteFailed;
+}
+
+ReportOutcome OpenWrittenReport(HWND owner, const CString& path) {
+    const bool opened = g_reportBrowser ? g_reportBrowser(path) : OpenReportInBrowser(owner, path);
     return opened ? ReportOutcome::kOpened : ReportOutcome::kBrowserFailed;
+}
+
+ReportOutcome WriteHtmlReport(const CString& commonDataFolder, const HtmlReportContent& content) {
+    if (!BeginReportWriting())
+        return ReportOutcome::kBusy;
+    struct EndWriting {
+        ~EndWriting() { EndReportWriting(); }
+    } endWriting;
+    CString path;
+    const ReportOutcome written = WriteHtmlReportFile(commonDataFolder, content, path);
+    return written == ReportOutcome::kWritten ? OpenWrittenReport(nullptr, path) : written;
 }

@@ -8,6 +8,7 @@
 #include <classlib/String.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 struct HtmlReportTexts {
@@ -23,6 +24,9 @@ struct HtmlReportContent {
     FragmentationFigures figures;
     // The fragmented-file count at the end of a defragmentation's first pass.
     uint64_t firstPassFragmentedFiles = 0;
+    // When the job began, if before the pass `results` describes (a defragmentation's first
+    // pass): the report's start and elapsed time cover the whole job.
+    std::optional<SYSTEMTIME> jobStart;
     const RunResults* results = nullptr;
     HtmlReportTexts texts;
 };
@@ -41,6 +45,7 @@ std::string BuildHtmlReport(const HtmlReportContent& content);
 
 enum class ReportOutcome {
     kOpened,       // written and handed to the browser
+    kWritten,      // written, not yet handed to the browser
     kBusy,         // a report is being written already
     kNoResults,    // the service gave no usable statistics: nothing written
     kWriteFailed,  // the file could not be written: nothing opened
@@ -57,6 +62,17 @@ bool OpenReportInBrowser(HWND owner, const CString& reportPath);
 // The report's path under the program's common data folder.
 CString ReportFilePath(const CString& commonDataFolder, bool defragmentation);
 
-// Writes the report (replacing an older one only once the new text is complete on disk) and
-// opens it.
+// One report at a time in the process: false while another is being written (the caller then
+// does nothing); a true answer is ended by EndReportWriting.
+[[nodiscard]] bool BeginReportWriting();
+void EndReportWriting();
+
+// Writes the report (replacing an older one only once the new text is complete on disk) into
+// `path` without opening it: kWritten, kNoResults or kWriteFailed. Safe on any thread.
+ReportOutcome WriteHtmlReportFile(const CString& commonDataFolder, const HtmlReportContent& content,
+                                  CString& path);
+// Hands a written report to the browser (or the tests' seam): kOpened or kBrowserFailed.
+ReportOutcome OpenWrittenReport(HWND owner, const CString& path);
+
+// All three in one: writes the report and opens it; kBusy while another is being written.
 ReportOutcome WriteHtmlReport(const CString& commonDataFolder, const HtmlReportContent& content);

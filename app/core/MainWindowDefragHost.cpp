@@ -7,13 +7,16 @@
 #include "DlgLeftDlgBase.h"
 #include "AppState.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kDefragTab = 0;
 
-void Run(const std::function<void()>& handOver) {
+void Run(const MainWindowDefragHost::ResultsHandOver& handOver,
+         std::shared_ptr<const RunResults> results) {
     if (handOver)
-        handOver();
+        handOver(std::move(results));
 }
 
 } // namespace
@@ -45,6 +48,10 @@ bool MainWindowDefragHost::HiddenStart() const {
 
 bool MainWindowDefragHost::AutomaticMode() const {
     return theApp.m_bAutomaticMode;
+}
+
+void MainWindowDefragHost::ClearAutomaticMode() {
+    theApp.m_bAutomaticMode = false;
 }
 
 bool MainWindowDefragHost::ShutdownSwitch() const {
@@ -83,7 +90,10 @@ CWnd* MainWindowDefragHost::MainWindow() {
 void MainWindowDefragHost::SaveLastScanValue(const wchar_t* valueName, const CString& text) {
     const CString name(valueName);
     LastScanTexts& texts = m_window.m_lastScan;
-    if (name == kLastScanDrive) {
+    if (name == kLastScanStatusLine1 || name == kLastScanStatusLine2) {
+        (name == kLastScanStatusLine1 ? texts.statusLine1 : texts.statusLine2) = text;
+        m_window.SaveLastScanStatusLines();
+    } else if (name == kLastScanDrive) {
         texts.drive = text;
         m_window.SaveLastScanDrive();
     } else if (name == kLastScanVolumeResult) {
@@ -100,16 +110,16 @@ CString MainWindowDefragHost::SaveLastScanDate() {
     return m_window.m_lastScan.date;
 }
 
-void MainWindowDefragHost::ShowAnalysisResults() {
-    Run(showAnalysisResults);
+void MainWindowDefragHost::ShowAnalysisResults(std::shared_ptr<const RunResults> results) {
+    Run(showAnalysisResults, std::move(results));
 }
 
-void MainWindowDefragHost::ShowFirstPassResults() {
-    Run(showFirstPassResults);
+void MainWindowDefragHost::ShowFirstPassResults(std::shared_ptr<const RunResults> results) {
+    Run(showFirstPassResults, std::move(results));
 }
 
-void MainWindowDefragHost::ShowDefragResults() {
-    Run(showDefragResults);
+void MainWindowDefragHost::ShowDefragResults(std::shared_ptr<const RunResults> results) {
+    Run(showDefragResults, std::move(results));
 }
 
 bool MainWindowDefragHost::ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes,

@@ -6,6 +6,7 @@
 #include "DefragPageHost.h"
 
 #include <functional>
+#include <memory>
 
 class CDiskDefragDlg;
 
@@ -13,10 +14,11 @@ class MainWindowDefragHost : public DefragPageHost {
 public:
     explicit MainWindowDefragHost(CDiskDefragDlg& window) : m_window(window) {}
 
-    // The results pages fill themselves from the service; empty until they exist.
-    std::function<void()> showAnalysisResults;
-    std::function<void()> showFirstPassResults;
-    std::function<void()> showDefragResults;
+    // The results pages fill themselves from the pass's results; empty until they exist.
+    using ResultsHandOver = std::function<void(std::shared_ptr<const RunResults> results)>;
+    ResultsHandOver showAnalysisResults;
+    ResultsHandOver showFirstPassResults;
+    ResultsHandOver showDefragResults;
     // The shut-down dialog in shut-down mode over the main window (the information dialogs'
     // ShowShutdownDialog); empty until the program links them.
     std::function<void(const CString& text)> showShutdownDialog;
@@ -28,6 +30,7 @@ public:
     void SetCurrentDrive(wchar_t drive) override;
     bool HiddenStart() const override;
     bool AutomaticMode() const override;
+    void ClearAutomaticMode() override;
     bool ShutdownSwitch() const override;
     void EndScheduledRun() override;
     void ShowShutdownDialog(const CString& text) override;
@@ -35,9 +38,9 @@ public:
     CWnd* MainWindow() override;
     void SaveLastScanValue(const wchar_t* valueName, const CString& text) override;
     CString SaveLastScanDate() override;
-    void ShowAnalysisResults() override;
-    void ShowFirstPassResults() override;
-    void ShowDefragResults() override;
+    void ShowAnalysisResults(std::shared_ptr<const RunResults> results) override;
+    void ShowFirstPassResults(std::shared_ptr<const RunResults> results) override;
+    void ShowDefragResults(std::shared_ptr<const RunResults> results) override;
     bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
 
 private:

@@ -80,17 +80,17 @@ void CDiskDefragDlg::CreateDefragPages() {
 }
 
 void CDiskDefragDlg::LinkDefragPages() {
-    m_defragHost->showAnalysisResults = [this] {
+    m_defragHost->showAnalysisResults = [this](std::shared_ptr<const RunResults> results) {
         if (m_pScanResults != nullptr)
-            m_pScanResults->ShowResults();
+            m_pScanResults->ShowResults(std::move(results));
     };
-    m_defragHost->showFirstPassResults = [this] {
+    m_defragHost->showFirstPassResults = [this](std::shared_ptr<const RunResults> results) {
         if (m_pDefragResults != nullptr)
-            m_pDefragResults->ShowFirstPassResults();
+            m_pDefragResults->ShowFirstPassResults(std::move(results));
     };
-    m_defragHost->showDefragResults = [this] {
+    m_defragHost->showDefragResults = [this](std::shared_ptr<const RunResults> results) {
         if (m_pDefragResults != nullptr)
-            m_pDefragResults->ShowResults();
+            m_pDefragResults->ShowResults(std::move(results));
     };
     m_defragHost->showShutdownDialog = [this](const CString& text) {
         ShowShutdownDialog(this, text, 0, false);
@@ -158,5 +158,7 @@ void CDiskDefragDlg::CreateOptionsPages() {
     m_optionsPages[1] = AddNewPage<CDlgDuppOptions>(kOptionsTab, 2, IDD_DLG_DUPP_OPTIONS);
     m_optionsPages[2] = AddNewPage<CDlgScheduler>(kOptionsTab, 3, kSchedulerTemplateId, nullptr,
                                                   *m_scheduleServices);
+    // The page chose its task (and so its heading) while it was being made.
+    m_scheduleServices->ShowHeading();
     ShowFirstPage(kOptionsTab);
 }

@@ -24,10 +24,6 @@ CString MainWindowResultsServices::SaveLastScanDate() {
     return m_host.SaveLastScanDate();
 }
 
-void MainWindowResultsServices::SetFirstPassFragmentedFiles(uint64_t count) {
-    m_window.m_firstPassFragmentedFiles = count;
-}
-
 void MainWindowResultsServices::UnlockMainWindow(const NavigationPattern& navigation) {
     m_host.LockMainWindow(false);
     if (CDlgLeftDlgBase* panel = m_window.GetTabPanel(kDefragTab))
@@ -63,8 +59,7 @@ int MainWindowResultsServices::StartDefragmentation(wchar_t drive, const CString
     return sent;
 }
 
-ReportOutcome MainWindowResultsServices::WriteReport(bool defragmentation, bool listFailedFiles,
-                                                     const FragmentationFigures& figures) {
-    return m_window.WriteHtmlReport(defragmentation, listFailedFiles, figures.diskBefore,
-                                    figures.dataBefore, figures.diskAfter, figures.dataAfter);
+void MainWindowResultsServices::WriteReport(const ReportRequest& request) {
+    // A report already being written, or one that cannot be, is the main window's to tell.
+    static_cast<void>(m_window.WriteHtmlReport(request));
 }

@@ -16,14 +16,12 @@ public:
     wchar_t CurrentDrive() override;
     void SaveLastScanText(const wchar_t* valueName, const CString& text) override;
     CString SaveLastScanDate() override;
-    void SetFirstPassFragmentedFiles(uint64_t count) override;
     void UnlockMainWindow(const NavigationPattern& navigation) override;
     [[nodiscard]] bool SendReleaseCommand(wchar_t drive) override;
     void ConfigureService() override;
     void ShowHomePage(wchar_t drive) override;
     int StartDefragmentation(wchar_t drive, const CString& driveText) override;
-    ReportOutcome WriteReport(bool defragmentation, bool listFailedFiles,
-                              const FragmentationFigures& figures) override;
+    void WriteReport(const ReportRequest& request) override;
 
 private:
     CDiskDefragDlg& m_window;

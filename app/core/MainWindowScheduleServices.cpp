@@ -2,8 +2,26 @@
 
 #include "DiskDefragDlg.h"
 
+namespace {
+constexpr int kOptionsTab = 4;
+constexpr int kSchedulerSlot = 3;
+} // namespace
+
 void MainWindowScheduleServices::GetDriveEntries(CStringArray& entries) {
     entries.RemoveAll();
     for (INT_PTR index = 0; index < m_window.m_driveTexts.GetSize(); ++index)
         entries.Add(m_window.m_driveTexts[index]);
+}
+
+void MainWindowScheduleServices::SetMainHeading(const CString& heading) {
+    m_heading = heading;
+    ShowHeading();
+}
+
+void MainWindowScheduleServices::ShowHeading() {
+    CWnd* page = m_window.PageInSlot(kOptionsTab, kSchedulerSlot);
+    if (page == nullptr || page->GetSafeHwnd() == nullptr || m_heading.IsEmpty())
+        return;
+    page->SetWindowText(m_heading);
+    page->Invalidate(FALSE);
 }

@@ -1,4 +1,4 @@
-// The main window's side of the schedule page: the drive list.
+// The main window's side of the schedule page: the drive list and the heading above the page.
 #pragma once
 
 #include "SchedulePageServices.h"
@@ -10,10 +10,12 @@ public:
     explicit MainWindowScheduleServices(CDiskDefragDlg& window) : m_window(window) {}
 
     void GetDriveEntries(CStringArray& entries) override;
-    // The main window has no heading of its own above the pages: the page's title says which
-    // schedule it shows.
-    void SetMainHeading(const CString& /*heading*/) override {}
+    // The heading above the page is the title of the options tab's scheduler page; a heading set
+    // while that page is being made is put there by ShowHeading once it is in its slot.
+    void SetMainHeading(const CString& heading) override;
+    void ShowHeading();
 
 private:
     CDiskDefragDlg& m_window;
+    CString m_heading;
 };

@@ -17,6 +17,7 @@ public:
     void SetCurrentDrive(wchar_t drive) override { m_drive = drive; }
     bool HiddenStart() const override { return false; }
     bool AutomaticMode() const override { return false; }
+    void ClearAutomaticMode() override {}
     bool ShutdownSwitch() const override { return false; }
     void EndScheduledRun() override {}
     void ShowShutdownDialog(const CString&) override {}
@@ -24,9 +25,9 @@ public:
     CWnd* MainWindow() override { return AfxGetMainWnd(); }
     void SaveLastScanValue(const wchar_t* valueName, const CString& text) override;
     CString SaveLastScanDate() override;
-    void ShowAnalysisResults() override {}
-    void ShowFirstPassResults() override {}
-    void ShowDefragResults() override {}
+    void ShowAnalysisResults(std::shared_ptr<const RunResults>) override {}
+    void ShowFirstPassResults(std::shared_ptr<const RunResults>) override {}
+    void ShowDefragResults(std::shared_ptr<const RunResults>) override {}
     bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
 
 private:

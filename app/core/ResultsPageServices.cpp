@@ -1,5 +1,6 @@
 #include "ResultsPageServices.h"
 
-void ResultsPageServices::FetchRunResults(RunResults& results) {
-    ::FetchRunResults(results);
+void ResultsPageServices::ReadServiceResults(RunResults& results,
+                                             const std::function<bool()>& cancelled) {
+    ::FetchRunResults(results, cancelled);
 }

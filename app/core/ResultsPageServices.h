@@ -12,9 +12,24 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 
 // The defragmentation panel's seven navigation buttons, first to last.
 using NavigationPattern = std::array<BOOL, 7>;
+
+// What a report is written from: the figures a results page shows and the results of the pass
+// it describes.
+struct ReportRequest {
+    bool defragmentation = false;
+    bool listFailedFiles = false;
+    FragmentationFigures figures;
+    std::shared_ptr<const RunResults> results;
+    // A defragmentation's first pass: its fragmented-file count and its start.
+    uint64_t firstPassFragmentedFiles = 0;
+    std::optional<SYSTEMTIME> firstPassStart;
+};
 
 class ResultsPageServices {
 public:
@@ -22,16 +37,15 @@ public:
 
     // The drive of the current or last job.
     virtual wchar_t CurrentDrive() = 0;
-    // What the service holds of the last run; the real one asks the service.
-    virtual void FetchRunResults(RunResults& results);
+    // What the service holds of the last run; the real one asks the service. Called on a
+    // worker thread: it asks `cancelled` between records.
+    virtual void ReadServiceResults(RunResults& results, const std::function<bool()>& cancelled);
 
     // The last-scan values: the main window keeps the text and writes it under
     // "LastScanStatus" (value names of LastScanValues.h); the home page's summary follows.
     virtual void SaveLastScanText(const wchar_t* valueName, const CString& text) = 0;
     // The date is the current time; answers its text.
     virtual CString SaveLastScanDate() = 0;
-    // The fragmented-file count of a defragmentation's first pass, for its report.
-    virtual void SetFirstPassFragmentedFiles(uint64_t count) = 0;
 
     // Re-enables the main window's close controls, its tab buttons and the defragmentation
     // panel's action buttons, and sets that panel's navigation buttons.
@@ -47,8 +61,7 @@ public:
     // shows it; non-zero when the job was sent.
     virtual int StartDefragmentation(wchar_t drive, const CString& driveText) = 0;
 
-    // Writes the analysis or defragmentation report and opens it; failures are shown to the
-    // user by the main window.
-    virtual ReportOutcome WriteReport(bool defragmentation, bool listFailedFiles,
-                                      const FragmentationFigures& figures) = 0;
+    // Writes the analysis or defragmentation report and opens it; the main window writes it on
+    // a thread of its own and tells the user of a failure.
+    virtual void WriteReport(const ReportRequest& request) = 0;
 };

@@ -9,6 +9,7 @@
 #include <wrl/client.h>
 
 #include <ctime>
+#include <cwctype>
 #include <iterator>
 
 using Microsoft::WRL::ComPtr;
@@ -168,6 +169,17 @@ ScheduleOptions ScheduleOptionsFromParameters(const CString& parameters) {
     if (parameters.Find(L"-shutdown") >= 0)
         return {true, true};
     return {};
+}
+
+wchar_t TaskDriveFromParameters(const CString& parameters) {
+    CString text = parameters;
+    text.TrimRight();
+    const int length = text.GetLength();
+    // "-X" at the end, alone as a word.
+    if (length < 2 || text[length - 2] != L'-' || (length > 2 && text[length - 3] != L' '))
+        return 0;
+    const wchar_t letter = static_cast<wchar_t>(towupper(text[length - 1]));
+    return letter >= L'A' && letter <= L'Z' ? letter : 0;
 }
 
 bool SaveScheduleStatusText(const wchar_t* taskName, const CString& text) {

@@ -57,6 +57,10 @@ struct ScheduleOptions {
 };
 ScheduleOptions ScheduleOptionsFromParameters(const CString& parameters);
 
+// The drive an optimise task's parameters name (their last word "-X", as BuildTaskParameters
+// ends them), upper-cased; 0 when they name none.
+wchar_t TaskDriveFromParameters(const CString& parameters);
+
 // The page's next-run (or not-scheduled) text of a task, kept under the application's
 // "Schedule" key in a value named after the task; false when it could not be written.
 [[nodiscard]] bool SaveScheduleStatusText(const wchar_t* taskName, const CString& text);

@@ -1,10 +1,10 @@
 #include "VolmeMap.h"
 
 #include "DefragPagesRes.h"
-#include "DefragRpcClient.h"
-#include "StoredClusterMap.h"
 
 #include <classlib/Resources.h>
+
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CVolmeMap, CButton)
 
@@ -43,18 +43,19 @@ int CVolmeMap::GetBlockCount() {
     return m_columns * m_rows;
 }
 
+void CVolmeMap::ShowCells(std::vector<ClusterMapBlock> cells) {
+    m_cells = std::move(cells);
+    if (GetSafeHwnd() != nullptr)
+        Invalidate(FALSE);
+}
+
 void CVolmeMap::DrawItem(LPDRAWITEMSTRUCT draw) {
     const int count = GetBlockCount();
     CDC* target = CDC::FromHandle(draw->hDC);
     const CRect item(draw->rcItem);
-
-    std::vector<ClusterMapBlock> cells(static_cast<size_t>(count));
-    CStoredClusterMap& stored = TheStoredClusterMap();
-    stored.EnsureBlockCount(count);
-    // A failed read draws every cell free; the stored map keeps the last map the service gave.
-    const bool read = count > 0 && SafeRpcGetClusterMap(cells.data(), count) == kRpcDone;
-    if (!read)
-        cells.assign(cells.size(), ClusterMapBlock{});
+    // Cells the page has not read (yet) are drawn free.
+    std::vector<ClusterMapBlock> cells = m_cells;
+    cells.resize(static_cast<size_t>(count));
 
     // Drawn off screen and copied once, so the grid does not flicker while the job runs.
     CDC canvas;
@@ -76,6 +77,4 @@ void CVolmeMap::DrawItem(LPDRAWITEMSTRUCT draw) {
     target->BitBlt(item.left, item.top, item.Width(), item.Height(), &canvas, 0, 0, SRCCOPY);
     strip.SelectObject(previousStrip);
     canvas.SelectObject(previousImage);
-    if (read)
-        stored.Replace(cells);
 }

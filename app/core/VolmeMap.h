@@ -1,11 +1,13 @@
 // CVolmeMap: the volume as a grid of 9-pixel cells, each coloured by what its share of the
-// clusters mostly holds, drawn from the service's cluster map.
+// clusters mostly holds, drawn from the last cluster map the page read from the service.
 #pragma once
 
 #include "DefragRecords.h"
 
 #include <classlib/Controls.h>
 #include <classlib/Gdi.h>
+
+#include <vector>
 
 // The looks of the cell strip, in strip order.
 enum CellLook {
@@ -31,10 +33,14 @@ public:
     int GetBlockCount();
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
+    // The cells to draw from now on (fewer than the grid's are drawn free) and a repaint.
+    void ShowCells(std::vector<ClusterMapBlock> cells);
+    const std::vector<ClusterMapBlock>& Cells() const { return m_cells; }
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
 
 private:
     CBitmap m_cellStrip;
+    std::vector<ClusterMapBlock> m_cells;
     int m_columns = 0;
     int m_rows = 0;
 };

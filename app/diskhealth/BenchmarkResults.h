@@ -25,6 +25,11 @@ struct BenchmarkResults {
     std::unique_ptr<RandomAccessSample[]> randomSamples;
     // The error of a read that failed and ended a pass (0: none).
     DWORD failedReadError = 0;
+    // The error of opening the drive (0: opened, or not tried).
+    DWORD openError = 0;
+    // The disk could not be opened or a read of it failed: what the run measured is partial
+    // or nothing.
+    bool DiskUnreadable() const { return openError != 0 || failedReadError != 0; }
 
     void Clear() { *this = BenchmarkResults(); }
 };

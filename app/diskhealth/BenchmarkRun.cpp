@@ -143,8 +143,11 @@ void CBenchmarkRun::Run() {
         api_, api_.CreateFileW(
                   path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_RANDOM_ACCESS));
-    if (!drive.IsValid())
+    if (!drive.IsValid()) {
+        const DWORD error = GetLastError();
+        results_->openError = error != 0 ? error : ERROR_OPEN_FAILED;
         return;
+    }
     results_->randomSampleCount = kRandomSampleCount;
     sink_.OnRunStarting(*results_);
     // Whole sectors only: without a geometry there is nothing to read.

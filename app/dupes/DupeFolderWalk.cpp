@@ -52,8 +52,9 @@ bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries
     WIN32_FIND_DATAW data;
     FindHandle find(FindFirstFileExW(pattern, FindExInfoBasic, &data, FindExSearchNameMatch,
                                      nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    // An empty drive lists nothing at all; any other refusal means it cannot be listed.
     if (!find.IsValid())
-        return false;
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         DupeFoundFile found = FromFindData(data);
         if (!IsDotEntry(found.name))
@@ -149,7 +150,8 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
         // Below a location the volume stays the same: folders that lead elsewhere (junctions,
         // mounted volumes) are reparse points, which the walk does not enter.
         DWORD serial = 0;
-        WalkFolder(location, ReadVolumeSerial(location, serial) ? &serial : nullptr);
+        if (!WalkFolder(location, ReadVolumeSerial(location, serial) ? &serial : nullptr))
+            unread_.push_back(locations[i]);
         if (observer_)
             observer_->OnLocationDone(static_cast<int>(i));
         if (stop_)
@@ -158,10 +160,10 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
     return !stop_;
 }
 
-void CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSerial) {
+bool CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSerial) {
     std::vector<DupeFoundFile> listed;
     if (!ListFolderWithIdentities(folder, volumeSerial, listed))
-        return; // a folder that cannot be listed holds nothing to record
+        return false; // a folder that cannot be listed holds nothing to record
     std::vector<FolderEntry> entries;
     entries.reserve(listed.size());
     for (DupeFoundFile& found : listed) {
@@ -173,7 +175,7 @@ void CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSeria
     RecordFiles(folder, entries);
     for (const FolderEntry& entry : entries) {
         if (stop_)
-            return;
+            return true;
         // Junctions and symbolic links are not entered: what they lead to is walked where it
         // lies, or not at all.
         if (!entry.isFolder || (entry.file.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -184,8 +186,9 @@ void CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSeria
             continue;
         if (observer_)
             observer_->OnFolderEntered(path);
-        WalkFolder(path, volumeSerial);
+        static_cast<void>(WalkFolder(path, volumeSerial)); // a sub-folder's refusal: skipped
     }
+    return true;
 }
 
 void CDupeFolderWalk::RecordFiles(const CString& folder, const std::vector<FolderEntry>& entries) {

@@ -33,6 +33,9 @@ public:
     // Walks each location in turn (its files, then its subfolders, depth first) and marks it
     // done; false when the stop flag ended the walk.
     bool Walk(const CStringArray& locations);
+    // The locations that could not be listed at all (no read rights, a drive that is gone):
+    // nothing of them was searched.
+    const std::vector<CString>& UnreadLocations() const { return unread_; }
 
 private:
     struct FolderEntry {
@@ -40,7 +43,8 @@ private:
         bool isFolder = false;
     };
 
-    void WalkFolder(const CString& folder, const DWORD* volumeSerial);
+    // False when the folder cannot be listed.
+    bool WalkFolder(const CString& folder, const DWORD* volumeSerial);
     void RecordFiles(const CString& folder, const std::vector<FolderEntry>& entries);
     void RecordFile(const CString& folder, const DupeFoundFile& found);
 
@@ -49,6 +53,7 @@ private:
     std::vector<CString> masks_;
     const std::atomic<bool>& stop_;
     DupeWalkObserver* observer_;
+    std::vector<CString> unread_;
 };
 
 // The serial number of the volume that holds the folder; false when it cannot be read.

@@ -65,6 +65,10 @@ public:
     // Waits for the running thread to end, handling the messages it sends meanwhile.
     void WaitForWorker();
 
+    // The locations of the last scan that could not be read at all (a drive that is not there,
+    // a folder without read rights): they were not searched. Read once the scan has ended.
+    const CStringArray& GetUnreadLocations() const { return unreadLocations_; }
+
     // Found items
     INT_PTR GetFoundCount() const { return found_.GetSize(); }
     CJunkItem* GetFoundItem(INT_PTR index) const { return found_.GetAt(index); }
@@ -133,7 +137,7 @@ public:
     const CProtectedFolders& ProtectedFolders() const { return protectedFolders_; }
 
 private:
-    enum SearchResult { kSearchDone = 1, kSearchStopped = 2 };
+    enum SearchResult { kSearchDone = 1, kSearchStopped = 2, kSearchUnreadable = 3 };
 
     static UINT __cdecl ScanThreadProc(LPVOID finder);
     static UINT __cdecl DeleteThreadProc(LPVOID finder);
@@ -166,6 +170,7 @@ private:
     CStringBoolArray drives_;
     CStringBoolArray tempFolders_;
     CStringArray locations_;
+    CStringArray unreadLocations_;
     CJunkItemArray found_;
     const CIndexArray* deleteIndices_ = nullptr;
     CWinThread* scanThread_ = nullptr;

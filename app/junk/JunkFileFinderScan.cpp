@@ -125,6 +125,7 @@ void CJunkFileFinder::ScanLocations() {
             locations_[i] = LongFormOfLocation(locations_[i]);
     scanOptions_ = GetOptions();
     protectedFolders_.Gather();
+    unreadLocations_.RemoveAll();
     PrepareMatching();
     iconCache_.clear();
     scanStart_ = _time64(nullptr);
@@ -150,8 +151,11 @@ void CJunkFileFinder::ScanLocations() {
                          reinterpret_cast<WPARAM>(path.GetString()), 0);
             scannedBytes_ = 0;
         }
-        if (SearchFolder(path, static_cast<int>(i), false, isFolder) == kSearchStopped)
+        const SearchResult result = SearchFolder(path, static_cast<int>(i), false, isFolder);
+        if (result == kSearchStopped)
             break;
+        if (result == kSearchUnreadable)
+            unreadLocations_.Add(path);
     }
 }
 
@@ -192,9 +196,10 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     const CString pattern = SearchPattern(path);
     if (pattern.IsEmpty())
         return kSearchDone;
+    // An empty drive lists nothing; any other refusal means the folder cannot be read.
     FindHandle search(FindFirstFileW(pattern, &entry));
     if (!search.IsValid())
-        return kSearchDone;
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? kSearchDone : kSearchUnreadable;
     SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
                  ScanPercent());
 

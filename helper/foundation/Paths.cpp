@@ -213,6 +213,15 @@ int IsExistingFolder(CString path) {
     try {
         if (path.GetLength() < 3)
             return 0;
+        // A drive's root ("K:\\") has no entry that a search could list: its attributes alone
+        // tell whether the drive is there.
+        if (path.GetLength() == 3 && path[1] == L':' && path[2] == L'\\') {
+            const DWORD attributes = GetFileAttributesW(path);
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                       ? 1
+                       : 0;
+        }
         RemoveTrailingBackslash(path, false);
         DWORD attributes, listed;
         return AttributesExist(path, attributes) && FindAttributes(path, listed) &&
@@ -230,30 +239,24 @@ int IsFileLocked(const wchar_t* path) {
     DWORD attributes;
     if (!path || !AttributesExist(path, attributes) || attributes == FILE_ATTRIBUTE_DIRECTORY)
         return -1;
-    // Without the right to rewrite its attributes the file cannot be tested.
-    if (!SetFileAttributesW(path, attributes))
-        return -1;
-    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly && !SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL))
-        return -1;
-
-    // A name beyond the 519-byte buffer of the multibyte form cannot be tested.
-    char narrow[520] = {};
-    size_t converted = 0;
-    const bool converts = wcstombs_s(&converted, narrow, sizeof narrow, path, _TRUNCATE) == 0;
-    bool opened = false;
-    if (converts) {
-        const HFILE file = _lopen(narrow, OF_READWRITE | OF_SHARE_EXCLUSIVE);
-        if (file != HFILE_ERROR) {
-            _lclose(file);
-            opened = true;
-        }
+    // Whether the file's metadata may be changed, asked without changing it. Another program
+    // holding the file for itself alone refuses even this open: that file is locked.
+    {
+        const KernelHandle metadata(CreateFileW(
+            path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!metadata)
+            return GetLastError() == ERROR_SHARING_VIOLATION ? 1 : -1;
     }
-    if (readOnly)
-        SetFileAttributesW(path, attributes);
-    if (!converts)
-        return -1;
-    return opened ? 0 : 1;
+    // Opened for this caller alone: any other open handle refuses it. A writable file is
+    // opened for writing too (a running program's file refuses that); a read-only one is opened
+    // for reading, which asks the same of other programs without making it writable first.
+    const DWORD access = (attributes & FILE_ATTRIBUTE_READONLY) != 0
+                             ? GENERIC_READ | FILE_WRITE_ATTRIBUTES
+                             : GENERIC_READ | GENERIC_WRITE;
+    const KernelHandle file(
+        CreateFileW(path, access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? 0 : 1;
 }
 
 int CreateDirectoryTree(CString path) {

@@ -28,7 +28,9 @@ int GetPathKind(const wchar_t* path);
 // -1 for a file path that does not exist.
 int ClassifyFileReference(const wchar_t* text);
 int IsExistingFolder(CString path);
-// 1 locked, 0 free, -1 cannot be tested.
+// 1 locked (another program holds it, or it cannot be opened for this program alone), 0 free,
+// -1 cannot be tested (missing, a folder, or its metadata may not be changed). Asks without
+// changing anything of the file: its attributes, times and contents stay as they were.
 int IsFileLocked(const wchar_t* path);
 // 1 when the folder exists at the end, 0 when not, -1 on an exception.
 [[nodiscard]] int CreateDirectoryTree(CString path);

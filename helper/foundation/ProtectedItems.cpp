@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -295,12 +296,158 @@ bool IsSystemProtected(const CString& path) {
     return isProtected && isProtected(nullptr, path);
 }
 
-bool ContainsProtectedText(const CString& lowerPath) {
-    const CStringArray& list = ProtectedItemList();
-    for (INT_PTR i = 0; i < list.GetSize(); ++i) {
-        if (lowerPath.Find(list[i]) >= 0)
+// Folder names that people give their own folders as well: such an entry protects the folder
+// only inside the system's own trees (below a component of kSystemTrees), so that "K:\backup"
+// or "D:\Help" stay the user's while "C:\Windows\Fonts" is kept.
+constexpr const wchar_t* kEverydayFolderNames[] = {
+    L"backup", L"help",       L"fonts",    L"microsoft", L"security",
+    L"repair", L"quarantine", L"assembly", L"sendto",
+};
+constexpr const wchar_t* kSystemTrees[] = {
+    L"windows",     L"winnt",   L"program files",    L"program files (x86)",
+    L"programdata", L"appdata", L"application data", L"local settings",
+};
+
+// How one part of an entry meets one path component.
+enum class PartMatch { kWhole, kEnding, kBeginning };
+
+bool Meets(const CString& component, const CString& part, PartMatch how) {
+    switch (how) {
+    case PartMatch::kEnding:
+        return component.GetLength() >= part.GetLength() &&
+               component.Right(part.GetLength()) == part;
+    case PartMatch::kBeginning:
+        return component.Left(part.GetLength()) == part;
+    case PartMatch::kWhole:
+        break;
+    }
+    return component == part;
+}
+
+// "x." entries name the beginning of a name, ".x" entries its ending.
+PartMatch MatchOfName(const CString& name) {
+    if (name.GetLength() > 1 && name[0] == L'.')
+        return PartMatch::kEnding;
+    if (name.GetLength() > 1 && name[name.GetLength() - 1] == L'.')
+        return PartMatch::kBeginning;
+    return PartMatch::kWhole;
+}
+
+std::vector<CString> SplitComponents(const CString& lowerPath) {
+    std::vector<CString> components;
+    CString current;
+    for (int i = 0; i < lowerPath.GetLength(); ++i) {
+        const wchar_t c = lowerPath[i];
+        if (c == L'\\' || c == L'/') {
+            if (!current.IsEmpty())
+                components.push_back(current);
+            current.Empty();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.IsEmpty())
+        components.push_back(current);
+    return components;
+}
+
+// A protected system file: it protects an item of that name (the path's last component).
+struct FileRule {
+    CString name;
+    PartMatch match;
+};
+
+// A protected folder: its names as consecutive whole components anywhere in the path; the
+// first may be the ending of a component (".netframework"), the last the beginning of one
+// ("\asp.net_", "\identities\{").
+struct FolderRule {
+    std::vector<CString> parts;
+    PartMatch firstMatch = PartMatch::kWhole;
+    PartMatch lastMatch = PartMatch::kWhole;
+    bool onlyInSystemTrees = false;
+};
+
+struct ProtectedRules {
+    std::vector<FileRule> files;
+    std::vector<FolderRule> folders;
+};
+
+FolderRule FolderRuleOf(const CString& entry) {
+    FolderRule rule;
+    rule.parts = SplitComponents(entry);
+    if (rule.parts.empty())
+        return rule;
+    const CString& first = rule.parts.front();
+    if (entry[0] != L'\\' && first.GetLength() > 1 && first[0] == L'.')
+        rule.firstMatch = PartMatch::kEnding;
+    const wchar_t last = entry[entry.GetLength() - 1];
+    if (last == L'.' || last == L'_' || last == L'{')
+        rule.lastMatch = PartMatch::kBeginning;
+    rule.onlyInSystemTrees =
+        rule.parts.size() == 1 && IsOneOf(rule.parts.front(), kEverydayFolderNames);
+    return rule;
+}
+
+// The rules of the two lists, lower-cased and trimmed as the list's entries are.
+const ProtectedRules& Rules() {
+    static const ProtectedRules rules = [] {
+        ProtectedRules built;
+        CStringArray files;
+        AddCriticalSystemFiles(files);
+        for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+            const CString name = NormalizeListEntry(files[i]);
+            built.files.push_back({name, MatchOfName(name)});
+        }
+        CStringArray folders;
+        AddProtectedFolders(folders);
+        for (INT_PTR i = 0; i < folders.GetSize(); ++i) {
+            FolderRule rule = FolderRuleOf(NormalizeListEntry(folders[i]));
+            if (!rule.parts.empty())
+                built.folders.push_back(std::move(rule));
+        }
+        return built;
+    }();
+    return rules;
+}
+
+bool FolderRuleMeets(const FolderRule& rule, const std::vector<CString>& components,
+                     size_t systemTreeAt) {
+    const size_t parts = rule.parts.size();
+    for (size_t at = 0; at + parts <= components.size(); ++at) {
+        if (rule.onlyInSystemTrees && (systemTreeAt == components.size() || at <= systemTreeAt))
+            continue;
+        bool meets = true;
+        for (size_t part = 0; part < parts && meets; ++part) {
+            PartMatch how = PartMatch::kWhole;
+            if (part == parts - 1 && rule.lastMatch != PartMatch::kWhole)
+                how = rule.lastMatch;
+            else if (part == 0)
+                how = rule.firstMatch;
+            meets = Meets(components[at + part], rule.parts[part], how);
+        }
+        if (meets)
             return true;
     }
+    return false;
+}
+
+bool ContainsProtectedText(const CString& lowerPath) {
+    const std::vector<CString> components = SplitComponents(lowerPath);
+    if (components.empty())
+        return false;
+    const CString& name = components.back();
+    const ProtectedRules& rules = Rules();
+    for (const FileRule& rule : rules.files)
+        if (Meets(name, rule.name, rule.match))
+            return true;
+    // The first component that opens one of the system's own trees; none: the size.
+    size_t systemTreeAt = components.size();
+    for (size_t i = 0; i < components.size() && systemTreeAt == components.size(); ++i)
+        if (IsOneOf(components[i], kSystemTrees))
+            systemTreeAt = i;
+    for (const FolderRule& rule : rules.folders)
+        if (FolderRuleMeets(rule, components, systemTreeAt))
+            return true;
     return false;
 }
 

@@ -5,9 +5,15 @@
 #include <classlib/Array.h>
 #include <classlib/String.h>
 
-// True when the lower-cased path holds no protected text and its type may be deleted.
+// Whether a path lies outside the protected items: a protected file protects an item of its
+// name (the path's last component; ".x" entries any name ending so, "x." entries any name
+// beginning so); a protected folder protects what lies in a folder of its name, matched as
+// whole path components (a folder name that people give their own folders too, such as
+// "backup", "help" or "fonts", only inside the system's own trees: the Windows folder, the
+// program folders and the application-data folders). Letter case does not count.
+// True when the path is outside the protected items and its type may be deleted.
 bool IsSafeToDelete(CString path);
-// True when the lower-cased path holds no protected text.
+// True when the path is outside the protected items.
 bool IsOutsideProtectedItems(CString path);
 // `path` is lower-cased by the caller. False for the never-deleted extensions and for files the
 // system protects; true for a path without extension.

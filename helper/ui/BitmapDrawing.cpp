@@ -22,6 +22,22 @@ void DrawBitmap(CDC* dc, int x, int y, int cx, int cy, CBitmap* bitmap, DWORD ro
                        [&](HDC memory) { ::BitBlt(dc->m_hDC, x, y, cx, cy, memory, 0, 0, rop); });
 }
 
+void DrawBitmapRepeated(CDC* dc, int x, int y, int cx, int cy, CBitmap* bitmap, int stepX,
+                        int stepY, int count, DWORD rop) {
+    if (count <= 0)
+        return;
+    WithBitmapSelected(dc, bitmap, [&](HDC memory) {
+        for (int i = 0; i < count; ++i)
+            ::BitBlt(dc->m_hDC, x + i * stepX, y + i * stepY, cx, cy, memory, 0, 0, rop);
+    });
+}
+
+int RepeatCount(int from, int limit, int step) {
+    if (step <= 0 || limit <= from)
+        return 0;
+    return (limit - from + step - 1) / step;
+}
+
 void DrawBitmapStretched(CDC* dc, int xDest, int yDest, int cxDest, int cyDest, int xSrc, int ySrc,
                          int cxSrc, int cySrc, CBitmap* bitmap, DWORD rop) {
     WithBitmapSelected(dc, bitmap, [&](HDC memory) {

@@ -222,17 +222,17 @@ void CDlgBaseChildPopUpWndBase::PaintWindowFrame(CDC* dc, const RECT& rect) {
     const int height = rect.bottom - rect.top;
     if (m_bBottomBar) {
         static CSTBitmap bar(1019);
-        if (bar.GetWidth() > 0)
-            for (int x = rect.left + edges.left; x < width - edges.right; x += bar.GetWidth())
-                DrawBitmap(dc, x, height - bar.GetHeight() - edges.bottom, bar.GetWidth(),
-                           bar.GetHeight(), &bar, SRCCOPY);
+        DrawBitmapRepeated(
+            dc, rect.left + edges.left, height - bar.GetHeight() - edges.bottom, bar.GetWidth(),
+            bar.GetHeight(), &bar, bar.GetWidth(), 0,
+            RepeatCount(rect.left + edges.left, width - edges.right, bar.GetWidth()));
     }
     DrawSkinFrame(dc, rect);
-    if (m_bmpCaptionStrip.GetWidth() > 0)
-        for (int x = rect.left + edges.left - 2; x < width + 2 - edges.right;
-             x += m_bmpCaptionStrip.GetWidth())
-            DrawBitmap(dc, x, rect.top + edges.top, m_bmpCaptionStrip.GetWidth(),
-                       m_bmpCaptionStrip.GetHeight(), &m_bmpCaptionStrip, SRCCOPY);
+    const int stripWidth = m_bmpCaptionStrip.GetWidth();
+    DrawBitmapRepeated(
+        dc, rect.left + edges.left - 2, rect.top + edges.top, stripWidth,
+        m_bmpCaptionStrip.GetHeight(), &m_bmpCaptionStrip, stripWidth, 0,
+        RepeatCount(rect.left + edges.left - 2, width + 2 - edges.right, stripWidth));
     {
         CSelectedFont font(dc->GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
         dc->SetTextColor(0xFCFCFC);
@@ -267,8 +267,7 @@ void CDlgBaseChildPopUpWndBase::DrawPageTitle(CDC* dc, const RECT& rect, BOOL se
     }
     if (separator) {
         static CSTBitmap line(1098);
-        if (line.GetWidth() > 0)
-            for (int x = 28; x < (rect.right - rect.left) - 28; x += line.GetWidth())
-                DrawBitmap(dc, x, 82, line.GetWidth(), line.GetHeight(), &line, SRCCOPY);
+        DrawBitmapRepeated(dc, 28, 82, line.GetWidth(), line.GetHeight(), &line, line.GetWidth(), 0,
+                           RepeatCount(28, (rect.right - rect.left) - 28, line.GetWidth()));
     }
 }

@@ -397,11 +397,11 @@ void CDlgBaseMessageBoxWndBase::OnPaint() {
     CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
     DrawSkinFrame(&dc, client);
     const SkinFrameEdges& edges = GetSkinFrameEdges();
-    if (m_bmpCaptionStrip.GetWidth() > 0)
-        for (int x = client.left + edges.left - 2; x < client.Width() + 2 - edges.right;
-             x += m_bmpCaptionStrip.GetWidth())
-            DrawBitmap(&dc, x, client.top + edges.top, m_bmpCaptionStrip.GetWidth(),
-                       m_bmpCaptionStrip.GetHeight(), &m_bmpCaptionStrip, SRCCOPY);
+    const int stripWidth = m_bmpCaptionStrip.GetWidth();
+    DrawBitmapRepeated(
+        &dc, client.left + edges.left - 2, client.top + edges.top, stripWidth,
+        m_bmpCaptionStrip.GetHeight(), &m_bmpCaptionStrip, stripWidth, 0,
+        RepeatCount(client.left + edges.left - 2, client.Width() + 2 - edges.right, stripWidth));
     CSelectedFont font(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(0xFCFCFC);
@@ -425,11 +425,10 @@ void CDlgBaseMessageBoxWndBase::OnPaint() {
                    m_nImageWidth, m_nImageHeight, &m_bmpCenter, SRCCOPY);
     static CSTBitmap largeBar(1461), bar(1103);
     CSTBitmap& bottomBar = m_bLargeButtons ? largeBar : bar;
-    if (bottomBar.GetWidth() > 0)
-        for (int x = client.left + edges.left; x < client.Width() - edges.right;
-             x += bottomBar.GetWidth())
-            DrawBitmap(&dc, x, client.Height() - bottomBar.GetHeight() - edges.bottom,
-                       bottomBar.GetWidth(), bottomBar.GetHeight(), &bottomBar, SRCCOPY);
+    DrawBitmapRepeated(
+        &dc, client.left + edges.left, client.Height() - bottomBar.GetHeight() - edges.bottom,
+        bottomBar.GetWidth(), bottomBar.GetHeight(), &bottomBar, bottomBar.GetWidth(), 0,
+        RepeatCount(client.left + edges.left, client.Width() - edges.right, bottomBar.GetWidth()));
     if (!m_rcCheckLabel.IsRectEmpty()) {
         CSelectedFont label(dc.GetSafeHdc(), static_cast<HFONT>(g_fontUI.GetSafeHandle()));
         CRect rect = m_rcCheckLabel;

@@ -258,21 +258,28 @@ void CDlgBaseWnd::DrawSkinFrame(CDC* dc, const RECT& rect) {
     auto copy = [dc](CSTBitmap& bitmap, int x, int y, int cx, int cy) {
         DrawBitmap(dc, x, y, cx, cy, &bitmap, SRCCOPY);
     };
+    // The edges repeat the first row or column of their bitmap.
+    const auto across = [dc](CSTBitmap& bitmap, int from, int limit, int y) {
+        DrawBitmapRepeated(dc, from, y, 1, bitmap.GetHeight(), &bitmap, 1, 0,
+                           RepeatCount(from, limit, 1));
+    };
+    const auto down = [dc](CSTBitmap& bitmap, int x, int from, int limit) {
+        DrawBitmapRepeated(dc, x, from, bitmap.GetWidth(), 1, &bitmap, 0, 1,
+                           RepeatCount(from, limit, 1));
+    };
     copy(topLeft, rect.left, rect.top, topLeft.GetWidth(), topLeft.GetHeight());
-    for (int x = rect.left + topLeft.GetWidth(); x < width - top.GetWidth(); ++x)
-        copy(top, x, rect.top, 1, top.GetHeight());
+    across(top, rect.left + topLeft.GetWidth(), width - top.GetWidth(), rect.top);
     copy(topRight, width - topRight.GetWidth(), rect.top, topRight.GetWidth(),
          topRight.GetHeight());
-    for (int y = rect.top + topLeft.GetHeight(); y < height - left.GetHeight(); ++y)
-        copy(left, rect.left, y, left.GetWidth(), 1);
+    down(left, rect.left, rect.top + topLeft.GetHeight(), height - left.GetHeight());
     copy(bottomLeft, rect.left, height - bottomLeft.GetHeight(), bottomLeft.GetWidth(),
          bottomLeft.GetHeight());
-    for (int y = rect.top + topRight.GetHeight(); y < height - right.GetHeight(); ++y)
-        copy(right, width - right.GetWidth(), y, right.GetWidth(), 1);
+    down(right, width - right.GetWidth(), rect.top + topRight.GetHeight(),
+         height - right.GetHeight());
     copy(bottomRight, width - bottomRight.GetWidth(), height - bottomRight.GetHeight(),
          bottomRight.GetWidth(), bottomRight.GetHeight());
-    for (int x = rect.left + bottomLeft.GetWidth(); x < width - bottomRight.GetWidth(); ++x)
-        copy(bottom, x, height - bottomLeft.GetHeight(), 1, bottom.GetHeight());
+    across(bottom, rect.left + bottomLeft.GetWidth(), width - bottomRight.GetWidth(),
+           height - bottomLeft.GetHeight());
 }
 
 void CDlgBaseWnd::PostCommandToParent(UINT id) {

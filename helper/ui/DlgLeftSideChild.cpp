@@ -131,6 +131,6 @@ void CDlgLeftSideChild::DrawBottomStrip(CDC* dc, const RECT& client) {
         return;
     const int width = client.right - client.left;
     const int y = (client.bottom - client.top) - strip.GetHeight();
-    for (int x = 0; x < width; x += strip.GetWidth())
-        DrawBitmap(dc, x, y, strip.GetWidth(), strip.GetHeight(), &strip, SRCCOPY);
+    DrawBitmapRepeated(dc, 0, y, strip.GetWidth(), strip.GetHeight(), &strip, strip.GetWidth(), 0,
+                       RepeatCount(0, width, strip.GetWidth()));
 }

@@ -121,17 +121,15 @@ void ShowIf(CWnd& window, bool show) {
 
 // Copies `bitmap` at its own size, stepping by `step` from `from` while below `limit`.
 void TileDown(CDC* dc, CSTBitmap& bitmap, int x, int from, int limit) {
-    if (bitmap.GetHeight() <= 0)
-        return;
-    for (int y = from; y < limit; y += bitmap.GetHeight())
-        DrawBitmap(dc, x, y, bitmap.GetWidth(), bitmap.GetHeight(), &bitmap, SRCCOPY);
+    const int height = bitmap.GetHeight();
+    DrawBitmapRepeated(dc, x, from, bitmap.GetWidth(), height, &bitmap, 0, height,
+                       RepeatCount(from, limit, height));
 }
 
 void TileAcross(CDC* dc, CSTBitmap& bitmap, int y, int limit) {
-    if (bitmap.GetWidth() <= 0)
-        return;
-    for (int x = 0; x < limit; x += bitmap.GetWidth())
-        DrawBitmap(dc, x, y, bitmap.GetWidth(), bitmap.GetHeight(), &bitmap, SRCCOPY);
+    const int width = bitmap.GetWidth();
+    DrawBitmapRepeated(dc, 0, y, width, bitmap.GetHeight(), &bitmap, width, 0,
+                       RepeatCount(0, limit, width));
 }
 
 void DrawAtOwnSize(CDC* dc, CSTBitmap& bitmap, int x, int y) {
@@ -448,7 +446,7 @@ void CDlgMainWnd::OnReportFeedback() {
 }
 
 LRESULT CDlgMainWnd::OnKickIdle(WPARAM, LPARAM) {
-    SendMessageToDescendants(WM_IDLEUPDATECMDUI, 0, 0, TRUE, FALSE);
+    SendMessageToHandlingDescendants(WM_IDLEUPDATECMDUI);
     return 0;
 }
 

@@ -43,8 +43,8 @@ void DrawBar(CDC* dc, int x, int y, BOOL highlighted, int width, bool piece) {
     CSTBitmap right(highlighted ? 1030 : 1025);
     CSTBitmap pieceBitmap(highlighted ? 1027 : 1026);
     CopyBitmap(dc, x, y, 5, kBarHeight, left);
-    for (int column = x + 5; column < x + width - 5; ++column)
-        CopyBitmap(dc, column, y, 1, kBarHeight, middle);
+    DrawBitmapRepeated(dc, x + 5, y, 1, kBarHeight, &middle, 1, 0,
+                       RepeatCount(x + 5, x + width - 5, 1));
     CopyBitmap(dc, x + width - 5, y, 5, kBarHeight, right);
     if (piece)
         CopyBitmap(dc, x + 15, y, 40, kBarHeight, pieceBitmap);
@@ -78,8 +78,7 @@ void DrawTableFrame(CDC* dc, int x, int y, int bottom, CSTBitmap& body) {
         dc->MoveTo(x, y + 30);
         dc->LineTo(x + 547, y + 30);
     }
-    for (int row = y + 31; row < bottom - 2; ++row)
-        CopyBitmap(dc, x + 2, row, 545, 1, body);
+    DrawBitmapRepeated(dc, x + 2, y + 31, 545, 1, &body, 0, 1, RepeatCount(y + 31, bottom - 2, 1));
 }
 
 void Separator(CDC* dc, int x1, int x2, int y) {
@@ -105,8 +104,7 @@ void DrawPanelFrameEx(CDC* dc, int x, int y, BOOL highlighted, int width) {
 void DrawRoundedPanel(CDC* dc, int x, int y, int bottom, int width) {
     static CSTBitmap fill(1128);
     RoundedOutline(dc, x, y, bottom, width);
-    for (int row = y + 2; row < bottom - 2; ++row)
-        CopyBitmap(dc, x + 2, row, width, 1, fill);
+    DrawBitmapRepeated(dc, x + 2, y + 2, width, 1, &fill, 0, 1, RepeatCount(y + 2, bottom - 2, 1));
 }
 
 void DrawRoundedPanelPlain(CDC* dc, int x, int y, int bottom, int width) {
@@ -178,10 +176,9 @@ void DrawSummaryPanel(SummaryLayout layout) {
         CopyBitmap(dc, x + 16, y + 43, 516, 2, line, SRCAND);
     } else {
         CSTBitmap line(1091);
-        if (line.GetWidth() > 0)
-            for (int column = x + 16; column < x + 16 + layout.width - 29;
-                 column += line.GetWidth())
-                CopyBitmap(dc, column, y + 43, line.GetWidth(), line.GetHeight(), line);
+        DrawBitmapRepeated(dc, x + 16, y + 43, line.GetWidth(), line.GetHeight(), &line,
+                           line.GetWidth(), 0,
+                           RepeatCount(x + 16, x + 16 + layout.width - 29, line.GetWidth()));
     }
     if (layout.headerBitmapId != 0) {
         CSTBitmap header(layout.headerBitmapId);

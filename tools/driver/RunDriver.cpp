@@ -1,16 +1,25 @@
-// Drives an analysis and a two-pass defragmentation of one drive through Xarn's own pages, from
-// outside the program as a user would: starts the program, picks the drive, analyses, takes
-// the report, defragments, answers the completion message and takes the report again,
-// photographing every step into the output folder.
+// Drives the main job through Xarn's own pages, from outside the program as a user would:
+// starts the program, picks the drive, analyses, reads the status lines the analysis recorded,
+// opens the one-click summary as another program does, takes the report, starts a
+// defragmentation that it stops, defragments in two passes, answers the completion message,
+// takes the report again; then scans the drive for junk and cleans it, and scans it for
+// duplicate files and removes one copy of each, photographing every step into the output
+// folder. Throughout, a probe sends the main window WM_NULL every 50 ms and times the answer;
+// the longest wait is told at the end.
 //   xarn_run_driver <Xarn.exe> <drive letter> <output folder>
 // Exit codes: 0 done, 1 bad arguments, 2 a step failed or did not come in its time (the screen
 // is photographed as failure.png), 3 the program did not start.
 #include "DefragRecords.h"
 #include "DiskDefragApp.h"
+#include "DiskDefragDlg.h"
 #include "HtmlReport.h"
+#include "LastScanValues.h"
 #include "ScreenPng.h"
 #include "XarnWindows.h"
 #include "ProductIdentity.h"
+#include "SharedGlobals.h"
+#include "AppState.h"
+#include "ToolsTable.h"
 
 #include "DefragPagesRes.h"
 #include "ResultsPagesResource.h"
@@ -20,19 +29,28 @@
 
 #include <commctrl.h>
 
+#include "Paths.h"
+
 #include <owners/WinOwners.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <cwctype>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr DWORD kServiceMilliseconds = 60'000;
 constexpr DWORD kStartMilliseconds = 60'000;
 constexpr DWORD kPageMilliseconds = 30'000;
-constexpr DWORD kJobMilliseconds = 30 * 60'000;
+constexpr DWORD kJobMilliseconds = 120 * 60'000;
 constexpr DWORD kProgressMilliseconds = 1'000;
 constexpr DWORD kReportMilliseconds = 30'000;
 constexpr DWORD kExitMilliseconds = 30'000;
@@ -40,6 +58,20 @@ constexpr DWORD kCheckMilliseconds = 50;
 constexpr UINT kAnswerMilliseconds = 5'000;
 constexpr UINT kQuestionMilliseconds = 200;
 constexpr UINT kPaintMilliseconds = 500;
+constexpr DWORD kIdleMilliseconds = 10'000;
+
+// The one-click summary's close box, and the duplicate finder's tab (after the junk cleaner's).
+constexpr int kSummaryCloseBox = 1184;
+constexpr UINT kDupesTabCommand = kJunkTabCommand + 1;
+
+// The step the run is at (its last "== " line), for the probe's account.
+std::mutex g_stepLock;
+std::wstring g_step = L"the start";
+
+std::wstring CurrentStep() {
+    const std::lock_guard<std::mutex> guard(g_stepLock);
+    return g_step;
+}
 
 // One line of the run's account, with the seconds since the driver started.
 void Say(const wchar_t* format, const std::wstring& text = {}) {
@@ -47,7 +79,92 @@ void Say(const wchar_t* format, const std::wstring& text = {}) {
     std::fwprintf(stdout, L"%6.1f s  ", (::GetTickCount64() - start) / 1000.0);
     std::fwprintf(stdout, format, text.c_str());
     std::fflush(stdout);
+    if (std::wcsncmp(format, L"== ", 3) == 0) {
+        std::wstring step = format + 3;
+        while (!step.empty() && (step.back() == L'\n' || step.back() == L'\r'))
+            step.pop_back();
+        const std::lock_guard<std::mutex> guard(g_stepLock);
+        g_step = step;
+    }
 }
+
+double Milliseconds() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Sends the window WM_NULL every 50 ms from a thread of its own, as long as the window exists,
+// and keeps the longest time the window took to answer and the step it was at.
+class ResponsivenessProbe {
+public:
+    static constexpr DWORD kIntervalMilliseconds = 50;
+    // Waits beyond this are told as they happen.
+    static constexpr double kNotedMilliseconds = 250;
+
+    ~ResponsivenessProbe() { Stop(); }
+
+    void Start(HWND window) {
+        Stop();
+        m_ending = false;
+        m_thread = std::thread([this, window] { Probe(window); });
+    }
+    void Stop() {
+        m_ending = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The longest wait of each step in the order of the steps, then "longest wait of the main
+    // window: ..." once the probe has ended.
+    void Tell() const {
+        for (const auto& [step, longest] : m_longestOfSteps)
+            std::fwprintf(stdout, L"  %6.0f ms  %ls\n", longest, step.c_str());
+        std::fwprintf(stdout,
+                      L"longest wait of the main window: %.0f ms (during %ls), %lu probes every "
+                      L"%lu ms\n",
+                      m_longest, m_longestStep.c_str(), m_probes, kIntervalMilliseconds);
+        std::fflush(stdout);
+    }
+
+private:
+    void Probe(HWND window) {
+        // Long enough to time any freeze; a window that never answers ends the run anyway.
+        constexpr UINT kWaitLimit = 30 * 60'000;
+        while (!m_ending && ::IsWindow(window)) {
+            const double sent = Milliseconds();
+            DWORD_PTR result = 0;
+            const bool answered =
+                ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitLimit, &result) != 0;
+            const double waited = Milliseconds() - sent;
+            // A window destroyed meanwhile never answers: that is no wait.
+            if (!answered && !::IsWindow(window))
+                break;
+            ++m_probes;
+            if (waited > kNotedMilliseconds)
+                Say(L"(the main window took %ls ms to answer)\n",
+                    std::to_wstring(static_cast<long>(waited)));
+            const std::wstring step = CurrentStep();
+            if (waited > m_longest) {
+                m_longest = waited;
+                m_longestStep = step;
+            }
+            if (m_longestOfSteps.empty() || m_longestOfSteps.back().first != step)
+                m_longestOfSteps.emplace_back(step, waited);
+            else
+                m_longestOfSteps.back().second = std::max(m_longestOfSteps.back().second, waited);
+            ::Sleep(kIntervalMilliseconds);
+        }
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_ending{false};
+    double m_longest = 0;
+    std::wstring m_longestStep = L"no probe";
+    std::vector<std::pair<std::wstring, double>> m_longestOfSteps;
+    unsigned long m_probes = 0;
+};
 
 // Checks `done` until it answers true or the time is up; answers `done`.
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
@@ -143,22 +260,29 @@ public:
             Fail(L"the defragmentation service does not listen on its pipe");
             return 2;
         }
+        if (!ChooseJunkLocation()) {
+            Fail(L"the junk cleaner's location could not be chosen");
+            return 2;
+        }
         if (!m_xarn.Start(program)) {
             Say(L"the program %ls did not start\n", program);
             return 3;
         }
         const bool done = Drive();
+        m_probe.Stop();
         if (!done)
             Photograph(L"failure");
         const bool closed = m_xarn.Close(m_main);
+        m_probe.Tell();
         return done && closed ? 0 : 2;
     }
 
 private:
     // Every step in order; false at the first that failed (already told).
     bool Drive() {
-        return StartProgram() && SelectDrive() && Analyse() && TakeReport(false) && Defragment() &&
-               TakeReport(true) && GoHome();
+        return StartProgram() && SelectDrive() && Analyse() && StatusLinesRecorded() &&
+               OneClickSummary() && TakeReport(false) && StopDefragmentation() && Defragment() &&
+               TakeReport(true) && GoHome() && CleanJunk() && RemoveDuplicates();
     }
 
     bool StartProgram() {
@@ -168,6 +292,7 @@ private:
             return Fail(L"no main window with the defragmentation home page came");
         if (!WaitForPage(DefragPage::kHome))
             return Fail(L"the home page was not shown");
+        m_probe.Start(m_main);
         return true;
     }
 
@@ -185,7 +310,12 @@ private:
         // The analysis alone first: the defragmentation starts from its results page.
         Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_UNCHECKED, 0);
         Say(L"drive selected: %ls\n", ComboText(combo, index));
-        return Photograph(L"1-home");
+        if (!Photograph(L"1-home"))
+            return false;
+        // What the window's answers take with no job at all, on this machine at this time.
+        Say(L"== idle on the home page, 10 s\n");
+        ::Sleep(kIdleMilliseconds);
+        return true;
     }
 
     bool Analyse() {
@@ -201,18 +331,21 @@ private:
     }
 
     bool Defragment() {
-        Say(L"== defragmentation, started with the results page's \"Defragment now\"\n");
-        PressButton(FindDefragPage(m_main, DefragPage::kAnalysisResults), IDC_BTN_START_DEFRAG);
+        Say(L"== defragmentation, started with the home page's button and its \"defragment "
+            L"after analysis\" box\n");
+        const HWND home = FindDefragPage(m_main, DefragPage::kHome);
+        Send(::GetDlgItem(home, IDC_CHK_DEFRAG_AFTER), BM_SETCHECK, BST_CHECKED, 0);
+        PressButton(home, IDC_BTN_START_SCAN);
         if (!WaitForJobPage(DefragPage::kDefragResults))
             return false;
-        if (!PhotographJob(L"4-defragmentation-running"))
+        if (!PhotographJob(L"6-defragmentation-running"))
             return false;
         // Both passes run before the program tells that it has finished.
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = FindMessageBox(m_xarn.Id())) != nullptr; },
                      kJobMilliseconds))
             return Fail(L"the defragmentation did not finish in its time");
-        if (!Photograph(L"5-defragmentation-complete"))
+        if (!Photograph(L"7-defragmentation-complete"))
             return false;
         AnswerMessageBoxOk(box);
         if (!WaitFor([&] { return !::IsWindow(box); }, kPageMilliseconds))
@@ -222,10 +355,10 @@ private:
         const HWND results = ShownDefragPage(m_main, DefragPage::kDefragResults);
         // The page offers its report only when it could read the run's statistics.
         if (!::IsWindowEnabled(::GetDlgItem(results, IDC_REPORT))) {
-            Photograph(L"6-defragmentation-results");
+            Photograph(L"8-defragmentation-results");
             return Fail(L"the results page could not read the run's statistics");
         }
-        return Photograph(L"6-defragmentation-results");
+        return Photograph(L"8-defragmentation-results");
     }
 
     // "View report" on the shown results page, then the report the program wrote, with its
@@ -258,7 +391,270 @@ private:
         PressButton(ShownDefragPage(m_main, DefragPage::kDefragResults), IDC_BTN_BACK);
         if (!WaitForPage(DefragPage::kHome))
             return Fail(L"the home page did not come back");
-        return Photograph(L"7-home-afterwards");
+        return Photograph(L"9-home-afterwards");
+    }
+
+    // A defragmentation started with the analysis results page's "Defragment now" and stopped
+    // with the progress page's Stop button once it runs: the stop question is answered Yes, and
+    // the home page comes back.
+    bool StopDefragmentation() {
+        Say(L"== defragmentation, started with \"Defragment now\" and stopped with Stop\n");
+        PressButton(FindDefragPage(m_main, DefragPage::kAnalysisResults), IDC_BTN_START_DEFRAG);
+        if (!WaitForJobPage(DefragPage::kDefragResults))
+            return false;
+        const HWND progress = ShownDefragPage(m_main, DefragPage::kProgress);
+        const HWND stop = ::GetDlgItem(progress, IDC_BTN_STOPDEFRAG);
+        // The button is enabled once a poll found the job running; the map shows it at work.
+        if (!WaitFor([&] { return ::IsWindowEnabled(stop) && ::IsWindowVisible(stop); },
+                     kPageMilliseconds))
+            return Fail(L"the Stop button was not offered");
+        if (!PhotographJob(L"4-defragmentation-running"))
+            return false;
+        PressButton(progress, IDC_BTN_STOPDEFRAG);
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindMessageBox(m_xarn.Id())) != nullptr; },
+                     kPageMilliseconds))
+            return Fail(L"no question came after Stop");
+        if (!Photograph(L"5-stop-question"))
+            return false;
+        AnswerMessageBoxOk(box); // Yes
+        if (!WaitForPage(DefragPage::kHome))
+            return Fail(L"the home page did not come back after the stop");
+        return true;
+    }
+
+    // The junk cleaner scans the drive alone: its drive list, as the cleaner's settings page
+    // keeps it in the program's profile ("X: (label)" values "0", "1", ...).
+    bool ChooseJunkLocation() {
+        CString key = L"Software";
+        AppendPath(key, GetCompanyKeyName());
+        AppendPath(key, GetProductShortName());
+        AppendPath(key, GetToolTitle(kDefragToolNumber));
+        AppendPath(key, L"Xarn\\LocationDrives");
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
+        const std::wstring entry = std::wstring(1, m_drive) + L": (Simulated)";
+        return ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"0", REG_SZ, entry.c_str(),
+                                 static_cast<DWORD>((entry.size() + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
+    }
+
+    // The two status lines of the analysis, as the program recorded them under its key.
+    bool StatusLinesRecorded() {
+        const CString key = LastScanKeyPath();
+        CString lines[2];
+        const wchar_t* names[2] = {kLastScanStatusLine1, kLastScanStatusLine2};
+        for (int i = 0; i < 2; ++i) {
+            wchar_t text[512] = {};
+            DWORD bytes = sizeof text;
+            if (::RegGetValueW(HKEY_CURRENT_USER, key, names[i], RRF_RT_REG_SZ, nullptr, text,
+                               &bytes) != ERROR_SUCCESS ||
+                text[0] == L'\0')
+                return Fail(std::wstring(L"the status line \"") + names[i] + L"\" was not saved");
+            lines[i] = text;
+        }
+        Say(L"status lines saved: \"%ls\"", lines[0].GetString());
+        std::fwprintf(stdout, L", \"%ls\"\n", lines[1].GetString());
+        return true;
+    }
+
+    // The one-click scan summary, as another program asks for it (copy-data code 10): it reads
+    // the analysis the service holds and records it again; photographed once filled, closed
+    // with its close box.
+    bool OneClickSummary() {
+        Say(L"== the one-click scan summary, asked for by another program\n");
+        // The date is kept to the minute: the analysis's value is taken away, so that the one
+        // the summary records tells that it has recorded.
+        if (const LSTATUS removed =
+                ::RegDeleteKeyValueW(HKEY_CURRENT_USER, LastScanKeyPath(), kLastScanDate);
+            removed != ERROR_SUCCESS)
+            return Fail(L"the analysis's date could not be taken away");
+        std::atomic<LRESULT> answer{-1};
+        std::thread asker([&] {
+            COPYDATASTRUCT data{kCopyDataOneClickSummary, 0, nullptr};
+            DWORD_PTR result = 0;
+            if (::SendMessageTimeoutW(m_main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                      SMTO_NORMAL, kJobMilliseconds, &result))
+                answer = static_cast<LRESULT>(result);
+        });
+        HWND summary = nullptr;
+        const bool shown =
+            WaitFor([&] { return (summary = FindOneClickSummary(m_xarn.Id())) != nullptr; },
+                    kPageMilliseconds);
+        // Filled once it has recorded the analysis again (a date).
+        const bool filled =
+            shown && WaitFor([&] { return !LastScanDate().empty(); }, kJobMilliseconds);
+        if (filled) {
+            // Without a window manager the overlay shown after the summary may lie above it:
+            // the summary is raised, as a window manager keeps it, before it is photographed.
+            ::SetWindowPos(summary, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            LetPaint();
+            RECT place{};
+            ::GetWindowRect(summary, &place);
+            if (SaveScreenPng(place, (m_output + L"\\3b-one-click-summary.png").c_str()))
+                Say(L"picture: %ls\n", L"3b-one-click-summary.png");
+        }
+        if (summary != nullptr)
+            ::PostMessageW(summary, WM_COMMAND, MAKEWPARAM(kSummaryCloseBox, BN_CLICKED), 0);
+        asker.join();
+        if (!shown)
+            return Fail(L"the one-click summary did not come");
+        if (!filled)
+            return Fail(L"the one-click summary recorded nothing");
+        return answer == kCopyDataSummaryShown ||
+               Fail(L"the program did not answer the copy-data code as expected");
+    }
+
+    static std::wstring LastScanDate() {
+        wchar_t text[256] = {};
+        DWORD bytes = sizeof text;
+        if (::RegGetValueW(HKEY_CURRENT_USER, LastScanKeyPath(), kLastScanDate, RRF_RT_REG_SZ,
+                           nullptr, text, &bytes) != ERROR_SUCCESS)
+            return {};
+        return text;
+    }
+
+    // The junk cleaner's tab: a scan of the drive (the locations were set before the start)
+    // and a clean of everything it found, to the Recycle Bin.
+    bool CleanJunk() {
+        Say(L"== junk scan and clean of the drive\n");
+        ::PostMessageW(m_main, WM_COMMAND, kJunkTabCommand, 0);
+        HWND home = nullptr;
+        if (!WaitFor([&] { return (home = ShownToolPage(m_main, ToolPage::kJunkHome)) != nullptr; },
+                     kPageMilliseconds))
+            return Fail(L"the junk cleaner's first page did not come");
+        PressButton(home, ToolControlId(ToolControl::kJunkStartScan));
+        HWND results = nullptr;
+        if (!WaitFor(
+                [&] {
+                    AnswerBoxes();
+                    return (results = ShownToolPage(m_main, ToolPage::kJunkResults)) != nullptr;
+                },
+                kJobMilliseconds))
+            return Fail(L"the junk scan did not end on its results");
+        if (!Photograph(L"10-junk-results"))
+            return false;
+        PressButton(results, ToolControlId(ToolControl::kJunkClean));
+        // The clean may ask first (a restore point, a removal for good): every question is
+        // answered yes.
+        if (!WaitFor(
+                [&] {
+                    AnswerBoxes();
+                    return ShownToolPage(m_main, ToolPage::kJunkSummary) != nullptr;
+                },
+                kJobMilliseconds))
+            return Fail(L"the junk clean did not end on its summary");
+        return Photograph(L"11-junk-summary");
+    }
+
+    // The duplicate finder's tab: the drive as its location, a scan by name, size and time,
+    // one copy of each pair chosen and removed to the Recycle Bin.
+    bool RemoveDuplicates() {
+        Say(L"== duplicate scan of the drive and removal of one copy of each pair\n");
+        ::PostMessageW(m_main, WM_COMMAND, kDupesTabCommand, 0);
+        HWND welcome = nullptr;
+        if (!WaitFor(
+                [&] {
+                    return (welcome = ShownToolPage(m_main, ToolPage::kDupesWelcome)) != nullptr;
+                },
+                kPageMilliseconds))
+            return Fail(L"the duplicate finder's first page did not come");
+        PressButton(welcome, ToolControlId(ToolControl::kDupesChooseLocations));
+        HWND locations = nullptr;
+        if (!WaitFor(
+                [&] {
+                    return (locations = ShownToolPage(m_main, ToolPage::kDupesLocations)) !=
+                           nullptr;
+                },
+                kPageMilliseconds))
+            return Fail(L"the duplicate finder's locations page did not come");
+        const std::wstring root = std::wstring(1, m_drive) + L":\\";
+        Send(::GetDlgItem(locations, ToolControlId(ToolControl::kDupesLocationEdit)), WM_SETTEXT, 0,
+             reinterpret_cast<LPARAM>(root.c_str()));
+        PressButton(locations, ToolControlId(ToolControl::kDupesAddLocation));
+        const HWND list = ::GetDlgItem(locations, ToolControlId(ToolControl::kDupesLocationList));
+        if (!WaitFor([&] { return Send(list, LVM_GETITEMCOUNT) == 1; }, kPageMilliseconds))
+            return Fail(L"the drive " + root + L" was not added as the location");
+        PressButton(locations, ToolControlId(ToolControl::kDupesScan));
+        HWND results = nullptr;
+        if (!WaitFor(
+                [&] {
+                    if (BoxShown())
+                        return true;
+                    results = ShownToolPage(m_main, ToolPage::kDupesResults);
+                    // Listed and grouped: the page takes the user's choices from then on.
+                    return results != nullptr &&
+                           ::IsWindowEnabled(::GetDlgItem(
+                               results, ToolControlId(ToolControl::kDupesResultsCancel))) &&
+                           Send(::GetDlgItem(results, ToolControlId(ToolControl::kDupesResultList)),
+                                LVM_GETITEMCOUNT) > 0;
+                },
+                kJobMilliseconds) ||
+            BoxShown())
+            return Fail(L"the duplicate scan listed no duplicates");
+        const HWND rows = ::GetDlgItem(results, ToolControlId(ToolControl::kDupesResultList));
+        const int count = static_cast<int>(Send(rows, LVM_GETITEMCOUNT));
+        // The tree holds pairs: every second row is the other copy of the one above it.
+        int checked = 0;
+        for (int row = 1; row < count; row += 2)
+            checked += CheckListRow(rows, row) ? 1 : 0;
+        Say(L"duplicates listed: %ls", std::to_wstring(count));
+        std::fwprintf(stdout, L", %d chosen for removal\n", checked);
+        if (checked == 0)
+            return Fail(L"no duplicate could be chosen");
+        const HWND remove = ::GetDlgItem(results, ToolControlId(ToolControl::kDupesRemove));
+        if (!WaitFor([&] { return ::IsWindowEnabled(remove) != FALSE; }, kPageMilliseconds))
+            return Fail(L"the page did not take the chosen duplicates");
+        if (!Photograph(L"12-dupes-results"))
+            return false;
+        PressButton(results, ToolControlId(ToolControl::kDupesRemove));
+        if (!WaitFor(
+                [&] {
+                    AnswerBoxes();
+                    return ShownToolPage(m_main, ToolPage::kDupesFinish) != nullptr;
+                },
+                kJobMilliseconds))
+            return Fail(L"the removal did not end on the finish page");
+        return Photograph(L"13-dupes-finish");
+    }
+
+    // Ticks a row's check box in the program's list: the item record lies in the program's
+    // own memory, as the list expects it.
+    bool CheckListRow(HWND list, int row) {
+        if (!m_remoteItem) {
+            m_xarnMemory.Reset(
+                ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, m_xarn.Id()));
+            if (!m_xarnMemory)
+                return false;
+            m_remoteItem = ::VirtualAllocEx(m_xarnMemory.Get(), nullptr, sizeof(LVITEMW),
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            if (!m_remoteItem)
+                return false;
+        }
+        LVITEMW item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(2);
+        SIZE_T written = 0;
+        return ::WriteProcessMemory(m_xarnMemory.Get(), m_remoteItem, &item, sizeof item,
+                                    &written) &&
+               written == sizeof item &&
+               Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                    reinterpret_cast<LPARAM>(m_remoteItem)) != 0;
+    }
+
+    // Answers with its default (yes, OK) the product's message box that is up, if one is, and
+    // yes to a question of the system's own (Wine's shell asks before some removals).
+    void AnswerBoxes() {
+        if (const HWND box = FindMessageBox(m_xarn.Id())) {
+            Say(L"(a message was answered)\n");
+            AnswerMessageBoxOk(box);
+            WaitFor([&] { return !::IsWindow(box); }, kPageMilliseconds);
+        }
+        if (const HWND question = FindSystemQuestion(m_xarn.Id())) {
+            Say(L"(a question of the system was answered yes)\n");
+            ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(question, IDYES)));
+            WaitFor([&] { return !::IsWindow(question); }, kPageMilliseconds);
+        }
     }
 
     // The progress page once it shows the file at work or its bar has moved, so that the
@@ -429,6 +825,10 @@ private:
     std::wstring m_output;
     XarnProcess m_xarn;
     HWND m_main = nullptr;
+    ResponsivenessProbe m_probe;
+    // A list item record in the program's memory (the duplicate rows' check boxes).
+    KernelHandle m_xarnMemory;
+    void* m_remoteItem = nullptr;
 };
 
 } // namespace
@@ -440,6 +840,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const GdiPlusSession gdiPlus;
+    // The program's own keys are named after its title.
+    g_strAppTitle = GetToolTitle(kDefragToolNumber);
     const std::wstring output = argv[3];
     ::CreateDirectoryW(output.c_str(), nullptr);
     Driver driver(static_cast<wchar_t>(std::towupper(argv[2][0])), output);

@@ -4,16 +4,13 @@
 #include "ResultsPagesResource.h"
 #include "XarnResource.h"
 
+#include <cwchar>
 #include <functional>
 
 namespace {
 
 // The product's message box (its template 1273) numbers its buttons from 1185.
 constexpr int kMessageBoxFirstButton = 1185;
-
-bool HasControl(HWND dialog, int id) {
-    return ::GetDlgItem(dialog, id) != nullptr;
-}
 
 bool IsHomePage(HWND window) {
     return HasControl(window, IDC_CMB_DRIVES) && HasControl(window, IDC_BTN_START_SCAN);
@@ -33,8 +30,6 @@ bool IsPage(HWND window, DefragPage page) {
     }
     return false;
 }
-
-using WindowTest = std::function<bool(HWND)>;
 
 struct Search {
     const WindowTest& test;
@@ -56,13 +51,6 @@ HWND FirstTopLevel(const WindowTest& test) {
     return search.found;
 }
 
-// The first window below `parent` that passes the test; null when none does.
-HWND FirstDescendant(HWND parent, const WindowTest& test) {
-    Search search{test};
-    ::EnumChildWindows(parent, &StopAtMatch, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 bool OfProcess(HWND window, DWORD processId) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
@@ -70,6 +58,16 @@ bool OfProcess(HWND window, DWORD processId) {
 }
 
 } // namespace
+
+bool HasControl(HWND dialog, int id) {
+    return ::GetDlgItem(dialog, id) != nullptr;
+}
+
+HWND FirstDescendant(HWND parent, const WindowTest& test) {
+    Search search{test};
+    ::EnumChildWindows(parent, &StopAtMatch, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 HWND FindMainWindow(DWORD processId) {
     return FirstTopLevel([processId](HWND window) {
@@ -94,6 +92,25 @@ HWND FindDefragPage(HWND mainWindow, DefragPage page) {
 HWND ShownDefragPage(HWND mainWindow, DefragPage page) {
     const HWND window = FindDefragPage(mainWindow, page);
     return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
+}
+
+HWND FindOneClickSummary(DWORD processId) {
+    // The summary's window is 675 x 549 pixels, its own size.
+    return FirstTopLevel([processId](HWND window) {
+        RECT rect{};
+        ::GetWindowRect(window, &rect);
+        return OfProcess(window, processId) && ::IsWindowVisible(window) &&
+               rect.right - rect.left == 675 && rect.bottom - rect.top == 549;
+    });
+}
+
+HWND FindSystemQuestion(DWORD processId) {
+    return FirstTopLevel([processId](HWND window) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        return OfProcess(window, processId) && ::IsWindowVisible(window) &&
+               std::wcscmp(className, L"#32770") == 0 && HasControl(window, IDYES);
+    });
 }
 
 HWND FindMessageBox(DWORD processId) {

@@ -104,8 +104,11 @@ public:
     std::vector<StartedJob> jobs;
 };
 
-// A page standing in for the progress page in its slot.
-class StandInPage : public CDialog {};
+// Takes every command, as a running service would (called on the progress page's worker).
+class AcceptingSender : public DefragCommandSender {
+public:
+    bool Send(int32_t, wchar_t, int32_t) override { return true; }
+};
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -399,8 +402,13 @@ TEST_F(MainWindow, FreeSpaceRuleDecidesWhetherAJobStarts) {
         } else {
             EXPECT_TRUE(services_.releases.empty());
             ASSERT_EQ(g_boxTexts.size(), 1u);
+            // Sizes that cannot be read mean the drive is gone (removed): told as such, not
+            // as a lack of room.
             const CString expected =
-                home().m_strSelectedEntry + theApp.GetLangString(L"IDS_WARNING_LOW_FREESPACE");
+                c.readable
+                    ? home().m_strSelectedEntry + theApp.GetLangString(L"IDS_WARNING_LOW_FREESPACE")
+                    : home().m_strSelectedEntry + L" " +
+                          theApp.GetLangString(L"IDS_DRIVE_NOT_AVAILABLE");
             EXPECT_EQ(CString(g_boxTexts[0].c_str()), expected);
         }
     }
@@ -514,17 +522,19 @@ TEST_F(MainWindow, SchedulerWorkStartsTheStoredDrivesOnlyWhenAskedSo) {
 
 TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    auto* progress = new StandInPage;
-    ASSERT_TRUE(window_->CreateLeftSideChild(panel(), progress, kDefragHomeTemplateId));
-    window_->PutPageInSlot(0, 2, progress); // the panel deletes it
-    panel()->SendMessageW(WM_COMMAND, kShowAnalysisProgress, 0);
-    // The job runs in a hidden window: the page counts as shown all the same.
+    // A job on the real progress page, whose commands a stand-in takes.
+    AcceptingSender sender;
+    window_->m_pDiskScanDefrag->SetCommandSender(&sender);
+    ASSERT_EQ(
+        1, window_->m_pDiskScanDefrag->StartOperation(DefragOperation::kAnalysis, L'C', L"(C:)"));
+    // The job runs in a hidden window all the same.
     window_->ShowWindow(SW_HIDE);
     EXPECT_TRUE(window_->IsJobRunning());
     SendSchedulerWork(L"ScheduleDefragging");
     EXPECT_TRUE(services_.jobs.empty());
     ASSERT_EQ(g_boxTexts.size(), 1u);
     EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN"));
+    window_->m_pDiskScanDefrag->KillTimer(CDlgDiskScanDefrag::kPollTimer);
 }
 
 TEST_F(MainWindow, HiddenStartNeverShowsTheWindowAndAnalyses) {
@@ -580,10 +590,13 @@ TEST_F(MainWindow, AReportWithoutTheServicesResultsIsRefusedAndNotOpened) {
     int opened = 0;
     SetReportBrowser([&](const CString&) { return ++opened > 0; });
     // No service answers: nothing is written, the user is told, no browser opens.
-    EXPECT_EQ(window_->WriteHtmlReport(false, false, 0, 0, 0, 0), ReportOutcome::kNoResults);
+    EXPECT_EQ(window_->WriteHtmlReport(ReportRequest{}), ReportOutcome::kNoResults);
+    ReportRequest failedRun;
+    failedRun.results = std::make_shared<const RunResults>(); // no statistics read
+    EXPECT_EQ(window_->WriteHtmlReport(failedRun), ReportOutcome::kNoResults);
     SetReportBrowser(nullptr);
     EXPECT_EQ(opened, 0);
-    ASSERT_EQ(g_boxTexts.size(), 1u);
+    ASSERT_EQ(g_boxTexts.size(), 2u);
     EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_REPORT_NO_RESULTS"));
 }
 

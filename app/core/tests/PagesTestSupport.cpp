@@ -81,10 +81,9 @@ FakeResultsServices::~FakeResultsServices() {
     SetReportBrowser(nullptr);
 }
 
-void FakeResultsServices::FetchRunResults(RunResults& results) {
-    if (runsFetched >= runs.size())
-        return;
-    const ScriptedRun& run = runs[runsFetched++];
+namespace {
+
+void FillScriptedRun(const ScriptedRun& run, wchar_t drive, RunResults& results) {
     DefragStatistics& statistics = *results.statistics;
     statistics = {};
     statistics.startTime = Moment(10, 0, 0);
@@ -117,6 +116,22 @@ void FakeResultsServices::FetchRunResults(RunResults& results) {
     results.reportsComplete = true;
 }
 
+} // namespace
+
+std::shared_ptr<const RunResults> FakeResultsServices::NextRun() {
+    auto results = std::make_shared<RunResults>();
+    if (runsFetched < runs.size())
+        FillScriptedRun(runs[runsFetched++], drive, *results);
+    return results;
+}
+
+void FakeResultsServices::ReadServiceResults(RunResults& results,
+                                             const std::function<bool()>& /*cancelled*/) {
+    ++serviceReads;
+    if (runsFetched < runs.size())
+        FillScriptedRun(runs[runsFetched++], drive, results);
+}
+
 void FakeResultsServices::SaveLastScanText(const wchar_t* valueName, const CString& text) {
     saved[valueName] = text.GetString();
 }
@@ -144,25 +159,20 @@ int FakeResultsServices::StartDefragmentation(wchar_t startDrive, const CString&
     return 1;
 }
 
-ReportOutcome FakeResultsServices::WriteReport(bool defragmentation, bool listFailedFiles,
-                                               const FragmentationFigures& figures) {
-    reportDefragmentation = defragmentation;
-    reportListsFiles = listFailedFiles;
-    reportFigures = figures;
-    // The main window reads the run from the service again: the last one handed out.
-    RunResults results;
-    if (runsFetched > 0) {
-        --runsFetched;
-        FetchRunResults(results);
-    }
+void FakeResultsServices::WriteReport(const ReportRequest& request) {
+    reportDefragmentation = request.defragmentation;
+    reportListsFiles = request.listFailedFiles;
+    reportFigures = request.figures;
+    reportRequest = request;
     HtmlReportContent content;
-    content.defragmentation = defragmentation;
-    content.listFailedFiles = listFailedFiles;
-    content.figures = figures;
-    content.firstPassFragmentedFiles = firstPassFiles;
-    content.results = &results;
+    content.defragmentation = request.defragmentation;
+    content.listFailedFiles = request.listFailedFiles;
+    content.figures = request.figures;
+    content.firstPassFragmentedFiles = request.firstPassFragmentedFiles;
+    content.jobStart = request.firstPassStart;
+    content.results = request.results.get();
     content.texts = {L"Report", L"Summary report", L"Scanned at: ", L"Halvenor"};
-    return ::WriteHtmlReport(reportFolder.c_str(), content);
+    reportOutcome = ::WriteHtmlReport(reportFolder.c_str(), content);
 }
 
 void FakeScheduleServices::GetDriveEntries(CStringArray& entries) {

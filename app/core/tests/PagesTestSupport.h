@@ -10,7 +10,9 @@
 
 #include <UiTestSupport.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,25 +45,27 @@ public:
     FakeResultsServices();
     ~FakeResultsServices() override;
 
+    // The next scripted run as the progress page hands it to a results page.
+    std::shared_ptr<const RunResults> NextRun();
+
     wchar_t CurrentDrive() override { return drive; }
-    void FetchRunResults(RunResults& results) override;
+    void ReadServiceResults(RunResults& results, const std::function<bool()>& cancelled) override;
     void SaveLastScanText(const wchar_t* valueName, const CString& text) override;
     CString SaveLastScanDate() override;
-    void SetFirstPassFragmentedFiles(uint64_t count) override { firstPassFiles = count; }
     void UnlockMainWindow(const NavigationPattern& navigation) override;
     bool SendReleaseCommand(wchar_t releaseDrive) override;
     void ConfigureService() override { ++configureCalls; }
     void ShowHomePage(wchar_t homeDrive) override { homePageDrive = homeDrive; }
     int StartDefragmentation(wchar_t defragDrive, const CString& driveText) override;
-    ReportOutcome WriteReport(bool defragmentation, bool listFailedFiles,
-                              const FragmentationFigures& figures) override;
+    // Writes the request's report with the real writer, there and then.
+    void WriteReport(const ReportRequest& request) override;
 
     wchar_t drive = L'C';
     std::vector<ScriptedRun> runs;
     size_t runsFetched = 0;
     std::map<std::wstring, std::wstring> saved;
     int dateSaves = 0;
-    uint64_t firstPassFiles = 0;
+    int serviceReads = 0;
     int unlocks = 0;
     NavigationPattern navigation{};
     bool releaseAccepted = true;
@@ -73,11 +77,10 @@ public:
     bool reportDefragmentation = false;
     bool reportListsFiles = false;
     FragmentationFigures reportFigures;
+    ReportRequest reportRequest;
+    ReportOutcome reportOutcome = ReportOutcome::kNoResults;
     std::vector<std::wstring> browserOpened;
     std::wstring reportFolder;
-
-private:
-    RunResults lastFetched_;
 };
 
 class FakeScheduleServices : public SchedulePageServices {

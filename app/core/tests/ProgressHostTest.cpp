@@ -51,8 +51,9 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     theApp.m_bAutomaticMode = true;
     EXPECT_TRUE(host.HiddenStart());
     EXPECT_TRUE(host.AutomaticMode());
+    host.ClearAutomaticMode();
+    EXPECT_FALSE(theApp.m_bAutomaticMode) << "a job's end ends the automatic mode";
     theApp.m_bHiddenStart = false;
-    theApp.m_bAutomaticMode = false;
     theApp.m_bScheduledWithDrives = true;
     host.EndScheduledRun();
     EXPECT_FALSE(theApp.m_bScheduledWithDrives);
@@ -65,9 +66,12 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     for (int tab = 0; tab < 5; ++tab)
         EXPECT_TRUE(window->m_tabButtons[tab].IsWindowEnabled()) << tab;
 
-    // Last-scan values go through the main window's copies to the registry.
+    // Last-scan values go through the main window's copies to the registry, the two status
+    // lines among them.
     host.SaveLastScanValue(kLastScanDrive, L"R:\\");
     host.SaveLastScanValue(kLastScanVolumeResult, L"3.00% before, 0.50% after");
+    host.SaveLastScanValue(kLastScanStatusLine1, L"Drive R: is 3.00% fragmented");
+    host.SaveLastScanValue(kLastScanStatusLine2, L"40 fragmented files found");
     const CString date = host.SaveLastScanDate();
     EXPECT_FALSE(date.IsEmpty());
     EXPECT_EQ(date, window->m_lastScan.date);
@@ -76,12 +80,18 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     LoadLastScanTexts(stored, L"none");
     EXPECT_EQ(CString(L"R:\\"), stored.drive);
     EXPECT_EQ(CString(L"3.00% before, 0.50% after"), stored.volumeResult);
+    EXPECT_EQ(CString(L"Drive R: is 3.00% fragmented"), stored.statusLine1);
+    EXPECT_EQ(CString(L"40 fragmented files found"), stored.statusLine2);
+    EXPECT_EQ(CString(L"40 fragmented files found"), window->m_lastScan.statusLine2);
 
     // The results pages' hand-overs, when their creator set them.
     int analysisShown = 0;
-    host.showAnalysisResults = [&] { ++analysisShown; };
-    host.ShowAnalysisResults();
-    host.ShowDefragResults(); // not set: nothing
+    const auto results = std::make_shared<const RunResults>();
+    host.showAnalysisResults = [&](std::shared_ptr<const RunResults> handed) {
+        analysisShown += handed == results ? 1 : 0;
+    };
+    host.ShowAnalysisResults(results);
+    host.ShowDefragResults(results); // not set: nothing
     EXPECT_EQ(1, analysisShown);
     CString shutdownText;
     host.showShutdownDialog = [&](const CString& text) { shutdownText = text; };

@@ -16,12 +16,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <owners/WinOwners.h>
 
 namespace {
 
@@ -49,6 +53,10 @@ struct Script {
     int resumes = 0;
     int aborts = 0;
     bool stateQueriesFail = false; // the state procedure raises, as a lost pipe does
+    int reportCount = 0;
+    // While set, report items wait for it: a service slow to answer.
+    HANDLE reportsHeld = nullptr;
+    std::atomic<int> reportsAsked{0};
 };
 Script g_script;
 
@@ -110,13 +118,26 @@ int ServerRpcGetDefragStatistics(int size, int* len, byte* statistics) {
 }
 
 int ServerRpcGetReportCount(int* count) {
-    *count = 0;
+    std::lock_guard guard(g_script.lock);
+    *count = g_script.reportCount;
     return 1;
 }
 
-int ServerRpcGetReportItem(int, int size, int* len, byte*) {
+int ServerRpcGetReportItem(int index, int size, int* len, byte* record) {
+    ++g_script.reportsAsked;
+    if (g_script.reportsHeld != nullptr)
+        ::WaitForSingleObject(g_script.reportsHeld, INFINITE);
     *len = size;
-    return 0;
+    if (size != static_cast<int>(sizeof(FileReportRecord)) || index < 0 ||
+        index >= g_script.reportCount)
+        return 0;
+    FileReportRecord report{};
+    swprintf(report.path, kPathUnits, L"Q:\\Data\\file%d.bin", index);
+    report.fragmentsBefore = 3;
+    report.fragmentsAfter = 1;
+    report.allocatedClusters = 2;
+    std::memcpy(record, &report, sizeof report);
+    return 1;
 }
 
 int ServerRpcIsDefragPaused(int* paused) {
@@ -153,9 +174,16 @@ public:
     void LockMainWindow(bool locked) override { locks.push_back(locked); }
     bool HiddenStart() const override { return hidden; }
     bool AutomaticMode() const override { return automatic; }
-    void ShowAnalysisResults() override { events.push_back(L"analysis results"); }
-    void ShowFirstPassResults() override { events.push_back(L"first pass"); }
-    void ShowDefragResults() override { events.push_back(L"defrag results"); }
+    void ClearAutomaticMode() override { automatic = false; }
+    void ShowAnalysisResults(std::shared_ptr<const RunResults>) override {
+        events.push_back(L"analysis results");
+    }
+    void ShowFirstPassResults(std::shared_ptr<const RunResults>) override {
+        events.push_back(L"first pass");
+    }
+    void ShowDefragResults(std::shared_ptr<const RunResults>) override {
+        events.push_back(L"defrag results");
+    }
     void SaveLastScanValue(const wchar_t* name, const CString&) override {
         saved.emplace_back(name);
     }
@@ -185,6 +213,8 @@ protected:
         g_script.uploadSizes.clear();
         g_script.pauses = g_script.resumes = g_script.aborts = 0;
         g_script.stateQueriesFail = false;
+        g_script.reportCount = 0;
+        g_script.reportsAsked = 0;
         ASSERT_TRUE(m_page.Create(CDlgDiskScanDefrag::IDD, &m_parent));
         m_page.SetCommandSender(&m_sender);
         m_page.ShowWindow(SW_SHOW);
@@ -199,6 +229,18 @@ protected:
         for (const DefragCommand& command : g_script.commands)
             codes.push_back(command.code);
         return codes;
+    }
+    // The page's commands are sent on its worker: until `count` have arrived.
+    static bool CodesArrive(size_t count) {
+        return PumpUntil([count] { return Codes().size() >= count; }, 5'000);
+    }
+    // Starts a job on the page and waits until its commands are through: the stand-in takes
+    // the last one as a job that runs.
+    bool Start(DefragOperation operation, wchar_t drive = L'Q', const wchar_t* entry = kEntry) {
+        const size_t before = Codes().size();
+        return m_page.StartOperation(operation, drive, entry) == 1 && CodesArrive(before + 3) &&
+               PumpUntil([&] { return m_page.Phase() != CDlgDiskScanDefrag::JobPhase::kSending; },
+                         5'000);
     }
     static size_t Uploads() {
         std::lock_guard guard(g_script.lock);
@@ -271,6 +313,17 @@ TEST_F(ProgressPageStandIn, EveryCellDrawnInTheColourOfItsCounts) {
             }
         }
     }
+    // The page reads the map with each poll of a running job.
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
+    SetJob(kJobRunning, 1'000, 10);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const std::vector<ClusterMapBlock>& stored = TheStoredClusterMap().Cells();
+            return stored.size() == static_cast<size_t>(kBlocks) &&
+                   std::memcmp(stored.data(), g_script.cells.data(),
+                               stored.size() * sizeof(ClusterMapBlock)) == 0;
+        },
+        10'000));
     m_page.ClusterMap().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     CClientDC dc(&m_page.ClusterMap());
     int mismatches = 0;
@@ -283,13 +336,14 @@ TEST_F(ProgressPageStandIn, EveryCellDrawnInTheColourOfItsCounts) {
     EXPECT_EQ(0, mismatches);
     EXPECT_EQ(RGB(0xD1, 0x01, 0x01), dc.GetPixel(3 * 9 + 5, 5)) << "fragmented over MFT";
     EXPECT_EQ(RGB(0x2C, 0xBA, 0x30), dc.GetPixel(2 * 9 + 5, 5)) << "contiguous wins the tie";
-    EXPECT_EQ(static_cast<size_t>(kBlocks), TheStoredClusterMap().Cells().size());
     Shoot(L"progress_map_looks.png");
+    m_page.KillTimer(CDlgDiskScanDefrag::kPollTimer);
 }
 
 TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
     // Analysis of Q: 5, 5, 6; the progress from the floor towards the middle, then the end.
     ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    ASSERT_TRUE(CodesArrive(3));
     EXPECT_EQ((std::vector<int>{5, 5, 6}), Codes());
     SetJob(kJobRunning, 1'000, 0);
     EXPECT_TRUE(PollUntilPosition(250));
@@ -311,13 +365,14 @@ TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
     // again before the second.
     m_parent.commands.clear();
     ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'Q', kEntry));
-    EXPECT_EQ(2u, Uploads());
+    // Uploaded after each of the two start-up waits.
+    ASSERT_TRUE(PumpUntil([] { return Uploads() == 2; }, 10'000));
     EXPECT_EQ(kBlocks * 40, g_script.uploadSizes.front());
     SetJob(kJobRunning, 1'000, 1'000);
     EXPECT_TRUE(PollUntilPosition(500'000)) << "the first pass ends in the middle";
     SetJob(kJobFinished, 1'000, 1'000);
-    ASSERT_TRUE(PumpUntil([&] { return m_page.Pass() == 1; }, 5'000));
-    EXPECT_EQ(3u, Uploads());
+    ASSERT_TRUE(PumpUntil([&] { return Uploads() == 3; }, 10'000));
+    EXPECT_EQ(1, m_page.Pass());
     EXPECT_EQ((std::vector<int>{5, 5, 6, 5, 5, 1, 5, 1}), Codes());
     SetJob(kJobRunning, 1'000, 100);
     EXPECT_TRUE(PollUntilPosition(550'000));
@@ -331,32 +386,48 @@ TEST_F(ProgressPageStandIn, AnalysedMapUploadedBeforeEachPassOfTheSameDrive) {
 
     // Another drive: nothing uploaded.
     ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'P', L"(P:)Other"));
+    ASSERT_TRUE(PumpUntil([&] { return m_page.Phase() == CDlgDiskScanDefrag::JobPhase::kPolling; },
+                          10'000));
     EXPECT_EQ(3u, Uploads());
     m_page.KillTimer(CDlgDiskScanDefrag::kPollTimer);
 }
 
 TEST_F(ProgressPageStandIn, HiddenAnalysisAndAutomaticDefragmentationShowNoResults) {
     m_host.hidden = true;
-    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
     SetJob(kJobFinished, 1'000, 1'000);
     ASSERT_TRUE(PumpUntil([&] { return Position() == 1'000'000; }, 5'000));
     PumpFor(300);
     EXPECT_TRUE(m_parent.commands.empty()) << "a hidden run shows no page";
     EXPECT_TRUE(m_host.events.empty());
 
+    EXPECT_FALSE(m_page.JobRunning()) << "the job ends with a hidden analysis too";
+    EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
+
     m_host.hidden = false;
     m_host.automatic = true;
-    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kDefragmentation, L'Q', kEntry));
+    ASSERT_TRUE(Start(DefragOperation::kDefragmentation));
     SetJob(kJobFinished, 1'000, 1'000);
-    ASSERT_TRUE(PumpUntil([&] { return m_page.Pass() == 1; }, 5'000));
+    // The second pass's command is sent on the page's worker: the job ends once the service has
+    // taken it, not before.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return m_page.Pass() == 1 && m_page.Phase() != CDlgDiskScanDefrag::JobPhase::kSending;
+        },
+        10'000));
     SetJob(kJobFinished, 1'000, 1'000);
-    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Texts().empty(); }, 5'000));
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Texts().empty(); }, 10'000));
     EXPECT_TRUE(m_host.events.empty()) << "the automatic mode skips the results pages";
-    EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), m_parent.commands);
+    // ... and so ends on the home page, unlocked, with the mode cleared for the next job.
+    PumpFor(100);
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
+    EXPECT_EQ((std::vector<bool>{true, false, true, false}), m_host.locks);
+    EXPECT_FALSE(m_host.automatic);
+    EXPECT_FALSE(m_page.JobRunning());
 }
 
 TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
-    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
     SetJob(kJobRunning, 1'000, 10);
     ASSERT_TRUE(
         PumpUntil([&] { return m_page.GetDlgItem(IDC_BTN_STOP)->IsWindowEnabled(); }, 5'000));
@@ -371,7 +442,10 @@ TEST_F(ProgressPageStandIn, StopPausesAsksAndAbortsOrResumes) {
     m_page.SendDlgItemMessage(IDC_BTN_STOP, BM_CLICK);
     EXPECT_EQ(2, g_script.pauses);
     EXPECT_EQ(1, g_script.aborts);
-    PumpFor(100);
+    // The wait after the abort runs on the page's timer: the click has returned at once.
+    EXPECT_EQ(CDlgDiskScanDefrag::JobPhase::kStopping, m_page.Phase());
+    EXPECT_TRUE(m_parent.commands.empty());
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 10'000));
     EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
     EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
     // The space bar presses no button of the page.
@@ -387,6 +461,8 @@ TEST_F(ProgressPageStandIn, FailedPollsOfANewJobKeepItRunning) {
     m_host.StoreJobState(kJobFinished, 0);
     ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
     g_script.stateQueriesFail = true;
+    ASSERT_TRUE(PumpUntil([&] { return m_page.Phase() == CDlgDiskScanDefrag::JobPhase::kPolling; },
+                          10'000));
     PumpFor(1'000);
     EXPECT_TRUE(m_parent.commands.empty()) << "not taken for finished";
     EXPECT_EQ(kJobRunning, m_host.LastJobState());
@@ -398,7 +474,7 @@ TEST_F(ProgressPageStandIn, FailedPollsOfANewJobKeepItRunning) {
 
 TEST_F(ProgressPageStandIn, AFailedRunIsNotRecordedAsTheDisksState) {
     // The service ends a run it could not do with zero clusters.
-    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
     SetJob(kJobFinished, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000));
     EXPECT_TRUE(m_host.saved.empty()) << "no drive, date or 0.00 % results saved";
@@ -406,9 +482,73 @@ TEST_F(ProgressPageStandIn, AFailedRunIsNotRecordedAsTheDisksState) {
         << "the results page says that it failed";
 
     m_parent.commands.clear();
-    ASSERT_EQ(1, m_page.StartOperation(DefragOperation::kAnalysis, L'Q', kEntry));
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
     SetJob(kJobFinished, 1'000, 1'000);
     ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 5'000));
     EXPECT_EQ((std::vector<std::wstring>{L"LastScanDrive", L"date", L"VolFragRes", L"DataFragRes"}),
               m_host.saved);
+}
+
+// A window thread that waits on the service freezes the program: while the service holds every
+// report item, the page reads them on its worker and the window goes on answering.
+TEST_F(ProgressPageStandIn, ResultsAreReadWhileTheWindowAnswers) {
+    const KernelHandle held(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_script.reportCount = 40;
+    g_script.reportsHeld = held.Get();
+    ASSERT_TRUE(Start(DefragOperation::kAnalysis));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([] { return g_script.reportsAsked.load() > 0; }, 10'000));
+    EXPECT_EQ(CDlgDiskScanDefrag::JobPhase::kReadingResults, m_page.Phase());
+    EXPECT_TRUE(m_page.JobRunning());
+    // Another thread's message is answered now, not after the reports.
+    std::atomic<bool> answered{false};
+    std::thread asker([&] {
+        DWORD_PTR result = 0;
+        answered =
+            ::SendMessageTimeoutW(m_page.m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 30'000, &result) != 0;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return answered.load(); }, 30'000));
+    asker.join();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            CString path;
+            m_page.GetDlgItemText(IDC_ST_CURRENT_PATH, path);
+            return path.Find(L"Reading the results:") == 0 && path.Find(L"/ 40") > 0;
+        },
+        5'000));
+    EXPECT_TRUE(m_parent.commands.empty()) << "no results page before the results";
+
+    ::SetEvent(held.Get());
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 10'000));
+    g_script.reportsHeld = nullptr;
+    EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), m_parent.commands);
+    EXPECT_EQ(40, g_script.reportsAsked.load()) << "each report asked once";
+    EXPECT_EQ((std::vector<std::wstring>{L"analysis results"}), m_host.events);
+    EXPECT_FALSE(m_page.JobRunning());
+}
+
+// A stop while a pass's results are read: the read is dropped, the job aborted, home.
+TEST_F(ProgressPageStandIn, StopWhileTheResultsAreRead) {
+    const KernelHandle held(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_script.reportCount = 40;
+    g_script.reportsHeld = held.Get();
+    ASSERT_TRUE(Start(DefragOperation::kDefragmentation));
+    SetJob(kJobRunning, 1'000, 500);
+    ASSERT_TRUE(PumpUntil([&] { return m_page.GetDlgItem(IDC_BTN_STOPDEFRAG)->IsWindowEnabled(); },
+                          10'000));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return m_page.Phase() == CDlgDiskScanDefrag::JobPhase::kReadingResults; }, 10'000));
+    m_boxes.Answer(BoxAnswer::kYes);
+    m_page.SendDlgItemMessage(IDC_BTN_STOPDEFRAG, BM_CLICK);
+    EXPECT_EQ(1, g_script.aborts);
+    EXPECT_EQ(CDlgDiskScanDefrag::JobPhase::kStopping, m_page.Phase());
+    ::SetEvent(held.Get());
+    ASSERT_TRUE(PumpUntil([&] { return !m_parent.commands.empty(); }, 10'000));
+    g_script.reportsHeld = nullptr;
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), m_parent.commands);
+    EXPECT_TRUE(m_host.events.empty()) << "the dropped read shows nothing";
+    EXPECT_EQ(0, m_page.Pass()) << "no second pass";
+    EXPECT_EQ((std::vector<int>{5, 5, 1}), Codes());
+    EXPECT_FALSE(m_page.JobRunning());
 }

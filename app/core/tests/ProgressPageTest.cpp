@@ -24,7 +24,9 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,15 +71,28 @@ public:
     void LockMainWindow(bool locked) override { locks.push_back(locked); }
     bool HiddenStart() const override { return hidden; }
     bool AutomaticMode() const override { return automatic; }
+    void ClearAutomaticMode() override {
+        automatic = false;
+        ++automaticModeEnds;
+    }
     bool ShutdownSwitch() const override { return shutdown; }
     void EndScheduledRun() override { ++scheduledEnds; }
     void ShowShutdownDialog(const CString& text) override {
         events.push_back(L"shutdown");
         shutdownText = text;
     }
-    void ShowAnalysisResults() override { events.push_back(L"analysis results"); }
-    void ShowFirstPassResults() override { events.push_back(L"first pass"); }
-    void ShowDefragResults() override { events.push_back(L"defrag results"); }
+    void ShowAnalysisResults(std::shared_ptr<const RunResults> results) override {
+        events.push_back(L"analysis results");
+        handed.push_back(std::move(results));
+    }
+    void ShowFirstPassResults(std::shared_ptr<const RunResults> results) override {
+        events.push_back(L"first pass");
+        handed.push_back(std::move(results));
+    }
+    void ShowDefragResults(std::shared_ptr<const RunResults> results) override {
+        events.push_back(L"defrag results");
+        handed.push_back(std::move(results));
+    }
     void StoreJobState(int state, int priority) override {
         PlainDefragPageHost::StoreJobState(state, priority);
         ++stateReads;
@@ -98,6 +113,9 @@ public:
 
     std::vector<bool> locks;
     std::vector<std::wstring> events;
+    // The results of each pass, as the page handed them to the results pages.
+    std::vector<std::shared_ptr<const RunResults>> handed;
+    int automaticModeEnds = 0;
     std::map<std::wstring, CString> saved;
     CString shutdownText;
     bool hidden = false;
@@ -117,19 +135,32 @@ private:
 class RecordingSender : public DefragCommandSender {
 public:
     explicit RecordingSender(DefragCommandSender& inner) : m_inner(inner) {}
+    // Called on the page's worker thread.
     bool Send(int32_t code, wchar_t drive, int32_t mode) override {
-        codes.push_back(code);
-        modes.push_back(mode);
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_codes.push_back(code);
+            m_modes.push_back(mode);
+        }
         if (code == refuse)
             return false;
         return m_inner.Send(code, drive, mode);
     }
-    std::vector<int32_t> codes;
-    std::vector<int32_t> modes;
-    int32_t refuse = -1;
+    std::vector<int32_t> Codes() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_codes;
+    }
+    std::vector<int32_t> Modes() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_modes;
+    }
+    std::atomic<int32_t> refuse{-1};
 
 private:
     DefragCommandSender& m_inner;
+    std::mutex m_lock;
+    std::vector<int32_t> m_codes;
+    std::vector<int32_t> m_modes;
 };
 
 ClusterMapBlock Cell(uint64_t free, uint64_t other, uint64_t contiguous, uint64_t fragmented,
@@ -266,8 +297,8 @@ TEST(JobSummaries, TextsAndLauncherStatusAroundOnePercent) {
     EXPECT_TRUE(MissingTexts().empty());
 }
 
-// No service installed: the map asks, fails and draws every cell free; the layout, the legend
-// and the grid size.
+// No service installed and nothing read: every cell is drawn free; the layout, the legend and
+// the grid size.
 TEST(ProgressPageWithoutService, LayoutLegendAndAllFreeMap) {
     const DefragRpcBinding binding(kDefragRpcEndpoint);
     RemoveService();
@@ -405,22 +436,30 @@ TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
     ASSERT_EQ(1u, boxes_.Texts().size());
     EXPECT_EQ(0, boxes_.Texts()[0].Find(kEntry));
     EXPECT_NE(-1, boxes_.Texts()[0].Find(L"too little free space"));
-    EXPECT_EQ((std::vector<int32_t>{kCommandRelease}), sender.codes) << "no job sent";
+    EXPECT_TRUE(sender.Codes().empty()) << "no command sent";
+    EXPECT_FALSE(screen.page.JobRunning());
     EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks) << "the window is unlocked";
     const int reads = screen.host.stateReads;
     PumpFor(400);
     EXPECT_EQ(reads, screen.host.stateReads) << "no poll after a refusal";
 
-    // A volume whose size reads as 0, and sizes that cannot be read: refused, no division.
+    // A volume whose size reads as 0: refused, no division.
     screen.host.totalBytes = 0;
     screen.host.freeBytes = 0;
     EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
+    ASSERT_EQ(2u, boxes_.Texts().size());
+    EXPECT_NE(-1, boxes_.Texts()[1].Find(L"too little free space"));
+    // Sizes that cannot be read: the drive is not there (removed), which is told as such, not
+    // as a lack of room.
     screen.host.spaceReadable = false;
     screen.host.totalBytes = 100 * kGiB;
     EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
-    EXPECT_EQ(3u, boxes_.Texts().size());
-    EXPECT_EQ(3, std::count(sender.codes.begin(), sender.codes.end(), kCommandRelease));
-    EXPECT_EQ(3u, sender.codes.size());
+    ASSERT_EQ(3u, boxes_.Texts().size());
+    EXPECT_EQ(0, boxes_.Texts()[2].Find(kEntry));
+    EXPECT_NE(-1, boxes_.Texts()[2].Find(L"cannot be read now"));
+    EXPECT_EQ(-1, boxes_.Texts()[2].Find(L"free space"));
+    EXPECT_TRUE(sender.Codes().empty());
+    EXPECT_EQ((std::vector<bool>{true, false, true, false, true, false}), screen.host.locks);
 }
 
 TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
@@ -434,8 +473,12 @@ TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
     screen.host.freeBytes = 7'900'000'000ull;
 
     ASSERT_EQ(1, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
+    EXPECT_TRUE(screen.page.JobRunning());
+    // The commands go on the page's worker; the page waits its start-up time on its timer.
+    ASSERT_TRUE(PumpUntil(
+        [&] { return screen.page.Phase() != CDlgDiskScanDefrag::JobPhase::kSending; }, 30'000));
     EXPECT_EQ((std::vector<int32_t>{kCommandRelease, kCommandRelease, kCommandAnalyse}),
-              sender.codes);
+              sender.Codes());
     EXPECT_EQ(kDrive, LastAnalysedDrive());
     EXPECT_EQ(CString(kEntry) + L"  93.1 GB", screen.page.DriveAndSizeText());
     EXPECT_EQ(CString(L"Now scanning: ") + kEntry, screen.ItemText(IDC_ST_SCAN_DRIVE_RES));
@@ -466,7 +509,17 @@ TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
     EXPECT_EQ(1'000'000, screen.ProgressPosition()) << "the end of an analysis";
     EXPECT_FALSE(screen.Visible(IDC_SCAN_PROGRESS));
     EXPECT_FALSE(screen.Visible(IDC_BTN_STOP));
-    EXPECT_EQ((std::vector<bool>{true}), screen.host.locks) << "the results page unlocks";
+    EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks) << "the job's end unlocks";
+    EXPECT_FALSE(screen.page.JobRunning()) << "the job ended with its results";
+    // The results page gets what the page read, once: the analysis's statistics and reports.
+    ASSERT_EQ(1u, screen.host.handed.size());
+    ASSERT_NE(nullptr, screen.host.handed[0]);
+    EXPECT_TRUE(screen.host.handed[0]->statisticsRead);
+    EXPECT_TRUE(screen.host.handed[0]->reportsComplete);
+    uint32_t reportCount = 0;
+    ASSERT_EQ(1, SafeRpcGetReportCount(reportCount));
+    EXPECT_EQ(reportCount, screen.host.handed[0]->reports.size());
+    EXPECT_GT(reportCount, 100u) << "the fragmented half of the files";
     EXPECT_EQ(CString(L"R:\\"), screen.host.saved[kLastScanDrive]);
     EXPECT_NE(-1, screen.host.saved[kLastScanVolumeResult].Find(L"% before, "));
     EXPECT_FALSE(screen.host.saved[kLastScanDate].IsEmpty());
@@ -532,8 +585,8 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
         kRunMilliseconds));
     EXPECT_EQ((std::vector<int32_t>{kCommandRelease, kCommandRelease, kCommandDefragment,
                                     kCommandRelease, kCommandDefragment}),
-              sender.codes);
-    EXPECT_EQ((std::vector<int32_t>{0, 0, 1, 0, 1}), sender.modes);
+              sender.Codes());
+    EXPECT_EQ((std::vector<int32_t>{0, 0, 1, 0, 1}), sender.Modes());
     EXPECT_EQ(1, passAtCompletion) << "the message only after the second pass";
     EXPECT_EQ((std::vector<std::wstring>{L"first pass", L"defrag results", L"shutdown"}),
               screen.host.events);
@@ -541,6 +594,12 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     EXPECT_EQ(CString(L"The defragmentation is complete. Windows will now shut down."),
               screen.host.shutdownText);
     EXPECT_EQ(1, screen.host.scheduledEnds);
+    EXPECT_EQ(1, screen.host.automaticModeEnds) << "the job's end ends the automatic mode";
+    EXPECT_FALSE(screen.page.JobRunning());
+    // Each pass's results were read once and handed over.
+    ASSERT_EQ(2u, screen.host.handed.size());
+    EXPECT_NE(screen.host.handed[0], screen.host.handed[1]);
+    EXPECT_TRUE(screen.host.handed[1]->reportsComplete);
     ASSERT_EQ(1u, boxes_.Texts().size());
     EXPECT_EQ(CString(L"The defragmentation of (R:)Simulated is complete."), boxes_.Texts()[0]);
     EXPECT_EQ((std::vector<UINT>{kShowDefragResults}), screen.parent.commands);
@@ -591,11 +650,16 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     screen.page.SendDlgItemMessage(IDC_BTN_STOPDEFRAG, BM_CLICK);
     ASSERT_EQ(2u, boxes_.Texts().size());
     EXPECT_TRUE(screen.page.StopRequested());
-    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), [&] {
-        PumpFor(200);
-        return screen.parent.commands;
-    }());
+    // The wait after the abort is a state of the page, not a sleep: the click has returned,
+    // the window answers, and the home page follows once the wait is over.
+    EXPECT_EQ(CDlgDiskScanDefrag::JobPhase::kStopping, screen.page.Phase());
+    EXPECT_TRUE(screen.page.JobRunning());
+    EXPECT_TRUE(screen.parent.commands.empty());
+    EXPECT_EQ((std::vector<bool>{true}), screen.host.locks);
+    ASSERT_TRUE(PumpUntil([&] { return !screen.parent.commands.empty(); }, 30'000));
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), screen.parent.commands);
     EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks);
+    EXPECT_FALSE(screen.page.JobRunning());
     EXPECT_TRUE(WaitForJobState(kJobFinished, 30'000));
     const int reads = screen.host.stateReads;
     PumpFor(500);
@@ -604,48 +668,23 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     ExpectVolumeUnchanged(digests);
 }
 
-TEST_F(ProgressPageService, ServiceFailuresKeepTheLastValues) {
+TEST_F(ProgressPageService, AJobTheServiceDoesNotTakeIsToldAndEnds) {
     PageOnScreen screen;
     ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
     RecordingSender sender(service);
     screen.page.SetCommandSender(&sender);
 
-    // A job command the service does not take: told, unlocked, nothing polled.
+    // A job command the service does not take: told, unlocked, home again, nothing polled.
     sender.refuse = kCommandAnalyse;
     screen.host.SetCurrentDrive(kDrive);
-    EXPECT_EQ(0, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
-    ASSERT_EQ(1u, boxes_.Texts().size());
+    EXPECT_EQ(1, screen.page.StartOperation(DefragOperation::kAnalysis, kDrive, kEntry));
+    ASSERT_TRUE(PumpUntil([&] { return !boxes_.Texts().empty(); }, 30'000));
     EXPECT_NE(-1, boxes_.Texts()[0].Find(L"did not take the job"));
     EXPECT_EQ((std::vector<bool>{true, false}), screen.host.locks);
-    EXPECT_TRUE(screen.parent.commands.empty());
-
-    // The service goes away while a job runs: every call fails, the page keeps its state, its
-    // figures and its path line, and goes on polling.
-    screen.host.StoreJobState(kJobRunning, 0);
-    const int readsBefore = screen.host.stateReads;
-    screen.page.SetDlgItemText(IDC_ST_CURRENT_PATH, L"\\kept\\path.txt");
-    screen.page.SendDlgItemMessage(IDC_SCAN_PROGRESS, PBM_SETPOS, 123'456);
-    ControlDefragService(SERVICE_CONTROL_STOP);
-    ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED));
-    EXPECT_EQ(-1, JobState()) << "the guard answers 0";
-    screen.page.SendMessage(WM_TIMER, CDlgDiskScanDefrag::kPollTimer);
-    EXPECT_EQ(kJobRunning, screen.host.LastJobState());
-    EXPECT_EQ(readsBefore, screen.host.stateReads);
-    EXPECT_EQ(CString(L"\\kept\\path.txt"), screen.ItemText(IDC_ST_CURRENT_PATH));
-    EXPECT_EQ(123'456, screen.ProgressPosition());
-    // Still polling: the next tick comes by itself.
-    MSG tick;
-    bool ticked = false;
-    for (int waited = 0; waited < 2'000 && !ticked; waited += 10) {
-        ticked =
-            ::PeekMessageW(&tick, screen.page.m_hWnd, WM_TIMER, WM_TIMER, PM_NOREMOVE) != FALSE &&
-            tick.wParam == CDlgDiskScanDefrag::kPollTimer;
-        ::Sleep(10);
-    }
-    EXPECT_TRUE(ticked);
-    screen.page.KillTimer(CDlgDiskScanDefrag::kPollTimer);
-    ASSERT_TRUE(ConfigureService(kDefragServiceName, kServiceStart));
-    ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING));
-    ServiceHandles handles;
-    EXPECT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0));
+    PumpFor(100);
+    EXPECT_EQ((std::vector<UINT>{kShowDefragHome}), screen.parent.commands);
+    EXPECT_FALSE(screen.page.JobRunning());
+    const int reads = screen.host.stateReads;
+    PumpFor(500);
+    EXPECT_EQ(reads, screen.host.stateReads) << "no poll";
 }

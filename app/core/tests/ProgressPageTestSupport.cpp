@@ -114,18 +114,3 @@ COLORREF LookColour(CellLook look) {
                                        RGB(0xFD, 0x98, 0x14), RGB(0xF2, 0xEA, 0x32)};
     return colours[look];
 }
-
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    MSG msg;
-    while (::GetTickCount64() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        ::Sleep(5);
-    }
-    return done();
-}

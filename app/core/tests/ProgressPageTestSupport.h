@@ -1,6 +1,5 @@
 // What the progress page's tests share: the page's parent window that keeps the page commands,
-// message boxes answered once up, texts the language file lacks, the map's colours, and
-// pumping until something happened.
+// message boxes answered once up, texts the language file lacks and the map's colours.
 #pragma once
 
 #include "VolmeMap.h"
@@ -47,6 +46,3 @@ void RecordMissingTexts();
 
 // The colour at the point (5, 5) of each look of the cell strip.
 COLORREF LookColour(CellLook look);
-
-// Dispatches the thread's messages until `done` or the time is up; answers `done`.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);

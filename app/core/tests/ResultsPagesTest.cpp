@@ -78,7 +78,7 @@ TEST_F(ResultsPageTest, AnalysisAdvisingDefragmentationShowsAndRecordsItsFigures
     CDlgScanResults page(&host_);
     page.SetServices(&services_);
     OpenPage(page, host_, IDD_DLG_SCAN_RESULTS);
-    page.ShowResults();
+    page.ShowResults(services_.NextRun());
 
     // 20,000 of 1,000,000 clusters and of 400,000 used ones; single-fragment files do not count.
     EXPECT_DOUBLE_EQ(2.0, page.m_summary.disk);
@@ -153,7 +153,7 @@ TEST_F(ResultsPageTest, AnalysisAdviceTurnsAtOneHundredFilesOrOnePercent) {
         CDlgScanResults page(&host_);
         page.SetServices(&services_);
         OpenPage(page, host_, IDD_DLG_SCAN_RESULTS);
-        page.ShowResults();
+        page.ShowResults(services_.NextRun());
         EXPECT_EQ(test.advised, page.m_summary.recommended) << test.fragmentedFiles;
         EXPECT_EQ(test.advised, page.m_btnDefragment.IsWindowEnabled() != FALSE);
         EXPECT_STREQ(test.advised ? L"Yes" : L"No", page.m_rows.values[3]);
@@ -188,7 +188,7 @@ TEST_F(ResultsPageTest, AnalysisWithoutResultsIsAFailureAndRecordsNothing) {
         CDlgScanResults page(&host_);
         page.SetServices(&services_);
         OpenPage(page, host_, IDD_DLG_SCAN_RESULTS);
-        page.ShowResults();
+        page.ShowResults(services_.NextRun());
         // Never a clean disk: nothing recorded, nothing to defragment or report, and it says so.
         EXPECT_TRUE(services_.saved.empty());
         EXPECT_EQ(0, services_.dateSaves);
@@ -212,7 +212,7 @@ TEST_F(ResultsPageTest, AnalysisButtonsGoBackDefragmentAndOpenTheReport) {
     CDlgScanResults page(&host_);
     page.SetServices(&services_);
     OpenPage(page, host_, IDD_DLG_SCAN_RESULTS);
-    page.ShowResults();
+    page.ShowResults(services_.NextRun());
     EXPECT_EQ(0, page.m_strDriveText.Find(L"(D:)"));
 
     // A refused release configures the service and starts all the same.
@@ -263,14 +263,14 @@ TEST_F(ResultsPageTest, DefragmentationTakesBeforeFromTheFirstPassAndAfterFromTh
     CDlgDefragResults page(&host_);
     page.SetServices(&services_);
     OpenPage(page, host_, IDD_DLG_DEFRAG_RESULTS);
-    page.ShowFirstPassResults();
-    EXPECT_EQ(40u, services_.firstPassFiles);
+    page.ShowFirstPassResults(services_.NextRun());
+    EXPECT_EQ(40u, page.m_firstPassFragmentedFiles);
     EXPECT_EQ(1, services_.dateSaves);
     EXPECT_EQ(L"3.80% before, 1.00% after", services_.saved[kLastScanVolumeResult]);
     EXPECT_EQ(L"7.60% before, 2.00% after", services_.saved[kLastScanDataResult]);
     EXPECT_EQ(0, services_.unlocks);
 
-    page.ShowResults();
+    page.ShowResults(services_.NextRun());
     EXPECT_DOUBLE_EQ(3.8, page.m_figures.diskBefore);
     EXPECT_DOUBLE_EQ(7.6, page.m_figures.dataBefore);
     EXPECT_DOUBLE_EQ(0.8, page.m_figures.diskAfter);
@@ -333,8 +333,8 @@ TEST_F(ResultsPageTest, DefragmentationWithoutClustersIsAFailure) {
         CDlgDefragResults page(&host_);
         page.SetServices(&services_);
         OpenPage(page, host_, IDD_DLG_DEFRAG_RESULTS);
-        page.ShowFirstPassResults();
-        page.ShowResults();
+        page.ShowFirstPassResults(services_.NextRun());
+        page.ShowResults(services_.NextRun());
         EXPECT_STREQ(L"The results for C:\\ could not be read.", page.m_strHeadline);
         EXPECT_STREQ(L"Not available", page.m_rows.values[1]);
         EXPECT_FALSE(page.m_btnReport.IsWindowEnabled());
@@ -427,7 +427,10 @@ TEST_F(ResultsPageTest, OneClickSummaryRowsAndColours) {
     ASSERT_TRUE(summary.Create(IDD_ONECLICK_SCAN_RESULTS, &main));
     summary.MoveWindow(20, 20, 675, 549);
     summary.ShowWindow(SW_SHOW);
-    ASSERT_EQ(5, summary.m_rows.values.GetSize());
+    // The summary reads the service on a thread of its own and fills itself afterwards.
+    EXPECT_EQ(0, summary.m_rows.values.GetSize());
+    ASSERT_TRUE(PumpUntil([&] { return summary.m_rows.values.GetSize() == 5; }, 10'000));
+    EXPECT_EQ(1, services_.serviceReads);
     EXPECT_STREQ(L"12,345 files", summary.m_rows.values[0]);
     EXPECT_STREQ(L"150 files", summary.m_rows.values[1]);
     EXPECT_STREQ(L"2.00%", summary.m_rows.values[2]);

@@ -75,6 +75,24 @@ TEST(TaskParameters, OptionsReadBack) {
     EXPECT_FALSE(plain.shutdown);
 }
 
+// The drive a stored optimise task runs for, as the schedule page keeps it selected.
+TEST(TaskParameters, DriveReadBack) {
+    for (wchar_t drive : {L'C', L'R', L'Z'})
+        for (bool autofix : {false, true})
+            for (bool shutdown : {false, true})
+                EXPECT_EQ(drive, TaskDriveFromParameters(
+                                     BuildTaskParameters(true, drive, autofix, shutdown)));
+    EXPECT_EQ(L'S', TaskDriveFromParameters(L"-schedule -s"));
+    EXPECT_EQ(L'S', TaskDriveFromParameters(L"-schedule -S  "));
+    EXPECT_EQ(0, TaskDriveFromParameters(L" -autofix")) << "the clean task names no drive";
+    EXPECT_EQ(0, TaskDriveFromParameters(L"-schedule"));
+    EXPECT_EQ(0, TaskDriveFromParameters(L""));
+    EXPECT_EQ(0, TaskDriveFromParameters(L"-schedule -CD"));
+    EXPECT_EQ(0, TaskDriveFromParameters(L"-schedule -1"));
+    EXPECT_EQ(0, TaskDriveFromParameters(L"x-R")) << "a word of its own";
+    EXPECT_EQ(L'R', TaskDriveFromParameters(L"-R"));
+}
+
 TEST(ScheduleStatusText, WrittenUnderTheTaskName) {
     ASSERT_TRUE(SaveScheduleStatusText(kCleanTaskName, L"Not scheduled"));
     CString path = GetAppRegistryKey();

@@ -200,13 +200,18 @@ TEST_F(SchedulePageTest, OptimiseWeeklyAppliedAsTheUserChoseAndReadBack) {
     }
     ASSERT_TRUE(PhotographWindow(page_->m_hWnd, L"schedule_optimize.png"));
 
-    // The list shows the system drive again after the refresh; a shut-down run of it daily.
-    EXPECT_STREQ(L"(C:) System (System drive)", SelectedDriveEntry());
+    // The refresh keeps the task's drive selected, and so does a switch to the clean task and
+    // back: Apply again changes what the user changed, never the drive behind the user's back.
+    EXPECT_STREQ(L"(D:)Data", SelectedDriveEntry());
+    Click(IDC_TABBTN_CLEAN);
+    Click(IDC_TABBTN_OPTIMIZE);
+    EXPECT_STREQ(L"(D:)Data", SelectedDriveEntry());
     Click(IDC_RD_EVERYDAY);
     Click(IDC_CHK_SYSREBOOT_AFTER_FIX);
     Apply();
     ASSERT_TRUE(ReadStoredTask(kOptimizeTaskName, stored));
-    EXPECT_EQ(L" -shutdown -C", stored.parameters);
+    EXPECT_EQ(L" -shutdown -D", stored.parameters);
+    EXPECT_STREQ(L"(D:)Data", SelectedDriveEntry()) << "a shut-down run's drive read back";
     EXPECT_EQ(TASK_TIME_TRIGGER_DAILY, stored.trigger.TriggerType);
     EXPECT_EQ(1, stored.trigger.Type.Daily.DaysInterval);
     EXPECT_EQ(1, stored.triggerCount);

@@ -4,6 +4,8 @@
 #include "DiskPagesResource.h"
 #include "DriveCombo.h"
 
+#include <PopupServices.h>
+
 namespace {
 
 constexpr wchar_t kSection[] = L"IDD_BENCHMARK_TAB";
@@ -152,6 +154,11 @@ LRESULT CTabBenchmarkDlg::OnEndedMessage(WPARAM run, LPARAM) {
     Stop();
     UpdateFigures();
     m_graph.Invalidate();
+    // A disk that could not be read leaves empty or partial figures: the user is told why.
+    const BenchmarkResults* results = GetDiskToolsState().benchmark;
+    if (results != nullptr && results->DiskUnreadable())
+        static_cast<void>(AppMessageBox(AppText(L"IDS_BENCH_DISK_UNREADABLE", kDiskToolsSection),
+                                        MB_ICONERROR, this, nullptr, false));
     return 0;
 }
 

@@ -133,6 +133,7 @@ void CDlgDFScanProgress::RunWalk() {
     if (m_stop)
         m_animation.Stop();
     if (CDlgDFScanResult* results = TheDupePages().results) {
+        results->SetUnreadLocations(walk.UnreadLocations());
         if (m_stop)
             results->SetScanStatus(DupeText(L"IDS_SCAN_ABORT"), kDupeBadColour);
         else

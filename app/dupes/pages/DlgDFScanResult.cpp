@@ -10,6 +10,7 @@
 
 #include <DupeFinderOptions.h>
 
+#include <PopupServices.h>
 #include <SkinMemDC.h>
 #include <LauncherStatus.h>
 #include <Paths.h>
@@ -259,8 +260,18 @@ void CDlgDFScanResult::ApplyFilter(int filter) {
     RecomputeSelectionTotals();
     m_btnCancel.EnableWindow(TRUE);
     Invalidate();
+    // A location that could not be read was not searched: no "none found" passes for it.
+    if (filter == kFilterAll && !m_unreadLocations.empty()) {
+        CString list;
+        for (const CString& location : m_unreadLocations)
+            list += (list.IsEmpty() ? L"" : L", ") + location;
+        CString text;
+        text.Format(DupeText(L"IDS_LOCATIONS_NOT_READ"), list.GetString());
+        AppMessageBox(text, MB_ICONERROR, DupeHost().MainWindow(), nullptr, false);
+    }
     if (filter == kFilterAll && m_nDuplicates == 0) {
-        DupeMessage(L"IDS_NO_DUP_FOUND", MB_ICONINFORMATION);
+        if (m_unreadLocations.empty())
+            DupeMessage(L"IDS_NO_DUP_FOUND", MB_ICONINFORMATION);
         PostCommandToParent(kDupeWelcomePage);
         EnableWizardControls(this, true);
     }

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <map>
+#include <utility>
 #include <vector>
 
 class CDlgGroupingSorting;
@@ -44,6 +45,10 @@ public:
     bool FillingProcess();
     // The walk's outcome line.
     void SetScanStatus(const CString& text, COLORREF colour);
+    // The scan's locations that could not be read (set by the walk's thread before it ends).
+    void SetUnreadLocations(std::vector<CString> locations) {
+        m_unreadLocations = std::move(locations);
+    }
 
     void ApplyFilter(int filter);
     void RecomputeSelectionTotals();
@@ -64,6 +69,7 @@ public:
 
     int m_nFilter = kFilterNone;
     int m_nDuplicates = 0;
+    std::vector<CString> m_unreadLocations;
     int m_nChecked = 0;
     ULONGLONG m_nCheckedBytes = 0;
     ULONGLONG m_nListedBytes = 0;

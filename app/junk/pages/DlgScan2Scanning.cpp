@@ -365,6 +365,7 @@ LRESULT CDlgScan2Scanning::OnScanFinished(WPARAM, LPARAM) {
                         COleDateTime());
     if (g_junkPages.results)
         g_junkPages.results->FocusFirstControl();
+    TellUnreadLocations();
 
     if (g_bScheduleSwitch && g_bAutoFixSwitch) {
         if (count > 0 && g_junkPages.results) {
@@ -375,6 +376,24 @@ LRESULT CDlgScan2Scanning::OnScanFinished(WPARAM, LPARAM) {
         }
     }
     return 0;
+}
+
+void CDlgScan2Scanning::TellUnreadLocations() {
+    if (!g_pJunkFinder)
+        return;
+    const CStringArray& unread = g_pJunkFinder->GetUnreadLocations();
+    if (unread.GetSize() == 0)
+        return;
+    CString list;
+    for (INT_PTR i = 0; i < unread.GetSize(); ++i)
+        list += (i > 0 ? L", " : L"") + unread[i];
+    CString text;
+    text.Format(JunkText(L"SCANTAB_LOCATIONS_NOT_READ"), list.GetString());
+    // Nobody is there to answer during an unattended run: the log keeps it.
+    if (g_pJunkFinder->IsUnattended())
+        WriteLog(text);
+    else
+        AppMessageBox(text, MB_ICONERROR, this, nullptr, false);
 }
 
 LRESULT CDlgScan2Scanning::OnDeleteOutput(WPARAM wParam, LPARAM lParam) {

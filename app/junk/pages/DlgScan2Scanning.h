@@ -59,6 +59,9 @@ protected:
     LRESULT OnItemFound(WPARAM wParam, LPARAM lParam);
     LRESULT OnLocationChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnScanStopped(WPARAM wParam, LPARAM lParam);
+    // A location that could not be read was not searched: the user is told which, so that no
+    // "found: 0" passes for a clean drive.
+    void TellUnreadLocations();
     LRESULT OnScanFinished(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteOutput(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteFinished(WPARAM wParam, LPARAM lParam);

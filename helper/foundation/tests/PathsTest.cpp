@@ -70,6 +70,24 @@ TEST(Existence, KindsAndTheEmptyPath) {
     EXPECT_EQ(0, IsExistingFolder(L"C:"));
 }
 
+// A drive's root is a folder to search like any other, when the drive is there.
+TEST(Existence, DriveRootsAreExistingFolders) {
+    TempFolder folder;
+    const std::wstring root = folder.Path().substr(0, 3); // the drive of the temporary folder
+    ASSERT_EQ(L":\\", root.substr(1));
+    EXPECT_EQ(1, IsExistingFolder(root.c_str()));
+    // A letter that leads nowhere.
+    wchar_t missing[] = L"?:\\";
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter > L'D'; --letter)
+        if ((drives & (1u << (letter - L'A'))) == 0) {
+            missing[0] = letter;
+            break;
+        }
+    ASSERT_NE(L'?', missing[0]);
+    EXPECT_EQ(0, IsExistingFolder(missing));
+}
+
 TEST(Existence, CreateDirectoryTreeMakesEveryLevel) {
     TempFolder folder;
     const std::wstring deep = folder / L"a\\b\\c\\";
@@ -116,6 +134,122 @@ TEST(Existence, FileLocks) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0, IsFileLocked(path.c_str()));
     EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY); // restored
+}
+
+namespace {
+
+// Everything the file system keeps of a file besides its name.
+struct FileState {
+    FILE_BASIC_INFO basic{}; // attributes and the four times, the change time among them
+    std::string bytes;
+};
+
+FileState StateOf(const std::wstring& path) {
+    FileState state;
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file);
+    EXPECT_TRUE(
+        GetFileInformationByHandleEx(file, FileBasicInfo, &state.basic, sizeof state.basic));
+    CloseHandle(file);
+    state.bytes = ReadBytes(path);
+    return state;
+}
+
+void ExpectSameState(const FileState& before, const FileState& after, const std::wstring& what) {
+    const std::string name(what.begin(), what.end());
+    EXPECT_EQ(before.basic.FileAttributes, after.basic.FileAttributes) << name;
+    EXPECT_EQ(before.basic.CreationTime.QuadPart, after.basic.CreationTime.QuadPart) << name;
+    EXPECT_EQ(before.basic.LastWriteTime.QuadPart, after.basic.LastWriteTime.QuadPart) << name;
+    EXPECT_EQ(before.basic.ChangeTime.QuadPart, after.basic.ChangeTime.QuadPart) << name;
+    EXPECT_EQ(before.bytes, after.bytes) << name;
+}
+
+// Waits (within 5 s) until the clock is well past the file's change time: a change of the
+// file from then on gets a later time, which the file system keeps in coarse ticks.
+void WaitPastChangeTime(const FileState& state) {
+    constexpr LONGLONG kMargin = 500'000; // 50 ms in 100 ns units
+    for (int waited = 0; waited < 5'000; waited += 10) {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const LONGLONG current =
+            static_cast<LONGLONG>(ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart);
+        if (current > state.basic.ChangeTime.QuadPart + kMargin)
+            return;
+        Sleep(10);
+    }
+    ADD_FAILURE() << "the clock did not pass the file's change time";
+}
+
+} // namespace
+
+// The test asks whether a file could be taken over; it must not change the file while asking:
+// no attribute written (not even the same ones again, which moves the change time), no time,
+// no byte.
+TEST(Existence, FileLockTestLeavesTheFileAsItWas) {
+    TempFolder folder;
+    struct Case {
+        const wchar_t* name;
+        DWORD attributes;
+    };
+    const Case cases[] = {{L"plain.txt", FILE_ATTRIBUTE_NORMAL},
+                          {L"readonly.txt", FILE_ATTRIBUTE_READONLY},
+                          {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE},
+                          {L"both.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN}};
+    for (const Case& item : cases) {
+        const std::wstring path = folder / item.name;
+        WriteBytes(path, "contents of " + std::string(item.name, item.name + 4));
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), item.attributes));
+        const FileState before = StateOf(path);
+        WaitPastChangeTime(before);
+        EXPECT_EQ(0, IsFileLocked(path.c_str())) << item.name;
+        ExpectSameState(before, StateOf(path), item.name);
+    }
+}
+
+// Another program's handle, whatever it shares, makes the file locked; the file stays as it was
+// and is free again once the handle is closed.
+TEST(Existence, FileLockedWhateverTheOtherHandleShares) {
+    TempFolder folder;
+    const std::wstring path = folder / L"shared.txt";
+    WriteBytes(path, "held");
+    const DWORD shares[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
+    for (const DWORD share : shares) {
+        for (const DWORD access : {GENERIC_READ, GENERIC_READ | GENERIC_WRITE}) {
+            const FileState before = StateOf(path);
+            const HANDLE held =
+                CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+            EXPECT_EQ(1, IsFileLocked(path.c_str())) << "share " << share << " access " << access;
+            CloseHandle(held);
+            EXPECT_EQ(0, IsFileLocked(path.c_str()));
+            ExpectSameState(before, StateOf(path), L"shared.txt");
+        }
+    }
+    // A read-only file held by another program is locked as well.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(1, IsFileLocked(path.c_str()));
+    CloseHandle(held);
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Names the multibyte code page cannot hold are tested as well as any other.
+TEST(Existence, FileLockTestOfANameBeyondTheCodePage) {
+    TempFolder folder;
+    const std::wstring path = folder / L"\u65E5\u672C\u8A9E-\u0436.txt";
+    WriteBytes(path, "x");
+    EXPECT_EQ(0, IsFileLocked(path.c_str()));
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(1, IsFileLocked(path.c_str()));
+    CloseHandle(held);
 }
 
 TEST(ShellOperations, RecycleBinRefusesOverlongPaths) {

@@ -152,6 +152,15 @@ inline void PumpFor(DWORD milliseconds) {
     }
 }
 
+// Dispatches the thread's messages until `done` answers true, for up to `milliseconds`;
+// answers `done`.
+template <typename Done> bool PumpUntil(Done done, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    while (!done() && ::GetTickCount64() < end)
+        PumpFor(10);
+    return done();
+}
+
 // A visible top-level window on which controls are placed; its background is `background`.
 class HostWindow : public CWnd {
 public:

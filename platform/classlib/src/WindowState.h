@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class CWnd;
 class CDC;
@@ -29,6 +30,15 @@ public:
     bool Add(H h, T* p) {
         const ExclusiveLockGuard hold(m_lock);
         return m_map.emplace(h, p).second;
+    }
+    // The attached objects now, in no order.
+    std::vector<T*> Objects() {
+        const SharedLockGuard hold(m_lock);
+        std::vector<T*> objects;
+        objects.reserve(m_map.size());
+        for (const auto& entry : m_map)
+            objects.push_back(entry.second);
+        return objects;
     }
     void Remove(H h, T* p) {
         const ExclusiveLockGuard hold(m_lock);

@@ -639,6 +639,17 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
     SendToDescendants(m_hWnd, message, wParam, lParam, bDeep, bOnlyPerm);
 }
 
+void CWnd::SendMessageToHandlingDescendants(UINT message, WPARAM wParam, LPARAM lParam) {
+    for (CWnd* pWnd : AfxWndMap().Objects()) {
+        const HWND hWnd = pWnd->m_hWnd;
+        if (hWnd == nullptr || hWnd == m_hWnd ||
+            AfxFindMessageEntry(pWnd->GetMessageMap(), AfxKindMessage, message, 0, 0) == nullptr)
+            continue;
+        if (::IsChild(m_hWnd, hWnd) && ::IsWindowVisible(hWnd))
+            ::SendMessageW(hWnd, message, wParam, lParam);
+    }
+}
+
 CMenu* CWnd::GetMenu() const {
     return CMenu::FromHandle(::GetMenu(m_hWnd));
 }

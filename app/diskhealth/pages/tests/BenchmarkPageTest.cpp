@@ -4,19 +4,37 @@
 #include "PagesTestSupport.h"
 
 #include <DiskPagesResource.h>
+#include <DlgBaseMessageBoxWndBase.h>
 #include <TabBenchmarkDlg.h>
 
 namespace {
 
+std::vector<std::wstring> g_boxes;
+void RecordBox(CDlgBaseMessageBoxWndBase* box) {
+    g_boxes.emplace_back(box->m_strMessage.GetString());
+    box->PostMessageW(WM_COMMAND, IDOK);
+}
+
 class BenchmarkPage : public ::testing::Test {
 protected:
     void SetUp() override {
+        g_boxes.clear();
+        SetMessageBoxAnswerHook(&RecordBox);
         ASSERT_TRUE(page_.Create(IDD_BENCHMARK_TAB, &host_));
         page_.MoveWindow(0, 0, 591, 473);
         page_.ShowWindow(SW_SHOW);
         PumpFor(100);
     }
-    void TearDown() override { page_.DestroyWindow(); }
+    void TearDown() override {
+        page_.DestroyWindow();
+        SetMessageBoxAnswerHook(nullptr);
+    }
+    // The run told that the disk could not be read, once.
+    void ExpectToldUnreadable() {
+        ASSERT_TRUE(PumpUntil([] { return !g_boxes.empty(); }, 5'000)) << "told nothing";
+        EXPECT_EQ(1u, g_boxes.size());
+        EXPECT_NE(std::wstring::npos, g_boxes[0].find(L"could not be read"));
+    }
     HWND Item(int id) const { return ::GetDlgItem(page_.m_hWnd, id); }
     std::wstring Field(int id) const { return WindowText(Item(id)); }
     void Click() { SendMessageW(Item(IDC_STARTBENCH), BM_CLICK, 0, 0); }
@@ -64,6 +82,7 @@ TEST_F(BenchmarkPage, RunShowsEveryFigureAndTheGraph) {
            SRCCOPY);
     ReleaseDC(nullptr, screen);
     EXPECT_GT(canvas.Count(RGB(0, 0, 255), RECT{0, 0, graph.Width(), graph.Height()}), 100);
+    EXPECT_TRUE(g_boxes.empty()) << "a run that read the whole disk tells nothing";
 }
 
 TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
@@ -81,6 +100,7 @@ TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
         !disks_.benchmark.randomSamples ||
         disks_.benchmark.randomSamples[CBenchmarkRun::kRandomSampleCount - 1].milliseconds == 0)
         << "stopped before the end";
+    EXPECT_TRUE(g_boxes.empty()) << "a stop by the user is no failure";
     EXPECT_EQ(disks_.api.OpenHandleCount(), 0u);
     Photograph(&page_, L"disk_benchmark_tab_stopped.png");
 
@@ -96,6 +116,7 @@ TEST_F(BenchmarkPage, StopKeepsThePointsMeasuredAndTheNextStartClearsThem) {
          {IDC_BENCHMIN, IDC_BENCHMAX, IDC_BENCHAVRG, IDC_BENCHATIME, IDC_BENCHBURST, IDC_BENCHCPU})
         EXPECT_EQ(Field(id), L"") << id;
     EXPECT_FALSE(disks_.benchmark.sequentialRates);
+    ExpectToldUnreadable();
 }
 
 TEST_F(BenchmarkPage, FailingReadsEndTheRunWithoutFigures) {
@@ -107,6 +128,7 @@ TEST_F(BenchmarkPage, FailingReadsEndTheRunWithoutFigures) {
     EXPECT_EQ(Field(IDC_BENCHMIN), L"");
     EXPECT_EQ(Field(IDC_BENCHBURST), L"");
     EXPECT_EQ(disks_.api.OpenHandleCount(), 0u) << "the drive handle is closed";
+    ExpectToldUnreadable();
 }
 
 TEST_F(BenchmarkPage, ClosingThePageDuringARunStopsIt) {

@@ -234,6 +234,10 @@ TEST_F(DiskCheckPage, ThoroughCheckOfOneDriveGoesFirst) {
     EXPECT_TRUE(g_answers.sawPopup);
     ASSERT_EQ(g_answers.boxes.size(), 1u);
     EXPECT_NE(g_answers.boxes[0].find(L"thorough check of the drive "), std::wstring::npos);
+    // Asked before anything is set: the question offers the check, it does not report one.
+    EXPECT_EQ(g_answers.boxes[0].find(L"Set "), 0u);
+    EXPECT_EQ(g_answers.boxes[0].find(L"is set"), std::wstring::npos);
+    EXPECT_EQ(g_answers.boxes[0].find(L"keep"), std::wstring::npos);
     EXPECT_EQ(BootExecuteEntries(), (std::vector<std::wstring>{L"autocheck autochk /r \\??\\C:",
                                                                L"autocheck autochk *"}));
     EXPECT_TRUE(LastScanDateExists());
@@ -301,7 +305,9 @@ TEST_F(DiskCheckPage, AnOversizedValueIsLeftAloneAndTheUserTold) {
     Open({true, true, false});
     Start();
     ASSERT_EQ(g_answers.boxes.size(), 2u);
-    EXPECT_NE(g_answers.boxes[1].find(L"C:, D:"), std::wstring::npos) << "which drives";
+    EXPECT_NE(g_answers.boxes[1].find(L"for C:, D:, because"), std::wstring::npos)
+        << "which drives";
+    EXPECT_EQ(g_answers.boxes[1].find(L"::"), std::wstring::npos) << "each drive named once";
     EXPECT_FALSE(LastScanDateExists());
     RegistryKey key;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, key.Put()),

@@ -1115,3 +1115,38 @@ TEST_F(DupeWizard, AddFolderPopUpRefusesAnEmptyPath) {
     EXPECT_TRUE(Said(L"IDS_MSG_NO_PATH"));
     EXPECT_EQ(popup.m_strResult, L"C:\\Temp");
 }
+
+// A drive's root, typed as "X:\", is a location like any folder.
+TEST_F(DupeWizard, ADriveRootIsAddedAsALocation) {
+    panel->SendMessageW(WM_COMMAND, 1200);
+    PumpFor(100);
+    const std::wstring root = data.Path().substr(0, 3);
+    ASSERT_EQ(L":\\", root.substr(1));
+    g_messages.clear();
+    AddLocation(root);
+    ASSERT_EQ(LocationList().GetItemCount(), 1) << "the root was added";
+    EXPECT_TRUE(g_messages.empty());
+    EXPECT_EQ(0, LocationList().GetItemText(0, 0).CompareNoCase(root.c_str()));
+    LocationList().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    Click(locations, IDC_BUTTON_REMOVE_SELECTED);
+    EXPECT_EQ(LocationList().GetItemCount(), 0);
+}
+
+// A location that cannot be read is told as such, never as a folder without duplicates.
+TEST_F(DupeWizard, ALocationThatCannotBeReadIsToldNotFoundWithoutDuplicates) {
+    StoreFindOptions(1, 1, 0, 1);
+    const std::wstring gone = data / L"gone";
+    g_messages.clear();
+    CStringArray scanned;
+    scanned.Add(gone.c_str());
+    panel->SendMessageW(WM_COMMAND, 1201);
+    progress->StartScan(scanned, CStringArray(), CStringArray());
+    ASSERT_TRUE(PumpUntil([&] { return !g_messages.empty(); }, 60000));
+    PumpFor(200);
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_NE(g_messages[0].find(L"could not be read"), std::wstring::npos);
+    EXPECT_NE(g_messages[0].find(gone), std::wstring::npos);
+    EXPECT_FALSE(Said(L"IDS_NO_DUP_FOUND"));
+    EXPECT_TRUE(PumpUntil([&] { return welcome->IsWindowVisible() != FALSE; }, 10000))
+        << "back to the first page, as without duplicates";
+}

@@ -748,3 +748,27 @@ TEST(JunkScanningPage, LongPathsWrapInTheCurrentItemLabel) {
     EXPECT_EQ(wrapped[171], L' ');
     EXPECT_EQ(CDlgScan2Scanning::WrapPathText(L"C:\\short\\"), L"C:\\short\\");
 }
+
+// A drive that is not there is not a clean drive: the scan ends on its results and says which
+// location it could not read; the readable ones are scanned as usual.
+TEST_F(JunkWizardTest, ALocationThatCannotBeReadIsToldNotFoundEmpty) {
+    MakeFile(std::wstring(kTempFolder) + L"\\a.dat", 400, kOld);
+    wchar_t missing = 0;
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'Y'; letter > L'E' && missing == 0; --letter)
+        if ((drives & (1u << (letter - L'A'))) == 0)
+            missing = letter;
+    ASSERT_NE(0, missing);
+    SetProfileString(L"LocationDrives", L"0", (std::wstring(1, missing) + L": (Gone)").c_str());
+    SetProfileString(L"LocationFolders", L"0", kTempFolder);
+    Click(home_->m_hWnd, IDC_START_SCAN_NOW);
+    ASSERT_TRUE(WaitForPage(*results_));
+    ASSERT_TRUE(PumpUntil([&] { return !MessageBoxTexts().empty(); }, 5000));
+    ASSERT_EQ(1u, MessageBoxTexts().size());
+    const std::wstring& told = MessageBoxTexts()[0];
+    EXPECT_NE(told.find(std::wstring(1, missing) + L":\\"), std::wstring::npos);
+    EXPECT_NE(told.find(L"could not be read"), std::wstring::npos);
+    EXPECT_EQ(told.find(kTempFolder), std::wstring::npos) << "the folder was read";
+    EXPECT_EQ(g_junkRun.found, 1) << "the readable folder's junk";
+    ASSERT_EQ(1, g_pJunkFinder->GetUnreadLocations().GetSize());
+}

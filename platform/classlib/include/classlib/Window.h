@@ -211,6 +211,11 @@ public:
     // Sends to every child (bDeep: every descendant).
     void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
                                   BOOL bDeep = TRUE, BOOL bOnlyPerm = FALSE);
+    // Sends to every shown descendant whose object's message map handles the message (the
+    // others would pass it on unseen). The descendants are found through the library's list of
+    // window objects, not by walking the window tree: a window of thousands of controls is
+    // not asked about each of them.
+    void SendMessageToHandlingDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // ---- messages, timers, focus, activation ----
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
