@@ -248,7 +248,7 @@ TEST_F(MainJob, AnAnalysisSavesBothStatusLines) {
     ASSERT_EQ(kJobDrive, Home().GetSelectedDriveLetter());
     ClickStart(false);
     ASSERT_TRUE(WaitForJobEnd()) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 10'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 60'000));
     EXPECT_TRUE(g_boxTexts.empty()) << Narrow(BoxTexts());
 
     LastScanTexts stored;
@@ -297,7 +297,7 @@ TEST_F(MainJob, AHiddenAnalysisEndsItsJobAndTheSchedulersRequestDefragments) {
     ASSERT_EQ(1u, g_boxTexts.size()) << "no \"already running\": " << Narrow(BoxTexts());
     EXPECT_TRUE(window_->IsWindowVisible());
     EXPECT_EQ(kJobFinished, JobState());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 10'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
     EXPECT_TRUE(window_->m_pDefragResults->m_bResultsRead);
     ExpectVolumeSound();
 }
@@ -309,7 +309,7 @@ TEST_F(MainJob, AnAutomaticDefragmentationEndsUnlockedAndTakesTheModeWithIt) {
     ASSERT_NO_FATAL_FAILURE(Open());
     ClickStart(false);
     ASSERT_TRUE(WaitForJobEnd());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 10'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 60'000));
 
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -318,8 +318,8 @@ TEST_F(MainJob, AnAutomaticDefragmentationEndsUnlockedAndTakesTheModeWithIt) {
         EXPECT_TRUE(Progress().JobRunning());
         EXPECT_FALSE(WindowUnlocked()) << "locked while it runs";
         ASSERT_TRUE(WaitForCompletion(boxes)) << Narrow(BoxTexts());
-        ASSERT_TRUE(PumpUntil([&] { return !Progress().JobRunning(); }, 10'000));
-        ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragHome); }, 10'000));
+        ASSERT_TRUE(PumpUntil([&] { return !Progress().JobRunning(); }, 60'000));
+        ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragHome); }, 60'000));
         EXPECT_TRUE(WindowUnlocked());
         EXPECT_FALSE(theApp.m_bAutomaticMode);
         EXPECT_FALSE(PageShown(window_->m_pDefragResults)) << "no unfilled results page";
@@ -330,7 +330,7 @@ TEST_F(MainJob, AnAutomaticDefragmentationEndsUnlockedAndTakesTheModeWithIt) {
     const size_t boxes = g_boxTexts.size();
     ClickStart(true);
     ASSERT_TRUE(WaitForCompletion(boxes)) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 10'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
     EXPECT_TRUE(window_->m_pDefragResults->m_bResultsRead);
     EXPECT_TRUE(WindowUnlocked());
     ExpectVolumeSound();
@@ -343,7 +343,7 @@ TEST_F(MainJob, TheDefragmentationReportCoversBothPasses) {
     ASSERT_NO_FATAL_FAILURE(Open());
     ClickStart(true);
     ASSERT_TRUE(WaitForCompletion(0)) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 10'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
     CDlgDefragResults& results = *window_->m_pDefragResults;
     ASSERT_TRUE(results.m_bResultsRead);
     const SYSTEMTIME firstStart = results.m_firstPassStart;

@@ -137,7 +137,7 @@ void CancelShutDownDialog(HWND dialog) {
     ASSERT_NE(nullptr, cancel);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(cancel));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10'000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 60'000));
 }
 
 // Files planted in the prefix's temporary folder: old ones are its junk; a recent one and a
@@ -300,7 +300,7 @@ TEST_F(ScheduledRuns, OptimiseTaskDefragmentsItsDriveWithNobodyThereAndKeepsTheS
     ASSERT_TRUE(xarn->Started());
     const HWND main = MainWindowOf(*xarn, 30'000);
     ASSERT_NE(nullptr, main);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10'000))
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 60'000))
         << "a scheduled run shows its window";
 
     // Both passes run without an answer from anyone; the first dialog the program shows is the
@@ -343,7 +343,7 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
 
     // Cancelled long before its countdown ends: nothing shuts down, the completion follows.
     CancelShutDownDialog(dialog);
-    EXPECT_TRUE(WaitUntil([&] { return !OtherDialogsOf(*xarn, main).empty(); }, 10'000))
+    EXPECT_TRUE(WaitUntil([&] { return !OtherDialogsOf(*xarn, main).empty(); }, 60'000))
         << "the completion message";
     EXPECT_FALSE(xarn->HasEnded(0));
     EXPECT_TRUE(CloseProgram(*xarn));

@@ -95,9 +95,12 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
+// Shares writing and deletion: a log writer in another process must never find its file locked
+// because the test is reading it, or it drops the line the test waits for.
 inline std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     std::string bytes;
     char block[4096];
     DWORD read = 0;

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "PanelDrawing.h"
+#include "STBitmap.h"
 #include "UiFonts.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kOutline = 0xDEDEDE;
-constexpr COLORREF kPale = RGB(0xEA, 0xF1, 0xF9);
 constexpr COLORREF kPlainFill = 0xFBFBFB;
 constexpr COLORREF kBand = 0xD4F6E2;
 constexpr COLORREF kRowLine = 0xEDEDED;
@@ -27,13 +27,26 @@ bool SamePixels(const Canvas& a, const Canvas& b) {
                 return false;
     return true;
 }
+
+// The pixels of the rectangle where `drawn` differs from `bare`, the same panel with nothing
+// drawn on it (the panel's fill is a picture, not one colour).
+int CountChanged(const Canvas& drawn, const Canvas& bare, RECT area) {
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            count += drawn.Pixel(x, y) != bare.Pixel(x, y) ? 1 : 0;
+    return count;
+}
 } // namespace
 
 TEST(PanelDrawing, RoundedPanelsOutlineAndFill) {
     Canvas gradient(600, 200);
     DrawRoundedPanel(gradient.DC(), 10, 10, 150, 545);
     EXPECT_EQ(gradient.Pixel(300, 10), kOutline);
-    EXPECT_EQ(gradient.Pixel(300, 80), kPale);
+    CSTBitmap fill(1128);
+    const COLORREF fillAt300 = BitmapPixel(fill, 300 - 12, 0);
+    EXPECT_EQ(gradient.Pixel(300, 80), fillAt300) << "each row is the fill picture's row";
+    EXPECT_EQ(gradient.Pixel(300, 140), fillAt300);
     EXPECT_EQ(gradient.Pixel(300, 152), kWhite);
 
     Canvas plain(600, 200);
@@ -45,7 +58,7 @@ TEST(PanelDrawing, RoundedPanelsOutlineAndFill) {
     // A panel too low for its fill draws the outline only.
     Canvas low(600, 60);
     DrawRoundedPanel(low.DC(), 10, 10, 14, 545);
-    EXPECT_EQ(low.Count(kPale, RECT{0, 0, 600, 60}), 0);
+    EXPECT_EQ(low.Count(fillAt300, RECT{0, 0, 600, 60}), 0);
     EXPECT_GT(low.Count(kOutline, RECT{0, 0, 600, 60}), 0);
 }
 
@@ -133,8 +146,10 @@ TEST(PanelDrawing, SummaryRowsEndWithTheShortestArray) {
     DrawSummaryPanel(layout);
     // Row 0 has everything; row 1 has no icon, so neither it nor row 2 is drawn.
     const int row0 = 10 + 57, row1 = 10 + 30 + 57;
-    EXPECT_NE(canvas.CountNot(kPale, RECT{160, row0, 360, row0 + 16}), 0);
-    EXPECT_EQ(canvas.CountNot(kPale, RECT{160, row1, 360, row1 + 16}), 0);
+    Canvas bare(620, 220);
+    DrawRoundedPanel(bare.DC(), 10, 10, 10 + 190, 545);
+    EXPECT_NE(CountChanged(canvas, bare, RECT{160, row0, 360, row0 + 16}), 0);
+    EXPECT_EQ(CountChanged(canvas, bare, RECT{160, row1, 360, row1 + 16}), 0);
     EXPECT_EQ(canvas.Count(kRowLine, RECT{133, row1 - 8, 540, row1 - 6}), 0);
 
     // No rows at all: panel, title and separator only.
@@ -143,6 +158,6 @@ TEST(PanelDrawing, SummaryRowsEndWithTheShortestArray) {
     layout.dc = empty.DC();
     layout.labels = &none;
     DrawSummaryPanel(layout);
-    EXPECT_EQ(empty.CountNot(kPale, RECT{130, row0, 540, 180}), 0);
-    EXPECT_GT(empty.CountNot(kPale, RECT{26, 27, 300, 47}), 0) << "title";
+    EXPECT_EQ(CountChanged(empty, bare, RECT{130, row0, 540, 180}), 0);
+    EXPECT_GT(CountChanged(empty, bare, RECT{26, 27, 300, 47}), 0) << "title";
 }
