@@ -120,13 +120,7 @@ protected:
         g_strAppTitle = GetToolTitle(kDefragToolNumber);
         RemoveService();
         binding_ = std::make_unique<DefragRpcBinding>(kDefragRpcEndpoint);
-        if (!CopyBuiltServiceProgram(kInstallFolder))
-            problem_ = "the service program cannot be copied";
-        else if (!InstallDefragService(kInstallFolder))
-            problem_ = "the service cannot be installed and started";
-        else if (ServiceHandles handles;
-                 !SendWhenListening(handles, kBlocks, kCommandRelease, kJobDrive, 0))
-            problem_ = "the service does not answer";
+        problem_ = InstallAnsweringService(kInstallFolder, kBlocks, kJobDrive);
     }
     static void TearDownTestSuite() {
         RemoveService();

@@ -63,6 +63,17 @@ bool SendWhenListening(ServiceHandles& handles, int32_t blocks, int32_t code, wc
     return false;
 }
 
+std::string InstallAnsweringService(const wchar_t* folder, int32_t blocks, wchar_t drive) {
+    if (!CopyBuiltServiceProgram(folder))
+        return "the service program cannot be copied";
+    if (!InstallDefragService(folder))
+        return "the service cannot be installed and started";
+    ServiceHandles handles;
+    if (!SendWhenListening(handles, blocks, kCommandRelease, drive, 0))
+        return "the service does not answer";
+    return {};
+}
+
 int JobState() {
     int state = -1;
     int priority = 0;

@@ -25,6 +25,10 @@ class ServiceHandles;
 bool SendWhenListening(ServiceHandles& handles, int32_t blocks, int32_t code, wchar_t drive,
                        int32_t mode);
 
+// Copies the built program into `folder`, installs and starts it, and waits until it takes a
+// release of `drive`: a suite's set-up. Empty when the service answers, else what went wrong.
+std::string InstallAnsweringService(const wchar_t* folder, int32_t blocks, wchar_t drive);
+
 // The job state the service answers; -1 when the call failed.
 int JobState();
 bool WaitForJobState(int wanted, DWORD milliseconds);
