@@ -5,6 +5,8 @@
 
 BEGIN_MESSAGE_MAP(CWholeCaptionCheckBox, CButton)
 ON_WM_PAINT()
+ON_MESSAGE(WM_ENABLE, &CWholeCaptionCheckBox::OnEnableOrText)
+ON_MESSAGE(WM_SETTEXT, &CWholeCaptionCheckBox::OnEnableOrText)
 END_MESSAGE_MAP()
 
 namespace {
@@ -38,4 +40,11 @@ void CWholeCaptionCheckBox::OnPaint() {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(::GetSysColor(COLOR_GRAYTEXT));
     dc.DrawText(caption, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+}
+
+LRESULT CWholeCaptionCheckBox::OnEnableOrText(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    if (!IsWindowEnabled())
+        Invalidate(FALSE);
+    return result;
 }

@@ -11,4 +11,6 @@ public:
 
 protected:
     void OnPaint();
+    // The control paints itself at once on these, past OnPaint; a disabled one is painted again.
+    LRESULT OnEnableOrText(WPARAM, LPARAM);
 };

@@ -163,7 +163,8 @@ void ShootHandle(HWND window, LPCWSTR name) {
 // The columns of a check box's caption that hold ink on screen (any pixel other than the
 // ground at its right end), from the first one after the box and the gap behind it.
 std::vector<int> CaptionInkColumns(CWnd& box) {
-    box.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    // As the control shows itself after a change, with no repaint asked for.
+    box.UpdateWindow();
     PumpFor(100);
     CRect place;
     box.GetWindowRect(&place);
@@ -205,10 +206,10 @@ std::vector<int> CaptionInkColumns(CWnd& box) {
     return columns;
 }
 
-// A disabled check box shows its whole caption where the enabled one shows it, greyed: the
-// same columns hold ink. Wine draws a disabled caption in single-colour glyphs set wider than
-// the room measured for it, which cuts its end off ("128 M" for "128 MB") and moves every
-// letter after the first few.
+// A check box disabled shows its whole caption where the enabled one shows it, greyed: the
+// same columns hold ink, as the control shows itself right after the change. Wine draws a
+// disabled caption in single-colour glyphs set wider than the room measured for it, which cuts
+// its end off ("128 M" for "128 MB") and moves every letter after the first few.
 void ExpectDisabledCaptionAsEnabled(CWnd& box) {
     ASSERT_TRUE(box.IsWindowEnabled());
     const std::vector<int> enabled = CaptionInkColumns(box);
