@@ -28,12 +28,6 @@ CString ShortSizeText(ULONGLONG size) {
 }
 } // namespace
 
-CString ItemDisplayName(const CString& path) {
-    CString trimmed = path;
-    trimmed.TrimRight(L'\\');
-    return PathFindFileNameW(trimmed);
-}
-
 CDetailView::CDetailView()
     : m_defaultIcon(static_cast<HICON>(
           LoadImageW(AfxFindResourceHandle(MAKEINTRESOURCEW(kDefaultIconId), RT_GROUP_ICON),
@@ -60,7 +54,7 @@ void CDetailView::ShowItem(const CString& path, ULONGLONG size, __int64 created,
                            __int64 modified) {
     CString trimmed = path;
     trimmed.TrimRight(L'\\');
-    m_strName = ItemDisplayName(path);
+    m_strName = PathFindFileNameW(trimmed);
     m_strSize = ShortSizeText(size);
     SHFILEINFOW info{};
     if (SHGetFileInfoW(trimmed, 0, &info, sizeof info,

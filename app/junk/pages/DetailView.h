@@ -9,10 +9,6 @@
 #include <classlib/String.h>
 #include <owners/WinOwners.h>
 
-// The name the pop-up shows for an item at `path`: its file name, or for an empty folder (whose
-// path ends with a backslash) the folder's own name.
-CString ItemDisplayName(const CString& path);
-
 class CDetailView : public CStatic {
     DECLARE_MESSAGE_MAP()
 public:

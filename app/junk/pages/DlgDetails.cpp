@@ -143,12 +143,15 @@ BOOL CDlgDetails::OnInitDialog() {
 void CDlgDetails::FillList() {
     if (!g_pJunkFinder)
         return;
+    const CString folderText = DialogText(L"IDD_SCANTAB3_RESULTS", L"IDC_BTN_CLEAN_SYSTEM");
     for (INT_PTR i = 0; i < g_pJunkFinder->GetFoundCount(); ++i) {
         CJunkItem* item = g_pJunkFinder->GetFoundItem(i);
         if (!item || !PassesFilter(*item, m_nFilter))
             continue;
-        // An empty folder's row is named by the folder itself, as a file's row by the file.
-        const int row = m_list.InsertItem(m_list.GetItemCount(), ItemDisplayName(item->path));
+        CString name = item->GetFileName();
+        if (name.IsEmpty() || item->IsEmptyFolderItem())
+            name = folderText;
+        const int row = m_list.InsertItem(m_list.GetItemCount(), name);
         m_list.SetItemData(row, reinterpret_cast<DWORD_PTR>(item));
         m_list.SetItemText(row, 1, item->GetFolder());
         wchar_t size[64] = {};

@@ -385,14 +385,14 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     Click(results_->m_hWnd, IDC_BTN_CLICK_HERE);
     EXPECT_EQ(rows, 6) << "every item";
     EXPECT_FALSE(selectAllChecked) << "the empty folder is unchecked";
-    // Every row names its own item, the empty folder by the folder's name; no other text (a
-    // button's caption, a category) stands in a column.
+    // Every row names its own item; an empty folder's row shows the clean button's caption and
+    // its folder (its actions use the folder column alone).
     const std::wstring root = drive_->Root();
     const std::wstring temp = std::wstring(kTempFolder) + L"\\";
     std::vector<ShownRow> expectedRows = {{L"old.tmp", root, L"1000 bytes"},
                                           {L"~draft.doc", root, L"1.95 KB"},
                                           {L"cache.old", root + L"sub\\", L"2.92 KB"},
-                                          {L"emptydir", root + L"emptydir\\", L"0 bytes"},
+                                          {L"Clean Now", root + L"emptydir\\", L"0 bytes"},
                                           {L"a.dat", temp, L"400 bytes"},
                                           {L"b.txt", temp, L"500 bytes"}};
     std::sort(expectedRows.begin(), expectedRows.end());
@@ -446,7 +446,8 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
     });
     Click(results_->m_hWnd, IDC_BTN_EMPTY_FOLDERS);
-    EXPECT_EQ(folderRows, (std::vector<ShownRow>{{L"emptydir", root + L"emptydir\\", L"0 bytes"}}));
+    EXPECT_EQ(folderRows,
+              (std::vector<ShownRow>{{L"Clean Now", root + L"emptydir\\", L"0 bytes"}}));
     ASSERT_EQ(services_.shell.size(), before.size() + 1);
     EXPECT_NE(services_.shell.back().find(L"explorer.exe"), std::wstring::npos);
     EXPECT_NE(services_.shell.back().find(L"emptydir"), std::wstring::npos);
