@@ -5,6 +5,9 @@
 
 #include <DupeFinderOptions.h>
 
+#include <iterator>
+#include <type_traits>
+
 namespace {
 const struct {
     int id;
@@ -54,6 +57,9 @@ BOOL CDlgDFTypeofFileSearch::OnInitDialog() {
     const bool all = ReadFileTypeSetting(L"SEARCH_ALL_FILES") != 0;
     Check(IDC_CHK_SEARCH_ALL, all);
     bool anyChecked = all;
+    static_assert(std::size(kGroups) == std::extent_v<decltype(m_typeBoxes)>);
+    for (size_t i = 0; i < std::size(kGroups); ++i)
+        m_typeBoxes[i].SubclassDlgItem(kGroups[i].id, this);
     for (const auto& group : kGroups) {
         ::SetDlgItemTextW(m_hWnd, group.id, DupeCaption(group.caption, m_pszSection));
         const bool checked = ReadFileTypeSetting(group.value) != 0;

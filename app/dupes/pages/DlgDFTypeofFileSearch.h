@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DupeSettingsTab.h"
+#include "WholeCaptionCheckBox.h"
 
 class CDlgDFTypeofFileSearch : public CDupeSettingsTab {
     DECLARE_DYNAMIC(CDlgDFTypeofFileSearch)
@@ -15,4 +16,7 @@ public:
 protected:
     void LayoutControls() override;
     void OnAll();
+
+    // The file-type boxes, disabled while all files are searched.
+    CWholeCaptionCheckBox m_typeBoxes[5];
 };

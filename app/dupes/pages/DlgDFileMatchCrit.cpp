@@ -40,6 +40,8 @@ CDlgDFileMatchCrit::CDlgDFileMatchCrit(CWnd* parent)
 
 BOOL CDlgDFileMatchCrit::OnInitDialog() {
     CDupeSettingsTab::OnInitDialog();
+    m_contentBox.SubclassDlgItem(IDC_CHK_BINCOMPARE, this);
+    m_sizeLimitBox.SubclassDlgItem(IDC_CHK_CRC_FILE_SIZE_LIMIT, this);
     SetCaptions(this, m_pszSection,
                 {{IDC_CHK_NAMES, L"IDC_CHK_NAMES"},
                  {IDC_CHK_TIME, L"IDC_CHK_TIME"},

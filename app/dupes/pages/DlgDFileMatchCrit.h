@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DupeSettingsTab.h"
+#include "WholeCaptionCheckBox.h"
 
 class CDlgDFileMatchCrit : public CDupeSettingsTab {
     DECLARE_DYNAMIC(CDlgDFileMatchCrit)
@@ -22,4 +23,8 @@ protected:
     void OnNameOrTime();
     void OnSize();
     void OnContent();
+
+    // The two boxes that are disabled while what they refine is off.
+    CWholeCaptionCheckBox m_contentBox;
+    CWholeCaptionCheckBox m_sizeLimitBox;
 };

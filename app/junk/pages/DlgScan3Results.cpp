@@ -20,6 +20,7 @@
 
 BEGIN_MESSAGE_MAP(CDlgScan3Results, CDlgLeftSideChild)
 ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 ON_WM_SIZE()
 ON_WM_SHOWWINDOW()
 ON_WM_CTLCOLOR()
@@ -100,8 +101,10 @@ BOOL CDlgScan3Results::OnInitDialog() {
     const int linkTops[] = {180, 244, 307};
     CHyperLinkBtn* links[] = {&m_junkLink, &m_tempLink, &m_foldersLink};
     for (int i = 0; i < 3; ++i) {
+        // The group titles stand on the panel's fading fill, which a colour of their own would
+        // cover with a box.
+        links[i]->SetTransparent(true);
         links[i]->SetTextColor(RGB(18, 54, 135));
-        links[i]->SetBkColor(kPanelColour);
         links[i]->SetWindowPos(nullptr, 63, linkTops[i], 125, 14, SWP_NOZORDER);
     }
     m_allLink.SetTextColor(RGB(18, 54, 252));
@@ -232,12 +235,25 @@ void CDlgScan3Results::OnCancelResults() {
         panel->EnableNavButtons(TRUE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE);
 }
 
+BOOL CDlgScan3Results::OnEraseBkgnd(CDC* dc) {
+    CRect client;
+    GetClientRect(&client);
+    PaintGround(*dc, client);
+    return TRUE;
+}
+
+void CDlgScan3Results::PaintGround(CDC& dc, const CRect& client) {
+    dc.FillSolidRect(&client, RGB(255, 255, 255));
+    DrawPageTitle(&dc, client, TRUE);
+    DrawRoundedPanel(&dc, 21, 140, 369, 545);
+}
+
 void CDlgScan3Results::OnPaint() {
     CPaintDC paint(this);
     CRect client;
     GetClientRect(&client);
     CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
-    DrawPageTitle(&memory, client, TRUE);
+    PaintGround(memory, client);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;
     CString heading;
@@ -253,7 +269,6 @@ void CDlgScan3Results::OnPaint() {
         memory.DrawText(JunkText(L"SCANTAB3TRSPACESAVINGLABEL") + L" " + run.savingsText, &savings,
                         DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
     }
-    DrawRoundedPanel(&memory, 21, 140, 369, 545);
     {
         CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));
         CRect objects(47, 145, 107, 162);

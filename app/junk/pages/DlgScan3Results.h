@@ -52,6 +52,10 @@ public:
 
 protected:
     void OnPaint();
+    // Draws what stands behind the controls, for the links that draw on it (see PaintGround).
+    BOOL OnEraseBkgnd(CDC* dc);
+    // The page's ground: white, the title and the rounded panel behind the groups.
+    void PaintGround(CDC& dc, const CRect& client);
     void OnSize(UINT type, int cx, int cy);
     void OnShowWindow(BOOL show, UINT status);
     HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT type);

@@ -34,8 +34,10 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -156,6 +158,75 @@ void ShootHandle(HWND window, LPCWSTR name) {
     CRect rect;
     ::GetWindowRect(window, &rect);
     EXPECT_TRUE(SaveScreenPng(rect, BesideProgram(name).c_str())) << name;
+}
+
+// The columns of a check box's caption that hold ink on screen (any pixel other than the
+// ground at its right end), from the first one after the box and the gap behind it.
+std::vector<int> CaptionInkColumns(CWnd& box) {
+    // As the control shows itself after a change, with no repaint asked for.
+    box.UpdateWindow();
+    PumpFor(100);
+    CRect place;
+    box.GetWindowRect(&place);
+    const int width = place.Width(), height = place.Height();
+    // The control as the screen shows it, copied once and read as 32-bit rows.
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    {
+        const HDC screen = ::GetDC(nullptr);
+        const HDC copy = ::CreateCompatibleDC(screen);
+        const HBITMAP bits = ::CreateCompatibleBitmap(screen, width, height);
+        const HGDIOBJ previous = ::SelectObject(copy, bits);
+        ::BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+        ::SelectObject(copy, previous);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        EXPECT_EQ(::GetDIBits(copy, bits, 0, height, pixels.data(), &info, DIB_RGB_COLORS), height);
+        ::DeleteObject(bits);
+        ::DeleteDC(copy);
+        ::ReleaseDC(nullptr, screen);
+    }
+    const DWORD ground = pixels[static_cast<size_t>(width) - 2];
+    std::vector<bool> inked(static_cast<size_t>(width), false);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<size_t>(y) * width + x] != ground)
+                inked[static_cast<size_t>(x)] = true;
+    size_t x = 0;
+    while (x < inked.size() && inked[x])
+        ++x;
+    std::vector<int> columns;
+    for (; x < inked.size(); ++x)
+        if (inked[x])
+            columns.push_back(static_cast<int>(x));
+    return columns;
+}
+
+// A check box disabled shows its whole caption where the enabled one shows it, greyed: the
+// same columns hold ink, as the control shows itself right after the change. Wine draws a
+// disabled caption in single-colour glyphs set wider than the room measured for it, which cuts
+// its end off ("128 M" for "128 MB") and moves every letter after the first few.
+void ExpectDisabledCaptionAsEnabled(CWnd& box) {
+    ASSERT_TRUE(box.IsWindowEnabled());
+    const std::vector<int> enabled = CaptionInkColumns(box);
+    box.EnableWindow(FALSE);
+    const std::vector<int> disabled = CaptionInkColumns(box);
+    box.EnableWindow(TRUE);
+    ASSERT_GT(enabled.size(), 20u) << "a caption is shown";
+    std::vector<int> differing;
+    std::set_symmetric_difference(enabled.begin(), enabled.end(), disabled.begin(), disabled.end(),
+                                  std::back_inserter(differing));
+    // A faint edge pixel of a smoothed letter may match the ground in one colour and not in
+    // the other.
+    EXPECT_LE(differing.size(), 4u)
+        << ::testing::PrintToString(TextOf(&box)) << ": enabled ink " << enabled.front() << "-"
+        << enabled.back() << ", disabled ink " << (disabled.empty() ? -1 : disabled.front()) << "-"
+        << (disabled.empty() ? -1 : disabled.back()) << ", " << differing.size()
+        << " columns differ";
 }
 
 // Only the selected one of the settings host's five tab buttons shows the strip's pressed
@@ -919,6 +990,8 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     match.CheckDlgButton(IDC_CHK_BINCOMPARE, BST_CHECKED);
     Click(&match, IDC_CHK_BINCOMPARE);
     EXPECT_TRUE(match.GetDlgItem(IDC_CHK_CRC_FILE_SIZE_LIMIT)->IsWindowEnabled());
+    for (int box : {IDC_CHK_BINCOMPARE, IDC_CHK_CRC_FILE_SIZE_LIMIT})
+        ExpectDisabledCaptionAsEnabled(*match.GetDlgItem(box));
     match.CheckDlgButton(IDC_CHK_SAMESIZE, BST_UNCHECKED);
     Click(&match, IDC_CHK_SAMESIZE);
     EXPECT_EQ(match.IsDlgButtonChecked(IDC_CHK_BINCOMPARE), BST_UNCHECKED);
@@ -951,8 +1024,10 @@ TEST_F(DupeWizard, SettingsTabsReadAndWriteTheStore) {
     Click(&types, IDC_CHK_SEARCH_ALL);
     EXPECT_TRUE(types.GetDlgItem(IDC_CHK_MUSIC_FILES)->IsWindowEnabled());
     for (int id : {IDC_CHK_MUSIC_FILES, IDC_CHK_VIDEO_FILES, IDC_CHK_IMAGE_FILES, IDC_CHK_DOC_FILES,
-                   IDC_CHK_COMPRESS_FILES})
+                   IDC_CHK_COMPRESS_FILES}) {
+        ExpectDisabledCaptionAsEnabled(*types.GetDlgItem(id));
         types.CheckDlgButton(id, BST_UNCHECKED);
+    }
     Click(&types, IDC_BTN_SAVE);
     PumpFor(200);
     EXPECT_EQ(StoredDword(kFilesToSearchKey, L"SEARCH_ALL_FILES"), 1u);

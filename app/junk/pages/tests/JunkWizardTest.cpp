@@ -26,7 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
 
 using namespace junkpages;
 using junktest::Exists;
@@ -39,6 +43,80 @@ constexpr UINT kPanelTemplate = 1272;
 constexpr wchar_t kDriveFolder[] = L"C:\\junkpages-drive";
 constexpr wchar_t kTempFolder[] = L"C:\\junkpages-temp";
 constexpr double kOld = 24.0 * 30;
+
+// A row of the details list as the list itself gives it back: name, folder, size.
+struct ShownRow {
+    std::wstring name, folder, size;
+    auto operator<=>(const ShownRow&) const = default;
+};
+
+void PrintTo(const ShownRow& row, std::ostream* out) {
+    *out << "[" << Narrow(row.name) << " | " << Narrow(row.folder) << " | " << Narrow(row.size)
+         << "]";
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    wchar_t text[MAX_PATH] = {};
+    ListView_GetItemText(list, row, column, text, MAX_PATH);
+    return text;
+}
+
+std::vector<ShownRow> ShownRows(HWND list) {
+    std::vector<ShownRow> rows;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        rows.push_back({CellText(list, row, 0), CellText(list, row, 1), CellText(list, row, 2)});
+    return rows;
+}
+
+// The item a row stands for.
+const CJunkItem* RowItem(HWND list, int row) {
+    LVITEM item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!ListView_GetItem(list, &item))
+        return nullptr;
+    return reinterpret_cast<const CJunkItem*>(item.lParam);
+}
+
+// A group title of the results page stands on the rounded panel's own fill (the skin's list
+// bitmap 1128, its top row repeated down from two pixels inside the panel's left edge at 21)
+// with no box of its own: right of its text each pixel is the fill's, on its text some are not.
+void ExpectTitleOnThePanel(const CWnd& page, const CHyperLinkBtn& title) {
+    constexpr int kFillLeft = 23;
+    constexpr COLORREF kFlatPanel = RGB(234, 241, 249);
+    const CSTBitmap fill(1128);
+    const HBITMAP bits = static_cast<HBITMAP>(fill.GetSafeHandle());
+    ASSERT_GT(title.m_nTextWidth, 0) << "the title was painted";
+    CRect place;
+    ::GetWindowRect(title.m_hWnd, &place);
+    ::MapWindowPoints(nullptr, page.m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    const int textRight = place.left + title.m_nTextWidth;
+    ASSERT_LT(textRight + 8, place.right) << "room right of the text";
+    int checked = 0, faded = 0, wrong = 0;
+    std::string firstWrong;
+    for (int x = textRight + 3; x < place.right; x += 3) {
+        const COLORREF expected = BitmapPixel(bits, x - kFillLeft, 0);
+        faded += expected != kFlatPanel ? 1 : 0;
+        for (const LONG y : {place.top, place.CenterPoint().y, place.bottom - 1}) {
+            ++checked;
+            const COLORREF shown = ClientPixelOnScreen(page.m_hWnd, x, y);
+            if (shown != expected && wrong++ == 0)
+                firstWrong = "at " + std::to_string(x) + "," + std::to_string(y) + " shown " +
+                             std::to_string(shown) + ", fill " + std::to_string(expected);
+        }
+    }
+    int onText = 0;
+    for (int x = place.left; x < textRight; ++x)
+        onText += ClientPixelOnScreen(page.m_hWnd, x, place.CenterPoint().y) !=
+                          BitmapPixel(bits, x - kFillLeft, 0)
+                      ? 1
+                      : 0;
+    EXPECT_GT(checked, 0);
+    EXPECT_EQ(wrong, 0) << wrong << " of " << checked << " pixels off the fill, first "
+                        << firstWrong;
+    EXPECT_GT(faded, 0) << "the fill differs from a flat colour here, so a box would show";
+    EXPECT_GT(onText, 0) << "the title's text is drawn";
+}
 
 class JunkWizardTest : public ::testing::Test {
 protected:
@@ -221,6 +299,9 @@ TEST_F(JunkWizardTest, ScanFindsTheTreeAndTheGroupsFollowTheirBoxes) {
     EXPECT_TRUE(Enabled(*results_, IDC_CHK_FOLDERS));
     EXPECT_TRUE(Enabled(*results_, IDC_BTN_CLEAN_SYSTEM));
     Photograph(host_->m_hWnd, L"junk_page3_results.png");
+    for (const CHyperLinkBtn* title :
+         {&results_->m_junkLink, &results_->m_tempLink, &results_->m_foldersLink})
+        ExpectTitleOnThePanel(*results_, *title);
     ShowPage(kJunkScanningPage);
     Photograph(host_->m_hWnd, L"junk_page2_scanning.png");
     ExpectListOnItsBitmap(scanning_->m_locationList.m_hWnd);
@@ -264,7 +345,8 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
 
     int rows = -1;
     bool selectAllChecked = false;
-    std::wstring folderRowName;
+    std::vector<ShownRow> shownRows;
+    bool rowsInFoundOrder = true;
     std::wstring header;
     // Pairs of (on screen, in the bitmap) for points of the stretched rule.
     std::vector<std::pair<COLORREF, COLORREF>> ruleColours;
@@ -273,14 +355,9 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
         const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
         rows = ListView_GetItemCount(list);
         selectAllChecked = ::IsDlgButtonChecked(popup, IDC_CHK_SELECTALL) == BST_CHECKED;
-        wchar_t text[MAX_PATH] = {};
-        for (int row = 0; row < rows; ++row) {
-            ListView_GetItemText(list, row, 1, text, MAX_PATH);
-            if (std::wstring(text).find(L"emptydir") != std::wstring::npos) {
-                ListView_GetItemText(list, row, 0, text, MAX_PATH);
-                folderRowName = text;
-            }
-        }
+        shownRows = ShownRows(list);
+        for (int row = 0; row < rows; ++row)
+            rowsInFoundOrder = rowsInFoundOrder && RowItem(list, row) == Items().at(row);
         header = WindowText(::GetDlgItem(popup, IDC_TOP_INFO));
         PhotographPopup(popup, L"junk_details_popup.png");
         // The bottom bar, and the skin's rule stretched over the width right above it.
@@ -308,7 +385,20 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
     Click(results_->m_hWnd, IDC_BTN_CLICK_HERE);
     EXPECT_EQ(rows, 6) << "every item";
     EXPECT_FALSE(selectAllChecked) << "the empty folder is unchecked";
-    EXPECT_EQ(folderRowName, L"Clean Now") << "an empty folder shows the clean button's text";
+    // Every row names its own item; an empty folder's row shows the clean button's caption and
+    // its folder (its actions use the folder column alone).
+    const std::wstring root = drive_->Root();
+    const std::wstring temp = std::wstring(kTempFolder) + L"\\";
+    std::vector<ShownRow> expectedRows = {{L"old.tmp", root, L"1000 bytes"},
+                                          {L"~draft.doc", root, L"1.95 KB"},
+                                          {L"cache.old", root + L"sub\\", L"2.92 KB"},
+                                          {L"Clean Now", root + L"emptydir\\", L"0 bytes"},
+                                          {L"a.dat", temp, L"400 bytes"},
+                                          {L"b.txt", temp, L"500 bytes"}};
+    std::sort(expectedRows.begin(), expectedRows.end());
+    std::sort(shownRows.begin(), shownRows.end());
+    EXPECT_EQ(shownRows, expectedRows);
+    EXPECT_TRUE(rowsInFoundOrder) << "row n stands for the n-th found item";
     EXPECT_FALSE(header.empty());
     ASSERT_EQ(ruleColours.size(), 3u);
     for (const auto& [shown, drawn] : ruleColours)
@@ -346,14 +436,18 @@ TEST_F(JunkWizardTest, DetailsPopUpChecksItemsOneByOne) {
 
     // The shell actions go to the seam with the row's path; a folder row opens Explorer.
     std::vector<std::wstring> before = services_.shell;
+    std::vector<ShownRow> folderRows;
     DriveWindowWhenUp(IDC_DETAILS_LIST, [&](HWND popup) {
         const HWND list = ::GetDlgItem(popup, IDC_DETAILS_LIST);
+        folderRows = ShownRows(list);
         ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Click(popup, IDC_BTN_OPENFILE);
         Click(popup, IDC_BTN_FILE_PROPERTIES);
         ::PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
     });
     Click(results_->m_hWnd, IDC_BTN_EMPTY_FOLDERS);
+    EXPECT_EQ(folderRows,
+              (std::vector<ShownRow>{{L"Clean Now", root + L"emptydir\\", L"0 bytes"}}));
     ASSERT_EQ(services_.shell.size(), before.size() + 1);
     EXPECT_NE(services_.shell.back().find(L"explorer.exe"), std::wstring::npos);
     EXPECT_NE(services_.shell.back().find(L"emptydir"), std::wstring::npos);
