@@ -75,12 +75,11 @@ xarn_own_display "$sandbox" || exit 1
 # In the background, so that a signal reaches the clean-up at once.
 "$@" >>"$output" 2>&1 </dev/null &
 command=$!
+end_programs_at_limit() {
+    echo "test-sandbox: still running after $limit s: its programs are ended" >>"$output"
+    /usr/lib/wine/wineserver64 -k
+}
 if [ -n "$limit" ]; then
-    (
-        if ! timeout "$limit" tail --pid="$command" -f /dev/null; then
-            echo "test-sandbox: still running after $limit s: its programs are ended" >>"$output"
-            /usr/lib/wine/wineserver64 -k
-        fi
-    ) >/dev/null 2>&1 </dev/null &
+    xarn_at_limit "$command" "$limit" end_programs_at_limit >/dev/null 2>&1 </dev/null &
 fi
 wait "$command"

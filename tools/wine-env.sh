@@ -171,6 +171,25 @@ xarn_end_display() {
     rm -f "$1/xvfb.pid"
 }
 
+# Runs <action...> once when the process <pid> still runs <seconds> after the call; returns when
+# the process has ended or the action has run. The process itself is looked at once a second:
+# nothing but its end or the limit ends the watch. (Following a file with `tail --pid` instead
+# ends the watch early when the file is not what it should be: a /dev/null that became a regular
+# file is copied into itself until its file system is full, and the write that fails ends tail
+# as the limit would.)
+#   xarn_at_limit <pid> <seconds> <action...>
+xarn_at_limit() {
+    local pid=$1 end=$((SECONDS + $2))
+    shift 2
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$SECONDS" -ge "$end" ]; then
+            "$@"
+            return
+        fi
+        sleep 1
+    done
+}
+
 # Runs a GoogleTest program under Wine and gives its own verdict. The program writes its XML
 # report as its last act, so a program that ends before its summary (a crash, an exit in the
 # middle, a hang cut short) has none and fails whatever its exit status; so does a report with a

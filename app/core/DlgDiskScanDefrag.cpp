@@ -517,7 +517,10 @@ void CDlgDiskScanDefrag::OnPollRead(const ServicePoll& poll) {
     }
     OnProgressTick(state);
     UpdateProgress(state, poll);
-    if (state == kJobRunning && m_phase == JobPhase::kPolling)
+    // Asked again until the job has ended: a job the service has not begun yet reads idle (its
+    // commands are taken in turn, and each pass starts after a release), and would otherwise
+    // leave the page waiting for good with the window locked.
+    if (state != kJobFinished && m_phase == JobPhase::kPolling)
         SetTimer(kPollTimer, kPollMilliseconds, nullptr);
 }
 

@@ -472,6 +472,32 @@ TEST_F(ProgressPageStandIn, FailedPollsOfANewJobKeepItRunning) {
     EXPECT_EQ((std::vector<UINT>{kShowAnalysisResults}), m_parent.commands);
 }
 
+// The service takes its commands in turn, and a pass starts after a release: a job it has not
+// begun yet reads idle. The page asks again until the job runs and ends, in both passes.
+TEST_F(ProgressPageStandIn, AJobNotBegunYetIsAskedAgainUntilItEnds) {
+    ASSERT_TRUE(Start(DefragOperation::kDefragmentation));
+    SetJob(kJobIdle, 1'000, 0);
+    ASSERT_TRUE(PumpUntil([&] { return m_host.LastJobState() == kJobIdle; }, 10'000));
+    SetJob(kJobRunning, 1'000, 400);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return m_page.GetDlgItem(IDC_BTN_STOPDEFRAG)->IsWindowEnabled() != FALSE; }, 5'000))
+        << "no poll after the idle one";
+    EXPECT_TRUE(PollUntilPosition(200'000));
+    SetJob(kJobFinished, 1'000, 1'000);
+
+    // The second pass's commands are through; its first poll finds it not begun either.
+    ASSERT_TRUE(CodesArrive(5));
+    SetJob(kJobIdle, 1'000, 0);
+    ASSERT_TRUE(PumpUntil([&] { return m_host.LastJobState() == kJobIdle; }, 10'000));
+    SetJob(kJobFinished, 1'000, 1'000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Texts().empty(); }, 5'000))
+        << "no poll after the idle one";
+    EXPECT_EQ((std::vector<int>{5, 5, 1, 5, 1}), Codes());
+    EXPECT_EQ((std::vector<std::wstring>{L"first pass", L"defrag results"}), m_host.events);
+    EXPECT_EQ((std::vector<bool>{true, false}), m_host.locks);
+    EXPECT_FALSE(m_page.JobRunning());
+}
+
 TEST_F(ProgressPageStandIn, AFailedRunIsNotRecordedAsTheDisksState) {
     // The service ends a run it could not do with zero clusters.
     ASSERT_TRUE(Start(DefragOperation::kAnalysis));

@@ -131,7 +131,10 @@ private:
     CWnd* m_window;
 };
 
-// Records the codes the page sends and hands them on; `refuse` makes one code fail.
+// Records the codes the page sends and hands them on; `refuse` makes one code fail. With
+// `pauseFirstPass`, the first defragmentation command is followed by a pause as soon as the
+// service runs the job, so that the job is still there, however fast its moves, when it is
+// stopped.
 class RecordingSender : public DefragCommandSender {
 public:
     explicit RecordingSender(DefragCommandSender& inner) : m_inner(inner) {}
@@ -144,7 +147,10 @@ public:
         }
         if (code == refuse)
             return false;
-        return m_inner.Send(code, drive, mode);
+        const bool sent = m_inner.Send(code, drive, mode);
+        if (sent && code == kCommandDefragment && pauseFirstPass.exchange(false))
+            pausedFromTheStart = PauseOnceRunning();
+        return sent;
     }
     std::vector<int32_t> Codes() {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -155,8 +161,28 @@ public:
         return m_modes;
     }
     std::atomic<int32_t> refuse{-1};
+    std::atomic<bool> pauseFirstPass{false};
+    // The job was paused while it ran (not after its end).
+    std::atomic<bool> pausedFromTheStart{false};
 
 private:
+    // The service takes its commands in turn: the job is paused once it reads running, which
+    // is before its worker starts.
+    static bool PauseOnceRunning() {
+        const ULONGLONG end = ::GetTickCount64() + 60'000;
+        while (::GetTickCount64() < end) {
+            const int state = JobState();
+            if (state == kJobFinished)
+                return false;
+            if (state == kJobRunning) {
+                int paused = 0;
+                return SafeRpcPauseDefrag() == 1 && SafeRpcIsDefragPaused(paused) == 1 &&
+                       paused == 1 && JobState() == kJobRunning;
+            }
+        }
+        return false;
+    }
+
     DefragCommandSender& m_inner;
     std::mutex m_lock;
     std::vector<int32_t> m_codes;
@@ -619,16 +645,21 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     ExpectVolumeUnchanged(digests);
 }
 
-// Off until its fault is found: with the faster moves the job can end before the stop button is
-// looked for, and on a larger volume the program has ended early without its summary.
-TEST_F(ProgressPageService, DISABLED_PauseResumeAndStop) {
+// The job is paused from its start: a pass may otherwise end before the page's first poll, and
+// then the stop button is never enabled.
+TEST_F(ProgressPageService, PauseResumeAndStop) {
     const SimDigests digests = MakeVolume(6'000, 262'144);
     PageOnScreen screen;
     ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
     RecordingSender sender(service);
+    sender.pauseFirstPass = true;
     screen.page.SetCommandSender(&sender);
     ASSERT_EQ(1, screen.page.StartOperation(DefragOperation::kDefragmentation, kDrive, kEntry));
-    ASSERT_TRUE(PumpUntil([&] { return screen.Enabled(IDC_BTN_STOPDEFRAG); }, 120'000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return screen.Enabled(IDC_BTN_STOPDEFRAG) || !screen.page.JobRunning(); }, 120'000));
+    ASSERT_TRUE(sender.pausedFromTheStart.load()) << "the job ended before it could be paused";
+    ASSERT_TRUE(screen.Enabled(IDC_BTN_STOPDEFRAG));
+    EXPECT_EQ(0, screen.page.Pass());
 
     // No: the job was paused while the question was open and runs on.
     int pausedWhileAsked = -1;
