@@ -14,7 +14,8 @@ bool IsDotEntry(const CString& name) {
 }
 
 KernelHandle OpenFolder(const CString& literalFolder) {
-    return KernelHandle(CreateFileW(literalFolder, FILE_LIST_DIRECTORY,
+    // Reading its attributes too: its own identity tells the volume's serial.
+    return KernelHandle(CreateFileW(literalFolder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
