@@ -2,7 +2,9 @@
 # Times the duplicate finder against jdupes, rmlint and fdupes on one generated tree (kept in
 # the Wine prefix's drive C: so every tool reads the same files, page cache warm), with and
 # without content comparison. Prints the median of a few runs per tool and the ratios to
-# jdupes; the cost of merely starting a program under Wine is measured and shown apart.
+# jdupes; the cost of merely starting a program under Wine is measured and shown apart, and so is
+# Wine's floor for a content comparison: opening, reading and closing once every file that
+# shares its size with another.
 #   tools/dupes-bench.sh [files (default 12000)] [runs (default 3)] [earlier dupes_benchmark.exe]
 # An earlier build's benchmark program, when given, is timed too, so that a change is measured
 # before and after in one run.
@@ -94,6 +96,7 @@ if [ -n "$earlier" ]; then
     finder names "$earlier" earlier-names
 fi
 finder opens
+finder candidates
 jdupesFull=$(wall jdupes -r -q "$tree")
 jdupesQuick=$(wall jdupes -r -q -Q "$tree")
 rmlintTime=$(wall rmlint -T df -o fdupes:/dev/null "$tree")
@@ -129,3 +132,7 @@ if [ -n "$earlier" ]; then
 fi
 printf '%-44s %9.3f\n' "Wine: starting and ending a program" "$wineStart"
 printf '%-44s %9.3f\n' "Wine: opening and closing each file once" "$(echo "$(field opens 3) / 1000" | bc -l)"
+floor=$(echo "$(field candidates 3) / 1000" | bc -l)
+printf '%-44s %9.3f  (%s files)\n' "Wine: open, read, close each candidate once" "$floor" \
+    "$(field candidates 5)"
+row "finder, size + content: beyond that floor" "$(echo "$contentOwn - $floor" | bc -l)"

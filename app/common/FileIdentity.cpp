@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005); // the name cut short
 constexpr size_t kMostFoldersKept = 4096;
 
 // The folder that holds the item (a root holds itself), as the key of the serial numbers kept.
@@ -45,26 +44,31 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
     return serial;
 }
 
+// One question about an open item; false when the system cannot answer it.
+template <class Answer> bool Ask(HANDLE item, FILE_INFORMATION_CLASS question, Answer& answer) {
+    IO_STATUS_BLOCK status = {};
+    return NtQueryInformationFile(item, &status, &answer, sizeof answer, question) >= 0;
+}
+
 } // namespace
 
 bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& identity) {
-    // Everything but the volume in one question; the name at its end may not fit.
-    alignas(8) BYTE buffer[sizeof(FILE_ALL_INFORMATION) + 512];
-    IO_STATUS_BLOCK status = {};
-    const NTSTATUS result =
-        NtQueryInformationFile(item, &status, buffer, sizeof buffer, FileAllInformation);
-    if (result < 0 && result != kBufferOverflow)
+    // Three small questions rather than one for everything: that one also asks for the item's
+    // name, which costs Wine a round trip to its server and a search of its drives.
+    FILE_BASIC_INFORMATION basic;
+    FILE_STANDARD_INFORMATION standard;
+    FILE_INTERNAL_INFORMATION internal;
+    if (!Ask(item, FileBasicInformation, basic) || !Ask(item, FileStandardInformation, standard) ||
+        !Ask(item, FileInternalInformation, internal))
         return false;
-    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer);
     identity.volumeSerial = VolumeSerialOf(item, literalPath);
-    identity.fileId = static_cast<ULONGLONG>(all->InternalInformation.IndexNumber.QuadPart);
-    identity.folder = all->StandardInformation.Directory != FALSE;
+    identity.fileId = static_cast<ULONGLONG>(internal.IndexNumber.QuadPart);
+    identity.folder = standard.Directory != FALSE;
     // A folder's size says nothing about it (and differs between file systems).
-    identity.size =
-        identity.folder ? 0 : static_cast<ULONGLONG>(all->StandardInformation.EndOfFile.QuadPart);
-    identity.lastWriteTime = static_cast<ULONGLONG>(all->BasicInformation.LastWriteTime.QuadPart);
-    identity.changeTime = static_cast<ULONGLONG>(all->BasicInformation.ChangeTime.QuadPart);
-    identity.attributes = all->BasicInformation.FileAttributes;
-    identity.creationTime = static_cast<ULONGLONG>(all->BasicInformation.CreationTime.QuadPart);
+    identity.size = identity.folder ? 0 : static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
+    identity.lastWriteTime = static_cast<ULONGLONG>(basic.LastWriteTime.QuadPart);
+    identity.changeTime = static_cast<ULONGLONG>(basic.ChangeTime.QuadPart);
+    identity.attributes = basic.FileAttributes;
+    identity.creationTime = static_cast<ULONGLONG>(basic.CreationTime.QuadPart);
     return true;
 }

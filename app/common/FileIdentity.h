@@ -33,6 +33,9 @@ struct FileIdentity {
 inline ULONGLONG TicksOf(const FILETIME& time) {
     return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
+inline FILETIME FileTimeOfTicks(ULONGLONG ticks) {
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
 
 // Reads the identity of the item an open handle holds (any access serves), opened by
 // `literalPath`. The volume's serial number is asked of the system once per folder and kept

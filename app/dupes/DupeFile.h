@@ -42,7 +42,9 @@ public:
 
     // Whether the content digest was tried during this run and what came of it. Loaded records
     // start as kDone (digest kept) or kNotTried, by their stored flag.
-    enum class DigestState : BYTE { kNotTried, kDone, kSkippedBySizeLimit, kUnreadable };
+    // kDistinct: its first bytes differ from those of every other file it was compared with, so
+    // it equals none of them; it has no digest.
+    enum class DigestState : BYTE { kNotTried, kDone, kSkippedBySizeLimit, kUnreadable, kDistinct };
 
     CDupeFile() = default;
 

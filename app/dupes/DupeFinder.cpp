@@ -25,10 +25,6 @@ namespace {
 constexpr ULONGLONG kUnixEpochTicks = 116444736000000000ull;
 constexpr ULONGLONG kTicksPerSecond = 10000000ull;
 
-FILETIME FileTimeOfTicks(ULONGLONG ticks) {
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
-
 // Seconds since 1970 of a file time; false for a value no file time can hold.
 bool ToUnixSeconds(const FILETIME& time, __time64_t& seconds) {
     const ULONGLONG ticks = (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
@@ -262,8 +258,9 @@ int CDupeFinder::Compare(const CDupeFile& left, const CDupeFile& right) const {
     const bool rightComparable = right.HasComparableDigest();
     if (leftComparable && rightComparable)
         return Sign(std::memcmp(left.m_digest, right.m_digest, sizeof left.m_digest));
-    // A file whose content could not be read equals no other file; such files come after the
-    // readable ones, in the order they were recorded, so the order stays consistent.
+    // A file without a digest (its content could not be read, or its first bytes told it from
+    // every other file of its run) equals no other file; such files come after the others, in
+    // the order they were recorded, so the order stays consistent.
     if (leftComparable != rightComparable)
         return leftComparable ? -1 : 1;
     return CompareValues(left.m_nSerial, right.m_nSerial);
@@ -301,46 +298,118 @@ void CDupeFinder::DigestOne(CFileDigester& digester, CDupeFile& file, bool showP
         file.m_digestState = CDupeFile::DigestState::kUnreadable;
 }
 
+size_t CDupeFinder::DigestRun(CFileDigester& digester, const std::vector<CDupeFile*>& run,
+                              bool showPath) {
+    const bool noneRead = std::all_of(run.begin(), run.end(), [](const CDupeFile* file) {
+        return file->m_digestState == CDupeFile::DigestState::kNotTried;
+    });
+    const bool overLimit =
+        m_options.sizeLimit && run.front()->m_nSize > CDupeFile::kDigestSizeLimit;
+    // First bytes settle nothing against a file digested earlier (its first bytes are not
+    // known), and a run too long to hold at once is read file by file, whole.
+    if (!noneRead || overLimit || run.size() > kMostFilesHeldPerRun) {
+        size_t read = 0;
+        for (CDupeFile* file : run) {
+            if (m_keepRunning && file->m_digestState == CDupeFile::DigestState::kNotTried) {
+                DigestOne(digester, *file, showPath);
+                ++read;
+            }
+        }
+        return read;
+    }
+    // Every file of the run is opened once and held until its digest is taken, so each is
+    // read as it was found.
+    std::vector<CSteppedDigest> steps(run.size());
+    for (size_t i = 0; i < run.size() && m_keepRunning; ++i) {
+        CDupeFile& file = *run[i];
+        const CString path = file.GetFullPath();
+        if (showPath && m_hDigestFileWindow && IsWindow(m_hDigestFileWindow))
+            SetWindowTextW(m_hDigestFileWindow, path);
+        if (!steps[i].Begin(path, file.m_identity.known ? &file.m_identity.item : nullptr,
+                            m_options.sizeLimit ? CDupeFile::kDigestSizeLimit : 0, kFirstBlockBytes,
+                            digester.Block()))
+            file.m_digestState = CDupeFile::DigestState::kUnreadable;
+    }
+    if (!m_keepRunning)
+        return run.size(); // what was not digested is read again by a later grouping
+    // A file whose size and first bytes no other file of the run shares differs from each of
+    // them: the rest of it need not be read. Told before any file is let go.
+    std::vector<bool> shared(run.size(), false);
+    for (size_t i = 0; i < run.size(); ++i) {
+        for (size_t j = i + 1; j < run.size(); ++j) {
+            if (steps[i].IsHeld() && steps[j].IsHeld() && steps[i].Size() == steps[j].Size() &&
+                std::memcmp(steps[i].FirstDigest(), steps[j].FirstDigest(),
+                            sizeof steps[i].FirstDigest()) == 0)
+                shared[i] = shared[j] = true;
+        }
+    }
+    for (size_t i = 0; i < run.size(); ++i) {
+        CSteppedDigest& step = steps[i];
+        CDupeFile& file = *run[i];
+        if (!step.IsHeld())
+            continue;
+        if (!shared[i] && step.Size() > kFirstBlockBytes) {
+            step.Release();
+            file.m_digestState = CDupeFile::DigestState::kDistinct;
+            continue;
+        }
+        // A read cut short by a stop says nothing about the file.
+        if (step.Finish(digester.Block(), m_keepRunning, file.m_digest))
+            file.m_digestState = CDupeFile::DigestState::kDone;
+        else if (m_keepRunning)
+            file.m_digestState = CDupeFile::DigestState::kUnreadable;
+    }
+    return run.size();
+}
+
 bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
-    // Only files that meet an equal one under the cheap criteria need their content read.
-    std::vector<CDupeFile*> wanted;
+    // Only files that meet an equal one under the cheap criteria need their content read; they
+    // are read run by run, so that first bytes can tell the files of a run apart.
+    std::vector<std::vector<CDupeFile*>> runs;
+    size_t wanted = 0;
     for (size_t start = 0, end; start < files.size(); start = end) {
         for (end = start + 1;
              end < files.size() && CompareWithoutContent(*files[start], *files[end]) == 0; ++end) {
         }
         if (end - start < 2)
             continue;
-        for (size_t i = start; i < end; ++i) {
-            if (files[i]->m_digestState == CDupeFile::DigestState::kNotTried)
-                wanted.push_back(files[i]);
-        }
+        const auto first = files.begin() + static_cast<std::ptrdiff_t>(start);
+        const auto last = files.begin() + static_cast<std::ptrdiff_t>(end);
+        const auto unread =
+            static_cast<size_t>(std::count_if(first, last, [](const CDupeFile* file) {
+                return file->m_digestState == CDupeFile::DigestState::kNotTried;
+            }));
+        if (unread == 0)
+            continue;
+        wanted += unread;
+        runs.emplace_back(first, last);
     }
-    if (wanted.empty())
+    if (runs.empty())
         return m_keepRunning;
-    // A few helper threads digest beside this one; each record is digested by exactly one
-    // thread, and only this thread reports progress and touches the windows.
+    // A few helper threads digest beside this one; each run is digested by exactly one thread,
+    // and only this thread reports progress and touches the windows.
     std::atomic<size_t> next{0};
     std::atomic<size_t> done{0};
-    // Digests the next file not taken yet; false when none is left (or the grouping stopped).
+    // Digests the next run not taken yet; false when none is left (or the grouping stopped).
     const auto digestNext = [&](CFileDigester& digester, bool reporting) {
         size_t i;
-        if (!m_keepRunning || (i = next++) >= wanted.size())
+        if (!m_keepRunning || (i = next++) >= runs.size())
             return false;
-        DigestOne(digester, *wanted[i], reporting);
-        const size_t finished = ++done;
+        const size_t finished = done += DigestRun(digester, runs[i], reporting);
         if (reporting) {
-            const int percent = static_cast<int>(finished * 100 / wanted.size());
+            const int percent = static_cast<int>(std::min(finished, wanted) * 100 / wanted);
             SetProgressBar(percent >= 100 ? 95 : percent);
             ReportProgress(m_nPercent);
         }
         return true;
     };
-    // This thread takes the first file before the helpers begin, so that the window shows a
+    // This thread takes the first run before the helpers begin, so that the window shows a
     // file however quickly the helpers take the rest.
     CFileDigester digester;
     digestNext(digester, true);
     const unsigned helpers = std::min<unsigned>(
-        kDigestHelperThreads, static_cast<unsigned>((wanted.size() - 1) / kFilesPerDigestHelper));
+        {kDigestHelperThreads, static_cast<unsigned>((wanted - 1) / kFilesPerDigestHelper),
+         static_cast<unsigned>(runs.size() - 1)});
     std::vector<std::thread> threads;
     try {
         for (unsigned i = 0; i < helpers; ++i) {
@@ -433,9 +502,11 @@ void CDupeFinder::RunGrouping(const CDupeFinderCalculatorParams& params) {
     if (m_bLoadedUnresolved)
         ResolveLoadedRecords();
     m_nTotalRecords = TotalRecords();
-    // Files that could not be read last time are tried again by each new grouping.
+    // Files that could not be read last time are tried again by each new grouping, and so are
+    // files told apart from their run's by their first bytes: the runs may differ now.
     for (CDupeFile* file : m_files[kSetAllFiles]) {
-        if (file->m_digestState == CDupeFile::DigestState::kUnreadable)
+        if (file->m_digestState == CDupeFile::DigestState::kUnreadable ||
+            file->m_digestState == CDupeFile::DigestState::kDistinct)
             file->m_digestState = CDupeFile::DigestState::kNotTried;
     }
     GroupFiles(kSetAllFiles);

@@ -80,6 +80,11 @@ class CDupeFinder : public CObject {
     DECLARE_DYNAMIC(CDupeFinder)
 public:
     enum class LoadResult { kLoaded, kEmpty, kDamaged, kOutsideLocations };
+    // While contents are compared, the files of a run equal by the other criteria are held
+    // together (this many at most; a longer run is read file by file) and first read this far:
+    // only files whose first bytes another file of the run shares are read on.
+    static constexpr size_t kMostFilesHeldPerRun = 64;
+    static constexpr DWORD kFirstBlockBytes = 65536;
 
     CDupeFinder();
     ~CDupeFinder() override;
@@ -176,6 +181,10 @@ private:
     bool DigestCandidates(std::vector<CDupeFile*>& files);
     // Digests one file; `showPath` puts its path in the digest-file window.
     void DigestOne(CFileDigester& digester, CDupeFile& file, bool showPath);
+    // Digests the unread files of one run of files equal by the cheap criteria, reading each
+    // whole only where its first bytes do not tell it from every other file of the run; the
+    // number of files it took.
+    size_t DigestRun(CFileDigester& digester, const std::vector<CDupeFile*>& run, bool showPath);
     void ClearRecords();
     // Files a set again from the records, in their order.
     void RebuildFileSets();

@@ -2,16 +2,14 @@
 
 #include <owners/WinOwners.h>
 
+#include <FolderListing.h>
 #include <HeldItem.h>
 #include <LiteralPath.h>
 #include <Paths.h>
 
-#include <cstring>
 #include <unordered_map>
 
 namespace {
-
-constexpr DWORD kListingBufferBytes = 64 * 1024;
 
 bool IsDotEntry(const CString& name) {
     return name == L"." || name == L"..";
@@ -19,13 +17,6 @@ bool IsDotEntry(const CString& name) {
 
 bool MatchesEveryName(const CString& mask) {
     return mask == L"*.*" || mask == L"*";
-}
-
-FILETIME ToFileTime(const LARGE_INTEGER& value) {
-    FILETIME time;
-    time.dwLowDateTime = value.LowPart;
-    time.dwHighDateTime = static_cast<DWORD>(value.HighPart);
-    return time;
 }
 
 DupeFoundFile FromFindData(const WIN32_FIND_DATAW& data) {
@@ -38,6 +29,21 @@ DupeFoundFile FromFindData(const WIN32_FIND_DATAW& data) {
     return found;
 }
 
+// An item the listing numbered carries its identity; the others get theirs when recorded.
+DupeFoundFile FromListedItem(const ListedItem& item) {
+    DupeFoundFile found;
+    found.name = item.name;
+    found.attributes = item.identity.attributes;
+    found.creationTime = FileTimeOfTicks(item.identity.creationTime);
+    found.lastWriteTime = FileTimeOfTicks(item.identity.lastWriteTime);
+    found.size = item.identity.size;
+    if (item.identified) {
+        found.identity.item = item.identity;
+        found.identity.known = true;
+    }
+    return found;
+}
+
 // A name in a folder, as a literal path (empty when the folder has no literal form).
 CString LiteralChild(const CString& folder, const CString& name) {
     CString path = ToLiteralPath(folder);
@@ -46,88 +52,7 @@ CString LiteralChild(const CString& folder, const CString& name) {
     return path;
 }
 
-// The folder's entries through a plain find, without identities.
-bool ListFolderByFind(const CString& folder, std::vector<DupeFoundFile>& entries) {
-    const CString pattern = LiteralChild(folder, L"*");
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW(pattern, FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    // An empty drive lists nothing at all; any other refusal means it cannot be listed.
-    if (!find.IsValid())
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    do {
-        DupeFoundFile found = FromFindData(data);
-        if (!IsDotEntry(found.name))
-            entries.push_back(std::move(found));
-    } while (FindNextFileW(find.Get(), &data));
-    return true;
-}
-
-KernelHandle OpenFolder(const CString& folder) {
-    return KernelHandle(CreateFileW(ToLiteralPath(folder), FILE_LIST_DIRECTORY,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
 } // namespace
-
-bool ReadVolumeSerial(const CString& folder, DWORD& serial) {
-    const KernelHandle handle = OpenFolder(folder);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle.IsValid() || !GetFileInformationByHandle(handle.Get(), &info))
-        return false;
-    serial = info.dwVolumeSerialNumber;
-    return true;
-}
-
-bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
-                              std::vector<DupeFoundFile>& entries) {
-    entries.clear();
-    const KernelHandle handle = OpenFolder(folder);
-    if (!handle.IsValid())
-        return ListFolderByFind(folder, entries);
-    alignas(8) static thread_local BYTE buffer[kListingBufferBytes];
-    FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
-    for (;;) {
-        if (!GetFileInformationByHandleEx(handle.Get(), request, buffer, sizeof buffer)) {
-            if (GetLastError() == ERROR_NO_MORE_FILES)
-                return true;
-            // A folder this call cannot list is listed by a plain find.
-            entries.clear();
-            return ListFolderByFind(folder, entries);
-        }
-        request = FileIdBothDirectoryInfo;
-        for (const BYTE* next = buffer;;) {
-            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(next);
-            DupeFoundFile found;
-            found.name =
-                CString(entry->FileName, static_cast<int>(entry->FileNameLength / sizeof(wchar_t)));
-            found.attributes = entry->FileAttributes;
-            found.creationTime = ToFileTime(entry->CreationTime);
-            found.lastWriteTime = ToFileTime(entry->LastWriteTime);
-            found.size = static_cast<ULONGLONG>(entry->EndOfFile.QuadPart);
-            // A file system that numbers no files in its listing reports 0: the identity of such
-            // a file is read from the file itself when it is recorded.
-            if (volumeSerial && entry->FileId.QuadPart != 0) {
-                FileIdentity& item = found.identity.item;
-                item.volumeSerial = *volumeSerial;
-                item.fileId = static_cast<ULONGLONG>(entry->FileId.QuadPart);
-                item.folder = (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-                item.size = item.folder ? 0 : found.size;
-                item.lastWriteTime = static_cast<ULONGLONG>(entry->LastWriteTime.QuadPart);
-                item.changeTime = static_cast<ULONGLONG>(entry->ChangeTime.QuadPart);
-                item.creationTime = static_cast<ULONGLONG>(entry->CreationTime.QuadPart);
-                item.attributes = entry->FileAttributes;
-                found.identity.known = true;
-            }
-            if (!IsDotEntry(found.name))
-                entries.push_back(std::move(found));
-            if (entry->NextEntryOffset == 0)
-                break;
-            next += entry->NextEntryOffset;
-        }
-    }
-}
 
 CDupeFolderWalk::CDupeFolderWalk(CDupeFinder& finder, const CStringArray& ignoreList,
                                  const CStringArray& masks, const std::atomic<bool>& stop,
@@ -150,7 +75,7 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
         // Below a location the volume stays the same: folders that lead elsewhere (junctions,
         // mounted volumes) are reparse points, which the walk does not enter.
         DWORD serial = 0;
-        if (!WalkFolder(location, ReadVolumeSerial(location, serial) ? &serial : nullptr))
+        if (!WalkFolder(location, ReadFolderVolumeSerial(location, serial) ? &serial : nullptr))
             unread_.push_back(locations[i]);
         if (observer_)
             observer_->OnLocationDone(static_cast<int>(i));
@@ -161,15 +86,15 @@ bool CDupeFolderWalk::Walk(const CStringArray& locations) {
 }
 
 bool CDupeFolderWalk::WalkFolder(const CString& folder, const DWORD* volumeSerial) {
-    std::vector<DupeFoundFile> listed;
-    if (!ListFolderWithIdentities(folder, volumeSerial, listed))
+    std::vector<ListedItem> listed;
+    if (!ListFolderItems(folder, volumeSerial, listed))
         return false; // a folder that cannot be listed holds nothing to record
     std::vector<FolderEntry> entries;
     entries.reserve(listed.size());
-    for (DupeFoundFile& found : listed) {
+    for (const ListedItem& item : listed) {
         FolderEntry entry;
-        entry.isFolder = (found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.file = std::move(found);
+        entry.isFolder = item.identity.folder;
+        entry.file = FromListedItem(item);
         entries.push_back(std::move(entry));
     }
     RecordFiles(folder, entries);

@@ -55,10 +55,3 @@ private:
     DupeWalkObserver* observer_;
     std::vector<CString> unread_;
 };
-
-// The serial number of the volume that holds the folder; false when it cannot be read.
-bool ReadVolumeSerial(const CString& folder, DWORD& serial);
-// The entries of one folder, without "." and "..", each with its identity (the given volume
-// serial number and its file number) when both are known. False when it cannot be listed.
-bool ListFolderWithIdentities(const CString& folder, const DWORD* volumeSerial,
-                              std::vector<DupeFoundFile>& entries);

@@ -1,8 +1,5 @@
 #include "FileDigester.h"
 
-#include <HeldItem.h>
-#include <MD5Checksum.h>
-
 #include <cstring>
 
 namespace {
@@ -33,37 +30,66 @@ bool ParseDigest(const CString& hex, BYTE (&digest)[16]) {
 
 } // namespace
 
-bool CFileDigester::Digest(const CString& path, const FileIdentity* recorded, ULONGLONG sizeLimit,
-                           const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
-    std::memset(digest, 0, sizeof digest);
-    CHeldItem file;
-    const ItemOutcome opened = recorded
-                                   ? file.OpenAsRecorded(path, *recorded, CHeldItem::Purpose::kRead)
-                                   : file.Open(path, CHeldItem::Purpose::kRead);
-    if (opened != ItemOutcome::kDone || file.Identity().folder)
-        return false;
-    const ULONGLONG size = file.Identity().size;
-    if (sizeLimit != 0 && size > sizeLimit)
-        return false;
-    CMD5Checksum md5;
-    // The digest is of the bytes the file held when it was opened (nobody can write it while it
-    // is held): reading stops there.
-    ULONGLONG left = size;
-    while (left != 0) {
-        const DWORD wanted = left < kBlockBytes ? static_cast<DWORD>(left) : kBlockBytes;
+bool CSteppedDigest::ReadOn(ULONGLONG bytes, std::vector<BYTE>& block,
+                            const std::atomic<bool>* keepRunning) {
+    while (bytes != 0) {
+        const DWORD wanted =
+            bytes < block.size() ? static_cast<DWORD>(bytes) : static_cast<DWORD>(block.size());
         DWORD read = 0;
-        if (!ReadFile(file.Handle(), block_.data(), wanted, &read, nullptr))
+        if (!ReadFile(file_.Handle(), block.data(), wanted, &read, nullptr) || read == 0)
             return false;
-        if (read == 0)
-            return false;
-        md5.Update(block_.data(), read);
-        left -= read;
-        if (!keepRunning)
+        whole_.Update(block.data(), read);
+        done_ += read;
+        bytes -= read;
+        if (keepRunning && !*keepRunning)
             return false;
     }
+    return true;
+}
+
+bool CSteppedDigest::Begin(const CString& path, const FileIdentity* recorded, ULONGLONG sizeLimit,
+                           DWORD firstBytes, std::vector<BYTE>& block) {
+    whole_ = CMD5Checksum();
+    std::memset(first_, 0, sizeof first_);
+    size_ = done_ = 0;
+    const ItemOutcome opened =
+        recorded ? file_.OpenAsRecorded(path, *recorded, CHeldItem::Purpose::kRead)
+                 : file_.Open(path, CHeldItem::Purpose::kRead);
+    if (opened != ItemOutcome::kDone || file_.Identity().folder ||
+        (sizeLimit != 0 && file_.Identity().size > sizeLimit)) {
+        file_.Release();
+        return false;
+    }
+    // Nobody can write the file while it is held: reading stops at the size it had when opened.
+    size_ = file_.Identity().size;
+    if (!ReadOn(size_ < firstBytes ? size_ : firstBytes, block, nullptr)) {
+        file_.Release();
+        return false;
+    }
+    CMD5Checksum first = whole_;
+    if (!ParseDigest(first.Final(), first_)) {
+        file_.Release();
+        return false;
+    }
+    return true;
+}
+
+bool CSteppedDigest::Finish(std::vector<BYTE>& block, const std::atomic<bool>& keepRunning,
+                            BYTE (&digest)[16]) {
+    std::memset(digest, 0, sizeof digest);
+    const bool read = file_.IsHeld() && ReadOn(size_ - done_, block, &keepRunning) && keepRunning;
+    file_.Release();
     BYTE result[16];
-    if (!ParseDigest(md5.Final(), result))
+    if (!read || !ParseDigest(whole_.Final(), result))
         return false;
     std::memcpy(digest, result, sizeof digest);
     return true;
+}
+
+bool CFileDigester::Digest(const CString& path, const FileIdentity* recorded, ULONGLONG sizeLimit,
+                           const std::atomic<bool>& keepRunning, BYTE (&digest)[16]) {
+    std::memset(digest, 0, sizeof digest);
+    CSteppedDigest file;
+    return file.Begin(path, recorded, sizeLimit, kBlockBytes, block_) &&
+           file.Finish(block_, keepRunning, digest);
 }

@@ -7,9 +7,13 @@
 //   DupeBenchmark <folder> opens           walks, then opens and closes every file once (the
 //                                          system's cost per file, which under Wine is most of
 //                                          what reading the candidates costs besides the digest)
+//   DupeBenchmark <folder> candidates      walks, then opens, reads one byte of and closes every
+//                                          file that shares its size with another: what any
+//                                          content comparison must do at least, Wine's floor
 //   DupeBenchmark <folder> none            starts and ends (the cost of starting under Wine)
 //
-// Prints "walk_ms group_ms files grouped_files" ("walk_ms open_ms files 0" for opens).
+// Prints "walk_ms group_ms files grouped_files" ("walk_ms open_ms files opened" for opens and
+// candidates).
 #include <windows.h>
 
 #include "DupeFinder.h"
@@ -20,6 +24,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -34,7 +39,7 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: DupeBenchmark <folder> content|names|none\n");
+        std::fprintf(stderr, "usage: DupeBenchmark <folder> content|names|opens|candidates|none\n");
         return 2;
     }
     const std::wstring mode = argv[2];
@@ -59,15 +64,26 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     QueryPerformanceCounter(&walked);
     const size_t files = finder.Files(kSetAllFiles).size();
-    if (mode == L"opens") {
+    if (mode == L"opens" || mode == L"candidates") {
+        std::unordered_map<ULONGLONG, size_t> filesOfSize;
+        for (const CDupeFile* file : finder.Files(kSetAllFiles))
+            ++filesOfSize[file->m_nSize];
+        size_t opened = 0;
         for (const CDupeFile* file : finder.Files(kSetAllFiles)) {
-            const KernelHandle opened(CreateFileW(file->GetFullPath(), GENERIC_READ,
+            if (mode == L"candidates" && filesOfSize[file->m_nSize] < 2)
+                continue;
+            const KernelHandle handle(CreateFileW(file->GetFullPath(), GENERIC_READ,
                                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            BYTE first;
+            DWORD read;
+            if (mode == L"candidates" && !ReadFile(handle.Get(), &first, 1, &read, nullptr))
+                return 1;
+            ++opened;
         }
         QueryPerformanceCounter(&grouped);
-        std::printf("%.1f %.1f %zu 0\n", Milliseconds(start, walked), Milliseconds(walked, grouped),
-                    files);
+        std::printf("%.1f %.1f %zu %zu\n", Milliseconds(start, walked),
+                    Milliseconds(walked, grouped), files, opened);
         return 0;
     }
     if (!finder.StartGrouping(nullptr, nullptr, true) || !finder.WaitForGrouping(INFINITE))

@@ -1,9 +1,16 @@
 // Grouping of the duplicate finder: each criterion and their combinations on made-up records,
 // and content, empty files, the size limit, unreadable files and files reached twice on
-// generated trees.
+// generated trees, and how much of each file the content comparison reads.
 #include "DupesTestSupport.h"
+#include "SafetyTestSupport.h"
+
+#include <HeldItem.h>
+
+#include <MD5Checksum.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 namespace {
 
@@ -249,6 +256,162 @@ TEST_F(DupeTree, NearDuplicatesNeverGroupWhileContentsAreCompared) {
     WalkInto(finder, {root.Path()});
     GroupAndFill(finder);
     EXPECT_TRUE(finder.Duplicates(kSetAllFiles).empty());
+}
+
+// The state each record's content reading ended in, by lower-case path, after a grouping.
+std::map<std::wstring, CDupeFile::DigestState> DigestStates(const CDupeFinder& finder) {
+    std::map<std::wstring, CDupeFile::DigestState> states;
+    for (const CDupeFile* file : finder.Files(kSetAllFiles))
+        states[Lower(file->GetFullPath().GetString())] = file->m_digestState;
+    return states;
+}
+
+std::string Pattern(size_t size, int seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('a' + (i * 7 + static_cast<size_t>(seed)) % 26);
+    return bytes;
+}
+
+TEST_F(DupeTree, FirstBytesSpareReadingOnlyFilesTheyTellApart) {
+    constexpr size_t first = CDupeFinder::kFirstBlockBytes;
+    const size_t size = 2 * first + 3;
+    const std::string bytes = Pattern(size, 0);
+    const auto differingAt = [&](size_t at) {
+        std::string almost = bytes;
+        almost[at] ^= 1;
+        return almost;
+    };
+    Make(L"copy1.dat", bytes);
+    Make(L"copy2.dat", bytes);
+    Make(L"at0.dat", differingAt(0));
+    Make(L"lastOfFirst.dat", differingAt(first - 1));
+    Make(L"afterFirst.dat", differingAt(first)); // shares the first bytes: read on
+    Make(L"pairA.dat", differingAt(size - 1));
+    Make(L"pairB.dat", differingAt(size - 1));
+    // Files that fit in the first bytes are read whole at once, told apart or not.
+    Make(L"small1.txt", Pattern(100, 1));
+    Make(L"small2.txt", Pattern(100, 1));
+    Make(L"small3.txt", Pattern(100, 2));
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, false};
+    WalkInto(finder, {root.Path()});
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    ASSERT_TRUE(finder.WaitForGrouping(120000));
+    using State = CDupeFile::DigestState;
+    const auto states = DigestStates(finder);
+    EXPECT_EQ(states.at(Lower(Path(L"at0.dat"))), State::kDistinct);
+    EXPECT_EQ(states.at(Lower(Path(L"lastOfFirst.dat"))), State::kDistinct);
+    for (const wchar_t* read : {L"copy1.dat", L"copy2.dat", L"afterFirst.dat", L"pairA.dat",
+                                L"pairB.dat", L"small1.txt", L"small2.txt", L"small3.txt"})
+        EXPECT_EQ(states.at(Lower(Path(read))), State::kDone) << testing::PrintToString(read);
+    finder.FillSortedDupeFiles();
+    auto groups = GroupsOf(finder, kSetAllFiles);
+    std::sort(groups.begin(), groups.end());
+    EXPECT_EQ(groups,
+              (std::vector<std::set<std::wstring>>{Lowered({L"copy1.dat", L"copy2.dat"}),
+                                                   Lowered({L"pairA.dat", L"pairB.dat"}),
+                                                   Lowered({L"small1.txt", L"small2.txt"})}));
+
+    // A new grouping reads the distinct ones again (another run may hold their twin by then).
+    Make(L"at0-twin.dat", differingAt(0));
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    groups = GroupsOf(finder, kSetAllFiles);
+    EXPECT_EQ(std::count(groups.begin(), groups.end(), Lowered({L"at0.dat", L"at0-twin.dat"})), 1);
+}
+
+TEST_F(DupeTree, ARunLongerThanTheFilesHeldAtOnceIsStillSplitByContent) {
+    constexpr size_t count = CDupeFinder::kMostFilesHeldPerRun + 6;
+    const size_t size = CDupeFinder::kFirstBlockBytes + 10;
+    std::set<std::wstring> even, odd;
+    for (size_t i = 0; i < count; ++i) {
+        const std::wstring name = L"f" + std::to_wstring(i) + L".dat";
+        Make(name, Pattern(size, static_cast<int>(i % 2)));
+        (i % 2 ? odd : even).insert(Lower(Path(name)));
+    }
+    Make(L"unique.dat", Pattern(size, 5));
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, false};
+    WalkInto(finder, {root.Path()});
+    GroupAndFill(finder);
+    auto groups = GroupsOf(finder, kSetAllFiles);
+    std::sort(groups.begin(), groups.end());
+    auto expected = std::vector<std::set<std::wstring>>{even, odd};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(groups, expected);
+}
+
+TEST_F(DupeTree, FilesChangedOrReplacedAfterTheWalkAreNeverGroupedAsFound) {
+    const size_t size = 2 * CDupeFinder::kFirstBlockBytes;
+    for (const wchar_t* name : {L"a.dat", L"b.dat", L"rewritten.dat", L"replaced.dat"})
+        Make(name, Pattern(size, 3));
+    Make(L"small-a.txt", "twin");
+    Make(L"small-rewritten.txt", "twin");
+    finder.Options() = DupeMatchOptions{false, true, false, false, false, true, false};
+    WalkInto(finder, {root.Path()});
+    // After the walk: the same size with other bytes, and a new file with the old bytes.
+    Make(L"rewritten.dat", Pattern(size, 4), 1700000100);
+    Make(L"small-rewritten.txt", "twi!", 1700000100);
+    ASSERT_TRUE(DeleteFileW(Path(L"replaced.dat").c_str()));
+    Make(L"replaced.dat", Pattern(size, 3));
+    const auto before = TakeSnapshot(root.Path());
+    finder.DeleteGroups();
+    ASSERT_TRUE(finder.StartGrouping(nullptr, nullptr, true));
+    ASSERT_TRUE(finder.WaitForGrouping(120000));
+    const auto states = DigestStates(finder);
+    for (const wchar_t* changed : {L"rewritten.dat", L"replaced.dat", L"small-rewritten.txt"})
+        EXPECT_EQ(states.at(Lower(Path(changed))), CDupeFile::DigestState::kUnreadable)
+            << testing::PrintToString(changed);
+    finder.FillSortedDupeFiles();
+    EXPECT_EQ(GroupsOf(finder, kSetAllFiles),
+              (std::vector<std::set<std::wstring>>{Lowered({L"a.dat", L"b.dat"})}));
+    ExpectOnlyRemoved(before, TakeSnapshot(root.Path()));
+}
+
+TEST_F(DupeTree, SteppedDigestsAreWholeFileDigestsAndHoldTheFile) {
+    std::atomic<bool> keepRunning{true};
+    CFileDigester digester;
+    BYTE known[16];
+    Make(L"abc.txt", "abc");
+    ASSERT_TRUE(digester.Digest(Path(L"abc.txt").c_str(), nullptr, 0, keepRunning, known));
+    const BYTE abc[16] = {0x90, 0x01, 0x50, 0x98, 0x3c, 0xd2, 0x4f, 0xb0,
+                          0xd6, 0x96, 0x3f, 0x7d, 0x28, 0xe1, 0x7f, 0x72};
+    EXPECT_EQ(std::memcmp(known, abc, sizeof abc), 0);
+    constexpr DWORD first = 4096;
+    for (const size_t size : {size_t{1}, size_t{first - 1}, size_t{first}, size_t{first + 1},
+                              size_t{CFileDigester::kBlockBytes + 1}}) {
+        SCOPED_TRACE(size);
+        const std::string bytes = Pattern(size, 9);
+        Make(L"f.dat", bytes);
+        BYTE whole[16], stepped[16];
+        ASSERT_TRUE(digester.Digest(Path(L"f.dat").c_str(), nullptr, 0, keepRunning, whole));
+        CSteppedDigest step;
+        ASSERT_TRUE(step.Begin(Path(L"f.dat").c_str(), nullptr, 0, first, digester.Block()));
+        EXPECT_EQ(step.Size(), size);
+        // Nobody writes the file between the two steps.
+        const KernelHandle writer(CreateFileW(Path(L"f.dat").c_str(), GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        EXPECT_FALSE(writer.IsValid());
+        const CString firstDigest =
+            CMD5Checksum::GetMD5OfBuffer(reinterpret_cast<const BYTE*>(bytes.data()),
+                                         static_cast<ULONG>(std::min<size_t>(size, first)));
+        CString shown;
+        for (const BYTE value : step.FirstDigest())
+            shown.AppendFormat(L"%02x", value);
+        EXPECT_EQ(shown.CompareNoCase(firstDigest), 0);
+        ASSERT_TRUE(step.Finish(digester.Block(), keepRunning, stepped));
+        EXPECT_FALSE(step.IsHeld());
+        EXPECT_EQ(std::memcmp(whole, stepped, sizeof whole), 0);
+    }
+    // A file larger than the limit is not taken; neither is one changed since it was recorded.
+    CSteppedDigest step;
+    EXPECT_FALSE(step.Begin(Path(L"f.dat").c_str(), nullptr, 10, first, digester.Block()));
+    FileIdentity recorded;
+    ASSERT_EQ(ReadItemIdentity(Path(L"abc.txt").c_str(), recorded), ItemOutcome::kDone);
+    Make(L"abc.txt", "abd", 1700000200);
+    EXPECT_FALSE(step.Begin(Path(L"abc.txt").c_str(), &recorded, 0, first, digester.Block()));
+    EXPECT_FALSE(step.IsHeld());
 }
 
 TEST_F(DupeTree, WithoutContentEqualNameAndSizeGroupAndEmptyFilesGroup) {
