@@ -33,9 +33,7 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
         if (const auto known = serials.find(key); known != serials.end())
             return known->second;
     }
-    DWORD serial = 0;
-    if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
-        serial = 0;
+    const DWORD serial = VolumeSerialOfItem(item);
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
         if (serials.size() >= kMostFoldersKept)
@@ -47,7 +45,18 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
 
 } // namespace
 
+DWORD VolumeSerialOfItem(HANDLE item) {
+    DWORD serial = 0;
+    if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        serial = 0;
+    return serial;
+}
+
 bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& identity) {
+    return ReadFileIdentityOnVolume(item, VolumeSerialOf(item, literalPath), identity);
+}
+
+bool ReadFileIdentityOnVolume(HANDLE item, DWORD volumeSerial, FileIdentity& identity) {
     // Everything but the volume in one question; the name at its end may not fit.
     alignas(8) BYTE buffer[sizeof(FILE_ALL_INFORMATION) + 512];
     IO_STATUS_BLOCK status = {};
@@ -56,7 +65,7 @@ bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& ide
     if (result < 0 && result != kBufferOverflow)
         return false;
     const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer);
-    identity.volumeSerial = VolumeSerialOf(item, literalPath);
+    identity.volumeSerial = volumeSerial;
     identity.fileId = static_cast<ULONGLONG>(all->InternalInformation.IndexNumber.QuadPart);
     identity.folder = all->StandardInformation.Directory != FALSE;
     // A folder's size says nothing about it (and differs between file systems).

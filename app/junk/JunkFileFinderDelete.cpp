@@ -105,6 +105,7 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     parents_.RemoveAll();
 
     const int count = static_cast<int>(deleteIndices_->GetSize());
+    deletePacer_.Reset();
     bool stopped = false;
     for (int i = count - 1; i >= 0; --i) {
         if (IsDeleteStopRequested()) {
@@ -152,9 +153,10 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
         if (emptyFolders_ && MayRemoveFolder(folder) && IsEmptyFolder(folder) &&
             !StringArrayContains(emptyNow_, folder, true) && CheckFileAccess(folder))
             emptyNow_.Add(folder);
-        SendDeleteOutput(item.path, (count - position) * 50 / count);
+        if (deletePacer_.Due() || position == 0)
+            SendDeleteOutput(item.path, (count - position) * 50 / count);
     } else {
-        if (position % 21 == 0)
+        if (deletePacer_.Due())
             SendDeleteOutput(item.path, (count - position) * 90 / count);
         if (outcome == ItemOutcome::kDone && !forGood &&
             batch.Add(std::move(held)) == ItemOutcome::kDone)

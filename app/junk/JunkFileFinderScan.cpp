@@ -47,6 +47,19 @@ CString LongFormOfLocation(const CString& location) {
     return longForm.IsEmpty() ? location : ToOrdinaryPath(longForm);
 }
 
+// The serial number of the volume a location's folder lies on (through a mount point in its
+// place, the mounted volume's); 0 when it cannot be told, as the identities read later tell it.
+DWORD VolumeSerialOfLocation(const CString& path) {
+    const CString literal = ToLiteralPath(path);
+    if (literal.IsEmpty())
+        return 0;
+    const KernelHandle folder(CreateFileW(literal, FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+    return folder ? VolumeSerialOfItem(folder.Get()) : 0;
+}
+
 int SmallIconIndex(const wchar_t* path) {
     SHFILEINFOW info = {};
     return SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
@@ -110,7 +123,8 @@ UINT CJunkFileFinder::RunScan() {
         e->Delete();
     } catch (...) {
     }
-    // However the walk ended, the page hears of its end.
+    // However the walk ended, the page hears of every item and of its end.
+    ReportFoundItems();
     PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
     return 0;
 }
@@ -130,6 +144,9 @@ void CJunkFileFinder::ScanLocations() {
     iconCache_.clear();
     scanStart_ = _time64(nullptr);
     scannedBytes_ = 0;
+    unreportedFound_ = 0;
+    folderPacer_.Reset();
+    foundPacer_.Reset();
     for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
         if (notifyWnd_ && !IsWindow(notifyWnd_))
             break;
@@ -143,10 +160,14 @@ void CJunkFileFinder::ScanLocations() {
             volumeFree_ = available.QuadPart;
             volumeTotal_ = total.QuadPart;
         }
+        locationSerial_ = VolumeSerialOfLocation(path);
+        // Every location is told, whatever the pace.
         SendMessageW(notifyWnd_, JunkMessages().scanOutput,
                      reinterpret_cast<WPARAM>(path.GetString()),
                      volumeFree_ == 0 ? 0 : ScanPercent());
+        folderPacer_.Note();
         if (i > 0) {
+            ReportFoundItems();
             SendMessageW(notifyWnd_, JunkMessages().locationChange,
                          reinterpret_cast<WPARAM>(path.GetString()), 0);
             scannedBytes_ = 0;
@@ -157,6 +178,15 @@ void CJunkFileFinder::ScanLocations() {
         if (result == kSearchUnreadable)
             unreadLocations_.Add(path);
     }
+}
+
+void CJunkFileFinder::ReportFolder(const CString& path) {
+    if (!folderPacer_.Due())
+        return;
+    SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
+                 ScanPercent());
+    // The page's count follows at the same pace when items come seldom.
+    ReportFoundItems();
 }
 
 int CJunkFileFinder::ScanPercent() const {
@@ -200,8 +230,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     FindHandle search(FindFirstFileW(pattern, &entry));
     if (!search.IsValid())
         return GetLastError() == ERROR_FILE_NOT_FOUND ? kSearchDone : kSearchUnreadable;
-    SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
-                 ScanPercent());
+    ReportFolder(path);
 
     if (!underFolderLocation && path.GetLength() > 3)
         underFolderLocation = IsUnderSelectedFolder(path);
@@ -209,6 +238,11 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259)
         AddEmptyFolderItem(path, entry, locationIndex);
 
+    // The lower-case name and path of each entry, for the matching, reuse their room: most
+    // entries of a walk are never more than matched.
+    const int folderLength = lowerPath.GetLength();
+    CString lowerName;
+    CString lowerFull = lowerPath;
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
@@ -219,12 +253,17 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
             (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) + entry.nFileSizeLow;
         if (!isFolder)
             scannedBytes_ += size;
-        const CString full = path + entry.cFileName;
-        if (IsReparsePointEntry(entry.dwFileAttributes) || IsExcluded(full))
+        if (IsReparsePointEntry(entry.dwFileAttributes))
+            continue;
+        lowerName = entry.cFileName;
+        lowerName.MakeLower();
+        lowerFull.Delete(folderLength, lowerFull.GetLength() - folderLength);
+        lowerFull += lowerName;
+        if (IsExcludedLower(lowerFull))
             continue;
         if (isFolder) {
-            if (SearchFolder(full + L'\\', locationIndex, underFolderLocation, isFolderLocation) ==
-                kSearchStopped)
+            if (SearchFolder(path + entry.cFileName + L'\\', locationIndex, underFolderLocation,
+                             isFolderLocation) == kSearchStopped)
                 return kSearchStopped;
             continue;
         }
@@ -236,7 +275,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         int category;
         if (underFolderLocation)
             category = isFolderLocation ? kTempFile : kJunkFile;
-        else if (MatchesJunkMask(entry.cFileName))
+        else if (MatchesJunkMaskLower(lowerName))
             category = kJunkFile;
         else if (zeroLength_ && size == 0)
             category = kZeroLengthFile;
@@ -245,8 +284,9 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (excludeRecent_ &&
             IsRecentFile(category == kTempFile, FileTimeToLocalSeconds(entry.ftLastWriteTime)))
             continue;
+        const CString full = path + entry.cFileName;
         FileIdentity identity;
-        if (!ProbeCandidate(full, entry.dwFileAttributes, identity))
+        if (!ProbeCandidate(full, entry.dwFileAttributes, locationSerial_, identity))
             continue;
         CJunkItem* item =
             MakeItem(full, entry, locationIndex, category, FileIconIndex(full, entry.cFileName));

@@ -16,5 +16,8 @@
 [[nodiscard]] int ProbeFileLock(const CString& path, DWORD attributes);
 
 // True when the file at `path` is free by ProbeFileLock, is a plain file reached as named
-// (neither a link nor through one), and its identity could be read into `identity`.
-[[nodiscard]] bool ProbeCandidate(const CString& path, DWORD attributes, FileIdentity& identity);
+// (neither a link nor through one), and its identity could be read into `identity`. The file
+// lies on the volume of serial `volumeSerial` (the scan's location: the walk crosses no mount
+// point).
+[[nodiscard]] bool ProbeCandidate(const CString& path, DWORD attributes, DWORD volumeSerial,
+                                  FileIdentity& identity);
