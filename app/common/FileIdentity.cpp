@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005); // the name cut short
 constexpr size_t kMostFoldersKept = 4096;
 
 // The folder that holds the item (a root holds itself), as the key of the serial numbers kept.
@@ -33,7 +32,9 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
         if (const auto known = serials.find(key); known != serials.end())
             return known->second;
     }
-    const DWORD serial = VolumeSerialOfItem(item);
+    DWORD serial = 0;
+    if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        serial = 0;
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
         if (serials.size() >= kMostFoldersKept)
@@ -45,35 +46,25 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
 
 } // namespace
 
-DWORD VolumeSerialOfItem(HANDLE item) {
-    DWORD serial = 0;
-    if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
-        serial = 0;
-    return serial;
-}
-
 bool ReadFileIdentity(HANDLE item, const CString& literalPath, FileIdentity& identity) {
-    return ReadFileIdentityOnVolume(item, VolumeSerialOf(item, literalPath), identity);
-}
-
-bool ReadFileIdentityOnVolume(HANDLE item, DWORD volumeSerial, FileIdentity& identity) {
-    // Everything but the volume in one question; the name at its end may not fit.
-    alignas(8) BYTE buffer[sizeof(FILE_ALL_INFORMATION) + 512];
+    // Two questions that the file system answers from the item itself; the one that holds
+    // everything also asks for the item's name, which Wine works out through the drive mapping
+    // at several times the cost of both.
+    FILE_NETWORK_OPEN_INFORMATION facts = {};
+    FILE_INTERNAL_INFORMATION number = {};
     IO_STATUS_BLOCK status = {};
-    const NTSTATUS result =
-        NtQueryInformationFile(item, &status, buffer, sizeof buffer, FileAllInformation);
-    if (result < 0 && result != kBufferOverflow)
+    if (NtQueryInformationFile(item, &status, &facts, sizeof facts, FileNetworkOpenInformation) <
+            0 ||
+        NtQueryInformationFile(item, &status, &number, sizeof number, FileInternalInformation) < 0)
         return false;
-    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer);
-    identity.volumeSerial = volumeSerial;
-    identity.fileId = static_cast<ULONGLONG>(all->InternalInformation.IndexNumber.QuadPart);
-    identity.folder = all->StandardInformation.Directory != FALSE;
+    identity.volumeSerial = VolumeSerialOf(item, literalPath);
+    identity.fileId = static_cast<ULONGLONG>(number.IndexNumber.QuadPart);
+    identity.attributes = facts.FileAttributes;
+    identity.folder = (facts.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // A folder's size says nothing about it (and differs between file systems).
-    identity.size =
-        identity.folder ? 0 : static_cast<ULONGLONG>(all->StandardInformation.EndOfFile.QuadPart);
-    identity.lastWriteTime = static_cast<ULONGLONG>(all->BasicInformation.LastWriteTime.QuadPart);
-    identity.changeTime = static_cast<ULONGLONG>(all->BasicInformation.ChangeTime.QuadPart);
-    identity.attributes = all->BasicInformation.FileAttributes;
-    identity.creationTime = static_cast<ULONGLONG>(all->BasicInformation.CreationTime.QuadPart);
+    identity.size = identity.folder ? 0 : static_cast<ULONGLONG>(facts.EndOfFile.QuadPart);
+    identity.lastWriteTime = static_cast<ULONGLONG>(facts.LastWriteTime.QuadPart);
+    identity.changeTime = static_cast<ULONGLONG>(facts.ChangeTime.QuadPart);
+    identity.creationTime = static_cast<ULONGLONG>(facts.CreationTime.QuadPart);
     return true;
 }

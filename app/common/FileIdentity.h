@@ -40,9 +40,3 @@ inline ULONGLONG TicksOf(const FILETIME& time) {
 // Wine), and a folder's volume changes only when a volume is mounted in its place.
 [[nodiscard]] bool ReadFileIdentity(HANDLE item, const CString& literalPath,
                                     FileIdentity& identity);
-// The same for an item the caller knows to lie on the volume of serial `volumeSerial` (found by
-// a walk that never crosses a mount point): the volume is not asked again.
-[[nodiscard]] bool ReadFileIdentityOnVolume(HANDLE item, DWORD volumeSerial,
-                                            FileIdentity& identity);
-// The serial number of the volume that holds the open item, as ReadFileIdentity records it.
-DWORD VolumeSerialOfItem(HANDLE item);

@@ -17,9 +17,7 @@ bool IsFolderLocation(const CString& location) {
 
 } // namespace
 
-CJunkFileFinder::CJunkFileFinder()
-    : stopScanEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      stopDeleteEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+CJunkFileFinder::CJunkFileFinder() : stopScanEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 CJunkFileFinder::~CJunkFileFinder() {
     RequestScanStop();
@@ -119,11 +117,13 @@ void CJunkFileFinder::RequestScanStop() {
 }
 
 void CJunkFileFinder::RequestDeleteStop() {
-    SetEvent(stopDeleteEvent_.Get());
+    deleteStopRequested_ = true;
 }
 
 bool CJunkFileFinder::IsDeleteStopRequested() {
-    if (!deleteStopSeen_ && WaitForSingleObject(stopDeleteEvent_.Get(), 0) == WAIT_OBJECT_0)
+    // Asked before every item: a flag, not a kernel object, which would cost a call to the
+    // system each time.
+    if (deleteStopRequested_)
         deleteStopSeen_ = true;
     return deleteStopSeen_;
 }

@@ -151,8 +151,7 @@ private:
     void DeleteChosenItems(CRecycleBatch& batch);
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
-    void AddEmptyFolderItem(const CString& path, const WIN32_FIND_DATAW& ownEntry,
-                            int locationIndex);
+    void AddEmptyFolderItem(const CString& path, int locationIndex);
     void AddFoundItem(CJunkItem* item);
     // Tells the page how many items joined the found list since it last heard (nothing when
     // none did); the count goes in wParam.
@@ -172,6 +171,8 @@ private:
     bool MayRemoveFolder(const CString& folder) const;
     void RecycleRemainingItems();
     void RemoveEmptyFolders();
+    // Notes the items the batch's operations took away, leaving nothing at their paths.
+    void NoteRecycledItems(const CRecycleBatch& batch);
     void PurgeGoneItems();
     void SendDeleteOutput(const CString& path, int percent);
 
@@ -185,7 +186,6 @@ private:
     CWinThread* scanThread_ = nullptr;
     CWinThread* deleteThread_ = nullptr;
     KernelHandle stopScanEvent_;
-    KernelHandle stopDeleteEvent_;
     HWND notifyWnd_ = nullptr;
     CJunkMaskArray masks_;
     CStringArray ignoreList_;
@@ -202,6 +202,7 @@ private:
     ULONGLONG volumeTotal_ = 0;
     bool unattended_ = false;
     std::atomic<bool> scanStopRequested_ = false;
+    std::atomic<bool> deleteStopRequested_ = false;
     bool deleteStopSeen_ = false;
 
     // The page hears of the scan's folders and found items, and of the cleaned items, at a pace
@@ -212,6 +213,7 @@ private:
     int unreportedFound_ = 0;
     // The volume of the location being scanned: every item the walk finds lies on it.
     DWORD locationSerial_ = 0;
+    bool locationSerialKnown_ = false;
 
     // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
     std::vector<CJunkPattern> activeMasks_;
@@ -225,7 +227,9 @@ private:
     // Deletion run state
     CStringArray emptyNow_;
     CStringArray parents_;
-    // The items this run handed to the Recycle Bin, by found-list position.
+    // The items this run handed to the Recycle Bin, and those it saw leave their place (no
+    // longer named by their paths), by found-list position.
     std::vector<bool> sentToBin_;
+    std::vector<bool> goneNow_;
     BOOL lastDirectResult_ = TRUE;
 };

@@ -70,10 +70,14 @@ LRESULT CALLBACK NotifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Handles messages, sent ones too (the removal's end is sent, not posted), until `flag` is set.
 void PumpUntil(const bool& flag) {
-    MSG message;
-    while (!flag && GetMessageW(&message, nullptr, 0, 0) > 0)
-        DispatchMessageW(&message);
+    while (!flag) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
 }
 
 // The engine's removal of every file a scan of `folder` found: the time from the start of the
@@ -178,11 +182,13 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("RESULT delete-floor-DeleteFileW %.1f\n", deleteLoop);
     std::printf("RESULT delete-engine-recycle %.1f\n", engineRecycle);
     std::printf("RESULT delete-floor-shell-batches %.1f\n", shellBatches);
-    std::printf("removal of %d found files, for good:   engine %8.1f ms, DeleteFileW loop %8.1f ms, "
-                "ratio %.2f\n",
-                files, engineForGood, deleteLoop, engineForGood / deleteLoop);
-    std::printf("removal of %d found files, to the bin: engine %8.1f ms, shell batches    %8.1f ms, "
-                "ratio %.2f\n",
-                files, engineRecycle, shellBatches, engineRecycle / shellBatches);
+    std::printf(
+        "removal of %d found files, for good:   engine %8.1f ms, DeleteFileW loop %8.1f ms, "
+        "ratio %.2f\n",
+        files, engineForGood, deleteLoop, engineForGood / deleteLoop);
+    std::printf(
+        "removal of %d found files, to the bin: engine %8.1f ms, shell batches    %8.1f ms, "
+        "ratio %.2f\n",
+        files, engineRecycle, shellBatches, engineRecycle / shellBatches);
     return engineForGood < 0 || deleteLoop < 0 || engineRecycle < 0 || shellBatches < 0 ? 3 : 0;
 }

@@ -243,6 +243,58 @@ TEST_F(JunkDeleteTest, IndicesTheListNoLongerHoldsAreSkipped) {
     EXPECT_EQ(finder_.GetFoundCount(), 0);
 }
 
+// Moves only the second path of each operation out of its place (to a name beside it), as a
+// shell that could take only some of the items would.
+int WINAPI SecondPathOnlyShellOperation(SHFILEOPSTRUCTW* operation) {
+    const wchar_t* second = operation->pFrom + wcslen(operation->pFrom) + 1;
+    if (*second) {
+        EXPECT_TRUE(MoveFileW(second, (std::wstring(second) + L".taken").c_str()));
+    }
+    return 0;
+}
+
+TEST(RecycleBatchTest, OnlyTheItemsTheOperationTookAreToldAsGone) {
+    const std::wstring folder = L"C:\\xarn-junk-batch-gone";
+    RemoveTree(folder);
+    for (int i = 0; i < 3; ++i)
+        WriteFileBytes(folder + L"\\f" + std::to_wstring(i) + L".tmp", "junk " + std::to_string(i));
+    CRecycleBatch::SetShellOperation(&SecondPathOnlyShellOperation);
+    {
+        CRecycleBatch batch(nullptr);
+        for (int i = 0; i < 3; ++i) {
+            CHeldItem item;
+            ASSERT_EQ(item.Open((folder + L"\\f" + std::to_wstring(i) + L".tmp").c_str(),
+                                CHeldItem::Purpose::kRecycle),
+                      ItemOutcome::kDone);
+            EXPECT_EQ(batch.Add(std::move(item), 10u + i), ItemOutcome::kDone);
+        }
+        EXPECT_TRUE(batch.GoneTags().empty()) << "nothing went before the operation";
+        batch.Flush();
+        EXPECT_EQ(batch.GoneTags(), (std::vector<size_t>{11u}));
+    }
+    CRecycleBatch::SetShellOperation(nullptr);
+    EXPECT_EQ(ReadAllBytes(folder + L"\\f0.tmp"), "junk 0");
+    EXPECT_EQ(ReadAllBytes(folder + L"\\f1.tmp.taken"), "junk 1");
+    EXPECT_EQ(ReadAllBytes(folder + L"\\f2.tmp"), "junk 2");
+    RemoveTree(folder);
+}
+
+TEST_F(JunkDeleteTest, WhatTheShellLeftStaysListedAndWhatItTookLeavesTheList) {
+    // Every operation, the batch's and each retry's, takes only its second path: the batch
+    // takes one item, and the retries one by one take nothing.
+    CRecycleBatch::SetShellOperation(&SecondPathOnlyShellOperation);
+    for (int i = 0; i < 4; ++i)
+        MakeFile(kLocation + L"\\f" + std::to_wstring(i) + L".tmp", 1);
+    ScanLocation(false);
+    ASSERT_EQ(finder_.GetFoundCount(), 4);
+    const auto foundBefore = FoundPaths(finder_);
+    ASSERT_TRUE(Clean());
+    CRecycleBatch::SetShellOperation(nullptr);
+    EXPECT_EQ(finder_.GetFoundCount(), 3);
+    ExpectListEqualsDisk(foundBefore);
+    EXPECT_EQ(finder_.GetChangedCount(), 0);
+}
+
 TEST(RecycleBatchTest, ABatchWithoutRoomGoesOutBeforeTheNextPath) {
     // Paths of 259 characters: 511 of them with their ends fill the limit, the 512th goes into
     // the next batch. The operation is watched only: every file stays.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "HeldItem.h"
 #include "JunkTestSupport.h"
 #include "LockProbe.h"
 #include "AppState.h"
@@ -246,6 +247,32 @@ TEST_F(JunkScanTest, TheLockProbeAnswersAsTheFoundationsTest) {
     SetFileAttributesW(L"T:\\Temp\\held readonly.log", FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\temp\\free.log", L"t:\\temp\\readonly.log",
                                              L"t:\\temp\\caf\u00e9.log"}));
+}
+
+TEST_F(JunkScanTest, EachFoundItemIsRecordedAsAnOpenOfItReads) {
+    MakeFile(L"T:\\tree\\one.tmp");
+    MakeFile(L"T:\\tree\\sub\\caf\u00e9 \u65e5\u672c.tmp");
+    MakeFile(L"T:\\Temp\\any.txt");
+    MakeFolders(L"T:\\Temp\\hollow");
+    JunkScanOptions options = finder_.GetOptions();
+    options.emptyFolders = TRUE;
+    finder_.SetOptions(options);
+    Scan(L"T;T:\\Temp;");
+    ASSERT_EQ(finder_.GetFoundCount(), 4);
+    for (INT_PTR i = 0; i < finder_.GetFoundCount(); ++i) {
+        const CJunkItem& item = *finder_.GetFoundItem(i);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(item.path.GetString())));
+        FileIdentity opened;
+        ASSERT_EQ(ReadItemIdentity(item.path, opened), ItemOutcome::kDone);
+        EXPECT_TRUE(opened.Matches(item.identity));
+        EXPECT_NE(item.identity.fileId, 0u);
+        EXPECT_EQ(item.size, opened.size);
+        EXPECT_EQ(item.identity.folder, item.IsEmptyFolderItem());
+        // The times shown come from the same record.
+        EXPECT_NE(item.created, 0);
+        EXPECT_NE(item.written, 0);
+        EXPECT_NE(item.accessed, 0);
+    }
 }
 
 TEST_F(JunkScanTest, ExclusionsKeepFoldersOut) {
