@@ -53,6 +53,7 @@ bool ListByFind(const CString& literalFolder, std::vector<ListedItem>& items) {
         SetListedFacts(
             data.dwFileAttributes, (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             TicksOf(data.ftCreationTime), TicksOf(data.ftLastWriteTime), 0, item.identity);
+        item.lastAccessTime = TicksOf(data.ftLastAccessTime);
         items.push_back(std::move(item));
     } while (FindNextFileW(find.Get(), &data));
     return true;
@@ -102,6 +103,7 @@ bool ListFolderItems(const CString& folder, const DWORD* volumeSerial,
                     entry->FileAttributes, static_cast<ULONGLONG>(entry->EndOfFile.QuadPart),
                     TicksOfLarge(entry->CreationTime), TicksOfLarge(entry->LastWriteTime),
                     TicksOfLarge(entry->ChangeTime), item.identity);
+                item.lastAccessTime = TicksOfLarge(entry->LastAccessTime);
                 // A file system that numbers no items in its listing reports 0.
                 if (volumeSerial && entry->FileId.QuadPart != 0) {
                     item.identity.volumeSerial = *volumeSerial;

@@ -23,6 +23,7 @@ struct ListedItem {
     // number only when `identified`, and then the identity equals what an open of it reads.
     FileIdentity identity;
     bool identified = false;
+    ULONGLONG lastAccessTime = 0; // FILETIME ticks; not part of the identity
 };
 
 // The serial number of the volume that holds `folder` (any form ToLiteralPath takes), as the

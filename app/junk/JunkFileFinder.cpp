@@ -17,9 +17,7 @@ bool IsFolderLocation(const CString& location) {
 
 } // namespace
 
-CJunkFileFinder::CJunkFileFinder()
-    : stopScanEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      stopDeleteEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+CJunkFileFinder::CJunkFileFinder() : stopScanEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 CJunkFileFinder::~CJunkFileFinder() {
     RequestScanStop();
@@ -119,11 +117,13 @@ void CJunkFileFinder::RequestScanStop() {
 }
 
 void CJunkFileFinder::RequestDeleteStop() {
-    SetEvent(stopDeleteEvent_.Get());
+    deleteStopRequested_ = true;
 }
 
 bool CJunkFileFinder::IsDeleteStopRequested() {
-    if (!deleteStopSeen_ && WaitForSingleObject(stopDeleteEvent_.Get(), 0) == WAIT_OBJECT_0)
+    // Asked before every item: a flag, not a kernel object, which would cost a call to the
+    // system each time.
+    if (deleteStopRequested_)
         deleteStopSeen_ = true;
     return deleteStopSeen_;
 }
@@ -144,12 +144,25 @@ void CJunkFileFinder::ClearFoundItems() {
 
 void CJunkFileFinder::AddFoundItem(CJunkItem* item) {
     found_.Add(item);
-    SendMessageW(notifyWnd_, JunkMessages().itemFound, 0, 0);
+    ++unreportedFound_;
+    if (foundPacer_.Due())
+        ReportFoundItems();
+}
+
+void CJunkFileFinder::ReportFoundItems() {
+    if (unreportedFound_ == 0)
+        return;
+    SendMessageW(notifyWnd_, JunkMessages().itemFound, static_cast<WPARAM>(unreportedFound_), 0);
+    unreportedFound_ = 0;
 }
 
 bool CJunkFileFinder::MatchesJunkMask(const CString& name) const {
     CString lowerName(name);
     lowerName.MakeLower();
+    return MatchesJunkMaskLower(lowerName);
+}
+
+bool CJunkFileFinder::MatchesJunkMaskLower(const CString& lowerName) const {
     for (const CJunkPattern& mask : activeMasks_)
         if (mask.Matches(lowerName))
             return IsSafeToDelete(lowerName);
@@ -159,6 +172,10 @@ bool CJunkFileFinder::MatchesJunkMask(const CString& name) const {
 bool CJunkFileFinder::IsExcluded(const CString& path) const {
     CString lowerPath(path);
     lowerPath.MakeLower();
+    return IsExcludedLower(lowerPath);
+}
+
+bool CJunkFileFinder::IsExcludedLower(const CString& lowerPath) const {
     for (const CJunkPattern& exclusion : activeExclusions_)
         if (exclusion.Matches(lowerPath))
             return true;

@@ -19,6 +19,7 @@
 #include "JunkPattern.h"
 #include "JunkMask.h"
 #include "ProtectedFolders.h"
+#include "ReportPacer.h"
 #include "StringBool.h"
 
 class CRecycleBatch;
@@ -125,6 +126,9 @@ public:
     // Matching, with the enabled masks and the exclusions taken at the last scan start
     bool MatchesJunkMask(const CString& name) const;
     bool IsExcluded(const CString& path) const;
+    // The same for a name or path already in lower case.
+    bool MatchesJunkMaskLower(const CString& lowerName) const;
+    bool IsExcludedLower(const CString& lowerPath) const;
     // The path, less its final backslash, is one of the folder locations.
     bool IsSelectedLocation(const CString& path) const;
     // The folder is a folder location or lies inside one (never a mere text prefix).
@@ -147,9 +151,13 @@ private:
     void DeleteChosenItems(CRecycleBatch& batch);
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
-    void AddEmptyFolderItem(const CString& path, const WIN32_FIND_DATAW& ownEntry,
-                            int locationIndex);
+    void AddEmptyFolderItem(const CString& path, int locationIndex);
     void AddFoundItem(CJunkItem* item);
+    // Tells the page how many items joined the found list since it last heard (nothing when
+    // none did); the count goes in wParam.
+    void ReportFoundItems();
+    // The folder being searched, at the reports' pace.
+    void ReportFolder(const CString& path);
     bool StartWorker(AFX_THREADPROC procedure, CWinThread*& thread);
     void ReleaseFinishedWorkers();
     void FillWindowsDir();
@@ -163,6 +171,8 @@ private:
     bool MayRemoveFolder(const CString& folder) const;
     void RecycleRemainingItems();
     void RemoveEmptyFolders();
+    // Notes the items the batch's operations took away, leaving nothing at their paths.
+    void NoteRecycledItems(const CRecycleBatch& batch);
     void PurgeGoneItems();
     void SendDeleteOutput(const CString& path, int percent);
 
@@ -176,7 +186,6 @@ private:
     CWinThread* scanThread_ = nullptr;
     CWinThread* deleteThread_ = nullptr;
     KernelHandle stopScanEvent_;
-    KernelHandle stopDeleteEvent_;
     HWND notifyWnd_ = nullptr;
     CJunkMaskArray masks_;
     CStringArray ignoreList_;
@@ -193,7 +202,18 @@ private:
     ULONGLONG volumeTotal_ = 0;
     bool unattended_ = false;
     std::atomic<bool> scanStopRequested_ = false;
+    std::atomic<bool> deleteStopRequested_ = false;
     bool deleteStopSeen_ = false;
+
+    // The page hears of the scan's folders and found items, and of the cleaned items, at a pace
+    // it can show; the found items not yet reported are counted.
+    CReportPacer folderPacer_;
+    CReportPacer foundPacer_;
+    CReportPacer deletePacer_;
+    int unreportedFound_ = 0;
+    // The volume of the location being scanned: every item the walk finds lies on it.
+    DWORD locationSerial_ = 0;
+    bool locationSerialKnown_ = false;
 
     // Prepared at each scan start: the enabled masks and the exclusions, lower-cased.
     std::vector<CJunkPattern> activeMasks_;
@@ -207,7 +227,9 @@ private:
     // Deletion run state
     CStringArray emptyNow_;
     CStringArray parents_;
-    // The items this run handed to the Recycle Bin, by found-list position.
+    // The items this run handed to the Recycle Bin, and those it saw leave their place (no
+    // longer named by their paths), by found-list position.
     std::vector<bool> sentToBin_;
+    std::vector<bool> goneNow_;
     BOOL lastDirectResult_ = TRUE;
 };

@@ -37,11 +37,14 @@ bool RemoveFolderWhileEmpty(const CString& folder) {
 }
 
 // One held item to the Recycle Bin as silently as the batches go: the shell's "delete for good
-// instead?" warning would stop an unattended clean on a question nobody answers.
-void RecycleOne(CHeldItem&& item, HWND owner) {
+// instead?" warning would stop an unattended clean on a question nobody answers. True once its
+// path no longer names it.
+bool RecycleOne(CHeldItem&& item, HWND owner) {
     CRecycleBatch single(owner);
-    if (single.Add(std::move(item)) == ItemOutcome::kDone)
-        single.Flush();
+    if (single.Add(std::move(item)) != ItemOutcome::kDone)
+        return false;
+    single.Flush();
+    return !single.GoneTags().empty();
 }
 
 HWND ShellOwner(HWND notifyWindow) {
@@ -61,7 +64,7 @@ bool CJunkFileFinder::StartDeletion(const CIndexArray* indices) {
     deleteIndices_ = indices;
     deleteStopSeen_ = false;
     // Reset here, not in the thread, so that a stop asked for at once is not lost.
-    ResetEvent(stopDeleteEvent_.Get());
+    deleteStopRequested_ = false;
     return StartWorker(&CJunkFileFinder::DeleteThreadProc, deleteThread_);
 }
 
@@ -87,6 +90,7 @@ UINT CJunkFileFinder::RunDeletion() {
     // the finished message tell what is really left.
     try {
         batch.Flush();
+        NoteRecycledItems(batch);
         PurgeGoneItems();
     } catch (CException* e) {
         e->Delete();
@@ -101,10 +105,12 @@ UINT CJunkFileFinder::RunDeletion() {
 void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     lastDirectResult_ = TRUE;
     sentToBin_.assign(static_cast<size_t>(found_.GetSize()), false);
+    goneNow_.assign(static_cast<size_t>(found_.GetSize()), false);
     emptyNow_.RemoveAll();
     parents_.RemoveAll();
 
     const int count = static_cast<int>(deleteIndices_->GetSize());
+    deletePacer_.Reset();
     bool stopped = false;
     for (int i = count - 1; i >= 0; --i) {
         if (IsDeleteStopRequested()) {
@@ -121,6 +127,7 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     }
     if (!directRemove_ && !stopped) {
         batch.Flush();
+        NoteRecycledItems(batch);
         SendDeleteOutput(CString(), 90);
         RecycleRemainingItems();
     }
@@ -142,8 +149,10 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
     ItemOutcome outcome =
         held.OpenAsRecorded(item.path, item.identity,
                             forGood ? CHeldItem::Purpose::kDelete : CHeldItem::Purpose::kRecycle);
-    if (outcome == ItemOutcome::kDone && forGood)
+    if (outcome == ItemOutcome::kDone && forGood) {
         outcome = held.DeleteForGood();
+        goneNow_[static_cast<size_t>(index)] = outcome == ItemOutcome::kDone;
+    }
     if (outcome == ItemOutcome::kChangedSinceScan)
         MarkChanged(item);
     const CString folder = item.GetFolder();
@@ -152,12 +161,13 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
         if (emptyFolders_ && MayRemoveFolder(folder) && IsEmptyFolder(folder) &&
             !StringArrayContains(emptyNow_, folder, true) && CheckFileAccess(folder))
             emptyNow_.Add(folder);
-        SendDeleteOutput(item.path, (count - position) * 50 / count);
+        if (deletePacer_.Due() || position == 0)
+            SendDeleteOutput(item.path, (count - position) * 50 / count);
     } else {
-        if (position % 21 == 0)
+        if (deletePacer_.Due())
             SendDeleteOutput(item.path, (count - position) * 90 / count);
         if (outcome == ItemOutcome::kDone && !forGood &&
-            batch.Add(std::move(held)) == ItemOutcome::kDone)
+            batch.Add(std::move(held), static_cast<size_t>(index)) == ItemOutcome::kDone)
             sentToBin_[static_cast<size_t>(index)] = true;
     }
     if (emptyFolders_)
@@ -181,9 +191,11 @@ void CJunkFileFinder::RecycleRemainingItems() {
         if (IsDeleteStopRequested())
             return;
         CJunkItem* item = found_[k];
-        // Only what this run handed to the Recycle Bin is retried, and only as it was found.
+        // Only what this run handed to the Recycle Bin and did not see go is retried, and only
+        // as it was found.
         if (!item || !item->checked || item->path.IsEmpty() ||
-            !sentToBin_[static_cast<size_t>(k)] || !Exists(item->path))
+            !sentToBin_[static_cast<size_t>(k)] || goneNow_[static_cast<size_t>(k)] ||
+            !Exists(item->path))
             continue;
         CHeldItem held;
         const ItemOutcome outcome =
@@ -191,7 +203,8 @@ void CJunkFileFinder::RecycleRemainingItems() {
         if (outcome == ItemOutcome::kChangedSinceScan)
             MarkChanged(*item);
         else if (outcome == ItemOutcome::kDone)
-            RecycleOne(std::move(held), ShellOwner(notifyWnd_));
+            goneNow_[static_cast<size_t>(k)] =
+                RecycleOne(std::move(held), ShellOwner(notifyWnd_)) && IsPathGone(item->path);
         SendDeleteOutput(WithoutFinalBackslash(item->path), static_cast<int>(90 + 5 * k / count));
     }
 }
@@ -234,10 +247,22 @@ void CJunkFileFinder::RemoveEmptyFolders() {
     }
 }
 
+void CJunkFileFinder::NoteRecycledItems(const CRecycleBatch& batch) {
+    // Gone only when nothing stands at the path: another item there means this one was moved
+    // by someone else while the shell worked, and the retry marks it as changed.
+    for (const size_t index : batch.GoneTags())
+        if (index < goneNow_.size() && !goneNow_[index] && found_[static_cast<INT_PTR>(index)] &&
+            IsPathGone(found_[static_cast<INT_PTR>(index)]->path))
+            goneNow_[index] = true;
+}
+
 void CJunkFileFinder::PurgeGoneItems() {
+    // What this run saw go is not asked about again.
     for (INT_PTR i = found_.GetSize() - 1; i >= 0; --i) {
         CJunkItem* item = found_[i];
-        if (item && IsPathGone(item->path)) {
+        const bool seenGone =
+            static_cast<size_t>(i) < goneNow_.size() && goneNow_[static_cast<size_t>(i)];
+        if (item && (seenGone || IsPathGone(item->path))) {
             delete item;
             found_.RemoveAt(i);
         }

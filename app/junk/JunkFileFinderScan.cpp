@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "FolderListing.h"
 #include "HeldItem.h"
 #include "JunkMessages.h"
 #include "JunkPaths.h"
@@ -20,24 +21,9 @@
 
 namespace {
 
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
-}
-
 // A junction or symbolic link leads out of the location: never followed nor taken.
 bool IsReparsePointEntry(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// The listing pattern of a folder (path ends with a backslash) in literal form, so that every
-// name and every length reach the system as listed; empty when the path cannot be one.
-CString SearchPattern(const CString& path) {
-    CString literal = ToLiteralPath(path);
-    if (literal.IsEmpty())
-        return literal;
-    if (literal[literal.GetLength() - 1] != L'\\')
-        literal += L'\\';
-    return literal + L"*";
 }
 
 // A folder location in its long form (8.3 aliases resolved), so that what the scan lists is
@@ -54,13 +40,21 @@ int SmallIconIndex(const wchar_t* path) {
                : 0;
 }
 
-CJunkItem* MakeItem(const CString& path, const WIN32_FIND_DATAW& entry, int locationIndex,
-                    int category, int iconIndex) {
+__int64 LocalSecondsOfTicks(ULONGLONG ticks) {
+    const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return FileTimeToLocalSeconds(time);
+}
+
+// An item with the times its listing gave.
+CJunkItem* MakeItem(const CString& path, const FileIdentity& identity, ULONGLONG lastAccessTime,
+                    int locationIndex, int category, int iconIndex) {
     auto* item = new CJunkItem;
     item->path = path;
-    item->created = FileTimeToLocalSeconds(entry.ftCreationTime);
-    item->accessed = FileTimeToLocalSeconds(entry.ftLastAccessTime);
-    item->written = FileTimeToLocalSeconds(entry.ftLastWriteTime);
+    item->created = LocalSecondsOfTicks(identity.creationTime);
+    item->accessed = LocalSecondsOfTicks(lastAccessTime);
+    item->written = LocalSecondsOfTicks(identity.lastWriteTime);
+    item->size = identity.size;
+    item->identity = identity;
     item->iconIndex = iconIndex;
     item->locationIndex = locationIndex;
     item->category = category;
@@ -110,7 +104,8 @@ UINT CJunkFileFinder::RunScan() {
         e->Delete();
     } catch (...) {
     }
-    // However the walk ended, the page hears of its end.
+    // However the walk ended, the page hears of every item and of its end.
+    ReportFoundItems();
     PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
     return 0;
 }
@@ -130,6 +125,9 @@ void CJunkFileFinder::ScanLocations() {
     iconCache_.clear();
     scanStart_ = _time64(nullptr);
     scannedBytes_ = 0;
+    unreportedFound_ = 0;
+    folderPacer_.Reset();
+    foundPacer_.Reset();
     for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
         if (notifyWnd_ && !IsWindow(notifyWnd_))
             break;
@@ -143,10 +141,15 @@ void CJunkFileFinder::ScanLocations() {
             volumeFree_ = available.QuadPart;
             volumeTotal_ = total.QuadPart;
         }
+        // Items are numbered by the listing only with the volume known.
+        locationSerialKnown_ = ReadFolderVolumeSerial(path, locationSerial_);
+        // Every location is told, whatever the pace.
         SendMessageW(notifyWnd_, JunkMessages().scanOutput,
                      reinterpret_cast<WPARAM>(path.GetString()),
                      volumeFree_ == 0 ? 0 : ScanPercent());
+        folderPacer_.Note();
         if (i > 0) {
+            ReportFoundItems();
             SendMessageW(notifyWnd_, JunkMessages().locationChange,
                          reinterpret_cast<WPARAM>(path.GetString()), 0);
             scannedBytes_ = 0;
@@ -157,6 +160,15 @@ void CJunkFileFinder::ScanLocations() {
         if (result == kSearchUnreadable)
             unreadLocations_.Add(path);
     }
+}
+
+void CJunkFileFinder::ReportFolder(const CString& path) {
+    if (!folderPacer_.Due())
+        return;
+    SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
+                 ScanPercent());
+    // The page's count follows at the same pace when items come seldom.
+    ReportFoundItems();
 }
 
 int CJunkFileFinder::ScanPercent() const {
@@ -192,83 +204,85 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
             return kSearchDone;
     }
 
-    WIN32_FIND_DATAW entry;
-    const CString pattern = SearchPattern(path);
-    if (pattern.IsEmpty())
+    // A path no literal form names is passed over; an empty drive lists nothing; any other
+    // refusal means the folder cannot be read.
+    if (ToLiteralPath(path).IsEmpty())
         return kSearchDone;
-    // An empty drive lists nothing; any other refusal means the folder cannot be read.
-    FindHandle search(FindFirstFileW(pattern, &entry));
-    if (!search.IsValid())
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? kSearchDone : kSearchUnreadable;
-    SendMessageW(notifyWnd_, JunkMessages().scanOutput, reinterpret_cast<WPARAM>(path.GetString()),
-                 ScanPercent());
+    std::vector<ListedItem> entries;
+    if (!ListFolderItems(path, locationSerialKnown_ ? &locationSerial_ : nullptr, entries))
+        return kSearchUnreadable;
+    ReportFolder(path);
 
     if (!underFolderLocation && path.GetLength() > 3)
         underFolderLocation = IsUnderSelectedFolder(path);
 
     if (emptyFolders_ && path.GetLength() >= 4 && path.GetLength() <= 259)
-        AddEmptyFolderItem(path, entry, locationIndex);
+        AddEmptyFolderItem(path, locationIndex);
 
-    do {
-        if (IsDotEntry(entry.cFileName))
-            continue;
+    // The lower-case name and path of each entry, for the matching, reuse their room: most
+    // entries of a walk are never more than matched.
+    const int folderLength = lowerPath.GetLength();
+    CString lowerName;
+    CString lowerFull = lowerPath;
+    for (const ListedItem& entry : entries) {
         if (scanStopRequested_)
             return kSearchStopped;
-        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const ULONGLONG size =
-            (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) + entry.nFileSizeLow;
-        if (!isFolder)
-            scannedBytes_ += size;
-        const CString full = path + entry.cFileName;
-        if (IsReparsePointEntry(entry.dwFileAttributes) || IsExcluded(full))
+        const FileIdentity& listed = entry.identity;
+        scannedBytes_ += listed.size; // 0 for a folder
+        if (IsReparsePointEntry(listed.attributes))
             continue;
-        if (isFolder) {
-            if (SearchFolder(full + L'\\', locationIndex, underFolderLocation, isFolderLocation) ==
-                kSearchStopped)
+        lowerName = entry.name;
+        lowerName.MakeLower();
+        lowerFull.Delete(folderLength, lowerFull.GetLength() - folderLength);
+        lowerFull += lowerName;
+        if (IsExcludedLower(lowerFull))
+            continue;
+        if (listed.folder) {
+            if (SearchFolder(path + entry.name + L'\\', locationIndex, underFolderLocation,
+                             isFolderLocation) == kSearchStopped)
                 return kSearchStopped;
             continue;
         }
-        if (skipSystem_ &&
-            (entry.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+        if (skipSystem_ && (listed.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
             continue;
-        if (IsProtectedExtension(entry.cFileName))
+        if (IsProtectedExtension(entry.name))
             continue;
         int category;
         if (underFolderLocation)
             category = isFolderLocation ? kTempFile : kJunkFile;
-        else if (MatchesJunkMask(entry.cFileName))
+        else if (MatchesJunkMaskLower(lowerName))
             category = kJunkFile;
-        else if (zeroLength_ && size == 0)
+        else if (zeroLength_ && listed.size == 0)
             category = kZeroLengthFile;
         else
             continue;
         if (excludeRecent_ &&
-            IsRecentFile(category == kTempFile, FileTimeToLocalSeconds(entry.ftLastWriteTime)))
+            IsRecentFile(category == kTempFile, LocalSecondsOfTicks(listed.lastWriteTime)))
             continue;
-        FileIdentity identity;
-        if (!ProbeCandidate(full, entry.dwFileAttributes, identity))
+        const CString full = path + entry.name;
+        FileIdentity identity = listed;
+        if (!ProbeCandidate(full, listed.attributes, entry.identified, identity))
             continue;
-        CJunkItem* item =
-            MakeItem(full, entry, locationIndex, category, FileIconIndex(full, entry.cFileName));
-        item->size = size;
-        item->identity = identity;
-        AddFoundItem(item);
-    } while (FindNextFileW(search.Get(), &entry));
+        AddFoundItem(MakeItem(full, identity, entry.lastAccessTime, locationIndex, category,
+                              FileIconIndex(full, entry.name)));
+    }
     return kSearchDone;
 }
 
-void CJunkFileFinder::AddEmptyFolderItem(const CString& path, const WIN32_FIND_DATAW& ownEntry,
-                                         int locationIndex) {
+void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex) {
     if (IsExcluded(path) || protectedFolders_.IsProtected(path) || !IsRemovableEmptyFolder(path) ||
         !CheckFileAccess(path))
         return;
     // Recorded last: the tests above may rewrite the folder's attributes.
     CHeldItem folder;
+    FILE_BASIC_INFO times = {};
     if (folder.Open(path, CHeldItem::Purpose::kRead) != ItemOutcome::kDone ||
-        !folder.IsEmptyFolder())
+        !folder.IsEmptyFolder() ||
+        !GetFileInformationByHandleEx(folder.Handle(), FileBasicInfo, &times, sizeof times))
         return;
-    CJunkItem* item = MakeItem(path, ownEntry, locationIndex, kEmptyFolder, SmallIconIndex(path));
-    item->identity = folder.Identity();
+    CJunkItem* item =
+        MakeItem(path, folder.Identity(), static_cast<ULONGLONG>(times.LastAccessTime.QuadPart),
+                 locationIndex, kEmptyFolder, SmallIconIndex(path));
     folder.Release();
     item->checked = false;
     AddFoundItem(item);

@@ -10,7 +10,7 @@ struct JunkMessageIds {
     UINT scanOutput;     // wParam: the location or folder path, lParam: percent
     UINT deleteOutput;   // wParam: the path being removed, lParam: percent
     UINT locationChange; // wParam: the next location's path
-    UINT itemFound;      // after each item joins the found list
+    UINT itemFound;      // wParam: how many items joined the found list since the last one
 };
 
 // Registered by name on first use.

@@ -23,12 +23,14 @@ int ProbeFileLock(const CString& path, DWORD attributes) {
     return !literalPath.IsEmpty() && OpenExclusively(literalPath, attributes) ? 0 : 1;
 }
 
-bool ProbeCandidate(const CString& path, DWORD attributes, FileIdentity& identity) {
+bool ProbeCandidate(const CString& path, DWORD attributes, bool identified,
+                    FileIdentity& identity) {
     const CString literalPath = ToLiteralPath(path);
     if (literalPath.IsEmpty())
         return false;
     const KernelHandle file = OpenExclusively(literalPath, attributes);
-    return file && ReachesOwnPlace(file.Get(), literalPath) &&
-           ReadFileIdentity(file.Get(), literalPath, identity) && !identity.folder &&
-           !(identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!file || !ReachesOwnPlace(file.Get(), literalPath) ||
+        (!identified && !ReadFileIdentity(file.Get(), literalPath, identity)))
+        return false;
+    return !identity.folder && !(identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }

@@ -15,6 +15,8 @@
 // `attributes` are the file's as its folder listing gave them.
 [[nodiscard]] int ProbeFileLock(const CString& path, DWORD attributes);
 
-// True when the file at `path` is free by ProbeFileLock, is a plain file reached as named
-// (neither a link nor through one), and its identity could be read into `identity`.
-[[nodiscard]] bool ProbeCandidate(const CString& path, DWORD attributes, FileIdentity& identity);
+// True when the file at `path` is free by ProbeFileLock and is a plain file reached as named
+// (neither a link nor through one). `identity` holds what the folder listing gave for it; when
+// the listing could not number the item (`identified` false), the open reads the whole identity.
+[[nodiscard]] bool ProbeCandidate(const CString& path, DWORD attributes, bool identified,
+                                  FileIdentity& identity);

@@ -18,7 +18,7 @@ void CRecycleBatch::SetShellOperation(ShellOperation operation) {
 CRecycleBatch::CRecycleBatch(HWND owner)
     : buffer_(kBufferBytes / sizeof(wchar_t), L'\0'), owner_(owner) {}
 
-ItemOutcome CRecycleBatch::Add(CHeldItem&& item) {
+ItemOutcome CRecycleBatch::Add(CHeldItem&& item, size_t tag) {
     CString shellPath;
     const ItemOutcome prepared = item.PrepareRecycling(shellPath);
     if (prepared != ItemOutcome::kDone)
@@ -37,6 +37,7 @@ ItemOutcome CRecycleBatch::Add(CHeldItem&& item) {
     usedChars_ += length;
     buffer_[usedChars_++] = L'\0';
     items_.push_back(std::move(item));
+    tags_.push_back(tag);
     if (GetCount() >= kMaxPaths)
         Flush();
     return ItemOutcome::kDone;
@@ -61,9 +62,12 @@ void CRecycleBatch::Flush() {
     operation.lpszProgressTitle = title;
     // Failures are found afterwards: whatever is still there is retried or stays listed.
     g_shellOperation(&operation);
-    for (CHeldItem& item : items_)
-        static_cast<void>(item.FinishRecycling()); // where each item is now is what counts
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].FinishRecycling() == ItemOutcome::kDone)
+            goneTags_.push_back(tags_[i]);
+    }
     items_.clear();
+    tags_.clear();
     std::fill_n(buffer_.begin(), usedChars_ + 1, L'\0');
     usedChars_ = 0;
 }

@@ -29,14 +29,20 @@ public:
     // Queues an item held for recycling; a batch without room for its path goes out first, a
     // full one after. kDone when queued; otherwise (no path the shell takes reaches the item, or
     // the path is longer than a whole batch) the item is let go and not queued.
-    [[nodiscard]] ItemOutcome Add(CHeldItem&& item);
+    // `tag` names the item to the caller in GoneTags.
+    [[nodiscard]] ItemOutcome Add(CHeldItem&& item, size_t tag = 0);
     // Sends what is queued (nothing when empty) and lets the items go.
     void Flush();
     int GetCount() const { return static_cast<int>(items_.size()); }
+    // The tags of the items that the operations so far took from their place: their paths no
+    // longer name them.
+    const std::vector<size_t>& GoneTags() const { return goneTags_; }
 
 private:
     std::vector<wchar_t> buffer_;
     size_t usedChars_ = 0;
     std::vector<CHeldItem> items_;
+    std::vector<size_t> tags_;
+    std::vector<size_t> goneTags_;
     HWND owner_;
 };

@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Makes a tree of 10^5 files (1,000 folders of 100; one in 20 matches a default mask, one in 100
-# a disabled one) on a test drive, then times the junk scan against `find` with the same masks.
+# a disabled one) on a test drive, then times the junk scan against `find` with the same masks,
+# and the removal of 10^4 found files (for good and to the Recycle Bin) against Wine's floors in
+# the same run. Every measure is taken XARN_BENCH_RUNS times (default 3); the summary gives the
+# minimum, median and maximum of each.
 #   app/junk/bench/run_scan_benchmark.sh [build/x86_64] [earlier JunkScanBenchmark.exe]
-# An earlier build's benchmark program, when given, runs first on the same tree, so that a
+# An earlier build's scan benchmark program, when given, runs first on the same tree, so that a
 # change is measured before and after in one run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${1:-$top/build/x86_64}
 earlier=${2:-}
+runs=${XARN_BENCH_RUNS:-3}
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/xarn-junk-bench-$(id -u)}
 . "$top/tools/wine-env.sh"
 xarn_wine_prefix_ready
 
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/xarn-junk-bench.XXXXXX")
 tree="$WINEPREFIX/drive_c/xarn-junk-bench"
-rm -rf "$tree"
+removal="$WINEPREFIX/drive_c/xarn-junk-removal"
+rm -rf "$tree" "$removal"
+trap 'rm -f "$WINEPREFIX/dosdevices/b:" "$WINEPREFIX/dosdevices/r:"; rm -rf "$tree" "$removal" "$scratch"' EXIT
 python3 - "$tree" <<'PY'
 import os, sys
 root = sys.argv[1]
@@ -34,11 +41,41 @@ for top in range(100):
             n += 1
 PY
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
-trap 'rm -f "$WINEPREFIX/dosdevices/b:"; rm -rf "$tree"' EXIT
-run() { "$(xarn_wine_loader "$1")" "$1" B "$tree" | tr -d '\r'; }
+run() { "$(xarn_wine_loader "$1")" "$@" | tr -d '\r'; }
 if [ -n "$earlier" ]; then
     echo "== earlier: $earlier"
-    run "$earlier" || true
+    run "$earlier" B "$tree" || true
     echo "== this build"
 fi
-run "$build/bin/JunkScanBenchmark.exe"
+status=0
+for i in $(seq "$runs"); do
+    echo "== run $i of $runs"
+    run "$build/bin/JunkScanBenchmark.exe" B "$tree" | tee -a "$scratch/results" || status=1
+    # The Recycle Bin lands in the home folder: a scratch one, emptied after each run.
+    mkdir -p "$removal" "$scratch/home"
+    ln -sfn "$removal" "$WINEPREFIX/dosdevices/r:"
+    HOME="$scratch/home" run "$build/bin/JunkDeleteBenchmark.exe" R | tee -a "$scratch/results" ||
+        status=1
+    rm -rf "$removal" "$scratch/home"
+done
+echo "== $runs runs: minimum / median / maximum (ms)"
+python3 - "$scratch/results" <<'PY'
+import statistics, sys
+measures = {}
+for line in open(sys.argv[1]):
+    if line.startswith("RESULT "):
+        _, name, value = line.split()
+        measures.setdefault(name, []).append(float(value))
+for name, values in measures.items():
+    print(f"  {name:32} {min(values):9.1f} {statistics.median(values):9.1f} {max(values):9.1f}")
+def ratio(a, b):
+    if a in measures and b in measures:
+        r = [x / y for x, y in zip(measures[a], measures[b]) if y > 0]
+        print(f"  {a + ' / ' + b:58} {min(r):6.2f} {statistics.median(r):6.2f} {max(r):6.2f}")
+print("== ratios in each run: minimum / median / maximum")
+ratio("scan-engine", "scan-find")
+ratio("scan-bare-walk", "scan-find")
+ratio("delete-engine-for-good", "delete-floor-DeleteFileW")
+ratio("delete-engine-recycle", "delete-floor-shell-batches")
+PY
+exit $status

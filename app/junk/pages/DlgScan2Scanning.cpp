@@ -304,8 +304,9 @@ void CDlgScan2Scanning::ShowProgress(int percent) {
     m_progress.SetPos(percent);
 }
 
-LRESULT CDlgScan2Scanning::OnItemFound(WPARAM, LPARAM) {
-    ++m_nFound;
+LRESULT CDlgScan2Scanning::OnItemFound(WPARAM wParam, LPARAM) {
+    // The engine tells the items found since its last report.
+    m_nFound += static_cast<int>(wParam);
     ShowFoundCount();
     return 0;
 }

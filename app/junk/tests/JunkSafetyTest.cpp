@@ -173,6 +173,53 @@ TEST_F(JunkSafetyTest, AFileReplacedUnderTheSameNameOrThroughARenamedFolderIsKep
     }
 }
 
+// Copies the times of one file onto another, so that only the item itself tells them apart.
+void CopyTimes(const std::wstring& from, const std::wstring& to) {
+    FILETIME created{}, accessed{}, written{};
+    {
+        KernelHandle file(CreateFileW(LiteralOf(from).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(GetFileTime(file.Get(), &created, &accessed, &written));
+    }
+    KernelHandle file(CreateFileW(LiteralOf(to).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFileTime(file.Get(), &created, &accessed, &written));
+}
+
+TEST_F(JunkSafetyTest, TwoFoundFilesSwappedOrOneRenamedAwayAfterTheScanAreKept) {
+    for (bool direct : {true, false}) {
+        SCOPED_TRACE(ModeName(direct));
+        // Same size and, below, the same times: only the listing's file number tells them apart.
+        WriteFileBytes(kLocation + L"\\a.tmp", "bytes of a");
+        WriteFileBytes(kLocation + L"\\b.tmp", "bytes of b");
+        WriteFileBytes(kLocation + L"\\deep\\renamed.tmp", "renamed by the user");
+        WriteFileBytes(kLocation + L"\\plain.tmp", "junk indeed");
+        CopyTimes(kLocation + L"\\a.tmp", kLocation + L"\\b.tmp");
+        Scan(kLocation + L";");
+        ASSERT_EQ(finder_.GetFoundCount(), 4);
+
+        const std::wstring a = LiteralOf(kLocation + L"\\a.tmp");
+        const std::wstring b = LiteralOf(kLocation + L"\\b.tmp");
+        const std::wstring swap = LiteralOf(kLocation + L"\\swap");
+        ASSERT_TRUE(MoveFileW(a.c_str(), swap.c_str()));
+        ASSERT_TRUE(MoveFileW(b.c_str(), a.c_str()));
+        ASSERT_TRUE(MoveFileW(swap.c_str(), b.c_str()));
+        ASSERT_TRUE(MoveFileW(LiteralOf(kLocation + L"\\deep\\renamed.tmp").c_str(),
+                              LiteralOf(kLocation + L"\\deep\\kept.doc").c_str()));
+        const TreeSnapshot before = TakeSnapshot(kRoot);
+        Clean(direct);
+
+        ExpectOnlyRemoved(before, TakeSnapshot(kRoot), {L"loc\\plain.tmp"});
+        EXPECT_EQ(ReadAllBytes(kLocation + L"\\a.tmp"), "bytes of b");
+        EXPECT_EQ(ReadAllBytes(kLocation + L"\\b.tmp"), "bytes of a");
+        EXPECT_EQ(finder_.GetChangedCount(), 2);
+        // The renamed file's path names nothing now: it leaves the list, and its bytes stay.
+        EXPECT_EQ(Item(kLocation + L"\\deep\\renamed.tmp"), nullptr);
+        EXPECT_EQ(ReadAllBytes(kLocation + L"\\deep\\kept.doc"), "renamed by the user");
+        Reset();
+    }
+}
+
 TEST_F(JunkSafetyTest, AnEmptyFolderGoesOnlyWhileItIsStillEmpty) {
     for (bool direct : {true, false}) {
         SCOPED_TRACE(ModeName(direct));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "HeldItem.h"
 #include "JunkTestSupport.h"
 #include "LockProbe.h"
 #include "AppState.h"
@@ -248,6 +249,32 @@ TEST_F(JunkScanTest, TheLockProbeAnswersAsTheFoundationsTest) {
                                              L"t:\\temp\\caf\u00e9.log"}));
 }
 
+TEST_F(JunkScanTest, EachFoundItemIsRecordedAsAnOpenOfItReads) {
+    MakeFile(L"T:\\tree\\one.tmp");
+    MakeFile(L"T:\\tree\\sub\\caf\u00e9 \u65e5\u672c.tmp");
+    MakeFile(L"T:\\Temp\\any.txt");
+    MakeFolders(L"T:\\Temp\\hollow");
+    JunkScanOptions options = finder_.GetOptions();
+    options.emptyFolders = TRUE;
+    finder_.SetOptions(options);
+    Scan(L"T;T:\\Temp;");
+    ASSERT_EQ(finder_.GetFoundCount(), 4);
+    for (INT_PTR i = 0; i < finder_.GetFoundCount(); ++i) {
+        const CJunkItem& item = *finder_.GetFoundItem(i);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(item.path.GetString())));
+        FileIdentity opened;
+        ASSERT_EQ(ReadItemIdentity(item.path, opened), ItemOutcome::kDone);
+        EXPECT_TRUE(opened.Matches(item.identity));
+        EXPECT_NE(item.identity.fileId, 0u);
+        EXPECT_EQ(item.size, opened.size);
+        EXPECT_EQ(item.identity.folder, item.IsEmptyFolderItem());
+        // The times shown come from the same record.
+        EXPECT_NE(item.created, 0);
+        EXPECT_NE(item.written, 0);
+        EXPECT_NE(item.accessed, 0);
+    }
+}
+
 TEST_F(JunkScanTest, ExclusionsKeepFoldersOut) {
     MakeFile(L"T:\\Temp\\keep\\a.txt");
     MakeFile(L"T:\\Temp\\favorites\\b.txt");
@@ -289,18 +316,50 @@ TEST_F(JunkScanTest, MessagesFollowLocationsAndFolders) {
     MakeFile(L"T:\\Temp\\two.txt");
     Scan(L"T;T:\\Temp;");
     const JunkMessageIds& ids = JunkMessages();
-    EXPECT_EQ(recorder_.Count(ids.itemFound), 2u);
+    EXPECT_EQ(recorder_.ReportedFound(), 2u);
+    // Each location's found items are told before the page moves on to the next location.
     const auto changes = recorder_.Of(ids.locationChange);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].path, L"T:\\Temp\\");
-    bool sawTree = false;
+    size_t foundBeforeChange = 0;
+    for (const auto& record : recorder_.records) {
+        if (record.message == ids.locationChange)
+            break;
+        if (record.message == ids.itemFound)
+            foundBeforeChange += record.value;
+    }
+    EXPECT_EQ(foundBeforeChange, 1u);
+    // Every location is told; folders inside them at the page's pace.
+    std::set<std::wstring> told;
     for (const auto& record : recorder_.Of(ids.scanOutput)) {
-        sawTree = sawTree || record.path == L"T:\\tree\\";
+        told.insert(record.path);
         EXPECT_GE(record.percent, 0);
         EXPECT_LE(record.percent, 100);
+        EXPECT_EQ(record.path.rfind(L"T:\\", 0), 0u);
     }
-    EXPECT_TRUE(sawTree);
+    EXPECT_EQ(told.count(L"T:\\"), 1u);
+    EXPECT_EQ(told.count(L"T:\\Temp\\"), 1u);
     EXPECT_EQ(recorder_.Count(ids.scanFinished), 1u);
+    EXPECT_EQ(recorder_.records.back().message, ids.scanFinished);
+}
+
+TEST_F(JunkScanTest, FoundItemsAreToldInFewerReportsThatAddUpToTheList) {
+    for (int i = 0; i < 400; ++i)
+        MakeFile(L"T:\\Temp\\many\\f" + std::to_wstring(i) + L".txt");
+    MakeFile(L"T:\\tree\\last.tmp");
+    EXPECT_EQ(Scan(L"T:\\Temp;T;").size(), 401u);
+    EXPECT_EQ(recorder_.ReportedFound(), 401u);
+    // The first item is told at once; the rest go in reports of many.
+    const auto reports = recorder_.Of(JunkMessages().itemFound);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front().value, 1u);
+    EXPECT_LT(reports.size(), 401u);
+    for (const auto& report : reports)
+        EXPECT_GT(report.value, 0u);
+    // A scan after it starts its count again.
+    RemoveTree(L"T:\\Temp\\many");
+    EXPECT_EQ(Scan(L"T:\\Temp;T;").size(), 1u);
+    EXPECT_EQ(recorder_.ReportedFound(), 1u);
 }
 
 TEST_F(JunkScanTest, AStopEndsEveryLevelAndStillFinishes) {
@@ -342,7 +401,7 @@ TEST_F(JunkScanTest, DestroyingTheFinderDuringAScanStopsItFirst) {
     ASSERT_TRUE(finder->StartScan());
     ASSERT_TRUE(recorder.WaitFor(JunkMessages().itemFound));
     delete finder; // signals the stop and handles the thread's messages until it ends
-    EXPECT_LT(recorder.Count(JunkMessages().itemFound), 40u);
+    EXPECT_LT(recorder.ReportedFound(), 40u);
     EXPECT_TRUE(recorder.WaitFor(JunkMessages().scanFinished, 10000));
 }
 

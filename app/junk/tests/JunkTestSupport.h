@@ -220,6 +220,13 @@ public:
             count += record.message == message;
         return count;
     }
+    // The items the scan reported as found: each report carries how many joined the list.
+    size_t ReportedFound() const {
+        size_t total = 0;
+        for (const Record& record : Of(JunkMessages().itemFound))
+            total += record.value;
+        return total;
+    }
     std::vector<Record> Of(UINT message) const {
         std::vector<Record> selected;
         for (const Record& record : records)
