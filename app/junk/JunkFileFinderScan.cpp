@@ -41,8 +41,7 @@ int SmallIconIndex(const wchar_t* path) {
 }
 
 __int64 LocalSecondsOfTicks(ULONGLONG ticks) {
-    const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    return FileTimeToLocalSeconds(time);
+    return FileTimeToLocalSeconds(FileTimeOfTicks(ticks));
 }
 
 // An item with the times its listing gave.
