@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMessageWindow.h"
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
 #include "RecycleBatch.h"
@@ -163,19 +164,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring root = std::wstring(1, argv[1][0]) + L":\\";
     g_strAppTitle = L"XarnJunkDeleteBenchmark";
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = NotifyProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"XarnJunkDeleteBenchmark";
-    RegisterClassW(&windowClass);
-    const HWND window = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, windowClass.hInstance, nullptr);
+    const BenchMessageWindow window(L"XarnJunkDeleteBenchmark", NotifyProc);
+    if (!window.Get()) {
+        std::printf("no window for the clean's reports\n");
+        return 1;
+    }
 
-    const double engineForGood = TimeEngine(window, root + L"engine-for-good", true);
+    const double engineForGood = TimeEngine(window.Get(), root + L"engine-for-good", true);
     const double deleteLoop = TimeDeleteLoop(root + L"delete-loop");
-    const double engineRecycle = TimeEngine(window, root + L"engine-recycle", false);
+    const double engineRecycle = TimeEngine(window.Get(), root + L"engine-recycle", false);
     const double shellBatches = TimeShellBatches(root + L"shell-batches");
-    DestroyWindow(window);
 
     const int files = kFolders * kFilesPerFolder;
     std::printf("RESULT delete-engine-for-good %.1f\n", engineForGood);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMessageWindow.h"
 #include "JunkFileFinder.h"
 #include "JunkMessages.h"
 #include "JunkTables.h"
@@ -119,16 +120,14 @@ int wmain(int argc, wchar_t** argv) {
     const double walkMs = NowMs() - start;
 
     g_strAppTitle = L"XarnJunkScanBenchmark";
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = ClockProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"XarnJunkBenchmarkClock";
-    RegisterClassW(&windowClass);
-    const HWND window = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, windowClass.hInstance, nullptr);
     size_t found = 0;
     std::vector<std::wstring> foundPaths;
     {
+        const BenchMessageWindow window(L"XarnJunkBenchmarkClock", ClockProc);
+        if (!window.Get()) {
+            std::printf("no window for the scan's reports\n");
+            return 1;
+        }
         CJunkFileFinder finder;
         for (const DefaultJunkMask& mask : kDefaultJunkMasks)
             finder.AddMask(mask.text, mask.flags);
@@ -138,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
         options.excludeRecent = FALSE;
         finder.SetOptions(options);
         finder.SetLocations(std::wstring(1, letter).append(L";").c_str());
-        finder.SetNotifyWindow(window);
+        finder.SetNotifyWindow(window.Get());
         if (!finder.StartScan()) {
             std::printf("the scan did not start\n");
             return 1;
@@ -152,7 +151,6 @@ int wmain(int argc, wchar_t** argv) {
             foundPaths.emplace_back(finder.GetFoundItem(i)->path.GetString());
     }
     const double scanMs = g_clock.finished - g_clock.firstOutput;
-    DestroyWindow(window);
     const double opensMs = TimeOpens(foundPaths);
     const double wineMs = walkMs + opensMs;
 
