@@ -574,11 +574,26 @@ bool StartLongRun() {
     return false;
 }
 
+bool SamePlace(const DefragStatistics& a, const DefragStatistics& b) {
+    return a.clustersProcessed == b.clustersProcessed &&
+           a.currentItemPosition == b.currentItemPosition &&
+           std::wstring(a.currentPath) == std::wstring(b.currentPath);
+}
+
 // A paused worker stands still: no item, chunk or path changes between two reads apart
-// milliseconds. Answers what it holds at.
+// milliseconds. The move under way when the pause came may finish first, and on a loaded
+// machine that can take a while; a worker that ignores the pause never settles within the run.
+// Answers what it holds at.
 std::unique_ptr<DefragStatistics> ExpectWorkerHeld(DWORD apart = 600) {
-    Sleep(300); // the worker reaches its next check
     auto held = ReadStatistics();
+    for (int i = 0; i < 20; ++i) {
+        Sleep(300);
+        auto next = ReadStatistics();
+        const bool settled = SamePlace(*held, *next);
+        held = std::move(next);
+        if (settled)
+            break;
+    }
     Sleep(apart);
     const auto stillHeld = ReadStatistics();
     EXPECT_EQ(kJobRunning, JobState());
