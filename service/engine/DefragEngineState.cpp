@@ -28,6 +28,19 @@ DefragEngineState::DefragEngineState()
     : pauseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       abortEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
+bool DefragEngineState::BeginJob() {
+    std::scoped_lock lock(pauseLock_, abortLock_);
+    // Only this call leaves the idle state, so it cannot change while both locks are held.
+    if (jobState != kJobIdle)
+        return false;
+    paused = 0;
+    ApplyPause();
+    abortRequested_.store(false, std::memory_order_release);
+    ResetEvent(abortEvent_.Get());
+    jobState = kJobRunning;
+    return true;
+}
+
 void DefragEngineState::SetClientPause(bool pause) {
     std::lock_guard lock(pauseLock_);
     paused = pause ? 1 : 0;

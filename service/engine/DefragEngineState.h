@@ -70,6 +70,10 @@ public:
     uint32_t cellCount = 0;
     uint64_t clustersPerCell = 0;
 
+    // Moves an idle job to running with the client's pause and any abort cleared, in one step
+    // against pauses and aborts: one sent by a client that already sees the run stands. False
+    // when a job is not idle.
+    [[nodiscard]] bool BeginJob();
     void SetClientPause(bool pause);
     void SetServicePause(bool pause);
     bool ServicePaused();

@@ -22,15 +22,12 @@ int ThreadPriorityOf(int32_t priority) {
 }
 
 bool CDefragThread::StartRun(const DefragCommand& command) {
-    int32_t idle = kJobIdle;
-    if (!state_.jobState.compare_exchange_strong(idle, kJobRunning))
+    // The pause and abort are reset here, before the thread exists, so that one that follows
+    // the start is never undone by a worker that starts late.
+    if (!state_.BeginJob())
         return false;
     command_ = command;
     analyseAndDefragment_ = command.code == kCommandDefragment;
-    // Reset here, before the thread exists, so that an abort or pause that follows the start
-    // is never undone by a worker that starts late.
-    state_.SetClientPause(false);
-    state_.ClearAbort();
     HANDLE thread = Start();
     if (!thread) {
         state_.jobState = kJobIdle;

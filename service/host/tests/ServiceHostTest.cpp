@@ -151,10 +151,13 @@ TEST_F(CommandLoop, RunningFromTheCommandOnAndOneRunAtATime) {
     EXPECT_EQ(100u, state.cellCount);
     EXPECT_EQ(THREAD_PRIORITY_LOWEST, g_defragWorker.Priority());
 
+    state.SetClientPause(true); // sent by a client that sees the run
     Handle(kCommandDefragment);
     Handle(kCommandRelease);
     Handle(2);
     EXPECT_EQ(kJobRunning, state.jobState.load()) << "no second run, no release while running";
+    EXPECT_TRUE(state.PauseRequested()) << "a refused start leaves the run's pause standing";
+    state.SetClientPause(false);
     EXPECT_EQ(1u, state.ReportCount());
 
     SetEvent(g_engineGate);
