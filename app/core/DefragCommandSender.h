@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-// The real one (ServiceCommandSender) makes sure the service runs first.
+// The program's one (DefragServiceClient) makes sure the service runs first.
 class DefragCommandSender {
 public:
     virtual ~DefragCommandSender() = default;

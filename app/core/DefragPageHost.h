@@ -1,11 +1,11 @@
-// What the defragmentation progress page needs of the program around it: the service record,
+// What the defragmentation progress page needs of the program around it: the service client,
 // the application's run modes and current drive, the main window's lock and last state, the
 // last-scan values and the results pages. The program's main window provides it;
 // PlainDefragPageHost is all a page needs outside the main window.
 #pragma once
 
 #include "DefragRpcClient.h"
-#include "ServiceControl.h"
+#include "ServiceCommandSender.h"
 
 #include <classlib/String.h>
 #include <classlib/Window.h>
@@ -16,8 +16,8 @@ class DefragPageHost {
 public:
     virtual ~DefragPageHost() = default;
 
-    // The main window's service record, through which commands reopen the service.
-    virtual ServiceHandles& ServiceRecord() = 0;
+    // The one way to the service: every command, poll, pause, resume and abort of the page.
+    virtual DefragServiceClient& ServiceClient() = 0;
     // The job state and worker priority the last poll read (kept by the main window).
     virtual void StoreJobState(int state, int priority) = 0;
     virtual int LastJobState() const = 0;

@@ -7,7 +7,6 @@
 #include "MainWindowDefragHost.h"
 #include "MainWindowResultsServices.h"
 #include "MainWindowScheduleServices.h"
-#include "ServiceCommandSender.h"
 
 #include <DlgLeftDlgBase.h>
 #include <owners/WinOwners.h>
@@ -61,11 +60,7 @@ class MainWindowHomeServices : public DefragHomeServices {
 public:
     explicit MainWindowHomeServices(CDiskDefragDlg& window) : window_(window) {}
 
-    bool SendReleaseCommand(wchar_t drive) override {
-        const int32_t blocks =
-            window_.m_pageLinks.mapBlockCount ? window_.m_pageLinks.mapBlockCount() : 0;
-        return window_.SendServiceCommand(blocks, kCommandRelease, drive, 0);
-    }
+    bool MakeServiceReady() override { return window_.ServiceClient().MakeServiceReady(); }
     bool InstallService() override {
         CString folder;
         GetModuleFolder(nullptr, folder);
@@ -85,7 +80,11 @@ private:
 } // namespace
 
 CDiskDefragDlg::CDiskDefragDlg(CWnd* parent)
-    : CDlgBaseAppDlg(parent), m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {
+    : CDlgBaseAppDlg(parent),
+      m_serviceClient(std::make_unique<DefragServiceClient>(
+          &m_service,
+          [this] { return m_pageLinks.mapBlockCount ? m_pageLinks.mapBlockCount() : 0; })),
+      m_homeServices(std::make_unique<MainWindowHomeServices>(*this)) {
     // The panels' link is the program's one way to its update check.
     m_bShowUpdateLinks = 1;
 }
@@ -283,16 +282,11 @@ void CDiskDefragDlg::SaveDataFragmentation() {
 bool CDiskDefragDlg::RefreshServiceState() {
     int state = m_nServiceState;
     int priority = m_nServicePriority;
-    if (SafeRpcGetDefragState(state, priority) == 0)
+    if (!m_serviceClient->ReadState(state, priority))
         return false;
     m_nServiceState = state;
     m_nServicePriority = priority;
     return true;
-}
-
-bool CDiskDefragDlg::SendServiceCommand(int32_t mapBlockCount, int32_t code, wchar_t drive,
-                                        int32_t mode) {
-    return SendDefragCommand(m_service, mapBlockCount, code, drive, mode) != 0;
 }
 
 ReportOutcome CDiskDefragDlg::WriteHtmlReport(const ReportRequest& request) {
@@ -447,10 +441,10 @@ LRESULT CDiskDefragDlg::OnSchedulerWorkGoingOn(WPARAM, LPARAM lParam) {
     BringWindowToTop();
     SetForegroundWindow();
     if (IsJobRunning()) {
-        (void)SafeRpcPauseDefrag();
+        (void)m_serviceClient->Pause();
         AppMessageBox(theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN", kDefragLangSection),
                       MB_ICONERROR, this, nullptr, false);
-        (void)SafeRpcResumeDefrag();
+        (void)m_serviceClient->Resume();
         return 0;
     }
     CRegistry key(HKEY_CURRENT_USER);

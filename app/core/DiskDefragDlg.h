@@ -1,4 +1,4 @@
-// CDiskDefragDlg: the program's main window: the pages of the five tabs, the service record,
+// CDiskDefragDlg: the program's main window: the pages of the five tabs, the service client,
 // the last polled job state, the scheduled and hidden runs and the messages other programs send.
 #pragma once
 
@@ -14,12 +14,14 @@
 #include "HtmlReport.h"
 #include "LastScanValues.h"
 #include "ResultsPageServices.h"
+#include "ServiceCommandSender.h"
 #include "ServiceControl.h"
 #include "WorkerQueue.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CDlgLeftDlgBase;
@@ -132,9 +134,14 @@ public:
     // Asks the service for its job state and worker priority into the two members; false
     // (members unchanged) when the call failed.
     [[nodiscard]] bool RefreshServiceState();
-    // Sends one command through the service record, starting the service first when needed.
-    [[nodiscard]] bool SendServiceCommand(int32_t mapBlockCount, int32_t code, wchar_t drive,
-                                          int32_t mode);
+    // The program's one way to the service (commands reopen the service through the record and
+    // carry the progress page's map size); the pages reach it through their hosts.
+    DefragServiceClient& ServiceClient() { return *m_serviceClient; }
+    // Puts another client in the program's place (a test's, which records what the pages send
+    // or answers for a service that is not there); before any job starts.
+    void ReplaceServiceClient(std::unique_ptr<DefragServiceClient> client) {
+        m_serviceClient = std::move(client);
+    }
 
     // The six last-scan texts: the two status lines, date, drive, volume and data results.
     LastScanTexts m_lastScan;
@@ -195,6 +202,8 @@ protected:
     void ShowReportFailure(ReportOutcome outcome);
 
 private:
+    // After the record it reopens the service through.
+    std::unique_ptr<DefragServiceClient> m_serviceClient;
     std::unique_ptr<DefragHomeServices> m_homeServices;
     std::unique_ptr<MainWindowDefragHost> m_defragHost;
     std::unique_ptr<MainWindowResultsServices> m_resultsServices;

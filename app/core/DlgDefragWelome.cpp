@@ -216,7 +216,7 @@ void CDlgDefragWelome::StartJob(DefragOperation operation) {
     const wchar_t drive = GetSelectedDriveLetter();
     if (drive == 0 || m_pServices == nullptr)
         return;
-    if (!CheckFreeSpace(drive) || !PrepareService(drive))
+    if (!CheckFreeSpace(drive) || !PrepareService())
         return;
     const bool started = m_pServices->StartOperation(operation, drive, m_strSelectedEntry) != 0;
     if (!started)
@@ -242,8 +242,10 @@ bool CDlgDefragWelome::CheckFreeSpace(wchar_t drive) {
     return false;
 }
 
-bool CDlgDefragWelome::PrepareService(wchar_t drive) {
-    if (!m_pServices->SendReleaseCommand(drive) && !m_pServices->InstallService()) {
+bool CDlgDefragWelome::PrepareService() {
+    // The release pair that clears the last run is the job's own first commands (the progress
+    // page sends them), so a click releases once, not once here and again there.
+    if (!m_pServices->MakeServiceReady() && !m_pServices->InstallService()) {
         CStringArray captions;
         captions.Add(DefragText(L"IDS_RESTART"));
         captions.Add(DefragText(L"IDS_CAN"));
@@ -254,9 +256,6 @@ bool CDlgDefragWelome::PrepareService(wchar_t drive) {
             m_pServices->RestartWindows();
         return false;
     }
-    // The second release clears a run that finished while the service was being started; a
-    // service that does not listen yet refuses it, and the job's own commands then tell.
-    (void)m_pServices->SendReleaseCommand(drive);
     return true;
 }
 

@@ -27,8 +27,9 @@ public:
     // The bytes available to the user and the volume's size; false when they cannot be read.
     [[nodiscard]] virtual bool QueryDriveSpace(wchar_t drive, ULONGLONG& freeBytes,
                                                ULONGLONG& totalBytes);
-    // Command 5 (release the last run's results) for the drive; true when it was sent.
-    [[nodiscard]] virtual bool SendReleaseCommand(wchar_t drive) = 0;
+    // Opens the service and makes sure it runs; false when it cannot be opened or started. The
+    // job's own commands release the last run's results.
+    [[nodiscard]] virtual bool MakeServiceReady() = 0;
     // Starts the service, installing it first when needed.
     [[nodiscard]] virtual bool InstallService() = 0;
     virtual void RestartWindows() = 0;
@@ -84,7 +85,7 @@ protected:
     // Both starts: free space, service, release commands, then the progress page.
     void StartJob(DefragOperation operation);
     [[nodiscard]] bool CheckFreeSpace(wchar_t drive);
-    [[nodiscard]] bool PrepareService(wchar_t drive);
+    [[nodiscard]] bool PrepareService();
     void PostPageCommand(UINT command);
     void LayoutControls();
 

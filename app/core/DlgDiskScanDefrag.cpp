@@ -4,7 +4,6 @@
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 #include "MainUtilities.h"
-#include "ServiceCommandSender.h"
 #include "StoredClusterMap.h"
 
 #include "SelectedFont.h"
@@ -108,6 +107,7 @@ CDlgDiskScanDefrag::CDlgDiskScanDefrag(CWnd* parent, DefragPageHost* host)
     : CDlgLeftSideChild(IDD, parent), m_pHost(host) {
     if (m_pHost == nullptr) {
         m_ownHost = std::make_unique<PlainDefragPageHost>();
+        m_ownHost->SetBlockCountSource([this] { return GetBlockCount(); });
         m_pHost = m_ownHost.get();
     }
     m_legendBrush.CreateSolidBrush(kLegendColour);
@@ -289,15 +289,6 @@ void CDlgDiskScanDefrag::SetProgress(int position) {
         m_progress.SetPos(position);
 }
 
-DefragCommandSender& CDlgDiskScanDefrag::Sender() {
-    if (m_pSender != nullptr)
-        return *m_pSender;
-    if (!m_serviceSender)
-        m_serviceSender =
-            std::make_unique<ServiceCommandSender>(m_pHost->ServiceRecord(), GetBlockCount());
-    return *m_serviceSender;
-}
-
 int CDlgDiskScanDefrag::StartOperation(DefragOperation operation, wchar_t drive,
                                        const CString& entryText) {
     m_pHost->LockMainWindow(true);
@@ -377,14 +368,16 @@ int CDlgDiskScanDefrag::SendJob(wchar_t drive, const CString& entryText) {
     m_driveAndSize = entryText + L"  " + ByteSizeText(totalBytes);
 
     // Release, release, then the job's command, on the worker: making sure that the service
-    // runs asks the service manager each time.
-    DefragCommandSender* sender = &Sender();
+    // runs asks the service manager each time. The commands carry the map's size, fixed here
+    // on the window's thread, where the map is laid out.
+    static_cast<void>(GetBlockCount());
+    DefragServiceClient* client = &Client();
     const DefragOperation operation = m_operation;
     auto sent = std::make_shared<bool>(false);
     m_phase = JobPhase::kSending;
     m_worker.Run(
-        [sender, operation, drive, sent](const CWorkerQueue::CancelCheck&) {
-            *sent = StartDefragJob(*sender, operation, drive);
+        [client, operation, drive, sent](const CWorkerQueue::CancelCheck&) {
+            *sent = StartDefragJob(*client, operation, drive);
         },
         [this, sent] { OnJobSent(*sent); });
     return 1;
@@ -424,7 +417,7 @@ void CDlgDiskScanDefrag::UploadMapOfAnalysedDrive() {
     if (m_pHost->CurrentDrive() != g_lastAnalysedDrive || !TheStoredClusterMap().Exists())
         return;
     // Only a head start for the service's map: a refusal leaves it to compute its own.
-    static_cast<void>(TheStoredClusterMap().Upload());
+    static_cast<void>(Client().UploadClusterMap(TheStoredClusterMap().Cells()));
 }
 
 void CDlgDiskScanDefrag::OnTimer(UINT_PTR id) {
@@ -496,8 +489,10 @@ void CDlgDiskScanDefrag::RequestPoll() {
     m_bPollPending = true;
     const int blocks = GetBlockCount();
     auto poll = std::make_shared<ServicePoll>();
-    m_worker.Run([poll, blocks](const CWorkerQueue::CancelCheck&) { *poll = PollService(blocks); },
-                 [this, poll] { OnPollRead(*poll); });
+    DefragServiceClient* client = &Client();
+    m_worker.Run(
+        [client, poll, blocks](const CWorkerQueue::CancelCheck&) { *poll = client->Poll(blocks); },
+        [this, poll] { OnPollRead(*poll); });
 }
 
 void CDlgDiskScanDefrag::OnPollRead(const ServicePoll& poll) {
@@ -596,9 +591,10 @@ void CDlgDiskScanDefrag::StartReadingResults() {
     m_readProgress = std::make_shared<RunResultsProgress>();
     auto results = std::make_shared<RunResults>();
     auto progress = m_readProgress;
+    DefragServiceClient* client = &Client();
     m_worker.Run(
-        [results, progress](const CWorkerQueue::CancelCheck& cancelled) {
-            FetchRunResults(*results, cancelled, progress.get());
+        [client, results, progress](const CWorkerQueue::CancelCheck& cancelled) {
+            client->FetchResults(*results, cancelled, progress.get());
         },
         [this, results] { OnResultsRead(results); });
     ShowReadingProgress();
@@ -654,13 +650,13 @@ void CDlgDiskScanDefrag::OnResultsRead(std::shared_ptr<const RunResults> results
 
 void CDlgDiskScanDefrag::StartSecondPass() {
     m_pass = 1;
-    DefragCommandSender* sender = &Sender();
+    DefragServiceClient* client = &Client();
     const wchar_t drive = m_pHost->CurrentDrive();
     auto sent = std::make_shared<bool>(false);
     m_phase = JobPhase::kSending;
     m_worker.Run(
-        [sender, drive, sent](const CWorkerQueue::CancelCheck&) {
-            *sent = ::StartSecondPass(*sender, drive);
+        [client, drive, sent](const CWorkerQueue::CancelCheck&) {
+            *sent = ::StartSecondPass(*client, drive);
         },
         [this, sent] {
             if (m_phase != JobPhase::kSending)
@@ -725,7 +721,7 @@ void CDlgDiskScanDefrag::OnStop() {
     bool stop = false;
     {
         const ScopedFlag holdPolls(m_bHoldPolls);
-        static_cast<void>(SafeRpcPauseDefrag());
+        static_cast<void>(Client().Pause());
         const wchar_t* question =
             m_operation == DefragOperation::kAnalysis ? L"IDS_STOPSCAN_MSG" : L"IDS_STOPDEFRAG_MSG";
         stop = AppMessageBox(Text(question), MB_YESNO | MB_ICONQUESTION, m_pHost->MainWindow(),
@@ -733,7 +729,7 @@ void CDlgDiskScanDefrag::OnStop() {
     }
     if (!stop) {
         m_bStopRequested = false;
-        static_cast<void>(SafeRpcResumeDefrag());
+        static_cast<void>(Client().Resume());
         m_pathLine.SetFocus();
         // Results read while the question was open go on now.
         if (std::function<void()> held = std::exchange(m_heldResults, nullptr))
@@ -741,7 +737,7 @@ void CDlgDiskScanDefrag::OnStop() {
         return;
     }
     m_bStopRequested = true;
-    static_cast<void>(SafeRpcAbortDefrag());
+    static_cast<void>(Client().Abort());
     KillTimer(kPollTimer);
     m_worker.CancelAll();
     m_bPollPending = false;

@@ -44,12 +44,10 @@ public:
         kStopping,           // the wait after an abort, before the home page
     };
 
-    // Without a host the page keeps its own service record and state (a plain host).
+    // Without a host the page keeps its own service client and state (a plain host). Every
+    // call to the service goes through the host's client.
     explicit CDlgDiskScanDefrag(CWnd* parent = nullptr, DefragPageHost* host = nullptr);
     ~CDlgDiskScanDefrag() override;
-
-    // Commands go through `sender` instead of the service record (tests record them).
-    void SetCommandSender(DefragCommandSender* sender) { m_pSender = sender; }
 
     // Non-zero when the job is being sent; the home page then shows this page. A service that
     // does not take the job is told to the user afterwards, and the home page comes back.
@@ -96,7 +94,7 @@ protected:
 private:
     enum CountIndex { kFragmented = 0, kFiles = 1, kDirectories = 2 };
 
-    DefragCommandSender& Sender();
+    DefragServiceClient& Client() { return m_pHost->ServiceClient(); }
     CString Text(const wchar_t* key) const;
     CString ControlText(const wchar_t* key) const;
     void LayOutLegend();
@@ -135,8 +133,6 @@ private:
 
     DefragPageHost* m_pHost;
     std::unique_ptr<PlainDefragPageHost> m_ownHost;
-    DefragCommandSender* m_pSender = nullptr;
-    std::unique_ptr<DefragCommandSender> m_serviceSender;
 
     CVolmeMap m_map;
     std::array<CLegend, 6> m_legends;

@@ -125,7 +125,8 @@ void CDlgScanResults::OnDefragment() {
     if (m_pServices == nullptr)
         return;
     const wchar_t drive = m_pServices->CurrentDrive();
-    if (!m_pServices->SendReleaseCommand(drive))
+    // The job's own first commands release the analysis's results.
+    if (!m_pServices->MakeServiceReady())
         m_pServices->ConfigureService();
     // The progress page tells the user itself when the job could not be sent.
     static_cast<void>(m_pServices->StartDefragmentation(drive, m_strDriveText));

@@ -21,8 +21,8 @@ void Run(const MainWindowDefragHost::ResultsHandOver& handOver,
 
 } // namespace
 
-ServiceHandles& MainWindowDefragHost::ServiceRecord() {
-    return m_window.m_service;
+DefragServiceClient& MainWindowDefragHost::ServiceClient() {
+    return m_window.ServiceClient();
 }
 
 void MainWindowDefragHost::StoreJobState(int state, int priority) {

@@ -1,5 +1,5 @@
 // The progress page's host in the program: the application's run modes and current drive,
-// the main window's service record, state, lock and last-scan values, and the results pages
+// the main window's service client, state, lock and last-scan values, and the results pages
 // and the shut-down dialog reached through the hand-overs their creator sets.
 #pragma once
 
@@ -23,7 +23,7 @@ public:
     // ShowShutdownDialog); empty until the program links them.
     std::function<void(const CString& text)> showShutdownDialog;
 
-    ServiceHandles& ServiceRecord() override;
+    DefragServiceClient& ServiceClient() override;
     void StoreJobState(int state, int priority) override;
     int LastJobState() const override;
     wchar_t CurrentDrive() const override;

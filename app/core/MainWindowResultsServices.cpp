@@ -31,10 +31,17 @@ void MainWindowResultsServices::UnlockMainWindow(const NavigationPattern& naviga
                                 navigation[4], navigation[5], navigation[6]);
 }
 
+void MainWindowResultsServices::ReadServiceResults(RunResults& results,
+                                                   const std::function<bool()>& cancelled) {
+    m_window.ServiceClient().FetchResults(results, cancelled);
+}
+
 bool MainWindowResultsServices::SendReleaseCommand(wchar_t drive) {
-    const int32_t blocks =
-        m_window.m_pDiskScanDefrag != nullptr ? m_window.m_pDiskScanDefrag->GetBlockCount() : 0;
-    return m_window.SendServiceCommand(blocks, kCommandRelease, drive, 0);
+    return m_window.ServiceClient().Send(kCommandRelease, drive, 0);
+}
+
+bool MainWindowResultsServices::MakeServiceReady() {
+    return m_window.ServiceClient().MakeServiceReady();
 }
 
 void MainWindowResultsServices::ConfigureService() {

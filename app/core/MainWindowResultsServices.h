@@ -14,10 +14,12 @@ public:
         : m_window(window), m_host(host) {}
 
     wchar_t CurrentDrive() override;
+    void ReadServiceResults(RunResults& results, const std::function<bool()>& cancelled) override;
     void SaveLastScanText(const wchar_t* valueName, const CString& text) override;
     CString SaveLastScanDate() override;
     void UnlockMainWindow(const NavigationPattern& navigation) override;
     [[nodiscard]] bool SendReleaseCommand(wchar_t drive) override;
+    [[nodiscard]] bool MakeServiceReady() override;
     void ConfigureService() override;
     void ShowHomePage(wchar_t drive) override;
     int StartDefragmentation(wchar_t drive, const CString& driveText) override;

@@ -3,10 +3,13 @@
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 
-ServiceHandles& PlainDefragPageHost::ServiceRecord() {
-    if (!m_service)
+DefragServiceClient& PlainDefragPageHost::ServiceClient() {
+    // Made on first use: a page that never sends opens no service manager.
+    if (!m_client) {
         m_service = std::make_unique<ServiceHandles>();
-    return *m_service;
+        m_client = std::make_unique<DefragServiceClient>(m_service.get(), m_blockCount);
+    }
+    return *m_client;
 }
 
 void PlainDefragPageHost::StoreJobState(int state, int priority) {

@@ -1,4 +1,4 @@
-// A defragmentation progress page's host that keeps its own service record and state: no main
+// A defragmentation progress page's host that keeps its own service client and state: no main
 // window, no results pages, no run modes; last-scan values go to the registry only.
 #pragma once
 
@@ -7,10 +7,16 @@
 #include <classlib/App.h>
 
 #include <memory>
+#include <utility>
 
 class PlainDefragPageHost : public DefragPageHost {
 public:
-    ServiceHandles& ServiceRecord() override;
+    // The block count its client's commands carry (the page's map); set before the client's
+    // first use.
+    void SetBlockCountSource(DefragServiceClient::BlockCountSource blockCount) {
+        m_blockCount = std::move(blockCount);
+    }
+    DefragServiceClient& ServiceClient() override;
     void StoreJobState(int state, int priority) override;
     int LastJobState() const override { return m_state; }
     wchar_t CurrentDrive() const override { return m_drive; }
@@ -31,7 +37,9 @@ public:
     bool ReadDriveSpace(wchar_t drive, ULONGLONG& freeBytes, ULONGLONG& totalBytes) override;
 
 private:
+    DefragServiceClient::BlockCountSource m_blockCount;
     std::unique_ptr<ServiceHandles> m_service;
+    std::unique_ptr<DefragServiceClient> m_client;
     int m_state = 0;
     int m_priority = 0;
     wchar_t m_drive = 0;

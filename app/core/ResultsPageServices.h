@@ -39,7 +39,8 @@ public:
     virtual wchar_t CurrentDrive() = 0;
     // What the service holds of the last run; the real one asks the service. Called on a
     // worker thread: it asks `cancelled` between records.
-    virtual void ReadServiceResults(RunResults& results, const std::function<bool()>& cancelled);
+    virtual void ReadServiceResults(RunResults& results,
+                                    const std::function<bool()>& cancelled) = 0;
 
     // The last-scan values: the main window keeps the text and writes it under
     // "LastScanStatus" (value names of LastScanValues.h); the home page's summary follows.
@@ -53,6 +54,8 @@ public:
 
     // Command 5 (release the results) for the drive; true when the service accepted it.
     [[nodiscard]] virtual bool SendReleaseCommand(wchar_t drive) = 0;
+    // Opens the service and makes sure it runs; false when it cannot be opened or started.
+    [[nodiscard]] virtual bool MakeServiceReady() = 0;
     // Configures the service "XarnStellmark" to start on demand (after a refused command).
     virtual void ConfigureService() = 0;
     // Selects the drive on the home page and shows that page.

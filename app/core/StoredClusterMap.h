@@ -14,9 +14,6 @@ public:
     // Zeroed cells of `count` unless the map already has that many.
     void EnsureBlockCount(int count);
     void Replace(const std::vector<ClusterMapBlock>& cells) { m_cells = cells; }
-    // Hands the map to the service (it starts a defragmentation from it); false when there is
-    // none or the service refused it.
-    [[nodiscard]] bool Upload() const;
 
 private:
     std::vector<ClusterMapBlock> m_cells;

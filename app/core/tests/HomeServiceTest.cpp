@@ -1,12 +1,13 @@
-// The home page's start against the real service program under Wine's service manager: the
-// page starts the installed but stopped service, releases, and the job it hands to the progress
-// page analyses the simulated volume the service was given for the drive.
+// The home page's start against the real service program under Wine's service manager, the
+// program's own way from the click: the home page starts the installed but stopped service, the
+// progress page sends the job through the main window's client, and the job analyses the
+// simulated volume the service was given for the drive.
 #include <windows.h>
 
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
-#include <ServiceCommandSender.h>
+#include <DlgDiskScanDefrag.h>
 
 #include <DlgBaseMessageBoxWndBase.h>
 #include <DlgLeftDlgBase.h>
@@ -33,7 +34,6 @@ const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsE
 constexpr wchar_t kImage[] = L"C:\\xarn-home-simvol.img";
 // The service program is installed from a folder of drive C:, as from the product's folder.
 constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Xarn Home Test";
-constexpr int32_t kBlocks = 1403;
 constexpr uint64_t kClusters = 8192;
 
 std::wstring BuiltServiceProgram() {
@@ -145,32 +145,23 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     ASSERT_NE(nullptr, BuildSimVolume(kImage, spec, &error)) << error;
     SetImageParameter(drive, kImage);
 
-    // The progress page's part: the job's commands through the window's service record.
-    int jobs = 0;
-    window->m_pageLinks.mapBlockCount = [] { return kBlocks; };
-    window->m_pageLinks.startOperation = [&](DefragOperation operation, wchar_t letter,
-                                             const CString&) {
-        ++jobs;
-        ServiceCommandSender sender(window->m_service, kBlocks);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (StartDefragJob(sender, operation, letter))
-                return 1;
-            Sleep(200); // the listener registers just after the service runs
-        }
-        return 0;
-    };
-
+    // The click goes the program's own way: the progress page sends the job and follows it to
+    // its end, while the window answers.
+    CDlgDiskScanDefrag& progress = *window->m_pDiskScanDefrag;
     home.SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED), 0);
-    PumpFor(200);
-    ASSERT_EQ(jobs, 1);
-    bool finished = false;
-    for (int poll = 0; poll < 900 && !finished; ++poll) {
-        finished = JobState() == kJobFinished;
-        Sleep(200);
-    }
-    ASSERT_TRUE(finished);
+    ASSERT_TRUE(progress.JobRunning()) << "the job was handed to the progress page";
+    EXPECT_EQ(DefragOperation::kAnalysis, progress.Operation());
+    ASSERT_TRUE(PumpUntil([&] { return !progress.JobRunning(); }, 180'000));
+    EXPECT_EQ(JobState(), kJobFinished) << "the job ended, not failed";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), [] {
+        ServiceHandles handles;
+        SERVICE_STATUS status{};
+        return handles.ReopenService() && QueryServiceStatus(handles.Service(), &status)
+                   ? status.dwCurrentState
+                   : 0ul;
+    }());
     RunResults results;
-    FetchRunResults(results);
+    window->ServiceClient().FetchResults(results);
     ASSERT_TRUE(results.statisticsRead);
     EXPECT_EQ(kClusters, results.statistics->totalClusters);
     EXPECT_EQ(drive, results.statistics->drive);
@@ -181,7 +172,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     EXPECT_EQ(window->m_nServiceState, kJobFinished);
 
     // Released, as the next job's start would.
-    EXPECT_TRUE(window->SendServiceCommand(kBlocks, kCommandRelease, drive, 0));
+    EXPECT_TRUE(window->ServiceClient().Send(kCommandRelease, drive, 0));
     window->DestroyWindow();
     window.reset();
     g_pDiskDefragDlg = nullptr;

@@ -6,7 +6,9 @@
 #include <DiskDefragApp.h>
 #include <DiskDefragDlg.h>
 #include <DlgDefragWelome.h>
+#include <DlgDefragResults.h>
 #include <DlgDiskScanDefrag.h>
+#include <DlgScanResults.h>
 #include <HoverButtonWithText.h>
 #include <HtmlReport.h>
 #include <LastScanValues.h>
@@ -25,9 +27,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 CDiskDefragApp theApp;
@@ -77,10 +83,7 @@ public:
         totalBytes = total;
         return spaceReadable;
     }
-    bool SendReleaseCommand(wchar_t drive) override {
-        releases.push_back(drive);
-        return releases.size() > failingReleases;
-    }
+    bool MakeServiceReady() override { return ++readyChecks > failingReadyChecks; }
     bool InstallService() override {
         ++installs;
         return installWorks;
@@ -94,21 +97,104 @@ public:
     ULONGLONG free = 50 * kGB;
     ULONGLONG total = 100 * kGB;
     bool spaceReadable = true;
-    size_t failingReleases = 0;
+    int failingReadyChecks = 0;
     bool installWorks = true;
     bool operationStarts = true;
     int spaceQueries = 0;
     int installs = 0;
     int restarts = 0;
-    std::vector<wchar_t> releases;
+    int readyChecks = 0;
     std::vector<StartedJob> jobs;
 };
 
-// Takes every command, as a running service would (called on the progress page's worker).
-class AcceptingSender : public DefragCommandSender {
+// The window's service client in the test: answers as a service that takes every command
+// would (a job command makes the job run, a release makes it idle; the test ends a pass), and
+// logs every call that reaches the service, in order. The pages call it on their workers too.
+class AnsweringClient : public DefragServiceClient {
 public:
-    bool Send(int32_t, wchar_t, int32_t) override { return true; }
+    AnsweringClient() : DefragServiceClient(nullptr) {}
+
+    bool Send(int32_t code, wchar_t, int32_t mode) override {
+        switch (code) {
+        case kCommandRelease:
+            Log(mode == 0 ? "release" : "release, mode given");
+            state = kJobIdle;
+            break;
+        case kCommandAnalyse:
+            Log(mode == 0 ? "analyse" : "analyse, mode given");
+            state = kJobRunning;
+            break;
+        case kCommandDefragment:
+            Log(mode == 1 ? "defragment" : "defragment, wrong mode");
+            state = kJobRunning;
+            break;
+        default:
+            Log("unknown command");
+            break;
+        }
+        return true;
+    }
+    bool MakeServiceReady() override {
+        ++readyChecks;
+        return true;
+    }
+    bool ReadState(int& jobState, int& priority) override {
+        jobState = state;
+        priority = kPriorityNormal;
+        return true;
+    }
+    bool Pause() override {
+        Log("pause");
+        return true;
+    }
+    bool Resume() override {
+        Log("resume");
+        return true;
+    }
+    bool Abort() override {
+        Log("abort");
+        return true;
+    }
+    ServicePoll Poll(int) override {
+        ServicePoll poll;
+        poll.stateRead = true;
+        poll.state = state;
+        poll.pausedRead = true;
+        return poll;
+    }
+    void FetchResults(RunResults&, const std::function<bool()>&, RunResultsProgress*) override {}
+    bool UploadClusterMap(const std::vector<ClusterMapBlock>&) override { return true; }
+
+    // The calls since the last look, and the log emptied.
+    std::vector<std::string> TakeLog() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return std::exchange(log_, {});
+    }
+    size_t LogSize() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return log_.size();
+    }
+
+    std::atomic<int> state{kJobIdle};
+    std::atomic<int> readyChecks{0};
+
+private:
+    void Log(const char* call) {
+        std::lock_guard<std::mutex> guard(lock_);
+        log_.emplace_back(call);
+    }
+
+    std::mutex lock_;
+    std::vector<std::string> log_;
 };
+
+using CallLog = std::vector<std::string>;
+
+// A click of a page's button as its page receives it.
+void Click(CWnd& page, CWnd& button) {
+    page.SendMessageW(WM_COMMAND, MAKEWPARAM(button.GetDlgCtrlID(), BN_CLICKED),
+                      reinterpret_cast<LPARAM>(button.GetSafeHwnd()));
+}
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -136,8 +222,8 @@ protected:
     }
 
     // The main window as the program makes it, modeless, with the fake services on its home
-    // page before any timer fires.
-    void Open() {
+    // page before any timer fires (or its own, which reach the service through its client).
+    void Open(bool fakeHomeServices = true) {
         AppLayout layout;
         theApp.BuildAppLayout(layout);
         window_ = std::make_unique<CDiskDefragDlg>();
@@ -145,7 +231,8 @@ protected:
         window_->SetAppLayout(layout);
         ASSERT_TRUE(window_->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
         ASSERT_NE(window_->m_pDefragHome, nullptr);
-        home().SetServices(&services_);
+        if (fakeHomeServices)
+            home().SetServices(&services_);
         if (!theApp.m_bHiddenStart)
             window_->ShowWindow(SW_SHOW);
         PumpFor(100);
@@ -396,11 +483,11 @@ TEST_F(MainWindow, FreeSpaceRuleDecidesWhetherAJobStarts) {
         SCOPED_TRACE(testing::Message() << c.free << " of " << c.total);
         EXPECT_EQ(services_.jobs.size(), c.starts ? 1u : 0u);
         if (c.starts) {
-            EXPECT_EQ(services_.releases.size(), 2u);
+            EXPECT_EQ(services_.readyChecks, 1);
             EXPECT_EQ(services_.jobs[0].operation, DefragOperation::kAnalysis);
             EXPECT_TRUE(g_boxTexts.empty());
         } else {
-            EXPECT_TRUE(services_.releases.empty());
+            EXPECT_EQ(services_.readyChecks, 0);
             ASSERT_EQ(g_boxTexts.size(), 1u);
             // Sizes that cannot be read mean the drive is gone (removed): told as such, not
             // as a lack of room.
@@ -440,16 +527,16 @@ TEST_F(MainWindow, StartButtonRunsTheJobAndShowsItsPage) {
 
 TEST_F(MainWindow, AServiceThatCannotStartAsksToRestartWindows) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    // The first release fails, installing works: the job goes on after a second release.
-    services_.failingReleases = 1;
+    // The service is not there, installing works: the job goes on.
+    services_.failingReadyChecks = 1;
     ClickStart();
     EXPECT_EQ(services_.installs, 1);
-    EXPECT_EQ(services_.releases.size(), 2u);
+    EXPECT_EQ(services_.readyChecks, 1);
     EXPECT_EQ(services_.jobs.size(), 1u);
 
     // Nothing works: the restart question; the second button leaves everything as it was.
     services_ = FakeHomeServices{};
-    services_.failingReleases = 99;
+    services_.failingReadyChecks = 99;
     services_.installWorks = false;
     g_boxAnswer = 1;
     ClickStart();
@@ -458,7 +545,7 @@ TEST_F(MainWindow, AServiceThatCannotStartAsksToRestartWindows) {
     EXPECT_GE(CString(g_boxTexts[0].c_str()).Find(theApp.GetLangString(L"IDS_SERVICE_MSG")), 0);
     EXPECT_EQ(services_.restarts, 0);
     EXPECT_TRUE(services_.jobs.empty());
-    EXPECT_EQ(services_.releases.size(), 1u);
+    EXPECT_EQ(services_.readyChecks, 1);
     // The first button restarts.
     g_boxAnswer = 0;
     ClickStart();
@@ -522,9 +609,10 @@ TEST_F(MainWindow, SchedulerWorkStartsTheStoredDrivesOnlyWhenAskedSo) {
 
 TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    // A job on the real progress page, whose commands a stand-in takes.
-    AcceptingSender sender;
-    window_->m_pDiskScanDefrag->SetCommandSender(&sender);
+    // A job on the real progress page, whose calls a stand-in client takes.
+    auto owned = std::make_unique<AnsweringClient>();
+    AnsweringClient& client = *owned;
+    window_->ReplaceServiceClient(std::move(owned));
     ASSERT_EQ(
         1, window_->m_pDiskScanDefrag->StartOperation(DefragOperation::kAnalysis, L'C', L"(C:)"));
     // The job runs in a hidden window all the same.
@@ -535,6 +623,76 @@ TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
     ASSERT_EQ(g_boxTexts.size(), 1u);
     EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN"));
     window_->m_pDiskScanDefrag->KillTimer(CDlgDiskScanDefrag::kPollTimer);
+    ASSERT_TRUE(PumpUntil([&] { return client.LogSize() >= 5; }, 5'000));
+    EXPECT_EQ((CallLog{"release", "release", "analyse", "pause", "resume"}), client.TakeLog())
+        << "paused while warned, then resumed, through the window's one client";
+}
+
+// Each click of the program's own pages, from the home page's start to the results page's way
+// back, sends its commands once through the window's one client: a job's release pair and its
+// command, a second pass's release and command, one pause and one resume or abort for a stop,
+// one release for leaving a results page.
+TEST_F(MainWindow, EachClickSendsEachCommandOnce) {
+    ASSERT_NO_FATAL_FAILURE(Open(false));
+    auto owned = std::make_unique<AnsweringClient>();
+    AnsweringClient& client = *owned;
+    window_->ReplaceServiceClient(std::move(owned));
+    CDlgDiskScanDefrag& progress = *window_->m_pDiskScanDefrag;
+    const auto callsArrive = [&](size_t count) {
+        return PumpUntil([&] { return client.LogSize() >= count; }, 10'000);
+    };
+    const auto jobEnds = [&] { return PumpUntil([&] { return !progress.JobRunning(); }, 20'000); };
+
+    // Analyse: one release pair and the analysis, the service checked once beforehand.
+    ClickStart();
+    ASSERT_TRUE(callsArrive(3));
+    client.state = kJobFinished;
+    ASSERT_TRUE(jobEnds());
+    EXPECT_EQ((CallLog{"release", "release", "analyse"}), client.TakeLog());
+    EXPECT_EQ(1, client.readyChecks.load());
+
+    // Defragment from the analysis results: the results page adds no release of its own; the
+    // second pass sends its pair once; the completion message is answered.
+    ASSERT_NE(nullptr, window_->m_pScanResults);
+    Click(*window_->m_pScanResults, window_->m_pScanResults->m_btnDefragment);
+    ASSERT_TRUE(callsArrive(3));
+    EXPECT_EQ((CallLog{"release", "release", "defragment"}), client.TakeLog());
+    client.state = kJobFinished;
+    ASSERT_TRUE(callsArrive(2)) << "the second pass";
+    EXPECT_EQ((CallLog{"release", "defragment"}), client.TakeLog());
+    EXPECT_EQ(1, progress.Pass());
+    client.state = kJobFinished;
+    ASSERT_TRUE(jobEnds());
+    EXPECT_EQ(2, client.readyChecks.load());
+    PumpFor(300);
+    EXPECT_TRUE(client.TakeLog().empty()) << "nothing after the second pass";
+
+    // Leaving the results page: one release.
+    ASSERT_NE(nullptr, window_->m_pDefragResults);
+    Click(*window_->m_pDefragResults, window_->m_pDefragResults->m_btnBack);
+    PumpFor(200);
+    EXPECT_EQ((CallLog{"release"}), client.TakeLog());
+
+    // Stop, answered No, then Yes: one pause for each click, a resume for No, an abort for Yes.
+    ClickStart();
+    ASSERT_TRUE(callsArrive(3));
+    EXPECT_EQ((CallLog{"release", "release", "analyse"}), client.TakeLog());
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            CWnd* stop = progress.GetDlgItem(IDC_BTN_STOP);
+            return stop->IsWindowVisible() && stop->IsWindowEnabled();
+        },
+        10'000));
+    g_boxAnswer = 1; // No
+    Click(progress, *progress.GetDlgItem(IDC_BTN_STOP));
+    EXPECT_EQ((CallLog{"pause", "resume"}), client.TakeLog());
+    g_boxAnswer = 0; // Yes
+    Click(progress, *progress.GetDlgItem(IDC_BTN_STOP));
+    EXPECT_EQ((CallLog{"pause", "abort"}), client.TakeLog());
+    ASSERT_TRUE(jobEnds());
+    PumpFor(300);
+    EXPECT_TRUE(client.TakeLog().empty()) << "nothing after the stop";
+    EXPECT_EQ(3, client.readyChecks.load());
 }
 
 TEST_F(MainWindow, HiddenStartNeverShowsTheWindowAndAnalyses) {

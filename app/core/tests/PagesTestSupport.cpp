@@ -150,7 +150,7 @@ void FakeResultsServices::UnlockMainWindow(const NavigationPattern& pattern) {
 
 bool FakeResultsServices::SendReleaseCommand(wchar_t releaseDrive) {
     releases.push_back(releaseDrive);
-    return releaseAccepted;
+    return true;
 }
 
 int FakeResultsServices::StartDefragmentation(wchar_t startDrive, const CString& driveText) {

@@ -54,6 +54,10 @@ public:
     CString SaveLastScanDate() override;
     void UnlockMainWindow(const NavigationPattern& navigation) override;
     bool SendReleaseCommand(wchar_t releaseDrive) override;
+    bool MakeServiceReady() override {
+        ++readyChecks;
+        return serviceReady;
+    }
     void ConfigureService() override { ++configureCalls; }
     void ShowHomePage(wchar_t homeDrive) override { homePageDrive = homeDrive; }
     int StartDefragmentation(wchar_t defragDrive, const CString& driveText) override;
@@ -68,8 +72,9 @@ public:
     int serviceReads = 0;
     int unlocks = 0;
     NavigationPattern navigation{};
-    bool releaseAccepted = true;
     std::vector<wchar_t> releases;
+    bool serviceReady = true;
+    int readyChecks = 0;
     int configureCalls = 0;
     wchar_t homePageDrive = 0;
     wchar_t defragDrive = 0;

@@ -45,7 +45,7 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     EXPECT_EQ(kJobRunning, window->m_nServiceState);
     EXPECT_EQ(3, window->m_nServicePriority);
     EXPECT_EQ(kJobRunning, host.LastJobState());
-    EXPECT_EQ(&window->m_service, &host.ServiceRecord());
+    EXPECT_EQ(&window->ServiceClient(), &host.ServiceClient()) << "the window's one client";
     EXPECT_EQ(window.get(), host.MainWindow());
     theApp.m_bHiddenStart = true;
     theApp.m_bAutomaticMode = true;

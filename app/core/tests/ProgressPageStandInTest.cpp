@@ -6,7 +6,7 @@
 #include "DlgDiskScanDefrag.h"
 #include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"
-#include "RpcCommandSender.h"
+#include "ServiceCommandSender.h"
 #include "StandInServer.h"
 #include "StoredClusterMap.h"
 #include "UiTestSupport.h"
@@ -171,6 +171,8 @@ namespace {
 
 class ScriptedHost : public PlainDefragPageHost {
 public:
+    // The stand-in answers on its own pipe, outside the service manager.
+    DefragServiceClient& ServiceClient() override { return client; }
     void LockMainWindow(bool locked) override { locks.push_back(locked); }
     bool HiddenStart() const override { return hidden; }
     bool AutomaticMode() const override { return automatic; }
@@ -201,6 +203,7 @@ public:
     std::vector<std::wstring> saved;
     bool hidden = false;
     bool automatic = false;
+    DefragServiceClient client{nullptr, [] { return kBlocks; }};
 };
 
 class ProgressPageStandIn : public ::testing::Test {
@@ -216,7 +219,6 @@ protected:
         g_script.reportCount = 0;
         g_script.reportsAsked = 0;
         ASSERT_TRUE(m_page.Create(CDlgDiskScanDefrag::IDD, &m_parent));
-        m_page.SetCommandSender(&m_sender);
         m_page.ShowWindow(SW_SHOW);
     }
     void TearDown() override {
@@ -274,7 +276,6 @@ protected:
     PageParent m_parent;
     ScriptedHost m_host;
     CDlgDiskScanDefrag m_page{&m_parent, &m_host};
-    RpcCommandSender m_sender{kBlocks};
 };
 
 } // namespace

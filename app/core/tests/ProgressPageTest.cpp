@@ -63,11 +63,86 @@ public:
 const auto* const g_fonts = ::testing::AddGlobalTestEnvironment(new SharedFontsEnvironment);
 const auto* const g_pageEnvironment = ::testing::AddGlobalTestEnvironment(new PageEnvironment);
 
+// The page's service client: the real one, recording each command, pause, resume and abort
+// before it goes out; `refuse` makes one code fail. With `pauseFirstPass`, the first
+// defragmentation command is followed by a pause as soon as the service runs the job, so that
+// the job is still there, however fast its moves, when it is stopped.
+class RecordingClient : public DefragServiceClient {
+public:
+    explicit RecordingClient(ServiceHandles* service)
+        : DefragServiceClient(service, [] { return kBlocks; }) {}
+    // Called on the page's worker thread.
+    bool Send(int32_t code, wchar_t drive, int32_t mode) override {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_codes.push_back(code);
+            m_modes.push_back(mode);
+        }
+        if (code == refuse)
+            return false;
+        const bool sent = DefragServiceClient::Send(code, drive, mode);
+        if (sent && code == kCommandDefragment && pauseFirstPass.exchange(false))
+            pausedFromTheStart = PauseOnceRunning();
+        return sent;
+    }
+    bool Pause() override {
+        ++pauses;
+        return DefragServiceClient::Pause();
+    }
+    bool Resume() override {
+        ++resumes;
+        return DefragServiceClient::Resume();
+    }
+    bool Abort() override {
+        ++aborts;
+        return DefragServiceClient::Abort();
+    }
+    std::vector<int32_t> Codes() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_codes;
+    }
+    std::vector<int32_t> Modes() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_modes;
+    }
+    std::atomic<int32_t> refuse{-1};
+    std::atomic<bool> pauseFirstPass{false};
+    // The job was paused while it ran (not after its end).
+    std::atomic<bool> pausedFromTheStart{false};
+    // Called on the window's thread.
+    int pauses = 0;
+    int resumes = 0;
+    int aborts = 0;
+
+private:
+    // The service takes its commands in turn: the job is paused once it reads running, which
+    // is before its worker starts.
+    static bool PauseOnceRunning() {
+        const ULONGLONG end = ::GetTickCount64() + 60'000;
+        while (::GetTickCount64() < end) {
+            const int state = JobState();
+            if (state == kJobFinished)
+                return false;
+            if (state == kJobRunning) {
+                int paused = 0;
+                return SafeRpcPauseDefrag() == 1 && SafeRpcIsDefragPaused(paused) == 1 &&
+                       paused == 1 && JobState() == kJobRunning;
+            }
+        }
+        return false;
+    }
+
+    std::mutex m_lock;
+    std::vector<int32_t> m_codes;
+    std::vector<int32_t> m_modes;
+};
+
 // The main window's part, recorded.
 class TestHost : public PlainDefragPageHost {
 public:
     explicit TestHost(CWnd* window) : m_window(window) {}
     CWnd* MainWindow() override { return m_window; }
+    DefragServiceClient& ServiceClient() override { return client; }
     void LockMainWindow(bool locked) override { locks.push_back(locked); }
     bool HiddenStart() const override { return hidden; }
     bool AutomaticMode() const override { return automatic; }
@@ -129,64 +204,11 @@ public:
 
 private:
     CWnd* m_window;
-};
+    ServiceHandles m_service;
 
-// Records the codes the page sends and hands them on; `refuse` makes one code fail. With
-// `pauseFirstPass`, the first defragmentation command is followed by a pause as soon as the
-// service runs the job, so that the job is still there, however fast its moves, when it is
-// stopped.
-class RecordingSender : public DefragCommandSender {
 public:
-    explicit RecordingSender(DefragCommandSender& inner) : m_inner(inner) {}
-    // Called on the page's worker thread.
-    bool Send(int32_t code, wchar_t drive, int32_t mode) override {
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            m_codes.push_back(code);
-            m_modes.push_back(mode);
-        }
-        if (code == refuse)
-            return false;
-        const bool sent = m_inner.Send(code, drive, mode);
-        if (sent && code == kCommandDefragment && pauseFirstPass.exchange(false))
-            pausedFromTheStart = PauseOnceRunning();
-        return sent;
-    }
-    std::vector<int32_t> Codes() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_codes;
-    }
-    std::vector<int32_t> Modes() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_modes;
-    }
-    std::atomic<int32_t> refuse{-1};
-    std::atomic<bool> pauseFirstPass{false};
-    // The job was paused while it ran (not after its end).
-    std::atomic<bool> pausedFromTheStart{false};
-
-private:
-    // The service takes its commands in turn: the job is paused once it reads running, which
-    // is before its worker starts.
-    static bool PauseOnceRunning() {
-        const ULONGLONG end = ::GetTickCount64() + 60'000;
-        while (::GetTickCount64() < end) {
-            const int state = JobState();
-            if (state == kJobFinished)
-                return false;
-            if (state == kJobRunning) {
-                int paused = 0;
-                return SafeRpcPauseDefrag() == 1 && SafeRpcIsDefragPaused(paused) == 1 &&
-                       paused == 1 && JobState() == kJobRunning;
-            }
-        }
-        return false;
-    }
-
-    DefragCommandSender& m_inner;
-    std::mutex m_lock;
-    std::vector<int32_t> m_codes;
-    std::vector<int32_t> m_modes;
+    // After the record it reopens the service through.
+    RecordingClient client{&m_service};
 };
 
 ClusterMapBlock Cell(uint64_t free, uint64_t other, uint64_t contiguous, uint64_t fragmented,
@@ -450,9 +472,7 @@ protected:
 
 TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
     PageOnScreen screen;
-    ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
-    RecordingSender sender(service);
-    screen.page.SetCommandSender(&sender);
+    RecordingClient& sender = screen.host.client;
     screen.host.SetCurrentDrive(kDrive);
 
     // 790 MB free of 10 GB: under 8 % and under 1 GiB.
@@ -491,9 +511,7 @@ TEST_F(ProgressPageService, FreeSpaceRuleWhenTheJobIsSent) {
 TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
     const SimDigests digests = MakeVolume(2'500, 131'072);
     PageOnScreen screen;
-    ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
-    RecordingSender sender(service);
-    screen.page.SetCommandSender(&sender);
+    RecordingClient& sender = screen.host.client;
     // 7.9 GB of 100 GB free: 7 %, but at least 1 GiB.
     screen.host.totalBytes = 100'000'000'000ull;
     screen.host.freeBytes = 7'900'000'000ull;
@@ -580,9 +598,7 @@ TEST_F(ProgressPageService, AnalysisRunsToTheEndWhileTheMapAndProgressMove) {
 TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
     const SimDigests digests = MakeVolume(2'500, 131'072);
     PageOnScreen screen;
-    ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
-    RecordingSender sender(service);
-    screen.page.SetCommandSender(&sender);
+    RecordingClient& sender = screen.host.client;
     screen.host.shutdown = true;
     int passAtCompletion = -1;
     size_t eventsAtCompletion = 0;
@@ -650,10 +666,8 @@ TEST_F(ProgressPageService, TwoPassDefragmentationRunsToTheEnd) {
 TEST_F(ProgressPageService, PauseResumeAndStop) {
     const SimDigests digests = MakeVolume(6'000, 262'144);
     PageOnScreen screen;
-    ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
-    RecordingSender sender(service);
+    RecordingClient& sender = screen.host.client;
     sender.pauseFirstPass = true;
-    screen.page.SetCommandSender(&sender);
     ASSERT_EQ(1, screen.page.StartOperation(DefragOperation::kDefragmentation, kDrive, kEntry));
     ASSERT_TRUE(PumpUntil(
         [&] { return screen.Enabled(IDC_BTN_STOPDEFRAG) || !screen.page.JobRunning(); }, 120'000));
@@ -676,6 +690,8 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     EXPECT_EQ(1, pausedWhileAsked) << "paused while the question is open";
     EXPECT_EQ(0, paused) << "No resumes";
     EXPECT_FALSE(screen.page.StopRequested());
+    EXPECT_EQ(1, sender.pauses) << "one pause for one click";
+    EXPECT_EQ(1, sender.resumes) << "one resume for one answer";
 
     // Yes: aborted, home page, window unlocked.
     boxes_.Answer(BoxAnswer::kYes);
@@ -698,14 +714,18 @@ TEST_F(ProgressPageService, PauseResumeAndStop) {
     PumpFor(500);
     EXPECT_EQ(reads, screen.host.stateReads) << "polling ended";
     EXPECT_EQ(2u, boxes_.Texts().size()) << "no completion message after a stop";
+    EXPECT_EQ(2, sender.pauses);
+    EXPECT_EQ(1, sender.resumes) << "Yes does not resume";
+    EXPECT_EQ(1, sender.aborts);
+    EXPECT_EQ((std::vector<int32_t>{kCommandRelease, kCommandRelease, kCommandDefragment}),
+              sender.Codes())
+        << "a stopped first pass sends no second";
     ExpectVolumeUnchanged(digests);
 }
 
 TEST_F(ProgressPageService, AJobTheServiceDoesNotTakeIsToldAndEnds) {
     PageOnScreen screen;
-    ServiceCommandSender service(screen.host.ServiceRecord(), kBlocks);
-    RecordingSender sender(service);
-    screen.page.SetCommandSender(&sender);
+    RecordingClient& sender = screen.host.client;
 
     // A job command the service does not take: told, unlocked, home again, nothing polled.
     sender.refuse = kCommandAnalyse;

@@ -51,8 +51,9 @@ TEST_F(ServiceClientTest, MissingServiceIsInstalledStartedAndContinued) {
     ASSERT_TRUE(copied_);
     EXPECT_FALSE(ConfigureService(kDefragServiceName, kServiceStart)) << "not installed";
     ServiceHandles handles;
-    EXPECT_EQ(0, SendDefragCommand(handles, kBlocks, kCommandRelease, kDrive, 0))
-        << "no service: nothing sent";
+    DefragServiceClient client(&handles, [] { return kBlocks; });
+    EXPECT_FALSE(client.MakeServiceReady());
+    EXPECT_FALSE(client.Send(kCommandRelease, kDrive, 0)) << "no service: nothing sent";
 
     ASSERT_TRUE(InstallDefragService(kInstallFolder));
     ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING));
@@ -82,9 +83,11 @@ TEST_F(ServiceClientTest, MissingServiceIsInstalledStartedAndContinued) {
     // Stopped but installed: the command starts it first.
     ControlDefragService(SERVICE_CONTROL_STOP);
     ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED));
-    (void)SendDefragCommand(handles, kBlocks, kCommandRelease, kDrive, 0);
+    // The client that started it waits for its listener: the command it started it for is
+    // taken, not lost.
+    EXPECT_TRUE(client.Send(kCommandRelease, kDrive, 0)) << "started, then sent once it listens";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState());
-    EXPECT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0));
+    EXPECT_TRUE(client.MakeServiceReady()) << "a running service is ready as it is";
 }
 
 TEST_F(ServiceClientTest, AnalysisAndTwoPassDefragmentationOfASimulatedVolume) {
@@ -108,7 +111,7 @@ TEST_F(ServiceClientTest, AnalysisAndTwoPassDefragmentationOfASimulatedVolume) {
 
     ServiceHandles handles;
     ASSERT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kDrive, 0));
-    ServiceCommandSender sender(handles, kBlocks);
+    DefragServiceClient sender(&handles, [] { return kBlocks; });
 
     // Analysis: 5, 5, 6.
     ASSERT_TRUE(StartDefragJob(sender, DefragOperation::kAnalysis, kDrive));
@@ -172,7 +175,7 @@ TEST_F(ServiceClientTest, UnreadableVolumeIsAFailedRunNotACleanDisk) {
     SetImageParameter(kBrokenDrive, L"C:\\no such image.img");
     ServiceHandles handles;
     ASSERT_TRUE(SendWhenListening(handles, kBlocks, kCommandRelease, kBrokenDrive, 0));
-    ServiceCommandSender sender(handles, kBlocks);
+    DefragServiceClient sender(&handles, [] { return kBlocks; });
     ASSERT_TRUE(StartDefragJob(sender, DefragOperation::kAnalysis, kBrokenDrive));
     ASSERT_TRUE(WaitForJobState(kJobFinished, kRunMilliseconds));
     RunResults results;

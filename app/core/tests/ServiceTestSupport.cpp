@@ -56,7 +56,7 @@ void RemoveService() {
 bool SendWhenListening(ServiceHandles& handles, int32_t blocks, int32_t code, wchar_t drive,
                        int32_t mode) {
     for (int attempt = 0; attempt < 150; ++attempt) {
-        if (SendDefragCommand(handles, blocks, code, drive, mode) == 1)
+        if (DefragServiceClient(&handles, [blocks] { return blocks; }).Send(code, drive, mode))
             return true;
         Sleep(200);
     }

@@ -1,6 +1,0 @@
-#include "ResultsPageServices.h"
-
-void ResultsPageServices::ReadServiceResults(RunResults& results,
-                                             const std::function<bool()>& cancelled) {
-    ::FetchRunResults(results, cancelled);
-}
