@@ -114,19 +114,21 @@ class AnsweringClient : public DefragServiceClient {
 public:
     AnsweringClient() : DefragServiceClient(nullptr) {}
 
+    // The job's state changes before the call is logged: a test that saw the call may end
+    // the pass.
     bool Send(int32_t code, wchar_t, int32_t mode) override {
         switch (code) {
         case kCommandRelease:
-            Log(mode == 0 ? "release" : "release, mode given");
             state = kJobIdle;
+            Log(mode == 0 ? "release" : "release, mode given");
             break;
         case kCommandAnalyse:
-            Log(mode == 0 ? "analyse" : "analyse, mode given");
             state = kJobRunning;
+            Log(mode == 0 ? "analyse" : "analyse, mode given");
             break;
         case kCommandDefragment:
-            Log(mode == 1 ? "defragment" : "defragment, wrong mode");
             state = kJobRunning;
+            Log(mode == 1 ? "defragment" : "defragment, wrong mode");
             break;
         default:
             Log("unknown command");
