@@ -10,7 +10,7 @@
 #include <PanelDrawing.h>
 #include <STBitmap.h>
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <SharedGlobals.h>
 #include <UiFonts.h>
 
@@ -289,10 +289,8 @@ void CDlgDefragWelome::OnSize(UINT type, int cx, int cy) {
 }
 
 void CDlgDefragWelome::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     // Without the title icon: the description begins where it would sit.
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);

@@ -1,6 +1,6 @@
 #include "DlgBaseAppDlg.h"
 
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "AppState.h"
 #include "ProductIdentity.h"
 #include "UiFonts.h"
@@ -355,10 +355,8 @@ void CDlgBaseAppDlg::OnTab5() {
 }
 
 void CDlgBaseAppDlg::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawMainFrame(&memory, client);
     if (m_bShowDatabaseDate) {
         CString line;
