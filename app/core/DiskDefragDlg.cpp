@@ -151,14 +151,14 @@ bool CDiskDefragDlg::AddPage(int tab, int slot, std::unique_ptr<CDialog> page, U
 void CDiskDefragDlg::PutPageInSlot(int tab, int slot, CWnd* page) {
     CDlgLeftDlgBase* panel = GetTabPanel(tab);
     if (panel != nullptr && slot >= 1 && slot <= CDlgLeftDlgBase::kMaxSideButtons)
-        panel->m_pages[slot - 1] = page;
+        panel->SetPage(slot - 1, page);
 }
 
 CWnd* CDiskDefragDlg::PageInSlot(int tab, int slot) const {
     const CDlgLeftDlgBase* panel = GetTabPanel(tab);
     if (panel == nullptr || slot < 1 || slot > CDlgLeftDlgBase::kMaxSideButtons)
         return nullptr;
-    return panel->m_pages[slot - 1];
+    return panel->Page(slot - 1);
 }
 
 void CDiskDefragDlg::ShowFirstPage(int tab) {
@@ -168,7 +168,7 @@ void CDiskDefragDlg::ShowFirstPage(int tab) {
     page->EnableWindow(TRUE);
     page->ShowWindow(SW_SHOW);
     if (CDlgLeftDlgBase* panel = GetTabPanel(tab))
-        panel->m_pCurrentPage = page;
+        panel->SetCurrentPage(page);
 }
 
 bool CDiskDefragDlg::ShowTabPage(int tab, UINT command) {

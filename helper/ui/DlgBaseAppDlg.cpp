@@ -208,9 +208,9 @@ void CDlgBaseAppDlg::CreatePanels() {
         if (i > 0 && (tab.nButtonCount == 0 || tab.nButtonCount != tab.buttonKeys.GetSize()))
             continue;
         auto panel = std::make_unique<CDlgLeftDlgBase>(kPanelTemplate, this);
-        panel->m_nLayoutMode = tab.nPanelStyle != 0 ? 2 : 3;
-        panel->m_pActionCallback = &ForwardPanelAction;
-        panel->m_bShowUpdateLink = m_bShowUpdateLinks;
+        panel->SetLayoutMode(tab.nPanelStyle != 0 ? 2 : 3);
+        panel->SetActionCallback(&ForwardPanelAction);
+        panel->SetShowUpdateLink(m_bShowUpdateLinks != 0);
         if (!panel->Create(kPanelTemplate, this))
             continue;
         if (i > 0) {

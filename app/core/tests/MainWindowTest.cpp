@@ -153,10 +153,7 @@ protected:
     CDlgDefragWelome& home() { return *window_->m_pDefragHome; }
     CDlgLeftDlgBase* panel() { return window_->GetTabPanel(0); }
     // The defragmentation panel's slot shown last (1 the home page).
-    int SelectedSlot() {
-        CDlgLeftDlgBase* p = panel();
-        return static_cast<int>(p->m_pSelectedButton - &p->m_sideButtons[0]) + 1;
-    }
+    int SelectedSlot() { return panel()->SelectedButtonIndex() + 1; }
     void ClickStart() {
         home().SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED),
                             reinterpret_cast<LPARAM>(home().m_startButton.GetSafeHwnd()));
