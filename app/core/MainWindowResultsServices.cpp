@@ -33,7 +33,7 @@ void MainWindowResultsServices::UnlockMainWindow(const NavigationPattern& naviga
 
 bool MainWindowResultsServices::SendReleaseCommand(wchar_t drive) {
     const int32_t blocks =
-        m_window.m_pDiskScanDefrag != nullptr ? m_window.m_pDiskScanDefrag->GetBlockCount() : 0;
+        m_window.ProgressPage() != nullptr ? m_window.ProgressPage()->GetBlockCount() : 0;
     return m_window.SendServiceCommand(blocks, kCommandRelease, drive, 0);
 }
 
@@ -43,13 +43,13 @@ void MainWindowResultsServices::ConfigureService() {
 }
 
 void MainWindowResultsServices::ShowHomePage(wchar_t drive) {
-    if (m_window.m_pDefragHome != nullptr && drive != 0)
-        m_window.m_pDefragHome->SelectDrive(CString(drive));
+    if (m_window.HomePage() != nullptr && drive != 0)
+        m_window.HomePage()->SelectDrive(CString(drive));
     m_window.ShowTabPage(kDefragTab, kShowDefragHome);
 }
 
 int MainWindowResultsServices::StartDefragmentation(wchar_t drive, const CString& driveText) {
-    CDlgDiskScanDefrag* progress = m_window.m_pDiskScanDefrag;
+    CDlgDiskScanDefrag* progress = m_window.ProgressPage();
     if (progress == nullptr)
         return 0;
     progress->ClearStopRequested();

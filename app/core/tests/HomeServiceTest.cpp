@@ -130,7 +130,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     g_pDiskDefragDlg = window.get();
     window->SetAppLayout(layout);
     ASSERT_TRUE(window->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
-    CDlgDefragWelome& home = *window->m_pDefragHome;
+    CDlgDefragWelome& home = *window->HomePage();
     const wchar_t drive = home.GetSelectedDriveLetter();
     ASSERT_NE(drive, 0);
     drive_ = drive;
@@ -147,11 +147,11 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
 
     // The progress page's part: the job's commands through the window's service record.
     int jobs = 0;
-    window->m_pageLinks.mapBlockCount = [] { return kBlocks; };
-    window->m_pageLinks.startOperation = [&](DefragOperation operation, wchar_t letter,
+    window->PageLinks().mapBlockCount = [] { return kBlocks; };
+    window->PageLinks().startOperation = [&](DefragOperation operation, wchar_t letter,
                                              const CString&) {
         ++jobs;
-        ServiceCommandSender sender(window->m_service, kBlocks);
+        ServiceCommandSender sender(window->ServiceRecord(), kBlocks);
         for (int attempt = 0; attempt < 100; ++attempt) {
             if (StartDefragJob(sender, operation, letter))
                 return 1;
@@ -178,7 +178,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     EXPECT_TRUE(ComputeFragmentation(results, figures));
     EXPECT_GT(figures.diskBefore, 0.0);
     EXPECT_TRUE(window->RefreshServiceState());
-    EXPECT_EQ(window->m_nServiceState, kJobFinished);
+    EXPECT_EQ(window->ServiceState(), kJobFinished);
 
     // Released, as the next job's start would.
     EXPECT_TRUE(window->SendServiceCommand(kBlocks, kCommandRelease, drive, 0));
