@@ -69,10 +69,10 @@ public:
     void RestartWindows() override { ::RestartWindows(window_.GetSafeHwnd()); }
     int StartOperation(DefragOperation operation, wchar_t drive,
                        const CString& entryText) override {
-        if (!window_.m_pageLinks.startOperation)
-            return 0;
-        return window_.m_pageLinks.startOperation(operation, drive, entryText);
+        const DefragPageLinks& links = window_.PageLinks();
+        return links.startOperation ? links.startOperation(operation, drive, entryText) : 0;
     }
+    void KeepDriveEntries(const CStringArray& entries) override { window_.SetDriveTexts(entries); }
 
 private:
     CDiskDefragDlg& window_;
@@ -150,14 +150,14 @@ bool CDiskDefragDlg::AddPage(int tab, int slot, std::unique_ptr<CDialog> page, U
 void CDiskDefragDlg::PutPageInSlot(int tab, int slot, CWnd* page) {
     CDlgLeftDlgBase* panel = GetTabPanel(tab);
     if (panel != nullptr && slot >= 1 && slot <= CDlgLeftDlgBase::kMaxSideButtons)
-        panel->m_pages[slot - 1] = page;
+        panel->SetPage(slot - 1, page);
 }
 
 CWnd* CDiskDefragDlg::PageInSlot(int tab, int slot) const {
     const CDlgLeftDlgBase* panel = GetTabPanel(tab);
     if (panel == nullptr || slot < 1 || slot > CDlgLeftDlgBase::kMaxSideButtons)
         return nullptr;
-    return panel->m_pages[slot - 1];
+    return panel->Page(slot - 1);
 }
 
 void CDiskDefragDlg::ShowFirstPage(int tab) {
@@ -167,7 +167,7 @@ void CDiskDefragDlg::ShowFirstPage(int tab) {
     page->EnableWindow(TRUE);
     page->ShowWindow(SW_SHOW);
     if (CDlgLeftDlgBase* panel = GetTabPanel(tab))
-        panel->m_pCurrentPage = page;
+        panel->SetCurrentPage(page);
 }
 
 bool CDiskDefragDlg::ShowTabPage(int tab, UINT command) {
@@ -186,6 +186,12 @@ int CDiskDefragDlg::OnTabSwitch(CDlgBaseAppDlg* window, int code) {
     return window != nullptr && window->GetTabPanel(tab) != nullptr ? 1 : 0;
 }
 
+void CDiskDefragDlg::SetDriveTexts(const CStringArray& entries) {
+    m_driveTexts.RemoveAll();
+    for (INT_PTR index = 0; index < entries.GetSize(); ++index)
+        m_driveTexts.Add(entries[index]);
+}
+
 bool CDiskDefragDlg::IsJobRunning() const {
     // The page's own visibility does not count: a hidden start runs its job unseen, and the
     // page stays shown after a hidden analysis has ended.
@@ -197,10 +203,9 @@ bool CDiskDefragDlg::IsJobRunning() const {
 void CDiskDefragDlg::AppendSummaryToHomePage() {
     if (m_pDefragHome == nullptr)
         return;
-    m_pDefragHome->m_summaryValues.Add(m_lastScan.date);
-    m_pDefragHome->m_summaryValues.Add(m_lastScan.drive);
-    m_pDefragHome->m_summaryValues.Add(m_lastScan.volumeResult);
-    m_pDefragHome->m_summaryValues.Add(m_lastScan.dataResult);
+    for (const CString* text :
+         {&m_lastScan.date, &m_lastScan.drive, &m_lastScan.volumeResult, &m_lastScan.dataResult})
+        m_pDefragHome->AddSummaryValue(*text);
 }
 
 namespace {
@@ -248,6 +253,23 @@ void CDiskDefragDlg::LoadDataFragmentation() {
     LoadOneText(kLastScanDataResult, m_lastScan.dataResult);
 }
 
+void CDiskDefragDlg::SaveLastScanValue(const wchar_t* valueName, const CString& text) {
+    const CString name(valueName);
+    if (name == kLastScanStatusLine1 || name == kLastScanStatusLine2) {
+        (name == kLastScanStatusLine1 ? m_lastScan.statusLine1 : m_lastScan.statusLine2) = text;
+        SaveLastScanStatusLines();
+    } else if (name == kLastScanDrive) {
+        m_lastScan.drive = text;
+        SaveLastScanDrive();
+    } else if (name == kLastScanVolumeResult) {
+        m_lastScan.volumeResult = text;
+        SaveVolumeFragmentation();
+    } else if (name == kLastScanDataResult) {
+        m_lastScan.dataResult = text;
+        SaveDataFragmentation();
+    }
+}
+
 void CDiskDefragDlg::SaveLastScanStatusLines() {
     (void)SaveLastScanText(kLastScanStatusLine1, m_lastScan.statusLine1);
     (void)SaveLastScanText(kLastScanStatusLine2, m_lastScan.statusLine2);
@@ -284,9 +306,13 @@ bool CDiskDefragDlg::RefreshServiceState() {
     int priority = m_nServicePriority;
     if (!m_serviceClient->ReadState(state, priority))
         return false;
+    StoreServiceState(state, priority);
+    return true;
+}
+
+void CDiskDefragDlg::StoreServiceState(int state, int priority) {
     m_nServiceState = state;
     m_nServicePriority = priority;
-    return true;
 }
 
 ReportOutcome CDiskDefragDlg::WriteHtmlReport(const ReportRequest& request) {

@@ -144,28 +144,31 @@ public:
     }
 
     // The six last-scan texts: the two status lines, date, drive, volume and data results.
-    LastScanTexts m_lastScan;
-    // The service "XarnStellmark" and the Service Control Manager, opened with all access.
-    ServiceHandles m_service;
-    // The brush g_hLegendLabelBrush lends while this window made it.
-    GdiObject<HBRUSH> m_legendLabelBrush;
-    // The worker priority and the job state (0 idle, 1 running, 2 finished) last reported.
-    int m_nServicePriority = 0;
-    int m_nServiceState = 0;
-    // The home page's drive entries, one per fixed drive.
-    CStringArray m_driveTexts;
+    const LastScanTexts& LastScan() const { return m_lastScan; }
+    // Puts a text under its value name of the "LastScanStatus" key into the last-scan texts and
+    // saves it (the two status lines together); other names change nothing.
+    void SaveLastScanValue(const wchar_t* valueName, const CString& text);
 
-    // Pages of the defragmentation tab.
-    CDlgDefragWelome* m_pDefragHome = nullptr;
-    CDlgDiskScanDefrag* m_pDiskScanDefrag = nullptr;
-    CDlgScanResults* m_pScanResults = nullptr;
-    CDlgDefragResults* m_pDefragResults = nullptr;
-    // Pages of the other tabs, in their slots; null until created.
-    CDlgLeftSideChild* m_junkPages[5] = {};
-    CDlgLeftSideChild* m_dupesPages[6] = {};
-    CDlgLeftSideChild* m_diskToolsPages[5] = {};
-    CWnd* m_optionsPages[3] = {};
-    DefragPageLinks m_pageLinks;
+    // The service "XarnStellmark" and the Service Control Manager, opened with all access.
+    ServiceHandles& ServiceRecord() { return m_service; }
+    // The job state (0 idle, 1 running, 2 finished) and the worker priority last reported.
+    int ServiceState() const { return m_nServiceState; }
+    int ServicePriority() const { return m_nServicePriority; }
+    void StoreServiceState(int state, int priority);
+
+    // The home page's drive entries, one per fixed drive, as the page last listed them.
+    const CStringArray& DriveTexts() const { return m_driveTexts; }
+    void SetDriveTexts(const CStringArray& entries);
+
+    // Pages of the defragmentation tab; null until created.
+    CDlgDefragWelome* HomePage() const { return m_pDefragHome; }
+    CDlgDiskScanDefrag* ProgressPage() const { return m_pDiskScanDefrag; }
+    CDlgScanResults* AnalysisResultsPage() const { return m_pScanResults; }
+    CDlgDefragResults* DefragResultsPage() const { return m_pDefragResults; }
+
+    // What the window and the home page reach of the defragmentation pages; tests put their
+    // own in.
+    DefragPageLinks& PageLinks() { return m_pageLinks; }
 
 protected:
     // Creates a page in a tab's panel and puts it in a slot (1 to 8); the panel owns it from
@@ -202,8 +205,26 @@ protected:
     void ShowReportFailure(ReportOutcome outcome);
 
 private:
+    LastScanTexts m_lastScan;
+    ServiceHandles m_service;
     // After the record it reopens the service through.
     std::unique_ptr<DefragServiceClient> m_serviceClient;
+    // The brush g_hLegendLabelBrush lends while this window made it.
+    GdiObject<HBRUSH> m_legendLabelBrush;
+    int m_nServicePriority = 0;
+    int m_nServiceState = 0;
+    CStringArray m_driveTexts;
+    CDlgDefragWelome* m_pDefragHome = nullptr;
+    CDlgDiskScanDefrag* m_pDiskScanDefrag = nullptr;
+    CDlgScanResults* m_pScanResults = nullptr;
+    CDlgDefragResults* m_pDefragResults = nullptr;
+    // Pages of the other tabs, in their slots; null until created.
+    CDlgLeftSideChild* m_junkPages[5] = {};
+    CDlgLeftSideChild* m_dupesPages[6] = {};
+    CDlgLeftSideChild* m_diskToolsPages[5] = {};
+    CWnd* m_optionsPages[3] = {};
+    DefragPageLinks m_pageLinks;
+
     std::unique_ptr<DefragHomeServices> m_homeServices;
     std::unique_ptr<MainWindowDefragHost> m_defragHost;
     std::unique_ptr<MainWindowResultsServices> m_resultsServices;

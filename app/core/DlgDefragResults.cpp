@@ -8,7 +8,7 @@
 #include "ResultsPageDrawing.h"
 #include "ResultsPagesResource.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include <utility>
 
@@ -148,10 +148,8 @@ void CDlgDefragResults::OnViewReport() {
 }
 
 void CDlgDefragResults::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, TRUE);
     m_strHeadline = CutSentence(m_strHeadline);
     DrawResultHeadline(memory, 22, 58, !m_bResultsRead && !m_strHeadline.IsEmpty(), m_strHeadline,

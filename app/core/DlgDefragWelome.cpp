@@ -10,7 +10,7 @@
 #include <PanelDrawing.h>
 #include <STBitmap.h>
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <SharedGlobals.h>
 #include <UiFonts.h>
 
@@ -72,8 +72,10 @@ CString MakeDriveEntryText(wchar_t letter, const CString& label, bool systemDriv
     return entry;
 }
 
-CDlgDefragWelome::CDlgDefragWelome(CWnd* parent)
-    : CDlgLeftSideChild(kDefragHomeTemplateId, parent) {}
+void DefragHomeServices::KeepDriveEntries(const CStringArray&) {}
+
+CDlgDefragWelome::CDlgDefragWelome(CWnd* parent, DefragHomeServices* services)
+    : CDlgLeftSideChild(kDefragHomeTemplateId, parent), m_pServices(services) {}
 
 CDlgDefragWelome::~CDlgDefragWelome() = default;
 
@@ -115,9 +117,7 @@ void CDlgDefragWelome::OnOK() {}
 void CDlgDefragWelome::OnCancel() {}
 
 void CDlgDefragWelome::FillDriveList() {
-    CStringArray* mainTexts = g_pDiskDefragDlg ? &g_pDiskDefragDlg->m_driveTexts : nullptr;
-    if (mainTexts)
-        mainTexts->RemoveAll();
+    CStringArray entries;
     const wchar_t remembered = GetSelectedDriveLetter();
     m_driveCombo.ResetContent();
 
@@ -138,8 +138,7 @@ void CDlgDefragWelome::FillDriveList() {
         if (!GetVolumeInformationW(root, label, 256, nullptr, nullptr, nullptr, fileSystem, 256))
             continue;
         const CString entry = MakeDriveEntryText(letter, label, letter == systemLetter, systemText);
-        if (mainTexts)
-            mainTexts->Add(entry);
+        entries.Add(entry);
         const int index = m_driveCombo.AddString(entry);
         if (letter == systemLetter)
             systemIndex = index;
@@ -149,6 +148,8 @@ void CDlgDefragWelome::FillDriveList() {
     const int selection = systemIndex >= 0       ? systemIndex
                           : rememberedIndex >= 0 ? rememberedIndex
                                                  : 0;
+    if (m_pServices != nullptr)
+        m_pServices->KeepDriveEntries(entries);
     m_driveCombo.SetCurSel(selection);
     UpdateCurrentDrive();
 }
@@ -288,10 +289,8 @@ void CDlgDefragWelome::OnSize(UINT type, int cx, int cy) {
 }
 
 void CDlgDefragWelome::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     // Without the title icon: the description begins where it would sit.
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);

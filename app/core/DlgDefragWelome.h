@@ -36,12 +36,15 @@ public:
     // Starts the job on the progress page; non-zero when it was sent.
     virtual int StartOperation(DefragOperation operation, wchar_t drive,
                                const CString& entryText) = 0;
+    // The drive entries the page has just listed, for whoever keeps them.
+    virtual void KeepDriveEntries(const CStringArray& entries);
 };
 
 class CDlgDefragWelome : public CDlgLeftSideChild {
     DECLARE_MESSAGE_MAP()
 public:
-    explicit CDlgDefragWelome(CWnd* parent = nullptr);
+    // The services the page starts jobs through; the page does not own them.
+    explicit CDlgDefragWelome(CWnd* parent = nullptr, DefragHomeServices* services = nullptr);
     ~CDlgDefragWelome() override;
 
     BOOL OnInitDialog() override;
@@ -52,8 +55,8 @@ public:
     // The services the page starts jobs through; the page does not own them.
     void SetServices(DefragHomeServices* services) { m_pServices = services; }
 
-    // Fills the combo box (and the main window's drive texts) with the fixed drives and
-    // selects the system drive, else the drive selected before, else the first.
+    // Fills the combo box with the fixed drives, hands them to the services, and selects the
+    // system drive, else the drive selected before, else the first.
     void FillDriveList();
     // The selected entry's letter becomes the application's current drive.
     void UpdateCurrentDrive();
@@ -65,19 +68,18 @@ public:
     void StartAnalysis();
     void StartDefragmentation();
 
-    // Replaces one of the four summary values (0 date, 1 drive, 2 volume, 3 data result).
+    // The four summary values of the last run (0 date, 1 drive, 2 volume, 3 data result), in
+    // the order the main window added them.
+    const CStringArray& SummaryValues() const { return m_summaryValues; }
+    void AddSummaryValue(const CString& text) { m_summaryValues.Add(text); }
+    // Replaces one of the four summary values.
     void SetSummaryValue(int index, const CString& text);
+    // The whole text of the selected entry, e.g. "(D:)Data".
+    const CString& SelectedEntry() const { return m_strSelectedEntry; }
 
     CComboBox m_driveCombo;
-    // "IDS_LAST_HDD_SCAN", "IDS_DRIV_SCANNED", "IDS_VOL_FRAGMENTATION", "IDS_DATA_FRAGMENTATION".
-    CStringArray m_summaryLabels;
-    // Appended by the main window: date, drive, volume and data fragmentation of the last run.
-    CStringArray m_summaryValues;
-    CDWordArray m_summaryColours;
     CStatic m_heading;
     CCaptionPngButton m_startButton;
-    // The whole text of the selected entry, e.g. "(D:)Data".
-    CString m_strSelectedEntry;
     CButton m_defragAfterAnalysis;
     CStatic m_defragAfterLabel;
 
@@ -96,6 +98,11 @@ protected:
     void OnToggleDefragAfterAnalysis();
 
 private:
+    // "IDS_LAST_HDD_SCAN", "IDS_DRIV_SCANNED", "IDS_VOL_FRAGMENTATION", "IDS_DATA_FRAGMENTATION".
+    CStringArray m_summaryLabels;
+    CStringArray m_summaryValues;
+    CDWordArray m_summaryColours;
+    CString m_strSelectedEntry;
     DefragHomeServices* m_pServices = nullptr;
 };
 

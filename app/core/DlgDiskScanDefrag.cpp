@@ -8,7 +8,7 @@
 
 #include "SelectedFont.h"
 #include "PopupServices.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "LauncherStatus.h"
 #include "UiFonts.h"
 #include "VantorixApp.h"
@@ -227,10 +227,8 @@ HBRUSH CDlgDiskScanDefrag::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDlgDiskScanDefrag::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     // No title icon: the description begins right below the title.
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);

@@ -6,7 +6,7 @@
 
 #include <PanelDrawing.h>
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <WindowUtilities.h>
 
 #include <IniReader.h>
@@ -94,10 +94,8 @@ void CDlgOneClickScanResultsMain::FillResults(const RunResults& results) {
 }
 
 void CDlgOneClickScanResultsMain::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     PaintWindowFrame(&memory, client);
     DrawPageTitle(&memory, client, FALSE);
     DrawPanelFrameEx(&memory, 28, 97, TRUE, client.Width() - 56);

@@ -4,7 +4,7 @@
 #include "ResultsPageDrawing.h"
 #include "ResultsPagesResource.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include <utility>
 
@@ -143,10 +143,8 @@ void CDlgScanResults::OnViewReport() {
 }
 
 void CDlgScanResults::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, TRUE);
     const bool attention = !m_summary.usable || m_summary.recommended;
     m_strSentence = CutSentence(m_strSentence);

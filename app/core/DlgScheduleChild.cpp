@@ -8,7 +8,7 @@
 #include <SelectedFont.h>
 #include <PopupServices.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <Paths.h>
 #include <UiFonts.h>
 
@@ -428,12 +428,10 @@ HBRUSH CDlgScheduleChild::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDlgScheduleChild::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     if (m_rcInfo.IsRectEmpty())
         m_rcInfo.SetRect(22, client.Height() - 40, 322, client.Height());
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
     memory.SetBkMode(TRANSPARENT);
     {
         CSelectedFont font(memory.GetSafeHdc(), static_cast<HFONT>(g_fontUIBold.GetSafeHandle()));

@@ -26,12 +26,11 @@ DefragServiceClient& MainWindowDefragHost::ServiceClient() {
 }
 
 void MainWindowDefragHost::StoreJobState(int state, int priority) {
-    m_window.m_nServiceState = state;
-    m_window.m_nServicePriority = priority;
+    m_window.StoreServiceState(state, priority);
 }
 
 int MainWindowDefragHost::LastJobState() const {
-    return m_window.m_nServiceState;
+    return m_window.ServiceState();
 }
 
 wchar_t MainWindowDefragHost::CurrentDrive() const {
@@ -88,26 +87,12 @@ CWnd* MainWindowDefragHost::MainWindow() {
 }
 
 void MainWindowDefragHost::SaveLastScanValue(const wchar_t* valueName, const CString& text) {
-    const CString name(valueName);
-    LastScanTexts& texts = m_window.m_lastScan;
-    if (name == kLastScanStatusLine1 || name == kLastScanStatusLine2) {
-        (name == kLastScanStatusLine1 ? texts.statusLine1 : texts.statusLine2) = text;
-        m_window.SaveLastScanStatusLines();
-    } else if (name == kLastScanDrive) {
-        texts.drive = text;
-        m_window.SaveLastScanDrive();
-    } else if (name == kLastScanVolumeResult) {
-        texts.volumeResult = text;
-        m_window.SaveVolumeFragmentation();
-    } else if (name == kLastScanDataResult) {
-        texts.dataResult = text;
-        m_window.SaveDataFragmentation();
-    }
+    m_window.SaveLastScanValue(valueName, text);
 }
 
 CString MainWindowDefragHost::SaveLastScanDate() {
     m_window.SaveLastScanDate();
-    return m_window.m_lastScan.date;
+    return m_window.LastScan().date;
 }
 
 void MainWindowDefragHost::ShowAnalysisResults(std::shared_ptr<const RunResults> results) {

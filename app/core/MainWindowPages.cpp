@@ -60,9 +60,9 @@ void CDiskDefragDlg::CreateDefragPages() {
     m_defragHost = std::make_unique<MainWindowDefragHost>(*this);
     m_resultsServices = std::make_unique<MainWindowResultsServices>(*this, *m_defragHost);
 
-    m_pDefragHome = AddNewPage<CDlgDefragWelome>(kDefragTab, 1, kDefragHomeTemplateId);
-    if (m_pDefragHome != nullptr)
-        m_pDefragHome->SetServices(m_homeServices.get());
+    // The services come with the page: it lists the drives for this window as it is made.
+    m_pDefragHome = AddNewPage<CDlgDefragWelome>(kDefragTab, 1, kDefragHomeTemplateId, nullptr,
+                                                 m_homeServices.get());
     // One progress page serves the analysis (slot 2) and the defragmentation (slot 4).
     m_pDiskScanDefrag = AddNewPage<CDlgDiskScanDefrag>(kDefragTab, 2, CDlgDiskScanDefrag::IDD,
                                                        nullptr, m_defragHost.get());

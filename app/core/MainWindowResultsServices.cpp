@@ -50,13 +50,13 @@ void MainWindowResultsServices::ConfigureService() {
 }
 
 void MainWindowResultsServices::ShowHomePage(wchar_t drive) {
-    if (m_window.m_pDefragHome != nullptr && drive != 0)
-        m_window.m_pDefragHome->SelectDrive(CString(drive));
+    if (m_window.HomePage() != nullptr && drive != 0)
+        m_window.HomePage()->SelectDrive(CString(drive));
     m_window.ShowTabPage(kDefragTab, kShowDefragHome);
 }
 
 int MainWindowResultsServices::StartDefragmentation(wchar_t drive, const CString& driveText) {
-    CDlgDiskScanDefrag* progress = m_window.m_pDiskScanDefrag;
+    CDlgDiskScanDefrag* progress = m_window.ProgressPage();
     if (progress == nullptr)
         return 0;
     progress->ClearStopRequested();

@@ -8,9 +8,10 @@ constexpr int kSchedulerSlot = 3;
 } // namespace
 
 void MainWindowScheduleServices::GetDriveEntries(CStringArray& entries) {
+    const CStringArray& texts = m_window.DriveTexts();
     entries.RemoveAll();
-    for (INT_PTR index = 0; index < m_window.m_driveTexts.GetSize(); ++index)
-        entries.Add(m_window.m_driveTexts[index]);
+    for (INT_PTR index = 0; index < texts.GetSize(); ++index)
+        entries.Add(texts[index]);
 }
 
 void MainWindowScheduleServices::SetMainHeading(const CString& heading) {

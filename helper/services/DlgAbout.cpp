@@ -6,7 +6,7 @@
 #include "GlobalUpdate.h"
 #include "InfoDialogActions.h"
 #include "STBitmap.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "AppState.h"
 #include "IniReader.h"
 #include "ProductIdentity.h"
@@ -118,10 +118,8 @@ void CDlgAbout::OnSupport() {
 }
 
 void CDlgAbout::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
     const int width = client.Width();
     const int height = client.Height();

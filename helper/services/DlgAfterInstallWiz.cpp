@@ -4,7 +4,7 @@
 #include "DialogDrawing.h"
 #include "SelectedFont.h"
 #include "PngDrawing.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "TextButtonStyle.h"
 #include "IniReader.h"
 #include "Paths.h"
@@ -340,10 +340,8 @@ bool CDlgAfterInstallWiz::ResetCleanFinished() {
 }
 
 void CDlgAfterInstallWiz::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
     const int width = client.Width();
     dc.SetBkMode(TRANSPARENT);

@@ -5,7 +5,7 @@
 #include "SelectedFont.h"
 #include "PopupServices.h"
 #include "STBitmap.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "TextButtonStyle.h"
 #include "AppState.h"
 #include "IniReader.h"
@@ -340,10 +340,8 @@ void CDlgPelqFeedback::OnShowWindow(BOOL show, UINT status) {
 }
 
 void CDlgPelqFeedback::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
     static CSTBitmap picture(1087);
     if (picture.GetWidth() > 0)

@@ -6,7 +6,7 @@
 #include "InfoDialogActions.h"
 #include "PopupServices.h"
 #include "STBitmap.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "TextButtonStyle.h"
 #include "IniReader.h"
 #include "Paths.h"
@@ -195,10 +195,8 @@ void CDlgShutDown::OnBtnClose() {
 }
 
 void CDlgShutDown::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
     const int width = client.Width();
     const int height = client.Height();

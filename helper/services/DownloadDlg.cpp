@@ -7,7 +7,7 @@
 #include "DownloadQueue.h"
 #include "DownloadTexts.h"
 #include "PopupServices.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "TextButtonStyle.h"
 #include "WinInet.h"
 #include "WindowlessDownload.h"
@@ -257,10 +257,8 @@ void CDownloadDlg::OnLButtonDown(UINT, CPoint point) {
 }
 
 void CDownloadDlg::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
     DrawHorizontalLine(&dc, 24, client.right - 24, 66, 0xE1E1E1);
 }

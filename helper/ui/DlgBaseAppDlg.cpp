@@ -1,6 +1,6 @@
 #include "DlgBaseAppDlg.h"
 
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "AppState.h"
 #include "ProductIdentity.h"
 #include "UiFonts.h"
@@ -208,9 +208,9 @@ void CDlgBaseAppDlg::CreatePanels() {
         if (i > 0 && (tab.nButtonCount == 0 || tab.nButtonCount != tab.buttonKeys.GetSize()))
             continue;
         auto panel = std::make_unique<CDlgLeftDlgBase>(kPanelTemplate, this);
-        panel->m_nLayoutMode = tab.nPanelStyle != 0 ? 2 : 3;
-        panel->m_pActionCallback = &ForwardPanelAction;
-        panel->m_bShowUpdateLink = m_bShowUpdateLinks;
+        panel->SetLayoutMode(tab.nPanelStyle != 0 ? 2 : 3);
+        panel->SetActionCallback(&ForwardPanelAction);
+        panel->SetShowUpdateLink(m_bShowUpdateLinks != 0);
         if (!panel->Create(kPanelTemplate, this))
             continue;
         if (i > 0) {
@@ -355,10 +355,8 @@ void CDlgBaseAppDlg::OnTab5() {
 }
 
 void CDlgBaseAppDlg::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawMainFrame(&memory, client);
     if (m_bShowDatabaseDate) {
         CString line;

@@ -6,7 +6,7 @@
 #include "PopupServices.h"
 #include "STFont.h"
 #include "STLogFont.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "WindowUtilities.h"
 #include "AppState.h"
 #include "UiFonts.h"
@@ -209,10 +209,8 @@ void CDlgBaseChildPopUpWndBase::OnGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 void CDlgBaseChildPopUpWndBase::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     PaintWindowFrame(&dc, client);
 }
 

@@ -3,7 +3,7 @@
 #include "BitmapDrawing.h"
 #include "SelectedFont.h"
 #include "HtmlText.h"
-#include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "TextButtonStyle.h"
 #include "AppLocations.h"
 #include "AppState.h"
@@ -391,10 +391,8 @@ void CDlgBaseMessageBoxWndBase::LayoutButtons(int count, const CStringArray& cap
 }
 
 void CDlgBaseMessageBoxWndBase::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC dc(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC dc(this);
+    const CRect& client = dc.Client();
     DrawSkinFrame(&dc, client);
     const SkinFrameEdges& edges = GetSkinFrameEdges();
     const int stripWidth = m_bmpCaptionStrip.GetWidth();

@@ -45,6 +45,35 @@ public:
     void DisableActionButtons();
     int GetSideButtonCount() const { return m_nSideButtonCount; }
 
+    // Set by the owner before the window is made: 1 binds the scan link, 2 gives the side
+    // buttons icons; the application window sets 2 or 3.
+    void SetLayoutMode(int mode) { m_nLayoutMode = mode; }
+    int LayoutMode() const { return m_nLayoutMode; }
+    // Called after every button of the panel; null calls nothing.
+    void SetActionCallback(LeftPanelActionCallback callback) { m_pActionCallback = callback; }
+    // The update link is shown only when set; the raised layout moves it 10 pixels up.
+    void SetShowUpdateLink(bool show) { m_bShowUpdateLink = show ? 1 : 0; }
+    void SetRaisedLayout(bool raised) { m_bRaisedLayout = raised ? 1 : 0; }
+
+    // Side button 0 to 7 (index not checked: callers pass a slot they laid out).
+    CLeftSideBtns& SideButton(int index) { return m_sideButtons[index]; }
+    // The index of the button drawn as selected.
+    int SelectedButtonIndex() const { return static_cast<int>(m_pSelectedButton - m_sideButtons); }
+
+    // The page of each side button (0 to 7), owned by the panel from then on; several buttons
+    // may share one page. An index outside 0 to 7 sets nothing and finds null.
+    void SetPage(int index, CWnd* page) {
+        if (index >= 0 && index < kMaxSideButtons)
+            m_pages[index] = page;
+    }
+    CWnd* Page(int index) const {
+        return index >= 0 && index < kMaxSideButtons ? m_pages[index] : nullptr;
+    }
+    // The page now shown; set by the owner when it shows a page itself.
+    CWnd* CurrentPage() const { return m_pCurrentPage; }
+    void SetCurrentPage(CWnd* page) { m_pCurrentPage = page; }
+
+private:
     int m_nLayoutMode = 0;
     LeftPanelActionCallback m_pActionCallback = nullptr;
     CLeftSideBtns m_sideButtons[kMaxSideButtons];

@@ -130,7 +130,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     g_pDiskDefragDlg = window.get();
     window->SetAppLayout(layout);
     ASSERT_TRUE(window->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
-    CDlgDefragWelome& home = *window->m_pDefragHome;
+    CDlgDefragWelome& home = *window->HomePage();
     const wchar_t drive = home.GetSelectedDriveLetter();
     ASSERT_NE(drive, 0);
     drive_ = drive;
@@ -147,7 +147,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
 
     // The click goes the program's own way: the progress page sends the job and follows it to
     // its end, while the window answers.
-    CDlgDiskScanDefrag& progress = *window->m_pDiskScanDefrag;
+    CDlgDiskScanDefrag& progress = *window->ProgressPage();
     home.SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED), 0);
     ASSERT_TRUE(progress.JobRunning()) << "the job was handed to the progress page";
     EXPECT_EQ(DefragOperation::kAnalysis, progress.Operation());
@@ -169,7 +169,7 @@ TEST_F(HomePageWithTheService, StartsTheStoppedServiceAndAnalysesTheDrivesVolume
     EXPECT_TRUE(ComputeFragmentation(results, figures));
     EXPECT_GT(figures.diskBefore, 0.0);
     EXPECT_TRUE(window->RefreshServiceState());
-    EXPECT_EQ(window->m_nServiceState, kJobFinished);
+    EXPECT_EQ(window->ServiceState(), kJobFinished);
 
     // Released, as the next job's start would.
     EXPECT_TRUE(window->ServiceClient().Send(kCommandRelease, drive, 0));

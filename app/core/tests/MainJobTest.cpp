@@ -60,6 +60,8 @@ constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Xarn Main Job Test";
 constexpr wchar_t kReportFolder[] = L"C:\\xarn-main-job-data";
 constexpr int32_t kBlocks = 1403;
 constexpr DWORD kJobMilliseconds = 300'000;
+constexpr int kOptionsTab = 4;
+constexpr int kSchedulerSlot = 3;
 
 // What the product's message boxes said; each is answered with its default once it is up.
 std::vector<std::wstring> g_boxTexts;
@@ -197,8 +199,8 @@ protected:
             window_->ShowWindow(SW_SHOW);
         PumpFor(200);
     }
-    CDlgDefragWelome& Home() { return *window_->m_pDefragHome; }
-    CDlgDiskScanDefrag& Progress() { return *window_->m_pDiskScanDefrag; }
+    CDlgDefragWelome& Home() { return *window_->HomePage(); }
+    CDlgDiskScanDefrag& Progress() { return *window_->ProgressPage(); }
     bool PageShown(CWnd* page) { return page != nullptr && (page->GetStyle() & WS_VISIBLE) != 0; }
     // Every tab button and the close button can be used.
     bool WindowUnlocked() {
@@ -242,7 +244,7 @@ TEST_F(MainJob, AnAnalysisSavesBothStatusLines) {
     ASSERT_EQ(kJobDrive, Home().GetSelectedDriveLetter());
     ClickStart(false);
     ASSERT_TRUE(WaitForJobEnd()) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 60'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->AnalysisResultsPage()); }, 60'000));
     EXPECT_TRUE(g_boxTexts.empty()) << Narrow(BoxTexts());
 
     LastScanTexts stored;
@@ -252,15 +254,15 @@ TEST_F(MainJob, AnAnalysisSavesBothStatusLines) {
     EXPECT_NE(-1, stored.statusLine1.Find(L"% fragmented"));
     EXPECT_NE(-1, stored.statusLine2.Find(L" fragmented files found"))
         << Narrow(stored.statusLine2.GetString());
-    EXPECT_EQ(window_->m_lastScan.statusLine1, stored.statusLine1);
-    EXPECT_EQ(window_->m_lastScan.statusLine2, stored.statusLine2);
+    EXPECT_EQ(window_->LastScan().statusLine1, stored.statusLine1);
+    EXPECT_EQ(window_->LastScan().statusLine2, stored.statusLine2);
     EXPECT_EQ(CString(L"C:\\"), stored.drive);
     // A new start reads them back.
     window_->DestroyWindow();
     window_.reset();
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(stored.statusLine1, window_->m_lastScan.statusLine1);
-    EXPECT_EQ(stored.statusLine2, window_->m_lastScan.statusLine2);
+    EXPECT_EQ(stored.statusLine1, window_->LastScan().statusLine1);
+    EXPECT_EQ(stored.statusLine2, window_->LastScan().statusLine2);
     ExpectVolumeSound();
 }
 
@@ -291,8 +293,8 @@ TEST_F(MainJob, AHiddenAnalysisEndsItsJobAndTheSchedulersRequestDefragments) {
     ASSERT_EQ(1u, g_boxTexts.size()) << "no \"already running\": " << Narrow(BoxTexts());
     EXPECT_TRUE(window_->IsWindowVisible());
     EXPECT_EQ(kJobFinished, JobState());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
-    EXPECT_TRUE(window_->m_pDefragResults->m_bResultsRead);
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->DefragResultsPage()); }, 60'000));
+    EXPECT_TRUE(window_->DefragResultsPage()->m_bResultsRead);
     ExpectVolumeSound();
 }
 
@@ -303,7 +305,7 @@ TEST_F(MainJob, AnAutomaticDefragmentationEndsUnlockedAndTakesTheModeWithIt) {
     ASSERT_NO_FATAL_FAILURE(Open());
     ClickStart(false);
     ASSERT_TRUE(WaitForJobEnd());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pScanResults); }, 60'000));
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->AnalysisResultsPage()); }, 60'000));
 
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -313,19 +315,19 @@ TEST_F(MainJob, AnAutomaticDefragmentationEndsUnlockedAndTakesTheModeWithIt) {
         EXPECT_FALSE(WindowUnlocked()) << "locked while it runs";
         ASSERT_TRUE(WaitForCompletion(boxes)) << Narrow(BoxTexts());
         ASSERT_TRUE(PumpUntil([&] { return !Progress().JobRunning(); }, 60'000));
-        ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragHome); }, 60'000));
+        ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->HomePage()); }, 60'000));
         EXPECT_TRUE(WindowUnlocked());
         EXPECT_FALSE(theApp.m_bAutomaticMode);
-        EXPECT_FALSE(PageShown(window_->m_pDefragResults)) << "no unfilled results page";
-        EXPECT_FALSE(window_->m_pDefragResults->m_bResultsRead);
+        EXPECT_FALSE(PageShown(window_->DefragResultsPage())) << "no unfilled results page";
+        EXPECT_FALSE(window_->DefragResultsPage()->m_bResultsRead);
     }
 
     // The mode ended with the job: the next defragmentation fills its results page.
     const size_t boxes = g_boxTexts.size();
     ClickStart(true);
     ASSERT_TRUE(WaitForCompletion(boxes)) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
-    EXPECT_TRUE(window_->m_pDefragResults->m_bResultsRead);
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->DefragResultsPage()); }, 60'000));
+    EXPECT_TRUE(window_->DefragResultsPage()->m_bResultsRead);
     EXPECT_TRUE(WindowUnlocked());
     ExpectVolumeSound();
 }
@@ -337,8 +339,8 @@ TEST_F(MainJob, TheDefragmentationReportCoversBothPasses) {
     ASSERT_NO_FATAL_FAILURE(Open());
     ClickStart(true);
     ASSERT_TRUE(WaitForCompletion(0)) << Narrow(BoxTexts());
-    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->m_pDefragResults); }, 60'000));
-    CDlgDefragResults& results = *window_->m_pDefragResults;
+    ASSERT_TRUE(PumpUntil([&] { return PageShown(window_->DefragResultsPage()); }, 60'000));
+    CDlgDefragResults& results = *window_->DefragResultsPage();
     ASSERT_TRUE(results.m_bResultsRead);
     const SYSTEMTIME firstStart = results.m_firstPassStart;
     const SYSTEMTIME secondStart = results.m_results->statistics->startTime;
@@ -389,7 +391,7 @@ TEST_F(MainJob, ADriveRemovedWhileTheProgramRunsIsToldAsRemoved) {
     EXPECT_NE(std::wstring::npos, g_boxTexts[0].find(L"cannot be read now"));
     EXPECT_EQ(std::wstring::npos, g_boxTexts[0].find(L"free space")) << Narrow(g_boxTexts[0]);
     EXPECT_FALSE(Progress().JobRunning());
-    EXPECT_TRUE(PageShown(window_->m_pDefragHome));
+    EXPECT_TRUE(PageShown(window_->HomePage()));
 }
 
 // The schedule page of a task saved for R: shows R: (Apply keeps it) and names its task in the
@@ -409,7 +411,7 @@ TEST_F(MainJob, TheSchedulePageKeepsTheTasksDriveAndNamesItsTask) {
     ASSERT_EQ(ScheduleSaveResult::kSaved, SaveSchedule(manager, choice, now));
 
     ASSERT_NO_FATAL_FAILURE(Open());
-    auto* scheduler = static_cast<CDlgScheduler*>(window_->m_optionsPages[2]);
+    auto* scheduler = static_cast<CDlgScheduler*>(window_->PageInSlot(kOptionsTab, kSchedulerSlot));
     ASSERT_NE(nullptr, scheduler);
     CDlgScheduleChild* child = scheduler->Child();
     ASSERT_NE(nullptr, child);

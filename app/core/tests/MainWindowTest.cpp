@@ -232,20 +232,17 @@ protected:
         g_pDiskDefragDlg = window_.get();
         window_->SetAppLayout(layout);
         ASSERT_TRUE(window_->Create(CDlgBaseAppDlg::kTemplateId, nullptr));
-        ASSERT_NE(window_->m_pDefragHome, nullptr);
+        ASSERT_NE(window_->HomePage(), nullptr);
         if (fakeHomeServices)
             home().SetServices(&services_);
         if (!theApp.m_bHiddenStart)
             window_->ShowWindow(SW_SHOW);
         PumpFor(100);
     }
-    CDlgDefragWelome& home() { return *window_->m_pDefragHome; }
+    CDlgDefragWelome& home() { return *window_->HomePage(); }
     CDlgLeftDlgBase* panel() { return window_->GetTabPanel(0); }
     // The defragmentation panel's slot shown last (1 the home page).
-    int SelectedSlot() {
-        CDlgLeftDlgBase* p = panel();
-        return static_cast<int>(p->m_pSelectedButton - &p->m_sideButtons[0]) + 1;
-    }
+    int SelectedSlot() { return panel()->SelectedButtonIndex() + 1; }
     void ClickStart() {
         home().SendMessageW(WM_COMMAND, MAKEWPARAM(6011, BN_CLICKED),
                             reinterpret_cast<LPARAM>(home().m_startButton.GetSafeHwnd()));
@@ -365,9 +362,9 @@ TEST_F(MainWindow, StartAndStopButtonsCutTheirStripsInFour) {
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_TRUE(home().m_startButton.m_bHasDisabledState);
     EXPECT_EQ(home().m_startButton.m_nFrameWidth, 222);
-    ASSERT_NE(window_->m_pDiskScanDefrag, nullptr);
+    ASSERT_NE(window_->ProgressPage(), nullptr);
     for (int id : {6013, 6016}) {
-        CWnd* item = window_->m_pDiskScanDefrag->GetDlgItem(id);
+        CWnd* item = window_->ProgressPage()->GetDlgItem(id);
         ASSERT_NE(item, nullptr) << id;
         auto* stop = static_cast<CHoverButtonWithText*>(CWnd::FromHandlePermanent(item->m_hWnd));
         ASSERT_NE(stop, nullptr) << id;
@@ -438,15 +435,24 @@ TEST_F(MainWindow, DriveListSelectsTheSystemDriveAndKeepsTheMainWindowsTexts) {
     ASSERT_NO_FATAL_FAILURE(Open());
     const int count = home().m_driveCombo.GetCount();
     ASSERT_GT(count, 0);
-    EXPECT_EQ(window_->m_driveTexts.GetSize(), count);
+    // The window keeps the page's entries, each in the page's order.
+    ASSERT_EQ(window_->DriveTexts().GetSize(), count);
+    for (int index = 0; index < count; ++index) {
+        CString entry;
+        home().m_driveCombo.GetLBText(index, entry);
+        EXPECT_EQ(window_->DriveTexts()[index], entry) << index;
+    }
+    // A second listing replaces them rather than adding to them.
+    home().FillDriveList();
+    EXPECT_EQ(window_->DriveTexts().GetSize(), count);
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     EXPECT_EQ(home().GetSelectedDriveLetter(), towupper(system[0]));
     EXPECT_EQ(theApp.m_chCurrentDrive, towupper(system[0]));
-    EXPECT_EQ(home().m_strSelectedEntry[1], towupper(system[0]));
+    EXPECT_EQ(home().SelectedEntry()[1], towupper(system[0]));
     // The system drive's entry names itself so.
-    EXPECT_GE(home().m_strSelectedEntry.Find(L") "), 0);
-    EXPECT_GE(home().m_strSelectedEntry.Find(theApp.GetLangString(L"IDS_SYS_DRIVE")), 0);
+    EXPECT_GE(home().SelectedEntry().Find(L") "), 0);
+    EXPECT_GE(home().SelectedEntry().Find(theApp.GetLangString(L"IDS_SYS_DRIVE")), 0);
     // Letters that match no entry (also two letters) leave the selection alone.
     home().SelectDrive(L"Q");
     home().SelectDrive(L"CD");
@@ -495,8 +501,8 @@ TEST_F(MainWindow, FreeSpaceRuleDecidesWhetherAJobStarts) {
             // as a lack of room.
             const CString expected =
                 c.readable
-                    ? home().m_strSelectedEntry + theApp.GetLangString(L"IDS_WARNING_LOW_FREESPACE")
-                    : home().m_strSelectedEntry + L" " +
+                    ? home().SelectedEntry() + theApp.GetLangString(L"IDS_WARNING_LOW_FREESPACE")
+                    : home().SelectedEntry() + L" " +
                           theApp.GetLangString(L"IDS_DRIVE_NOT_AVAILABLE");
             EXPECT_EQ(CString(g_boxTexts[0].c_str()), expected);
         }
@@ -508,7 +514,7 @@ TEST_F(MainWindow, StartButtonRunsTheJobAndShowsItsPage) {
     ClickStart();
     ASSERT_EQ(services_.jobs.size(), 1u);
     EXPECT_EQ(services_.jobs[0].drive, home().GetSelectedDriveLetter());
-    EXPECT_EQ(CString(services_.jobs[0].entry.c_str()), home().m_strSelectedEntry);
+    EXPECT_EQ(CString(services_.jobs[0].entry.c_str()), home().SelectedEntry());
     EXPECT_EQ(SelectedSlot(), 2); // command 1200
 
     // Clicking the label ticks the box: the same button now defragments (slot 4, 1202).
@@ -563,8 +569,8 @@ TEST_F(MainWindow, CopyDataCodesAnswerAsOtherProgramsExpect) {
     EXPECT_FALSE(theApp.m_bAutomaticMode);
     EXPECT_EQ(SendCopyData(99), 0);
 
-    window_->m_pageLinks.defragmentNow = [&] { ++defragmentNow; };
-    window_->m_pageLinks.runOneClickSummary = [&](CWnd* parent) {
+    window_->PageLinks().defragmentNow = [&] { ++defragmentNow; };
+    window_->PageLinks().runOneClickSummary = [&](CWnd* parent) {
         EXPECT_EQ(parent, window_.get());
         ++summaries;
     };
@@ -616,7 +622,7 @@ TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
     AnsweringClient& client = *owned;
     window_->ReplaceServiceClient(std::move(owned));
     ASSERT_EQ(
-        1, window_->m_pDiskScanDefrag->StartOperation(DefragOperation::kAnalysis, L'C', L"(C:)"));
+        1, window_->ProgressPage()->StartOperation(DefragOperation::kAnalysis, L'C', L"(C:)"));
     // The job runs in a hidden window all the same.
     window_->ShowWindow(SW_HIDE);
     EXPECT_TRUE(window_->IsJobRunning());
@@ -624,7 +630,7 @@ TEST_F(MainWindow, SchedulerWorkDuringAJobWarnsAndStartsNoOther) {
     EXPECT_TRUE(services_.jobs.empty());
     ASSERT_EQ(g_boxTexts.size(), 1u);
     EXPECT_EQ(CString(g_boxTexts[0].c_str()), theApp.GetLangString(L"IDS_SCANDEFRG_ALRRUN"));
-    window_->m_pDiskScanDefrag->KillTimer(CDlgDiskScanDefrag::kPollTimer);
+    window_->ProgressPage()->KillTimer(CDlgDiskScanDefrag::kPollTimer);
     ASSERT_TRUE(PumpUntil([&] { return client.LogSize() >= 5; }, 5'000));
     EXPECT_EQ((CallLog{"release", "release", "analyse", "pause", "resume"}), client.TakeLog())
         << "paused while warned, then resumed, through the window's one client";
@@ -639,7 +645,7 @@ TEST_F(MainWindow, EachClickSendsEachCommandOnce) {
     auto owned = std::make_unique<AnsweringClient>();
     AnsweringClient& client = *owned;
     window_->ReplaceServiceClient(std::move(owned));
-    CDlgDiskScanDefrag& progress = *window_->m_pDiskScanDefrag;
+    CDlgDiskScanDefrag& progress = *window_->ProgressPage();
     const auto callsArrive = [&](size_t count) {
         return PumpUntil([&] { return client.LogSize() >= count; }, 10'000);
     };
@@ -655,8 +661,8 @@ TEST_F(MainWindow, EachClickSendsEachCommandOnce) {
 
     // Defragment from the analysis results: the results page adds no release of its own; the
     // second pass sends its pair once; the completion message is answered.
-    ASSERT_NE(nullptr, window_->m_pScanResults);
-    Click(*window_->m_pScanResults, window_->m_pScanResults->m_btnDefragment);
+    ASSERT_NE(nullptr, window_->AnalysisResultsPage());
+    Click(*window_->AnalysisResultsPage(), window_->AnalysisResultsPage()->m_btnDefragment);
     ASSERT_TRUE(callsArrive(3));
     EXPECT_EQ((CallLog{"release", "release", "defragment"}), client.TakeLog());
     client.state = kJobFinished;
@@ -670,8 +676,8 @@ TEST_F(MainWindow, EachClickSendsEachCommandOnce) {
     EXPECT_TRUE(client.TakeLog().empty()) << "nothing after the second pass";
 
     // Leaving the results page: one release.
-    ASSERT_NE(nullptr, window_->m_pDefragResults);
-    Click(*window_->m_pDefragResults, window_->m_pDefragResults->m_btnBack);
+    ASSERT_NE(nullptr, window_->DefragResultsPage());
+    Click(*window_->DefragResultsPage(), window_->DefragResultsPage()->m_btnBack);
     PumpFor(200);
     EXPECT_EQ((CallLog{"release"}), client.TakeLog());
 
@@ -766,14 +772,35 @@ TEST_F(MainWindow, LastScanValuesFillTheHomeSummary) {
     ASSERT_TRUE(SaveLastScanText(kLastScanDataResult, L""));
     ASSERT_NO_FATAL_FAILURE(Open());
     const CString notPerformed = theApp.GetLangString(L"IDS_NOT_PERFORMED");
-    ASSERT_EQ(home().m_summaryValues.GetSize(), 4);
-    EXPECT_EQ(home().m_summaryValues[0], notPerformed);
-    EXPECT_EQ(home().m_summaryValues[1], L"D:\\");
-    EXPECT_EQ(home().m_summaryValues[2], notPerformed);
-    EXPECT_EQ(home().m_summaryValues[3], L""); // present but empty
-    window_->m_lastScan.volumeResult = L"12.34%";
-    window_->SaveVolumeFragmentation();
-    EXPECT_EQ(home().m_summaryValues[2], L"12.34%");
+    ASSERT_EQ(home().SummaryValues().GetSize(), 4);
+    EXPECT_EQ(home().SummaryValues()[0], notPerformed);
+    EXPECT_EQ(home().SummaryValues()[1], L"D:\\");
+    EXPECT_EQ(home().SummaryValues()[2], notPerformed);
+    EXPECT_EQ(home().SummaryValues()[3], L""); // present but empty
+    window_->SaveLastScanValue(kLastScanVolumeResult, L"12.34%");
+    EXPECT_EQ(home().SummaryValues()[2], L"12.34%");
+    EXPECT_EQ(window_->LastScan().volumeResult, L"12.34%");
+    window_->SaveLastScanValue(kLastScanDrive, L"E:\\");
+    window_->SaveLastScanValue(kLastScanDataResult, L"5.00%");
+    window_->SaveLastScanValue(kLastScanStatusLine2, L"2 fragmented files found");
+    EXPECT_EQ(home().SummaryValues()[1], L"E:\\");
+    EXPECT_EQ(home().SummaryValues()[3], L"5.00%");
+    // Each saved text is in the key for the next start.
+    LastScanTexts stored;
+    LoadLastScanTexts(stored, notPerformed);
+    EXPECT_EQ(stored.volumeResult, L"12.34%");
+    EXPECT_EQ(stored.drive, L"E:\\");
+    EXPECT_EQ(stored.dataResult, L"5.00%");
+    EXPECT_EQ(stored.statusLine2, L"2 fragmented files found");
+    // A name that is none of the values changes nothing.
+    const LastScanTexts before = window_->LastScan();
+    window_->SaveLastScanValue(L"NoSuchValue", L"x");
+    EXPECT_EQ(window_->LastScan().drive, before.drive);
+    EXPECT_EQ(window_->LastScan().volumeResult, before.volumeResult);
+    EXPECT_EQ(window_->LastScan().dataResult, before.dataResult);
+    EXPECT_EQ(window_->LastScan().statusLine1, before.statusLine1);
+    EXPECT_EQ(window_->LastScan().statusLine2, before.statusLine2);
+    EXPECT_EQ(home().SummaryValues().GetSize(), 4);
     static_cast<void>(CRegistry::DeleteKey(HKEY_CURRENT_USER, LastScanKeyPath())); // or absent
 }
 

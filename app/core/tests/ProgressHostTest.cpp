@@ -42,8 +42,8 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     EXPECT_EQ(L'R', theApp.m_chCurrentDrive);
     EXPECT_EQ(L'R', host.CurrentDrive());
     host.StoreJobState(kJobRunning, 3);
-    EXPECT_EQ(kJobRunning, window->m_nServiceState);
-    EXPECT_EQ(3, window->m_nServicePriority);
+    EXPECT_EQ(kJobRunning, window->ServiceState());
+    EXPECT_EQ(3, window->ServicePriority());
     EXPECT_EQ(kJobRunning, host.LastJobState());
     EXPECT_EQ(&window->ServiceClient(), &host.ServiceClient()) << "the window's one client";
     EXPECT_EQ(window.get(), host.MainWindow());
@@ -74,15 +74,15 @@ TEST(ProgressPageHost, TheApplicationAndTheMainWindowBehindThePage) {
     host.SaveLastScanValue(kLastScanStatusLine2, L"40 fragmented files found");
     const CString date = host.SaveLastScanDate();
     EXPECT_FALSE(date.IsEmpty());
-    EXPECT_EQ(date, window->m_lastScan.date);
-    EXPECT_EQ(CString(L"R:\\"), window->m_lastScan.drive);
+    EXPECT_EQ(date, window->LastScan().date);
+    EXPECT_EQ(CString(L"R:\\"), window->LastScan().drive);
     LastScanTexts stored;
     LoadLastScanTexts(stored, L"none");
     EXPECT_EQ(CString(L"R:\\"), stored.drive);
     EXPECT_EQ(CString(L"3.00% before, 0.50% after"), stored.volumeResult);
     EXPECT_EQ(CString(L"Drive R: is 3.00% fragmented"), stored.statusLine1);
     EXPECT_EQ(CString(L"40 fragmented files found"), stored.statusLine2);
-    EXPECT_EQ(CString(L"40 fragmented files found"), window->m_lastScan.statusLine2);
+    EXPECT_EQ(CString(L"40 fragmented files found"), window->LastScan().statusLine2);
 
     // The results pages' hand-overs, when their creator set them.
     int analysisShown = 0;

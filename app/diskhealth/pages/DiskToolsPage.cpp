@@ -4,7 +4,7 @@
 #include "DiskPagesResource.h"
 #include "DriveCombo.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <TextButtonStyle.h>
 
 BEGIN_MESSAGE_MAP(CDiskToolsPage, CDlgLeftSideChild)
@@ -20,10 +20,8 @@ const PhysicalDriveInfo* CDiskToolsPage::SelectedDrive() {
 }
 
 void CDiskToolsPage::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
 }
 

@@ -3,7 +3,7 @@
 #include "DiskPageTexts.h"
 #include "DiskPagesResource.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <TextButtonStyle.h>
 #include <WindowUtilities.h>
 
@@ -81,10 +81,8 @@ void CDlgAnalyzeOptions::OnTimer(UINT_PTR id) {
 }
 
 void CDlgAnalyzeOptions::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     PaintWindowFrame(&memory, client);
     CString title;
     GetWindowText(title);

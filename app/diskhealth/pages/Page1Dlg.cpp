@@ -10,7 +10,7 @@
 #include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <owners/WinOwners.h>
 #include <UiFonts.h>
 
@@ -207,10 +207,8 @@ void CPage1Dlg::Layout(int cx, int) {
 }
 
 void CPage1Dlg::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);
     {

@@ -1,7 +1,7 @@
 #include "StaticBenchmark.h"
 
 #include <SelectedFont.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <UiFonts.h>
 
 #include <algorithm>
@@ -65,10 +65,8 @@ int CStaticBenchmark::PlotWidth() const {
 }
 
 void CStaticBenchmark::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     Draw(memory, client);
 }
 

@@ -3,7 +3,7 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_OPTIONS_DUPE_ADD_ITEM";
@@ -51,10 +51,8 @@ void CDlgAddOption::OnOK() {
 }
 
 void CDlgAddOption::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     PaintWindowFrame(&memory, client);
 }
 

@@ -4,7 +4,7 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_DF_CLEANING";
@@ -77,10 +77,8 @@ void CDlgDFCleaning::OnCancelCleaning() {
 }
 
 void CDlgDFCleaning::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"IDS_DUPREM_DESC"), RECT{22, 54, 570, 100}, kDupeTextColour);
     DrawPageText(&memory, DupeText(L"IDS_DUPREM_STAT_HEAD"), RECT{22, 110, 570, 130},

@@ -5,7 +5,7 @@
 #include "DupeWizard.h"
 
 #include <DlgLeftDlgBase.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <TextButtonStyle.h>
 
 namespace {
@@ -94,10 +94,8 @@ void CDlgDFFinish::FinishComputation(int selected, int removed) {
 }
 
 void CDlgDFFinish::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPanelFrame(&memory, 22, 57, m_bAllRemoved ? FALSE : TRUE, FALSE);
     const COLORREF colour = m_bAllRemoved ? kGreen : kRed;

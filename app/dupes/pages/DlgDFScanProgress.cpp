@@ -8,7 +8,7 @@
 
 #include <DupeFinder.h>
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include <objbase.h>
 #include <process.h>
@@ -213,10 +213,8 @@ void CDlgDFScanProgress::OnTimer(UINT_PTR id) {
 }
 
 void CDlgDFScanProgress::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANPROGRESS_DESC"), RECT{22, 54, 570, 90}, kDupeTextColour);
     DrawPageText(&memory, DupeText(L"IDS_CURRSCANNING"), RECT{22, 318, 570, 336},

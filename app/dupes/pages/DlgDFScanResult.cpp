@@ -11,7 +11,7 @@
 #include <DupeFinderOptions.h>
 
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <LauncherStatus.h>
 #include <Paths.h>
 #include <ShellCommands.h>
@@ -620,10 +620,8 @@ void CDlgDFScanResult::ShowList(bool show) {
 }
 
 void CDlgDFScanResult::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, m_strScanStatus, RECT{22, 46, 300, 64}, m_clrScanStatus, DT_SINGLELINE);
     DrawPageText(&memory, m_strHeading, RECT{300, 46, 570, 64}, kDupeHeadingColour,

@@ -7,7 +7,7 @@
 #include <DupeFinder.h>
 #include <DupeFinderOptions.h>
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <Paths.h>
 #include <Registry.h>
 
@@ -322,10 +322,8 @@ void CDlgDFSelectLocation::OnBnClickedScanNow() {
 }
 
 void CDlgDFSelectLocation::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SELECT_LOCATION_DESC1"), RECT{22, 54, 285, 74},
                  kDupeTextColour, DT_SINGLELINE);

@@ -8,7 +8,7 @@
 #include <DlgLeftDlgBase.h>
 #include <BitmapDrawing.h>
 #include <PanelDrawing.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <LauncherStatus.h>
 #include <Registry.h>
 #include <SystemInfo.h>
@@ -148,10 +148,8 @@ void CDlgDFWelCome::AddCleanedFiles(DWORD count) {
 }
 
 void CDlgDFWelCome::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
     DrawPageText(&memory, DupeText(L"SCANWELCOME_DESC"), RECT{22, 54, 570, 204}, kDupeTextColour);
     // The framework loads its title bitmap on its first title with the icon; this page may come

@@ -3,7 +3,7 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 namespace {
 constexpr UINT kTabBitmap = 6053;
@@ -90,10 +90,8 @@ void CDlgDuppOptions::SelectTab(int index) {
 }
 
 void CDlgDuppOptions::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, FALSE);
 }
 

@@ -4,7 +4,7 @@
 #include "DupePageIds.h"
 #include "DupeWizard.h"
 
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <owners/WinOwners.h>
 
 namespace {
@@ -104,10 +104,8 @@ HBRUSH CDlgFilling::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDlgFilling::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    // The white ground only; the window's controls draw the rest.
+    const CSkinPaintDC memory(this);
 }
 
 void CDlgFilling::OnSize(UINT, int, int) {

@@ -8,7 +8,7 @@
 #include <DupeFinder.h>
 
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <UiFonts.h>
 
 namespace {
@@ -140,10 +140,8 @@ HBRUSH CDlgGroupingSorting::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDlgGroupingSorting::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     PaintWindowFrame(&memory, client);
     if (m_rcNote.IsRectEmpty())
         m_rcNote = CRect(28, client.Height() - 40, 428, client.Height());

@@ -7,7 +7,7 @@
 #include <LastScanFiles.h>
 
 #include <PanelDrawing.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 namespace {
 constexpr wchar_t kSection[] = L"IDD_DLG_DF_LAST_SCAN_RESULTS";
@@ -103,10 +103,8 @@ void CDlgLastScanResults::OnRemove() {
 }
 
 void CDlgLastScanResults::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageText(&memory, DupeText(L"LAST_RES_DESC"), RECT{22, 4, 570, 39}, kDupeTextColour);
     DrawRoundedPanelPlain(&memory, 22, 36, 336, 545);
     if (m_icon)

@@ -8,7 +8,7 @@
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <SharedGlobals.h>
 
 namespace {
@@ -97,10 +97,8 @@ HBRUSH CDupeSettingsTab::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CDupeSettingsTab::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     if (m_look.descriptionKey != nullptr)
         DrawPageText(&memory, DupeText(m_look.descriptionKey),
                      RECT{22, 4, 570, m_look.descriptionBottom}, kDupeTextColour);

@@ -5,7 +5,7 @@
 #include <shlwapi.h>
 
 #include <SelectedFont.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include "JunkWizard.h"
 #include "UiFonts.h"
@@ -73,10 +73,8 @@ void CDetailView::ShowItem(const CString& path, ULONGLONG size, __int64 created,
 }
 
 void CDetailView::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     memory.FillSolidRect(&client, kPanelColour);
     if (m_strName.IsEmpty())
         return;

@@ -6,7 +6,7 @@
 
 #include <BitmapDrawing.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <WindowUtilities.h>
 
 #include "JunkPagesResource.h"
@@ -381,10 +381,8 @@ void CDlgDetails::OnRightClick(NMHDR*, LRESULT* result) {
 }
 
 void CDlgDetails::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     static CSTBitmap bottomBar(1019);
     static CSTBitmap rule(1075);
     const int barTop = client.Height() - bottomBar.GetHeight();

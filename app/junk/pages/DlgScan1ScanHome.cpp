@@ -4,7 +4,7 @@
 #include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include "DlgScan2Scanning.h"
 #include "JunkPagesResource.h"
@@ -110,10 +110,8 @@ CStringArray& CDlgScan1ScanHome::SummaryValues() {
 }
 
 void CDlgScan1ScanHome::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     // The description starts below the title, where the title icon would stand.
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);

@@ -3,7 +3,7 @@
 #include <DlgLeftDlgBase.h>
 #include <SelectedFont.h>
 #include <PopupServices.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <LauncherStatus.h>
 
 #include "DlgScan1ScanHome.h"
@@ -417,10 +417,8 @@ LRESULT CDlgScan2Scanning::OnDeleteFinished(WPARAM wParam, LPARAM lParam) {
 }
 
 void CDlgScan2Scanning::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     // The description starts below the title, where the title icon would stand.
     DrawPageTitle(&memory, client, FALSE);
     memory.SetBkMode(TRANSPARENT);

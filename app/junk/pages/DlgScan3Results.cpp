@@ -7,7 +7,7 @@
 #include <PanelDrawing.h>
 #include <PopupServices.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include "DlgDetails.h"
 #include "DlgScan4Cleanup.h"
@@ -249,10 +249,8 @@ void CDlgScan3Results::PaintGround(CDC& dc, const CRect& client) {
 }
 
 void CDlgScan3Results::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     PaintGround(memory, client);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;

@@ -3,7 +3,7 @@
 #include <DlgLeftDlgBase.h>
 #include <SelectedFont.h>
 #include <PanelDrawing.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 #include <LauncherStatus.h>
 
 #include "JunkMessages.h"
@@ -199,10 +199,8 @@ LRESULT CDlgScan4Cleanup::OnDeleteFinished(WPARAM, LPARAM) {
 }
 
 void CDlgScan4Cleanup::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, TRUE);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;

@@ -6,7 +6,7 @@
 #include <SelectedFont.h>
 #include <PanelDrawing.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include "JunkPagesResource.h"
 #include "UiFonts.h"
@@ -69,10 +69,8 @@ void CDlgScan5Summary::OnContinue() {
 }
 
 void CDlgScan5Summary::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     DrawPageTitle(&memory, client, TRUE);
     memory.SetBkMode(TRANSPARENT);
     const JunkRunCounters& run = g_junkRun;

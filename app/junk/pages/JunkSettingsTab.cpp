@@ -2,7 +2,7 @@
 
 #include <BitmapDrawing.h>
 #include <STBitmap.h>
-#include <SkinMemDC.h>
+#include <SkinPaintDC.h>
 
 #include "DlgCleanOptions.h"
 #include "JunkPagesResource.h"
@@ -80,10 +80,8 @@ HBRUSH CJunkSettingsTab::OnCtlColor(CDC* dc, CWnd* control, UINT type) {
 }
 
 void CJunkSettingsTab::OnPaint() {
-    CPaintDC paint(this);
-    CRect client;
-    GetClientRect(&client);
-    CSkinMemDC memory(&paint, client, RGB(255, 255, 255));
+    CSkinPaintDC memory(this);
+    const CRect& client = memory.Client();
     memory.SetBkMode(TRANSPARENT);
     memory.SetTextColor(kSettingsTextColour);
     PaintContent(memory, client);

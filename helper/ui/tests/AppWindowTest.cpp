@@ -116,7 +116,7 @@ std::vector<CDlgLeftSideChild*> AddPages(CDlgBaseAppDlg& window, CDlgLeftDlgBase
     std::vector<CDlgLeftSideChild*> pages;
     for (int i = 0; i < n; ++i) {
         auto* page = new CDlgLeftSideChild(kPageTemplate, panel);
-        panel->m_pages[i] = page;
+        panel->SetPage(i, page);
         EXPECT_TRUE(window.CreateLeftSideChild(panel, page, kPageTemplate));
         CString title;
         title.Format(L"Page %d of the first tab", i + 1);
@@ -172,7 +172,7 @@ TEST(AppWindow, TabsAndPanelsFollowTheLayout) {
         ASSERT_NE(panel, nullptr) << i;
         EXPECT_EQ(RectInParent(*panel), CRect(4, 94, 768, 579));
         EXPECT_EQ(Shown(panel), i == 0) << i;
-        EXPECT_EQ(panel->m_nLayoutMode, i < 3 ? 2 : 3);
+        EXPECT_EQ(panel->LayoutMode(), i < 3 ? 2 : 3);
         EXPECT_EQ(panel->GetSideButtonCount(), TestLayout().tabs[i].nButtonCount);
     }
     EXPECT_EQ(window.GetCurrentPanel(), window.GetTabPanel(0));

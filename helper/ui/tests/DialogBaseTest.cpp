@@ -235,7 +235,7 @@ TEST(DialogFonts, PlainControlsTakeTheUIFont) {
     page.DestroyWindow();
 
     CDlgLeftDlgBase panel(kPanelTemplate, &host);
-    panel.m_nLayoutMode = 3; // the scan link stays unbound
+    panel.SetLayoutMode(3); // the scan link stays unbound
     ASSERT_TRUE(panel.Create(kPanelTemplate, &host));
     CWnd* scanLink = panel.GetDlgItem(1197);
     ASSERT_NE(scanLink, nullptr);
@@ -311,10 +311,10 @@ TEST(Page, FixedSizeCaptionAndPaintCallback) {
 TEST(LeftPanel, IconModeButtonsSelectionAndCallbacks) {
     HostWindow host(RGB(255, 255, 255), 800, 520);
     auto* panel = new CDlgLeftDlgBase(kPanelTemplate, &host);
-    panel->m_nLayoutMode = 2;
-    panel->m_bShowUpdateLink = 1;
-    panel->m_bRaisedLayout = 1;
-    panel->m_pActionCallback = &RecordAction;
+    panel->SetLayoutMode(2);
+    panel->SetShowUpdateLink(true);
+    panel->SetRaisedLayout(true);
+    panel->SetActionCallback(&RecordAction);
     auto* home = new CDlgLeftSideChild(kPageTemplate, &host);
     auto* shared = new CDlgLeftSideChild(kPageTemplate, &host);
     ASSERT_TRUE(home->Create(kPageTemplate, &host));
@@ -325,9 +325,9 @@ TEST(LeftPanel, IconModeButtonsSelectionAndCallbacks) {
     shared->SetWindowText(L"Settings");
     shared->ShowWindow(SW_HIDE);
     home->ShowWindow(SW_SHOW);
-    panel->m_pages[0] = home;
-    panel->m_pages[1] = shared;
-    panel->m_pages[2] = shared;
+    panel->SetPage(0, home);
+    panel->SetPage(1, shared);
+    panel->SetPage(2, shared);
     ASSERT_TRUE(panel->Create(kPanelTemplate, &host));
     panel->MoveWindow(0, 0, 180, 480);
     panel->ShowWindow(SW_SHOW);
@@ -340,12 +340,12 @@ TEST(LeftPanel, IconModeButtonsSelectionAndCallbacks) {
     EXPECT_EQ(panel->GetSideButtonCount(), 8);
     EXPECT_EQ(panel->GetDlgItem(1206), nullptr) << "seven buttons at most";
     for (int i = 0; i < 7; ++i) {
-        ASSERT_NE(panel->m_sideButtons[i].GetSafeHwnd(), nullptr) << i;
-        EXPECT_EQ(panel->m_sideButtons[i].m_nIconIndex, i < 6 ? i : 0) << i;
-        EXPECT_EQ(panel->m_sideButtons[i].IsWindowEnabled() != FALSE, i == 0) << i;
-        EXPECT_EQ(RectInParent(&panel->m_sideButtons[i]), CRect(1, 17 + 31 * i, 166, 48 + 31 * i));
+        ASSERT_NE(panel->SideButton(i).GetSafeHwnd(), nullptr) << i;
+        EXPECT_EQ(panel->SideButton(i).m_nIconIndex, i < 6 ? i : 0) << i;
+        EXPECT_EQ(panel->SideButton(i).IsWindowEnabled() != FALSE, i == 0) << i;
+        EXPECT_EQ(RectInParent(&panel->SideButton(i)), CRect(1, 17 + 31 * i, 166, 48 + 31 * i));
     }
-    EXPECT_TRUE(panel->m_sideButtons[0].m_bSelected);
+    EXPECT_TRUE(panel->SideButton(0).m_bSelected);
     CWnd* update = panel->GetDlgItem(1181);
     ASSERT_NE(update, nullptr);
     EXPECT_TRUE(update->IsWindowVisible());
@@ -365,14 +365,14 @@ TEST(LeftPanel, IconModeButtonsSelectionAndCallbacks) {
     panel->SendMessageW(WM_COMMAND, 1200);
     EXPECT_TRUE(shared->IsWindowVisible());
     EXPECT_FALSE(home->IsWindowVisible());
-    EXPECT_TRUE(panel->m_sideButtons[1].m_bSelected);
-    EXPECT_FALSE(panel->m_sideButtons[0].m_bSelected);
+    EXPECT_TRUE(panel->SideButton(1).m_bSelected);
+    EXPECT_FALSE(panel->SideButton(0).m_bSelected);
     // The second button of the shared page keeps it shown.
     panel->SendMessageW(WM_COMMAND, 1201);
     EXPECT_TRUE(shared->IsWindowVisible());
-    EXPECT_EQ(panel->m_pSelectedButton, &panel->m_sideButtons[2]);
+    EXPECT_EQ(panel->SelectedButtonIndex(), 2);
     // The selected button again, with another page: nothing changes.
-    panel->SelectPage(&panel->m_sideButtons[2], home);
+    panel->SelectPage(&panel->SideButton(2), home);
     EXPECT_TRUE(shared->IsWindowVisible());
     EXPECT_FALSE(home->IsWindowVisible());
     panel->SendMessageW(WM_COMMAND, 1197);
@@ -395,10 +395,34 @@ TEST(LeftPanel, EachSharedPageIsDeletedOnce) {
         auto* b = new CountedPage(&deathsB);
         // Page 3 shares page 0's object, which a neighbours-only rule deletes twice.
         CWnd* pages[] = {a, a, a, a, b, b, nullptr, b};
-        std::copy(std::begin(pages), std::end(pages), panel.m_pages);
+        for (int i = 0; i < CDlgLeftDlgBase::kMaxSideButtons; ++i)
+            panel.SetPage(i, pages[i]);
     }
     EXPECT_EQ(deathsA, 1);
     EXPECT_EQ(deathsB, 1);
+}
+
+TEST(LeftPanel, SlotsOutsideTheEightHoldNothing) {
+    HostWindow host;
+    int deaths = 0;
+    {
+        CDlgLeftDlgBase panel(kPanelTemplate, &host);
+        auto* page = new CountedPage(&deaths);
+        // A slot past either end is refused: the page stays the caller's.
+        panel.SetPage(-1, page);
+        panel.SetPage(CDlgLeftDlgBase::kMaxSideButtons, page);
+        for (int i = 0; i < CDlgLeftDlgBase::kMaxSideButtons; ++i)
+            EXPECT_EQ(panel.Page(i), nullptr) << i;
+        EXPECT_EQ(panel.Page(-1), nullptr);
+        EXPECT_EQ(panel.Page(CDlgLeftDlgBase::kMaxSideButtons), nullptr);
+        EXPECT_EQ(panel.CurrentPage(), nullptr);
+        EXPECT_EQ(panel.SelectedButtonIndex(), 0);
+        delete page;
+        EXPECT_EQ(deaths, 1);
+        // The last slot takes a page, and the panel deletes it.
+        panel.SetPage(CDlgLeftDlgBase::kMaxSideButtons - 1, new CountedPage(&deaths));
+    }
+    EXPECT_EQ(deaths, 2);
 }
 
 // A side button draws itself through a DRAWITEMSTRUCT onto the canvas, as the panel asks it.
@@ -417,13 +441,13 @@ void DrawSideButton(CLeftSideBtns& button, Canvas& canvas) {
 TEST(LeftPanel, DisabledSideButtonsLookDisabled) {
     HostWindow host(RGB(255, 255, 255), 400, 520);
     CDlgLeftDlgBase panel(kPanelTemplate, &host);
-    panel.m_nLayoutMode = 2;
+    panel.SetLayoutMode(2);
     ASSERT_TRUE(panel.Create(kPanelTemplate, &host));
     CStringArray captions;
     for (LPCWSTR caption : {L"Select Drive", L"Analysis", L"Results"})
         captions.Add(caption);
     panel.LayoutSideButtons(3, captions);
-    CLeftSideBtns& button = panel.m_sideButtons[1];
+    CLeftSideBtns& button = panel.SideButton(1);
     ASSERT_FALSE(button.IsWindowEnabled()) << "icon mode starts it disabled";
     const RECT caption{30, 4, 160, 26};
     const RECT icon{1, 1, 25, 25};
@@ -465,8 +489,8 @@ TEST(LeftPanel, PlainLayoutHasEightEnabledButtonsWithoutIcons) {
         captions.Add(caption);
     panel.LayoutAllSideButtons(8, captions);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(panel.m_sideButtons[i].m_nIconIndex, -1);
-        EXPECT_TRUE(panel.m_sideButtons[i].IsWindowEnabled());
+        EXPECT_EQ(panel.SideButton(i).m_nIconIndex, -1);
+        EXPECT_TRUE(panel.SideButton(i).IsWindowEnabled());
     }
     EXPECT_FALSE(panel.GetDlgItem(1181)->IsWindowVisible()) << "update link hidden";
     panel.DestroyWindow();

@@ -9,6 +9,7 @@
 #include "LauncherLeftSideBtns.h"
 #include "STBitmap.h"
 #include "SkinMemDC.h"
+#include "SkinPaintDC.h"
 #include "ProductIdentity.h"
 
 #include <gdiplus.h>
@@ -74,6 +75,65 @@ TEST(SkinMemDC, CancelledCopyLeavesTheTargetAndNullTargetDrawsNothing) {
     CSkinMemDC none(nullptr, CRect(0, 0, 10, 10), kFill);
     EXPECT_FALSE(none.IsReady());
     EXPECT_FALSE(none.CopyFromTarget());
+}
+
+// A window that paints its whole client area through CSkinPaintDC and marks one pixel.
+class SkinPaintedWindow : public HostWindow {
+public:
+    explicit SkinPaintedWindow(COLORREF fill) : HostWindow(kTarget, 120, 90), m_fill(fill) {}
+    int m_paints = 0;
+    CRect m_paintedClient;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_PAINT)
+            return HostWindow::WindowProc(message, wParam, lParam);
+        ++m_paints;
+        if (m_fill == CLR_INVALID) {
+            CSkinPaintDC memory(this);
+            m_paintedClient = memory.Client();
+            memory.SetPixel(3, 4, RGB(1, 2, 3));
+        } else {
+            CSkinPaintDC memory(this, m_fill);
+            m_paintedClient = memory.Client();
+            memory.SetPixel(3, 4, RGB(1, 2, 3));
+        }
+        return 0;
+    }
+
+private:
+    COLORREF m_fill;
+};
+
+TEST(SkinPaintDC, CoversTheClientAreaAndEndsThePaint) {
+    SkinPaintedWindow window(kFill);
+    ASSERT_NE(window.GetSafeHwnd(), nullptr);
+    window.UpdateWindow();
+    PumpFor(100);
+    ASSERT_GE(window.m_paints, 1);
+    CRect client;
+    window.GetClientRect(&client);
+    EXPECT_EQ(window.m_paintedClient, client);
+    // An unended paint leaves the window invalid, and Windows asks for it again and again.
+    EXPECT_FALSE(::GetUpdateRect(window.m_hWnd, nullptr, FALSE));
+    // The picture reached the screen: the fill over the erased background, and the mark.
+    EXPECT_EQ(ClientPixelOnScreen(window.m_hWnd, 60, 45), kFill);
+    EXPECT_EQ(ClientPixelOnScreen(window.m_hWnd, client.right - 1, client.bottom - 1), kFill);
+    EXPECT_EQ(ClientPixelOnScreen(window.m_hWnd, 3, 4), RGB(1, 2, 3));
+}
+
+TEST(SkinPaintDC, FillsWhiteUnlessToldAndPaintsAgainWhenInvalidated) {
+    SkinPaintedWindow window(CLR_INVALID); // the default background
+    ASSERT_NE(window.GetSafeHwnd(), nullptr);
+    window.UpdateWindow();
+    PumpFor(100);
+    EXPECT_EQ(ClientPixelOnScreen(window.m_hWnd, 60, 45), RGB(255, 255, 255));
+    const int paints = window.m_paints;
+    window.Invalidate(FALSE);
+    window.UpdateWindow();
+    EXPECT_GT(window.m_paints, paints);
+    EXPECT_FALSE(::GetUpdateRect(window.m_hWnd, nullptr, FALSE));
+    EXPECT_EQ(ClientPixelOnScreen(window.m_hWnd, 3, 4), RGB(1, 2, 3));
 }
 
 TEST(Bitmaps, SizesAreKnownAfterALoadAndZeroWithout) {

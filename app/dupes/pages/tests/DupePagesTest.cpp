@@ -307,7 +307,8 @@ protected:
         cleaning = new CDlgDFCleaning(panel);
         finish = new CDlgDFFinish(panel);
         CWnd* pages[] = {welcome, locations, progress, results, cleaning, finish};
-        std::copy(std::begin(pages), std::end(pages), panel->m_pages);
+        for (int i = 0; i < 6; ++i)
+            panel->SetPage(i, pages[i]);
         ASSERT_TRUE(panel->Create(kPanelTemplate, mainWindow.get()));
         panel->MoveWindow(0, 0, kPanelWidth + 600, 490);
         const UINT templates[] = {IDD_DLG_DF_WELCOME,      IDD_DLG_DF_SELECTLOCATION,
@@ -326,7 +327,7 @@ protected:
         panel->ShowWindow(SW_SHOW);
         welcome->ShowWindow(SW_SHOW);
         welcome->EnableWindow(TRUE);
-        panel->m_pCurrentPage = welcome;
+        panel->SetCurrentPage(welcome);
         PumpFor(200);
 
         tree = data / L"tree";

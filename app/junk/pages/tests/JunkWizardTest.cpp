@@ -145,7 +145,7 @@ protected:
             ASSERT_TRUE(pages[i]->Create(templates[i], host_.get())) << templates[i];
             pages[i]->MoveWindow(190, 0, 591, 473);
             pages[i]->ShowWindow(i == 0 ? SW_SHOW : SW_HIDE);
-            panel_->m_pages[i] = pages[i];
+            panel_->SetPage(i, pages[i]);
         }
         ASSERT_TRUE(panel_->Create(kPanelTemplate, host_.get()));
         panel_->MoveWindow(0, 0, 180, 480);
@@ -161,7 +161,8 @@ protected:
     void TearDown() override {
         if (g_pJunkFinder)
             g_pJunkFinder->WaitForWorker();
-        std::fill(std::begin(panel_->m_pages), std::end(panel_->m_pages), nullptr);
+        for (int i = 0; i < CDlgLeftDlgBase::kMaxSideButtons; ++i)
+            panel_->SetPage(i, nullptr);
         panel_->DestroyWindow();
         for (CWnd* page : std::initializer_list<CWnd*>{home_.get(), scanning_.get(), results_.get(),
                                                        cleanup_.get(), summary_.get()})
@@ -790,7 +791,7 @@ TEST_F(JunkWizardTest, NoLocationChosenReturnsHome) {
     EXPECT_TRUE(PumpUntil([&] { return Shown(*home_); }, 5000));
     EXPECT_FALSE(g_pJunkFinder->IsWorking());
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(panel_->m_sideButtons[i].IsWindowEnabled()) << i;
+        EXPECT_TRUE(panel_->SideButton(i).IsWindowEnabled()) << i;
     EXPECT_EQ(services_.tabsEnabled, 1);
 }
 
