@@ -4,6 +4,9 @@
 #include "DlgAbout.h"
 #include "DlgPelqFeedback.h"
 #include "DlgShutDown.h"
+#include "UpdateServices.h"
+
+#include <IniReader.h>
 
 void ShowAboutDialog(CWnd* parent) {
     CDlgAbout about(parent);
@@ -20,4 +23,11 @@ void ShowShutdownDialog(CWnd* parent, CString text, int /*unused*/, bool restart
 void ShowFeedbackDialog(CWnd* parent) {
     CDlgPelqFeedback feedback(parent);
     static_cast<void>(RunPopupOverParent(parent, &feedback, CDlgPelqFeedback::kTemplate));
+}
+
+void ShowUpdateCheckUnavailable(CWnd* parent) {
+    const CString text = GetLangString(IsInternetAvailable() ? L"IDS_UPDATE_PROGRAM_MISSING"
+                                                             : L"IDS_UPDATE_NO_CONNECTION",
+                                       L"Pelq");
+    static_cast<void>(AppMessageBox(text, MB_OK | MB_ICONINFORMATION, parent, nullptr, true));
 }

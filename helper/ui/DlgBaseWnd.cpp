@@ -12,7 +12,6 @@
 #include "UiFonts.h"
 #include "IniReader.h"
 #include "PopupServices.h"
-#include "UpdateServices.h"
 
 #include <classlib/Resources.h>
 
@@ -48,16 +47,6 @@ LOGFONTW& ClassLogFont() {
         return record;
     }();
     return font;
-}
-
-// The product's own word on an update check that cannot run here: without a connection the
-// user can do something about it, otherwise the update program is missing.
-void TellUpdateCheckUnavailable() {
-    const CString text = GetLangString(IsInternetAvailable() ? L"IDS_UPDATE_PROGRAM_MISSING"
-                                                             : L"IDS_UPDATE_NO_CONNECTION",
-                                       L"Pelq");
-    static_cast<void>(
-        AppMessageBox(text, MB_OK | MB_ICONINFORMATION, AfxGetMainWnd(), nullptr, true));
 }
 
 int ScaledUp(int value, double factor) {
@@ -302,7 +291,7 @@ DWORD CDlgBaseWnd::LaunchUpdateCheck() {
     AppendPath(program, kUpdateProgram);
     if (PathExists(program) != 1) {
         // Left to the shell, a missing program would only bring its bare "file not found".
-        TellUpdateCheckUnavailable();
+        ShowUpdateCheckUnavailable(AfxGetMainWnd());
         return now;
     }
     // Whether it started is not this call's concern: the update program reports for itself.

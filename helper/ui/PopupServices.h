@@ -33,3 +33,6 @@ void ShowAboutDialog(CWnd* parent);
 // shuts it down. `unused` is kept for callers that pass it; nothing reads it.
 void ShowShutdownDialog(CWnd* parent, CString text, int unused, bool restart);
 void ShowFeedbackDialog(CWnd* parent);
+// The product's own word on an update check that cannot run here: without a connection the
+// user can do something about it, otherwise the update program is missing.
+void ShowUpdateCheckUnavailable(CWnd* parent);

@@ -1,6 +1,5 @@
 #include "DlgDiskScanDefrag.h"
 
-#include "DiskDefragDlg.h"
 #include "FreeSpaceRule.h"
 #include "LastScanValues.h"
 #include "MainUtilities.h"

@@ -11,6 +11,7 @@
 #include <classlib/String.h>
 
 #include "DefragCommandSender.h"
+#include "DefragPageHost.h"
 #include "HtmlReport.h"
 #include "LastScanValues.h"
 #include "ResultsPageServices.h"
@@ -34,15 +35,6 @@ class CDlgDefragResults;
 class MainWindowDefragHost;
 class MainWindowResultsServices;
 class MainWindowScheduleServices;
-
-// Commands posted to the defragmentation tab's panel, by the slot of each page.
-enum DefragPageCommand : UINT {
-    kShowDefragHome = PanelPageCommand(1),
-    kShowAnalysisProgress = PanelPageCommand(2),
-    kShowAnalysisResults = PanelPageCommand(3),
-    kShowDefragProgress = PanelPageCommand(4),
-    kShowDefragResults = PanelPageCommand(5),
-};
 
 // The tab buttons' commands posted to the main window (1259 the first tab).
 inline constexpr UINT kFirstTabCommand = 1259;

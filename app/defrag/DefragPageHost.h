@@ -7,10 +7,20 @@
 #include "DefragRpcClient.h"
 #include "ServiceCommandSender.h"
 
+#include <PanelPageCommands.h>
 #include <classlib/String.h>
 #include <classlib/Window.h>
 
 #include <memory>
+
+// Commands posted to the defragmentation tab's panel, by the slot of each page.
+enum DefragPageCommand : UINT {
+    kShowDefragHome = PanelPageCommand(1),
+    kShowAnalysisProgress = PanelPageCommand(2),
+    kShowAnalysisResults = PanelPageCommand(3),
+    kShowDefragProgress = PanelPageCommand(4),
+    kShowDefragResults = PanelPageCommand(5),
+};
 
 class DefragPageHost {
 public:

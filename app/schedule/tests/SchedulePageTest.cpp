@@ -4,6 +4,7 @@
 #include "PagesTestSupport.h"
 #include "ResultsPagesResource.h"
 #include "ScheduleManager.h"
+#include "SchedulePageServices.h"
 #include "StoredTask.h"
 
 #include <DlgBaseMessageBoxWndBase.h>
@@ -22,6 +23,21 @@
 using namespace stored_task;
 
 namespace {
+
+// The page's services as the tests give them: drives listed, heading and service starts kept.
+class FakeScheduleServices : public SchedulePageServices {
+public:
+    void GetDriveEntries(CStringArray& entries) override {
+        for (const CString& drive : drives)
+            entries.Add(drive);
+    }
+    void SetMainHeading(const CString& heading) override { this->heading = heading; }
+    void StartTaskSchedulerService() override { ++serviceStarts; }
+
+    std::vector<CString> drives;
+    CString heading;
+    int serviceStarts = 0;
+};
 
 struct ShownBox {
     std::wstring text;

@@ -3,7 +3,6 @@
 // read back as pixels; pictures of the page mid-run beside the program.
 #include "DefragProgress.h"
 #include "DefragRpcBinding.h"
-#include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "LastScanValues.h"
 #include "PlainDefragPageHost.h"

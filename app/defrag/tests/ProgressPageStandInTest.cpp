@@ -2,7 +2,6 @@
 // the job's state moved by the test, so that every step is exact: the map's pixels of every
 // cell, the upload of the analysed map, the progress of each pass, hidden and automatic runs.
 #include "DefragRpcBinding.h"
-#include "DiskDefragDlg.h"
 #include "DlgDiskScanDefrag.h"
 #include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include "ResultsPageServices.h"
-#include "SchedulePageServices.h"
 
 #include <UiTestSupport.h>
 
@@ -86,17 +85,6 @@ public:
     ReportOutcome reportOutcome = ReportOutcome::kNoResults;
     std::vector<std::wstring> browserOpened;
     std::wstring reportFolder;
-};
-
-class FakeScheduleServices : public SchedulePageServices {
-public:
-    void GetDriveEntries(CStringArray& entries) override;
-    void SetMainHeading(const CString& heading) override { this->heading = heading; }
-    void StartTaskSchedulerService() override { ++serviceStarts; }
-
-    std::vector<CString> drives;
-    CString heading;
-    int serviceStarts = 0;
 };
 
 // The window's pixels as the screen shows them.

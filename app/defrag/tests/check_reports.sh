@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the report test with its reports kept in the prefix's drive C:, then parses each one with
 # an XML parser outside Wine: every report must be well-formed XHTML with the escaped names.
-#   check_reports.sh <core_report_test.exe>
+#   check_reports.sh <defrag_report_test.exe>
 set -u
 top=$(cd "$(dirname "$0")/../../.." && pwd)
 # shellcheck source=../../../tools/wine-env.sh

@@ -175,11 +175,6 @@ void FakeResultsServices::WriteReport(const ReportRequest& request) {
     reportOutcome = ::WriteHtmlReport(reportFolder.c_str(), content);
 }
 
-void FakeScheduleServices::GetDriveEntries(CStringArray& entries) {
-    for (const CString& drive : drives)
-        entries.Add(drive);
-}
-
 WindowPixels::WindowPixels(HWND window)
     : canvas_(WindowSize(window).Width(), WindowSize(window).Height()) {
     CRect rect;

@@ -1,7 +1,6 @@
 #include "ProgressPageTestSupport.h"
 
-#include "DiskDefragDlg.h"
-
+#include "DefragPageHost.h"
 #include "DlgBaseMessageBoxWndBase.h"
 #include "IniReader.h"
 

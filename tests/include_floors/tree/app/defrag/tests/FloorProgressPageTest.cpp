@@ -1,0 +1,1 @@
+#include "FloorServiceHost.h"

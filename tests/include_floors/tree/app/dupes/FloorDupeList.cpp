@@ -1,0 +1,2 @@
+#include <FloorJunkPage.h>
+#include <FloorTexts.h>

@@ -1,0 +1,3 @@
+#include "FloorJunkPage.h"
+#include "FloorMainWindow.h"
+#include "../../main/FloorMainWindow.h"

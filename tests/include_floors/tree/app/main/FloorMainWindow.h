@@ -1,0 +1,3 @@
+// The main window: above every tool.
+#pragma once
+#include "FloorJunkPage.h"
