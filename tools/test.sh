@@ -53,32 +53,29 @@ check_sandboxed() {
 }
 
 # Runs the tests of every architecture in one ctest run, so that the cores that one
-# architecture's tests leave free at its end serve the other's; each output line names the test's
-# architecture, and each architecture's phase ends with its last test.
+# architecture's tests leave free at its end serve the other's. Each test's name begins with its
+# architecture's; an architecture's phase ends with the last of its tests.
 run_tests() {
-    local started status arch line done_count
-    local -A total=() finished=()
+    local started status arch listings=()
     started=$(date +%s)
     for arch in "${archs[@]}"; do
         ctest --test-dir "$top/build/$arch" --show-only=json-v1 >"$run_dir/tests-$arch.json"
-        total[$arch]=$(python3 -c 'import json, sys; print(len(json.load(sys.stdin)["tests"]))' \
-            <"$run_dir/tests-$arch.json")
-        finished[$arch]=0
+        listings+=("$arch=$run_dir/tests-$arch.json")
     done
-    python3 "$top/tools/combine_tests.py" "$top/build/all" "$run_dir/results" \
-        $(for arch in "${archs[@]}"; do echo "$arch=$run_dir/tests-$arch.json"; done)
+    python3 "$top/tools/combine_tests.py" "$top/build/all" "$run_dir/results" "${listings[@]}"
     set +e
     ctest --test-dir "$top/build/all" --output-on-failure -j"$jobs" \
-        --output-junit "$run_dir/results/ctest-all.xml" 2>&1 |
+        --output-junit "$run_dir/results/ctest-all.xml" 2>&1 | {
+        declare -A ended=()
         while IFS= read -r line; do
             printf '%s\n' "$line"
-            [[ $line =~ Test\ +\#[0-9]+:\ ([a-z0-9_]+)/ ]] || continue
-            arch=${BASH_REMATCH[1]}
-            [ -n "${finished[$arch]+set}" ] || continue
-            done_count=$((finished[$arch] + 1))
-            finished[$arch]=$done_count
-            [ "$done_count" -eq "${total[$arch]}" ] && phase_done "tests-$arch" "$started"
+            [[ $line =~ Test\ +\#[0-9]+:\ ([a-z0-9_]+)/ ]] && ended[${BASH_REMATCH[1]}]=$(date +%s)
         done
+        for arch in "${archs[@]}"; do
+            [ -z "${ended[$arch]:-}" ] ||
+                echo "tests-$arch $((ended[$arch] - started))" >>"$run_dir/phases"
+        done
+    }
     status=${PIPESTATUS[0]}
     set -e
     # Each architecture's entries of the run's report, under their own names.
