@@ -54,17 +54,21 @@ check_sandboxed() {
 
 # Runs the tests of every architecture in one ctest run, so that the cores that one
 # architecture's tests leave free at its end serve the other's. Each test's name begins with its
-# architecture's; an architecture's phase ends with the last of its tests.
+# architecture's; an architecture's phase ends with the last of its tests. The run's test list is
+# its own (runs side by side never meet); ctest's times of the tests are kept in the build folder
+# for the next run's order.
 run_tests() {
-    local started status arch listings=()
+    local started status arch listings=() all="$run_dir/all" times="$top/build/test-times.txt"
     started=$(date +%s)
     for arch in "${archs[@]}"; do
         ctest --test-dir "$top/build/$arch" --show-only=json-v1 >"$run_dir/tests-$arch.json"
         listings+=("$arch=$run_dir/tests-$arch.json")
     done
-    python3 "$top/tools/combine_tests.py" "$top/build/all" "$run_dir/results" "${listings[@]}"
+    mkdir -p "$all/Testing/Temporary"
+    [ ! -f "$times" ] || cp "$times" "$all/Testing/Temporary/CTestCostData.txt"
+    python3 "$top/tools/combine_tests.py" "$all" "$run_dir/results" "${listings[@]}"
     set +e
-    ctest --test-dir "$top/build/all" --output-on-failure -j"$jobs" \
+    ctest --test-dir "$all" --output-on-failure -j"$jobs" \
         --output-junit "$run_dir/results/ctest-all.xml" 2>&1 | {
         declare -A ended=()
         while IFS= read -r line; do
@@ -78,6 +82,9 @@ run_tests() {
     }
     status=${PIPESTATUS[0]}
     set -e
+    if [ -f "$all/Testing/Temporary/CTestCostData.txt" ]; then
+        cp "$all/Testing/Temporary/CTestCostData.txt" "$times.$$" && mv "$times.$$" "$times"
+    fi
     # Each architecture's entries of the run's report, under their own names.
     for arch in "${archs[@]}"; do
         sed -n "s|<testcase name=\"$arch/|<testcase name=\"|p" "$run_dir/results/ctest-all.xml" \
