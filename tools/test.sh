@@ -2,9 +2,9 @@
 # Installs what is missing, builds both architectures and runs every test under Wine: both
 # architectures' tests in one run that keeps every core busy, every test in a sandbox of its own
 # (tools/test-sandbox.sh: a copy of one Wine prefix made for the run while the build runs, its
-# own virtual display and home folder), all removed at the end. A run passes only when both architectures' tests ran and passed; it
-# prints the time of each phase and the ten longest test programs, and ends with one line that
-# counts the tests of both architectures.
+# own virtual display and home folder), all removed at the end. A run passes only when both
+# architectures' tests ran and passed; it prints the time of each phase and the ten longest test
+# programs, and ends with one line that counts the tests of both architectures.
 #   XARN_TEST_JOBS: test programs run at once, of both architectures together (default: the
 #   machine's cores)
 set -euo pipefail
