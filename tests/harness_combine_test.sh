@@ -21,8 +21,12 @@ listing() {
     local arch=$1 outcome=$2
     cat <<EOF
 {"kind": "ctestInfo", "version": {"major": 1, "minor": 0}, "tests": [
- {"name": "writes_report", "command": ["sh", "-c", "echo \$XARN_RESULTS_DIR > $work/report-$arch; echo 'a ]] b;c' \$1 > $work/args-$arch", "-", "x;y"],
-  "properties": [{"name": "LABELS", "value": ["$arch", "large"]}, {"name": "TIMEOUT", "value": 60.0},
+ {"name": "writes_report",
+  "command": ["sh", "-c",
+    "echo \$XARN_RESULTS_DIR > $work/report-$arch; echo 'a ]] b;c' \$1 > $work/args-$arch",
+    "-", "x;y"],
+  "properties": [{"name": "LABELS", "value": ["$arch", "large"]},
+                 {"name": "TIMEOUT", "value": 60.0},
                  {"name": "COST", "value": 60.0}, {"name": "WORKING_DIRECTORY", "value": "$work"}]},
  {"name": "verdict", "command": ["$outcome"],
   "properties": [{"name": "LABELS", "value": ["$arch"]}, {"name": "TIMEOUT", "value": 30.0}]},
@@ -45,9 +49,11 @@ outcome() { sed -n "s|.*<testcase name=\"$1\".* status=\"\([^\"]*\)\".*|\1|p" "$
 check "six tests ran" '[ "$(grep -c "<testcase " "$work/junit.xml")" -eq 6 ]'
 check "x86_64's passing test passed" '[ "$(outcome x86_64/verdict)" = run ]'
 check "i686's failing test failed" '[ "$(outcome i686/verdict)" = fail ]'
-check "a test past its timeout failed" '[ "$(outcome i686/hangs)" = fail ] && grep -q "i686/hangs .*Timeout" "$work/ctest.txt"'
+check "a test past its timeout failed" \
+    '[ "$(outcome i686/hangs)" = fail ] && grep -q "i686/hangs .*Timeout" "$work/ctest.txt"'
 check "each test's report goes to its architecture's folder" \
-    '[ "$(cat "$work/report-i686")" = "$work/results/i686" ] && [ "$(cat "$work/report-x86_64")" = "$work/results/x86_64" ]'
+    '[ "$(cat "$work/report-i686")" = "$work/results/i686" ] &&
+     [ "$(cat "$work/report-x86_64")" = "$work/results/x86_64" ]'
 check "arguments reach the test unchanged" '[ "$(cat "$work/args-i686")" = "a ]] b;c x;y" ]'
 ctest --test-dir "$work/all" -L large -N >"$work/large.txt" 2>&1
 check "labels are kept" 'grep -q "Total Tests: 2" "$work/large.txt"'
@@ -59,7 +65,8 @@ cost() {
     ctest --test-dir "$work/all" --show-only=json-v1 | python3 -c '
 import json, sys
 tests = {t["name"]: t for t in json.load(sys.stdin)["tests"]}
-print(next((p["value"] for p in tests[sys.argv[1]].get("properties", []) if p["name"] == "COST"), "none"))' "$1"
+properties = tests[sys.argv[1]].get("properties", [])
+print(next((p["value"] for p in properties if p["name"] == "COST"), "none"))' "$1"
 }
 check "a timed test has no fixed cost" '[ "$(cost x86_64/writes_report)" = none ]'
 grep -v "^i686/verdict " "$work/all/Testing/Temporary/CTestCostData.txt" >"$work/costs" &&
