@@ -45,8 +45,9 @@ function(xarn_add_script_test)
     math(EXPR limit "${T_TIMEOUT} - ${XARN_TEST_SANDBOX_MARGIN}")
     add_test(NAME ${T_NAME}
              COMMAND ${XARN_TEST_SANDBOX} --limit ${limit} ${drive} ${T_COMMAND})
-    # Tests run longest first, so that the last to start are short: before ctest has timed a
-    # run, a test's timeout stands for its length.
+    # Tests run longest first, so that the last to start are short: a test's timeout stands for
+    # its length until ctest has timed it (ctest prefers a set COST to its own times, so
+    # tools/test.sh's run over both architectures drops it then: tools/combine_tests.py).
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} COST ${T_TIMEOUT}
                                               LABELS "${XARN_ARCH};${T_LABELS}")
 endfunction()

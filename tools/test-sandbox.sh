@@ -59,12 +59,14 @@ finish() {
 trap finish EXIT
 trap 'exit 143' TERM INT
 
+# The display starts while the prefix is copied.
+xarn_start_display "$sandbox"
 xarn_wine_prefix_copy "$template" "$WINEPREFIX" || exit 1
 if [ -n "$drive" ]; then
     mkdir -p "$WINEPREFIX/drive_c/xarn-drive-$drive"
     ln -sfn "$WINEPREFIX/drive_c/xarn-drive-$drive" "$WINEPREFIX/dosdevices/$drive:"
 fi
-xarn_own_display "$sandbox" || exit 1
+xarn_await_display "$sandbox" || exit 1
 # A persistent server, and the prefix's system processes (service manager, device and plug and
 # play services), started without the command's output: they would hold whatever pipe the
 # command's first Wine program was given until the end. They all end with the server. The first

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both architectures and runs every test under Wine: both
-# architectures at once, every test in a sandbox of its own (tools/test-sandbox.sh: a copy of one
-# Wine prefix made for the run while the build runs, its own virtual display and home folder),
-# all removed at the end. A run passes only when both architectures' tests ran and passed; it
-# prints the time of each phase and the ten longest test programs, and ends with one line that
-# counts the tests of both architectures.
-#   XARN_TEST_JOBS: test programs run at once per architecture (default: half the machine's
-#   cores, so that both architectures together keep every core busy)
+# architectures' tests in one run that keeps every core busy, every test in a sandbox of its own
+# (tools/test-sandbox.sh: a copy of one Wine prefix made for the run while the build runs, its
+# own virtual display and home folder), all removed at the end. A run passes only when both
+# architectures' tests ran and passed; it prints the time of each phase and the ten longest test
+# programs, and ends with one line that counts the tests of both architectures.
+#   XARN_TEST_JOBS: test programs run at once, of both architectures together (default: the
+#   machine's cores)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=wine-env.sh
@@ -52,17 +52,44 @@ check_sandboxed() {
         python3 "$top/tools/check_sandboxed_tests.py" "$margin"
 }
 
-# Runs one architecture's tests; its lines carry the architecture's name.
+# Runs the tests of every architecture in one ctest run, so that the cores that one
+# architecture's tests leave free at its end serve the other's. Each test's name begins with its
+# architecture's; an architecture's phase ends with the last of its tests. The run's test list is
+# its own (runs side by side never meet); ctest's times of the tests are kept in the build folder
+# for the next run's order.
 run_tests() {
-    local arch=$1 started status
+    local started status arch listings=() all="$run_dir/all" times="$top/build/test-times.txt"
     started=$(date +%s)
+    for arch in "${archs[@]}"; do
+        ctest --test-dir "$top/build/$arch" --show-only=json-v1 >"$run_dir/tests-$arch.json"
+        listings+=("$arch=$run_dir/tests-$arch.json")
+    done
+    mkdir -p "$all/Testing/Temporary"
+    [ ! -f "$times" ] || cp "$times" "$all/Testing/Temporary/CTestCostData.txt"
+    python3 "$top/tools/combine_tests.py" "$all" "$run_dir/results" "${listings[@]}"
     set +e
-    XARN_RESULTS_DIR="$run_dir/results/$arch" \
-        ctest --test-dir "$top/build/$arch" --output-on-failure -j"$jobs" \
-        --output-junit "$run_dir/results/ctest-$arch.xml" 2>&1 | sed -u "s/^/[$arch] /"
+    ctest --test-dir "$all" --output-on-failure -j"$jobs" \
+        --output-junit "$run_dir/results/ctest-all.xml" 2>&1 | {
+        declare -A ended=()
+        while IFS= read -r line; do
+            printf '%s\n' "$line"
+            [[ $line =~ Test\ +\#[0-9]+:\ ([a-z0-9_]+)/ ]] && ended[${BASH_REMATCH[1]}]=$(date +%s)
+        done
+        for arch in "${archs[@]}"; do
+            [ -z "${ended[$arch]:-}" ] ||
+                echo "tests-$arch $((ended[$arch] - started))" >>"$run_dir/phases"
+        done
+    }
     status=${PIPESTATUS[0]}
     set -e
-    phase_done "tests-$arch" "$started"
+    if [ -f "$all/Testing/Temporary/CTestCostData.txt" ]; then
+        cp "$all/Testing/Temporary/CTestCostData.txt" "$times.$$" && mv "$times.$$" "$times"
+    fi
+    # Each architecture's entries of the run's report, under their own names.
+    for arch in "${archs[@]}"; do
+        sed -n "s|<testcase name=\"$arch/|<testcase name=\"|p" "$run_dir/results/ctest-all.xml" \
+            >"$run_dir/results/ctest-$arch.xml"
+    done
     return "$status"
 }
 
@@ -74,18 +101,12 @@ wine_part() {
     trap end_sandboxes EXIT
     trap 'exit 143' TERM INT
     [ "${XARN_WINE_WORLD:-}" = emulated ] && echo "note: 32-bit programs run under qemu-user's i386 emulation"
-    local fingerprint pids=() arch status=0
+    local fingerprint arch status=0
     for arch in "${archs[@]}"; do
         check_sandboxed "$arch" || status=1
     done
     fingerprint=$(shared_files_fingerprint)
-    for arch in "${archs[@]}"; do
-        run_tests "$arch" &
-        pids+=($!)
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" || status=1
-    done
+    run_tests || status=1
     if [ "$(shared_files_fingerprint)" != "$fingerprint" ]; then
         echo "error: a test wrote into the prefix's system folders, which every sandbox shares"
         status=1
@@ -127,7 +148,7 @@ case "${1:-}" in
         ;;
     --wine-part)
         run_dir=$2
-        jobs=${XARN_TEST_JOBS:-$((($(nproc) + 1) / 2))}
+        jobs=${XARN_TEST_JOBS:-$(nproc)}
         wine_part
         exit
         ;;

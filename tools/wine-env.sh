@@ -145,10 +145,19 @@ xarn_wine_prefix_copy() {
 # The server is ready once it has told its number.
 #   xarn_own_display <folder>
 xarn_own_display() {
-    local folder=$1 number=""
+    xarn_start_display "$1" && xarn_await_display "$1"
+}
+
+# The two halves of xarn_own_display, for a caller with other work to do while the server starts.
+#   xarn_start_display <folder>; ...; xarn_await_display <folder>
+xarn_start_display() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
-        3>"$folder/display" >/dev/null 2>&1 </dev/null &
-    echo $! >"$folder/xvfb.pid"
+        3>"$1/display" >/dev/null 2>&1 </dev/null &
+    echo $! >"$1/xvfb.pid"
+}
+
+xarn_await_display() {
+    local folder=$1 number=""
     for _ in $(seq 600); do
         read -r number <"$folder/display" 2>/dev/null
         [ -n "$number" ] && break
