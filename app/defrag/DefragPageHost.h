@@ -5,7 +5,7 @@
 #pragma once
 
 #include "DefragRpcClient.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 
 #include <PanelPageCommands.h>
 #include <classlib/String.h>

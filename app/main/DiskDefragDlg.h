@@ -15,7 +15,7 @@
 #include "HtmlReport.h"
 #include "LastScanValues.h"
 #include "ResultsPageServices.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 #include "ServiceControl.h"
 #include "WorkerQueue.h"
 

@@ -5,7 +5,7 @@
 #include "DlgDiskScanDefrag.h"
 #include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 #include "StandInServer.h"
 #include "StoredClusterMap.h"
 #include "UiTestSupport.h"

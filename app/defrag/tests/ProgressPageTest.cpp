@@ -7,7 +7,7 @@
 #include "LastScanValues.h"
 #include "PlainDefragPageHost.h"
 #include "ProgressPageTestSupport.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"
 #include "SimVolumeChecker.h"

@@ -6,7 +6,7 @@
 #include "FragmentationFigures.h"
 #include "HtmlReport.h"
 #include "STService.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 #include "ServiceControl.h"
 #include "ServiceTestSupport.h"
 #include "SimVolumeBuilder.h"

@@ -1,7 +1,7 @@
 #include "ServiceTestSupport.h"
 
 #include "DefragRpcClient.h"
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 #include "ServiceControl.h"
 #include "SimulatedVolumeConfig.h"
 #include "UnixPath.h"

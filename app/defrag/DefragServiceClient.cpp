@@ -1,4 +1,4 @@
-#include "ServiceCommandSender.h"
+#include "DefragServiceClient.h"
 
 #include <utility>
 
