@@ -3,6 +3,7 @@
 #include "DefragRpcClient.h"
 #include "DefragServiceClient.h"
 #include "ServiceControl.h"
+#include "SimVolumeBuilder.h"
 #include "SimulatedVolumeConfig.h"
 #include "UnixPath.h"
 
@@ -97,4 +98,55 @@ void SetImageParameter(wchar_t drive, const std::wstring& image) {
               RegSetValueExW(key.Get(), SimulatedVolumeValueName(drive).c_str(), 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(image.c_str()),
                              static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t))));
+}
+
+namespace {
+
+// A file of the volume whose data lies in more than one place.
+bool IsFragmented(const SimRecord& record) {
+    if (record.IsDirectory() || record.streams.empty())
+        return false;
+    const std::vector<SimExtent>& extents = record.streams.front().extents;
+    for (size_t i = 1; i < extents.size(); ++i)
+        if (extents[i].lcn != kSimSparseLcn && extents[i - 1].lcn != kSimSparseLcn &&
+            extents[i].lcn != extents[i - 1].lcn + static_cast<int64_t>(extents[i - 1].count))
+            return true;
+    return false;
+}
+
+int FragmentedFiles(const CSimVolume& volume) {
+    int count = 0;
+    for (const auto& [id, record] : volume.CopyContent().records)
+        count += IsFragmented(record) ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+void MakeJobVolume(const wchar_t* image, wchar_t drive, uint32_t seed, JobVolume& made) {
+    SimBuildSpec spec;
+    spec.seed = seed;
+    spec.geometry.totalClusters = 65'536;
+    spec.fileCount = 600;
+    spec.fragmentedShare = 0.5;
+    spec.maxFragments = 8;
+    DeleteFileW(image);
+    DWORD error = 0;
+    const std::unique_ptr<CSimVolume> volume = BuildSimVolume(image, spec, &error);
+    ASSERT_NE(nullptr, volume) << error;
+    made.digests = DigestSimVolume(*volume);
+    made.fragmentedFiles = FragmentedFiles(*volume);
+    SetImageParameter(drive, image);
+}
+
+int ExpectJobVolumeSound(const wchar_t* image, const SimDigests& digests) {
+    DWORD error = 0;
+    const std::unique_ptr<CSimVolume> volume = CSimVolume::Open(image, &error);
+    EXPECT_NE(nullptr, volume) << error;
+    if (!volume)
+        return -1;
+    const std::vector<std::wstring> problems = CheckSimVolume(*volume, &digests);
+    EXPECT_TRUE(problems.empty()) << problems.size() << " problems, first "
+                                  << ::testing::PrintToString(problems.front());
+    return FragmentedFiles(*volume);
 }

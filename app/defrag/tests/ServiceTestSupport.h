@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "SimVolumeChecker.h"
+
 #include <cstdint>
 #include <string>
 
@@ -35,3 +37,15 @@ bool WaitForJobState(int wanted, DWORD milliseconds);
 
 // The service reads the drive from the simulated volume image.
 void SetImageParameter(wchar_t drive, const std::wstring& image);
+
+// A job's volume: a fresh image of 65,536 clusters and 600 files, half of them in up to 8
+// pieces, which the service reads for `drive`. A test failure, and nothing set, when it cannot
+// be built.
+struct JobVolume {
+    SimDigests digests;
+    int fragmentedFiles = 0;
+};
+void MakeJobVolume(const wchar_t* image, wchar_t drive, uint32_t seed, JobVolume& made);
+// The image is sound and every file's data as digested (test failures otherwise); answers its
+// fragmented files, -1 when it cannot be opened.
+int ExpectJobVolumeSound(const wchar_t* image, const SimDigests& digests);

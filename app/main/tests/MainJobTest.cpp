@@ -32,8 +32,6 @@
 #include "ResultsPagesResource.h"
 #include "ScheduleManager.h"
 #include "ServiceTestSupport.h"
-#include "SimVolumeBuilder.h"
-#include "SimVolumeChecker.h"
 #include "StoredTask.h"
 #include "UiTestSupport.h"
 
@@ -165,27 +163,11 @@ protected:
 
     // A fresh fragmented volume for the job's drive.
     void MakeVolume() {
-        SimBuildSpec spec;
-        spec.seed = 129;
-        spec.geometry.totalClusters = 65'536;
-        spec.fileCount = 600;
-        spec.fragmentedShare = 0.5;
-        spec.maxFragments = 8;
-        DeleteFileW(kImage);
-        DWORD error = 0;
-        const std::unique_ptr<CSimVolume> volume = BuildSimVolume(kImage, spec, &error);
-        ASSERT_NE(nullptr, volume) << error;
-        digests_ = DigestSimVolume(*volume);
-        SetImageParameter(kJobDrive, kImage);
+        JobVolume made;
+        ASSERT_NO_FATAL_FAILURE(MakeJobVolume(kImage, kJobDrive, 129, made));
+        digests_ = std::move(made.digests);
     }
-    void ExpectVolumeSound() {
-        DWORD error = 0;
-        const std::unique_ptr<CSimVolume> volume = CSimVolume::Open(kImage, &error);
-        ASSERT_NE(nullptr, volume) << error;
-        const std::vector<std::wstring> problems = CheckSimVolume(*volume, &digests_);
-        EXPECT_TRUE(problems.empty())
-            << problems.size() << " problems, first " << Narrow(problems.front());
-    }
+    void ExpectVolumeSound() { ExpectJobVolumeSound(kImage, digests_); }
 
     // The main window as the program makes it (its home page selects the system drive).
     void Open() {

@@ -24,8 +24,6 @@
 #include "ScheduleManager.h"
 #include "ServiceControl.h"
 #include "ServiceTestSupport.h"
-#include "SimVolumeBuilder.h"
-#include "SimVolumeChecker.h"
 #include "SimulatedVolumeConfig.h"
 #include "StoredTask.h"
 #include "UiTestSupport.h"
@@ -61,25 +59,6 @@ void Photograph(HWND main, const wchar_t* name) {
     CRect window;
     GetWindowRect(main, &window);
     EXPECT_TRUE(SaveScreenPng(window, BesideProgram(name).c_str())) << name;
-}
-
-// A file of the volume whose data lies in more than one place.
-bool IsFragmented(const SimRecord& record) {
-    if (record.IsDirectory() || record.streams.empty())
-        return false;
-    const std::vector<SimExtent>& extents = record.streams.front().extents;
-    for (size_t i = 1; i < extents.size(); ++i)
-        if (extents[i].lcn != kSimSparseLcn && extents[i - 1].lcn != kSimSparseLcn &&
-            extents[i].lcn != extents[i - 1].lcn + static_cast<int64_t>(extents[i - 1].count))
-            return true;
-    return false;
-}
-
-int FragmentedFiles(const CSimVolume& volume) {
-    int count = 0;
-    for (const auto& [id, record] : volume.CopyContent().records)
-        count += IsFragmented(record) ? 1 : 0;
-    return count;
 }
 
 // The dialogs the program shows besides its main window, visible ones only.
@@ -228,33 +207,18 @@ protected:
         // not the simulated one: without room there it refuses the run with a message box.
         ASSERT_TRUE(DriveHasEnoughFreeSpace(kDrive))
             << "the host's disk has less than 1 GiB and 8 % free: the program would refuse";
-        SimBuildSpec spec;
-        spec.seed = 124;
-        spec.geometry.totalClusters = 65'536;
-        spec.fileCount = 600;
-        spec.fragmentedShare = 0.5;
-        spec.maxFragments = 8;
-        DeleteFileW(kImage);
-        DWORD error = 0;
-        const std::unique_ptr<CSimVolume> volume = BuildSimVolume(kImage, spec, &error);
-        ASSERT_NE(nullptr, volume) << error;
-        digests_ = DigestSimVolume(*volume);
-        fragmentedBefore_ = FragmentedFiles(*volume);
+        JobVolume made;
+        ASSERT_NO_FATAL_FAILURE(MakeJobVolume(kImage, kDrive, 124, made));
+        digests_ = std::move(made.digests);
+        fragmentedBefore_ = made.fragmentedFiles;
         ASSERT_GT(fragmentedBefore_, 100);
-        SetImageParameter(kDrive, kImage);
     }
     // Sound, every file's data unchanged, and fewer fragmented files than before.
     void ExpectVolumeDefragmented() {
         LastScanTexts recorded;
         LoadLastScanTexts(recorded, L"");
         EXPECT_STREQ(L"R:\\", recorded.drive) << "the program's record of the run";
-        DWORD error = 0;
-        const std::unique_ptr<CSimVolume> volume = CSimVolume::Open(kImage, &error);
-        ASSERT_NE(nullptr, volume) << error;
-        const std::vector<std::wstring> problems = CheckSimVolume(*volume, &digests_);
-        EXPECT_TRUE(problems.empty())
-            << problems.size() << " problems, first " << Narrow(problems.front());
-        const int after = FragmentedFiles(*volume);
+        const int after = ExpectJobVolumeSound(kImage, digests_);
         EXPECT_LT(after * 4, fragmentedBefore_)
             << after << " of " << fragmentedBefore_ << " fragmented files are left";
     }
