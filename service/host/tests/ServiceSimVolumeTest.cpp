@@ -580,26 +580,32 @@ bool SamePlace(const DefragStatistics& a, const DefragStatistics& b) {
            std::wstring(a.currentPath) == std::wstring(b.currentPath);
 }
 
-// A paused worker stands still: no item, chunk or path changes between two reads apart
+// A paused worker stands still: no item, chunk or path changes between two reads `apart`
 // milliseconds. The move under way when the pause came may finish first, and on a loaded
-// machine that can take a while; a worker that ignores the pause never settles within the run.
-// Answers what it holds at.
+// machine its flush can stall it for longer than a quiet look lasts; so the worker counts as
+// held only when a quiet look is followed by a second quiet look `apart` long, and a look that
+// sees it move starts over. A worker that ignores the pause moves every few milliseconds and
+// never passes. Answers what it holds at.
 std::unique_ptr<DefragStatistics> ExpectWorkerHeld(DWORD apart = 600) {
+    constexpr int kLooks = 20;
     auto held = ReadStatistics();
-    for (int i = 0; i < 20; ++i) {
+    for (int look = 0; look < kLooks; ++look) {
         Sleep(300);
-        auto next = ReadStatistics();
-        const bool settled = SamePlace(*held, *next);
-        held = std::move(next);
-        if (settled)
-            break;
+        auto quiet = ReadStatistics();
+        const bool settled = SamePlace(*held, *quiet);
+        held = std::move(quiet);
+        if (!settled)
+            continue;
+        Sleep(apart);
+        auto stillHeld = ReadStatistics();
+        const bool stayed = SamePlace(*held, *stillHeld);
+        held = std::move(stillHeld);
+        if (stayed) {
+            EXPECT_EQ(kJobRunning, JobState());
+            return held;
+        }
     }
-    Sleep(apart);
-    const auto stillHeld = ReadStatistics();
-    EXPECT_EQ(kJobRunning, JobState());
-    EXPECT_EQ(held->clustersProcessed, stillHeld->clustersProcessed);
-    EXPECT_EQ(held->currentItemPosition, stillHeld->currentItemPosition);
-    EXPECT_EQ(std::wstring(held->currentPath), std::wstring(stillHeld->currentPath));
+    ADD_FAILURE() << "the worker never stood still for " << apart << " ms";
     return held;
 }
 
@@ -809,11 +815,10 @@ TEST_F(SimulatedDrives, PauseResumeAbortAndStrayCommandsDuringARun) {
     // Aborting a paused run clears the pause and ends the run at once.
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcPauseDefrag(); }));
     Sleep(200);
-    const DWORD abortedAt = GetTickCount();
     EXPECT_EQ(kRpcDone, RunGuarded([] { return RpcAbortDefrag(); }));
     EXPECT_EQ(0, IsPaused());
-    ASSERT_TRUE(WaitForJobState(kJobFinished, 5'000));
-    EXPECT_LT(GetTickCount() - abortedAt, 2'000u);
+    // A run that waited for a resume would stay paused: the bound is only for a loaded machine.
+    ASSERT_TRUE(WaitForJobState(kJobFinished, 30'000));
     const auto aborted = ReadStatistics();
     EXPECT_EQ(1u, aborted->aborted);
     EXPECT_EQ(L'\0', aborted->currentPath[0]);
