@@ -45,6 +45,10 @@ ItemOutcome IdentityAt(const CString& path, FileIdentity& identity, DWORD* error
 
 // True when the literal path still names the item (or it cannot be told).
 bool StillNames(const CString& literalPath, const FileIdentity& identity) {
+    // After a removal nothing stands there most often, which the path's attributes tell without
+    // the open that reads an identity.
+    if (IsPathGone(literalPath))
+        return false;
     FileIdentity now;
     DWORD error = ERROR_SUCCESS;
     switch (IdentityAt(literalPath, now, &error)) {

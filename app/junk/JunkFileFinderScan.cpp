@@ -219,7 +219,9 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         AddEmptyFolderItem(path, locationIndex);
 
     // The lower-case name and path of each entry, for the matching, reuse their room: most
-    // entries of a walk are never more than matched.
+    // entries of a walk are never more than matched, and only against the exclusions that this
+    // folder's path does not settle.
+    const CJunkFolderPatterns exclusions(activeExclusions_, lowerPath);
     const int folderLength = lowerPath.GetLength();
     CString lowerName;
     CString lowerFull = lowerPath;
@@ -234,7 +236,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         lowerName.MakeLower();
         lowerFull.Delete(folderLength, lowerFull.GetLength() - folderLength);
         lowerFull += lowerName;
-        if (IsExcludedLower(lowerFull))
+        if (exclusions.Matches(lowerFull))
             continue;
         if (listed.folder) {
             if (SearchFolder(path + entry.name + L'\\', locationIndex, underFolderLocation,

@@ -44,3 +44,57 @@ bool CJunkPattern::Matches(const CString& lowerText) const {
     }
     return PathMatchSpecW(lowerText, pattern_) != FALSE;
 }
+
+CJunkPattern::Reach CJunkPattern::ReachUnder(const CString& lowerFolder, int& from) const {
+    from = 0;
+    const int folderLength = lowerFolder.GetLength();
+    const int literalLength = literal_.GetLength();
+    switch (kind_) {
+    case kContains:
+        if (wcsstr(lowerFolder, literal_) != nullptr)
+            return Reach::kEvery;
+        // Not in the folder's path: an occurrence ends in the entry's name.
+        from = folderLength > literalLength ? folderLength - literalLength + 1 : 0;
+        return Reach::kEach;
+    case kPrefix:
+        if (folderLength < literalLength)
+            return Reach::kEach;
+        return wcsncmp(lowerFolder, literal_, literalLength) == 0 ? Reach::kEvery : Reach::kNone;
+    default:
+        return Reach::kEach;
+    }
+}
+
+bool CJunkPattern::MatchesFrom(const CString& lowerText, int from) const {
+    if (kind_ == kContains)
+        return from <= lowerText.GetLength() &&
+               wcsstr(lowerText.GetString() + from, literal_) != nullptr;
+    return Matches(lowerText);
+}
+
+CJunkFolderPatterns::CJunkFolderPatterns(const std::vector<CJunkPattern>& patterns,
+                                         const CString& lowerFolder) {
+    for (const CJunkPattern& pattern : patterns) {
+        int from = 0;
+        switch (pattern.ReachUnder(lowerFolder, from)) {
+        case CJunkPattern::Reach::kEvery:
+            every_ = true;
+            each_.clear();
+            return;
+        case CJunkPattern::Reach::kEach:
+            each_.emplace_back(&pattern, from);
+            break;
+        case CJunkPattern::Reach::kNone:
+            break;
+        }
+    }
+}
+
+bool CJunkFolderPatterns::Matches(const CString& lowerPath) const {
+    if (every_)
+        return true;
+    for (const auto& [pattern, from] : each_)
+        if (pattern->MatchesFrom(lowerPath, from))
+            return true;
+    return false;
+}

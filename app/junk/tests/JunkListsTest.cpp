@@ -381,3 +381,48 @@ TEST(JunkPatternTest, MatchesAsTheShellsPatternMatcherDoes) {
 }
 
 } // namespace
+
+namespace {
+
+// Folder by folder, the patterns decide every entry as the whole list matched one by one does,
+// also where a pattern's text begins in the folder's path and ends in the name.
+TEST(JunkPatternTest, AFoldersPatternsMatchItsEntriesAsTheWholeListDoes) {
+    std::vector<CJunkPattern> patterns;
+    for (const wchar_t* pattern : kBuiltInIgnorePatterns)
+        patterns.emplace_back(pattern);
+    const std::vector<const wchar_t*> extra = {
+        L"c:\\users\\a\\favorites*", L"c:\\x*", L"*.bak", L"thumbs.db", L"*\\x?y\\*", L"*tine\\n*",
+        L"c:\\users\\a\\fav*"};
+    const std::vector<const wchar_t*> folders = {L"c:\\",
+                                                 L"c:\\x\\",
+                                                 L"c:\\users\\a\\",
+                                                 L"c:\\users\\a\\favorites\\",
+                                                 L"c:\\a\\quaran",
+                                                 L"c:\\a\\quarantine\\",
+                                                 L"d:\\symantec av\\",
+                                                 L"c:\\windows\\system32\\",
+                                                 L"c:\\a\\xay\\"};
+    const std::vector<const wchar_t*> names = {L"f.bak",     L"thumbs.db",     L"symantec.log",
+                                               L"tine\\new", L"favorites",     L"ntuser.dat.log",
+                                               L"x",         L"recycle.bin",   L"$recycle.bin",
+                                               L"config",    L"quarantine\\f", L""};
+    for (size_t only = 0; only <= extra.size(); ++only) {
+        // The built-in list alone, then with each further pattern in turn.
+        std::vector<CJunkPattern> list = patterns;
+        if (only < extra.size())
+            list.emplace_back(extra[only]);
+        for (const wchar_t* folder : folders) {
+            const CJunkFolderPatterns folderPatterns(list, folder);
+            for (const wchar_t* name : names) {
+                const CString path = CString(folder) + name;
+                bool anyMatches = false;
+                for (const CJunkPattern& pattern : list)
+                    anyMatches = anyMatches || pattern.Matches(path);
+                EXPECT_EQ(folderPatterns.Matches(path), anyMatches)
+                    << std::string(path.GetString(), path.GetString() + path.GetLength());
+            }
+        }
+    }
+}
+
+} // namespace
