@@ -31,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,7 +62,9 @@ void Photograph(HWND main, const wchar_t* name) {
     EXPECT_TRUE(SaveScreenPng(window, BesideProgram(name).c_str())) << name;
 }
 
-// The dialogs the program shows besides its main window, visible ones only.
+// The dialogs the program shows besides its main window, visible ones only. A pop-up runs over
+// a dimming overlay, itself a dialog, that owns it and shows just after it: an overlay is not
+// counted beside its pop-up.
 std::vector<HWND> OtherDialogsOf(const Process& program, HWND main) {
     std::vector<HWND> dialogs;
     for (HWND window : TopLevelWindowsOf(program.Id())) {
@@ -70,7 +73,15 @@ std::vector<HWND> OtherDialogsOf(const Process& program, HWND main) {
         if (window != main && IsWindowVisible(window) && lstrcmpW(kind, L"#32770") == 0)
             dialogs.push_back(window);
     }
-    return dialogs;
+    std::vector<HWND> popups;
+    for (HWND dialog : dialogs) {
+        const bool overlay = std::any_of(dialogs.begin(), dialogs.end(), [&](HWND other) {
+            return GetWindow(other, GW_OWNER) == dialog;
+        });
+        if (!overlay)
+            popups.push_back(dialog);
+    }
+    return popups;
 }
 
 // Polls every 200 ms until `done` or the time is up.
@@ -104,6 +115,14 @@ std::wstring TitleOf(HWND window) {
 
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
+}
+
+// The titles of dialogs, for a failure's message.
+std::string TitlesOf(const std::vector<HWND>& dialogs) {
+    std::string titles;
+    for (HWND dialog : dialogs)
+        titles += " \"" + Narrow(TitleOf(dialog)) + "\"";
+    return titles;
 }
 
 std::wstring ShutDownDialogTitle() {
@@ -266,7 +285,7 @@ TEST_F(ScheduledRuns, OptimiseTaskDefragmentsItsDriveWithNobodyThereAndKeepsTheS
     // automatic defragmentation leaves them out), for the user to find on return.
     const std::vector<HWND> shown = FirstDialogsOf(*xarn, main);
     ASSERT_FALSE(xarn->HasEnded(0));
-    ASSERT_EQ(1u, shown.size()) << "no end of the run";
+    ASSERT_EQ(1u, shown.size()) << "no end of the run:" << TitlesOf(shown);
     Photograph(main, L"scheduled_defrag_done.png");
     EXPECT_EQ(kJobFinished, JobState());
     ExpectVolumeDefragmented();
@@ -293,7 +312,8 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
     const HWND main = MainWindowOf(*xarn, 30'000);
     ASSERT_NE(nullptr, main);
     const std::vector<HWND> shown = FirstDialogsOf(*xarn, main);
-    ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message";
+    ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message:"
+                                << TitlesOf(shown);
     const HWND dialog = shown.front();
     EXPECT_EQ(ShutDownDialogTitle(), TitleOf(dialog));
     Photograph(main, L"scheduled_shutdown_dialog.png");
