@@ -9,6 +9,7 @@ IMPLEMENT_DYNAMIC(CDlgParentTransculent, CDlgBaseWnd)
 BEGIN_MESSAGE_MAP(CDlgParentTransculent, CDlgBaseWnd)
 ON_WM_PAINT()
 ON_WM_ERASEBKGND()
+ON_MESSAGE(WM_KICKIDLE, &CDlgParentTransculent::OnKickIdle)
 END_MESSAGE_MAP()
 
 namespace {
@@ -57,6 +58,23 @@ void CDlgParentTransculent::OnCancel() {}
 
 void CDlgParentTransculent::CloseOverlay() {
     CDialog::OnOK();
+}
+
+// The modal loop shows the overlay when it first goes idle, after the pop-up was shown, and
+// without a window manager the overlay then lies above the window it owns. Each time the loop
+// goes idle the pop-up is laid back on top if it lies below, as a window manager keeps it; the
+// keyboard stays where it is.
+LRESULT CDlgParentTransculent::OnKickIdle(WPARAM, LPARAM idleCount) {
+    if (idleCount != 0 || m_pPopup == nullptr || !::IsWindow(m_pPopup->m_hWnd))
+        return 0;
+    HWND window = ::GetTopWindow(nullptr);
+    while (window != nullptr && window != m_hWnd && window != m_pPopup->m_hWnd)
+        window = ::GetWindow(window, GW_HWNDNEXT);
+    if (window == m_hWnd)
+        // A pop-up left under its overlay still answers the keyboard: nothing to undo.
+        static_cast<void>(::SetWindowPos(m_pPopup->m_hWnd, HWND_TOP, 0, 0, 0, 0,
+                                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+    return 0;
 }
 
 void CDlgParentTransculent::OnPaint() {

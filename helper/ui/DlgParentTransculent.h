@@ -35,4 +35,5 @@ public:
 protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
+    LRESULT OnKickIdle(WPARAM, LPARAM idleCount);
 };

@@ -484,9 +484,6 @@ private:
         const bool filled =
             shown && WaitFor([&] { return !LastScanDate().empty(); }, kJobMilliseconds);
         if (filled) {
-            // Without a window manager the overlay shown after the summary may lie above it:
-            // the summary is raised, as a window manager keeps it, before it is photographed.
-            ::SetWindowPos(summary, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             LetPaint();
             RECT place{};
             ::GetWindowRect(summary, &place);

@@ -473,6 +473,10 @@ public:
                     (flags & LWA_ALPHA) != 0;
         m_alpha = alpha;
         ::GetWindowRect(m_overlay, &m_overlayRect);
+        // Shown before its overlay, the pop-up still lies above it, nearer the top.
+        for (HWND window = ::GetTopWindow(nullptr); window != nullptr && window != m_overlay;
+             window = ::GetWindow(window, GW_HWNDNEXT))
+            m_aboveOverlay = m_aboveOverlay || window == m_hWnd;
         switch (m_script) {
         case Script::kEnter:
             PostMessageW(WM_KEYDOWN, VK_RETURN, 0);
@@ -518,6 +522,7 @@ public:
     Script m_script;
     HWND m_overlay = nullptr;
     bool m_layered = false;
+    bool m_aboveOverlay = false;
     int m_alpha = 0;
     CRect m_overlayRect;
     CRect m_before, m_after;
@@ -531,11 +536,12 @@ ON_WM_TIMER()
 END_MESSAGE_MAP()
 } // namespace
 
-TEST(PopupOverOverlay, EnterAndEscapeOverTheLayeredOverlay) {
+TEST(PopupOverOverlay, EnterAndEscapeOverTheLayeredOverlayThatLiesBelowIt) {
     HostWindow host(RGB(240, 244, 250), 700, 500);
     ScriptedPopup enter(ScriptedPopup::Script::kEnter);
     EXPECT_EQ(RunPopupOverParent(&host, &enter, kPopupTemplate), IDOK);
     EXPECT_TRUE(enter.m_layered);
+    EXPECT_TRUE(enter.m_aboveOverlay) << "the pop-up lies under its overlay";
     EXPECT_EQ(enter.m_alpha, CDlgParentTransculent::kAlpha);
     EXPECT_EQ(enter.m_alpha, 171);
     CRect hostRect;
