@@ -125,14 +125,15 @@ end_sandboxes() {
     done
 }
 
-# The ten longest test programs of the run, by their ctest times.
+# The ten longest test programs of the run, by their ctest times. awk reads the whole list: a
+# reader that stopped early would break sort's pipe and fail the run.
 print_longest() {
     local arch
     echo "longest test programs:"
     for arch in "${archs[@]}"; do
         sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1 ('"$arch"')/p' \
             "$run_dir/results/ctest-$arch.xml" 2>/dev/null
-    done | sort -rn | head -n 10 | awk '{printf "  %7.1f s  %s %s\n", $1, $2, $3}'
+    done | sort -rn | awk 'NR <= 10 {printf "  %7.1f s  %s %s\n", $1, $2, $3}'
 }
 
 print_phases() {
