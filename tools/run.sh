@@ -13,11 +13,11 @@
 # the end. At last the volume is checked (sound, every file's bytes as before) and the drive's
 # files (the junk gone, one copy of each pair left, the rest as before); then the service (and
 # the value) is removed again.
-#   tools/run.sh [drive letter (default S)] [files on the volume and the drive (default 2000)]
+#   tools/run.sh [drive letter (default S)] [files on the volume and the drive (default 20000)]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drive=$(echo "${1:-S}" | tr '[:lower:]' '[:upper:]')
-files=${2:-2000}
+files=${2:-20000}
 case "$drive" in
 [A-Z]) ;;
 *) echo "usage: tools/run.sh [drive letter] [files]" >&2; exit 1 ;;
@@ -69,6 +69,8 @@ trap finish EXIT
 # server learns the drives when it starts: the letter is given while none runs (one left by
 # another program of the prefix is waited for, within 60 s).
 timeout 60 /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
+# The drive's folder is the run's own: one left by a broken run is made again.
+rm -rf "$WINEPREFIX/drive_c/XarnRun/$drive-root"
 mkdir -p "$WINEPREFIX/drive_c/XarnRun/$drive-root"
 echo "Simulated" >"$WINEPREFIX/drive_c/XarnRun/$drive-root/.windows-label"
 ln -sfn "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$drive_link"
@@ -77,8 +79,9 @@ echo "== the drive's files for the junk cleaner and the duplicate finder"
 python3 "$top/tools/run/drive_tree.py" make "$WINEPREFIX/drive_c/XarnRun/$drive-root" "$files"
 
 echo "== a simulated volume for $drive:"
-# 2000 files on 512 MB by default: each job runs long enough for its page to be seen. Larger
-# volumes keep about as much room per file.
+# 20000 files on 5 GB by default: each job runs long enough for its page to be seen and the
+# defragmentation to be stopped (with 2000 it ends before its page's first poll). Other counts
+# keep about as much room per file, and at least 512 MB.
 clusters=$((files * 64 > 131072 ? files * 64 : 131072))
 rm -f "$WINEPREFIX/drive_c/XarnRun/$drive.img" "$WINEPREFIX/drive_c/XarnRun/$drive.dig"
 wine "$folder/xarnsimvol.exe" make "$image" 1 "$files" "$clusters"
