@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -279,11 +283,6 @@ CString ExtensionOf(const CString& path) {
     return result;
 }
 
-template <size_t N> bool IsOneOf(const CString& text, const wchar_t* const (&list)[N]) {
-    return std::any_of(std::begin(list), std::end(list),
-                       [&](const wchar_t* entry) { return text == entry; });
-}
-
 // The system's own list of protected files; a system without it protects nothing this way.
 bool IsSystemProtected(const CString& path) {
     using SfcIsFileProtectedFn = BOOL(WINAPI*)(HANDLE, LPCWSTR);
@@ -311,49 +310,49 @@ constexpr const wchar_t* kSystemTrees[] = {
 // How one part of an entry meets one path component.
 enum class PartMatch { kWhole, kEnding, kBeginning };
 
-bool Meets(const CString& component, const CString& part, PartMatch how) {
+bool Meets(std::wstring_view component, std::wstring_view part, PartMatch how) {
     switch (how) {
     case PartMatch::kEnding:
-        return component.GetLength() >= part.GetLength() &&
-               component.Right(part.GetLength()) == part;
+        return component.ends_with(part);
     case PartMatch::kBeginning:
-        return component.Left(part.GetLength()) == part;
+        return component.starts_with(part);
     case PartMatch::kWhole:
         break;
     }
     return component == part;
 }
 
+template <size_t N> bool IsOneOf(std::wstring_view text, const wchar_t* const (&list)[N]) {
+    return std::any_of(std::begin(list), std::end(list),
+                       [&](const wchar_t* entry) { return text == entry; });
+}
+
 // "x." entries name the beginning of a name, ".x" entries its ending.
-PartMatch MatchOfName(const CString& name) {
-    if (name.GetLength() > 1 && name[0] == L'.')
+PartMatch MatchOfName(std::wstring_view name) {
+    if (name.size() > 1 && name.front() == L'.')
         return PartMatch::kEnding;
-    if (name.GetLength() > 1 && name[name.GetLength() - 1] == L'.')
+    if (name.size() > 1 && name.back() == L'.')
         return PartMatch::kBeginning;
     return PartMatch::kWhole;
 }
 
-std::vector<CString> SplitComponents(const CString& lowerPath) {
-    std::vector<CString> components;
-    CString current;
-    for (int i = 0; i < lowerPath.GetLength(); ++i) {
-        const wchar_t c = lowerPath[i];
-        if (c == L'\\' || c == L'/') {
-            if (!current.IsEmpty())
-                components.push_back(current);
-            current.Empty();
-        } else {
-            current += c;
+// The path's components, as views into it: every file of a walk is matched, so nothing is
+// copied.
+void SplitComponents(std::wstring_view path, std::vector<std::wstring_view>& components) {
+    components.clear();
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+            if (i > start)
+                components.push_back(path.substr(start, i - start));
+            start = i + 1;
         }
     }
-    if (!current.IsEmpty())
-        components.push_back(current);
-    return components;
 }
 
 // A protected system file: it protects an item of that name (the path's last component).
 struct FileRule {
-    CString name;
+    std::wstring name;
     PartMatch match;
 };
 
@@ -361,30 +360,44 @@ struct FileRule {
 // first may be the ending of a component (".netframework"), the last the beginning of one
 // ("\asp.net_", "\identities\{").
 struct FolderRule {
-    std::vector<CString> parts;
+    std::vector<std::wstring> parts;
     PartMatch firstMatch = PartMatch::kWhole;
     PartMatch lastMatch = PartMatch::kWhole;
     bool onlyInSystemTrees = false;
 };
 
+// How a rule's first part meets a component: its last part's way when it is also the last.
+PartMatch FirstPartMatch(const FolderRule& rule) {
+    return rule.parts.size() == 1 && rule.lastMatch != PartMatch::kWhole ? rule.lastMatch
+                                                                         : rule.firstMatch;
+}
+
+// The rules of the two lists, indexed by the names that must equal a path's component whole,
+// so that the matching of each file of a walk looks at few of them.
 struct ProtectedRules {
     std::vector<FileRule> files;
     std::vector<FolderRule> folders;
+    std::unordered_set<std::wstring_view> wholeFileNames;
+    std::vector<const FileRule*> partialFileNames;
+    std::unordered_multimap<std::wstring_view, const FolderRule*> foldersByFirstName;
+    std::vector<const FolderRule*> foldersOfAnyFirstName;
 };
 
 FolderRule FolderRuleOf(const CString& entry) {
     FolderRule rule;
-    rule.parts = SplitComponents(entry);
-    if (rule.parts.empty())
+    std::vector<std::wstring_view> parts;
+    SplitComponents(std::wstring_view(entry.GetString(), static_cast<size_t>(entry.GetLength())),
+                    parts);
+    if (parts.empty())
         return rule;
-    const CString& first = rule.parts.front();
-    if (entry[0] != L'\\' && first.GetLength() > 1 && first[0] == L'.')
+    rule.parts.assign(parts.begin(), parts.end());
+    const std::wstring_view first = parts.front();
+    if (entry[0] != L'\\' && first.size() > 1 && first.front() == L'.')
         rule.firstMatch = PartMatch::kEnding;
     const wchar_t last = entry[entry.GetLength() - 1];
     if (last == L'.' || last == L'_' || last == L'{')
         rule.lastMatch = PartMatch::kBeginning;
-    rule.onlyInSystemTrees =
-        rule.parts.size() == 1 && IsOneOf(rule.parts.front(), kEverydayFolderNames);
+    rule.onlyInSystemTrees = parts.size() == 1 && IsOneOf(first, kEverydayFolderNames);
     return rule;
 }
 
@@ -395,8 +408,9 @@ const ProtectedRules& Rules() {
         CStringArray files;
         AddCriticalSystemFiles(files);
         for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-            const CString name = NormalizeListEntry(files[i]);
-            built.files.push_back({name, MatchOfName(name)});
+            const CString& name = NormalizeListEntry(files[i]);
+            const std::wstring text(name.GetString(), static_cast<size_t>(name.GetLength()));
+            built.files.push_back({text, MatchOfName(text)});
         }
         CStringArray folders;
         AddProtectedFolders(folders);
@@ -405,49 +419,72 @@ const ProtectedRules& Rules() {
             if (!rule.parts.empty())
                 built.folders.push_back(std::move(rule));
         }
+        // The indexes point into the lists, which do not change from here on.
+        for (const FileRule& rule : built.files) {
+            if (rule.match == PartMatch::kWhole)
+                built.wholeFileNames.insert(rule.name);
+            else
+                built.partialFileNames.push_back(&rule);
+        }
+        for (const FolderRule& rule : built.folders) {
+            if (FirstPartMatch(rule) == PartMatch::kWhole)
+                built.foldersByFirstName.emplace(rule.parts.front(), &rule);
+            else
+                built.foldersOfAnyFirstName.push_back(&rule);
+        }
         return built;
     }();
     return rules;
 }
 
-bool FolderRuleMeets(const FolderRule& rule, const std::vector<CString>& components,
-                     size_t systemTreeAt) {
+// True when the rule's names stand in the path from its component at on.
+bool FolderRuleMeetsAt(const FolderRule& rule, const std::vector<std::wstring_view>& components,
+                       size_t at, size_t systemTreeAt) {
     const size_t parts = rule.parts.size();
-    for (size_t at = 0; at + parts <= components.size(); ++at) {
-        if (rule.onlyInSystemTrees && (systemTreeAt == components.size() || at <= systemTreeAt))
-            continue;
-        bool meets = true;
-        for (size_t part = 0; part < parts && meets; ++part) {
-            PartMatch how = PartMatch::kWhole;
-            if (part == parts - 1 && rule.lastMatch != PartMatch::kWhole)
-                how = rule.lastMatch;
-            else if (part == 0)
-                how = rule.firstMatch;
-            meets = Meets(components[at + part], rule.parts[part], how);
-        }
-        if (meets)
-            return true;
+    if (at + parts > components.size())
+        return false;
+    if (rule.onlyInSystemTrees && (systemTreeAt == components.size() || at <= systemTreeAt))
+        return false;
+    for (size_t part = 0; part < parts; ++part) {
+        PartMatch how = PartMatch::kWhole;
+        if (part == parts - 1 && rule.lastMatch != PartMatch::kWhole)
+            how = rule.lastMatch;
+        else if (part == 0)
+            how = rule.firstMatch;
+        if (!Meets(components[at + part], rule.parts[part], how))
+            return false;
     }
-    return false;
+    return true;
 }
 
 bool ContainsProtectedText(const CString& lowerPath) {
-    const std::vector<CString> components = SplitComponents(lowerPath);
+    thread_local std::vector<std::wstring_view> components;
+    SplitComponents(
+        std::wstring_view(lowerPath.GetString(), static_cast<size_t>(lowerPath.GetLength())),
+        components);
     if (components.empty())
         return false;
-    const CString& name = components.back();
+    const std::wstring_view name = components.back();
     const ProtectedRules& rules = Rules();
-    for (const FileRule& rule : rules.files)
-        if (Meets(name, rule.name, rule.match))
+    if (rules.wholeFileNames.contains(name))
+        return true;
+    for (const FileRule* rule : rules.partialFileNames)
+        if (Meets(name, rule->name, rule->match))
             return true;
     // The first component that opens one of the system's own trees; none: the size.
     size_t systemTreeAt = components.size();
     for (size_t i = 0; i < components.size() && systemTreeAt == components.size(); ++i)
         if (IsOneOf(components[i], kSystemTrees))
             systemTreeAt = i;
-    for (const FolderRule& rule : rules.folders)
-        if (FolderRuleMeets(rule, components, systemTreeAt))
-            return true;
+    for (size_t at = 0; at < components.size(); ++at) {
+        const auto [first, last] = rules.foldersByFirstName.equal_range(components[at]);
+        for (auto rule = first; rule != last; ++rule)
+            if (FolderRuleMeetsAt(*rule->second, components, at, systemTreeAt))
+                return true;
+        for (const FolderRule* rule : rules.foldersOfAnyFirstName)
+            if (FolderRuleMeetsAt(*rule, components, at, systemTreeAt))
+                return true;
+    }
     return false;
 }
 
@@ -467,7 +504,7 @@ bool IsAllowedFileType(const CString& path) {
     const CString extension = ExtensionOf(path);
     if (extension.IsEmpty())
         return true;
-    if (IsOneOf(extension, kNeverDeletedExtensions))
+    if (IsOneOf(extension.GetString(), kNeverDeletedExtensions))
         return false;
     return !IsSystemProtected(path);
 }
@@ -479,7 +516,7 @@ bool IsSafeToDelete(CString path) {
 
 bool IsRiskyExtension(const CString& path) {
     const CString extension = ExtensionOf(path);
-    return !extension.IsEmpty() && IsOneOf(extension, kRiskyExtensions);
+    return !extension.IsEmpty() && IsOneOf(extension.GetString(), kRiskyExtensions);
 }
 
 void AddCriticalSystemFiles(CStringArray& list) {

@@ -72,6 +72,8 @@ TEST(ProtectedItems, ProtectedNamesAndFoldersAsWholeComponents) {
              L"C:\\Windows\\Microsoft.NET\\Framework\\a.tmp",
              L"C:\\Windows\\Microsoft.NETFramework\\a.tmp", // ".netframework" ends one
              L"C:\\Windows\\Prefatch\\a.tmp",
+             L"D:\\Temp\\ASP.NET_4.0\\a.tmp", // "\\asp.net_" begins one, alone
+             L"D:\\Games\\Chaos32\\save.dat",
          })
         EXPECT_FALSE(IsOutsideProtectedItems(path)) << path;
     // A protected folder itself, asked about by its path.
