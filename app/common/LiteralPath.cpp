@@ -2,107 +2,112 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kLiteralPrefix[] = L"\\\\?\\";
-constexpr wchar_t kLiteralUncPrefix[] = L"\\\\?\\UNC\\";
-constexpr int kLiteralPrefixLength = 4;
-constexpr int kLiteralUncPrefixLength = 8;
+// Paths are taken apart as views into their text: the cleaners ask about every item they find
+// and remove, so nothing is copied that a comparison can read in place.
+using PathView = std::wstring_view;
 
-bool StartsWith(const CString& text, const wchar_t* prefix) {
-    return wcsncmp(text.GetString(), prefix, wcslen(prefix)) == 0;
+constexpr PathView kLiteralPrefix = L"\\\\?\\";
+constexpr PathView kLiteralUncPrefix = L"\\\\?\\UNC\\";
+
+PathView ViewOf(const CString& text) {
+    return PathView(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+CString StringOf(PathView text) {
+    return CString(text.data(), static_cast<int>(text.size()));
 }
 
 bool IsDriveLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 
-std::vector<CString> SplitComponents(const CString& text) {
-    std::vector<CString> components;
-    int start = 0;
-    for (int i = 0; i <= text.GetLength(); ++i) {
-        if (i == text.GetLength() || text[i] == L'\\') {
-            components.push_back(text.Mid(start, i - start));
+// The pieces of text between backslashes, empty ones included, in order.
+void SplitComponents(PathView text, std::vector<PathView>& components) {
+    components.clear();
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == L'\\') {
+            components.push_back(text.substr(start, i - start));
             start = i + 1;
         }
     }
-    return components;
 }
 
 // A component the file system takes as the name it is.
-bool IsLiteralName(const CString& name) {
-    if (name.IsEmpty() || name == L"." || name == L"..")
+bool IsLiteralName(PathView name) {
+    if (name.empty() || name == L"." || name == L"..")
         return false;
-    for (int i = 0; i < name.GetLength(); ++i) {
-        const wchar_t c = name[i];
-        if (c < 32 || wcschr(L"<>:\"|?*", c) != nullptr)
-            return false;
-    }
-    return true;
+    return std::none_of(name.begin(), name.end(), [](wchar_t c) {
+        return c < 32 || PathView(L"<>:\"|?*").find(c) != PathView::npos;
+    });
+}
+
+bool SameName(PathView left, PathView right) {
+    const int compared = CompareStringOrdinal(left.data(), static_cast<int>(left.size()),
+                                              right.data(), static_cast<int>(right.size()), TRUE);
+    // Only bad arguments fail; an exact comparison is then the safe answer.
+    return compared == 0 ? left == right : compared == CSTR_EQUAL;
 }
 
 // The root of a path in long-path form ("\\?\C:" or "\\?\UNC\server\share", without a final
 // backslash) and what follows it; false when the path has no root the cleaners act below.
-bool SplitRoot(const CString& path, CString& root, CString& rest) {
-    if (StartsWith(path, kLiteralUncPrefix) ||
-        (StartsWith(path, L"\\\\") && path.GetLength() > 2 && path[2] != L'?' && path[2] != L'.')) {
-        const int start = StartsWith(path, kLiteralUncPrefix) ? kLiteralUncPrefixLength : 2;
-        const int server = path.Find(L'\\', start);
-        if (server < 0)
+bool SplitRoot(PathView path, std::wstring& root, PathView& rest) {
+    if (path.starts_with(kLiteralUncPrefix) ||
+        (path.starts_with(L"\\\\") && path.size() > 2 && path[2] != L'?' && path[2] != L'.')) {
+        const size_t start = path.starts_with(kLiteralUncPrefix) ? kLiteralUncPrefix.size() : 2;
+        const size_t server = path.find(L'\\', start);
+        if (server == PathView::npos)
             return false;
-        int share = path.Find(L'\\', server + 1);
-        if (share < 0)
-            share = path.GetLength();
-        const CString serverName = path.Mid(start, server - start);
-        const CString shareName = path.Mid(server + 1, share - server - 1);
+        const size_t share = std::min(path.find(L'\\', server + 1), path.size());
+        const PathView serverName = path.substr(start, server - start);
+        const PathView shareName = path.substr(server + 1, share - server - 1);
         if (!IsLiteralName(serverName) || !IsLiteralName(shareName))
             return false;
-        root = CString(kLiteralUncPrefix) + serverName + L"\\" + shareName;
-        rest = path.Mid(share + 1);
+        root.assign(kLiteralUncPrefix).append(serverName).append(1, L'\\').append(shareName);
+        rest = path.substr(std::min(share + 1, path.size()));
         return true;
     }
-    const int start = StartsWith(path, kLiteralPrefix) ? kLiteralPrefixLength : 0;
-    if (path.GetLength() < start + 2 || !IsDriveLetter(path[start]) || path[start + 1] != L':')
+    const size_t start = path.starts_with(kLiteralPrefix) ? kLiteralPrefix.size() : 0;
+    if (path.size() < start + 2 || !IsDriveLetter(path[start]) || path[start + 1] != L':')
         return false;
-    if (path.GetLength() > start + 2 && path[start + 2] != L'\\')
+    if (path.size() > start + 2 && path[start + 2] != L'\\')
         return false; // "C:name" is relative to the drive's current folder
-    root = CString(kLiteralPrefix) + path.Mid(start, 2);
-    rest = path.Mid(start + 3);
+    root.assign(kLiteralPrefix).append(path.substr(start, 2));
+    rest = path.substr(std::min(start + 3, path.size()));
     return true;
 }
 
-// The components below the root of a literal path, or false for a path that has none.
-bool LiteralComponents(const CString& path, std::vector<CString>& components) {
-    const CString literal = ToLiteralPath(path);
-    CString root, rest;
-    if (literal.IsEmpty() || !SplitRoot(literal, root, rest))
-        return false;
-    components.clear();
-    components.push_back(root);
-    if (!rest.IsEmpty()) {
-        for (const CString& name : SplitComponents(rest))
-            components.push_back(name);
-    }
-    return true;
+// The root and the names below it of a path already in literal form (views into it).
+void LiteralParts(PathView literal, PathView& root, std::vector<PathView>& names) {
+    std::wstring rootText;
+    PathView rest;
+    static_cast<void>(SplitRoot(literal, rootText, rest)); // a literal path has its root
+    root = literal.substr(0, rootText.size());
+    names.clear();
+    if (!rest.empty())
+        SplitComponents(rest, names);
 }
 
-bool IsDeviceName(CString name) {
+bool IsDeviceName(PathView name) {
     // The system takes "nul", "nul.txt" and "nul .txt" alike for the device.
-    const int dot = name.Find(L'.');
-    if (dot >= 0)
-        name = name.Left(dot);
-    name.TrimRight(L' ');
-    static constexpr const wchar_t* kDevices[] = {L"CON", L"PRN",    L"AUX",
-                                                  L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* device : kDevices) {
-        if (SameFileName(name, device))
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && name.back() == L' ')
+        name.remove_suffix(1);
+    static constexpr PathView kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const PathView device : kDevices) {
+        if (SameName(name, device))
             return true;
     }
-    if (name.GetLength() == 4 &&
-        (SameFileName(name.Left(3), L"COM") || SameFileName(name.Left(3), L"LPT"))) {
+    if (name.size() == 4 &&
+        (SameName(name.substr(0, 3), L"COM") || SameName(name.substr(0, 3), L"LPT"))) {
         const wchar_t digit = name[3];
         // The superscript digits count as well.
         return (digit >= L'0' && digit <= L'9') || digit == L'\u00b9' || digit == L'\u00b2' ||
@@ -116,40 +121,42 @@ bool IsDeviceName(CString name) {
 CString ToLiteralPath(const CString& path) {
     CString text(path);
     text.Replace(L'/', L'\\');
-    CString root, rest;
-    if (!SplitRoot(text, root, rest))
+    std::wstring literal;
+    PathView rest;
+    if (!SplitRoot(ViewOf(text), literal, rest))
         return CString();
-    if (!rest.IsEmpty() && rest[rest.GetLength() - 1] == L'\\')
-        rest.Delete(rest.GetLength() - 1);
-    if (rest.IsEmpty())
-        return root + L"\\";
-    for (const CString& name : SplitComponents(rest)) {
-        if (!IsLiteralName(name))
+    if (!rest.empty() && rest.back() == L'\\')
+        rest.remove_suffix(1);
+    literal += L'\\';
+    if (!rest.empty()) {
+        thread_local std::vector<PathView> names;
+        SplitComponents(rest, names);
+        if (!std::all_of(names.begin(), names.end(), IsLiteralName))
             return CString();
+        literal += rest;
     }
-    return root + L"\\" + rest;
+    return StringOf(literal);
 }
 
 CString ToOrdinaryPath(const CString& path) {
-    if (StartsWith(path, kLiteralUncPrefix))
-        return L"\\\\" + path.Mid(kLiteralUncPrefixLength);
-    if (StartsWith(path, kLiteralPrefix))
-        return path.Mid(kLiteralPrefixLength);
+    const PathView text = ViewOf(path);
+    if (text.starts_with(kLiteralUncPrefix))
+        return L"\\\\" + StringOf(text.substr(kLiteralUncPrefix.size()));
+    if (text.starts_with(kLiteralPrefix))
+        return StringOf(text.substr(kLiteralPrefix.size()));
     return path;
 }
 
 bool IsOrdinaryFormFaithful(const CString& path) {
-    std::vector<CString> components;
-    if (!LiteralComponents(path, components) ||
-        ToOrdinaryPath(ToLiteralPath(path)).GetLength() >= MAX_PATH)
+    const CString literal = ToLiteralPath(path);
+    if (literal.IsEmpty() || ToOrdinaryPath(literal).GetLength() >= MAX_PATH)
         return false;
-    for (size_t i = 1; i < components.size(); ++i) {
-        const CString& name = components[i];
-        const wchar_t last = name[name.GetLength() - 1];
-        if (last == L'.' || last == L' ' || IsDeviceName(name))
-            return false;
-    }
-    return true;
+    PathView root;
+    thread_local std::vector<PathView> names;
+    LiteralParts(ViewOf(literal), root, names);
+    return std::none_of(names.begin(), names.end(), [](PathView name) {
+        return name.back() == L'.' || name.back() == L' ' || IsDeviceName(name);
+    });
 }
 
 int CompareFileNames(const wchar_t* left, const wchar_t* right) {
@@ -167,15 +174,16 @@ int CompareFileNames(const wchar_t* left, const wchar_t* right) {
 }
 
 bool IsPathWithin(const CString& path, const CString& folder) {
-    std::vector<CString> inner, outer;
-    if (!LiteralComponents(path, inner) || !LiteralComponents(folder, outer) ||
-        outer.size() > inner.size())
+    const CString inner = ToLiteralPath(path);
+    const CString outer = ToLiteralPath(folder);
+    if (inner.IsEmpty() || outer.IsEmpty())
         return false;
-    for (size_t i = 0; i < outer.size(); ++i) {
-        if (!SameFileName(inner[i], outer[i]))
-            return false;
-    }
-    return true;
+    PathView innerRoot, outerRoot;
+    thread_local std::vector<PathView> innerNames, outerNames;
+    LiteralParts(ViewOf(inner), innerRoot, innerNames);
+    LiteralParts(ViewOf(outer), outerRoot, outerNames);
+    return outerNames.size() <= innerNames.size() && SameName(innerRoot, outerRoot) &&
+           std::equal(outerNames.begin(), outerNames.end(), innerNames.begin(), SameName);
 }
 
 CString ToLongLiteralPath(const CString& path) {
