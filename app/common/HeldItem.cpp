@@ -4,7 +4,9 @@
 
 #include <ShellFileOperation.h>
 
+#include <algorithm>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -43,49 +45,36 @@ ItemOutcome IdentityAt(const CString& path, FileIdentity& identity, DWORD* error
     return ReadFileIdentity(item.Get(), path, identity) ? ItemOutcome::kDone : ItemOutcome::kFailed;
 }
 
-// True when the literal path still names the item (or it cannot be told).
-bool StillNames(const CString& literalPath, const FileIdentity& identity) {
-    // After a removal nothing stands there most often, which the path's attributes tell without
-    // the open that reads an identity.
-    if (IsPathGone(literalPath))
-        return false;
-    FileIdentity now;
-    DWORD error = ERROR_SUCCESS;
-    switch (IdentityAt(literalPath, now, &error)) {
-    case ItemOutcome::kDone:
-        return now.IsSameItem(identity);
-    case ItemOutcome::kGone:
-        return false;
-    default:
-        // A deleted item that others still hold open refuses every open until they let go.
-        return error != ERROR_ACCESS_DENIED;
-    }
-}
-
-// A path's components as compared for the place it names: the system's own answers may drop a
-// trailing dot or blank, so the comparison leaves them out on both sides.
-std::vector<CString> PlaceComponents(const CString& literalPath) {
-    std::vector<CString> components;
-    int start = 0;
-    for (int i = 0; i <= literalPath.GetLength(); ++i) {
-        if (i == literalPath.GetLength() || literalPath[i] == L'\\') {
-            CString name = literalPath.Mid(start, i - start);
-            name.TrimRight(L". ");
+// A path's components as compared for the place it names, as views into it: the system's own
+// answers may drop a trailing dot or blank, so the comparison leaves them out on both sides.
+void PlaceComponents(std::wstring_view literalPath, std::vector<std::wstring_view>& components) {
+    components.clear();
+    size_t start = 0;
+    for (size_t i = 0; i <= literalPath.size(); ++i) {
+        if (i == literalPath.size() || literalPath[i] == L'\\') {
+            std::wstring_view name = literalPath.substr(start, i - start);
+            while (!name.empty() && (name.back() == L'.' || name.back() == L' '))
+                name.remove_suffix(1);
             components.push_back(name);
             start = i + 1;
         }
     }
-    return components;
 }
 
-bool SamePlace(const std::vector<CString>& reached, const std::vector<CString>& named) {
-    if (reached.size() != named.size())
-        return false;
-    for (size_t i = 0; i < named.size(); ++i) {
-        if (!SameFileName(reached[i], named[i]))
-            return false;
-    }
-    return true;
+std::wstring_view ViewOf(const CString& text) {
+    return std::wstring_view(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+bool SamePlace(const CString& reached, const CString& named) {
+    thread_local std::vector<std::wstring_view> reachedParts, namedParts;
+    PlaceComponents(ViewOf(reached), reachedParts);
+    PlaceComponents(ViewOf(named), namedParts);
+    return std::equal(reachedParts.begin(), reachedParts.end(), namedParts.begin(),
+                      namedParts.end(), [](std::wstring_view left, std::wstring_view right) {
+                          return CompareStringOrdinal(left.data(), static_cast<int>(left.size()),
+                                                      right.data(), static_cast<int>(right.size()),
+                                                      TRUE) == CSTR_EQUAL;
+                      });
 }
 
 bool SetAttributesThrough(HANDLE item, DWORD attributes) {
@@ -114,9 +103,8 @@ bool ReachesOwnPlace(HANDLE item, const CString& literalPath) {
     }
     if (length == 0 || length >= buffer.size())
         return true;
-    const std::vector<CString> reached = PlaceComponents(ToLiteralPath(buffer.data()));
-    return SamePlace(reached, PlaceComponents(literalPath)) ||
-           SamePlace(reached, PlaceComponents(ToLongLiteralPath(literalPath)));
+    const CString reached = ToLiteralPath(buffer.data());
+    return SamePlace(reached, literalPath) || SamePlace(reached, ToLongLiteralPath(literalPath));
 }
 
 ItemOutcome CHeldItem::Open(const CString& path, Purpose purpose) {
@@ -190,34 +178,41 @@ bool CHeldItem::IsEmptyFolder() const {
     }
 }
 
-ItemOutcome CHeldItem::DeleteForGood() {
+ItemOutcome CHeldItem::Remove() {
     if (!handle_ || purpose_ == Purpose::kRead)
         return ItemOutcome::kFailed;
-    const CString path = path_;
-    const FileIdentity identity = identity_;
     HANDLE item = handle_.Get();
     if (!MarkForDeletion(item)) {
         const DWORD error = GetLastError();
-        const bool readOnly = (identity.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        const bool readOnly = (identity_.attributes & FILE_ATTRIBUTE_READONLY) != 0;
         if (error == ERROR_DIR_NOT_EMPTY) {
             Release();
             return ItemOutcome::kChangedSinceScan;
         }
         if (!readOnly || error != ERROR_ACCESS_DENIED ||
-            !SetAttributesThrough(item, identity.attributes & ~FILE_ATTRIBUTE_READONLY)) {
+            !SetAttributesThrough(item, identity_.attributes & ~FILE_ATTRIBUTE_READONLY)) {
             Release();
             return ItemOutcome::kFailed;
         }
         if (!MarkForDeletion(item)) {
             // Nothing to tell if the attributes cannot be put back: the delete failure is told.
-            static_cast<void>(SetAttributesThrough(item, identity.attributes));
+            static_cast<void>(SetAttributesThrough(item, identity_.attributes));
             Release();
             return ItemOutcome::kFailed;
         }
     }
     // The item goes when its last handle closes.
     Release();
-    return StillNames(path, identity) ? ItemOutcome::kFailed : ItemOutcome::kDone;
+    return ItemOutcome::kDone;
+}
+
+ItemOutcome CHeldItem::DeleteForGood() {
+    const CString path = path_;
+    const FileIdentity identity = identity_;
+    const ItemOutcome removed = Remove();
+    if (removed != ItemOutcome::kDone)
+        return removed;
+    return PathStillNames(path, identity) ? ItemOutcome::kFailed : ItemOutcome::kDone;
 }
 
 bool CHeldItem::ChooseShellPath(CString& shellPath) const {
@@ -272,7 +267,7 @@ ItemOutcome CHeldItem::PrepareRecycling(CString& shellPath) {
 ItemOutcome CHeldItem::FinishRecycling() {
     if (!handle_)
         return ItemOutcome::kFailed;
-    const bool stayed = StillNames(path_, identity_);
+    const bool stayed = PathStillNames(path_, identity_);
     Release();
     return stayed ? ItemOutcome::kFailed : ItemOutcome::kDone;
 }
@@ -310,4 +305,22 @@ bool IsPathGone(const CString& path) {
         return false;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool PathStillNames(const CString& literalPath, const FileIdentity& identity) {
+    // After a removal nothing stands there most often, which the path's attributes tell without
+    // the open that reads an identity.
+    if (IsPathGone(literalPath))
+        return false;
+    FileIdentity now;
+    DWORD error = ERROR_SUCCESS;
+    switch (IdentityAt(literalPath, now, &error)) {
+    case ItemOutcome::kDone:
+        return now.IsSameItem(identity);
+    case ItemOutcome::kGone:
+        return false;
+    default:
+        // A deleted item that others still hold open refuses every open until they let go.
+        return error != ERROR_ACCESS_DENIED;
+    }
 }

@@ -63,6 +63,10 @@ public:
     // cannot be deleted; a folder goes only while it is empty (kChangedSinceScan otherwise).
     // kDone once the path no longer names the item. The item is released either way.
     [[nodiscard]] ItemOutcome DeleteForGood();
+    // The same deletion, kDone once the system took it: the item goes as its last handle
+    // closes. For a caller that tells where many removed items stand afterwards at once
+    // (CRemovalCheck). The item is released either way.
+    [[nodiscard]] ItemOutcome Remove();
     // Moves the held item to the Recycle Bin through the shell (kRecycle only) while the handle
     // still holds it, under a path the shell takes that is checked to name this very item (the
     // ordinary path, else the short one, else the literal one when its ordinary reading names
@@ -99,3 +103,7 @@ private:
 // True only when the path (taken literally) is known to name nothing, not when it merely
 // cannot be read.
 [[nodiscard]] bool IsPathGone(const CString& path);
+
+// True when the literal path still names the item of that identity, or it cannot be told; false
+// when it names nothing or another item, or the item waits for other programs to let it go.
+[[nodiscard]] bool PathStillNames(const CString& literalPath, const FileIdentity& identity);

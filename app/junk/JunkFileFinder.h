@@ -19,6 +19,7 @@
 #include "JunkPattern.h"
 #include "JunkMask.h"
 #include "ProtectedFolders.h"
+#include "RemovalCheck.h"
 #include "ReportPacer.h"
 #include "StringBool.h"
 
@@ -173,6 +174,8 @@ private:
     void RemoveEmptyFolders();
     // Notes the items the batch's operations took away, leaving nothing at their paths.
     void NoteRecycledItems(const CRecycleBatch& batch);
+    // Marks the items deleted for good that are gone from their paths.
+    void NoteRemovedItems();
     void PurgeGoneItems();
     void SendDeleteOutput(const CString& path, int percent);
 
@@ -231,5 +234,7 @@ private:
     // longer named by their paths), by found-list position.
     std::vector<bool> sentToBin_;
     std::vector<bool> goneNow_;
+    CRemovalCheck removed_; // deleted for good, where they stand not yet told
     BOOL lastDirectResult_ = TRUE;
+    int lastDirectIndex_ = -1; // the item of that result
 };

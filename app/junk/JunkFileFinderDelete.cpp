@@ -38,13 +38,13 @@ bool RemoveFolderWhileEmpty(const CString& folder) {
 
 // One held item to the Recycle Bin as silently as the batches go: the shell's "delete for good
 // instead?" warning would stop an unattended clean on a question nobody answers. True once its
-// path no longer names it.
+// path names nothing.
 bool RecycleOne(CHeldItem&& item, HWND owner) {
     CRecycleBatch single(owner);
     if (single.Add(std::move(item)) != ItemOutcome::kDone)
         return false;
     single.Flush();
-    return !single.GoneTags().empty();
+    return !single.VacatedTags().empty();
 }
 
 HWND ShellOwner(HWND notifyWindow) {
@@ -91,6 +91,7 @@ UINT CJunkFileFinder::RunDeletion() {
     try {
         batch.Flush();
         NoteRecycledItems(batch);
+        NoteRemovedItems();
         PurgeGoneItems();
     } catch (CException* e) {
         e->Delete();
@@ -104,6 +105,7 @@ UINT CJunkFileFinder::RunDeletion() {
 
 void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
     lastDirectResult_ = TRUE;
+    lastDirectIndex_ = -1;
     sentToBin_.assign(static_cast<size_t>(found_.GetSize()), false);
     goneNow_.assign(static_cast<size_t>(found_.GetSize()), false);
     emptyNow_.RemoveAll();
@@ -150,14 +152,19 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
         held.OpenAsRecorded(item.path, item.identity,
                             forGood ? CHeldItem::Purpose::kDelete : CHeldItem::Purpose::kRecycle);
     if (outcome == ItemOutcome::kDone && forGood) {
-        outcome = held.DeleteForGood();
-        goneNow_[static_cast<size_t>(index)] = outcome == ItemOutcome::kDone;
+        const CString literalPath = held.Path();
+        const FileIdentity identity = held.Identity();
+        outcome = held.Remove();
+        // Where it stands is told for all removed items at once, at the end.
+        if (outcome == ItemOutcome::kDone)
+            removed_.Add(literalPath, identity, static_cast<size_t>(index));
     }
     if (outcome == ItemOutcome::kChangedSinceScan)
         MarkChanged(item);
     const CString folder = item.GetFolder();
     if (directRemove_) {
         lastDirectResult_ = outcome == ItemOutcome::kDone;
+        lastDirectIndex_ = index;
         if (emptyFolders_ && MayRemoveFolder(folder) && IsEmptyFolder(folder) &&
             !StringArrayContains(emptyNow_, folder, true) && CheckFileAccess(folder))
             emptyNow_.Add(folder);
@@ -250,10 +257,20 @@ void CJunkFileFinder::RemoveEmptyFolders() {
 void CJunkFileFinder::NoteRecycledItems(const CRecycleBatch& batch) {
     // Gone only when nothing stands at the path: another item there means this one was moved
     // by someone else while the shell worked, and the retry marks it as changed.
-    for (const size_t index : batch.GoneTags())
-        if (index < goneNow_.size() && !goneNow_[index] && found_[static_cast<INT_PTR>(index)] &&
-            IsPathGone(found_[static_cast<INT_PTR>(index)]->path))
+    for (const size_t index : batch.VacatedTags())
+        if (index < goneNow_.size())
             goneNow_[index] = true;
+}
+
+void CJunkFileFinder::NoteRemovedItems() {
+    for (const RemovalFate& fate : removed_.Take()) {
+        if (fate.tag >= goneNow_.size())
+            continue;
+        goneNow_[fate.tag] = fate.gone;
+        // The last removal's result is the one the page hears of.
+        if (!fate.gone && static_cast<int>(fate.tag) == lastDirectIndex_)
+            lastDirectResult_ = FALSE;
+    }
 }
 
 void CJunkFileFinder::PurgeGoneItems() {

@@ -5,6 +5,8 @@
 
 #include <classlib/String.h>
 
+#include "RemovalCheck.h"
+
 namespace {
 
 CRecycleBatch::ShellOperation g_shellOperation = &SHFileOperationW;
@@ -62,9 +64,14 @@ void CRecycleBatch::Flush() {
     operation.lpszProgressTitle = title;
     // Failures are found afterwards: whatever is still there is retried or stays listed.
     g_shellOperation(&operation);
-    for (size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i].FinishRecycling() == ItemOutcome::kDone)
-            goneTags_.push_back(tags_[i]);
+    CRemovalCheck check;
+    for (size_t i = 0; i < items_.size(); ++i)
+        check.Add(items_[i].Path(), items_[i].Identity(), tags_[i]);
+    for (const RemovalFate& fate : check.Take()) {
+        if (fate.gone)
+            goneTags_.push_back(fate.tag);
+        if (fate.vacated)
+            vacatedTags_.push_back(fate.tag);
     }
     items_.clear();
     tags_.clear();

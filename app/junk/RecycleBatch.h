@@ -37,6 +37,8 @@ public:
     // The tags of the items that the operations so far took from their place: their paths no
     // longer name them.
     const std::vector<size_t>& GoneTags() const { return goneTags_; }
+    // Of those, the tags whose paths name nothing at all now.
+    const std::vector<size_t>& VacatedTags() const { return vacatedTags_; }
 
 private:
     std::vector<wchar_t> buffer_;
@@ -44,5 +46,6 @@ private:
     std::vector<CHeldItem> items_;
     std::vector<size_t> tags_;
     std::vector<size_t> goneTags_;
+    std::vector<size_t> vacatedTags_;
     HWND owner_;
 };

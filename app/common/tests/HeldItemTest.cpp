@@ -5,6 +5,7 @@
 // Every test compares every file's bytes before and after.
 #include "HeldItem.h"
 #include "LiteralPath.h"
+#include "RemovalCheck.h"
 
 #include "TestSupport.h"
 #include "SafetyTestSupport.h"
@@ -400,6 +401,71 @@ TEST_F(HeldItems, GoneIsToldOnlyForWhatIsNotThere) {
     EXPECT_TRUE(IsPathGone(At(L"missing\\deeper.txt").c_str()));
     CHeldItem item;
     EXPECT_EQ(item.Open(At(L"missing.txt").c_str(), CHeldItem::Purpose::kRead), ItemOutcome::kGone);
+}
+
+// Removed items' fates told from their folders' listings, beside every case a listing cannot
+// settle alone: a name put back by someone else, an item that was never removed, one that waits
+// for another program to let it go, a name beyond plain letters, a folder gone as a whole.
+TEST_F(HeldItems, ARemovalCheckTellsWhatStandsAtEachRemovedPath) {
+    for (const wchar_t* name : {L"a.txt", L"B.txt", L"replaced.txt", L"kept.txt", L"waiting.txt",
+                                L"\u00c4rger \u65e5\u672c.txt", L"other.txt"})
+        Write(name, "bytes of " + std::to_string(std::wstring(name).size()));
+    Folder(L"sub");
+    Write(L"sub\\deep.txt", "deep");
+    const TreeSnapshot before = TakeSnapshot(root.Path());
+    CRemovalCheck check;
+    const auto remove = [&](const wchar_t* name, size_t tag) {
+        CHeldItem item;
+        ASSERT_EQ(item.Open(At(name).c_str(), CHeldItem::Purpose::kDelete), ItemOutcome::kDone);
+        const CString path = item.Path();
+        const FileIdentity identity = item.Identity();
+        ASSERT_EQ(item.Remove(), ItemOutcome::kDone);
+        check.Add(path, identity, tag);
+    };
+    remove(L"a.txt", 1);
+    remove(L"B.txt", 2);
+    remove(L"replaced.txt", 3);
+    Write(L"replaced.txt", "someone else's");
+    {
+        CHeldItem kept;
+        ASSERT_EQ(kept.Open(At(L"kept.txt").c_str(), CHeldItem::Purpose::kRead),
+                  ItemOutcome::kDone);
+        check.Add(kept.Path(), kept.Identity(), 4);
+    }
+    KernelHandle other(CreateFileW(At(L"waiting.txt").c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+    ASSERT_TRUE(other);
+    remove(L"waiting.txt", 5);
+    remove(L"\u00c4rger \u65e5\u672c.txt", 6);
+    remove(L"sub\\deep.txt", 7);
+    ASSERT_TRUE(RemoveDirectoryW(LiteralOf(At(L"sub")).c_str()));
+
+    const std::vector<RemovalFate> fates = check.Take();
+    ASSERT_EQ(fates.size(), 7u);
+    const auto fateOf = [&](size_t tag) {
+        for (const RemovalFate& fate : fates)
+            if (fate.tag == tag)
+                return std::make_pair(fate.gone, fate.vacated);
+        return std::make_pair(false, false);
+    };
+    EXPECT_EQ(fateOf(1), std::make_pair(true, true));
+    EXPECT_EQ(fateOf(2), std::make_pair(true, true));
+    EXPECT_EQ(fateOf(3), std::make_pair(true, false)) << "another file stands at the path";
+    EXPECT_EQ(fateOf(4), std::make_pair(false, false)) << "never removed";
+    // Its name stays until the other handle closes: Windows refuses to open it meanwhile (gone),
+    // Wine still opens it (not gone); never vacated.
+    EXPECT_FALSE(fateOf(5).second);
+    EXPECT_EQ(fateOf(6), std::make_pair(true, true));
+    EXPECT_EQ(fateOf(7), std::make_pair(true, true)) << "its folder is gone too";
+    EXPECT_TRUE(check.Take().empty());
+    other.Reset();
+    TreeSnapshot expected = before;
+    for (const wchar_t* removed : {L"a.txt", L"B.txt", L"waiting.txt", L"sub", L"sub\\deep.txt",
+                                   L"\u00c4rger \u65e5\u672c.txt"})
+        expected.erase(removed);
+    expected[L"replaced.txt"] = "someone else's";
+    EXPECT_EQ(TakeSnapshot(root.Path()), expected);
 }
 
 TEST_F(HeldItems, AShortNameReachesItsOwnFile) {
