@@ -30,15 +30,18 @@ double NowMs() {
     return counter.QuadPart * 1000.0 / frequency.QuadPart;
 }
 
-// Makes the files of one measure and returns their paths.
+// Makes the files of one measure and returns their paths. No two files of the run share a
+// name: the Recycle Bin looks for a free name for each file it takes, and a bin full of one
+// name would slow whichever measure came later.
 std::vector<std::wstring> MakeFiles(const std::wstring& folder) {
+    static int made = 0;
     std::vector<std::wstring> paths;
     CreateDirectoryW(folder.c_str(), nullptr);
     for (int f = 0; f < kFolders; ++f) {
         const std::wstring sub = folder + L"\\d" + std::to_wstring(f);
         CreateDirectoryW(sub.c_str(), nullptr);
         for (int i = 0; i < kFilesPerFolder; ++i) {
-            paths.push_back(sub + L"\\f" + std::to_wstring(i) + L".tmp");
+            paths.push_back(sub + L"\\f" + std::to_wstring(made++) + L".tmp");
             const KernelHandle file(CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr,
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD written = 0;
