@@ -62,6 +62,7 @@ public:
     [[nodiscard]] bool StartScan();
     // Asks the scan to end; it notices between two folder entries.
     void RequestScanStop();
+    bool IsScanStopRequested() const { return scanStopRequested_; }
     // True while a scan or deletion thread runs.
     bool IsWorking() const;
     // Waits for the running thread to end, handling the messages it sends meanwhile.

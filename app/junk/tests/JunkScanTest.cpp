@@ -2,6 +2,7 @@
 // matching, links, options, messages and stopping.
 #include <algorithm>
 #include <set>
+#include <thread>
 
 #include "HeldItem.h"
 #include "JunkTestSupport.h"
@@ -398,11 +399,22 @@ TEST_F(JunkScanTest, DestroyingTheFinderDuringAScanStopsItFirst) {
     auto* finder = new CJunkFileFinder;
     finder->SetLocations(L"T:\\Temp;T;");
     finder->SetNotifyWindow(recorder.Window());
+    // The scan waits in its first report of a found item until the finder, destroyed on another
+    // thread, has asked it to stop: the destruction comes mid-scan however fast the scan runs.
+    std::thread destroyer;
+    recorder.onRecord = [&](const MessageRecorder::Record& record) {
+        if (record.message != JunkMessages().itemFound || destroyer.joinable())
+            return;
+        destroyer = std::thread([finder] { delete finder; });
+        for (const ULONGLONG end = GetTickCount64() + 60000;
+             !finder->IsScanStopRequested() && GetTickCount64() < end;)
+            Sleep(1);
+    };
     ASSERT_TRUE(finder->StartScan());
-    ASSERT_TRUE(recorder.WaitFor(JunkMessages().itemFound));
-    delete finder; // signals the stop and handles the thread's messages until it ends
+    EXPECT_TRUE(recorder.WaitFor(JunkMessages().scanFinished));
+    ASSERT_TRUE(destroyer.joinable());
+    destroyer.join();
     EXPECT_LT(recorder.ReportedFound(), 40u);
-    EXPECT_TRUE(recorder.WaitFor(JunkMessages().scanFinished, 10000));
 }
 
 } // namespace
