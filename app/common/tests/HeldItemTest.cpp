@@ -408,7 +408,7 @@ TEST_F(HeldItems, GoneIsToldOnlyForWhatIsNotThere) {
 // for another program to let it go, a name beyond plain letters, a folder gone as a whole.
 TEST_F(HeldItems, ARemovalCheckTellsWhatStandsAtEachRemovedPath) {
     for (const wchar_t* name : {L"a.txt", L"B.txt", L"replaced.txt", L"kept.txt", L"waiting.txt",
-                                L"\u00c4rger \u65e5\u672c.txt", L"other.txt"})
+                                L"spare.txt", L"\u00c4rger \u65e5\u672c.txt", L"other.txt"})
         Write(name, "bytes of " + std::to_string(std::wstring(name).size()));
     Folder(L"sub");
     Write(L"sub\\deep.txt", "deep");
@@ -424,8 +424,10 @@ TEST_F(HeldItems, ARemovalCheckTellsWhatStandsAtEachRemovedPath) {
     };
     remove(L"a.txt", 1);
     remove(L"B.txt", 2);
+    // Another file takes the name (a new one could get the number the removed one had).
     remove(L"replaced.txt", 3);
-    Write(L"replaced.txt", "someone else's");
+    ASSERT_TRUE(
+        MoveFileW(LiteralOf(At(L"spare.txt")).c_str(), LiteralOf(At(L"replaced.txt")).c_str()));
     {
         CHeldItem kept;
         ASSERT_EQ(kept.Open(At(L"kept.txt").c_str(), CHeldItem::Purpose::kRead),
@@ -464,7 +466,8 @@ TEST_F(HeldItems, ARemovalCheckTellsWhatStandsAtEachRemovedPath) {
     for (const wchar_t* removed : {L"a.txt", L"B.txt", L"waiting.txt", L"sub", L"sub\\deep.txt",
                                    L"\u00c4rger \u65e5\u672c.txt"})
         expected.erase(removed);
-    expected[L"replaced.txt"] = "someone else's";
+    expected[L"replaced.txt"] = before.at(L"spare.txt");
+    expected.erase(L"spare.txt");
     EXPECT_EQ(TakeSnapshot(root.Path()), expected);
 }
 
