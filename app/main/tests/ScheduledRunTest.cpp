@@ -49,6 +49,8 @@ constexpr wchar_t kHelperFolder[] = L"C:\\xarn-scheduled-helper";
 constexpr int32_t kBlocks = 1403;
 // A run: the program's start delay, two passes over a small volume, the pages' sleeps.
 constexpr DWORD kRunMilliseconds = 240'000;
+// The main window's appearance, on a machine busy with other suites' programs.
+constexpr DWORD kWindowMilliseconds = 60'000;
 constexpr double kOldHours = 24.0 * 30;
 
 const auto* const g_gdiPlus = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
@@ -275,7 +277,7 @@ TEST_F(ScheduledRuns, OptimiseTaskDefragmentsItsDriveWithNobodyThereAndKeepsTheS
 
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
     ASSERT_TRUE(xarn->Started());
-    const HWND main = MainWindowOf(*xarn, 30'000);
+    const HWND main = MainWindowOf(*xarn, kWindowMilliseconds);
     ASSERT_NE(nullptr, main);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 60'000))
         << "a scheduled run shows its window";
@@ -309,7 +311,7 @@ TEST_F(ScheduledRuns, ShutdownSwitchEndsAtTheShutDownDialog) {
     ASSERT_EQ(L" -shutdown -R", task.parameters);
 
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
-    const HWND main = MainWindowOf(*xarn, 30'000);
+    const HWND main = MainWindowOf(*xarn, kWindowMilliseconds);
     ASSERT_NE(nullptr, main);
     const std::vector<HWND> shown = FirstDialogsOf(*xarn, main);
     ASSERT_EQ(1u, shown.size()) << "the shut-down dialog comes before the completion message:"
@@ -337,7 +339,7 @@ TEST_F(ScheduledRuns, CleanTaskCleansTheTemporaryFolderWithNobodyThere) {
     ASSERT_EQ(L" -autofix", task.parameters);
 
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
-    const HWND main = MainWindowOf(*xarn, 30'000);
+    const HWND main = MainWindowOf(*xarn, kWindowMilliseconds);
     ASSERT_NE(nullptr, main);
     const bool cleaned = WaitUntil([&] { return JunkGone(planted); }, kRunMilliseconds);
     for (HWND dialog : OtherDialogsOf(*xarn, main))
@@ -360,7 +362,7 @@ TEST_F(ScheduledRuns, CleanTaskWithShutdownCleansThenEndsAtTheShutDownDialog) {
     ASSERT_EQ(L" -shutdown", task.parameters);
 
     const std::unique_ptr<Process> xarn = StartAsTheSchedulerDoes(task);
-    const HWND main = MainWindowOf(*xarn, 30'000);
+    const HWND main = MainWindowOf(*xarn, kWindowMilliseconds);
     ASSERT_NE(nullptr, main);
     // The restore point's progress dialog comes and goes by itself before the deletion.
     HWND dialog = nullptr;
@@ -399,7 +401,7 @@ TEST_F(ScheduledRuns, InstallHelperRemovesBothTasksAndEndsTheProgram) {
     ASSERT_TRUE(
         CopyFileW(WindowsPathOfUnixFile(XARN_KILL_PROCESSES).c_str(), helper.c_str(), FALSE));
     const Process xarn(ProgramFolder() + L"Xarn.exe");
-    ASSERT_NE(nullptr, MainWindowOf(xarn, 30'000));
+    ASSERT_NE(nullptr, MainWindowOf(xarn, kWindowMilliseconds));
     {
         Process run(helper);
         ASSERT_TRUE(run.Started());
