@@ -1,6 +1,7 @@
 // Times the junk cleaner's removal of 10^4 found files, for good and to the Recycle Bin, against
 // what Wine itself costs for the same files in the same run: a bare loop of DeleteFileW, and one
-// shell operation per batch of the size the cleaner sends.
+// shell operation per batch of the size the cleaner sends, each taken before and after the
+// engine's removal.
 //   JunkDeleteBenchmark.exe <drive letter>
 // Each measure works on files of its own, made in a folder of its own on the drive.
 #include <windows.h>
@@ -173,23 +174,31 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
+    // Each floor is taken just before and just after the engine's removal and the two averaged:
+    // Wine's file and shell calls run at a pace that drifts, at times threefold, within minutes.
+    const double deleteLoopBefore = TimeDeleteLoop(root + L"delete-loop-before");
     const double engineForGood = TimeEngine(window.Get(), root + L"engine-for-good", true);
-    const double deleteLoop = TimeDeleteLoop(root + L"delete-loop");
+    const double deleteLoopAfter = TimeDeleteLoop(root + L"delete-loop-after");
+    const double shellBatchesBefore = TimeShellBatches(root + L"shell-batches-before");
     const double engineRecycle = TimeEngine(window.Get(), root + L"engine-recycle", false);
-    const double shellBatches = TimeShellBatches(root + L"shell-batches");
+    const double shellBatchesAfter = TimeShellBatches(root + L"shell-batches-after");
+    const bool floorsTaken = deleteLoopBefore >= 0 && deleteLoopAfter >= 0 &&
+                             shellBatchesBefore >= 0 && shellBatchesAfter >= 0;
+    const double deleteLoop = (deleteLoopBefore + deleteLoopAfter) / 2;
+    const double shellBatches = (shellBatchesBefore + shellBatchesAfter) / 2;
 
     const int files = kFolders * kFilesPerFolder;
     std::printf("RESULT delete-engine-for-good %.1f\n", engineForGood);
     std::printf("RESULT delete-floor-DeleteFileW %.1f\n", deleteLoop);
     std::printf("RESULT delete-engine-recycle %.1f\n", engineRecycle);
     std::printf("RESULT delete-floor-shell-batches %.1f\n", shellBatches);
-    std::printf(
-        "removal of %d found files, for good:   engine %8.1f ms, DeleteFileW loop %8.1f ms, "
-        "ratio %.2f\n",
-        files, engineForGood, deleteLoop, engineForGood / deleteLoop);
-    std::printf(
-        "removal of %d found files, to the bin: engine %8.1f ms, shell batches    %8.1f ms, "
-        "ratio %.2f\n",
-        files, engineRecycle, shellBatches, engineRecycle / shellBatches);
-    return engineForGood < 0 || deleteLoop < 0 || engineRecycle < 0 || shellBatches < 0 ? 3 : 0;
+    std::printf("removal of %d found files, for good:   engine %8.1f ms, DeleteFileW loop %8.1f ms "
+                "(%.1f before, %.1f after), ratio %.2f\n",
+                files, engineForGood, deleteLoop, deleteLoopBefore, deleteLoopAfter,
+                engineForGood / deleteLoop);
+    std::printf("removal of %d found files, to the bin: engine %8.1f ms, shell batches    %8.1f ms "
+                "(%.1f before, %.1f after), ratio %.2f\n",
+                files, engineRecycle, shellBatches, shellBatchesBefore, shellBatchesAfter,
+                engineRecycle / shellBatches);
+    return engineForGood < 0 || engineRecycle < 0 || !floorsTaken ? 3 : 0;
 }

@@ -40,7 +40,16 @@ for top in range(100):
             open(os.path.join(folder, name), "w").close()
             n += 1
 PY
+# The prefix's server learns its drives when it starts, and its services keep the home folder of
+# the program that started them, which under Wine decides where the Recycle Bin lies for every
+# program of the prefix (a bin of another home takes no file that the cleaner holds). So both
+# letters are given, and the run's own home folder set, while no server runs (one left by another
+# program of the prefix is waited for, within 60 s).
+timeout 60 /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
+export HOME="$scratch/home"
+mkdir -p "$HOME" "$removal"
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
+ln -sfn "$removal" "$WINEPREFIX/dosdevices/r:"
 run() { "$(xarn_wine_loader "$1")" "$@" | tr -d '\r'; }
 if [ -n "$earlier" ]; then
     echo "== earlier: $earlier"
@@ -51,12 +60,10 @@ status=0
 for i in $(seq "$runs"); do
     echo "== run $i of $runs"
     run "$build/bin/JunkScanBenchmark.exe" B "$tree" | tee -a "$scratch/results" || status=1
-    # The Recycle Bin lands in the home folder: a scratch one, emptied after each run.
-    mkdir -p "$removal" "$scratch/home"
-    ln -sfn "$removal" "$WINEPREFIX/dosdevices/r:"
-    HOME="$scratch/home" run "$build/bin/JunkDeleteBenchmark.exe" R | tee -a "$scratch/results" ||
-        status=1
-    rm -rf "$removal" "$scratch/home"
+    run "$build/bin/JunkDeleteBenchmark.exe" R | tee -a "$scratch/results" || status=1
+    # The Recycle Bin (in the run's home folder) and the removal's folder are emptied each run.
+    rm -rf "$HOME/.local/share/Trash"
+    find "$removal" -mindepth 1 -delete
 done
 echo "== $runs runs: minimum / median / maximum (ms)"
 python3 - "$scratch/results" <<'PY'
