@@ -173,7 +173,10 @@ int CompareFileNames(const wchar_t* left, const wchar_t* right) {
     }
 }
 
-bool IsPathWithin(const CString& path, const CString& folder) {
+namespace {
+
+// True when `path` is `folder` (unless `strictly`) or lies below it.
+bool LiesWithin(const CString& path, const CString& folder, bool strictly) {
     const CString inner = ToLiteralPath(path);
     const CString outer = ToLiteralPath(folder);
     if (inner.IsEmpty() || outer.IsEmpty())
@@ -182,8 +185,19 @@ bool IsPathWithin(const CString& path, const CString& folder) {
     thread_local std::vector<PathView> innerNames, outerNames;
     LiteralParts(ViewOf(inner), innerRoot, innerNames);
     LiteralParts(ViewOf(outer), outerRoot, outerNames);
-    return outerNames.size() <= innerNames.size() && SameName(innerRoot, outerRoot) &&
+    const size_t deeper = strictly ? 1 : 0;
+    return outerNames.size() + deeper <= innerNames.size() && SameName(innerRoot, outerRoot) &&
            std::equal(outerNames.begin(), outerNames.end(), innerNames.begin(), SameName);
+}
+
+} // namespace
+
+bool IsPathWithin(const CString& path, const CString& folder) {
+    return LiesWithin(path, folder, false);
+}
+
+bool IsPathBelow(const CString& path, const CString& folder) {
+    return LiesWithin(path, folder, true);
 }
 
 CString ToLongLiteralPath(const CString& path) {

@@ -36,3 +36,5 @@ inline bool SameFileName(const wchar_t* left, const wchar_t* right) {
 // True when `path` is `folder` or lies below it, component by component as the file system
 // compares names; false when either is not a literal-capable absolute path.
 bool IsPathWithin(const CString& path, const CString& folder);
+// True when `path` lies below `folder`, not being `folder` itself; as IsPathWithin otherwise.
+bool IsPathBelow(const CString& path, const CString& folder);

@@ -216,9 +216,8 @@ bool CJunkFileFinder::IsWithinScanRecord(const CJunkItem& item) const {
         return false;
     const CString& location = locations_[item.locationIndex];
     const CString root = IsFolderLocation(location) ? location : location + L":\\";
-    const CString path = WithoutFinalBackslash(item.path);
     // Strictly inside its location: the location itself is never an item.
-    if (!IsPathWithin(path, root) || IsPathWithin(root, path) || IsExcluded(item.path))
+    if (!IsPathBelow(WithoutFinalBackslash(item.path), root) || IsExcluded(item.path))
         return false;
     const bool folder = item.identity.folder;
     const CString name = item.GetFileName();

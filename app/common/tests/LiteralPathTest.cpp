@@ -100,6 +100,13 @@ TEST(LiteralPath, WithinComparesWholeComponents) {
     EXPECT_FALSE(IsPathWithin(L"C:\\Data\\.\\x", L"C:\\Data"));
     EXPECT_FALSE(IsPathWithin(L"\\\\srv\\share2\\x", L"\\\\srv\\share"));
     EXPECT_FALSE(IsPathWithin(L"x", L"C:\\"));
+    // Below: within, and not the folder itself in any spelling.
+    EXPECT_TRUE(IsPathBelow(L"C:\\Data\\a", L"c:\\data\\"));
+    EXPECT_TRUE(IsPathBelow(L"C:\\Data", L"C:"));
+    EXPECT_FALSE(IsPathBelow(L"c:\\DATA\\", L"C:\\Data"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\", L"C:"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\Data", L"C:\\Data\\x"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\Database\\x", L"C:\\Data"));
 }
 
 } // namespace
