@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -24,13 +25,24 @@ std::wstring FolderKey(const CString& literalPath) {
 // system without one) counts as serial 0, as GetFileInformationByHandle reports it: the item's
 // number still tells the item.
 DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
+    // Items come folder by folder: each thread keeps the last folder's answer at hand.
+    thread_local std::wstring lastFolder;
+    thread_local DWORD lastSerial = 0;
+    const std::wstring_view path(literalPath.GetString(),
+                                 static_cast<size_t>(literalPath.GetLength()));
+    const std::wstring_view folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    if (!folder.empty() && folder == lastFolder)
+        return lastSerial;
     static std::mutex lock;
     static std::unordered_map<std::wstring, DWORD> serials;
     const std::wstring key = literalPath.IsEmpty() ? std::wstring() : FolderKey(literalPath);
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
-        if (const auto known = serials.find(key); known != serials.end())
-            return known->second;
+        if (const auto known = serials.find(key); known != serials.end()) {
+            lastFolder.assign(folder);
+            lastSerial = known->second;
+            return lastSerial;
+        }
     }
     DWORD serial = 0;
     if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
@@ -41,6 +53,8 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
             serials.clear();
         serials.emplace(key, serial);
     }
+    lastFolder.assign(folder);
+    lastSerial = serial;
     return serial;
 }
 
