@@ -6,6 +6,7 @@
 
 #include <AppLocations.h>
 #include <HeldItem.h>
+#include <HelperThreads.h>
 #include <Paths.h>
 
 #include <commctrl.h>
@@ -14,8 +15,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <system_error>
-#include <thread>
 
 IMPLEMENT_DYNAMIC(CDupeFinder, CObject)
 
@@ -410,22 +409,17 @@ bool CDupeFinder::DigestCandidates(std::vector<CDupeFile*>& files) {
     const unsigned helpers = std::min<unsigned>(
         {kDigestHelperThreads, static_cast<unsigned>((wanted - 1) / kFilesPerDigestHelper),
          static_cast<unsigned>(runs.size() - 1)});
-    std::vector<std::thread> threads;
-    try {
-        for (unsigned i = 0; i < helpers; ++i) {
-            threads.emplace_back([&] {
-                CFileDigester helper;
-                while (digestNext(helper, false)) {
-                }
-            });
-        }
-    } catch (const std::system_error&) {
-        // Without more threads this one digests the rest.
-    }
-    while (digestNext(digester, true)) {
-    }
-    for (std::thread& thread : threads)
-        thread.join();
+    RunWithHelpers(
+        helpers,
+        [&] {
+            CFileDigester helper;
+            while (digestNext(helper, false)) {
+            }
+        },
+        [&] {
+            while (digestNext(digester, true)) {
+            }
+        });
     return m_keepRunning;
 }
 

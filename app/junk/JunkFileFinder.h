@@ -24,6 +24,7 @@
 #include "StringBool.h"
 
 class CRecycleBatch;
+struct JunkRemoval;
 
 using CJunkItemArray = CTypedPtrArray<CPtrArray, CJunkItem*>;
 using CJunkMaskArray = CTypedPtrArray<CPtrArray, CJunkMask*>;
@@ -168,7 +169,11 @@ private:
     int FileIconIndex(const CString& path, const wchar_t* name);
 
     // Deletion steps
-    void DeleteOneItem(CJunkItem& item, int index, int position, int count, CRecycleBatch& batch);
+    // Takes a round of chosen items out (see JunkRemoval); false when a stop cut it short.
+    [[nodiscard]] bool RemoveRound(std::vector<JunkRemoval>& round, int count,
+                                   CRecycleBatch& batch);
+    // What follows an item's removal step: the list's marks, progress, the batch.
+    void FinishRemoval(JunkRemoval& removal, int count, CRecycleBatch& batch);
     void NoteParentFolder(const CString& folder, CStringArray& list);
     bool MayRemoveFolder(const CString& folder) const;
     void RecycleRemainingItems();

@@ -3,15 +3,25 @@
 #include "JunkFileFinder.h"
 
 #include "ComApartment.h"
+#include "HelperThreads.h"
 #include "HeldItem.h"
 #include "JunkMessages.h"
 #include "JunkPaths.h"
+#include "JunkRemoval.h"
 #include "LiteralPath.h"
 #include "RecycleBatch.h"
 #include "AccessRightsHelper.h"
 #include "SizeTexts.h"
 
+#include <atomic>
+#include <vector>
+
 namespace {
+
+// Items are taken out in rounds of this many; the deletion thread and this many helpers open
+// and remove a round's items at once (three threads overlap best under Wine).
+constexpr size_t kRemovalsPerRound = 256;
+constexpr unsigned kRemovalHelperThreads = 2;
 
 // True when what stands at the path is there (it may be held by others).
 bool Exists(const CString& path) {
@@ -54,6 +64,21 @@ HWND ShellOwner(HWND notifyWindow) {
 void MarkChanged(CJunkItem& item) {
     item.changedSinceScan = true;
     item.checked = false;
+}
+
+// Opens the item only as the scan found it and, for good, removes it through the handle that
+// checked it; to the Recycle Bin it stays held for the batch. Touches nothing but `removal`.
+void TakeRemovalStep(JunkRemoval& removal) {
+    removal.taken = true;
+    CHeldItem& held = removal.held;
+    removal.outcome = held.OpenAsRecorded(removal.item->path, removal.item->identity,
+                                          removal.forGood ? CHeldItem::Purpose::kDelete
+                                                          : CHeldItem::Purpose::kRecycle);
+    if (removal.outcome != ItemOutcome::kDone || !removal.forGood)
+        return;
+    removal.literalPath = held.Path();
+    removal.identity = held.Identity();
+    removal.outcome = held.Remove();
 }
 
 } // namespace
@@ -113,6 +138,10 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
 
     const int count = static_cast<int>(deleteIndices_->GetSize());
     deletePacer_.Reset();
+    std::vector<JunkRemoval> round;
+    round.reserve(kRemovalsPerRound);
+    // The first item goes alone, so that the page hears of the cleaning at once.
+    size_t roundSize = 1;
     bool stopped = false;
     for (int i = count - 1; i >= 0; --i) {
         if (IsDeleteStopRequested()) {
@@ -124,9 +153,27 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
         if (index < 0 || index >= found_.GetSize())
             continue;
         CJunkItem* item = found_[index];
-        if (item && item->checked)
-            DeleteOneItem(*item, index, i, count, batch);
+        if (!item || !item->checked || !IsWithinScanRecord(*item))
+            continue;
+        const bool isFolder = item->IsEmptyFolderItem();
+        if (isFolder && protectedFolders_.IsProtected(item->path))
+            continue;
+        JunkRemoval& removal = round.emplace_back();
+        removal.item = item;
+        removal.index = index;
+        removal.position = i;
+        // An empty folder goes for good in either mode, and only while still empty.
+        removal.forGood = directRemove_ || isFolder;
+        if (round.size() < roundSize)
+            continue;
+        if (!RemoveRound(round, count, batch)) {
+            stopped = true;
+            break;
+        }
+        roundSize = kRemovalsPerRound;
     }
+    if (!stopped && !round.empty())
+        stopped = !RemoveRound(round, count, batch);
     if (!directRemove_ && !stopped) {
         batch.Flush();
         NoteRecycledItems(batch);
@@ -137,28 +184,32 @@ void CJunkFileFinder::DeleteChosenItems(CRecycleBatch& batch) {
         RemoveEmptyFolders();
 }
 
-void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, int count,
-                                    CRecycleBatch& batch) {
-    if (!IsWithinScanRecord(item))
-        return;
-    const bool isFolder = item.IsEmptyFolderItem();
-    if (isFolder && protectedFolders_.IsProtected(item.path))
-        return;
-    // An empty folder goes for good in either mode, and only while still empty.
-    const bool forGood = directRemove_ || isFolder;
-    // The item is removed only as the scan found it, through the handle that checked it.
-    CHeldItem held;
-    ItemOutcome outcome =
-        held.OpenAsRecorded(item.path, item.identity,
-                            forGood ? CHeldItem::Purpose::kDelete : CHeldItem::Purpose::kRecycle);
-    if (outcome == ItemOutcome::kDone && forGood) {
-        const CString literalPath = held.Path();
-        const FileIdentity identity = held.Identity();
-        outcome = held.Remove();
-        // Where it stands is told for all removed items at once, at the end.
-        if (outcome == ItemOutcome::kDone)
-            removed_.Add(literalPath, identity, static_cast<size_t>(index));
-    }
+bool CJunkFileFinder::RemoveRound(std::vector<JunkRemoval>& round, int count,
+                                  CRecycleBatch& batch) {
+    // The items of a round are opened (and removed, for good) on a few threads at once: each
+    // such step waits on the file system, and several overlap well. Everything else about an
+    // item happens here, in the chosen order.
+    std::atomic<size_t> next{0};
+    const auto takeItems = [&] {
+        for (size_t k; !deleteStopRequested_ && (k = next++) < round.size();)
+            TakeRemovalStep(round[k]);
+    };
+    RunWithHelpers(kRemovalHelperThreads, takeItems, takeItems);
+    for (JunkRemoval& removal : round)
+        if (removal.taken)
+            FinishRemoval(removal, count, batch);
+    round.clear();
+    return !IsDeleteStopRequested();
+}
+
+void CJunkFileFinder::FinishRemoval(JunkRemoval& removal, int count, CRecycleBatch& batch) {
+    CJunkItem& item = *removal.item;
+    const int index = removal.index;
+    const int position = removal.position;
+    const ItemOutcome outcome = removal.outcome;
+    // Where an item deleted for good stands is told for all of them at once, at the end.
+    if (outcome == ItemOutcome::kDone && removal.forGood)
+        removed_.Add(removal.literalPath, removal.identity, static_cast<size_t>(index));
     if (outcome == ItemOutcome::kChangedSinceScan)
         MarkChanged(item);
     const CString folder = item.GetFolder();
@@ -173,8 +224,8 @@ void CJunkFileFinder::DeleteOneItem(CJunkItem& item, int index, int position, in
     } else {
         if (deletePacer_.Due())
             SendDeleteOutput(item.path, (count - position) * 90 / count);
-        if (outcome == ItemOutcome::kDone && !forGood &&
-            batch.Add(std::move(held), static_cast<size_t>(index)) == ItemOutcome::kDone)
+        if (outcome == ItemOutcome::kDone && !removal.forGood &&
+            batch.Add(std::move(removal.held), static_cast<size_t>(index)) == ItemOutcome::kDone)
             sentToBin_[static_cast<size_t>(index)] = true;
     }
     if (emptyFolders_)

@@ -220,6 +220,84 @@ TEST_F(JunkSafetyTest, TwoFoundFilesSwappedOrOneRenamedAwayAfterTheScanAreKept) 
     }
 }
 
+TEST_F(JunkSafetyTest, ACleanOfManyFilesKeepsEveryFileChangedBeforeOrWhileItRuns) {
+    // More files than a round of the removal takes at once, so that the threads removing them
+    // side by side meet changes in every round.
+    constexpr int kFiles = 700;
+    const auto nameOf = [](int i) { return L"f" + std::to_wstring(i) + L".tmp"; };
+    for (bool direct : {true, false}) {
+        SCOPED_TRACE(ModeName(direct));
+        for (int i = 0; i < kFiles; ++i) {
+            WriteFileBytes(kLocation + L"\\" + nameOf(i), "junk " + std::to_string(i));
+            if (i % 11 == 0)
+                WriteFileBytes(kRoot + L"\\spare" + std::to_wstring(i) + L".doc",
+                               "the user's file");
+        }
+        Scan(kLocation + L";");
+        ASSERT_EQ(finder_.GetFoundCount(), kFiles);
+        // Before the clean every 7th file is rewritten and every 11th replaced by another file.
+        int changed = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            const std::wstring path = kLocation + L"\\" + nameOf(i);
+            if (i % 7 == 0) {
+                WriteFileBytes(path, "rewritten by the user " + std::to_string(i));
+                ++changed;
+            } else if (i % 11 == 0) {
+                ASSERT_TRUE(MoveFileExW(
+                    LiteralOf(kRoot + L"\\spare" + std::to_wstring(i) + L".doc").c_str(),
+                    LiteralOf(path).c_str(), MOVEFILE_REPLACE_EXISTING));
+                ++changed;
+            }
+        }
+        TreeSnapshot before = TakeSnapshot(kRoot);
+        // Once the page hears of the first item, and before the next is taken, every 13th file
+        // still there is rewritten and every 17th opened by another program that lets nobody
+        // delete it.
+        std::set<std::wstring> touched;
+        std::vector<KernelHandle> holders;
+        bool changedWhileRunning = false;
+        recorder_.onRecord = [&](const MessageRecorder::Record& record) {
+            if (record.message != JunkMessages().deleteOutput || changedWhileRunning)
+                return;
+            changedWhileRunning = true;
+            for (int i = 0; i < kFiles; ++i) {
+                if (i % 7 == 0 || i % 11 == 0 || (i % 13 != 0 && i % 17 != 0))
+                    continue;
+                const std::wstring path = kLocation + L"\\" + nameOf(i);
+                if (!Exists(path))
+                    continue; // the first item
+                touched.insert(L"loc\\" + nameOf(i));
+                if (i % 13 == 0) {
+                    WriteFileBytes(path, "rewritten while the clean ran " + std::to_string(i));
+                    before[L"loc\\" + nameOf(i)] = ReadAllBytes(path);
+                    ++changed;
+                } else {
+                    holders.emplace_back(CreateFileW(LiteralOf(path).c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                     nullptr));
+                    ASSERT_TRUE(holders.back());
+                }
+            }
+        };
+        Clean(direct);
+        recorder_.onRecord = nullptr;
+        holders.clear();
+
+        ASSERT_TRUE(changedWhileRunning);
+        std::set<std::wstring> removed;
+        for (int i = 0; i < kFiles; ++i) {
+            const std::wstring name = L"loc\\" + nameOf(i);
+            if (i % 7 != 0 && i % 11 != 0 && !touched.count(name))
+                removed.insert(name);
+        }
+        ExpectOnlyRemoved(before, TakeSnapshot(kRoot), removed);
+        EXPECT_EQ(finder_.GetChangedCount(), changed);
+        // What stays is still listed; what went is not.
+        EXPECT_EQ(finder_.GetFoundCount(), kFiles - static_cast<INT_PTR>(removed.size()));
+        Reset();
+    }
+}
+
 TEST_F(JunkSafetyTest, AnEmptyFolderGoesOnlyWhileItIsStillEmpty) {
     for (bool direct : {true, false}) {
         SCOPED_TRACE(ModeName(direct));
