@@ -10,6 +10,7 @@
 namespace {
 
 constexpr size_t kMostFoldersKept = 4096;
+constexpr size_t kMostFolderCharsKept = MAX_PATH;
 
 // The folder that holds the item (a root holds itself), as the key of the serial numbers kept.
 std::wstring FolderKey(const CString& literalPath) {
@@ -25,24 +26,29 @@ std::wstring FolderKey(const CString& literalPath) {
 // system without one) counts as serial 0, as GetFileInformationByHandle reports it: the item's
 // number still tells the item.
 DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
-    // Items come folder by folder: each thread keeps the last folder's answer at hand.
-    thread_local std::wstring lastFolder;
+    // Items come folder by folder: each thread keeps the last folder's answer at hand, as plain
+    // data (a thread's objects with destructors are not safe at its exit, see ownership.md).
+    thread_local wchar_t lastFolder[kMostFolderCharsKept];
+    thread_local size_t lastFolderLength = 0;
     thread_local DWORD lastSerial = 0;
     const std::wstring_view path(literalPath.GetString(),
                                  static_cast<size_t>(literalPath.GetLength()));
     const std::wstring_view folder = path.substr(0, path.find_last_of(L'\\') + 1);
-    if (!folder.empty() && folder == lastFolder)
+    const auto keepAtHand = [&](DWORD serial) {
+        lastFolderLength = folder.size() <= kMostFolderCharsKept ? folder.size() : 0;
+        folder.copy(lastFolder, lastFolderLength);
+        lastSerial = serial;
+        return serial;
+    };
+    if (!folder.empty() && folder == std::wstring_view(lastFolder, lastFolderLength))
         return lastSerial;
     static std::mutex lock;
     static std::unordered_map<std::wstring, DWORD> serials;
     const std::wstring key = literalPath.IsEmpty() ? std::wstring() : FolderKey(literalPath);
     if (!key.empty()) {
         const std::lock_guard<std::mutex> guard(lock);
-        if (const auto known = serials.find(key); known != serials.end()) {
-            lastFolder.assign(folder);
-            lastSerial = known->second;
-            return lastSerial;
-        }
+        if (const auto known = serials.find(key); known != serials.end())
+            return keepAtHand(known->second);
     }
     DWORD serial = 0;
     if (!GetVolumeInformationByHandleW(item, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
@@ -53,9 +59,7 @@ DWORD VolumeSerialOf(HANDLE item, const CString& literalPath) {
             serials.clear();
         serials.emplace(key, serial);
     }
-    lastFolder.assign(folder);
-    lastSerial = serial;
-    return serial;
+    return keepAtHand(serial);
 }
 
 // One question about an open item; false when the system cannot answer it.

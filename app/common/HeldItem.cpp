@@ -66,7 +66,7 @@ std::wstring_view ViewOf(const CString& text) {
 }
 
 bool SamePlace(const CString& reached, const CString& named) {
-    thread_local std::vector<std::wstring_view> reachedParts, namedParts;
+    std::vector<std::wstring_view> reachedParts, namedParts;
     PlaceComponents(ViewOf(reached), reachedParts);
     PlaceComponents(ViewOf(named), namedParts);
     return std::equal(reachedParts.begin(), reachedParts.end(), namedParts.begin(),

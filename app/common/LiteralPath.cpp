@@ -129,7 +129,7 @@ CString ToLiteralPath(const CString& path) {
         rest.remove_suffix(1);
     literal += L'\\';
     if (!rest.empty()) {
-        thread_local std::vector<PathView> names;
+        std::vector<PathView> names;
         SplitComponents(rest, names);
         if (!std::all_of(names.begin(), names.end(), IsLiteralName))
             return CString();
@@ -152,7 +152,7 @@ bool IsOrdinaryFormFaithful(const CString& path) {
     if (literal.IsEmpty() || ToOrdinaryPath(literal).GetLength() >= MAX_PATH)
         return false;
     PathView root;
-    thread_local std::vector<PathView> names;
+    std::vector<PathView> names;
     LiteralParts(ViewOf(literal), root, names);
     return std::none_of(names.begin(), names.end(), [](PathView name) {
         return name.back() == L'.' || name.back() == L' ' || IsDeviceName(name);
@@ -182,7 +182,7 @@ bool LiesWithin(const CString& path, const CString& folder, bool strictly) {
     if (inner.IsEmpty() || outer.IsEmpty())
         return false;
     PathView innerRoot, outerRoot;
-    thread_local std::vector<PathView> innerNames, outerNames;
+    std::vector<PathView> innerNames, outerNames;
     LiteralParts(ViewOf(inner), innerRoot, innerNames);
     LiteralParts(ViewOf(outer), outerRoot, outerNames);
     const size_t deeper = strictly ? 1 : 0;

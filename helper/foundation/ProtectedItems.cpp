@@ -458,7 +458,7 @@ bool FolderRuleMeetsAt(const FolderRule& rule, const std::vector<std::wstring_vi
 }
 
 bool ContainsProtectedText(const CString& lowerPath) {
-    thread_local std::vector<std::wstring_view> components;
+    std::vector<std::wstring_view> components;
     SplitComponents(
         std::wstring_view(lowerPath.GetString(), static_cast<size_t>(lowerPath.GetLength())),
         components);
