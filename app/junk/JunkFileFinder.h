@@ -15,6 +15,7 @@
 #include <classlib/String.h>
 #include <owners/WinOwners.h>
 
+#include "JunkCandidate.h"
 #include "JunkItem.h"
 #include "JunkPattern.h"
 #include "JunkMask.h"
@@ -155,6 +156,11 @@ private:
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
     void AddEmptyFolderItem(const CString& path, int locationIndex);
+    // Queues a matched file for its probe; a full round is probed at once.
+    void AddCandidate(JunkCandidate&& candidate);
+    // Probes the queued candidates (a few at a time, on helper threads) and adds those that pass
+    // to the found list in the walk's order.
+    void ProbeCandidates();
     void AddFoundItem(CJunkItem* item);
     // Tells the page how many items joined the found list since it last heard (nothing when
     // none did); the count goes in wParam.
@@ -230,6 +236,10 @@ private:
     // The scan's record: its options, and the folders no cleaning removes.
     JunkScanOptions scanOptions_;
     CProtectedFolders protectedFolders_;
+    // Matched files waiting for their probe, in the walk's order; the first of a scan goes alone,
+    // so that the page hears of it at once.
+    std::vector<JunkCandidate> candidates_;
+    size_t candidatesPerRound_ = 1;
     // Small-icon indices by lower-case extension, for one scan.
     std::map<std::wstring, int> iconCache_;
 

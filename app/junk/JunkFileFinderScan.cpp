@@ -7,6 +7,7 @@
 
 #include "FolderListing.h"
 #include "HeldItem.h"
+#include "HelperThreads.h"
 #include "JunkMessages.h"
 #include "JunkPaths.h"
 #include "JunkTables.h"
@@ -19,7 +20,14 @@
 
 #include <owners/WinOwners.h>
 
+#include <atomic>
+
 namespace {
+
+// Matched files are probed in rounds of this many, by the scan thread and this many helpers at
+// once: each probe waits on the file system, and three threads overlap best under Wine.
+constexpr size_t kCandidatesPerRound = 128;
+constexpr unsigned kProbeHelperThreads = 2;
 
 // A junction or symbolic link leads out of the location: never followed nor taken.
 bool IsReparsePointEntry(DWORD attributes) {
@@ -125,6 +133,8 @@ void CJunkFileFinder::ScanLocations() {
     scanStart_ = _time64(nullptr);
     scannedBytes_ = 0;
     unreportedFound_ = 0;
+    candidates_.clear();
+    candidatesPerRound_ = 1;
     folderPacer_.Reset();
     foundPacer_.Reset();
     for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
@@ -154,6 +164,8 @@ void CJunkFileFinder::ScanLocations() {
             scannedBytes_ = 0;
         }
         const SearchResult result = SearchFolder(path, static_cast<int>(i), false, isFolder);
+        // What the walk matched before it ended or stopped is told before the next location.
+        ProbeCandidates();
         if (result == kSearchStopped)
             break;
         if (result == kSearchUnreadable)
@@ -260,14 +272,47 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         if (excludeRecent_ &&
             IsRecentFile(category == kTempFile, LocalSecondsOfTicks(listed.lastWriteTime)))
             continue;
-        const CString full = path + entry.name;
-        FileIdentity identity = listed;
-        if (!ProbeCandidate(full, listed.attributes, entry.identified, identity))
-            continue;
-        AddFoundItem(MakeItem(full, identity, entry.lastAccessTime, locationIndex, category,
-                              FileIconIndex(full, entry.name)));
+        JunkCandidate candidate;
+        candidate.path = path + entry.name;
+        candidate.identity = listed;
+        candidate.identified = entry.identified;
+        candidate.lastAccessTime = entry.lastAccessTime;
+        candidate.locationIndex = locationIndex;
+        candidate.category = category;
+        AddCandidate(std::move(candidate));
     }
     return kSearchDone;
+}
+
+void CJunkFileFinder::AddCandidate(JunkCandidate&& candidate) {
+    candidates_.push_back(std::move(candidate));
+    if (candidates_.size() >= candidatesPerRound_)
+        ProbeCandidates();
+}
+
+void CJunkFileFinder::ProbeCandidates() {
+    if (candidates_.empty())
+        return;
+    std::atomic<size_t> next{0};
+    const auto probe = [&] {
+        for (size_t k; (k = next++) < candidates_.size();) {
+            JunkCandidate& candidate = candidates_[k];
+            candidate.passed = ProbeCandidate(candidate.path, candidate.identity.attributes,
+                                              candidate.identified, candidate.identity);
+        }
+    };
+    RunWithHelpers(candidates_.size() > 1 ? kProbeHelperThreads : 0, probe, probe);
+    for (const JunkCandidate& candidate : candidates_) {
+        if (!candidate.passed)
+            continue;
+        const int nameStart = candidate.path.ReverseFind(L'\\') + 1;
+        AddFoundItem(
+            MakeItem(candidate.path, candidate.identity, candidate.lastAccessTime,
+                     candidate.locationIndex, candidate.category,
+                     FileIconIndex(candidate.path, candidate.path.GetString() + nameStart)));
+    }
+    candidates_.clear();
+    candidatesPerRound_ = kCandidatesPerRound;
 }
 
 void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex) {
@@ -286,5 +331,6 @@ void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex)
                  locationIndex, kEmptyFolder, SmallIconIndex(path));
     folder.Release();
     item->checked = false;
+    ProbeCandidates(); // the found list keeps the walk's order
     AddFoundItem(item);
 }

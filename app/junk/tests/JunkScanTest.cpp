@@ -1,5 +1,7 @@
 // The junk scan on generated trees on a test drive: found items and categories, location
 // matching, links, options, messages and stopping.
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <set>
 #include <thread>
@@ -193,6 +195,69 @@ TEST_F(JunkScanTest, ALockedFileIsLeftAlone) {
     const auto found = Scan(L"T:\\Temp;");
     held.Reset();
     EXPECT_EQ(found, (std::set<std::wstring>{L"t:\\temp\\free.log"}));
+}
+
+// The files of `folder` (ending in a backslash) that a scan of it as a temporary folder finds, in
+// the order its listings give them: a folder's empty subfolders where they are met, each file
+// but those in `held`.
+void ListInWalkOrder(const std::wstring& folder, const std::set<std::wstring>& held,
+                     std::vector<std::wstring>& walk) {
+    std::vector<std::pair<std::wstring, bool>> entries;
+    WIN32_FIND_DATAW entry;
+    const FindHandle search(FindFirstFileW((folder + L"*").c_str(), &entry));
+    if (search) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name != L"." && name != L"..")
+                entries.emplace_back(name,
+                                     (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        } while (FindNextFileW(search.Get(), &entry));
+    }
+    for (const auto& [name, isFolder] : entries) {
+        const std::wstring path = folder + name + (isFolder ? L"\\" : L"");
+        if (isFolder && PathIsDirectoryEmptyW(path.c_str()))
+            walk.push_back(path);
+        if (isFolder)
+            ListInWalkOrder(path, held, walk);
+        else if (!held.count(path))
+            walk.push_back(path);
+    }
+}
+
+TEST_F(JunkScanTest, ManyFoundFilesComeOnceEachInTheWalksOrderWithoutTheLockedOnes) {
+    // More matches than one round of probes takes, locked ones and empty folders among them.
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 150; ++i) {
+        paths.push_back(L"T:\\Temp\\a\\f" + std::to_wstring(i) + L".txt");
+        paths.push_back(L"T:\\Temp\\b\\deep\\g" + std::to_wstring(i) + L".log");
+    }
+    for (int i = 0; i < 20; ++i)
+        paths.push_back(L"T:\\Temp\\top" + std::to_wstring(i) + L".dat");
+    for (const std::wstring& path : paths)
+        MakeFile(path);
+    for (const wchar_t* empty : {L"T:\\Temp\\a\\empty", L"T:\\Temp\\b\\none", L"T:\\Temp\\void"})
+        ASSERT_TRUE(CreateDirectoryW(empty, nullptr));
+    std::set<std::wstring> held;
+    std::vector<KernelHandle> locks;
+    for (size_t i = 0; i < paths.size(); i += 23) {
+        locks.emplace_back(
+            CreateFileW(paths[i].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(locks.back());
+        held.insert(paths[i]);
+    }
+    std::vector<std::wstring> expected;
+    ListInWalkOrder(L"T:\\Temp\\", held, expected);
+    ASSERT_EQ(expected.size(), paths.size() - held.size() + 3);
+
+    JunkScanOptions options;
+    options.skipSystem = FALSE;
+    options.emptyFolders = TRUE;
+    finder_.SetOptions(options);
+    finder_.SetLocations(L"T:\\Temp;");
+    ASSERT_TRUE(RunScan(finder_, recorder_));
+    locks.clear();
+    EXPECT_EQ(FoundPaths(finder_), expected);
+    EXPECT_EQ(recorder_.ReportedFound(), expected.size());
 }
 
 TEST_F(JunkScanTest, ALocationThatIsItselfALinkGivesNothing) {
