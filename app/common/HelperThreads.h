@@ -8,3 +8,7 @@
 // others, so the work takes its items from a shared counter, never from a fixed share.
 void RunWithHelpers(unsigned helpers, const std::function<void()>& helperWork,
                     const std::function<void()>& ownWork);
+
+// Helpers beside a thread whose items each wait on one file-system step (an open, a check, a
+// removal): three threads at once overlap such steps best under Wine.
+constexpr unsigned kFileStepHelperThreads = 2;

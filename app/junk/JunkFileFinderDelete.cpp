@@ -18,10 +18,9 @@
 
 namespace {
 
-// Items are taken out in rounds of this many; the deletion thread and this many helpers open
-// and remove a round's items at once (three threads overlap best under Wine).
+// Items are taken out in rounds of this many; the deletion thread and its helpers open and
+// remove a round's items at once.
 constexpr size_t kRemovalsPerRound = 256;
-constexpr unsigned kRemovalHelperThreads = 2;
 
 // True when what stands at the path is there (it may be held by others).
 bool Exists(const CString& path) {
@@ -194,7 +193,7 @@ bool CJunkFileFinder::RemoveRound(std::vector<JunkRemoval>& round, int count,
         for (size_t k; !deleteStopRequested_ && (k = next++) < round.size();)
             TakeRemovalStep(round[k]);
     };
-    RunWithHelpers(kRemovalHelperThreads, takeItems, takeItems);
+    RunWithHelpers(round.size() > 1 ? kFileStepHelperThreads : 0, takeItems, takeItems);
     for (JunkRemoval& removal : round)
         if (removal.taken)
             FinishRemoval(removal, count, batch);

@@ -24,10 +24,8 @@
 
 namespace {
 
-// Matched files are probed in rounds of this many, by the scan thread and this many helpers at
-// once: each probe waits on the file system, and three threads overlap best under Wine.
+// Matched files are probed in rounds of this many, by the scan thread and its helpers at once.
 constexpr size_t kCandidatesPerRound = 128;
-constexpr unsigned kProbeHelperThreads = 2;
 
 // A junction or symbolic link leads out of the location: never followed nor taken.
 bool IsReparsePointEntry(DWORD attributes) {
@@ -301,7 +299,7 @@ void CJunkFileFinder::ProbeCandidates() {
                                               candidate.identified, candidate.identity);
         }
     };
-    RunWithHelpers(candidates_.size() > 1 ? kProbeHelperThreads : 0, probe, probe);
+    RunWithHelpers(candidates_.size() > 1 ? kFileStepHelperThreads : 0, probe, probe);
     for (const JunkCandidate& candidate : candidates_) {
         if (!candidate.passed)
             continue;
