@@ -311,7 +311,10 @@ TEST_F(InformationDialogs, APendingWindowsUpdateQuitsWithCode18InsteadOfRestarti
 // A pixel inside the publish consent's picture (on its tile, beside the glyph).
 constexpr POINT kConsentSample{2, 9};
 
+// The dialog is painted first: the screen holds only what was painted, and the first look may
+// come before the dialog's first WM_PAINT.
 COLORREF PublishPicturePixel(HWND dialog) {
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     CRect client;
     ::GetClientRect(dialog, &client);
     return ClientPixelOnScreen(dialog, kPublishPicture.x + kConsentSample.x,
@@ -424,7 +427,6 @@ TEST_F(FeedbackDialog, AnAcceptedReportIsUploadedEncodedAndTheUserThanked) {
         publishPicture[0] = PublishPicturePixel(dialog->m_hWnd);
         dialog->m_publishBox.SetCheck(BST_CHECKED);
         Click(dialog->m_hWnd, 1215);
-        dialog->UpdateWindow();
         publishPicture[1] = PublishPicturePixel(dialog->m_hWnd);
         CRect row;
         dialog->m_tools.GetItemRect(1, &row, LVIR_BOUNDS);
