@@ -193,7 +193,7 @@ bool CJunkFileFinder::RemoveRound(std::vector<JunkRemoval>& round, int count,
         for (size_t k; !deleteStopRequested_ && (k = next++) < round.size();)
             TakeRemovalStep(round[k]);
     };
-    RunWithHelpers(round.size() > 1 ? kFileStepHelperThreads : 0, takeItems, takeItems);
+    RunWithHelpers(FileStepHelpersFor(round.size()), takeItems, takeItems);
     for (JunkRemoval& removal : round)
         if (removal.taken)
             FinishRemoval(removal, count, batch);

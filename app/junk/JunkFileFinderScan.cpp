@@ -299,7 +299,7 @@ void CJunkFileFinder::ProbeCandidates() {
                                               candidate.identified, candidate.identity);
         }
     };
-    RunWithHelpers(candidates_.size() > 1 ? kFileStepHelperThreads : 0, probe, probe);
+    RunWithHelpers(FileStepHelpersFor(candidates_.size()), probe, probe);
     for (const JunkCandidate& candidate : candidates_) {
         if (!candidate.passed)
             continue;
