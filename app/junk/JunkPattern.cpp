@@ -2,28 +2,49 @@
 
 #include <shlwapi.h>
 
+namespace {
+
+// Whether `text` (`length` characters) matches `literal` character by character, a "?" of it
+// matching any one character.
+bool MatchesSingles(const wchar_t* text, const CString& literal, int length) {
+    for (int i = 0; i < length; ++i)
+        if (literal[i] != text[i] && literal[i] != L'?')
+            return false;
+    return true;
+}
+
+} // namespace
+
 CJunkPattern::CJunkPattern(const CString& pattern) : pattern_(pattern) {
     pattern_.MakeLower();
     const int length = pattern_.GetLength();
-    // Spaces before a pattern, ";"-separated lists, "?" and inner "*" take the general matcher,
-    // as does "*.*", which matches every name.
-    if (length == 0 || pattern_[0] == L' ' || pattern_ == L"*.*" || pattern_.FindOneOf(L"?;") >= 0)
+    // Spaces before a pattern, ";"-separated lists, inner "*" and "?" in a searched-for text
+    // take the general matcher, as does "*.*", which matches every name.
+    if (length == 0 || pattern_[0] == L' ' || pattern_ == L"*.*" || pattern_.Find(L';') >= 0)
         return;
+    // The general matcher compares a pattern's first character with a name's, unless it is a
+    // wildcard: most names fail there, without the call.
+    if (pattern_[0] != L'*' && pattern_[0] != L'?')
+        upperFirst_ = towupper(pattern_[0]);
     const bool leadingStar = pattern_[0] == L'*';
     const bool trailingStar = length > 1 && pattern_[length - 1] == L'*';
     const CString literal =
         pattern_.Mid(leadingStar ? 1 : 0, length - (leadingStar ? 1 : 0) - (trailingStar ? 1 : 0));
     if (literal.IsEmpty() || literal.Find(L'*') >= 0)
         return;
-    literal_ = literal;
-    if (leadingStar && trailingStar)
+    const bool singles = literal.Find(L'?') >= 0;
+    if (leadingStar && trailingStar) {
+        if (singles)
+            return;
         kind_ = kContains;
-    else if (leadingStar)
+    } else if (leadingStar) {
         kind_ = kSuffix;
-    else if (trailingStar)
+    } else if (trailingStar) {
         kind_ = kPrefix;
-    else
+    } else {
         kind_ = kExact;
+    }
+    literal_ = literal;
 }
 
 bool CJunkPattern::Matches(const CString& lowerText) const {
@@ -33,15 +54,18 @@ bool CJunkPattern::Matches(const CString& lowerText) const {
     case kContains:
         return wcsstr(lowerText, literal_) != nullptr;
     case kPrefix:
-        return textLength >= literalLength && wcsncmp(lowerText, literal_, literalLength) == 0;
+        return textLength >= literalLength && MatchesSingles(lowerText, literal_, literalLength);
     case kSuffix:
         return textLength >= literalLength &&
-               wcscmp(lowerText.GetString() + textLength - literalLength, literal_) == 0;
+               MatchesSingles(lowerText.GetString() + textLength - literalLength, literal_,
+                              literalLength);
     case kExact:
-        return lowerText == literal_;
+        return textLength == literalLength && MatchesSingles(lowerText, literal_, literalLength);
     case kGeneral:
         break;
     }
+    if (upperFirst_ != 0 && (textLength == 0 || towupper(lowerText[0]) != upperFirst_))
+        return false;
     return PathMatchSpecW(lowerText, pattern_) != FALSE;
 }
 
@@ -59,7 +83,7 @@ CJunkPattern::Reach CJunkPattern::ReachUnder(const CString& lowerFolder, int& fr
     case kPrefix:
         if (folderLength < literalLength)
             return Reach::kEach;
-        return wcsncmp(lowerFolder, literal_, literalLength) == 0 ? Reach::kEvery : Reach::kNone;
+        return MatchesSingles(lowerFolder, literal_, literalLength) ? Reach::kEvery : Reach::kNone;
     default:
         return Reach::kEach;
     }

@@ -1,6 +1,7 @@
 // CJunkPattern: a wildcard pattern of the masks or the ignore list, matched as PathMatchSpecW
-// does, with the common forms ("*\text\*", "text*", "*.ext", plain text) decided by a text
-// search instead of the general matcher, which a scan would call for every file.
+// does, with the common forms ("*\text\*", "text*", "*.ext", plain text, the last three also
+// with "?") decided by a text search instead of the general matcher, which a scan would call for
+// every file.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,7 @@ private:
     Kind kind_ = kGeneral;
     CString pattern_;
     CString literal_;
+    wchar_t upperFirst_ = 0; // the first character, upper-cased, unless it is a wildcard
 };
 
 // The patterns of a list as they bear on the entries of one folder: what the folder's path alone

@@ -329,7 +329,13 @@ TEST(JunkPatternTest, MatchesAsTheShellsPatternMatcherDoes) {
                                      L"*a*b*",
                                      L"",
                                      L"A*B",
-                                     L"*.TMP"};
+                                     L"*.TMP",
+                                     L"a?c",
+                                     L"?bc*",
+                                     L"~?*",
+                                     L"*.?x",
+                                     L"*?",
+                                     L"ab?"};
     for (const DefaultJunkMask& mask : kDefaultJunkMasks)
         patterns.push_back(mask.text);
     for (const wchar_t* pattern : kBuiltInIgnorePatterns)
@@ -364,7 +370,14 @@ TEST(JunkPatternTest, MatchesAsTheShellsPatternMatcherDoes) {
                               L"e.ab$",
                               L"e.a~",
                               L"tmp",
-                              L"a.temp"};
+                              L"a.temp",
+                              L"~",
+                              L"~a",
+                              L"x~.y",
+                              L"e.abc$",
+                              L"abc.x",
+                              L"a.x",
+                              L"ab"};
     for (const CString& pattern : patterns) {
         const CJunkPattern compiled(pattern);
         CString lowerPattern(pattern);
