@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include <classlib/String.h>
 #include <owners/WinOwners.h>
 
+#include "CandidateProber.h"
 #include "JunkCandidate.h"
 #include "JunkItem.h"
 #include "JunkPattern.h"
@@ -156,11 +158,12 @@ private:
     SearchResult SearchFolder(const CString& path, int locationIndex, bool underFolderLocation,
                               bool isFolderLocation);
     void AddEmptyFolderItem(const CString& path, int locationIndex);
-    // Queues a matched file for its probe; a full round is probed at once.
+    // Queues a matched file for its probe; a full round goes to the prober.
     void AddCandidate(JunkCandidate&& candidate);
-    // Probes the queued candidates (a few at a time, on helper threads) and adds those that pass
-    // to the found list in the walk's order.
-    void ProbeCandidates();
+    // Adds the probed candidates that passed to the found list, in the walk's order, having
+    // waited until no more than `mostLeftQueued` rounds are still with the prober (0: every
+    // candidate matched so far is probed and added).
+    void AddProbedCandidates(size_t mostLeftQueued);
     void AddFoundItem(CJunkItem* item);
     // Tells the page how many items joined the found list since it last heard (nothing when
     // none did); the count goes in wParam.
@@ -236,10 +239,12 @@ private:
     // The scan's record: its options, and the folders no cleaning removes.
     JunkScanOptions scanOptions_;
     CProtectedFolders protectedFolders_;
-    // Matched files waiting for their probe, in the walk's order; the first of a scan goes alone,
-    // so that the page hears of it at once.
+    // Matched files gathered for the prober's next round, in the walk's order; the first of a
+    // scan goes alone, so that the page hears of it at once. The prober lives for one scan.
     std::vector<JunkCandidate> candidates_;
     size_t candidatesPerRound_ = 1;
+    std::unique_ptr<CCandidateProber> prober_;
+    std::vector<JunkCandidate> probed_; // the room for what the prober hands back
     // Small-icon indices by lower-case extension, for one scan.
     std::map<std::wstring, int> iconCache_;
 

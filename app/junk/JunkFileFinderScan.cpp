@@ -7,7 +7,6 @@
 
 #include "FolderListing.h"
 #include "HeldItem.h"
-#include "HelperThreads.h"
 #include "JunkMessages.h"
 #include "JunkPaths.h"
 #include "JunkTables.h"
@@ -20,12 +19,19 @@
 
 #include <owners/WinOwners.h>
 
-#include <atomic>
+#include <cstdint>
+#include <memory>
 
 namespace {
 
-// Matched files are probed in rounds of this many, by the scan thread and its helpers at once.
+// Matched files go to their probes in rounds of this many, on threads of their own: under Wine
+// one such thread alone keeps up with a walk in which one file of twenty matches, the second is
+// for folders full of matches. The walk waits for the first rounds only when more than a few
+// are queued, so that what it matched stays within bounds.
 constexpr size_t kCandidatesPerRound = 128;
+constexpr unsigned kProbeThreads = 2;
+constexpr size_t kMostRoundsQueued = 8;
+constexpr size_t kAnyRoundsQueued = SIZE_MAX;
 
 // A junction or symbolic link leads out of the location: never followed nor taken.
 bool IsReparsePointEntry(DWORD attributes) {
@@ -109,6 +115,7 @@ UINT CJunkFileFinder::RunScan() {
         e->Delete();
     } catch (...) {
     }
+    prober_.reset();
     // However the walk ended, the page hears of every item and of its end.
     ReportFoundItems();
     PostMessageW(notifyWnd_, JunkMessages().scanFinished, 0, 0);
@@ -133,6 +140,10 @@ void CJunkFileFinder::ScanLocations() {
     unreportedFound_ = 0;
     candidates_.clear();
     candidatesPerRound_ = 1;
+    prober_ = std::make_unique<CCandidateProber>(kProbeThreads, [](JunkCandidate& candidate) {
+        return ProbeCandidate(candidate.path, candidate.identity.attributes, candidate.identified,
+                              candidate.identity);
+    });
     folderPacer_.Reset();
     foundPacer_.Reset();
     for (INT_PTR i = 0; i < locations_.GetSize() && !scanStopRequested_; ++i) {
@@ -163,7 +174,7 @@ void CJunkFileFinder::ScanLocations() {
         }
         const SearchResult result = SearchFolder(path, static_cast<int>(i), false, isFolder);
         // What the walk matched before it ended or stopped is told before the next location.
-        ProbeCandidates();
+        AddProbedCandidates(0);
         if (result == kSearchStopped)
             break;
         if (result == kSearchUnreadable)
@@ -221,6 +232,7 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
     if (!ListFolderItems(path, locationSerialKnown_ ? &locationSerial_ : nullptr, entries))
         return kSearchUnreadable;
     ReportFolder(path);
+    AddProbedCandidates(kAnyRoundsQueued);
 
     if (!underFolderLocation && path.GetLength() > 3)
         underFolderLocation = IsUnderSelectedFolder(path);
@@ -229,12 +241,18 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         AddEmptyFolderItem(path, locationIndex);
 
     // The lower-case name and path of each entry, for the matching, reuse their room: most
-    // entries of a walk are never more than matched, and only against the exclusions that this
-    // folder's path does not settle.
+    // entries of a walk are never more than matched. A file is matched against the exclusions
+    // (those that this folder's path does not settle) only once it is otherwise junk: the tests
+    // are all of the entry alone, and the masks turn most files away sooner.
     const CJunkFolderPatterns exclusions(activeExclusions_, lowerPath);
     const int folderLength = lowerPath.GetLength();
     CString lowerName;
     CString lowerFull = lowerPath;
+    const auto isExcluded = [&] {
+        lowerFull.Delete(folderLength, lowerFull.GetLength() - folderLength);
+        lowerFull += lowerName;
+        return exclusions.Matches(lowerFull);
+    };
     for (const ListedItem& entry : entries) {
         if (scanStopRequested_)
             return kSearchStopped;
@@ -244,19 +262,14 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
             continue;
         lowerName = entry.name;
         lowerName.MakeLower();
-        lowerFull.Delete(folderLength, lowerFull.GetLength() - folderLength);
-        lowerFull += lowerName;
-        if (exclusions.Matches(lowerFull))
-            continue;
         if (listed.folder) {
-            if (SearchFolder(path + entry.name + L'\\', locationIndex, underFolderLocation,
+            if (!isExcluded() &&
+                SearchFolder(path + entry.name + L'\\', locationIndex, underFolderLocation,
                              isFolderLocation) == kSearchStopped)
                 return kSearchStopped;
             continue;
         }
         if (skipSystem_ && (listed.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
-            continue;
-        if (IsProtectedExtension(entry.name))
             continue;
         int category;
         if (underFolderLocation)
@@ -266,6 +279,8 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
         else if (zeroLength_ && listed.size == 0)
             category = kZeroLengthFile;
         else
+            continue;
+        if (IsProtectedExtension(entry.name) || isExcluded())
             continue;
         if (excludeRecent_ &&
             IsRecentFile(category == kTempFile, LocalSecondsOfTicks(listed.lastWriteTime)))
@@ -284,23 +299,24 @@ CJunkFileFinder::SearchResult CJunkFileFinder::SearchFolder(const CString& path,
 
 void CJunkFileFinder::AddCandidate(JunkCandidate&& candidate) {
     candidates_.push_back(std::move(candidate));
-    if (candidates_.size() >= candidatesPerRound_)
-        ProbeCandidates();
+    if (candidates_.size() < candidatesPerRound_)
+        return;
+    // The first of a scan, alone, is waited for: the page hears of it at once.
+    const bool first = candidatesPerRound_ == 1;
+    prober_->Queue(std::move(candidates_));
+    candidates_.clear();
+    candidatesPerRound_ = kCandidatesPerRound;
+    AddProbedCandidates(first ? 0 : kMostRoundsQueued);
 }
 
-void CJunkFileFinder::ProbeCandidates() {
-    if (candidates_.empty())
-        return;
-    std::atomic<size_t> next{0};
-    const auto probe = [&] {
-        for (size_t k; (k = next++) < candidates_.size();) {
-            JunkCandidate& candidate = candidates_[k];
-            candidate.passed = ProbeCandidate(candidate.path, candidate.identity.attributes,
-                                              candidate.identified, candidate.identity);
-        }
-    };
-    RunWithHelpers(FileStepHelpersFor(candidates_.size()), probe, probe);
-    for (const JunkCandidate& candidate : candidates_) {
+void CJunkFileFinder::AddProbedCandidates(size_t mostLeftQueued) {
+    if (mostLeftQueued == 0 && !candidates_.empty()) {
+        prober_->Queue(std::move(candidates_));
+        candidates_.clear();
+    }
+    probed_.clear();
+    prober_->TakeProbed(mostLeftQueued, probed_);
+    for (const JunkCandidate& candidate : probed_) {
         if (!candidate.passed)
             continue;
         const int nameStart = candidate.path.ReverseFind(L'\\') + 1;
@@ -309,8 +325,7 @@ void CJunkFileFinder::ProbeCandidates() {
                      candidate.locationIndex, candidate.category,
                      FileIconIndex(candidate.path, candidate.path.GetString() + nameStart)));
     }
-    candidates_.clear();
-    candidatesPerRound_ = kCandidatesPerRound;
+    probed_.clear();
 }
 
 void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex) {
@@ -329,6 +344,6 @@ void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex)
                  locationIndex, kEmptyFolder, SmallIconIndex(path));
     folder.Release();
     item->checked = false;
-    ProbeCandidates(); // the found list keeps the walk's order
+    AddProbedCandidates(0); // the found list keeps the walk's order
     AddFoundItem(item);
 }
