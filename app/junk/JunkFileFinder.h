@@ -244,7 +244,6 @@ private:
     std::vector<JunkCandidate> candidates_;
     size_t candidatesPerRound_ = 1;
     std::unique_ptr<CCandidateProber> prober_;
-    std::vector<JunkCandidate> probed_; // the room for what the prober hands back
     // Small-icon indices by lower-case extension, for one scan.
     std::map<std::wstring, int> iconCache_;
 

@@ -314,9 +314,9 @@ void CJunkFileFinder::AddProbedCandidates(size_t mostLeftQueued) {
         prober_->Queue(std::move(candidates_));
         candidates_.clear();
     }
-    probed_.clear();
-    prober_->TakeProbed(mostLeftQueued, probed_);
-    for (const JunkCandidate& candidate : probed_) {
+    std::vector<JunkCandidate> probed;
+    prober_->TakeProbed(mostLeftQueued, probed);
+    for (const JunkCandidate& candidate : probed) {
         if (!candidate.passed)
             continue;
         const int nameStart = candidate.path.ReverseFind(L'\\') + 1;
@@ -325,7 +325,6 @@ void CJunkFileFinder::AddProbedCandidates(size_t mostLeftQueued) {
                      candidate.locationIndex, candidate.category,
                      FileIconIndex(candidate.path, candidate.path.GetString() + nameStart)));
     }
-    probed_.clear();
 }
 
 void CJunkFileFinder::AddEmptyFolderItem(const CString& path, int locationIndex) {

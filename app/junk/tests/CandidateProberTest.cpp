@@ -81,18 +81,30 @@ TEST(CandidateProberTest, ARoundWaitsForTheOnesBeforeItAndTheBoundHolds) {
         EXPECT_EQ(probed[i].locationIndex, static_cast<int>(i));
 }
 
-TEST(CandidateProberTest, RoundsNeverTakenAreDroppedWhenItEnds) {
-    std::atomic<int> probes{0};
+TEST(CandidateProberTest, RoundsNeverTakenAreDroppedAndNoProbeOutlivesIt) {
+    constexpr int kCandidates = 320;
+    std::vector<std::atomic<int>> probes(kCandidates);
     {
-        CCandidateProber prober(2, [&](JunkCandidate&) {
-            ++probes;
+        CCandidateProber prober(2, [&](JunkCandidate& candidate) {
+            Sleep(1);
+            ++probes[static_cast<size_t>(candidate.locationIndex)];
             return true;
         });
-        for (int i = 0; i < 20; ++i)
-            prober.Queue(RoundOf(i * 16, 16));
+        for (int i = 0; i < kCandidates; i += 16)
+            prober.Queue(RoundOf(i, 16));
     }
-    // Each probe ran at most once, and the prober ended without its rounds being taken.
-    EXPECT_LE(probes.load(), 320);
+    // Ended without its rounds taken: each candidate was probed once at most, and nothing runs
+    // after the end.
+    int total = 0;
+    for (const std::atomic<int>& count : probes) {
+        EXPECT_LE(count.load(), 1);
+        total += count.load();
+    }
+    Sleep(50);
+    int later = 0;
+    for (const std::atomic<int>& count : probes)
+        later += count.load();
+    EXPECT_EQ(later, total);
 }
 
 } // namespace
