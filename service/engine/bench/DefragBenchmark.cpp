@@ -6,10 +6,16 @@
 // copied, with the durability the volume gives its moves (a flush after every SimCommitBytes
 // written), and once more with a single flush at the end.
 //
-// Each round builds the volume anew in the folder (not timed), digests every stream, runs the two
+// The passes run twice in each round, on two images of the same volume: as built, sparse (the
+// host allocates a block for every cluster a move writes, scattered over the image, at the flush
+// that follows), and allocated (every block of the image written once beforehand, as a disk
+// holds every cluster it has, so that a move costs the host no allocation). The first is what
+// the tests use; the second is the nearer model of a defragmentation on a disk.
+//
+// Each run builds the volume anew in the folder (not timed), digests every stream, runs the two
 // passes (timed), checks that the volume is sound and every stream's bytes unchanged (not
-// timed), then times the two copies. One line per round; at the end the minimum, median and
-// maximum of every figure over the rounds. Not a test.
+// timed); then the round times the two copies. One line per round; at the end the minimum,
+// median and maximum of every figure over the rounds. Not a test.
 //
 //   defrag_benchmark.exe [FILES [ROUNDS [FOLDER]]]   FILES 0: both 10^4 and 10^5 (the default)
 #include "DefragRun.h"
@@ -69,6 +75,14 @@ struct PassFigures {
     uint64_t movedBytes = 0;
 };
 
+// The two passes on one image.
+struct DefragFigures {
+    PassFigures passes[2];
+    double seconds = 0;
+
+    uint64_t MovedBytes() const { return passes[0].movedBytes + passes[1].movedBytes; }
+};
+
 // One run through the service's worker, then the release of its results, as the command loop
 // does them for the main program's commands 1 and 5.
 bool RunPass(CDefragThread& worker, uint32_t bytesPerCluster, PassFigures* figures) {
@@ -87,6 +101,34 @@ bool RunPass(CDefragThread& worker, uint32_t bytesPerCluster, PassFigures* figur
     g_defragWorker.Close();
     state.jobState = kJobIdle;
     return ran;
+}
+
+// Writes every byte of the file back where it is, so that the host holds a block for every
+// part of it, holes included; the bytes stay as they were. False when it could not.
+bool AllocateWholeFile(const std::wstring& path) {
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    std::vector<uint8_t> block(1 << 20);
+    for (LARGE_INTEGER at{};;) {
+        DWORD read = 0;
+        if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &read, nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            break;
+        }
+        DWORD written = 0;
+        if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+            !WriteFile(file.Get(), block.data(), read, &written, nullptr) || written != read) {
+            return false;
+        }
+        at.QuadPart += read;
+    }
+    return FlushFileBuffers(file.Get()) != FALSE;
 }
 
 // Writes bytes of varied data to a new file and makes them durable; false when it could not.
@@ -151,22 +193,25 @@ double TimedCopy(const std::wstring& source, const std::wstring& target, uint64_
 }
 
 struct Round {
-    PassFigures passes[2];
-    double defragSeconds = 0;
+    DefragFigures sparse;
+    DefragFigures allocated;
     double durableCopySeconds = 0;
     double plainCopySeconds = 0;
 
-    uint64_t MovedBytes() const { return passes[0].movedBytes + passes[1].movedBytes; }
     double MovedShare() const {
-        return static_cast<double>(MovedBytes()) /
-               static_cast<double>(std::max<uint64_t>(1, passes[0].fragmentedBytes));
+        return static_cast<double>(sparse.MovedBytes()) /
+               static_cast<double>(std::max<uint64_t>(1, sparse.passes[0].fragmentedBytes));
     }
     // The defragmentation's rate against the durable copy's: both move the same bytes.
-    double RateRatio() const { return durableCopySeconds / defragSeconds; }
+    double RateRatio(const DefragFigures& defrag) const {
+        return durableCopySeconds / defrag.seconds;
+    }
 };
 
-// A round, or false (with the reason printed) when any step failed.
-bool RunRound(uint32_t files, const std::wstring& folder, CDefragThread& worker, Round* round) {
+// Builds the volume (allocated: then writes its whole image once), runs the two passes on it
+// and checks it afterwards; false, with the reason printed, when any step failed.
+bool RunDefragmentation(uint32_t files, const std::wstring& folder, CDefragThread& worker,
+                        bool allocated, DefragFigures* figures) {
     const uint64_t clusters = uint64_t{files} * 20 + 65536;
     const SimBuildSpec spec = SimServiceVolumeSpec(kSeed, files, clusters);
     g_image = folder + L"defrag-bench.img";
@@ -181,33 +226,52 @@ bool RunRound(uint32_t files, const std::wstring& folder, CDefragThread& worker,
         }
         digests = DigestSimVolume(*volume);
     }
+    if (allocated && !AllocateWholeFile(g_image)) {
+        std::fprintf(stderr, "cannot write the whole image: error %lu\n", GetLastError());
+        return false;
+    }
 
     const uint32_t bytesPerCluster = spec.geometry.bytesPerCluster;
     const Clock::time_point start = Clock::now();
-    for (PassFigures& pass : round->passes) {
+    for (PassFigures& pass : figures->passes) {
         if (!RunPass(worker, bytesPerCluster, &pass)) {
             std::fprintf(stderr, "a pass did not run to its end\n");
             return false;
         }
     }
-    round->defragSeconds = SecondsSince(start);
+    figures->seconds = SecondsSince(start);
 
-    {
-        std::unique_ptr<CSimVolume> volume = CSimVolume::Open(g_image, &error);
-        const std::vector<std::wstring> problems =
-            volume ? CheckSimVolume(*volume, &digests) : std::vector<std::wstring>{L"no volume"};
-        if (!problems.empty()) {
-            std::fprintf(stderr,
-                         "the volume is not sound after the runs: %zu problems, first: %ls\n",
-                         problems.size(), problems.front().c_str());
+    std::unique_ptr<CSimVolume> volume = CSimVolume::Open(g_image, &error);
+    const std::vector<std::wstring> problems =
+        volume ? CheckSimVolume(*volume, &digests) : std::vector<std::wstring>{L"no volume"};
+    if (!problems.empty()) { // the image stays, to be looked at
+        std::fprintf(stderr, "the volume is not sound after the runs: %zu problems, first: %ls\n",
+                     problems.size(), problems.front().c_str());
+        return false;
+    }
+    volume.reset();
+    static_cast<void>(DeleteFileW(g_image.c_str()));
+    return true;
+}
+
+// A round, or false (with the reason printed) when any step failed. The two images take turns
+// at going first, so that neither gains from what the other left in the host's caches.
+bool RunRound(uint32_t files, const std::wstring& folder, CDefragThread& worker, bool sparseFirst,
+              Round* round) {
+    for (const bool allocated : {!sparseFirst, sparseFirst}) {
+        if (!RunDefragmentation(files, folder, worker, allocated,
+                                allocated ? &round->allocated : &round->sparse)) {
             return false;
         }
     }
-    static_cast<void>(DeleteFileW(g_image.c_str()));
+    if (round->allocated.MovedBytes() != round->sparse.MovedBytes()) {
+        std::fprintf(stderr, "the two images' runs moved different bytes\n");
+        return false;
+    }
 
     const std::wstring source = folder + L"defrag-bench-source.bin";
     const std::wstring target = folder + L"defrag-bench-copy.bin";
-    const uint64_t bytes = round->MovedBytes();
+    const uint64_t bytes = round->sparse.MovedBytes();
     if (!WriteSource(source, bytes)) {
         std::fprintf(stderr, "cannot write the copy's source: error %lu\n", GetLastError());
         return false;
@@ -227,15 +291,18 @@ double MegaBytes(uint64_t bytes) {
 }
 
 void PrintRound(int number, const Round& r) {
+    const DefragFigures& d = r.sparse;
+    const double moved = MegaBytes(d.MovedBytes());
     std::printf("  round %d: moved %.0f MB (pass 1 %.0f, pass 2 %.0f) of fragmented %.0f MB = "
-                "%.2fx; fragments left %llu; defragmentation %.2f s = %.1f MB/s; durable copy "
-                "%.2f s = %.1f MB/s; plain copy %.2f s; rate %.2fx the durable copy's\n",
-                number, MegaBytes(r.MovedBytes()), MegaBytes(r.passes[0].movedBytes),
-                MegaBytes(r.passes[1].movedBytes), MegaBytes(r.passes[0].fragmentedBytes),
-                r.MovedShare(), static_cast<unsigned long long>(r.passes[1].fragmentsRemaining),
-                r.defragSeconds, MegaBytes(r.MovedBytes()) / r.defragSeconds, r.durableCopySeconds,
-                MegaBytes(r.MovedBytes()) / r.durableCopySeconds, r.plainCopySeconds,
-                r.RateRatio());
+                "%.2fx; fragments left %llu; defragmentation %.2f s = %.1f MB/s (allocated "
+                "image %.2f s = %.1f MB/s); durable copy %.2f s = %.1f MB/s; plain copy %.2f s; "
+                "rate %.2fx the durable copy's (allocated image %.2fx)\n",
+                number, moved, MegaBytes(d.passes[0].movedBytes), MegaBytes(d.passes[1].movedBytes),
+                MegaBytes(d.passes[0].fragmentedBytes), r.MovedShare(),
+                static_cast<unsigned long long>(d.passes[1].fragmentsRemaining), d.seconds,
+                moved / d.seconds, r.allocated.seconds, moved / r.allocated.seconds,
+                r.durableCopySeconds, moved / r.durableCopySeconds, r.plainCopySeconds,
+                r.RateRatio(d), r.RateRatio(r.allocated));
     std::fflush(stdout);
 }
 
@@ -265,29 +332,23 @@ void Bench(uint32_t files, int rounds, const std::wstring& folder) {
     std::vector<Round> done;
     for (int i = 0; i < rounds; ++i) {
         Round round;
-        if (!RunRound(files, folder, worker, &round)) {
+        if (!RunRound(files, folder, worker, i % 2 == 0, &round)) {
             std::printf("  round %d FAILED\n", i + 1);
             return;
         }
         PrintRound(i + 1, round);
         done.push_back(round);
     }
-    std::printf("  %u files, min / median / max: defragmentation %s s; durable copy %s s; rate "
-                "%sx the durable copy's (goal 0.5x); moved %s x the fragmented bytes (goal "
-                "1.3x)\n",
-                files,
-                Spread(
-                    done, [](const Round& r) { return r.defragSeconds; }, "%.2f")
-                    .c_str(),
-                Spread(
-                    done, [](const Round& r) { return r.durableCopySeconds; }, "%.2f")
-                    .c_str(),
-                Spread(
-                    done, [](const Round& r) { return r.RateRatio(); }, "%.2f")
-                    .c_str(),
-                Spread(
-                    done, [](const Round& r) { return r.MovedShare(); }, "%.2f")
-                    .c_str());
+    const auto spread = [&done](auto figure) { return Spread(done, figure, "%.2f"); };
+    std::printf("  %u files, min / median / max: defragmentation %s s (allocated image %s s); "
+                "durable copy %s s; rate %sx the durable copy's (allocated image %sx; goal "
+                "0.5x); moved %s x the fragmented bytes (goal 1.3x)\n",
+                files, spread([](const Round& r) { return r.sparse.seconds; }).c_str(),
+                spread([](const Round& r) { return r.allocated.seconds; }).c_str(),
+                spread([](const Round& r) { return r.durableCopySeconds; }).c_str(),
+                spread([](const Round& r) { return r.RateRatio(r.sparse); }).c_str(),
+                spread([](const Round& r) { return r.RateRatio(r.allocated); }).c_str(),
+                spread([](const Round& r) { return r.MovedShare(); }).c_str());
     std::fflush(stdout);
 }
 
